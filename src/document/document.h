@@ -1,0 +1,136 @@
+// The open book's state: document globals, the block index, both cache levels, the jump history.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/sys/files.h"
+
+namespace lectra {
+
+// Paragraph marks: units below 16 open a paragraph whose style the value gives.
+constexpr char16_t kMarkBody = 10;
+constexpr char16_t kMarkLeft = 11;
+constexpr char16_t kMarkRight = 12;
+constexpr char16_t kMarkTitle = 13;
+
+constexpr int kBlockUnits = 4096;
+constexpr int kBlockShift = 12;
+constexpr int kMaxBlocks = 32768;
+constexpr int32_t kMaxDocLength = kMaxBlocks * kBlockUnits;  // 2^27
+constexpr int kCharSlots = 16;
+constexpr uint32_t kRawBlockBytes = 8192;
+constexpr int kRawBlockShift = 13;
+constexpr int kRawSlots = 8;
+constexpr int kHistorySize = 64;
+
+// Code-page identifiers beyond the Windows single-byte numbers.
+constexpr int kCodePageAuto = -1;
+constexpr int kCodePageUtf8 = 65001;
+constexpr int kCodePageUtf16 = 16777215;
+
+// TXT paragraph modes (the "TXT_PARAGRAPH_DETECT" setting).
+constexpr int kTxtPlainAsIs = 0;
+constexpr int kTxtDetectParagraph = 1;
+constexpr int kTxtPlainAsHtml = 2;
+
+// SourceFlags bit 1: the source is a gzip member read through its access-point index.
+constexpr uint8_t kSourceGzMember = 0x02;
+
+// The filter layer's running state; every counter is snapshotted per block.
+struct MarkupState {
+    int32_t rightOnce = 0;
+    int32_t leftOnce = 0;
+    int32_t centreOnce = 0;
+    int32_t inline3 = 0;
+    int32_t inline2 = 0;
+    int32_t inline1 = 0;
+    int32_t rightDepth = 0;
+    int32_t leftDepth = 0;
+    int32_t centreDepth = 0;
+    int32_t pendingSkip = 0;
+    int32_t preDepth = 0;
+    int32_t hiddenDepth = 0;
+};
+
+// One per 4096 stream units: where decoding of the block starts and the markup state there.
+struct BlockRecord {
+    char16_t* chars = nullptr;  // the decoded block while resident
+    uint32_t sourceOffset = 0;
+    uint32_t slot = 0;
+    // pending skip, preformatted, hidden, centre, left, right, inline 1..3, centre-, left-,
+    // right-once; each cut to one byte.
+    uint8_t state[12] = {};
+};
+
+// Services of the window layer that the document store calls; the caller installs them.
+struct DocumentHooks {
+    void* context = nullptr;
+    void (*showReadError)(void* context, const char16_t* message) = nullptr;
+    void (*setWaitCursor)(void* context, int on) = nullptr;
+    void (*requestRepaint)(void* context) = nullptr;
+};
+
+struct PdbState;
+struct TcrState;
+struct WordState;
+struct GzState;
+
+struct Document {
+    // Document globals.
+    std::u16string bookPath;
+    int formatKind = 0;
+    int bookCodePage = 1251;
+    uint32_t sourceSize = 0;
+    uint32_t sourceSizeCopy = 0;
+    int32_t docLength = 0;
+    int32_t pageStart = 0;
+    int32_t pageEnd = 0;
+    uint8_t sourceFlags = 0;
+    std::u16string openErrorText;
+    // The TXT paragraph mode the book is read in; set by the caller before OpenBook.
+    int txtParagraphMode = kTxtDetectParagraph;
+    // Bytes of a byte-order mark that the indexing pass steps over (0, 2 or 3).
+    uint32_t textStart = 0;
+
+    PlatformFile source;
+    int sourceIsOpen = 0;
+
+    char16_t byteToChar[256] = {};
+    MarkupState markup;
+
+    // Block index: record b covers positions b*4096 .. b*4096+4095.
+    std::vector<BlockRecord> blocks;
+
+    // Decoded characters: 16 slots, the list holds block numbers, most recently decoded first.
+    char16_t charSlots[kCharSlots][kBlockUnits] = {};
+    uint8_t charSlotFree[kCharSlots] = {};
+    int32_t charSlotList[kCharSlots] = {};
+
+    // Raw bytes: 8 slots, the list holds raw block numbers, most recently filled first. A raw
+    // block is found by its full number among the slots, so offsets beyond 128 MiB never alias.
+    uint8_t rawSlots[kRawSlots][kRawBlockBytes] = {};
+    int64_t rawSlotList[kRawSlots] = {};
+    int64_t rawSlotBlock[kRawSlots] = {};  // raw block held by each slot, −1 when the slot is free
+    // The raw block last read, so that a run of reads in one block skips the slot search.
+    int64_t lastRawBlock = -1;
+    const uint8_t* lastRawData = nullptr;
+
+    // Jump history: entry 0 the newest, −1 empty.
+    int32_t history[kHistorySize] = {};
+    int historyIndex = 0;
+
+    DocumentHooks hooks;
+
+    // Format readers' state, alive from a book's open to the next open or close.
+    PdbState* pdb = nullptr;
+    TcrState* tcr = nullptr;
+    WordState* word = nullptr;
+    GzState* gz = nullptr;
+};
+
+// A Document is large (its slots are inline); make it on the heap.
+std::unique_ptr<Document> NewDocument();
+
+}  // namespace lectra

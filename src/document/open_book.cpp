@@ -1,0 +1,144 @@
+// Opening a book: its kind from the file name, the format's open step, the code page, the
+// indexing pass and the restored reading position.
+#include "document/open_book.h"
+
+#include <algorithm>
+
+#include "document/code_page_detect.h"
+#include "document/encoding.h"
+#include "document/format_table.h"
+#include "document/text_cache.h"
+
+namespace lectra {
+
+namespace {
+
+// The raw layer addresses bytes with 32-bit offsets and reads a few bytes past a character.
+constexpr uint32_t kMaxSourceSize = 0xFFFF0000u;
+
+struct ExtensionKind {
+    const char16_t* extension;
+    int kind;
+};
+
+constexpr ExtensionKind kExtensions[] = {
+    {u".TXT", kKindText}, {u".HTML", kKindHtml}, {u".HTM", kKindHtml},    {u".FB2", kKindFb2},
+    {u".FB1", kKindFb2},  {u".FB", kKindFb2},    {u".XML", kKindFb2},     {u".RTF", kKindRtf},
+    {u".PDB", kKindPalmDoc}, {u".PRC", kKindPalmDoc}, {u".TCR", kKindTcr}, {u".DOC", kKindWordDos},
+};
+
+void SetWaitCursor(Document& doc, int on) {
+    if (doc.hooks.setWaitCursor) doc.hooks.setWaitCursor(doc.hooks.context, on);
+}
+
+int Fail(Document& doc, const char16_t* message) {
+    if (message) doc.openErrorText = message;
+    CloseSourceFile(doc);
+    doc.sourceIsOpen = 0;
+    return 0;
+}
+
+// A byte-order mark of the chosen encoding is stepped over, not read as a character.
+uint32_t ByteOrderMarkLength(Document& doc) {
+    if (doc.formatKind > kKindFb2) return 0;
+    const uint8_t b0 = ReadSourceByte(doc, 0), b1 = ReadSourceByte(doc, 1);
+    if (doc.bookCodePage == kCodePageUtf8 && doc.sourceSize >= 3 && b0 == 0xEF && b1 == 0xBB &&
+        ReadSourceByte(doc, 2) == 0xBF) {
+        return 3;
+    }
+    if (doc.bookCodePage == kCodePageUtf16 && doc.sourceSize >= 2 && b0 == 0xFF && b1 == 0xFE) return 2;
+    return 0;
+}
+
+}  // namespace
+
+int FormatKindFromPath(const std::u16string& path) {
+    const size_t dot = path.rfind(u'.');
+    if (dot == std::u16string::npos) return -1;
+    std::u16string ext = path.substr(dot);
+    for (char16_t& c : ext) {
+        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
+    }
+    for (const ExtensionKind& e : kExtensions) {
+        if (ext == e.extension) return e.kind;
+    }
+    return -1;
+}
+
+int OpenBook(Document& doc, const char16_t* path, int reopen, const OpenRequest& request) {
+    doc.sourceFlags &= ~0x07;
+    ResetTextCache(doc);
+    DiscardBlockRecords(doc);
+    // Nothing of the previous book's markup may leak into this one, the once flags included.
+    doc.markup = MarkupState{};
+    if (path) doc.bookPath = path;
+    doc.openErrorText = kErrorReadingFile;
+
+    if (!OpenSourceFile(doc)) {
+        doc.sourceSize = doc.sourceSizeCopy = 0;
+        doc.sourceIsOpen = 0;
+        return 0;
+    }
+    const int64_t fileSize = FileSize(doc.source);
+    doc.sourceSize = fileSize < 0 ? 0 : static_cast<uint32_t>(std::min<int64_t>(fileSize, kMaxSourceSize));
+    doc.sourceSizeCopy = doc.sourceSize;
+    doc.sourceIsOpen = 1;
+
+    const int kind = FormatKindFromPath(doc.bookPath);
+    doc.formatKind = kind < 0 ? kKindText : kind;
+
+    // Each open step runs only if the kind still has its value (an earlier step may change it).
+    const int kOpenOrder[] = {kKindGz, kKindPalmDoc, kKindWordDos, kKindTcr};
+    for (int stepKind : kOpenOrder) {
+        if (doc.formatKind != stepKind) continue;
+        const FormatReader* reader = FormatReaderFor(stepKind);
+        if (!reader || !reader->open) return Fail(doc, kBadFormat);
+        SetWaitCursor(doc, 1);
+        const int ok = reader->open(doc);
+        SetWaitCursor(doc, 0);
+        if (!ok) return Fail(doc, nullptr);
+    }
+
+    int codePage = 0;
+    int32_t savedLength = -1, savedPosition = 0;
+    if (!reopen) {
+        for (int i = 0; i < request.recentCount; ++i) {
+            const RememberedBook& r = request.recent[i];
+            if (r.path == doc.bookPath) {
+                codePage = r.codePage;
+                savedLength = r.length;
+                savedPosition = r.position;
+                break;
+            }
+        }
+    }
+    if (reopen || codePage == 0) {
+        codePage = request.codePageSetting;
+        if (codePage == kCodePageAuto) {
+            codePage = (doc.formatKind >= kKindWordDos && doc.formatKind <= kKindWord97)
+                           ? doc.bookCodePage
+                           : DetectCodePage(doc);
+        }
+    }
+    doc.bookCodePage = codePage;
+    if (codePage != kCodePageUtf8 && codePage != kCodePageUtf16) BuildByteToChar(doc);
+
+    int readable = 0;
+    PlanFor(doc, &readable);
+    if (!readable) return Fail(doc, kBadFormat);
+    doc.textStart = ByteOrderMarkLength(doc);
+
+    SetWaitCursor(doc, 1);
+    BuildBlockIndex(doc);
+    CloseSourceFile(doc);
+    OpenSourceFile(doc);
+    SetWaitCursor(doc, 0);
+
+    doc.pageStart = 0;
+    if (!reopen && savedPosition > 0 && savedPosition <= doc.docLength && savedLength == doc.docLength) {
+        doc.pageStart = savedPosition;
+    }
+    return 1;
+}
+
+}  // namespace lectra

@@ -1,0 +1,302 @@
+// The text cache: raw source blocks below, decoded 4096-unit character blocks above, built on
+// an indexing pass that records where each block starts in the source.
+#include "document/text_cache.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "document/encoding.h"
+#include "document/format_table.h"
+#include "platform/sys/clock.h"
+
+namespace lectra {
+
+namespace {
+
+constexpr char16_t kReadErrorMessage[] = u"Error reading file! Reopen or open another file!";
+
+uint8_t Cut(int32_t v) { return static_cast<uint8_t>(v); }
+
+void SetWaitCursor(Document& doc, int on) {
+    if (doc.hooks.setWaitCursor) doc.hooks.setWaitCursor(doc.hooks.context, on);
+}
+
+// Applies the pending skip that a filter's lookahead left, except under UTF-8, where the filters
+// consume it one character at a time.
+inline void JumpPendingSkip(Document& doc, uint32_t& offset) {
+    int32_t skip = doc.markup.pendingSkip;
+    if (skip > 0 && doc.bookCodePage != kCodePageUtf8) {
+        uint64_t next = offset + static_cast<uint64_t>(skip) * (doc.bookCodePage == kCodePageUtf16 ? 2 : 1);
+        offset = static_cast<uint32_t>(std::min<uint64_t>(next, doc.sourceSize));
+        doc.markup.pendingSkip = 0;
+    } else if (skip < 0) {
+        doc.markup.pendingSkip = 0;
+    }
+}
+
+BlockRecord& RecordFor(Document& doc, int32_t block) {
+    if (static_cast<size_t>(block) >= doc.blocks.size()) doc.blocks.resize(block + 1);
+    return doc.blocks[block];
+}
+
+void FillRawBlock(Document& doc, uint32_t offset, uint8_t* data) {
+    const uint32_t base = offset & ~(kRawBlockBytes - 1);
+    const int kind = doc.formatKind;
+    const FormatReader* reader = FormatReaderFor(kind);
+    if (kind >= kKindText && kind <= kKindRtf) {
+        if (doc.sourceFlags & kSourceGzMember) {
+            const FormatReader* gz = FormatReaderFor(kKindGz);
+            if (gz && gz->fillRawBlock) gz->fillRawBlock(doc, offset, data);
+            return;
+        }
+        SeekSource(doc, base);
+        uint32_t got = 0;
+        FileRead(doc.source, data, kRawBlockBytes, &got);  // a short read keeps the pre-fill
+        return;
+    }
+    if (reader && reader->fillRawBlock) reader->fillRawBlock(doc, offset, data);
+}
+
+}  // namespace
+
+void SnapshotMarkup(const MarkupState& m, uint8_t s[12]) {
+    s[0] = Cut(m.pendingSkip);
+    s[1] = Cut(m.preDepth);
+    s[2] = Cut(m.hiddenDepth);
+    s[3] = Cut(m.centreDepth);
+    s[4] = Cut(m.leftDepth);
+    s[5] = Cut(m.rightDepth);
+    s[6] = Cut(m.inline1);
+    s[7] = Cut(m.inline2);
+    s[8] = Cut(m.inline3);
+    s[9] = Cut(m.centreOnce);
+    s[10] = Cut(m.leftOnce);
+    s[11] = Cut(m.rightOnce);
+}
+
+void RestoreMarkup(MarkupState& m, const uint8_t s[12]) {
+    m.pendingSkip = s[0];
+    m.preDepth = s[1];
+    m.hiddenDepth = s[2];
+    m.centreDepth = s[3];
+    m.leftDepth = s[4];
+    m.rightDepth = s[5];
+    m.inline1 = s[6];
+    m.inline2 = s[7];
+    m.inline3 = s[8];
+    m.centreOnce = s[9];
+    m.leftOnce = s[10];
+    m.rightOnce = s[11];
+}
+
+uint8_t ReadSourceByteMiss(Document& doc, uint32_t offset) {
+    if (offset >= doc.sourceSize) return 0;
+    const int64_t r = offset >> kRawBlockShift;
+    for (int s = 0; s < kRawSlots; ++s) {
+        if (doc.rawSlotBlock[s] == r) {
+            doc.lastRawBlock = r;
+            doc.lastRawData = doc.rawSlots[s];
+            return doc.rawSlots[s][offset & (kRawBlockBytes - 1)];
+        }
+    }
+    // Miss: the first-filled raw block leaves.
+    if (int64_t old = doc.rawSlotList[kRawSlots - 1]; old >= 0) {
+        for (int s = 0; s < kRawSlots; ++s) {
+            if (doc.rawSlotBlock[s] == old) doc.rawSlotBlock[s] = -1;
+        }
+    }
+    std::memmove(doc.rawSlotList + 1, doc.rawSlotList, sizeof(int64_t) * (kRawSlots - 1));
+    int slot = 0;
+    while (slot < kRawSlots - 1 && doc.rawSlotBlock[slot] >= 0) ++slot;
+    doc.rawSlotBlock[slot] = r;
+    doc.rawSlotList[0] = r;
+    uint8_t* data = doc.rawSlots[slot];
+    // A block its filler cannot produce reads as rows of question marks broken into words.
+    std::memset(data, '?', kRawBlockBytes);
+    for (uint32_t i = 5; i < kRawBlockBytes; i += 5) data[i] = ' ';
+    FillRawBlock(doc, offset, data);
+    doc.lastRawBlock = r;
+    doc.lastRawData = data;
+    return data[offset & (kRawBlockBytes - 1)];
+}
+
+int OpenSourceFile(Document& doc) {
+    if (FileIsOpen(doc.source)) return 1;
+    return FileOpenRead(doc.source, doc.bookPath);
+}
+
+void CloseSourceFile(Document& doc) { FileClose(doc.source); }
+
+int SeekSource(Document& doc, uint32_t offset) {
+    if (FileSeek(doc.source, offset)) return 1;
+    // Handles on removable storage go bad while the device sleeps: reopen and try twice more.
+    SetWaitCursor(doc, 1);
+    const uint32_t waits[2] = {100, 1000};
+    int ok = 0;
+    for (uint32_t wait : waits) {
+        FileClose(doc.source);
+        SleepMs(wait);
+        if (FileOpenRead(doc.source, doc.bookPath) && FileSeek(doc.source, offset)) {
+            ok = 1;
+            break;
+        }
+    }
+    SetWaitCursor(doc, 0);
+    if (!ok && doc.hooks.showReadError) doc.hooks.showReadError(doc.hooks.context, kReadErrorMessage);
+    return 0;
+}
+
+void DiscardBlockRecords(Document& doc) {
+    doc.blocks.clear();
+    doc.blocks.shrink_to_fit();
+}
+
+void ResetTextCache(Document& doc) {
+    doc.sourceFlags &= ~0x07;
+    const FormatReader* reader = FormatReaderFor(doc.formatKind);
+    if (reader && reader->release) reader->release(doc);
+    CloseSourceFile(doc);
+    doc.pageStart = 0;
+    doc.pageEnd = 0;
+    doc.sourceSize = 0;
+    doc.sourceSizeCopy = 0;
+    doc.docLength = 0;
+    doc.textStart = 0;
+    doc.historyIndex = 0;
+    std::fill(std::begin(doc.history), std::end(doc.history), -1);
+    std::fill(std::begin(doc.charSlotList), std::end(doc.charSlotList), -1);
+    std::fill(std::begin(doc.charSlotFree), std::end(doc.charSlotFree), 1);
+    std::fill(std::begin(doc.rawSlotList), std::end(doc.rawSlotList), -1);
+    std::fill(std::begin(doc.rawSlotBlock), std::end(doc.rawSlotBlock), -1);
+    doc.lastRawBlock = -1;
+    doc.lastRawData = nullptr;
+    for (BlockRecord& r : doc.blocks) {
+        r.chars = nullptr;
+        r.sourceOffset = 0xFFFFFFFFu;
+        r.slot = 0;
+    }
+}
+
+void CloseDocument(Document& doc) {
+    const FormatReader* reader = FormatReaderFor(doc.formatKind);
+    if (reader && reader->release) reader->release(doc);
+    CloseSourceFile(doc);
+    ResetTextCache(doc);
+    doc.sourceFlags &= ~0x07;
+}
+
+int BuildBlockIndex(Document& doc) {
+    int readable = 0;
+    const ReadingPlan plan = PlanFor(doc, &readable);
+    MarkupState& m = doc.markup;
+    const MarkupState keep = m;
+    m = MarkupState{};
+    m.rightOnce = keep.rightOnce;
+    m.leftOnce = keep.leftOnce;
+    m.centreOnce = keep.centreOnce;
+    doc.docLength = 0;
+    uint32_t offset = doc.textStart;
+    const uint32_t size = doc.sourceSize;
+    if (size < 1 || offset >= size || plan.pass == PassMode::kNothing || !readable) return 1;
+
+    if (plan.pass == PassMode::kOneForOne) {
+        // Nothing is read: the block starts follow from the unit width alone.
+        const uint64_t units = (static_cast<uint64_t>(size - offset) + plan.passStep - 1) / plan.passStep;
+        const int32_t length = static_cast<int32_t>(std::min<uint64_t>(units, kMaxDocLength));
+        const int32_t blocks = (length + kBlockUnits - 1) / kBlockUnits;
+        doc.blocks.assign(blocks, BlockRecord{});
+        uint8_t state[12];
+        SnapshotMarkup(m, state);
+        for (int32_t b = 0; b < blocks; ++b) {
+            doc.blocks[b].sourceOffset =
+                offset + static_cast<uint32_t>(static_cast<uint64_t>(b) * kBlockUnits * plan.passStep);
+            std::memcpy(doc.blocks[b].state, state, 12);
+        }
+        doc.docLength = length;
+        return 1;
+    }
+
+    int32_t count = 0;
+    for (;;) {
+        if (count >= kMaxDocLength) {
+            doc.docLength = kMaxDocLength;
+            return 1;
+        }
+        if ((count & (kBlockUnits - 1)) == 0) {
+            // Rewritten on every step until a unit comes, so that the record finally holds the
+            // offset and state of the character that yields the block's first unit.
+            BlockRecord& r = RecordFor(doc, count >> kBlockShift);
+            r.sourceOffset = offset;
+            SnapshotMarkup(m, r.state);
+        }
+        if (plan.pass == PassMode::kReadChar) {
+            ReadSourceChar(doc, offset);
+            ++count;
+        } else {
+            char16_t unit = ReadSourceChar(doc, offset);
+            if (plan.passFilter(doc, unit, offset)) ++count;
+            JumpPendingSkip(doc, offset);
+        }
+        if (offset >= size) {
+            doc.docLength = count;
+            return 1;
+        }
+    }
+}
+
+int DecodeBlock(Document& doc, int32_t block) {
+    if (block < 0 || static_cast<size_t>(block) >= doc.blocks.size()) return 0;
+    if (doc.blocks[block].chars) return 1;
+    // Eviction follows decoding order only: the block decoded first leaves first.
+    if (int32_t old = doc.charSlotList[kCharSlots - 1]; old >= 0) {
+        BlockRecord& o = doc.blocks[old];
+        doc.charSlotFree[o.slot] = 1;
+        o.chars = nullptr;
+    }
+    std::memmove(doc.charSlotList + 1, doc.charSlotList, sizeof(int32_t) * (kCharSlots - 1));
+    int slot = 0;
+    while (slot < kCharSlots - 1 && !doc.charSlotFree[slot]) ++slot;
+    BlockRecord& r = doc.blocks[block];
+    r.chars = doc.charSlots[slot];
+    r.slot = static_cast<uint32_t>(slot);
+    doc.charSlotFree[slot] = 0;
+    doc.charSlotList[0] = block;
+
+    RestoreMarkup(doc.markup, r.state);
+    uint32_t offset = r.sourceOffset;
+    const uint32_t size = doc.sourceSize;
+    int readable = 0;
+    const ReadingPlan plan = PlanFor(doc, &readable);
+    if (!readable || plan.decode == DecodeMode::kNothing) return 1;
+    char16_t* out = r.chars;
+    int i = 0;
+    while (i < kBlockUnits && offset < size) {
+        if (plan.decode == DecodeMode::kAlternating) {
+            out[i] = (i & 1) ? u'?' : u' ';
+            ++i;
+            offset += plan.decodeStep;
+            continue;
+        }
+        char16_t unit = ReadSourceChar(doc, offset);
+        if (plan.decodeFilter(doc, unit, offset)) out[i++] = unit;
+        JumpPendingSkip(doc, offset);
+    }
+    return 1;
+}
+
+char16_t GetChar(Document& doc, int32_t pos) {
+    if (pos < 0 || pos >= doc.docLength) return 0;
+    const int32_t block = (pos >> kBlockShift) & (kMaxBlocks - 1);
+    if (static_cast<size_t>(block) >= doc.blocks.size()) return 0;
+    BlockRecord& r = doc.blocks[block];
+    if (!r.chars && !DecodeBlock(doc, block)) return 0;
+    return r.chars[pos & (kBlockUnits - 1)];
+}
+
+std::unique_ptr<Document> NewDocument() {
+    auto doc = std::make_unique<Document>();
+    ResetTextCache(*doc);
+    return doc;
+}
+
+}  // namespace lectra

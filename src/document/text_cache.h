@@ -1,0 +1,42 @@
+// The text cache: raw source blocks below, decoded 4096-unit character blocks above, built on
+// an indexing pass that records where each block starts in the source.
+#pragma once
+#include <cstdint>
+
+#include "document/document.h"
+
+namespace lectra {
+
+// The unit at `pos`; 0 outside the book or when its block cannot be decoded.
+char16_t GetChar(Document& doc, int32_t pos);
+inline int32_t DocLength(const Document& doc) { return doc.docLength; }
+
+int DecodeBlock(Document& doc, int32_t block);
+// The indexing pass; sets DocLength. Always succeeds.
+int BuildBlockIndex(Document& doc);
+void ResetTextCache(Document& doc);
+// Drops every block record of the previous book.
+void DiscardBlockRecords(Document& doc);
+void CloseDocument(Document& doc);
+
+int OpenSourceFile(Document& doc);
+void CloseSourceFile(Document& doc);
+// Seeks the source file, reopening it by BookPath when the handle went bad; 1 only when the first
+// attempt succeeded.
+int SeekSource(Document& doc, uint32_t offset);
+
+// The raw layer: the source byte at `offset`, 0 at or beyond SourceSize.
+uint8_t ReadSourceByteMiss(Document& doc, uint32_t offset);
+inline uint8_t ReadSourceByte(Document& doc, uint32_t offset) {
+    if (offset >= doc.sourceSize) return 0;
+    if (static_cast<int64_t>(offset >> kRawBlockShift) == doc.lastRawBlock) {
+        return doc.lastRawData[offset & (kRawBlockBytes - 1)];
+    }
+    return ReadSourceByteMiss(doc, offset);
+}
+
+// The markup counters packed into a record's one-byte snapshot, and back.
+void SnapshotMarkup(const MarkupState& m, uint8_t state[12]);
+void RestoreMarkup(MarkupState& m, const uint8_t state[12]);
+
+}  // namespace lectra

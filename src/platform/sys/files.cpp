@@ -1,0 +1,134 @@
+// Files and folders: the reader's handle-based file service over POSIX, UTF-16 paths in.
+#include "platform/sys/files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "platform/sys/utf.h"
+
+namespace lectra {
+
+namespace {
+
+int OpenWith(PlatformFile& file, const std::u16string& path, int flags) {
+    FileClose(file);
+    std::string p = Utf16ToUtf8(path);
+    int fd;
+    do {
+        fd = ::open(p.c_str(), flags | O_CLOEXEC, 0644);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return 0;
+    struct stat st;
+    // A folder opens fine for reading under POSIX but is no book.
+    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return 0;
+    }
+    file.fd = fd;
+    return 1;
+}
+
+}  // namespace
+
+int FileOpenRead(PlatformFile& file, const std::u16string& path) {
+    return OpenWith(file, path, O_RDONLY);
+}
+
+int FileCreate(PlatformFile& file, const std::u16string& path) {
+    return OpenWith(file, path, O_WRONLY | O_CREAT | O_TRUNC);
+}
+
+int FileOpenAppend(PlatformFile& file, const std::u16string& path) {
+    return OpenWith(file, path, O_WRONLY | O_CREAT | O_APPEND);
+}
+
+int FileIsOpen(const PlatformFile& file) { return file.fd >= 0; }
+
+void FileClose(PlatformFile& file) {
+    if (file.fd >= 0) ::close(file.fd);
+    file.fd = -1;
+}
+
+int FileRead(PlatformFile& file, void* buffer, uint32_t size, uint32_t* got) {
+    *got = 0;
+    if (file.fd < 0) return 0;
+    auto* out = static_cast<char*>(buffer);
+    while (*got < size) {
+        ssize_t n = ::read(file.fd, out + *got, size - *got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return 0;
+        if (n == 0) break;
+        *got += static_cast<uint32_t>(n);
+    }
+    return 1;
+}
+
+int FileWrite(PlatformFile& file, const void* data, uint32_t size) {
+    if (file.fd < 0) return 0;
+    auto* in = static_cast<const char*>(data);
+    uint32_t done = 0;
+    while (done < size) {
+        ssize_t n = ::write(file.fd, in + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return 0;
+        done += static_cast<uint32_t>(n);
+    }
+    return 1;
+}
+
+int FileSeek(PlatformFile& file, uint64_t offset) {
+    if (file.fd < 0) return 0;
+    off_t at = ::lseek(file.fd, static_cast<off_t>(offset), SEEK_SET);
+    return at >= 0 && static_cast<uint64_t>(at) == offset;
+}
+
+int64_t FileSize(PlatformFile& file) {
+    struct stat st;
+    if (file.fd < 0 || fstat(file.fd, &st) != 0) return -1;
+    return st.st_size;
+}
+
+int FileTruncateHere(PlatformFile& file) {
+    if (file.fd < 0) return 0;
+    off_t at = ::lseek(file.fd, 0, SEEK_CUR);
+    return at >= 0 && ::ftruncate(file.fd, at) == 0;
+}
+
+int FileSync(PlatformFile& file) { return file.fd >= 0 && ::fsync(file.fd) == 0; }
+
+int FileDelete(const std::u16string& path) { return ::unlink(Utf16ToUtf8(path).c_str()) == 0; }
+
+int FileRename(const std::u16string& from, const std::u16string& to) {
+    return std::rename(Utf16ToUtf8(from).c_str(), Utf16ToUtf8(to).c_str()) == 0;
+}
+
+int FileExists(const std::u16string& path) {
+    struct stat st;
+    return ::stat(Utf16ToUtf8(path).c_str(), &st) == 0;
+}
+
+int ListFolder(const std::u16string& path, std::vector<FolderEntry>& entries) {
+    entries.clear();
+    std::string p = Utf16ToUtf8(path);
+    DIR* dir = ::opendir(p.empty() ? "." : p.c_str());
+    if (!dir) return 0;
+    while (struct dirent* e = ::readdir(dir)) {
+        std::string name = e->d_name;
+        if (name == "." || name == "..") continue;
+        FolderEntry entry;
+        entry.name = Utf8ToUtf16(name);
+        struct stat st;
+        std::string full = p.empty() ? name : (p.back() == '/' ? p + name : p + "/" + name);
+        entry.isFolder = ::stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        entries.push_back(std::move(entry));
+    }
+    ::closedir(dir);
+    return 1;
+}
+
+}  // namespace lectra

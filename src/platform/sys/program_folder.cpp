@@ -1,0 +1,58 @@
+// The program's folder, where settings, recent books, bookmarks and quotations are kept.
+#include "platform/sys/program_folder.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <string>
+
+#include "platform/sys/utf.h"
+
+namespace lectra {
+
+namespace {
+
+std::string StripSlash(std::string p) {
+    while (p.size() > 1 && p.back() == '/') p.pop_back();
+    return p;
+}
+
+void MakeFolders(const std::string& path) {
+    for (size_t i = 1; i <= path.size(); ++i) {
+        if (i == path.size() || path[i] == '/') ::mkdir(path.substr(0, i).c_str(), 0700);
+    }
+}
+
+}  // namespace
+
+std::u16string ExecutableFolder() {
+    char buf[PATH_MAX];
+    ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return u".";
+    std::string exe(buf, static_cast<size_t>(n));
+    size_t slash = exe.rfind('/');
+    return Utf8ToUtf16(slash == std::string::npos ? "." : (slash == 0 ? "/" : exe.substr(0, slash)));
+}
+
+std::u16string ProgramFolder() {
+    if (const char* home = std::getenv("LECTRA_HOME"); home && *home) {
+        return Utf8ToUtf16(StripSlash(home));
+    }
+    std::u16string exeFolder = ExecutableFolder();
+    if (::access(Utf16ToUtf8(exeFolder).c_str(), W_OK) == 0) return exeFolder;
+    std::string config;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
+        config = xdg;
+    } else if (const char* home = std::getenv("HOME"); home && *home) {
+        config = std::string(home) + "/.config";
+    } else {
+        config = "/tmp";
+    }
+    std::string folder = StripSlash(config) + "/lectra";
+    MakeFolders(folder);
+    return Utf8ToUtf16(folder);
+}
+
+}  // namespace lectra

@@ -1,0 +1,14 @@
+// Conversion between the program's UTF-16 text and the UTF-8 of the operating system and files.
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace lectra {
+
+// Ill-formed UTF-16 (a lone surrogate) becomes U+FFFD.
+std::string Utf16ToUtf8(std::u16string_view text);
+// Ill-formed UTF-8 becomes U+FFFD per maximal bad subpart; characters beyond U+FFFF become
+// surrogate pairs.
+std::u16string Utf8ToUtf16(std::string_view text);
+
+}  // namespace lectra

@@ -1,0 +1,67 @@
+// lectra-tool as the outside world uses it: info and dump of real books, compared with iconv.
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace lectra {
+namespace {
+
+std::string Tool(const std::string& args) { return test::Run(std::string(LECTRA_TOOL) + " " + args + " 2>&1"); }
+
+std::string Iconv(const std::string& from, const std::string& file) {
+    return test::Run("iconv -f " + from + " -t UTF-8 '" + test::Fixture(file) + "'");
+}
+
+struct Book {
+    const char* file;
+    const char* iconvName;
+    int detected;  // 0: detection does not consider it; read with the code page named below
+    int forced;
+};
+
+TEST(LectraTool, DumpGivesIconvsWordsForEveryRussianEncoding) {
+    const Book books[] = {
+        {"ru-cp1251.txt", "CP1251", 1251, 0},
+        {"ru-koi8r.txt", "KOI8-R", 20866, 0},
+        {"ru-cp866.txt", "CP866", 866, 0},
+        {"ru-iso8859-5.txt", "ISO-8859-5", 28595, 0},
+        {"ru-mac.txt", "MAC-CYRILLIC", 0, 10007},
+        {"ru-utf8.txt", "UTF-8", 65001, 0},
+        {"ru-utf16le-bom.txt", "UTF-16", 16777215, 0},
+    };
+    for (const Book& b : books) {
+        const std::string options = b.forced ? "--code-page " + std::to_string(b.forced) + " " : "";
+        const std::string path = "'" + test::Fixture(b.file) + "'";
+        const std::string dump = Tool("dump " + options + path);
+        std::vector<std::string> expected = test::Words(Iconv(b.iconvName, b.file));
+        if (!expected.empty() && expected[0].rfind("\xEF\xBB\xBF", 0) == 0) expected[0].erase(0, 3);
+        EXPECT_EQ(test::Words(dump), expected) << b.file;
+        if (b.detected) {
+            EXPECT_NE(Tool("info " + path).find("code page: " + std::to_string(b.detected) + "\n"),
+                      std::string::npos)
+                << b.file;
+        }
+    }
+}
+
+TEST(LectraTool, InfoFormat) {
+    EXPECT_EQ(Tool("info '" + test::Fixture("ru-cp1251.txt") + "'"),
+              "kind: 0\ncode page: 1251\nsource size: 7213\nlength: 7213\nblocks: 2\n");
+    EXPECT_EQ(Tool("info --code-page 1252 --paragraph-mode 0 '" + test::Fixture("en-utf8.txt") + "'"),
+              "kind: 0\ncode page: 1252\nsource size: 6766\nlength: 6766\nblocks: 2\n");
+    EXPECT_EQ(Tool("info '" + test::Fixture("en-utf16le-bom.txt") + "'"),
+              "kind: 0\ncode page: 16777215\nsource size: 13432\nlength: 6715\nblocks: 2\n");
+}
+
+TEST(LectraTool, DumpWritesMarksAsLineFeedsAndFailsCleanly) {
+    test::ScratchDir dir;
+    const std::string book = dir.Write("m.txt", "one\ntwo\x01\x1f three\n");
+    EXPECT_EQ(Tool("dump --paragraph-mode 0 '" + book + "'"), "one\ntwo   three\n");
+    EXPECT_EQ(Tool("dump '" + dir.path() + "/none.txt'"), "Error reading file!\n");
+    EXPECT_NE(test::Run(std::string(LECTRA_TOOL) + " dump '" + dir.path() + "/none.txt' 2>/dev/null; echo $?"),
+              "0\n");
+    EXPECT_EQ(Tool("dump '" + dir.Write("b.tcr", "xyz") + "'"), "Bad Format!\n");
+}
+
+}  // namespace
+}  // namespace lectra

@@ -1,0 +1,210 @@
+// The text cache: block index, decoding on demand, eviction order, the raw layer and its recovery.
+#include "document/text_cache.h"
+
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <random>
+#include <vector>
+
+#include "document/jump_history.h"
+#include "test_support.h"
+
+namespace lectra {
+namespace {
+
+using test::Open;
+using test::ScratchDir;
+
+// Printable bytes whose value tells the position (mod 64), so misplaced blocks show.
+std::string Patterned(size_t n) {
+    std::string s(n, ' ');
+    for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>(48 + (i * 7 + i / 4096) % 64);
+    return s;
+}
+
+TEST(TextCache, EmptyBookHasNoBlocks) {
+    ScratchDir dir;
+    auto doc = NewDocument();
+    ASSERT_EQ(Open(*doc, dir.Write("empty.txt", ""), 1251), 1);
+    EXPECT_EQ(DocLength(*doc), 0);
+    EXPECT_TRUE(doc->blocks.empty());
+    EXPECT_EQ(GetChar(*doc, 0), 0);
+}
+
+TEST(TextCache, ExactlyOneBlockAndPositionsOutside) {
+    ScratchDir dir;
+    auto doc = NewDocument();
+    const std::string text = Patterned(4096);
+    ASSERT_EQ(Open(*doc, dir.Write("one.txt", text), 1251), 1);
+    EXPECT_EQ(DocLength(*doc), 4096);
+    EXPECT_EQ(doc->blocks.size(), 1u);
+    EXPECT_EQ(GetChar(*doc, 4095), static_cast<char16_t>(text[4095]));
+    EXPECT_EQ(GetChar(*doc, 4096), 0);
+    EXPECT_EQ(GetChar(*doc, -1), 0);
+    EXPECT_EQ(GetChar(*doc, INT32_MIN), 0);
+}
+
+TEST(TextCache, OddLengthUtf16EndsWithTheLoneByte) {
+    ScratchDir dir;
+    auto doc = NewDocument();
+    ASSERT_EQ(Open(*doc, dir.Write("odd.txt", std::string("a\0b\0c\0d\0e\0Z", 11)), kCodePageUtf16), 1);
+    EXPECT_EQ(DocLength(*doc), 6);
+    EXPECT_EQ(test::ReadAll(*doc), u"abcdeZ");
+}
+
+TEST(TextCache, RandomAccessMatchesTheFileAcrossBlocksAndRawBlocks) {
+    ScratchDir dir;
+    const std::string text = Patterned(40 * 4096 + 123);
+    auto doc = NewDocument();
+    ASSERT_EQ(Open(*doc, dir.Write("big.txt", text), 1251), 1);
+    ASSERT_EQ(DocLength(*doc), static_cast<int32_t>(text.size()));
+    std::mt19937 rng(7);
+    for (int i = 0; i < 20000; ++i) {
+        int32_t pos = static_cast<int32_t>(rng() % text.size());
+        ASSERT_EQ(GetChar(*doc, pos), static_cast<char16_t>(static_cast<uint8_t>(text[pos]))) << pos;
+    }
+    for (int32_t b = 1; b < 40; ++b) {
+        EXPECT_EQ(GetChar(*doc, b * 4096 - 1), static_cast<char16_t>(text[b * 4096 - 1]));
+        EXPECT_EQ(GetChar(*doc, b * 4096), static_cast<char16_t>(text[b * 4096]));
+    }
+}
+
+TEST(TextCache, EvictionFollowsDecodingOrderOnly) {
+    ScratchDir dir;
+    auto doc = NewDocument();
+    ASSERT_EQ(Open(*doc, dir.Write("b.txt", Patterned(20 * 4096)), 1251), 1);
+    GetChar(*doc, 0);
+    for (int b = 1; b <= 15; ++b) {
+        GetChar(*doc, b * 4096);
+        GetChar(*doc, 5);  // a hit on block 0 does not make it recent
+    }
+    EXPECT_NE(doc->blocks[0].chars, nullptr);
+    GetChar(*doc, 16 * 4096);
+    EXPECT_EQ(doc->blocks[0].chars, nullptr);
+    EXPECT_NE(doc->blocks[1].chars, nullptr);
+    EXPECT_NE(doc->blocks[16].chars, nullptr);
+    int resident = 0;
+    for (const BlockRecord& r : doc->blocks) resident += r.chars != nullptr;
+    EXPECT_EQ(resident, 16);
+    // The evicted block decodes again, correctly.
+    EXPECT_EQ(GetChar(*doc, 5), static_cast<char16_t>(Patterned(6)[5]));
+}
+
+TEST(TextCache, BookIsCutAtTwoToTheTwentySeven) {
+    ScratchDir dir;
+    const std::string path = dir.path() + "/huge.txt";
+    int fd = ::open(path.c_str(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(ftruncate(fd, (int64_t{1} << 27) + 5000), 0);  // sparse: costs no disk
+    ::close(fd);
+    auto doc = NewDocument();
+    ASSERT_EQ(Open(*doc, path, 1251), 1);
+    EXPECT_EQ(DocLength(*doc), kMaxDocLength);
+    EXPECT_EQ(doc->blocks.size(), static_cast<size_t>(kMaxBlocks));
+    EXPECT_EQ(GetChar(*doc, kMaxDocLength - 1), u' ');  // a zero byte reads as a space
+    EXPECT_EQ(GetChar(*doc, kMaxDocLength), 0);
+}
+
+struct HookLog {
+    int readErrors = 0;
+    int cursorOn = 0;
+    int repaints = 0;
+};
+
+void InstallHooks(Document& doc, HookLog& log) {
+    doc.hooks.context = &log;
+    doc.hooks.showReadError = [](void* c, const char16_t*) { ++static_cast<HookLog*>(c)->readErrors; };
+    doc.hooks.setWaitCursor = [](void* c, int on) { static_cast<HookLog*>(c)->cursorOn += on; };
+    doc.hooks.requestRepaint = [](void* c) { ++static_cast<HookLog*>(c)->repaints; };
+}
+
+TEST(TextCache, ABadHandleIsReopenedByPath) {
+    ScratchDir dir;
+    const std::string text = Patterned(5 * 8192);
+    auto doc = NewDocument();
+    HookLog log;
+    ASSERT_EQ(Open(*doc, dir.Write("r.txt", text), 1251), 1);
+    InstallHooks(*doc, log);
+    FileClose(doc->source);  // the handle goes bad, as on a card after sleep
+    EXPECT_EQ(GetChar(*doc, 4 * 8192 + 1), static_cast<char16_t>(text[4 * 8192 + 1]));
+    EXPECT_EQ(log.readErrors, 0);
+    EXPECT_GT(log.cursorOn, 0);
+}
+
+TEST(TextCache, AVanishedFileReadsAsQuestionMarksAndTellsTheReader) {
+    ScratchDir dir;
+    const std::string path = dir.Write("gone.txt", Patterned(5 * 8192));
+    auto doc = NewDocument();
+    HookLog log;
+    ASSERT_EQ(Open(*doc, path, 1251), 1);
+    InstallHooks(*doc, log);
+    FileClose(doc->source);
+    ::unlink(path.c_str());
+    const int32_t base = 4 * 8192;
+    EXPECT_EQ(GetChar(*doc, base + 1), u'?');
+    EXPECT_EQ(GetChar(*doc, base + 5), u' ');
+    EXPECT_EQ(GetChar(*doc, base + 10), u' ');
+    EXPECT_EQ(log.readErrors, 1);
+}
+
+TEST(TextCache, ResetForgetsTheBook) {
+    ScratchDir dir;
+    auto doc = NewDocument();
+    ASSERT_EQ(Open(*doc, dir.Write("x.txt", Patterned(9000)), 1251), 1);
+    GetChar(*doc, 8000);
+    CloseDocument(*doc);
+    EXPECT_EQ(DocLength(*doc), 0);
+    EXPECT_EQ(GetChar(*doc, 10), 0);
+    EXPECT_FALSE(FileIsOpen(doc->source));
+    for (int32_t h : doc->history) EXPECT_EQ(h, -1);
+}
+
+TEST(JumpHistory, RecordsJumpsAndStepsThroughThem) {
+    ScratchDir dir;
+    auto doc = NewDocument();
+    HookLog log;
+    ASSERT_EQ(Open(*doc, dir.Write("j.txt", "one two three four five six seven"), 1251), 1);
+    InstallHooks(*doc, log);
+    doc->pageStart = 0;
+    JumpTo(*doc, 10);  // inside "three": moves back to the space before it
+    EXPECT_EQ(doc->pageStart, 7);
+    EXPECT_EQ(doc->history[0], 7);
+    EXPECT_EQ(doc->history[1], 0);
+    JumpForward(*doc);  // already at the newest entry
+    EXPECT_EQ(doc->pageStart, 7);
+    JumpBack(*doc);
+    EXPECT_EQ(doc->pageStart, 0);
+    JumpBack(*doc);  // entry 2 is empty
+    EXPECT_EQ(doc->pageStart, 0);
+    EXPECT_EQ(doc->historyIndex, 1);
+    JumpForward(*doc);
+    EXPECT_EQ(doc->pageStart, 7);
+    JumpTo(*doc, 2);  // no space before: the start of the book, never the empty marker
+    EXPECT_EQ(doc->pageStart, 0);
+    EXPECT_EQ(log.repaints, 4);
+}
+
+TEST(JumpHistory, KeepsAtMostSixtyFourPositions) {
+    ScratchDir dir;
+    auto doc = NewDocument();
+    std::string text;
+    for (int i = 0; i < 100; ++i) text += "word ";
+    ASSERT_EQ(Open(*doc, dir.Write("h.txt", text), 1251), 1);
+    for (int i = 1; i <= 80; ++i) JumpTo(*doc, i * 5);
+    EXPECT_EQ(doc->history[0], 399);  // the space before each word
+    EXPECT_EQ(doc->history[63], 399 - 63 * 5);
+    int steps = 0;
+    int32_t last = doc->pageStart;
+    for (int i = 0; i < 100; ++i) {
+        JumpBack(*doc);
+        if (doc->pageStart != last) ++steps;
+        last = doc->pageStart;
+    }
+    EXPECT_EQ(steps, 63);
+    EXPECT_EQ(doc->historyIndex, 63);
+}
+
+}  // namespace
+}  // namespace lectra

@@ -1,0 +1,82 @@
+// Helpers shared by the tests: fixture paths, scratch files, reading a whole open book.
+#pragma once
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+#include "document/document.h"
+#include "document/open_book.h"
+#include "document/text_cache.h"
+#include "platform/sys/utf.h"
+
+namespace lectra::test {
+
+inline std::string Fixture(const std::string& name) { return std::string(LECTRA_FIXTURES) + "/" + name; }
+
+inline std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// A scratch folder removed when the test ends.
+class ScratchDir {
+public:
+    ScratchDir() {
+        char tmpl[] = "/tmp/lectra-test-XXXXXX";
+        path_ = mkdtemp(tmpl);
+    }
+    ~ScratchDir() { std::system(("rm -rf '" + path_ + "'").c_str()); }
+    const std::string& path() const { return path_; }
+    std::string Write(const std::string& name, const std::string& bytes) const {
+        std::string p = path_ + "/" + name;
+        std::ofstream(p, std::ios::binary) << bytes;
+        return p;
+    }
+
+private:
+    std::string path_;
+};
+
+inline int Open(Document& doc, const std::string& path, int codePage = kCodePageAuto, int reopen = 0,
+                const RememberedBook* recent = nullptr, int recentCount = 0) {
+    OpenRequest r;
+    r.codePageSetting = codePage;
+    r.recent = recent;
+    r.recentCount = recentCount;
+    std::u16string p = Utf8ToUtf16(path);
+    return OpenBook(doc, p.c_str(), reopen, r);
+}
+
+inline std::u16string ReadAll(Document& doc) {
+    std::u16string s;
+    for (int32_t i = 0; i < DocLength(doc); ++i) s += GetChar(doc, i);
+    return s;
+}
+
+// Output of a shell command.
+inline std::string Run(const std::string& command) {
+    std::string out;
+    FILE* p = popen(command.c_str(), "r");
+    if (!p) return out;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    pclose(p);
+    return out;
+}
+
+// White-space separated words of UTF-8 text.
+inline std::vector<std::string> Words(const std::string& text) {
+    std::vector<std::string> words;
+    std::istringstream in(text);
+    std::string w;
+    while (in >> w) words.push_back(w);
+    return words;
+}
+
+}  // namespace lectra::test
