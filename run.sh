@@ -2,12 +2,13 @@
 # Installs what is missing, builds the release configuration and opens a book (the bundled sample
 # when none is named).
 set -euo pipefail
+book=${1:+$(realpath -m -- "$1")}
 cd "$(dirname "$0")"
 root=$(pwd)
 ./scripts/setup.sh
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DLECTRA_TESTS=OFF -DLECTRA_BENCH=OFF >/dev/null
 cmake --build build/release >/dev/null
-book=${1:-$root/samples/ru-story.txt}
+book=${book:-$root/samples/ru-story.txt}
 tool="$root/build/release/src/app/lectra-tool"
 "$tool" info "$book"
 echo

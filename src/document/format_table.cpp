@@ -2,6 +2,9 @@
 // the indexing pass and block decoding produce its units.
 #include "document/format_table.h"
 
+#include "document/tcr_filter.h"
+#include "document/word_filter.h"
+
 namespace lectra {
 
 namespace {
@@ -10,8 +13,8 @@ namespace {
 constexpr FilterFn kHtmlFilter = nullptr;
 constexpr FilterFn kFb2Filter = nullptr;
 constexpr FilterFn kRtfFilter = nullptr;
-constexpr FilterFn kTcrFilter = nullptr;
-constexpr FilterFn kWordFilter = nullptr;
+constexpr FilterFn kTcrFilter = TcrFilter;
+constexpr FilterFn kWordFilter = WordFilter;
 
 // Readers of the container kinds, indexed by kind; null entries read straight from the file.
 constexpr const FormatReader* kReaders[15] = {};
