@@ -17,7 +17,23 @@ constexpr FilterFn kTcrFilter = TcrFilter;
 constexpr FilterFn kWordFilter = WordFilter;
 
 // Readers of the container kinds, indexed by kind; null entries read straight from the file.
-constexpr const FormatReader* kReaders[15] = {};
+constexpr const FormatReader* kReaders[15] = {
+    nullptr,  // TEXT
+    nullptr,  // HTML
+    nullptr,  // FB2
+    nullptr,  // RTF
+    nullptr,  // PalmDOC
+    nullptr,  // Compressed PalmDOC
+    nullptr,  // zTXT mode 1
+    nullptr,  // zTXT mode 2
+    nullptr,  // TCR
+    nullptr,  // GZ: its filler also serves kinds 0-3 read from a member
+    nullptr,  // Word for DOS
+    nullptr,  // WinWord 2.0
+    nullptr,  // Word 6.0/95
+    nullptr,  // Word 97-2003
+    nullptr,  // ZIP
+};
 
 const char16_t* const kKindNames[] = {
     u"TEXT", u"HTML", u"FB2", u"RTF", u"PalmDOC", u"Compressed PalmDOC", u"zTXT mode 1",
