@@ -66,27 +66,36 @@ void PrintReadError(void*, const char16_t* message) {
 
 // Writes the stream as UTF-8: text as itself, each paragraph mark as a line feed, units 16–31
 // dropped; surrogate pairs are joined, a lone surrogate becomes U+FFFD.
+// Encodes one code point at `o`; returns the bytes written.
+[[gnu::always_inline]] inline size_t PutUtf8(char* o, uint32_t cp) {
+    if (cp < 0x80) {
+        o[0] = static_cast<char>(cp);
+        return 1;
+    }
+    if (cp < 0x800) {
+        o[0] = static_cast<char>(0xC0 | (cp >> 6));
+        o[1] = static_cast<char>(0x80 | (cp & 0x3F));
+        return 2;
+    }
+    if (cp < 0x10000) {
+        o[0] = static_cast<char>(0xE0 | (cp >> 12));
+        o[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        o[2] = static_cast<char>(0x80 | (cp & 0x3F));
+        return 3;
+    }
+    o[0] = static_cast<char>(0xF0 | (cp >> 18));
+    o[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    o[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    o[3] = static_cast<char>(0x80 | (cp & 0x3F));
+    return 4;
+}
+
 void Dump(Document& doc) {
-    std::string out;
-    out.reserve(1 << 17);
+    constexpr size_t kBuffer = 1 << 16;
+    static char buffer[kBuffer + 8];
+    size_t n = 0;
+    auto put = [&](uint32_t cp) { n += PutUtf8(buffer + n, cp); };
     char16_t high = 0;
-    auto put = [&](uint32_t cp) {
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    };
     const int32_t length = DocLength(doc);
     for (int32_t pos = 0; pos < length; ++pos) {
         const char16_t u = GetChar(doc, pos);
@@ -95,7 +104,7 @@ void Dump(Document& doc) {
             high = 0;
         }
         if (u < 16) {
-            out += '\n';
+            put('\n');
         } else if (u < 32) {
             continue;
         } else if (u >= 0xD800 && u < 0xDC00) {
@@ -106,13 +115,13 @@ void Dump(Document& doc) {
         } else {
             put(u);
         }
-        if (out.size() >= (1 << 16)) {
-            std::fwrite(out.data(), 1, out.size(), stdout);
-            out.clear();
+        if (n >= kBuffer) {
+            std::fwrite(buffer, 1, n, stdout);
+            n = 0;
         }
     }
     if (high) put(0xFFFD);
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    std::fwrite(buffer, 1, n, stdout);
 }
 
 }  // namespace

@@ -270,6 +270,17 @@ int DecodeBlock(Document& doc, int32_t block) {
     if (!readable || plan.decode == DecodeMode::kNothing) return 1;
     char16_t* out = r.chars;
     int i = 0;
+    if (plan.decodeFilter == TxtFilter && doc.bookCodePage != kCodePageUtf8 && doc.bookCodePage != kCodePageUtf16) {
+        // Plain single-byte text: ordinary characters go straight through the byte table; the
+        // filter sees only what it changes (controls, line feeds, the no-break space).
+        while (i < kBlockUnits && offset < size) {
+            char16_t unit = doc.byteToChar[ReadSourceByte(doc, offset)];
+            ++offset;
+            if (unit < 32 || unit == 160) TxtFilter(doc, unit, offset);
+            out[i++] = unit;
+        }
+        return 1;
+    }
     while (i < kBlockUnits && offset < size) {
         if (plan.decode == DecodeMode::kAlternating) {
             out[i] = (i & 1) ? u'?' : u' ';
@@ -284,7 +295,7 @@ int DecodeBlock(Document& doc, int32_t block) {
     return 1;
 }
 
-char16_t GetChar(Document& doc, int32_t pos) {
+char16_t GetCharMiss(Document& doc, int32_t pos) {
     if (pos < 0 || pos >= doc.docLength) return 0;
     const int32_t block = (pos >> kBlockShift) & (kMaxBlocks - 1);
     if (static_cast<size_t>(block) >= doc.blocks.size()) return 0;

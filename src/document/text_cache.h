@@ -7,8 +7,15 @@
 
 namespace lectra {
 
+char16_t GetCharMiss(Document& doc, int32_t pos);
 // The unit at `pos`; 0 outside the book or when its block cannot be decoded.
-char16_t GetChar(Document& doc, int32_t pos);
+inline char16_t GetChar(Document& doc, int32_t pos) {
+    if (static_cast<uint32_t>(pos) < static_cast<uint32_t>(doc.docLength)) {
+        const BlockRecord& r = doc.blocks[pos >> kBlockShift];
+        if (r.chars) return r.chars[pos & (kBlockUnits - 1)];
+    }
+    return GetCharMiss(doc, pos);
+}
 inline int32_t DocLength(const Document& doc) { return doc.docLength; }
 
 int DecodeBlock(Document& doc, int32_t block);
