@@ -28,11 +28,15 @@ struct Declaration {
 constexpr Declaration kHtmlCharsets[] = {
     {"WINDOWS-1251", 1251}, {"CP866", 866},     {"ISO-8859-5", 28595},
     {"KOI8-R", 20866},      {"KOI8-U", 21866},  {"UTF-8", kCodePageUtf8},
+    {"UTF-16", kCodePageUtf16},
 };
 constexpr Declaration kXmlEncodings[] = {
     {"WINDOWS-1251", 1251}, {"CP866", 866},    {"ISO-8859-5", 28595},
     {"KOI8-R", 20866},      {"KOI8-U", 21866}, {"UTF-8", kCodePageUtf8},
+    {"UTF-16", kCodePageUtf16},
 };
+// Names of UTF-16 as they appear in a declaration that is itself UTF-16.
+constexpr std::string_view kWideNames[] = {"UNICODE", "UTF-16"};
 
 // The letter class of a character: а…я as 1…32 in either case, ё as е, 0 for anything else.
 int LetterClass(char16_t c) {
@@ -81,11 +85,17 @@ int FindDeclaration(const uint8_t* sample, uint32_t length, std::string_view key
                     const Declaration* table, size_t rows) {
     // An XML declaration of a UTF-16 file is itself UTF-16, so it is looked for first there.
     const bool bare = !xmlOrder;
-    if (xmlOrder && HasDeclaration(sample, length, key, "UNICODE", true, bare)) return kCodePageUtf16;
+    auto wide = [&] {
+        for (std::string_view name : kWideNames) {
+            if (HasDeclaration(sample, length, key, name, true, bare)) return true;
+        }
+        return false;
+    };
+    if (xmlOrder && wide()) return kCodePageUtf16;
     for (size_t i = 0; i < rows; ++i) {
         if (HasDeclaration(sample, length, key, table[i].name, false, bare)) return table[i].codePage;
     }
-    if (!xmlOrder && HasDeclaration(sample, length, key, "UNICODE", true, bare)) return kCodePageUtf16;
+    if (!xmlOrder && wide()) return kCodePageUtf16;
     return 1251;
 }
 
@@ -178,6 +188,10 @@ int DetectCodePage(Document& doc) {
         if (sample[0] == 0xFF && sample[1] == 0xFE) return kCodePageUtf16;
         // Checked before the end is zeroed, so that a sequence cut there is still seen as cut.
         if (LooksLikeUtf8(sample, length)) return kCodePageUtf8;
+    }
+    // Real UTF-16 markup starts with its byte-order mark.
+    if ((kind == kKindHtml || kind == kKindFb2) && length >= 2 && sample[0] == 0xFF && sample[1] == 0xFE) {
+        return kCodePageUtf16;
     }
     std::memset(sample + kSampleBytes - 3, 0, 3);
     for (uint32_t i = 0; i < length; ++i) {

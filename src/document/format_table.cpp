@@ -2,6 +2,7 @@
 // the indexing pass and block decoding produce its units.
 #include "document/format_table.h"
 
+#include "document/markup_filter.h"
 #include "document/tcr_filter.h"
 #include "document/word_filter.h"
 
@@ -9,9 +10,9 @@ namespace lectra {
 
 namespace {
 
-// Filters of the markup and container kinds; null until their readers exist.
-constexpr FilterFn kHtmlFilter = nullptr;
-constexpr FilterFn kFb2Filter = nullptr;
+// Filters of the markup and container kinds; null while a kind has no reader in this build.
+constexpr FilterFn kHtmlFilter = HtmlFilter;
+constexpr FilterFn kFb2Filter = Fb2Filter;
 constexpr FilterFn kRtfFilter = nullptr;
 constexpr FilterFn kTcrFilter = TcrFilter;
 constexpr FilterFn kWordFilter = WordFilter;

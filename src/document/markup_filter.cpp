@@ -1,0 +1,241 @@
+// The HTML and FictionBook filters: tags and character references read ahead in the source,
+// paragraph marks from block tags and the depths they raise.
+#include "document/markup_filter.h"
+
+#include <string_view>
+
+#include "document/encoding.h"
+#include "document/markup_tables.h"
+#include "document/txt_filter.h"
+
+namespace lectra {
+
+namespace {
+
+constexpr int kTagBuffer = 256;
+constexpr int kReferenceMax = 9;  // characters of a reference, ";" included
+
+struct Dialect {
+    const TagRow* rows;
+    int rowCount;
+    bool html;  // upper-cases tag text, checks ALIGN=, keeps the once flags
+};
+
+constexpr Dialect kHtml{kHtmlTagTable, 41, true};
+constexpr Dialect kFb2{kFb2TagTable, 19, false};
+
+void Raise(int32_t& v) {
+    if (v < kMarkupCounterMax) ++v;
+}
+void Lower(int32_t& v) {
+    if (v > 0) --v;
+}
+
+// The markup filters' normalisation: a line feed survives only inside preformatted text.
+char16_t NormaliseMarkup(const Document& doc, char16_t u) {
+    u = Normalise(u);
+    if (u == 10 && doc.markup.preDepth <= 0) u = u' ';
+    return u;
+}
+
+bool StartsWith(std::u16string_view text, std::u16string_view name) {
+    return text.size() >= name.size() && text.compare(0, name.size(), name) == 0;
+}
+
+bool IsNameChar(char16_t c) {
+    return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'-';
+}
+
+const TagRow* FindOpening(const Dialect& d, std::u16string_view text) {
+    for (int i = 0; i < d.rowCount; ++i) {
+        if (StartsWith(text, d.rows[i].openName)) return &d.rows[i];
+    }
+    return nullptr;
+}
+
+// "/P" is a prefix of "/PRE>", so the row whose closing name ends at a name boundary wins first;
+// only when none does, a plain prefix match ("</title-info>" still closes "title").
+const TagRow* FindClosing(const Dialect& d, std::u16string_view text) {
+    for (int i = 0; i < d.rowCount; ++i) {
+        const std::u16string_view name = d.rows[i].closeName;
+        if (StartsWith(text, name) && (text.size() == name.size() || !IsNameChar(text[name.size()]))) {
+            return &d.rows[i];
+        }
+    }
+    for (int i = 0; i < d.rowCount; ++i) {
+        if (StartsWith(text, d.rows[i].closeName)) return &d.rows[i];
+    }
+    return nullptr;
+}
+
+char16_t Mark(const MarkupState& m, char16_t unit) {
+    if (unit == 0) return 0;
+    if (m.centreDepth > 0 || m.centreOnce) return kMarkTitle;
+    if (m.rightDepth > 0 || m.rightOnce) return kMarkRight;
+    if (m.leftDepth > 0 || m.leftOnce) return kMarkLeft;
+    return kMarkBody;
+}
+
+void MoveInline(MarkupState& m, uint32_t flags, bool open) {
+    int32_t* counters[3] = {&m.inline1, &m.inline2, &m.inline3};
+    const uint32_t bits[3] = {kTagInline1, kTagInline2, kTagInline3};
+    for (int i = 0; i < 3; ++i) {
+        if (flags & bits[i]) open ? Raise(*counters[i]) : Lower(*counters[i]);
+    }
+}
+
+void MoveDepths(MarkupState& m, uint32_t flags, bool open) {
+    int32_t* depths[3] = {&m.centreDepth, &m.rightDepth, &m.leftDepth};
+    const uint32_t bits[3] = {kTagCentre, kTagRight, kTagLeft};
+    for (int i = 0; i < 3; ++i) {
+        if (flags & bits[i]) open ? Raise(*depths[i]) : Lower(*depths[i]);
+    }
+}
+
+void ClearOnce(MarkupState& m) { m.centreOnce = m.leftOnce = m.rightOnce = 0; }
+
+bool Contains(std::u16string_view text, std::u16string_view what) {
+    return text.find(what) != std::u16string_view::npos;
+}
+
+// Reads the tag that the "<" just read opens; returns the unit to store (0 for none) and leaves
+// the pending skip at the characters read plus one.
+char16_t ReadTag(Document& doc, uint32_t offset, const Dialect& d) {
+    MarkupState& m = doc.markup;
+    m.pendingSkip = 1;
+    const uint32_t size = doc.sourceSize;
+    char16_t text[kTagBuffer];
+    int stored = 0;
+    int32_t read = 0;
+    bool closed = false;
+    while (offset < size) {
+        char16_t c = NormaliseMarkup(doc, ReadSourceChar(doc, offset));
+        if (c == u'<') {
+            // Another "<" before the ">": the first one was an ordinary character ("i<n" in a script).
+            m.pendingSkip = 1;
+            return u'<';
+        }
+        if (d.html && c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
+        ++read;
+        if (stored < kTagBuffer) text[stored++] = c;
+        if (c == u'>') {
+            closed = true;
+            break;
+        }
+    }
+    // Every character read is skipped, also those beyond the buffer; the count saturates far
+    // above any buffer so that a runaway tag cannot overflow it.
+    m.pendingSkip = read < INT32_MAX - 1 ? read + 1 : INT32_MAX;
+    if (!closed) return u'<';  // the end came first: the rest of the source is swallowed
+    // A control character (normalised to 0) ends the text for comparisons.
+    int length = 0;
+    while (length < stored && text[length] != 0) ++length;
+    const std::u16string_view tag(text, length);
+
+    if (!tag.empty() && tag[0] == u'/') {
+        const TagRow* row = FindClosing(d, tag);
+        if (!row) return u' ';
+        if (row->preformatted) Lower(m.preDepth);
+        if (row->hidden) Lower(m.hiddenDepth);
+        if (row->flags & kTagBlock) {
+            if (d.html) ClearOnce(m);
+            MoveDepths(m, row->flags, false);
+            return Mark(m, row->closeUnit);
+        }
+        if (row->flags & kTagInline) {
+            MoveInline(m, row->flags, false);
+            return 0;
+        }
+        return row->closeUnit;
+    }
+    const TagRow* row = FindOpening(d, tag);
+    if (!row) return u' ';
+    if (row->preformatted) Raise(m.preDepth);
+    if (row->hidden) Raise(m.hiddenDepth);
+    if (row->flags & kTagBlock) {
+        if (d.html) {
+            ClearOnce(m);
+            if (row->alignCheck) {
+                bool found = false;
+                if (Contains(tag, u"ALIGN=CENTER")) m.centreOnce = 1, found = true;
+                if (Contains(tag, u"ALIGN=RIGHT")) m.rightOnce = 1, found = true;
+                if (Contains(tag, u"ALIGN=LEFT")) m.leftOnce = 1, found = true;
+                if (found) return Mark(m, row->openUnit);
+            }
+        }
+        MoveDepths(m, row->flags, true);
+        if (d.html) {
+            if (row->flags & kTagCentreOnce) m.centreOnce = 1;
+            if (row->flags & kTagLeftOnce) m.leftOnce = 1;
+            if (row->flags & kTagRightOnce) m.rightOnce = 1;
+        }
+        return Mark(m, row->openUnit);
+    }
+    if (row->flags & kTagInline) {
+        MoveInline(m, row->flags, true);
+        return 0;
+    }
+    return row->openUnit;
+}
+
+// Reads the character reference that the "&" just read opens; returns its unit, or "&" (with no
+// skip) when it is not one, so that its text follows as ordinary characters.
+char16_t ReadReference(Document& doc, uint32_t offset) {
+    MarkupState& m = doc.markup;
+    m.pendingSkip = 1;
+    if (offset >= doc.sourceSize) return u' ';
+    char16_t text[kReferenceMax];
+    int length = 0;
+    for (;;) {
+        if (length == kReferenceMax || offset >= doc.sourceSize) {
+            m.pendingSkip = 0;
+            return u'&';
+        }
+        const char16_t c = NormaliseMarkup(doc, ReadSourceChar(doc, offset));
+        ++m.pendingSkip;
+        if (c == u';') break;
+        text[length++] = c;
+    }
+    const std::u16string_view ref(text, length);
+    if (!ref.empty() && ref[0] == u'#') {
+        uint32_t value = 0;
+        for (size_t i = 1; i < ref.size() && i <= 5 && ref[i] >= u'0' && ref[i] <= u'9'; ++i) {
+            value = value * 10 + (ref[i] - u'0');
+        }
+        if (value > 0 && value < 65535) return static_cast<char16_t>(value);
+    }
+    for (const EntityRow& row : kEntityTable) {
+        if (StartsWith(ref, row.name)) return row.codePoint;
+    }
+    m.pendingSkip = 0;
+    return u'&';
+}
+
+int MarkupFilter(Document& doc, char16_t& unit, uint32_t offset, const Dialect& d) {
+    MarkupState& m = doc.markup;
+    if (m.pendingSkip > 0) {
+        // UTF-8 books skip what a lookahead consumed one character at a time.
+        --m.pendingSkip;
+        return 0;
+    }
+    m.pendingSkip = 0;
+    char16_t u = NormaliseMarkup(doc, unit);
+    if (u == 10 && m.hiddenDepth == 0 && doc.txtParagraphMode != kTxtPlainAsIs) {
+        unit = DetectParagraph(doc, offset);
+        return 1;
+    }
+    if (u == u'<' || u == u'&') {
+        u = u == u'<' ? ReadTag(doc, offset, d) : ReadReference(doc, offset);
+        if (m.pendingSkip > 0) --m.pendingSkip;
+    }
+    unit = u;
+    return u != 0 && m.hiddenDepth == 0;
+}
+
+}  // namespace
+
+int HtmlFilter(Document& doc, char16_t& unit, uint32_t offset) { return MarkupFilter(doc, unit, offset, kHtml); }
+
+int Fb2Filter(Document& doc, char16_t& unit, uint32_t offset) { return MarkupFilter(doc, unit, offset, kFb2); }
+
+}  // namespace lectra

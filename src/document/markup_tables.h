@@ -1,0 +1,43 @@
+// The tag tables of HTML and FictionBook and the named character references, as data.
+#pragma once
+#include <cstdint>
+#include <string_view>
+
+namespace lectra {
+
+// Tag flags.
+constexpr uint32_t kTagBlock = 0x001;       // opening and closing emit a paragraph mark
+constexpr uint32_t kTagCentre = 0x002;      // raises the centre depth while open
+constexpr uint32_t kTagRight = 0x004;       // raises the right depth while open
+constexpr uint32_t kTagInline1 = 0x008;
+constexpr uint32_t kTagInline2 = 0x010;
+constexpr uint32_t kTagInline3 = 0x020;
+constexpr uint32_t kTagInline = 0x100;      // moves the inline counters named above
+constexpr uint32_t kTagLeft = 0x200;        // raises the left depth while open
+constexpr uint32_t kTagCentreOnce = 0x400;  // opening sets centre-once (HTML)
+constexpr uint32_t kTagLeftOnce = 0x800;
+constexpr uint32_t kTagRightOnce = 0x1000;
+
+struct TagRow {
+    bool preformatted;
+    bool hidden;
+    char16_t openUnit;
+    char16_t closeUnit;
+    bool alignCheck;
+    std::u16string_view openName;  // the view carries the name's length
+    std::u16string_view closeName;
+    uint32_t flags;
+};
+
+struct EntityRow {
+    std::u16string_view name;
+    char16_t codePoint;  // 0: the reference yields nothing
+};
+
+// Searched in order; the first row whose name is a prefix of the tag text wins.
+extern const TagRow kHtmlTagTable[41];
+extern const TagRow kFb2TagTable[19];
+// The named references of HTML 4.01 in the order of its entity sets.
+extern const EntityRow kEntityTable[252];
+
+}  // namespace lectra
