@@ -8,7 +8,7 @@ root=$(pwd)
 ./scripts/setup.sh
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DLECTRA_TESTS=OFF -DLECTRA_BENCH=OFF >/dev/null
 cmake --build build/release >/dev/null
-book=${book:-$root/samples/ru-story.txt}
+book=${book:-$root/samples/ru-story.fb2}
 tool="$root/build/release/src/app/lectra-tool"
 "$tool" info "$book"
 echo
