@@ -15,7 +15,7 @@ namespace lectra {
 namespace {
 
 std::u16string_view KeyOf(const SettingsEntry& e) {
-    return std::u16string_view(e.key, std::char_traits<char16_t>::length(e.key));
+    return std::u16string_view(e.key, static_cast<size_t>(e.keyLength));
 }
 
 SettingsEntry* Find(SettingsStore& store, std::u16string_view key) {
@@ -137,6 +137,7 @@ int SetString(SettingsStore& store, std::u16string_view key, std::u16string_view
     SettingsEntry& e = store.entries[store.count++];
     std::fill(std::begin(e.key), std::end(e.key), u'\0');
     std::copy(key.begin(), key.end(), e.key);
+    e.keyLength = static_cast<int32_t>(key.size());
     e.value.assign(value);
     store.Dirty = 1;
     return 1;

@@ -24,6 +24,7 @@ constexpr uint32_t kMaxReadBytes = 3 * kMaxSaveChars;
 
 struct SettingsEntry {
     char16_t key[kMaxKeyChars + 1] = {};
+    int32_t keyLength = 0;  // so that a look-up rejects most entries without reading their keys
     // Never null here: a line ending in "=" holds the empty value, which reads as the empty text
     // and as the number 0.
     std::u16string value;
