@@ -19,6 +19,13 @@ std::u16string Key(RecentKey which, int index) {
     return std::u16string(buf, buf + (n > 0 ? n : 0));
 }
 
+// Whether a path comes back from the recent file as it went in: a load keeps 259 characters of a
+// value, and the file has no way to carry a line break or a zero.
+bool FileCanHold(std::u16string_view text) {
+    return text.size() <= static_cast<size_t>(kMaxValueChars) &&
+           text.find_first_of(std::u16string_view(u"\r\n\0", 3)) == text.npos;
+}
+
 }  // namespace
 
 void LoadRecentFiles(RecentFiles& recent, SettingsStore& store, CodePageCheck isListedCodePage) {
@@ -48,6 +55,9 @@ void SaveRecentFiles(const RecentFiles& recent, SettingsStore& store) {
 
 void RememberCurrentBook(RecentFiles& recent, const CurrentBook& book) {
     if (!book.isOpen) return;
+    // A path that would come back cut or split is not recorded: the entry would name another file,
+    // and start-up would fail to reopen it.
+    if (!FileCanHold(book.bookPath) || !FileCanHold(book.browseFolder)) return;
     int k = FindRecentBook(recent, book.bookPath);
     if (k < 0) k = kRecentCount - 1;
     for (int j = k; j >= 1; --j) {

@@ -45,7 +45,8 @@ void LoadRecentFiles(RecentFiles& recent, SettingsStore& store, CodePageCheck is
 void SaveRecentFiles(const RecentFiles& recent, SettingsStore& store);
 // Puts the open book at the head: its old entry (or the oldest, when it is not in the list) is
 // taken out and the entries before it move down one; zipName stays with its slot. Nothing
-// happens when no book is open.
+// happens when no book is open, or when its path or folder is one the recent file cannot hold
+// (longer than 259 characters, or with a line break).
 void RememberCurrentBook(RecentFiles& recent, const CurrentBook& book);
 // The first entry whose bookPath equals `path`, −1 when none.
 int FindRecentBook(const RecentFiles& recent, std::u16string_view path);

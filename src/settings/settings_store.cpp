@@ -55,6 +55,7 @@ void CreateSettingsStore(SettingsStore& store, const std::u16string& folder,
 }
 
 void Load(SettingsStore& store) {
+    store.count = 0;
     PlatformFile file;
     // A first run leaves an empty file behind, as the reader always has.
     if (!FileExists(store.path) && FileOpenAppend(file, store.path)) FileClose(file);
@@ -69,6 +70,7 @@ void Load(SettingsStore& store) {
 }
 
 void LoadFromBytes(SettingsStore& store, const uint8_t* bytes, size_t size) {
+    if (!bytes || size == 0) return;
     size = std::min<size_t>(size, kMaxReadBytes);
     const void* zero = std::memchr(bytes, 0, size);
     if (zero) size = static_cast<size_t>(static_cast<const uint8_t*>(zero) - bytes);
@@ -127,6 +129,10 @@ int SetString(SettingsStore& store, std::u16string_view key, std::u16string_view
     // A key is held zero-terminated in 32 characters; one that cannot be is refused, not cut, so
     // that it never aliases another.
     if (key.size() > static_cast<size_t>(kMaxKeyChars) || key.find(u'\0') != key.npos) return 0;
+    // The file has no escapes: a line break would end the value early and make the rest a line of
+    // its own (a key of the caller's choosing), and a zero would end the whole file at the next
+    // load.
+    if (value.find_first_of(std::u16string_view(u"\r\n\0", 3)) != value.npos) return 0;
     if (SettingsEntry* e = Find(store, key)) {
         if (e->value == value) return 1;
         e->value.assign(value);

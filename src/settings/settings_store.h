@@ -42,8 +42,8 @@ struct SettingsStore {
 void CreateSettingsStore(SettingsStore& store, const std::u16string& folder,
                          std::u16string_view fileName, int capacity);
 
-// Reads the file (creating it empty when missing). An unreadable file leaves the store empty.
-// Dirty is 0 afterwards.
+// Replaces the entries with those of the file (creating it empty when missing). An unreadable file
+// leaves the store empty. Dirty is 0 afterwards.
 void Load(SettingsStore& store);
 // Parses the bytes of a settings file into the store, as Load does after reading them: at most
 // kMaxReadBytes, up to the first zero byte, a last line without LF ignored.
@@ -63,8 +63,9 @@ std::u16string GetString(SettingsStore& store, std::u16string_view key,
 // the first non-digit, 0 without digits, saturated to 32 bits); a missing key is set to the
 // default.
 int32_t GetInt(SettingsStore& store, std::u16string_view key, int32_t defaultValue);
-// 1 stored (or already equal), 0 when the key is new and the store is full, or the key is longer
-// than 31 characters.
+// 1 stored (or already equal); 0, changing nothing, when the key is new and the store is full,
+// when the key is longer than 31 characters or holds a zero, or when the value holds a CR, LF or
+// zero, which the file cannot carry.
 int SetString(SettingsStore& store, std::u16string_view key, std::u16string_view value);
 int SetInt(SettingsStore& store, std::u16string_view key, int32_t value);
 

@@ -118,6 +118,22 @@ TEST(RecentFiles, PathsDifferingOnlyInCaseAreTwoBooks) {
     EXPECT_EQ(FindRecentBook(recent, u"/BOOKS/BOOK.TXT"), -1);
 }
 
+TEST(RecentFiles, PathsTheFileCannotHoldAreNotRecorded) {
+    RecentFiles recent;
+    RememberCurrentBook(recent, Book(u"/books/a.txt", 5));
+    const std::u16string longest = u"/" + std::u16string(kMaxValueChars - 1, u'x');
+    const std::u16string tooLong = longest + u"y";
+    RememberCurrentBook(recent, Book(tooLong, 6));  // would load back as `longest`
+    RememberCurrentBook(recent, Book(u"/books/two\nlines.txt", 7));
+    CurrentBook folder = Book(u"/books/b.txt", 8);
+    folder.browseFolder = u"/books/\r";
+    RememberCurrentBook(recent, folder);
+    EXPECT_EQ(recent.entries[0].bookPath, u"/books/a.txt");
+    EXPECT_EQ(recent.entries[1].bookPath, u"");
+    RememberCurrentBook(recent, Book(longest, 9));
+    EXPECT_EQ(recent.entries[0].bookPath, longest);
+}
+
 TEST(RecentFiles, AFullListOfLongPathsSurvivesASave) {
     // Sixteen books with 259-character Cyrillic paths and folders: about 9,000 counted characters
     // and 17,000 bytes, more than a save or a load of the old 8192/16383 limits kept.

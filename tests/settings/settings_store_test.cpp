@@ -146,6 +146,24 @@ TEST(SettingsStore, AFullStoreRefusesNewKeys) {
     EXPECT_EQ(t.count, 1);
 }
 
+TEST(SettingsStore, ValuesTheFileCannotCarryAreRefused) {
+    // Written as they stand, these would split into a line of the caller's choosing, lose a
+    // character, or end the whole file at the next load.
+    SettingsStore s = Parse("PATH=/books/a.txt\n");
+    s.Dirty = 0;
+    const std::u16string bad[] = {u"/books/x\nCODE_PAGE=866", u"/books/x\r.txt",
+                                  std::u16string(u"/books/x\0.txt", 14)};
+    for (const std::u16string& value : bad) {
+        EXPECT_EQ(SetString(s, u"PATH", value), 0);
+        EXPECT_EQ(SetString(s, u"NEW", value), 0);
+    }
+    EXPECT_EQ(Value(s, "PATH"), "/books/a.txt");
+    EXPECT_EQ(s.count, 1);
+    EXPECT_EQ(s.Dirty, 0);
+    EXPECT_EQ(GetString(s, u"OTHER", u"a\nb"), u"a\nb");  // the default still comes back
+    EXPECT_EQ(SettingsText(s), u"PATH=/books/a.txt\r\n#");
+}
+
 TEST(SettingsStore, SaveWritesTheEntriesThenAHashAndReadsBack) {
     ScratchDir dir;
     const std::u16string folder = Utf8ToUtf16(dir.path());
