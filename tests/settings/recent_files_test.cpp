@@ -8,7 +8,6 @@
 
 #include "document/encoding.h"
 #include "platform/sys/utf.h"
-#include "settings/settings_model.h"
 #include "test_support.h"
 
 namespace lectra {
@@ -170,26 +169,6 @@ TEST(RecentFiles, AFullListOfLongPathsSurvivesASave) {
         EXPECT_EQ(e.codePage, 20866);
     }
     EXPECT_EQ(again.Dirty, 0);
-}
-
-TEST(RecentFiles, SaveSettingsRecordsTheOpenBookFirst) {
-    ScratchDir dir;
-    const std::u16string folder = Utf8ToUtf16(dir.path());
-    SettingsStore config, recentStore;
-    CreateSettingsStore(config, folder, kConfigFileName, kConfigCapacity);
-    CreateSettingsStore(recentStore, folder, kRecentFileName, kRecentCapacity);
-    RecentFiles recent;
-    LoadRecentFiles(recent, recentStore, IsListedCodePage);
-    Settings settings;
-    LoadSettings(settings, config, IsListedCodePage);
-    SaveSettings(settings, config, recent, recentStore, Book(u"/books/книга.txt", 4321, 9999));
-    ASSERT_EQ(Save(recentStore), 1);
-    const std::string text = test::ReadBytes(dir.path() + "/_recent.files.ini");
-    const std::string head =
-        "FILE_NAME_0=/books/книга.txt\r\nZIP_FILE_NAME_0=\r\nFILE_PATH_0=/books\r\n"
-        "FILE_POS_0=4321\r\nFILE_SIZE_0=9999\r\nFILE_CP_0=1251\r\nFILE_NAME_1=\r\n";
-    EXPECT_EQ(text.substr(0, head.size()), head);
-    EXPECT_EQ(text.back(), '#');
 }
 
 }  // namespace
