@@ -1,0 +1,65 @@
+// The settings around the open book: loading and saving both stores, opening a book with what the
+// recent list remembers of it, and remembering it again after reading.
+#include "app/book_session.h"
+
+#include "document/encoding.h"
+
+namespace lectra {
+
+void LoadSettingsSession(SettingsSession& session, const std::u16string& folder) {
+    CreateSettingsStore(session.config, folder, kConfigFileName, kConfigCapacity);
+    CreateSettingsStore(session.recentStore, folder, kRecentFileName, kRecentCapacity);
+    LoadRecentFiles(session.recent, session.recentStore, IsListedCodePage);
+    LoadSettings(session.settings, session.config, IsListedCodePage);
+}
+
+int SaveSettingsSession(SettingsSession& session, const Document* doc,
+                        const std::u16string& browseFolder) {
+    SaveSettings(session.settings, session.config, session.recent, session.recentStore,
+                 CurrentBookOf(doc, browseFolder));
+    const int configSaved = Save(session.config);
+    const int recentSaved = Save(session.recentStore);
+    return configSaved && recentSaved;
+}
+
+void RememberedBooks(const RecentFiles& recent, RememberedBook (&out)[kRecentCount]) {
+    for (int i = 0; i < kRecentCount; ++i) {
+        const RecentEntry& e = recent.entries[i];
+        out[i].path = e.bookPath;
+        out[i].codePage = IsListedCodePage(e.codePage) ? e.codePage : 0;
+        out[i].length = e.size;
+        out[i].position = e.position;
+    }
+}
+
+int OpenBookWithRecent(Document& doc, const char16_t* path, int reopen, const RecentFiles& recent,
+                       const Settings& settings) {
+    RememberedBook books[kRecentCount];
+    RememberedBooks(recent, books);
+    OpenRequest request;
+    request.codePageSetting = settings.codePage;
+    request.recent = books;
+    request.recentCount = kRecentCount;
+    doc.txtParagraphMode = settings.txtParagraphDetect;
+    return OpenBook(doc, path, reopen, request);
+}
+
+CurrentBook CurrentBookOf(const Document* doc, const std::u16string& browseFolder) {
+    CurrentBook book;
+    // A closed book keeps its path but has lost its length and position: it must not be recorded.
+    if (!doc || !doc->sourceIsOpen || !FileIsOpen(doc->source)) return book;
+    book.isOpen = 1;
+    book.bookPath = doc->bookPath;
+    book.browseFolder = browseFolder;
+    book.docLength = doc->docLength;
+    book.codePage = doc->bookCodePage;
+    book.pageStart = doc->pageStart;
+    return book;
+}
+
+void RememberCurrentBook(RecentFiles& recent, const Document& doc,
+                         const std::u16string& browseFolder) {
+    RememberCurrentBook(recent, CurrentBookOf(&doc, browseFolder));
+}
+
+}  // namespace lectra

@@ -1,0 +1,54 @@
+// The recent books: the last 16 books read, most recent first, with position, length and code page.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "settings/settings_store.h"
+
+namespace lectra {
+
+constexpr int kRecentCount = 16;
+
+struct RecentEntry {
+    int32_t size = 0;         // DocLength when the book was last read (characters, not bytes)
+    std::u16string folder;    // the file browser's folder then
+    std::u16string bookPath;  // the book's full path; compared exactly, case-sensitively
+    std::u16string zipName;   // kept as loaded, with its slot; nothing sets it
+    int32_t codePage = 1252;  // the code page it was read in; −1 when the file held an unknown one
+    int32_t position = 0;     // PageStart when it was last read
+};
+
+struct RecentFiles {
+    RecentEntry entries[kRecentCount];
+};
+
+// Which code pages a stored one may be: the code-page list without its automatic row. Supplied
+// by the caller, which owns the list.
+using CodePageCheck = int (*)(int codePage);
+
+// The open book as the recent list records it; filled in by the caller, which owns the book.
+struct CurrentBook {
+    int isOpen = 0;
+    std::u16string bookPath;
+    std::u16string browseFolder;
+    int32_t docLength = 0;
+    int32_t codePage = 0;
+    int32_t pageStart = 0;
+};
+
+// Reads the 16 entries from the recent store, asking for every key in file order (a missing key
+// is added with its default). A code page that `isListedCodePage` refuses (or every code page,
+// when it is null) becomes −1.
+void LoadRecentFiles(RecentFiles& recent, SettingsStore& store, CodePageCheck isListedCodePage);
+// Writes the 16 entries into the store, six keys each.
+void SaveRecentFiles(const RecentFiles& recent, SettingsStore& store);
+// Puts the open book at the head: its old entry (or the oldest, when it is not in the list) is
+// taken out and the entries before it move down one; zipName stays with its slot. Nothing
+// happens when no book is open, or when its path or folder is one the recent file cannot hold
+// (longer than 259 characters, or with a line break).
+void RememberCurrentBook(RecentFiles& recent, const CurrentBook& book);
+// The first entry whose bookPath equals `path`, −1 when none.
+int FindRecentBook(const RecentFiles& recent, std::u16string_view path);
+
+}  // namespace lectra

@@ -1,0 +1,77 @@
+// Fuzz target: arbitrary bytes parsed as a settings file, then loaded as settings and as the recent
+// list; every loaded value must be within its rule, and saving what was parsed must be stable.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "document/encoding.h"
+#include "platform/sys/utf.h"
+#include "settings/recent_files.h"
+#include "settings/settings_model.h"
+#include "settings/settings_store.h"
+
+using namespace lectra;
+
+namespace {
+
+SettingsStore Parsed(const uint8_t* data, size_t size, int capacity) {
+    SettingsStore store;
+    store.capacity = capacity;
+    store.entries.resize(static_cast<size_t>(capacity));
+    LoadFromBytes(store, data, size);
+    return store;
+}
+
+SettingsStore Reparsed(const SettingsStore& store) {
+    const std::string bytes = Utf16ToUtf8(SettingsText(store));
+    return Parsed(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), store.capacity);
+}
+
+void Check(bool ok) {
+    if (!ok) __builtin_trap();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    SettingsStore config = Parsed(data, size, kConfigCapacity);
+    Check(config.count <= config.capacity);
+    for (int i = 0; i < config.count; ++i) {
+        const SettingsEntry& e = config.entries[i];
+        Check(std::char_traits<char16_t>::length(e.key) <= static_cast<size_t>(kMaxKeyChars));
+        Check(e.value.size() <= static_cast<size_t>(kMaxValueChars));
+        Check(e.value.find(u'\n') == std::u16string::npos);
+    }
+    // A save may normalise once (a cut surrogate pair becomes U+FFFD); after that it is stable.
+    const SettingsStore once = Reparsed(config);
+    const SettingsStore twice = Reparsed(once);
+    Check(SettingsText(once) == SettingsText(twice));
+
+    Settings s;
+    LoadSettings(s, config, IsListedCodePage);
+    Check(s.useProfiles >= 2 && s.useProfiles <= 4);
+    Check(s.activeProfile >= 0 && s.activeProfile < s.useProfiles);
+    Check(s.codePage == -1 || IsListedCodePage(s.codePage));
+    Check(IsListedCodePage(s.codePageSave));
+    Check(s.fontFaceText.size() <= 31 && s.fontFaceStatus.size() <= 31);
+    Check(s.fontSizeStatus >= 5 && s.fontSizeStatus <= 25);
+    for (int p = 0; p < kProfileCount; ++p) {
+        Check(s.fontSizeText[p] >= 5 && s.fontSizeText[p] <= 50);
+        Check(s.lineIl[p] >= -10 && s.lineIl[p] <= 10);
+        Check(s.fontWidthChar[p] >= -3 && s.fontWidthChar[p] <= 3);
+    }
+    for (const ButtonBinding& b : s.bindings) Check(b.action < kActionCount);
+    for (int i = 0; i < 5; ++i) NextProfile(s, 0);
+    Check(s.activeProfile >= 0 && s.activeProfile < s.useProfiles);
+
+    SettingsStore recentStore = Parsed(data, size, kRecentCapacity);
+    RecentFiles recent;
+    LoadRecentFiles(recent, recentStore, IsListedCodePage);
+    CurrentBook book;
+    book.isOpen = 1;
+    book.bookPath = recent.entries[size % kRecentCount].bookPath;
+    RememberCurrentBook(recent, book);
+    Check(recent.entries[0].bookPath == book.bookPath);
+    SaveSettings(s, config, recent, recentStore, book);
+    return 0;
+}
