@@ -156,6 +156,7 @@ void ResetTextCache(Document& doc) {
     const FormatReader* reader = FormatReaderFor(doc.formatKind);
     if (reader && reader->release) reader->release(doc);
     CloseSourceFile(doc);
+    doc.sourceIsOpen = 0;
     doc.pageStart = 0;
     doc.pageEnd = 0;
     doc.sourceSize = 0;

@@ -158,6 +158,7 @@ TEST(TextCache, ResetForgetsTheBook) {
     EXPECT_EQ(DocLength(*doc), 0);
     EXPECT_EQ(GetChar(*doc, 10), 0);
     EXPECT_FALSE(FileIsOpen(doc->source));
+    EXPECT_EQ(doc->sourceIsOpen, 0);
     for (int32_t h : doc->history) EXPECT_EQ(h, -1);
 }
 
