@@ -63,6 +63,8 @@ struct BlockRecord {
     // right-once; each cut to one byte.
     uint8_t state[12] = {};
 };
+// The block index costs at most 32 bytes per 4096 units.
+static_assert(sizeof(BlockRecord) <= 32);
 
 // Services of the window layer that the document store calls; the caller installs them.
 struct DocumentHooks {
