@@ -2,6 +2,8 @@
 // the indexing pass and block decoding produce its units.
 #include "document/format_table.h"
 
+#include "document/formats/rtf_filter.h"
+#include "document/formats/word_document.h"
 #include "document/tcr_filter.h"
 #include "document/word_filter.h"
 
@@ -12,7 +14,7 @@ namespace {
 // Filters of the markup and container kinds; null until their readers exist.
 constexpr FilterFn kHtmlFilter = nullptr;
 constexpr FilterFn kFb2Filter = nullptr;
-constexpr FilterFn kRtfFilter = nullptr;
+constexpr FilterFn kRtfFilter = RtfFilter;
 constexpr FilterFn kTcrFilter = TcrFilter;
 constexpr FilterFn kWordFilter = WordFilter;
 
@@ -28,10 +30,10 @@ constexpr const FormatReader* kReaders[15] = {
     nullptr,  // zTXT mode 2
     nullptr,  // TCR
     nullptr,  // GZ: its filler also serves kinds 0-3 read from a member
-    nullptr,  // Word for DOS
-    nullptr,  // WinWord 2.0
-    nullptr,  // Word 6.0/95
-    nullptr,  // Word 97-2003
+    &kWordReader,  // Word for DOS: its open step recognises every generation
+    &kWordReader,  // WinWord 2.0
+    &kWordReader,  // Word 6.0/95
+    &kWordReader,  // Word 97-2003
     nullptr,  // ZIP
 };
 
