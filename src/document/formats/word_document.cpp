@@ -115,9 +115,10 @@ int Refuse(Document& doc) {
 }
 
 // Not a Word document: RTF when its first 64 bytes say so, else plain text.
-int HandOn(Document& doc, WordState& w) {
+int HandOn(Document& doc) {
     uint8_t head[64];
-    ReadStream(w.cfb, doc, -1, 0, head, sizeof head);
+    const int64_t size = FileSize(doc.source);
+    ReadFileBytes(doc, size < 0 ? 0 : static_cast<uint64_t>(size), 0, head, sizeof head);
     const std::string_view text(reinterpret_cast<const char*>(head), sizeof head);
     doc.formatKind = text.find("\\rtf") != std::string_view::npos ? kKindRtf : kKindText;
     ReleaseWordDocument(doc);
@@ -157,7 +158,7 @@ int OpenWordDocument(Document& doc) {
         doc.formatKind = kKindWordDos;
         return 1;
     } else {
-        if (!OpenCompoundFile(w.cfb, doc)) return HandOn(doc, w);
+        if (!OpenCompoundFile(w.cfb, doc)) return HandOn(doc);
         w.wordStream = FindDirectoryEntry(w.cfb, u"WordDocument");
         if (!w.wordStream) return Refuse(doc);
         const uint16_t inner = U16(w, doc, w.wordStream, 0);
