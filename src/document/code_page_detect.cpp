@@ -98,7 +98,9 @@ int RtfAnsiCodePage(const uint8_t* sample, uint32_t length) {
     const size_t at = text.find(kKey);
     if (at == std::string_view::npos) return 0;
     int id = 0;
-    for (size_t i = at + kKey.size(); i < text.size() && i < at + kKey.size() + 6 && text[i] >= '0' && text[i] <= '9'; ++i) {
+    const size_t digits = at + kKey.size();
+    for (size_t i = digits; i < text.size() && i < digits + 6; ++i) {
+        if (text[i] < '0' || text[i] > '9') break;
         id = id * 10 + (text[i] - '0');
     }
     // RTF is 7-bit text whose escapes name bytes of one code page: UTF-8 or UTF-16 would leave
@@ -213,7 +215,8 @@ int DetectCodePage(Document& doc) {
             return FindDeclaration(sample, length, "CHARSET=", false, kHtmlCharsets, std::size(kHtmlCharsets));
         case kKindRtf:
             if (const int declared = RtfAnsiCodePage(sample, length)) return declared;
-            return FindDeclaration(sample, length, "ENCODING=", true, kXmlEncodings, std::size(kXmlEncodings));
+            return FindDeclaration(sample, length, "ENCODING=", true, kXmlEncodings,
+                                   std::size(kXmlEncodings));
         case kKindFb2:
             return FindDeclaration(sample, length, "ENCODING=", true, kXmlEncodings, std::size(kXmlEncodings));
         default:
