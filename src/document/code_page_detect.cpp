@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "document/encoding.h"
 #include "document/format_table.h"
 #include "document/text_cache.h"
 #include "platform/sys/code_pages.h"
@@ -97,6 +98,25 @@ int FindDeclaration(const uint8_t* sample, uint32_t length, std::string_view key
     }
     if (!xmlOrder && wide()) return kCodePageUtf16;
     return 1251;
+}
+
+// The code page that an RTF header names with \ansicpgN (the sample is upper-cased), when it is
+// a single-byte code page of the list; 0 otherwise.
+int RtfAnsiCodePage(const uint8_t* sample, uint32_t length) {
+    constexpr std::string_view kKey = "\\ANSICPG";
+    const std::string_view text(reinterpret_cast<const char*>(sample), length);
+    const size_t at = text.find(kKey);
+    if (at == std::string_view::npos) return 0;
+    int id = 0;
+    const size_t digits = at + kKey.size();
+    for (size_t i = digits; i < text.size() && i < digits + 6; ++i) {
+        if (text[i] < '0' || text[i] > '9') break;
+        id = id * 10 + (text[i] - '0');
+    }
+    // RTF is 7-bit text whose escapes name bytes of one code page: UTF-8 or UTF-16 would leave
+    // the book unfiltered.
+    if (id == kCodePageUtf8 || id == kCodePageUtf16 || !IsListedCodePage(id)) return 0;
+    return id;
 }
 
 uint32_t TakeSample(Document& doc, uint8_t* sample) {
@@ -207,8 +227,11 @@ int DetectCodePage(Document& doc) {
             return ScoreRussian(sample, length);
         case kKindHtml:
             return FindDeclaration(sample, length, "CHARSET=", false, kHtmlCharsets, std::size(kHtmlCharsets));
-        case kKindFb2:
         case kKindRtf:
+            if (const int declared = RtfAnsiCodePage(sample, length)) return declared;
+            return FindDeclaration(sample, length, "ENCODING=", true, kXmlEncodings,
+                                   std::size(kXmlEncodings));
+        case kKindFb2:
             return FindDeclaration(sample, length, "ENCODING=", true, kXmlEncodings, std::size(kXmlEncodings));
         default:
             return 1251;

@@ -52,7 +52,14 @@ struct MarkupState {
     int32_t pendingSkip = 0;
     int32_t preDepth = 0;
     int32_t hiddenDepth = 0;
+    // RTF: the count of the last \ucN (fallback characters that follow a \uN escape; 1 until a
+    // \uc says otherwise), and how many fallback characters are still to be skipped.
+    int32_t rtfUnicodeSkip = 1;
+    int32_t rtfFallback = 0;
 };
+
+// Bytes of a block record's markup snapshot.
+constexpr int kMarkupStateBytes = 14;
 
 // One per 4096 stream units: where decoding of the block starts and the markup state there.
 struct BlockRecord {
@@ -60,8 +67,8 @@ struct BlockRecord {
     uint32_t sourceOffset = 0;
     uint32_t slot = 0;
     // pending skip, preformatted, hidden, centre, left, right, inline 1..3, centre-, left-,
-    // right-once; each cut to one byte.
-    uint8_t state[12] = {};
+    // right-once, RTF \uc count, RTF fallback still to skip; each cut to one byte.
+    uint8_t state[kMarkupStateBytes] = {};
 };
 // The block index costs at most 32 bytes per 4096 units.
 static_assert(sizeof(BlockRecord) <= 32);

@@ -3,6 +3,8 @@
 #include "document/format_table.h"
 
 #include "document/markup_filter.h"
+#include "document/formats/rtf_filter.h"
+#include "document/formats/word_document.h"
 #include "document/tcr_filter.h"
 #include "document/word_filter.h"
 
@@ -13,7 +15,7 @@ namespace {
 // Filters of the markup and container kinds; null while a kind has no reader in this build.
 constexpr FilterFn kHtmlFilter = HtmlFilter;
 constexpr FilterFn kFb2Filter = Fb2Filter;
-constexpr FilterFn kRtfFilter = nullptr;
+constexpr FilterFn kRtfFilter = RtfFilter;
 constexpr FilterFn kTcrFilter = TcrFilter;
 constexpr FilterFn kWordFilter = WordFilter;
 
@@ -29,10 +31,10 @@ constexpr const FormatReader* kReaders[15] = {
     nullptr,  // zTXT mode 2
     nullptr,  // TCR
     nullptr,  // GZ: its filler also serves kinds 0-3 read from a member
-    nullptr,  // Word for DOS
-    nullptr,  // WinWord 2.0
-    nullptr,  // Word 6.0/95
-    nullptr,  // Word 97-2003
+    &kWordReader,  // Word for DOS: its open step recognises every generation
+    &kWordReader,  // WinWord 2.0
+    &kWordReader,  // Word 6.0/95
+    &kWordReader,  // Word 97-2003
     nullptr,  // ZIP
 };
 

@@ -59,7 +59,7 @@ void FillRawBlock(Document& doc, uint32_t offset, uint8_t* data) {
 
 }  // namespace
 
-void SnapshotMarkup(const MarkupState& m, uint8_t s[12]) {
+void SnapshotMarkup(const MarkupState& m, uint8_t s[kMarkupStateBytes]) {
     s[0] = Cut(m.pendingSkip);
     s[1] = Cut(m.preDepth);
     s[2] = Cut(m.hiddenDepth);
@@ -72,9 +72,11 @@ void SnapshotMarkup(const MarkupState& m, uint8_t s[12]) {
     s[9] = Cut(m.centreOnce);
     s[10] = Cut(m.leftOnce);
     s[11] = Cut(m.rightOnce);
+    s[12] = Cut(m.rtfUnicodeSkip);
+    s[13] = Cut(m.rtfFallback);
 }
 
-void RestoreMarkup(MarkupState& m, const uint8_t s[12]) {
+void RestoreMarkup(MarkupState& m, const uint8_t s[kMarkupStateBytes]) {
     m.pendingSkip = s[0];
     m.preDepth = s[1];
     m.hiddenDepth = s[2];
@@ -87,6 +89,8 @@ void RestoreMarkup(MarkupState& m, const uint8_t s[12]) {
     m.centreOnce = s[9];
     m.leftOnce = s[10];
     m.rightOnce = s[11];
+    m.rtfUnicodeSkip = s[12];
+    m.rtfFallback = s[13];
 }
 
 uint8_t ReadSourceByteMiss(Document& doc, uint32_t offset) {
@@ -206,12 +210,12 @@ int BuildBlockIndex(Document& doc) {
         const int32_t length = static_cast<int32_t>(std::min<uint64_t>(units, kMaxDocLength));
         const int32_t blocks = (length + kBlockUnits - 1) / kBlockUnits;
         doc.blocks.assign(blocks, BlockRecord{});
-        uint8_t state[12];
+        uint8_t state[kMarkupStateBytes];
         SnapshotMarkup(m, state);
         for (int32_t b = 0; b < blocks; ++b) {
             doc.blocks[b].sourceOffset =
                 offset + static_cast<uint32_t>(static_cast<uint64_t>(b) * kBlockUnits * plan.passStep);
-            std::memcpy(doc.blocks[b].state, state, 12);
+            std::memcpy(doc.blocks[b].state, state, kMarkupStateBytes);
         }
         doc.docLength = length;
         return 1;

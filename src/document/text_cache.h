@@ -43,7 +43,7 @@ inline uint8_t ReadSourceByte(Document& doc, uint32_t offset) {
 }
 
 // The markup counters packed into a record's one-byte snapshot, and back.
-void SnapshotMarkup(const MarkupState& m, uint8_t state[12]);
-void RestoreMarkup(MarkupState& m, const uint8_t state[12]);
+void SnapshotMarkup(const MarkupState& m, uint8_t state[kMarkupStateBytes]);
+void RestoreMarkup(MarkupState& m, const uint8_t state[kMarkupStateBytes]);
 
 }  // namespace lectra
