@@ -2,6 +2,9 @@
 // the indexing pass and block decoding produce its units.
 #include "document/format_table.h"
 
+#include "document/formats/gz_reader.h"
+#include "document/formats/pdb_reader.h"
+#include "document/formats/tcr_reader.h"
 #include "document/tcr_filter.h"
 #include "document/word_filter.h"
 
@@ -22,12 +25,12 @@ constexpr const FormatReader* kReaders[15] = {
     nullptr,  // HTML
     nullptr,  // FB2
     nullptr,  // RTF
-    nullptr,  // PalmDOC
-    nullptr,  // Compressed PalmDOC
-    nullptr,  // zTXT mode 1
-    nullptr,  // zTXT mode 2
-    nullptr,  // TCR
-    nullptr,  // GZ: its filler also serves kinds 0-3 read from a member
+    &kPdbReader,  // PalmDOC: its open step refines the kind to 5 or 6
+    &kPdbReader,  // Compressed PalmDOC
+    &kPdbReader,  // zTXT mode 1
+    &kPdbReader,  // zTXT mode 2
+    &kTcrReader,  // TCR
+    &kGzReader,   // GZ: its filler also serves kinds 0-3 read from a member
     nullptr,  // Word for DOS
     nullptr,  // WinWord 2.0
     nullptr,  // Word 6.0/95
@@ -70,6 +73,12 @@ ReadingPlan Alternating(ReadingPlan p, uint32_t step) {
 
 const FormatReader* FormatReaderFor(int kind) {
     return kind >= 0 && kind < 15 ? kReaders[kind] : nullptr;
+}
+
+void ReleaseFormatReaders(Document& doc) {
+    for (const FormatReader* reader : kReaders) {
+        if (reader && reader->release) reader->release(doc);
+    }
 }
 
 const char16_t* FormatKindName(int kind) { return kind >= 0 && kind < 15 ? kKindNames[kind] : nullptr; }
