@@ -27,8 +27,10 @@ int Usage() {
     std::fputs(
         "usage: lectra-tool info [--code-page N] [--paragraph-mode 0|1|2] BOOK\n"
         "       lectra-tool dump [--code-page N] [--paragraph-mode 0|1|2] BOOK\n"
-        "       lectra-tool export-txt [--save-code-page N] [--code-page N] [--paragraph-mode 0|1|2] BOOK\n"
-        "       lectra-tool export-pdb [--save-code-page N] [--code-page N] [--paragraph-mode 0|1|2] BOOK\n"
+        "       lectra-tool export-txt [--save-code-page N] [--code-page N]\n"
+        "                              [--paragraph-mode 0|1|2] BOOK\n"
+        "       lectra-tool export-pdb [--save-code-page N] [--code-page N]\n"
+        "                              [--paragraph-mode 0|1|2] BOOK\n"
         "export writes BOOK.txt or BOOK.pdb in the save code page (default 1251)\n",
         stderr);
     return 2;
@@ -47,7 +49,8 @@ bool ParseArgs(int argc, char** argv, Options& o) {
     o.command = argv[1];
     for (int i = 2; i < argc; ++i) {
         std::string_view a = argv[i];
-        if ((a == "--code-page" || a == "--paragraph-mode" || a == "--save-code-page") && i + 1 < argc) {
+        if ((a == "--code-page" || a == "--paragraph-mode" || a == "--save-code-page") &&
+            i + 1 < argc) {
             int v;
             if (!ParseInt(argv[++i], &v)) return false;
             if (a == "--code-page") {
@@ -127,7 +130,8 @@ void Dump(Document& doc) {
 int main(int argc, char** argv) {
     Options o;
     if (!ParseArgs(argc, argv, o)) return Usage();
-    if (o.command != "info" && o.command != "dump" && o.command != "export-txt" && o.command != "export-pdb") {
+    if (o.command != "info" && o.command != "dump" && o.command != "export-txt" &&
+        o.command != "export-pdb") {
         return Usage();
     }
     auto doc = NewDocument();
@@ -147,8 +151,9 @@ int main(int argc, char** argv) {
         Dump(*doc);
     } else {
         // As the reader's save commands: the book's own path with ".txt" or ".pdb" appended.
-        const int saved = o.command == "export-txt" ? ExportTxt(*doc, doc->bookPath, o.saveCodePage)
-                                                    : ExportPdb(*doc, doc->bookPath, o.saveCodePage);
+        const int saved = o.command == "export-txt"
+                              ? ExportTxt(*doc, doc->bookPath, o.saveCodePage)
+                              : ExportPdb(*doc, doc->bookPath, o.saveCodePage);
         std::puts(saved ? "File saved!" : "Error");
         CloseDocument(*doc);
         std::fflush(stdout);
