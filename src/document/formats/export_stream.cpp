@@ -10,11 +10,9 @@ namespace lectra {
 namespace {
 
 void Flush(ExportBuffer& b) {
-    if (b.units.empty()) return;
-    // One byte per unit in every single-byte code page; a character without one becomes "?".
-    CodePageEncode(b.codePage, b.units, b.bytes);
+    if (b.bytes.empty()) return;
     if (b.ok && !FileWrite(b.file, b.bytes.data(), static_cast<uint32_t>(b.bytes.size()))) b.ok = 0;
-    b.units.clear();
+    b.bytes.clear();
 }
 
 }  // namespace
@@ -28,15 +26,20 @@ int StartExport(ExportBuffer& b, const std::u16string& bookPath, const char16_t*
     if (bookPath.empty() || bookPath.size() > kExportMaxPath || !ExportCodePageKnown(codePage))
         return 0;
     b.codePage = codePage;
-    b.units.clear();
-    b.units.reserve(kExportChunk);
+    // One byte per unit in every single-byte code page; a character without one becomes "?".
+    // The table is made once per export, so that each unit costs one look-up.
+    b.byteOf.resize(65536);
+    for (uint32_t u = 0; u < 65536; ++u)
+        b.byteOf[u] = CodePageEncodeChar(codePage, static_cast<char16_t>(u));
+    b.bytes.clear();
+    b.bytes.reserve(kExportChunk);
     b.ok = 1;
     return FileCreate(b.file, bookPath + suffix);
 }
 
 void ExportPut(ExportBuffer& b, char16_t unit) {
-    b.units += unit;
-    if (b.units.size() >= kExportChunk) Flush(b);
+    b.bytes += static_cast<char>(b.byteOf[unit]);
+    if (b.bytes.size() >= kExportChunk) Flush(b);
 }
 
 int FinishExport(ExportBuffer& b, const std::u16string& outputPath) {

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "document/document.h"
 #include "platform/sys/files.h"
@@ -16,9 +17,9 @@ constexpr size_t kExportMaxPath = 256;
 struct ExportBuffer {
     PlatformFile file;
     int codePage = 1251;
-    std::u16string units;  // at most kExportChunk, converted and written when full
-    std::string bytes;
-    int ok = 1;  // cleared by the first failed write; every later write is skipped
+    std::vector<uint8_t> byteOf;  // the save code page's byte of every UTF-16 unit, "?" for none
+    std::string bytes;            // at most kExportChunk, written when full
+    int ok = 1;                   // cleared by the first failed write; every later write is skipped
 };
 
 // Whether a save code page can be written: a single-byte code page with a table.
