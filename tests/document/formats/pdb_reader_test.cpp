@@ -153,6 +153,26 @@ TEST(PdbReader, LongRecordsAreCutAndBrokenOffsetsReadAsEmpty) {
     CloseDocument(*doc);
 }
 
+TEST(PdbReader, ACompressedRecordLongerThanTheRecordSizeIsReadWhole) {
+    // txt2pdbdoc spends two bytes on most bytes above 127 that it cannot pair with a space, so a
+    // record of such text is stored in more than the record size; cutting it there would lose
+    // the record's end.
+    ScratchDir dir;
+    std::string text;
+    for (uint32_t i = 0, x = 1; i < 8192; ++i) {
+        x = x * 1103515245 + 12345;
+        text += (x >> 16) % 10 ? static_cast<char>(0xC0 + (x >> 8) % 64) : ' ';
+    }
+    dir.Write("high.txt", text);
+    test::Run("cd '" + dir.path() + "' && txt2pdbdoc high high.txt high.pdb");
+    auto doc = NewDocument();
+    ASSERT_EQ(Open(*doc, dir.path() + "/high.pdb", 1251), 1);
+    ASSERT_EQ(doc->formatKind, kKindPalmDocCompressed);
+    EXPECT_GT(doc->pdb->records[0].length, doc->pdb->recordSize);
+    EXPECT_EQ(test::RawBytes(*doc), text);
+    CloseDocument(*doc);
+}
+
 TEST(PdbReader, MalformedDatabasesAreRefusedWithBadFormat) {
     ScratchDir dir;
     const std::string text = "some text";
