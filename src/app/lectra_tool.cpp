@@ -1,4 +1,4 @@
-// lectra-tool: the reader's document store on the command line (info and dump of a book).
+// lectra-tool: the reader's document store on the command line (info, dump and export of a book).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "document/document.h"
+#include "document/formats/book_export.h"
 #include "document/open_book.h"
 #include "document/text_cache.h"
 #include "platform/sys/utf.h"
@@ -19,12 +20,18 @@ struct Options {
     std::string book;
     int codePage = kCodePageAuto;
     int paragraphMode = kTxtDetectParagraph;
+    int saveCodePage = kDefaultSaveCodePage;
 };
 
 int Usage() {
     std::fputs(
         "usage: lectra-tool info [--code-page N] [--paragraph-mode 0|1|2] BOOK\n"
-        "       lectra-tool dump [--code-page N] [--paragraph-mode 0|1|2] BOOK\n",
+        "       lectra-tool dump [--code-page N] [--paragraph-mode 0|1|2] BOOK\n"
+        "       lectra-tool export-txt [--save-code-page N] [--code-page N]\n"
+        "                              [--paragraph-mode 0|1|2] BOOK\n"
+        "       lectra-tool export-pdb [--save-code-page N] [--code-page N]\n"
+        "                              [--paragraph-mode 0|1|2] BOOK\n"
+        "export writes BOOK.txt or BOOK.pdb in the save code page (default 1251)\n",
         stderr);
     return 2;
 }
@@ -42,11 +49,14 @@ bool ParseArgs(int argc, char** argv, Options& o) {
     o.command = argv[1];
     for (int i = 2; i < argc; ++i) {
         std::string_view a = argv[i];
-        if ((a == "--code-page" || a == "--paragraph-mode") && i + 1 < argc) {
+        if ((a == "--code-page" || a == "--paragraph-mode" || a == "--save-code-page") &&
+            i + 1 < argc) {
             int v;
             if (!ParseInt(argv[++i], &v)) return false;
             if (a == "--code-page") {
                 o.codePage = v;
+            } else if (a == "--save-code-page") {
+                o.saveCodePage = v;
             } else {
                 if (v < 0 || v > 2) return false;
                 o.paragraphMode = v;
@@ -128,7 +138,11 @@ void Dump(Document& doc) {
 
 int main(int argc, char** argv) {
     Options o;
-    if (!ParseArgs(argc, argv, o) || (o.command != "info" && o.command != "dump")) return Usage();
+    if (!ParseArgs(argc, argv, o)) return Usage();
+    if (o.command != "info" && o.command != "dump" && o.command != "export-txt" &&
+        o.command != "export-pdb") {
+        return Usage();
+    }
     auto doc = NewDocument();
     doc->hooks.showReadError = PrintReadError;
     doc->txtParagraphMode = o.paragraphMode;
@@ -142,8 +156,17 @@ int main(int argc, char** argv) {
     if (o.command == "info") {
         std::printf("kind: %d\ncode page: %d\nsource size: %u\nlength: %d\nblocks: %zu\n", doc->formatKind,
                     doc->bookCodePage, doc->sourceSize, DocLength(*doc), doc->blocks.size());
-    } else {
+    } else if (o.command == "dump") {
         Dump(*doc);
+    } else {
+        // As the reader's save commands: the book's own path with ".txt" or ".pdb" appended.
+        const int saved = o.command == "export-txt"
+                              ? ExportTxt(*doc, doc->bookPath, o.saveCodePage)
+                              : ExportPdb(*doc, doc->bookPath, o.saveCodePage);
+        std::puts(saved ? "File saved!" : "Error");
+        CloseDocument(*doc);
+        std::fflush(stdout);
+        return saved ? 0 : 1;
     }
     CloseDocument(*doc);
     return std::fflush(stdout) == 0 ? 0 : 1;

@@ -5,6 +5,9 @@
 #include "document/markup_filter.h"
 #include "document/formats/rtf_filter.h"
 #include "document/formats/word_document.h"
+#include "document/formats/gz_reader.h"
+#include "document/formats/pdb_reader.h"
+#include "document/formats/tcr_reader.h"
 #include "document/tcr_filter.h"
 #include "document/word_filter.h"
 
@@ -25,12 +28,12 @@ constexpr const FormatReader* kReaders[15] = {
     nullptr,  // HTML
     nullptr,  // FB2
     nullptr,  // RTF
-    nullptr,  // PalmDOC
-    nullptr,  // Compressed PalmDOC
-    nullptr,  // zTXT mode 1
-    nullptr,  // zTXT mode 2
-    nullptr,  // TCR
-    nullptr,  // GZ: its filler also serves kinds 0-3 read from a member
+    &kPdbReader,   // PalmDOC: its open step refines the kind to 5 or 6
+    &kPdbReader,   // Compressed PalmDOC
+    &kPdbReader,   // zTXT mode 1
+    &kPdbReader,   // zTXT mode 2
+    &kTcrReader,   // TCR
+    &kGzReader,    // GZ: its filler also serves kinds 0-3 read from a member
     &kWordReader,  // Word for DOS: its open step recognises every generation
     &kWordReader,  // WinWord 2.0
     &kWordReader,  // Word 6.0/95
@@ -73,6 +76,12 @@ ReadingPlan Alternating(ReadingPlan p, uint32_t step) {
 
 const FormatReader* FormatReaderFor(int kind) {
     return kind >= 0 && kind < 15 ? kReaders[kind] : nullptr;
+}
+
+void ReleaseFormatReaders(Document& doc) {
+    for (const FormatReader* reader : kReaders) {
+        if (reader && reader->release) reader->release(doc);
+    }
 }
 
 const char16_t* FormatKindName(int kind) { return kind >= 0 && kind < 15 ? kKindNames[kind] : nullptr; }

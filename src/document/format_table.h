@@ -42,6 +42,10 @@ struct FormatReader {
 // The reader of a kind, or null when the kind reads straight from the file.
 const FormatReader* FormatReaderFor(int kind);
 
+// Releases the state of every reader. A gzip member is read as the kind of its book, so the state
+// to free cannot be told from FormatKind; each release does nothing when its state is absent.
+void ReleaseFormatReaders(Document& doc);
+
 // How the indexing pass advances over one kind.
 enum class PassMode : uint8_t {
     kNothing,    // no units at all

@@ -7,6 +7,7 @@
 #include "document/code_page_detect.h"
 #include "document/encoding.h"
 #include "document/format_table.h"
+#include "document/formats/gz_reader.h"
 #include "document/text_cache.h"
 
 namespace lectra {
@@ -33,6 +34,9 @@ void SetWaitCursor(Document& doc, int on) {
 
 int Fail(Document& doc, const char16_t* message) {
     if (message) doc.openErrorText = message;
+    // Nothing of a refused book stays: no reader state, and no gzip bit for the raw layer.
+    ReleaseFormatReaders(doc);
+    doc.sourceFlags &= ~0x07;
     CloseSourceFile(doc);
     doc.sourceIsOpen = 0;
     return 0;
@@ -86,6 +90,9 @@ int OpenBook(Document& doc, const char16_t* path, int reopen, const OpenRequest&
 
     const int kind = FormatKindFromPath(doc.bookPath);
     doc.formatKind = kind < 0 ? kKindText : kind;
+    // No extension names a gzip file's kind: a name ending in ".gz" whose bytes carry the gzip
+    // signature goes through the gzip step, which takes the kind of the book inside.
+    if (RoutesToGzip(doc.bookPath, doc.source)) doc.formatKind = kKindGz;
 
     // Each open step runs only if the kind still has its value (an earlier step may change it).
     const int kOpenOrder[] = {kKindGz, kKindPalmDoc, kKindWordDos, kKindTcr};

@@ -157,8 +157,7 @@ void DiscardBlockRecords(Document& doc) {
 
 void ResetTextCache(Document& doc) {
     doc.sourceFlags &= ~0x07;
-    const FormatReader* reader = FormatReaderFor(doc.formatKind);
-    if (reader && reader->release) reader->release(doc);
+    ReleaseFormatReaders(doc);
     CloseSourceFile(doc);
     doc.sourceIsOpen = 0;
     doc.pageStart = 0;
@@ -183,8 +182,7 @@ void ResetTextCache(Document& doc) {
 }
 
 void CloseDocument(Document& doc) {
-    const FormatReader* reader = FormatReaderFor(doc.formatKind);
-    if (reader && reader->release) reader->release(doc);
+    ReleaseFormatReaders(doc);
     CloseSourceFile(doc);
     ResetTextCache(doc);
     doc.sourceFlags &= ~0x07;

@@ -43,7 +43,7 @@ TEST(OpenBook, FailuresSayWhy) {
     EXPECT_EQ(doc->openErrorText, u"Error reading file!");
     EXPECT_EQ(Open(*doc, dir.path()), 0);  // a folder is no book
     EXPECT_EQ(doc->openErrorText, u"Error reading file!");
-    // A kind whose reader this build does not have is refused cleanly, not shown as garbage.
+    // A file that its reader refuses leaves a clean state, not garbage.
     EXPECT_EQ(Open(*doc, dir.Write("b.pdb", std::string(200, 'x'))), 0);
     EXPECT_EQ(doc->openErrorText, u"Bad Format!");
     EXPECT_EQ(DocLength(*doc), 0);

@@ -1,0 +1,198 @@
+// Random access into a gzip member: one inflation at open records an access point about every
+// span of output (with the 32 KiB of output before it), and any range is later inflated from
+// the nearest point before it.
+#include "document/formats/gz_index.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "document/formats/file_bytes.h"
+
+namespace lectra {
+
+namespace {
+
+// Inflates with `flush`; a call that makes no progress, or asks for a dictionary that a gzip
+// member never has, is a data error, so that no loop can spin on malformed input.
+int Inflate(z_stream& z, int flush) {
+    const uInt inBefore = z.avail_in, outBefore = z.avail_out;
+    int ret = inflate(&z, flush);
+    if (ret == Z_NEED_DICT) return Z_DATA_ERROR;
+    if (ret == Z_BUF_ERROR && z.avail_in == inBefore && z.avail_out == outBefore)
+        return Z_DATA_ERROR;
+    return ret == Z_BUF_ERROR ? Z_OK : ret;
+}
+
+// The last 32 KiB of output are in the wrap-around buffer: the part after the next write
+// position is the older one.
+void AddPoint(GzIndex& index, uint32_t bits, uint64_t in, uint64_t out, uint32_t left,
+              const uint8_t* window) {
+    GzAccessPoint& p = index.points.emplace_back();
+    p.bits = bits;
+    p.in = in;
+    p.out = out;
+    if (left) std::memcpy(p.window, window + kGzWindow - left, left);
+    if (left < kGzWindow) std::memcpy(p.window + left, window, kGzWindow - left);
+}
+
+// Fills `dst` with up to `want` bytes from the cursor's stream; returns the bytes produced or a
+// negative status.
+int Pump(PlatformFile& file, GzCursor& c, uint8_t* dst, uint32_t want) {
+    z_stream& z = c.stream;
+    z.next_out = dst;
+    z.avail_out = want;
+    while (z.avail_out > 0 && !c.ended) {
+        if (z.avail_in == 0) {
+            uint32_t got = 0;
+            if (!FileSeek(file, c.filePos) || !FileRead(file, c.input, kGzInputChunk, &got))
+                return Z_ERRNO;
+            if (got == 0) return Z_DATA_ERROR;  // the file ends inside the stream
+            c.filePos += got;
+            z.next_in = c.input;
+            z.avail_in = got;
+        }
+        const int ret = Inflate(z, Z_NO_FLUSH);
+        if (ret == Z_STREAM_END) {
+            c.ended = 1;
+        } else if (ret != Z_OK) {
+            return ret;
+        }
+    }
+    const uint32_t produced = want - z.avail_out;
+    c.out += produced;
+    return static_cast<int>(produced);
+}
+
+// Starts the cursor's raw inflater at an access point: the bits left over from the byte before
+// it are primed, and its window becomes the dictionary.
+int StartAt(PlatformFile& file, GzCursor& c, const GzAccessPoint& p) {
+    EndGzCursor(c);
+    c.stream = z_stream{};
+    if (inflateInit2(&c.stream, -15) != Z_OK) return Z_MEM_ERROR;
+    c.live = 1;
+    c.ended = 0;
+    if (p.bits) {
+        uint8_t byte = 0;
+        if (p.in == 0 || !ReadAt(file, p.in - 1, &byte, 1)) return Z_ERRNO;
+        inflatePrime(&c.stream, static_cast<int>(p.bits), byte >> (8 - p.bits));
+    }
+    inflateSetDictionary(&c.stream, p.window, kGzWindow);
+    c.filePos = p.in;
+    c.out = p.out;
+    c.stream.avail_in = 0;
+    return Z_OK;
+}
+
+}  // namespace
+
+void EndGzCursor(GzCursor& cursor) {
+    if (cursor.live) inflateEnd(&cursor.stream);
+    cursor.live = 0;
+    cursor.ended = 0;
+}
+
+int BuildGzIndex(PlatformFile& file, uint32_t span, GzIndex& index, uint64_t* size) {
+    index.points.clear();
+    index.points.reserve(8);
+    *size = 0;
+    if (!FileSeek(file, 0)) return Z_ERRNO;
+    z_stream z{};
+    // Window bits 47: a zlib or gzip header, recognised automatically.
+    if (inflateInit2(&z, 47) != Z_OK) return Z_MEM_ERROR;
+    std::unique_ptr<uint8_t[]> input(new uint8_t[kGzInputChunk]);
+    std::unique_ptr<uint8_t[]> window(new uint8_t[kGzWindow]());
+    uint64_t totalIn = 0, totalOut = 0, last = 0;
+    int ret = Z_OK;
+    z.avail_out = 0;
+    do {
+        uint32_t got = 0;
+        if (!FileRead(file, input.get(), kGzInputChunk, &got)) {
+            ret = Z_ERRNO;
+            break;
+        }
+        if (got == 0) {
+            ret = Z_DATA_ERROR;  // the file ends inside the stream
+            break;
+        }
+        z.next_in = input.get();
+        z.avail_in = got;
+        do {
+            if (z.avail_out == 0) {
+                z.next_out = window.get();
+                z.avail_out = kGzWindow;
+            }
+            totalIn += z.avail_in;
+            totalOut += z.avail_out;
+            ret = Inflate(z, Z_BLOCK);
+            totalIn -= z.avail_in;
+            totalOut -= z.avail_out;
+            if (ret != Z_OK) break;
+            // At the end of a block that is not the last one the inflater can be resumed with only
+            // the bit offset and the window.
+            if ((z.data_type & 128) && !(z.data_type & 64) &&
+                (totalOut == 0 || totalOut - last > span)) {
+                AddPoint(index, static_cast<uint32_t>(z.data_type & 7), totalIn, totalOut,
+                         z.avail_out, window.get());
+                last = totalOut;
+            }
+            if (totalOut >= kGzMaxOutput) {
+                totalOut = kGzMaxOutput;
+                ret = Z_STREAM_END;
+                break;
+            }
+        } while (z.avail_in != 0);
+    } while (ret == Z_OK);
+    inflateEnd(&z);
+    if (ret != Z_STREAM_END || index.points.empty()) {
+        index.points.clear();
+        index.points.shrink_to_fit();
+        return ret == Z_STREAM_END ? Z_DATA_ERROR : ret;
+    }
+    index.points.shrink_to_fit();
+    *size = totalOut;
+    return static_cast<int>(index.points.size());
+}
+
+int ReadGzRange(PlatformFile& file, const GzIndex& index, uint64_t offset, uint8_t* buffer,
+                int32_t length, GzCursor* cursor) {
+    if (length <= 0) return 0;
+    if (index.points.empty()) return Z_DATA_ERROR;
+    auto after = std::upper_bound(index.points.begin(), index.points.end(), offset,
+                                  [](uint64_t o, const GzAccessPoint& p) { return o < p.out; });
+    const GzAccessPoint& point =
+        after == index.points.begin() ? index.points.front() : *(after - 1);
+
+    std::unique_ptr<GzCursor> local;
+    if (!cursor) {
+        local.reset(new GzCursor);
+        cursor = local.get();
+    }
+    GzCursor& c = *cursor;
+    // Reading on from the live stream costs no more than starting again at the point.
+    if (!(c.live && c.out <= offset && point.out <= c.out)) {
+        const int ret = StartAt(file, c, point);
+        if (ret != Z_OK) {
+            EndGzCursor(c);
+            return ret;
+        }
+    }
+    int result = 0;
+    while (c.out < offset) {
+        const uint32_t want = static_cast<uint32_t>(std::min<uint64_t>(offset - c.out, kGzWindow));
+        result = Pump(file, c, c.discard, want);
+        if (result < 0) break;
+        if (static_cast<uint32_t>(result) < want) {
+            result = 0;  // the member ends before the offset
+            break;
+        }
+        result = 0;
+    }
+    if (result == 0 && c.out == offset)
+        result = Pump(file, c, buffer, static_cast<uint32_t>(length));
+    if (result < 0) EndGzCursor(c);
+    if (local) EndGzCursor(*local);
+    return result;
+}
+
+}  // namespace lectra

@@ -1,0 +1,110 @@
+// A book inside a gzip file: the member's header and kind at open, its access-point index, and
+// raw blocks of the decompressed member for the text cache.
+#include "document/formats/gz_reader.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "document/formats/file_bytes.h"
+#include "document/open_book.h"
+#include "document/text_cache.h"
+#include "platform/sys/utf.h"
+
+namespace lectra {
+
+namespace {
+
+constexpr uint8_t kFlagExtra = 4;
+constexpr uint8_t kFlagName = 8;
+constexpr uint32_t kMaxStoredName = 259;
+
+int Refuse(Document& doc) {
+    doc.openErrorText = kBadFormat;
+    FreeGzState(doc);
+    return 0;
+}
+
+}  // namespace
+
+int RoutesToGzip(const std::u16string& path, PlatformFile& file) {
+    const size_t n = path.size();
+    if (n < 3 || path[n - 3] != u'.' || (path[n - 2] | 0x20) != u'g' ||
+        (path[n - 1] | 0x20) != u'z')
+        return 0;
+    uint8_t magic[2];
+    return ReadAt(file, 0, magic, 2) && magic[0] == 0x1F && magic[1] == 0x8B;
+}
+
+void FreeGzState(Document& doc) {
+    if (!doc.gz) return;
+    EndGzCursor(doc.gz->cursor);
+    delete doc.gz;
+    doc.gz = nullptr;
+}
+
+int OpenGzMember(Document& doc) {
+    FreeGzState(doc);
+    PlatformFile& file = doc.source;
+    const int64_t fileSize = FileSize(file);
+    uint8_t head[10];
+    if (fileSize < 0 || !ReadAt(file, 0, head, sizeof head) || head[0] != 0x1F || head[1] != 0x8B ||
+        head[2] != 8) {
+        return Refuse(doc);
+    }
+    uint64_t at = sizeof head;
+    if (head[3] & kFlagExtra) {
+        uint8_t x[2];
+        if (!ReadAt(file, at, x, 2)) return Refuse(doc);
+        at += 2 + (x[0] | (x[1] << 8));
+        if (at > static_cast<uint64_t>(fileSize)) return Refuse(doc);
+    }
+    std::u16string name;
+    if (head[3] & kFlagName) {
+        // The stored name ends in a zero byte; only its first 259 bytes are taken. Names are
+        // written by the host system that made the file, on ours in UTF-8.
+        char stored[kMaxStoredName];
+        uint32_t got = 0;
+        if (!FileSeek(file, at) || !FileRead(file, stored, kMaxStoredName, &got))
+            return Refuse(doc);
+        const char* end = static_cast<const char*>(std::memchr(stored, 0, got));
+        if (!end && got < kMaxStoredName) return Refuse(doc);  // the file ends inside the name
+        name = Utf8ToUtf16(std::string(stored, end ? end - stored : got));
+    } else {
+        name =
+            doc.bookPath.substr(0, doc.bookPath.size() - std::min<size_t>(3, doc.bookPath.size()));
+    }
+    // A name without an extension reads as TEXT, as it would outside the archive. The readers of
+    // PalmDOC, TCR and Word books read the file itself, so they cannot open a member.
+    int kind = FormatKindFromPath(name);
+    if (kind < 0) kind = kKindText;
+    if (kind > kKindRtf) return Refuse(doc);
+
+    doc.gz = new GzState;
+    uint64_t size = 0;
+    if (BuildGzIndex(file, kGzSpan, doc.gz->index, &size) < 1) return Refuse(doc);
+    doc.gz->size = size;
+    doc.gz->memberName = name;
+    doc.formatKind = kind;
+    doc.sourceFlags |= kSourceGzMember;
+    doc.sourceSize = static_cast<uint32_t>(size);  // at most kGzMaxOutput
+    return 1;
+}
+
+void ReadGzRawBlock(Document& doc, uint32_t offset, uint8_t* block) {
+    if (!doc.gz || offset >= doc.sourceSize) return;
+    const uint32_t start = offset & ~(kRawBlockBytes - 1);
+    const int32_t want = static_cast<int32_t>(std::min(kRawBlockBytes, doc.sourceSize - start));
+    GzState& gz = *doc.gz;
+    if (ReadGzRange(doc.source, gz.index, start, block, want, &gz.cursor) == Z_ERRNO) {
+        // A handle on removable storage goes bad while the device sleeps: the raw layer's seek
+        // reopens it (and tells the user if it cannot), then the range is read once more.
+        SeekSource(doc, 0);
+        if (FileIsOpen(doc.source))
+            ReadGzRange(doc.source, gz.index, start, block, want, &gz.cursor);
+    }
+}
+
+const FormatReader kGzReader = {OpenGzMember, ReadGzRawBlock, nullptr, FreeGzState};
+
+}  // namespace lectra

@@ -1,0 +1,219 @@
+// PalmDOC and zTXT databases: the header and record table at open, then any raw block of the
+// decompressed text on demand, one record at a time.
+#include "document/formats/pdb_reader.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "document/formats/file_bytes.h"
+#include "document/formats/palmdoc_decompress.h"
+#include "document/open_book.h"
+#include "document/text_cache.h"
+
+namespace lectra {
+
+namespace {
+
+constexpr uint32_t kHeaderBytes = 78;
+constexpr uint32_t kListEntryBytes = 8;
+constexpr uint32_t kPalmDocHeaderBytes = 16;
+constexpr uint32_t kZtxtHeaderBytes = 32;
+
+// The stored bytes of a compressed record that are read. PalmDOC at its worst doubles a record
+// (every byte a one-byte literal run) and zlib adds a few bytes per block, so a real record never
+// comes near this; anything beyond it is cut rather than read past the buffer.
+uint32_t CompressedCap(uint32_t recordSize) {
+    return 2 * recordSize + 1024;
+}
+
+int Refuse(Document& doc) {
+    doc.openErrorText = kBadFormat;
+    FreePdbState(doc);
+    return 0;
+}
+
+// Reads up to `size` stored bytes of a record into `buffer` through the raw layer's seek, which
+// reopens a handle that went bad; a failed read leaves what arrived.
+uint32_t ReadStored(Document& doc, const PdbRecord& record, uint8_t* buffer, uint32_t size) {
+    const uint32_t want = std::min(record.length, size);
+    if (want == 0) return 0;
+    SeekSource(doc, record.offset);
+    uint32_t got = 0;
+    FileRead(doc.source, buffer, want, &got);
+    return got;
+}
+
+// Puts text record r into outBuf; every record stands for recordSize bytes, so what it decodes
+// short of that reads as zeros.
+void LoadRecord(Document& doc, uint64_t r) {
+    PdbState& s = *doc.pdb;
+    if (static_cast<int64_t>(r) == s.loadedRecord) return;
+    uint32_t n = 0;
+    if (r < s.records.size()) {
+        const PdbRecord& record = s.records[r];
+        switch (s.mode) {
+            case kPdbStored:
+                n = ReadStored(doc, record, s.outBuf.data(), s.recordSize);
+                break;
+            case kPdbPalmDoc: {
+                const uint32_t got =
+                    ReadStored(doc, record, s.inBuf.data(), static_cast<uint32_t>(s.inBuf.size()));
+                n = PalmDocDecompress(s.inBuf.data(), got, s.outBuf.data(), s.recordSize);
+                break;
+            }
+            default:
+                n = InflateZtxtRecord(doc, static_cast<uint32_t>(r));
+                break;
+        }
+    }
+    std::memset(s.outBuf.data() + n, 0, s.recordSize - n);
+    s.loadedRecord = static_cast<int64_t>(r);
+    s.loadedLength = n;
+}
+
+}  // namespace
+
+void FreePdbState(Document& doc) {
+    delete doc.pdb;
+    doc.pdb = nullptr;
+}
+
+int OpenPdb(Document& doc) {
+    FreePdbState(doc);
+    PlatformFile& file = doc.source;
+    const int64_t fileSize = FileSize(file);
+    uint8_t head[kHeaderBytes + 4];  // the header and the data offset of record 0
+    if (fileSize < 0 || !ReadAt(file, 0, head, sizeof head)) return Refuse(doc);
+    const uint32_t recordCount = ReadBE16(head + 76);
+    const uint32_t record0 = ReadBE32(head + 78);
+    // Without a text record there is nothing to read, and the stream length would not be positive.
+    if (recordCount < 2) return Refuse(doc);
+
+    doc.pdb = new PdbState;
+    PdbState& s = *doc.pdb;
+    s.recordCount = recordCount;
+    int kind = kKindPalmDoc;
+    if (std::memcmp(head + 60, "zTXT", 4) == 0 && std::memcmp(head + 64, "GPlm", 4) == 0) {
+        uint8_t z[kZtxtHeaderBytes];
+        if (!ReadAt(file, record0, z, sizeof z)) return Refuse(doc);
+        // Only a zTXT made for random access can be read a record at a time. The open fails with
+        // the opener's own message, as this reader always has for such files.
+        if (z[18] != 1) {
+            FreePdbState(doc);
+            return 0;
+        }
+        s.textRecordCount = ReadBE16(z + 2);
+        s.recordSize = ReadBE16(z + 8);
+        s.mode = kPdbZtxt;
+        kind = kKindZtxt1;
+    } else if (std::memcmp(head + 60, "TEXt", 4) == 0 && std::memcmp(head + 64, "REAd", 4) == 0) {
+        uint8_t d[kPalmDocHeaderBytes];
+        if (!ReadAt(file, record0, d, sizeof d)) return Refuse(doc);
+        const uint32_t compression = ReadBE16(d);
+        if (compression == 1 || compression == 257) {
+            s.mode = kPdbStored;
+        } else if (compression == 2) {
+            s.mode = kPdbPalmDoc;
+            kind = kKindPalmDocCompressed;
+        } else {
+            return Refuse(doc);
+        }
+        s.textRecordCount = ReadBE16(d + 8);
+        s.recordSize = ReadBE16(d + 10);
+    } else {
+        return Refuse(doc);
+    }
+    if (s.recordSize == 0) return Refuse(doc);
+
+    // The list entries of records 1 … recordCount − 1; each record runs to the next one's offset,
+    // the last to the end of the file.
+    const uint32_t texts = recordCount - 1;
+    std::vector<uint8_t> list(static_cast<size_t>(texts) * kListEntryBytes);
+    if (!ReadAt(file, kHeaderBytes + kListEntryBytes, list.data(),
+                static_cast<uint32_t>(list.size()))) {
+        return Refuse(doc);
+    }
+    s.records.resize(texts);
+    const uint64_t end = static_cast<uint64_t>(fileSize);
+    for (uint32_t i = 0; i < texts; ++i) {
+        const uint64_t at = ReadBE32(list.data() + i * kListEntryBytes);
+        const uint64_t next =
+            i + 1 < texts ? ReadBE32(list.data() + (i + 1) * kListEntryBytes) : end;
+        s.records[i].offset = static_cast<uint32_t>(at);
+        // Offsets that run backwards or past the end of the file make an empty record.
+        s.records[i].length =
+            at <= end && next > at ? static_cast<uint32_t>(std::min(next, end) - at) : 0;
+    }
+    s.outBuf.assign(s.recordSize, 0);
+    if (s.mode != kPdbStored) s.inBuf.assign(CompressedCap(s.recordSize), 0);
+    doc.formatKind = kind;
+    doc.sourceSize = texts * s.recordSize;  // at most 65534 × 65535, within 32 bits
+    return 1;
+}
+
+uint32_t InflateZtxtRecord(Document& doc, uint32_t index) {
+    PdbState& s = *doc.pdb;
+    s.loadedRecord = -1;
+    if (index >= s.records.size()) return 0;
+    z_stream z{};
+    if (inflateInit2(&z, 15) != Z_OK) return 0;
+    uint8_t* in = s.inBuf.data();
+    const uint32_t cap = static_cast<uint32_t>(s.inBuf.size());
+    uint8_t* out = s.outBuf.data();
+    std::memset(out, 0, s.recordSize);
+    z.next_in = in;
+    z.avail_in = ReadStored(doc, s.records[0], in, cap);
+    z.next_out = out;
+    z.avail_out = s.recordSize;
+    int status = inflate(&z, Z_SYNC_FLUSH);
+    uint32_t produced = s.recordSize - z.avail_out;
+    if (index > 0) {
+        produced = 0;
+        // Record 0 must leave the stream ready for more; the record's own output is then kept
+        // whatever zlib says after producing it (the last one meets the end of the stream).
+        if (status == Z_OK) {
+            std::memset(out, 0, s.recordSize);
+            z.next_in = in;
+            z.avail_in = ReadStored(doc, s.records[index], in, cap);
+            z.next_out = out;
+            z.avail_out = s.recordSize;
+            inflate(&z, Z_SYNC_FLUSH);
+            produced = s.recordSize - z.avail_out;
+        }
+    }
+    inflateEnd(&z);
+    return produced;
+}
+
+void ReadPdbRawBlock(Document& doc, uint32_t offset, uint8_t* block) {
+    if (!doc.pdb || doc.pdb->recordSize == 0) return;
+    PdbState& s = *doc.pdb;
+    const uint64_t start = offset & ~static_cast<uint64_t>(kRawBlockBytes - 1);
+    uint64_t r = start / s.recordSize;
+    uint32_t p = static_cast<uint32_t>(start - r * s.recordSize);
+    LoadRecord(doc, r);
+    uint32_t written = 0;
+    for (;;) {
+        const uint32_t take = std::min(kRawBlockBytes - written, s.recordSize - p);
+        std::memcpy(block + written, s.outBuf.data() + p, take);
+        written += take;
+        if (written == kRawBlockBytes || r + 1 >= s.textRecordCount) break;
+        ++r;
+        p = 0;
+        LoadRecord(doc, r);
+    }
+}
+
+uint32_t SamplePdb(Document& doc, uint8_t* buffer, uint32_t capacity) {
+    if (!doc.pdb) return 0;
+    LoadRecord(doc, 0);
+    const uint32_t n = std::min(doc.pdb->loadedLength, capacity);
+    std::memcpy(buffer, doc.pdb->outBuf.data(), n);
+    return n;
+}
+
+const FormatReader kPdbReader = {OpenPdb, ReadPdbRawBlock, SamplePdb, FreePdbState};
+
+}  // namespace lectra

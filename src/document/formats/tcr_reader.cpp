@@ -1,0 +1,139 @@
+// TCR books: the 256-phrase dictionary and a one-pass index of where each raw block of the
+// expanded text starts in the body, so that any raw block is expanded straight from the file.
+#include "document/formats/tcr_reader.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "document/formats/file_bytes.h"
+#include "document/open_book.h"
+#include "document/text_cache.h"
+
+namespace lectra {
+
+namespace {
+
+constexpr char kSignature[] = "!!8-Bit!!";
+constexpr uint32_t kSignatureBytes = 9;
+constexpr uint32_t kChunk = 8192;
+
+int Refuse(Document& doc) {
+    doc.openErrorText = kBadFormat;
+    FreeTcrState(doc);
+    return 0;
+}
+
+// Expands raw block `b` into `out` (at most `want` bytes): from the block's starting code, the
+// first `skip` bytes dropped, reading codes until the block is full or the body ends. Codes of
+// empty phrases produce nothing, so the block may need more than 8192 codes.
+uint32_t ExpandBlock(Document& doc, uint32_t b, uint8_t* out, uint32_t want) {
+    const TcrState& s = *doc.tcr;
+    if (b >= s.blocks.size()) return 0;
+    uint32_t skip = s.blocks[b].skip;
+    uint64_t at = s.blocks[b].codeOffset;
+    uint8_t codes[kChunk];
+    uint32_t written = 0;
+    while (written < want && at <= 0xFFFFFFFFu) {
+        SeekSource(doc, static_cast<uint32_t>(at));
+        uint32_t got = 0;
+        if (!FileRead(doc.source, codes, kChunk, &got) || got == 0) break;
+        at += got;
+        for (uint32_t i = 0; i < got && written < want; ++i) {
+            const uint8_t c = codes[i];
+            uint32_t len = s.length[c];
+            const uint8_t* p = s.phrase[c];
+            if (skip) {
+                const uint32_t drop = std::min(skip, len);
+                p += drop;
+                len -= drop;
+                skip -= drop;
+            }
+            len = std::min(len, want - written);
+            std::memcpy(out + written, p, len);
+            written += len;
+        }
+    }
+    return written;
+}
+
+}  // namespace
+
+void FreeTcrState(Document& doc) {
+    delete doc.tcr;
+    doc.tcr = nullptr;
+}
+
+int OpenTcr(Document& doc) {
+    FreeTcrState(doc);
+    PlatformFile& file = doc.source;
+    char signature[kSignatureBytes];
+    if (!ReadAt(file, 0, signature, kSignatureBytes) ||
+        std::memcmp(signature, kSignature, kSignatureBytes) != 0) {
+        return Refuse(doc);
+    }
+    doc.tcr = new TcrState;
+    TcrState& s = *doc.tcr;
+    // The dictionary: for each code a length byte and that many phrase bytes. It is read with the
+    // body's first bytes in one go; at most 256 × 256 bytes.
+    std::vector<uint8_t> head(256 * 256);
+    uint32_t got = 0;
+    if (!FileRead(file, head.data(), static_cast<uint32_t>(head.size()), &got)) return Refuse(doc);
+    uint32_t at = 0;
+    for (int code = 0; code < 256; ++code) {
+        if (at >= got) return Refuse(doc);
+        const uint32_t len = head[at++];
+        if (len > got - at) return Refuse(doc);
+        s.length[code] = static_cast<uint8_t>(len);
+        std::memcpy(s.phrase[code], head.data() + at, len);
+        at += len;
+    }
+    s.bodyOffset = kSignatureBytes + at;
+
+    // One pass over the body: a block starts at every multiple of 8192 expanded bytes, inside the
+    // phrase that covers it. A phrase is shorter than a block, so it crosses at most one start.
+    if (!FileSeek(file, s.bodyOffset)) return Refuse(doc);
+    uint64_t offset = s.bodyOffset;
+    uint32_t expanded = 0;
+    uint8_t codes[kChunk];
+    for (;;) {
+        if (!FileRead(file, codes, kChunk, &got) || got == 0) break;
+        for (uint32_t i = 0; i < got; ++i, ++offset) {
+            const uint32_t len = s.length[codes[i]];
+            if (len == 0) continue;
+            // The next block start at or after `expanded`.
+            const uint32_t next = (expanded + kRawBlockBytes - 1) & ~(kRawBlockBytes - 1);
+            if (next - expanded < len && offset <= 0xFFFFFFFFu) {
+                s.blocks.push_back({static_cast<uint32_t>(offset), next - expanded});
+            }
+            expanded += len;
+            if (expanded >= kTcrMaxExpanded || offset >= 0xFFFFFFFFu) {
+                expanded = std::min(expanded, kTcrMaxExpanded);
+                got = 0;  // the text is cut here
+                break;
+            }
+        }
+        if (got == 0) break;
+    }
+    doc.sourceSize = expanded;
+    return 1;
+}
+
+void ReadTcrRawBlock(Document& doc, uint32_t offset, uint8_t* block) {
+    if (!doc.tcr || offset >= doc.sourceSize) return;
+    const uint32_t start = offset & ~(kRawBlockBytes - 1);
+    const uint32_t want = std::min(kRawBlockBytes, doc.sourceSize - start);
+    ExpandBlock(doc, start >> kRawBlockShift, block, want);
+}
+
+uint32_t SampleTcr(Document& doc, uint8_t* buffer, uint32_t capacity) {
+    if (!doc.tcr) return 0;
+    uint8_t block[kRawBlockBytes];
+    const uint32_t n = ExpandBlock(doc, 0, block, std::min(doc.sourceSize, kRawBlockBytes));
+    const uint32_t take = std::min(n, capacity);
+    std::memcpy(buffer, block, take);
+    return take;
+}
+
+const FormatReader kTcrReader = {OpenTcr, ReadTcrRawBlock, SampleTcr, FreeTcrState};
+
+}  // namespace lectra

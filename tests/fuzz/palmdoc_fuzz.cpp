@@ -1,0 +1,23 @@
+// Fuzz target: the PalmDOC decoder on arbitrary records, into buffers of exactly the capacity it
+// is given (the first two bytes pick one), so that any write or read outside shows.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "document/formats/palmdoc_decompress.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 2) return 0;
+    const uint32_t capacity = (static_cast<uint32_t>(data[0]) << 8 | data[1]) % 8193;
+    const uint32_t length = static_cast<uint32_t>(size - 2);
+    std::unique_ptr<uint8_t[]> src(new uint8_t[length]);
+    for (uint32_t i = 0; i < length; ++i) src[i] = data[2 + i];
+    for (uint32_t cap : {capacity, 4096u}) {
+        std::unique_ptr<uint8_t[]> out(new uint8_t[cap ? cap : 1]);
+        const uint32_t n = lectra::PalmDocDecompress(src.get(), length, out.get(), cap);
+        if (n > cap) __builtin_trap();
+        // Every input byte yields at most two output bytes, or ten for a two-byte reference.
+        if (n > 5 * static_cast<uint64_t>(length) + 8) __builtin_trap();
+    }
+    return 0;
+}
