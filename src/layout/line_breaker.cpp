@@ -108,8 +108,10 @@ int32_t ReadWord(WordBuffer& word, Document& doc, int32_t pos) {
 
 int32_t LayoutLine(Layout& layout, Document& doc, LineRecord& record, int32_t start,
                    const DrawContext& dc) {
-    start = std::max(start, 0);
     const int32_t length = DocLength(doc);
+    // A position past the end (a stale bookmark, a book that shrank) lays out as the end, so no
+    // line ends beyond the book.
+    start = std::clamp(start, 0, std::max(length, 0));
     record.text.clear();
     record.words = 0;
     record.start = start;
