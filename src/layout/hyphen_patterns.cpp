@@ -1,7 +1,9 @@
 // Loading the hyphenation patterns of "En.pat" ("LcH1": letters, index, pattern strings).
 #include "layout/hyphen_patterns.h"
 
+#include <algorithm>
 #include <cstring>
+#include <numeric>
 #include <vector>
 
 #include "platform/sys/files.h"
@@ -44,6 +46,15 @@ void BuildLookups(HyphenPatterns& h) {
         int32_t& entry = h.indexOfCode[h.index[i].code];
         if (entry < 0) entry = static_cast<int32_t>(i);
     }
+    h.byLetters.resize(h.patterns.size());
+    std::iota(h.byLetters.begin(), h.byLetters.end(), 0u);
+    std::sort(h.byLetters.begin(), h.byLetters.end(), [&h](uint32_t a, uint32_t b) {
+        const HyphenPatterns::Pattern& x = h.patterns[a];
+        const HyphenPatterns::Pattern& y = h.patterns[b];
+        const int c = std::memcmp(h.block.data() + x.letters, h.block.data() + y.letters,
+                                  std::min(x.length, y.length));
+        return c != 0 ? c < 0 : (x.length != y.length ? x.length < y.length : a < b);
+    });
 }
 
 int Parse(HyphenPatterns& h, const uint8_t* data, size_t size) {
@@ -107,6 +118,7 @@ void ClearHyphenPatterns(HyphenPatterns& h) {
     h.patterns.clear();
     h.block.clear();
     h.codeOfUnit.clear();
+    h.byLetters.clear();
     for (int32_t& entry : h.indexOfCode) entry = -1;
 }
 

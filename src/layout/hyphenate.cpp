@@ -24,25 +24,46 @@ bool AlwaysBreaksAfter(char16_t c) {
            std::end(kAlwaysBreakAfter);
 }
 
-// Raises the values between the framed positions to every pattern that matches from a start.
-// A pattern's digit t belongs to the gap after framed position s − 1 + t; the gap before the
-// opening boundary does not exist.
+// Raises the values to one pattern's digits where they are higher. Digit t belongs to the gap
+// after framed position s − 1 + t; the gap before the opening boundary does not exist.
+void Apply(HyphenWork& w, const HyphenPatterns& h, const HyphenPatterns::Pattern& p, int s) {
+    const uint8_t* digits = h.block.data() + p.digits;
+    for (int t = 0; t <= p.length; ++t) {
+        const int gap = s - 1 + t;
+        if (gap >= 0 && digits[t] > static_cast<uint8_t>(w.values[gap])) {
+            w.values[gap] = static_cast<char>(digits[t]);
+        }
+    }
+}
+
+// The pattern pass: from every start s, each pattern of the index range of the framed character
+// at s whose letters equal the framed word from s on. Taking the maximum does not depend on the
+// order, so the matches are found in the patterns ordered by letters: the patterns that begin
+// with the framed characters s .. s + L − 1 are one run of that order, narrowed as L grows, and
+// the ones that are exactly those characters open the run.
 void PatternPass(HyphenWork& w, const HyphenPatterns& h) {
     const int framedLength = w.length + 2;
+    const uint8_t* block = h.block.data();
+    const auto& order = h.byLetters;
     for (int s = w.length; s >= 0; --s) {
         const int32_t entry = h.indexOfCode[w.framed[s]];
         if (entry < 0) continue;
         const HyphenPatterns::IndexEntry& range = h.index[entry];
-        for (uint32_t i = range.first; i < range.end; ++i) {
-            const HyphenPatterns::Pattern& p = h.patterns[i];
-            if (s + p.length > framedLength) continue;
-            if (std::memcmp(h.block.data() + p.letters, w.framed + s, p.length) != 0) continue;
-            const uint8_t* digits = h.block.data() + p.digits;
-            for (int t = 0; t <= p.length; ++t) {
-                const int gap = s - 1 + t;
-                if (gap >= 0 && digits[t] > static_cast<uint8_t>(w.values[gap])) {
-                    w.values[gap] = static_cast<char>(digits[t]);
-                }
+        if (range.first >= range.end) continue;
+        const uint8_t* key = w.framed + s;
+        auto lo = order.begin(), hi = order.end();
+        for (int length = 0; s + length <= framedLength && lo != hi; ++length) {
+            // Pattern versus the key's first `length` characters: below, a run member, above.
+            auto compare = [&](uint32_t number) {
+                const HyphenPatterns::Pattern& p = h.patterns[number];
+                const int c = std::memcmp(block + p.letters, key, std::min<int>(p.length, length));
+                if (c != 0) return c;
+                return p.length < length ? -1 : 0;
+            };
+            lo = std::partition_point(lo, hi, [&](uint32_t n) { return compare(n) < 0; });
+            hi = std::partition_point(lo, hi, [&](uint32_t n) { return compare(n) == 0; });
+            for (auto i = lo; i != hi && h.patterns[*i].length == length; ++i) {
+                if (*i >= range.first && *i < range.end) Apply(w, h, h.patterns[*i], s);
             }
         }
     }

@@ -63,6 +63,10 @@ struct HyphenPatterns {
     // what the walk would find first. Unit → letter code (−1: no entry), code → index entry (−1).
     std::vector<int16_t> codeOfUnit;
     int32_t indexOfCode[256] = {};
+    // Every pattern number, ordered by the pattern's letters (a shorter one before the longer ones
+    // it begins), so that the patterns matching at a position are found by search instead of by
+    // comparing each one of the index range.
+    std::vector<uint32_t> byLetters;
 };
 
 // The hyphenation work areas: the word, its framed codes, the values between them, the marks.
