@@ -13,3 +13,6 @@ tool="$root/build/release/src/app/lectra-tool"
 "$tool" info "$book"
 echo
 "$tool" dump "$book" | head -n 60
+echo
+# The first page as the reader lays it out: flags in hex, a tab, the text of each line.
+"$tool" layout "$book" | head -n 40

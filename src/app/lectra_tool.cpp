@@ -1,4 +1,6 @@
-// lectra-tool: the reader's document store on the command line (info, dump and export of a book).
+// lectra-tool: the reader's document store and layout on the command line (info, dump, export
+// and layout of a book).
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -6,10 +8,19 @@
 #include <string_view>
 
 #include "document/document.h"
+#include "document/encoding.h"
 #include "document/formats/book_export.h"
 #include "document/open_book.h"
 #include "document/text_cache.h"
+#include "layout/hyphen_patterns.h"
+#include "layout/layout_fonts.h"
+#include "layout/page_geometry.h"
+#include "layout/pagination.h"
+#include "platform/qt/gui_platform.h"
+#include "platform/qt/qt_draw.h"
+#include "platform/sys/program_folder.h"
 #include "platform/sys/utf.h"
+#include "settings/settings_model.h"
 
 using namespace lectra;
 
@@ -21,6 +32,14 @@ struct Options {
     int codePage = kCodePageAuto;
     int paragraphMode = kTxtDetectParagraph;
     int saveCodePage = kDefaultSaveCodePage;
+    // layout
+    int width = 480;
+    int height = 640;
+    std::string font = "DejaVu Sans";
+    int size = 14;
+    int position = 0;
+    int pages = 1;
+    int back = 0;
 };
 
 int Usage() {
@@ -31,6 +50,9 @@ int Usage() {
         "                              [--paragraph-mode 0|1|2] BOOK\n"
         "       lectra-tool export-pdb [--save-code-page N] [--code-page N]\n"
         "                              [--paragraph-mode 0|1|2] BOOK\n"
+        "       lectra-tool layout [--code-page N] [--paragraph-mode 0|1|2] [--width 480]\n"
+        "                   [--height 640] [--font \"DejaVu Sans\"] [--size 14] [--position P]\n"
+        "                   [--pages N] [--back] BOOK\n"
         "export writes BOOK.txt or BOOK.pdb in the save code page (default 1251)\n",
         stderr);
     return 2;
@@ -44,13 +66,46 @@ bool ParseInt(const char* text, int* value) {
     return true;
 }
 
+// The layout options that take a whole number, with the least and most each may be.
+struct IntOption {
+    const char* name;
+    int Options::*field;
+    int least;
+    int most;
+};
+constexpr IntOption kLayoutOptions[] = {
+    {"--width", &Options::width, 1, 16384},   {"--height", &Options::height, 1, 16384},
+    {"--size", &Options::size, 1, 500},       {"--position", &Options::position, 0, 2147483647},
+    {"--pages", &Options::pages, 1, 1000000},
+};
+
+bool ParseLayoutOption(std::string_view a, const char* value, Options& o) {
+    if (a == "--font") {
+        o.font = value;
+        return true;
+    }
+    for (const IntOption& option : kLayoutOptions) {
+        if (a != option.name) continue;
+        int v;
+        if (!ParseInt(value, &v) || v < option.least || v > option.most) return false;
+        o.*option.field = v;
+        return true;
+    }
+    return false;
+}
+
 bool ParseArgs(int argc, char** argv, Options& o) {
     if (argc < 3) return false;
     o.command = argv[1];
     for (int i = 2; i < argc; ++i) {
         std::string_view a = argv[i];
-        if ((a == "--code-page" || a == "--paragraph-mode" || a == "--save-code-page") &&
-            i + 1 < argc) {
+        if (o.command == "layout" && a == "--back") {
+            o.back = 1;
+        } else if (o.command == "layout" && a.size() > 2 && a[0] == '-' && a[1] == '-' &&
+                   a != "--code-page" && a != "--paragraph-mode") {
+            if (i + 1 >= argc || !ParseLayoutOption(a, argv[++i], o)) return false;
+        } else if ((a == "--code-page" || a == "--paragraph-mode" || a == "--save-code-page") &&
+                   i + 1 < argc) {
             int v;
             if (!ParseInt(argv[++i], &v)) return false;
             if (a == "--code-page") {
@@ -134,13 +189,69 @@ void Dump(Document& doc) {
     std::fwrite(buffer, 1, n, stdout);
 }
 
+// The text of a line as the painter draws it: a justified line loses its trailing space.
+std::u16string DrawnText(const LineRecord& line) {
+    std::u16string text = line.text;
+    const bool justified = (line.flags & (kStyleBody | kStyleNine)) && !(line.flags & kParaEnd);
+    if (justified && !text.empty() && text.back() == u' ') text.pop_back();
+    return text;
+}
+
+void PrintPage(const Layout& layout, const Document& doc) {
+    std::printf("page %d %d\n", doc.pageStart, doc.pageEnd);
+    for (int i = 0; i < layout.linesPerPage; ++i) {
+        const LineRecord& line = layout.pageLines[static_cast<size_t>(i)];
+        std::printf("%04x\t%s\n", line.flags, Utf16ToUtf8(DrawnText(line)).c_str());
+    }
+}
+
+// Pages of the open book on a page of the given size, with the default profile's settings, the
+// margins, status line and progress bar as a first run has them, and the patterns beside the
+// executable.
+int LayoutPages(Document& doc, const Options& o) {
+    if (!StartGuiPlatform()) return 1;
+    SettingsStore defaults;
+    defaults.capacity = kConfigCapacity;
+    defaults.entries.resize(kConfigCapacity);
+    Settings settings;
+    LoadSettings(settings, defaults, IsListedCodePage);
+    settings.fontFaceText = Utf8ToUtf16(o.font);
+    settings.fontSizeText[ActiveProfile(settings)] = o.size;
+
+    Layout layout;
+    layout.draw = &QtDrawServices();
+    layout.settings = &settings;
+    CreateLayoutFont(layout, 0, o.width);
+    CreateLayoutFont(layout, 1, o.width);
+    CreateLayoutBrush(layout, 0);
+    CreateLayoutBrush(layout, 1);
+    LoadHyphenPatterns(layout.patterns, ExecutableFolder());
+    const PageGeometry geometry =
+        ComputePageGeometry(settings, o.width, o.height, o.width, layout.fonts.statusFontHeight, 0);
+    layout.textRect = geometry.textRect;
+
+    doc.pageStart = o.position < DocLength(doc) ? o.position : std::max(DocLength(doc) - 1, 0);
+    Refresh(layout, doc);
+    PrintPage(layout, doc);
+    for (int page = 1; page < o.pages; ++page) {
+        if (o.back) {
+            PreviousPage(layout, doc);
+        } else {
+            NextPage(layout, doc, 1);
+        }
+        PrintPage(layout, doc);
+    }
+    ReleaseLayoutFonts(layout);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     Options o;
     if (!ParseArgs(argc, argv, o)) return Usage();
     if (o.command != "info" && o.command != "dump" && o.command != "export-txt" &&
-        o.command != "export-pdb") {
+        o.command != "export-pdb" && o.command != "layout") {
         return Usage();
     }
     auto doc = NewDocument();
@@ -154,10 +265,16 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (o.command == "info") {
-        std::printf("kind: %d\ncode page: %d\nsource size: %u\nlength: %d\nblocks: %zu\n", doc->formatKind,
-                    doc->bookCodePage, doc->sourceSize, DocLength(*doc), doc->blocks.size());
+        std::printf("kind: %d\ncode page: %d\nsource size: %u\nlength: %d\nblocks: %zu\n",
+                    doc->formatKind, doc->bookCodePage, doc->sourceSize, DocLength(*doc),
+                    doc->blocks.size());
     } else if (o.command == "dump") {
         Dump(*doc);
+    } else if (o.command == "layout") {
+        if (LayoutPages(*doc, o) != 0) {
+            CloseDocument(*doc);
+            return 1;
+        }
     } else {
         // As the reader's save commands: the book's own path with ".txt" or ".pdb" appended.
         const int saved = o.command == "export-txt"

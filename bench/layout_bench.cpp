@@ -1,0 +1,149 @@
+// Layout latency on the real Qt fonts (a 480 × 640 page, 14-pixel DejaVu Sans, the Russian
+// sample) with hyphenation on and off, and hyphenation throughput over a word list.
+// The word list is the file named by LECTRA_BENCH_WORDS (one word a line; bench/run_layout.sh
+// makes it and times python3-pyphen on the same list in the same run).
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "document/document.h"
+#include "document/encoding.h"
+#include "document/open_book.h"
+#include "document/text_cache.h"
+#include "layout/hyphen_patterns.h"
+#include "layout/hyphenate.h"
+#include "layout/layout_fonts.h"
+#include "layout/page_geometry.h"
+#include "layout/pagination.h"
+#include "platform/qt/gui_platform.h"
+#include "platform/qt/qt_draw.h"
+#include "platform/sys/utf.h"
+
+using namespace lectra;
+
+namespace {
+
+// One open book and one layout for every benchmark; the page starts of a forward walk through it.
+struct Reader {
+    std::unique_ptr<Document> doc = NewDocument();
+    Settings settings;
+    Layout layout;
+    std::vector<int32_t> pageStarts;
+
+    Reader() {
+        StartGuiPlatform();
+        SettingsStore defaults;
+        defaults.capacity = kConfigCapacity;
+        defaults.entries.resize(kConfigCapacity);
+        LoadSettings(settings, defaults, IsListedCodePage);
+        settings.fontFaceText = u"DejaVu Sans";
+        settings.fontSizeText[0] = 14;
+        layout.draw = &QtDrawServices();
+        layout.settings = &settings;
+        CreateLayoutFont(layout, 0, 480);
+        CreateLayoutFont(layout, 1, 480);
+        LoadHyphenPatterns(layout.patterns, Utf8ToUtf16(LECTRA_EN_PAT_FOLDER));
+        layout.textRect =
+            ComputePageGeometry(settings, 480, 640, 480, layout.fonts.statusFontHeight, 0).textRect;
+        OpenRequest request;
+        const std::u16string path = Utf8ToUtf16(LECTRA_SAMPLES "/ru-story.fb2");
+        OpenBook(*doc, path.c_str(), 0, request);
+        Walk();
+    }
+    void Walk() {
+        pageStarts.clear();
+        doc->pageStart = 0;
+        Refresh(layout, *doc);
+        while (pageStarts.empty() || pageStarts.back() != doc->pageStart) {
+            pageStarts.push_back(doc->pageStart);
+            if (doc->pageEnd >= DocLength(*doc)) break;
+            NextPage(layout, *doc, 1);
+        }
+    }
+};
+
+Reader& TheReader() {
+    static Reader reader;
+    return reader;
+}
+
+void SetHyphen(Reader& r, int on) {
+    if (r.settings.hyphen != on) {
+        r.settings.hyphen = on;
+        r.Walk();
+    }
+}
+
+void BM_LayoutPage(benchmark::State& state) {
+    Reader& r = TheReader();
+    SetHyphen(r, static_cast<int>(state.range(0)));
+    size_t i = 0;
+    for (auto _ : state) {
+        LayoutPage(r.layout, *r.doc, r.pageStarts[i++ % r.pageStarts.size()]);
+        benchmark::DoNotOptimize(r.doc->pageEnd);
+    }
+    state.counters["pages"] = static_cast<double>(r.pageStarts.size());
+}
+
+void BM_NextPage(benchmark::State& state) {
+    Reader& r = TheReader();
+    SetHyphen(r, static_cast<int>(state.range(0)));
+    size_t i = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        r.doc->pageStart = r.pageStarts[i++ % (r.pageStarts.size() - 1)];
+        LayoutPage(r.layout, *r.doc, r.doc->pageStart);
+        state.ResumeTiming();
+        NextPage(r.layout, *r.doc, 1);
+    }
+}
+
+void BM_PreviousPage(benchmark::State& state) {
+    Reader& r = TheReader();
+    SetHyphen(r, static_cast<int>(state.range(0)));
+    size_t i = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        r.doc->pageStart = r.pageStarts[1 + i++ % (r.pageStarts.size() - 1)];
+        LayoutPage(r.layout, *r.doc, r.doc->pageStart);
+        state.ResumeTiming();
+        PreviousPage(r.layout, *r.doc);
+    }
+}
+
+void BM_HyphenateWords(benchmark::State& state) {
+    Reader& r = TheReader();
+    std::vector<std::u16string> words;
+    if (const char* list = std::getenv("LECTRA_BENCH_WORDS")) {
+        std::ifstream in(list);
+        for (std::string w; std::getline(in, w);) {
+            if (!w.empty()) words.push_back(Utf8ToUtf16(w));
+        }
+    }
+    if (words.empty()) {
+        state.SkipWithError("set LECTRA_BENCH_WORDS to a word list (bench/run_layout.sh does)");
+        return;
+    }
+    HyphenWork work;
+    for (auto _ : state) {
+        for (const std::u16string& w : words) {
+            SetHyphenationWord(work, w.data(), static_cast<int>(w.size()));
+            HyphenateWord(work, r.layout.patterns, 1, 1);
+            benchmark::DoNotOptimize(work.marks);
+        }
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * words.size()));
+}
+
+}  // namespace
+
+BENCHMARK(BM_LayoutPage)->Arg(1)->Arg(0)->ArgName("hyphen")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NextPage)->Arg(1)->Arg(0)->ArgName("hyphen")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PreviousPage)->Arg(1)->Arg(0)->ArgName("hyphen")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HyphenateWords)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();

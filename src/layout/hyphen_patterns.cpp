@@ -1,0 +1,149 @@
+// Loading the hyphenation patterns of "En.pat" ("LcH1": letters, index, pattern strings).
+#include "layout/hyphen_patterns.h"
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+#include <vector>
+
+#include "platform/sys/files.h"
+
+namespace lectra {
+
+namespace {
+
+constexpr uint8_t kMagic[4] = {'L', 'c', 'H', '1'};
+constexpr size_t kHeaderBytes = 16;
+constexpr size_t kLetterBytes = 5;
+constexpr size_t kIndexBytes = 9;
+// A pattern file is data we ship, but it is read from disk like any other: past this size it is
+// not ours.
+constexpr size_t kMaxFileBytes = 64u << 20;
+
+uint32_t U32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+uint16_t U16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
+
+// The derived look-ups answer what a walk over the tables in order would find first.
+void BuildLookups(HyphenPatterns& h) {
+    h.codeOfUnit.assign(65536, -1);
+    for (const HyphenPatterns::Letter& l : h.letters) {
+        for (char16_t form : l.forms) {
+            if (h.codeOfUnit[form] < 0) h.codeOfUnit[form] = l.code;
+        }
+        // ё and Ё have no patterns of their own: they hyphenate as е.
+        if (l.forms[0] == u'\u0435') {
+            if (h.codeOfUnit[u'\u0451'] < 0) h.codeOfUnit[u'\u0451'] = l.code;
+            if (h.codeOfUnit[u'\u0401'] < 0) h.codeOfUnit[u'\u0401'] = l.code;
+        }
+    }
+    for (int32_t& entry : h.indexOfCode) entry = -1;
+    for (size_t i = 0; i < h.index.size(); ++i) {
+        int32_t& entry = h.indexOfCode[h.index[i].code];
+        if (entry < 0) entry = static_cast<int32_t>(i);
+    }
+    h.byLetters.resize(h.patterns.size());
+    std::iota(h.byLetters.begin(), h.byLetters.end(), 0u);
+    std::sort(h.byLetters.begin(), h.byLetters.end(), [&h](uint32_t a, uint32_t b) {
+        const HyphenPatterns::Pattern& x = h.patterns[a];
+        const HyphenPatterns::Pattern& y = h.patterns[b];
+        const int c = std::memcmp(h.block.data() + x.letters, h.block.data() + y.letters,
+                                  std::min(x.length, y.length));
+        return c != 0 ? c < 0 : (x.length != y.length ? x.length < y.length : a < b);
+    });
+}
+
+int Parse(HyphenPatterns& h, const uint8_t* data, size_t size) {
+    if (size < kHeaderBytes || std::memcmp(data, kMagic, 4) != 0) return 0;
+    const uint64_t n = U32(data + 4), p = U32(data + 8), b = U32(data + 12);
+    if (kHeaderBytes + (kLetterBytes + kIndexBytes) * n + b != size) return 0;
+    // Each pattern holds two NUL-terminated strings, its digits at least one digit long.
+    if (p > b / 3) return 0;
+
+    const uint8_t* at = data + kHeaderBytes;
+    h.letters.resize(n);
+    for (HyphenPatterns::Letter& l : h.letters) {
+        l.forms[0] = U16(at);
+        l.forms[1] = U16(at + 2);
+        l.code = at[4];
+        at += kLetterBytes;
+    }
+    h.index.resize(n);
+    for (HyphenPatterns::IndexEntry& e : h.index) {
+        e.code = at[0];
+        e.first = U32(at + 1);
+        e.end = U32(at + 5);
+        if (e.first >= p || e.end > p) return 0;
+        at += kIndexBytes;
+    }
+    h.block.assign(at, at + b);
+
+    // Two strings a pattern, in order: letters, then digits. The digits give a value before the
+    // first letter and after each one, so there is exactly one more of them than letters.
+    h.patterns.resize(p);
+    size_t offset = 0;
+    for (HyphenPatterns::Pattern& pattern : h.patterns) {
+        size_t strings[2];
+        size_t lengths[2];
+        for (int s = 0; s < 2; ++s) {
+            const void* nul =
+                offset < b ? std::memchr(h.block.data() + offset, 0, b - offset) : nullptr;
+            if (!nul) return 0;  // fewer than 2 × P strings in the block
+            strings[s] = offset;
+            lengths[s] = static_cast<const uint8_t*>(nul) - (h.block.data() + offset);
+            offset += lengths[s] + 1;
+        }
+        if (lengths[0] > 255 || lengths[1] != lengths[0] + 1) return 0;
+        for (size_t i = 0; i < lengths[1]; ++i) {
+            const uint8_t d = h.block[strings[1] + i];
+            if (d < '0' || d > '9') return 0;
+        }
+        pattern.letters = static_cast<uint32_t>(strings[0]);
+        pattern.digits = static_cast<uint32_t>(strings[1]);
+        pattern.length = static_cast<uint8_t>(lengths[0]);
+    }
+    BuildLookups(h);
+    return 1;
+}
+
+}  // namespace
+
+void ClearHyphenPatterns(HyphenPatterns& h) {
+    h.letters.clear();
+    h.index.clear();
+    h.patterns.clear();
+    h.block.clear();
+    h.codeOfUnit.clear();
+    h.byLetters.clear();
+    for (int32_t& entry : h.indexOfCode) entry = -1;
+}
+
+int LoadHyphenPatternsFromBytes(HyphenPatterns& h, const uint8_t* data, size_t size) {
+    ClearHyphenPatterns(h);
+    if (!data || Parse(h, data, size)) return data != nullptr;
+    ClearHyphenPatterns(h);
+    return 0;
+}
+
+int LoadHyphenPatterns(HyphenPatterns& h, const std::u16string& folder) {
+    ClearHyphenPatterns(h);
+    PlatformFile file;
+    if (!FileOpenRead(file, folder + u"/" + kPatternFileName)) return 0;
+    const int64_t size = FileSize(file);
+    std::vector<uint8_t> bytes;
+    int ok = size > 0 && static_cast<uint64_t>(size) <= kMaxFileBytes;
+    if (ok) {
+        bytes.resize(static_cast<size_t>(size));
+        uint32_t got = 0;
+        ok = FileRead(file, bytes.data(), static_cast<uint32_t>(bytes.size()), &got) &&
+             got == bytes.size();
+    }
+    FileClose(file);
+    return ok && LoadHyphenPatternsFromBytes(h, bytes.data(), bytes.size());
+}
+
+}  // namespace lectra

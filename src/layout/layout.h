@@ -1,0 +1,147 @@
+// The layout engine's state: fonts and brushes, the hyphenation patterns, the word and
+// hyphenation buffers, the text rectangle and the lines of the page.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/draw.h"
+#include "settings/settings_model.h"
+
+namespace lectra {
+
+// Line flags: exactly one style, plus the two paragraph bits.
+constexpr uint32_t kParaStart = 0x1;
+constexpr uint32_t kParaEnd = 0x2;
+constexpr uint32_t kStyleLeft = 0x100;
+constexpr uint32_t kStyleRight = 0x200;
+constexpr uint32_t kStyleTitle = 0x400;
+constexpr uint32_t kStyleBody = 0x800;
+constexpr uint32_t kStyleNine = 0x1000;
+constexpr uint32_t kStyleMask = kStyleLeft | kStyleRight | kStyleTitle | kStyleBody | kStyleNine;
+
+// One laid-out line. `text` is what is drawn: an optional indent, the words separated by single
+// spaces, an optional final hyphen; no trailing space except at the end of the book.
+struct LineRecord {
+    std::u16string text;
+    uint32_t flags = 0;
+    int words = 0;  // a hyphenated or cut piece of a word counts as one
+    int32_t start = 0;
+    int32_t end = 0;  // where the next line starts
+};
+
+constexpr int kMaxWord = 255;
+
+// The word being placed: its units and the position of each in the book.
+struct WordBuffer {
+    char16_t text[kMaxWord + 1] = {};
+    int32_t pos[kMaxWord + 1] = {};
+    int length = 0;
+};
+
+// The patterns of "En.pat"; empty when the file is missing or bad.
+struct HyphenPatterns {
+    struct Letter {
+        char16_t forms[2] = {};
+        uint8_t code = 0;
+    };
+    struct IndexEntry {
+        uint8_t code = 0;
+        uint32_t first = 0;
+        uint32_t end = 0;
+    };
+    struct Pattern {
+        uint32_t letters = 0;  // offsets of the two strings in `block`
+        uint32_t digits = 0;
+        uint8_t length = 0;
+    };
+    std::vector<Letter> letters;
+    std::vector<IndexEntry> index;
+    std::vector<Pattern> patterns;
+    std::vector<uint8_t> block;
+    // Derived at load, so that a look-up is one step instead of a walk over the tables; each gives
+    // what the walk would find first. Unit → letter code (−1: no entry), code → index entry (−1).
+    std::vector<int16_t> codeOfUnit;
+    int32_t indexOfCode[256] = {};
+    // Every pattern number, ordered by the pattern's letters (a shorter one before the longer ones
+    // it begins), so that the patterns matching at a position are found by search instead of by
+    // comparing each one of the index range.
+    std::vector<uint32_t> byLetters;
+};
+
+// The hyphenation work areas: the word, its framed codes, the values between them, the marks.
+struct HyphenWork {
+    char16_t word[kMaxWord + 1] = {};
+    int length = 0;
+    uint8_t framed[kMaxWord + 2] = {};
+    uint8_t hasLetter[kMaxWord + 2] = {};
+    char values[kMaxWord + 2] = {};
+    // Per character: 'a' break after it with a hyphen added, 'A' break after it as it stands,
+    // '*' no break.
+    char marks[kMaxWord + 1] = {};
+};
+
+// A brush is a solid colour; `exists` tells whether it has been made.
+struct Brush {
+    int exists = 0;
+    uint32_t colour = 0;
+};
+
+struct LayoutFonts {
+    PlatformFont* textFont = nullptr;
+    int textFontHeight = 0;  // cell height of the text font as first made
+    PlatformFont* statusFont = nullptr;
+    int statusFontHeight = 0;
+    PlatformFont* clockFont = nullptr;  // made once, never replaced
+    Brush backgroundBrush;
+    Brush statusBrush;
+    Brush markBrush;  // pure red, made once
+};
+
+// What the moves need from the layers that are built on the layout: painting after a layout
+// (status snapshot, page painting, showing it), and the autoscroll speed that the page keys
+// change while autoscrolling. Any may be null.
+struct PageHooks {
+    void* context = nullptr;
+    void (*afterLayout)(void* context) = nullptr;
+    void (*autoscrollFaster)(void* context) = nullptr;
+    void (*autoscrollSlower)(void* context) = nullptr;
+};
+
+// A memory device context: the drawing services, the surface drawn into (may be null when only
+// measuring), the font and colour of the text.
+struct DrawContext {
+    const DrawServices* draw = nullptr;
+    PlatformSurface* surface = nullptr;
+    PlatformFont* font = nullptr;
+    uint32_t textColour = 0;
+};
+
+struct Layout {
+    const DrawServices* draw = nullptr;
+    Settings* settings = nullptr;
+    LayoutFonts fonts;
+    PlatformSurface* surface = nullptr;  // the page surface, owned by the painter
+    PixelRect textRect;
+
+    HyphenPatterns patterns;
+    WordBuffer word;
+    HyphenWork hyphenation;
+
+    int linesPerPage = 1;
+    // LinesPerPage + 1 records: the page's lines and the one below them. Records are kept when
+    // the page gets fewer lines.
+    std::vector<LineRecord> pageLines;
+    LineRecord scratch;               // the temporary line of the backward moves
+    std::vector<int32_t> lineStarts;  // the backward page move's list
+
+    int autoscrolling = 0;
+    PageHooks hooks;
+};
+
+// The active profile, kept inside the tables whatever the field holds.
+inline int ActiveProfile(const Settings& s) {
+    return s.activeProfile >= 0 && s.activeProfile < kProfileCount ? s.activeProfile : 0;
+}
+
+}  // namespace lectra

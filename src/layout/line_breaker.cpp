@@ -1,0 +1,172 @@
+// Breaking the book into lines: the word reader and the line loop with its overflow fall-backs
+// (hyphenation candidates, the cut at the last space, the cut by characters).
+#include "layout/line_breaker.h"
+
+#include <algorithm>
+
+#include "document/text_cache.h"
+#include "layout/hyphenate.h"
+#include "layout/layout_fonts.h"
+#include "layout/paragraph_style.h"
+
+namespace lectra {
+
+namespace {
+
+constexpr char16_t kIndent[] = u"   ";
+constexpr int kIndentLength = 3;
+
+bool IsMark(char16_t c) {
+    return c < 16;
+}
+bool IsWhite(char16_t c) {
+    return c >= 16 && c <= 32;
+}
+
+// Does the line begin a paragraph? Walks back over white space to the mark before the line, or
+// to the first position of the block, where the block's saved markup state has its say.
+uint32_t ParagraphStartFlags(Document& doc, int32_t start, uint32_t flags) {
+    int32_t p = start;
+    while (p & (kBlockUnits - 1)) {
+        const char16_t c = GetChar(doc, p);
+        if (IsMark(c)) return MarkStyle(c) | kParaStart;
+        if (!IsWhite(c) && p != start) return flags;
+        --p;
+    }
+    if (const uint32_t saved = BlockStateStyle(doc, p >> kBlockShift)) {
+        flags = (flags & ~kStyleMask) | saved;
+    }
+    if (IsMark(GetChar(doc, p))) flags |= kParaStart;
+    return flags;
+}
+
+int32_t EndLine(LineRecord& record, int32_t end) {
+    record.end = end;
+    return end;
+}
+
+// The overflowing word does not fit: take the longest break candidate that fits, else give the
+// word to the next line, else cut it by characters (one at least, so that layout advances).
+int32_t Overflow(Layout& layout, LineRecord& record, size_t wordAt, int indentLength, int available,
+                 const DrawContext& dc) {
+    const WordBuffer& word = layout.word;
+    const int n = word.length;
+    record.flags &= ~kParaEnd;
+
+    HyphenWork& work = layout.hyphenation;
+    SetHyphenationWord(work, word.text, n);
+    const int allowed = (record.flags & kStyleBody) || record.words == 0;
+    HyphenateWord(work, layout.patterns, layout.settings->hyphen, allowed);
+    for (int k = n - 2; k >= 0; --k) {
+        const char mark = work.marks[k];
+        if (mark == '*') continue;
+        record.text.resize(wordAt);
+        record.text.append(word.text, static_cast<size_t>(k + 1));
+        if (mark == 'a') record.text.push_back(u'-');
+        if (MeasureText(dc, record.text) <= available) {
+            ++record.words;
+            return EndLine(record, word.pos[k + 1]);
+        }
+    }
+
+    if (record.words > 0) {
+        // The space before the word goes with it.
+        record.text.resize(wordAt);
+        const size_t space = record.text.rfind(u' ');
+        record.text.resize(space == std::u16string::npos ? 0 : space);
+        return EndLine(record, word.pos[0]);
+    }
+
+    record.text.resize(static_cast<size_t>(indentLength));
+    record.text.append(word.text, static_cast<size_t>(n));
+    record.words = 1;
+    for (int keep = n - 1; keep >= 1; --keep) {
+        record.text.resize(static_cast<size_t>(indentLength + keep));
+        if (MeasureText(dc, record.text) <= available) return EndLine(record, word.pos[keep]);
+    }
+    record.text.resize(static_cast<size_t>(indentLength + 1));
+    return EndLine(record, word.pos[0] + 1);
+}
+
+}  // namespace
+
+int32_t ReadWord(WordBuffer& word, Document& doc, int32_t pos) {
+    const int32_t length = DocLength(doc);
+    word.length = 0;
+    while (pos < length && GetChar(doc, pos) == u' ') ++pos;
+    while (pos < length && word.length < kMaxWord) {
+        const char16_t c = GetChar(doc, pos);
+        if (c == u' ' || IsMark(c)) break;
+        word.text[word.length] = c;
+        word.pos[word.length] = pos;
+        ++word.length;
+        ++pos;
+    }
+    word.text[word.length] = 0;
+    return pos;
+}
+
+int32_t LayoutLine(Layout& layout, Document& doc, LineRecord& record, int32_t start,
+                   const DrawContext& dc) {
+    const int32_t length = DocLength(doc);
+    // A position past the end (a stale bookmark, a book that shrank) lays out as the end, so no
+    // line ends beyond the book.
+    start = std::clamp(start, 0, std::max(length, 0));
+    record.text.clear();
+    record.words = 0;
+    record.start = start;
+    record.flags = ParagraphStartFlags(doc, start, ParagraphStyleAt(doc, start));
+
+    int available = layout.textRect.right - layout.textRect.left;
+    if (record.flags & kStyleTitle) --available;
+
+    int32_t pos = start;
+    int indentLength = 0;
+    bool first = true;
+    for (;;) {
+        int32_t next = ReadWord(layout.word, doc, pos);
+        const bool empty = layout.word.length == 0;
+        while (next < length) {
+            const char16_t c = GetChar(doc, next);
+            if (IsMark(c)) {
+                ++next;
+                record.flags |= kParaEnd;
+                if (empty) return EndLine(record, next);
+                break;
+            }
+            if (!IsWhite(c)) break;
+            ++next;
+        }
+
+        if (first && (record.flags & kParaStart) && (record.flags & kStyleBody)) {
+            record.text.append(kIndent, kIndentLength);
+            indentLength = kIndentLength;
+        }
+        first = false;
+
+        const size_t wordAt = record.text.size();
+        record.text.append(layout.word.text, static_cast<size_t>(layout.word.length));
+        const int width = MeasureText(dc, record.text);
+        if (width > available) {
+            // Only the end of the book reads an empty word; there is nothing to cut.
+            if (empty) return EndLine(record, next);
+            return Overflow(layout, record, wordAt, indentLength, available, dc);
+        }
+
+        pos = next;
+        ++record.words;
+        if (record.flags & kParaEnd) return EndLine(record, next);
+
+        record.text.push_back(u' ');
+        const int spaced = MeasureText(dc, record.text);
+        if (spaced > available) {
+            record.text.pop_back();
+            return EndLine(record, next);
+        }
+        // At the end of the book the line is padded with spaces up to the width; a space that
+        // takes no room would pad for ever.
+        if (empty && spaced <= width) return EndLine(record, next);
+    }
+}
+
+}  // namespace lectra

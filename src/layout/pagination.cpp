@@ -1,0 +1,185 @@
+// Pagination and the reading position: laying out the page from PageStart, the moves by a page
+// or a line forwards and backwards, and the progress shown on the status line.
+#include "layout/pagination.h"
+
+#include <algorithm>
+
+#include "document/text_cache.h"
+#include "layout/layout_fonts.h"
+#include "layout/line_breaker.h"
+
+namespace lectra {
+
+namespace {
+
+constexpr int32_t kPageUnits = 1024;
+
+// Blank lines and separator lines of asterisks are centred and never justified.
+bool IsBlankOrStars(const std::u16string& text) {
+    return std::all_of(text.begin(), text.end(), [](char16_t c) { return c <= 32 || c == u'*'; });
+}
+
+// Clamps "LINE_IL" of the active profile so that the pitch is between 1 and 4 × the font height,
+// stores it back and returns the pitch.
+int ClampLineInterval(Layout& layout) {
+    Settings& s = *layout.settings;
+    int32_t& interval = s.lineIl[ActiveProfile(s)];
+    const int height = layout.fonts.textFontHeight;
+    if (height + interval > 4 * height) interval = 3 * height;
+    // A pitch of 0 would leave no way to count lines; one pixel is the least.
+    if (height + interval < 1) interval = 1 - height;
+    return height + interval;
+}
+
+void StorePosition(Document& doc) {
+    if (doc.historyIndex >= 0 && doc.historyIndex < kHistorySize) {
+        doc.history[doc.historyIndex] = doc.pageStart;
+    }
+}
+
+int32_t ClampForward(const Document& doc, int32_t pos) {
+    if (pos >= DocLength(doc)) pos = DocLength(doc) - 1;
+    return std::max(pos, 0);
+}
+
+}  // namespace
+
+int LinePitch(const Layout& layout) {
+    const Settings& s = *layout.settings;
+    return std::max(1, layout.fonts.textFontHeight + s.lineIl[ActiveProfile(s)]);
+}
+
+void LayoutPage(Layout& layout, Document& doc, int32_t from) {
+    const int pitch = ClampLineInterval(layout);
+    const int fontHeight = layout.fonts.textFontHeight;
+    const int height = layout.textRect.bottom - layout.textRect.top;
+    int lines = height / pitch;
+    // The last line needs only the font's height below its top, not a whole pitch.
+    while (lines > 0 && (lines - 1) * pitch + fontHeight > height) --lines;
+    if (lines <= 0) lines = 1;
+    layout.linesPerPage = lines;
+    if (layout.pageLines.size() < static_cast<size_t>(lines) + 1) {
+        layout.pageLines.resize(static_cast<size_t>(lines) + 1);
+    }
+
+    const DrawContext dc = TextContext(layout);
+    int32_t pos = from;
+    for (int i = 0; i <= lines; ++i) {
+        LineRecord& record = layout.pageLines[static_cast<size_t>(i)];
+        const int32_t next = LayoutLine(layout, doc, record, pos, dc);
+        if (IsBlankOrStars(record.text)) record.flags = kStyleTitle | kParaEnd | kParaStart;
+        if (i < lines) doc.pageEnd = next;
+        pos = next;
+    }
+}
+
+void Refresh(Layout& layout, Document& doc) {
+    LayoutPage(layout, doc, doc.pageStart);
+    if (layout.hooks.afterLayout) layout.hooks.afterLayout(layout.hooks.context);
+}
+
+void NextPage(Layout& layout, Document& doc, int fromKey) {
+    if (layout.autoscrolling && fromKey) {
+        if (layout.hooks.autoscrollFaster) layout.hooks.autoscrollFaster(layout.hooks.context);
+        return;
+    }
+    const int k = layout.linesPerPage - layout.settings->keepOneItem - 1;
+    if (k >= 0 && k < layout.linesPerPage && static_cast<size_t>(k) < layout.pageLines.size()) {
+        doc.pageStart = ClampForward(doc, layout.pageLines[static_cast<size_t>(k)].end);
+    }
+    StorePosition(doc);
+    Refresh(layout, doc);
+}
+
+void NextLine(Layout& layout, Document& doc, int fromKey) {
+    // While autoscrolling a key does nothing here, and the line step belongs to the autoscroller.
+    (void)fromKey;
+    if (layout.autoscrolling || layout.pageLines.empty()) return;
+    doc.pageStart = ClampForward(doc, layout.pageLines[0].end);
+    StorePosition(doc);
+    Refresh(layout, doc);
+}
+
+int32_t BackwardScan(Document& doc, int32_t p) {
+    const int32_t pBlock = p >> kBlockShift;
+    int counted = 0;
+    for (int32_t q = p - 1; q >= 0; --q) {
+        const char16_t c = GetChar(doc, q);
+        if (c < 16 || c > 32) ++counted;
+        if (c < 16 && counted > 1) return q + 1;
+        if ((q & (kBlockUnits - 1)) == 0 && pBlock - (q >> kBlockShift) >= 2) return q;
+    }
+    return 0;
+}
+
+int32_t PreviousLineStart(Layout& layout, Document& doc) {
+    const int32_t pageStart = doc.pageStart;
+    if (pageStart <= 0) return 0;
+    const DrawContext dc = TextContext(layout);
+    int32_t pos = BackwardScan(doc, pageStart);
+    for (;;) {
+        const int32_t next = LayoutLine(layout, doc, layout.scratch, pos, dc);
+        if (next >= pageStart || next <= pos) return pos;
+        pos = next;
+    }
+}
+
+void PreviousLine(Layout& layout, Document& doc) {
+    if (layout.autoscrolling) return;
+    doc.pageStart = std::max(0, PreviousLineStart(layout, doc));
+    StorePosition(doc);
+    Refresh(layout, doc);
+}
+
+void PreviousPage(Layout& layout, Document& doc) {
+    if (layout.autoscrolling) {
+        if (layout.hooks.autoscrollSlower) layout.hooks.autoscrollSlower(layout.hooks.context);
+        return;
+    }
+    const int wanted = layout.linesPerPage - layout.settings->keepOneItem;
+    // With one line a page and that line kept, no line can be wanted: the page stays, as the
+    // forward move leaves it.
+    if (wanted > 0) {
+        const int32_t pageStart = doc.pageStart;
+        const DrawContext dc = TextContext(layout);
+        std::vector<int32_t>& starts = layout.lineStarts;
+        starts.assign(static_cast<size_t>(wanted), 0);
+        int count = 0;  // entries held, the oldest at `head`
+        int head = 0;
+        int32_t q = pageStart;
+        for (;;) {
+            q = BackwardScan(doc, q);
+            count = 0;
+            head = 0;
+            for (int32_t pos = q; pos < pageStart;) {
+                if (count < wanted) {
+                    starts[static_cast<size_t>((head + count++) % wanted)] = pos;
+                } else {
+                    starts[static_cast<size_t>(head)] = pos;
+                    head = (head + 1) % wanted;
+                }
+                const int32_t next = LayoutLine(layout, doc, layout.scratch, pos, dc);
+                if (next <= pos) break;
+                pos = next;
+            }
+            if (count >= wanted || q <= 0) break;
+        }
+        doc.pageStart = count ? starts[static_cast<size_t>(head)] : 0;
+    }
+    StorePosition(doc);
+    Refresh(layout, doc);
+}
+
+double PercentRead(const Document& doc) {
+    return DocLength(doc) ? 100.0 * doc.pageEnd / DocLength(doc) : 0.0;
+}
+
+int32_t CurrentPageNumber(const Document& doc) {
+    return doc.pageStart / kPageUnits;
+}
+
+int32_t PageCount(const Document& doc) {
+    return DocLength(doc) / kPageUnits;
+}
+
+}  // namespace lectra

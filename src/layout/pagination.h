@@ -1,0 +1,39 @@
+// Pagination and the reading position: laying out the page from PageStart, the moves by a page
+// or a line forwards and backwards, and the progress shown on the status line.
+#pragma once
+#include <cstdint>
+
+#include "document/document.h"
+#include "layout/layout.h"
+
+namespace lectra {
+
+// Lays out the page's lines from `from`, LinesPerPage + 1 of them, and sets LinesPerPage and
+// PageEnd; PageStart is left alone. Brings the profile's "LINE_IL" into range first and stores it
+// back: the line pitch (text font height + LINE_IL) is between 1 and 4 × the font height.
+void LayoutPage(Layout& layout, Document& doc, int32_t from);
+// Lays out from PageStart, then lets the painter draw and show the page.
+void Refresh(Layout& layout, Document& doc);
+// Distance in pixels from the top of one line to the top of the next, after LayoutPage.
+int LinePitch(const Layout& layout);
+
+// The moves. `fromKey` is 1 for a key or stylus action, 0 when autoscrolling moves. Each stores
+// the new PageStart into the current jump-history entry and refreshes.
+void NextPage(Layout& layout, Document& doc, int fromKey);
+void NextLine(Layout& layout, Document& doc, int fromKey);
+void PreviousPage(Layout& layout, Document& doc);
+void PreviousLine(Layout& layout, Document& doc);
+
+// The start of the line just above the page (0 at the start of the book).
+int32_t PreviousLineStart(Layout& layout, Document& doc);
+// Where the lines before `p` are laid out from: after the mark that opens p's paragraph (or the
+// previous one when p begins a paragraph), or a block's first position two blocks or more before
+// p's block, or 0. Never below 0.
+int32_t BackwardScan(Document& doc, int32_t p);
+
+// Progress: PageEnd as a percentage of the book, and "pages" of 1024 characters.
+double PercentRead(const Document& doc);
+int32_t CurrentPageNumber(const Document& doc);
+int32_t PageCount(const Document& doc);
+
+}  // namespace lectra

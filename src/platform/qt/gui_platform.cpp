@@ -1,0 +1,61 @@
+// Starting Qt's GUI platform for the reader, the command-line tool and the tests.
+#include "platform/qt/gui_platform.h"
+
+#include <QGuiApplication>
+#include <QString>
+#include <cstdlib>
+
+namespace lectra {
+
+namespace {
+
+QtMessageHandler previousHandler = nullptr;
+
+// Notices that say only that a headless platform or a bare font set lacks something the reader
+// never uses; they would bury the tool's output and the tests' logs.
+constexpr const char* kNoise[] = {
+    "This plugin does not support",
+    "OpenType support missing for",
+    "XDG_RUNTIME_DIR not set",
+};
+
+void FilterMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    for (const char* noise : kNoise) {
+        if (message.contains(QLatin1String(noise))) return;
+    }
+    if (previousHandler) previousHandler(type, context, message);
+}
+
+bool HasDisplay() {
+    const char* x = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x && *x) || (wayland && *wayland);
+}
+
+}  // namespace
+
+int StartGuiPlatform() {
+    if (QGuiApplication::instance()) return 1;
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if ((!platform || !*platform) && !HasDisplay()) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    previousHandler = qInstallMessageHandler(FilterMessages);
+    // Qt keeps references to argc and argv for the application's life.
+    static int argc = 1;
+    static char name[] = "lectra";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication* app = new QGuiApplication(argc, argv);
+    return app != nullptr;
+}
+
+}  // namespace lectra
+
+#if defined(__SANITIZE_ADDRESS__)
+// fontconfig keeps what it allocates for the process's life and is never told to let go; under
+// LeakSanitizer (the test build) that would fail every program that made a font.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}
+extern "C" const char* __lsan_default_options() {
+    return "print_suppressions=0";
+}
+#endif

@@ -1,0 +1,241 @@
+// The drawing services made with Qt: fonts, measuring with a width cache, the 32-bit page surface.
+#include "platform/qt/qt_draw.h"
+
+#include <QFont>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QString>
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+namespace lectra {
+
+namespace {
+
+// Advance of each UTF-16 unit once asked: kUnknown until then, kWhole when the unit's advance
+// does not simply add up (controls, marks that combine, surrogates…), so that a text holding
+// one is measured whole by Qt.
+constexpr int16_t kUnknown = -1;
+constexpr int16_t kWhole = -2;
+
+}  // namespace
+
+// With PreferNoShaping, full hinting and no kerning a text's advance is the sum of its units'
+// integral advances, so a table of them gives exactly what measuring the whole text gives, in a
+// fraction of the time.
+struct PlatformFont {
+    QFont font;
+    QFontMetrics metrics;
+    FontMetrics cell;
+    std::unique_ptr<int16_t[]> pages[256];
+    explicit PlatformFont(const QFont& f) : font(f), metrics(f) {}
+};
+
+struct PlatformSurface {
+    QImage image;
+    int maskSet = kMaskSet565;
+    // Open while drawing goes on, like a device context with the surface selected; closed before
+    // the pixels are read.
+    std::unique_ptr<QPainter> painter;
+};
+
+namespace {
+
+constexpr int kDefaultPixelSize = 12;
+constexpr int kMaxPixelSize = 2000;
+
+QFont BaseFont(const FontDesc& desc) {
+    QFont f(QString::fromUtf16(desc.face.data(), static_cast<qsizetype>(desc.face.size())));
+    int weight = desc.weight == 0 ? 400 : std::clamp(desc.weight, 1, 1000);
+    f.setWeight(static_cast<QFont::Weight>(weight));
+    f.setItalic(false);
+    f.setUnderline(false);
+    f.setStrikeOut(false);
+    f.setKerning(false);
+    const bool smooth = desc.quality == kQualityClearType;
+    f.setStyleStrategy(static_cast<QFont::StyleStrategy>(
+        QFont::PreferNoShaping | (smooth ? QFont::PreferAntialias : QFont::NoAntialias)));
+    f.setHintingPreference(QFont::PreferFullHinting);
+    return f;
+}
+
+int CellHeight(const QFont& f) {
+    QFontMetrics m(f);
+    return m.ascent() + m.descent();
+}
+
+void SetHeight(QFont& f, int height) {
+    if (height < 0) {
+        f.setPixelSize(std::min(-height, kMaxPixelSize));
+    } else if (height == 0) {
+        f.setPixelSize(kDefaultPixelSize);
+    } else {
+        // A cell height: start from the same number of pixels and scale by what the face gives.
+        const int wanted = std::min(height, kMaxPixelSize);
+        int size = wanted;
+        for (int pass = 0; pass < 3; ++pass) {
+            f.setPixelSize(size);
+            const int cell = CellHeight(f);
+            if (cell == wanted || cell <= 0) break;
+            size = std::clamp(static_cast<int>(std::lround(1.0 * size * wanted / cell)), 1,
+                              kMaxPixelSize);
+        }
+        f.setPixelSize(size);
+    }
+}
+
+PlatformFont* CreateFont(const FontDesc& desc) {
+    QFont f = BaseFont(desc);
+    SetHeight(f, desc.height);
+    if (desc.width > 0) {
+        const int average = QFontMetrics(f).averageCharWidth();
+        if (average > 0) {
+            // Pinning the style keeps fontconfig from answering a stretch with a Condensed face.
+            f.setStyleName(QFontInfo(f).styleName());
+            f.setStretch(
+                std::clamp(static_cast<int>(std::lround(100.0 * desc.width / average)), 1, 4000));
+        }
+    }
+    auto* font = new PlatformFont(f);
+    font->cell.ascent = font->metrics.ascent();
+    font->cell.descent = font->metrics.descent();
+    font->cell.height = font->cell.ascent + font->cell.descent;
+    font->cell.aveCharWidth = font->metrics.averageCharWidth();
+    return font;
+}
+
+void DeleteFont(PlatformFont* font) {
+    delete font;
+}
+
+FontMetrics GetFontMetrics(const PlatformFont* font) {
+    return font ? font->cell : FontMetrics{};
+}
+
+int WholeAdvance(PlatformFont* font, const char16_t* text, int length) {
+    return font->metrics.horizontalAdvance(QString::fromUtf16(text, length));
+}
+
+int16_t ProbeAdvance(PlatformFont* font, char16_t unit) {
+    if (unit >= 0xD800 && unit < 0xE000) return kWhole;
+    const QFontMetrics& m = font->metrics;
+    const QChar c(unit);
+    const int own = m.horizontalAdvance(c);
+    const int a = m.horizontalAdvance(QChar(u'a'));
+    // The unit must add up beside letters and beside itself; anything that the text engine
+    // treats by context (controls, soft hyphens, marks) fails one of the two.
+    QString between = QString(QChar(u'a')) + c + QChar(u'a');
+    QString twice = QString(c) + c;
+    if (own < 0 || own > 0x7FFF || m.horizontalAdvance(between) != 2 * a + own ||
+        m.horizontalAdvance(twice) != 2 * own) {
+        return kWhole;
+    }
+    return static_cast<int16_t>(own);
+}
+
+int MeasureText(PlatformFont* font, const char16_t* text, int length) {
+    if (!font || !text || length <= 0) return 0;
+    int width = 0;
+    for (int i = 0; i < length; ++i) {
+        const char16_t unit = text[i];
+        std::unique_ptr<int16_t[]>& page = font->pages[unit >> 8];
+        if (!page) {
+            page.reset(new int16_t[256]);
+            std::fill(page.get(), page.get() + 256, kUnknown);
+        }
+        int16_t& advance = page[unit & 0xFF];
+        if (advance == kUnknown) advance = ProbeAdvance(font, unit);
+        if (advance == kWhole) return WholeAdvance(font, text, length);
+        width += advance;
+    }
+    return width;
+}
+
+// Cuts a colour to the depth of the surface's mask set and widens it back to 8 bits a channel,
+// as the 16-bit surface of the handheld showed it.
+uint32_t Quantise(uint32_t colour, int maskSet) {
+    auto five = [](uint32_t v) { return (v & 0xF8) | (v >> 5); };
+    auto six = [](uint32_t v) { return (v & 0xFC) | (v >> 6); };
+    const uint32_t r = colour & 0xFF, g = (colour >> 8) & 0xFF, b = (colour >> 16) & 0xFF;
+    const uint32_t gq = maskSet == kMaskSet565 ? six(g) : five(g);
+    return five(r) << 16 | gq << 8 | five(b);  // 0x00RRGGBB, as QImage's RGB32 holds it
+}
+
+QColor ColourOf(const PlatformSurface* surface, uint32_t colour) {
+    return QColor::fromRgb(Quantise(colour, surface->maskSet));
+}
+
+PlatformSurface* CreateSurface(int width, int height, int maskSet) {
+    if (width <= 0 || height <= 0) return nullptr;
+    auto* surface = new PlatformSurface;
+    surface->image = QImage(width, height, QImage::Format_RGB32);
+    if (surface->image.isNull()) {
+        delete surface;
+        return nullptr;
+    }
+    surface->image.fill(QColor(0, 0, 0));
+    surface->maskSet = maskSet == kMaskSetAlternate ? kMaskSetAlternate : kMaskSet565;
+    return surface;
+}
+
+void DeleteSurface(PlatformSurface* surface) {
+    delete surface;
+}
+
+int SurfaceMaskSet(const PlatformSurface* surface) {
+    return surface ? surface->maskSet : -1;
+}
+
+QPainter& Painter(PlatformSurface* surface) {
+    if (!surface->painter) surface->painter = std::make_unique<QPainter>(&surface->image);
+    return *surface->painter;
+}
+
+uint32_t* SurfacePixels(PlatformSurface* surface, int* width, int* height, int* stride) {
+    if (!surface) return nullptr;
+    surface->painter.reset();
+    if (width) *width = surface->image.width();
+    if (height) *height = surface->image.height();
+    if (stride) *stride = static_cast<int>(surface->image.bytesPerLine() / 4);
+    return reinterpret_cast<uint32_t*>(surface->image.bits());
+}
+
+void FillRect(PlatformSurface* surface, PixelRect rect, uint32_t colour) {
+    if (!surface || rect.right <= rect.left || rect.bottom <= rect.top) return;
+    Painter(surface).fillRect(
+        QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top),
+        ColourOf(surface, colour));
+}
+
+void DrawText(PlatformSurface* surface, PlatformFont* font, uint32_t colour, PixelRect rect,
+              const char16_t* text, int length, unsigned align) {
+    if (!surface || !font || !text || length <= 0) return;
+    int x = rect.left;
+    if (align & (kAlignCentre | kAlignRight)) {
+        const int width = MeasureText(font, text, length);
+        x = (align & kAlignRight) ? rect.right - width
+                                  : rect.left + (rect.right - rect.left - width) / 2;
+    }
+    int y = rect.top;
+    if (align & kAlignVCentre) y += (rect.bottom - rect.top - font->cell.height) / 2;
+    QPainter& p = Painter(surface);
+    p.setFont(font->font);
+    p.setPen(ColourOf(surface, colour));
+    p.drawText(QPoint(x, y + font->cell.ascent), QString::fromUtf16(text, length));
+}
+
+constexpr DrawServices kQtDrawServices = {
+    CreateFont,    DeleteFont,     GetFontMetrics, MeasureText, CreateSurface,
+    DeleteSurface, SurfaceMaskSet, SurfacePixels,  FillRect,    DrawText,
+};
+
+}  // namespace
+
+const DrawServices& QtDrawServices() {
+    return kQtDrawServices;
+}
+
+}  // namespace lectra

@@ -1,0 +1,152 @@
+// Helpers of the layout tests: a book held in memory, drawing services with a fixed advance that
+// record what is drawn, a layout wired to default settings, and the environment for real Qt.
+#pragma once
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "document/document.h"
+#include "document/encoding.h"
+#include "document/text_cache.h"
+#include "layout/layout.h"
+#include "platform/draw.h"
+#include "settings/settings_model.h"
+
+namespace lectra::test {
+
+// A book whose units are given: every block points into one buffer, so GetChar never decodes.
+struct MemoryBook {
+    std::u16string units;
+    std::unique_ptr<Document> doc = NewDocument();
+    explicit MemoryBook(std::u16string text) : units(std::move(text)) {
+        const size_t blocks = (units.size() + kBlockUnits - 1) / kBlockUnits;
+        doc->docLength = static_cast<int32_t>(units.size());
+        units.resize(blocks * kBlockUnits, u'\0');
+        doc->blocks.resize(blocks);
+        for (size_t b = 0; b < blocks; ++b) doc->blocks[b].chars = units.data() + b * kBlockUnits;
+        for (int32_t& entry : doc->history) entry = -1;
+    }
+    Document& operator*() { return *doc; }
+};
+
+// Fonts of the fixed-advance services: every unit is `advance` pixels wide, a space `space`.
+struct FakeFont {
+    FontDesc desc;
+    int advance = 10;
+    int space = 10;
+};
+struct DrawnText {
+    int x;
+    int y;
+    std::u16string text;
+    uint32_t colour;
+};
+struct FakeSurface {
+    std::vector<DrawnText> drawn;
+};
+
+// How many fonts the fixed-advance services have made, for the font rules.
+inline int& FakeFontsMade() {
+    static int made = 0;
+    return made;
+}
+
+inline FakeFont* Fake(PlatformFont* font) {
+    return reinterpret_cast<FakeFont*>(font);
+}
+inline FakeSurface* Fake(PlatformSurface* surface) {
+    return reinterpret_cast<FakeSurface*>(surface);
+}
+
+// Fixed-advance drawing services. A font asked for with a width gets that advance; the cell
+// height is the character height plus 4.
+inline const DrawServices& FakeDraw() {
+    static const DrawServices services = {
+        [](const FontDesc& desc) {
+            auto* f = new FakeFont;
+            f->desc = desc;
+            if (desc.width > 0) f->advance = f->space = desc.width;
+            ++FakeFontsMade();
+            return reinterpret_cast<PlatformFont*>(f);
+        },
+        [](PlatformFont* font) { delete Fake(font); },
+        [](const PlatformFont* font) {
+            const auto* f = reinterpret_cast<const FakeFont*>(font);
+            const int h = f->desc.height < 0 ? -f->desc.height : f->desc.height;
+            return FontMetrics{h + 4, h + 1, 3, f->advance};
+        },
+        [](PlatformFont* font, const char16_t* text, int length) {
+            int width = 0;
+            for (int i = 0; i < length; ++i)
+                width += text[i] == u' ' ? Fake(font)->space : Fake(font)->advance;
+            return width;
+        },
+        [](int, int, int) { return reinterpret_cast<PlatformSurface*>(new FakeSurface); },
+        [](PlatformSurface* surface) { delete Fake(surface); },
+        [](const PlatformSurface*) { return kMaskSet565; },
+        [](PlatformSurface*, int*, int*, int*) -> uint32_t* { return nullptr; },
+        [](PlatformSurface*, PixelRect, uint32_t) {},
+        [](PlatformSurface* surface, PlatformFont*, uint32_t colour, PixelRect rect,
+           const char16_t* text, int length, unsigned) {
+            Fake(surface)->drawn.push_back({rect.left, rect.top, {text, text + length}, colour});
+        },
+    };
+    return services;
+}
+
+// Settings as a first run loads them.
+inline Settings DefaultSettings() {
+    SettingsStore store;
+    store.capacity = kConfigCapacity;
+    store.entries.resize(kConfigCapacity);
+    Settings s;
+    LoadSettings(s, store, IsListedCodePage);
+    return s;
+}
+
+// A layout on the fixed-advance services: units of `advance` pixels, a text font 10 pixels high
+// (cell 14), a text area `width` × `height`.
+struct FakeLayout {
+    Settings settings = DefaultSettings();
+    Layout layout;
+    DrawContext dc;
+    FakeLayout(int width, int height = 140, int advance = 10) {
+        layout.draw = &FakeDraw();
+        layout.settings = &settings;
+        settings.fontSizeText[0] = 10;
+        layout.fonts.textFont = FakeDraw().createFont(FontDesc{u"Fake", -10, advance, 400, 0});
+        layout.fonts.textFontHeight = 14;
+        layout.surface = FakeDraw().createSurface(1, 1, 0);
+        layout.textRect = {0, 0, width, height};
+        dc = DrawContext{layout.draw, layout.surface, layout.fonts.textFont, 0};
+    }
+    ~FakeLayout() {
+        FakeDraw().deleteSurface(layout.surface);
+        FakeDraw().deleteFont(layout.fonts.textFont);
+    }
+    FakeFont& font() { return *Fake(layout.fonts.textFont); }
+};
+
+// Offscreen Qt with a private runtime folder, for this process and the tools it starts.
+inline void QtTestEnvironment() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static char runtime[] = "/tmp/lectra-runtime-XXXXXX";
+    if (mkdtemp(runtime)) {
+        chmod(runtime, 0700);
+        setenv("XDG_RUNTIME_DIR", runtime, 1);
+        std::atexit([] { std::system((std::string("rm -rf '") + runtime + "'").c_str()); });
+    }
+}
+
+inline std::string EnPatFolder() {
+    const std::string path = LECTRA_EN_PAT;
+    return path.substr(0, path.rfind('/'));
+}
+
+}  // namespace lectra::test
