@@ -14,57 +14,35 @@
 
 namespace lectra::test {
 
-inline void PutBE16(std::string& s, uint32_t v) {
-    s += static_cast<char>((v >> 8) & 0xFF);
-    s += static_cast<char>(v & 0xFF);
-}
-inline void PutBE32(std::string& s, uint32_t v) {
-    PutBE16(s, v >> 16);
-    PutBE16(s, v & 0xFFFF);
+// `v` as `n` big-endian bytes.
+inline std::string Be(uint32_t v, int n) {
+    std::string s;
+    while (n-- > 0) s += static_cast<char>(v >> (8 * n));
+    return s;
 }
 
-// A Palm database: the 78-byte header, the record list, then record 0 and the text records.
-// `offsets`, when given, replaces the list's data offsets of records 1 … n, so that broken
-// lists can be made.
+// A Palm database: the 78-byte header, the record list, a 2-byte gap, record 0, the text records.
+// The list entry of record k is at 78 + 8k.
 inline std::string BuildPdb(const std::string& typeCreator, const std::string& record0,
-                            const std::vector<std::string>& texts,
-                            const std::vector<uint32_t>* offsets = nullptr,
-                            int recordCountField = -1) {
+                            const std::vector<std::string>& texts) {
     const uint32_t count = static_cast<uint32_t>(texts.size() + 1);
     std::string s = "test book";
     s.resize(60, '\0');
-    s += typeCreator;
-    s.append(8, '\0');
-    PutBE16(s, recordCountField >= 0 ? static_cast<uint32_t>(recordCountField) : count);
+    s += typeCreator + std::string(8, '\0') + Be(count, 2);
     uint32_t at = 78 + 8 * count + 2;
-    std::vector<uint32_t> starts;
-    starts.push_back(at);
-    at += static_cast<uint32_t>(record0.size());
-    for (const std::string& t : texts) {
-        starts.push_back(at);
-        at += static_cast<uint32_t>(t.size());
-    }
     for (uint32_t k = 0; k < count; ++k) {
-        PutBE32(s, k > 0 && offsets ? (*offsets)[k - 1] : starts[k]);
-        s += '\0';
-        s.append({'\0', '\0', static_cast<char>(k)});
+        s += Be(at, 4) + std::string(3, '\0') + static_cast<char>(k);
+        at += static_cast<uint32_t>((k == 0 ? record0 : texts[k - 1]).size());
     }
-    s.append(2, '\0');
-    s += record0;
+    s += std::string(2, '\0') + record0;
     for (const std::string& t : texts) s += t;
     return s;
 }
 
 inline std::string PalmDocHeader(uint32_t compression, uint32_t textRecords, uint32_t recordSize,
                                  uint32_t length = 0) {
-    std::string h;
-    PutBE16(h, compression);
-    PutBE16(h, 0);
-    PutBE32(h, length);
-    PutBE16(h, textRecords);
-    PutBE16(h, recordSize);
-    PutBE32(h, 0);
-    return h;
+    return Be(compression, 2) + Be(0, 2) + Be(length, 4) + Be(textRecords, 2) + Be(recordSize, 2) +
+           Be(0, 4);
 }
 
 // Stored PalmDOC: `text` cut into records of `recordSize` bytes.
@@ -84,39 +62,30 @@ inline std::string Ztxt(const std::string& text, uint32_t recordSize, uint8_t fl
     z_stream z{};
     deflateInit(&z, 9);
     std::vector<std::string> records;
-    for (size_t i = 0; i < text.size() || records.empty(); i += recordSize) {
-        const std::string chunk = text.substr(i, recordSize);
-        const bool last = i + recordSize >= text.size();
-        std::string out(chunk.size() * 2 + 64, '\0');
-        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(chunk.data()));
+    for (size_t i = 0; i == 0 || i < text.size(); i += recordSize) {
+        std::string chunk = text.substr(i, recordSize), out(chunk.size() * 2 + 64, '\0');
+        z.next_in = reinterpret_cast<Bytef*>(chunk.data());
         z.avail_in = static_cast<uInt>(chunk.size());
         z.next_out = reinterpret_cast<Bytef*>(out.data());
         z.avail_out = static_cast<uInt>(out.size());
-        deflate(&z, last ? Z_FINISH : Z_FULL_FLUSH);
-        out.resize(out.size() - z.avail_out);
-        records.push_back(out);
-        if (last) break;
+        deflate(&z, i + recordSize >= text.size() ? Z_FINISH : Z_FULL_FLUSH);
+        records.push_back(out.substr(0, out.size() - z.avail_out));
     }
     deflateEnd(&z);
-    std::string h;
-    PutBE16(h, 0x012C);
-    PutBE16(h, static_cast<uint32_t>(records.size()));
-    PutBE32(h, static_cast<uint32_t>(text.size()));
-    PutBE16(h, recordSize);
-    h.append(8, '\0');
-    h += static_cast<char>(flags);
-    h.append(13, '\0');
+    const std::string h = Be(0x012C, 2) + Be(static_cast<uint32_t>(records.size()), 2) +
+                          Be(static_cast<uint32_t>(text.size()), 4) + Be(recordSize, 2) +
+                          std::string(8, '\0') + static_cast<char>(flags) + std::string(13, '\0');
     return BuildPdb("zTXTGPlm", h, records);
 }
 
-// TCR: the signature, 256 dictionary entries (missing ones empty), the body.
+// TCR: the signature, 256 dictionary entries (a code past `phrases` stands for its own byte), the
+// body.
 inline std::string BuildTcr(const std::vector<std::string>& phrases, const std::string& body) {
     std::string s = "!!8-Bit!!";
-    for (int code = 0; code < 256; ++code) {
+    for (size_t code = 0; code < 256; ++code) {
         const std::string p =
-            code < static_cast<int>(phrases.size()) ? phrases[code] : std::string();
-        s += static_cast<char>(p.size());
-        s += p;
+            code < phrases.size() ? phrases[code] : std::string(1, static_cast<char>(code));
+        s += static_cast<char>(p.size()) + p;
     }
     return s + body;
 }
@@ -137,13 +106,10 @@ inline char PreFill(uint32_t offset) {
 inline std::vector<std::string> StreamWords(Document& doc) {
     return Words(Utf16ToUtf8(ReadAll(doc)));
 }
-inline std::vector<std::string> FileWords(const std::string& path) {
-    return Words(ReadBytes(path));
-}
 
 inline std::string Repeat(const std::string& s, int n) {
     std::string r;
-    for (int i = 0; i < n; ++i) r += s;
+    while (n-- > 0) r += s;
     return r;
 }
 

@@ -12,6 +12,7 @@ namespace lectra {
 namespace {
 
 using test::Open;
+using test::ReadBytes;
 using test::ScratchDir;
 
 // Opens `text` as a plain-text book read as it is (every line feed a paragraph mark).
@@ -21,9 +22,6 @@ void OpenText(Document& doc, const ScratchDir& dir, const std::string& name,
     ASSERT_EQ(Open(doc, dir.Write(name, text), codePage), 1);
 }
 
-std::string Bytes(const std::string& path) {
-    return test::ReadBytes(path);
-}
 bool Exists(const std::string& path) {
     struct stat st;
     return stat(path.c_str(), &st) == 0;
@@ -37,11 +35,11 @@ TEST(ExportTxt, ParagraphMarksBecomeLineBreaksWithAnIndent) {
     OpenText(*doc, dir, "p.txt", "one\ntwo\n three\n");
     const std::u16string path = doc->bookPath;
     ASSERT_EQ(ExportTxt(*doc, path, 1251), 1);
-    EXPECT_EQ(Bytes(dir.path() + "/p.txt.txt"), "one\r\n two\r\n three\r\n ");
+    EXPECT_EQ(ReadBytes(dir.path() + "/p.txt.txt"), "one\r\n two\r\n three\r\n ");
     // Exporting again replaces the file.
     OpenText(*doc, dir, "p.txt", "short");
     ASSERT_EQ(ExportTxt(*doc, path, 1251), 1);
-    EXPECT_EQ(Bytes(dir.path() + "/p.txt.txt"), "short");
+    EXPECT_EQ(ReadBytes(dir.path() + "/p.txt.txt"), "short");
     CloseDocument(*doc);
 }
 
@@ -106,7 +104,7 @@ TEST(ExportTxt, EverySaveCodePageReadsBackWithIconv) {
         OpenText(*doc, dir, "cp.txt", book, kCodePageUtf8);
         ASSERT_EQ(ExportTxt(*doc, doc->bookPath, page.id), 1) << page.iconv;
         const std::string out = dir.path() + "/cp.txt.txt";
-        EXPECT_EQ(Bytes(out), expected) << page.iconv;
+        EXPECT_EQ(ReadBytes(out), expected) << page.iconv;
         EXPECT_EQ(test::Run(std::string("iconv -f ") + page.iconv + " -t UTF-8 '" + out + "'"),
                   book)
             << page.iconv;
@@ -114,7 +112,7 @@ TEST(ExportTxt, EverySaveCodePageReadsBackWithIconv) {
     // A character the save code page lacks is written as "?".
     OpenText(*doc, dir, "q.txt", "\xD0\x96 \xE2\x82\xAC", kCodePageUtf8);  // Ж €
     ASSERT_EQ(ExportTxt(*doc, doc->bookPath, 1252), 1);
-    EXPECT_EQ(Bytes(dir.path() + "/q.txt.txt"), "? \x80");
+    EXPECT_EQ(ReadBytes(dir.path() + "/q.txt.txt"), "? \x80");
     CloseDocument(*doc);
 }
 
@@ -144,43 +142,38 @@ std::string ExpectedPdbHead(const std::string& path, uint32_t n) {
     const uint32_t records = (n + 4095) / 4096 + 1;
     std::string h = path.substr(0, 31);
     h.resize(60, '\0');
-    h += "TEXtREAd";
-    h.append(8, '\0');
-    test::PutBE16(h, records);
+    h += "TEXtREAd" + std::string(8, '\0') + test::Be(records, 2);
     for (uint32_t k = 0; k < records; ++k) {
-        test::PutBE32(h, k == 0 ? (records + 10) * 8 : (records + 10) * 8 + 16 + (k - 1) * 4096);
+        h += test::Be((records + 10) * 8 + (k == 0 ? 0 : 16 + (k - 1) * 4096), 4);
         h += {'\x40', '\x6F', static_cast<char>((k >> 8) | 0x80), static_cast<char>(k & 0xFF)};
     }
     h += {static_cast<char>(records & 0xFF), static_cast<char>(records >> 8)};
-    h += test::PalmDocHeader(1, records - 1, 4096, n);
-    return h;
+    return h + test::PalmDocHeader(1, records - 1, 4096, n);
 }
 
 TEST(ExportPdb, TheLayoutByteForByte) {
     ScratchDir dir;
     auto doc = NewDocument();
-    // An empty book: one record, record 0 at offset 88, the gap holding 1.
-    OpenText(*doc, dir, "e.txt", "");
-    ASSERT_EQ(ExportPdb(*doc, doc->bookPath, 1251), 1);
-    const std::string empty = Bytes(dir.path() + "/e.txt.pdb");
-    const std::string head = ExpectedPdbHead(dir.path() + "/e.txt", 0);
-    EXPECT_EQ(empty, head);
+    const struct {
+        const char* name;
+        std::string text, written;
+    } cases[] = {
+        {"e.txt", "", ""},  // one record, record 0 at offset 88, the gap holding 1
+        {"f.txt", std::string(4096, 'a'), std::string(4096, 'a')},  // one full text record
+        // One unit more starts a third record; a mark counts one byte, plus the indent space.
+        {"g.txt", std::string(4095, 'b') + "\nc", std::string(4095, 'b') + "\n c"},
+    };
+    for (const auto& c : cases) {
+        OpenText(*doc, dir, c.name, c.text);
+        ASSERT_EQ(ExportPdb(*doc, doc->bookPath, 1251), 1) << c.name;
+        const std::string path = dir.path() + "/" + c.name;
+        EXPECT_EQ(ReadBytes(path + ".pdb"),
+                  ExpectedPdbHead(path, static_cast<uint32_t>(c.written.size())) + c.written);
+    }
+    const std::string empty = ReadBytes(dir.path() + "/e.txt.pdb");
     ASSERT_EQ(empty.size(), 104u);
     EXPECT_EQ(empty.substr(78, 4), std::string("\0\0\0\x58", 4));
     EXPECT_EQ(empty.substr(86, 2), std::string("\x01\x00", 2));
-    // Exactly 4096 units without marks: two records, one full text record.
-    const std::string full(4096, 'a');
-    OpenText(*doc, dir, "f.txt", full);
-    ASSERT_EQ(ExportPdb(*doc, doc->bookPath, 1251), 1);
-    EXPECT_EQ(Bytes(dir.path() + "/f.txt.pdb"),
-              ExpectedPdbHead(dir.path() + "/f.txt", 4096) + full);
-    // One unit more starts a third record; marks count one byte, plus the indent space.
-    const std::string text = std::string(4095, 'b') + "\nc";
-    OpenText(*doc, dir, "g.txt", text);
-    ASSERT_EQ(ExportPdb(*doc, doc->bookPath, 1251), 1);
-    const std::string written = std::string(4095, 'b') + "\n c";
-    EXPECT_EQ(Bytes(dir.path() + "/g.txt.pdb"),
-              ExpectedPdbHead(dir.path() + "/g.txt", 4098) + written);
     CloseDocument(*doc);
 }
 
@@ -194,7 +187,7 @@ TEST(ExportPdb, RoundTripsThroughOurReaderAndTxt2pdbdoc) {
     ASSERT_EQ(ExportPdb(*doc, saved, 1251), 1);
     ASSERT_EQ(ExportTxt(*doc, saved, 1251), 1);
     const std::string pdb = dir.path() + "/ru.pdb";
-    const std::vector<std::string> words = test::FileWords(test::Fixture("source/ru.txt"));
+    const std::vector<std::string> words = test::Words(ReadBytes(test::Fixture("source/ru.txt")));
 
     ASSERT_EQ(Open(*doc, pdb), 1);
     EXPECT_EQ(doc->formatKind, kKindPalmDoc);
@@ -204,9 +197,9 @@ TEST(ExportPdb, RoundTripsThroughOurReaderAndTxt2pdbdoc) {
 
     // txt2pdbdoc reads the database back to the same text as the TXT export, line feeds for CR LF.
     test::Run("txt2pdbdoc -d '" + pdb + "' '" + dir.path() + "/back.txt'");
-    std::string txt = Bytes(dir.path() + "/ru.txt");
+    std::string txt = ReadBytes(dir.path() + "/ru.txt");
     for (size_t i; (i = txt.find("\r\n")) != std::string::npos;) txt.erase(i, 1);
-    EXPECT_EQ(Bytes(dir.path() + "/back.txt"), txt);
+    EXPECT_EQ(ReadBytes(dir.path() + "/back.txt"), txt);
     EXPECT_EQ(test::Words(test::Run("iconv -f CP1251 -t UTF-8 '" + dir.path() + "/back.txt'")),
               words);
 }
@@ -219,9 +212,9 @@ TEST(ExportCommands, LectraToolSavesBesideTheBookAndReportsFailure) {
     ScratchDir dir;
     const std::string book = dir.Write("story.txt", "\xC4\xE0 \xED\xE5\xF2\n");  // "Да нет" in 1251
     EXPECT_EQ(Tool("export-txt '" + book + "'"), "File saved!\n");
-    EXPECT_EQ(Bytes(book + ".txt"), "\xC4\xE0 \xED\xE5\xF2 ");  // a line feed that joins lines
+    EXPECT_EQ(ReadBytes(book + ".txt"), "\xC4\xE0 \xED\xE5\xF2 ");  // a line feed that joins lines
     EXPECT_EQ(Tool("export-txt --save-code-page 866 '" + book + "'"), "File saved!\n");
-    EXPECT_EQ(Bytes(book + ".txt"), "\x84\xA0 \xAD\xA5\xE2 ");
+    EXPECT_EQ(ReadBytes(book + ".txt"), "\x84\xA0 \xAD\xA5\xE2 ");
     EXPECT_EQ(Tool("export-pdb --save-code-page 20866 '" + book + "'"), "File saved!\n");
     EXPECT_EQ(Tool("info '" + book + ".pdb'"),
               "kind: 4\ncode page: 20866\nsource size: 4096\nlength: 4096\nblocks: 1\n");

@@ -1,5 +1,5 @@
-// The RTF filter: control words, destinations, escapes, Unicode fallbacks across block
-// boundaries, and the code page an RTF header names.
+// The RTF filter: control words, destinations, escapes, Unicode fallbacks (also across block
+// boundaries), the code page an RTF header names, and the books of two writers.
 #include "document/formats/rtf_filter.h"
 
 #include <gtest/gtest.h>
@@ -12,65 +12,61 @@ namespace {
 
 using test::OpenedBook;
 
-// The units of an RTF text opened in `codePage` (−1: detected).
-std::u16string Rtf(const std::string& text, int codePage = 1251) {
+TEST(RtfFilter, ControlWordsDestinationsEscapesAndFallbacks) {
+    const struct {
+        const char* rtf;
+        int codePage;
+        std::u16string text;
+    } cases[] = {
+        // Control words by prefix in table order: par and pararsid are both paragraphs, pard is
+        // nothing, cellx (by "CELL") a space.
+        {"{a\\par b\\pararsid123 c\\pard d\\cellx100 e}", 1251, u"a\nb\ncd e"},
+        {"{\\qc Title\\par\\qr Right\\line x\\tab y\\emdash\\bullet}", 1251,
+         u"\rTitle\n\fRight\nx y\u2014\u2022"},
+        {"{\\lquote q\\rquote \\ldblquote Q\\rdblquote\\endash}", 1251,
+         u"\u2018q\u2019\u201CQ\u201D-"},
+        {"{\\rtf1\\ansi\\deff0 Hello\\f1;World}", 1251, u"HelloWorld"},  // unknown words and ";"
+        // Destinations vanish with their nested groups; escaped braces do not end them early, and
+        // one that never closes swallows the rest of the source.
+        {"{\\rtf1{\\fonttbl{\\f0\\froman Times;}{\\f1 Arial;}}Text}", 1251, u"Text"},
+        {"{\\rtf1{\\*\\generator Writer {nested {deeper}} end;}After}", 1251, u"After"},
+        {"{{\\stylesheet{\\s0 Normal;}}{\\info{\\title T}{\\author A}}{\\pict 0a0b}X}", 1251, u"X"},
+        {"{{\\*\\x a\\}b\\{c\\\\}Y}", 1251, u"Y"},
+        {"{ok{\\*\\x {{{ never closed", 1251, u"ok"},
+        // Escapes: hex through the book's code page, Unicode (above 32767 as negative numbers)
+        // swallowing a "?", braces and backslash, symbols; a backslash escaping nothing is shown.
+        {"{\\'e0\\'E0}", 1251, u"\u0430\u0430"},
+        {"{caf\\'e9}", 1252, u"caf\u00E9"},
+        {"{\\u1072?b}", 1251, u"\u0430b"},
+        {"{\\u-3913?x}", 1251, u"\uF0B7x"},
+        {"{\\{x\\}\\\\}", 1251, u"{x}\\"},
+        {"{a\\~b\\_c\\-d}", 1251, u"a b-cd"},
+        {"{a\\'zz}", 1251, u"a\\'zz"},
+        {"end\\", 1251, u"end\\"},
+        // Unicode fallbacks are skipped: hex-escaped, none (\uc0; a delimiting space is not text),
+        // two, a letter, cut short by a brace or a control word, across a source line break.
+        {"{\\u1044\\'3f\\u1072\\'3f x}", 1251, u"\u0414\u0430 x"},
+        {"{\\uc0\\u1044 \\u1072 x}", 1251, u"\u0414\u0430x"},
+        {"{\\uc2\\u1044??x\\uc1\\u1072\\'e0y}", 1251, u"\u0414x\u0430y"},
+        {"{caf\\u233e}", 1251, u"caf\u00E9"},
+        {"{{\\u1044}x}", 1251, u"\u0414x"},
+        {"{\\u1044\\par x}", 1251, u"\u0414\nx"},
+        {"{\\u1044\r\n?z}", 1251, u"\u0414z"},
+        // The code page from \ansicpg, unless it is not in the list or would leave the book
+        // unfiltered; an explicit choice still wins.
+        {"{\\rtf1\\ansi\\ansicpg1252 caf\\'e9}", kCodePageAuto, u"caf\u00E9"},
+        {"{\\rtf1\\ansi\\ansicpg1251 \\'e0}", kCodePageAuto, u"\u0430"},
+        {"{\\rtf1\\ansicpg65001 \\'e0}", kCodePageAuto, u"\u0430"},
+        {"{\\rtf1\\ansicpg4242 \\'e0}", kCodePageAuto, u"\u0430"},
+        {"{\\rtf1\\ansicpg1252 \\'e0}", 1251, u"\u0430"},
+    };
     test::ScratchDir dir;
-    OpenedBook book;
-    if (!test::Open(*book, dir.Write("t.rtf", text), codePage)) return u"<failed>";
-    EXPECT_EQ(book->formatKind, kKindRtf);
-    return test::ReadAll(*book);
-}
-
-TEST(RtfFilter, ControlWordsByPrefixInTableOrder) {
-    // par and pararsid are both paragraphs, pard is nothing, cellx (by "CELL") a space.
-    EXPECT_EQ(Rtf("{a\\par b\\pararsid123 c\\pard d\\cellx100 e}"), u"a\nb\ncd e");
-    EXPECT_EQ(Rtf("{\\qc Title\\par\\qr Right\\line x\\tab y\\emdash\\bullet}"),
-              u"\rTitle\n\fRight\nx y\u2014\u2022");
-    EXPECT_EQ(Rtf("{\\lquote q\\rquote \\ldblquote Q\\rdblquote\\endash}"),
-              u"\u2018q\u2019\u201CQ\u201D-");
-    // Unknown words vanish with their delimiting space; ";" too.
-    EXPECT_EQ(Rtf("{\\rtf1\\ansi\\deff0 Hello\\f1;World}"), u"HelloWorld");
-}
-
-TEST(RtfFilter, DestinationsVanishWithTheirNestedGroups) {
-    EXPECT_EQ(Rtf("{\\rtf1{\\fonttbl{\\f0\\froman Times;}{\\f1 Arial;}}Text}"), u"Text");
-    EXPECT_EQ(Rtf("{\\rtf1{\\*\\generator Writer {nested {deeper}} end;}After}"), u"After");
-    EXPECT_EQ(Rtf("{{\\stylesheet{\\s0 Normal;}}{\\info{\\title T}{\\author A}}{\\pict 0a0b}X}"),
-              u"X");
-    // Escaped braces inside a skipped group do not end it early.
-    EXPECT_EQ(Rtf("{{\\*\\x a\\}b\\{c\\\\}Y}"), u"Y");
-    // A group that never closes swallows the rest of the source and stops there.
-    EXPECT_EQ(Rtf("{ok{\\*\\x {{{ never closed"), u"ok");
-}
-
-TEST(RtfFilter, EscapesHexUnicodeAndSymbols) {
-    // A hex escape goes through the book's code page.
-    EXPECT_EQ(Rtf("{\\'e0\\'E0}", 1251), u"\u0430\u0430");
-    EXPECT_EQ(Rtf("{caf\\'e9}", 1252), u"caf\u00E9");
-    // \u1072 followed by "?" gives the letter and swallows the "?".
-    EXPECT_EQ(Rtf("{\\u1072?b}"), u"\u0430b");
-    // Escaped braces and backslash are the characters themselves.
-    EXPECT_EQ(Rtf("{\\{x\\}\\\\}"), u"{x}\\");
-    EXPECT_EQ(Rtf("{a\\~b\\_c\\-d}"), u"a b-cd");
-    // Values above 32767 are written as negative numbers.
-    EXPECT_EQ(Rtf("{\\u-3913?x}"), u"\uF0B7x");
-    // A backslash that escapes nothing readable is shown.
-    EXPECT_EQ(Rtf("{a\\'zz}"), u"a\\'zz");
-    EXPECT_EQ(Rtf("end\\"), u"end\\");
-}
-
-TEST(RtfFilter, UnicodeFallbacksAreSkipped) {
-    // Today's writers follow \uN with a hex-escaped fallback: it must not show.
-    EXPECT_EQ(Rtf("{\\u1044\\'3f\\u1072\\'3f x}"), u"\u0414\u0430 x");
-    // \uc0 means no fallback; a delimiting space is not text.
-    EXPECT_EQ(Rtf("{\\uc0\\u1044 \\u1072 x}"), u"\u0414\u0430x");
-    EXPECT_EQ(Rtf("{\\uc2\\u1044??x\\uc1\\u1072\\'e0y}"), u"\u0414x\u0430y");
-    // A letter fallback after the number, and one cut short by a brace or a control word.
-    EXPECT_EQ(Rtf("{caf\\u233e}"), u"caf\u00E9");
-    EXPECT_EQ(Rtf("{{\\u1044}x}"), u"\u0414x");
-    EXPECT_EQ(Rtf("{\\u1044\\par x}"), u"\u0414\nx");
-    // Source line breaks inside a fallback are not characters.
-    EXPECT_EQ(Rtf("{\\u1044\r\n?z}"), u"\u0414z");
+    for (const auto& c : cases) {
+        OpenedBook book;
+        ASSERT_EQ(test::Open(*book, dir.Write("t.rtf", c.rtf), c.codePage), 1) << c.rtf;
+        EXPECT_EQ(book->formatKind, kKindRtf) << c.rtf;
+        EXPECT_EQ(test::ReadAll(*book), c.text) << c.rtf;
+    }
 }
 
 TEST(RtfFilter, FallbacksSurviveBlockBoundaries) {
@@ -92,29 +88,13 @@ TEST(RtfFilter, FallbacksSurviveBlockBoundaries) {
         ASSERT_EQ(GetChar(*backwards, i), expected[i]) << i;
 }
 
-TEST(RtfFilter, CodePageFromAnsicpg) {
-    EXPECT_EQ(Rtf("{\\rtf1\\ansi\\ansicpg1252 caf\\'e9}", kCodePageAuto), u"caf\u00E9");
-    EXPECT_EQ(Rtf("{\\rtf1\\ansi\\ansicpg1251 \\'e0}", kCodePageAuto), u"\u0430");
-    // Not a code page of the list, or one that would leave the book unfiltered: the default.
-    EXPECT_EQ(Rtf("{\\rtf1\\ansicpg65001 \\'e0}", kCodePageAuto), u"\u0430");
-    EXPECT_EQ(Rtf("{\\rtf1\\ansicpg4242 \\'e0}", kCodePageAuto), u"\u0430");
-    // An explicit choice still wins.
-    EXPECT_EQ(Rtf("{\\rtf1\\ansicpg1252 \\'e0}", 1251), u"\u0430");
-}
-
 TEST(RtfFilter, WriterBooksGiveTheStory) {
     // LibreOffice (\uN\'3f everywhere) and AbiWord (\uc0 Cyrillic, \ansicpg1252) give the story's
     // words; AbiWord keeps its note references in \* field results, which vanish.
     for (const char* file : {"en-lo.rtf", "ru-lo.rtf", "en-abiword.rtf", "ru-abiword.rtf"}) {
         OpenedBook book;
         ASSERT_EQ(test::Open(*book, test::Fixture(file)), 1) << file;
-        std::u16string text = test::ReadAll(*book);
-        for (char16_t& c : text) {
-            if (c < 32) c = u' ';
-        }
-        std::vector<std::string> words = test::Words(Utf16ToUtf8(text));
-        std::vector<std::string> story =
-            test::Words(Utf16ToUtf8(test::Story(file[0] == 'e' ? "en" : "ru")));
+        std::vector<std::string> story = test::WordsOf(test::Story(file[0] == 'e' ? "en" : "ru"));
         if (std::string(file).find("abiword") != std::string::npos) {
             for (std::string& w : story) {
                 for (const char* note : {"[1]", "[2]"}) {
@@ -122,7 +102,7 @@ TEST(RtfFilter, WriterBooksGiveTheStory) {
                 }
             }
         }
-        EXPECT_EQ(words, story) << file;
+        EXPECT_EQ(test::WordsOf(test::ReadAll(*book)), story) << file;
     }
 }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "document/text_cache.h"
 #include "test_support.h"
@@ -36,6 +37,12 @@ inline std::u16string WordText(const std::u16string& story, size_t limit) {
         start = end + 1;
     }
     return text;
+}
+
+// The words of a text, its control units (marks) taken as spaces.
+inline std::vector<std::string> WordsOf(std::u16string s) {
+    for (char16_t& c : s) c = c < 32 ? u' ' : c;
+    return Words(Utf16ToUtf8(s));
 }
 
 inline std::u16string Story(const std::string& language) {

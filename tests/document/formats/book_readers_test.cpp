@@ -1,0 +1,139 @@
+// The PalmDOC/zTXT, TCR and gzip readers side by side: real books from independent writers,
+// detection on the decoded text, and the refusal of malformed files.
+#include <gtest/gtest.h>
+
+#include "book_builders.h"
+#include "document/format_table.h"
+#include "document/formats/pdb_reader.h"
+
+namespace lectra {
+namespace {
+
+using test::Fixture;
+using test::Open;
+using test::ReadBytes;
+
+TEST(BookReaders, BooksFromIndependentWritersReadWordForWord) {
+    const struct {
+        const char* file;
+        int kind;
+        int codePage;     // forced, or kCodePageAuto to check that detection picks 1251
+        const char* raw;  // the bytes the raw layer starts with (copies times), the rest zeros
+        int copies;
+    } books[] = {
+        {"ru-txt2pdbdoc.pdb", kKindPalmDocCompressed, kCodePageAuto, "ru-cp1251.txt", 1},
+        {"ru-txt2pdbdoc-nocomp.pdb", kKindPalmDoc, kCodePageAuto, "ru-cp1251.txt", 1},
+        {"ru3-txt2pdbdoc.pdb", kKindPalmDocCompressed, kCodePageAuto, "ru-cp1251.txt", 3},
+        {"ru-calibre-doc.pdb", kKindPalmDocCompressed, kCodePageAuto, nullptr, 1},
+        {"ru-calibre-ztxt.pdb", kKindZtxt1, kCodePageAuto, nullptr, 1},
+        {"ru-gen-ztxt.pdb", kKindZtxt1, kCodePageAuto, "ru-cp1251.txt", 1},
+        {"en-txt2pdbdoc.pdb", kKindPalmDocCompressed, 1252, "en-cp1252.txt", 1},
+        {"en-txt2pdbdoc-nocomp.pdb", kKindPalmDoc, 1252, "en-cp1252.txt", 1},
+        {"en-calibre-doc.pdb", kKindPalmDocCompressed, 1252, nullptr, 1},
+        {"en-calibre-ztxt.pdb", kKindZtxt1, 1252, nullptr, 1},
+        {"en-gen-ztxt.pdb", kKindZtxt1, 1252, "en-cp1252.txt", 3},
+        {"ru-calibre.tcr", kKindTcr, kCodePageAuto, nullptr, 1},
+        {"ru-gen.tcr", kKindTcr, kCodePageAuto, "ru-cp1251.txt", 3},
+        {"en-calibre.tcr", kKindTcr, 1252, nullptr, 1},
+        {"en-gen.tcr", kKindTcr, 1252, "en-cp1252.txt", 1},
+        {"ru-cp1251.txt.gz", kKindText, kCodePageAuto, "ru-cp1251.txt", 1},
+        {"en-cp1252.txt.gz", kKindText, 1252, "en-cp1252.txt", 1},
+    };
+    auto doc = NewDocument();
+    for (const auto& b : books) {
+        ASSERT_EQ(Open(*doc, Fixture(b.file), b.codePage), 1) << b.file;
+        EXPECT_EQ(doc->formatKind, b.kind) << b.file;
+        EXPECT_EQ(doc->bookCodePage, b.codePage == kCodePageAuto ? 1251 : b.codePage) << b.file;
+        // Every text record stands for recordSize bytes, the last one's tail read as spaces.
+        if (doc->pdb) {
+            EXPECT_EQ(doc->sourceSize, (doc->pdb->recordCount - 1) * doc->pdb->recordSize);
+        }
+        if (b.raw) {
+            const std::string raw = test::RawBytes(*doc);
+            std::string expected = test::Repeat(ReadBytes(Fixture(b.raw)), b.copies);
+            ASSERT_GE(raw.size(), expected.size()) << b.file;
+            expected.resize(raw.size(), '\0');
+            EXPECT_EQ(raw, expected) << b.file;
+        }
+        const std::string source =
+            ReadBytes(Fixture(b.file[0] == 'r' ? "source/ru.txt" : "source/en.txt"));
+        EXPECT_EQ(test::StreamWords(*doc), test::Words(test::Repeat(source, b.copies))) << b.file;
+    }
+    CloseDocument(*doc);
+    EXPECT_EQ(doc->pdb, nullptr);
+    EXPECT_EQ(doc->tcr, nullptr);
+    EXPECT_EQ(doc->gz, nullptr);
+}
+
+TEST(BookReaders, DetectionSamplesTheDecodedText) {
+    test::ScratchDir dir;
+    const std::string koi8 = ReadBytes(Fixture("ru-koi8r.txt"));
+    const std::string cp866 = ReadBytes(Fixture("ru-cp866.txt"));
+    const struct {
+        const char* name;
+        std::string file, text;
+        int codePage;
+    } cases[] = {
+        {"k.pdb", test::StoredPalmDoc(koi8, 4096), koi8, 20866},
+        {"z.pdb", test::Ztxt(cp866, 4096), cp866, 866},
+        {"k.tcr", test::BuildTcr({}, koi8), koi8, 20866},
+    };
+    auto doc = NewDocument();
+    for (const auto& c : cases) {
+        ASSERT_EQ(Open(*doc, dir.Write(c.name, c.file)), 1) << c.name;
+        EXPECT_EQ(doc->bookCodePage, c.codePage) << c.name;
+        EXPECT_EQ(test::RawBytes(*doc).substr(0, c.text.size()), c.text) << c.name;
+    }
+    CloseDocument(*doc);
+}
+
+TEST(BookReaders, MalformedFilesAreRefusedWithBadFormat) {
+    using test::BuildPdb;
+    using test::PalmDocHeader;
+    const std::string text = "some text";
+    std::string noRecords = BuildPdb("TEXtREAd", PalmDocHeader(1, 0, 4096), {});
+    noRecords[77] = 0;  // the record count
+    std::string farRecord0 = test::StoredPalmDoc(text, 4);
+    farRecord0[78] = '\x7F';  // record 0 far beyond the end of the file
+    const std::string tcr = test::BuildTcr({"a", "b"}, std::string("\x00\x01", 2));
+    // Entry 2 is 200 bytes long; the file ends in the middle of it.
+    const std::string cutInsidePhrase =
+        test::BuildTcr({"a", "b", std::string(200, 'c')}, "").substr(0, 9 + 2 + 2 + 100);
+    const struct {
+        const char* name;
+        const char* what;
+        std::string bytes;
+    } cases[] = {
+        {"bad.pdb", "empty file", ""},
+        {"bad.pdb", "short header", std::string(50, 'x')},
+        {"bad.pdb", "no records", noRecords},
+        {"bad.pdb", "only record 0", BuildPdb("TEXtREAd", PalmDocHeader(1, 0, 4096), {})},
+        {"bad.pdb", "record size 0", BuildPdb("TEXtREAd", PalmDocHeader(1, 1, 0), {text})},
+        {"bad.pdb", "compression 3", BuildPdb("TEXtREAd", PalmDocHeader(3, 1, 4096), {text})},
+        {"bad.pdb", "another creator", BuildPdb("TEXtMOBI", PalmDocHeader(1, 1, 4096), {text})},
+        {"bad.pdb", "another type", BuildPdb("BOOKMOBI", PalmDocHeader(1, 1, 4096), {text})},
+        {"bad.pdb", "short record 0", BuildPdb("TEXtREAd", "\x00\x01\x00", {})},
+        {"bad.pdb", "record list cut", test::StoredPalmDoc(text, 4).substr(0, 78 + 12)},
+        {"bad.pdb", "record 0 past the end", farRecord0},
+        {"bad.tcr", "empty", ""},
+        {"bad.tcr", "short signature", "!!8-Bit"},
+        {"bad.tcr", "other signature", "!!8-bit!!" + tcr.substr(9)},
+        {"bad.tcr", "dictionary cut between entries", tcr.substr(0, 9 + 100)},
+        {"bad.tcr", "dictionary cut inside a phrase", cutInsidePhrase},
+    };
+    test::ScratchDir dir;
+    auto doc = NewDocument();
+    for (const auto& c : cases) {
+        EXPECT_EQ(Open(*doc, dir.Write(c.name, c.bytes), 1251), 0) << c.what;
+        EXPECT_EQ(doc->openErrorText, u"Bad Format!") << c.what;
+        EXPECT_EQ(doc->pdb, nullptr) << c.what;
+        EXPECT_EQ(doc->tcr, nullptr) << c.what;
+        EXPECT_EQ(DocLength(*doc), 0) << c.what;
+    }
+    ASSERT_EQ(Open(*doc, dir.Write("good.tcr", tcr), 1251), 1);
+    EXPECT_EQ(test::RawBytes(*doc), "ab");
+    CloseDocument(*doc);
+}
+
+}  // namespace
+}  // namespace lectra
