@@ -11,153 +11,103 @@
 namespace lectra {
 namespace {
 
-using test::ScratchDir;
-
-struct Fixture {
-    ScratchDir dir;
+// A scratch program folder holding copies of two books, and the settings loaded from it.
+struct Session {
+    test::ScratchDir dir;
     std::u16string folder = Utf8ToUtf16(dir.path());
-    // Books are copied so that a test may edit them.
+    std::u16string ru = Book("ru.txt", "ru-cp1251.txt"), en = Book("en.txt", "en-cp1252.txt");
+    SettingsSession s;
+    std::unique_ptr<Document> doc = NewDocument();
+    Session() { Load(); }
     std::u16string Book(const std::string& name, const std::string& fixture) {
         return Utf8ToUtf16(dir.Write(name, test::ReadBytes(test::Fixture(fixture))));
     }
+    void Load() {
+        s = SettingsSession();
+        LoadSettingsSession(s, folder);
+    }
+    int Open(const std::u16string& path) {
+        return OpenBookWithRecent(*doc, path.c_str(), 0, s.recent, s.settings);
+    }
+    // Moves to about `position` and returns where the page starts.
+    int32_t Read(const std::u16string& path, int32_t position) {
+        EXPECT_EQ(Open(path), 1);
+        JumpTo(*doc, position);
+        EXPECT_GT(doc->pageStart, 0);
+        return doc->pageStart;
+    }
 };
 
-TEST(BookSession, ABookReopensAtItsPositionAfterARestart) {
-    Fixture f;
-    const std::u16string book = f.Book("ru.txt", "ru-cp1251.txt");
-    int32_t position = 0, length = 0;
-    {
-        SettingsSession session;
-        LoadSettingsSession(session, f.folder);
-        EXPECT_EQ(session.recent.entries[0].folder, u"");  // nothing to reopen on a first run
-        auto doc = NewDocument();
-        ASSERT_EQ(OpenBookWithRecent(*doc, book.c_str(), 0, session.recent, session.settings), 1);
-        EXPECT_EQ(doc->pageStart, 0);
-        EXPECT_EQ(doc->bookCodePage, 1251);  // detected: "CODE_PAGE" is automatic by default
-        length = DocLength(*doc);
-        JumpTo(*doc, length / 2);
-        position = doc->pageStart;
-        ASSERT_GT(position, 0);
-        ASSERT_EQ(SaveSettingsSession(session, doc.get(), f.folder), 1);
-        CloseDocument(*doc);
-    }
-    SettingsSession session;
-    LoadSettingsSession(session, f.folder);
-    const RecentEntry& head = session.recent.entries[0];
-    EXPECT_EQ(head.bookPath, book);
-    EXPECT_EQ(head.folder, f.folder);
-    EXPECT_EQ(head.position, position);
-    EXPECT_EQ(head.size, length);
-    EXPECT_EQ(head.codePage, 1251);
-
-    // The remembered code page wins over a "CODE_PAGE" setting changed since.
-    session.settings.codePage = 866;
-    auto doc = NewDocument();
-    ASSERT_EQ(OpenBookWithRecent(*doc, head.bookPath.c_str(), 0, session.recent, session.settings),
-              1);
-    EXPECT_EQ(doc->pageStart, position);
-    EXPECT_EQ(doc->bookCodePage, 1251);
-    // The reopen flag ignores the list: the setting applies and reading starts at 0.
-    ASSERT_EQ(OpenBookWithRecent(*doc, nullptr, 1, session.recent, session.settings), 1);
-    EXPECT_EQ(doc->pageStart, 0);
-    EXPECT_EQ(doc->bookCodePage, 866);
-}
-
-TEST(BookSession, MovingBetweenBooksKeepsEachPosition) {
-    Fixture f;
-    const std::u16string ru = f.Book("ru.txt", "ru-cp1251.txt");
-    const std::u16string en = f.Book("en.txt", "en-cp1252.txt");
-    SettingsSession session;
-    LoadSettingsSession(session, f.folder);
-    auto doc = NewDocument();
-    ASSERT_EQ(OpenBookWithRecent(*doc, ru.c_str(), 0, session.recent, session.settings), 1);
-    JumpTo(*doc, 3000);
-    const int32_t ruPosition = doc->pageStart;
+TEST(BookSession, BooksReopenAtTheirPositionsAfterARestartUnlessEdited) {
+    Session t;
+    EXPECT_EQ(t.s.recent.entries[0].folder, u"");  // nothing to reopen on a first run
+    const int32_t ruPosition = t.Read(t.ru, 3000);
+    EXPECT_EQ(t.doc->bookCodePage, 1251);  // detected: "CODE_PAGE" is automatic by default
     // Opening another book remembers the one being left first, as the file browser does.
-    RememberCurrentBook(session.recent, *doc, f.folder);
-    ASSERT_EQ(OpenBookWithRecent(*doc, en.c_str(), 0, session.recent, session.settings), 1);
-    EXPECT_EQ(doc->pageStart, 0);
-    JumpTo(*doc, 2000);
-    const int32_t enPosition = doc->pageStart;
-    RememberCurrentBook(session.recent, *doc, f.folder);
-    EXPECT_EQ(session.recent.entries[0].bookPath, en);
-    EXPECT_EQ(session.recent.entries[1].bookPath, ru);
+    RememberCurrentBook(t.s.recent, *t.doc, t.folder);
+    const int32_t enPosition = t.Read(t.en, 2000);
+    const int32_t enLength = DocLength(*t.doc);
+    ASSERT_EQ(SaveSettingsSession(t.s, t.doc.get(), t.folder), 1);
+    CloseDocument(*t.doc);
 
-    ASSERT_EQ(OpenBookWithRecent(*doc, ru.c_str(), 0, session.recent, session.settings), 1);
-    EXPECT_EQ(doc->pageStart, ruPosition);
-    RememberCurrentBook(session.recent, *doc, f.folder);
-    EXPECT_EQ(session.recent.entries[0].bookPath, ru);  // moved to the front, not added twice
-    EXPECT_EQ(session.recent.entries[1].bookPath, en);
-    EXPECT_EQ(session.recent.entries[2].bookPath, u"");
-    ASSERT_EQ(OpenBookWithRecent(*doc, en.c_str(), 0, session.recent, session.settings), 1);
-    EXPECT_EQ(doc->pageStart, enPosition);
-}
-
-TEST(BookSession, AnEditedBookOpensAtItsStart) {
-    Fixture f;
-    const std::u16string book = f.Book("ru.txt", "ru-cp1251.txt");
-    SettingsSession session;
-    LoadSettingsSession(session, f.folder);
-    auto doc = NewDocument();
-    ASSERT_EQ(OpenBookWithRecent(*doc, book.c_str(), 0, session.recent, session.settings), 1);
-    JumpTo(*doc, 4000);
-    ASSERT_GT(doc->pageStart, 0);
-    ASSERT_EQ(SaveSettingsSession(session, doc.get(), f.folder), 1);
-    CloseDocument(*doc);
-    f.dir.Write("ru.txt", test::ReadBytes(test::Fixture("ru-cp1251.txt")) + "\xC5\xF9\xB8");
-
-    SettingsSession next;
-    LoadSettingsSession(next, f.folder);
-    ASSERT_EQ(OpenBookWithRecent(*doc, book.c_str(), 0, next.recent, next.settings), 1);
-    EXPECT_EQ(doc->pageStart, 0);
-    EXPECT_EQ(doc->bookCodePage, 1251);
+    t.Load();
+    const RecentEntry& head = t.s.recent.entries[0];
+    EXPECT_EQ(head.bookPath, t.en);
+    EXPECT_EQ(head.folder, t.folder);
+    EXPECT_EQ(head.position, enPosition);
+    EXPECT_EQ(head.size, enLength);
+    EXPECT_EQ(t.s.recent.entries[1].bookPath, t.ru);
+    // The remembered code page wins over a "CODE_PAGE" setting changed since.
+    t.s.settings.codePage = 866;
+    ASSERT_EQ(t.Open(t.ru), 1);
+    EXPECT_EQ(t.doc->pageStart, ruPosition);
+    EXPECT_EQ(t.doc->bookCodePage, 1251);
+    ASSERT_EQ(t.Open(t.en), 1);
+    EXPECT_EQ(t.doc->pageStart, enPosition);
+    // The reopen flag ignores the list: the setting applies and reading starts at 0.
+    ASSERT_EQ(OpenBookWithRecent(*t.doc, nullptr, 1, t.s.recent, t.s.settings), 1);
+    EXPECT_EQ(t.doc->pageStart, 0);
+    EXPECT_EQ(t.doc->bookCodePage, 866);
+    // An edited book opens at its start: its length no longer matches the one remembered.
+    CloseDocument(*t.doc);
+    t.dir.Write("en.txt", test::ReadBytes(test::Fixture("en-cp1252.txt")) + "\xE9t\xE9");
+    ASSERT_EQ(t.Open(t.en), 1);
+    EXPECT_EQ(t.doc->pageStart, 0);
 }
 
 TEST(BookSession, AnUnknownRememberedCodePageFallsToDetection) {
-    Fixture f;
-    const std::u16string book = f.Book("ru.txt", "ru-cp1251.txt");
-    auto doc = NewDocument();
-    ASSERT_EQ(test::Open(*doc, Utf16ToUtf8(book), 1251), 1);
-    const std::u16string text = test::ReadAll(*doc);
-    const int32_t length = DocLength(*doc);
-    f.dir.Write("_recent.files.ini", "FILE_NAME_0=" + Utf16ToUtf8(book) +
-                                         "\r\nFILE_POS_0=100\r\nFILE_SIZE_0=" +
-                                         std::to_string(length) + "\r\nFILE_CP_0=1234\r\n#");
-    SettingsSession session;
-    LoadSettingsSession(session, f.folder);
-    EXPECT_EQ(session.recent.entries[0].codePage, -1);
+    Session t;
+    ASSERT_EQ(test::Open(*t.doc, Utf16ToUtf8(t.ru), 1251), 1);
+    const std::u16string text = test::ReadAll(*t.doc);
+    t.dir.Write("_recent.files.ini",
+                "FILE_NAME_0=" + Utf16ToUtf8(t.ru) + "\r\nFILE_POS_0=100\r\nFILE_SIZE_0=" +
+                    std::to_string(DocLength(*t.doc)) + "\r\nFILE_CP_0=1234\r\n#");
+    t.Load();
+    EXPECT_EQ(t.s.recent.entries[0].codePage, -1);
     // −1 is no code page: read as one, every Cyrillic letter would come out as "?".
-    ASSERT_EQ(OpenBookWithRecent(*doc, book.c_str(), 0, session.recent, session.settings), 1);
-    EXPECT_EQ(doc->bookCodePage, 1251);
-    EXPECT_TRUE(test::ReadAll(*doc) == text);
-    EXPECT_EQ(doc->pageStart, 100);
+    ASSERT_EQ(t.Open(t.ru), 1);
+    EXPECT_EQ(t.doc->bookCodePage, 1251);
+    EXPECT_TRUE(test::ReadAll(*t.doc) == text);
+    EXPECT_EQ(t.doc->pageStart, 100);
 }
 
 TEST(BookSession, OnlyAnOpenBookIsRemembered) {
-    Fixture f;
-    const std::u16string book = f.Book("ru.txt", "ru-cp1251.txt");
-    SettingsSession session;
-    LoadSettingsSession(session, f.folder);
-    auto doc = NewDocument();
-    RememberCurrentBook(session.recent, *doc, f.folder);  // nothing opened yet
-    EXPECT_EQ(session.recent.entries[0].bookPath, u"");
-    EXPECT_EQ(OpenBookWithRecent(*doc, (f.folder + u"/missing.txt").c_str(), 0, session.recent,
-                                 session.settings),
-              0);
-    RememberCurrentBook(session.recent, *doc, f.folder);
-    EXPECT_EQ(session.recent.entries[0].bookPath, u"");
+    Session t;
+    RememberCurrentBook(t.s.recent, *t.doc, t.folder);  // nothing opened yet
+    EXPECT_EQ(t.Open(t.folder + u"/missing.txt"), 0);
+    RememberCurrentBook(t.s.recent, *t.doc, t.folder);
+    EXPECT_EQ(t.s.recent.entries[0].bookPath, u"");
 
-    ASSERT_EQ(OpenBookWithRecent(*doc, book.c_str(), 0, session.recent, session.settings), 1);
-    JumpTo(*doc, 2000);
-    RememberCurrentBook(session.recent, *doc, f.folder);
-    const RecentEntry remembered = session.recent.entries[0];
-    ASSERT_GT(remembered.position, 0);
+    t.Read(t.ru, 2000);
+    RememberCurrentBook(t.s.recent, *t.doc, t.folder);
+    const RecentEntry remembered = t.s.recent.entries[0];
+    ASSERT_EQ(remembered.position, t.doc->pageStart);
     // A closed book has lost its length and position; recording it would lose the place.
-    CloseDocument(*doc);
-    RememberCurrentBook(session.recent, *doc, f.folder);
-    EXPECT_EQ(session.recent.entries[0].position, remembered.position);
-    EXPECT_EQ(session.recent.entries[0].size, remembered.size);
-    ASSERT_EQ(SaveSettingsSession(session, nullptr, f.folder), 1);
+    CloseDocument(*t.doc);
+    RememberCurrentBook(t.s.recent, *t.doc, t.folder);
+    EXPECT_EQ(t.s.recent.entries[0].position, remembered.position);
+    EXPECT_EQ(t.s.recent.entries[0].size, remembered.size);
+    ASSERT_EQ(SaveSettingsSession(t.s, nullptr, t.folder), 1);
 }
 
 }  // namespace

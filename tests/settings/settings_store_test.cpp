@@ -8,50 +8,25 @@
 #include <string>
 
 #include "platform/sys/files.h"
-#include "platform/sys/utf.h"
+#include "settings/settings_test_util.h"
 #include "test_support.h"
 
 namespace lectra {
 namespace {
 
+using test::Dump;
+using test::Parse;
 using test::ScratchDir;
-
-SettingsStore Parse(const std::string& bytes, int capacity = 200) {
-    SettingsStore store;
-    store.capacity = capacity;
-    store.entries.resize(capacity);
-    LoadFromBytes(store, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-    return store;
-}
-
-std::string Value(const SettingsStore& store, const char* key) {
-    const SettingsEntry* e = FindEntry(store, Utf8ToUtf16(key));
-    return e ? Utf16ToUtf8(e->value) : "<missing>";
-}
-
-std::string Keys(const SettingsStore& store) {
-    std::string keys;
-    for (int i = 0; i < store.count; ++i) {
-        if (i) keys += ",";
-        keys += Utf16ToUtf8(store.entries[i].key);
-    }
-    return keys;
-}
 
 ino_t Inode(const std::string& path) {
     struct stat st;
     return stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
 }
 
-TEST(SettingsStore, LineRules) {
+TEST(SettingsStore, LineRulesAndCuts) {
     const std::string key40(40, 'K');
     const SettingsStore s = Parse(
-        "A=1\r\n"
-        "#B=2\n"
-        " C=3\n"
-        "no equals sign\n"
-        "\n"
-        "\r\n"
+        "A=1\r\n#B=2\n C=3\nno equals sign\n\n\r\n"
         "A=2\n"        // a repeated key replaces the earlier value
         "EMPTY=\n"     // an empty value, not a missing one
         "EQ=x=y\n"     // the key ends at the first "="
@@ -60,166 +35,92 @@ TEST(SettingsStore, LineRules) {
         + key40 +
         "=long\n"              // cut to its first 31 characters
         "LAST=unterminated");  // a last line without LF is not taken
-    EXPECT_EQ(Keys(s), "A,EMPTY,EQ,S P ,CR," + key40.substr(0, 31));
-    EXPECT_EQ(Value(s, "A"), "2");
-    EXPECT_EQ(Value(s, "EMPTY"), "");
-    EXPECT_EQ(Value(s, "EQ"), "x=y");
-    EXPECT_EQ(Value(s, "S P "), " v ");
-    EXPECT_EQ(Value(s, "CR"), "ok");
-    EXPECT_EQ(Value(s, key40.substr(0, 31).c_str()), "long");
-    EXPECT_EQ(Value(s, "LAST"), "<missing>");
-    EXPECT_EQ(s.Dirty, 1);  // LoadFromBytes is the parse alone; Load clears Dirty
-}
-
-TEST(SettingsStore, LongLinesAndValuesAreCut) {
-    // The line keeps 518 characters (multi-byte ones count once), the value 259 of them.
-    const std::string ya = "\xD1\x8F";  // one Cyrillic letter, two bytes
+    EXPECT_EQ(Dump(s), "A=2|EMPTY=|EQ=x=y|S P = v |CR=ok|" + key40.substr(0, 31) + "=long");
+    EXPECT_EQ(FindEntry(s, std::u16string(31, u'K'))->value, u"long");
+    // The line keeps 518 characters (multi-byte ones count once), the value 259 of them; the "="
+    // of the long-key line lies beyond character 518, so that line holds no "=" at all.
     std::string line = "V=";
-    for (int i = 0; i < 600; ++i) line += ya;
-    std::string longKey(600, 'k');
-    SettingsStore s = Parse(line + "\n" + longKey + "=after518\nNEXT=1\n");
-    std::string expected;
-    for (int i = 0; i < kMaxValueChars; ++i) expected += ya;
-    EXPECT_EQ(Value(s, "V"), expected);
-    // The "=" of the long-key line lies beyond character 518: the line holds no "=" at all.
-    EXPECT_EQ(Keys(s), "V,NEXT");
-}
-
-TEST(SettingsStore, BytesAfterAZeroOrBadUtf8) {
-    const char withZero[] = "A=1\nB=2\0\nC=3\n";
-    SettingsStore s = Parse(std::string(withZero, sizeof withZero - 1));
-    EXPECT_EQ(Keys(s), "A");  // reading stops at the zero; "B=2" has no LF before it
+    for (int i = 0; i < 600; ++i) line += "\xD1\x8F";  // one two-byte Cyrillic letter
+    EXPECT_EQ(Dump(Parse(line + "\n" + std::string(600, 'k') + "=after518\nNEXT=1\n")),
+              "V=" + line.substr(2, 2 * kMaxValueChars) + "|NEXT=1");
+    // Reading stops at a zero byte, so "B=2" has no LF before it.
+    EXPECT_EQ(Dump(Parse(std::string("A=1\nB=2\0\nC=3\n", 13))), "A=1");
     // A byte-order mark is no part of the format: it becomes part of the first key.
-    s = Parse("\xEF\xBB\xBFK=1\nBAD=\xFF\xFE\n");
-    EXPECT_EQ(Value(s, "\xEF\xBB\xBFK"), "1");
-    EXPECT_EQ(Value(s, "BAD"), "\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_EQ(Dump(Parse("\xEF\xBB\xBFK=1\nBAD=\xFF\xFE\n")),
+              "\xEF\xBB\xBFK=1|BAD=\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
 TEST(SettingsStore, GetIntReadsDecimalText) {
+    // Leading white space and a sign, up to the first non-digit, saturated (30 digits overflow
+    // even 64 bits); a stored empty value is a value, read as 0.
     SettingsStore s = Parse(
-        "SP= \t-12abc\nPLUS=+7\nWORD=abc\nEMPTY=\nBIG=99999999999\nSMALL=-99999999999\n"
-        "HEX=0x10\n");
-    EXPECT_EQ(GetInt(s, u"SP", 5), -12);
-    EXPECT_EQ(GetInt(s, u"PLUS", 5), 7);
-    EXPECT_EQ(GetInt(s, u"WORD", 5), 0);
-    EXPECT_EQ(GetInt(s, u"EMPTY", 5), 0);  // a stored empty value is a value
-    EXPECT_EQ(GetInt(s, u"BIG", 5), INT32_MAX);
-    EXPECT_EQ(GetInt(s, u"SMALL", 5), INT32_MIN);
-    EXPECT_EQ(GetInt(s, u"HEX", 5), 0);
+        "A= \t-12abc\nB=+7\nC=abc\nD=\nE=99999999999\nF=-99999999999\nG=0x10\n"
+        "H=-2147483648\nI=" +
+        std::string(30, '9') + "\n");
+    const int32_t expected[] = {-12, 7, 0, 0, INT32_MAX, INT32_MIN, 0, INT32_MIN, INT32_MAX};
+    for (int i = 0; i < 9; ++i) {
+        EXPECT_EQ(GetInt(s, std::u16string(1, char16_t(u'A' + i)), 5), expected[i]) << i;
+    }
     EXPECT_EQ(DecimalText(INT32_MIN), u"-2147483648");
-    EXPECT_EQ(ParseDecimal(DecimalText(INT32_MIN)), INT32_MIN);
 }
 
-TEST(SettingsStore, GettersAddMissingKeysInOrderAndSettersTrackDirty) {
-    SettingsStore s = Parse("B=old\n");
-    s.Dirty = 0;
-    EXPECT_EQ(GetString(s, u"B", u"default"), u"old");
-    EXPECT_EQ(s.Dirty, 0);
-    EXPECT_EQ(GetInt(s, u"N", -5), -5);
-    EXPECT_EQ(GetString(s, u"A", u"text"), u"text");
-    EXPECT_EQ(Keys(s), "B,N,A");
-    EXPECT_EQ(Value(s, "N"), "-5");
-    EXPECT_EQ(s.Dirty, 1);
-
-    s.Dirty = 0;
-    EXPECT_EQ(SetString(s, u"B", u"old"), 1);  // equal value: not a change
-    EXPECT_EQ(SetInt(s, u"N", -5), 1);
-    EXPECT_EQ(s.Dirty, 0);
-    EXPECT_EQ(SetString(s, u"B", u"new"), 1);
-    EXPECT_EQ(s.Dirty, 1);
-    EXPECT_EQ(Keys(s), "B,N,A");
-    EXPECT_EQ(SettingsText(s), u"B=new\r\nN=-5\r\nA=text\r\n#");
-}
-
-TEST(SettingsStore, AFullStoreRefusesNewKeys) {
-    SettingsStore s = Parse("A=1\nB=2\nC=3\nD=4\n", 3);
-    EXPECT_EQ(Keys(s), "A,B,C");
-    EXPECT_EQ(SetString(s, u"E", u"5"), 0);
-    EXPECT_EQ(GetInt(s, u"F", 6), 6);  // the default still comes back
-    EXPECT_EQ(s.count, 3);
-    EXPECT_EQ(SetString(s, u"A", u"changed"), 1);  // an existing key still changes
-    // A caller's key that cannot be held whole is refused rather than cut into another key.
-    SettingsStore t = Parse("");
-    EXPECT_EQ(SetString(t, std::u16string(32, u'K'), u"v"), 0);
-    EXPECT_EQ(SetString(t, std::u16string(u"A\0B", 3), u"v"), 0);
-    EXPECT_EQ(SetString(t, std::u16string(31, u'K'), u"v"), 1);
-    EXPECT_EQ(t.count, 1);
-}
-
-TEST(SettingsStore, ValuesTheFileCannotCarryAreRefused) {
-    // Written as they stand, these would split into a line of the caller's choosing, lose a
-    // character, or end the whole file at the next load.
+TEST(SettingsStore, WhatTheStoreOrTheFileCannotHoldIsRefused) {
+    SettingsStore full = Parse("A=1\nB=2\nC=3\nD=4\n", 3);
+    EXPECT_EQ(SetString(full, u"E", u"5"), 0);
+    EXPECT_EQ(GetInt(full, u"F", 6), 6);              // the default still comes back
+    EXPECT_EQ(SetString(full, u"A", u"changed"), 1);  // an existing key still changes
+    EXPECT_EQ(Dump(full), "A=changed|B=2|C=3");
+    // A key that cannot be held whole is refused rather than cut into another key. A value with
+    // a line break or a zero would split into a line of the caller's choosing, lose a character,
+    // or end the whole file at the next load.
     SettingsStore s = Parse("PATH=/books/a.txt\n");
     s.Dirty = 0;
+    EXPECT_EQ(SetString(s, std::u16string(32, u'K'), u"v"), 0);
+    EXPECT_EQ(SetString(s, std::u16string(u"A\0B", 3), u"v"), 0);
     const std::u16string bad[] = {u"/books/x\nCODE_PAGE=866", u"/books/x\r.txt",
                                   std::u16string(u"/books/x\0.txt", 14)};
     for (const std::u16string& value : bad) {
         EXPECT_EQ(SetString(s, u"PATH", value), 0);
         EXPECT_EQ(SetString(s, u"NEW", value), 0);
     }
-    EXPECT_EQ(Value(s, "PATH"), "/books/a.txt");
-    EXPECT_EQ(s.count, 1);
-    EXPECT_EQ(s.Dirty, 0);
     EXPECT_EQ(GetString(s, u"OTHER", u"a\nb"), u"a\nb");  // the default still comes back
+    EXPECT_EQ(s.Dirty, 0);
     EXPECT_EQ(SettingsText(s), u"PATH=/books/a.txt\r\n#");
+    EXPECT_EQ(SetString(s, std::u16string(31, u'K'), u"v"), 1);
 }
 
-TEST(SettingsStore, SaveWritesTheEntriesThenAHashAndReadsBack) {
+TEST(SettingsStore, SaveReplacesTheFileOnlyWhenChangedAndAFailureLeavesTheOldFile) {
     ScratchDir dir;
-    const std::u16string folder = Utf8ToUtf16(dir.path());
-    SettingsStore s;
-    CreateSettingsStore(s, folder, u"_config.ini", 200);
-    EXPECT_EQ(s.count, 0);
-    EXPECT_EQ(s.Dirty, 0);
-    // A first run leaves an empty file.
-    EXPECT_EQ(test::ReadBytes(dir.path() + "/_config.ini"), "");
+    const std::string path = dir.path() + "/_config.ini";
+    SettingsStore s, again, missing;
+    CreateSettingsStore(s, Utf8ToUtf16(dir.path()), u"_config.ini", 200);
+    EXPECT_EQ(test::ReadBytes(path), "");  // a first run leaves an empty file
     GetString(s, u"PATH", u"/книги/Война и мир.txt");
     GetInt(s, u"POS", 1234);
     ASSERT_EQ(Save(s), 1);
-    EXPECT_EQ(test::ReadBytes(dir.path() + "/_config.ini"),
-              "PATH=/книги/Война и мир.txt\r\nPOS=1234\r\n#");
-    EXPECT_FALSE(FileExists(Utf8ToUtf16(dir.path() + "/_config.ini.tmp")));
+    EXPECT_EQ(test::ReadBytes(path), "PATH=/книги/Война и мир.txt\r\nPOS=1234\r\n#");
+    EXPECT_FALSE(FileExists(Utf8ToUtf16(path + ".tmp")));
     EXPECT_EQ(s.Dirty, 1);  // a save leaves Dirty as it was
 
-    SettingsStore again;
-    CreateSettingsStore(again, folder + u"/", u"_config.ini", 200);
-    EXPECT_EQ(again.path, folder + u"/_config.ini");
-    EXPECT_EQ(GetString(again, u"PATH", u""), u"/книги/Война и мир.txt");
-    EXPECT_EQ(GetInt(again, u"POS", 0), 1234);
+    CreateSettingsStore(again, Utf8ToUtf16(dir.path() + "/"), u"_config.ini", 200);
+    EXPECT_EQ(again.path, Utf8ToUtf16(path));
+    EXPECT_EQ(Dump(again), "PATH=/книги/Война и мир.txt|POS=1234");
     EXPECT_EQ(again.Dirty, 0);
-}
-
-TEST(SettingsStore, AStoreThatDidNotChangeIsNotRewritten) {
-    ScratchDir dir;
-    const std::string path = dir.Write("_config.ini", "A=1\r\nB=2\r\n#");
-    SettingsStore s;
-    CreateSettingsStore(s, Utf8ToUtf16(dir.path()), u"_config.ini", 200);
-    SetInt(s, u"A", 1);
+    SetInt(again, u"POS", 1234);
     const ino_t before = Inode(path);
-    ASSERT_EQ(Save(s), 1);
+    ASSERT_EQ(Save(again), 1);
     EXPECT_EQ(Inode(path), before);  // a save would have renamed a new file over it
-    SetInt(s, u"A", 3);
-    ASSERT_EQ(Save(s), 1);
-    EXPECT_NE(Inode(path), before);
-    EXPECT_EQ(test::ReadBytes(path), "A=3\r\nB=2\r\n#");
-}
-
-TEST(SettingsStore, AFailedSaveLeavesTheOldFile) {
-    ScratchDir dir;
-    const std::string path = dir.Write("_config.ini", "A=1\r\n#");
-    SettingsStore s;
-    CreateSettingsStore(s, Utf8ToUtf16(dir.path()), u"_config.ini", 200);
-    SetInt(s, u"A", 2);
+    SetInt(again, u"POS", 2);
     // The temporary file cannot be made: the save fails and the settings on disk are untouched.
     ASSERT_EQ(mkdir((path + ".tmp").c_str(), 0700), 0);
-    EXPECT_EQ(Save(s), 0);
-    EXPECT_EQ(test::ReadBytes(path), "A=1\r\n#");
+    EXPECT_EQ(Save(again), 0);
+    EXPECT_EQ(test::ReadBytes(path), "PATH=/книги/Война и мир.txt\r\nPOS=1234\r\n#");
     rmdir((path + ".tmp").c_str());
-    EXPECT_EQ(Save(s), 1);
-    EXPECT_EQ(test::ReadBytes(path), "A=2\r\n#");
+    EXPECT_EQ(Save(again), 1);
+    EXPECT_EQ(test::ReadBytes(path), "PATH=/книги/Война и мир.txt\r\nPOS=2\r\n#");
+    EXPECT_NE(Inode(path), before);
 
     // A folder that does not exist gives an empty store whose saves write nothing.
-    SettingsStore missing;
     CreateSettingsStore(missing, Utf8ToUtf16(dir.path() + "/no/such"), u"_config.ini", 200);
     EXPECT_EQ(GetInt(missing, u"A", 7), 7);
     EXPECT_EQ(Save(missing), 0);
@@ -227,37 +128,25 @@ TEST(SettingsStore, AFailedSaveLeavesTheOldFile) {
 }
 
 TEST(SettingsStore, ReadLimitCutsTheFile) {
-    // Comment lines up to the limit, then one key whose line ends on the last byte read and one
-    // whose line end is the first byte left unread.
-    const std::string inside = "IN=1\n", outside = "OUT=1\n";
-    std::string bytes;
-    while (bytes.size() + 100 < kMaxReadBytes - inside.size())
-        bytes += "#" + std::string(98, 'x') + "\n";
-    bytes += "#" + std::string(kMaxReadBytes - inside.size() - bytes.size() - 2, 'y') + "\n";
-    bytes += inside;
-    ASSERT_EQ(bytes.size(), kMaxReadBytes);
-    bytes += outside;
+    // A comment, then a key whose line ends on the last byte read; one byte more and it loses its
+    // LF. The key after it lies beyond the limit.
+    const std::string bytes = "#" + std::string(kMaxReadBytes - 7, 'x') + "\nIN=1\nOUT=1\n";
     ScratchDir dir;
-    dir.Write("_config.ini", bytes);
     SettingsStore s;
-    CreateSettingsStore(s, Utf8ToUtf16(dir.path()), u"_config.ini", 200);
-    EXPECT_EQ(Keys(s), "IN");
-
-    // One byte more and the line of IN loses its LF.
-    dir.Write("_config.ini", "#" + bytes);
-    CreateSettingsStore(s, Utf8ToUtf16(dir.path()), u"_config.ini", 200);
-    EXPECT_EQ(Keys(s), "");
+    for (const char* prefix : {"", "#"}) {
+        dir.Write("_config.ini", prefix + bytes);
+        CreateSettingsStore(s, Utf8ToUtf16(dir.path()), u"_config.ini", 200);
+        EXPECT_EQ(Dump(s), *prefix ? "" : "IN=1");
+    }
 }
 
 TEST(SettingsStore, WriteLimitLeavesLaterEntriesInMemoryOnly) {
     // 300 entries of 2 + 250 + 4 = 256 counted characters: the running total reaches 65536 at
     // the 256th, which is left out with all after it.
     SettingsStore s = Parse("", 300);
-    const std::u16string value(250, u'v');
     for (int i = 0; i < 300; ++i) {
-        const char16_t key[3] = {static_cast<char16_t>(u'A' + i / 26 % 26),
-                                 static_cast<char16_t>(u'a' + i % 26), 0};
-        ASSERT_EQ(SetString(s, key, value), 1);
+        const std::u16string key = {char16_t(u'A' + i / 26), char16_t(u'a' + i % 26)};
+        ASSERT_EQ(SetString(s, key, std::u16string(250, u'v')), 1);
     }
     const std::u16string text = SettingsText(s);
     EXPECT_EQ(text.size(), 255u * (2 + 1 + 250 + 2) + 1);
