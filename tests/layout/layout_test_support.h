@@ -103,7 +103,6 @@ inline int LoadEnPat(HyphenPatterns& patterns) {
 struct FakeLayout {
     Settings settings = DefaultSettings();
     Layout layout;
-    DrawContext dc;
     FakeLayout(int width, int height = 140, int advance = 10) {
         layout.draw = &FakeDraw();
         layout.settings = &settings;
@@ -112,7 +111,6 @@ struct FakeLayout {
         layout.fonts.textFontHeight = 14;
         layout.surface = FakeDraw().createSurface(1, 1, 0);
         layout.textRect = {0, 0, width, height};
-        dc = DrawContext{layout.draw, layout.surface, layout.fonts.textFont, 0};
     }
     ~FakeLayout() {
         FakeDraw().deleteSurface(layout.surface);

@@ -31,6 +31,9 @@ int32_t Move(FakeLayout& f, Document& doc, int32_t start, void (*move)(Layout&, 
 void Next(Layout& layout, Document& doc) {
     NextPage(layout, doc, 1);
 }
+void NextLineKey(Layout& layout, Document& doc) {
+    NextLine(layout, doc, 1);
+}
 
 std::vector<int32_t> WalkForward(FakeLayout& f, Document& doc) {
     std::vector<int32_t> starts;
@@ -63,6 +66,10 @@ TEST(Pagination, PagesTileEveryBookAndAPageForwardAndBackReturns) {
             const size_t stride = std::max<size_t>(1, starts.size() / 40);
             for (size_t i = 1; i < starts.size(); i += stride) {
                 ASSERT_EQ(Move(f, *doc, starts[i - 1], Next), starts[i]);
+                // A line forward (not past the last character) and back returns too.
+                const int32_t second = std::min(f.layout.pageLines[1].start, DocLength(*doc) - 1);
+                ASSERT_EQ(Move(f, *doc, starts[i], NextLineKey), second);
+                ASSERT_EQ(Move(f, *doc, second, PreviousLine), starts[i]) << "line " << second;
                 PreviousPage(f.layout, *doc);
                 ASSERT_EQ(doc->pageStart, starts[i - 1]) << "back from page " << i;
             }
@@ -86,21 +93,6 @@ TEST(Pagination, TheBackwardScanStaysInsideTheBookAndItsTwoBlocks) {
     EXPECT_EQ(BackwardScan(*plain, 4 * kBlockUnits + 100), 2 * kBlockUnits);
     EXPECT_EQ(BackwardScan(*plain, 4 * kBlockUnits), 2 * kBlockUnits);
     EXPECT_EQ(BackwardScan(*plain, 1000), 0);
-}
-
-TEST(Pagination, BackwardsWithoutAnyMarkLaysOutFromTheStart) {
-    std::u16string text;
-    for (int i = 0; i < 120; ++i) text += u"word" + std::u16string(1, u'a' + i % 26) + u' ';
-    MemoryBook book(text);
-    FakeLayout f(100, 28);  // two lines of ten units
-    const std::vector<int32_t> starts = WalkForward(f, *book);
-    ASSERT_GT(starts.size(), 20u);
-    for (size_t i = starts.size() - 1; i > 0; --i) {
-        ASSERT_EQ(Move(f, *book, starts[i], PreviousPage), starts[i - 1]);
-        // The line above the page is the page's own second line laid out before it.
-        book.doc->pageStart = starts[i];
-        EXPECT_EQ(PreviousLineStart(f.layout, *book), f.layout.pageLines[1].start);
-    }
 }
 
 // The pitch (font height 14 + interval) is kept between 1 and 4 × the font height, and the
@@ -158,55 +150,45 @@ TEST(Pagination, KeepingOneLineAndTheOneLinePage) {
     EXPECT_EQ(Move(f, *doc, start, PreviousPage), start);
 }
 
-TEST(Pagination, LineMovesHistoryAndTheEnds) {
+TEST(Pagination, MovesReplaceTheHistoryEntryAndStopAtTheEnds) {
     auto doc = Sample("ru-story.txt");
     FakeLayout f(300, 140);
     const int32_t start = WalkForward(f, *doc).at(10), last = DocLength(*doc) - 1;
     doc->historyIndex = 2;
-    auto nextLine = [](Layout& l, Document& d) { NextLine(l, d, 1); };
-    doc->pageStart = start;
-    Refresh(f.layout, *doc);
-    const int32_t second = f.layout.pageLines[1].start;
-    EXPECT_EQ(Move(f, *doc, start, nextLine), second);
-    EXPECT_EQ(doc->history[2], second);
+    EXPECT_EQ(doc->history[2], Move(f, *doc, start, NextLineKey));
     PreviousLine(f.layout, *doc);
-    EXPECT_EQ(doc->pageStart, start);
     EXPECT_EQ(doc->history[2], start);
     EXPECT_EQ(doc->history[1], -1);  // moves replace the current entry, they add none
     // The forward moves stop on the last character, the backward ones on the first.
     EXPECT_EQ(Move(f, *doc, last - 2, Next), last);
-    EXPECT_EQ(Move(f, *doc, last, nextLine), last);
+    EXPECT_EQ(Move(f, *doc, last, NextLineKey), last);
     EXPECT_EQ(Move(f, *doc, 0, PreviousLine), 0);
     EXPECT_EQ(Move(f, *doc, 0, PreviousPage), 0);
 }
 
+// While autoscrolling the page keys change the speed and the line keys do nothing; the
+// autoscroller's own page step moves.
 TEST(Pagination, WhileAutoscrollingThePageKeysChangeTheSpeed) {
     MemoryBook book(std::u16string(3000, u'q'));
     FakeLayout f(100, 140);
-    int calls[3] = {};  // faster, slower, painted
-    f.layout.hooks = {calls, [](void* c) { ++static_cast<int*>(c)[2]; },
-                      [](void* c) { ++static_cast<int*>(c)[0]; },
-                      [](void* c) { ++static_cast<int*>(c)[1]; }};
-    book.doc->pageStart = 1000;
-    Refresh(f.layout, *book);
+    int calls[3] = {};  // painted, faster, slower
+    auto count = [](void* c) { ++static_cast<int*>(c)[0]; };
+    f.layout.hooks = {calls, count, [](void* c) { ++static_cast<int*>(c)[1]; },
+                      [](void* c) { ++static_cast<int*>(c)[2]; }};
     f.layout.autoscrolling = 1;
-    NextPage(f.layout, *book, 1);
-    PreviousPage(f.layout, *book);
-    NextLine(f.layout, *book, 1);
-    PreviousLine(f.layout, *book);
-    EXPECT_EQ(book.doc->pageStart, 1000);
-    EXPECT_EQ(std::vector<int>(calls, calls + 3), (std::vector<int>{1, 1, 1}));
-    // The autoscroller's own page step moves.
+    for (auto move : {Next, PreviousPage, NextLineKey, PreviousLine})
+        EXPECT_EQ(Move(f, *book, 1000, move), 1000);
+    EXPECT_EQ(std::vector<int>(calls, calls + 3), (std::vector<int>{4, 1, 1}));
     NextPage(f.layout, *book, 0);
     EXPECT_EQ(book.doc->pageStart, 1100);
-    EXPECT_EQ(calls[2], 2);
+    EXPECT_EQ(calls[0], 5);
 }
 
 TEST(Pagination, ProgressOfABookAndOfAnEmptyOne) {
     MemoryBook book(std::u16string(5000, u'x')), empty(u"");
     book.doc->pageEnd = 1000;
     EXPECT_DOUBLE_EQ(PercentRead(*book), 20.0);
-    EXPECT_DOUBLE_EQ(PercentRead(*empty), 0.0);
+    EXPECT_DOUBLE_EQ(PercentRead(*empty), 0.0);  // not a division by zero
 }
 
 // lectra-tool layout as the outside world checks layout: its output format, a walk through a
