@@ -113,7 +113,8 @@ TEST(Pagination, LinesPerPageAndTheLineInterval) {
         f.settings.lineIl[0] = c.interval;
         f.layout.textRect.bottom = c.bottom;
         LayoutPage(f.layout, *book, 0);
-        EXPECT_EQ(c.lines < 0 ? -1 : f.layout.linesPerPage, c.lines) << c.interval << c.bottom;
+        EXPECT_EQ(c.lines < 0 ? -1 : f.layout.linesPerPage, c.lines)
+            << c.interval << " " << c.bottom;
         EXPECT_EQ(f.settings.lineIl[0], c.stored);
         EXPECT_EQ(LinePitch(f.layout), 14 + c.stored);
     }
@@ -155,7 +156,8 @@ TEST(Pagination, MovesReplaceTheHistoryEntryAndStopAtTheEnds) {
     FakeLayout f(300, 140);
     const int32_t start = WalkForward(f, *doc).at(10), last = DocLength(*doc) - 1;
     doc->historyIndex = 2;
-    EXPECT_EQ(doc->history[2], Move(f, *doc, start, NextLineKey));
+    const int32_t second = Move(f, *doc, start, NextLineKey);
+    EXPECT_EQ(doc->history[2], second);
     PreviousLine(f.layout, *doc);
     EXPECT_EQ(doc->history[2], start);
     EXPECT_EQ(doc->history[1], -1);  // moves replace the current entry, they add none
@@ -172,8 +174,8 @@ TEST(Pagination, WhileAutoscrollingThePageKeysChangeTheSpeed) {
     MemoryBook book(std::u16string(3000, u'q'));
     FakeLayout f(100, 140);
     int calls[3] = {};  // painted, faster, slower
-    auto count = [](void* c) { ++static_cast<int*>(c)[0]; };
-    f.layout.hooks = {calls, count, [](void* c) { ++static_cast<int*>(c)[1]; },
+    f.layout.hooks = {calls, [](void* c) { ++static_cast<int*>(c)[0]; },
+                      [](void* c) { ++static_cast<int*>(c)[1]; },
                       [](void* c) { ++static_cast<int*>(c)[2]; }};
     f.layout.autoscrolling = 1;
     for (auto move : {Next, PreviousPage, NextLineKey, PreviousLine})
