@@ -98,16 +98,16 @@ inline int LoadEnPat(HyphenPatterns& patterns) {
     return LoadHyphenPatterns(patterns, Utf8ToUtf16(path.substr(0, path.rfind('/'))));
 }
 
-// A layout on the fixed-advance services: units of `advance` pixels, a text font 10 pixels high
-// (cell 14), a text area `width` × `height`.
+// A layout on the fixed-advance services: units of 10 pixels, a text font 10 pixels high (cell
+// 14), a text area `width` × `height`.
 struct FakeLayout {
     Settings settings = DefaultSettings();
     Layout layout;
-    FakeLayout(int width, int height = 140, int advance = 10) {
+    FakeLayout(int width, int height = 140) {
         layout.draw = &FakeDraw();
         layout.settings = &settings;
         settings.fontSizeText[0] = 10;
-        layout.fonts.textFont = FakeDraw().createFont(FontDesc{u"Fake", -10, advance, 400, 0});
+        layout.fonts.textFont = FakeDraw().createFont(FontDesc{u"Fake", -10, 0, 400, 0});
         layout.fonts.textFontHeight = 14;
         layout.surface = FakeDraw().createSurface(1, 1, 0);
         layout.textRect = {0, 0, width, height};
