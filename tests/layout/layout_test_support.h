@@ -3,17 +3,16 @@
 #pragma once
 #include <sys/stat.h>
 
-#include <cstdlib>
-#include <memory>
-#include <string>
-#include <vector>
-
-#include "document/document.h"
 #include "document/encoding.h"
-#include "document/text_cache.h"
-#include "layout/layout.h"
-#include "platform/draw.h"
-#include "settings/settings_model.h"
+#include "layout/hyphen_patterns.h"
+#include "layout/hyphenate.h"
+#include "layout/justify.h"
+#include "layout/layout_fonts.h"
+#include "layout/line_breaker.h"
+#include "layout/page_geometry.h"
+#include "layout/pagination.h"
+#include "layout/paragraph_style.h"
+#include "test_support.h"
 
 namespace lectra::test {
 
@@ -38,21 +37,8 @@ struct FakeFont {
     int advance = 10;
     int space = 10;
 };
-struct DrawnText {
-    int x;
-    int y;
-    std::u16string text;
-    uint32_t colour;
-};
-struct FakeSurface {
-    std::vector<DrawnText> drawn;
-};
-
-// How many fonts the fixed-advance services have made, for the font rules.
-inline int& FakeFontsMade() {
-    static int made = 0;
-    return made;
-}
+// What the fixed-advance services have drawn: "x:text" for each piece.
+using FakeSurface = std::vector<std::string>;
 
 inline FakeFont* Fake(PlatformFont* font) {
     return reinterpret_cast<FakeFont*>(font);
@@ -66,16 +52,14 @@ inline FakeSurface* Fake(PlatformSurface* surface) {
 inline const DrawServices& FakeDraw() {
     static const DrawServices services = {
         [](const FontDesc& desc) {
-            auto* f = new FakeFont;
-            f->desc = desc;
+            auto* f = new FakeFont{desc};
             if (desc.width > 0) f->advance = f->space = desc.width;
-            ++FakeFontsMade();
             return reinterpret_cast<PlatformFont*>(f);
         },
         [](PlatformFont* font) { delete Fake(font); },
         [](const PlatformFont* font) {
             const auto* f = reinterpret_cast<const FakeFont*>(font);
-            const int h = f->desc.height < 0 ? -f->desc.height : f->desc.height;
+            const int h = std::abs(f->desc.height);
             return FontMetrics{h + 4, h + 1, 3, f->advance};
         },
         [](PlatformFont* font, const char16_t* text, int length) {
@@ -89,9 +73,10 @@ inline const DrawServices& FakeDraw() {
         [](const PlatformSurface*) { return kMaskSet565; },
         [](PlatformSurface*, int*, int*, int*) -> uint32_t* { return nullptr; },
         [](PlatformSurface*, PixelRect, uint32_t) {},
-        [](PlatformSurface* surface, PlatformFont*, uint32_t colour, PixelRect rect,
-           const char16_t* text, int length, unsigned) {
-            Fake(surface)->drawn.push_back({rect.left, rect.top, {text, text + length}, colour});
+        [](PlatformSurface* surface, PlatformFont*, uint32_t, PixelRect rect, const char16_t* text,
+           int length, unsigned) {
+            Fake(surface)->push_back(std::to_string(rect.left) + ":" +
+                                     Utf16ToUtf8(std::u16string(text, text + length)));
         },
     };
     return services;
@@ -107,27 +92,30 @@ inline Settings DefaultSettings() {
     return s;
 }
 
-// A layout on the fixed-advance services: units of `advance` pixels, a text font 10 pixels high
-// (cell 14), a text area `width` × `height`.
+// The patterns supplied with the program.
+inline int LoadEnPat(HyphenPatterns& patterns) {
+    const std::string path = LECTRA_EN_PAT;
+    return LoadHyphenPatterns(patterns, Utf8ToUtf16(path.substr(0, path.rfind('/'))));
+}
+
+// A layout on the fixed-advance services: units of 10 pixels, a text font 10 pixels high (cell
+// 14), a text area `width` × `height`.
 struct FakeLayout {
     Settings settings = DefaultSettings();
     Layout layout;
-    DrawContext dc;
-    FakeLayout(int width, int height = 140, int advance = 10) {
+    FakeLayout(int width, int height = 140) {
         layout.draw = &FakeDraw();
         layout.settings = &settings;
         settings.fontSizeText[0] = 10;
-        layout.fonts.textFont = FakeDraw().createFont(FontDesc{u"Fake", -10, advance, 400, 0});
+        layout.fonts.textFont = FakeDraw().createFont(FontDesc{u"Fake", -10, 0, 400, 0});
         layout.fonts.textFontHeight = 14;
         layout.surface = FakeDraw().createSurface(1, 1, 0);
         layout.textRect = {0, 0, width, height};
-        dc = DrawContext{layout.draw, layout.surface, layout.fonts.textFont, 0};
     }
     ~FakeLayout() {
         FakeDraw().deleteSurface(layout.surface);
         FakeDraw().deleteFont(layout.fonts.textFont);
     }
-    FakeFont& font() { return *Fake(layout.fonts.textFont); }
 };
 
 // Offscreen Qt with a private runtime folder, for this process and the tools it starts.
@@ -142,11 +130,6 @@ inline void QtTestEnvironment() {
         setenv("XDG_RUNTIME_DIR", runtime, 1);
         std::atexit([] { std::system((std::string("rm -rf '") + runtime + "'").c_str()); });
     }
-}
-
-inline std::string EnPatFolder() {
-    const std::string path = LECTRA_EN_PAT;
-    return path.substr(0, path.rfind('/'));
 }
 
 }  // namespace lectra::test

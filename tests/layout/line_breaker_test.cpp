@@ -1,13 +1,9 @@
-// The line loop with a fixed advance of 10 pixels a unit: paragraph starts and ends, indents and
-// styles, every overflow fall-back, the end of the book, and paragraph styles across blocks.
-#include "layout/line_breaker.h"
-
+// Lines with a fixed advance of 10 pixels a unit: paragraph starts and ends, indents and styles,
+// every overflow fall-back, the end of the book, paragraph styles across blocks, and where
+// justification draws each piece.
 #include <gtest/gtest.h>
 
-#include "layout/hyphen_patterns.h"
-#include "layout/paragraph_style.h"
 #include "layout_test_support.h"
-#include "platform/sys/utf.h"
 
 namespace lectra {
 namespace {
@@ -17,144 +13,90 @@ using test::MemoryBook;
 
 LineRecord Line(FakeLayout& f, MemoryBook& book, int32_t start) {
     LineRecord record;
-    LayoutLine(f.layout, *book, record, start, f.dc);
+    LayoutLine(f.layout, *book, record, start, TextContext(f.layout));
     return record;
 }
 
-void ExpectLine(const LineRecord& r, const std::u16string& text, uint32_t flags, int32_t end,
-                int words = -1) {
-    EXPECT_EQ(Utf16ToUtf8(r.text), Utf16ToUtf8(text)) << "line at " << r.start;
-    EXPECT_EQ(r.flags, flags) << "line at " << r.start;
-    EXPECT_EQ(r.end, end) << "line at " << r.start;
-    if (words >= 0) {
-        EXPECT_EQ(r.words, words) << "line at " << r.start;
+TEST(LayoutLine, LinesOfEachStyleAndEveryOverflowFallBack) {
+    constexpr uint32_t B = kStyleBody, L = kStyleLeft, T = kStyleTitle, S = kParaStart,
+                       E = kParaEnd;
+    const std::u16string x(30, u'x'), y(300, u'y'), sp(40, u' ');
+    const std::u16string para = u"\nabc def\n\nxyz", marks = u"\vleft\fright\rtitle\tnine\5five",
+                         blank = u"\v  \x10 text more\v", minus = u"\vaaaa bbb-ccc dd\v",
+                         hy = u"\vhyphenation", hyEnd = u"\vhyphenation\v";
+    const struct {
+        int width;
+        std::u16string book;
+        int32_t start;
+        std::u16string text;
+        uint32_t flags;
+        int32_t end;
+        int words = -1;
+        int hyphen = 1;  // 0: hyphenation off, 2: on with the patterns supplied with the program
+    } cases[] = {
+        // clang-format off
+        // A line that starts on a mark is the empty line of that mark; the first line of a body
+        // paragraph is indented, the others are not; the book's last line is padded with spaces
+        // up to the width and ends at its length.
+        {200, para, 0, u"", B | S | E, 1, 0},
+        {200, para, 1, u"   abc def", B | S | E, 9, 2},
+        {200, para, 10, u"   xyz" + sp.substr(0, 14), B | S, 13},
+        {200, para, 5, u"def", B | E, 9, 1},
+        // Each mark gives its style and only body is indented.
+        {400, marks, 1, u"left", L | S | E, 6},
+        {400, marks, 12, u"title", T | S | E, 18},
+        {400, marks, 23, u"   five" + sp.substr(0, 33), B | S, 27},
+        // White space between mark and text still starts the paragraph.
+        {400, blank, 3, u"\x10 text more", L | S | E, 15, 3},
+        {400, blank, 5, u"text more", L | S | E, 15, 2},
+        // A title line has one pixel less.
+        {100, u"\rabcdefghij", 1, u"abcdefghi", T | S, 10, 1},
+        {100, u"\vabcdefghij", 1, u"abcdefghij", L | S, 11, 1},
+        // The line ends where the next space would not fit.
+        {90, u"\vaaaa bbbb cc", 1, u"aaaa bbbb", L | S, 11, 2},
+        // A hyphen-minus breaks the word with hyphenation off.
+        {100, minus, 1, u"aaaa bbb-", L | S, 10, 2, 0},
+        {100, minus, 10, u"ccc dd", L | E, 17, 2, 0},
+        // Words of three characters go whole to the next line.
+        {50, u"\vxx a-b", 1, u"xx", L | S, 4, 1},
+        {50, u"\vxx a-bc", 1, u"xx a-", L | S, 6, 2},
+        // The longest hyphenation candidate that fits is taken; a word not alone on a non-body
+        // line is not hyphenated, on a body line it is; a paragraph's last word that is cut does
+        // not end the paragraph.
+        {80, hy, 1, u"hyphen-", L | S, 7, 1, 2},
+        {60, hy, 1, u"hy-", L | S, 3, 1, 2},
+        {100, u"\van hyphenation", 1, u"an", L | S, 4, 1, 2},
+        {100, u"\nan hyphenation", 1, u"   an hy-", B | S, 6, 2, 2},
+        {100, hyEnd, 1, u"hyphen-", L | S, 7, 1, 2},
+        {100, hyEnd, 7, u"ation", L | E, 13, 1, 2},
+        // A word longer than the line is cut by characters; narrower than one character, still
+        // one a line so that layout advances; the indent stays with the first character.
+        {100, u"\v" + x, 1, x.substr(0, 10), L | S, 11, 1},
+        {5, u"\v" + x, 1, u"x", L | S, 2, 1},
+        {5, u"\v" + x, 2, u"x", L, 3, 1},
+        {5, u"\nabc", 1, u"   a", B | S, 2, 1},
+        // Runs longer than 255 units are several words.
+        {4000, u"\v" + y + u"\v", 1, y.substr(0, 255) + u' ' + y.substr(0, 45), L | S | E, 302, 2},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        FakeLayout f(c.width);
+        f.settings.hyphen = c.hyphen > 0;
+        ASSERT_TRUE(c.hyphen != 2 || test::LoadEnPat(f.layout.patterns) == 1);
+        MemoryBook book(c.book);
+        const LineRecord r = Line(f, book, c.start);
+        SCOPED_TRACE("line at " + std::to_string(c.start) + " of " + Utf16ToUtf8(c.book));
+        EXPECT_EQ(Utf16ToUtf8(r.text), Utf16ToUtf8(c.text));
+        EXPECT_EQ(r.flags, c.flags);
+        EXPECT_EQ(r.end, c.end);
+        EXPECT_EQ(c.words >= 0 ? r.words : -1, c.words);
     }
 }
 
-TEST(LayoutLine, ParagraphsGetTheIndentTheirEndAndEmptyLines) {
-    FakeLayout f(200);
-    MemoryBook book(u"\nabc def\n\nxyz");
-    // A line that starts on a mark is the empty line of that mark.
-    ExpectLine(Line(f, book, 0), u"", kStyleBody | kParaStart | kParaEnd, 1, 0);
-    ExpectLine(Line(f, book, 1), u"   abc def", kStyleBody | kParaStart | kParaEnd, 9, 2);
-    ExpectLine(Line(f, book, 9), u"", kStyleBody | kParaStart | kParaEnd, 10, 0);
-    // The book's last line is padded with spaces up to the width and ends at its length.
-    const LineRecord last = Line(f, book, 10);
-    ExpectLine(last, u"   xyz" + std::u16string(14, u' '), kStyleBody | kParaStart, 13);
-    // Inside a paragraph a line starts without indent.
-    ExpectLine(Line(f, book, 5), u"def", kStyleBody | kParaEnd, 9, 1);
-}
-
-TEST(LayoutLine, EachMarkGivesItsStyleAndOnlyBodyIsIndented) {
-    FakeLayout f(400);
-    MemoryBook book(
-        u"\x0bleft\x0cright\x0dtitle\x09nine\x05"
-        u"five");
-    ExpectLine(Line(f, book, 1), u"left", kStyleLeft | kParaStart | kParaEnd, 6);
-    ExpectLine(Line(f, book, 6), u"right", kStyleRight | kParaStart | kParaEnd, 12);
-    ExpectLine(Line(f, book, 12), u"title", kStyleTitle | kParaStart | kParaEnd, 18);
-    ExpectLine(Line(f, book, 18), u"nine", kStyleNine | kParaStart | kParaEnd, 23);
-    EXPECT_EQ(Line(f, book, 23).text.substr(0, 7), u"   five");
-    EXPECT_EQ(Line(f, book, 23).flags, kStyleBody | kParaStart);
-}
-
-TEST(LayoutLine, WhiteSpaceBetweenMarkAndTextStillStartsTheParagraph) {
-    FakeLayout f(400);
-    MemoryBook book(u"\x0b  \x10 text more\x0b");
-    ExpectLine(Line(f, book, 3), u"\x10 text more", kStyleLeft | kParaStart | kParaEnd, 15, 3);
-    ExpectLine(Line(f, book, 5), u"text more", kStyleLeft | kParaStart | kParaEnd, 15, 2);
-    ExpectLine(Line(f, book, 10), u"more", kStyleLeft | kParaEnd, 15, 1);
-}
-
-TEST(LayoutLine, ATitleLineHasOnePixelLess) {
+TEST(LayoutLine, PaddingStopsWhenASpaceTakesNoRoomAndLinesPastTheEndAreTheEnd) {
     FakeLayout f(100);
-    MemoryBook title(
-        u"\x0d"
-        u"abcdefghij");
-    ExpectLine(Line(f, title, 1), u"abcdefghi", kStyleTitle | kParaStart, 10, 1);
-    MemoryBook left(
-        u"\x0b"
-        u"abcdefghij");
-    ExpectLine(Line(f, left, 1), u"abcdefghij", kStyleLeft | kParaStart, 11, 1);
-}
-
-TEST(LayoutLine, AHyphenMinusBreaksTheWordWithHyphenationOff) {
-    FakeLayout f(100);
-    f.settings.hyphen = 0;
-    MemoryBook book(
-        u"\x0b"
-        u"aaaa bbb-ccc dd\x0b");
-    ExpectLine(Line(f, book, 1), u"aaaa bbb-", kStyleLeft | kParaStart, 10, 2);
-    ExpectLine(Line(f, book, 10), u"ccc dd", kStyleLeft | kParaEnd, 17, 2);
-}
-
-TEST(LayoutLine, ShortWordsGoWholeToTheNextLine) {
-    FakeLayout f(50);
-    MemoryBook three(
-        u"\x0b"
-        u"xx a-b");
-    ExpectLine(Line(f, three, 1), u"xx", kStyleLeft | kParaStart, 4, 1);
-    MemoryBook four(
-        u"\x0b"
-        u"xx a-bc");
-    ExpectLine(Line(f, four, 1), u"xx a-", kStyleLeft | kParaStart, 6, 2);
-}
-
-TEST(LayoutLine, TheLongestCandidateThatFitsIsTaken) {
-    FakeLayout f(80);
-    ASSERT_EQ(LoadHyphenPatterns(f.layout.patterns, Utf8ToUtf16(test::EnPatFolder())), 1);
-    MemoryBook book(
-        u"\x0b"
-        u"hyphenation");
-    ExpectLine(Line(f, book, 1), u"hyphen-", kStyleLeft | kParaStart, 7, 1);
-    f.layout.textRect.right = 60;
-    ExpectLine(Line(f, book, 1), u"hy-", kStyleLeft | kParaStart, 3, 1);
-    // Not alone on a non-body line, the word is not hyphenated: it goes to the next line.
-    f.layout.textRect.right = 100;
-    MemoryBook after(
-        u"\x0b"
-        u"an hyphenation");
-    ExpectLine(Line(f, after, 1), u"an", kStyleLeft | kParaStart, 4, 1);
-    // On a body line it is.
-    MemoryBook body(
-        u"\x0a"
-        u"an hyphenation");
-    ExpectLine(Line(f, body, 1), u"   an hy-", kStyleBody | kParaStart, 6, 2);
-    // A paragraph's last word that is cut: the line does not end the paragraph.
-    MemoryBook last(
-        u"\x0b"
-        u"hyphenation\x0b");
-    ExpectLine(Line(f, last, 1), u"hyphen-", kStyleLeft | kParaStart, 7, 1);
-    ExpectLine(Line(f, last, 7), u"ation", kStyleLeft | kParaEnd, 13, 1);
-}
-
-TEST(LayoutLine, AWordLongerThanTheLineIsCutByCharacters) {
-    FakeLayout f(100);
-    MemoryBook book(u"\x0b" + std::u16string(30, u'x'));
-    ExpectLine(Line(f, book, 1), std::u16string(10, u'x'), kStyleLeft | kParaStart, 11, 1);
-    // Narrower than one character: still one character a line, so layout advances.
-    f.layout.textRect.right = 5;
-    ExpectLine(Line(f, book, 1), u"x", kStyleLeft | kParaStart, 2, 1);
-    ExpectLine(Line(f, book, 2), u"x", kStyleLeft, 3, 1);
-    // The indent stays with the first character.
-    MemoryBook body(u"\nabc");
-    ExpectLine(Line(f, body, 1), u"   a", kStyleBody | kParaStart, 2, 1);
-}
-
-TEST(LayoutLine, TheLineEndsWhereTheNextSpaceWouldNotFit) {
-    FakeLayout f(90);
-    MemoryBook book(
-        u"\x0b"
-        u"aaaa bbbb cc");
-    ExpectLine(Line(f, book, 1), u"aaaa bbbb", kStyleLeft | kParaStart, 11, 2);
-}
-
-TEST(LayoutLine, PaddingAtTheEndStopsWhenASpaceTakesNoRoom) {
-    FakeLayout f(100);
-    f.font().space = 0;
-    MemoryBook book(
-        u"\x0b"
-        u"end");
+    test::Fake(f.layout.fonts.textFont)->space = 0;
+    MemoryBook book(u"\vend");
     const LineRecord r = Line(f, book, 1);
     EXPECT_EQ(r.end, 4);
     EXPECT_LE(r.text.size(), 6u);
@@ -164,17 +106,8 @@ TEST(LayoutLine, PaddingAtTheEndStopsWhenASpaceTakesNoRoom) {
     EXPECT_EQ(Line(f, book, 400).start, 4);
 }
 
-TEST(LayoutLine, RunsLongerThan255UnitsAreSeveralWords) {
-    FakeLayout f(4000);
-    MemoryBook book(u"\x0b" + std::u16string(300, u'y') + u"\x0b");
-    const LineRecord r = Line(f, book, 1);
-    EXPECT_EQ(r.words, 2);
-    EXPECT_EQ(r.text, std::u16string(255, u'y') + u' ' + std::u16string(45, u'y'));
-    EXPECT_EQ(r.end, 302);
-}
-
 TEST(ParagraphStyle, MarksWithinTheBlockElseTheBlocksSavedState) {
-    std::u16string units = u"\x0c" + std::u16string(5000, u'w');
+    std::u16string units = u"\f" + std::u16string(5000, u'w');
     units[4200] = u' ';
     MemoryBook book(units);
     EXPECT_EQ(ParagraphStyleAt(*book, 10), kStyleRight);
@@ -185,16 +118,41 @@ TEST(ParagraphStyle, MarksWithinTheBlockElseTheBlocksSavedState) {
     book.doc->blocks[1].state[3] = 2;  // centre depth wins
     EXPECT_EQ(ParagraphStyleAt(*book, 4500), kStyleTitle);
     FakeLayout f(400);
-    EXPECT_EQ(Line(f, book, 4201).flags & kStyleMask, kStyleTitle);
-    EXPECT_EQ(Line(f, book, 4201).flags & kParaStart, 0u);
+    EXPECT_EQ(Line(f, book, 4201).flags, kStyleTitle);  // not a paragraph start
     // A mark on the block's first position starts the paragraph after it.
-    book.units[4096] = u'\x0b';
-    book.doc->blocks[1].state[3] = 0;
-    book.doc->blocks[1].state[4] = 0;
+    book.units[4096] = u'\v';
+    book.doc->blocks[1].state[3] = book.doc->blocks[1].state[4] = 0;
     EXPECT_EQ(Line(f, book, 4097).flags, kStyleLeft | kParaStart);
-    EXPECT_EQ(MarkStyle(0), kStyleBody);
-    EXPECT_EQ(MarkStyle(9), kStyleNine);
     EXPECT_EQ(MarkStyle(15), kStyleBody);
+}
+
+TEST(JustifyAndDrawLine, PiecesFillTheWidthOrTheLineIsDrawnWhole) {
+    const struct {
+        const char16_t* text;
+        int words, width;
+        test::FakeSurface pieces;
+        int justify = 1;
+    } cases[] = {
+        // 110 pixels of text, 90 to spare over two gaps; the indent stays with the first word.
+        {u"   ab cd ef", 3, 200, {"0:   ab ", "105:cd ", "180:ef"}},
+        // Gaps of 31/3 pixels: each piece starts at its position cut to whole pixels.
+        {u"a b c d", 4, 101, {"0:a ", "30:b ", "60:c ", "91:d"}},
+        {u"ab cd-", 2, 100, {"0:ab ", "70:cd-"}},  // a hyphenated piece is a word like any other
+        {u"ab cd ", 2, 100, {"0:ab ", "80:cd"}},   // one trailing space is dropped first
+        {u"ab cd", 2, 52, {"0:ab ", "32:cd"}},
+        {u"ab cd", 2, 51, {"0:ab cd"}},  // one pixel to spare
+        {u"abcd", 1, 100, {"0:abcd"}},
+        {u"ab cd", 2, 40, {"0:ab cd"}},  // wider than the rectangle
+        {u"ab cd", 2, 100, {"0:ab cd"}, 0},
+    };
+    for (const auto& c : cases) {
+        FakeLayout f(200);
+        f.settings.justify = c.justify;
+        LineRecord record{c.text, kStyleBody, c.words};
+        JustifyAndDrawLine(f.layout, TextContext(f.layout), record, PixelRect{0, 20, c.width, 34});
+        EXPECT_EQ(*test::Fake(f.layout.surface), c.pieces)
+            << Utf16ToUtf8(c.text) << " in " << c.width;
+    }
 }
 
 }  // namespace

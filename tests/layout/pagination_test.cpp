@@ -1,15 +1,13 @@
 // Pagination on the fixed-advance services: properties over the sample books at several page
 // sizes (pages tile the book, a page forward and back returns, the backward scan stays inside),
-// and the rules of the page and the moves.
-#include "layout/pagination.h"
-
+// the rules of the page and the moves; and lectra-tool layout over whole books.
 #include <gtest/gtest.h>
 
-#include "layout/hyphen_patterns.h"
-#include "layout/line_breaker.h"
+#include <cstring>
+#include <regex>
+#include <sstream>
+
 #include "layout_test_support.h"
-#include "platform/sys/utf.h"
-#include "test_support.h"
 
 namespace lectra {
 namespace {
@@ -17,19 +15,25 @@ namespace {
 using test::FakeLayout;
 using test::MemoryBook;
 
-struct PageSize {
-    int width;
-    int height;
-};
-constexpr PageSize kSizes[] = {{200, 140}, {470, 600}, {90, 30}, {1000, 14}};
-const char* const kBooks[] = {"ru-story.fb2", "en-story.html", "ru-story.txt"};
+std::unique_ptr<Document> Sample(const char* name) {
+    auto doc = NewDocument();
+    EXPECT_EQ(test::Open(*doc, std::string(LECTRA_SAMPLES) + "/" + name), 1) << name;
+    return doc;
+}
 
-struct SampleBook {
-    std::unique_ptr<Document> doc = NewDocument();
-    explicit SampleBook(const char* name) {
-        EXPECT_EQ(test::Open(*doc, std::string(LECTRA_SAMPLES) + "/" + name), 1) << name;
-    }
-};
+// Lays out the page at `start` and makes a move; the page start after it.
+int32_t Move(FakeLayout& f, Document& doc, int32_t start, void (*move)(Layout&, Document&)) {
+    doc.pageStart = start;
+    Refresh(f.layout, doc);
+    move(f.layout, doc);
+    return doc.pageStart;
+}
+void Next(Layout& layout, Document& doc) {
+    NextPage(layout, doc, 1);
+}
+void NextLineKey(Layout& layout, Document& doc) {
+    NextLine(layout, doc, 1);
+}
 
 std::vector<int32_t> WalkForward(FakeLayout& f, Document& doc) {
     std::vector<int32_t> starts;
@@ -48,60 +52,38 @@ std::vector<int32_t> WalkForward(FakeLayout& f, Document& doc) {
 }
 
 TEST(Pagination, PagesTileEveryBookAndAPageForwardAndBackReturns) {
-    for (const char* name : kBooks) {
-        SampleBook book(name);
-        for (const PageSize& size : kSizes) {
-            FakeLayout f(size.width, size.height);
-            ASSERT_EQ(LoadHyphenPatterns(f.layout.patterns, Utf8ToUtf16(test::EnPatFolder())), 1);
-            SCOPED_TRACE(std::string(name) + " " + std::to_string(size.width) + "x" +
-                         std::to_string(size.height));
-            const std::vector<int32_t> starts = WalkForward(f, *book.doc);
-            EXPECT_EQ(book.doc->pageEnd, DocLength(*book.doc));
-            EXPECT_DOUBLE_EQ(PercentRead(*book.doc), 100.0);
+    for (const char* name : {"ru-story.fb2", "en-story.html", "ru-story.txt"}) {
+        auto doc = Sample(name);
+        for (auto [width, height] : {std::pair{200, 140}, {470, 600}, {90, 30}, {1000, 14}}) {
+            FakeLayout f(width, height);
+            ASSERT_EQ(test::LoadEnPat(f.layout.patterns), 1);
+            SCOPED_TRACE(std::string(name) + " " + std::to_string(width) + "x" +
+                         std::to_string(height));
+            const std::vector<int32_t> starts = WalkForward(f, *doc);
+            EXPECT_EQ(doc->pageEnd, DocLength(*doc));
+            EXPECT_DOUBLE_EQ(PercentRead(*doc), 100.0);
             // Forty pages spread over the book keep the sanitizer build quick.
             const size_t stride = std::max<size_t>(1, starts.size() / 40);
             for (size_t i = 1; i < starts.size(); i += stride) {
-                book.doc->pageStart = starts[i - 1];
-                Refresh(f.layout, *book.doc);
-                NextPage(f.layout, *book.doc, 1);
-                ASSERT_EQ(book.doc->pageStart, starts[i]);
-                PreviousPage(f.layout, *book.doc);
-                ASSERT_EQ(book.doc->pageStart, starts[i - 1]) << "back from page " << i;
+                ASSERT_EQ(Move(f, *doc, starts[i - 1], Next), starts[i]);
+                // A line forward (not past the last character) and back returns too.
+                const int32_t second = std::min(f.layout.pageLines[1].start, DocLength(*doc) - 1);
+                ASSERT_EQ(Move(f, *doc, starts[i], NextLineKey), second);
+                ASSERT_EQ(Move(f, *doc, second, PreviousLine), starts[i]) << "line " << second;
+                PreviousPage(f.layout, *doc);
+                ASSERT_EQ(doc->pageStart, starts[i - 1]) << "back from page " << i;
             }
             // Backwards, from pages spread over the book down to the start.
-            book.doc->pageStart = starts.back();
-            Refresh(f.layout, *book.doc);
-            for (size_t i = starts.size() - 1; i > 0; i -= std::min(i, stride)) {
-                book.doc->pageStart = starts[i];
-                Refresh(f.layout, *book.doc);
-                PreviousPage(f.layout, *book.doc);
-                ASSERT_EQ(book.doc->pageStart, starts[i - 1]);
-            }
-        }
-    }
-}
-
-TEST(Pagination, TheFirstLineStartsAtPageStartAnywhere) {
-    SampleBook book("ru-story.fb2");
-    FakeLayout f(300, 200);
-    Document& doc = *book.doc;
-    for (int32_t pos = 0; pos < DocLength(doc); pos += 97) {
-        LayoutPage(f.layout, doc, pos);
-        const LineRecord& first = f.layout.pageLines[0];
-        ASSERT_EQ(first.start, pos);
-        // In the middle of a paragraph the line has no indent.
-        if (GetChar(doc, pos) > 32 && GetChar(doc, pos - 1) > 32) {
-            EXPECT_EQ(first.flags & kParaStart, 0u) << pos;
-            EXPECT_NE(first.text.substr(0, 3), u"   ") << pos;
+            for (size_t i = starts.size() - 1; i > 0; i -= std::min(i, stride))
+                ASSERT_EQ(Move(f, *doc, starts[i], PreviousPage), starts[i - 1]);
         }
     }
 }
 
 TEST(Pagination, TheBackwardScanStaysInsideTheBookAndItsTwoBlocks) {
-    SampleBook book("ru-story.fb2");
-    Document& doc = *book.doc;
-    for (int32_t p = 0; p <= DocLength(doc) + 5; ++p) {
-        const int32_t q = BackwardScan(doc, p);
+    auto doc = Sample("ru-story.fb2");
+    for (int32_t p = 0; p <= DocLength(*doc) + 5; ++p) {
+        const int32_t q = BackwardScan(*doc, p);
         ASSERT_GE(q, 0);
         ASSERT_LE(q, std::max(p - 1, 0));
         ASSERT_GE(q, ((p >> kBlockShift) - 2) * kBlockUnits);
@@ -113,172 +95,174 @@ TEST(Pagination, TheBackwardScanStaysInsideTheBookAndItsTwoBlocks) {
     EXPECT_EQ(BackwardScan(*plain, 1000), 0);
 }
 
-TEST(Pagination, BackwardsWithoutAnyMarkLaysOutFromTheStart) {
-    std::u16string text;
-    for (int i = 0; i < 120; ++i)
-        text += u"word" + std::u16string(1, static_cast<char16_t>(u'a' + i % 26)) + u' ';
-    MemoryBook book(text);
-    FakeLayout f(100, 28);  // two lines of ten units
-    const std::vector<int32_t> starts = WalkForward(f, *book);
-    ASSERT_GT(starts.size(), 20u);
-    for (size_t i = starts.size() - 1; i > 0; --i) {
-        book.doc->pageStart = starts[i];
-        Refresh(f.layout, *book);
-        PreviousPage(f.layout, *book);
-        ASSERT_EQ(book.doc->pageStart, starts[i - 1]);
-        // The line above the page is the page's own second line laid out before it.
-        book.doc->pageStart = starts[i];
-        EXPECT_EQ(PreviousLineStart(f.layout, *book), f.layout.pageLines[1].start);
-    }
-}
-
+// The pitch (font height 14 + interval) is kept between 1 and 4 × the font height, and the
+// interval stored back; room for less than one line still lays out one.
 TEST(Pagination, LinesPerPageAndTheLineInterval) {
-    MemoryBook book(
-        u"\x0b"
-        u"one two three four five six seven eight nine ten");
-    FakeLayout f(50, 100);  // font height 14
+    MemoryBook book(u"\vone two three four five six seven eight nine ten");
+    FakeLayout f(50, 100);
     LayoutPage(f.layout, *book, 0);
     EXPECT_EQ(f.layout.linesPerPage, 7);
     EXPECT_EQ(f.layout.pageLines.size(), 8u);
-    // Pitch 10: nine lines would need 8 × 10 + 14 = 94 pixels.
-    f.settings.lineIl[0] = -4;
-    f.layout.textRect.bottom = 95;
-    LayoutPage(f.layout, *book, 0);
-    EXPECT_EQ(f.layout.linesPerPage, 9);
-    f.layout.textRect.bottom = 93;
-    LayoutPage(f.layout, *book, 0);
-    EXPECT_EQ(f.layout.linesPerPage, 8);
-    // The pitch is kept between 1 and 4 × the font height, and the interval stored back.
-    f.settings.lineIl[0] = -20;
-    LayoutPage(f.layout, *book, 0);
-    EXPECT_EQ(f.settings.lineIl[0], -13);
-    EXPECT_EQ(LinePitch(f.layout), 1);
-    EXPECT_EQ(f.layout.linesPerPage, 80);
-    f.settings.lineIl[0] = 50;
-    LayoutPage(f.layout, *book, 0);
-    EXPECT_EQ(f.settings.lineIl[0], 42);
-    // Room for less than one line still lays out one.
-    f.settings.lineIl[0] = 0;
-    f.layout.textRect.bottom = 5;
-    LayoutPage(f.layout, *book, 0);
-    EXPECT_EQ(f.layout.linesPerPage, 1);
-    f.layout.textRect.bottom = -50;
-    LayoutPage(f.layout, *book, 0);
-    EXPECT_EQ(f.layout.linesPerPage, 1);
+    const struct {
+        int interval, bottom, lines, stored;
+    } cases[] = {
+        {-4, 95, 9, -4},  // pitch 10: nine lines need 8 × 10 + 14 = 94 pixels
+        {-4, 93, 8, -4}, {-20, 93, 80, -13}, {50, 93, -1, 42}, {0, 5, 1, 0}, {0, -50, 1, 0},
+    };
+    for (const auto& c : cases) {
+        f.settings.lineIl[0] = c.interval;
+        f.layout.textRect.bottom = c.bottom;
+        LayoutPage(f.layout, *book, 0);
+        EXPECT_EQ(c.lines < 0 ? -1 : f.layout.linesPerPage, c.lines)
+            << c.interval << " " << c.bottom;
+        EXPECT_EQ(f.settings.lineIl[0], c.stored);
+        EXPECT_EQ(LinePitch(f.layout), 14 + c.stored);
+    }
 }
 
 TEST(Pagination, BlankAndStarLinesBecomeCentredParagraphs) {
-    MemoryBook book(
-        u"\x0a"
-        u"* * *\x0a\x0a"
-        u"text");
+    MemoryBook book(u"\n* * *\n\ntext");
     FakeLayout f(200, 60);
     LayoutPage(f.layout, *book, 0);
+    std::vector<uint32_t> flags;
+    for (int i = 0; i < 4; ++i) flags.push_back(f.layout.pageLines[i].flags);
     const uint32_t centred = kStyleTitle | kParaEnd | kParaStart;
-    EXPECT_EQ(f.layout.pageLines[0].flags, centred);  // the empty line of the first mark
+    // The empty line of the first mark, the stars, the empty line, then the text.
+    EXPECT_EQ(flags, (std::vector<uint32_t>{centred, centred, centred, kStyleBody | kParaStart}));
     EXPECT_EQ(f.layout.pageLines[1].text, u"   * * *");
-    EXPECT_EQ(f.layout.pageLines[1].flags, centred);
-    EXPECT_EQ(f.layout.pageLines[2].flags, centred);
-    EXPECT_EQ(f.layout.pageLines[3].flags, kStyleBody | kParaStart);
 }
 
 TEST(Pagination, KeepingOneLineAndTheOneLinePage) {
-    SampleBook book("en-story.html");
-    Document& doc = *book.doc;
+    auto doc = Sample("en-story.html");
     FakeLayout f(300, 140);
     // A page start that the continuous layout from the book's start passes through.
-    const int32_t start = WalkForward(f, doc).at(5);
+    const int32_t start = WalkForward(f, *doc).at(5);
     f.settings.keepOneItem = 1;
-    doc.pageStart = start;
-    Refresh(f.layout, doc);
+    doc->pageStart = start;
+    Refresh(f.layout, *doc);
     const int32_t lastLine = f.layout.pageLines[f.layout.linesPerPage - 1].start;
-    NextPage(f.layout, doc, 1);
-    EXPECT_EQ(doc.pageStart, lastLine);
-    PreviousPage(f.layout, doc);
-    EXPECT_EQ(doc.pageStart, start);
+    EXPECT_EQ(Move(f, *doc, start, Next), lastLine);
+    PreviousPage(f.layout, *doc);
+    EXPECT_EQ(doc->pageStart, start);
     // One line a page, that line kept: neither move goes anywhere.
     f.layout.textRect.bottom = 14;
-    Refresh(f.layout, doc);
+    EXPECT_EQ(Move(f, *doc, start, Next), start);
     ASSERT_EQ(f.layout.linesPerPage, 1);
-    NextPage(f.layout, doc, 1);
-    EXPECT_EQ(doc.pageStart, start);
-    PreviousPage(f.layout, doc);
-    EXPECT_EQ(doc.pageStart, start);
+    EXPECT_EQ(Move(f, *doc, start, PreviousPage), start);
 }
 
-TEST(Pagination, LinesMovesHistoryAndTheEnd) {
-    SampleBook book("ru-story.txt");
-    Document& doc = *book.doc;
+TEST(Pagination, MovesReplaceTheHistoryEntryAndStopAtTheEnds) {
+    auto doc = Sample("ru-story.txt");
     FakeLayout f(300, 140);
-    const int32_t start = WalkForward(f, doc).at(10);
-    doc.historyIndex = 2;
-    doc.pageStart = start;
-    Refresh(f.layout, doc);
-    const int32_t second = f.layout.pageLines[1].start;
-    NextLine(f.layout, doc, 1);
-    EXPECT_EQ(doc.pageStart, second);
-    EXPECT_EQ(doc.history[2], second);
-    PreviousLine(f.layout, doc);
-    EXPECT_EQ(doc.pageStart, start);
-    EXPECT_EQ(doc.history[2], start);
-    EXPECT_EQ(doc.history[1], -1);  // moves replace the current entry, they add none
-    // The forward moves stop on the last character.
-    doc.pageStart = DocLength(doc) - 3;
-    Refresh(f.layout, doc);
-    NextPage(f.layout, doc, 1);
-    EXPECT_EQ(doc.pageStart, DocLength(doc) - 1);
-    NextLine(f.layout, doc, 1);
-    EXPECT_EQ(doc.pageStart, DocLength(doc) - 1);
-    // And the backward ones on the first.
-    doc.pageStart = 0;
-    PreviousLine(f.layout, doc);
-    EXPECT_EQ(doc.pageStart, 0);
-    PreviousPage(f.layout, doc);
-    EXPECT_EQ(doc.pageStart, 0);
+    const int32_t start = WalkForward(f, *doc).at(10), last = DocLength(*doc) - 1;
+    doc->historyIndex = 2;
+    const int32_t second = Move(f, *doc, start, NextLineKey);
+    EXPECT_EQ(doc->history[2], second);
+    PreviousLine(f.layout, *doc);
+    EXPECT_EQ(doc->history[2], start);
+    EXPECT_EQ(doc->history[1], -1);  // moves replace the current entry, they add none
+    // The forward moves stop on the last character, the backward ones on the first.
+    EXPECT_EQ(Move(f, *doc, last - 2, Next), last);
+    EXPECT_EQ(Move(f, *doc, last, NextLineKey), last);
+    EXPECT_EQ(Move(f, *doc, 0, PreviousLine), 0);
+    EXPECT_EQ(Move(f, *doc, 0, PreviousPage), 0);
 }
 
+// While autoscrolling the page keys change the speed and the line keys do nothing; the
+// autoscroller's own page step moves.
 TEST(Pagination, WhileAutoscrollingThePageKeysChangeTheSpeed) {
     MemoryBook book(std::u16string(3000, u'q'));
     FakeLayout f(100, 140);
-    int faster = 0, slower = 0, painted = 0;
-    struct Counters {
-        int* faster;
-        int* slower;
-        int* painted;
-    } counters{&faster, &slower, &painted};
-    f.layout.hooks.context = &counters;
-    f.layout.hooks.autoscrollFaster = [](void* c) { ++*static_cast<Counters*>(c)->faster; };
-    f.layout.hooks.autoscrollSlower = [](void* c) { ++*static_cast<Counters*>(c)->slower; };
-    f.layout.hooks.afterLayout = [](void* c) { ++*static_cast<Counters*>(c)->painted; };
-    book.doc->pageStart = 1000;
-    Refresh(f.layout, *book);
-    EXPECT_EQ(painted, 1);
+    int calls[3] = {};  // painted, faster, slower
+    f.layout.hooks = {calls, [](void* c) { ++static_cast<int*>(c)[0]; },
+                      [](void* c) { ++static_cast<int*>(c)[1]; },
+                      [](void* c) { ++static_cast<int*>(c)[2]; }};
     f.layout.autoscrolling = 1;
-    NextPage(f.layout, *book, 1);
-    PreviousPage(f.layout, *book);
-    NextLine(f.layout, *book, 1);
-    PreviousLine(f.layout, *book);
-    EXPECT_EQ(book.doc->pageStart, 1000);
-    EXPECT_EQ(faster, 1);
-    EXPECT_EQ(slower, 1);
-    EXPECT_EQ(painted, 1);
-    // The autoscroller's own page step moves.
+    for (auto move : {Next, PreviousPage, NextLineKey, PreviousLine})
+        EXPECT_EQ(Move(f, *book, 1000, move), 1000);
+    EXPECT_EQ(std::vector<int>(calls, calls + 3), (std::vector<int>{4, 1, 1}));
     NextPage(f.layout, *book, 0);
     EXPECT_EQ(book.doc->pageStart, 1100);
-    EXPECT_EQ(painted, 2);
+    EXPECT_EQ(calls[0], 5);
 }
 
-TEST(Pagination, ProgressAndPageNumbers) {
-    MemoryBook book(std::u16string(5000, u'x'));
-    Document& doc = *book;
-    doc.pageEnd = 1000;
-    EXPECT_DOUBLE_EQ(PercentRead(doc), 20.0);
-    EXPECT_EQ(CurrentPageNumber(doc), 0);
-    EXPECT_EQ(PageCount(doc), 4);
-    doc.pageStart = 2048;
-    EXPECT_EQ(CurrentPageNumber(doc), 2);
-    MemoryBook empty(u"");
-    EXPECT_DOUBLE_EQ(PercentRead(*empty), 0.0);
+TEST(Pagination, ProgressOfABookAndOfAnEmptyOne) {
+    MemoryBook book(std::u16string(5000, u'x')), empty(u"");
+    book.doc->pageEnd = 1000;
+    EXPECT_DOUBLE_EQ(PercentRead(*book), 20.0);
+    EXPECT_DOUBLE_EQ(PercentRead(*empty), 0.0);  // not a division by zero
+}
+
+// lectra-tool layout as the outside world checks layout: its output format, a walk through a
+// whole book that carries every word of it once, and the walk back.
+struct Page {
+    int start, end;
+    std::vector<std::string> lines;
+};
+
+std::string Tool(const std::string& command, const char* book, const char* after = "") {
+    return test::Run(std::string(LECTRA_TOOL) + " " + command + " '" + LECTRA_SAMPLES + "/" + book +
+                     "'" + after);
+}
+
+std::vector<Page> ToolPages(const char* book, const std::string& args) {
+    test::QtTestEnvironment();
+    std::istringstream out(Tool("layout " + args, book));
+    std::vector<Page> pages;
+    const std::regex header("page (\\d+) (\\d+)"), line("[0-9a-f]{4}\t.*");
+    std::smatch m;
+    for (std::string text; std::getline(out, text);) {
+        if (std::regex_match(text, m, header)) {
+            pages.push_back({std::stoi(m[1]), std::stoi(m[2]), {}});
+        } else {
+            EXPECT_TRUE(!pages.empty() && std::regex_match(text, line)) << text;
+            if (!pages.empty()) pages.back().lines.push_back(text);
+        }
+    }
+    return pages;
+}
+
+TEST(LayoutTool, PrintsTheFlagsAndTheDrawnTextOfEachLine) {
+    const std::vector<std::string> lines = ToolPages("ru-story.fb2", "--pages 1").at(0).lines;
+    // The title is centred, and a body paragraph begins with its indent.
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "0403\tПоследний рейс парома"), lines.end());
+    EXPECT_EQ(lines.at(13).substr(0, 8), "0801\t   ");
+}
+
+TEST(LayoutTool, AWalkThroughTheBookCarriesItsTextOnceAndComesBack) {
+    // The letters of a text: white space and hyphens (added or the book's own) dropped.
+    auto letters = [](std::string text) {
+        std::erase_if(text, [](char c) { return std::strchr(" \n\t-\r", c) != nullptr; });
+        return text;
+    };
+    for (const char* book : {"en-story.html", "ru-story.fb2"}) {
+        const std::string info = Tool("info", book);
+        const int length = std::stoi(info.substr(info.find("length: ") + 8));
+        const std::string size = "--width 320 --height 300 --size 17 ";
+        std::vector<Page> pages = ToolPages(book, size + "--pages 400");
+        while (pages.size() > 1 && pages[pages.size() - 2].end == length) pages.pop_back();
+        ASSERT_EQ(pages.back().end, length) << book;
+        std::string text;
+        for (size_t i = 0; i < pages.size(); ++i) {
+            EXPECT_EQ(pages[i].start, i > 0 ? pages[i - 1].end : 0);
+            for (const std::string& line : pages[i].lines) text += line.substr(5) + "\n";
+        }
+        EXPECT_EQ(letters(text), letters(Tool("dump", book))) << book;
+
+        const std::vector<Page> back =
+            ToolPages(book, size + "--back --position " + std::to_string(pages.back().start) +
+                                " --pages " + std::to_string(pages.size()));
+        ASSERT_EQ(back.size(), pages.size());
+        for (size_t i = 0; i < back.size(); ++i)
+            EXPECT_EQ(back[i].start, pages[pages.size() - 1 - i].start);
+    }
+}
+
+TEST(LayoutTool, RefusesBadOptions) {
+    for (const char* args : {"--width 0", "--pages x", "--size", "--back --wide 3"})
+        EXPECT_EQ(Tool("layout " + std::string(args), "ru-story.fb2", " >/dev/null 2>&1; echo $?"),
+                  "2\n")
+            << args;
 }
 
 }  // namespace

@@ -1,0 +1,195 @@
+// The page's rectangles, and the layout on Qt's real fonts (offscreen): measured widths are the
+// drawn advances, a page drawn twice is the same to the pixel, the fonts made from the profile
+// with the width adjustment, and colours cut to the surface's depth.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "layout_test_support.h"
+#include "platform/qt/gui_platform.h"
+#include "platform/qt/qt_draw.h"
+
+namespace lectra {
+namespace {
+
+// A status line hidden in full screen leaves its room to the bar and the text; a quarter turn
+// swaps the page's sides and moves it right of the screen area, and the bar down the right edge
+// takes its room from the text.
+TEST(PageGeometry, TheBarAndTheTextTakeTheRoomLeft) {
+    Settings s = test::DefaultSettings();
+    s.visibleStatus[1] = 0;
+    PageGeometry g = ComputePageGeometry(s, 480, 640, 480, 11, 1);
+    EXPECT_EQ(g.progressRect.bottom, 640);
+    EXPECT_EQ(g.textRect.bottom, 636);
+    s.modeProgress = 7;
+    s.rotateScreen = 900;
+    g = ComputePageGeometry(s, 480, 640, 480, 11, 0);
+    EXPECT_EQ(g.pageWidth, 640);
+    EXPECT_EQ(g.x0, 480);
+    EXPECT_EQ(g.textRect.right, 480 + 640 - 4 - 1);
+    EXPECT_EQ(g.textRect.bottom, 480 - 12);
+}
+
+struct QtDraw : ::testing::Test {
+    const DrawServices& draw = QtDrawServices();
+    Settings settings = test::DefaultSettings();
+    Layout layout;
+    static void SetUpTestSuite() {
+        test::QtTestEnvironment();
+        ASSERT_EQ(StartGuiPlatform(), 1);
+    }
+    QtDraw() {
+        settings.fontFaceText = u"DejaVu Sans";
+        layout.draw = &draw;
+        layout.settings = &settings;
+    }
+    ~QtDraw() override { ReleaseLayoutFonts(layout); }
+    std::vector<uint32_t> Pixels(PlatformSurface* surface) {
+        int w = 0, h = 0, stride = 0;
+        const uint32_t* p = draw.surfacePixels(surface, &w, &h, &stride);
+        std::vector<uint32_t> out;
+        for (int y = 0; y < h; ++y) out.insert(out.end(), p + y * stride, p + y * stride + w);
+        return out;
+    }
+};
+
+// Random text drawn whole, or in two pieces with the second placed at the measured width of the
+// first: the same pixels only when measuring gives exactly the advance that drawing uses.
+TEST_F(QtDraw, MeasuredWidthIsTheDrawnAdvance) {
+    const std::u16string alphabet =
+        u"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+        u"абвгдеёжзийклмнопрстуфхцчшщъыьэюяАБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ"
+        u"     .,;:!?-—«»“”'()0123456789";
+    std::mt19937 rng(7);
+    auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    PlatformSurface* whole = draw.createSurface(900, 40, kMaskSet565);
+    PlatformSurface* pieces = draw.createSurface(900, 40, kMaskSet565);
+    for (int quality : {0, kQualityClearType}) {
+        for (int size : {9, 14, 23}) {
+            PlatformFont* font = draw.createFont(FontDesc{u"DejaVu Sans", -size, 0, 400, quality});
+            ASSERT_NE(font, nullptr);
+            for (int round = 0; round < 40; ++round) {
+                std::u16string text;
+                for (int i = pick(2, 50); i > 0; --i)
+                    text += alphabet[pick(0, static_cast<int>(alphabet.size()) - 1)];
+                const int n = static_cast<int>(text.size()), cut = pick(1, n - 1);
+                const int first = draw.measureText(font, text.data(), cut);
+                for (PlatformSurface* s : {whole, pieces})
+                    draw.fillRect(s, {0, 0, 900, 40}, 0xFFFFFF);
+                draw.drawText(whole, font, 0, {3, 5, 900, 40}, text.data(), n, kAlignLeft);
+                draw.drawText(pieces, font, 0, {3, 5, 900, 40}, text.data(), cut, kAlignLeft);
+                draw.drawText(pieces, font, 0, {3 + first, 5, 900, 40}, text.data() + cut, n - cut,
+                              kAlignLeft);
+                ASSERT_EQ(Pixels(whole), Pixels(pieces)) << Utf16ToUtf8(text) << " cut at " << cut
+                                                         << ", size " << size << ", " << quality;
+                EXPECT_EQ(draw.measureText(font, text.data(), n),
+                          first + draw.measureText(font, text.data() + cut, n - cut));
+            }
+            draw.deleteFont(font);
+        }
+    }
+    draw.deleteSurface(whole);
+    draw.deleteSurface(pieces);
+}
+
+TEST_F(QtDraw, TextWithUnitsThatDoNotAddUpIsMeasuredWhole) {
+    PlatformFont* font = draw.createFont(FontDesc{u"DejaVu Sans", -14, 0, 400, 0});
+    // Controls and the soft hyphen take no room inside a text, though alone they would.
+    EXPECT_EQ(draw.measureText(font, u"a\x10\u00ADb", 4), draw.measureText(font, u"ab", 2));
+    draw.deleteFont(font);
+}
+
+TEST_F(QtDraw, FontMetricsAndTheWidthAdjustment) {
+    const std::u16string text =
+        u"The quick brown fox jumps over the lazy dog; съешь же ещё этих булок";
+    std::vector<int> widths, heights;
+    for (int adjust : {0, -3, 3}) {
+        settings.fontWidthChar[0] = adjust;
+        CreateLayoutFont(layout, 0, 480);
+        const FontMetrics m = draw.fontMetrics(layout.fonts.textFont);
+        EXPECT_EQ(m.height, m.ascent + m.descent);
+        widths.push_back(MeasureText(TextContext(layout), text));
+        heights.push_back(layout.fonts.textFontHeight);
+    }
+    // Narrower and wider, at the height of the face's own width.
+    EXPECT_LT(widths[1], widths[0]);
+    EXPECT_GT(widths[2], widths[0]);
+    EXPECT_EQ(heights, std::vector<int>(3, heights[0]));
+    // Bold is wider than normal in this face; the clock font is made once, never replaced.
+    PlatformFont* const clock = layout.fonts.clockFont;
+    settings.fontWidthChar[0] = 0;
+    settings.fontBoldText[0] = 1;
+    CreateLayoutFont(layout, 0, 480);
+    EXPECT_GT(MeasureText(TextContext(layout), text), widths[0]);
+    EXPECT_EQ(layout.fonts.clockFont, clock);
+    // A cell height asked for is the cell height made.
+    EXPECT_NEAR(draw.fontMetrics(layout.fonts.clockFont).height, 400, 8);
+}
+
+TEST_F(QtDraw, ColoursAreCutToTheSurfacesDepth) {
+    for (int maskSet : {kMaskSet565, kMaskSetAlternate}) {
+        PlatformSurface* s = draw.createSurface(4, 4, maskSet);
+        EXPECT_EQ(draw.surfaceMaskSet(s), maskSet);
+        draw.fillRect(s, PixelRect{0, 0, 4, 4}, MakeColour(0x0F, 0x0F, 0xFF));
+        // Red and blue keep 5 bits, green 6 or 5; each is widened back by repeating its top bits.
+        const uint32_t green = maskSet == kMaskSet565 ? 0x0C : 0x08;
+        EXPECT_EQ(Pixels(s)[5], 0xFF000000u | 0x08 << 16 | green << 8 | 0xFF);
+        draw.deleteSurface(s);
+    }
+    EXPECT_EQ(draw.createSurface(0, 10, 0), nullptr);
+}
+
+// A page as the painter draws it, laid out afresh: body lines justified unless they end their
+// paragraph, the others placed by their style.
+std::vector<uint32_t> PaintPage(QtDraw& t, Document& doc) {
+    LayoutPage(t.layout, doc, doc.pageStart);
+    PlatformSurface* surface = t.draw.createSurface(480, 640, kMaskSet565);
+    t.draw.fillRect(surface, PixelRect{0, 0, 480, 640}, 0xFFFFFF);
+    DrawContext dc = TextContext(t.layout);
+    dc.surface = surface;
+    const PixelRect& r = t.layout.textRect;
+    for (int i = 0; i < t.layout.linesPerPage; ++i) {
+        LineRecord line = t.layout.pageLines[static_cast<size_t>(i)];
+        const int y = r.top + i * LinePitch(t.layout);
+        const PixelRect rect{r.left, y, r.right, y + t.layout.fonts.textFontHeight};
+        if ((line.flags & (kStyleBody | kStyleNine)) && !(line.flags & kParaEnd)) {
+            JustifyAndDrawLine(t.layout, dc, line, rect);
+        } else {
+            const unsigned align = (line.flags & kStyleRight)   ? kAlignRight
+                                   : (line.flags & kStyleTitle) ? kAlignCentre
+                                                                : kAlignLeft;
+            t.draw.drawText(surface, dc.font, dc.textColour, rect, line.text.data(),
+                            static_cast<int>(line.text.size()), align);
+        }
+    }
+    std::vector<uint32_t> pixels = t.Pixels(surface);
+    t.draw.deleteSurface(surface);
+    return pixels;
+}
+
+TEST_F(QtDraw, APageDrawnTwiceIsTheSameToThePixel) {
+    auto doc = NewDocument();
+    ASSERT_EQ(test::Open(*doc, std::string(LECTRA_SAMPLES) + "/ru-story.fb2"), 1);
+    CreateLayoutFont(layout, 0, 480);
+    CreateLayoutFont(layout, 1, 480);
+    ASSERT_EQ(test::LoadEnPat(layout.patterns), 1);
+    layout.textRect =
+        ComputePageGeometry(settings, 480, 640, 480, layout.fonts.statusFontHeight, 0).textRect;
+    doc->pageStart = 1658;
+    const std::vector<uint32_t> a = PaintPage(*this, *doc);
+    EXPECT_EQ(a, PaintPage(*this, *doc));
+    // Something was drawn, and justified lines reach the right margin (the ink of the last
+    // letter ends within a few pixels of it).
+    auto ink = [](uint32_t p) { return (p & 0xFFFFFF) != 0xFFFFFF; };
+    EXPECT_GT(std::count_if(a.begin(), a.end(), ink), 5000);
+    const int y = layout.textRect.top + LinePitch(layout) * 2;  // a body line inside a paragraph
+    int rightmost = 0;
+    for (int row = y; row < y + layout.fonts.textFontHeight; ++row)
+        for (int x = 0; x < 480; ++x)
+            if (ink(a[static_cast<size_t>(row * 480 + x)])) rightmost = std::max(rightmost, x);
+    EXPECT_GE(rightmost, layout.textRect.right - 4);
+    EXPECT_LT(rightmost, layout.textRect.right);
+}
+
+}  // namespace
+}  // namespace lectra
