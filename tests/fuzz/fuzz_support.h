@@ -6,6 +6,11 @@
 #include <cstdint>
 #include <string>
 
+#include "document/document.h"
+#include "document/open_book.h"
+#include "document/text_cache.h"
+#include "platform/sys/utf.h"
+
 namespace lectra::fuzz {
 
 // An anonymous in-memory file holding `data`; its path ends in `extension` so that the open
@@ -42,5 +47,34 @@ private:
     std::string dir_;
     std::string path_;
 };
+
+// Opens the input (after its first byte) as a book named with `extension`, reads every position in
+// order, reopens it for a cold cache and reads it back to front: each block decoded alone must give
+// the same units, and there are never more units than bytes. Traps on any difference. Returns
+// whether the book opened.
+inline int ReadBothWays(const uint8_t* data, size_t size, const char* extension, int codePage,
+                        int paragraphMode) {
+    MemoryBook book(data + 1, size - 1, extension);
+    if (book.path().empty()) return 0;
+    auto doc = NewDocument();
+    doc->txtParagraphMode = paragraphMode;
+    OpenRequest request;
+    request.codePageSetting = codePage;
+    const std::u16string path = Utf8ToUtf16(book.path());
+    if (!OpenBook(*doc, path.c_str(), 0, request)) {
+        CloseDocument(*doc);
+        return 0;
+    }
+    const int32_t length = DocLength(*doc);
+    if (length < 0 || static_cast<uint32_t>(length) > doc->sourceSize) __builtin_trap();
+    std::u16string straight;
+    for (int32_t i = 0; i < length; ++i) straight += GetChar(*doc, i);
+    if (!OpenBook(*doc, path.c_str(), 1, request) || DocLength(*doc) != length) __builtin_trap();
+    for (int32_t i = length - 1; i >= 0; --i) {
+        if (GetChar(*doc, i) != straight[i]) __builtin_trap();
+    }
+    CloseDocument(*doc);
+    return 1;
+}
 
 }  // namespace lectra::fuzz
