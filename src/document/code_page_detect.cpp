@@ -209,9 +209,10 @@ int DetectCodePage(Document& doc) {
         // Checked before the end is zeroed, so that a sequence cut there is still seen as cut.
         if (LooksLikeUtf8(sample, length)) return kCodePageUtf8;
     }
-    // Real UTF-16 markup starts with its byte-order mark.
-    if ((kind == kKindHtml || kind == kKindFb2) && length >= 2 && sample[0] == 0xFF && sample[1] == 0xFE) {
-        return kCodePageUtf16;
+    // Markup that starts with a byte-order mark is in that encoding, declared or not.
+    if (kind == kKindHtml || kind == kKindFb2) {
+        if (length >= 2 && sample[0] == 0xFF && sample[1] == 0xFE) return kCodePageUtf16;
+        if (length >= 3 && sample[0] == 0xEF && sample[1] == 0xBB && sample[2] == 0xBF) return kCodePageUtf8;
     }
     std::memset(sample + kSampleBytes - 3, 0, 3);
     for (uint32_t i = 0; i < length; ++i) {

@@ -108,6 +108,7 @@ TEST(DetectCodePage, MarkupDeclarations) {
         {dir.Write("j.rtf", "{\\rtf1 encoding=\"ISO-8859-5\""), 28595},
         {dir.Write("k.fb2", wide), kCodePageUtf16},
         {dir.Write("l.fb2", "\xFF\xFE<"), kCodePageUtf16},
+        {dir.Write("m.htm", "\xEF\xBB\xBF<p>\xD0\x96"), kCodePageUtf8},
     };
     for (const auto& c : cases) EXPECT_EQ(DetectOnly(c.path), c.codePage) << c.path;
 }
