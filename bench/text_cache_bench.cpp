@@ -32,18 +32,27 @@ const std::string& BookPath(bool utf8) {
         // windows-1251 Cyrillic to UTF-8, enough for the sample's letters and punctuation.
         std::u16string wide;
         for (unsigned char c : unit) {
-            if (c < 0x80) wide += c;
-            else if (c >= 0xC0) wide += static_cast<char16_t>(0x410 + (c - 0xC0));
-            else if (c == 0xA8) wide += u'\u0401';
-            else if (c == 0xB8) wide += u'\u0451';
-            else if (c == 0x97) wide += u'\u2014';
-            else if (c == 0xAB) wide += u'\u00AB';
-            else if (c == 0xBB) wide += u'\u00BB';
-            else wide += u'?';
+            if (c < 0x80)
+                wide += c;
+            else if (c >= 0xC0)
+                wide += static_cast<char16_t>(0x410 + (c - 0xC0));
+            else if (c == 0xA8)
+                wide += u'\u0401';
+            else if (c == 0xB8)
+                wide += u'\u0451';
+            else if (c == 0x97)
+                wide += u'\u2014';
+            else if (c == 0xAB)
+                wide += u'\u00AB';
+            else if (c == 0xBB)
+                wide += u'\u00BB';
+            else
+                wide += u'?';
         }
         unit = Utf16ToUtf8(wide);
     }
-    path = std::string("/tmp/lectra-bench-") + (utf8 ? "utf8" : "cp1251") + "-" + std::to_string(getpid()) + ".txt";
+    path = std::string("/tmp/lectra-bench-") + (utf8 ? "utf8" : "cp1251") + "-" +
+           std::to_string(getpid()) + ".txt";
     std::ofstream out(path, std::ios::binary);
     for (size_t written = 0; written < kBookBytes; written += unit.size()) out << unit;
     return path;

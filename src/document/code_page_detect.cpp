@@ -27,14 +27,12 @@ struct Declaration {
 
 // Searched in this order, after the sample's ASCII letters are upper-cased.
 constexpr Declaration kHtmlCharsets[] = {
-    {"WINDOWS-1251", 1251}, {"CP866", 866},     {"ISO-8859-5", 28595},
-    {"KOI8-R", 20866},      {"KOI8-U", 21866},  {"UTF-8", kCodePageUtf8},
-    {"UTF-16", kCodePageUtf16},
+    {"WINDOWS-1251", 1251}, {"CP866", 866},           {"ISO-8859-5", 28595},      {"KOI8-R", 20866},
+    {"KOI8-U", 21866},      {"UTF-8", kCodePageUtf8}, {"UTF-16", kCodePageUtf16},
 };
 constexpr Declaration kXmlEncodings[] = {
-    {"WINDOWS-1251", 1251}, {"CP866", 866},    {"ISO-8859-5", 28595},
-    {"KOI8-R", 20866},      {"KOI8-U", 21866}, {"UTF-8", kCodePageUtf8},
-    {"UTF-16", kCodePageUtf16},
+    {"WINDOWS-1251", 1251}, {"CP866", 866},           {"ISO-8859-5", 28595},      {"KOI8-R", 20866},
+    {"KOI8-U", 21866},      {"UTF-8", kCodePageUtf8}, {"UTF-16", kCodePageUtf16},
 };
 // Names of UTF-16 as they appear in a declaration that is itself UTF-16.
 constexpr std::string_view kWideNames[] = {"UNICODE", "UTF-16"};
@@ -71,11 +69,12 @@ std::string Widen(std::string_view s) {
 }
 
 // `key` followed by `value` in double or single quotes, or bare where markup allows it (HTML).
-bool HasDeclaration(const uint8_t* sample, uint32_t length, std::string_view key, std::string_view value,
-                    bool wide, bool bare) {
+bool HasDeclaration(const uint8_t* sample, uint32_t length, std::string_view key,
+                    std::string_view value, bool wide, bool bare) {
     for (const char* quote : {"", "\"", "'"}) {
         if (!*quote && !bare) continue;
-        // A bare HTML value is matched as a prefix, as before; a quoted XML one needs its closing quote.
+        // A bare HTML value is matched as a prefix, as before; a quoted XML one needs its closing
+        // quote.
         std::string needle = std::string(key) + quote + std::string(value) + (bare ? "" : quote);
         if (Contains(sample, length, wide ? Widen(needle) : needle)) return true;
     }
@@ -94,7 +93,8 @@ int FindDeclaration(const uint8_t* sample, uint32_t length, std::string_view key
     };
     if (xmlOrder && wide()) return kCodePageUtf16;
     for (size_t i = 0; i < rows; ++i) {
-        if (HasDeclaration(sample, length, key, table[i].name, false, bare)) return table[i].codePage;
+        if (HasDeclaration(sample, length, key, table[i].name, false, bare))
+            return table[i].codePage;
     }
     if (!xmlOrder && wide()) return kCodePageUtf16;
     return 1251;
@@ -212,7 +212,8 @@ int DetectCodePage(Document& doc) {
     // Markup that starts with a byte-order mark is in that encoding, declared or not.
     if (kind == kKindHtml || kind == kKindFb2) {
         if (length >= 2 && sample[0] == 0xFF && sample[1] == 0xFE) return kCodePageUtf16;
-        if (length >= 3 && sample[0] == 0xEF && sample[1] == 0xBB && sample[2] == 0xBF) return kCodePageUtf8;
+        if (length >= 3 && sample[0] == 0xEF && sample[1] == 0xBB && sample[2] == 0xBF)
+            return kCodePageUtf8;
     }
     std::memset(sample + kSampleBytes - 3, 0, 3);
     for (uint32_t i = 0; i < length; ++i) {
@@ -227,13 +228,15 @@ int DetectCodePage(Document& doc) {
         case kKindTcr:
             return ScoreRussian(sample, length);
         case kKindHtml:
-            return FindDeclaration(sample, length, "CHARSET=", false, kHtmlCharsets, std::size(kHtmlCharsets));
+            return FindDeclaration(sample, length, "CHARSET=", false, kHtmlCharsets,
+                                   std::size(kHtmlCharsets));
         case kKindRtf:
             if (const int declared = RtfAnsiCodePage(sample, length)) return declared;
             return FindDeclaration(sample, length, "ENCODING=", true, kXmlEncodings,
                                    std::size(kXmlEncodings));
         case kKindFb2:
-            return FindDeclaration(sample, length, "ENCODING=", true, kXmlEncodings, std::size(kXmlEncodings));
+            return FindDeclaration(sample, length, "ENCODING=", true, kXmlEncodings,
+                                   std::size(kXmlEncodings));
         default:
             return 1251;
     }

@@ -1,4 +1,5 @@
-// Character encodings: the code-page list, the byte-to-character table, reading one source character.
+// Character encodings: the code-page list, the byte-to-character table, reading one source
+// character.
 #pragma once
 #include <cstdint>
 

@@ -2,12 +2,12 @@
 // the indexing pass and block decoding produce its units.
 #include "document/format_table.h"
 
-#include "document/markup_filter.h"
-#include "document/formats/rtf_filter.h"
-#include "document/formats/word_document.h"
 #include "document/formats/gz_reader.h"
 #include "document/formats/pdb_reader.h"
+#include "document/formats/rtf_filter.h"
 #include "document/formats/tcr_reader.h"
+#include "document/formats/word_document.h"
+#include "document/markup_filter.h"
 #include "document/tcr_filter.h"
 #include "document/word_filter.h"
 
@@ -24,10 +24,10 @@ constexpr FilterFn kWordFilter = WordFilter;
 
 // Readers of the container kinds, indexed by kind; null entries read straight from the file.
 constexpr const FormatReader* kReaders[15] = {
-    nullptr,  // TEXT
-    nullptr,  // HTML
-    nullptr,  // FB2
-    nullptr,  // RTF
+    nullptr,       // TEXT
+    nullptr,       // HTML
+    nullptr,       // FB2
+    nullptr,       // RTF
     &kPdbReader,   // PalmDOC: its open step refines the kind to 5 or 6
     &kPdbReader,   // Compressed PalmDOC
     &kPdbReader,   // zTXT mode 1
@@ -38,13 +38,13 @@ constexpr const FormatReader* kReaders[15] = {
     &kWordReader,  // WinWord 2.0
     &kWordReader,  // Word 6.0/95
     &kWordReader,  // Word 97-2003
-    nullptr,  // ZIP
+    nullptr,       // ZIP
 };
 
 const char16_t* const kKindNames[] = {
-    u"TEXT", u"HTML", u"FB2", u"RTF", u"PalmDOC", u"Compressed PalmDOC", u"zTXT mode 1",
-    u"zTXT mode 2", u"TCR", u"GZ", u"Word for DOS", u"WinWord 2.0", u"Word 6.0/95",
-    u"Word 97-2003", u"ZIP",
+    u"TEXT",        u"HTML",         u"FB2", u"RTF", u"PalmDOC",      u"Compressed PalmDOC",
+    u"zTXT mode 1", u"zTXT mode 2",  u"TCR", u"GZ",  u"Word for DOS", u"WinWord 2.0",
+    u"Word 6.0/95", u"Word 97-2003", u"ZIP",
 };
 
 ReadingPlan Filtered(FilterFn passFilter, FilterFn decodeFilter) {
@@ -84,7 +84,9 @@ void ReleaseFormatReaders(Document& doc) {
     }
 }
 
-const char16_t* FormatKindName(int kind) { return kind >= 0 && kind < 15 ? kKindNames[kind] : nullptr; }
+const char16_t* FormatKindName(int kind) {
+    return kind >= 0 && kind < 15 ? kKindNames[kind] : nullptr;
+}
 
 ReadingPlan PlanFor(const Document& doc, int* readable) {
     const int kind = doc.formatKind;
@@ -134,11 +136,12 @@ ReadingPlan PlanFor(const Document& doc, int* readable) {
             break;
     }
     // A kind is readable only when its own filter exists, whatever the code page makes of it.
-    const FilterFn kindFilters[] = {TxtFilter,  kHtmlFilter, kFb2Filter,  kRtfFilter, TxtFilter,
-                                    TxtFilter,  TxtFilter,   TxtFilter,   kTcrFilter, nullptr,
+    const FilterFn kindFilters[] = {TxtFilter,   kHtmlFilter, kFb2Filter,  kRtfFilter, TxtFilter,
+                                    TxtFilter,   TxtFilter,   TxtFilter,   kTcrFilter, nullptr,
                                     kWordFilter, kWordFilter, kWordFilter, kWordFilter};
     FilterFn own = kind >= 0 && kind <= kKindWord97 ? kindFilters[kind] : nullptr;
-    if (asHtml && (kind == kKindText || (kind >= kKindPalmDoc && kind <= kKindZtxt2))) own = kHtmlFilter;
+    if (asHtml && (kind == kKindText || (kind >= kKindPalmDoc && kind <= kKindZtxt2)))
+        own = kHtmlFilter;
     const bool passOk = plan.pass != PassMode::kFiltered || plan.passFilter;
     const bool decodeOk = plan.decode != DecodeMode::kFilter || plan.decodeFilter;
     *readable = own && passOk && decodeOk;

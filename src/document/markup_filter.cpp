@@ -43,7 +43,8 @@ bool StartsWith(std::u16string_view text, std::u16string_view name) {
 }
 
 bool IsNameChar(char16_t c) {
-    return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'-';
+    return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') ||
+           c == u'-';
 }
 
 const TagRow* FindOpening(const Dialect& d, std::u16string_view text) {
@@ -58,7 +59,8 @@ const TagRow* FindOpening(const Dialect& d, std::u16string_view text) {
 const TagRow* FindClosing(const Dialect& d, std::u16string_view text) {
     for (int i = 0; i < d.rowCount; ++i) {
         const std::u16string_view name = d.rows[i].closeName;
-        if (StartsWith(text, name) && (text.size() == name.size() || !IsNameChar(text[name.size()]))) {
+        if (StartsWith(text, name) &&
+            (text.size() == name.size() || !IsNameChar(text[name.size()]))) {
             return &d.rows[i];
         }
     }
@@ -92,7 +94,9 @@ void MoveDepths(MarkupState& m, uint32_t flags, bool open) {
     }
 }
 
-void ClearOnce(MarkupState& m) { m.centreOnce = m.leftOnce = m.rightOnce = 0; }
+void ClearOnce(MarkupState& m) {
+    m.centreOnce = m.leftOnce = m.rightOnce = 0;
+}
 
 bool Contains(std::u16string_view text, std::u16string_view what) {
     return text.find(what) != std::u16string_view::npos;
@@ -111,7 +115,8 @@ char16_t ReadTag(Document& doc, uint32_t offset, const Dialect& d) {
     while (offset < size) {
         char16_t c = NormaliseMarkup(doc, ReadSourceChar(doc, offset));
         if (c == u'<') {
-            // Another "<" before the ">": the first one was an ordinary character ("i<n" in a script).
+            // Another "<" before the ">": the first one was an ordinary character ("i<n" in a
+            // script).
             m.pendingSkip = 1;
             return u'<';
         }
@@ -234,8 +239,12 @@ int MarkupFilter(Document& doc, char16_t& unit, uint32_t offset, const Dialect& 
 
 }  // namespace
 
-int HtmlFilter(Document& doc, char16_t& unit, uint32_t offset) { return MarkupFilter(doc, unit, offset, kHtml); }
+int HtmlFilter(Document& doc, char16_t& unit, uint32_t offset) {
+    return MarkupFilter(doc, unit, offset, kHtml);
+}
 
-int Fb2Filter(Document& doc, char16_t& unit, uint32_t offset) { return MarkupFilter(doc, unit, offset, kFb2); }
+int Fb2Filter(Document& doc, char16_t& unit, uint32_t offset) {
+    return MarkupFilter(doc, unit, offset, kFb2);
+}
 
 }  // namespace lectra

@@ -6,9 +6,9 @@
 namespace lectra {
 
 // Tag flags.
-constexpr uint32_t kTagBlock = 0x001;       // opening and closing emit a paragraph mark
-constexpr uint32_t kTagCentre = 0x002;      // raises the centre depth while open
-constexpr uint32_t kTagRight = 0x004;       // raises the right depth while open
+constexpr uint32_t kTagBlock = 0x001;   // opening and closing emit a paragraph mark
+constexpr uint32_t kTagCentre = 0x002;  // raises the centre depth while open
+constexpr uint32_t kTagRight = 0x004;   // raises the right depth while open
 constexpr uint32_t kTagInline1 = 0x008;
 constexpr uint32_t kTagInline2 = 0x010;
 constexpr uint32_t kTagInline3 = 0x020;

@@ -23,9 +23,9 @@ struct ExtensionKind {
 };
 
 constexpr ExtensionKind kExtensions[] = {
-    {u".TXT", kKindText}, {u".HTML", kKindHtml}, {u".HTM", kKindHtml},    {u".FB2", kKindFb2},
-    {u".FB1", kKindFb2},  {u".FB", kKindFb2},    {u".XML", kKindFb2},     {u".RTF", kKindRtf},
-    {u".PDB", kKindPalmDoc}, {u".PRC", kKindPalmDoc}, {u".TCR", kKindTcr}, {u".DOC", kKindWordDos},
+    {u".TXT", kKindText},    {u".HTML", kKindHtml},   {u".HTM", kKindHtml}, {u".FB2", kKindFb2},
+    {u".FB1", kKindFb2},     {u".FB", kKindFb2},      {u".XML", kKindFb2},  {u".RTF", kKindRtf},
+    {u".PDB", kKindPalmDoc}, {u".PRC", kKindPalmDoc}, {u".TCR", kKindTcr},  {u".DOC", kKindWordDos},
 };
 
 void SetWaitCursor(Document& doc, int on) {
@@ -50,7 +50,8 @@ uint32_t ByteOrderMarkLength(Document& doc) {
         ReadSourceByte(doc, 2) == 0xBF) {
         return 3;
     }
-    if (doc.bookCodePage == kCodePageUtf16 && doc.sourceSize >= 2 && b0 == 0xFF && b1 == 0xFE) return 2;
+    if (doc.bookCodePage == kCodePageUtf16 && doc.sourceSize >= 2 && b0 == 0xFF && b1 == 0xFE)
+        return 2;
     return 0;
 }
 
@@ -84,7 +85,8 @@ int OpenBook(Document& doc, const char16_t* path, int reopen, const OpenRequest&
         return 0;
     }
     const int64_t fileSize = FileSize(doc.source);
-    doc.sourceSize = fileSize < 0 ? 0 : static_cast<uint32_t>(std::min<int64_t>(fileSize, kMaxSourceSize));
+    doc.sourceSize =
+        fileSize < 0 ? 0 : static_cast<uint32_t>(std::min<int64_t>(fileSize, kMaxSourceSize));
     doc.sourceSizeCopy = doc.sourceSize;
     doc.sourceIsOpen = 1;
 
@@ -142,7 +144,8 @@ int OpenBook(Document& doc, const char16_t* path, int reopen, const OpenRequest&
     SetWaitCursor(doc, 0);
 
     doc.pageStart = 0;
-    if (!reopen && savedPosition > 0 && savedPosition <= doc.docLength && savedLength == doc.docLength) {
+    if (!reopen && savedPosition > 0 && savedPosition <= doc.docLength &&
+        savedLength == doc.docLength) {
         doc.pageStart = savedPosition;
     }
     return 1;

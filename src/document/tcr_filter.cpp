@@ -28,7 +28,9 @@ int TcrFilter(Document& doc, char16_t& unit, uint32_t offset) {
     char16_t u = Normalise(unit);
     if (u == u'*') {
         uint32_t next = offset;
-        if (next < doc.sourceSize && ReadSourceChar(doc, next) == u' ' && StarStartsLine(doc, offset)) u = u' ';
+        if (next < doc.sourceSize && ReadSourceChar(doc, next) == u' ' &&
+            StarStartsLine(doc, offset))
+            u = u' ';
     } else if (u == 0) {
         u = u' ';
     } else if (u == 10) {

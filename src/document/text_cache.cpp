@@ -15,7 +15,9 @@ namespace {
 
 constexpr char16_t kReadErrorMessage[] = u"Error reading file! Reopen or open another file!";
 
-uint8_t Cut(int32_t v) { return static_cast<uint8_t>(v); }
+uint8_t Cut(int32_t v) {
+    return static_cast<uint8_t>(v);
+}
 
 void SetWaitCursor(Document& doc, int on) {
     if (doc.hooks.setWaitCursor) doc.hooks.setWaitCursor(doc.hooks.context, on);
@@ -26,7 +28,8 @@ void SetWaitCursor(Document& doc, int on) {
 inline void JumpPendingSkip(Document& doc, uint32_t& offset) {
     int32_t skip = doc.markup.pendingSkip;
     if (skip > 0 && doc.bookCodePage != kCodePageUtf8) {
-        uint64_t next = offset + static_cast<uint64_t>(skip) * (doc.bookCodePage == kCodePageUtf16 ? 2 : 1);
+        uint64_t next =
+            offset + static_cast<uint64_t>(skip) * (doc.bookCodePage == kCodePageUtf16 ? 2 : 1);
         offset = static_cast<uint32_t>(std::min<uint64_t>(next, doc.sourceSize));
         doc.markup.pendingSkip = 0;
     } else if (skip < 0) {
@@ -129,7 +132,9 @@ int OpenSourceFile(Document& doc) {
     return FileOpenRead(doc.source, doc.bookPath);
 }
 
-void CloseSourceFile(Document& doc) { FileClose(doc.source); }
+void CloseSourceFile(Document& doc) {
+    FileClose(doc.source);
+}
 
 int SeekSource(Document& doc, uint32_t offset) {
     if (FileSeek(doc.source, offset)) return 1;
@@ -146,7 +151,8 @@ int SeekSource(Document& doc, uint32_t offset) {
         }
     }
     SetWaitCursor(doc, 0);
-    if (!ok && doc.hooks.showReadError) doc.hooks.showReadError(doc.hooks.context, kReadErrorMessage);
+    if (!ok && doc.hooks.showReadError)
+        doc.hooks.showReadError(doc.hooks.context, kReadErrorMessage);
     return 0;
 }
 
@@ -204,7 +210,8 @@ int BuildBlockIndex(Document& doc) {
 
     if (plan.pass == PassMode::kOneForOne) {
         // Nothing is read: the block starts follow from the unit width alone.
-        const uint64_t units = (static_cast<uint64_t>(size - offset) + plan.passStep - 1) / plan.passStep;
+        const uint64_t units =
+            (static_cast<uint64_t>(size - offset) + plan.passStep - 1) / plan.passStep;
         const int32_t length = static_cast<int32_t>(std::min<uint64_t>(units, kMaxDocLength));
         const int32_t blocks = (length + kBlockUnits - 1) / kBlockUnits;
         doc.blocks.assign(blocks, BlockRecord{});
@@ -212,7 +219,8 @@ int BuildBlockIndex(Document& doc) {
         SnapshotMarkup(m, state);
         for (int32_t b = 0; b < blocks; ++b) {
             doc.blocks[b].sourceOffset =
-                offset + static_cast<uint32_t>(static_cast<uint64_t>(b) * kBlockUnits * plan.passStep);
+                offset +
+                static_cast<uint32_t>(static_cast<uint64_t>(b) * kBlockUnits * plan.passStep);
             std::memcpy(doc.blocks[b].state, state, kMarkupStateBytes);
         }
         doc.docLength = length;
@@ -273,7 +281,8 @@ int DecodeBlock(Document& doc, int32_t block) {
     if (!readable || plan.decode == DecodeMode::kNothing) return 1;
     char16_t* out = r.chars;
     int i = 0;
-    if (plan.decodeFilter == TxtFilter && doc.bookCodePage != kCodePageUtf8 && doc.bookCodePage != kCodePageUtf16) {
+    if (plan.decodeFilter == TxtFilter && doc.bookCodePage != kCodePageUtf8 &&
+        doc.bookCodePage != kCodePageUtf16) {
         // Plain single-byte text: ordinary characters go straight through the byte table; the
         // filter sees only what it changes (controls, line feeds, the no-break space).
         while (i < kBlockUnits && offset < size) {

@@ -16,7 +16,9 @@ inline char16_t GetChar(Document& doc, int32_t pos) {
     }
     return GetCharMiss(doc, pos);
 }
-inline int32_t DocLength(const Document& doc) { return doc.docLength; }
+inline int32_t DocLength(const Document& doc) {
+    return doc.docLength;
+}
 
 int DecodeBlock(Document& doc, int32_t block);
 // The indexing pass; sets DocLength. Always succeeds.

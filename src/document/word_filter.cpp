@@ -9,7 +9,7 @@ int WordFilter(Document& doc, char16_t& unit, uint32_t offset) {
     const char16_t u = unit;
     if (u >= 32) return 1;
     switch (u) {
-        case 7:   // cell or row end
+        case 7:  // cell or row end
         case 10:
         case 11:  // line break
         case 12:  // page or section break

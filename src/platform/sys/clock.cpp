@@ -13,7 +13,8 @@ uint32_t TickCount() {
 }
 
 void SleepMs(uint32_t milliseconds) {
-    timespec ts{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
+    timespec ts{static_cast<time_t>(milliseconds / 1000),
+                static_cast<long>(milliseconds % 1000) * 1000000L};
     while (nanosleep(&ts, &ts) != 0) {
     }
 }

@@ -47,7 +47,9 @@ int FileOpenAppend(PlatformFile& file, const std::u16string& path) {
     return OpenWith(file, path, O_WRONLY | O_CREAT | O_APPEND);
 }
 
-int FileIsOpen(const PlatformFile& file) { return file.fd >= 0; }
+int FileIsOpen(const PlatformFile& file) {
+    return file.fd >= 0;
+}
 
 void FileClose(PlatformFile& file) {
     if (file.fd >= 0) ::close(file.fd);
@@ -99,9 +101,13 @@ int FileTruncateHere(PlatformFile& file) {
     return at >= 0 && ::ftruncate(file.fd, at) == 0;
 }
 
-int FileSync(PlatformFile& file) { return file.fd >= 0 && ::fsync(file.fd) == 0; }
+int FileSync(PlatformFile& file) {
+    return file.fd >= 0 && ::fsync(file.fd) == 0;
+}
 
-int FileDelete(const std::u16string& path) { return ::unlink(Utf16ToUtf8(path).c_str()) == 0; }
+int FileDelete(const std::u16string& path) {
+    return ::unlink(Utf16ToUtf8(path).c_str()) == 0;
+}
 
 int FileRename(const std::u16string& from, const std::u16string& to) {
     return std::rename(Utf16ToUtf8(from).c_str(), Utf16ToUtf8(to).c_str()) == 0;

@@ -13,7 +13,7 @@ struct PlatformFile {
 
 // Each returns 1 on success, 0 on failure.
 int FileOpenRead(PlatformFile& file, const std::u16string& path);
-int FileCreate(PlatformFile& file, const std::u16string& path);  // create or truncate, write
+int FileCreate(PlatformFile& file, const std::u16string& path);      // create or truncate, write
 int FileOpenAppend(PlatformFile& file, const std::u16string& path);  // create if missing
 int FileIsOpen(const PlatformFile& file);
 void FileClose(PlatformFile& file);

@@ -33,7 +33,8 @@ std::u16string ExecutableFolder() {
     if (n <= 0) return u".";
     std::string exe(buf, static_cast<size_t>(n));
     size_t slash = exe.rfind('/');
-    return Utf8ToUtf16(slash == std::string::npos ? "." : (slash == 0 ? "/" : exe.substr(0, slash)));
+    return Utf8ToUtf16(slash == std::string::npos ? "."
+                                                  : (slash == 0 ? "/" : exe.substr(0, slash)));
 }
 
 std::u16string ProgramFolder() {
