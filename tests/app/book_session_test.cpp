@@ -52,10 +52,8 @@ TEST(BookSession, BooksReopenAtTheirPositionsAfterARestartUnlessEdited) {
 
     t.Load();
     const RecentEntry& head = t.s.recent.entries[0];
-    EXPECT_EQ(head.bookPath, t.en);
-    EXPECT_EQ(head.folder, t.folder);
-    EXPECT_EQ(head.position, enPosition);
-    EXPECT_EQ(head.size, enLength);
+    EXPECT_EQ(std::tie(head.bookPath, head.folder, head.position, head.size),
+              std::tie(t.en, t.folder, enPosition, enLength));
     EXPECT_EQ(t.s.recent.entries[1].bookPath, t.ru);
     // The remembered code page wins over a "CODE_PAGE" setting changed since.
     t.s.settings.codePage = 866;
@@ -105,8 +103,8 @@ TEST(BookSession, OnlyAnOpenBookIsRemembered) {
     // A closed book has lost its length and position; recording it would lose the place.
     CloseDocument(*t.doc);
     RememberCurrentBook(t.s.recent, *t.doc, t.folder);
-    EXPECT_EQ(t.s.recent.entries[0].position, remembered.position);
-    EXPECT_EQ(t.s.recent.entries[0].size, remembered.size);
+    const RecentEntry& e = t.s.recent.entries[0];
+    EXPECT_EQ(std::tie(e.position, e.size), std::tie(remembered.position, remembered.size));
     ASSERT_EQ(SaveSettingsSession(t.s, nullptr, t.folder), 1);
 }
 

@@ -20,9 +20,8 @@ namespace {
 // The single-byte rows of the code-page list, the automatic row, UTF-8 and Unicode left out.
 std::vector<int> SingleBytePages() {
     std::vector<int> pages;
-    for (int i = 0; i < CodePageListSize(); ++i) {
-        const int id = kCodePageList[i].id;
-        if (id != -1 && id != 65001 && id != 16777215) pages.push_back(id);
+    for (int i = 0, id; i < CodePageListSize(); ++i) {
+        if ((id = kCodePageList[i].id) != -1 && id != 65001 && id != 16777215) pages.push_back(id);
     }
     return pages;
 }
@@ -94,11 +93,9 @@ TEST(CodePageTables, WindowsOwnValuesAndOneTablePerPage) {
     const struct {
         int codePage, byte;
         char16_t unit;
-    } known[] = {
-        {10007, 0xB6, u'∂'},      {10017, 0xA2, u'Ґ'}, {10000, 0xBD, u'\u2126'},
-        {1255, 0xCA, u'\u05BA'},  {21866, 0xAE, u'ў'}, {28597, 0xA1, u'\u02BD'},
-        {28597, 0xA4, u'\u00A4'},
-    };
+    } known[] = {{10007, 0xB6, u'∂'},     {10017, 0xA2, u'Ґ'}, {10000, 0xBD, u'\u2126'},
+                 {1255, 0xCA, u'\u05BA'}, {21866, 0xAE, u'ў'}, {28597, 0xA1, u'\u02BD'},
+                 {28597, 0xA4, u'\u00A4'}};
     for (const auto& k : known) {
         EXPECT_EQ(TableOf(k.codePage)[k.byte - 128], k.unit)
             << "code page " << k.codePage << std::hex << " byte 0x" << k.byte;
@@ -121,9 +118,8 @@ TEST(CodePageEncoding, EveryDefinedByteEncodesBackToItself) {
     for (int codePage : SingleBytePages()) {
         const HighHalf high = TableOf(codePage);
         std::map<char16_t, int> firstByte;  // over defined bytes only
-        for (int i = 0; i < 128; ++i) {
+        for (int i = 0; i < 128; ++i)
             if (Defined(high, i)) firstByte.emplace(high[i], 128 + i);
-        }
         for (int i = 0; i < 128; ++i) {
             const int got = CodePageEncodeChar(codePage, high[i], 0);
             SCOPED_TRACE(testing::Message() << "code page " << codePage << std::hex << " byte 0x"

@@ -58,12 +58,11 @@ TEST(RecentFiles, AReopenedBookMovesToTheFrontAndZipNamesStayInTheirSlots) {
     RememberCurrentBook(recent, Book(Name(2), 777, 2000, 866));
     const int order[] = {2, 0, 1, 3, 4, 5};
     for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(recent.entries[i].bookPath, Name(order[i])) << i;
-        EXPECT_EQ(recent.entries[i].position, i ? order[i] : 777) << i;
-        EXPECT_EQ(recent.entries[i].zipName, Name(100 + i));
+        const RecentEntry& e = recent.entries[i];
+        EXPECT_EQ(std::tie(e.bookPath, e.position, e.zipName),
+                  std::make_tuple(Name(order[i]), i ? order[i] : 777, Name(100 + i)));
     }
-    EXPECT_EQ(recent.entries[0].size, 2000);
-    EXPECT_EQ(recent.entries[0].codePage, 866);
+    EXPECT_EQ(std::tie(recent.entries[0].size, recent.entries[0].codePage), std::tuple(2000, 866));
     EXPECT_EQ(recent.entries[6].bookPath, u"");
     // Remembering the head again changes it in place.
     RememberCurrentBook(recent, Book(Name(2), 778));
@@ -112,13 +111,10 @@ TEST(RecentFiles, AFullListOfLongPathsSurvivesASave) {
     CreateSettingsStore(store, Utf8ToUtf16(dir.path()), kRecentFileName, kRecentCapacity);
     LoadRecentFiles(back, store, IsListedCodePage);
     EXPECT_EQ(store.Dirty, 0);
-    for (int i = 0; i < kRecentCount; ++i) {
+    for (int i = 0, j = 15; i < kRecentCount; ++i, --j) {
         const RecentEntry& e = back.entries[i];
-        EXPECT_EQ(e.bookPath, longPath(15 - i, u'к')) << i;
-        EXPECT_EQ(e.folder, longPath(15 - i, u'п')) << i;
-        EXPECT_EQ(e.position, 100 + 15 - i);
-        EXPECT_EQ(e.size, 5000 + 15 - i);
-        EXPECT_EQ(e.codePage, 20866);
+        EXPECT_EQ(std::tie(e.bookPath, e.folder, e.position, e.size, e.codePage),
+                  std::make_tuple(longPath(j, u'к'), longPath(j, u'п'), 100 + j, 5000 + j, 20866));
     }
 }
 

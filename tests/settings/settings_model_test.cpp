@@ -95,14 +95,10 @@ TEST(SettingsModel, ProfileValuesBindingsAndFacesAsLoadedAndSaved) {
     s.fontFaceStatus = u"Tahoma";
     // Values are written back as held: a channel as 0..255.
     const std::string saved = run.Saved();
-    const std::string lines[] = {"COLOR_TEXT_R_0=44\r\nCOLOR_TEXT_G_0=255",
-                                 "LINE_IL_0=10",
-                                 "ACTION_0031=26",
-                                 "ACTION_0401=13",
-                                 "ACTION_000D=5",
-                                 "FONT_FACE_TEXT=" + face32,
-                                 "FONT_FACE_STATUS=Tahoma"};
-    for (const std::string& line : lines) {
+    for (const std::string& line :
+         std::vector<std::string>{"COLOR_TEXT_R_0=44\r\nCOLOR_TEXT_G_0=255", "LINE_IL_0=10",
+                                  "ACTION_0031=26", "ACTION_0401=13", "ACTION_000D=5",
+                                  "FONT_FACE_TEXT=" + face32, "FONT_FACE_STATUS=Tahoma"}) {
         EXPECT_NE(saved.find("\r\n" + line + "\r\n"), std::string::npos) << line;
     }
 }
@@ -113,12 +109,10 @@ TEST(SettingsModel, ProfileCycle) {
     EXPECT_EQ(Loaded("USE_PROFILES=7\r\nACTIVE_PROFILE=3\r\n#").settings.activeProfile, 0);
     Loaded run("USE_PROFILES=3\r\nACTIVE_PROFILE=2\r\n#");
     Settings& s = run.settings;
-    std::vector<int> seen;
-    for (int i = 0; i < 4; ++i) {
+    for (int expected : {0, 1, 2, 0}) {
         EXPECT_EQ(NextProfile(s, 0), 1);
-        seen.push_back(s.activeProfile);
+        EXPECT_EQ(s.activeProfile, expected);
     }
-    EXPECT_EQ(seen, (std::vector<int>{0, 1, 2, 0}));
     EXPECT_EQ(NextProfile(s, 1), 0);  // nothing while autoscroll runs
     EXPECT_EQ(s.activeProfile, 0);
 }
@@ -130,12 +124,10 @@ TEST(SettingsModel, SavingWhatWasLoadedChangesNothing) {
     first.settings.visibleProgress[1] = 0;
     first.settings.codePage = 20866;
     const std::string saved = first.Saved();
-
     Loaded second(saved);
-    EXPECT_EQ(second.settings.marginLeft, 7);
-    EXPECT_EQ(second.settings.colors[kColourCut][2], MakeColour(1, 2, 3));
-    EXPECT_EQ(second.settings.visibleProgress[1], 0);
-    EXPECT_EQ(second.settings.codePage, 20866);
+    const Settings& b = second.settings;
+    EXPECT_EQ(std::tie(b.marginLeft, b.colors[kColourCut][2], b.visibleProgress[1], b.codePage),
+              std::make_tuple(7, MakeColour(1, 2, 3), 0, 20866));
     // Every key was there and every value held: neither the load nor the save changed the store,
     // so the file is not rewritten.
     EXPECT_EQ(second.Saved(), saved);
