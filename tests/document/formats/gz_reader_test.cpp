@@ -127,9 +127,7 @@ TEST(GzReader, DamagedFilesAreRefusedWithBadFormat) {
     }
     // An extra field that fits is stepped over.
     extra[3] |= 4;
-    extra.insert(10, std::string("\x04\x00"
-                                 "abcd",
-                                 6));
+    extra.insert(10, std::string("\x04\0abcd", 6));
     ASSERT_EQ(Open(*doc, dir.Write("extra.txt.gz", extra), 1251), 1);
     EXPECT_EQ(RawBytes(*doc), Varied(20000));
     CloseDocument(*doc);
