@@ -1,7 +1,9 @@
 // Export as TXT and PDB: the stream-to-text mapping, every save code page read back by iconv, the
 // PalmDOC layout byte for byte, and round trips through our reader and txt2pdbdoc.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+
+#include <filesystem>
+#include <sstream>
 
 #include "book_builders.h"
 #include "document/format_table.h"
@@ -20,11 +22,6 @@ void OpenText(Document& doc, const ScratchDir& dir, const std::string& name,
               const std::string& text, int codePage = 1251) {
     doc.txtParagraphMode = kTxtPlainAsIs;
     ASSERT_EQ(Open(doc, dir.Write(name, text), codePage), 1);
-}
-
-bool Exists(const std::string& path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0;
 }
 
 TEST(ExportTxt, ParagraphMarksBecomeLineBreaksWithAnIndent) {
@@ -82,12 +79,10 @@ TEST(ExportTxt, EverySaveCodePageReadsBackWithIconv) {
         int differences = 0;
         std::string book = "ASCII stays as it is: 0-9, A-Z, a-z, ~!";
         std::string expected = book;
-        size_t at = 0;
+        std::istringstream in(lines);
+        std::string c;
         for (int b = 128; b < 256; ++b) {
-            const size_t end = lines.find('\n', at);
-            ASSERT_NE(end, std::string::npos) << page.iconv;
-            const std::string c = lines.substr(at, end - at);
-            at = end + 1;
+            ASSERT_TRUE(std::getline(in, c)) << page.iconv;
             // A no-break space reaches the stream as a space, as the reader shows it. Where the
             // Windows table that the reader follows differs from glibc's (a few bytes of the Mac,
             // Greek, Hebrew and KOI8-U pages), iconv cannot judge the export.
@@ -125,14 +120,14 @@ TEST(ExportTxt, RefusesWhatItCannotWriteWithoutWriting) {
         EXPECT_EQ(ExportTxt(*doc, doc->bookPath, cp), 0) << cp;
         EXPECT_EQ(ExportPdb(*doc, doc->bookPath, cp), 0) << cp;
     }
-    EXPECT_FALSE(Exists(dir.path() + "/b.txt.txt"));
-    EXPECT_FALSE(Exists(dir.path() + "/b.txt.pdb"));
+    EXPECT_FALSE(std::filesystem::exists(dir.path() + "/b.txt.txt"));
+    EXPECT_FALSE(std::filesystem::exists(dir.path() + "/b.txt.pdb"));
     // A path of more than 256 characters.
     const std::u16string longPath = Utf8ToUtf16(dir.path() + "/" + std::string(257, 'x'));
     EXPECT_EQ(ExportTxt(*doc, longPath, 1251), 0);
     EXPECT_EQ(ExportPdb(*doc, longPath, 1251), 0);
     // A folder where the output file would go.
-    mkdir((dir.path() + "/b.txt.txt").c_str(), 0700);
+    std::filesystem::create_directory(dir.path() + "/b.txt.txt");
     EXPECT_EQ(ExportTxt(*doc, doc->bookPath, 1251), 0);
     CloseDocument(*doc);
 }
@@ -170,10 +165,6 @@ TEST(ExportPdb, TheLayoutByteForByte) {
         EXPECT_EQ(ReadBytes(path + ".pdb"),
                   ExpectedPdbHead(path, static_cast<uint32_t>(c.written.size())) + c.written);
     }
-    const std::string empty = ReadBytes(dir.path() + "/e.txt.pdb");
-    ASSERT_EQ(empty.size(), 104u);
-    EXPECT_EQ(empty.substr(78, 4), std::string("\0\0\0\x58", 4));
-    EXPECT_EQ(empty.substr(86, 2), std::string("\x01\x00", 2));
     CloseDocument(*doc);
 }
 
@@ -227,7 +218,7 @@ TEST(ExportCommands, LectraToolSavesBesideTheBookAndReportsFailure) {
     EXPECT_EQ(test::Run("bash -c \"trap '' XFSZ; ulimit -f 8; '" + std::string(LECTRA_TOOL) +
                         "' export-txt '" + big + "'\" 2>&1"),
               "Error\n");
-    EXPECT_FALSE(Exists(big + ".txt"));
+    EXPECT_FALSE(std::filesystem::exists(big + ".txt"));
 }
 
 }  // namespace

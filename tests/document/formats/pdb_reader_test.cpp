@@ -21,13 +21,13 @@ TEST(PdbReader, RawBlocksFollowTheRecordArithmeticAcrossRecords) {
     doc->txtParagraphMode = kTxtPlainAsIs;
     // Records of 3000 bytes: "A…", a short "B…", "C…", "D…"; all four are text.
     const std::string a(3000, 'A'), b(1000, 'B'), c(3000, 'C'), d(3000, 'D'), gap(2000, '\0');
-    ASSERT_EQ(
-        Open(*doc,
-             dir.Write("r.pdb", BuildPdb("TEXtREAd", PalmDocHeader(1, 4, 3000), {a, b, c, d})),
-             1251),
-        1);
-    EXPECT_EQ(doc->formatKind, kKindPalmDoc);
-    ASSERT_EQ(doc->sourceSize, 12000u);
+    const auto open = [&](uint32_t textRecords) {
+        const std::string file =
+            BuildPdb("TEXtREAd", PalmDocHeader(1, textRecords, 3000), {a, b, c, d});
+        ASSERT_EQ(Open(*doc, dir.Write("r.pdb", file), 1251), 1);
+        ASSERT_EQ(doc->sourceSize, 12000u);
+    };
+    open(4);
     // Raw block 0 runs through records 0 and 1 into record 2; block 1 starts inside record 2.
     // Read back to front so that each raw block is produced cold, from its own first record.
     std::string raw(12000, '\0');
@@ -41,12 +41,7 @@ TEST(PdbReader, RawBlocksFollowTheRecordArithmeticAcrossRecords) {
 
     // Record 0 counts two text records: a block past them keeps its fill, and a block starting
     // inside a later record still decodes that record, then stops.
-    ASSERT_EQ(
-        Open(*doc,
-             dir.Write("r.pdb", BuildPdb("TEXtREAd", PalmDocHeader(1, 2, 3000), {a, b, c, d})),
-             1251),
-        1);
-    ASSERT_EQ(doc->sourceSize, 12000u);
+    open(2);
     std::string expected = a + b + gap;
     for (uint32_t i = 6000; i < 12000; ++i)
         expected += i >= 8192 && i < 9000 ? 'C' : test::PreFill(i);

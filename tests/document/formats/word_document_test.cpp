@@ -194,10 +194,8 @@ TEST(WordDocument, DamagedBooksAreRefusedOrReadAsTextWithoutLoopingOrReadingOuts
             continue;
         }
         EXPECT_EQ(book->formatKind, c.kind) << at;
-        const std::u16string text = test::ReadAll(*book);  // read through, the sanitizers watching
-        if (c.length >= 0) {
-            EXPECT_EQ(text.size(), static_cast<size_t>(c.length)) << at;
-        }
+        const size_t n = test::ReadAll(*book).size();  // read through, the sanitizers watching
+        if (c.length >= 0) EXPECT_EQ(n, static_cast<size_t>(c.length)) << at;
     }
 }
 

@@ -31,17 +31,7 @@ bool Have(const char* program) {
 
 // The text without white space (the readers break lines and cells differently).
 std::string Squash(const std::string& s) {
-    std::string out;
-    for (size_t i = 0; i < s.size(); ++i) {
-        const unsigned char c = s[i];
-        if (c == ' ' || (c >= 9 && c <= 13)) continue;
-        if (c == 0xC2 && i + 1 < s.size() && static_cast<unsigned char>(s[i + 1]) == 0xA0) {
-            ++i;  // no-break space
-            continue;
-        }
-        out += s[i];
-    }
-    return out;
+    return std::regex_replace(s, std::regex("\\s|\xC2\xA0"), "");  // no-break spaces too
 }
 
 // Field instructions (" HYPERLINK \l "n1" ") are shown by the Word filter, which has no state to
