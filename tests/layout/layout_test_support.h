@@ -1,6 +1,7 @@
 // Helpers of the layout tests: a book held in memory, drawing services with a fixed advance that
 // record what is drawn, a layout wired to default settings, and the environment for real Qt.
 #pragma once
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include "document/encoding.h"
@@ -90,6 +91,13 @@ inline Settings DefaultSettings() {
     Settings s;
     LoadSettings(s, store, IsListedCodePage);
     return s;
+}
+
+// A sample book, opened.
+inline std::unique_ptr<Document> Sample(const std::string& name) {
+    auto doc = NewDocument();
+    EXPECT_EQ(Open(*doc, std::string(LECTRA_SAMPLES) + "/" + name), 1) << name;
+    return doc;
 }
 
 // The patterns supplied with the program.

@@ -31,8 +31,8 @@ TEST(LayoutLine, LinesOfEachStyleAndEveryOverflowFallBack) {
         std::u16string text;
         uint32_t flags;
         int32_t end;
-        int words = -1;
-        int hyphen = 1;  // 0: hyphenation off, 2: on with the patterns supplied with the program
+        // hyphen 0: off; 2: on with the patterns supplied with the program.
+        int words = -1, hyphen = 1;
     } cases[] = {
         // clang-format off
         // A line that starts on a mark is the empty line of that mark; the first line of a body
