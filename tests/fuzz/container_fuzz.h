@@ -19,17 +19,9 @@ inline int FuzzContainer(const uint8_t* data, size_t size, const char* extension
     const int codePages[] = {kCodePageAuto, 1251, 20866, kCodePageUtf8};
     const int codePage = codePages[data[0] % 4];
     const int mode = (data[0] / 4) % 2;
-    MemoryBook book(data + 1, size - 1, extension);
-    if (book.path().empty()) return 0;
-    auto doc = NewDocument();
-    doc->txtParagraphMode = mode;
-    OpenRequest request;
-    request.codePageSetting = codePage;
-    const std::u16string path = Utf8ToUtf16(book.path());
-    if (!OpenBook(*doc, path.c_str(), 0, request)) {
-        CloseDocument(*doc);
-        return 0;
-    }
+    FuzzBook book(data, size, extension, codePage, mode);
+    if (!book.Open(0)) return 0;
+    Document* doc = book.doc.get();
     const int32_t length = DocLength(*doc);
     if (length < 0 || static_cast<uint32_t>(length) > doc->sourceSize) __builtin_trap();
     // A small input can stand for a long text (many records of 64 KiB, a compressed member):
@@ -47,14 +39,13 @@ inline int FuzzContainer(const uint8_t* data, size_t size, const char* extension
                 : 0;
         seen[k] = GetChar(*doc, probes[k]);
     }
-    if (!OpenBook(*doc, path.c_str(), 1, request)) __builtin_trap();
+    if (!book.Open(1)) __builtin_trap();
     for (int k = 63; k >= 0; --k) {
         if (GetChar(*doc, probes[k]) != seen[k]) __builtin_trap();
     }
     for (int32_t i = head - 1; i >= 0; i -= 4099) {
         if (GetChar(*doc, i) != start[i]) __builtin_trap();
     }
-    CloseDocument(*doc);
     return 0;
 }
 

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "document/document.h"
@@ -48,32 +49,41 @@ private:
     std::string path_;
 };
 
-// Opens the input (after its first byte) as a book named with `extension`, reads every position in
-// order, reopens it for a cold cache and reads it back to front: each block decoded alone must give
-// the same units, and there are never more units than bytes. Traps on any difference. Returns
-// whether the book opened.
+// The input (after its first byte) as a book named with `extension`, opened with the given code
+// page and paragraph mode; a target reopens it with `Open(1)` for a cold cache.
+struct FuzzBook {
+    FuzzBook(const uint8_t* data, size_t size, const char* extension, int codePage, int mode)
+        : file(data + 1, size - 1, extension), doc(NewDocument()), path(Utf8ToUtf16(file.path())) {
+        doc->txtParagraphMode = mode;
+        request.codePageSetting = codePage;
+    }
+    ~FuzzBook() { CloseDocument(*doc); }
+    int Open(int reopen) {
+        return !file.path().empty() && OpenBook(*doc, path.c_str(), reopen, request);
+    }
+
+    MemoryBook file;
+    std::unique_ptr<Document> doc;
+    std::u16string path;
+    OpenRequest request;
+};
+
+// Reads every position in order, reopens the book for a cold cache and reads it back to front:
+// each block decoded alone must give the same units, and there are never more units than bytes.
+// Traps on any difference. Returns whether the book opened.
 inline int ReadBothWays(const uint8_t* data, size_t size, const char* extension, int codePage,
                         int paragraphMode) {
-    MemoryBook book(data + 1, size - 1, extension);
-    if (book.path().empty()) return 0;
-    auto doc = NewDocument();
-    doc->txtParagraphMode = paragraphMode;
-    OpenRequest request;
-    request.codePageSetting = codePage;
-    const std::u16string path = Utf8ToUtf16(book.path());
-    if (!OpenBook(*doc, path.c_str(), 0, request)) {
-        CloseDocument(*doc);
-        return 0;
-    }
-    const int32_t length = DocLength(*doc);
-    if (length < 0 || static_cast<uint32_t>(length) > doc->sourceSize) __builtin_trap();
+    FuzzBook book(data, size, extension, codePage, paragraphMode);
+    if (!book.Open(0)) return 0;
+    Document& doc = *book.doc;
+    const int32_t length = DocLength(doc);
+    if (length < 0 || static_cast<uint32_t>(length) > doc.sourceSize) __builtin_trap();
     std::u16string straight;
-    for (int32_t i = 0; i < length; ++i) straight += GetChar(*doc, i);
-    if (!OpenBook(*doc, path.c_str(), 1, request) || DocLength(*doc) != length) __builtin_trap();
+    for (int32_t i = 0; i < length; ++i) straight += GetChar(doc, i);
+    if (!book.Open(1) || DocLength(doc) != length) __builtin_trap();
     for (int32_t i = length - 1; i >= 0; --i) {
-        if (GetChar(*doc, i) != straight[i]) __builtin_trap();
+        if (GetChar(doc, i) != straight[i]) __builtin_trap();
     }
-    CloseDocument(*doc);
     return 1;
 }
 

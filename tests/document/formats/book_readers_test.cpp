@@ -47,8 +47,9 @@ TEST(BookReaders, BooksFromIndependentWritersReadWordForWord) {
         EXPECT_EQ(doc->formatKind, b.kind) << b.file;
         EXPECT_EQ(doc->bookCodePage, b.codePage == kCodePageAuto ? 1251 : b.codePage) << b.file;
         // Every text record stands for recordSize bytes, the last one's tail read as spaces.
-        if (doc->pdb)
+        if (doc->pdb) {
             EXPECT_EQ(doc->sourceSize, (doc->pdb->recordCount - 1) * doc->pdb->recordSize);
+        }
         if (b.raw) {
             std::string expected = test::Repeat(ReadBytes(Fixture(b.raw)), b.copies);
             expected.resize(std::max<size_t>(expected.size(), doc->sourceSize), '\0');

@@ -195,7 +195,9 @@ TEST(WordDocument, DamagedBooksAreRefusedOrReadAsTextWithoutLoopingOrReadingOuts
         }
         EXPECT_EQ(book->formatKind, c.kind) << at;
         const size_t n = test::ReadAll(*book).size();  // read through, the sanitizers watching
-        if (c.length >= 0) EXPECT_EQ(n, static_cast<size_t>(c.length)) << at;
+        if (c.length >= 0) {
+            EXPECT_EQ(n, static_cast<size_t>(c.length)) << at;
+        }
     }
 }
 
