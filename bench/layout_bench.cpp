@@ -47,8 +47,8 @@ struct Reader {
         CreateLayoutFont(layout, 0, 480);
         CreateLayoutFont(layout, 1, 480);
         LoadHyphenPatterns(layout.patterns, Utf8ToUtf16(LECTRA_EN_PAT_FOLDER));
-        layout.textRect =
-            ComputePageGeometry(settings, 480, 640, 480, layout.fonts.statusFontHeight, 0).textRect;
+        layout.geometry =
+            ComputePageGeometry(settings, 480, 640, 480, layout.fonts.statusFontHeight, 0);
         OpenRequest request;
         const std::u16string path = Utf8ToUtf16(LECTRA_SAMPLES "/ru-story.fb2");
         OpenBook(*doc, path.c_str(), 0, request);

@@ -228,7 +228,7 @@ int LayoutPages(Document& doc, const Options& o) {
     LoadHyphenPatterns(layout.patterns, ExecutableFolder());
     const PageGeometry geometry =
         ComputePageGeometry(settings, o.width, o.height, o.width, layout.fonts.statusFontHeight, 0);
-    layout.textRect = geometry.textRect;
+    layout.geometry = geometry;
 
     doc.pageStart = o.position < DocLength(doc) ? o.position : std::max(DocLength(doc) - 1, 0);
     Refresh(layout, doc);

@@ -117,12 +117,45 @@ struct DrawContext {
     uint32_t textColour = 0;
 };
 
+constexpr int kProgressThickness = 4;
+
+// The rectangles of the page, for the window's size, the rotation, the margins and the mode.
+struct PageGeometry {
+    int pageWidth = 0;  // in the page's own, unrotated frame
+    int pageHeight = 0;
+    int screenWidth = 0;  // the screen area of the surface, where a turned page ends up
+    int x0 = 0;  // where the page is painted in the surface (right of the screen area
+                 // when the page is turned afterwards)
+    int statusVisible = 0;
+    int progressVisible = 0;
+    PixelRect pageRect;
+    PixelRect statusRect;
+    PixelRect progressRect;
+    PixelRect textRect;
+};
+
+// What the status line shows, sampled before each paint.
+struct StatusSnapshot {
+    int hour = 0;
+    int minute = 0;
+    int batteryPercent = 100;
+    char16_t power = u'~';  // '~' on mains power, ' ' on battery
+    double percentRead = 0;
+    int32_t page = 0;  // current page and page count
+    int32_t pages = 0;
+};
+
+// Threads: the interface thread owns all of this. While smooth autoscrolling runs, the worker
+// thread lays out and paints with the fonts (their width caches), the word and hyphenation
+// buffers, `pageLines` and the surface's painter, and the interface thread leaves them alone until
+// the worker hands the frame over.
 struct Layout {
     const DrawServices* draw = nullptr;
     Settings* settings = nullptr;
     LayoutFonts fonts;
     PlatformSurface* surface = nullptr;  // the page surface, owned by the painter
-    PixelRect textRect;
+    PageGeometry geometry;  // the one copy; ComputeGeometry of the window sets it
+    StatusSnapshot status;
 
     HyphenPatterns patterns;
     WordBuffer word;
@@ -136,6 +169,8 @@ struct Layout {
     std::vector<int32_t> lineStarts;  // the backward page move's list
 
     int autoscrolling = 0;
+    int autoscrollPaused = 0;
+    uint32_t autoscrollTicks = 0;  // the status line alternates its left item with these
     PageHooks hooks;
 };
 

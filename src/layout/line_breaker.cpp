@@ -117,7 +117,7 @@ int32_t LayoutLine(Layout& layout, Document& doc, LineRecord& record, int32_t st
     record.start = start;
     record.flags = ParagraphStartFlags(doc, start, ParagraphStyleAt(doc, start));
 
-    int available = layout.textRect.right - layout.textRect.left;
+    int available = layout.geometry.textRect.right - layout.geometry.textRect.left;
     if (record.flags & kStyleTitle) --available;
 
     int32_t pos = start;

@@ -11,11 +11,13 @@ PageGeometry ComputePageGeometry(const Settings& s, int windowWidth, int windowH
     const bool quarterTurn = s.rotateScreen == 900 || s.rotateScreen == 2700;
     g.pageWidth = quarterTurn ? windowHeight : windowWidth;
     g.pageHeight = quarterTurn ? windowWidth : windowHeight;
+    g.screenWidth = screenWidth;
     g.x0 = s.rotateScreen != 0 ? screenWidth : 0;
     const int left = g.x0, right = g.x0 + g.pageWidth;
     g.pageRect = {left, 0, right, g.pageHeight};
+    g.statusVisible = s.visibleStatus[mode] != 0;
     const int statusTop =
-        s.visibleStatus[mode] ? g.pageHeight - statusFontHeight - 1 : g.pageHeight;
+        g.statusVisible ? g.pageHeight - statusFontHeight - 1 : g.pageHeight;
     g.statusRect = {left, statusTop, right, g.pageHeight};
 
     int rightLimit = right;

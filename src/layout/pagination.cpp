@@ -52,7 +52,7 @@ int LinePitch(const Layout& layout) {
 void LayoutPage(Layout& layout, Document& doc, int32_t from) {
     const int pitch = ClampLineInterval(layout);
     const int fontHeight = layout.fonts.textFontHeight;
-    const int height = layout.textRect.bottom - layout.textRect.top;
+    const int height = layout.geometry.textRect.bottom - layout.geometry.textRect.top;
     int lines = height / pitch;
     // The last line needs only the font's height below its top, not a whole pitch.
     while (lines > 0 && (lines - 1) * pitch + fontHeight > height) --lines;

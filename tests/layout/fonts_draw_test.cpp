@@ -142,7 +142,7 @@ std::vector<uint32_t> PaintPage(QtDraw& t, Document& doc) {
     t.draw.fillRect(surface, PixelRect{0, 0, 480, 640}, 0xFFFFFF);
     DrawContext dc = TextContext(t.layout);
     dc.surface = surface;
-    const PixelRect& r = t.layout.textRect;
+    const PixelRect& r = t.layout.geometry.textRect;
     for (int i = 0; i < t.layout.linesPerPage; ++i) {
         LineRecord line = t.layout.pageLines[static_cast<size_t>(i)];
         const int y = r.top + i * LinePitch(t.layout);
@@ -166,8 +166,8 @@ TEST_F(QtDraw, APageDrawnTwiceIsTheSameToThePixel) {
     auto doc = test::Sample("ru-story.fb2");
     for (int kind : {0, 1}) CreateLayoutFont(layout, kind, 480);
     ASSERT_EQ(test::LoadEnPat(layout.patterns), 1);
-    layout.textRect =
-        ComputePageGeometry(settings, 480, 640, 480, layout.fonts.statusFontHeight, 0).textRect;
+    layout.geometry =
+        ComputePageGeometry(settings, 480, 640, 480, layout.fonts.statusFontHeight, 0);
     doc->pageStart = 1658;
     const std::vector<uint32_t> a = PaintPage(*this, *doc);
     EXPECT_EQ(a, PaintPage(*this, *doc));
@@ -175,13 +175,13 @@ TEST_F(QtDraw, APageDrawnTwiceIsTheSameToThePixel) {
     // letter ends within a few pixels of it).
     auto ink = [](uint32_t p) { return (p & 0xFFFFFF) != 0xFFFFFF; };
     EXPECT_GT(std::count_if(a.begin(), a.end(), ink), 5000);
-    const int y = layout.textRect.top + LinePitch(layout) * 2;  // a body line inside a paragraph
+    const int y = layout.geometry.textRect.top + LinePitch(layout) * 2;  // a body line inside a paragraph
     int rightmost = 0;
     for (int row = y; row < y + layout.fonts.textFontHeight; ++row)
         for (int x = 0; x < 480; ++x)
             if (ink(a[static_cast<size_t>(row * 480 + x)])) rightmost = std::max(rightmost, x);
-    EXPECT_GE(rightmost, layout.textRect.right - 4);
-    EXPECT_LT(rightmost, layout.textRect.right);
+    EXPECT_GE(rightmost, layout.geometry.textRect.right - 4);
+    EXPECT_LT(rightmost, layout.geometry.textRect.right);
 }
 
 }  // namespace

@@ -118,7 +118,7 @@ struct FakeLayout {
         layout.fonts.textFont = FakeDraw().createFont(FontDesc{u"Fake", -10, 0, 400, 0});
         layout.fonts.textFontHeight = 14;
         layout.surface = FakeDraw().createSurface(1, 1, 0);
-        layout.textRect = {0, 0, width, height};
+        layout.geometry.textRect = {0, 0, width, height};
     }
     ~FakeLayout() {
         FakeDraw().deleteSurface(layout.surface);

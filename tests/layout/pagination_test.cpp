@@ -100,7 +100,7 @@ TEST(Pagination, LinesPerPageAndTheLineInterval) {
     };
     for (const auto& c : cases) {
         f.settings.lineIl[0] = c.interval;
-        f.layout.textRect.bottom = c.bottom;
+        f.layout.geometry.textRect.bottom = c.bottom;
         LayoutPage(f.layout, *book, 0);
         EXPECT_EQ(c.lines < 0 ? -1 : f.layout.linesPerPage, c.lines)
             << c.interval << " " << c.bottom;
@@ -133,7 +133,7 @@ TEST(Pagination, KeepingOneLineAndTheOneLinePage) {
     PreviousPage(f.layout, *doc);
     EXPECT_EQ(doc->pageStart, start);
     // One line a page, that line kept: neither move goes anywhere.
-    f.layout.textRect.bottom = 14;
+    f.layout.geometry.textRect.bottom = 14;
     EXPECT_EQ(Move(f, *doc, start, Next), start);
     ASSERT_EQ(f.layout.linesPerPage, 1);
     EXPECT_EQ(Move(f, *doc, start, PreviousPage), start);

@@ -1,6 +1,8 @@
 // The drawing services made with Qt: fonts, measuring with a width cache, the 32-bit page surface.
 #include "platform/qt/qt_draw.h"
 
+#include "platform/qt/qt_surface.h"
+
 #include <QFont>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -34,13 +36,6 @@ struct PlatformFont {
     explicit PlatformFont(const QFont& f) : font(f), metrics(f) {}
 };
 
-struct PlatformSurface {
-    QImage image;
-    int maskSet = kMaskSet565;
-    // Open while drawing goes on, like a device context with the surface selected; closed before
-    // the pixels are read.
-    std::unique_ptr<QPainter> painter;
-};
 
 namespace {
 

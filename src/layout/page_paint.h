@@ -1,0 +1,34 @@
+// Painting the page into the off-screen surface: background, the clock under the text, the status
+// line, the progress bar and the text lines, then the turn for a rotated screen.
+#pragma once
+#include "document/document.h"
+#include "layout/layout.h"
+
+namespace lectra {
+
+// What the platform reports for the status line: local time and power.
+struct StatusSources {
+    int hour = 0;
+    int minute = 0;
+    int batteryPercent = 100;
+    int onMains = 1;
+};
+
+// Fills layout.status from the sampled sources and the reading progress of `doc` (null or an
+// empty book: 0 percent, page 0 of 0).
+void UpdateStatusSnapshot(Layout& layout, const Document* doc, const StatusSources& sources);
+
+// Makes the page surface when it is missing, too small for the geometry, or of the wrong mask set
+// ("DELETE_CT" on and ClearType of the active profile off wants the alternate set); the surface is
+// (M + W) × M for a screen W × H with M the larger of the two. Returns 0 when none could be made.
+int EnsurePageSurface(Layout& layout, int screenWidth, int screenHeight);
+void ReleasePageSurface(Layout& layout);
+
+// Paints everything into layout.surface from layout.pageLines (laid out before), the geometry,
+// the status snapshot and the colours of the active profile, then turns the picture for
+// "ROTATE_SCREEN". Does not touch the window. `doc` is null when no book is open: the logo is
+// painted instead of text. The screen area of the surface (0, 0, window width, window height)
+// then holds what the window shows.
+void PaintPage(Layout& layout, const Document* doc);
+
+}  // namespace lectra
