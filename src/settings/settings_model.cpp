@@ -148,6 +148,10 @@ constexpr GlobalRow kGlobalRows[] = {
            [](Settings& s) { return &s.visibleBatteryOnProgress; }),
     Text("FONT_FACE_STATUS", u"Verdana", [](Settings& s) { return &s.fontFaceStatus; }),
     Number("FONT_SIZE_STATUS", 9, Range(5, 25, 12), [](Settings& s) { return &s.fontSizeStatus; }),
+    // The desktop window's client size, kept across runs.
+    Number("WINDOW_WIDTH", 480, Range(160, 16384, 480), [](Settings& s) { return &s.windowWidth; }),
+    Number("WINDOW_HEIGHT", 640, Range(160, 16384, 640),
+           [](Settings& s) { return &s.windowHeight; }),
 };
 
 std::u16string Ascii(const char* text, int length) {

@@ -72,6 +72,8 @@ struct Settings {
     int32_t visibleBatteryOnProgress = 0;
     std::u16string fontFaceStatus;
     int32_t fontSizeStatus = 0;
+    int32_t windowWidth = 480;  // the reader window's client area, the handheld's screen
+    int32_t windowHeight = 640;
 };
 
 // Copies every setting from the config store, in the order that a new file lists them: each

@@ -1,9 +1,19 @@
-// Starting Qt's GUI platform for the reader, the command-line tool and the tests.
+// Starting Qt's GUI platform for the reader, the command-line tool and the tests; the signals
+// that end the reader reach its window as a close.
 #include "platform/qt/gui_platform.h"
 
-#include <QGuiApplication>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QSocketNotifier>
 #include <QString>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
+
+#include "platform/qt/qt_window_internal.h"
+#include "platform/window.h"
 
 namespace lectra {
 
@@ -32,19 +42,75 @@ bool HasDisplay() {
     return (x && *x) || (wayland && *wayland);
 }
 
-}  // namespace
-
-int StartGuiPlatform() {
-    if (QGuiApplication::instance()) return 1;
-    const char* platform = std::getenv("QT_QPA_PLATFORM");
-    if ((!platform || !*platform) && !HasDisplay()) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+int MakeApplication() {
+    if (QApplication::instance()) return 1;
     previousHandler = qInstallMessageHandler(FilterMessages);
     // Qt keeps references to argc and argv for the application's life.
     static int argc = 1;
     static char name[] = "lectra";
     static char* argv[] = {name, nullptr};
-    static QGuiApplication* app = new QGuiApplication(argc, argv);
+    static QApplication* app = new QApplication(argc, argv);
     return app != nullptr;
+}
+
+// SIGTERM and SIGINT are written into a socket pair by the handler (the one thing a handler may
+// safely do) and read back on the interface thread, where they close the window like its close
+// box, so that the settings and the book's place are saved.
+int signalPipe[2] = {-1, -1};
+
+void OnSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = write(signalPipe[1], &byte, 1);
+}
+
+void CatchTerminationSignals() {
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(notifier, &QSocketNotifier::activated, [] {
+        char byte;
+        [[maybe_unused]] const ssize_t n = read(signalPipe[0], &byte, 1);
+        if (MainWindowExists()) {
+            SendToMainWindow(kMsgClose, 0, 0);
+        } else {
+            QCoreApplication::exit(0);
+        }
+    });
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
+}
+
+}  // namespace
+
+int StartGuiPlatform() {
+    if (QApplication::instance()) return 1;
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if ((!platform || !*platform) && !HasDisplay()) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    return MakeApplication();
+}
+
+int StartWindowPlatform() {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if ((!platform || !*platform) && !HasDisplay()) {
+        std::fputs(
+            "lectra: no display to open a window on (neither DISPLAY nor WAYLAND_DISPLAY is "
+            "set)\n",
+            stderr);
+        return 0;
+    }
+    if (!MakeApplication()) return 0;
+    QApplication::setApplicationName(QStringLiteral("lectra"));
+    QApplication::setDesktopFileName(QStringLiteral("lectra"));
+    CatchTerminationSignals();
+    // The desktop session ending asks the program to save: the same path as a close.
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, [] {
+        if (MainWindowExists()) SendToMainWindow(kMsgClose, 0, 0);
+    });
+    return 1;
 }
 
 }  // namespace lectra

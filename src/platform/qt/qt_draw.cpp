@@ -1,8 +1,6 @@
 // The drawing services made with Qt: fonts, measuring with a width cache, the 32-bit page surface.
 #include "platform/qt/qt_draw.h"
 
-#include "platform/qt/qt_surface.h"
-
 #include <QFont>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -12,6 +10,8 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+
+#include "platform/qt/qt_surface.h"
 
 namespace lectra {
 
@@ -35,7 +35,6 @@ struct PlatformFont {
     std::unique_ptr<int16_t[]> pages[256];
     explicit PlatformFont(const QFont& f) : font(f), metrics(f) {}
 };
-
 
 namespace {
 

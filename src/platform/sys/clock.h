@@ -1,4 +1,4 @@
-// Time: the monotonic tick count in milliseconds and sleeping.
+// Time: the monotonic tick count in milliseconds, sleeping, the local time.
 #pragma once
 #include <cstdint>
 
@@ -7,5 +7,11 @@ namespace lectra {
 // Milliseconds since an arbitrary start; wraps like a 32-bit tick counter.
 uint32_t TickCount();
 void SleepMs(uint32_t milliseconds);
+
+// The local time of day.
+void LocalTime(int* hour, int* minute);
+// Milliseconds since this process started (from the kernel's start time, so the loading of
+// libraries counts); −1 when unknown.
+int64_t MillisecondsSinceProcessStart();
 
 }  // namespace lectra

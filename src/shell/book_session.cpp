@@ -1,6 +1,6 @@
 // The settings around the open book: loading and saving both stores, opening a book with what the
 // recent list remembers of it, and remembering it again after reading.
-#include "app/book_session.h"
+#include "shell/book_session.h"
 
 #include "document/encoding.h"
 

@@ -1,5 +1,5 @@
 // A book opened, moved and remembered through the recent list reopens where the reader left it.
-#include "app/book_session.h"
+#include "shell/book_session.h"
 
 #include <gtest/gtest.h>
 

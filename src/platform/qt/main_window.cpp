@@ -1,0 +1,424 @@
+// The main window on Qt: a frame whose client area is the handheld's screen, the page area the
+// surface is shown in, the soft-key bar; Qt's events translated into the window procedure's
+// messages, and its timers, hot keys, message box and wait cursor.
+#include <QApplication>
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QTimer>
+#include <QWheelEvent>
+#include <QWidget>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <set>
+
+#include "platform/qt/qt_surface.h"
+#include "platform/qt/qt_window_internal.h"
+#include "platform/qt/qt_window_keys.h"
+#include "platform/sys/clock.h"
+#include "platform/window.h"
+
+namespace lectra {
+
+namespace {
+
+class PageArea;
+class Frame;
+
+// The one main window and what the procedure was given; the interface thread alone touches it.
+struct WindowState {
+    Frame* frame = nullptr;
+    PageArea* page = nullptr;
+    QWidget* softKeys = nullptr;
+    WindowProcedure procedure = nullptr;
+    void* context = nullptr;
+    std::map<uint32_t, QTimer*> timers;
+    std::set<int> hotKeys;
+    int menuBarVisible = 1;
+    int inPaint = 0;
+    int repaintAfterPaint = 0;
+    int loopRunning = 0;
+    int quitPending = 0;
+    int quitCode = 0;
+    int waitCursor = 0;
+    // Tracing: the key whose repaint is timed, and when its event arrived.
+    int traceKey = -1;
+    QElapsedTimer traceClock;
+    int firstPageTraced = 0;
+};
+
+WindowState& State() {
+    static WindowState state;
+    return state;
+}
+
+void Send(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0) {
+    WindowState& w = State();
+    if (w.procedure) w.procedure(w.context, message, wParam, lParam);
+}
+
+intptr_t PointParam(int x, int y) {
+    return static_cast<intptr_t>((static_cast<uint32_t>(x) & 0xFFFF) |
+                                 ((static_cast<uint32_t>(y) & 0xFFFF) << 16));
+}
+
+class PageArea : public QWidget {
+public:
+    explicit PageArea(QWidget* parent) : QWidget(parent) {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setAttribute(Qt::WA_NoSystemBackground);
+        setFocusPolicy(Qt::NoFocus);
+    }
+
+    QPainter* painter = nullptr;  // open during a paint message only
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        WindowState& w = State();
+        QPainter p(this);
+        painter = &p;
+        w.inPaint = 1;
+        Send(kMsgPaint);
+        w.inPaint = 0;
+        painter = nullptr;
+        if (w.repaintAfterPaint) {
+            w.repaintAfterPaint = 0;
+            update();
+        }
+    }
+
+    // Stylus messages are in client coordinates: those of the frame.
+    void mousePressEvent(QMouseEvent* e) override {
+        if (e->button() != Qt::LeftButton) return;
+        const QPoint q = mapToParent(e->position().toPoint());
+        Send(kMsgStylusDown, 0, PointParam(q.x(), q.y()));
+    }
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        if (e->button() != Qt::LeftButton) return;
+        const QPoint q = mapToParent(e->position().toPoint());
+        Send(kMsgStylusUp, 0, PointParam(q.x(), q.y()));
+    }
+};
+
+class Frame : public QWidget {
+public:
+    Frame() {
+        setFocusPolicy(Qt::StrongFocus);
+        setAttribute(Qt::WA_InputMethodEnabled, false);
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override {
+        const KeyTranslation t = TranslateKey(e->key(), e->modifiers());
+        WindowState& w = State();
+        switch (t.kind) {
+            case KeyKind::kKey:
+                if (TraceEnabled()) {
+                    w.traceKey = t.code;
+                    w.traceClock.start();
+                }
+                Send(kMsgKeyDown, static_cast<uintptr_t>(t.code));
+                return;
+            case KeyKind::kCommand:
+                if (!e->isAutoRepeat()) Send(kMsgCommand, static_cast<uintptr_t>(t.code));
+                return;
+            case KeyKind::kButton:
+                // Acts on release; the press finds no binding of its own.
+                if (!e->isAutoRepeat())
+                    Send(kMsgHotKey, 0, static_cast<intptr_t>(t.code) << 16 | kHotKeyModifier);
+                return;
+            case KeyKind::kAppButton:
+                if (!e->isAutoRepeat() && w.hotKeys.count(t.code))
+                    Send(kMsgHotKey, 0, static_cast<intptr_t>(t.code) << 16 | kHotKeyModifier);
+                return;
+            case KeyKind::kNone:
+                QWidget::keyPressEvent(e);
+                return;
+        }
+    }
+
+    void keyReleaseEvent(QKeyEvent* e) override {
+        if (e->isAutoRepeat()) return;
+        const KeyTranslation t = TranslateKey(e->key(), e->modifiers());
+        switch (t.kind) {
+            case KeyKind::kKey:
+            case KeyKind::kAppButton:
+                Send(kMsgKeyUp, static_cast<uintptr_t>(t.code));
+                return;
+            case KeyKind::kButton:
+                Send(kMsgHotKey, 0,
+                     static_cast<intptr_t>(t.code) << 16 | kHotKeyModifier | kHotKeyRelease);
+                Send(kMsgKeyUp, static_cast<uintptr_t>(t.code));
+                return;
+            default:
+                QWidget::keyReleaseEvent(e);
+        }
+    }
+
+    // One notch of the wheel is one press of Down or Up.
+    void wheelEvent(QWheelEvent* e) override {
+        wheelRest_ += e->angleDelta().y();
+        while (wheelRest_ <= -120 || wheelRest_ >= 120) {
+            const uintptr_t key = wheelRest_ < 0 ? 0x28 : 0x26;
+            wheelRest_ += wheelRest_ < 0 ? 120 : -120;
+            Send(kMsgKeyDown, key);
+            Send(kMsgKeyUp, key);
+        }
+        e->accept();
+    }
+
+    void resizeEvent(QResizeEvent*) override { PlaceSoftKeys(); }
+
+    void closeEvent(QCloseEvent* e) override {
+        // The procedure decides; it destroys the window through the normal shutdown.
+        e->ignore();
+        Send(kMsgClose);
+    }
+
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::WindowActivate) Send(kMsgActivate, 1);
+        if (e->type() == QEvent::WindowDeactivate) Send(kMsgActivate, 0);
+        return QWidget::event(e);
+    }
+
+public:
+    void PlaceSoftKeys() {
+        WindowState& w = State();
+        if (!w.softKeys) return;
+        const int h = w.softKeys->sizeHint().height();
+        if (w.menuBarVisible) {
+            w.softKeys->setGeometry(0, height() - h, width(), h);
+            w.softKeys->show();
+        } else {
+            // Out of sight below the client area, as the handheld pushes its bar off the screen.
+            w.softKeys->setGeometry(0, height(), width(), h);
+            w.softKeys->hide();
+        }
+    }
+
+private:
+    int wheelRest_ = 0;
+};
+
+QString ToQString(const std::u16string& s) {
+    return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+QPushButton* SoftKey(const char16_t* caption, uint32_t command, QWidget* parent) {
+    auto* b = new QPushButton(QString::fromUtf16(caption), parent);
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setFlat(true);
+    QObject::connect(b, &QPushButton::clicked, [command] { Send(kMsgCommand, command); });
+    return b;
+}
+
+}  // namespace
+
+void SendToMainWindow(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    Send(message, wParam, lParam);
+}
+
+int CreateMainWindow(WindowProcedure procedure, void* context, const char16_t* title,
+                     const char16_t* leftSoftKey, const char16_t* rightSoftKey, int width,
+                     int height) {
+    WindowState& w = State();
+    if (w.frame) return 0;
+    w.procedure = procedure;
+    w.context = context;
+    w.frame = new Frame;
+    w.frame->setWindowTitle(QString::fromUtf16(title));
+    w.page = new PageArea(w.frame);
+    w.softKeys = new QWidget(w.frame);
+    w.softKeys->setAutoFillBackground(true);
+    auto* row = new QHBoxLayout(w.softKeys);
+    row->setContentsMargins(4, 2, 4, 2);
+    // The two buttons of the menu bar; each opens its pop-up menu by the command of its button.
+    row->addWidget(SoftKey(leftSoftKey, 40001, w.softKeys));
+    row->addStretch(1);
+    row->addWidget(SoftKey(rightSoftKey, 40004, w.softKeys));
+    w.frame->resize(width, height);
+    w.page->setGeometry(0, 0, width, height);
+    w.frame->PlaceSoftKeys();
+    Send(kMsgCreate);
+    w.frame->show();
+    w.frame->activateWindow();
+    w.frame->setFocus();
+    return 1;
+}
+
+void DestroyMainWindow() {
+    WindowState& w = State();
+    if (!w.frame) return;
+    for (auto& [id, timer] : w.timers) delete timer;
+    w.timers.clear();
+    w.hotKeys.clear();
+    Send(kMsgDestroy);
+    Frame* frame = w.frame;
+    w.frame = nullptr;
+    w.page = nullptr;
+    w.softKeys = nullptr;
+    w.procedure = nullptr;
+    w.context = nullptr;
+    delete frame;
+}
+
+int MainWindowExists() {
+    return State().frame != nullptr;
+}
+
+void ScreenSize(int* width, int* height) {
+    const Frame* f = State().frame;
+    *width = f ? f->width() : 0;
+    *height = f ? f->height() : 0;
+}
+
+PixelRect MenuBarRect() {
+    const WindowState& w = State();
+    if (!w.frame || !w.softKeys) return {};
+    const int h = w.softKeys->sizeHint().height();
+    return {0, w.frame->height() - h, w.frame->width(), w.frame->height()};
+}
+
+void ShowMenuBar(int visible) {
+    WindowState& w = State();
+    w.menuBarVisible = visible ? 1 : 0;
+    if (w.frame) w.frame->PlaceSoftKeys();
+}
+
+void PlacePageArea(PixelRect r) {
+    WindowState& w = State();
+    if (!w.page) return;
+    w.page->setGeometry(r.left, r.top, std::max(0, r.right - r.left),
+                        std::max(0, r.bottom - r.top));
+}
+
+void RepaintWindow() {
+    WindowState& w = State();
+    if (!w.page) return;
+    if (w.inPaint) {
+        w.repaintAfterPaint = 1;
+    } else {
+        w.page->repaint();
+    }
+}
+
+void PresentSurface(PlatformSurface* surface, int width, int height) {
+    WindowState& w = State();
+    if (!w.page || !w.page->painter || !surface) return;
+    surface->painter.reset();  // every drawing call reaches the pixels first
+    w.page->painter->drawImage(QPoint(0, 0), surface->image, QRect(0, 0, width, height));
+    if (!TraceEnabled()) return;
+    if (!w.firstPageTraced && w.loopRunning) {
+        w.firstPageTraced = 1;
+        std::fprintf(stderr, "first-page-ms %lld\n",
+                     static_cast<long long>(MillisecondsSinceProcessStart()));
+    }
+    if (w.traceKey >= 0) {
+        std::fprintf(stderr, "key 0x%02X repaint-ms %.2f\n", w.traceKey,
+                     static_cast<double>(w.traceClock.nsecsElapsed()) / 1e6);
+        w.traceKey = -1;
+    }
+}
+
+void ScrollPageArea(PixelRect r, int dy) {
+    WindowState& w = State();
+    if (!w.page) return;
+    w.page->scroll(0, -dy, QRect(r.left, r.top, r.right - r.left, r.bottom - r.top));
+}
+
+int SetWindowTimer(uint32_t id, uint32_t milliseconds) {
+    WindowState& w = State();
+    if (!w.frame) return 0;
+    QTimer*& timer = w.timers[id];
+    if (!timer) {
+        timer = new QTimer;
+        QObject::connect(timer, &QTimer::timeout, [id] { Send(kMsgTimer, id); });
+    }
+    timer->start(static_cast<int>(std::min<uint32_t>(milliseconds, 0x7FFFFFFF)));
+    return 1;
+}
+
+void KillWindowTimer(uint32_t id) {
+    WindowState& w = State();
+    auto it = w.timers.find(id);
+    if (it == w.timers.end()) return;
+    delete it->second;
+    w.timers.erase(it);
+}
+
+int RegisterButtonHotKey(int virtualKey) {
+    if (!State().frame) return 0;
+    State().hotKeys.insert(virtualKey);
+    return 1;
+}
+
+void UnregisterButtonHotKey(int virtualKey) {
+    State().hotKeys.erase(virtualKey);
+}
+
+int IsForegroundWindow() {
+    const Frame* f = State().frame;
+    if (!f || !f->isVisible()) return 0;
+    // Without a window manager nothing ever becomes active; the one visible window is then in
+    // front.
+    return f->isActiveWindow() || QApplication::activeWindow() == nullptr;
+}
+
+void BringToFront() {
+    Frame* f = State().frame;
+    if (!f) return;
+    if (f->isMinimized()) f->showNormal();
+    f->raise();
+    f->activateWindow();
+}
+
+void ShowMessageBox(const std::u16string& text, const std::u16string& caption) {
+    QWidget* owner = State().frame;
+    QMessageBox box(QMessageBox::NoIcon, ToQString(caption), ToQString(text), QMessageBox::Ok,
+                    owner);
+    // The wait cursor must not hide the box's button.
+    const int wait = State().waitCursor;
+    if (wait) QApplication::restoreOverrideCursor();
+    box.exec();
+    if (wait) QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void SetWaitCursor(int on) {
+    WindowState& w = State();
+    if (on && !w.waitCursor) QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (!on && w.waitCursor) QApplication::restoreOverrideCursor();
+    w.waitCursor = on ? 1 : 0;
+}
+
+int RunMessageLoop() {
+    WindowState& w = State();
+    if (w.quitPending) return w.quitCode;
+    w.loopRunning = 1;
+    const int code = QApplication::exec();
+    w.loopRunning = 0;
+    return code;
+}
+
+void PostQuit(int code) {
+    WindowState& w = State();
+    w.quitPending = 1;
+    w.quitCode = code;
+    QCoreApplication::exit(code);
+}
+
+int TraceEnabled() {
+    static const int enabled = [] {
+        const char* v = std::getenv("LECTRA_TRACE");
+        return v && v[0] == '1' ? 1 : 0;
+    }();
+    return enabled;
+}
+
+}  // namespace lectra

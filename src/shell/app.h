@@ -1,0 +1,106 @@
+// The application state block: one made at start-up, holding the settings, the open book, the
+// layout, the recent list and the shell's own state; and the operations of the shell over it.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "device/backlight.h"
+#include "document/document.h"
+#include "layout/layout.h"
+#include "layout/page_paint.h"
+#include "shell/book_session.h"
+
+namespace lectra {
+
+constexpr uint32_t kClockTimer = 1;
+constexpr uint32_t kAutoscrollTimer = 2;
+constexpr uint32_t kClockPeriodMs = 30000;
+constexpr uint32_t kClockPeriodBacklightMs = 5000;
+constexpr uint32_t kAutoSavePeriodMs = 120000;
+constexpr uint32_t kHoldMs = 700;  // the one threshold of every input that waits on time
+
+// The services of the host that the shell asks for time and status; the tests replace them.
+struct ShellHost {
+    uint32_t (*tickCount)() = nullptr;
+    StatusSources (*sampleStatus)() = nullptr;
+};
+
+struct App {
+    SettingsSession session;  // the two stores, the settings, the recent list
+    std::unique_ptr<Document> doc;
+    int bookOpen = 0;
+    Layout layout;
+    std::u16string browseFolder;
+    std::u16string programFolder;
+    ShellHost host;
+
+    // Shell state.
+    int windowCreated = 0;
+    int screenWidth = 0;
+    int screenHeight = 0;
+    int appActive = 0;
+    int fullScreen = 0;
+    int restoreFullScreen = 0;
+    int clockTimerRunning = 0;
+    uint32_t lastAutoSaveTick = 0;
+    PixelRect windowRect;  // where the page area is, in client coordinates
+
+    // Input.
+    uint32_t keyRepeatTick = 0;
+    uint32_t stylusDownTick = 0;
+    uint16_t stylusDownX = 0;
+    uint16_t stylusDownY = 0;
+    int findNextMode = 0;
+
+    Backlight backlight;
+};
+
+// Start-up up to the window: cache reset, patterns, stores and settings from `programFolder`,
+// the surface, fonts and brushes. No window yet.
+void InitApp(App& app, const std::u16string& programFolder, const std::u16string& dataFolder);
+// Creates the main window (its size from the settings) and paints the first, empty page.
+int CreateAppWindow(App& app);
+// Opens the book of the command line, else the most recent one; says "Error reading file!" once
+// when the most recent one cannot be opened. Then full screen when so set.
+void OpenStartupBook(App& app, const std::u16string& commandLine);
+// Everything after the message loop: remembers the book, stops the timers, saves both stores,
+// releases the drawing objects and closes the book.
+void Shutdown(App& app);
+
+void SetActive(App& app, int on);
+// The periodic save and the clock's repaint, on every timer message.
+void OnTimer(App& app, uint32_t timerId);
+
+// Geometry and painting.
+void ComputeGeometry(App& app);
+void SetFullScreen(App& app, int on);
+// Lays out from PageStart, samples the status, paints and shows.
+void Refresh(App& app);
+// Samples the status, paints and shows, without a new layout (the clock).
+void Repaint(App& app);
+void ShowPage(App& app);
+void OnPaint(App& app);
+
+// Opens `path` (remembering the book read so far first) and refreshes; shows the error of a
+// failed open. Returns 1 on success.
+int OpenBookInWindow(App& app, const std::u16string& path);
+// Saves the settings and the recent list into their stores and writes both to disk.
+void SaveAll(App& app);
+
+// Input.
+int ExecuteAction(App& app, uint16_t inputId);
+void DispatchCommand(App& app, uint32_t commandId);
+uint16_t RecognizeGesture(App& app, int x, int y, uint32_t now);
+void OnKeyDown(App& app, uint32_t virtualKey);
+void OnHotKey(App& app, uint32_t modifiers, uint32_t virtualKey);
+void RegisterHotKeys(App& app);
+void UnregisterHotKeys(App& app);
+
+// The window procedure; `context` is the App.
+void MainWindowProc(void* context, uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+// Runs the reader: single instance, start-up, the loop, shutdown. Returns the exit code.
+int RunApplication(const std::u16string& commandLine);
+
+}  // namespace lectra

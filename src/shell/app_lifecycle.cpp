@@ -1,0 +1,213 @@
+// Start-up and shutdown in their fixed order, activation and deactivation, the periodic work of
+// the timer, and opening a book into the window.
+#include <algorithm>
+
+#include "document/text_cache.h"
+#include "layout/hyphen_patterns.h"
+#include "layout/layout_fonts.h"
+#include "layout/pagination.h"
+#include "platform/qt/qt_draw.h"
+#include "platform/sys/clock.h"
+#include "platform/sys/power.h"
+#include "platform/window.h"
+#include "shell/app.h"
+
+namespace lectra {
+
+namespace {
+
+constexpr char16_t kTitle[] = u"Lectra+";
+constexpr char16_t kMessageCaption[] = u"Message!";
+constexpr uint32_t kPowerSampleMs = 10000;
+
+// The battery is read at most every ten seconds: the status line is painted at every key.
+StatusSources SampleStatus() {
+    static uint32_t lastTick = 0;
+    static PowerStatus power;
+    static int sampled = 0;
+    const uint32_t now = TickCount();
+    if (!sampled || now - lastTick > kPowerSampleMs) {
+        power = ReadPowerStatus();
+        lastTick = now;
+        sampled = 1;
+    }
+    StatusSources s;
+    LocalTime(&s.hour, &s.minute);
+    s.batteryPercent = power.batteryPercent;
+    s.onMains = power.onMains;
+    return s;
+}
+
+void AfterLayout(void* context) {
+    Repaint(*static_cast<App*>(context));
+}
+
+void WaitCursor(void*, int on) {
+    SetWaitCursor(on);
+}
+
+void StartClockTimer(App& app) {
+    const uint32_t period =
+        app.session.settings.backlightOn ? kClockPeriodBacklightMs : kClockPeriodMs;
+    app.clockTimerRunning = SetWindowTimer(kClockTimer, period);
+}
+
+// The book read so far is remembered before another one replaces it.
+void RememberBook(App& app) {
+    if (app.bookOpen) RememberCurrentBook(app.session.recent, *app.doc, app.browseFolder);
+}
+
+std::u16string FolderOf(const std::u16string& path) {
+    const size_t slash = path.rfind(u'/');
+    if (slash == std::u16string::npos) return std::u16string();
+    return slash == 0 ? std::u16string(u"/") : path.substr(0, slash);
+}
+
+}  // namespace
+
+void InitApp(App& app, const std::u16string& programFolder, const std::u16string& dataFolder) {
+    if (!app.host.tickCount) app.host.tickCount = TickCount;
+    if (!app.host.sampleStatus) app.host.sampleStatus = SampleStatus;
+    app.doc = NewDocument();
+    ResetTextCache(*app.doc);
+    app.doc->hooks.context = &app;
+    app.doc->hooks.setWaitCursor = WaitCursor;
+    Layout& layout = app.layout;
+    layout.draw = &QtDrawServices();
+    layout.settings = &app.session.settings;
+    layout.hooks.context = &app;
+    layout.hooks.afterLayout = AfterLayout;
+    LoadHyphenPatterns(layout.patterns, dataFolder);
+    app.programFolder = programFolder;
+    LoadSettingsSession(app.session, programFolder);
+    app.browseFolder.clear();
+    app.bookOpen = 0;
+    const Settings& s = app.session.settings;
+    app.screenWidth = std::max(s.windowWidth, 1);
+    app.screenHeight = std::max(s.windowHeight, 1);
+    EnsurePageSurface(layout, app.screenWidth, app.screenHeight);
+    CreateLayoutFont(layout, 0, app.screenWidth);
+    CreateLayoutFont(layout, 1, app.screenWidth);
+    CreateLayoutBrush(layout, 0);
+    CreateLayoutBrush(layout, 1);
+}
+
+int CreateAppWindow(App& app) {
+    if (!CreateMainWindow(MainWindowProc, &app, kTitle, u"Menu", u"Actions", app.screenWidth,
+                          app.screenHeight)) {
+        return 0;
+    }
+    app.windowCreated = 1;
+    ScreenSize(&app.screenWidth, &app.screenHeight);
+    ComputeGeometry(app);
+    LayoutPage(app.layout, *app.doc, 0);
+    Repaint(app);
+    SetActive(app, 1);
+    return 1;
+}
+
+void OpenStartupBook(App& app, const std::u16string& commandLine) {
+    const RecentEntry& last = app.session.recent.entries[0];
+    int opened = 0;
+    if (!commandLine.empty()) {
+        app.browseFolder = FolderOf(commandLine);
+        opened = OpenBookWithRecent(*app.doc, commandLine.c_str(), 0, app.session.recent,
+                                    app.session.settings);
+    }
+    if (!opened && !last.folder.empty() && !last.bookPath.empty()) {
+        app.browseFolder = last.folder;
+        const std::u16string path = last.bookPath;
+        opened =
+            OpenBookWithRecent(*app.doc, path.c_str(), 0, app.session.recent, app.session.settings);
+        if (!opened) {
+            app.bookOpen = 0;
+            Refresh(app);
+            ShowMessageBox(kErrorReadingFile, kMessageCaption);
+        }
+    }
+    app.bookOpen = opened;
+    ComputeGeometry(app);
+    Refresh(app);
+    if (app.session.settings.startInFullscreen) SetFullScreen(app, 1);
+}
+
+int OpenBookInWindow(App& app, const std::u16string& path) {
+    RememberBook(app);
+    app.browseFolder = FolderOf(path);
+    app.bookOpen =
+        OpenBookWithRecent(*app.doc, path.c_str(), 0, app.session.recent, app.session.settings);
+    if (!app.bookOpen) {
+        const std::u16string message = app.doc->openErrorText;
+        ComputeGeometry(app);
+        Refresh(app);
+        ShowMessageBox(message.empty() ? std::u16string(kErrorReadingFile) : message,
+                       kMessageCaption);
+        return 0;
+    }
+    ComputeGeometry(app);
+    Refresh(app);
+    return 1;
+}
+
+void SaveAll(App& app) {
+    Settings& s = app.session.settings;
+    if (app.windowCreated) {
+        s.windowWidth = app.screenWidth;
+        s.windowHeight = app.screenHeight;
+    }
+    SaveSettingsSession(app.session, app.bookOpen ? app.doc.get() : nullptr, app.browseFolder);
+}
+
+void SetActive(App& app, int on) {
+    Settings& s = app.session.settings;
+    if (on) {
+        RegisterHotKeys(app);
+        app.appActive = 1;
+        StartClockTimer(app);
+        if (app.restoreFullScreen) {
+            app.restoreFullScreen = 0;
+            SetFullScreen(app, 1);
+        }
+        if (s.backlightOn) SetBacklightAlwaysOn(app.backlight, 1);
+        Repaint(app);
+        return;
+    }
+    UnregisterHotKeys(app);
+    app.restoreFullScreen = 0;
+    app.appActive = 0;
+    if (app.fullScreen) {
+        SetFullScreen(app, 0);
+        app.restoreFullScreen = 1;
+    }
+    if (app.clockTimerRunning) KillWindowTimer(kClockTimer);
+    app.clockTimerRunning = 0;
+    if (s.backlightOn) SetBacklightAlwaysOn(app.backlight, 0);
+    SaveAll(app);
+}
+
+void OnTimer(App& app, uint32_t) {
+    const uint32_t now = app.host.tickCount();
+    if (now - app.lastAutoSaveTick > kAutoSavePeriodMs) {
+        SaveAll(app);
+        app.lastAutoSaveTick = now;
+    }
+    // The display is held on by the desktop's inhibition while "BACKLIGHT_ON" is set; there is
+    // no idle timer to reset.
+    Repaint(app);
+}
+
+void Shutdown(App& app) {
+    RememberBook(app);
+    UnregisterHotKeys(app);
+    if (app.clockTimerRunning) KillWindowTimer(kClockTimer);
+    app.clockTimerRunning = 0;
+    // The display is never left held after the reader ends.
+    SetBacklightAlwaysOn(app.backlight, 0);
+    ReleasePageSurface(app.layout);
+    ReleaseLayoutFonts(app.layout);
+    SaveAll(app);
+    if (app.doc) CloseDocument(*app.doc);
+    app.bookOpen = 0;
+}
+
+}  // namespace lectra

@@ -1,0 +1,21 @@
+// The reader's run: the single running copy, start-up, the message loop and shutdown.
+#include "platform/sys/program_folder.h"
+#include "platform/window.h"
+#include "shell/app.h"
+
+namespace lectra {
+
+int RunApplication(const std::u16string& commandLine) {
+    if (!StartWindowPlatform()) return 1;
+    // A running copy comes forward (and opens the book named here); nothing is loaded or written.
+    if (HandOverToRunningCopy(commandLine)) return 0;
+    auto app = std::make_unique<App>();
+    InitApp(*app, ProgramFolder(), ExecutableFolder());
+    if (!CreateAppWindow(*app)) return 0;
+    OpenStartupBook(*app, commandLine);
+    const int code = RunMessageLoop();
+    Shutdown(*app);
+    return code;
+}
+
+}  // namespace lectra

@@ -1,0 +1,79 @@
+// The window's geometry and painting: where the page area is, full screen, the refresh that lays
+// out and paints, and the paint handler that only copies the surface.
+#include "layout/page_geometry.h"
+#include "layout/pagination.h"
+#include "platform/window.h"
+#include "shell/app.h"
+
+namespace lectra {
+
+void ComputeGeometry(App& app) {
+    PixelRect r{0, 0, app.screenWidth, app.screenHeight};
+    if (!app.fullScreen) {
+        const PixelRect bar = MenuBarRect();
+        r.bottom -= bar.bottom - bar.top;
+    }
+    app.windowRect = r;
+    PlacePageArea(r);
+    Layout& layout = app.layout;
+    layout.geometry =
+        ComputePageGeometry(app.session.settings, r.right - r.left, r.bottom - r.top,
+                            app.screenWidth, layout.fonts.statusFontHeight, app.fullScreen);
+    // A first estimate; LayoutPage counts the lines that really fit.
+    const int pitch = LinePitch(layout);
+    const int lines = (layout.geometry.textRect.bottom - app.session.settings.marginTop) / pitch;
+    layout.linesPerPage = lines > 0 ? lines : 1;
+}
+
+void SetFullScreen(App& app, int on) {
+    Layout& layout = app.layout;
+    if (layout.autoscrolling) {
+        layout.autoscrollPaused = !layout.autoscrollPaused;
+        Repaint(app);
+        return;
+    }
+    app.fullScreen = on ? 1 : 0;
+    // The soft-key bar leaves the window and the page takes its place.
+    ShowMenuBar(!app.fullScreen);
+    ComputeGeometry(app);
+    Refresh(app);
+}
+
+void ShowPage(App&) {
+    RepaintWindow();
+}
+
+void Repaint(App& app) {
+    UpdateStatusSnapshot(app.layout, app.bookOpen ? app.doc.get() : nullptr,
+                         app.host.sampleStatus());
+    EnsurePageSurface(app.layout, app.screenWidth, app.screenHeight);
+    PaintPage(app.layout, app.bookOpen ? app.doc.get() : nullptr);
+    ShowPage(app);
+}
+
+void Refresh(App& app) {
+    // The layout's refresh lays out from PageStart and calls back into Repaint.
+    lectra::Refresh(app.layout, *app.doc);
+}
+
+void OnPaint(App& app) {
+    if (!app.appActive && IsForegroundWindow()) SetActive(app, 1);
+    int width = 0, height = 0;
+    ScreenSize(&width, &height);
+    if (width != app.screenWidth || height != app.screenHeight) {
+        // The device turned: a new surface of the new size, the bar read again, full screen left.
+        app.screenWidth = width;
+        app.screenHeight = height;
+        ReleasePageSurface(app.layout);
+        EnsurePageSurface(app.layout, width, height);
+        SetFullScreen(app, 0);
+    }
+    // Unlike the handheld, a desktop window is uncovered while another program is in front; it
+    // always shows its page.
+    if (app.layout.surface) {
+        PresentSurface(app.layout.surface, app.windowRect.right - app.windowRect.left,
+                       app.windowRect.bottom - app.windowRect.top);
+    }
+}
+
+}  // namespace lectra
