@@ -1,5 +1,5 @@
-// lectra-tool: the reader's document store and layout on the command line (info, dump, export
-// and layout of a book).
+// lectra-tool: the reader's document store and layout on the command line (info, dump, export,
+// layout of a book and a painted page as PNG).
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +15,7 @@
 #include "layout/hyphen_patterns.h"
 #include "layout/layout_fonts.h"
 #include "layout/page_geometry.h"
+#include "layout/page_paint.h"
 #include "layout/pagination.h"
 #include "platform/qt/gui_platform.h"
 #include "platform/qt/qt_draw.h"
@@ -40,6 +41,12 @@ struct Options {
     int position = 0;
     int pages = 1;
     int back = 0;
+    // render
+    std::string out;
+    int profile = 0;
+    int rotate = 0;
+    int fullScreen = 0;
+    int statusMode = -1;  // −1: as a first run has it
 };
 
 int Usage() {
@@ -53,6 +60,10 @@ int Usage() {
         "       lectra-tool layout [--code-page N] [--paragraph-mode 0|1|2] [--width 480]\n"
         "                   [--height 640] [--font \"DejaVu Sans\"] [--size 14] [--position P]\n"
         "                   [--pages N] [--back] BOOK\n"
+        "       lectra-tool render --out PAGE.png [--code-page N] [--paragraph-mode 0|1|2]\n"
+        "                   [--width 480] [--height 640] [--position P] [--profile 0..3]\n"
+        "                   [--rotate 0|900|1800|2700] [--fullscreen] [--status-mode 0..3]\n"
+        "                   [--font \"DejaVu Sans\"] [--size 14] BOOK\n"
         "export writes BOOK.txt or BOOK.pdb in the save code page (default 1251)\n",
         stderr);
     return 2;
@@ -66,28 +77,46 @@ bool ParseInt(const char* text, int* value) {
     return true;
 }
 
-// The layout options that take a whole number, with the least and most each may be.
+// The options of `layout` and `render` that take a whole number, with the least and most each
+// may be, and a multiple it must be of.
+constexpr unsigned kForLayout = 1, kForRender = 2;
 struct IntOption {
     const char* name;
     int Options::*field;
     int least;
     int most;
+    int step;
+    unsigned commands;
 };
 constexpr IntOption kLayoutOptions[] = {
-    {"--width", &Options::width, 1, 16384},   {"--height", &Options::height, 1, 16384},
-    {"--size", &Options::size, 1, 500},       {"--position", &Options::position, 0, 2147483647},
-    {"--pages", &Options::pages, 1, 1000000},
+    {"--width", &Options::width, 1, 16384, 1, kForLayout},
+    {"--height", &Options::height, 1, 16384, 1, kForLayout},
+    // The page surface holds the screen beside a page of either orientation.
+    {"--width", &Options::width, 1, 4096, 1, kForRender},
+    {"--height", &Options::height, 1, 4096, 1, kForRender},
+    {"--size", &Options::size, 1, 500, 1, kForLayout | kForRender},
+    {"--position", &Options::position, 0, 2147483647, 1, kForLayout | kForRender},
+    {"--pages", &Options::pages, 1, 1000000, 1, kForLayout},
+    {"--profile", &Options::profile, 0, kProfileCount - 1, 1, kForRender},
+    {"--rotate", &Options::rotate, 0, 2700, 900, kForRender},
+    {"--status-mode", &Options::statusMode, 0, 3, 1, kForRender},
 };
 
-bool ParseLayoutOption(std::string_view a, const char* value, Options& o) {
+bool ParseLayoutOption(std::string_view a, const char* value, Options& o, unsigned command) {
     if (a == "--font") {
         o.font = value;
         return true;
     }
+    if (a == "--out" && command == kForRender && *value) {
+        o.out = value;
+        return true;
+    }
     for (const IntOption& option : kLayoutOptions) {
-        if (a != option.name) continue;
+        if (a != option.name || !(option.commands & command)) continue;
         int v;
-        if (!ParseInt(value, &v) || v < option.least || v > option.most) return false;
+        if (!ParseInt(value, &v) || v < option.least || v > option.most || v % option.step) {
+            return false;
+        }
         o.*option.field = v;
         return true;
     }
@@ -97,13 +126,18 @@ bool ParseLayoutOption(std::string_view a, const char* value, Options& o) {
 bool ParseArgs(int argc, char** argv, Options& o) {
     if (argc < 3) return false;
     o.command = argv[1];
+    const unsigned command = o.command == "layout"   ? kForLayout
+                             : o.command == "render" ? kForRender
+                                                     : 0;
     for (int i = 2; i < argc; ++i) {
         std::string_view a = argv[i];
-        if (o.command == "layout" && a == "--back") {
+        if (command == kForLayout && a == "--back") {
             o.back = 1;
-        } else if (o.command == "layout" && a.size() > 2 && a[0] == '-' && a[1] == '-' &&
-                   a != "--code-page" && a != "--paragraph-mode") {
-            if (i + 1 >= argc || !ParseLayoutOption(a, argv[++i], o)) return false;
+        } else if (command == kForRender && a == "--fullscreen") {
+            o.fullScreen = 1;
+        } else if (command && a.size() > 2 && a[0] == '-' && a[1] == '-' && a != "--code-page" &&
+                   a != "--paragraph-mode") {
+            if (i + 1 >= argc || !ParseLayoutOption(a, argv[++i], o, command)) return false;
         } else if ((a == "--code-page" || a == "--paragraph-mode" || a == "--save-code-page") &&
                    i + 1 < argc) {
             int v;
@@ -122,7 +156,7 @@ bool ParseArgs(int argc, char** argv, Options& o) {
             return false;
         }
     }
-    return !o.book.empty();
+    return !o.book.empty() && (command != kForRender || !o.out.empty());
 }
 
 void PrintReadError(void*, const char16_t* message) {
@@ -245,13 +279,57 @@ int LayoutPages(Document& doc, const Options& o) {
     return 0;
 }
 
+// One page painted as the reader paints it, written as PNG: settings as a first run has them with
+// the options applied, a clock at 12:34 and a battery at 87 percent on mains, so that the picture
+// depends on nothing but the book and the options.
+int RenderPage(Document& doc, const Options& o) {
+    if (!StartGuiPlatform()) return 1;
+    SettingsStore defaults;
+    defaults.capacity = kConfigCapacity;
+    defaults.entries.resize(kConfigCapacity);
+    Settings settings;
+    LoadSettings(settings, defaults, IsListedCodePage);
+    settings.activeProfile = o.profile;
+    settings.rotateScreen = o.rotate;
+    if (o.statusMode >= 0) settings.modeStatus = o.statusMode;
+    // One face for the text and the status line, so that the picture does not depend on which
+    // face the machine substitutes for the default one.
+    settings.fontFaceText = Utf8ToUtf16(o.font);
+    settings.fontFaceStatus = settings.fontFaceText;
+    settings.fontSizeText[o.profile] = o.size;
+
+    Layout layout;
+    layout.draw = &QtDrawServices();
+    layout.settings = &settings;
+    int ok = EnsurePageSurface(layout, o.width, o.height);
+    if (ok) {
+        CreateLayoutFont(layout, 0, o.width);
+        CreateLayoutFont(layout, 1, o.width);
+        CreateLayoutBrush(layout, 0);
+        CreateLayoutBrush(layout, 1);
+        LoadHyphenPatterns(layout.patterns, ExecutableFolder());
+        // The window is the whole screen; a quarter turn gives the page the window's height.
+        layout.geometry = ComputePageGeometry(settings, o.width, o.height, o.width,
+                                              layout.fonts.statusFontHeight, o.fullScreen);
+        doc.pageStart = o.position < DocLength(doc) ? o.position : std::max(DocLength(doc) - 1, 0);
+        LayoutPage(layout, doc, doc.pageStart);
+        UpdateStatusSnapshot(layout, &doc, StatusSources{12, 34, 87, 1});
+        PaintPage(layout, &doc);
+        ok = WriteSurfacePng(layout.surface, o.width, o.height, Utf8ToUtf16(o.out));
+        if (!ok) std::fprintf(stderr, "cannot write %s\n", o.out.c_str());
+    }
+    ReleaseLayoutFonts(layout);
+    ReleasePageSurface(layout);
+    return ok ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     Options o;
     if (!ParseArgs(argc, argv, o)) return Usage();
     if (o.command != "info" && o.command != "dump" && o.command != "export-txt" &&
-        o.command != "export-pdb" && o.command != "layout") {
+        o.command != "export-pdb" && o.command != "layout" && o.command != "render") {
         return Usage();
     }
     auto doc = NewDocument();
@@ -270,8 +348,8 @@ int main(int argc, char** argv) {
                     doc->blocks.size());
     } else if (o.command == "dump") {
         Dump(*doc);
-    } else if (o.command == "layout") {
-        if (LayoutPages(*doc, o) != 0) {
+    } else if (o.command == "layout" || o.command == "render") {
+        if ((o.command == "layout" ? LayoutPages(*doc, o) : RenderPage(*doc, o)) != 0) {
             CloseDocument(*doc);
             return 1;
         }

@@ -18,9 +18,11 @@ struct StatusSources {
 // empty book: 0 percent, page 0 of 0).
 void UpdateStatusSnapshot(Layout& layout, const Document* doc, const StatusSources& sources);
 
-// Makes the page surface when it is missing, too small for the geometry, or of the wrong mask set
+// Makes the page surface when it is missing, of another size, or of the wrong mask set
 // ("DELETE_CT" on and ClearType of the active profile off wants the alternate set); the surface is
-// (M + W) × M for a screen W × H with M the larger of the two. Returns 0 when none could be made.
+// (M + W) × M for a screen W × H with M the larger of the two: room for the screen area and, right
+// of it, a page of either orientation. Returns 0 when none could be made (a side of 0 or beyond
+// 8192 pixels included).
 int EnsurePageSurface(Layout& layout, int screenWidth, int screenHeight);
 void ReleasePageSurface(Layout& layout);
 
@@ -28,7 +30,9 @@ void ReleasePageSurface(Layout& layout);
 // the status snapshot and the colours of the active profile, then turns the picture for
 // "ROTATE_SCREEN". Does not touch the window. `doc` is null when no book is open: the logo is
 // painted instead of text. The screen area of the surface (0, 0, window width, window height)
-// then holds what the window shows.
+// then holds what the window shows. A surface of the wrong mask set is made again at its size;
+// without a surface nothing is painted. The page lines are left as they were, so painting twice
+// gives the same picture.
 void PaintPage(Layout& layout, const Document* doc);
 
 }  // namespace lectra

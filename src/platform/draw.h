@@ -51,6 +51,9 @@ enum TextAlign : unsigned {
     kAlignVCentre = 4,
 };
 
+constexpr int kLogoWidth = 150;
+constexpr int kLogoHeight = 32;
+
 // Colours are colour references: red in the low byte, then green, then blue.
 struct DrawServices {
     // Null when no font could be made.
@@ -71,6 +74,9 @@ struct DrawServices {
     // One line of text, unclipped, in `rect` placed as `align` says; transparent background.
     void (*drawText)(PlatformSurface* surface, PlatformFont* font, uint32_t colour, PixelRect rect,
                      const char16_t* text, int length, unsigned align);
+    // The program's logo (kLogoWidth × kLogoHeight) at its own size with its top left at x, y;
+    // nothing when the logo is unavailable.
+    void (*drawLogo)(PlatformSurface* surface, int x, int y);
 };
 
 }  // namespace lectra

@@ -79,6 +79,7 @@ inline const DrawServices& FakeDraw() {
             Fake(surface)->push_back(std::to_string(rect.left) + ":" +
                                      Utf16ToUtf8(std::u16string(text, text + length)));
         },
+        [](PlatformSurface*, int, int) {},
     };
     return services;
 }

@@ -1,6 +1,8 @@
 // The drawing services made with Qt: fonts, measuring with a width cache, the 32-bit page surface.
 #include "platform/qt/qt_draw.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QFont>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -8,10 +10,17 @@
 #include <QPainter>
 #include <QString>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <memory>
 
 #include "platform/qt/qt_surface.h"
+#include "platform/sys/files.h"
+
+// A resource file compiled into a static library is registered by hand, outside any namespace.
+static void StartLogoResource() {
+    Q_INIT_RESOURCE(logo);
+}
 
 namespace lectra {
 
@@ -221,15 +230,65 @@ void DrawText(PlatformSurface* surface, PlatformFont* font, uint32_t colour, Pix
     p.drawText(QPoint(x, y + font->cell.ascent), QString::fromUtf16(text, length));
 }
 
+// Loaded from the compiled-in resources on first use and kept, with its colours cut to each mask
+// set's depth as everything else drawn into a surface; null images when it is missing.
+const QImage& Logo(int maskSet) {
+    static const std::array<QImage, 2> logos = [] {
+        StartLogoResource();
+        std::array<QImage, 2> cut;
+        QImage image(QStringLiteral(":/lectra/logo.png"));
+        if (image.width() != kLogoWidth || image.height() != kLogoHeight) return cut;
+        image = image.convertToFormat(QImage::Format_ARGB32);
+        for (int set : {kMaskSet565, kMaskSetAlternate}) {
+            QImage& out = cut[static_cast<size_t>(set)];
+            out = image;
+            for (int y = 0; y < out.height(); ++y) {
+                auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
+                for (int x = 0; x < out.width(); ++x) {
+                    const QRgb p = row[x];
+                    const uint32_t ref = qRed(p) | qGreen(p) << 8 | qBlue(p) << 16;
+                    row[x] = (p & 0xFF000000u) | Quantise(ref, set);
+                }
+            }
+        }
+        return cut;
+    }();
+    return logos[maskSet == kMaskSetAlternate ? 1 : 0];
+}
+
+void DrawLogo(PlatformSurface* surface, int x, int y) {
+    if (!surface || Logo(surface->maskSet).isNull()) return;
+    Painter(surface).drawImage(QPoint(x, y), Logo(surface->maskSet));
+}
+
 constexpr DrawServices kQtDrawServices = {
-    CreateFont,    DeleteFont,     GetFontMetrics, MeasureText, CreateSurface,
-    DeleteSurface, SurfaceMaskSet, SurfacePixels,  FillRect,    DrawText,
+    CreateFont,     DeleteFont,    GetFontMetrics, MeasureText, CreateSurface, DeleteSurface,
+    SurfaceMaskSet, SurfacePixels, FillRect,       DrawText,    DrawLogo,
 };
 
 }  // namespace
 
 const DrawServices& QtDrawServices() {
     return kQtDrawServices;
+}
+
+int WriteSurfacePng(PlatformSurface* surface, int width, int height, const std::u16string& path) {
+    if (!surface || width <= 0 || height <= 0 || width > surface->image.width() ||
+        height > surface->image.height()) {
+        return 0;
+    }
+    surface->painter.reset();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!surface->image.copy(0, 0, width, height).save(&buffer, "PNG")) return 0;
+    // Written through the program's own files, so that a path in an old code page works too.
+    PlatformFile file;
+    if (!FileCreate(file, path)) return 0;
+    const int written = FileWrite(file, bytes.constData(), static_cast<uint32_t>(bytes.size()));
+    FileClose(file);
+    if (!written) FileDelete(path);
+    return written;
 }
 
 }  // namespace lectra

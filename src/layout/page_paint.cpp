@@ -1,0 +1,314 @@
+// Painting the page into the off-screen surface: background, the clock under the text, the status
+// line, the progress bar and the text lines, then the turn for a rotated screen.
+#include "layout/page_paint.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "layout/justify.h"
+#include "layout/layout_fonts.h"
+#include "layout/pagination.h"
+
+namespace lectra {
+
+namespace {
+
+// The surface may be no wider or higher than this, so that M + W never overflows.
+constexpr int kMaxSurfaceSide = 16384;
+constexpr int kLogoTop = 16;
+constexpr int kStatusGap = 10;
+constexpr char16_t kEllipsis = u'\u2026';
+
+int WantedMaskSet(const Settings& s) {
+    return s.deleteCt && !s.fontCtText[ActiveProfile(s)] ? kMaskSetAlternate : kMaskSet565;
+}
+
+struct SurfaceSize {
+    int width = 0;
+    int height = 0;
+};
+
+// Asking for the pixels ends any drawing in progress, which is harmless before painting starts.
+SurfaceSize SizeOf(const Layout& layout) {
+    SurfaceSize size;
+    int stride = 0;
+    if (layout.surface)
+        layout.draw->surfacePixels(layout.surface, &size.width, &size.height, &stride);
+    return size;
+}
+
+void Remake(Layout& layout, int width, int height, int maskSet) {
+    ReleasePageSurface(layout);
+    layout.surface = layout.draw->createSurface(width, height, maskSet);
+}
+
+std::u16string Widen(const char* text) {
+    return std::u16string(text, text + std::char_traits<char>::length(text));
+}
+
+// The painter's view of one paint: the services, the surface and its size, for clipped fills.
+struct Canvas {
+    const DrawServices* draw;
+    PlatformSurface* surface;
+    SurfaceSize size;
+};
+
+void Fill(const Canvas& c, PixelRect r, uint32_t colour) {
+    r.left = std::max(r.left, 0);
+    r.top = std::max(r.top, 0);
+    r.right = std::min(r.right, c.size.width);
+    r.bottom = std::min(r.bottom, c.size.height);
+    if (r.left < r.right && r.top < r.bottom) c.draw->fillRect(c.surface, r, colour);
+}
+
+void Text(const Canvas& c, PlatformFont* font, uint32_t colour, PixelRect r,
+          const std::u16string& text, unsigned align) {
+    c.draw->drawText(c.surface, font, colour, r, text.data(), static_cast<int>(text.size()), align);
+}
+
+int Width(const Canvas& c, PlatformFont* font, const std::u16string& text) {
+    return text.empty() ? 0 : c.draw->measureText(font, text.data(), static_cast<int>(text.size()));
+}
+
+// The book's path cut from the front until it fits `room`: each step drops the first unit and
+// writes the ellipsis over the new first one. Half a surrogate pair is not left after it.
+std::u16string FittedPath(const Canvas& c, PlatformFont* font, const std::u16string& path,
+                          int room) {
+    std::u16string shown = path;
+    while (shown.size() > 1 && Width(c, font, shown) > room) {
+        shown.erase(0, 1);
+        shown[0] = kEllipsis;
+        if (shown.size() > 1 && shown[1] >= 0xDC00 && shown[1] < 0xE000) shown.erase(1, 1);
+    }
+    return shown;
+}
+
+void PaintStatusLine(const Layout& layout, const Canvas& c, const Document* doc) {
+    const Settings& s = *layout.settings;
+    const StatusSnapshot& st = layout.status;
+    PlatformFont* font = layout.fonts.statusFont;
+    if (!font) return;
+    const uint32_t colour = s.colors[kColourStatus][ActiveProfile(s)];
+    const PixelRect& status = layout.geometry.statusRect;
+    PixelRect r = status;
+    char buffer[96];
+
+    std::snprintf(buffer, sizeof buffer, "%02d:%02d ", st.hour, st.minute);
+    std::u16string item = Widen(buffer);
+    Text(c, font, colour, status, item, kAlignRight);
+    r.right -= Width(c, font, item) + kStatusGap;
+
+    if (layout.autoscrolling && layout.autoscrollTicks % 4 >= 2) {
+        std::snprintf(buffer, sizeof buffer, "%1.2fs", s.aswTime / 1000.0);
+        item = Widen(buffer);
+    } else {
+        std::snprintf(buffer, sizeof buffer, "%d%%", st.batteryPercent);
+        item = st.power + Widen(buffer);
+    }
+    Text(c, font, colour, status, item, kAlignLeft);
+    r.left += Width(c, font, item) + kStatusGap;
+
+    if (layout.autoscrollPaused) {
+        Text(c, font, colour, status, u"pause", kAlignCentre);
+        return;
+    }
+    switch (s.modeStatus) {
+        case 0:
+            if (doc && !doc->bookPath.empty()) {
+                Text(c, font, colour, r, FittedPath(c, font, doc->bookPath, r.right - r.left),
+                     kAlignRight);
+            }
+            return;
+        case 1:
+            std::snprintf(buffer, sizeof buffer, "%1.2f%%", st.percentRead);
+            break;
+        case 2:
+            std::snprintf(buffer, sizeof buffer, "%d/%d", st.page, st.pages);
+            break;
+        case 3:
+            std::snprintf(buffer, sizeof buffer, "%1.2f%% %d/%d", st.percentRead, st.page,
+                          st.pages);
+            break;
+        default:
+            return;
+    }
+    Text(c, font, colour, status, Widen(buffer), kAlignCentre);
+}
+
+// Pixels out of `length` for a share of 0..100; the share is held to that range so that a battery
+// reported as unknown (255) or a rounding past 100 stays on the bar.
+int Share(int length, double percent) {
+    return static_cast<int>(length * std::clamp(percent, 0.0, 100.0) / 100.0);
+}
+
+void PaintProgressBar(const Layout& layout, const Canvas& c) {
+    const Settings& s = *layout.settings;
+    const PixelRect& bar = layout.geometry.progressRect;
+    const int L = bar.left, T = bar.top, R = bar.right, B = bar.bottom;
+    const uint32_t scale = layout.fonts.statusBrush.colour;
+    const uint32_t gap = s.colors[kColourBk][ActiveProfile(s)];
+    const int gaps[] = {20, 40, 60, 80};
+    const double battery = layout.status.batteryPercent;
+    if (s.modeProgress == 0) {
+        const int length = R - L - 4;
+        Fill(c, {L + 2, B - 2, R - 2, B - 1}, scale);
+        for (int p : gaps) {
+            const int x = L + 2 + static_cast<int>(int64_t{length} * p / 100);
+            Fill(c, {x, B - 2, x + 1, B - 1}, gap);
+        }
+        const int read = std::max(1, Share(length, layout.status.percentRead));
+        Fill(c, {L + 2, B - 3, L + 2 + read, B - 2}, scale);
+        if (s.visibleBatteryOnProgress) {
+            const int x = L + 2 + Share(length, battery);
+            Fill(c, {x - 1, T + 1, x + 2, B - 1}, layout.fonts.markBrush.colour);
+        }
+    } else {
+        // The line runs from T + 1 to B − 1, but its marks are placed on a length of B − T − 4
+        // as on the bottom bar.
+        const int length = B - T - 4;
+        Fill(c, {R - 2, T + 1, R - 1, B - 1}, scale);
+        for (int p : gaps) {
+            const int y = T + 1 + static_cast<int>(int64_t{length} * p / 100);
+            Fill(c, {R - 2, y, R - 1, y + 1}, gap);
+        }
+        const int read = std::max(1, Share(length, layout.status.percentRead));
+        Fill(c, {R - 3, T + 1, R - 2, T + 1 + read}, scale);
+        if (s.visibleBatteryOnProgress) {
+            const int y = T + 2 + Share(B - T - 2, battery);
+            Fill(c, {L + 1, y, R, std::min(y + 4, B - 1)}, layout.fonts.markBrush.colour);
+        }
+    }
+}
+
+void PaintLines(const Layout& layout, const Canvas& c) {
+    const Settings& s = *layout.settings;
+    const PixelRect& text = layout.geometry.textRect;
+    DrawContext dc = TextContext(layout);
+    dc.surface = c.surface;
+    if (!dc.font) return;
+    const uint32_t titles = s.colors[kColourTitles][ActiveProfile(s)];
+    const int pitch = LinePitch(layout);
+    const int lines = std::min(layout.linesPerPage, static_cast<int>(layout.pageLines.size()));
+    for (int i = 0; i < lines; ++i) {
+        // A copy: justifying drops the trailing space, and the page may be painted again.
+        LineRecord line = layout.pageLines[static_cast<size_t>(i)];
+        const int y = text.top + i * pitch;
+        const PixelRect rect{text.left, y, text.right, y + layout.fonts.textFontHeight};
+        const uint32_t flags = line.flags;
+        if (flags & (kStyleBody | kStyleNine)) {
+            if (flags & kParaEnd) {
+                Text(c, dc.font, dc.textColour, rect, line.text, kAlignLeft);
+            } else {
+                JustifyAndDrawLine(layout, dc, line, rect);
+            }
+        } else if (flags & kStyleRight) {
+            Text(c, dc.font, dc.textColour, rect, line.text, kAlignRight);
+        } else if (flags & kStyleTitle) {
+            Text(c, dc.font, titles, rect, line.text, kAlignCentre);
+        } else {
+            Text(c, dc.font, dc.textColour, rect, line.text, kAlignLeft);
+        }
+    }
+}
+
+// Turns the page painted at X0 into the screen area, one pixel at a time. Every read and write is
+// held inside the surface, whatever the geometry says.
+void TurnPage(const Layout& layout) {
+    const int rotation = layout.settings->rotateScreen;
+    if (rotation != 900 && rotation != 1800 && rotation != 2700) return;
+    int width = 0, height = 0, stride = 0;
+    uint32_t* pixels = layout.draw->surfacePixels(layout.surface, &width, &height, &stride);
+    if (!pixels || stride < width) return;
+    const PageGeometry& g = layout.geometry;
+    const int pw = g.pageWidth, ph = g.pageHeight, w = g.screenWidth, x0 = g.x0;
+    for (int y = 0; y < std::min(ph, height); ++y) {
+        for (int x = 0; x < pw; ++x) {
+            const int64_t sx = int64_t{x0} + x;
+            if (sx < 0 || sx >= width) continue;
+            int64_t dx, dy;
+            if (rotation == 900) {
+                dx = y;
+                dy = int64_t{pw} - 1 - x;
+            } else if (rotation == 1800) {
+                dx = int64_t{w} - 1 - x;
+                dy = int64_t{ph} - 1 - y;
+            } else {
+                dx = int64_t{ph} - 1 - y;
+                dy = x;
+            }
+            if (dx < 0 || dx >= width || dy < 0 || dy >= height) continue;
+            pixels[dy * stride + dx] = pixels[int64_t{y} * stride + sx];
+        }
+    }
+}
+
+}  // namespace
+
+void UpdateStatusSnapshot(Layout& layout, const Document* doc, const StatusSources& sources) {
+    StatusSnapshot& st = layout.status;
+    st.hour = sources.hour;
+    st.minute = sources.minute;
+    st.batteryPercent = sources.batteryPercent;
+    st.power = sources.onMains ? u'~' : u' ';
+    st.percentRead = doc ? PercentRead(*doc) : 0;
+    st.page = doc ? CurrentPageNumber(*doc) : 0;
+    st.pages = doc ? PageCount(*doc) : 0;
+}
+
+int EnsurePageSurface(Layout& layout, int screenWidth, int screenHeight) {
+    if (screenWidth <= 0 || screenHeight <= 0 || screenWidth > kMaxSurfaceSide / 2 ||
+        screenHeight > kMaxSurfaceSide / 2) {
+        return 0;
+    }
+    const int m = std::max(screenWidth, screenHeight);
+    const int width = m + screenWidth, height = m;
+    const int maskSet = WantedMaskSet(*layout.settings);
+    const SurfaceSize size = SizeOf(layout);
+    if (!layout.surface || layout.draw->surfaceMaskSet(layout.surface) != maskSet ||
+        size.width != width || size.height != height) {
+        Remake(layout, width, height, maskSet);
+    }
+    return layout.surface != nullptr;
+}
+
+void ReleasePageSurface(Layout& layout) {
+    if (layout.surface) layout.draw->deleteSurface(layout.surface);
+    layout.surface = nullptr;
+}
+
+void PaintPage(Layout& layout, const Document* doc) {
+    if (!layout.surface) return;
+    const int maskSet = WantedMaskSet(*layout.settings);
+    if (layout.draw->surfaceMaskSet(layout.surface) != maskSet) {
+        const SurfaceSize size = SizeOf(layout);
+        Remake(layout, size.width, size.height, maskSet);
+        if (!layout.surface) return;
+    }
+    const Settings& s = *layout.settings;
+    const int p = ActiveProfile(s);
+    const PageGeometry& g = layout.geometry;
+    const Canvas c{layout.draw, layout.surface, SizeOf(layout)};
+
+    if (layout.fonts.backgroundBrush.exists)
+        Fill(c, g.pageRect, layout.fonts.backgroundBrush.colour);
+
+    if (layout.fonts.clockFont && s.clockWithText[p]) {
+        char clock[32];
+        std::snprintf(clock, sizeof clock, "%02d:%02d", layout.status.hour, layout.status.minute);
+        Text(c, layout.fonts.clockFont, s.colors[kColourCut][p], g.pageRect, Widen(clock),
+             kAlignCentre | kAlignVCentre);
+    }
+    if (g.statusVisible) PaintStatusLine(layout, c, doc);
+    if (g.progressVisible) PaintProgressBar(layout, c);
+
+    if (!doc) {
+        layout.draw->drawLogo(c.surface, g.x0 + (g.pageWidth - kLogoWidth) / 2, kLogoTop);
+    } else {
+        PaintLines(layout, c);
+    }
+    TurnPage(layout);
+}
+
+}  // namespace lectra
