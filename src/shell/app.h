@@ -24,6 +24,7 @@ constexpr uint32_t kHoldMs = 700;  // the one threshold of every input that wait
 struct ShellHost {
     uint32_t (*tickCount)() = nullptr;
     StatusSources (*sampleStatus)() = nullptr;
+    void (*showMessage)(const std::u16string& text, const std::u16string& caption) = nullptr;
 };
 
 struct App {

@@ -68,6 +68,7 @@ std::u16string FolderOf(const std::u16string& path) {
 void InitApp(App& app, const std::u16string& programFolder, const std::u16string& dataFolder) {
     if (!app.host.tickCount) app.host.tickCount = TickCount;
     if (!app.host.sampleStatus) app.host.sampleStatus = SampleStatus;
+    if (!app.host.showMessage) app.host.showMessage = ShowMessageBox;
     app.doc = NewDocument();
     ResetTextCache(*app.doc);
     app.doc->hooks.context = &app;
@@ -122,7 +123,7 @@ void OpenStartupBook(App& app, const std::u16string& commandLine) {
         if (!opened) {
             app.bookOpen = 0;
             Refresh(app);
-            ShowMessageBox(kErrorReadingFile, kMessageCaption);
+            app.host.showMessage(kErrorReadingFile, kMessageCaption);
         }
     }
     app.bookOpen = opened;
@@ -140,8 +141,8 @@ int OpenBookInWindow(App& app, const std::u16string& path) {
         const std::u16string message = app.doc->openErrorText;
         ComputeGeometry(app);
         Refresh(app);
-        ShowMessageBox(message.empty() ? std::u16string(kErrorReadingFile) : message,
-                       kMessageCaption);
+        app.host.showMessage(message.empty() ? std::u16string(kErrorReadingFile) : message,
+                             kMessageCaption);
         return 0;
     }
     ComputeGeometry(app);

@@ -230,6 +230,8 @@ int CreateMainWindow(WindowProcedure procedure, void* context, const char16_t* t
                      int height) {
     WindowState& w = State();
     if (w.frame) return 0;
+    w.quitPending = 0;
+    w.firstPageTraced = 0;
     w.procedure = procedure;
     w.context = context;
     w.frame = new Frame;

@@ -1,0 +1,108 @@
+// The reader driven through its window procedure on Qt's offscreen platform, with a clock and a
+// message box of the test's own.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "document/text_cache.h"
+#include "platform/qt/gui_platform.h"
+#include "platform/sys/utf.h"
+#include "platform/window.h"
+#include "shell/app.h"
+#include "test_support.h"
+
+namespace lectra::test {
+
+inline uint32_t fakeNow = 1000;
+inline std::vector<std::u16string> messages;
+
+inline uint32_t FakeTick() {
+    return fakeNow;
+}
+inline StatusSources FakeStatus() {
+    return {12, 34, 87, 1};
+}
+inline void RecordMessage(const std::u16string& text, const std::u16string&) {
+    messages.push_back(text);
+}
+
+inline std::string Sample(const std::string& name) {
+    return std::string(LECTRA_SAMPLES) + "/" + name;
+}
+
+// Settings every reader test starts from: a pinned face, so that pages are the same everywhere.
+inline const char kTestConfig[] =
+    "FONT_FACE_TEXT=DejaVu Sans\r\nFONT_FACE_STATUS=DejaVu Sans\r\nFONT_SIZE_TEXT_0=16\r\n#";
+
+class Reader : public ::testing::Test {
+protected:
+    ScratchDir dir;
+    std::unique_ptr<App> app;
+
+    static void SetUpTestSuite() {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        StartGuiPlatform();
+    }
+
+    void SetUp() override {
+        fakeNow = 1000;
+        messages.clear();
+        dir.Write("_config.ini", kTestConfig);
+    }
+
+    void TearDown() override { Stop(); }
+
+    // Starts the reader on `book` (none: the recent list decides) as start-up does.
+    App& Start(const std::string& book = std::string()) {
+        app = std::make_unique<App>();
+        app->host.tickCount = FakeTick;
+        app->host.sampleStatus = FakeStatus;
+        app->host.showMessage = RecordMessage;
+        app->backlight.keepOn = [](int) {};
+        std::string patterns = LECTRA_EN_PAT;
+        patterns.resize(patterns.rfind('/'));
+        InitApp(*app, Utf8ToUtf16(dir.path()), Utf8ToUtf16(patterns));
+        EXPECT_EQ(CreateAppWindow(*app), 1);
+        OpenStartupBook(*app, Utf8ToUtf16(book));
+        return *app;
+    }
+
+    // Closes the window and shuts down as the end of the message loop does.
+    void Stop() {
+        if (!app) return;
+        DestroyMainWindow();
+        Shutdown(*app);
+        app.reset();
+    }
+
+    void Send(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0) {
+        MainWindowProc(app.get(), message, wParam, lParam);
+    }
+    // A press and release of a key, `holdMs` apart on the fake clock.
+    void Press(uint32_t vk) {
+        Send(kMsgKeyDown, vk);
+        Send(kMsgKeyUp, vk);
+    }
+    void Tap(int x, int y, uint32_t ms = 100) { Stroke(x, y, x, y, ms); }
+    void Stroke(int x0, int y0, int x1, int y1, uint32_t ms = 100) {
+        Send(kMsgStylusDown, 0, x0 | y0 << 16);
+        fakeNow += ms;
+        Send(kMsgStylusUp, 0, x1 | y1 << 16);
+    }
+    int32_t PageStart() const { return app->doc->pageStart; }
+
+    // The window's page as the surface holds it: width × height pixels, 0xRRGGBB.
+    std::vector<uint32_t> Screen() const {
+        int w = 0, h = 0, stride = 0;
+        uint32_t* p = app->layout.draw->surfacePixels(app->layout.surface, &w, &h, &stride);
+        const int sw = app->windowRect.right, sh = app->windowRect.bottom;
+        std::vector<uint32_t> out;
+        for (int y = 0; y < sh && y < h; ++y)
+            for (int x = 0; x < sw && x < w; ++x) out.push_back(p[y * stride + x] & 0xFFFFFF);
+        return out;
+    }
+};
+
+}  // namespace lectra::test

@@ -1,0 +1,241 @@
+// The reader window driven through its window procedure: paging and the repeat gate, the arrows
+// turned with the page, gestures in every rotation, the progress-bar jump and the jump history,
+// actions blocked while autoscrolling, full screen and the status line, activation, the periodic
+// save, and reopening the last book.
+#include <sys/stat.h>
+
+#include "reader_test_support.h"
+#include "shell/app.h"
+
+namespace lectra {
+namespace {
+
+using test::fakeNow;
+
+class ReaderWindow : public test::Reader {};
+
+TEST_F(ReaderWindow, DownPagesOnceThenRepeatsOnlyAfterTheHoldTime) {
+    Start(test::Sample("ru-story.fb2"));
+    ASSERT_EQ(app->bookOpen, 1);
+    const int32_t firstEnd = app->doc->pageEnd;
+    Send(kMsgKeyDown, 0x28);
+    EXPECT_EQ(PageStart(), firstEnd);
+    const int32_t second = PageStart();
+    fakeNow += 700;  // the key is held: repeats inside the gate do nothing
+    Send(kMsgKeyDown, 0x28);
+    EXPECT_EQ(PageStart(), second);
+    fakeNow += 1;
+    Send(kMsgKeyDown, 0x28);
+    EXPECT_GT(PageStart(), second);
+    Send(kMsgKeyUp, 0x28);
+    Send(kMsgKeyDown, 0x26);  // released, so the next press acts at once
+    EXPECT_EQ(PageStart(), second);
+    Send(kMsgKeyUp, 0x26);
+    // Lines: Right one line on, Left one back; a key without a binding never starts the gate.
+    Press(0x27);
+    EXPECT_GT(PageStart(), second);
+    Press(0x25);
+    EXPECT_EQ(PageStart(), second);
+    Send(kMsgKeyDown, 0x41);
+    EXPECT_EQ(app->keyRepeatTick, 0u);
+}
+
+TEST_F(ReaderWindow, ArrowKeysTurnWithThePage) {
+    Start(test::Sample("ru-story.fb2"));
+    // The physical arrow that acts as Down at each rotation.
+    const std::pair<int, uint32_t> down[] = {{0, 0x28}, {900, 0x27}, {1800, 0x26}, {2700, 0x25}};
+    for (auto [rotation, key] : down) {
+        app->session.settings.rotateScreen = rotation;
+        ComputeGeometry(*app);
+        app->doc->pageStart = 0;
+        Refresh(*app);
+        const int32_t end = app->doc->pageEnd;
+        Press(key);
+        EXPECT_EQ(PageStart(), end) << rotation;
+    }
+    // Without "ROTATE_J" Left stays Left: one line back, not a page on.
+    app->session.settings.rotateJ = 0;
+    const int32_t here = PageStart();
+    Press(0x25);
+    EXPECT_LT(PageStart(), here);
+}
+
+// A point of the page's own frame as the window sees it at a rotation.
+std::pair<int, int> ToWindow(int rotation, int pw, int ph, int x, int y) {
+    switch (rotation) {
+        case 900:
+            return {y, pw - x};
+        case 1800:
+            return {pw - x, ph - y};
+        case 2700:
+            return {ph - y, x};
+        default:
+            return {x, y};
+    }
+}
+
+TEST_F(ReaderWindow, GesturesAreFoundInThePagesFrameAtEveryRotation) {
+    Start(test::Sample("ru-story.fb2"));
+    for (int rotation : {0, 900, 1800, 2700}) {
+        app->session.settings.rotateScreen = rotation;
+        ComputeGeometry(*app);
+        const int w = app->layout.geometry.pageWidth, h = app->layout.geometry.pageHeight;
+        struct Case {
+            int x0, y0, x1, y1;
+            uint32_t ms;
+            uint16_t id;
+        };
+        const Case cases[] = {
+            {w / 2, h / 6, w / 2, h / 6, 100, 0x0407},          // tap, upper third
+            {w / 2, h / 2, w / 2, h / 2, 100, 0x0408},          // middle third
+            {w / 2, h * 4 / 5, w / 2, h * 4 / 5, 100, 0x0409},  // lower third
+            {w / 2, h / 2, w / 2, h / 2, 800, 0},               // held too long
+            {w / 2, h / 8, w / 2 + 3, h / 2, 300, 0x0405},      // top eighth to the middle
+            {w / 2, h / 2, w / 2, h / 8, 300, 0x0406},
+            {w / 2, h * 3 / 10, w / 2, h * 6 / 10, 300, 0},  // never crosses the quarter line
+            {w / 8, h / 2, w / 2, h / 2 + 3, 300, 0x0403},
+            {w / 2, h / 2, w / 8, h / 2, 300, 0x0404},
+            {w / 4, h - 2, w / 4, h - 2, 100, 0x0401},          // status line, left half
+            {w * 3 / 4, h - 2, w * 3 / 4, h - 2, 100, 0x0402},  // right half
+        };
+        for (const Case& c : cases) {
+            const auto [dx, dy] = ToWindow(rotation, w, h, c.x0, c.y0);
+            const auto [ux, uy] = ToWindow(rotation, w, h, c.x1, c.y1);
+            app->stylusDownX = static_cast<uint16_t>(dx);
+            app->stylusDownY = static_cast<uint16_t>(dy);
+            app->stylusDownTick = fakeNow;
+            EXPECT_EQ(RecognizeGesture(*app, ux, uy, fakeNow + c.ms), c.id)
+                << rotation << " from " << c.x0 << "," << c.y0 << " to " << c.x1 << "," << c.y1;
+        }
+    }
+}
+
+TEST_F(ReaderWindow, AProgressBarTapJumpsAndTheHistoryStepsBackAndForth) {
+    Start(test::Sample("ru-story.fb2"));
+    const PixelRect bar = app->layout.geometry.progressRect;
+    const int32_t length = DocLength(*app->doc);
+    Tap((bar.left + bar.right) / 2, bar.top + 1);
+    // Half the book, moved back to the space before the word.
+    EXPECT_LE(PageStart(), length / 2);
+    EXPECT_GT(PageStart(), length / 2 - 40);
+    const int32_t jumped = PageStart();
+    EXPECT_LE(app->doc->pageEnd, length);
+    Send(kMsgCommand, 40134);  // "Previous" of the Goto menu
+    EXPECT_EQ(PageStart(), 0);
+    Send(kMsgCommand, 40133);
+    EXPECT_EQ(PageStart(), jumped);
+    Send(kMsgCommand, 40136);  // "File end"
+    EXPECT_GT(PageStart(), jumped);
+    Send(kMsgCommand, 40135);
+    EXPECT_EQ(PageStart(), 0);
+    // With no book a tap on the bar does nothing.
+    app->bookOpen = 0;
+    Tap((bar.left + bar.right) / 2, bar.top + 1);
+    EXPECT_EQ(PageStart(), 0);
+}
+
+TEST_F(ReaderWindow, WhileAutoscrollingBlockedActionsAreTakenButDoNothing) {
+    Start(test::Sample("ru-story.fb2"));
+    app->layout.autoscrolling = 1;
+    const Settings before = app->session.settings;
+    EXPECT_EQ(ExecuteAction(*app, 0x0031), 1);  // "1": the status line, blocked
+    EXPECT_EQ(app->session.settings.visibleStatus[0], before.visibleStatus[0]);
+    EXPECT_EQ(ExecuteAction(*app, 0x0034), 1);  // "4": a larger font, ignored by the command
+    EXPECT_EQ(app->session.settings.fontSizeText[0], before.fontSizeText[0]);
+    EXPECT_EQ(ExecuteAction(*app, 0x0028), 1);  // Down reaches the speed, not the page
+    EXPECT_EQ(PageStart(), 0);
+    EXPECT_EQ(ExecuteAction(*app, 0x0041), 0);  // no row for a letter
+    app->layout.autoscrolling = 0;
+    EXPECT_EQ(ExecuteAction(*app, 0x0034), 1);
+    EXPECT_EQ(app->session.settings.fontSizeText[0], before.fontSizeText[0] + 1);
+}
+
+TEST_F(ReaderWindow, FullScreenTakesTheBarsRoomAndEachModeHasItsStatusLine) {
+    Start(test::Sample("ru-story.fb2"));
+    const int barHeight = MenuBarRect().bottom - MenuBarRect().top;
+    ASSERT_GT(barHeight, 0);
+    EXPECT_EQ(app->layout.geometry.pageHeight, app->screenHeight - barHeight);
+    Press(0x0D);  // the Action key: full screen
+    EXPECT_EQ(app->fullScreen, 1);
+    EXPECT_EQ(app->layout.geometry.pageHeight, app->screenHeight);
+    const int statusTop = app->layout.geometry.statusRect.top;
+    Press(0x31);  // the status line off, in full screen only
+    EXPECT_EQ(app->session.settings.visibleStatus[1], 0);
+    EXPECT_EQ(app->session.settings.visibleStatus[0], 1);
+    EXPECT_GT(app->layout.geometry.textRect.bottom, statusTop - 5);
+    EXPECT_EQ(app->layout.geometry.statusRect.top, app->screenHeight);
+    // A centre tap leaves full screen again, where the status line still shows.
+    const int w = app->layout.geometry.pageWidth, h = app->layout.geometry.pageHeight;
+    Tap(w / 2, h / 2);
+    EXPECT_EQ(app->fullScreen, 0);
+    EXPECT_LT(app->layout.geometry.statusRect.top, app->layout.geometry.pageHeight);
+}
+
+TEST_F(ReaderWindow, DeactivationLeavesFullScreenAndActivationRestoresIt) {
+    Start(test::Sample("ru-story.fb2"));
+    SetFullScreen(*app, 1);
+    Send(kMsgActivate, 0);
+    EXPECT_EQ(app->appActive, 0);
+    EXPECT_EQ(app->fullScreen, 0);
+    // Deactivation saved the settings.
+    EXPECT_NE(test::ReadBytes(dir.path() + "/_recent.files.ini").find("ru-story.fb2"),
+              std::string::npos);
+    SetActive(*app, 1);
+    EXPECT_EQ(app->fullScreen, 1);
+    // Deactivated in the window, it comes back in the window.
+    SetFullScreen(*app, 0);
+    Send(kMsgActivate, 0);
+    SetActive(*app, 1);
+    EXPECT_EQ(app->fullScreen, 0);
+}
+
+TEST_F(ReaderWindow, TimerMessagesSaveAtMostEveryTwoMinutes) {
+    Start(test::Sample("ru-story.fb2"));
+    auto sizeSaved = [&] {
+        return test::ReadBytes(dir.path() + "/_config.ini").find("FONT_SIZE_TEXT_0=17") !=
+               std::string::npos;
+    };
+    fakeNow = 200000;
+    Send(kMsgTimer, kClockTimer);  // the first timer message saves
+    Press(0x34);                   // "4": 16 → 17, in memory only
+    EXPECT_FALSE(sizeSaved());
+    fakeNow += 120000;
+    Send(kMsgTimer, kClockTimer);
+    EXPECT_FALSE(sizeSaved());
+    fakeNow += 1;
+    Send(kMsgTimer, kClockTimer);
+    EXPECT_TRUE(sizeSaved());
+}
+
+TEST_F(ReaderWindow, TheLastBookReopensAtItsPlaceOrSaysOnceThatItIsGone) {
+    const std::string book = dir.Write("story.fb2", test::ReadBytes(test::Sample("ru-story.fb2")));
+    Start(book);
+    Press(0x28);
+    Press(0x28);
+    const int32_t place = PageStart();
+    Stop();
+
+    Start();  // no command line: the most recent book
+    EXPECT_EQ(app->bookOpen, 1);
+    EXPECT_EQ(PageStart(), place);
+    EXPECT_TRUE(test::messages.empty());
+    Stop();
+
+    std::remove(book.c_str());
+    Start();
+    EXPECT_EQ(app->bookOpen, 0);
+    EXPECT_EQ(test::messages, std::vector<std::u16string>{u"Error reading file!"});
+}
+
+TEST_F(ReaderWindow, TheClockTimerRepaintsWithoutMovingThePage) {
+    Start(test::Sample("ru-story.fb2"));
+    Press(0x28);
+    const int32_t place = PageStart();
+    const std::vector<uint32_t> before = Screen();
+    Send(kMsgTimer, kClockTimer);
+    EXPECT_EQ(PageStart(), place);
+    EXPECT_EQ(Screen(), before);
+}
+
+}  // namespace
+}  // namespace lectra
