@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QTimer>
@@ -114,6 +115,11 @@ bool Listen(const QString& name) {
     }
     QObject::connect(server, &QLocalServer::newConnection, [] {
         while (QLocalSocket* s = server->nextPendingConnection()) Serve(s);
+    });
+    // The socket goes with the copy that made it, so that the folder is left as it was found.
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, [] {
+        delete server;
+        server = nullptr;
     });
     return true;
 }
