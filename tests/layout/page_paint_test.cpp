@@ -605,6 +605,19 @@ TEST(RenderTool, PagesMatchTheirGoldenPictures) {
     }
 }
 
+TEST(RenderTool, RefusesBadOptions) {
+    const std::string book = std::string(" '") + LECTRA_SAMPLES + "/en-story.txt'";
+    for (std::string args :
+         {"", "--out", "--out x.png --rotate 45", "--out x.png --rotate 3600",
+          "--out x.png --status-mode 4", "--out x.png --profile 4", "--out x.png --width 5000",
+          "--out x.png --pages 2", "--out x.png --back"}) {
+        EXPECT_EQ(test::Run(std::string(LECTRA_TOOL) + " render " + args + book +
+                            " >/dev/null 2>&1; echo $?"),
+                  "2\n")
+            << args;
+    }
+}
+
 TEST_F(QtPage, TheLogoPageMatchesItsGoldenPicture) {
     const test::ScratchDir scratch;
     const std::vector<uint32_t> pixels = Paint(0, 0, false);
