@@ -7,7 +7,7 @@ with brown edges, grey lines of text and a red ribbon); beside it the word "Lect
 drawn from 5 x 7 pixel glyphs of our own, each pixel a 3 x 3 block, with a one-pixel dark shadow.
 Nothing is read: the picture is made by the code below and written with zlib.
 
-usage: python3 tools/gen_logo.py [OUT.png]   (default: resources/logo.png beside this script)
+usage: python3 tools/gen_logo.py [OUT.png]   (default: the project's resources/logo.png)
 """
 import os
 import struct

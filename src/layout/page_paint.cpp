@@ -176,7 +176,9 @@ void PaintProgressBar(const Layout& layout, const Canvas& c) {
         const int read = std::max(1, Share(length, layout.status.percentRead));
         Fill(c, {R - 3, T + 1, R - 2, T + 1 + read}, scale);
         if (s.visibleBatteryOnProgress) {
-            const int y = T + 2 + Share(B - T - 2, battery);
+            // Measured over B − T − 2 a full battery would land at B, below the bar, and the
+            // mark would vanish; it is kept whole above the bar's end instead.
+            const int y = std::max(T + 1, std::min(T + 2 + Share(B - T - 2, battery), B - 5));
             Fill(c, {L + 1, y, R, std::min(y + 4, B - 1)}, layout.fonts.markBrush.colour);
         }
     }

@@ -21,8 +21,8 @@ void UpdateStatusSnapshot(Layout& layout, const Document* doc, const StatusSourc
 // Makes the page surface when it is missing, of another size, or of the wrong mask set
 // ("DELETE_CT" on and ClearType of the active profile off wants the alternate set); the surface is
 // (M + W) × M for a screen W × H with M the larger of the two: room for the screen area and, right
-// of it, a page of either orientation. Returns 0 when none could be made (a side of 0 or beyond
-// 8192 pixels included).
+// of it, a page of either orientation. Returns 0 when none could be made; a side of 0 or beyond
+// 8192 pixels is refused and leaves the surface held as it is.
 int EnsurePageSurface(Layout& layout, int screenWidth, int screenHeight);
 void ReleasePageSurface(Layout& layout);
 

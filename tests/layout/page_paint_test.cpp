@@ -1,0 +1,639 @@
+// The page painter: the status line's items, the progress bar's pixels, the text lines by style,
+// the surface's size and mask set on recording services; the rotations, a page painted twice and
+// the golden pictures of `lectra-tool render` on Qt's real fonts.
+#include "layout/page_paint.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "layout_test_support.h"
+#include "platform/qt/gui_platform.h"
+#include "platform/qt/qt_draw.h"
+#include "png_pixels.h"
+
+namespace lectra {
+namespace {
+
+// What the recording services draw into: real pixel memory for fills (text is only recorded).
+struct TextOp {
+    std::string text;
+    PixelRect rect;
+    unsigned align;
+    uint32_t colour;
+    const PlatformFont* font;
+};
+struct RecSurface {
+    int width, height, maskSet;
+    std::vector<uint32_t> pixels;
+    std::vector<TextOp> texts;
+    std::vector<std::pair<int, int>> logos;
+};
+RecSurface* Rec(PlatformSurface* s) {
+    return reinterpret_cast<RecSurface*>(s);
+}
+
+// The fixed-advance fonts of the layout tests, with surfaces that keep their fills and texts.
+// A fill outside the surface is a failure: the painter must clip.
+const DrawServices& RecDraw() {
+    static const DrawServices services = [] {
+        DrawServices d = test::FakeDraw();
+        d.createSurface = [](int w, int h, int maskSet) {
+            auto* s = new RecSurface{w, h, maskSet, {}, {}, {}};
+            s->pixels.assign(static_cast<size_t>(w) * h, 0);
+            return reinterpret_cast<PlatformSurface*>(s);
+        };
+        d.deleteSurface = [](PlatformSurface* s) { delete Rec(s); };
+        d.surfaceMaskSet = [](const PlatformSurface* s) {
+            return reinterpret_cast<const RecSurface*>(s)->maskSet;
+        };
+        d.surfacePixels = [](PlatformSurface* s, int* w, int* h, int* stride) {
+            *w = Rec(s)->width;
+            *h = Rec(s)->height;
+            *stride = Rec(s)->width;
+            return Rec(s)->pixels.data();
+        };
+        d.fillRect = [](PlatformSurface* s, PixelRect r, uint32_t colour) {
+            RecSurface& rs = *Rec(s);
+            if (r.left < 0 || r.top < 0 || r.right > rs.width || r.bottom > rs.height) {
+                ADD_FAILURE() << "fill outside the surface";
+                return;
+            }
+            for (int y = r.top; y < r.bottom; ++y)
+                for (int x = r.left; x < r.right; ++x)
+                    rs.pixels[static_cast<size_t>(y * rs.width + x)] = colour;
+        };
+        d.drawText = [](PlatformSurface* s, PlatformFont* font, uint32_t colour, PixelRect rect,
+                        const char16_t* text, int length, unsigned align) {
+            Rec(s)->texts.push_back(
+                {Utf16ToUtf8(std::u16string(text, text + length)), rect, align, colour, font});
+        };
+        d.drawLogo = [](PlatformSurface* s, int x, int y) { Rec(s)->logos.push_back({x, y}); };
+        return d;
+    }();
+    return services;
+}
+
+// "C 0-480 text": the placement, the rectangle's sides and the text of a drawn text.
+std::string Describe(const TextOp& op) {
+    const char* align = (op.align & kAlignRight) ? "R" : (op.align & kAlignCentre) ? "C" : "L";
+    return std::string(align) + " " + std::to_string(op.rect.left) + "-" +
+           std::to_string(op.rect.right) + " " + op.text;
+}
+
+// A layout on the recording services: status font 9 (cell 13, 10 pixels a unit), the window the
+// whole screen, the clock at 12:34, the battery at 87 percent on mains.
+struct RecPage {
+    Settings settings = test::DefaultSettings();
+    Layout layout;
+    int width, height;
+    RecPage(int w = 480, int h = 640) : width(w), height(h) {
+        layout.draw = &RecDraw();
+        layout.settings = &settings;
+        settings.clockWithText[0] = 0;
+        for (int which : {0, 1}) {
+            CreateLayoutFont(layout, which, w);
+            CreateLayoutBrush(layout, which);
+        }
+        EXPECT_EQ(EnsurePageSurface(layout, w, h), 1);
+        Place();
+    }
+    ~RecPage() {
+        ReleaseLayoutFonts(layout);
+        ReleasePageSurface(layout);
+    }
+    void Place(int fullScreen = 0) {
+        layout.geometry = ComputePageGeometry(settings, width, height, width,
+                                              layout.fonts.statusFontHeight, fullScreen);
+    }
+    RecSurface& Surface() { return *Rec(layout.surface); }
+    // Paints afresh and returns what the status font drew.
+    std::vector<std::string> Status(const Document* doc, StatusSources sources = {12, 34, 87, 1}) {
+        UpdateStatusSnapshot(layout, doc, sources);
+        Surface().texts.clear();
+        PaintPage(layout, doc);
+        std::vector<std::string> out;
+        for (const TextOp& op : Surface().texts)
+            if (op.font == layout.fonts.statusFont) out.push_back(Describe(op));
+        return out;
+    }
+    uint32_t Pixel(int x, int y) {
+        return Surface().pixels[static_cast<size_t>(y * Surface().width + x)];
+    }
+};
+
+// A book of `length` units with a space after every ninth.
+test::MemoryBook Book(int length) {
+    std::u16string text;
+    for (int i = 0; i < length; ++i) text += i % 10 == 9 ? u' ' : u'a';
+    return test::MemoryBook(text);
+}
+
+// The status line's three items at 480 pixels: the clock (60 pixels) right-aligned with 10 more
+// kept free, the power and battery (40) left-aligned with 10 more, between them the middle item;
+// 360 pixels are left for the path. A book of 5000 units whose first page ends at 1000.
+TEST(PaintPage, TheStatusLineItems) {
+    struct Case {
+        const char* name;
+        int width;
+        int modeStatus;
+        std::u16string path;
+        int autoscrolling, ticks, paused, onMains;
+        std::vector<std::string> drawn;
+    };
+    const std::vector<Case> cases = {
+        {"percent and pages",
+         480,
+         3,
+         u"",
+         0,
+         0,
+         0,
+         1,
+         {"R 0-480 12:34 ", "L 0-480 ~87%", "C 0-480 20.00% 0/4"}},
+        {"percent", 480, 1, u"", 0, 0, 0, 1, {"R 0-480 12:34 ", "L 0-480 ~87%", "C 0-480 20.00%"}},
+        {"pages, on battery",
+         480,
+         2,
+         u"",
+         0,
+         0,
+         0,
+         0,
+         {"R 0-480 12:34 ", "L 0-480  87%", "C 0-480 0/4"}},
+        {"a path that fits",
+         480,
+         0,
+         u"/books/a.txt",
+         0,
+         0,
+         0,
+         1,
+         {"R 0-480 12:34 ", "L 0-480 ~87%", "R 50-410 /books/a.txt"}},
+        {"a path too long",
+         480,
+         0,
+         u"/mnt/card/library/fiction/the-long-story.txt",
+         0,
+         0,
+         0,
+         1,
+         {"R 0-480 12:34 ", "L 0-480 ~87%", "R 50-410 …/library/fiction/the-long-story.txt"}},
+        {"no room at all",
+         130,
+         0,
+         u"/abc",
+         0,
+         0,
+         0,
+         1,
+         {"R 0-130 12:34 ", "L 0-130 ~87%", "R 50-60 …"}},
+        {"half a pair is not left",
+         160,
+         0,
+         u"ab\U0001F4D6cd",
+         0,
+         0,
+         0,
+         1,
+         {"R 0-160 12:34 ", "L 0-160 ~87%", "R 50-90 …cd"}},
+        {"autoscroll speed",
+         480,
+         3,
+         u"",
+         1,
+         6,
+         0,
+         1,
+         {"R 0-480 12:34 ", "L 0-480 1.50s", "C 0-480 20.00% 0/4"}},
+        {"autoscroll battery",
+         480,
+         3,
+         u"",
+         1,
+         5,
+         0,
+         1,
+         {"R 0-480 12:34 ", "L 0-480 ~87%", "C 0-480 20.00% 0/4"}},
+        {"paused",
+         480,
+         0,
+         u"/books/a.txt",
+         1,
+         0,
+         1,
+         1,
+         {"R 0-480 12:34 ", "L 0-480 ~87%", "C 0-480 pause"}},
+    };
+    auto book = Book(5000);
+    (*book).pageStart = 0;
+    (*book).pageEnd = 1000;
+    for (const Case& c : cases) {
+        RecPage page(c.width);
+        page.settings.modeStatus = c.modeStatus;
+        page.settings.aswTime = 1500;
+        page.layout.autoscrolling = c.autoscrolling;
+        page.layout.autoscrollTicks = static_cast<uint32_t>(c.ticks);
+        page.layout.autoscrollPaused = c.paused;
+        (*book).bookPath = c.path;
+        EXPECT_EQ(page.Status(book.doc.get(), {12, 34, 87, c.onMains}), c.drawn) << c.name;
+        for (const TextOp& op : page.Surface().texts) {
+            if (op.font != page.layout.fonts.statusFont) continue;
+            EXPECT_EQ(op.colour, page.settings.colors[kColourStatus][0]) << c.name;
+            EXPECT_EQ(op.rect.top, 640 - 14) << c.name;
+        }
+    }
+}
+
+// Each style in its place and colour; a title in the titles' colour and the line after it in the
+// text colour; a justified line drawn in pieces; the page's lines untouched, so that painting again
+// draws the same.
+TEST(PaintPage, LinesByStyleAndColour) {
+    RecPage page;
+    page.settings.justify = 1;
+    auto book = Book(100);
+    struct Line {
+        const char16_t* text;
+        uint32_t flags;
+        int words;
+    };
+    const Line lines[] = {
+        {u"Title", kStyleTitle | kParaStart | kParaEnd, 1},
+        {u"   ab cd ", kStyleBody | kParaStart, 2},
+        {u"end ", kStyleBody | kParaEnd, 1},
+        {u"left", kStyleLeft, 1},
+        {u"right", kStyleRight, 1},
+        {u"x y", kStyleNine | kParaEnd, 2},
+    };
+    page.layout.pageLines.clear();
+    for (const Line& l : lines) page.layout.pageLines.push_back({l.text, l.flags, l.words, 0, 0});
+    page.layout.linesPerPage = 6;
+    page.layout.fonts.textFontHeight = 14;
+    page.settings.lineIl[0] = 2;
+    page.settings.colors[kColourTitles][0] = 0x112233;
+    page.settings.colors[kColourText][0] = 0x445566;
+    const std::vector<LineRecord> before = page.layout.pageLines;
+
+    page.Status(book.doc.get());
+    std::vector<std::string> drawn;
+    std::vector<uint32_t> colours;
+    std::vector<int> tops;
+    for (const TextOp& op : page.Surface().texts) {
+        if (op.font != page.layout.fonts.textFont) continue;
+        drawn.push_back(Describe(op));
+        colours.push_back(op.colour);
+        tops.push_back(op.rect.top);
+    }
+    // The text area is 1..479; the justified line puts its 398 spare pixels into its one gap.
+    const std::vector<std::string> expected = {
+        "C 1-479 Title", "L 1-479    ab ", "L 459-479 cd", "L 1-479 end ",
+        "L 1-479 left",  "R 1-479 right",  "L 1-479 x y",
+    };
+    EXPECT_EQ(drawn, expected);
+    EXPECT_EQ(colours, (std::vector<uint32_t>{0x112233, 0x445566, 0x445566, 0x445566, 0x445566,
+                                              0x445566, 0x445566}));
+    EXPECT_EQ(tops, (std::vector<int>{0, 16, 16, 32, 48, 64, 80}));
+    EXPECT_EQ(page.layout.pageLines[1].text, before[1].text);
+    const std::vector<TextOp> first = page.Surface().texts;
+    page.Status(book.doc.get());
+    ASSERT_EQ(page.Surface().texts.size(), first.size());
+    for (size_t i = 0; i < first.size(); ++i)
+        EXPECT_EQ(Describe(page.Surface().texts[i]), Describe(first[i]));
+}
+
+// The bar's pixels: the scale line with its four gaps and the part read beside it, in both
+// directions (any mode but 0 is the right edge); then the battery mark across them, kept on the
+// bar for a battery reported past 100 (unknown) or full.
+TEST(PaintPage, TheProgressBar) {
+    const uint32_t bk = 0xFFFFFF, scale = 0x202020, red = 0x0000FF;
+    struct Case {
+        int mode;
+        int pageEnd;  // of 1000
+        int battery;
+        int readLength;  // pixels of the part read
+        PixelRect mark;
+    };
+    // The bottom bar is 0, 622, 480, 626 and 476 long; the right one 476, 0, 480, 626 and 622.
+    const Case cases[] = {
+        {0, 500, 87, 238, {415, 623, 418, 625}},  // x = 2 + 476 × 87 / 100
+        {0, 0, 255, 1, {477, 623, 480, 625}},     // at least one pixel read
+        {0, 1000, 0, 476, {1, 623, 4, 625}},
+        {1, 500, 40, 311, {477, 251, 480, 255}},  // y = 2 + 624 × 40 / 100
+        {5, 1000, 100, 622, {477, 621, 480, 625}},
+    };
+    for (const Case& c : cases) {
+        const bool bottom = c.mode == 0;
+        for (int withMark : {0, 1}) {
+            RecPage page;
+            page.settings.modeProgress = c.mode;
+            page.settings.visibleBatteryOnProgress = withMark;
+            page.Place();
+            auto book = Book(1000);
+            (*book).pageEnd = c.pageEnd;
+            page.Status(book.doc.get(), {12, 34, c.battery, 1});
+            const PixelRect bar = page.layout.geometry.progressRect;
+            if (withMark) {
+                int marked = 0;
+                for (int y = bar.top; y < bar.bottom; ++y)
+                    for (int x = bar.left; x < bar.right; ++x) {
+                        const bool inside = x >= c.mark.left && x < c.mark.right &&
+                                            y >= c.mark.top && y < c.mark.bottom;
+                        EXPECT_EQ(page.Pixel(x, y) == red, inside) << x << "," << y;
+                        marked += inside;
+                    }
+                EXPECT_GT(marked, 0);
+                continue;
+            }
+            // Along the bar: line 2 is the scale, line 3 the part read.
+            auto at = [&](int along, int line) {
+                return bottom ? page.Pixel(bar.left + along, bar.bottom - line)
+                              : page.Pixel(bar.right - line, bar.top + along);
+            };
+            const int first = bottom ? 2 : 1, length = bottom ? 476 : 622;
+            const int span = bottom ? length : 624;  // the right line runs from T + 1 to B − 1
+            std::vector<int> gaps;
+            int read = 0;
+            for (int i = first; i < first + span; ++i) {
+                if (at(i, 2) == bk) {
+                    gaps.push_back(i - first);
+                } else {
+                    EXPECT_EQ(at(i, 2), scale) << c.mode << " at " << i;
+                }
+                read += at(i, 3) == scale;
+            }
+            EXPECT_EQ(at(first - 1, 2), bk);
+            EXPECT_EQ(at(first + span, 2), bk);
+            EXPECT_EQ(gaps, (std::vector<int>{length / 5, length * 2 / 5, length * 3 / 5,
+                                              length * 4 / 5}))
+                << c.mode;
+            EXPECT_EQ(read, c.readLength) << c.mode;
+            EXPECT_EQ(at(first, 3), scale);
+        }
+    }
+}
+
+// The big clock is drawn first, centred both ways on the page in the cut colour, so that
+// everything else is drawn over it.
+TEST(PaintPage, TheClockUnderTheTextComesFirst) {
+    RecPage page;
+    page.settings.clockWithText[0] = 1;
+    auto book = Book(3000);
+    LayoutPage(page.layout, *book, 0);
+    page.Status(book.doc.get(), {7, 5, 87, 1});
+    const std::vector<TextOp>& texts = page.Surface().texts;
+    ASSERT_GT(texts.size(), 4u);
+    EXPECT_EQ(texts[0].text, "07:05");
+    EXPECT_EQ(texts[0].font, page.layout.fonts.clockFont);
+    EXPECT_EQ(texts[0].align, kAlignCentre | kAlignVCentre);
+    EXPECT_EQ(texts[0].colour, page.settings.colors[kColourCut][0]);
+    EXPECT_EQ(Describe(texts[0]), "C 0-480 07:05");
+    EXPECT_EQ(texts[0].rect.bottom, 640);
+    EXPECT_EQ(texts[1].text, "07:05 ");
+}
+
+// Without the status line the text and the bar take the page down to its bottom; with it they
+// stop above it.
+TEST(PaintPage, AHiddenStatusLineLeavesItsRoomToTheTextAndTheBar) {
+    auto book = Book(20000);
+    for (int visible : {1, 0}) {
+        RecPage page;
+        page.settings.visibleStatus[0] = visible;
+        page.Place();
+        LayoutPage(page.layout, *book, 0);
+        EXPECT_EQ(page.Status(book.doc.get()).size(), visible ? 3u : 0u);
+        int lowest = 0;
+        for (const TextOp& op : page.Surface().texts)
+            if (op.font == page.layout.fonts.textFont) lowest = std::max(lowest, op.rect.bottom);
+        const int bottom = visible ? 640 - 14 : 640;
+        EXPECT_GT(lowest, bottom - 4 - LinePitch(page.layout)) << visible;
+        EXPECT_LE(lowest, bottom - 4) << visible;
+        EXPECT_EQ(page.Pixel(240, bottom - 2), 0x202020u) << visible;  // the scale line
+    }
+}
+
+// The surface holds the screen and a page of either orientation beside it, and is made again for
+// another size or mask set, also by the painter; sizes it cannot hold are refused.
+TEST(PaintPage, TheSurfaceSizeAndMaskSet) {
+    RecPage page;
+    EXPECT_EQ(page.Surface().width, 480 + 640);
+    EXPECT_EQ(page.Surface().height, 640);
+    EXPECT_EQ(EnsurePageSurface(page.layout, 640, 480), 1);
+    EXPECT_EQ(page.Surface().width, 640 + 640);
+    page.settings.deleteCt = 1;
+    PaintPage(page.layout, nullptr);
+    EXPECT_EQ(page.Surface().maskSet, kMaskSetAlternate);
+    EXPECT_EQ(page.Surface().width, 1280);
+    // The logo when no book is open, centred at the top.
+    EXPECT_EQ(page.Surface().logos, (std::vector<std::pair<int, int>>{{165, 16}}));
+    page.settings.fontCtText[0] = 1;
+    EXPECT_EQ(EnsurePageSurface(page.layout, 640, 480), 1);
+    EXPECT_EQ(page.Surface().maskSet, kMaskSet565);
+    for (auto [w, h] : {std::pair{0, 640}, {480, -1}, {20000, 480}, {480, 2147483647}})
+        EXPECT_EQ(EnsurePageSurface(page.layout, w, h), 0) << w << "x" << h;
+    ReleasePageSurface(page.layout);
+    PaintPage(page.layout, nullptr);  // nothing to paint into
+}
+
+// Every turn on a geometry that does not fit the surface stays inside it (the recording services'
+// pixel memory is checked by the sanitizers).
+TEST(PaintPage, TurningAPageThatDoesNotFitStaysInsideTheSurface) {
+    for (int rotation : {900, 1800, 2700}) {
+        RecPage page(120, 90);
+        page.settings.rotateScreen = rotation;
+        page.Place();
+        page.layout.geometry.pageWidth = 5000;
+        page.layout.geometry.pageHeight = 4000;
+        page.layout.geometry.x0 = 100;
+        page.layout.geometry.progressRect = {-50, -60, 5000, 4000};
+        page.Status(nullptr);
+    }
+}
+
+// On Qt with DejaVu Sans: a page of the story, 240 × 320.
+struct QtPage : ::testing::Test {
+    const DrawServices& draw = QtDrawServices();
+    Settings settings = test::DefaultSettings();
+    Layout layout;
+    std::unique_ptr<Document> doc = test::Sample("en-story.html");
+    static void SetUpTestSuite() {
+        test::QtTestEnvironment();
+        ASSERT_EQ(StartGuiPlatform(), 1);
+    }
+    QtPage() {
+        settings.fontFaceText = settings.fontFaceStatus = u"DejaVu Sans";
+        settings.fontSizeText[0] = 12;
+        layout.draw = &draw;
+        layout.settings = &settings;
+        test::LoadEnPat(layout.patterns);
+        EXPECT_EQ(EnsurePageSurface(layout, 240, 320), 1);
+    }
+    ~QtPage() override {
+        ReleaseLayoutFonts(layout);
+        ReleasePageSurface(layout);
+    }
+    // The screen area after painting at `position` (no book: the logo).
+    std::vector<uint32_t> Paint(int rotation, int32_t position, bool withBook = true) {
+        settings.rotateScreen = rotation;
+        for (int which : {0, 1}) {
+            CreateLayoutFont(layout, which, 240);
+            CreateLayoutBrush(layout, which);
+        }
+        layout.geometry =
+            ComputePageGeometry(settings, 240, 320, 240, layout.fonts.statusFontHeight, 0);
+        doc->pageStart = position;
+        LayoutPage(layout, *doc, position);
+        const Document* shown = withBook ? doc.get() : nullptr;
+        UpdateStatusSnapshot(layout, shown, {12, 34, 87, 1});
+        PaintPage(layout, shown);
+        int w = 0, h = 0, stride = 0;
+        const uint32_t* p = draw.surfacePixels(layout.surface, &w, &h, &stride);
+        std::vector<uint32_t> out;
+        for (int y = 0; y < 320; ++y) out.insert(out.end(), p + y * stride, p + y * stride + 240);
+        return out;
+    }
+};
+
+// Half a turn is the upright picture upside down, and a quarter turn each way the same picture
+// turned by half; painting again gives the same pixels. Justified words are placed by a sum of
+// fractional gaps whose rounding depends on where the page lies in the surface, so the upright
+// page (painted at 0) is compared with the one turned by half (painted right of the screen)
+// unjustified; the two quarter turns are painted at the same place and compared as they are.
+TEST_F(QtPage, TurnedPicturesAreTheSamePageTurned) {
+    auto upsideDown = [](const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+        int differ = 0;
+        for (int y = 0; y < 320; ++y)
+            for (int x = 0; x < 240; ++x)
+                differ += a[static_cast<size_t>(y * 240 + x)] !=
+                          b[static_cast<size_t>((319 - y) * 240 + 239 - x)];
+        return differ;
+    };
+    const std::vector<uint32_t> left = Paint(900, 900);
+    EXPECT_EQ(upsideDown(left, Paint(2700, 900)), 0);
+    settings.justify = 0;
+    const std::vector<uint32_t> upright = Paint(0, 900);
+    EXPECT_EQ(upsideDown(upright, Paint(1800, 900)), 0);
+    EXPECT_NE(left, upright);
+    EXPECT_EQ(Paint(0, 900), upright);
+}
+
+// A title line in the titles' colour, the line after it in the text colour (profile 1: light text
+// on black, the two colours differing in blue only).
+TEST_F(QtPage, ATitleInItsColourThenTheTextColour) {
+    settings.activeProfile = 1;
+    settings.fontSizeText[1] = 12;
+    const std::vector<uint32_t> pixels = Paint(0, 0);
+    auto cut = [](uint32_t ref) {  // 5-6-5, widened back
+        auto five = [](uint32_t v) { return (v & 0xF8) | (v >> 5); };
+        auto six = [](uint32_t v) { return (v & 0xFC) | (v >> 6); };
+        return 0xFF000000u | five(ref & 0xFF) << 16 | six((ref >> 8) & 0xFF) << 8 |
+               five((ref >> 16) & 0xFF);
+    };
+    const uint32_t titles = cut(settings.colors[kColourTitles][1]);
+    const uint32_t text = cut(settings.colors[kColourText][1]);
+    const int pitch = LinePitch(layout);
+    int title = -1;
+    for (int i = 0; i < layout.linesPerPage && title < 0; ++i)
+        if ((layout.pageLines[static_cast<size_t>(i)].flags & kStyleTitle) &&
+            layout.pageLines[static_cast<size_t>(i)].text.size() > 3) {
+            title = i;
+        }
+    ASSERT_GE(title, 0);
+    auto count = [&](int line, uint32_t colour) {
+        int n = 0;
+        for (int y = line * pitch; y < line * pitch + layout.fonts.textFontHeight; ++y)
+            for (int x = 0; x < 240; ++x) n += pixels[static_cast<size_t>(y * 240 + x)] == colour;
+        return n;
+    };
+    EXPECT_GT(count(title, titles), 20);
+    EXPECT_EQ(count(title, text), 0);
+    int next = title + 1;
+    while (next < layout.linesPerPage &&
+           (layout.pageLines[static_cast<size_t>(next)].flags & kStyleTitle)) {
+        ++next;
+    }
+    ASSERT_LT(next, layout.linesPerPage);
+    EXPECT_GT(count(next, text), 20);
+    EXPECT_EQ(count(next, titles), 0);
+}
+
+// Golden pictures: compared pixel by pixel with tests/fixtures/golden/NAME.png; with
+// LECTRA_UPDATE_GOLDEN=1 in the environment the picture made replaces the golden one.
+void CompareWithGolden(const std::string& name, const std::string& made) {
+    const std::string golden = test::Fixture("golden/" + name + ".png");
+    const std::string bytes = test::ReadBytes(made);
+    const char* update = std::getenv("LECTRA_UPDATE_GOLDEN");
+    if (update && std::string(update) == "1") {
+        std::ofstream(golden, std::ios::binary) << bytes;
+        return;
+    }
+    const test::PngPixels got = test::ReadPng(bytes), want = test::ReadPng(test::ReadBytes(golden));
+    ASSERT_FALSE(got.pixels.empty()) << name << ": no picture made";
+    ASSERT_FALSE(want.pixels.empty()) << name << ": no golden picture";
+    ASSERT_EQ(got.width, want.width) << name;
+    ASSERT_EQ(got.height, want.height) << name;
+    size_t differ = 0;
+    for (size_t i = 0; i < got.pixels.size(); ++i) differ += got.pixels[i] != want.pixels[i];
+    EXPECT_EQ(differ, 0u) << name << ": pixels differ from the golden picture (" << made << ")";
+}
+
+TEST(RenderTool, PagesMatchTheirGoldenPictures) {
+    test::QtTestEnvironment();
+    const test::ScratchDir scratch;
+    struct Case {
+        const char* name;
+        const char* book;
+        const char* options;
+    };
+    const Case cases[] = {
+        {"rotate-0", "en-story.html", "--position 2000"},
+        {"rotate-900", "en-story.html", "--position 2000 --rotate 900"},
+        {"rotate-1800", "en-story.html", "--position 2000 --rotate 1800"},
+        {"rotate-2700", "en-story.html", "--position 2000 --rotate 2700 --fullscreen"},
+        {"status-0-path", "ru-story.fb2", "--status-mode 0"},
+        {"status-1-percent", "ru-story.fb2", "--status-mode 1 --position 5000"},
+        {"status-2-pages", "ru-story.fb2", "--status-mode 2 --position 5000 --profile 2"},
+        {"status-3-titles", "ru-story.fb2", "--status-mode 3 --profile 1"},
+    };
+    for (const Case& c : cases) {
+        const std::string out = scratch.path() + "/" + c.name + ".png";
+        // Run from the samples, so that the path on the status line is the book's name alone.
+        const std::string command = std::string("cd '") + LECTRA_SAMPLES + "' && '" + LECTRA_TOOL +
+                                    "' render --width 240 --height 320 --size 12 --out '" + out +
+                                    "' " + c.options + " " + c.book + "; echo $?";
+        ASSERT_EQ(test::Run(command), "0\n") << c.name;
+        CompareWithGolden(c.name, out);
+    }
+}
+
+TEST(RenderTool, RefusesBadOptions) {
+    const std::string book = std::string(" '") + LECTRA_SAMPLES + "/en-story.txt'";
+    for (std::string args :
+         {"", "--out", "--out x.png --rotate 45", "--out x.png --rotate 3600",
+          "--out x.png --status-mode 4", "--out x.png --profile 4", "--out x.png --width 5000",
+          "--out x.png --pages 2", "--out x.png --back"}) {
+        EXPECT_EQ(test::Run(std::string(LECTRA_TOOL) + " render " + args + book +
+                            " >/dev/null 2>&1; echo $?"),
+                  "2\n")
+            << args;
+    }
+}
+
+TEST_F(QtPage, TheLogoPageMatchesItsGoldenPicture) {
+    const test::ScratchDir scratch;
+    const std::vector<uint32_t> pixels = Paint(0, 0, false);
+    // The logo is there: pixels of neither the background nor the status colour at its place.
+    int logo = 0;
+    for (int y = 16; y < 48; ++y)
+        for (int x = 45; x < 195; ++x)
+            logo += (pixels[static_cast<size_t>(y * 240 + x)] & 0xFFFFFF) != 0xFFFFFF;
+    EXPECT_GT(logo, 800);
+    const std::string out = scratch.path() + "/logo.png";
+    ASSERT_EQ(WriteSurfacePng(layout.surface, 240, 320, Utf8ToUtf16(out)), 1);
+    CompareWithGolden("logo-page", out);
+    // Larger than the surface, or into a folder that is not there: refused.
+    EXPECT_EQ(WriteSurfacePng(layout.surface, 4000, 320, Utf8ToUtf16(out)), 0);
+    EXPECT_EQ(WriteSurfacePng(layout.surface, 240, 320, Utf8ToUtf16(out + "/no/such")), 0);
+}
+
+}  // namespace
+}  // namespace lectra
