@@ -259,7 +259,7 @@ int main(int argc, char** argv) {
     doc->txtParagraphMode = o.paragraphMode;
     OpenRequest request;
     request.codePageSetting = o.codePage;
-    const std::u16string path = Utf8ToUtf16(o.book);
+    const std::u16string path = PathFromBytes(o.book);
     if (!OpenBook(*doc, path.c_str(), 0, request)) {
         std::fprintf(stderr, "%s\n", Utf16ToUtf8(doc->openErrorText).c_str());
         return 1;

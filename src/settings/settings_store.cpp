@@ -75,7 +75,7 @@ void LoadFromBytes(SettingsStore& store, const uint8_t* bytes, size_t size) {
     const void* zero = std::memchr(bytes, 0, size);
     if (zero) size = static_cast<size_t>(static_cast<const uint8_t*>(zero) - bytes);
     const std::u16string text =
-        Utf8ToUtf16(std::string_view(reinterpret_cast<const char*>(bytes), size));
+        PathFromBytes(std::string_view(reinterpret_cast<const char*>(bytes), size));
     std::u16string line;
     line.reserve(kMaxLineChars);
     for (char16_t c : text) {
@@ -108,7 +108,7 @@ std::u16string SettingsText(const SettingsStore& store) {
 
 int Save(SettingsStore& store) {
     if (!store.Dirty) return 1;
-    const std::string bytes = Utf16ToUtf8(SettingsText(store));
+    const std::string bytes = PathToBytes(SettingsText(store));
     // Written beside the file and renamed over it: a save that dies half-way leaves the old file.
     const std::u16string temp = store.path + u".tmp";
     PlatformFile file;

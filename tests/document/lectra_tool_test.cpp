@@ -6,7 +6,9 @@
 namespace lectra {
 namespace {
 
-std::string Tool(const std::string& args) { return test::Run(std::string(LECTRA_TOOL) + " " + args + " 2>&1"); }
+std::string Tool(const std::string& args) {
+    return test::Run(std::string(LECTRA_TOOL) + " " + args + " 2>&1");
+}
 
 std::string Iconv(const std::string& from, const std::string& file) {
     return test::Run("iconv -f " + from + " -t UTF-8 '" + test::Fixture(file) + "'");
@@ -47,8 +49,9 @@ TEST(LectraTool, DumpGivesIconvsWordsForEveryRussianEncoding) {
 TEST(LectraTool, InfoFormat) {
     EXPECT_EQ(Tool("info '" + test::Fixture("ru-cp1251.txt") + "'"),
               "kind: 0\ncode page: 1251\nsource size: 7213\nlength: 7213\nblocks: 2\n");
-    EXPECT_EQ(Tool("info --code-page 1252 --paragraph-mode 0 '" + test::Fixture("en-utf8.txt") + "'"),
-              "kind: 0\ncode page: 1252\nsource size: 6766\nlength: 6766\nblocks: 2\n");
+    EXPECT_EQ(
+        Tool("info --code-page 1252 --paragraph-mode 0 '" + test::Fixture("en-utf8.txt") + "'"),
+        "kind: 0\ncode page: 1252\nsource size: 6766\nlength: 6766\nblocks: 2\n");
     EXPECT_EQ(Tool("info '" + test::Fixture("en-utf16le-bom.txt") + "'"),
               "kind: 0\ncode page: 16777215\nsource size: 13432\nlength: 6715\nblocks: 2\n");
 }
@@ -58,9 +61,11 @@ TEST(LectraTool, DumpWritesMarksAsLineFeedsAndFailsCleanly) {
     const std::string book = dir.Write("m.txt", "one\ntwo\x01\x1f three\n");
     EXPECT_EQ(Tool("dump --paragraph-mode 0 '" + book + "'"), "one\ntwo   three\n");
     EXPECT_EQ(Tool("dump '" + dir.path() + "/none.txt'"), "Error reading file!\n");
-    EXPECT_NE(test::Run(std::string(LECTRA_TOOL) + " dump '" + dir.path() + "/none.txt' 2>/dev/null; echo $?"),
+    EXPECT_NE(test::Run(std::string(LECTRA_TOOL) + " dump '" + dir.path() +
+                        "/none.txt' 2>/dev/null; echo $?"),
               "0\n");
     EXPECT_EQ(Tool("dump '" + dir.Write("b.tcr", "xyz") + "'"), "Bad Format!\n");
+    EXPECT_EQ(Tool("dump '" + dir.Write("\xCA\xED\xE8\xE3\xE0.txt", "x") + "'"), "x");
 }
 
 }  // namespace

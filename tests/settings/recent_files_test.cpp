@@ -89,6 +89,23 @@ TEST(RecentFiles, PathsTheFileCannotHoldAreNotRecorded) {
     EXPECT_EQ(recent.entries[0].bookPath, longest);
 }
 
+TEST(RecentFiles, ABookNamedInAnOldCodePageIsStoredAndReopens) {
+    test::ScratchDir dir;
+    const std::u16string path = PathFromBytes(dir.Write("\xCA\xED\xE8\xE3\xE0.txt", "x"));
+    RecentFiles recent, back;
+    RememberCurrentBook(recent, Book(path, 0));
+    SettingsStore store;
+    CreateSettingsStore(store, PathFromBytes(dir.path()), kRecentFileName, kRecentCapacity);
+    SaveRecentFiles(recent, store);
+    ASSERT_EQ(Save(store), 1);
+    CreateSettingsStore(store, PathFromBytes(dir.path()), kRecentFileName, kRecentCapacity);
+    LoadRecentFiles(back, store, IsListedCodePage);
+    ASSERT_EQ(back.entries[0].bookPath, path);
+    auto doc = NewDocument();
+    ASSERT_EQ(OpenBook(*doc, back.entries[0].bookPath.c_str(), 0, OpenRequest{}), 1);
+    EXPECT_EQ(test::ReadAll(*doc), u"x");
+}
+
 TEST(RecentFiles, AFullListOfLongPathsSurvivesASave) {
     // Sixteen books with 259-character Cyrillic paths and folders: about 9,000 counted characters
     // and 17,000 bytes, more than a save or a load of the old 8192/16383 limits kept.
