@@ -125,10 +125,6 @@ bool ParseArgs(int argc, char** argv, Options& o) {
     return !o.book.empty();
 }
 
-void PrintReadError(void*, const char16_t* message) {
-    std::fprintf(stderr, "%s\n", Utf16ToUtf8(message).c_str());
-}
-
 // Writes the stream as UTF-8: text as itself, each paragraph mark as a line feed, units 16–31
 // dropped; surrogate pairs are joined, a lone surrogate becomes U+FFFD.
 // Encodes one code point at `o`; returns the bytes written.
@@ -255,7 +251,6 @@ int main(int argc, char** argv) {
         return Usage();
     }
     auto doc = NewDocument();
-    doc->hooks.showReadError = PrintReadError;
     doc->txtParagraphMode = o.paragraphMode;
     OpenRequest request;
     request.codePageSetting = o.codePage;
@@ -264,6 +259,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", Utf16ToUtf8(doc->openErrorText).c_str());
         return 1;
     }
+    int status = 0;
     if (o.command == "info") {
         std::printf("kind: %d\ncode page: %d\nsource size: %u\nlength: %d\nblocks: %zu\n",
                     doc->formatKind, doc->bookCodePage, doc->sourceSize, DocLength(*doc),
@@ -271,20 +267,21 @@ int main(int argc, char** argv) {
     } else if (o.command == "dump") {
         Dump(*doc);
     } else if (o.command == "layout") {
-        if (LayoutPages(*doc, o) != 0) {
-            CloseDocument(*doc);
-            return 1;
-        }
+        status = LayoutPages(*doc, o);
     } else {
         // As the reader's save commands: the book's own path with ".txt" or ".pdb" appended.
         const int saved = o.command == "export-txt"
                               ? ExportTxt(*doc, doc->bookPath, o.saveCodePage)
                               : ExportPdb(*doc, doc->bookPath, o.saveCodePage);
         std::puts(saved ? "File saved!" : "Error");
-        CloseDocument(*doc);
-        std::fflush(stdout);
-        return saved ? 0 : 1;
+        status = saved ? 0 : 1;
+    }
+    if (std::fflush(stdout) != 0) status = 1;
+    // A read error met on the way is reported once, at the end, and fails the run.
+    if (const char16_t* error = TakeReadError(*doc)) {
+        std::fprintf(stderr, "%s\n", Utf16ToUtf8(error).c_str());
+        status = 1;
     }
     CloseDocument(*doc);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    return status;
 }

@@ -34,22 +34,23 @@ int Refuse(Document& doc) {
     return 0;
 }
 
-// Reads up to `size` stored bytes of a record into `buffer` through the raw layer's seek, which
-// reopens a handle that went bad; a failed read leaves what arrived.
+// Reads up to `size` stored bytes of a record into `buffer` through the raw layer, which retries
+// and records a failed read; a record that does not arrive whole marks the load failed.
 uint32_t ReadStored(Document& doc, const PdbRecord& record, uint8_t* buffer, uint32_t size) {
     const uint32_t want = std::min(record.length, size);
     if (want == 0) return 0;
-    SeekSource(doc, record.offset);
-    uint32_t got = 0;
-    FileRead(doc.source, buffer, want, &got);
+    const uint32_t got = ReadSource(doc, record.offset, buffer, want, want);
+    if (got < want) doc.pdb->readFailed = 1;
     return got;
 }
 
 // Puts text record r into outBuf; every record stands for recordSize bytes, so what it decodes
-// short of that reads as zeros.
-void LoadRecord(Document& doc, uint64_t r) {
+// short of that reads as zeros. 0 when the record could not be read: nothing is kept, and the
+// next request reads it again.
+int LoadRecord(Document& doc, uint64_t r) {
     PdbState& s = *doc.pdb;
-    if (static_cast<int64_t>(r) == s.loadedRecord) return;
+    if (static_cast<int64_t>(r) == s.loadedRecord) return 1;
+    s.readFailed = 0;
     uint32_t n = 0;
     if (r < s.records.size()) {
         const PdbRecord& record = s.records[r];
@@ -69,8 +70,9 @@ void LoadRecord(Document& doc, uint64_t r) {
         }
     }
     std::memset(s.outBuf.data() + n, 0, s.recordSize - n);
-    s.loadedRecord = static_cast<int64_t>(r);
-    s.loadedLength = n;
+    s.loadedRecord = s.readFailed ? -1 : static_cast<int64_t>(r);
+    s.loadedLength = s.readFailed ? 0 : n;
+    return !s.readFailed;
 }
 
 }  // namespace
@@ -193,16 +195,15 @@ void ReadPdbRawBlock(Document& doc, uint32_t offset, uint8_t* block) {
     const uint64_t start = offset & ~static_cast<uint64_t>(kRawBlockBytes - 1);
     uint64_t r = start / s.recordSize;
     uint32_t p = static_cast<uint32_t>(start - r * s.recordSize);
-    LoadRecord(doc, r);
     uint32_t written = 0;
     for (;;) {
         const uint32_t take = std::min(kRawBlockBytes - written, s.recordSize - p);
-        std::memcpy(block + written, s.outBuf.data() + p, take);
+        // A record that cannot be read keeps the raw layer's pre-fill.
+        if (LoadRecord(doc, r)) std::memcpy(block + written, s.outBuf.data() + p, take);
         written += take;
         if (written == kRawBlockBytes || r + 1 >= s.textRecordCount) break;
         ++r;
         p = 0;
-        LoadRecord(doc, r);
     }
 }
 

@@ -31,6 +31,7 @@ struct PdbState {
     std::vector<uint8_t> outBuf;     // the decoded current record, recordSize bytes
     std::vector<uint8_t> inBuf;      // the stored bytes of a compressed record
     int64_t loadedRecord = -1;       // the text record outBuf holds, −1 for none
+    int readFailed = 0;              // the record being loaded did not arrive whole
     uint32_t loadedLength = 0;       // bytes it decoded to (the rest of outBuf is zeros)
 };
 
