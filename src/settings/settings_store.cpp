@@ -56,16 +56,19 @@ void CreateSettingsStore(SettingsStore& store, const std::u16string& folder,
 
 void Load(SettingsStore& store) {
     store.count = 0;
+    store.loadFailed = 0;
     PlatformFile file;
     // A first run leaves an empty file behind, as the reader always has.
     if (!FileExists(store.path) && FileOpenAppend(file, store.path)) FileClose(file);
+    int read = 0;
     if (FileOpenRead(file, store.path)) {
         std::unique_ptr<uint8_t[]> buffer(new uint8_t[kMaxReadBytes]);
         uint32_t got = 0;
-        if (FileRead(file, buffer.get(), kMaxReadBytes, &got))
-            LoadFromBytes(store, buffer.get(), got);
+        read = FileRead(file, buffer.get(), kMaxReadBytes, &got);
+        if (read) LoadFromBytes(store, buffer.get(), got);
         FileClose(file);
     }
+    store.loadFailed = !read && FileExists(store.path);
     store.Dirty = 0;
 }
 
@@ -108,6 +111,14 @@ std::u16string SettingsText(const SettingsStore& store) {
 
 int Save(SettingsStore& store) {
     if (!store.Dirty) return 1;
+    if (store.loadFailed) {
+        if (!store.loadFailureTold) {
+            std::fprintf(stderr, "%s could not be read; it is left as it is and not saved\n",
+                         PathToBytes(store.path).c_str());
+            store.loadFailureTold = 1;
+        }
+        return 0;
+    }
     const std::string bytes = PathToBytes(SettingsText(store));
     // Written beside the file and renamed over it: a save that dies half-way leaves the old file.
     const std::u16string temp = store.path + u".tmp";

@@ -36,6 +36,10 @@ struct SettingsStore {
     int capacity = 0;
     int count = 0;
     int Dirty = 0;
+    // The file exists but the last load could not read it: saving would replace what the user
+    // has (every remembered book) with defaults, so saves are refused until a load succeeds.
+    int loadFailed = 0;
+    int loadFailureTold = 0;
 };
 
 // Binds the store to folder/fileName with room for `capacity` entries and loads the file.
@@ -43,7 +47,7 @@ void CreateSettingsStore(SettingsStore& store, const std::u16string& folder,
                          std::u16string_view fileName, int capacity);
 
 // Replaces the entries with those of the file (creating it empty when missing). An unreadable file
-// leaves the store empty. Dirty is 0 afterwards.
+// leaves the store empty and sets loadFailed. Dirty is 0 afterwards.
 void Load(SettingsStore& store);
 // Parses the bytes of a settings file into the store, as Load does after reading them: at most
 // kMaxReadBytes, up to the first zero byte, a last line without LF ignored.
@@ -51,7 +55,8 @@ void LoadFromBytes(SettingsStore& store, const uint8_t* bytes, size_t size);
 
 // When Dirty, writes the file through a temporary file beside it that replaces it in one rename,
 // so the old file survives a failed or interrupted save. Returns 1 when written or not dirty.
-// Dirty stays as it was.
+// Dirty stays as it was. After a failed load of an existing file nothing is written (0), and the
+// first such refusal says so on standard error.
 int Save(SettingsStore& store);
 // The text a save writes: the entries in order as key=value CR LF, then "#".
 std::u16string SettingsText(const SettingsStore& store);

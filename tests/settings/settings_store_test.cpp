@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <climits>
 #include <string>
@@ -121,6 +123,25 @@ TEST(SettingsStore, SaveReplacesTheFileOnlyWhenChangedAndAFailureLeavesTheOldFil
     EXPECT_EQ(GetInt(missing, u"A", 7), 7);
     EXPECT_EQ(Save(missing), 0);
     EXPECT_FALSE(FileExists(folder + u"/no"));
+}
+
+TEST(SettingsStore, AFileThatExistsButCannotBeReadIsNeverSavedOver) {
+    ScratchDir dir;
+    const std::string path = dir.Write("_recent.files.ini", "FILE_NAME_0=/books/a.txt\r\n#");
+    ASSERT_EQ(chmod(dir.path().c_str(), 0755) | chmod(path.c_str(), 0), 0);
+    // Permissions bind only a user other than root: the store is used from a child that is one.
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && setresuid(65534, 65534, 65534) != 0) _exit(2);
+        SettingsStore s;
+        CreateSettingsStore(s, Utf8ToUtf16(dir.path()), kRecentFileName, kRecentCapacity);
+        SetString(s, u"FILE_NAME_0", u"");
+        _exit(s.loadFailed && s.count == 1 && Save(s) == 0 && Save(s) == 0 ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(test::ReadBytes(path), "FILE_NAME_0=/books/a.txt\r\n#");
 }
 
 TEST(SettingsStore, ReadLimitCutsTheFile) {
