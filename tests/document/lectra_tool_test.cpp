@@ -46,6 +46,15 @@ TEST(LectraTool, DumpGivesIconvsWordsForEveryRussianEncoding) {
     }
 }
 
+TEST(LectraTool, AWordBookKeepsItsOwnCodePageUnderAMultiByteOne) {
+    for (const char* book : {"dos-word-866.doc", "dos-word-1251.doc", "word97-pieces.doc"}) {
+        const std::string path = " '" + test::Fixture(book) + "'";
+        const std::string own = Tool("dump" + path);
+        EXPECT_EQ(Tool("dump --code-page 65001" + path), own) << book;
+        EXPECT_EQ(Tool("dump --code-page 16777215" + path), own) << book;
+    }
+}
+
 TEST(LectraTool, InfoFormat) {
     EXPECT_EQ(Tool("info '" + test::Fixture("ru-cp1251.txt") + "'"),
               "kind: 0\ncode page: 1251\nsource size: 7213\nlength: 7213\nblocks: 2\n");
