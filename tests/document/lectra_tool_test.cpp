@@ -74,6 +74,11 @@ TEST(LectraTool, DumpWritesMarksAsLineFeedsAndFailsCleanly) {
                         "/none.txt' 2>/dev/null; echo $?"),
               "0\n");
     EXPECT_EQ(Tool("dump '" + dir.Write("b.tcr", "xyz") + "'"), "Bad Format!\n");
+    // A FIFO (or a device) is no book, and must not block the open waiting for a writer.
+    test::Run("mkfifo '" + dir.path() + "/f.txt'");
+    EXPECT_EQ(test::Run("timeout 10 " + std::string(LECTRA_TOOL) + " info '" + dir.path() +
+                        "/f.txt' 2>&1; echo $?"),
+              "Error reading file!\n1\n");
     EXPECT_EQ(Tool("dump '" + dir.Write("\xCA\xED\xE8\xE3\xE0.txt", "x") + "'"), "x");
 }
 

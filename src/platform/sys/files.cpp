@@ -19,13 +19,16 @@ int OpenWith(PlatformFile& file, const std::u16string& path, int flags) {
     FileClose(file);
     std::string p = PathToBytes(path);
     int fd;
+    // Opened without blocking, since a FIFO or a device would block in open() before its type
+    // could be checked; only a regular file is kept, and then reads and writes block as usual.
     do {
-        fd = ::open(p.c_str(), flags | O_CLOEXEC, 0644);
+        fd = ::open(p.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0644);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) return 0;
     struct stat st;
-    // A folder opens fine for reading under POSIX but is no book.
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    const int status = ::fcntl(fd, F_GETFL);
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || status < 0 ||
+        ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
         ::close(fd);
         return 0;
     }

@@ -11,7 +11,8 @@ struct PlatformFile {
     int fd = -1;
 };
 
-// Each returns 1 on success, 0 on failure.
+// Each returns 1 on success, 0 on failure. Only regular files open; a FIFO or device is refused
+// without blocking.
 int FileOpenRead(PlatformFile& file, const std::u16string& path);
 int FileCreate(PlatformFile& file, const std::u16string& path);      // create or truncate, write
 int FileOpenAppend(PlatformFile& file, const std::u16string& path);  // create if missing
