@@ -150,6 +150,7 @@ TEST(TextCache, AFailedReadIsRetriedByPathAndOneThatCannotBeIsRecordedNotShown) 
         EXPECT_GE(doc->readErrors, 2) << b.name;
         EXPECT_NE(TakeReadError(*doc), nullptr) << b.name;
         EXPECT_EQ(TakeReadError(*doc), nullptr) << b.name;  // reported once
+        CloseDocument(*doc);
     }
 }
 

@@ -129,10 +129,17 @@ int OpenPdb(Document& doc) {
     }
     if (s.recordSize == 0) return Refuse(doc);
 
-    // The list entries of records 1 … recordCount − 1; each record runs to the next one's offset,
-    // the last to the end of the file.
-    const uint32_t texts = recordCount - 1;
-    std::vector<uint8_t> list(static_cast<size_t>(texts) * kListEntryBytes);
+    // Only the records that record 0 counts are text: a bookmark or metadata record after them
+    // would read as rows of stray bytes. A count of none, or of more than the database holds, is
+    // damaged; the database's own count is taken instead.
+    if (s.textRecordCount == 0 || s.textRecordCount > recordCount - 1)
+        s.textRecordCount = recordCount - 1;
+    // The list entries of the text records; each runs to the next record's offset, the last
+    // record of the database to the end of the file.
+    const uint32_t texts = s.textRecordCount;
+    // One entry more than the text records when there is one, for the last text record's end.
+    const uint32_t listed = std::min(texts + 1, recordCount - 1);
+    std::vector<uint8_t> list(static_cast<size_t>(listed) * kListEntryBytes);
     if (!ReadAt(file, kHeaderBytes + kListEntryBytes, list.data(),
                 static_cast<uint32_t>(list.size()))) {
         return Refuse(doc);
@@ -142,7 +149,7 @@ int OpenPdb(Document& doc) {
     for (uint32_t i = 0; i < texts; ++i) {
         const uint64_t at = ReadBE32(list.data() + i * kListEntryBytes);
         const uint64_t next =
-            i + 1 < texts ? ReadBE32(list.data() + (i + 1) * kListEntryBytes) : end;
+            i + 1 < listed ? ReadBE32(list.data() + (i + 1) * kListEntryBytes) : end;
         s.records[i].offset = static_cast<uint32_t>(at);
         // Offsets that run backwards or past the end of the file make an empty record.
         s.records[i].length =
