@@ -24,7 +24,8 @@ bool IsWhite(char16_t c) {
 }
 
 // Does the line begin a paragraph? Walks back over white space to the mark before the line, or
-// to the first position of the block, where the block's saved markup state has its say.
+// to the first position of the block; a mark just before the block still starts the paragraph,
+// else the block's saved markup state has its say.
 uint32_t ParagraphStartFlags(Document& doc, int32_t start, uint32_t flags) {
     int32_t p = start;
     while (p & (kBlockUnits - 1)) {
@@ -32,6 +33,10 @@ uint32_t ParagraphStartFlags(Document& doc, int32_t start, uint32_t flags) {
         if (IsMark(c)) return MarkStyle(c) | kParaStart;
         if (!IsWhite(c) && p != start) return flags;
         --p;
+    }
+    if (const char16_t c = GetChar(doc, p); !IsMark(c) && (p == start || IsWhite(c))) {
+        if (const int32_t mark = MarkBefore(doc, p - 1); mark >= 0)
+            return MarkStyle(GetChar(doc, mark)) | kParaStart;
     }
     if (const uint32_t saved = BlockStateStyle(doc, p >> kBlockShift)) {
         flags = (flags & ~kStyleMask) | saved;

@@ -123,7 +123,20 @@ TEST(ParagraphStyle, MarksWithinTheBlockElseTheBlocksSavedState) {
     book.units[4096] = u'\v';
     book.doc->blocks[1].state[3] = book.doc->blocks[1].state[4] = 0;
     EXPECT_EQ(Line(f, book, 4097).flags, kStyleLeft | kParaStart);
-    EXPECT_EQ(MarkStyle(15), kStyleBody);
+}
+
+TEST(ParagraphStyle, AMarkOnTheBlocksLastUnitStartsTheNextBlocksParagraph) {
+    for (const std::u16string& gap : {std::u16string(), std::u16string(u"  ")}) {
+        std::u16string units = std::u16string(4095 - gap.size(), u'w') + u"\f" + gap + u"text";
+        MemoryBook book(units);
+        FakeLayout f(400);
+        EXPECT_EQ(ParagraphStyleAt(*book, 4096 + gap.size()), kStyleRight);
+        const LineRecord line = Line(f, book, 4096);
+        EXPECT_EQ(line.flags & ~kParaEnd, kStyleRight | kParaStart);
+    }
+    MemoryBook body(std::u16string(4095, u'w') + u"\ntext");
+    FakeLayout f(400);
+    EXPECT_EQ(Line(f, body, 4096).text.substr(0, 8), u"   text ");  // the body paragraph's indent
 }
 
 TEST(JustifyAndDrawLine, PiecesFillTheWidthOrTheLineIsDrawnWhole) {
