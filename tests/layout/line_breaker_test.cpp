@@ -168,5 +168,25 @@ TEST(JustifyAndDrawLine, PiecesFillTheWidthOrTheLineIsDrawnWhole) {
     }
 }
 
+TEST(JustifyAndDrawLine, APagePaintedTwiceWithoutALayoutIsTheSame) {
+    // The book's last line is padded with spaces and justified; the clock repaints the page
+    // without laying it out again.
+    MemoryBook book(u"\nthe last words of the book end here");
+    FakeLayout f(200, 140);
+    f.settings.justify = 1;
+    Refresh(f.layout, *book);
+    const auto paint = [&] {
+        test::Fake(f.layout.surface)->clear();
+        for (int i = 0; i < f.layout.linesPerPage; ++i) {
+            JustifyAndDrawLine(f.layout, TextContext(f.layout), f.layout.pageLines[i],
+                               PixelRect{0, 14 * i, 200, 14 * (i + 1)});
+        }
+        return *test::Fake(f.layout.surface);
+    };
+    const test::FakeSurface first = paint();
+    EXPECT_EQ(paint(), first);
+    EXPECT_EQ(paint(), first);
+}
+
 }  // namespace
 }  // namespace lectra
