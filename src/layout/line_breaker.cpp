@@ -45,6 +45,12 @@ uint32_t ParagraphStartFlags(Document& doc, int32_t start, uint32_t flags) {
     return flags;
 }
 
+// A soft hyphen adds nothing inside a line, but where the line breaks at it, it shows as "-" and
+// is measured as one.
+void ShowSoftHyphen(std::u16string& text) {
+    if (!text.empty() && text.back() == u'\u00AD') text.back() = u'-';
+}
+
 int32_t EndLine(LineRecord& record, int32_t end) {
     record.end = end;
     return end;
@@ -68,6 +74,7 @@ int32_t Overflow(Layout& layout, LineRecord& record, size_t wordAt, int indentLe
         record.text.resize(wordAt);
         record.text.append(word.text, static_cast<size_t>(k + 1));
         if (mark == 'a') record.text.push_back(u'-');
+        ShowSoftHyphen(record.text);
         if (MeasureText(dc, record.text) <= available) {
             ++record.words;
             return EndLine(record, word.pos[k + 1]);
@@ -87,6 +94,7 @@ int32_t Overflow(Layout& layout, LineRecord& record, size_t wordAt, int indentLe
     record.words = 1;
     for (int keep = n - 1; keep >= 1; --keep) {
         record.text.resize(static_cast<size_t>(indentLength + keep));
+        ShowSoftHyphen(record.text);
         if (MeasureText(dc, record.text) <= available) return EndLine(record, word.pos[keep]);
     }
     record.text.resize(static_cast<size_t>(indentLength + 1));

@@ -57,6 +57,10 @@ TEST(LayoutLine, LinesOfEachStyleAndEveryOverflowFallBack) {
         // A hyphen-minus breaks the word with hyphenation off.
         {100, minus, 1, u"aaaa bbb-", L | S, 10, 2, 0},
         {100, minus, 10, u"ccc dd", L | E, 17, 2, 0},
+        // A break at a soft hyphen shows "-"; inside the line the soft hyphen stays as it is.
+        {80, u"\vbes\u00ADpredel", 1, u"bes-", L | S, 5, 1, 0},
+        {50, u"\vbes\u00ADpredel", 1, u"bes-", L | S, 5, 1, 0},
+        {200, u"\vbes\u00ADpredel", 1, u"bes\u00ADpredel" + sp.substr(0, 10), L | S, 11, -1, 0},
         // Words of three characters go whole to the next line.
         {50, u"\vxx a-b", 1, u"xx", L | S, 4, 1},
         {50, u"\vxx a-bc", 1, u"xx a-", L | S, 6, 2},
