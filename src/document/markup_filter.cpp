@@ -230,7 +230,11 @@ int MarkupFilter(Document& doc, char16_t& unit, uint32_t offset, const Dialect& 
         return 1;
     }
     if (u == u'<' || u == u'&') {
+        // A reference's character is normalised as the same character in the source would be,
+        // so that no no-break space reaches the stream (a run of them would be one long word,
+        // and search could not match it as white space). Values below 32 stay marks.
         u = u == u'<' ? ReadTag(doc, offset, d) : ReadReference(doc, offset);
+        if (u >= 32) u = Normalise(u);
         if (m.pendingSkip > 0) --m.pendingSkip;
     }
     unit = u;

@@ -31,6 +31,7 @@ TEST(References, NamedNumericAndRejected) {
     EXPECT_EQ(Html("&abcdefg;x"), u"&abcdefg;x");        // fits, but no row matches
     EXPECT_EQ(Html("&notin;"), u"\u00AC");               // "not" comes first
     EXPECT_EQ(Html("a&shy;b"), u"ab");
+    EXPECT_EQ(Html("a&nbsp;&nbsp;b&#160;c"), u"a  b c");  // no-break spaces are spaces
     EXPECT_EQ(Html("&#10;x&#13;y"), u"\nx\ry");          // numeric values below 32 are marks
     EXPECT_EQ(Html("&#0;&#65535;"), u"&#0;&#65535;");   // out of range
     EXPECT_EQ(Html("x&"), u"x ");                       // at the end of the source
