@@ -58,6 +58,14 @@ TEST(Tags, PreformattedTextKeepsItsLinesAndEndsAtItsClosingTag) {
     EXPECT_EQ(Html("<plaintext>a\nb</plaintext>\nc", kTxtPlainAsIs), u"a\nb c");
 }
 
+TEST(Tags, InlineElementsWithoutARowYieldNothingOtherUnknownTagsASpace) {
+    EXPECT_EQ(Fb2("<p>H<sub>2</sub>O, <strong>word</strong>.</p>"), u"\nH2O, word.");
+    EXPECT_EQ(Fb2("<p>x<a l:href=\"#l\">link</a>; <image l:href=\"#p\"/>y<unknown>z</p>"),
+              u"\nxlink; y z");
+    EXPECT_EQ(Html("<p>an <em>emphasised</em>, word</p>"), u"\nan emphasised, word");
+    EXPECT_EQ(Html("a<wbr>b<Q>c</Q><emblem>d"), u"abc d");
+}
+
 TEST(Tags, FictionBookStructure) {
     EXPECT_EQ(Fb2("<poem><stanza><v>one</v><v>two</v></stanza></poem><p>after</p>"),
               u" \vone\vtwo \nafter");
