@@ -77,8 +77,10 @@ TEST(RecentFiles, AReopenedBookMovesToTheFrontAndZipNamesStayInTheirSlots) {
 TEST(RecentFiles, PathsTheFileCannotHoldAreNotRecorded) {
     RecentFiles recent;
     RememberCurrentBook(recent, Book(u"/books/a.txt", 5));
-    const std::u16string longest = u"/" + std::u16string(kMaxValueChars - 1, u'x');
-    RememberCurrentBook(recent, Book(longest + u"y", 6));  // would load back as `longest`
+    // The platform's limit counts bytes: 4095 of them and the terminating zero.
+    const std::u16string longest = u"/" + std::u16string(kMaxPathBytes - 2, u'x');
+    RememberCurrentBook(recent, Book(longest + u"y", 6));
+    RememberCurrentBook(recent, Book(u"/" + std::u16string(kMaxPathBytes / 2, u'я'), 6));
     RememberCurrentBook(recent, Book(u"/books/two\nlines.txt", 7));
     CurrentBook folder = Book(u"/books/b.txt", 8);
     folder.browseFolder = u"/books/\r";
@@ -95,10 +97,12 @@ TEST(RecentFiles, ABookNamedInAnOldCodePageIsStoredAndReopens) {
     RecentFiles recent, back;
     RememberCurrentBook(recent, Book(path, 0));
     SettingsStore store;
-    CreateSettingsStore(store, PathFromBytes(dir.path()), kRecentFileName, kRecentCapacity);
+    CreateSettingsStore(store, PathFromBytes(dir.path()), kRecentFileName, kRecentCapacity,
+                        kRecentValueChars);
     SaveRecentFiles(recent, store);
     ASSERT_EQ(Save(store), 1);
-    CreateSettingsStore(store, PathFromBytes(dir.path()), kRecentFileName, kRecentCapacity);
+    CreateSettingsStore(store, PathFromBytes(dir.path()), kRecentFileName, kRecentCapacity,
+                        kRecentValueChars);
     LoadRecentFiles(back, store, IsListedCodePage);
     ASSERT_EQ(back.entries[0].bookPath, path);
     auto doc = NewDocument();
@@ -106,12 +110,12 @@ TEST(RecentFiles, ABookNamedInAnOldCodePageIsStoredAndReopens) {
     EXPECT_EQ(test::ReadAll(*doc), u"x");
 }
 
-TEST(RecentFiles, AFullListOfLongPathsSurvivesASave) {
-    // Sixteen books with 259-character Cyrillic paths and folders: about 9,000 counted characters
-    // and 17,000 bytes, more than a save or a load of the old 8192/16383 limits kept.
+TEST(RecentFiles, AFullListOfDeepPathsSurvivesASave) {
+    // Sixteen books deep in folders of long Cyrillic names, paths and folders of 4095 bytes each:
+    // about 65,000 counted characters and 131,000 bytes.
     auto longPath = [](int i, char16_t letter) {
         const std::u16string p = u"/" + Utf8ToUtf16(std::to_string(i)) + u"/";
-        return p + std::u16string(kMaxValueChars - p.size(), letter);
+        return p + std::u16string((kMaxPathBytes - 1 - p.size()) / 2, letter);
     };
     RecentFiles recent, back;
     for (int i = 0; i < kRecentCount; ++i) {
@@ -121,11 +125,13 @@ TEST(RecentFiles, AFullListOfLongPathsSurvivesASave) {
     }
     test::ScratchDir dir;
     SettingsStore store;
-    CreateSettingsStore(store, Utf8ToUtf16(dir.path()), kRecentFileName, kRecentCapacity);
+    CreateSettingsStore(store, Utf8ToUtf16(dir.path()), kRecentFileName, kRecentCapacity,
+                        kRecentValueChars);
     SaveRecentFiles(recent, store);
     ASSERT_EQ(Save(store), 1);
-    EXPECT_GT(test::ReadBytes(dir.path() + "/_recent.files.ini").size(), 16383u);
-    CreateSettingsStore(store, Utf8ToUtf16(dir.path()), kRecentFileName, kRecentCapacity);
+    EXPECT_GT(test::ReadBytes(dir.path() + "/_recent.files.ini").size(), 130000u);
+    CreateSettingsStore(store, Utf8ToUtf16(dir.path()), kRecentFileName, kRecentCapacity,
+                        kRecentValueChars);
     LoadRecentFiles(back, store, IsListedCodePage);
     EXPECT_EQ(store.Dirty, 0);
     for (int i = 0, j = 15; i < kRecentCount; ++i, --j) {

@@ -22,7 +22,8 @@ struct Loaded {
     explicit Loaded(const std::string& text) {
         if (!text.empty()) dir.Write("_config.ini", text);
         CreateSettingsStore(config, Utf8ToUtf16(dir.path()), kConfigFileName, kConfigCapacity);
-        CreateSettingsStore(recentStore, Utf8ToUtf16(dir.path()), kRecentFileName, kRecentCapacity);
+        CreateSettingsStore(recentStore, Utf8ToUtf16(dir.path()), kRecentFileName, kRecentCapacity,
+                            kRecentValueChars);
         LoadSettings(settings, config, IsListedCodePage);
     }
     std::string Saved() {

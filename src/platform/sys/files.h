@@ -6,6 +6,9 @@
 
 namespace lectra {
 
+// The platform's limit of a path in bytes, its terminating zero included.
+constexpr int kMaxPathBytes = 4096;
+
 // An open file; fd −1 when closed. Plain data: copying it does not duplicate the descriptor.
 struct PlatformFile {
     int fd = -1;
