@@ -52,7 +52,7 @@ int Usage() {
         "                              [--paragraph-mode 0|1|2] BOOK\n"
         "       lectra-tool layout [--code-page N] [--paragraph-mode 0|1|2] [--width 480]\n"
         "                   [--height 640] [--font \"DejaVu Sans\"] [--size 14] [--position P]\n"
-        "                   [--pages N] [--back] BOOK\n"
+        "                   [--pages N] [--back] BOOK   (N pages at most, up to the book's end)\n"
         "export writes BOOK.txt or BOOK.pdb in the save code page (default 1251)\n",
         stderr);
     return 2;
@@ -230,11 +230,16 @@ int LayoutPages(Document& doc, const Options& o) {
     Refresh(layout, doc);
     PrintPage(layout, doc);
     for (int page = 1; page < o.pages; ++page) {
+        // A page that shows the book's end is the last one forwards (a move would only step to
+        // its last character), and at either end a move leaves the page where it is.
+        if (!o.back && doc.pageEnd >= DocLength(doc)) break;
+        const int32_t before = doc.pageStart;
         if (o.back) {
             PreviousPage(layout, doc);
         } else {
             NextPage(layout, doc, 1);
         }
+        if (doc.pageStart == before) break;
         PrintPage(layout, doc);
     }
     ReleaseLayoutFonts(layout);
