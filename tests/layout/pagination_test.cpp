@@ -69,6 +69,26 @@ TEST(Pagination, PagesTileEveryBookAndAPageForwardAndBackReturns) {
     }
 }
 
+// A paragraph of five blocks without a mark: the way back lays out from a block boundary, so the
+// page before may break differently from the way forward, but it never skips text, never shows
+// more than a page before the old start, and always moves back.
+TEST(Pagination, PreviousPageInsideAParagraphLongerThanTwoBlocks) {
+    std::u16string text = u"\n";
+    for (int i = 0; text.size() < 5 * kBlockUnits; ++i)
+        text += std::u16string(1 + i * 7 % 9, u'w') + u' ';
+    MemoryBook book(text);
+    FakeLayout f(200, 140);
+    const std::vector<int32_t> starts = WalkForward(f, *book);
+    const int32_t pageUnits = starts[2] - starts[1] + 40;
+    for (size_t i = 1; i < starts.size(); i += 3) {
+        const int32_t start = Move(f, *book, starts[i], PreviousPage);
+        SCOPED_TRACE("back from " + std::to_string(starts[i]));
+        EXPECT_LT(start, starts[i]);
+        EXPECT_GE(start, starts[i] - pageUnits);
+        EXPECT_GE(book.doc->pageEnd, starts[i]);
+    }
+}
+
 TEST(Pagination, TheBackwardScanStaysInsideTheBookAndItsTwoBlocks) {
     auto doc = Sample("ru-story.fb2");
     for (int32_t p = 0; p <= DocLength(*doc) + 5; ++p) {
