@@ -189,25 +189,5 @@ TEST(JumpHistory, RecordsJumpsAndStepsThroughThem) {
     EXPECT_EQ(log.repaints, 4);
 }
 
-TEST(JumpHistory, KeepsAtMostSixtyFourPositions) {
-    ScratchDir dir;
-    auto doc = NewDocument();
-    std::string text;
-    for (int i = 0; i < 100; ++i) text += "word ";
-    ASSERT_EQ(Open(*doc, dir.Write("h.txt", text), 1251), 1);
-    for (int i = 1; i <= 80; ++i) JumpTo(*doc, i * 5);
-    EXPECT_EQ(doc->history[0], 399);  // the space before each word
-    EXPECT_EQ(doc->history[63], 399 - 63 * 5);
-    int steps = 0;
-    int32_t last = doc->pageStart;
-    for (int i = 0; i < 100; ++i) {
-        JumpBack(*doc);
-        if (doc->pageStart != last) ++steps;
-        last = doc->pageStart;
-    }
-    EXPECT_EQ(steps, 63);
-    EXPECT_EQ(doc->historyIndex, 63);
-}
-
 }  // namespace
 }  // namespace lectra

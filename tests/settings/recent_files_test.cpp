@@ -40,16 +40,6 @@ TEST(RecentFiles, LoadAddsEveryKeyInFileOrderAndKeepsOnlyListedCodePages) {
     for (int i = 0; i < 6; ++i) EXPECT_EQ(recent.entries[i].codePage, codePages[i]) << i;
 }
 
-TEST(RecentFiles, TheSeventeenthBookDropsTheOldest) {
-    RecentFiles recent;
-    for (int i = 0; i < 17; ++i) RememberCurrentBook(recent, Book(Name(i), i * 10));
-    for (int i = 0; i < kRecentCount; ++i) {
-        EXPECT_EQ(recent.entries[i].bookPath, Name(16 - i));
-        EXPECT_EQ(recent.entries[i].position, (16 - i) * 10);
-    }
-    EXPECT_EQ(FindRecentBook(recent, Name(0)), -1);
-}
-
 TEST(RecentFiles, AReopenedBookMovesToTheFrontAndZipNamesStayInTheirSlots) {
     RecentFiles recent;
     for (int i = 5; i >= 0; --i) RememberCurrentBook(recent, Book(Name(i), i));

@@ -49,19 +49,6 @@ TEST(SettingsStore, LineRulesAndCuts) {
               "\xEF\xBB\xBFK=1|BAD=\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
-TEST(SettingsStore, GetIntReadsDecimalText) {
-    // Leading white space and a sign, up to the first non-digit, saturated (30 digits overflow
-    // even 64 bits); a stored empty value is a value, read as 0.
-    SettingsStore s = Parse(
-        "A= \t-12abc\nB=+7\nC=abc\nD=\nE=99999999999\nF=-99999999999\nG=0x10\n"
-        "H=-2147483648\nI=999999999999999999999999999999\n");
-    const int32_t expected[] = {-12, 7, 0, 0, INT32_MAX, INT32_MIN, 0, INT32_MIN, INT32_MAX};
-    for (int i = 0; i < 9; ++i) {
-        EXPECT_EQ(GetInt(s, std::u16string(1, char16_t(u'A' + i)), 5), expected[i]) << i;
-    }
-    EXPECT_EQ(DecimalText(INT32_MIN), u"-2147483648");
-}
-
 TEST(SettingsStore, WhatTheStoreOrTheFileCannotHoldIsRefused) {
     SettingsStore full = Parse("A=1\nB=2\nC=3\nD=4\n", 3);
     EXPECT_EQ(SetString(full, u"E", u"5"), 0);
