@@ -22,24 +22,6 @@ std::u16string Name(int i) {
     return u"/books/" + Utf8ToUtf16(std::to_string(i)) + u".txt";
 }
 
-TEST(RecentFiles, LoadAddsEveryKeyInFileOrderAndKeepsOnlyListedCodePages) {
-    SettingsStore store = test::Parse("", kRecentCapacity);
-    RecentFiles recent;
-    LoadRecentFiles(recent, store, IsListedCodePage);
-    EXPECT_EQ(store.count, 6 * kRecentCount);
-    EXPECT_EQ(
-        test::Dump(store).substr(0, 97),
-        "FILE_NAME_0=|ZIP_FILE_NAME_0=|FILE_PATH_0=|FILE_POS_0=0|FILE_SIZE_0=0|FILE_CP_0=1252|"
-        "FILE_NAME_1=");
-
-    store = test::Parse(
-        "FILE_CP_0=1234\nFILE_CP_1=866\nFILE_CP_2=0\nFILE_CP_3=-1\nFILE_CP_4=16777215\n",
-        kRecentCapacity);
-    LoadRecentFiles(recent, store, IsListedCodePage);
-    const int32_t codePages[] = {-1, 866, -1, -1, 16777215, 1252};
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(recent.entries[i].codePage, codePages[i]) << i;
-}
-
 TEST(RecentFiles, AReopenedBookMovesToTheFrontAndZipNamesStayInTheirSlots) {
     RecentFiles recent;
     for (int i = 5; i >= 0; --i) RememberCurrentBook(recent, Book(Name(i), i));

@@ -144,19 +144,5 @@ TEST(SettingsStore, ReadLimitCutsTheFile) {
     }
 }
 
-TEST(SettingsStore, WriteLimitLeavesLaterEntriesInMemoryOnly) {
-    // 300 entries of 2 + 250 + 4 = 256 counted characters: the running total reaches 65536 at
-    // the 256th, which is left out with all after it.
-    SettingsStore s = Parse("", 300);
-    for (int i = 0; i < 300; ++i) {
-        const std::u16string key = {char16_t(u'A' + i / 26), char16_t(u'a' + i % 26)};
-        ASSERT_EQ(SetString(s, key, std::u16string(250, u'v')), 1);
-    }
-    const std::u16string text = SettingsText(s);
-    EXPECT_EQ(text.size(), 255u * (2 + 1 + 250 + 2) + 1);
-    EXPECT_EQ(text.back(), u'#');
-    EXPECT_EQ(s.count, 300);
-}
-
 }  // namespace
 }  // namespace lectra
