@@ -1,11 +1,12 @@
 // Helpers shared by the tests: fixture paths, scratch files, reading a whole open book.
 #pragma once
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 
 #include "document/document.h"
 #include "document/open_book.h"
@@ -14,7 +15,9 @@
 
 namespace lectra::test {
 
-inline std::string Fixture(const std::string& name) { return std::string(LECTRA_FIXTURES) + "/" + name; }
+inline std::string Fixture(const std::string& name) {
+    return std::string(LECTRA_FIXTURES) + "/" + name;
+}
 
 inline std::string ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -42,13 +45,13 @@ private:
     std::string path_;
 };
 
-inline int Open(Document& doc, const std::string& path, int codePage = kCodePageAuto, int reopen = 0,
-                const RememberedBook* recent = nullptr, int recentCount = 0) {
+inline int Open(Document& doc, const std::string& path, int codePage = kCodePageAuto,
+                int reopen = 0, const RememberedBook* recent = nullptr, int recentCount = 0) {
     OpenRequest r;
     r.codePageSetting = codePage;
     r.recent = recent;
     r.recentCount = recentCount;
-    std::u16string p = Utf8ToUtf16(path);
+    std::u16string p = PathFromBytes(path);
     return OpenBook(doc, p.c_str(), reopen, r);
 }
 

@@ -59,7 +59,7 @@ int Usage() {
         "                              [--paragraph-mode 0|1|2] BOOK\n"
         "       lectra-tool layout [--code-page N] [--paragraph-mode 0|1|2] [--width 480]\n"
         "                   [--height 640] [--font \"DejaVu Sans\"] [--size 14] [--position P]\n"
-        "                   [--pages N] [--back] BOOK\n"
+        "                   [--pages N] [--back] BOOK   (N pages at most, up to the book's end)\n"
         "       lectra-tool render --out PAGE.png [--code-page N] [--paragraph-mode 0|1|2]\n"
         "                   [--width 480] [--height 640] [--position P] [--profile 0..3]\n"
         "                   [--rotate 0|900|1800|2700] [--fullscreen] [--status-mode 0..3]\n"
@@ -157,10 +157,6 @@ bool ParseArgs(int argc, char** argv, Options& o) {
         }
     }
     return !o.book.empty() && (command != kForRender || !o.out.empty());
-}
-
-void PrintReadError(void*, const char16_t* message) {
-    std::fprintf(stderr, "%s\n", Utf16ToUtf8(message).c_str());
 }
 
 // Writes the stream as UTF-8: text as itself, each paragraph mark as a line feed, units 16–31
@@ -268,11 +264,16 @@ int LayoutPages(Document& doc, const Options& o) {
     Refresh(layout, doc);
     PrintPage(layout, doc);
     for (int page = 1; page < o.pages; ++page) {
+        // A page that shows the book's end is the last one forwards (a move would only step to
+        // its last character), and at either end a move leaves the page where it is.
+        if (!o.back && doc.pageEnd >= DocLength(doc)) break;
+        const int32_t before = doc.pageStart;
         if (o.back) {
             PreviousPage(layout, doc);
         } else {
             NextPage(layout, doc, 1);
         }
+        if (doc.pageStart == before) break;
         PrintPage(layout, doc);
     }
     ReleaseLayoutFonts(layout);
@@ -333,15 +334,15 @@ int main(int argc, char** argv) {
         return Usage();
     }
     auto doc = NewDocument();
-    doc->hooks.showReadError = PrintReadError;
     doc->txtParagraphMode = o.paragraphMode;
     OpenRequest request;
     request.codePageSetting = o.codePage;
-    const std::u16string path = Utf8ToUtf16(o.book);
+    const std::u16string path = PathFromBytes(o.book);
     if (!OpenBook(*doc, path.c_str(), 0, request)) {
         std::fprintf(stderr, "%s\n", Utf16ToUtf8(doc->openErrorText).c_str());
         return 1;
     }
+    int status = 0;
     if (o.command == "info") {
         std::printf("kind: %d\ncode page: %d\nsource size: %u\nlength: %d\nblocks: %zu\n",
                     doc->formatKind, doc->bookCodePage, doc->sourceSize, DocLength(*doc),
@@ -349,20 +350,21 @@ int main(int argc, char** argv) {
     } else if (o.command == "dump") {
         Dump(*doc);
     } else if (o.command == "layout" || o.command == "render") {
-        if ((o.command == "layout" ? LayoutPages(*doc, o) : RenderPage(*doc, o)) != 0) {
-            CloseDocument(*doc);
-            return 1;
-        }
+        status = o.command == "layout" ? LayoutPages(*doc, o) : RenderPage(*doc, o);
     } else {
         // As the reader's save commands: the book's own path with ".txt" or ".pdb" appended.
         const int saved = o.command == "export-txt"
                               ? ExportTxt(*doc, doc->bookPath, o.saveCodePage)
                               : ExportPdb(*doc, doc->bookPath, o.saveCodePage);
         std::puts(saved ? "File saved!" : "Error");
-        CloseDocument(*doc);
-        std::fflush(stdout);
-        return saved ? 0 : 1;
+        status = saved ? 0 : 1;
+    }
+    if (std::fflush(stdout) != 0) status = 1;
+    // A read error met on the way is reported once, at the end, and fails the run.
+    if (const char16_t* error = TakeReadError(*doc)) {
+        std::fprintf(stderr, "%s\n", Utf16ToUtf8(error).c_str());
+        status = 1;
     }
     CloseDocument(*doc);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    return status;
 }

@@ -76,7 +76,6 @@ static_assert(sizeof(BlockRecord) <= 32);
 // Services of the window layer that the document store calls; the caller installs them.
 struct DocumentHooks {
     void* context = nullptr;
-    void (*showReadError)(void* context, const char16_t* message) = nullptr;
     void (*setWaitCursor)(void* context, int on) = nullptr;
     void (*requestRepaint)(void* context) = nullptr;
 };
@@ -131,6 +130,12 @@ struct Document {
     int historyIndex = 0;
 
     DocumentHooks hooks;
+
+    // Read errors: failed or short reads and seeks since the open, and whether one that the
+    // retries could not mend waits to be shown. The store records it and never shows it: it is met
+    // inside GetChar, and the window reports it after its paint (TakeReadError).
+    int readErrors = 0;
+    int readErrorPending = 0;
 
     // Format readers' state, alive from a book's open to the next open or close.
     PdbState* pdb = nullptr;

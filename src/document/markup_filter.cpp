@@ -19,10 +19,12 @@ struct Dialect {
     const TagRow* rows;
     int rowCount;
     bool html;  // upper-cases tag text, checks ALIGN=, keeps the once flags
+    const std::u16string_view* silent;
+    int silentCount;
 };
 
-constexpr Dialect kHtml{kHtmlTagTable, 41, true};
-constexpr Dialect kFb2{kFb2TagTable, 19, false};
+constexpr Dialect kHtml{kHtmlTagTable, 41, true, kHtmlSilentTags, 15};
+constexpr Dialect kFb2{kFb2TagTable, 19, false, kFb2SilentTags, 7};
 
 void Raise(int32_t& v) {
     if (v < kMarkupCounterMax) ++v;
@@ -52,6 +54,17 @@ const TagRow* FindOpening(const Dialect& d, std::u16string_view text) {
         if (StartsWith(text, d.rows[i].openName)) return &d.rows[i];
     }
     return nullptr;
+}
+
+// What a tag that no row matches yields: nothing for a silent inline element, else a space.
+char16_t Unmatched(const Dialect& d, std::u16string_view tag) {
+    if (!tag.empty() && tag[0] == u'/') tag.remove_prefix(1);
+    size_t n = 0;
+    while (n < tag.size() && tag[n] != u' ' && tag[n] != u'/' && tag[n] != u'>') ++n;
+    for (int i = 0; i < d.silentCount; ++i) {
+        if (tag.substr(0, n) == d.silent[i]) return 0;
+    }
+    return u' ';
 }
 
 // "/P" is a prefix of "/PRE>", so the row whose closing name ends at a name boundary wins first;
@@ -139,7 +152,7 @@ char16_t ReadTag(Document& doc, uint32_t offset, const Dialect& d) {
 
     if (!tag.empty() && tag[0] == u'/') {
         const TagRow* row = FindClosing(d, tag);
-        if (!row) return u' ';
+        if (!row) return Unmatched(d, tag);
         if (row->preformatted) Lower(m.preDepth);
         if (row->hidden) Lower(m.hiddenDepth);
         if (row->flags & kTagBlock) {
@@ -154,7 +167,7 @@ char16_t ReadTag(Document& doc, uint32_t offset, const Dialect& d) {
         return row->closeUnit;
     }
     const TagRow* row = FindOpening(d, tag);
-    if (!row) return u' ';
+    if (!row) return Unmatched(d, tag);
     if (row->preformatted) Raise(m.preDepth);
     if (row->hidden) Raise(m.hiddenDepth);
     if (row->flags & kTagBlock) {
@@ -230,7 +243,11 @@ int MarkupFilter(Document& doc, char16_t& unit, uint32_t offset, const Dialect& 
         return 1;
     }
     if (u == u'<' || u == u'&') {
+        // A reference's character is normalised as the same character in the source would be,
+        // so that no no-break space reaches the stream (a run of them would be one long word,
+        // and search could not match it as white space). Values below 32 stay marks.
         u = u == u'<' ? ReadTag(doc, offset, d) : ReadReference(doc, offset);
+        if (u >= 32) u = Normalise(u);
         if (m.pendingSkip > 0) --m.pendingSkip;
     }
     unit = u;

@@ -57,6 +57,15 @@ const TagRow kHtmlTagTable[41] = {
     {N, N, 0, 0, N, u"U", u"/U", 0x100},
 };
 
+const std::u16string_view kHtmlSilentTags[15] = {
+    u"EM",  u"Q",    u"CITE", u"KBD",  u"VAR",   u"DFN", u"TT",   u"DEL",
+    u"INS", u"MARK", u"SAMP", u"TIME", u"LABEL", u"WBR", u"ABBR",
+};
+
+const std::u16string_view kFb2SilentTags[7] = {
+    u"strong", u"strikethrough", u"sub", u"sup", u"code", u"a", u"image",
+};
+
 // FictionBook names compare exactly (case-sensitive); no row is preformatted.
 const TagRow kFb2TagTable[19] = {
     {N, Y, 0, 0, N, u"description", u"/description", 0},

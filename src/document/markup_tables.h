@@ -37,6 +37,11 @@ struct EntityRow {
 // Searched in order; the first row whose name is a prefix of the tag text wins.
 extern const TagRow kHtmlTagTable[41];
 extern const TagRow kFb2TagTable[19];
+// Inline elements that no row has: they sit inside words and before punctuation ("H<sub>2</sub>O",
+// "<strong>word</strong>:"), so, opening or closing, they yield nothing where any other unknown
+// tag yields a space. Whole names, compared after the tag text is read (HTML upper-cased).
+extern const std::u16string_view kHtmlSilentTags[15];
+extern const std::u16string_view kFb2SilentTags[7];
 // The named references of HTML 4.01 in the order of its entity sets.
 extern const EntityRow kEntityTable[252];
 

@@ -9,6 +9,7 @@
 #include "document/format_table.h"
 #include "document/formats/gz_reader.h"
 #include "document/text_cache.h"
+#include "platform/sys/code_pages.h"
 
 namespace lectra {
 
@@ -121,14 +122,16 @@ int OpenBook(Document& doc, const char16_t* path, int reopen, const OpenRequest&
             }
         }
     }
+    const bool word = doc.formatKind >= kKindWordDos && doc.formatKind <= kKindWord97;
     if (reopen || codePage == 0) {
         codePage = request.codePageSetting;
-        if (codePage == kCodePageAuto) {
-            codePage = (doc.formatKind >= kKindWordDos && doc.formatKind <= kKindWord97)
-                           ? doc.bookCodePage
-                           : DetectCodePage(doc);
-        }
+        if (codePage == kCodePageAuto) codePage = word ? doc.bookCodePage : DetectCodePage(doc);
     }
+    // The Word reader's text is one unit per stored byte, or UTF-16 where the book says so: a
+    // chosen code page can only replace a single-byte one of its own by another single-byte one.
+    // (The code-page setting is global, so UTF-8 chosen for one text book reaches every Word book.)
+    if (word && !(CodePageKnown(doc.bookCodePage) && CodePageKnown(codePage)))
+        codePage = doc.bookCodePage;
     doc.bookCodePage = codePage;
     if (codePage != kCodePageUtf8 && codePage != kCodePageUtf16) BuildByteToChar(doc);
 

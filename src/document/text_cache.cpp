@@ -52,9 +52,9 @@ void FillRawBlock(Document& doc, uint32_t offset, uint8_t* data) {
             if (gz && gz->fillRawBlock) gz->fillRawBlock(doc, offset, data);
             return;
         }
-        SeekSource(doc, base);
-        uint32_t got = 0;
-        FileRead(doc.source, data, kRawBlockBytes, &got);  // a short read keeps the pre-fill
+        // What cannot be read keeps the pre-fill.
+        ReadSource(doc, base, data, kRawBlockBytes,
+                   std::min(kRawBlockBytes, doc.sourceSize - base));
         return;
     }
     if (reader && reader->fillRawBlock) reader->fillRawBlock(doc, offset, data);
@@ -136,24 +136,45 @@ void CloseSourceFile(Document& doc) {
     FileClose(doc.source);
 }
 
-int SeekSource(Document& doc, uint32_t offset) {
-    if (FileSeek(doc.source, offset)) return 1;
-    // Handles on removable storage go bad while the device sleeps: reopen and try twice more.
+// Runs `step` on the source file. Handles on removable storage go bad while the device sleeps,
+// and an unplugged card fails in read() rather than in the seek: on failure the file is reopened
+// by its path and the step tried twice more. Returns 1 when the first attempt succeeded.
+template <typename Step>
+int WithRetries(Document& doc, Step step) {
+    if (step()) return 1;
+    ++doc.readErrors;
     SetWaitCursor(doc, 1);
-    const uint32_t waits[2] = {100, 1000};
     int ok = 0;
-    for (uint32_t wait : waits) {
+    for (uint32_t wait : {100u, 1000u}) {
         FileClose(doc.source);
         SleepMs(wait);
-        if (FileOpenRead(doc.source, doc.bookPath) && FileSeek(doc.source, offset)) {
+        if (FileOpenRead(doc.source, doc.bookPath) && step()) {
             ok = 1;
             break;
         }
     }
     SetWaitCursor(doc, 0);
-    if (!ok && doc.hooks.showReadError)
-        doc.hooks.showReadError(doc.hooks.context, kReadErrorMessage);
+    if (!ok) doc.readErrorPending = 1;
     return 0;
+}
+
+int SeekSource(Document& doc, uint32_t offset) {
+    return WithRetries(doc, [&] { return FileSeek(doc.source, offset); });
+}
+
+uint32_t ReadSource(Document& doc, uint32_t offset, void* buffer, uint32_t size, uint32_t need) {
+    uint32_t got = 0;
+    WithRetries(doc, [&] {
+        return FileSeek(doc.source, offset) && FileRead(doc.source, buffer, size, &got) &&
+               got >= std::min(need, size);
+    });
+    return got;
+}
+
+const char16_t* TakeReadError(Document& doc) {
+    if (!doc.readErrorPending) return nullptr;
+    doc.readErrorPending = 0;
+    return kReadErrorMessage;
 }
 
 void DiscardBlockRecords(Document& doc) {
@@ -180,6 +201,8 @@ void ResetTextCache(Document& doc) {
     std::fill(std::begin(doc.rawSlotBlock), std::end(doc.rawSlotBlock), -1);
     doc.lastRawBlock = -1;
     doc.lastRawData = nullptr;
+    doc.readErrors = 0;
+    doc.readErrorPending = 0;
     for (BlockRecord& r : doc.blocks) {
         r.chars = nullptr;
         r.sourceOffset = 0xFFFFFFFFu;

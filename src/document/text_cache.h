@@ -33,6 +33,12 @@ void CloseSourceFile(Document& doc);
 // Seeks the source file, reopening it by BookPath when the handle went bad; 1 only when the first
 // attempt succeeded.
 int SeekSource(Document& doc, uint32_t offset);
+// Reads up to `size` source bytes at `offset`, of which the first `need` lie inside the file and
+// must arrive. A seek or read that fails or comes back short is a read error: the file is reopened
+// by BookPath and read twice more, as for a seek. Returns the bytes read.
+uint32_t ReadSource(Document& doc, uint32_t offset, void* buffer, uint32_t size, uint32_t need);
+// The message of a read error that the retries could not mend, once; null when there is none.
+const char16_t* TakeReadError(Document& doc);
 
 // The raw layer: the source byte at `offset`, 0 at or beyond SourceSize.
 uint8_t ReadSourceByteMiss(Document& doc, uint32_t offset);

@@ -5,12 +5,14 @@
 
 namespace lectra {
 
-void JustifyAndDrawLine(const Layout& layout, const DrawContext& dc, LineRecord& record,
+void JustifyAndDrawLine(const Layout& layout, const DrawContext& dc, const LineRecord& record,
                         PixelRect rect) {
-    std::u16string& text = record.text;
-    if (!text.empty() && text.back() == u' ') text.pop_back();
+    // The line record is left as it is: a page is painted again (the clock's repaint) without
+    // being laid out again.
+    std::u16string_view text = record.text;
+    if (!text.empty() && text.back() == u' ') text.remove_suffix(1);
     const int length = static_cast<int>(text.size());
-    const int spare = rect.right - rect.left - MeasureText(dc, text);
+    const int spare = rect.right - rect.left - MeasureText(dc, text.data(), length);
     if (spare < 2 || record.words < 2 || !layout.settings->justify) {
         dc.draw->drawText(dc.surface, dc.font, dc.textColour, rect, text.data(), length,
                           kAlignLeft);

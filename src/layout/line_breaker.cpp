@@ -24,7 +24,8 @@ bool IsWhite(char16_t c) {
 }
 
 // Does the line begin a paragraph? Walks back over white space to the mark before the line, or
-// to the first position of the block, where the block's saved markup state has its say.
+// to the first position of the block; a mark just before the block still starts the paragraph,
+// else the block's saved markup state has its say.
 uint32_t ParagraphStartFlags(Document& doc, int32_t start, uint32_t flags) {
     int32_t p = start;
     while (p & (kBlockUnits - 1)) {
@@ -33,11 +34,21 @@ uint32_t ParagraphStartFlags(Document& doc, int32_t start, uint32_t flags) {
         if (!IsWhite(c) && p != start) return flags;
         --p;
     }
+    if (const char16_t c = GetChar(doc, p); !IsMark(c) && (p == start || IsWhite(c))) {
+        if (const int32_t mark = MarkBefore(doc, p - 1); mark >= 0)
+            return MarkStyle(GetChar(doc, mark)) | kParaStart;
+    }
     if (const uint32_t saved = BlockStateStyle(doc, p >> kBlockShift)) {
         flags = (flags & ~kStyleMask) | saved;
     }
     if (IsMark(GetChar(doc, p))) flags |= kParaStart;
     return flags;
+}
+
+// A soft hyphen adds nothing inside a line, but where the line breaks at it, it shows as "-" and
+// is measured as one.
+void ShowSoftHyphen(std::u16string& text) {
+    if (!text.empty() && text.back() == u'\u00AD') text.back() = u'-';
 }
 
 int32_t EndLine(LineRecord& record, int32_t end) {
@@ -63,6 +74,7 @@ int32_t Overflow(Layout& layout, LineRecord& record, size_t wordAt, int indentLe
         record.text.resize(wordAt);
         record.text.append(word.text, static_cast<size_t>(k + 1));
         if (mark == 'a') record.text.push_back(u'-');
+        ShowSoftHyphen(record.text);
         if (MeasureText(dc, record.text) <= available) {
             ++record.words;
             return EndLine(record, word.pos[k + 1]);
@@ -82,6 +94,7 @@ int32_t Overflow(Layout& layout, LineRecord& record, size_t wordAt, int indentLe
     record.words = 1;
     for (int keep = n - 1; keep >= 1; --keep) {
         record.text.resize(static_cast<size_t>(indentLength + keep));
+        ShowSoftHyphen(record.text);
         if (MeasureText(dc, record.text) <= available) return EndLine(record, word.pos[keep]);
     }
     record.text.resize(static_cast<size_t>(indentLength + 1));

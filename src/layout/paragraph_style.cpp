@@ -34,6 +34,15 @@ uint32_t BlockStateStyle(const Document& doc, int32_t block) {
     return 0;
 }
 
+int32_t MarkBefore(Document& doc, int32_t pos) {
+    for (int32_t p = pos; p >= 0 && pos - p < kBlockUnits; --p) {
+        const char16_t c = GetChar(doc, p);
+        if (c < 16) return p;
+        if (c > 32) return -1;
+    }
+    return -1;
+}
+
 uint32_t ParagraphStyleAt(Document& doc, int32_t pos) {
     if (pos < 0) return kStyleBody;
     const int32_t blockFirst = pos & ~(kBlockUnits - 1);
@@ -41,6 +50,10 @@ uint32_t ParagraphStyleAt(Document& doc, int32_t pos) {
         const char16_t c = GetChar(doc, p);
         if (c < 16) return MarkStyle(c);
     }
+    // A paragraph whose mark is the previous block's last unit: the saved state knows the depths
+    // of the markup, not the mark's own style.
+    if (const int32_t mark = MarkBefore(doc, blockFirst - 1); mark >= 0)
+        return MarkStyle(GetChar(doc, mark));
     const uint32_t saved = BlockStateStyle(doc, pos >> kBlockShift);
     return saved ? saved : kStyleBody;
 }

@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "platform/sys/utf.h"
+
 namespace lectra {
 
 namespace {
@@ -19,10 +21,11 @@ std::u16string Key(RecentKey which, int index) {
     return std::u16string(buf, buf + (n > 0 ? n : 0));
 }
 
-// Whether a path comes back from the recent file as it went in: a load keeps 259 characters of a
-// value, and the file has no way to carry a line break or a zero.
+// Whether a path comes back from the recent file as it went in and can be opened: shorter than the
+// platform's limit (which keeps it within the recent store's values), and without a line break or
+// a zero, which the file has no way to carry.
 bool FileCanHold(std::u16string_view text) {
-    return text.size() <= static_cast<size_t>(kMaxValueChars) &&
+    return PathToBytes(text).size() < static_cast<size_t>(kMaxPathBytes) &&
            text.find_first_of(std::u16string_view(u"\r\n\0", 3)) == text.npos;
 }
 

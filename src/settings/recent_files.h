@@ -4,11 +4,15 @@
 #include <string>
 #include <string_view>
 
+#include "platform/sys/files.h"
 #include "settings/settings_store.h"
 
 namespace lectra {
 
 constexpr int kRecentCount = 16;
+// The recent store's values are paths: as long as the platform allows, in characters (a path of
+// fewer than kMaxPathBytes bytes has fewer characters than that).
+constexpr int kRecentValueChars = kMaxPathBytes;
 
 struct RecentEntry {
     int32_t size = 0;         // DocLength when the book was last read (characters, not bytes)
@@ -46,7 +50,7 @@ void SaveRecentFiles(const RecentFiles& recent, SettingsStore& store);
 // Puts the open book at the head: its old entry (or the oldest, when it is not in the list) is
 // taken out and the entries before it move down one; zipName stays with its slot. Nothing
 // happens when no book is open, or when its path or folder is one the recent file cannot hold
-// (longer than 259 characters, or with a line break).
+// or the platform cannot open (kMaxPathBytes bytes or more, or with a line break).
 void RememberCurrentBook(RecentFiles& recent, const CurrentBook& book);
 // The first entry whose bookPath equals `path`, −1 when none.
 int FindRecentBook(const RecentFiles& recent, std::u16string_view path);

@@ -25,14 +25,18 @@ SettingsEntry* Find(SettingsStore& store, std::u16string_view key) {
     return nullptr;
 }
 
+uint32_t ReadLimit(const SettingsStore& store) {
+    return 3 * static_cast<uint32_t>(store.maxSaveChars);
+}
+
 // One line without its end: a comment or a line without "=" is skipped; the key is cut to 31
-// characters and the value to 259.
+// characters and the value to the store's limit.
 void ParseLine(SettingsStore& store, std::u16string_view line) {
     if (line.empty() || line[0] == u'#' || line[0] == u' ') return;
     const size_t eq = line.find(u'=');
     if (eq == std::u16string_view::npos) return;
     const std::u16string_view key = line.substr(0, std::min<size_t>(eq, kMaxKeyChars));
-    const std::u16string_view value = line.substr(eq + 1, kMaxValueChars);
+    const std::u16string_view value = line.substr(eq + 1, static_cast<size_t>(store.maxValueChars));
     SetString(store, key, value);
 }
 
@@ -43,11 +47,15 @@ bool IsSpace(char16_t c) {
 }  // namespace
 
 void CreateSettingsStore(SettingsStore& store, const std::u16string& folder,
-                         std::u16string_view fileName, int capacity) {
+                         std::u16string_view fileName, int capacity, int maxValueChars) {
     store.path = folder;
     if (!store.path.empty() && store.path.back() != u'/') store.path += u'/';
     store.path += fileName;
     store.capacity = std::max(capacity, 0);
+    store.maxValueChars = std::clamp(maxValueChars, 1, kMaxPathBytes);
+    const int64_t full =
+        static_cast<int64_t>(store.capacity) * (kMaxKeyChars + 4 + store.maxValueChars);
+    store.maxSaveChars = static_cast<int32_t>(std::max<int64_t>(kMaxSaveChars, full + 1));
     store.entries.assign(static_cast<size_t>(store.capacity), SettingsEntry{});
     store.count = 0;
     store.Dirty = 0;
@@ -56,33 +64,41 @@ void CreateSettingsStore(SettingsStore& store, const std::u16string& folder,
 
 void Load(SettingsStore& store) {
     store.count = 0;
+    store.loadFailed = 0;
     PlatformFile file;
     // A first run leaves an empty file behind, as the reader always has.
     if (!FileExists(store.path) && FileOpenAppend(file, store.path)) FileClose(file);
+    int read = 0;
     if (FileOpenRead(file, store.path)) {
-        std::unique_ptr<uint8_t[]> buffer(new uint8_t[kMaxReadBytes]);
+        const int64_t size = FileSize(file);
+        const uint32_t limit =
+            static_cast<uint32_t>(std::clamp<int64_t>(size, 0, ReadLimit(store)));
+        std::unique_ptr<uint8_t[]> buffer(new uint8_t[limit + 1]);
         uint32_t got = 0;
-        if (FileRead(file, buffer.get(), kMaxReadBytes, &got))
-            LoadFromBytes(store, buffer.get(), got);
+        read = size >= 0 && FileRead(file, buffer.get(), limit, &got);
+        if (read) LoadFromBytes(store, buffer.get(), got);
         FileClose(file);
     }
+    store.loadFailed = !read && FileExists(store.path);
     store.Dirty = 0;
 }
 
 void LoadFromBytes(SettingsStore& store, const uint8_t* bytes, size_t size) {
     if (!bytes || size == 0) return;
-    size = std::min<size_t>(size, kMaxReadBytes);
+    size = std::min<size_t>(size, ReadLimit(store));
     const void* zero = std::memchr(bytes, 0, size);
     if (zero) size = static_cast<size_t>(static_cast<const uint8_t*>(zero) - bytes);
     const std::u16string text =
-        Utf8ToUtf16(std::string_view(reinterpret_cast<const char*>(bytes), size));
+        PathFromBytes(std::string_view(reinterpret_cast<const char*>(bytes), size));
     std::u16string line;
-    line.reserve(kMaxLineChars);
+    const size_t lineLimit =
+        std::max<size_t>(kMaxLineChars, kMaxKeyChars + 1 + store.maxValueChars);
+    line.reserve(lineLimit);
     for (char16_t c : text) {
         if (c == u'\n') {
             if (!line.empty()) ParseLine(store, line);
             line.clear();
-        } else if (c != u'\r' && line.size() < kMaxLineChars) {
+        } else if (c != u'\r' && line.size() < lineLimit) {
             line += c;
         }
     }
@@ -96,7 +112,7 @@ std::u16string SettingsText(const SettingsStore& store) {
         const SettingsEntry& e = store.entries[i];
         const std::u16string_view key = KeyOf(e);
         total += static_cast<int64_t>(key.size()) + 4 + static_cast<int64_t>(e.value.size());
-        if (total >= kMaxSaveChars) break;
+        if (total >= store.maxSaveChars) break;
         text += key;
         text += u'=';
         text += e.value;
@@ -108,7 +124,15 @@ std::u16string SettingsText(const SettingsStore& store) {
 
 int Save(SettingsStore& store) {
     if (!store.Dirty) return 1;
-    const std::string bytes = Utf16ToUtf8(SettingsText(store));
+    if (store.loadFailed) {
+        if (!store.loadFailureTold) {
+            std::fprintf(stderr, "%s could not be read; it is left as it is and not saved\n",
+                         PathToBytes(store.path).c_str());
+            store.loadFailureTold = 1;
+        }
+        return 0;
+    }
+    const std::string bytes = PathToBytes(SettingsText(store));
     // Written beside the file and renamed over it: a save that dies half-way leaves the old file.
     const std::u16string temp = store.path + u".tmp";
     PlatformFile file;

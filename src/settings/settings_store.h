@@ -13,12 +13,15 @@ constexpr char16_t kRecentFileName[] = u"_recent.files.ini";
 constexpr int kRecentCapacity = 100;
 
 constexpr int kMaxKeyChars = 31;
+// A store's values are cut to 259 characters unless it is made with a longer limit (the recent
+// store holds paths, up to the platform's limit); lines to 518, or a key and the longest value.
 constexpr int kMaxValueChars = 259;
 constexpr int kMaxLineChars = 518;
-// A save writes entries while the running total of key + value + 4 stays below this; a load reads
-// at most kMaxReadBytes. Each counted character is at most three UTF-8 bytes, so everything a save
-// writes is read back whole. (Sixteen recent books with two 259-character paths each would not
-// fit under a write limit of 8192, and a save cut between the keys of one book.)
+// A save writes entries while the running total of key + value + 4 stays below this, or below
+// what a full store of the longest values counts when that is more; a load reads at most three
+// bytes for each of those characters. Each counted character is at most three UTF-8 bytes, so
+// everything a save writes is read back whole. (Sixteen recent books with two 259-character paths
+// each would not fit under a write limit of 8192, and a save cut between the keys of one book.)
 constexpr int32_t kMaxSaveChars = 65536;
 constexpr uint32_t kMaxReadBytes = 3 * kMaxSaveChars;
 
@@ -36,22 +39,32 @@ struct SettingsStore {
     int capacity = 0;
     int count = 0;
     int Dirty = 0;
+    int maxValueChars = kMaxValueChars;
+    int32_t maxSaveChars = kMaxSaveChars;
+    // The file exists but the last load could not read it: saving would replace what the user
+    // has (every remembered book) with defaults, so saves are refused until a load succeeds.
+    int loadFailed = 0;
+    int loadFailureTold = 0;
 };
 
-// Binds the store to folder/fileName with room for `capacity` entries and loads the file.
+// Binds the store to folder/fileName with room for `capacity` entries of values up to
+// `maxValueChars` characters and loads the file.
 void CreateSettingsStore(SettingsStore& store, const std::u16string& folder,
-                         std::u16string_view fileName, int capacity);
+                         std::u16string_view fileName, int capacity,
+                         int maxValueChars = kMaxValueChars);
 
 // Replaces the entries with those of the file (creating it empty when missing). An unreadable file
-// leaves the store empty. Dirty is 0 afterwards.
+// leaves the store empty and sets loadFailed. Dirty is 0 afterwards.
 void Load(SettingsStore& store);
 // Parses the bytes of a settings file into the store, as Load does after reading them: at most
-// kMaxReadBytes, up to the first zero byte, a last line without LF ignored.
+// three bytes per character a save may write, up to the first zero byte, a last line without LF
+// ignored.
 void LoadFromBytes(SettingsStore& store, const uint8_t* bytes, size_t size);
 
 // When Dirty, writes the file through a temporary file beside it that replaces it in one rename,
 // so the old file survives a failed or interrupted save. Returns 1 when written or not dirty.
-// Dirty stays as it was.
+// Dirty stays as it was. After a failed load of an existing file nothing is written (0), and the
+// first such refusal says so on standard error.
 int Save(SettingsStore& store);
 // The text a save writes: the entries in order as key=value CR LF, then "#".
 std::u16string SettingsText(const SettingsStore& store);

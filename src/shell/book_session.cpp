@@ -8,7 +8,8 @@ namespace lectra {
 
 void LoadSettingsSession(SettingsSession& session, const std::u16string& folder) {
     CreateSettingsStore(session.config, folder, kConfigFileName, kConfigCapacity);
-    CreateSettingsStore(session.recentStore, folder, kRecentFileName, kRecentCapacity);
+    CreateSettingsStore(session.recentStore, folder, kRecentFileName, kRecentCapacity,
+                        kRecentValueChars);
     LoadRecentFiles(session.recent, session.recentStore, IsListedCodePage);
     LoadSettings(session.settings, session.config, IsListedCodePage);
 }

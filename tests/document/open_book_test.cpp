@@ -12,18 +12,6 @@ namespace {
 using test::Open;
 using test::ScratchDir;
 
-TEST(FormatKindFromPath, ExtensionsInAnyCase) {
-    const struct {
-        const char16_t* path;
-        int kind;
-    } cases[] = {
-        {u"book.Txt", 0}, {u"x.HTM", 1},   {u"book.fb", 2},     {u"book.xml", 2}, {u"b.rtf", 3},
-        {u"b.PRC", 4},    {u"b.tcr", 8},   {u"b.doc", 10},      {u"README", -1},  {u"book.epub", -1},
-        {u"dir.v1/README", -1}, {u"book.txt.gz", -1}, {u"book.", -1},
-    };
-    for (const auto& c : cases) EXPECT_EQ(FormatKindFromPath(c.path), c.kind) << Utf16ToUtf8(c.path);
-}
-
 TEST(OpenBook, UnknownNamesOpenAsTextAndFailuresSayWhy) {
     ScratchDir dir;
     auto doc = NewDocument();
@@ -118,14 +106,6 @@ TEST(TxtParagraphModes, LinesParagraphsAndIndents) {
     EXPECT_EQ(test::ReadAll(*doc),
               u"  First paragraph wraps  onto a second line. \n  Second one \n  "
               u"after a blank line\n- a list item\n*star\n tabbed");
-}
-
-TEST(TxtFilter, ControlsBecomeSpacesAndUnit30AHyphen) {
-    ScratchDir dir;
-    auto doc = NewDocument();
-    doc->txtParagraphMode = kTxtPlainAsIs;
-    ASSERT_EQ(Open(*doc, dir.Write("c.txt", std::string("a\x01" "b\x1e" "c\x00" "d\xa0" "e", 9)), 1251), 1);
-    EXPECT_EQ(test::ReadAll(*doc), u"a b-c d e");
 }
 
 }  // namespace

@@ -12,24 +12,6 @@
 namespace lectra {
 namespace {
 
-// A status line hidden in full screen leaves its room to the bar and the text; a quarter turn
-// swaps the page's sides and moves it right of the screen area, and the bar down the right edge
-// takes its room from the text.
-TEST(PageGeometry, TheBarAndTheTextTakeTheRoomLeft) {
-    Settings s = test::DefaultSettings();
-    s.visibleStatus[1] = 0;
-    PageGeometry g = ComputePageGeometry(s, 480, 640, 480, 11, 1);
-    EXPECT_EQ(g.progressRect.bottom, 640);
-    EXPECT_EQ(g.textRect.bottom, 636);
-    s.modeProgress = 7;
-    s.rotateScreen = 900;
-    g = ComputePageGeometry(s, 480, 640, 480, 11, 0);
-    EXPECT_EQ(g.pageWidth, 640);
-    EXPECT_EQ(g.x0, 480);
-    EXPECT_EQ(g.textRect.right, 480 + 640 - 4 - 1);
-    EXPECT_EQ(g.textRect.bottom, 480 - 12);
-}
-
 struct QtDraw : ::testing::Test {
     const DrawServices& draw = QtDrawServices();
     Settings settings = test::DefaultSettings();
@@ -93,33 +75,6 @@ TEST_F(QtDraw, MeasuredWidthIsTheDrawnAdvance) {
     }
     draw.deleteSurface(whole);
     draw.deleteSurface(pieces);
-}
-
-TEST_F(QtDraw, FontMetricsAndTheWidthAdjustment) {
-    const std::u16string text =
-        u"The quick brown fox jumps over the lazy dog; съешь же ещё этих булок";
-    std::vector<int> widths, heights;
-    for (int adjust : {0, -3, 3}) {
-        settings.fontWidthChar[0] = adjust;
-        CreateLayoutFont(layout, 0, 480);
-        const FontMetrics m = draw.fontMetrics(layout.fonts.textFont);
-        EXPECT_EQ(m.height, m.ascent + m.descent);
-        widths.push_back(MeasureText(TextContext(layout), text));
-        heights.push_back(layout.fonts.textFontHeight);
-    }
-    // Narrower and wider, at the height of the face's own width.
-    EXPECT_LT(widths[1], widths[0]);
-    EXPECT_GT(widths[2], widths[0]);
-    EXPECT_EQ(heights, std::vector<int>(3, heights[0]));
-    // Bold is wider than normal in this face; the clock font is made once, never replaced.
-    PlatformFont* const clock = layout.fonts.clockFont;
-    settings.fontWidthChar[0] = 0;
-    settings.fontBoldText[0] = 1;
-    CreateLayoutFont(layout, 0, 480);
-    EXPECT_GT(MeasureText(TextContext(layout), text), widths[0]);
-    EXPECT_EQ(layout.fonts.clockFont, clock);
-    // A cell height asked for is the cell height made.
-    EXPECT_NEAR(draw.fontMetrics(layout.fonts.clockFont).height, 400, 8);
 }
 
 TEST_F(QtDraw, ColoursAreCutToTheSurfacesDepth) {

@@ -57,6 +57,10 @@ TEST(LayoutLine, LinesOfEachStyleAndEveryOverflowFallBack) {
         // A hyphen-minus breaks the word with hyphenation off.
         {100, minus, 1, u"aaaa bbb-", L | S, 10, 2, 0},
         {100, minus, 10, u"ccc dd", L | E, 17, 2, 0},
+        // A break at a soft hyphen shows "-"; inside the line the soft hyphen stays as it is.
+        {80, u"\vbes\u00ADpredel", 1, u"bes-", L | S, 5, 1, 0},
+        {50, u"\vbes\u00ADpredel", 1, u"bes-", L | S, 5, 1, 0},
+        {200, u"\vbes\u00ADpredel", 1, u"bes\u00ADpredel" + sp.substr(0, 10), L | S, 11, -1, 0},
         // Words of three characters go whole to the next line.
         {50, u"\vxx a-b", 1, u"xx", L | S, 4, 1},
         {50, u"\vxx a-bc", 1, u"xx a-", L | S, 6, 2},
@@ -123,7 +127,20 @@ TEST(ParagraphStyle, MarksWithinTheBlockElseTheBlocksSavedState) {
     book.units[4096] = u'\v';
     book.doc->blocks[1].state[3] = book.doc->blocks[1].state[4] = 0;
     EXPECT_EQ(Line(f, book, 4097).flags, kStyleLeft | kParaStart);
-    EXPECT_EQ(MarkStyle(15), kStyleBody);
+}
+
+TEST(ParagraphStyle, AMarkOnTheBlocksLastUnitStartsTheNextBlocksParagraph) {
+    for (const std::u16string& gap : {std::u16string(), std::u16string(u"  ")}) {
+        std::u16string units = std::u16string(4095 - gap.size(), u'w') + u"\f" + gap + u"text";
+        MemoryBook book(units);
+        FakeLayout f(400);
+        EXPECT_EQ(ParagraphStyleAt(*book, 4096 + gap.size()), kStyleRight);
+        const LineRecord line = Line(f, book, 4096);
+        EXPECT_EQ(line.flags & ~kParaEnd, kStyleRight | kParaStart);
+    }
+    MemoryBook body(std::u16string(4095, u'w') + u"\ntext");
+    FakeLayout f(400);
+    EXPECT_EQ(Line(f, body, 4096).text.substr(0, 8), u"   text ");  // the body paragraph's indent
 }
 
 TEST(JustifyAndDrawLine, PiecesFillTheWidthOrTheLineIsDrawnWhole) {
@@ -153,6 +170,26 @@ TEST(JustifyAndDrawLine, PiecesFillTheWidthOrTheLineIsDrawnWhole) {
         EXPECT_EQ(*test::Fake(f.layout.surface), c.pieces)
             << Utf16ToUtf8(c.text) << " in " << c.width;
     }
+}
+
+TEST(JustifyAndDrawLine, APagePaintedTwiceWithoutALayoutIsTheSame) {
+    // The book's last line is padded with spaces and justified; the clock repaints the page
+    // without laying it out again.
+    MemoryBook book(u"\nthe last words of the book end here");
+    FakeLayout f(200, 140);
+    f.settings.justify = 1;
+    Refresh(f.layout, *book);
+    const auto paint = [&] {
+        test::Fake(f.layout.surface)->clear();
+        for (int i = 0; i < f.layout.linesPerPage; ++i) {
+            JustifyAndDrawLine(f.layout, TextContext(f.layout), f.layout.pageLines[i],
+                               PixelRect{0, 14 * i, 200, 14 * (i + 1)});
+        }
+        return *test::Fake(f.layout.surface);
+    };
+    const test::FakeSurface first = paint();
+    EXPECT_EQ(paint(), first);
+    EXPECT_EQ(paint(), first);
 }
 
 }  // namespace

@@ -88,32 +88,6 @@ TEST(CodePageTables, AgreeWithIconv) {
     }
 }
 
-TEST(CodePageTables, WindowsOwnValuesAndOneTablePerPage) {
-    // Where Windows departs from the usual sources, or leaves a byte unassigned.
-    const struct {
-        int codePage, byte;
-        char16_t unit;
-    } known[] = {{10007, 0xB6, u'∂'},     {10017, 0xA2, u'Ґ'}, {10000, 0xBD, u'\u2126'},
-                 {1255, 0xCA, u'\u05BA'}, {21866, 0xAE, u'ў'}, {28597, 0xA1, u'\u02BD'},
-                 {28597, 0xA4, u'\u00A4'}};
-    for (const auto& k : known) {
-        EXPECT_EQ(TableOf(k.codePage)[k.byte - 128], k.unit)
-            << "code page " << k.codePage << std::hex << " byte 0x" << k.byte;
-    }
-    std::map<HighHalf, int> seen;
-    for (int codePage : SingleBytePages()) {
-        auto [it, inserted] = seen.emplace(TableOf(codePage), codePage);
-        EXPECT_TRUE(inserted) << codePage << " has the same table as " << it->second;
-    }
-    HighHalf high;
-    high.fill(u'x');
-    for (int codePage : {0, -1, 65001, 1200, 932, 12345}) {
-        EXPECT_EQ(CodePageKnown(codePage), 0) << codePage;
-        EXPECT_EQ(CodePageHighHalf(codePage, high.data()), 0) << codePage;
-    }
-    EXPECT_EQ(std::count(high.begin(), high.end(), u'x'), 128) << "untouched";
-}
-
 TEST(CodePageEncoding, EveryDefinedByteEncodesBackToItself) {
     for (int codePage : SingleBytePages()) {
         const HighHalf high = TableOf(codePage);
@@ -140,18 +114,6 @@ TEST(CodePageEncoding, EveryDefinedByteEncodesBackToItself) {
         EXPECT_EQ(CodePageEncode(codePage, u"Hello, world! ~{}[]\t\n", out), 1) << codePage;
         EXPECT_EQ(out, "Hello, world! ~{}[]\t\n") << codePage;
     }
-}
-
-TEST(CodePageEncoding, WholeText) {
-    // One byte per UTF-16 unit, so a character outside the BMP becomes two "?". An unknown code
-    // page keeps ASCII and writes "?" or the fallback for the rest.
-    std::string out = "left over";
-    EXPECT_EQ(CodePageEncode(866, u"a\U0001F600b", out), 1);
-    EXPECT_EQ(out, "a??b");
-    EXPECT_EQ(CodePageEncode(12345, u"Ab Жé", out), 0);
-    EXPECT_EQ(out, "Ab ??");
-    EXPECT_EQ(CodePageEncodeChar(12345, u'Ж', 'x'), 'x');
-    EXPECT_EQ(CodePageEncodeChar(12345, u'A', 'x'), 'A');
 }
 
 }  // namespace

@@ -44,6 +44,19 @@ TEST(Files, TruncateAppendSeekReadListRenameDelete) {
     EXPECT_FALSE(ListFolder(moved, entries));
 }
 
+TEST(Files, ANameInAnOldCodePageOpensAndListsAsItself) {
+    test::ScratchDir dir;
+    const std::string name = "\xCA\xED\xE8\xE3\xE0.txt";  // "Книга.txt" in cp1251
+    dir.Write(name, "x");
+    std::vector<FolderEntry> entries;
+    ASSERT_TRUE(ListFolder(PathFromBytes(dir.path()), entries));
+    ASSERT_EQ(entries.size(), 1u);
+    PlatformFile f;
+    ASSERT_TRUE(FileOpenRead(f, PathFromBytes(dir.path() + "/") + entries[0].name));
+    EXPECT_EQ(FileSize(f), 1);
+    EXPECT_EQ(PathToBytes(entries[0].name), name);
+}
+
 TEST(ProgramFolder, HomeVariableThenExecutableFolder) {
     const char* old = std::getenv("LECTRA_HOME");
     const std::string saved = old ? old : "";

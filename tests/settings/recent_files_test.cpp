@@ -22,34 +22,6 @@ std::u16string Name(int i) {
     return u"/books/" + Utf8ToUtf16(std::to_string(i)) + u".txt";
 }
 
-TEST(RecentFiles, LoadAddsEveryKeyInFileOrderAndKeepsOnlyListedCodePages) {
-    SettingsStore store = test::Parse("", kRecentCapacity);
-    RecentFiles recent;
-    LoadRecentFiles(recent, store, IsListedCodePage);
-    EXPECT_EQ(store.count, 6 * kRecentCount);
-    EXPECT_EQ(
-        test::Dump(store).substr(0, 97),
-        "FILE_NAME_0=|ZIP_FILE_NAME_0=|FILE_PATH_0=|FILE_POS_0=0|FILE_SIZE_0=0|FILE_CP_0=1252|"
-        "FILE_NAME_1=");
-
-    store = test::Parse(
-        "FILE_CP_0=1234\nFILE_CP_1=866\nFILE_CP_2=0\nFILE_CP_3=-1\nFILE_CP_4=16777215\n",
-        kRecentCapacity);
-    LoadRecentFiles(recent, store, IsListedCodePage);
-    const int32_t codePages[] = {-1, 866, -1, -1, 16777215, 1252};
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(recent.entries[i].codePage, codePages[i]) << i;
-}
-
-TEST(RecentFiles, TheSeventeenthBookDropsTheOldest) {
-    RecentFiles recent;
-    for (int i = 0; i < 17; ++i) RememberCurrentBook(recent, Book(Name(i), i * 10));
-    for (int i = 0; i < kRecentCount; ++i) {
-        EXPECT_EQ(recent.entries[i].bookPath, Name(16 - i));
-        EXPECT_EQ(recent.entries[i].position, (16 - i) * 10);
-    }
-    EXPECT_EQ(FindRecentBook(recent, Name(0)), -1);
-}
-
 TEST(RecentFiles, AReopenedBookMovesToTheFrontAndZipNamesStayInTheirSlots) {
     RecentFiles recent;
     for (int i = 5; i >= 0; --i) RememberCurrentBook(recent, Book(Name(i), i));
@@ -77,8 +49,10 @@ TEST(RecentFiles, AReopenedBookMovesToTheFrontAndZipNamesStayInTheirSlots) {
 TEST(RecentFiles, PathsTheFileCannotHoldAreNotRecorded) {
     RecentFiles recent;
     RememberCurrentBook(recent, Book(u"/books/a.txt", 5));
-    const std::u16string longest = u"/" + std::u16string(kMaxValueChars - 1, u'x');
-    RememberCurrentBook(recent, Book(longest + u"y", 6));  // would load back as `longest`
+    // The platform's limit counts bytes: 4095 of them and the terminating zero.
+    const std::u16string longest = u"/" + std::u16string(kMaxPathBytes - 2, u'x');
+    RememberCurrentBook(recent, Book(longest + u"y", 6));
+    RememberCurrentBook(recent, Book(u"/" + std::u16string(kMaxPathBytes / 2, u'я'), 6));
     RememberCurrentBook(recent, Book(u"/books/two\nlines.txt", 7));
     CurrentBook folder = Book(u"/books/b.txt", 8);
     folder.browseFolder = u"/books/\r";
@@ -89,12 +63,31 @@ TEST(RecentFiles, PathsTheFileCannotHoldAreNotRecorded) {
     EXPECT_EQ(recent.entries[0].bookPath, longest);
 }
 
-TEST(RecentFiles, AFullListOfLongPathsSurvivesASave) {
-    // Sixteen books with 259-character Cyrillic paths and folders: about 9,000 counted characters
-    // and 17,000 bytes, more than a save or a load of the old 8192/16383 limits kept.
+TEST(RecentFiles, ABookNamedInAnOldCodePageIsStoredAndReopens) {
+    test::ScratchDir dir;
+    const std::u16string path = PathFromBytes(dir.Write("\xCA\xED\xE8\xE3\xE0.txt", "x"));
+    RecentFiles recent, back;
+    RememberCurrentBook(recent, Book(path, 0));
+    SettingsStore store;
+    CreateSettingsStore(store, PathFromBytes(dir.path()), kRecentFileName, kRecentCapacity,
+                        kRecentValueChars);
+    SaveRecentFiles(recent, store);
+    ASSERT_EQ(Save(store), 1);
+    CreateSettingsStore(store, PathFromBytes(dir.path()), kRecentFileName, kRecentCapacity,
+                        kRecentValueChars);
+    LoadRecentFiles(back, store, IsListedCodePage);
+    ASSERT_EQ(back.entries[0].bookPath, path);
+    auto doc = NewDocument();
+    ASSERT_EQ(OpenBook(*doc, back.entries[0].bookPath.c_str(), 0, OpenRequest{}), 1);
+    EXPECT_EQ(test::ReadAll(*doc), u"x");
+}
+
+TEST(RecentFiles, AFullListOfDeepPathsSurvivesASave) {
+    // Sixteen books deep in folders of long Cyrillic names, paths and folders of 4095 bytes each:
+    // about 65,000 counted characters and 131,000 bytes.
     auto longPath = [](int i, char16_t letter) {
         const std::u16string p = u"/" + Utf8ToUtf16(std::to_string(i)) + u"/";
-        return p + std::u16string(kMaxValueChars - p.size(), letter);
+        return p + std::u16string((kMaxPathBytes - 1 - p.size()) / 2, letter);
     };
     RecentFiles recent, back;
     for (int i = 0; i < kRecentCount; ++i) {
@@ -104,11 +97,13 @@ TEST(RecentFiles, AFullListOfLongPathsSurvivesASave) {
     }
     test::ScratchDir dir;
     SettingsStore store;
-    CreateSettingsStore(store, Utf8ToUtf16(dir.path()), kRecentFileName, kRecentCapacity);
+    CreateSettingsStore(store, Utf8ToUtf16(dir.path()), kRecentFileName, kRecentCapacity,
+                        kRecentValueChars);
     SaveRecentFiles(recent, store);
     ASSERT_EQ(Save(store), 1);
-    EXPECT_GT(test::ReadBytes(dir.path() + "/_recent.files.ini").size(), 16383u);
-    CreateSettingsStore(store, Utf8ToUtf16(dir.path()), kRecentFileName, kRecentCapacity);
+    EXPECT_GT(test::ReadBytes(dir.path() + "/_recent.files.ini").size(), 130000u);
+    CreateSettingsStore(store, Utf8ToUtf16(dir.path()), kRecentFileName, kRecentCapacity,
+                        kRecentValueChars);
     LoadRecentFiles(back, store, IsListedCodePage);
     EXPECT_EQ(store.Dirty, 0);
     for (int i = 0, j = 15; i < kRecentCount; ++i, --j) {

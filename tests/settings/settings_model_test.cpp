@@ -22,7 +22,8 @@ struct Loaded {
     explicit Loaded(const std::string& text) {
         if (!text.empty()) dir.Write("_config.ini", text);
         CreateSettingsStore(config, Utf8ToUtf16(dir.path()), kConfigFileName, kConfigCapacity);
-        CreateSettingsStore(recentStore, Utf8ToUtf16(dir.path()), kRecentFileName, kRecentCapacity);
+        CreateSettingsStore(recentStore, Utf8ToUtf16(dir.path()), kRecentFileName, kRecentCapacity,
+                            kRecentValueChars);
         LoadSettings(settings, config, IsListedCodePage);
     }
     std::string Saved() {
@@ -35,36 +36,6 @@ struct Loaded {
 TEST(SettingsModel, AFirstRunWritesEveryKeyInLoadOrder) {
     // 84 profile keys, 35 bindings, 33 global keys and "#", each with its default.
     EXPECT_EQ(Loaded("").Saved(), test::ReadBytes(test::Fixture("first-run-config.ini")));
-}
-
-TEST(SettingsModel, LoadRulesReplaceOutOfRangeValues) {
-    using S = Settings;
-    // Each stored value in a file of its own, and what the field holds after the load; values a
-    // rule keeps are checked beside those it replaces.
-    const struct {
-        int32_t Settings::*field;
-        const char* key;
-        std::vector<std::pair<const char*, int32_t>> stored;
-    } cases[] = {
-        {&S::fontSizeStatus, "FONT_SIZE_STATUS", {{"30", 12}, {"4", 12}, {"25", 25}}},  // not 9
-        {&S::codePage, "CODE_PAGE", {{"1234", -1}, {"866", 866}, {"65001", 65001}}},
-        // The automatic row of the code-page list is no code page to store.
-        {&S::codePageSave, "CODE_PAGE_SAVE", {{"1234", 1251}, {"-1", 1251}, {"20866", 20866}}},
-        {&S::rotateScreen, "ROTATE_SCREEN", {{"450", 0}, {"3600", 0}, {"1800", 1800}}},
-        {&S::normalWeight, "NORMAL_WEIGHT", {{"550", 500}, {"1000", 500}, {"0", 0}}},
-        {&S::marginTop, "MARGIN_TOP", {{"-5", 0}, {"-4", -4}}},
-        {&S::backlightAsOn, "BACKLIGHT_AS_ON", {{"7", 1}, {"-3", 1}, {"0", 0}}},
-        {&S::aswTime, "ASW_TIME", {{"99", 1000}, {"5000", 5000}, {"not a number", 1000}}},
-        {&S::modeStatus, "MODE_STATUS", {{"4", 3}, {"0", 0}}},
-        {&S::hyphen, "HYPHEN", {{"7", 7}}},  // no rule: kept as read
-        {&S::justify, "JUSTIFY", {{"not a number", 0}}},
-    };
-    for (const auto& c : cases) {
-        for (const auto& [stored, expected] : c.stored) {
-            Loaded run(std::string(c.key) + "=" + stored + "\r\n#");
-            EXPECT_EQ(run.settings.*c.field, expected) << c.key << "=" << stored;
-        }
-    }
 }
 
 TEST(SettingsModel, ProfileValuesBindingsAndFacesAsLoadedAndSaved) {
@@ -101,20 +72,6 @@ TEST(SettingsModel, ProfileValuesBindingsAndFacesAsLoadedAndSaved) {
                                   "FONT_FACE_TEXT=" + face32, "FONT_FACE_STATUS=Tahoma"}) {
         EXPECT_NE(saved.find("\r\n" + line + "\r\n"), std::string::npos) << line;
     }
-}
-
-TEST(SettingsModel, ProfileCycle) {
-    // "ACTIVE_PROFILE" is checked against "USE_PROFILES" as it loaded, not as it was stored.
-    EXPECT_EQ(Loaded("USE_PROFILES=3\r\nACTIVE_PROFILE=3\r\n#").settings.activeProfile, 0);
-    EXPECT_EQ(Loaded("USE_PROFILES=7\r\nACTIVE_PROFILE=3\r\n#").settings.activeProfile, 0);
-    Loaded run("USE_PROFILES=3\r\nACTIVE_PROFILE=2\r\n#");
-    Settings& s = run.settings;
-    for (int expected : {0, 1, 2, 0}) {
-        EXPECT_EQ(NextProfile(s, 0), 1);
-        EXPECT_EQ(s.activeProfile, expected);
-    }
-    EXPECT_EQ(NextProfile(s, 1), 0);  // nothing while autoscroll runs
-    EXPECT_EQ(s.activeProfile, 0);
 }
 
 TEST(SettingsModel, SavingWhatWasLoadedChangesNothing) {

@@ -96,15 +96,7 @@ void ReadFileBytes(Document& doc, uint64_t fileSize, uint64_t offset, uint8_t* d
     uint32_t done = 0;
     if (offset < fileSize && offset <= 0xFFFFFFFFu) {
         const uint32_t want = static_cast<uint32_t>(std::min<uint64_t>(length, fileSize - offset));
-        // A failed seek leaves the handle where it was; the read below then fails or reads
-        // elsewhere, and SeekSource has already told the reader.
-        if (SeekSource(doc, static_cast<uint32_t>(offset))) {
-            while (done < want) {
-                uint32_t got = 0;
-                if (!FileRead(doc.source, dest + done, want - done, &got) || got == 0) break;
-                done += got;
-            }
-        }
+        done = ReadSource(doc, static_cast<uint32_t>(offset), dest, want, want);
     }
     std::memset(dest + done, 0xFF, length - done);
 }

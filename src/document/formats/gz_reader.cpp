@@ -9,6 +9,7 @@
 #include "document/formats/file_bytes.h"
 #include "document/open_book.h"
 #include "document/text_cache.h"
+#include "platform/sys/code_pages.h"
 #include "platform/sys/utf.h"
 
 namespace lectra {
@@ -23,6 +24,18 @@ int Refuse(Document& doc) {
     doc.openErrorText = kBadFormat;
     FreeGzState(doc);
     return 0;
+}
+
+std::u16string MemberName(std::string_view stored) {
+    if (IsUtf8(stored)) return Utf8ToUtf16(stored);
+    char16_t high[128];
+    CodePageHighHalf(866, high);
+    std::u16string name;
+    for (char c : stored) {
+        const auto b = static_cast<uint8_t>(c);
+        name += b < 0x80 ? static_cast<char16_t>(b) : high[b - 0x80];
+    }
+    return name;
 }
 
 }  // namespace
@@ -61,15 +74,15 @@ int OpenGzMember(Document& doc) {
     }
     std::u16string name;
     if (head[3] & kFlagName) {
-        // The stored name ends in a zero byte; only its first 259 bytes are taken. Names are
-        // written by the host system that made the file, on ours in UTF-8.
+        // The stored name ends in a zero byte; only its first 259 bytes are taken. A name that is
+        // UTF-8 was written on a system like ours; any other is in the OEM code page.
         char stored[kMaxStoredName];
         uint32_t got = 0;
         if (!FileSeek(file, at) || !FileRead(file, stored, kMaxStoredName, &got))
             return Refuse(doc);
         const char* end = static_cast<const char*>(std::memchr(stored, 0, got));
         if (!end && got < kMaxStoredName) return Refuse(doc);  // the file ends inside the name
-        name = Utf8ToUtf16(std::string(stored, end ? end - stored : got));
+        name = MemberName(std::string_view(stored, end ? end - stored : got));
     } else {
         name =
             doc.bookPath.substr(0, doc.bookPath.size() - std::min<size_t>(3, doc.bookPath.size()));

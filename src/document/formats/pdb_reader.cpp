@@ -34,22 +34,23 @@ int Refuse(Document& doc) {
     return 0;
 }
 
-// Reads up to `size` stored bytes of a record into `buffer` through the raw layer's seek, which
-// reopens a handle that went bad; a failed read leaves what arrived.
+// Reads up to `size` stored bytes of a record into `buffer` through the raw layer, which retries
+// and records a failed read; a record that does not arrive whole marks the load failed.
 uint32_t ReadStored(Document& doc, const PdbRecord& record, uint8_t* buffer, uint32_t size) {
     const uint32_t want = std::min(record.length, size);
     if (want == 0) return 0;
-    SeekSource(doc, record.offset);
-    uint32_t got = 0;
-    FileRead(doc.source, buffer, want, &got);
+    const uint32_t got = ReadSource(doc, record.offset, buffer, want, want);
+    if (got < want) doc.pdb->readFailed = 1;
     return got;
 }
 
 // Puts text record r into outBuf; every record stands for recordSize bytes, so what it decodes
-// short of that reads as zeros.
-void LoadRecord(Document& doc, uint64_t r) {
+// short of that reads as zeros. 0 when the record could not be read: nothing is kept, and the
+// next request reads it again.
+int LoadRecord(Document& doc, uint64_t r) {
     PdbState& s = *doc.pdb;
-    if (static_cast<int64_t>(r) == s.loadedRecord) return;
+    if (static_cast<int64_t>(r) == s.loadedRecord) return 1;
+    s.readFailed = 0;
     uint32_t n = 0;
     if (r < s.records.size()) {
         const PdbRecord& record = s.records[r];
@@ -69,8 +70,9 @@ void LoadRecord(Document& doc, uint64_t r) {
         }
     }
     std::memset(s.outBuf.data() + n, 0, s.recordSize - n);
-    s.loadedRecord = static_cast<int64_t>(r);
-    s.loadedLength = n;
+    s.loadedRecord = s.readFailed ? -1 : static_cast<int64_t>(r);
+    s.loadedLength = s.readFailed ? 0 : n;
+    return !s.readFailed;
 }
 
 }  // namespace
@@ -127,10 +129,17 @@ int OpenPdb(Document& doc) {
     }
     if (s.recordSize == 0) return Refuse(doc);
 
-    // The list entries of records 1 … recordCount − 1; each record runs to the next one's offset,
-    // the last to the end of the file.
-    const uint32_t texts = recordCount - 1;
-    std::vector<uint8_t> list(static_cast<size_t>(texts) * kListEntryBytes);
+    // Only the records that record 0 counts are text: a bookmark or metadata record after them
+    // would read as rows of stray bytes. A count of none, or of more than the database holds, is
+    // damaged; the database's own count is taken instead.
+    if (s.textRecordCount == 0 || s.textRecordCount > recordCount - 1)
+        s.textRecordCount = recordCount - 1;
+    // The list entries of the text records; each runs to the next record's offset, the last
+    // record of the database to the end of the file.
+    const uint32_t texts = s.textRecordCount;
+    // One entry more than the text records when there is one, for the last text record's end.
+    const uint32_t listed = std::min(texts + 1, recordCount - 1);
+    std::vector<uint8_t> list(static_cast<size_t>(listed) * kListEntryBytes);
     if (!ReadAt(file, kHeaderBytes + kListEntryBytes, list.data(),
                 static_cast<uint32_t>(list.size()))) {
         return Refuse(doc);
@@ -140,7 +149,7 @@ int OpenPdb(Document& doc) {
     for (uint32_t i = 0; i < texts; ++i) {
         const uint64_t at = ReadBE32(list.data() + i * kListEntryBytes);
         const uint64_t next =
-            i + 1 < texts ? ReadBE32(list.data() + (i + 1) * kListEntryBytes) : end;
+            i + 1 < listed ? ReadBE32(list.data() + (i + 1) * kListEntryBytes) : end;
         s.records[i].offset = static_cast<uint32_t>(at);
         // Offsets that run backwards or past the end of the file make an empty record.
         s.records[i].length =
@@ -193,16 +202,15 @@ void ReadPdbRawBlock(Document& doc, uint32_t offset, uint8_t* block) {
     const uint64_t start = offset & ~static_cast<uint64_t>(kRawBlockBytes - 1);
     uint64_t r = start / s.recordSize;
     uint32_t p = static_cast<uint32_t>(start - r * s.recordSize);
-    LoadRecord(doc, r);
     uint32_t written = 0;
     for (;;) {
         const uint32_t take = std::min(kRawBlockBytes - written, s.recordSize - p);
-        std::memcpy(block + written, s.outBuf.data() + p, take);
+        // A record that cannot be read keeps the raw layer's pre-fill.
+        if (LoadRecord(doc, r)) std::memcpy(block + written, s.outBuf.data() + p, take);
         written += take;
         if (written == kRawBlockBytes || r + 1 >= s.textRecordCount) break;
         ++r;
         p = 0;
-        LoadRecord(doc, r);
     }
 }
 

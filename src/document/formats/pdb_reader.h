@@ -25,17 +25,18 @@ struct PdbRecord {
 struct PdbState {
     int mode = kPdbStored;
     uint32_t recordCount = 0;        // database records, the header record 0 included
-    uint32_t textRecordCount = 0;    // from record 0: bounds how far a raw block runs on
+    uint32_t textRecordCount = 0;    // from record 0, at most recordCount − 1: the text records
     uint32_t recordSize = 0;         // decompressed bytes every text record stands for
     std::vector<PdbRecord> records;  // entry i is database record i + 1
     std::vector<uint8_t> outBuf;     // the decoded current record, recordSize bytes
     std::vector<uint8_t> inBuf;      // the stored bytes of a compressed record
     int64_t loadedRecord = -1;       // the text record outBuf holds, −1 for none
+    int readFailed = 0;              // the record being loaded did not arrive whole
     uint32_t loadedLength = 0;       // bytes it decoded to (the rest of outBuf is zeros)
 };
 
 // The open step for FormatKind 4: refines the kind to 5 (compressed PalmDOC) or 6 (zTXT) and
-// sets SourceSize to (records − 1) × recordSize. 0 refuses the file with "Bad Format!" in
+// sets SourceSize to textRecordCount × recordSize. 0 refuses the file with "Bad Format!" in
 // OpenErrorText, except a zTXT without random access, which keeps the opener's message.
 int OpenPdb(Document& doc);
 // Fills raw block (offset >> 13) of the decompressed text.

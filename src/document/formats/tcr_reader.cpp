@@ -33,10 +33,11 @@ uint32_t ExpandBlock(Document& doc, uint32_t b, uint8_t* out, uint32_t want) {
     uint64_t at = s.blocks[b].codeOffset;
     uint8_t codes[kChunk];
     uint32_t written = 0;
-    while (written < want && at <= 0xFFFFFFFFu) {
-        SeekSource(doc, static_cast<uint32_t>(at));
-        uint32_t got = 0;
-        if (!FileRead(doc.source, codes, kChunk, &got) || got == 0) break;
+    while (written < want && at < s.bodyEnd) {
+        const uint32_t got =
+            ReadSource(doc, static_cast<uint32_t>(at), codes, kChunk,
+                       static_cast<uint32_t>(std::min<uint64_t>(kChunk, s.bodyEnd - at)));
+        if (got == 0) break;
         at += got;
         for (uint32_t i = 0; i < got && written < want; ++i) {
             const uint8_t c = codes[i];
@@ -114,6 +115,7 @@ int OpenTcr(Document& doc) {
         }
         if (got == 0) break;
     }
+    s.bodyEnd = static_cast<uint32_t>(std::clamp<int64_t>(FileSize(file), 0, 0xFFFFFFFFu));
     doc.sourceSize = expanded;
     return 1;
 }

@@ -20,6 +20,7 @@ struct TcrState {
     uint8_t length[256] = {};
     uint8_t phrase[256][255] = {};
     uint32_t bodyOffset = 0;  // file offset of the first code byte
+    uint32_t bodyEnd = 0;     // and past the last one the open pass read
     std::vector<TcrBlockStart> blocks;
 };
 

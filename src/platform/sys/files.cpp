@@ -17,15 +17,18 @@ namespace {
 
 int OpenWith(PlatformFile& file, const std::u16string& path, int flags) {
     FileClose(file);
-    std::string p = Utf16ToUtf8(path);
+    std::string p = PathToBytes(path);
     int fd;
+    // Opened without blocking, since a FIFO or a device would block in open() before its type
+    // could be checked; only a regular file is kept, and then reads and writes block as usual.
     do {
-        fd = ::open(p.c_str(), flags | O_CLOEXEC, 0644);
+        fd = ::open(p.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0644);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) return 0;
     struct stat st;
-    // A folder opens fine for reading under POSIX but is no book.
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    const int status = ::fcntl(fd, F_GETFL);
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || status < 0 ||
+        ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
         ::close(fd);
         return 0;
     }
@@ -106,28 +109,28 @@ int FileSync(PlatformFile& file) {
 }
 
 int FileDelete(const std::u16string& path) {
-    return ::unlink(Utf16ToUtf8(path).c_str()) == 0;
+    return ::unlink(PathToBytes(path).c_str()) == 0;
 }
 
 int FileRename(const std::u16string& from, const std::u16string& to) {
-    return std::rename(Utf16ToUtf8(from).c_str(), Utf16ToUtf8(to).c_str()) == 0;
+    return std::rename(PathToBytes(from).c_str(), PathToBytes(to).c_str()) == 0;
 }
 
 int FileExists(const std::u16string& path) {
     struct stat st;
-    return ::stat(Utf16ToUtf8(path).c_str(), &st) == 0;
+    return ::stat(PathToBytes(path).c_str(), &st) == 0;
 }
 
 int ListFolder(const std::u16string& path, std::vector<FolderEntry>& entries) {
     entries.clear();
-    std::string p = Utf16ToUtf8(path);
+    std::string p = PathToBytes(path);
     DIR* dir = ::opendir(p.empty() ? "." : p.c_str());
     if (!dir) return 0;
     while (struct dirent* e = ::readdir(dir)) {
         std::string name = e->d_name;
         if (name == "." || name == "..") continue;
         FolderEntry entry;
-        entry.name = Utf8ToUtf16(name);
+        entry.name = PathFromBytes(name);
         struct stat st;
         std::string full = p.empty() ? name : (p.back() == '/' ? p + name : p + "/" + name);
         entry.isFolder = ::stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);

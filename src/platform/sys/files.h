@@ -6,12 +6,16 @@
 
 namespace lectra {
 
+// The platform's limit of a path in bytes, its terminating zero included.
+constexpr int kMaxPathBytes = 4096;
+
 // An open file; fd −1 when closed. Plain data: copying it does not duplicate the descriptor.
 struct PlatformFile {
     int fd = -1;
 };
 
-// Each returns 1 on success, 0 on failure.
+// Each returns 1 on success, 0 on failure. Only regular files open; a FIFO or device is refused
+// without blocking.
 int FileOpenRead(PlatformFile& file, const std::u16string& path);
 int FileCreate(PlatformFile& file, const std::u16string& path);      // create or truncate, write
 int FileOpenAppend(PlatformFile& file, const std::u16string& path);  // create if missing

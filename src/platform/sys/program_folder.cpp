@@ -33,16 +33,16 @@ std::u16string ExecutableFolder() {
     if (n <= 0) return u".";
     std::string exe(buf, static_cast<size_t>(n));
     size_t slash = exe.rfind('/');
-    return Utf8ToUtf16(slash == std::string::npos ? "."
-                                                  : (slash == 0 ? "/" : exe.substr(0, slash)));
+    return PathFromBytes(slash == std::string::npos ? "."
+                                                    : (slash == 0 ? "/" : exe.substr(0, slash)));
 }
 
 std::u16string ProgramFolder() {
     if (const char* home = std::getenv("LECTRA_HOME"); home && *home) {
-        return Utf8ToUtf16(StripSlash(home));
+        return PathFromBytes(StripSlash(home));
     }
     std::u16string exeFolder = ExecutableFolder();
-    if (::access(Utf16ToUtf8(exeFolder).c_str(), W_OK) == 0) return exeFolder;
+    if (::access(PathToBytes(exeFolder).c_str(), W_OK) == 0) return exeFolder;
     std::string config;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
         config = xdg;
@@ -53,7 +53,7 @@ std::u16string ProgramFolder() {
     }
     std::string folder = StripSlash(config) + "/lectra";
     MakeFolders(folder);
-    return Utf8ToUtf16(folder);
+    return PathFromBytes(folder);
 }
 
 }  // namespace lectra

@@ -25,6 +25,56 @@ void AppendUtf8(std::string& out, uint32_t cp) {
     }
 }
 
+void AppendUtf16(std::u16string& out, uint32_t cp) {
+    if (cp >= 0x10000) {
+        cp -= 0x10000;
+        out += static_cast<char16_t>(0xD800 + (cp >> 10));
+        out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    } else {
+        out += static_cast<char16_t>(cp);
+    }
+}
+
+// The well-formed UTF-8 sequence at text[i]: its length, and its code point in `cp`. Otherwise 0,
+// with `bad` the length of the maximal bad subpart there (at least 1).
+size_t Utf8SequenceAt(std::string_view text, size_t i, uint32_t* cp, size_t* bad) {
+    const auto byte = [&](size_t k) { return static_cast<uint8_t>(text[k]); };
+    const uint8_t b = byte(i);
+    *bad = 1;
+    if (b < 0x80) {
+        *cp = b;
+        return 1;
+    }
+    size_t need = 0;
+    uint32_t v = 0, min = 0;
+    if (b >= 0xC2 && b <= 0xDF) {
+        need = 1, v = b & 0x1F, min = 0x80;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        need = 2, v = b & 0x0F, min = 0x800;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        need = 3, v = b & 0x07, min = 0x10000;
+    } else {
+        return 0;
+    }
+    size_t k = 1;
+    for (; k <= need && i + k < text.size() && (byte(i + k) & 0xC0) == 0x80; ++k) {
+        v = (v << 6) | (byte(i + k) & 0x3F);
+    }
+    if (k <= need || v < min || v > 0x10FFFF || (v >= 0xD800 && v < 0xE000)) {
+        *bad = k;
+        return 0;
+    }
+    *cp = v;
+    return need + 1;
+}
+
+bool IsHigh(char16_t u) {
+    return u >= 0xD800 && u < 0xDC00;
+}
+bool IsLow(char16_t u) {
+    return u >= 0xDC00 && u < 0xE000;
+}
+
 }  // namespace
 
 std::string Utf16ToUtf8(std::u16string_view text) {
@@ -32,8 +82,7 @@ std::string Utf16ToUtf8(std::u16string_view text) {
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
         uint32_t u = text[i];
-        if (u >= 0xD800 && u < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] < 0xE000) {
+        if (IsHigh(text[i]) && i + 1 < text.size() && IsLow(text[i + 1])) {
             u = 0x10000 + ((u - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
         } else if (u >= 0xD800 && u < 0xE000) {
@@ -47,44 +96,63 @@ std::string Utf16ToUtf8(std::u16string_view text) {
 std::u16string Utf8ToUtf16(std::string_view text) {
     std::u16string out;
     out.reserve(text.size());
-    size_t i = 0;
-    const size_t n = text.size();
-    auto byte = [&](size_t k) { return static_cast<uint8_t>(text[k]); };
-    while (i < n) {
-        uint8_t b = byte(i);
-        uint32_t cp = 0xFFFD;
-        size_t len = 1;
-        size_t need = 0;
-        uint32_t min = 0;
-        if (b < 0x80) {
-            cp = b;
-        } else if (b >= 0xC2 && b <= 0xDF) {
-            need = 1, cp = b & 0x1F, min = 0x80;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            need = 2, cp = b & 0x0F, min = 0x800;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            need = 3, cp = b & 0x07, min = 0x10000;
-        }
-        if (need) {
-            size_t k = 1;
-            for (; k <= need && i + k < n && (byte(i + k) & 0xC0) == 0x80; ++k) {
-                cp = (cp << 6) | (byte(i + k) & 0x3F);
-            }
-            if (k <= need || cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000)) {
-                cp = 0xFFFD;
-                len = k > 1 ? k : 1;
-            } else {
-                len = need + 1;
-            }
-        }
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out += static_cast<char16_t>(0xD800 + (cp >> 10));
-            out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    uint32_t cp = 0;
+    size_t bad = 1;
+    for (size_t i = 0; i < text.size();) {
+        if (const size_t n = Utf8SequenceAt(text, i, &cp, &bad)) {
+            AppendUtf16(out, cp);
+            i += n;
         } else {
-            out += static_cast<char16_t>(cp);
+            out += u'\uFFFD';
+            i += bad;
         }
-        i += len;
+    }
+    return out;
+}
+
+int IsUtf8(std::string_view text) {
+    uint32_t cp = 0;
+    size_t bad = 1;
+    for (size_t i = 0; i < text.size();) {
+        const size_t n = Utf8SequenceAt(text, i, &cp, &bad);
+        if (!n) return 0;
+        i += n;
+    }
+    return 1;
+}
+
+std::u16string PathFromBytes(std::string_view bytes) {
+    std::u16string out;
+    out.reserve(bytes.size());
+    uint32_t cp = 0;
+    size_t bad = 1;
+    for (size_t i = 0; i < bytes.size();) {
+        if (const size_t n = Utf8SequenceAt(bytes, i, &cp, &bad)) {
+            AppendUtf16(out, cp);
+            i += n;
+        } else {
+            // A name in an old code page: each byte that is not UTF-8 is carried in a lone low
+            // surrogate, which no UTF-8 name can produce, so that it turns back into that byte.
+            out += static_cast<char16_t>(0xDC00 + static_cast<uint8_t>(bytes[i]));
+            ++i;
+        }
+    }
+    return out;
+}
+
+std::string PathToBytes(std::u16string_view path) {
+    std::string out;
+    out.reserve(path.size());
+    for (size_t i = 0; i < path.size(); ++i) {
+        const char16_t u = path[i];
+        if (IsHigh(u) && i + 1 < path.size() && IsLow(path[i + 1])) {
+            AppendUtf8(out, 0x10000 + ((u - 0xD800u) << 10) + (path[i + 1] - 0xDC00u));
+            ++i;
+        } else if (u >= 0xDC80 && u <= 0xDCFF) {
+            out += static_cast<char>(u - 0xDC00);
+        } else {
+            AppendUtf8(out, (u >= 0xD800 && u < 0xE000) ? 0xFFFD : u);
+        }
     }
     return out;
 }

@@ -48,7 +48,7 @@ TEST(BookReaders, BooksFromIndependentWritersReadWordForWord) {
         EXPECT_EQ(doc->bookCodePage, b.codePage == kCodePageAuto ? 1251 : b.codePage) << b.file;
         // Every text record stands for recordSize bytes, the last one's tail read as spaces.
         if (doc->pdb) {
-            EXPECT_EQ(doc->sourceSize, (doc->pdb->recordCount - 1) * doc->pdb->recordSize);
+            EXPECT_EQ(doc->sourceSize, doc->pdb->textRecordCount * doc->pdb->recordSize);
         }
         if (b.raw) {
             std::string expected = test::Repeat(ReadBytes(Fixture(b.raw)), b.copies);
@@ -63,6 +63,26 @@ TEST(BookReaders, BooksFromIndependentWritersReadWordForWord) {
     EXPECT_EQ(doc->pdb, nullptr);
     EXPECT_EQ(doc->tcr, nullptr);
     EXPECT_EQ(doc->gz, nullptr);
+}
+
+TEST(BookReaders, RecordsAfterTheTextRecordsAreNotText) {
+    // A bookmark record appended to txt2pdbdoc's book: one list entry more, every offset 8 on.
+    std::string pdb = ReadBytes(Fixture("ru-txt2pdbdoc.pdb"));
+    const uint32_t count = (uint8_t(pdb[76]) << 8) | uint8_t(pdb[77]);
+    for (uint32_t k = 0; k < count; ++k) {
+        const size_t at = 78 + 8 * k;
+        const uint32_t offset = (uint8_t(pdb[at]) << 24) | (uint8_t(pdb[at + 1]) << 16) |
+                                (uint8_t(pdb[at + 2]) << 8) | uint8_t(pdb[at + 3]);
+        pdb.replace(at, 4, test::Be(offset + 8, 4));
+    }
+    pdb.replace(76, 2, test::Be(count + 1, 2));
+    pdb.insert(78 + 8 * count, test::Be(uint32_t(pdb.size()) + 8, 4) + std::string(4, '\0'));
+    pdb += "BOOKMARK\x01\x02\x03\x04 marks";
+    test::ScratchDir dir;
+    auto doc = NewDocument();
+    ASSERT_EQ(Open(*doc, dir.Write("marked.pdb", pdb)), 1);
+    EXPECT_EQ(test::StreamWords(*doc), test::Words(ReadBytes(Fixture("source/ru.txt"))));
+    CloseDocument(*doc);
 }
 
 TEST(BookReaders, DetectionSamplesTheDecodedText) {

@@ -73,6 +73,10 @@ TEST(GzReader, TheMemberIsTheBookAndItsNameDecidesItsKind) {
     ASSERT_EQ(Open(*doc, Gzip(dir, "notes", "B.TXT.GZ"), 1251), 1);
     EXPECT_EQ(doc->gz->memberName, u"notes");
     EXPECT_EQ(RawBytes(*doc), "plain words\n");
+    // A stored name that is not UTF-8 is in the OEM code page (cp866), never replacement marks.
+    dir.Write("\xAA\xAD\xA8\xA3\xA0.txt", "x\n");
+    ASSERT_EQ(Open(*doc, Gzip(dir, "\xAA\xAD\xA8\xA3\xA0.txt", "oem.gz"), 1251), 1);
+    EXPECT_EQ(doc->gz->memberName, u"книга.txt");
     // Detection reads the decompressed text, not the compressed bytes.
     dir.Write("koi8.txt", ReadBytes(test::Fixture("ru-koi8r.txt")));
     ASSERT_EQ(Open(*doc, Gzip(dir, "koi8.txt", "k.gz")), 1);

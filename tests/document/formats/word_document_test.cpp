@@ -80,18 +80,6 @@ TEST(WordDocument, EightBitPiecesAreWidenedAndPiecesEndInsideRawBlocks) {
     EXPECT_NE(expected.find(u'\u2014'), std::u16string::npos);
 }
 
-TEST(WordDocument, ReadsTheSameInEveryParagraphMode) {
-    std::u16string first;
-    for (int mode : {kTxtPlainAsIs, kTxtDetectParagraph, kTxtPlainAsHtml}) {
-        OpenedBook book;
-        book->txtParagraphMode = mode;
-        ASSERT_EQ(test::Open(*book, test::Fixture("en-lo.doc")), 1);
-        if (first.empty()) first = test::ReadAll(*book);
-        EXPECT_EQ(test::ReadAll(*book), first) << mode;
-    }
-    EXPECT_EQ(first.size(), 6648u);  // ccpText of the book
-}
-
 TEST(WordDocument, ADocThatIsRtfOrTextIsReadAsSuch) {
     ScratchDir dir;
     const struct {
@@ -214,18 +202,6 @@ TEST(WordDocument, TruncatedBooksNeverReadOutside) {
             }
         }
     }
-}
-
-TEST(WordDocument, ReleaseTwiceAndReopen) {
-    auto doc = NewDocument();
-    ASSERT_EQ(test::Open(*doc, test::Fixture("word6.doc")), 1);
-    CloseDocument(*doc);
-    CloseDocument(*doc);
-    EXPECT_EQ(doc->word, nullptr);
-    ASSERT_EQ(test::Open(*doc, test::Fixture("ru-lo.doc")), 1);
-    ASSERT_EQ(test::Open(*doc, test::Fixture("ru-lo.rtf")), 1);  // the open releases the Word state
-    EXPECT_EQ(doc->word, nullptr);
-    CloseDocument(*doc);
 }
 
 }  // namespace

@@ -6,7 +6,9 @@
 namespace lectra {
 namespace {
 
-std::string Tool(const std::string& args) { return test::Run(std::string(LECTRA_TOOL) + " " + args + " 2>&1"); }
+std::string Tool(const std::string& args) {
+    return test::Run(std::string(LECTRA_TOOL) + " " + args + " 2>&1");
+}
 
 std::string Iconv(const std::string& from, const std::string& file) {
     return test::Run("iconv -f " + from + " -t UTF-8 '" + test::Fixture(file) + "'");
@@ -44,11 +46,21 @@ TEST(LectraTool, DumpGivesIconvsWordsForEveryRussianEncoding) {
     }
 }
 
+TEST(LectraTool, AWordBookKeepsItsOwnCodePageUnderAMultiByteOne) {
+    for (const char* book : {"dos-word-866.doc", "dos-word-1251.doc", "word97-pieces.doc"}) {
+        const std::string path = " '" + test::Fixture(book) + "'";
+        const std::string own = Tool("dump" + path);
+        EXPECT_EQ(Tool("dump --code-page 65001" + path), own) << book;
+        EXPECT_EQ(Tool("dump --code-page 16777215" + path), own) << book;
+    }
+}
+
 TEST(LectraTool, InfoFormat) {
     EXPECT_EQ(Tool("info '" + test::Fixture("ru-cp1251.txt") + "'"),
               "kind: 0\ncode page: 1251\nsource size: 7213\nlength: 7213\nblocks: 2\n");
-    EXPECT_EQ(Tool("info --code-page 1252 --paragraph-mode 0 '" + test::Fixture("en-utf8.txt") + "'"),
-              "kind: 0\ncode page: 1252\nsource size: 6766\nlength: 6766\nblocks: 2\n");
+    EXPECT_EQ(
+        Tool("info --code-page 1252 --paragraph-mode 0 '" + test::Fixture("en-utf8.txt") + "'"),
+        "kind: 0\ncode page: 1252\nsource size: 6766\nlength: 6766\nblocks: 2\n");
     EXPECT_EQ(Tool("info '" + test::Fixture("en-utf16le-bom.txt") + "'"),
               "kind: 0\ncode page: 16777215\nsource size: 13432\nlength: 6715\nblocks: 2\n");
 }
@@ -58,9 +70,16 @@ TEST(LectraTool, DumpWritesMarksAsLineFeedsAndFailsCleanly) {
     const std::string book = dir.Write("m.txt", "one\ntwo\x01\x1f three\n");
     EXPECT_EQ(Tool("dump --paragraph-mode 0 '" + book + "'"), "one\ntwo   three\n");
     EXPECT_EQ(Tool("dump '" + dir.path() + "/none.txt'"), "Error reading file!\n");
-    EXPECT_NE(test::Run(std::string(LECTRA_TOOL) + " dump '" + dir.path() + "/none.txt' 2>/dev/null; echo $?"),
+    EXPECT_NE(test::Run(std::string(LECTRA_TOOL) + " dump '" + dir.path() +
+                        "/none.txt' 2>/dev/null; echo $?"),
               "0\n");
     EXPECT_EQ(Tool("dump '" + dir.Write("b.tcr", "xyz") + "'"), "Bad Format!\n");
+    // A FIFO (or a device) is no book, and must not block the open waiting for a writer.
+    test::Run("mkfifo '" + dir.path() + "/f.txt'");
+    EXPECT_EQ(test::Run("timeout 10 " + std::string(LECTRA_TOOL) + " info '" + dir.path() +
+                        "/f.txt' 2>&1; echo $?"),
+              "Error reading file!\n1\n");
+    EXPECT_EQ(Tool("dump '" + dir.Write("\xCA\xED\xE8\xE3\xE0.txt", "x") + "'"), "x");
 }
 
 }  // namespace
