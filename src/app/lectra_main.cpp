@@ -18,5 +18,5 @@ int main(int argc, char** argv) {
         char cwd[4096];
         if (getcwd(cwd, sizeof cwd)) path = std::string(cwd) + "/" + path;
     }
-    return lectra::RunApplication(lectra::Utf8ToUtf16(path));
+    return lectra::RunApplication(lectra::PathFromBytes(path));
 }

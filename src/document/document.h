@@ -77,7 +77,6 @@ static_assert(sizeof(BlockRecord) <= 32);
 struct DocumentHooks {
     void* context = nullptr;
     void (*setWaitCursor)(void* context, int on) = nullptr;
-    void (*requestRepaint)(void* context) = nullptr;
 };
 
 struct PdbState;

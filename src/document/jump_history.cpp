@@ -7,14 +7,6 @@
 
 namespace lectra {
 
-namespace {
-
-void Repaint(Document& doc) {
-    if (doc.hooks.requestRepaint) doc.hooks.requestRepaint(doc.hooks.context);
-}
-
-}  // namespace
-
 void JumpTo(Document& doc, int32_t pos) {
     while (pos >= 0 && GetChar(doc, pos) >= 33) --pos;
     // With no space before it the jump lands on the book's start; −1 would read as an empty entry.
@@ -24,7 +16,6 @@ void JumpTo(Document& doc, int32_t pos) {
     doc.history[0] = pos;
     doc.historyIndex = 0;
     doc.pageStart = pos;
-    Repaint(doc);
 }
 
 void JumpBack(Document& doc) {
@@ -32,7 +23,6 @@ void JumpBack(Document& doc) {
     if (next < kHistorySize && doc.history[next] != -1) {
         doc.historyIndex = next;
         doc.pageStart = doc.history[next];
-        Repaint(doc);
     }
 }
 
@@ -40,7 +30,6 @@ void JumpForward(Document& doc) {
     if (doc.historyIndex > 0) {
         --doc.historyIndex;
         doc.pageStart = doc.history[doc.historyIndex];
-        Repaint(doc);
     }
 }
 

@@ -6,6 +6,7 @@
 
 namespace lectra {
 
+// Each jump changes PageStart only; the window lays the page out and paints it.
 // Moves `pos` back to the nearest space or paragraph mark, records the jump and goes there.
 void JumpTo(Document& doc, int32_t pos);
 void JumpBack(Document& doc);

@@ -19,7 +19,9 @@ void JustifyAndDrawLine(const Layout& layout, const DrawContext& dc, const LineR
         return;
     }
     const double gap = static_cast<double>(spare) / (record.words - 1);
-    double x = rect.left;
+    // Offsets from the line's left edge, so that the same line lands on the same pixels wherever
+    // the page sits in the surface.
+    double x = 0;
     // A piece ends at a space that neither begins it nor follows another space, so the indent
     // stays with the first word; the space belongs to the piece.
     int pieceStart = 0;
@@ -30,7 +32,7 @@ void JustifyAndDrawLine(const Layout& layout, const DrawContext& dc, const LineR
         const char16_t* piece = text.data() + pieceStart;
         const int pieceLength = i + 1 - pieceStart;
         PixelRect at = rect;
-        at.left = static_cast<int>(x);
+        at.left = rect.left + static_cast<int>(x);
         dc.draw->drawText(dc.surface, dc.font, dc.textColour, at, piece, pieceLength, kAlignLeft);
         x += MeasureText(dc, piece, pieceLength) + gap;
         pieceStart = i + 1;

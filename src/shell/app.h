@@ -46,6 +46,7 @@ struct App {
     int clockTimerRunning = 0;
     uint32_t lastAutoSaveTick = 0;
     PixelRect windowRect;  // where the page area is, in client coordinates
+    int painting = 0;      // inside the paint handler: no message box may open
 
     // Input.
     uint32_t keyRepeatTick = 0;

@@ -1,5 +1,6 @@
 // The window's geometry and painting: where the page area is, full screen, the refresh that lays
 // out and paints, and the paint handler that only copies the surface.
+#include "document/text_cache.h"
 #include "layout/page_geometry.h"
 #include "layout/pagination.h"
 #include "platform/window.h"
@@ -49,6 +50,13 @@ void Repaint(App& app) {
     EnsurePageSurface(app.layout, app.screenWidth, app.screenHeight);
     PaintPage(app.layout, app.bookOpen ? app.doc.get() : nullptr);
     ShowPage(app);
+    // A read error met while laying out or painting is shown now that the page is on screen; a
+    // message box inside the paint handler would wait for the next repaint instead.
+    if (!app.painting && app.bookOpen) {
+        if (const char16_t* error = TakeReadError(*app.doc)) {
+            app.host.showMessage(error, u"Message!");
+        }
+    }
 }
 
 void Refresh(App& app) {
@@ -66,7 +74,9 @@ void OnPaint(App& app) {
         app.screenHeight = height;
         ReleasePageSurface(app.layout);
         EnsurePageSurface(app.layout, width, height);
+        app.painting = 1;
         SetFullScreen(app, 0);
+        app.painting = 0;
     }
     // Unlike the handheld, a desktop window is uncovered while another program is in front; it
     // always shows its page.

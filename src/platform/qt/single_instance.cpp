@@ -99,7 +99,7 @@ void Serve(QLocalSocket* socket) {
         }
         socket->write("1", 1);
         socket->flush();
-        pendingPath = Utf8ToUtf16(bytes);
+        pendingPath = PathFromBytes(bytes);
         BringToFront();
         SendToMainWindow(kMsgOpenBook, 0, 0);
     });
@@ -129,7 +129,7 @@ int Hand(const QString& name, const std::u16string& bookPath) {
     QLocalSocket socket;
     socket.connectToServer(name);
     if (!socket.waitForConnected(kWaitMs)) return 0;
-    const std::string bytes = Utf16ToUtf8(bookPath);
+    const std::string bytes = PathToBytes(bookPath);
     QByteArray message(kMagic, 4);
     const uint32_t n = static_cast<uint32_t>(bytes.size());
     for (int i = 0; i < 4; ++i) message.append(static_cast<char>((n >> (8 * i)) & 0xFF));
