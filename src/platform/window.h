@@ -25,6 +25,7 @@ constexpr uint32_t kMsgStylusDown = 0x0201;  // lParam: x | y << 16, client coor
 constexpr uint32_t kMsgStylusUp = 0x0202;
 constexpr uint32_t kMsgHotKey = 0x0312;    // lParam: modifiers | virtual key << 16
 constexpr uint32_t kMsgOpenBook = 0x8001;  // another start named a book; see PendingBookPath
+constexpr uint32_t kMsgDropBook = 0x8002;  // a file was dropped on the window; DroppedBookPath
 
 // The hot-key modifier flag of a release.
 constexpr uint32_t kHotKeyRelease = 0x1000;
@@ -47,6 +48,10 @@ int CreateMainWindow(WindowProcedure procedure, void* context, const char16_t* t
 // Sends kMsgDestroy and removes the window; kMsgDestroy's handler posts the quit.
 void DestroyMainWindow();
 int MainWindowExists();
+// Gives the client area a new size, as the user dragging the window's edges does.
+void ResizeMainWindow(int width, int height);
+// The path of the file last dropped on the window.
+std::u16string DroppedBookPath();
 
 // The client area's size: the screen of the handheld.
 void ScreenSize(int* width, int* height);

@@ -151,11 +151,6 @@ int OpenBookInWindow(App& app, const std::u16string& path) {
 }
 
 void SaveAll(App& app) {
-    Settings& s = app.session.settings;
-    if (app.windowCreated) {
-        s.windowWidth = app.screenWidth;
-        s.windowHeight = app.screenHeight;
-    }
     SaveSettingsSession(app.session, app.bookOpen ? app.doc.get() : nullptr, app.browseFolder);
 }
 

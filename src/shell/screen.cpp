@@ -72,6 +72,9 @@ void OnPaint(App& app) {
         // The device turned: a new surface of the new size, the bar read again, full screen left.
         app.screenWidth = width;
         app.screenHeight = height;
+        // The window's size is the device's screen for the next run too.
+        app.session.settings.windowWidth = width;
+        app.session.settings.windowHeight = height;
         ReleasePageSurface(app.layout);
         EnsurePageSurface(app.layout, width, height);
         app.painting = 1;

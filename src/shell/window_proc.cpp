@@ -118,8 +118,10 @@ void MainWindowProc(void* context, uint32_t message, uintptr_t wParam, intptr_t 
         case kMsgHotKey:
             OnHotKey(app, low, high);
             return;
-        case kMsgOpenBook: {
-            const std::u16string path = PendingBookPath();
+        case kMsgOpenBook:
+        case kMsgDropBook: {
+            const std::u16string path =
+                message == kMsgOpenBook ? PendingBookPath() : DroppedBookPath();
             if (!path.empty()) OpenBookInWindow(app, path);
             return;
         }

@@ -239,3 +239,47 @@ TEST_F(ReaderWindow, TheClockTimerRepaintsWithoutMovingThePage) {
 
 }  // namespace
 }  // namespace lectra
+
+namespace lectra {
+namespace {
+
+class ReaderWindowSize : public test::Reader {};
+
+TEST_F(ReaderWindowSize, AResizeIsTheDeviceTurningAndIsKeptForTheNextRun) {
+    Start(test::Sample("ru-story.fb2"));
+    SetFullScreen(*app, 1);
+    ResizeMainWindow(640, 480);
+    Send(kMsgPaint);
+    EXPECT_EQ(std::tie(app->screenWidth, app->screenHeight), std::make_tuple(640, 480));
+    EXPECT_EQ(app->fullScreen, 0);  // a turned device leaves full screen
+    EXPECT_EQ(app->layout.geometry.pageWidth, 640);
+    int w = 0, h = 0, stride = 0;
+    app->layout.draw->surfacePixels(app->layout.surface, &w, &h, &stride);
+    EXPECT_EQ(std::tie(w, h), std::make_tuple(640 + 640, 640));  // (M + W) × M
+    Stop();
+    Start();
+    EXPECT_EQ(std::tie(app->screenWidth, app->screenHeight), std::make_tuple(640, 480));
+}
+
+TEST_F(ReaderWindowSize, WithBacklightOnTheDisplayIsHeldWhileActiveAndOnce) {
+    dir.Write("_config.ini",
+              std::string(test::kTestConfig, sizeof test::kTestConfig - 2) + "BACKLIGHT_ON=1\r\n#");
+    static std::vector<int> calls;
+    calls.clear();
+    app = std::make_unique<App>();
+    app->backlight.keepOn = [](int on) { calls.push_back(on); };
+    app->host.tickCount = test::FakeTick;
+    app->host.sampleStatus = test::FakeStatus;
+    app->host.showMessage = test::RecordMessage;
+    std::string patterns = LECTRA_EN_PAT;
+    patterns.resize(patterns.rfind('/'));
+    InitApp(*app, Utf8ToUtf16(dir.path()), Utf8ToUtf16(patterns));
+    ASSERT_EQ(CreateAppWindow(*app), 1);
+    SetActive(*app, 1);  // again: the switch is already on
+    Send(kMsgActivate, 0);
+    Send(kMsgActivate, 0);
+    EXPECT_EQ(calls, (std::vector<int>{1, 0}));
+}
+
+}  // namespace
+}  // namespace lectra

@@ -3,14 +3,19 @@
 #include "platform/qt/gui_platform.h"
 
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <QApplication>
 #include <QSocketNotifier>
 #include <QString>
+#include <algorithm>
 #include <csignal>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 #include "platform/qt/qt_window_internal.h"
 #include "platform/window.h"
@@ -40,6 +45,33 @@ bool HasDisplay() {
     const char* x = std::getenv("DISPLAY");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     return (x && *x) || (wayland && *wayland);
+}
+
+// Whether the local X server of DISPLAY (":N", ":N.S" or "unix:N") takes a connection. Qt aborts
+// the process when it cannot open its display, so the reader asks first. A display on another
+// host is left to Qt.
+bool LocalXServerAnswers(const char* display) {
+    std::string d = display;
+    if (d.rfind("unix:", 0) == 0) d.erase(0, 4);
+    if (d.empty() || d[0] != ':') return true;
+    const std::string number =
+        d.substr(1, d.find('.') == std::string::npos ? std::string::npos : d.find('.') - 1);
+    if (number.empty() || number.find_first_not_of("0123456789") != std::string::npos) return true;
+    const std::string path = "/tmp/.X11-unix/X" + number;
+    for (int abstract = 0; abstract < 2; ++abstract) {
+        const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd < 0) return true;
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path + abstract, path.data(),
+                    std::min(path.size(), sizeof address.sun_path - 2));
+        const socklen_t length =
+            static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + abstract + path.size());
+        const int ok = connect(fd, reinterpret_cast<sockaddr*>(&address), length) == 0;
+        close(fd);
+        if (ok) return true;
+    }
+    return false;
 }
 
 int MakeApplication() {
@@ -100,6 +132,12 @@ int StartWindowPlatform() {
             "lectra: no display to open a window on (neither DISPLAY nor WAYLAND_DISPLAY is "
             "set)\n",
             stderr);
+        return 0;
+    }
+    const char* x = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if ((!platform || !*platform) && !(wayland && *wayland) && x && *x && !LocalXServerAnswers(x)) {
+        std::fprintf(stderr, "lectra: cannot open the display %s\n", x);
         return 0;
     }
     if (!MakeApplication()) return 0;

@@ -3,15 +3,20 @@
 // messages, and its timers, hot keys, message box and wait cursor.
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QTimer>
+#include <QUrl>
 #include <QWheelEvent>
 #include <QWidget>
 #include <cstdio>
@@ -23,6 +28,7 @@
 #include "platform/qt/qt_window_internal.h"
 #include "platform/qt/qt_window_keys.h"
 #include "platform/sys/clock.h"
+#include "platform/sys/utf.h"
 #include "platform/window.h"
 
 namespace lectra {
@@ -69,6 +75,20 @@ intptr_t PointParam(int x, int y) {
                                  ((static_cast<uint32_t>(y) & 0xFFFF) << 16));
 }
 
+// The first local file of a drop, as the program's path; empty when there is none.
+std::u16string DroppedPath(const QMimeData* data) {
+    if (!data || !data->hasUrls()) return {};
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile()) continue;
+        const QByteArray bytes = QFile::encodeName(url.toLocalFile());
+        return PathFromBytes(
+            std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+    }
+    return {};
+}
+
+std::u16string droppedPath;
+
 class PageArea : public QWidget {
 public:
     explicit PageArea(QWidget* parent) : QWidget(parent) {
@@ -112,9 +132,22 @@ public:
     Frame() {
         setFocusPolicy(Qt::StrongFocus);
         setAttribute(Qt::WA_InputMethodEnabled, false);
+        setAcceptDrops(true);
     }
 
 protected:
+    // A book dropped on the window is opened, as one named by a later start.
+    void dragEnterEvent(QDragEnterEvent* e) override {
+        if (!DroppedPath(e->mimeData()).empty()) e->acceptProposedAction();
+    }
+    void dropEvent(QDropEvent* e) override {
+        const std::u16string path = DroppedPath(e->mimeData());
+        if (path.empty()) return;
+        e->acceptProposedAction();
+        droppedPath = path;
+        Send(kMsgDropBook);
+    }
+
     void keyPressEvent(QKeyEvent* e) override {
         const KeyTranslation t = TranslateKey(e->key(), e->modifiers());
         WindowState& w = State();
@@ -253,6 +286,14 @@ int CreateMainWindow(WindowProcedure procedure, void* context, const char16_t* t
     w.frame->activateWindow();
     w.frame->setFocus();
     return 1;
+}
+
+std::u16string DroppedBookPath() {
+    return droppedPath;
+}
+
+void ResizeMainWindow(int width, int height) {
+    if (State().frame) State().frame->resize(width, height);
 }
 
 void DestroyMainWindow() {

@@ -1,7 +1,6 @@
 // Keeping the display on: the desktop's screen-saver inhibition over the session bus.
 #include <QDBusConnection>
-#include <QDBusInterface>
-#include <QDBusReply>
+#include <QDBusMessage>
 
 #include "platform/window.h"
 
@@ -12,27 +11,31 @@ namespace {
 uint32_t cookie = 0;
 int held = 0;
 
+// A call to the screen saver, waiting at most a second: a session whose saver does not answer
+// must not freeze the reader.
+QDBusMessage CallSaver(const QString& method, const QList<QVariant>& arguments) {
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.ScreenSaver"),
+                                       QStringLiteral("/org/freedesktop/ScreenSaver"),
+                                       QStringLiteral("org.freedesktop.ScreenSaver"), method);
+    call.setArguments(arguments);
+    return QDBusConnection::sessionBus().call(call, QDBus::Block, 1000);
+}
+
 }  // namespace
 
 void KeepDisplayOn(int on) {
     if ((on != 0) == (held != 0)) return;
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) return;  // no session bus: nothing to hold
-    QDBusInterface saver(QStringLiteral("org.freedesktop.ScreenSaver"),
-                         QStringLiteral("/org/freedesktop/ScreenSaver"),
-                         QStringLiteral("org.freedesktop.ScreenSaver"), bus);
-    if (!saver.isValid()) return;
-    // A session whose saver does not answer must not freeze the reader.
-    saver.setTimeout(1000);
+    if (!QDBusConnection::sessionBus().isConnected()) return;  // no session bus: nothing to hold
     if (on) {
-        QDBusReply<uint32_t> reply = saver.call(QStringLiteral("Inhibit"), QStringLiteral("lectra"),
-                                                QStringLiteral("Reading"));
-        if (reply.isValid()) {
-            cookie = reply.value();
+        const QDBusMessage reply = CallSaver(QStringLiteral("Inhibit"),
+                                             {QStringLiteral("lectra"), QStringLiteral("Reading")});
+        if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
+            cookie = reply.arguments().first().toUInt();
             held = 1;
         }
     } else {
-        saver.call(QStringLiteral("UnInhibit"), cookie);
+        CallSaver(QStringLiteral("UnInhibit"), {cookie});
         held = 0;
     }
 }
