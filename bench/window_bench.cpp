@@ -12,6 +12,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "document/text_cache.h"
 #include "platform/sys/program_folder.h"
 #include "platform/sys/utf.h"
 #include "platform/window.h"
