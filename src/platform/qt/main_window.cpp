@@ -58,6 +58,9 @@ struct WindowState {
     int traceKey = -1;
     QElapsedTimer traceClock;
     int firstPageTraced = 0;
+    // Set once the window system has made the window active: from then on "in front" is what
+    // it says. Without a window manager that never happens and the one window is in front.
+    int everActivated = 0;
 };
 
 WindowState& State() {
@@ -216,7 +219,10 @@ protected:
     }
 
     bool event(QEvent* e) override {
-        if (e->type() == QEvent::WindowActivate) Send(kMsgActivate, 1);
+        if (e->type() == QEvent::WindowActivate) {
+            State().everActivated = 1;
+            Send(kMsgActivate, 1);
+        }
         if (e->type() == QEvent::WindowDeactivate) Send(kMsgActivate, 0);
         return QWidget::event(e);
     }
@@ -409,9 +415,7 @@ void UnregisterButtonHotKey(int virtualKey) {
 int IsForegroundWindow() {
     const Frame* f = State().frame;
     if (!f || !f->isVisible()) return 0;
-    // Without a window manager nothing ever becomes active; the one visible window is then in
-    // front.
-    return f->isActiveWindow() || QApplication::activeWindow() == nullptr;
+    return f->isActiveWindow() || !State().everActivated;
 }
 
 void BringToFront() {

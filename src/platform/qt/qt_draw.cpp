@@ -37,6 +37,8 @@ constexpr int16_t kWhole = -2;
 // With PreferNoShaping, full hinting and no kerning a text's advance is the sum of its units'
 // integral advances, so a table of them gives exactly what measuring the whole text gives, in a
 // fraction of the time.
+// The width cache fills as text is measured, so a font is used by one thread at a time: the
+// interface thread, or the smooth-autoscroll worker while it prepares a frame.
 struct PlatformFont {
     QFont font;
     QFontMetrics metrics;

@@ -9,6 +9,8 @@
 
 namespace lectra {
 
+// The interface thread draws into it, except while the smooth-autoscroll worker has been handed
+// the frame to prepare; the two never draw at once.
 struct PlatformSurface {
     QImage image;
     int maskSet = kMaskSet565;

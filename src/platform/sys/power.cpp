@@ -40,7 +40,7 @@ PowerStatus ReadPowerStatus(const std::string& rootIn) {
     }
     // Sorted, so that "BAT0" is the battery shown when there are two.
     std::sort(names.begin(), names.end());
-    int haveBattery = 0, haveMains = 0, mainsOnline = 0;
+    int haveBattery = 0, mainsOnline = 0;
     for (const std::string& name : names) {
         const std::string base = root + "/" + name + "/";
         const std::string type = ReadAttribute(base + "type");
@@ -52,11 +52,10 @@ PowerStatus ReadPowerStatus(const std::string& rootIn) {
             const std::string state = ReadAttribute(base + "status");
             if (state == "Charging" || state == "Full") mainsOnline = 1;
         } else if (type == "Mains" || type == "USB") {
-            haveMains = 1;
             if (ReadAttribute(base + "online") == "1") mainsOnline = 1;
         }
     }
-    status.onMains = !haveBattery || mainsOnline || (!haveMains && status.batteryPercent == 100);
+    status.onMains = !haveBattery || mainsOnline;
     if (!haveBattery) status.batteryPercent = 100;
     return status;
 }
