@@ -124,8 +124,8 @@ struct PageGeometry {
     int pageWidth = 0;  // in the page's own, unrotated frame
     int pageHeight = 0;
     int screenWidth = 0;  // the screen area of the surface, where a turned page ends up
-    int x0 = 0;  // where the page is painted in the surface (right of the screen area
-                 // when the page is turned afterwards)
+    int x0 = 0;           // where the page is painted in the surface (right of the screen area
+                          // when the page is turned afterwards)
     int statusVisible = 0;
     int progressVisible = 0;
     PixelRect pageRect;
@@ -154,7 +154,7 @@ struct Layout {
     Settings* settings = nullptr;
     LayoutFonts fonts;
     PlatformSurface* surface = nullptr;  // the page surface, owned by the painter
-    PageGeometry geometry;  // the one copy; ComputeGeometry of the window sets it
+    PageGeometry geometry;               // the one copy; ComputeGeometry of the window sets it
     StatusSnapshot status;
 
     HyphenPatterns patterns;
@@ -165,8 +165,9 @@ struct Layout {
     // LinesPerPage + 1 records: the page's lines and the one below them. Records are kept when
     // the page gets fewer lines.
     std::vector<LineRecord> pageLines;
-    LineRecord scratch;               // the temporary line of the backward moves
-    std::vector<int32_t> lineStarts;  // the backward page move's list
+    LineRecord scratch;                  // the temporary line of the backward moves
+    std::vector<int32_t> lineStarts;     // the backward page move's list
+    std::vector<int32_t> stretchStarts;  // and the stretch it lays out next
 
     int autoscrolling = 0;
     int autoscrollPaused = 0;

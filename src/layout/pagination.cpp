@@ -142,29 +142,45 @@ void PreviousPage(Layout& layout, Document& doc) {
     if (wanted > 0) {
         const int32_t pageStart = doc.pageStart;
         const DrawContext dc = TextContext(layout);
+        // The line starts from the latest scan start up to the page, in order. Each scan goes one
+        // paragraph (or two blocks) further back and lays out only the new stretch: when its lines
+        // end exactly where the previous stretch began, the lines after that are the ones already
+        // found; otherwise the stretch is laid out on to the page.
         std::vector<int32_t>& starts = layout.lineStarts;
-        starts.assign(static_cast<size_t>(wanted), 0);
-        int count = 0;  // entries held, the oldest at `head`
-        int head = 0;
+        std::vector<int32_t>& stretch = layout.stretchStarts;
+        starts.clear();
         int32_t q = pageStart;
         for (;;) {
+            const int32_t limit = q;
             q = BackwardScan(doc, q);
-            count = 0;
-            head = 0;
-            for (int32_t pos = q; pos < pageStart;) {
-                if (count < wanted) {
-                    starts[static_cast<size_t>((head + count++) % wanted)] = pos;
-                } else {
-                    starts[static_cast<size_t>(head)] = pos;
-                    head = (head + 1) % wanted;
+            stretch.clear();
+            int32_t pos = q;
+            bool stuck = false;
+            auto layOutTo = [&](int32_t end) {
+                while (pos < end) {
+                    stretch.push_back(pos);
+                    const int32_t next = LayoutLine(layout, doc, layout.scratch, pos, dc);
+                    if (next <= pos) {
+                        stuck = true;
+                        return;
+                    }
+                    pos = next;
                 }
-                const int32_t next = LayoutLine(layout, doc, layout.scratch, pos, dc);
-                if (next <= pos) break;
-                pos = next;
+            };
+            layOutTo(limit);
+            if (!stuck && pos == limit) {
+                stretch.insert(stretch.end(), starts.begin(), starts.end());
+            } else if (!stuck) {
+                layOutTo(pageStart);
             }
-            if (count >= wanted || q <= 0) break;
+            starts.swap(stretch);
+            if (static_cast<int>(starts.size()) >= wanted || q <= 0 || q >= limit) break;
         }
-        doc.pageStart = count ? starts[static_cast<size_t>(head)] : 0;
+        const size_t count = starts.size();
+        doc.pageStart = count == 0 ? 0
+                        : count >= static_cast<size_t>(wanted)
+                            ? starts[count - static_cast<size_t>(wanted)]
+                            : starts[0];
     }
     StorePosition(doc);
     Refresh(layout, doc);
