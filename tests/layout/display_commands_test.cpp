@@ -1,0 +1,84 @@
+// The display commands stop at their limits without a refresh, and ask for what they changed.
+#include "layout/display_commands.h"
+
+#include <gtest/gtest.h>
+
+#include "layout_test_support.h"
+
+namespace lectra {
+namespace {
+
+using test::FakeLayout;
+
+TEST(DisplayCommands, LimitsAreKeptAndACommandPastThemDoesNothing) {
+    FakeLayout f(200);
+    Settings& s = f.settings;
+    struct Case {
+        DisplayCommand command;
+        int32_t* field;
+        int32_t before, after;
+        unsigned effect;
+    } cases[] = {
+        {kCommandIncSize, &s.fontSizeText[0], 49, 50, kEffectRefresh},
+        {kCommandIncSize, &s.fontSizeText[0], 50, 50, kEffectNone},
+        {kCommandDecSize, &s.fontSizeText[0], 8, 7, kEffectRefresh},
+        {kCommandDecSize, &s.fontSizeText[0], 7, 7, kEffectNone},
+        {kCommandDecSize, &s.fontSizeText[0], 5, 5, kEffectNone},  // stored below the range
+        {kCommandIncInterval, &s.lineIl[0], 10, 11, kEffectRefresh},
+        {kCommandIncInterval, &s.lineIl[0], 11, 11, kEffectNone},
+        {kCommandDecInterval, &s.lineIl[0], -10, -11, kEffectRefresh},
+        {kCommandDecInterval, &s.lineIl[0], -11, -11, kEffectNone},
+        {kCommandRotate, &s.rotateScreen, 1800, 2700, kEffectGeometry | kEffectRefresh},
+        {kCommandRotate, &s.rotateScreen, 2700, 0, kEffectGeometry | kEffectRefresh},
+        {kCommandBold, &s.fontBoldText[0], 0, 1, kEffectRefresh},
+        {kCommandJustify, &s.justify, 1, 0, kEffectRefresh},
+        {kCommandHyphen, &s.hyphen, 0, 1, kEffectRefresh},
+        {kCommandClockUnderText, &s.clockWithText[0], 0, 1, kEffectRepaint},
+    };
+    for (const Case& c : cases) {
+        *c.field = c.before;
+        EXPECT_EQ(RunDisplayCommand(f.layout, c.command, 480), c.effect)
+            << c.command << " " << c.before;
+        EXPECT_EQ(*c.field, c.after) << c.command << " " << c.before;
+    }
+    // A larger font is made at once, so that the layout after it measures with it.
+    RunDisplayCommand(f.layout, kCommandDecSize, 480);
+    const int smaller = f.layout.fonts.textFontHeight;
+    RunDisplayCommand(f.layout, kCommandIncSize, 480);
+    EXPECT_GT(f.layout.fonts.textFontHeight, smaller);
+}
+
+TEST(DisplayCommands, ProfilesCycleOverThoseInUseAndAutoscrollingIgnoresCommands) {
+    FakeLayout f(200);
+    Settings& s = f.settings;
+    for (int inUse : {2, 4}) {
+        s.useProfiles = inUse;
+        s.activeProfile = 0;
+        std::vector<int> seen;
+        for (int i = 0; i < 5; ++i) {
+            EXPECT_EQ(RunDisplayCommand(f.layout, kCommandNextProfile, 480),
+                      kEffectGeometry | kEffectRefresh);
+            seen.push_back(s.activeProfile);
+        }
+        const std::vector<int> cycle =
+            inUse == 2 ? std::vector<int>{1, 0, 1, 0, 1} : std::vector<int>{1, 2, 3, 0, 1};
+        EXPECT_EQ(seen, cycle);
+        // The background brush follows the profile.
+        EXPECT_EQ(f.layout.fonts.backgroundBrush.colour, s.colors[kColourBk][s.activeProfile]);
+    }
+    f.layout.autoscrolling = 1;
+    const Settings before = s;
+    for (DisplayCommand c : {kCommandIncSize, kCommandRotate, kCommandNextProfile, kCommandHyphen})
+        EXPECT_EQ(RunDisplayCommand(f.layout, c, 480), kEffectNone);
+    EXPECT_EQ(ToggleStatusLine(f.layout, 1), kEffectNone);
+    EXPECT_EQ(
+        std::tie(s.fontSizeText[1], s.rotateScreen, s.activeProfile, s.hyphen),
+        std::tie(before.fontSizeText[1], before.rotateScreen, before.activeProfile, before.hyphen));
+    f.layout.autoscrolling = 0;
+    EXPECT_EQ(ToggleStatusLine(f.layout, 1), kEffectGeometry | kEffectRefresh);
+    EXPECT_EQ(s.visibleStatus[1], 1 - before.visibleStatus[1]);
+    EXPECT_EQ(s.visibleStatus[0], before.visibleStatus[0]);
+}
+
+}  // namespace
+}  // namespace lectra
