@@ -58,6 +58,7 @@ struct WindowState {
     int traceKey = -1;
     QElapsedTimer traceClock;
     int firstPageTraced = 0;
+    int sendDepth = 0;  // messages being handled by the procedure, nested
     // Set once the window system has made the window active: from then on "in front" is what
     // it says. Without a window manager that never happens and the one window is in front.
     int everActivated = 0;
@@ -70,7 +71,20 @@ WindowState& State() {
 
 void Send(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0) {
     WindowState& w = State();
-    if (w.procedure) w.procedure(w.context, message, wParam, lParam);
+    if (!w.procedure) return;
+    ++w.sendDepth;
+    w.procedure(w.context, message, wParam, lParam);
+    --w.sendDepth;
+}
+
+// A widget or timer whose own event is being handled (a key, a click, a timeout that quits) is
+// deleted once that event is over; one deleted from outside goes at once.
+void Dispose(QObject* object) {
+    if (State().sendDepth > 0) {
+        object->deleteLater();
+    } else {
+        delete object;
+    }
 }
 
 intptr_t PointParam(int x, int y) {
@@ -305,7 +319,10 @@ void ResizeMainWindow(int width, int height) {
 void DestroyMainWindow() {
     WindowState& w = State();
     if (!w.frame) return;
-    for (auto& [id, timer] : w.timers) delete timer;
+    for (auto& [id, timer] : w.timers) {
+        timer->stop();
+        Dispose(timer);
+    }
     w.timers.clear();
     w.hotKeys.clear();
     Send(kMsgDestroy);
@@ -315,7 +332,8 @@ void DestroyMainWindow() {
     w.softKeys = nullptr;
     w.procedure = nullptr;
     w.context = nullptr;
-    delete frame;
+    frame->hide();
+    Dispose(frame);
 }
 
 int MainWindowExists() {
@@ -398,7 +416,8 @@ void KillWindowTimer(uint32_t id) {
     WindowState& w = State();
     auto it = w.timers.find(id);
     if (it == w.timers.end()) return;
-    delete it->second;
+    it->second->stop();
+    Dispose(it->second);
     w.timers.erase(it);
 }
 
@@ -450,6 +469,8 @@ int RunMessageLoop() {
     w.loopRunning = 1;
     const int code = QApplication::exec();
     w.loopRunning = 0;
+    // The window closed from one of its own events is deleted now that the loop is over.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return code;
 }
 
