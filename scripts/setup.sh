@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev zlib1g-dev
           python3 time w3m libxml2-utils antiword catdoc unrtf gzip txt2pdbdoc qt6-base-dev
-          fonts-dejavu-core hyphen-en-us hyphen-ru python3-pyphen)
+          fonts-dejavu-core hyphen-en-us hyphen-ru python3-pyphen xvfb xdotool)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

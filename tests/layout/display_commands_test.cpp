@@ -8,10 +8,21 @@
 namespace lectra {
 namespace {
 
+using test::FakeDraw;
 using test::FakeLayout;
 
+// The fake layout owns its text font only; the commands make the others.
+struct CommandLayout : FakeLayout {
+    CommandLayout() : FakeLayout(200) {}
+    ~CommandLayout() {
+        for (PlatformFont** font : {&layout.fonts.statusFont, &layout.fonts.clockFont}) {
+            if (*font) layout.draw->deleteFont(*font);
+        }
+    }
+};
+
 TEST(DisplayCommands, LimitsAreKeptAndACommandPastThemDoesNothing) {
-    FakeLayout f(200);
+    CommandLayout f;
     Settings& s = f.settings;
     struct Case {
         DisplayCommand command;
@@ -49,7 +60,7 @@ TEST(DisplayCommands, LimitsAreKeptAndACommandPastThemDoesNothing) {
 }
 
 TEST(DisplayCommands, ProfilesCycleOverThoseInUseAndAutoscrollingIgnoresCommands) {
-    FakeLayout f(200);
+    CommandLayout f;
     Settings& s = f.settings;
     for (int inUse : {2, 4}) {
         s.useProfiles = inUse;

@@ -6,21 +6,26 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
+#include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QMessageBox>
+#include <QLabel>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <QUrl>
+#include <QVBoxLayout>
 #include <QWheelEvent>
 #include <QWidget>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -58,7 +63,8 @@ struct WindowState {
     int traceKey = -1;
     QElapsedTimer traceClock;
     int firstPageTraced = 0;
-    int sendDepth = 0;  // messages being handled by the procedure, nested
+    int sendDepth = 0;   // messages being handled by the procedure, nested
+    int modalDepth = 0;  // message boxes open: the page takes no input
     // Set once the window system has made the window active: from then on "in front" is what
     // it says. Without a window manager that never happens and the one window is in front.
     int everActivated = 0;
@@ -133,15 +139,68 @@ protected:
 
     // Stylus messages are in client coordinates: those of the frame.
     void mousePressEvent(QMouseEvent* e) override {
-        if (e->button() != Qt::LeftButton) return;
+        if (e->button() != Qt::LeftButton || State().modalDepth) return;
         const QPoint q = mapToParent(e->position().toPoint());
         Send(kMsgStylusDown, 0, PointParam(q.x(), q.y()));
     }
     void mouseReleaseEvent(QMouseEvent* e) override {
-        if (e->button() != Qt::LeftButton) return;
+        if (e->button() != Qt::LeftButton || State().modalDepth) return;
         const QPoint q = mapToParent(e->position().toPoint());
         Send(kMsgStylusUp, 0, PointParam(q.x(), q.y()));
     }
+};
+
+// A message with its caption and an OK button, in the middle of the window.
+class MessagePanel : public QFrame {
+public:
+    MessagePanel(const QString& caption, const QString& text, QWidget* owner,
+                 std::function<void()> done)
+        : QFrame(owner), done_(std::move(done)) {
+        setFrameShape(QFrame::Box);
+        setAutoFillBackground(true);
+        setFocusPolicy(Qt::StrongFocus);
+        auto* column = new QVBoxLayout(this);
+        auto* title = new QLabel(caption, this);
+        QFont bold = title->font();
+        bold.setBold(true);
+        title->setFont(bold);
+        auto* message = new QLabel(text, this);
+        message->setWordWrap(true);
+        auto* ok = new QPushButton(QStringLiteral("OK"), this);
+        ok->setFocusPolicy(Qt::NoFocus);
+        connect(ok, &QPushButton::clicked, this, [this] { done_(); });
+        column->addWidget(title);
+        column->addWidget(message);
+        column->addWidget(ok, 0, Qt::AlignRight);
+        if (owner) {
+            const int width = std::min(owner->width() - 20, std::max(200, owner->width() * 3 / 4));
+            setFixedWidth(std::max(width, 100));
+            adjustSize();
+            move((owner->width() - this->width()) / 2, (owner->height() - height()) / 3);
+        }
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override {
+        switch (e->key()) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+            case Qt::Key_Escape:
+            case Qt::Key_Space:
+                if (!e->isAutoRepeat()) done_();
+                return;
+            default:
+                return;  // nothing reaches the page while the box waits
+        }
+    }
+    void keyReleaseEvent(QKeyEvent*) override {}
+    void focusOutEvent(QFocusEvent*) override {
+        // The box keeps the keyboard while it is open.
+        QTimer::singleShot(0, this, [this] { setFocus(); });
+    }
+
+private:
+    std::function<void()> done_;
 };
 
 class Frame : public QWidget {
@@ -166,6 +225,7 @@ protected:
     }
 
     void keyPressEvent(QKeyEvent* e) override {
+        if (State().modalDepth) return;
         const KeyTranslation t = TranslateKey(e->key(), e->modifiers());
         WindowState& w = State();
         switch (t.kind) {
@@ -195,7 +255,7 @@ protected:
     }
 
     void keyReleaseEvent(QKeyEvent* e) override {
-        if (e->isAutoRepeat()) return;
+        if (e->isAutoRepeat() || State().modalDepth) return;
         const KeyTranslation t = TranslateKey(e->key(), e->modifiers());
         switch (t.kind) {
             case KeyKind::kKey:
@@ -214,6 +274,7 @@ protected:
 
     // One notch of the wheel is one press of Down or Up.
     void wheelEvent(QWheelEvent* e) override {
+        if (State().modalDepth) return;
         wheelRest_ += e->angleDelta().y();
         while (wheelRest_ <= -120 || wheelRest_ >= 120) {
             const uintptr_t key = wheelRest_ < 0 ? 0x28 : 0x26;
@@ -446,14 +507,22 @@ void BringToFront() {
 }
 
 void ShowMessageBox(const std::u16string& text, const std::u16string& caption) {
-    QWidget* owner = State().frame;
-    QMessageBox box(QMessageBox::NoIcon, ToQString(caption), ToQString(text), QMessageBox::Ok,
-                    owner);
-    // The wait cursor must not hide the box's button.
-    const int wait = State().waitCursor;
-    if (wait) QApplication::restoreOverrideCursor();
-    box.exec();
+    WindowState& w = State();
+    QEventLoop loop;
+    // Inside the window, as the handheld covers its screen: the keyboard stays with the window
+    // whatever the window manager does, and Enter, Escape or Space answer the box.
+    QPointer<MessagePanel> panel =
+        new MessagePanel(ToQString(caption), ToQString(text), w.frame, [&loop] { loop.quit(); });
+    const int wait = w.waitCursor;
+    if (wait) QApplication::restoreOverrideCursor();  // the cursor must not hide the button
+    ++w.modalDepth;
+    panel->show();
+    panel->setFocus();
+    loop.exec();
+    --w.modalDepth;
     if (wait) QApplication::setOverrideCursor(Qt::WaitCursor);
+    // A close of the window while the box was open took the box with it.
+    delete panel;
 }
 
 void SetWaitCursor(int on) {
