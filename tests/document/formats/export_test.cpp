@@ -1,5 +1,5 @@
-// Export as TXT and PDB: the stream-to-text mapping, every save code page read back by iconv, the
-// PalmDOC layout byte for byte, and round trips through our reader and txt2pdbdoc.
+// Export as TXT and PDB: the stream-to-text mapping, every save code page read back by iconv, and
+// round trips through our reader and txt2pdbdoc.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -129,42 +129,6 @@ TEST(ExportTxt, RefusesWhatItCannotWriteWithoutWriting) {
     // A folder where the output file would go.
     std::filesystem::create_directory(dir.path() + "/b.txt.txt");
     EXPECT_EQ(ExportTxt(*doc, doc->bookPath, 1251), 0);
-    CloseDocument(*doc);
-}
-
-// The PalmDOC header, list, gap and record 0 for `n` text bytes, built from the layout.
-std::string ExpectedPdbHead(const std::string& path, uint32_t n) {
-    const uint32_t records = (n + 4095) / 4096 + 1;
-    std::string h = path.substr(0, 31);
-    h.resize(60, '\0');
-    h += "TEXtREAd" + std::string(8, '\0') + test::Be(records, 2);
-    for (uint32_t k = 0; k < records; ++k) {
-        h += test::Be((records + 10) * 8 + (k == 0 ? 0 : 16 + (k - 1) * 4096), 4);
-        h += {'\x40', '\x6F', static_cast<char>((k >> 8) | 0x80), static_cast<char>(k & 0xFF)};
-    }
-    h += {static_cast<char>(records & 0xFF), static_cast<char>(records >> 8)};
-    return h + test::PalmDocHeader(1, records - 1, 4096, n);
-}
-
-TEST(ExportPdb, TheLayoutByteForByte) {
-    ScratchDir dir;
-    auto doc = NewDocument();
-    const struct {
-        const char* name;
-        std::string text, written;
-    } cases[] = {
-        {"e.txt", "", ""},  // one record, record 0 at offset 88, the gap holding 1
-        {"f.txt", std::string(4096, 'a'), std::string(4096, 'a')},  // one full text record
-        // One unit more starts a third record; a mark counts one byte, plus the indent space.
-        {"g.txt", std::string(4095, 'b') + "\nc", std::string(4095, 'b') + "\n c"},
-    };
-    for (const auto& c : cases) {
-        OpenText(*doc, dir, c.name, c.text);
-        ASSERT_EQ(ExportPdb(*doc, doc->bookPath, 1251), 1) << c.name;
-        const std::string path = dir.path() + "/" + c.name;
-        EXPECT_EQ(ReadBytes(path + ".pdb"),
-                  ExpectedPdbHead(path, static_cast<uint32_t>(c.written.size())) + c.written);
-    }
     CloseDocument(*doc);
 }
 
