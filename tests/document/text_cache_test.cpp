@@ -26,7 +26,7 @@ std::string Patterned(size_t n) {
 
 TEST(TextCache, EmptyBookOneBlockAndOddUtf16) {
     ScratchDir dir;
-    auto doc = NewDocument();
+    test::OpenedBook doc;
     ASSERT_EQ(Open(*doc, dir.Write("empty.txt", ""), 1251), 1);
     EXPECT_EQ(DocLength(*doc), 0);
     EXPECT_TRUE(doc->blocks.empty());
@@ -48,7 +48,7 @@ TEST(TextCache, EmptyBookOneBlockAndOddUtf16) {
 TEST(TextCache, RandomAccessMatchesTheFileAcrossBlocksAndRawBlocks) {
     ScratchDir dir;
     const std::string text = Patterned(40 * 4096 + 123);
-    auto doc = NewDocument();
+    test::OpenedBook doc;
     ASSERT_EQ(Open(*doc, dir.Write("big.txt", text), 1251), 1);
     ASSERT_EQ(DocLength(*doc), static_cast<int32_t>(text.size()));
     std::mt19937 rng(7);
@@ -70,7 +70,7 @@ TEST(TextCache, BookIsCutAtTwoToTheTwentySeven) {
     ASSERT_GE(fd, 0);
     ASSERT_EQ(ftruncate(fd, (int64_t{1} << 27) + 5000), 0);  // sparse: costs no disk
     ::close(fd);
-    auto doc = NewDocument();
+    test::OpenedBook doc;
     ASSERT_EQ(Open(*doc, path, 1251), 1);
     EXPECT_EQ(DocLength(*doc), kMaxDocLength);
     EXPECT_EQ(doc->blocks.size(), static_cast<size_t>(kMaxBlocks));
@@ -109,7 +109,7 @@ TEST(TextCache, AFailedReadIsRetriedByPathAndOneThatCannotBeIsRecordedNotShown) 
     };
     for (const auto& b : books) {
         const std::string path = dir.Write(b.name, b.bytes);
-        auto doc = NewDocument();
+        test::OpenedBook doc;
         HookLog log;
         ASSERT_EQ(Open(*doc, path, 1251), 1);
         InstallHooks(*doc, log);
@@ -126,7 +126,6 @@ TEST(TextCache, AFailedReadIsRetriedByPathAndOneThatCannotBeIsRecordedNotShown) 
         EXPECT_GE(doc->readErrors, 2) << b.name;
         EXPECT_NE(TakeReadError(*doc), nullptr) << b.name;
         EXPECT_EQ(TakeReadError(*doc), nullptr) << b.name;  // reported once
-        CloseDocument(*doc);
     }
 }
 

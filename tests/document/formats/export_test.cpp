@@ -26,7 +26,7 @@ void OpenText(Document& doc, const ScratchDir& dir, const std::string& name,
 
 TEST(ExportTxt, ParagraphMarksBecomeLineBreaksWithAnIndent) {
     ScratchDir dir;
-    auto doc = NewDocument();
+    test::OpenedBook doc;
     // A mark before a letter gets CR LF and a space; before a space, CR LF alone; the last mark
     // is followed by nothing, which is not a space.
     OpenText(*doc, dir, "p.txt", "one\ntwo\n three\n");
@@ -37,7 +37,6 @@ TEST(ExportTxt, ParagraphMarksBecomeLineBreaksWithAnIndent) {
     OpenText(*doc, dir, "p.txt", "short");
     ASSERT_EQ(ExportTxt(*doc, path, 1251), 1);
     EXPECT_EQ(ReadBytes(dir.path() + "/p.txt.txt"), "short");
-    CloseDocument(*doc);
 }
 
 // Code pages that the save dialog offers and glibc's iconv knows. The EBCDIC ones are left out:
@@ -69,7 +68,7 @@ TEST(ExportTxt, EverySaveCodePageReadsBackWithIconv) {
         high += '\n';
     }
     dir.Write("high.bin", high);
-    auto doc = NewDocument();
+    test::OpenedBook doc;
     for (const auto& page : kIconvPages) {
         // What iconv makes of each byte 128–255 (an empty line where the code page has none).
         const std::string lines = test::Run(std::string("iconv -c -f ") + page.iconv +
@@ -108,12 +107,11 @@ TEST(ExportTxt, EverySaveCodePageReadsBackWithIconv) {
     OpenText(*doc, dir, "q.txt", "\xD0\x96 \xE2\x82\xAC", kCodePageUtf8);  // Ж €
     ASSERT_EQ(ExportTxt(*doc, doc->bookPath, 1252), 1);
     EXPECT_EQ(ReadBytes(dir.path() + "/q.txt.txt"), "? \x80");
-    CloseDocument(*doc);
 }
 
 TEST(ExportTxt, RefusesWhatItCannotWriteWithoutWriting) {
     ScratchDir dir;
-    auto doc = NewDocument();
+    test::OpenedBook doc;
     OpenText(*doc, dir, "b.txt", "text");
     // Not a single-byte code page with a table.
     for (int cp : {kCodePageUtf8, kCodePageUtf16, 12345, -1}) {
@@ -129,12 +127,11 @@ TEST(ExportTxt, RefusesWhatItCannotWriteWithoutWriting) {
     // A folder where the output file would go.
     std::filesystem::create_directory(dir.path() + "/b.txt.txt");
     EXPECT_EQ(ExportTxt(*doc, doc->bookPath, 1251), 0);
-    CloseDocument(*doc);
 }
 
 TEST(ExportPdb, RoundTripsThroughOurReaderAndTxt2pdbdoc) {
     ScratchDir dir;
-    auto doc = NewDocument();
+    test::OpenedBook doc;
     // The Russian story, from UTF-8, saved as a windows-1251 database.
     doc->txtParagraphMode = kTxtDetectParagraph;
     ASSERT_EQ(Open(*doc, test::Fixture("ru-utf8.txt")), 1);
@@ -148,7 +145,6 @@ TEST(ExportPdb, RoundTripsThroughOurReaderAndTxt2pdbdoc) {
     EXPECT_EQ(doc->formatKind, kKindPalmDoc);
     EXPECT_EQ(doc->bookCodePage, 1251);
     EXPECT_EQ(test::StreamWords(*doc), words);
-    CloseDocument(*doc);
 
     // txt2pdbdoc reads the database back to the same text as the TXT export, line feeds for CR LF.
     test::Run("txt2pdbdoc -d '" + pdb + "' '" + dir.path() + "/back.txt'");

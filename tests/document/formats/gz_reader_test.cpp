@@ -44,7 +44,7 @@ std::string Varied(size_t bytes) {
 
 TEST(GzReader, TheMemberIsTheBookAndItsNameDecidesItsKind) {
     ScratchDir dir;
-    auto doc = NewDocument();
+    test::OpenedBook doc;
     ASSERT_EQ(Open(*doc, test::Fixture("ru-cp1251.txt.gz")), 1);
     EXPECT_TRUE(doc->sourceFlags & kSourceGzMember);
     EXPECT_EQ(doc->gz->memberName, u"ru-cp1251.txt");
@@ -86,7 +86,6 @@ TEST(GzReader, TheMemberIsTheBookAndItsNameDecidesItsKind) {
     ASSERT_EQ(Open(*doc, dir.Write("gz.txt", gz), 1251), 1);
     EXPECT_FALSE(doc->sourceFlags & kSourceGzMember);
     EXPECT_EQ(doc->sourceSize, gz.size());
-    CloseDocument(*doc);
 }
 
 TEST(GzReader, DamagedFilesAreRefusedWithBadFormat) {
@@ -112,7 +111,7 @@ TEST(GzReader, DamagedFilesAreRefusedWithBadFormat) {
         {"name without its end", named.substr(0, 14)},
         {"signature alone", "\x1F\x8B"},
     };
-    auto doc = NewDocument();
+    test::OpenedBook doc;
     for (const auto& c : cases) {
         EXPECT_EQ(Open(*doc, dir.Write("bad.txt.gz", c.bytes), 1251), 0) << c.what;
         EXPECT_EQ(doc->openErrorText, u"Bad Format!") << c.what;
@@ -123,14 +122,13 @@ TEST(GzReader, DamagedFilesAreRefusedWithBadFormat) {
     extra.insert(10, std::string("\x04\0abcd", 6));
     ASSERT_EQ(Open(*doc, dir.Write("extra.txt.gz", extra), 1251), 1);
     EXPECT_EQ(RawBytes(*doc), Varied(20000));
-    CloseDocument(*doc);
 }
 
 TEST(GzReader, RandomAccessThroughAccessPointsMatchesTheText) {
     ScratchDir dir;
     const std::string text = Varied(3 * 1048576 + 300000);
     dir.Write("big.txt", text);
-    auto doc = NewDocument();
+    test::OpenedBook doc;
     ASSERT_EQ(Open(*doc, Gzip(dir, "big.txt", "big.txt.gz"), 1251), 1);
     ASSERT_EQ(doc->sourceSize, text.size());
     const std::vector<GzAccessPoint>& points = doc->gz->index.points;
@@ -177,7 +175,6 @@ TEST(GzReader, RandomAccessThroughAccessPointsMatchesTheText) {
     for (uint32_t o = lastBlock; o < text.size(); o += 997)
         ASSERT_EQ(ReadSourceByte(*doc, o), static_cast<uint8_t>(text[o]));
     EXPECT_EQ(ReadSourceByte(*doc, static_cast<uint32_t>(text.size())), 0);
-    CloseDocument(*doc);
 }
 
 }  // namespace
