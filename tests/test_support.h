@@ -1,10 +1,11 @@
-// Helpers shared by the tests: fixture paths, scratch files, reading a whole open book.
+// Helpers shared by the tests: fixture paths, scratch files, opening and reading a whole book.
 #pragma once
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -43,6 +44,14 @@ public:
 
 private:
     std::string path_;
+};
+
+// A document closed when the test ends, so that no reader state outlives it.
+struct OpenedBook {
+    std::unique_ptr<Document> doc = NewDocument();
+    ~OpenedBook() { CloseDocument(*doc); }
+    Document& operator*() { return *doc; }
+    Document* operator->() { return doc.get(); }
 };
 
 inline int Open(Document& doc, const std::string& path, int codePage = kCodePageAuto,

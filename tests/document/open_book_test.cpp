@@ -1,4 +1,5 @@
-// The open sequence: kinds from names, the remembered code page and position, the reopen flag.
+// The open sequence: kinds from names, failures and their messages, the paragraph modes of text.
+// The remembered position and code page: tests/shell/book_session_test.cpp.
 #include "document/open_book.h"
 
 #include <gtest/gtest.h>
@@ -32,61 +33,6 @@ TEST(OpenBook, UnknownNamesOpenAsTextAndFailuresSayWhy) {
     // The next open works and reports no stale error.
     EXPECT_EQ(Open(*doc, dir.Write("ok.txt", "fine"), 1251), 1);
     EXPECT_EQ(test::ReadAll(*doc), u"fine");
-}
-
-TEST(OpenBook, RestoresTheRememberedPositionOnlyWhenTheLengthMatches) {
-    ScratchDir dir;
-    const std::string path = dir.Write("r.txt", std::string(5000, 'a'));
-    auto doc = NewDocument();
-    RememberedBook r;
-    r.path = Utf8ToUtf16(path);
-    r.codePage = 1251;
-    r.length = 5000;
-    r.position = 5000;  // the very end is a valid place to stop
-    ASSERT_EQ(Open(*doc, path, kCodePageAuto, 0, &r, 1), 1);
-    EXPECT_EQ(doc->pageStart, 5000);
-    r.position = 1234;
-    r.length = 4999;  // the file changed since: start over
-    ASSERT_EQ(Open(*doc, path, kCodePageAuto, 0, &r, 1), 1);
-    EXPECT_EQ(doc->pageStart, 0);
-    r.length = 5000;
-    ASSERT_EQ(Open(*doc, path, kCodePageAuto, 1, &r, 1), 1);  // reopen ignores the list
-    EXPECT_EQ(doc->pageStart, 0);
-    r.path = Utf8ToUtf16(dir.path() + "/R.txt");  // paths compare case-sensitively
-    ASSERT_EQ(Open(*doc, path, kCodePageAuto, 0, &r, 1), 1);
-    EXPECT_EQ(doc->pageStart, 0);
-}
-
-TEST(OpenBook, CodePageFromTheListTheSettingOrDetection) {
-    const std::string path = test::Fixture("ru-cp1251.txt");
-    auto doc = NewDocument();
-    RememberedBook r;
-    r.path = Utf8ToUtf16(path);
-    r.codePage = 866;
-    ASSERT_EQ(Open(*doc, path, kCodePageAuto, 0, &r, 1), 1);
-    EXPECT_EQ(doc->bookCodePage, 866);
-    r.codePage = 0;  // none remembered: the setting decides
-    ASSERT_EQ(Open(*doc, path, 20866, 0, &r, 1), 1);
-    EXPECT_EQ(doc->bookCodePage, 20866);
-    ASSERT_EQ(Open(*doc, path, kCodePageAuto, 0, &r, 1), 1);
-    EXPECT_EQ(doc->bookCodePage, 1251);
-    r.codePage = 866;  // the reopen flag ignores the remembered code page
-    ASSERT_EQ(Open(*doc, path, 28595, 1, &r, 1), 1);
-    EXPECT_EQ(doc->bookCodePage, 28595);
-}
-
-TEST(OpenBook, ByteOrderMarkIsSkipped) {
-    auto doc = NewDocument();
-    ASSERT_EQ(Open(*doc, test::Fixture("en-utf8-bom-crlf.txt")), 1);
-    EXPECT_EQ(doc->bookCodePage, kCodePageUtf8);
-    EXPECT_EQ(GetChar(*doc, 0), u'T');
-    ASSERT_EQ(Open(*doc, test::Fixture("en-utf16le-bom.txt")), 1);
-    EXPECT_EQ(doc->bookCodePage, kCodePageUtf16);
-    EXPECT_EQ(GetChar(*doc, 0), u'T');
-    EXPECT_EQ(DocLength(*doc), (13432 - 2) / 2);
-    // Read in a single-byte code page the same bytes are ordinary characters.
-    ASSERT_EQ(Open(*doc, test::Fixture("en-utf8-bom-crlf.txt"), 1252), 1);
-    EXPECT_EQ(GetChar(*doc, 0), 0xEF);
 }
 
 TEST(TxtParagraphModes, LinesParagraphsAndIndents) {

@@ -1,4 +1,4 @@
-// The text cache: block index, decoding on demand, eviction order, the raw layer and its recovery.
+// The text cache: block index, decoding on demand, the raw layer and its recovery.
 #include "document/text_cache.h"
 
 #include <fcntl.h>
@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "document/formats/book_builders.h"
-#include "document/jump_history.h"
 #include "test_support.h"
 
 namespace lectra {
@@ -27,7 +26,7 @@ std::string Patterned(size_t n) {
 
 TEST(TextCache, EmptyBookOneBlockAndOddUtf16) {
     ScratchDir dir;
-    auto doc = NewDocument();
+    test::OpenedBook doc;
     ASSERT_EQ(Open(*doc, dir.Write("empty.txt", ""), 1251), 1);
     EXPECT_EQ(DocLength(*doc), 0);
     EXPECT_TRUE(doc->blocks.empty());
@@ -49,7 +48,7 @@ TEST(TextCache, EmptyBookOneBlockAndOddUtf16) {
 TEST(TextCache, RandomAccessMatchesTheFileAcrossBlocksAndRawBlocks) {
     ScratchDir dir;
     const std::string text = Patterned(40 * 4096 + 123);
-    auto doc = NewDocument();
+    test::OpenedBook doc;
     ASSERT_EQ(Open(*doc, dir.Write("big.txt", text), 1251), 1);
     ASSERT_EQ(DocLength(*doc), static_cast<int32_t>(text.size()));
     std::mt19937 rng(7);
@@ -58,31 +57,10 @@ TEST(TextCache, RandomAccessMatchesTheFileAcrossBlocksAndRawBlocks) {
         ASSERT_EQ(GetChar(*doc, pos), static_cast<char16_t>(static_cast<uint8_t>(text[pos])))
             << pos;
     }
-    for (int32_t b = 1; b < 40; ++b) {
-        EXPECT_EQ(GetChar(*doc, b * 4096 - 1), static_cast<char16_t>(text[b * 4096 - 1]));
-        EXPECT_EQ(GetChar(*doc, b * 4096), static_cast<char16_t>(text[b * 4096]));
-    }
-}
-
-TEST(TextCache, EvictionFollowsDecodingOrderOnly) {
-    ScratchDir dir;
-    auto doc = NewDocument();
-    ASSERT_EQ(Open(*doc, dir.Write("b.txt", Patterned(20 * 4096)), 1251), 1);
-    GetChar(*doc, 0);
-    for (int b = 1; b <= 15; ++b) {
-        GetChar(*doc, b * 4096);
-        GetChar(*doc, 5);  // a hit on block 0 does not make it recent
-    }
-    EXPECT_NE(doc->blocks[0].chars, nullptr);
-    GetChar(*doc, 16 * 4096);
-    EXPECT_EQ(doc->blocks[0].chars, nullptr);
-    EXPECT_NE(doc->blocks[1].chars, nullptr);
-    EXPECT_NE(doc->blocks[16].chars, nullptr);
-    int resident = 0;
-    for (const BlockRecord& r : doc->blocks) resident += r.chars != nullptr;
-    EXPECT_EQ(resident, 16);
-    // The evicted block decodes again, correctly.
-    EXPECT_EQ(GetChar(*doc, 5), static_cast<char16_t>(Patterned(6)[5]));
+    // A closed book reads as nothing.
+    CloseDocument(*doc);
+    EXPECT_EQ(DocLength(*doc), 0);
+    EXPECT_EQ(GetChar(*doc, 3), 0);
 }
 
 TEST(TextCache, BookIsCutAtTwoToTheTwentySeven) {
@@ -92,7 +70,7 @@ TEST(TextCache, BookIsCutAtTwoToTheTwentySeven) {
     ASSERT_GE(fd, 0);
     ASSERT_EQ(ftruncate(fd, (int64_t{1} << 27) + 5000), 0);  // sparse: costs no disk
     ::close(fd);
-    auto doc = NewDocument();
+    test::OpenedBook doc;
     ASSERT_EQ(Open(*doc, path, 1251), 1);
     EXPECT_EQ(DocLength(*doc), kMaxDocLength);
     EXPECT_EQ(doc->blocks.size(), static_cast<size_t>(kMaxBlocks));
@@ -131,7 +109,7 @@ TEST(TextCache, AFailedReadIsRetriedByPathAndOneThatCannotBeIsRecordedNotShown) 
     };
     for (const auto& b : books) {
         const std::string path = dir.Write(b.name, b.bytes);
-        auto doc = NewDocument();
+        test::OpenedBook doc;
         HookLog log;
         ASSERT_EQ(Open(*doc, path, 1251), 1);
         InstallHooks(*doc, log);
@@ -148,42 +126,7 @@ TEST(TextCache, AFailedReadIsRetriedByPathAndOneThatCannotBeIsRecordedNotShown) 
         EXPECT_GE(doc->readErrors, 2) << b.name;
         EXPECT_NE(TakeReadError(*doc), nullptr) << b.name;
         EXPECT_EQ(TakeReadError(*doc), nullptr) << b.name;  // reported once
-        CloseDocument(*doc);
     }
-}
-
-TEST(TextCache, ClosedBookReadsAsNothing) {
-    ScratchDir dir;
-    auto doc = NewDocument();
-    ASSERT_EQ(Open(*doc, dir.Write("c.txt", "some text"), 1251), 1);
-    CloseDocument(*doc);
-    EXPECT_EQ(DocLength(*doc), 0);
-    EXPECT_EQ(doc->sourceIsOpen, 0);
-    EXPECT_EQ(GetChar(*doc, 3), 0);
-}
-
-TEST(JumpHistory, RecordsJumpsAndStepsThroughThem) {
-    ScratchDir dir;
-    auto doc = NewDocument();
-    HookLog log;
-    ASSERT_EQ(Open(*doc, dir.Write("j.txt", "one two three four five six seven"), 1251), 1);
-    InstallHooks(*doc, log);
-    doc->pageStart = 0;
-    JumpTo(*doc, 10);  // inside "three": moves back to the space before it
-    EXPECT_EQ(doc->pageStart, 7);
-    EXPECT_EQ(doc->history[0], 7);
-    EXPECT_EQ(doc->history[1], 0);
-    JumpForward(*doc);  // already at the newest entry
-    EXPECT_EQ(doc->pageStart, 7);
-    JumpBack(*doc);
-    EXPECT_EQ(doc->pageStart, 0);
-    JumpBack(*doc);  // entry 2 is empty
-    EXPECT_EQ(doc->pageStart, 0);
-    EXPECT_EQ(doc->historyIndex, 1);
-    JumpForward(*doc);
-    EXPECT_EQ(doc->pageStart, 7);
-    JumpTo(*doc, 2);  // no space before: the start of the book, never the empty marker
-    EXPECT_EQ(doc->pageStart, 0);
 }
 
 }  // namespace

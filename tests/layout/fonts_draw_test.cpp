@@ -1,6 +1,5 @@
-// The page's rectangles, and the layout on Qt's real fonts (offscreen): measured widths are the
-// drawn advances, a page drawn twice is the same to the pixel, the fonts made from the profile
-// with the width adjustment, and colours cut to the surface's depth.
+// Qt's drawing services (offscreen): measured widths are the drawn advances, and colours are cut
+// to the surface's depth.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -14,18 +13,10 @@ namespace {
 
 struct QtDraw : ::testing::Test {
     const DrawServices& draw = QtDrawServices();
-    Settings settings = test::DefaultSettings();
-    Layout layout;
     static void SetUpTestSuite() {
         test::QtTestEnvironment();
         ASSERT_EQ(StartGuiPlatform(), 1);
     }
-    QtDraw() {
-        settings.fontFaceText = u"DejaVu Sans";
-        layout.draw = &draw;
-        layout.settings = &settings;
-    }
-    ~QtDraw() override { ReleaseLayoutFonts(layout); }
     std::vector<uint32_t> Pixels(PlatformSurface* surface) {
         int w = 0, h = 0, stride = 0;
         const uint32_t* p = draw.surfacePixels(surface, &w, &h, &stride);
@@ -87,56 +78,6 @@ TEST_F(QtDraw, ColoursAreCutToTheSurfacesDepth) {
         draw.deleteSurface(s);
     }
     EXPECT_EQ(draw.createSurface(0, 10, 0), nullptr);
-}
-
-// A page as the painter draws it, laid out afresh: body lines justified unless they end their
-// paragraph, the others placed by their style.
-std::vector<uint32_t> PaintPage(QtDraw& t, Document& doc) {
-    LayoutPage(t.layout, doc, doc.pageStart);
-    PlatformSurface* surface = t.draw.createSurface(480, 640, kMaskSet565);
-    t.draw.fillRect(surface, PixelRect{0, 0, 480, 640}, 0xFFFFFF);
-    DrawContext dc = TextContext(t.layout);
-    dc.surface = surface;
-    const PixelRect& r = t.layout.geometry.textRect;
-    for (int i = 0; i < t.layout.linesPerPage; ++i) {
-        LineRecord line = t.layout.pageLines[static_cast<size_t>(i)];
-        const int y = r.top + i * LinePitch(t.layout);
-        const PixelRect rect{r.left, y, r.right, y + t.layout.fonts.textFontHeight};
-        if ((line.flags & (kStyleBody | kStyleNine)) && !(line.flags & kParaEnd)) {
-            JustifyAndDrawLine(t.layout, dc, line, rect);
-        } else {
-            const unsigned align = (line.flags & kStyleRight)   ? kAlignRight
-                                   : (line.flags & kStyleTitle) ? kAlignCentre
-                                                                : kAlignLeft;
-            t.draw.drawText(surface, dc.font, dc.textColour, rect, line.text.data(),
-                            static_cast<int>(line.text.size()), align);
-        }
-    }
-    std::vector<uint32_t> pixels = t.Pixels(surface);
-    t.draw.deleteSurface(surface);
-    return pixels;
-}
-
-TEST_F(QtDraw, APageDrawnTwiceIsTheSameToThePixel) {
-    auto doc = test::Sample("ru-story.fb2");
-    for (int kind : {0, 1}) CreateLayoutFont(layout, kind, 480);
-    ASSERT_EQ(test::LoadEnPat(layout.patterns), 1);
-    layout.geometry =
-        ComputePageGeometry(settings, 480, 640, 480, layout.fonts.statusFontHeight, 0);
-    doc->pageStart = 1658;
-    const std::vector<uint32_t> a = PaintPage(*this, *doc);
-    EXPECT_EQ(a, PaintPage(*this, *doc));
-    // Something was drawn, and justified lines reach the right margin (the ink of the last
-    // letter ends within a few pixels of it).
-    auto ink = [](uint32_t p) { return (p & 0xFFFFFF) != 0xFFFFFF; };
-    EXPECT_GT(std::count_if(a.begin(), a.end(), ink), 5000);
-    const int y = layout.geometry.textRect.top + LinePitch(layout) * 2;  // a body line inside a paragraph
-    int rightmost = 0;
-    for (int row = y; row < y + layout.fonts.textFontHeight; ++row)
-        for (int x = 0; x < 480; ++x)
-            if (ink(a[static_cast<size_t>(row * 480 + x)])) rightmost = std::max(rightmost, x);
-    EXPECT_GE(rightmost, layout.geometry.textRect.right - 4);
-    EXPECT_LT(rightmost, layout.geometry.textRect.right);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Lines with a fixed advance of 10 pixels a unit: paragraph starts and ends, indents and styles,
-// every overflow fall-back, the end of the book, paragraph styles across blocks, and where
-// justification draws each piece.
+// every overflow fall-back, the end of the book, a paragraph mark on a block's last unit, and
+// where justification draws each piece.
 #include <gtest/gtest.h>
 
 #include "layout_test_support.h"
@@ -108,25 +108,6 @@ TEST(LayoutLine, PaddingStopsWhenASpaceTakesNoRoomAndLinesPastTheEndAreTheEnd) {
     EXPECT_EQ(Line(f, book, 4).end, 4);
     EXPECT_EQ(Line(f, book, 400).end, 4);
     EXPECT_EQ(Line(f, book, 400).start, 4);
-}
-
-TEST(ParagraphStyle, MarksWithinTheBlockElseTheBlocksSavedState) {
-    std::u16string units = u"\f" + std::u16string(5000, u'w');
-    units[4200] = u' ';
-    MemoryBook book(units);
-    EXPECT_EQ(ParagraphStyleAt(*book, 10), kStyleRight);
-    // Block 1 holds no mark: its saved state speaks, and without one it is body.
-    EXPECT_EQ(ParagraphStyleAt(*book, 4500), kStyleBody);
-    book.doc->blocks[1].state[4] = 1;  // left depth
-    EXPECT_EQ(ParagraphStyleAt(*book, 4500), kStyleLeft);
-    book.doc->blocks[1].state[3] = 2;  // centre depth wins
-    EXPECT_EQ(ParagraphStyleAt(*book, 4500), kStyleTitle);
-    FakeLayout f(400);
-    EXPECT_EQ(Line(f, book, 4201).flags, kStyleTitle);  // not a paragraph start
-    // A mark on the block's first position starts the paragraph after it.
-    book.units[4096] = u'\v';
-    book.doc->blocks[1].state[3] = book.doc->blocks[1].state[4] = 0;
-    EXPECT_EQ(Line(f, book, 4097).flags, kStyleLeft | kParaStart);
 }
 
 TEST(ParagraphStyle, AMarkOnTheBlocksLastUnitStartsTheNextBlocksParagraph) {

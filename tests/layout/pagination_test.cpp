@@ -180,13 +180,6 @@ std::vector<Page> ToolPages(const char* book, const std::string& args) {
     return pages;
 }
 
-TEST(LayoutTool, PrintsTheFlagsAndTheDrawnTextOfEachLine) {
-    const std::vector<std::string> lines = ToolPages("ru-story.fb2", "--pages 1").at(0).lines;
-    // The title is centred, and a body paragraph begins with its indent.
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "0403\tПоследний рейс парома"), lines.end());
-    EXPECT_EQ(lines.at(13).substr(0, 8), "0801\t   ");
-}
-
 TEST(LayoutTool, AWalkThroughTheBookCarriesItsTextOnceAndComesBack) {
     // The letters of a text: white space and hyphens (added or the book's own) dropped.
     auto letters = [](std::string text) {

@@ -58,7 +58,6 @@ TEST(SettingsModel, ProfileValuesBindingsAndFacesAsLoadedAndSaved) {
     for (auto [id, action] : actions) {
         EXPECT_EQ(s.bindings[FindBinding(s.bindings, id)].action, action) << id;
     }
-    EXPECT_EQ(FindBinding(s.bindings, 0x0041), -1);
     // A face longer than 31 characters loads empty, and the file keeps it.
     EXPECT_EQ(s.fontFaceText, u"");
     EXPECT_EQ(Utf16ToUtf8(s.fontFaceStatus), face31);

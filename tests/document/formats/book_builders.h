@@ -58,7 +58,7 @@ inline std::string StoredPalmDoc(const std::string& text, uint32_t recordSize,
 }
 
 // zTXT: one zlib stream, fully flushed after every record, finished in the last one.
-inline std::string Ztxt(const std::string& text, uint32_t recordSize, uint8_t flags = 1) {
+inline std::string Ztxt(const std::string& text, uint32_t recordSize) {
     z_stream z{};
     deflateInit(&z, 9);
     std::vector<std::string> records;
@@ -74,7 +74,7 @@ inline std::string Ztxt(const std::string& text, uint32_t recordSize, uint8_t fl
     deflateEnd(&z);
     const std::string h = Be(0x012C, 2) + Be(static_cast<uint32_t>(records.size()), 2) +
                           Be(static_cast<uint32_t>(text.size()), 4) + Be(recordSize, 2) +
-                          std::string(8, '\0') + static_cast<char>(flags) + std::string(13, '\0');
+                          std::string(8, '\0') + '\x01' + std::string(13, '\0');
     return BuildPdb("zTXTGPlm", h, records);
 }
 
@@ -95,12 +95,6 @@ inline std::string RawBytes(Document& doc) {
     std::string s(doc.sourceSize, '\0');
     for (uint32_t i = 0; i < doc.sourceSize; ++i) s[i] = static_cast<char>(ReadSourceByte(doc, i));
     return s;
-}
-
-// What the raw layer leaves in a block that its filler cannot produce.
-inline char PreFill(uint32_t offset) {
-    const uint32_t i = offset & (kRawBlockBytes - 1);
-    return i > 0 && i % 5 == 0 ? ' ' : '?';
 }
 
 inline std::vector<std::string> StreamWords(Document& doc) {

@@ -17,7 +17,7 @@ using test::RawBytes;
 
 TEST(PdbReader, RawBlocksFollowTheRecordArithmeticAcrossRecords) {
     test::ScratchDir dir;
-    auto doc = NewDocument();
+    test::OpenedBook doc;
     doc->txtParagraphMode = kTxtPlainAsIs;
     // Records of 3000 bytes: "A…", a short "B…", "C…", "D…"; all four are text.
     const std::string a(3000, 'A'), b(1000, 'B'), c(3000, 'C'), d(3000, 'D'), gap(2000, '\0');
@@ -42,12 +42,11 @@ TEST(PdbReader, RawBlocksFollowTheRecordArithmeticAcrossRecords) {
     // Record 0 counts two text records: the records after them are not text.
     open(2);
     EXPECT_EQ(RawBytes(*doc), a + b + gap);
-    CloseDocument(*doc);
 }
 
 TEST(PdbReader, Compression257IsStoredLongRecordsAreCutAndBrokenOffsetsReadAsEmpty) {
     test::ScratchDir dir;
-    auto doc = NewDocument();
+    test::OpenedBook doc;
     const std::string text = "Stored text in two records of eight.";
     ASSERT_EQ(Open(*doc, dir.Write("s.pdb", test::StoredPalmDoc(text, 8, 257)), 1251), 1);
     EXPECT_EQ(doc->formatKind, kKindPalmDoc);
@@ -67,7 +66,6 @@ TEST(PdbReader, Compression257IsStoredLongRecordsAreCutAndBrokenOffsetsReadAsEmp
     ASSERT_EQ(Open(*doc, dir.Write("broken.pdb", file), 1251), 1);
     const std::string zeros(4, '\0');
     EXPECT_EQ(RawBytes(*doc), zeros + file.substr(first - 40, 4) + zeros + "4444");
-    CloseDocument(*doc);
 }
 
 TEST(PdbReader, ACompressedRecordLongerThanTheRecordSizeIsReadWhole) {
@@ -82,16 +80,15 @@ TEST(PdbReader, ACompressedRecordLongerThanTheRecordSizeIsReadWhole) {
     }
     dir.Write("high.txt", text);
     test::Run("cd '" + dir.path() + "' && txt2pdbdoc high high.txt high.pdb");
-    auto doc = NewDocument();
+    test::OpenedBook doc;
     ASSERT_EQ(Open(*doc, dir.path() + "/high.pdb", 1251), 1);
     ASSERT_EQ(doc->formatKind, kKindPalmDocCompressed);
     EXPECT_GT(doc->pdb->records[0].length, doc->pdb->recordSize);
     EXPECT_EQ(RawBytes(*doc), text);
-    CloseDocument(*doc);
 }
 
 TEST(PdbReader, AZtxtWithoutRandomAccessIsRefusedWithTheOpenersMessage) {
-    auto doc = NewDocument();
+    test::OpenedBook doc;
     EXPECT_EQ(Open(*doc, test::Fixture("en-gen-ztxt-norandom.pdb")), 0);
     EXPECT_EQ(doc->openErrorText, u"Error reading file!");
     EXPECT_EQ(doc->pdb, nullptr);
@@ -102,7 +99,7 @@ TEST(PdbReader, ZtxtRecordsDecodeAloneAndTheLastKeepsItsOutput) {
     std::string text;
     for (int i = 0; text.size() < 5000; ++i) text += "word" + std::to_string(i) + " ";
     std::string file = test::Ztxt(text, 1024);
-    auto doc = NewDocument();
+    test::OpenedBook doc;
     ASSERT_EQ(Open(*doc, dir.Write("z.pdb", file), 1251), 1);
     ASSERT_EQ(doc->formatKind, kKindZtxt1);
     const uint32_t records = static_cast<uint32_t>(doc->pdb->records.size());
@@ -128,7 +125,6 @@ TEST(PdbReader, ZtxtRecordsDecodeAloneAndTheLastKeepsItsOutput) {
     EXPECT_EQ(raw.substr(1024, 1024), text.substr(1024, 1024));
     EXPECT_EQ(raw.substr(2048, 1024), std::string(1024, '\0'));
     EXPECT_EQ(raw.substr(3072, 1024), text.substr(3072, 1024));
-    CloseDocument(*doc);
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ TEST(TcrReader, APhraseAcrossABlockStartBeginsTheNextBlockWithItsRest) {
     test::ScratchDir dir;
     // Code 0 is "x", code 1 "ABCDEFGHIJ": 8190 × "x", then the phrase crosses 8192 two bytes in.
     const std::string body = std::string(8190, '\0') + '\x01' + std::string(10, '\0');
-    auto doc = NewDocument();
+    test::OpenedBook doc;
     ASSERT_EQ(test::Open(*doc, dir.Write("s.tcr", test::BuildTcr({"x", "ABCDEFGHIJ"}, body)), 1251),
               1);
     ASSERT_EQ(doc->tcr->blocks.size(), 2u);
@@ -21,7 +21,6 @@ TEST(TcrReader, APhraseAcrossABlockStartBeginsTheNextBlockWithItsRest) {
     EXPECT_EQ(ReadSourceByte(*doc, 8192), 'C');
     EXPECT_EQ(test::RawBytes(*doc), std::string(8190, 'x') + "ABCDEFGHIJ" + std::string(10, 'x'));
     EXPECT_EQ(ReadSourceByte(*doc, 8210), 0);  // beyond the book
-    CloseDocument(*doc);
 }
 
 TEST(TcrReader, EmptyPhrasesExpandToNothingAndNeverStartABlock) {
@@ -36,7 +35,7 @@ TEST(TcrReader, EmptyPhrasesExpandToNothingAndNeverStartABlock) {
     }
     body += test::Repeat("\x01\x02", 300);
     expected += std::string(300, 'b');
-    auto doc = NewDocument();
+    test::OpenedBook doc;
     ASSERT_EQ(test::Open(*doc, dir.Write("e.tcr", test::BuildTcr({"a", "b", ""}, body)), 1251), 1);
     ASSERT_EQ(doc->tcr->blocks.size(), 2u);
     const uint32_t bodyStart = 9 + 2 + 2 + 1 + 253 * 2;
@@ -50,7 +49,6 @@ TEST(TcrReader, EmptyPhrasesExpandToNothingAndNeverStartABlock) {
         EXPECT_EQ(DocLength(*doc), 0);
         EXPECT_EQ(GetChar(*doc, 0), 0);
     }
-    CloseDocument(*doc);
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// Helpers of the Word and RTF tests: an open book that is always closed, the generator's text
-// rule, and byte patches of the test books.
+// Helpers of the Word and RTF tests: the generator's text rule, and byte patches of the test books.
 #pragma once
 #include <cstdint>
 #include <cstring>
@@ -11,14 +10,6 @@
 #include "test_support.h"
 
 namespace lectra::test {
-
-// A document closed when the test ends, so that no reader state outlives it.
-struct OpenedBook {
-    std::unique_ptr<Document> doc = NewDocument();
-    ~OpenedBook() { CloseDocument(*doc); }
-    Document& operator*() { return *doc; }
-    Document* operator->() { return doc.get(); }
-};
 
 // The text that tools/gen_word_fixtures.py takes from a story: whole paragraphs while they fit in
 // `limit` characters, each ended by the paragraph mark, as the Word filter shows it.
