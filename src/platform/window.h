@@ -87,6 +87,17 @@ void BringToFront();
 
 // A modal message box with one OK button.
 void ShowMessageBox(const std::u16string& text, const std::u16string& caption);
+
+// One item of a soft-key menu: level 0 in the menu, 1 in the sub-menu last opened above it. No
+// text is a separator; a command of 0 with a text opens a sub-menu.
+struct MenuItem {
+    int level;
+    const char16_t* text;
+    int command;
+};
+// Opens the pop-up menu of a soft key (0 the left, 1 the right) above it; returns the command
+// chosen, 0 when none.
+int PopUpMenu(int softKey, const MenuItem* items, int count);
 void SetWaitCursor(int on);
 
 // Holds the desktop's screen saver and display power-off off while on (where a session bus

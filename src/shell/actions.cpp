@@ -126,7 +126,7 @@ void RunAction(App& app, int action) {
             DestroyMainWindow();
             return;
         default:
-            // The dialogs and autoscrolling are reached through their own windows.
+            RunDialogAction(app, action);
             return;
     }
 }
@@ -193,7 +193,7 @@ void DispatchCommand(App& app, uint32_t id) {
             if (app.bookOpen) JumpToPosition(app, DocLength(*app.doc) - 1);
             return;
         default:
-            // The menus' dialogs open through the dialog frame.
+            RunDialogCommand(app, id);
             return;
     }
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "device/backlight.h"
+#include "dialogs/dialog_frame.h"
 #include "document/document.h"
 #include "layout/layout.h"
 #include "layout/page_paint.h"
@@ -25,6 +26,8 @@ struct ShellHost {
     uint32_t (*tickCount)() = nullptr;
     StatusSources (*sampleStatus)() = nullptr;
     void (*showMessage)(const std::u16string& text, const std::u16string& caption) = nullptr;
+    int (*ask)(const std::u16string& text, const std::u16string& caption) = nullptr;
+    int (*runDialog)(const DialogTemplate& t, DialogProcedure procedure, void* context) = nullptr;
 };
 
 struct App {
@@ -56,6 +59,10 @@ struct App {
     int findNextMode = 0;
 
     Backlight backlight;
+
+    // What the dialogs are given of all this, and what they keep from one to the next.
+    ReaderServices services;
+    DialogMemory dialogMemory;
 };
 
 // Start-up up to the window: cache reset, patterns, stores and settings from `programFolder`,
@@ -87,6 +94,20 @@ void OnPaint(App& app);
 // Opens `path` (remembering the book read so far first) and refreshes; shows the error of a
 // failed open. Returns 1 on success.
 int OpenBookInWindow(App& app, const std::u16string& path);
+// Opens `path` for a dialog (the browser, the recent list, the code page): the book read so far
+// is remembered first; with `reopen` the recent list's memory of the book is set aside. The page
+// is laid out and painted either way. Returns 1 on success.
+int OpenBookForDialog(App& app, const std::u16string& path, int reopen);
+// Stops autoscrolling, if it runs.
+void StopAutoscroll(App& app);
+
+// Dialogs and menus.
+void InitDialogServices(App& app);
+void ShowStartupBrowser(App& app);
+// An action or menu command that opens a dialog; 0 when `action` or `id` is none of those.
+int RunDialogAction(App& app, int action);
+int RunDialogCommand(App& app, uint32_t id);
+
 // Saves the settings and the recent list into their stores and writes both to disk.
 void SaveAll(App& app);
 

@@ -6,6 +6,7 @@
 #include "layout/hyphen_patterns.h"
 #include "layout/layout_fonts.h"
 #include "layout/pagination.h"
+#include "platform/dialog.h"
 #include "platform/qt/qt_draw.h"
 #include "platform/sys/clock.h"
 #include "platform/sys/power.h"
@@ -69,6 +70,8 @@ void InitApp(App& app, const std::u16string& programFolder, const std::u16string
     if (!app.host.tickCount) app.host.tickCount = TickCount;
     if (!app.host.sampleStatus) app.host.sampleStatus = SampleStatus;
     if (!app.host.showMessage) app.host.showMessage = ShowMessageBox;
+    if (!app.host.ask) app.host.ask = AskOkCancel;
+    if (!app.host.runDialog) app.host.runDialog = RunDialog;
     app.doc = NewDocument();
     ResetTextCache(*app.doc);
     app.doc->hooks.context = &app;
@@ -81,6 +84,7 @@ void InitApp(App& app, const std::u16string& programFolder, const std::u16string
     LoadHyphenPatterns(layout.patterns, dataFolder);
     app.programFolder = programFolder;
     LoadSettingsSession(app.session, programFolder);
+    InitDialogServices(app);
     app.browseFolder.clear();
     app.bookOpen = 0;
     const Settings& s = app.session.settings;
@@ -129,25 +133,33 @@ void OpenStartupBook(App& app, const std::u16string& commandLine) {
     app.bookOpen = opened;
     ComputeGeometry(app);
     Refresh(app);
+    // Nothing to read: the reader is asked for a book.
+    if (!opened) ShowStartupBrowser(app);
     if (app.session.settings.startInFullscreen) SetFullScreen(app, 1);
 }
 
-int OpenBookInWindow(App& app, const std::u16string& path) {
+int OpenBookForDialog(App& app, const std::u16string& path, int reopen) {
     RememberBook(app);
-    app.browseFolder = FolderOf(path);
-    app.bookOpen =
-        OpenBookWithRecent(*app.doc, path.c_str(), 0, app.session.recent, app.session.settings);
-    if (!app.bookOpen) {
-        const std::u16string message = app.doc->openErrorText;
-        ComputeGeometry(app);
-        Refresh(app);
-        app.host.showMessage(message.empty() ? std::u16string(kErrorReadingFile) : message,
-                             kMessageCaption);
-        return 0;
-    }
+    const size_t slash = path.rfind(u'/');
+    if (slash != std::u16string::npos) app.browseFolder = path.substr(0, slash + 1);
+    app.bookOpen = OpenBookWithRecent(*app.doc, path.c_str(), reopen, app.session.recent,
+                                      app.session.settings);
     ComputeGeometry(app);
     Refresh(app);
-    return 1;
+    return app.bookOpen;
+}
+
+int OpenBookInWindow(App& app, const std::u16string& path) {
+    if (OpenBookForDialog(app, path, 0)) return 1;
+    const std::u16string message = app.doc->openErrorText;
+    app.host.showMessage(message.empty() ? std::u16string(kErrorReadingFile) : message,
+                         kMessageCaption);
+    return 0;
+}
+
+void StopAutoscroll(App& app) {
+    app.layout.autoscrolling = 0;
+    app.layout.autoscrollPaused = 0;
 }
 
 void SaveAll(App& app) {

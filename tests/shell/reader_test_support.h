@@ -18,8 +18,15 @@ namespace lectra::test {
 inline uint32_t fakeNow = 1000;
 inline std::vector<std::u16string> messages;
 
+// The templates of the dialogs asked for, in order; none is run.
+inline std::vector<int> dialogs;
+
 inline uint32_t FakeTick() {
     return fakeNow;
+}
+inline int RecordDialog(const DialogTemplate& t, DialogProcedure, void*) {
+    dialogs.push_back(t.id);
+    return 0;
 }
 inline StatusSources FakeStatus() {
     return {12, 34, 87, 1};
@@ -49,6 +56,7 @@ protected:
     void SetUp() override {
         fakeNow = 1000;
         messages.clear();
+        dialogs.clear();
         dir.Write("_config.ini", kTestConfig);
     }
 
@@ -60,6 +68,7 @@ protected:
         app->host.tickCount = FakeTick;
         app->host.sampleStatus = FakeStatus;
         app->host.showMessage = RecordMessage;
+        app->host.runDialog = RecordDialog;
         app->backlight.keepOn = [](int) {};
         std::string patterns = LECTRA_EN_PAT;
         patterns.resize(patterns.rfind('/'));

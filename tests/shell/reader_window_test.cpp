@@ -219,12 +219,14 @@ TEST_F(ReaderWindow, TheLastBookReopensAtItsPlaceOrSaysOnceThatItIsGone) {
     EXPECT_EQ(app->bookOpen, 1);
     EXPECT_EQ(PageStart(), place);
     EXPECT_TRUE(test::messages.empty());
+    EXPECT_TRUE(test::dialogs.empty());
     Stop();
 
     std::remove(book.c_str());
     Start();
     EXPECT_EQ(app->bookOpen, 0);
     EXPECT_EQ(test::messages, std::vector<std::u16string>{u"Error reading file!"});
+    EXPECT_EQ(test::dialogs, std::vector<int>{109});  // then the file browser
 }
 
 TEST_F(ReaderWindow, TheClockTimerRepaintsWithoutMovingThePage) {

@@ -150,59 +150,6 @@ protected:
     }
 };
 
-// A message with its caption and an OK button, in the middle of the window.
-class MessagePanel : public QFrame {
-public:
-    MessagePanel(const QString& caption, const QString& text, QWidget* owner,
-                 std::function<void()> done)
-        : QFrame(owner), done_(std::move(done)) {
-        setFrameShape(QFrame::Box);
-        setAutoFillBackground(true);
-        setFocusPolicy(Qt::StrongFocus);
-        auto* column = new QVBoxLayout(this);
-        auto* title = new QLabel(caption, this);
-        QFont bold = title->font();
-        bold.setBold(true);
-        title->setFont(bold);
-        auto* message = new QLabel(text, this);
-        message->setWordWrap(true);
-        auto* ok = new QPushButton(QStringLiteral("OK"), this);
-        ok->setFocusPolicy(Qt::NoFocus);
-        connect(ok, &QPushButton::clicked, this, [this] { done_(); });
-        column->addWidget(title);
-        column->addWidget(message);
-        column->addWidget(ok, 0, Qt::AlignRight);
-        if (owner) {
-            const int width = std::min(owner->width() - 20, std::max(200, owner->width() * 3 / 4));
-            setFixedWidth(std::max(width, 100));
-            adjustSize();
-            move((owner->width() - this->width()) / 2, (owner->height() - height()) / 3);
-        }
-    }
-
-protected:
-    void keyPressEvent(QKeyEvent* e) override {
-        switch (e->key()) {
-            case Qt::Key_Return:
-            case Qt::Key_Enter:
-            case Qt::Key_Escape:
-            case Qt::Key_Space:
-                if (!e->isAutoRepeat()) done_();
-                return;
-            default:
-                return;  // nothing reaches the page while the box waits
-        }
-    }
-    void keyReleaseEvent(QKeyEvent*) override {}
-    void focusOutEvent(QFocusEvent*) override {
-        // The box keeps the keyboard while it is open.
-        QTimer::singleShot(0, this, [this] { setFocus(); });
-    }
-
-private:
-    std::function<void()> done_;
-};
-
 class Frame : public QWidget {
 public:
     Frame() {
@@ -506,23 +453,21 @@ void BringToFront() {
     f->activateWindow();
 }
 
-void ShowMessageBox(const std::u16string& text, const std::u16string& caption) {
+QWidget* MainWindowWidget() {
+    return State().frame;
+}
+
+void EnterModal(int on) {
     WindowState& w = State();
-    QEventLoop loop;
-    // Inside the window, as the handheld covers its screen: the keyboard stays with the window
-    // whatever the window manager does, and Enter, Escape or Space answer the box.
-    QPointer<MessagePanel> panel =
-        new MessagePanel(ToQString(caption), ToQString(text), w.frame, [&loop] { loop.quit(); });
-    const int wait = w.waitCursor;
-    if (wait) QApplication::restoreOverrideCursor();  // the cursor must not hide the button
-    ++w.modalDepth;
-    panel->show();
-    panel->setFocus();
-    loop.exec();
-    --w.modalDepth;
-    if (wait) QApplication::setOverrideCursor(Qt::WaitCursor);
-    // A close of the window while the box was open took the box with it.
-    delete panel;
+    w.modalDepth += on ? 1 : -1;
+    // The cursor must not hide the buttons of a box or dialog.
+    if (w.waitCursor) {
+        if (on) {
+            QApplication::restoreOverrideCursor();
+        } else {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        }
+    }
 }
 
 void SetWaitCursor(int on) {

@@ -32,6 +32,15 @@ void LocalTime(int* hour, int* minute) {
     *minute = local.tm_min;
 }
 
+void LocalDate(int* year, int* month, int* day) {
+    const time_t now = time(nullptr);
+    tm local{};
+    localtime_r(&now, &local);
+    *year = local.tm_year + 1900;
+    *month = local.tm_mon + 1;
+    *day = local.tm_mday;
+}
+
 int64_t MillisecondsSinceProcessStart() {
     FILE* f = std::fopen("/proc/self/stat", "rb");
     if (!f) return -1;

@@ -8,8 +8,9 @@ namespace lectra {
 uint32_t TickCount();
 void SleepMs(uint32_t milliseconds);
 
-// The local time of day.
+// The local time of day, and the local date.
 void LocalTime(int* hour, int* minute);
+void LocalDate(int* year, int* month, int* day);
 // Milliseconds since this process started (from the kernel's start time, so the loading of
 // libraries counts); −1 when unknown.
 int64_t MillisecondsSinceProcessStart();

@@ -1,0 +1,264 @@
+// Bookmarks: named reading positions of every book in one file of fixed 664-byte records, the
+// dialogs that add and open them, and clearing a book's bookmarks.
+#include "dialogs/bookmarks.h"
+
+#include <cstdio>
+
+#include "document/text_cache.h"
+#include "layout/pagination.h"
+#include "platform/sys/files.h"
+#include "platform/sys/utf.h"
+#include "platform/window.h"
+
+namespace lectra {
+
+namespace {
+
+constexpr int kPathUnits = 260;
+constexpr int kNameUnits = 64;
+constexpr int kNameOffset = 2 * kPathUnits;
+constexpr int kPositionOffset = kNameOffset + 2 * kNameUnits;
+
+void PutUnits(uint8_t* at, const std::u16string& s, int room) {
+    const int n = std::min(static_cast<int>(s.size()), room - 1);
+    for (int i = 0; i < n; ++i) {
+        at[2 * i] = static_cast<uint8_t>(s[static_cast<size_t>(i)] & 0xFF);
+        at[2 * i + 1] = static_cast<uint8_t>(s[static_cast<size_t>(i)] >> 8);
+    }
+}
+
+std::u16string GetUnits(const uint8_t* at, int room) {
+    std::u16string s;
+    for (int i = 0; i < room; ++i) {
+        const char16_t c = static_cast<char16_t>(at[2 * i] | at[2 * i + 1] << 8);
+        if (c == 0) break;
+        s += c;
+    }
+    return s;
+}
+
+void PutInt(uint8_t* at, int32_t v) {
+    const uint32_t u = static_cast<uint32_t>(v);
+    for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(u >> (8 * i));
+}
+
+int32_t GetInt(const uint8_t* at) {
+    uint32_t u = 0;
+    for (int i = 0; i < 4; ++i) u |= static_cast<uint32_t>(at[i]) << (8 * i);
+    return static_cast<int32_t>(u);
+}
+
+// Every whole record of the file, in order.
+std::vector<Bookmark> AllBookmarks(const std::u16string& file) {
+    std::vector<Bookmark> all;
+    PlatformFile f;
+    if (!FileOpenRead(f, file)) return all;
+    uint8_t record[kBookmarkRecordBytes];
+    uint32_t got = 0;
+    while (FileRead(f, record, sizeof record, &got) && got == sizeof record) {
+        all.push_back(DecodeBookmark(record));
+    }
+    FileClose(f);
+    return all;
+}
+
+std::u16string BookmarksFile(const ReaderServices& reader) {
+    return reader.programFolder + u"/" + kBookmarksFileName;
+}
+
+struct AddBookmark {
+    ReaderServices* reader = nullptr;
+};
+
+int AddProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam, intptr_t) {
+    ReaderServices& reader = *static_cast<AddBookmark*>(context)->reader;
+    if (message == kDlgInit) {
+        InitDialogFrame(dialog, u"Add Bookmark", u"Add");
+        PlaceControl(dialog, 1072, 1, 2, 0);
+        PlaceControl(dialog, 1061, 1, 2, 1);
+        SetControlText(dialog, 1061, SuggestedBookmarkName(*reader.doc, reader.doc->pageStart));
+        SetTextLimit(dialog, 1061, kBookmarkNameChars);
+        SetControlFocus(dialog, 1061);
+        return 1;
+    }
+    if (message != kDlgCommand) return 0;
+    const int id = static_cast<int>(wParam & 0xFFFF);
+    if (id == kCmdLeftSoftKey || id == kCmdOk) {
+        Bookmark b;
+        b.path = reader.doc->bookPath;
+        b.name = ControlText(dialog, 1061).substr(0, kBookmarkNameChars);
+        b.position = reader.doc->pageStart;
+        b.length = DocLength(*reader.doc);
+        if (!AppendBookmark(BookmarksFile(reader), b)) {
+            ShowTitledMessage(reader, u"Error writing in file", u"Error");
+        }
+        EndDialog(dialog, 1);
+    } else if (id == kCmdRightSoftKey || id == kCmdCancel) {
+        EndDialog(dialog, 0);
+    }
+    return 1;
+}
+
+struct OpenBookmarks {
+    ReaderServices* reader = nullptr;
+    std::vector<Bookmark> marks;
+    ListExtent extent;
+};
+
+int ListProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam, intptr_t) {
+    OpenBookmarks& o = *static_cast<OpenBookmarks*>(context);
+    ReaderServices& reader = *o.reader;
+    if (message == kDlgInit) {
+        InitDialogFrame(dialog, u"Bookmarks", u"Open");
+        PlaceControl(dialog, 1001, 2, 2, 0xFFFF);
+        ResetList(dialog, 1001, o.extent);
+        for (const Bookmark& b : o.marks) {
+            char buf[32];
+            std::snprintf(buf, sizeof buf, "%1.0f%% ",
+                          b.length != 0 ? 100.0 * b.position / b.length : 0.0);
+            AddListLine(dialog, 1001, Utf8ToUtf16(buf) + b.name, o.extent);
+        }
+        ListSelect(dialog, 1001, 0);
+        SetControlFocus(dialog, 1001);
+        return 1;
+    }
+    if (message != kDlgCommand) return 0;
+    const int id = static_cast<int>(wParam & 0xFFFF);
+    const int note = static_cast<int>(wParam >> 16);
+    if (id == kCmdLeftSoftKey || id == kCmdOk || (id == 1001 && note == kListDoubleClick)) {
+        // The file is read again: the line stands for the n-th bookmark of the book there now.
+        const int n = ListSelection(dialog, 1001);
+        const std::vector<Bookmark> now =
+            BookBookmarks(BookmarksFile(reader), reader.doc->bookPath);
+        const int32_t length = DocLength(*reader.doc);
+        if (n >= 0 && n < static_cast<int>(now.size()) &&
+            now[static_cast<size_t>(n)].position >= 0 &&
+            now[static_cast<size_t>(n)].position <= length) {
+            reader.doc->pageStart = now[static_cast<size_t>(n)].position;
+            EndDialog(dialog, 1);
+        } else {
+            ShowTitledMessage(reader, u"Error", u"Bookmarks");
+            EndDialog(dialog, 0);
+        }
+    } else if (id == kCmdRightSoftKey || id == kCmdCancel) {
+        EndDialog(dialog, 0);
+    }
+    return 1;
+}
+
+}  // namespace
+
+void EncodeBookmark(const Bookmark& b, uint8_t (&record)[kBookmarkRecordBytes]) {
+    std::fill(std::begin(record), std::end(record), 0);
+    PutUnits(record, b.path, kPathUnits);
+    PutUnits(record + kNameOffset, b.name.substr(0, kBookmarkNameChars), kNameUnits);
+    PutInt(record + kPositionOffset, b.position);
+    PutInt(record + kPositionOffset + 4, b.length);
+}
+
+Bookmark DecodeBookmark(const uint8_t (&record)[kBookmarkRecordBytes]) {
+    Bookmark b;
+    b.path = GetUnits(record, kPathUnits);
+    b.name = GetUnits(record + kNameOffset, kNameUnits);
+    b.position = GetInt(record + kPositionOffset);
+    b.length = GetInt(record + kPositionOffset + 4);
+    return b;
+}
+
+int AppendBookmark(const std::u16string& file, const Bookmark& b) {
+    PlatformFile f;
+    if (!FileOpenAppend(f, file)) return 0;
+    // A partial record left by an interrupted write is cut off, so that records stay aligned.
+    const int64_t size = FileSize(f);
+    const uint64_t whole =
+        size > 0 ? static_cast<uint64_t>(size) / kBookmarkRecordBytes * kBookmarkRecordBytes : 0;
+    if (size > 0 && static_cast<uint64_t>(size) != whole) {
+        FileSeek(f, whole);
+        FileTruncateHere(f);
+    }
+    uint8_t record[kBookmarkRecordBytes];
+    EncodeBookmark(b, record);
+    const int ok = FileSeek(f, whole) && FileWrite(f, record, sizeof record);
+    FileClose(f);
+    return ok;
+}
+
+std::vector<Bookmark> BookBookmarks(const std::u16string& file, const std::u16string& path) {
+    std::vector<Bookmark> mine;
+    for (Bookmark& b : AllBookmarks(file)) {
+        if (b.path == path) mine.push_back(std::move(b));
+    }
+    return mine;
+}
+
+int RemoveBookBookmarks(const std::u16string& file, const std::u16string& path) {
+    const std::vector<Bookmark> all = AllBookmarks(file);
+    const std::u16string temporary = file + u".new";
+    PlatformFile f;
+    if (!FileCreate(f, temporary)) return 0;
+    int ok = 1;
+    for (const Bookmark& b : all) {
+        if (b.path == path) continue;
+        uint8_t record[kBookmarkRecordBytes];
+        EncodeBookmark(b, record);
+        ok = ok && FileWrite(f, record, sizeof record);
+    }
+    ok = ok && FileSync(f);
+    FileClose(f);
+    if (!ok || !FileRename(temporary, file)) {
+        FileDelete(temporary);
+        return 0;
+    }
+    return 1;
+}
+
+std::u16string SuggestedBookmarkName(Document& doc, int32_t position) {
+    int32_t p = position;
+    while (p >= 0 && GetChar(doc, p) >= 33) --p;
+    ++p;
+    std::u16string name;
+    const int32_t length = DocLength(doc);
+    for (int32_t q = p; q < length && static_cast<int>(name.size()) < kBookmarkNameChars; ++q) {
+        const char16_t c = GetChar(doc, q);
+        name += c < 32 ? u' ' : c;
+    }
+    return name;
+}
+
+void ShowAddBookmarkDialog(ReaderServices& reader) {
+    if (!*reader.bookOpen) return;
+    if (reader.rememberBook) reader.rememberBook(reader.context);
+    AddBookmark a{&reader};
+    if (const DialogTemplate* t = FindDialogTemplate(125)) ShowDialog(reader, *t, AddProc, &a);
+}
+
+void ShowBookmarksDialog(ReaderServices& reader) {
+    if (!*reader.bookOpen) return;
+    OpenBookmarks o;
+    o.reader = &reader;
+    o.marks = BookBookmarks(BookmarksFile(reader), reader.doc->bookPath);
+    if (o.marks.empty()) {
+        ShowTitledMessage(reader, u"List Empty!", u"Bookmarks");
+        return;
+    }
+    const DialogTemplate* t = FindDialogTemplate(121);
+    if (t && ShowDialog(reader, *t, ListProc, &o) == 1) reader.refresh(reader.context);
+}
+
+void ClearBookBookmarks(ReaderServices& reader) {
+    if (!*reader.bookOpen) return;
+    const std::u16string file = BookmarksFile(reader);
+    if (BookBookmarks(file, reader.doc->bookPath).empty()) {
+        ShowTitledMessage(reader, u"List Empty!", u"Bookmarks");
+        return;
+    }
+    if (!(reader.ask ? reader.ask : AskOkCancel)(u"Clear all bookmarks of this book?",
+                                                 u"Bookmarks")) {
+        return;
+    }
+    if (!RemoveBookBookmarks(file, reader.doc->bookPath)) {
+        ShowTitledMessage(reader, u"Error writing in file", u"Error");
+    }
+}
+
+}  // namespace lectra

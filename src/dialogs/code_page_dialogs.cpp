@@ -1,0 +1,139 @@
+// The book's code page (the book is read again in the one chosen), the export code page, the
+// file information box and the program information box.
+#include "dialogs/code_page_dialogs.h"
+
+#include <cstdio>
+
+#include "document/encoding.h"
+#include "document/format_table.h"
+#include "document/text_cache.h"
+#include "layout/pagination.h"
+#include "platform/sys/utf.h"
+
+namespace lectra {
+
+namespace {
+
+constexpr int kList = 1001;
+constexpr int kSaveFirstRow = 3;  // "Russian - 866 OEM": the export offers single-byte pages only
+
+struct CodePageChoice {
+    ReaderServices* reader = nullptr;
+    int save = 0;  // 1: the export code page
+    ListExtent extent;
+};
+
+int CodePageProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam,
+                 intptr_t) {
+    CodePageChoice& c = *static_cast<CodePageChoice*>(context);
+    Settings& s = *c.reader->settings;
+    const int first = c.save ? kSaveFirstRow : 0;
+    const int current = c.save ? s.codePageSave : s.codePage;
+    if (message == kDlgInit) {
+        InitDialogFrame(dialog, u"Code Page", u"Select");
+        PlaceControl(dialog, kList, 2, 2, 0xFFFF);
+        ResetList(dialog, kList, c.extent);
+        int selected = -1;
+        for (int i = first; i < CodePageListSize(); ++i) {
+            AddListLine(dialog, kList, kCodePageList[i].name, c.extent);
+            if (selected < 0 && kCodePageList[i].id == current) selected = i - first;
+        }
+        ListSelect(dialog, kList, selected);
+        SetControlFocus(dialog, kList);
+        return 1;
+    }
+    if (message != kDlgCommand) return 0;
+    const int id = static_cast<int>(wParam & 0xFFFF);
+    const int note = static_cast<int>(wParam >> 16);
+    if (id == kCmdLeftSoftKey || id == kCmdOk || (id == kList && note == kListDoubleClick)) {
+        const int row = ListSelection(dialog, kList);
+        if (row < 0 || first + row >= CodePageListSize()) return 1;  // nothing chosen: stay
+        const int chosen = kCodePageList[first + row].id;
+        if (c.save) {
+            s.codePageSave = chosen;
+        } else if (chosen != s.codePage || chosen == kCodePageAuto) {
+            s.codePage = chosen;
+            // The book is read again in it, its remembered code page set aside.
+            if (*c.reader->bookOpen) {
+                c.reader->openBook(c.reader->context, c.reader->doc->bookPath, 1);
+            }
+            c.reader->refresh(c.reader->context);
+        }
+        EndDialog(dialog, 1);
+    } else if (id == kCmdRightSoftKey || id == kCmdCancel) {
+        EndDialog(dialog, 0);
+    }
+    return 1;
+}
+
+struct InfoBox {
+    std::u16string title;
+    std::u16string leftKey;
+    std::u16string text;
+    int control = 0;
+};
+
+int InfoProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam, intptr_t) {
+    InfoBox& box = *static_cast<InfoBox*>(context);
+    if (message == kDlgInit) {
+        InitDialogFrame(dialog, box.title, box.leftKey);
+        PlaceControl(dialog, box.control, 2, 2, 0xFFFF);
+        SetControlText(dialog, box.control, box.text);
+        return 1;
+    }
+    if (message != kDlgCommand) return 0;
+    const int id = static_cast<int>(wParam & 0xFFFF);
+    if (id == kCmdLeftSoftKey || id == kCmdOk || id == kCmdRightSoftKey || id == kCmdCancel) {
+        EndDialog(dialog, 1);
+    }
+    return 1;
+}
+
+void ShowInfo(ReaderServices& reader, int templateId, int control, const std::u16string& title,
+              const std::u16string& text) {
+    InfoBox box{title, u"Ok", text, control};
+    if (const DialogTemplate* t = FindDialogTemplate(templateId))
+        ShowDialog(reader, *t, InfoProc, &box);
+}
+
+}  // namespace
+
+void ShowCodePageDialog(ReaderServices& reader) {
+    CodePageChoice c;
+    c.reader = &reader;
+    if (const DialogTemplate* t = FindDialogTemplate(121)) ShowDialog(reader, *t, CodePageProc, &c);
+}
+
+void ShowSaveCodePageDialog(ReaderServices& reader) {
+    CodePageChoice c;
+    c.reader = &reader;
+    c.save = 1;
+    if (const DialogTemplate* t = FindDialogTemplate(121)) ShowDialog(reader, *t, CodePageProc, &c);
+}
+
+std::u16string FileInfoText(Document& doc, double percentRead) {
+    const char16_t* name = FormatKindName(doc.formatKind);
+    std::u16string format = name ? name : u"";
+    if (doc.sourceFlags & kSourceGzMember) format = u"GZ + " + format;
+    const int32_t length = DocLength(doc);
+    char buf[256];
+    std::snprintf(buf, sizeof buf,
+                  "\r\nCP: %d, Format: %s\r\nFile/Text: %u/%d (%1.2f%%)\r\nPage: %d/%d (%1.2f%%)",
+                  doc.bookCodePage, Utf16ToUtf8(format).c_str(), doc.sourceSize, length,
+                  length ? 100.0 * doc.sourceSize / length : 0.0, doc.pageStart >> 10, length >> 10,
+                  percentRead);
+    return u"File:" + doc.bookPath + Utf8ToUtf16(buf);
+}
+
+void ShowFileInfoDialog(ReaderServices& reader) {
+    if (!*reader.bookOpen) return;
+    ShowInfo(reader, 127, 1065, u"File Info", FileInfoText(*reader.doc, PercentRead(*reader.doc)));
+}
+
+void ShowAboutDialog(ReaderServices& reader) {
+    ShowInfo(reader, 103, 1000, u"Program Info...",
+             u"Lectra 1.0\r\n\r\nAn e-book reader for plain text, FictionBook, HTML, RTF, Word, "
+             u"PalmDOC, zTXT, TCR and gzip books.");
+}
+
+}  // namespace lectra

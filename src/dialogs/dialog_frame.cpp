@@ -1,0 +1,158 @@
+// The dialog frame: showing a dialog, its title and soft keys, the row layout of its controls, its
+// list helpers and the message box.
+#include "dialogs/dialog_frame.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "platform/window.h"
+
+namespace lectra {
+
+namespace {
+
+#include "../../resources/dialog_templates.inc"
+
+}  // namespace
+
+const DialogTemplate* FindDialogTemplate(int id) {
+    for (const DialogTemplate& t : kDialogTemplates) {
+        if (t.id == id) return &t;
+    }
+    return nullptr;
+}
+
+DialogMetrics ComputeDialogMetrics(int fontHeight) {
+    DialogMetrics m;
+    const int h = fontHeight;
+    m.rowHeight = std::abs(h);
+    // Arithmetic shifts, as the height may be given negative.
+    m.rowExtra = std::abs(h >> 1) - std::abs(h >> 2) + std::abs(h >> 3);
+    m.rowGap = 0;
+    return m;
+}
+
+PixelRect PlaceRect(const DialogMetrics& m, PixelRect client, PixelRect c, int layout, int margin,
+                    int scrollBar, int row) {
+    const int dl = client.left, dr = client.right - scrollBar, db = client.bottom;
+    const int w = dr - dl;
+    const int h = m.rowHeight + m.rowExtra;
+    const int y = (m.rowGap + m.rowHeight + m.rowExtra) * row + m.rowGap;
+    const bool own = row == 0xFFFF;
+    int x = c.left, width = c.right - c.left, top = c.top, height = c.bottom - c.top;
+    switch (layout) {
+        case 0:
+            width = dr - c.left - margin;
+            top = own ? c.top : y;
+            break;
+        case 1:
+            x = dl + margin;
+            width = w - 2 * margin;
+            if (!own) top = y + 2, height = h - 2;
+            break;
+        case 2:
+            x = dl + margin;
+            width = w - 2 * margin;
+            top = own ? c.top : y;
+            height = db - top - margin;
+            if (!own) height = db - c.top - margin;
+            break;
+        case 3:
+            x = margin + 3 * w / 4;
+            width = w / 4 - 2 * margin;
+            if (!own) top = y, height = h;
+            break;
+        case 4:
+            x = dl + margin;
+            width = 3 * w / 4 - 2 * margin;
+            if (!own) top = y + 2, height = h - 2;
+            break;
+        case 5:
+            if (own) {
+                x = w / 2 + margin;
+                width = w / 2 - 2 * margin;
+            } else {
+                x = w / 2 + 2;
+                width = w / 2 - margin - 2;
+                top = y, height = h;
+            }
+            break;
+        case 6:
+            x = dl + margin;
+            if (own) {
+                width = w / 2 - 2 * margin;
+            } else {
+                width = w / 2 - margin - 2;
+                top = y + 2, height = h - 2;
+            }
+            break;
+        case 7:
+            x = dl + 2;
+            width = w - margin - 2;
+            if (!own) top = y, height = h;
+            break;
+        default:
+            break;
+    }
+    return {x, top, x + std::max(width, 0), top + std::max(height, 0)};
+}
+
+void PlaceControl(PlatformDialog* dialog, int id, int layout, int margin, int row) {
+    const DialogMetrics m = ComputeDialogMetrics(SystemFontHeight());
+    MoveControl(
+        dialog, id,
+        PlaceRect(m, DialogClientRect(dialog), ControlRect(dialog, id), layout, margin, 0, row));
+    ShowControl(dialog, id, 1);
+}
+
+void PlaceRightOf(PlatformDialog* dialog, int id, int reference) {
+    const PixelRect r = ControlRect(dialog, reference);
+    const PixelRect c = ControlRect(dialog, id);
+    MoveControl(dialog, id, {r.right, r.top, r.right + (c.right - c.left), r.bottom});
+}
+
+void InitDialogFrame(PlatformDialog* dialog, const std::u16string& title,
+                     const std::u16string& leftSoftKey) {
+    SetDialogTitle(dialog, title);
+    SetSoftKeyText(dialog, kCmdLeftSoftKey, leftSoftKey);
+    SetSoftKeyText(dialog, kCmdRightSoftKey, u"Cancel");
+}
+
+void ResetList(PlatformDialog* dialog, int id, ListExtent& extent) {
+    ListReset(dialog, id);
+    extent.width = 0;
+}
+
+void AddListLine(PlatformDialog* dialog, int id, const std::u16string& line, ListExtent& extent) {
+    ListAdd(dialog, id, line);
+    const int width = SystemTextWidth(line);
+    if (width > extent.width) {
+        extent.width = width;
+        ListSetExtent(dialog, id, width + 10);
+    }
+}
+
+int ShowDialog(ReaderServices& reader, const DialogTemplate& t, DialogProcedure procedure,
+               void* context) {
+    if (reader.stopAutoscroll && !reader.stopAutoscroll(reader.context)) return -1;
+    const int wasFull = reader.fullScreen && *reader.fullScreen;
+    if (wasFull) reader.setFullScreen(reader.context, 0);
+    auto run = reader.runDialog ? reader.runDialog : RunDialog;
+    const int result = run(t, procedure, context);
+    if (wasFull) reader.setFullScreen(reader.context, 1);
+    return result;
+}
+
+void ShowTitledMessage(ReaderServices& reader, const std::u16string& text,
+                       const std::u16string& caption) {
+    (reader.showMessage ? reader.showMessage : ShowMessageBox)(text, caption);
+}
+
+void ShowMessage(ReaderServices& reader, const std::u16string& text) {
+    const int wasFull = reader.fullScreen && *reader.fullScreen;
+    if (wasFull) reader.setFullScreen(reader.context, 0);
+    ShowTitledMessage(reader, text, u"Message!");
+    if (wasFull) reader.setFullScreen(reader.context, 1);
+}
+
+}  // namespace lectra

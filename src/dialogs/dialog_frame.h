@@ -1,0 +1,88 @@
+// The dialog frame: what every dialog of the reader shares — how it is shown, its title and soft
+// keys, the row layout of its controls, its list helpers and the message box.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "document/document.h"
+#include "layout/layout.h"
+#include "platform/dialog.h"
+#include "settings/settings_model.h"
+
+namespace lectra {
+
+// What the dialogs may read and change of the reader, and the operations of the window they
+// call; filled in by the shell, which owns all of it.
+struct ReaderServices {
+    void* context = nullptr;
+    Document* doc = nullptr;
+    int* bookOpen = nullptr;
+    Settings* settings = nullptr;
+    RecentFiles* recent = nullptr;
+    Layout* layout = nullptr;
+    std::u16string* browseFolder = nullptr;
+    int* fullScreen = nullptr;
+    int* findNextMode = nullptr;
+    std::u16string programFolder;
+    // Lays the page out from PageStart and paints it.
+    void (*refresh)(void* context) = nullptr;
+    void (*setFullScreen)(void* context, int on) = nullptr;
+    // Stops autoscrolling; returns 1 when it is stopped (or was not running).
+    int (*stopAutoscroll)(void* context) = nullptr;
+    // Opens `path` with the recent list's memory of it (the reopen flag ignores it); 1 on success.
+    int (*openBook)(void* context, const std::u16string& path, int reopen) = nullptr;
+    // Brings the open book's recent entry up to date.
+    void (*rememberBook)(void* context) = nullptr;
+    void (*showMessage)(const std::u16string& text, const std::u16string& caption) = nullptr;
+    int (*ask)(const std::u16string& text, const std::u16string& caption) = nullptr;
+    // Runs a dialog; the tests replace it with one that drives the procedure themselves.
+    int (*runDialog)(const DialogTemplate& t, DialogProcedure procedure, void* context) = nullptr;
+};
+
+// The search strings and the go-to choice live from one dialog to the next.
+struct DialogMemory {
+    std::u16string searchLower;
+    std::u16string searchUpper;
+    int gotoInPages = 0;
+};
+
+// Row metrics from the system font.
+struct DialogMetrics {
+    int rowHeight = 0;
+    int rowExtra = 0;
+    int rowGap = 0;
+};
+DialogMetrics ComputeDialogMetrics(int fontHeight);
+
+// Where layout `layout` with margin `margin` puts a control now at `control` in a dialog client
+// area `client`; `row` 0xFFFF keeps the control's own vertical place. `scrollBar` leaves room for a
+// vertical scroll bar of that width.
+PixelRect PlaceRect(const DialogMetrics& m, PixelRect client, PixelRect control, int layout,
+                    int margin, int scrollBar, int row);
+void PlaceControl(PlatformDialog* dialog, int id, int layout, int margin, int row);
+void PlaceRightOf(PlatformDialog* dialog, int id, int reference);
+
+void InitDialogFrame(PlatformDialog* dialog, const std::u16string& title,
+                     const std::u16string& leftSoftKey);
+
+// The list helpers: the widest line so far sets the list's sideways extent.
+struct ListExtent {
+    int width = 0;
+};
+void ResetList(PlatformDialog* dialog, int id, ListExtent& extent);
+void AddListLine(PlatformDialog* dialog, int id, const std::u16string& line, ListExtent& extent);
+
+// Stops autoscrolling (no dialog when it will not stop), leaves full screen around the dialog and
+// runs it. Returns the dialog's result, −1 when it was not shown.
+int ShowDialog(ReaderServices& reader, const DialogTemplate& t, DialogProcedure procedure,
+               void* context);
+// "Message!" and OK, full screen left around it.
+void ShowMessage(ReaderServices& reader, const std::u16string& text);
+// A message box with its own title, over the dialog that is open.
+void ShowTitledMessage(ReaderServices& reader, const std::u16string& text,
+                       const std::u16string& caption);
+
+// The dialog templates, by id; null for an unknown id.
+const DialogTemplate* FindDialogTemplate(int id);
+
+}  // namespace lectra

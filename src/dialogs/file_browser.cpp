@@ -1,0 +1,270 @@
+// Choosing a book: the file browser with its folders and books, the recent books with their
+// places, and deleting the open book.
+#include "dialogs/file_browser.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "document/open_book.h"
+#include "document/text_cache.h"
+#include "platform/sys/code_pages.h"
+#include "platform/sys/files.h"
+#include "platform/sys/utf.h"
+#include "platform/window.h"
+
+namespace lectra {
+
+namespace {
+
+constexpr int kCaption = 1002;
+constexpr int kList = 1004;
+
+struct Browser {
+    ReaderServices* reader = nullptr;
+    std::u16string start;
+    ListExtent extent;
+    // The entries as listed: sort prefix, name, suffix; the visible lines are made from them.
+    std::vector<std::u16string> entries;
+    int opened = 0;
+};
+
+char16_t Fold(char16_t c) {
+    if (c >= u'A' && c <= u'Z') return static_cast<char16_t>(c + 32);
+    if (c >= 0x0410 && c <= 0x042F) return static_cast<char16_t>(c + 32);
+    if (c >= 0x0400 && c <= 0x040F) return static_cast<char16_t>(c + 80);
+    return c;
+}
+
+// Sorted as the handheld's list box sorted: letter case aside.
+bool Before(const std::u16string& a, const std::u16string& b) {
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        const char16_t x = Fold(a[i]), y = Fold(b[i]);
+        if (x != y) return x < y;
+    }
+    return a.size() < b.size();
+}
+
+std::u16string HomeFolder() {
+    const char* home = std::getenv("HOME");
+    return home && *home ? PathFromBytes(home) + u"/" : std::u16string(u"/");
+}
+
+// Lists the folder of `path` and selects the entry named by its last part.
+void ListPath(PlatformDialog* dialog, Browser& b, std::u16string path) {
+    SetWaitCursor(1);
+    if (path.empty()) path = HomeFolder();
+    size_t slash = path.rfind(u'/');
+    if (slash == std::u16string::npos) {
+        path = HomeFolder();
+        slash = path.size() - 1;
+    }
+    std::u16string& folder = *b.reader->browseFolder;
+    folder = path.substr(0, slash + 1);
+    const std::u16string select = path.substr(slash + 1);
+    SetControlText(dialog, kCaption, ReadableName(folder));
+    b.entries.assign(1, u"1..>");
+    std::vector<FolderEntry> found;
+    ListFolder(folder, found);
+    for (const FolderEntry& e : found) {
+        if (e.isFolder) {
+            b.entries.push_back(u"2" + e.name + u">");
+        } else if (IsBookName(e.name)) {
+            b.entries.push_back(u"3" + e.name + u" ");
+        }
+    }
+    std::sort(b.entries.begin() + 1, b.entries.end(), Before);
+    ResetList(dialog, kList, b.extent);
+    int selected = 0;
+    for (size_t i = 0; i < b.entries.size(); ++i) {
+        const std::u16string& e = b.entries[i];
+        const std::u16string name = e.substr(1, e.size() - 2);
+        const std::u16string line =
+            e[0] == u'3' ? u" " + ReadableName(name) + u" " : u"<" + ReadableName(name) + u">";
+        AddListLine(dialog, kList, line, b.extent);
+        if (!select.empty() && i > 0 && name == select) selected = static_cast<int>(i);
+    }
+    ListSelect(dialog, kList, selected);
+    SetWaitCursor(0);
+}
+
+// Enters a folder, goes up, or opens a book; 1 when a book was opened.
+int ActivateBrowserLine(PlatformDialog* dialog, Browser& b) {
+    const int line = ListSelection(dialog, kList);
+    if (line < 0 || line >= static_cast<int>(b.entries.size())) return 0;
+    const std::u16string& e = b.entries[static_cast<size_t>(line)];
+    std::u16string& folder = *b.reader->browseFolder;
+    if (e[0] == u'1') {
+        // Up: the folder just left is selected in its parent.
+        std::u16string left = folder;
+        if (left.size() > 1) left.pop_back();
+        ListPath(dialog, b, left);
+        return 0;
+    }
+    const std::u16string name = e.substr(1, e.size() - 2);
+    if (e[0] == u'2') {
+        ListPath(dialog, b, folder + name + u"/");
+        return 0;
+    }
+    const std::u16string path = folder + name;
+    if (b.reader->openBook(b.reader->context, path, 0)) return 1;
+    ShowMessage(*b.reader, b.reader->doc->openErrorText.empty() ? u"Error reading file!"
+                                                                : b.reader->doc->openErrorText);
+    return 0;
+}
+
+int BrowserProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam,
+                intptr_t) {
+    Browser& b = *static_cast<Browser*>(context);
+    if (message == kDlgInit) {
+        InitDialogFrame(dialog, u"Open file", u"Open");
+        PlaceControl(dialog, kCaption, 1, 2, 0);
+        PlaceControl(dialog, kList, 2, 2, 1);
+        ListPath(dialog, b, b.start);
+        SetControlFocus(dialog, kList);
+        return 1;
+    }
+    if (message != kDlgCommand) return 0;
+    const int id = static_cast<int>(wParam & 0xFFFF);
+    const int note = static_cast<int>(wParam >> 16);
+    if (id == kCmdLeftSoftKey || id == kCmdOk || (id == kList && note == kListDoubleClick)) {
+        if (ActivateBrowserLine(dialog, b)) {
+            b.opened = 1;
+            EndDialog(dialog, 1);
+        }
+    } else if (id == kCmdCancel) {
+        // The Back key goes up a folder instead of closing.
+        ListSelect(dialog, kList, 0);
+        ActivateBrowserLine(dialog, b);
+    } else if (id == kCmdRightSoftKey) {
+        EndDialog(dialog, 0);
+    }
+    return 1;
+}
+
+struct Recent {
+    ReaderServices* reader = nullptr;
+    ListExtent extent;
+    int opened = 0;
+};
+
+// "%1.0f%% name <folder>" for a recent entry.
+std::u16string RecentLine(const RecentEntry& e) {
+    const double percent = e.size > 0 ? 100.0 * e.position / e.size : 0.0;
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%1.0f%% ", percent);
+    const size_t slash = e.bookPath.rfind(u'/');
+    std::u16string text;
+    if (slash == std::u16string::npos) {
+        text = e.bookPath.substr(std::min<size_t>(1, e.bookPath.size())) + u" </>";
+    } else {
+        text = e.bookPath.substr(slash + 1) + u" <" + e.bookPath.substr(0, slash) + u">";
+    }
+    return Utf8ToUtf16(buf) + ReadableName(text);
+}
+
+int RecentProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam,
+               intptr_t) {
+    Recent& r = *static_cast<Recent*>(context);
+    const RecentFiles& recent = *r.reader->recent;
+    if (message == kDlgInit) {
+        InitDialogFrame(dialog, u"Recent file", u"ReOpen");
+        PlaceControl(dialog, kCaption, 1, 2, 0);
+        PlaceControl(dialog, kList, 2, 2, 1);
+        const std::u16string& open = r.reader->doc->bookPath;
+        const size_t slash = open.rfind(u'/');
+        SetControlText(dialog, kCaption,
+                       slash == std::u16string::npos ? u"---" : ReadableName(open.substr(slash)));
+        ResetList(dialog, kList, r.extent);
+        for (int i = 1; i < kRecentCount && recent.entries[i].bookPath.size() >= 2; ++i) {
+            AddListLine(dialog, kList, RecentLine(recent.entries[i]), r.extent);
+        }
+        ListSelect(dialog, kList, 0);
+        SetControlFocus(dialog, kList);
+        return 1;
+    }
+    if (message != kDlgCommand) return 0;
+    const int id = static_cast<int>(wParam & 0xFFFF);
+    const int note = static_cast<int>(wParam >> 16);
+    if (id == kCmdLeftSoftKey || id == kCmdOk || (id == kList && note == kListDoubleClick)) {
+        const int n = ListSelection(dialog, kList) + 1;
+        if (n < 1 || n >= kRecentCount) return 1;
+        const RecentEntry entry = recent.entries[n];
+        *r.reader->browseFolder = entry.folder;
+        if (r.reader->openBook(r.reader->context, entry.bookPath, 0)) {
+            r.opened = 1;
+            EndDialog(dialog, 1);
+        } else {
+            ShowMessage(*r.reader, r.reader->doc->openErrorText);
+        }
+    } else if (id == kCmdRightSoftKey || id == kCmdCancel) {
+        EndDialog(dialog, 0);
+    }
+    return 1;
+}
+
+}  // namespace
+
+int IsBookName(const std::u16string& name) {
+    if (FormatKindFromPath(name) >= 0) return 1;
+    if (name.size() < 3) return 0;
+    std::u16string tail = name.substr(name.size() - 3);
+    for (char16_t& c : tail) c = Fold(c);
+    return tail == u".gz";
+}
+
+std::u16string ReadableName(const std::u16string& name) {
+    char16_t high[128];
+    const int haveTable = CodePageHighHalf(1251, high);
+    std::u16string out = name;
+    for (char16_t& c : out) {
+        if (c >= 0xDC80 && c <= 0xDCFF && haveTable) c = high[c - 0xDC80];
+    }
+    return out;
+}
+
+int ShowOpenFileDialog(ReaderServices& reader, const std::u16string& start) {
+    if (reader.rememberBook) reader.rememberBook(reader.context);
+    Browser b;
+    b.reader = &reader;
+    b.start = start;
+    const DialogTemplate* t = FindDialogTemplate(109);
+    if (!t) return 0;
+    ShowDialog(reader, *t, BrowserProc, &b);
+    return b.opened;
+}
+
+int ShowRecentDialog(ReaderServices& reader) {
+    if (reader.recent->entries[1].bookPath.size() < 2) return 0;
+    if (reader.rememberBook) reader.rememberBook(reader.context);
+    Recent r;
+    r.reader = &reader;
+    const DialogTemplate* t = FindDialogTemplate(109);
+    if (!t) return 0;
+    ShowDialog(reader, *t, RecentProc, &r);
+    return r.opened;
+}
+
+void DeleteCurrentBook(ReaderServices& reader) {
+    if (!*reader.bookOpen) return;
+    const std::u16string path = reader.doc->bookPath;
+    const int wasFull = *reader.fullScreen;
+    if (wasFull) reader.setFullScreen(reader.context, 0);
+    const int yes = (reader.ask ? reader.ask : AskOkCancel)(
+        u"Delete file  \n\r\"" + ReadableName(path) + u"\"?", u"Delete!");
+    if (!yes) {
+        if (wasFull) reader.setFullScreen(reader.context, 1);
+        return;
+    }
+    CloseDocument(*reader.doc);
+    *reader.bookOpen = 0;
+    const int deleted = FileDelete(path);
+    reader.refresh(reader.context);
+    ShowTitledMessage(reader, deleted ? u"File deleted!" : u"Error", u"Delete!");
+    if (wasFull) reader.setFullScreen(reader.context, 1);
+    if (deleted) ShowOpenFileDialog(reader, path.substr(0, path.rfind(u'/') + 1));
+}
+
+}  // namespace lectra

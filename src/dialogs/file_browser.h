@@ -1,0 +1,22 @@
+// Choosing a book: the file browser, the recent books, and deleting the open book.
+#pragma once
+#include "dialogs/dialog_frame.h"
+
+namespace lectra {
+
+// Whether a file name is one the browser lists: a book kind by its extension, or a ".gz" file
+// (whose kind the open finds from its member).
+int IsBookName(const std::u16string& name);
+// The name as a person reads it: bytes of a name that were not UTF-8 (kept as U+DC80 + byte) are
+// shown in windows-1251, the code page of most old Russian archives.
+std::u16string ReadableName(const std::u16string& name);
+
+// The browser, starting at `start` (a book's path selects that book in its folder; a folder with
+// a trailing "/" lists it). Returns 1 when a book was opened.
+int ShowOpenFileDialog(ReaderServices& reader, const std::u16string& start);
+// Entries 1..15 of the recent list; returns 1 when one was opened.
+int ShowRecentDialog(ReaderServices& reader);
+// Asks, closes and deletes the open book, then shows the browser.
+void DeleteCurrentBook(ReaderServices& reader);
+
+}  // namespace lectra

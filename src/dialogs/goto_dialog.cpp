@@ -1,0 +1,97 @@
+// Going to a percentage of the book or to a page of 1024 characters.
+#include "dialogs/goto_dialog.h"
+
+#include <cstdio>
+
+#include "document/jump_history.h"
+#include "document/text_cache.h"
+#include "layout/pagination.h"
+#include "platform/sys/utf.h"
+#include "platform/window.h"
+
+namespace lectra {
+
+namespace {
+
+constexpr int kInfo = 1063;
+constexpr int kLabel = 1066;
+constexpr int kNumber = 1056;
+constexpr int kInPages = 1071;
+
+struct Goto {
+    ReaderServices* reader = nullptr;
+    DialogMemory* memory = nullptr;
+};
+
+int GotoProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam, intptr_t) {
+    Goto& g = *static_cast<Goto*>(context);
+    Document& doc = *g.reader->doc;
+    if (message == kDlgInit) {
+        InitDialogFrame(dialog, u"Goto", u"Goto");
+        PlaceControl(dialog, kInfo, 1, 7, 0xFFFF);
+        PlaceControl(dialog, kLabel, 6, 10, 0xFFFF);
+        PlaceControl(dialog, kNumber, 5, 10, 0xFFFF);
+        PlaceControl(dialog, kInPages, 1, 10, 0xFFFF);
+        SetChecked(dialog, kInPages, g.memory->gotoInPages);
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "Position: %d/%d, %1.2f%%\r\nFile: ", doc.pageStart >> 10,
+                      DocLength(doc) >> 10, PercentRead(doc));
+        SetControlText(dialog, kInfo, Utf8ToUtf16(buf) + doc.bookPath);
+        SetTextLimit(dialog, kNumber, 5);
+        SetControlFocus(dialog, kNumber);
+        return 1;
+    }
+    if (message != kDlgCommand) return 0;
+    const int id = static_cast<int>(wParam & 0xFFFF);
+    if (id == kCmdLeftSoftKey || id == kCmdOk) {
+        g.memory->gotoInPages = IsChecked(dialog, kInPages);
+        const GotoTarget t = GotoTargetOf(ControlText(dialog, kNumber).substr(0, 9),
+                                          g.memory->gotoInPages, DocLength(doc));
+        if (t.position < 0) {
+            if (*t.error) ShowTitledMessage(*g.reader, t.error, u"Error");
+            return 1;
+        }
+        JumpTo(doc, t.position);
+        EndDialog(dialog, 1);
+    } else if (id == kCmdRightSoftKey || id == kCmdCancel) {
+        EndDialog(dialog, 0);
+    }
+    return 1;
+}
+
+}  // namespace
+
+GotoTarget GotoTargetOf(const std::u16string& typed, int inPages, int32_t docLength) {
+    GotoTarget t;
+    size_t i = 0;
+    while (i < typed.size() && typed[i] <= 32) ++i;
+    if (i == typed.size()) return t;  // nothing typed: nothing said
+    int64_t x = 0;
+    for (; i < typed.size() && typed[i] >= u'0' && typed[i] <= u'9' && x < 1000000000; ++i) {
+        x = x * 10 + (typed[i] - u'0');
+    }
+    if (inPages) {
+        if (x > (docLength >> 10)) {
+            t.error = u"Bad Page!";
+            return t;
+        }
+        t.position = static_cast<int32_t>(x * 1024);
+    } else {
+        if (x > 100) {
+            t.error = u"Bad Percent!";
+            return t;
+        }
+        t.position = static_cast<int32_t>(docLength * static_cast<double>(x) * 0.01);
+    }
+    return t;
+}
+
+void ShowGotoDialog(ReaderServices& reader, DialogMemory& memory) {
+    if (!*reader.bookOpen) return;
+    if (reader.rememberBook) reader.rememberBook(reader.context);
+    Goto g{&reader, &memory};
+    const DialogTemplate* t = FindDialogTemplate(123);
+    if (t && ShowDialog(reader, *t, GotoProc, &g) == 1) reader.refresh(reader.context);
+}
+
+}  // namespace lectra

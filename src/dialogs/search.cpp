@@ -1,0 +1,147 @@
+// Searching the book: the Find dialog, Find Next, and the match with its wildcard and white-space
+// rules, case-insensitive for every cased letter of the Basic Multilingual Plane.
+#include "dialogs/search.h"
+
+#include "document/jump_history.h"
+#include "document/text_cache.h"
+#include "platform/sys/case_map.h"
+#include "platform/window.h"
+
+namespace lectra {
+
+namespace {
+
+constexpr int kEdit = 1067;
+constexpr int kCheck = 1036;
+
+// Builds both cases of the search string; 0 when it is too short.
+int PrepareSearch(DialogMemory& m) {
+    if (m.searchLower.size() < 2) return 0;
+    m.searchUpper = m.searchLower;
+    for (char16_t& c : m.searchLower) c = LowerUnit(c);
+    for (char16_t& c : m.searchUpper) c = UpperUnit(c);
+    return 1;
+}
+
+void SearchForward(ReaderServices& reader, DialogMemory& m) {
+    Document& doc = *reader.doc;
+    int32_t start = 0;
+    if (*reader.findNextMode) {
+        // After the word at the top of the page, so that the hit shown there is not found again.
+        start = doc.pageStart + 1;
+        while (start < DocLength(doc) && GetChar(doc, start) >= 33) ++start;
+    }
+    SetWaitCursor(1);
+    const int32_t hit = FindFrom(doc, start, m.searchLower, m.searchUpper);
+    SetWaitCursor(0);
+    if (hit < 0) {
+        ShowMessage(reader, u"String not found!");
+        return;
+    }
+    JumpTo(doc, hit);
+    reader.refresh(reader.context);
+}
+
+struct Find {
+    ReaderServices* reader = nullptr;
+    DialogMemory* memory = nullptr;
+    int search = 0;
+};
+
+int FindProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam, intptr_t) {
+    Find& f = *static_cast<Find*>(context);
+    Settings& s = *f.reader->settings;
+    if (message == kDlgInit) {
+        InitDialogFrame(dialog, u"Find...", u"Find");
+        PlaceControl(dialog, kEdit, 1, 10, 0);
+        PlaceControl(dialog, kCheck, 1, 10, 1);
+        SetChecked(dialog, kCheck, s.stateSearch != 0);
+        SetControlText(dialog, kEdit, f.memory->searchUpper);
+        SetTextLimit(dialog, kEdit, kSearchChars + 1);
+        SelectAllText(dialog, kEdit);
+        SetControlFocus(dialog, kEdit);
+        return 1;
+    }
+    if (message != kDlgCommand) return 0;
+    const int id = static_cast<int>(wParam & 0xFFFF);
+    if (id == kCmdLeftSoftKey || id == kCmdOk) {
+        f.memory->searchLower = ControlText(dialog, kEdit).substr(0, kSearchChars);
+        *f.reader->findNextMode = IsChecked(dialog, kCheck);
+        s.stateSearch = *f.reader->findNextMode;
+        if (!PrepareSearch(*f.memory)) {
+            ShowTitledMessage(*f.reader, u"String too short!", u"Message!");
+            return 1;
+        }
+        f.search = 1;
+        EndDialog(dialog, 1);
+    } else if (id == kCmdRightSoftKey || id == kCmdCancel) {
+        EndDialog(dialog, 0);
+    }
+    return 1;
+}
+
+}  // namespace
+
+char16_t LowerUnit(char16_t c) {
+    return LowerCase(c);
+}
+
+char16_t UpperUnit(char16_t c) {
+    return UpperCase(c);
+}
+
+int MatchAt(Document& doc, int32_t p, const std::u16string& lower, const std::u16string& upper) {
+    const size_t n = std::min(lower.size(), upper.size());
+    const int32_t length = DocLength(doc);
+    int32_t t = p + 1;
+    for (size_t i = 1; i < n; ++i) {
+        const char16_t c = lower[i];
+        if (c == u' ') {
+            // Two spaces in a row match one run: only the last one takes it.
+            if (i + 1 < n && lower[i + 1] == u' ') continue;
+            if (t >= length || GetChar(doc, t) > 32) return 0;
+            while (t + 1 < length && GetChar(doc, t + 1) <= 32) ++t;
+        } else if (c != u'?') {
+            if (t >= length) return 0;
+            const char16_t x = GetChar(doc, t);
+            if (x != c && x != upper[i]) return 0;
+        } else if (t >= length) {
+            return 0;
+        }
+        ++t;
+    }
+    return 1;
+}
+
+int32_t FindFrom(Document& doc, int32_t from, const std::u16string& lower,
+                 const std::u16string& upper) {
+    if (lower.empty() || upper.empty()) return -1;
+    const char16_t a = lower[0], b = upper[0];
+    const int32_t length = DocLength(doc);
+    for (int32_t p = std::max(from, 0); p < length; ++p) {
+        const char16_t c = GetChar(doc, p);
+        if ((c == a || c == b || (a == u'?' && c > 32)) && MatchAt(doc, p, lower, upper)) return p;
+    }
+    return -1;
+}
+
+void ShowFindDialog(ReaderServices& reader, DialogMemory& memory) {
+    *reader.findNextMode = 0;
+    Find f{&reader, &memory, 0};
+    const DialogTemplate* t = FindDialogTemplate(135);
+    if (!t) return;
+    ShowDialog(reader, *t, FindProc, &f);
+    if (f.search && *reader.bookOpen) SearchForward(reader, memory);
+}
+
+void FindNext(ReaderServices& reader, DialogMemory& memory) {
+    if (!*reader.bookOpen) return;
+    *reader.findNextMode = 1;
+    if (!PrepareSearch(memory)) {
+        ShowFindDialog(reader, memory);
+        return;
+    }
+    SearchForward(reader, memory);
+}
+
+}  // namespace lectra

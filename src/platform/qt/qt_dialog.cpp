@@ -1,0 +1,369 @@
+// Dialogs on Qt: a template's controls built inside a panel that covers the main window, with a
+// title and a soft-key bar; the procedure gets the dialog messages, and works on controls by id.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <map>
+
+#include "platform/dialog.h"
+#include "platform/qt/qt_window_internal.h"
+#include "platform/window.h"
+
+namespace lectra {
+
+namespace {
+
+QString ToQ(const std::u16string& s) {
+    return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+std::u16string FromQ(const QString& s) {
+    return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()),
+                          static_cast<size_t>(s.size()));
+}
+
+}  // namespace
+
+// The dialog while it runs: its panel, the controls by id, the loop that makes it modal.
+struct PlatformDialog : QObject {
+    QPointer<QFrame> panel;
+    QLabel* title = nullptr;
+    QWidget* client = nullptr;
+    QPushButton* left = nullptr;
+    QPushButton* right = nullptr;
+    std::map<int, QWidget*> controls;
+    std::map<int, ControlKind> kinds;
+    DialogProcedure procedure = nullptr;
+    void* context = nullptr;
+    QEventLoop loop;
+    int result = 0;
+    int ended = 0;
+
+    int Send(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0) {
+        if (ended || !procedure) return 0;
+        return procedure(context, this, message, wParam, lParam);
+    }
+    void Command(int id, int notification = 0) {
+        Send(kDlgCommand, static_cast<uintptr_t>(id) | static_cast<uintptr_t>(notification) << 16);
+    }
+    QWidget* Control(int id) const {
+        auto it = controls.find(id);
+        return it == controls.end() ? nullptr : it->second;
+    }
+
+    // Enter is OK, Escape the right soft key, Backspace outside an edit box the Back key.
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() != QEvent::KeyPress) return QObject::eventFilter(watched, e);
+        auto* key = static_cast<QKeyEvent*>(e);
+        const bool inEdit = qobject_cast<QLineEdit*>(watched) != nullptr;
+        switch (key->key()) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                if (qobject_cast<QPlainTextEdit*>(watched)) break;
+                Command(kCmdOk);
+                return true;
+            case Qt::Key_Escape:
+                Command(kCmdRightSoftKey);
+                return true;
+            case Qt::Key_Backspace:
+                if (inEdit) break;
+                Command(kCmdCancel);
+                return true;
+            default:
+                break;
+        }
+        return QObject::eventFilter(watched, e);
+    }
+};
+
+namespace {
+
+QWidget* MakeControl(PlatformDialog* d, const ControlTemplate& c) {
+    QWidget* w = nullptr;
+    const QString text = c.text ? QString::fromUtf16(c.text) : QString();
+    switch (c.kind) {
+        case ControlKind::kLabel:
+            w = new QLabel(text, d->client);
+            break;
+        case ControlKind::kList: {
+            auto* list = new QListWidget(d->client);
+            list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+            const int id = c.id;
+            QObject::connect(list, &QListWidget::currentRowChanged, d,
+                             [d, id](int) { d->Command(id, kListSelectionChange); });
+            QObject::connect(list, &QListWidget::itemDoubleClicked, d,
+                             [d, id](QListWidgetItem*) { d->Command(id, kListDoubleClick); });
+            w = list;
+            break;
+        }
+        case ControlKind::kEdit:
+            w = new QLineEdit(text, d->client);
+            break;
+        case ControlKind::kCheck:
+            w = new QCheckBox(text, d->client);
+            break;
+        case ControlKind::kSpinList: {
+            auto* combo = new QComboBox(d->client);
+            const int id = c.id;
+            QObject::connect(combo, &QComboBox::currentIndexChanged, d,
+                             [d, id](int) { d->Command(id, kListSelectionChange); });
+            w = combo;
+            break;
+        }
+        case ControlKind::kInfo: {
+            auto* box = new QPlainTextEdit(text, d->client);
+            box->setReadOnly(true);
+            w = box;
+            break;
+        }
+        case ControlKind::kPreview:
+            w = new QWidget(d->client);
+            break;
+    }
+    w->setGeometry(c.place.left, c.place.top, c.place.right - c.place.left,
+                   c.place.bottom - c.place.top);
+    w->installEventFilter(d);
+    return w;
+}
+
+}  // namespace
+
+int RunDialog(const DialogTemplate& t, DialogProcedure procedure, void* context) {
+    QWidget* owner = MainWindowWidget();
+    if (!owner) return 0;
+    PlatformDialog d;
+    d.procedure = procedure;
+    d.context = context;
+    d.panel = new QFrame(owner);
+    d.panel->setAutoFillBackground(true);
+    d.panel->setGeometry(0, 0, owner->width(), owner->height());
+    d.panel->installEventFilter(&d);
+    auto* column = new QVBoxLayout(d.panel);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    d.title = new QLabel(d.panel);
+    QFont bold = d.title->font();
+    bold.setBold(true);
+    d.title->setFont(bold);
+    d.title->setContentsMargins(6, 4, 6, 4);
+    d.client = new QWidget(d.panel);
+    auto* keys = new QWidget(d.panel);
+    auto* row = new QHBoxLayout(keys);
+    row->setContentsMargins(4, 2, 4, 2);
+    d.left = new QPushButton(QStringLiteral("OK"), keys);
+    d.right = new QPushButton(QStringLiteral("Cancel"), keys);
+    for (QPushButton* b : {d.left, d.right}) {
+        b->setFlat(true);
+        b->setFocusPolicy(Qt::NoFocus);
+    }
+    QObject::connect(d.left, &QPushButton::clicked, &d, [&d] { d.Command(kCmdLeftSoftKey); });
+    QObject::connect(d.right, &QPushButton::clicked, &d, [&d] { d.Command(kCmdRightSoftKey); });
+    row->addWidget(d.left);
+    row->addStretch(1);
+    row->addWidget(d.right);
+    column->addWidget(d.title);
+    column->addWidget(d.client, 1);
+    column->addWidget(keys);
+    d.panel->show();
+    // The controls are placed in the client area, which has its size once laid out.
+    column->activate();
+    for (int i = 0; i < t.count; ++i) {
+        d.controls[t.controls[i].id] = MakeControl(&d, t.controls[i]);
+        d.kinds[t.controls[i].id] = t.controls[i].kind;
+    }
+    EnterModal(1);
+    d.Send(kDlgInit);
+    if (!d.ended) {
+        // The first control that takes the keyboard has it.
+        for (int i = 0; i < t.count && !d.ended; ++i) {
+            QWidget* w = d.controls[t.controls[i].id];
+            if (w->isVisible() && w->focusPolicy() != Qt::NoFocus &&
+                t.controls[i].kind != ControlKind::kLabel && !QApplication::focusWidget()) {
+                w->setFocus();
+            }
+        }
+        if (!QApplication::focusWidget() || !d.panel->isAncestorOf(QApplication::focusWidget()))
+            d.panel->setFocus();
+        d.loop.exec();
+    }
+    EnterModal(0);
+    delete d.panel;  // null when the window went first
+    return d.result;
+}
+
+void EndDialog(PlatformDialog* d, int result) {
+    d->result = result;
+    d->ended = 1;
+    d->loop.quit();
+}
+
+void SetDialogTitle(PlatformDialog* d, const std::u16string& title) {
+    d->title->setText(ToQ(title));
+}
+
+void SetSoftKeyText(PlatformDialog* d, int command, const std::u16string& text) {
+    (command == kCmdRightSoftKey ? d->right : d->left)->setText(ToQ(text));
+}
+
+PixelRect DialogClientRect(PlatformDialog* d) {
+    return {0, 0, d->client->width(), d->client->height()};
+}
+
+PixelRect ControlRect(PlatformDialog* d, int id) {
+    QWidget* w = d->Control(id);
+    if (!w) return {};
+    const QRect r = w->geometry();
+    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+void MoveControl(PlatformDialog* d, int id, PixelRect r) {
+    if (QWidget* w = d->Control(id)) {
+        w->setGeometry(r.left, r.top, std::max(0, r.right - r.left), std::max(0, r.bottom - r.top));
+    }
+}
+
+void ShowControl(PlatformDialog* d, int id, int visible) {
+    if (QWidget* w = d->Control(id)) w->setVisible(visible != 0);
+}
+
+void SetControlFocus(PlatformDialog* d, int id) {
+    if (QWidget* w = d->Control(id)) w->setFocus();
+}
+
+std::u16string ControlText(PlatformDialog* d, int id) {
+    QWidget* w = d->Control(id);
+    if (auto* e = qobject_cast<QLineEdit*>(w)) return FromQ(e->text());
+    if (auto* l = qobject_cast<QLabel*>(w)) return FromQ(l->text());
+    if (auto* c = qobject_cast<QCheckBox*>(w)) return FromQ(c->text());
+    if (auto* p = qobject_cast<QPlainTextEdit*>(w)) return FromQ(p->toPlainText());
+    if (auto* b = qobject_cast<QComboBox*>(w)) return FromQ(b->currentText());
+    return {};
+}
+
+void SetControlText(PlatformDialog* d, int id, const std::u16string& text) {
+    QWidget* w = d->Control(id);
+    if (auto* e = qobject_cast<QLineEdit*>(w)) e->setText(ToQ(text));
+    if (auto* l = qobject_cast<QLabel*>(w)) l->setText(ToQ(text));
+    if (auto* c = qobject_cast<QCheckBox*>(w)) c->setText(ToQ(text));
+    if (auto* p = qobject_cast<QPlainTextEdit*>(w)) {
+        // The handheld's boxes take CR LF; one line break each here.
+        QString q = ToQ(text);
+        q.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        p->setPlainText(q);
+    }
+}
+
+void SetTextLimit(PlatformDialog* d, int id, int characters) {
+    if (auto* e = qobject_cast<QLineEdit*>(d->Control(id))) e->setMaxLength(characters);
+}
+
+void SelectAllText(PlatformDialog* d, int id) {
+    if (auto* e = qobject_cast<QLineEdit*>(d->Control(id))) e->selectAll();
+}
+
+int IsChecked(PlatformDialog* d, int id) {
+    auto* c = qobject_cast<QCheckBox*>(d->Control(id));
+    return c && c->isChecked();
+}
+
+void SetChecked(PlatformDialog* d, int id, int checked) {
+    if (auto* c = qobject_cast<QCheckBox*>(d->Control(id))) c->setChecked(checked != 0);
+}
+
+void ListReset(PlatformDialog* d, int id) {
+    QWidget* w = d->Control(id);
+    if (auto* l = qobject_cast<QListWidget*>(w)) {
+        const QSignalBlocker quiet(l);
+        l->clear();
+    }
+    if (auto* b = qobject_cast<QComboBox*>(w)) {
+        const QSignalBlocker quiet(b);
+        b->clear();
+    }
+}
+
+int ListAdd(PlatformDialog* d, int id, const std::u16string& line) {
+    QWidget* w = d->Control(id);
+    if (auto* l = qobject_cast<QListWidget*>(w)) {
+        l->addItem(ToQ(line));
+        return l->count() - 1;
+    }
+    if (auto* b = qobject_cast<QComboBox*>(w)) {
+        const QSignalBlocker quiet(b);
+        b->addItem(ToQ(line));
+        return b->count() - 1;
+    }
+    return -1;
+}
+
+int ListCount(PlatformDialog* d, int id) {
+    QWidget* w = d->Control(id);
+    if (auto* l = qobject_cast<QListWidget*>(w)) return l->count();
+    if (auto* b = qobject_cast<QComboBox*>(w)) return b->count();
+    return 0;
+}
+
+std::u16string ListLine(PlatformDialog* d, int id, int index) {
+    QWidget* w = d->Control(id);
+    if (auto* l = qobject_cast<QListWidget*>(w)) {
+        if (QListWidgetItem* item = l->item(index)) return FromQ(item->text());
+    }
+    if (auto* b = qobject_cast<QComboBox*>(w)) {
+        if (index >= 0 && index < b->count()) return FromQ(b->itemText(index));
+    }
+    return {};
+}
+
+int ListSelection(PlatformDialog* d, int id) {
+    QWidget* w = d->Control(id);
+    if (auto* l = qobject_cast<QListWidget*>(w)) {
+        return l->currentItem() && l->currentItem()->isSelected() ? l->currentRow() : -1;
+    }
+    if (auto* b = qobject_cast<QComboBox*>(w)) return b->currentIndex();
+    return -1;
+}
+
+void ListSelect(PlatformDialog* d, int id, int index) {
+    QWidget* w = d->Control(id);
+    if (auto* l = qobject_cast<QListWidget*>(w)) {
+        const QSignalBlocker quiet(l);
+        if (index < 0 || index >= l->count()) {
+            l->clearSelection();
+            l->setCurrentRow(-1);
+        } else {
+            l->setCurrentRow(index);
+            l->scrollToItem(l->item(index));
+        }
+    }
+    if (auto* b = qobject_cast<QComboBox*>(w)) {
+        const QSignalBlocker quiet(b);
+        b->setCurrentIndex(index);
+    }
+}
+
+void ListSetExtent(PlatformDialog*, int, int) {
+    // A list box of Qt scrolls sideways by its own widest line; the extent the dialogs keep
+    // is what the handheld's list needed to be told.
+}
+
+int SystemFontHeight() {
+    return QFontMetrics(QApplication::font()).height();
+}
+
+int SystemTextWidth(const std::u16string& text) {
+    return QFontMetrics(QApplication::font()).horizontalAdvance(ToQ(text));
+}
+
+}  // namespace lectra
