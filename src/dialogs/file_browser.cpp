@@ -69,6 +69,8 @@ void ListPath(PlatformDialog* dialog, Browser& b, std::u16string path) {
     std::vector<FolderEntry> found;
     ListFolder(folder, found);
     for (const FolderEntry& e : found) {
+        // Hidden entries stay hidden, as in every file chooser of the desktop.
+        if (!e.name.empty() && e.name[0] == u'.') continue;
         if (e.isFolder) {
             b.entries.push_back(u"2" + e.name + u">");
         } else if (IsBookName(e.name)) {
@@ -237,8 +239,9 @@ int ShowOpenFileDialog(ReaderServices& reader, const std::u16string& start) {
 }
 
 int ShowRecentDialog(ReaderServices& reader) {
-    if (reader.recent->entries[1].bookPath.size() < 2) return 0;
+    // The open book goes to the head first, so that the list offers every other book.
     if (reader.rememberBook) reader.rememberBook(reader.context);
+    if (reader.recent->entries[1].bookPath.size() < 2) return 0;
     Recent r;
     r.reader = &reader;
     const DialogTemplate* t = FindDialogTemplate(109);

@@ -59,6 +59,15 @@ using DialogProcedure = int (*)(void* context, PlatformDialog* dialog, uint32_t 
 int RunDialog(const DialogTemplate& dialogTemplate, DialogProcedure procedure, void* context);
 void EndDialog(PlatformDialog* dialog, int result);
 
+// The same dialog without its wait, for the tests: built, shown and initialised; the caller works
+// its controls, sends it commands as the keys would, and closes it.
+PlatformDialog* OpenDialog(const DialogTemplate& dialogTemplate, DialogProcedure procedure,
+                           void* context);
+void SendDialogCommand(PlatformDialog* dialog, int id, int notification = 0);
+// 1 once the procedure ended the dialog; its result in `result`.
+int DialogResult(PlatformDialog* dialog, int* result);
+void CloseDialog(PlatformDialog* dialog);
+
 void SetDialogTitle(PlatformDialog* dialog, const std::u16string& title);
 void SetSoftKeyText(PlatformDialog* dialog, int command, const std::u16string& text);
 // The dialog's client area (below its title, above its soft keys), in its own pixels.

@@ -140,67 +140,90 @@ QWidget* MakeControl(PlatformDialog* d, const ControlTemplate& c) {
 
 }  // namespace
 
-int RunDialog(const DialogTemplate& t, DialogProcedure procedure, void* context) {
+PlatformDialog* OpenDialog(const DialogTemplate& t, DialogProcedure procedure, void* context) {
     QWidget* owner = MainWindowWidget();
-    if (!owner) return 0;
-    PlatformDialog d;
-    d.procedure = procedure;
-    d.context = context;
-    d.panel = new QFrame(owner);
-    d.panel->setAutoFillBackground(true);
-    d.panel->setGeometry(0, 0, owner->width(), owner->height());
-    d.panel->installEventFilter(&d);
-    auto* column = new QVBoxLayout(d.panel);
+    if (!owner) return nullptr;
+    auto* d = new PlatformDialog;
+    d->procedure = procedure;
+    d->context = context;
+    d->panel = new QFrame(owner);
+    d->panel->setAutoFillBackground(true);
+    d->panel->setGeometry(0, 0, owner->width(), owner->height());
+    d->panel->installEventFilter(d);
+    auto* column = new QVBoxLayout(d->panel);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    d.title = new QLabel(d.panel);
-    QFont bold = d.title->font();
+    d->title = new QLabel(d->panel);
+    QFont bold = d->title->font();
     bold.setBold(true);
-    d.title->setFont(bold);
-    d.title->setContentsMargins(6, 4, 6, 4);
-    d.client = new QWidget(d.panel);
-    auto* keys = new QWidget(d.panel);
+    d->title->setFont(bold);
+    d->title->setContentsMargins(6, 4, 6, 4);
+    d->client = new QWidget(d->panel);
+    auto* keys = new QWidget(d->panel);
     auto* row = new QHBoxLayout(keys);
     row->setContentsMargins(4, 2, 4, 2);
-    d.left = new QPushButton(QStringLiteral("OK"), keys);
-    d.right = new QPushButton(QStringLiteral("Cancel"), keys);
-    for (QPushButton* b : {d.left, d.right}) {
+    d->left = new QPushButton(QStringLiteral("OK"), keys);
+    d->right = new QPushButton(QStringLiteral("Cancel"), keys);
+    for (QPushButton* b : {d->left, d->right}) {
         b->setFlat(true);
         b->setFocusPolicy(Qt::NoFocus);
     }
-    QObject::connect(d.left, &QPushButton::clicked, &d, [&d] { d.Command(kCmdLeftSoftKey); });
-    QObject::connect(d.right, &QPushButton::clicked, &d, [&d] { d.Command(kCmdRightSoftKey); });
-    row->addWidget(d.left);
+    QObject::connect(d->left, &QPushButton::clicked, d, [d] { d->Command(kCmdLeftSoftKey); });
+    QObject::connect(d->right, &QPushButton::clicked, d, [d] { d->Command(kCmdRightSoftKey); });
+    row->addWidget(d->left);
     row->addStretch(1);
-    row->addWidget(d.right);
-    column->addWidget(d.title);
-    column->addWidget(d.client, 1);
+    row->addWidget(d->right);
+    column->addWidget(d->title);
+    column->addWidget(d->client, 1);
     column->addWidget(keys);
-    d.panel->show();
+    d->panel->show();
+    d->panel->raise();
     // The controls are placed in the client area, which has its size once laid out.
     column->activate();
     for (int i = 0; i < t.count; ++i) {
-        d.controls[t.controls[i].id] = MakeControl(&d, t.controls[i]);
-        d.kinds[t.controls[i].id] = t.controls[i].kind;
+        d->controls[t.controls[i].id] = MakeControl(d, t.controls[i]);
+        d->kinds[t.controls[i].id] = t.controls[i].kind;
     }
     EnterModal(1);
-    d.Send(kDlgInit);
-    if (!d.ended) {
-        // The first control that takes the keyboard has it.
-        for (int i = 0; i < t.count && !d.ended; ++i) {
-            QWidget* w = d.controls[t.controls[i].id];
-            if (w->isVisible() && w->focusPolicy() != Qt::NoFocus &&
-                t.controls[i].kind != ControlKind::kLabel && !QApplication::focusWidget()) {
-                w->setFocus();
+    d->Send(kDlgInit);
+    if (!d->ended) {
+        // The first control that takes the keyboard has it, unless the dialog gave it to one.
+        QWidget* focus = QApplication::focusWidget();
+        if (!focus || !d->panel->isAncestorOf(focus)) {
+            for (int i = 0; i < t.count; ++i) {
+                QWidget* w = d->controls[t.controls[i].id];
+                if (t.controls[i].kind != ControlKind::kLabel && w->isVisible()) {
+                    w->setFocus();
+                    break;
+                }
             }
         }
-        if (!QApplication::focusWidget() || !d.panel->isAncestorOf(QApplication::focusWidget()))
-            d.panel->setFocus();
-        d.loop.exec();
     }
+    return d;
+}
+
+void SendDialogCommand(PlatformDialog* d, int id, int notification) {
+    d->Command(id, notification);
+}
+
+int DialogResult(PlatformDialog* d, int* result) {
+    if (result) *result = d->result;
+    return d->ended;
+}
+
+void CloseDialog(PlatformDialog* d) {
     EnterModal(0);
-    delete d.panel;  // null when the window went first
-    return d.result;
+    delete d->panel;  // null when the window went first
+    delete d;
+}
+
+int RunDialog(const DialogTemplate& t, DialogProcedure procedure, void* context) {
+    PlatformDialog* d = OpenDialog(t, procedure, context);
+    if (!d) return 0;
+    if (!d->ended) d->loop.exec();
+    const int result = d->result;
+    CloseDialog(d);
+    return result;
 }
 
 void EndDialog(PlatformDialog* d, int result) {

@@ -1,0 +1,313 @@
+// The dialogs and menu commands through the window procedure and the real widgets: each dialog is
+// built offscreen and worked by a script instead of a person.
+#include <sys/stat.h>
+
+#include <cstring>
+#include <deque>
+#include <functional>
+
+#include "dialogs/bookmarks.h"
+#include "dialogs/code_page_dialogs.h"
+#include "dialogs/goto_dialog.h"
+#include "dialogs/search.h"
+#include "document/text_cache.h"
+#include "reader_test_support.h"
+
+namespace lectra {
+namespace {
+
+using Script = std::function<void(PlatformDialog*)>;
+std::deque<Script> scripts;
+
+// Opens the dialog for real, runs the next script on it, and cancels what the script left open.
+int Scripted(const DialogTemplate& t, DialogProcedure procedure, void* context) {
+    test::dialogs.push_back(t.id);
+    PlatformDialog* d = OpenDialog(t, procedure, context);
+    if (!d) return 0;
+    int result = 0;
+    if (!DialogResult(d, &result) && !scripts.empty()) {
+        Script script = scripts.front();
+        scripts.pop_front();
+        script(d);
+    }
+    if (!DialogResult(d, &result)) SendDialogCommand(d, kCmdRightSoftKey);
+    DialogResult(d, &result);
+    CloseDialog(d);
+    return result;
+}
+
+std::vector<std::u16string> Lines(PlatformDialog* d, int id) {
+    std::vector<std::u16string> lines;
+    for (int i = 0; i < ListCount(d, id); ++i) lines.push_back(ListLine(d, id, i));
+    return lines;
+}
+
+void Choose(PlatformDialog* d, int list, const std::u16string& line) {
+    const std::vector<std::u16string> lines = Lines(d, list);
+    const auto at = std::find(lines.begin(), lines.end(), line);
+    ASSERT_NE(at, lines.end()) << Utf16ToUtf8(line);
+    ListSelect(d, list, static_cast<int>(at - lines.begin()));
+    SendDialogCommand(d, kCmdLeftSoftKey);
+}
+
+class Dialogs : public test::Reader {
+protected:
+    void SetUp() override {
+        test::Reader::SetUp();
+        scripts.clear();
+    }
+    App& StartScripted(const std::string& book = std::string()) {
+        app = std::make_unique<App>();
+        app->host.tickCount = test::FakeTick;
+        app->host.sampleStatus = test::FakeStatus;
+        app->host.showMessage = test::RecordMessage;
+        app->host.runDialog = Scripted;
+        app->host.ask = [](const std::u16string& text, const std::u16string&) {
+            test::messages.push_back(text);
+            return 1;
+        };
+        app->backlight.keepOn = [](int) {};
+        std::string patterns = LECTRA_EN_PAT;
+        patterns.resize(patterns.rfind('/'));
+        InitApp(*app, Utf8ToUtf16(dir.path()), Utf8ToUtf16(patterns));
+        EXPECT_EQ(CreateAppWindow(*app), 1);
+        OpenStartupBook(*app, Utf8ToUtf16(book));
+        return *app;
+    }
+    std::string Copy(const std::string& name, const std::string& from) {
+        return dir.Write(name, test::ReadBytes(from));
+    }
+};
+
+TEST_F(Dialogs, TheBrowserListsFoldersAndBooksGoesUpAndOpensABook) {
+    mkdir((dir.path() + "/shelf").c_str(), 0755);
+    mkdir((dir.path() + "/shelf/old").c_str(), 0755);
+    Copy("shelf/b.txt", test::Sample("en-story.txt"));
+    Copy("shelf/a.fb2.gz", test::Fixture("en.fb2.gz"));
+    dir.Write("shelf/notes.xyz", "x");
+    dir.Write("shelf/.hidden.txt", "x");
+    // A name in windows-1251, as old archives of Russian books have them.
+    const std::string cyrillic =
+        Copy("shelf/\xca\xed\xe8\xe3\xe0.txt", test::Sample("ru-story.txt"));
+    // With nothing to reopen the browser opens at once; it is left with Cancel.
+    scripts.push_back([](PlatformDialog*) {});
+    StartScripted();
+    EXPECT_EQ(test::dialogs, std::vector<int>{109});
+    app->browseFolder = Utf8ToUtf16(dir.path() + "/shelf/old");
+    scripts.push_back([&](PlatformDialog* d) {
+        // Started in the folder browsed last; Back goes up and selects the folder left.
+        EXPECT_EQ(Lines(d, 1004), std::vector<std::u16string>{u"<..>"});
+        SendDialogCommand(d, kCmdCancel);
+        EXPECT_EQ(Lines(d, 1004), (std::vector<std::u16string>{u"<..>", u"<old>", u" a.fb2.gz ",
+                                                               u" b.txt ", u" Книга.txt "}));
+        EXPECT_EQ(ListSelection(d, 1004), 1);
+        Choose(d, 1004, u" Книга.txt ");
+    });
+    Send(kMsgCommand, 40013);
+    EXPECT_EQ(app->bookOpen, 1);
+    EXPECT_EQ(app->doc->bookPath, PathFromBytes(cyrillic));
+    // Ctrl+O again starts at the open book, selected; a double click opens the gzip book.
+    scripts.push_back([&](PlatformDialog* d) {
+        EXPECT_EQ(ListLine(d, 1004, ListSelection(d, 1004)), u" Книга.txt ");
+        ListSelect(d, 1004, 2);
+        SendDialogCommand(d, 1004, kListDoubleClick);
+    });
+    Send(kMsgCommand, 40013);
+    EXPECT_EQ(app->doc->bookPath, Utf8ToUtf16(dir.path() + "/shelf/a.fb2.gz"));
+    EXPECT_EQ(app->bookOpen, 1);
+    // The recent list offers the book read before with its place.
+    scripts.push_back([&](PlatformDialog* d) {
+        const std::vector<std::u16string> lines = Lines(d, 1004);
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_EQ(lines[0], u"0% Книга.txt <" + Utf8ToUtf16(dir.path()) + u"/shelf>");
+        SendDialogCommand(d, kCmdOk);
+    });
+    Send(kMsgCommand, 40062);
+    EXPECT_EQ(app->doc->bookPath, PathFromBytes(cyrillic));
+    EXPECT_TRUE(test::messages.empty());
+}
+
+TEST_F(Dialogs, DeletingTheBookAsksClosesItAndShowsTheBrowser) {
+    const std::string book = Copy("gone.txt", test::Sample("en-story.txt"));
+    StartScripted(book);
+    Send(kMsgCommand, 40063);
+    struct stat st;
+    EXPECT_NE(stat(book.c_str(), &st), 0);
+    EXPECT_EQ(app->bookOpen, 0);
+    ASSERT_EQ(test::messages.size(), 2u);
+    EXPECT_EQ(test::messages[1], u"File deleted!");
+    EXPECT_EQ(test::dialogs, std::vector<int>{109});
+}
+
+TEST_F(Dialogs, BookmarksAreAddedListedOpenedAndClearedInTheirFileLayout) {
+    StartScripted(Copy("book.txt", test::Sample("en-story.txt")));
+    Press(0x28);
+    const int32_t marked = PageStart();
+    std::u16string suggested;
+    scripts.push_back([&](PlatformDialog* d) {
+        suggested = ControlText(d, 1061);
+        SendDialogCommand(d, kCmdLeftSoftKey);
+    });
+    Send(kMsgCommand, 40067);
+    EXPECT_FALSE(suggested.empty());
+    const std::string file = dir.path() + "/lectra.bkl";
+    std::string bytes = test::ReadBytes(file);
+    ASSERT_EQ(bytes.size(), kBookmarkRecordBytes);
+    const std::u16string path = app->doc->bookPath;
+    EXPECT_EQ(bytes.substr(0, 2 * path.size()),
+              std::string(reinterpret_cast<const char*>(path.data()), 2 * path.size()));
+    int32_t position = 0, length = 0;
+    std::memcpy(&position, bytes.data() + 648, 4);
+    std::memcpy(&length, bytes.data() + 652, 4);
+    EXPECT_EQ(std::tie(position, length), std::tie(marked, app->doc->docLength));
+    // A torn record at the end is cut before the next one is added, and never listed.
+    test::dialogs.clear();
+    dir.Write("lectra.bkl", bytes + std::string(100, 'x'));
+    scripts.push_back([](PlatformDialog* d) { SendDialogCommand(d, kCmdOk); });
+    Send(kMsgCommand, 40067);
+    EXPECT_EQ(test::ReadBytes(file).size(), 2 * kBookmarkRecordBytes);
+
+    Send(kMsgCommand, 40135);  // back to the start, then to the bookmark
+    scripts.push_back([&](PlatformDialog* d) {
+        const std::vector<std::u16string> lines = Lines(d, 1001);
+        ASSERT_EQ(lines.size(), 2u);
+        char percent[16];
+        std::snprintf(percent, sizeof percent, "%1.0f%% ", 100.0 * marked / length);
+        EXPECT_EQ(lines[0], Utf8ToUtf16(percent) + suggested);
+        SendDialogCommand(d, kCmdLeftSoftKey);
+    });
+    Send(kMsgCommand, 40066);
+    EXPECT_EQ(PageStart(), marked);
+
+    Send(kMsgCommand, 40146);  // cleared after the question
+    EXPECT_EQ(test::ReadBytes(file).size(), 0u);
+    test::messages.clear();
+    Send(kMsgCommand, 40066);
+    EXPECT_EQ(test::messages, std::vector<std::u16string>{u"List Empty!"});
+}
+
+TEST_F(Dialogs, SearchFindsCyrillicInAnyCaseFindsNextAndSaysWhatFailed) {
+    StartScripted(Copy("book.fb2", test::Sample("ru-story.fb2")));
+    auto find = [&](const std::u16string& text, int fromHere) {
+        scripts.push_back([=](PlatformDialog* d) {
+            SetControlText(d, 1067, text);
+            SetChecked(d, 1036, fromHere);
+            SendDialogCommand(d, kCmdLeftSoftKey);
+        });
+        Send(kMsgCommand, 40061);
+    };
+    find(u"ЕРОФЕЙ", 0);
+    const int32_t first = PageStart();
+    ASSERT_GT(first, 0);
+    std::u16string word;
+    for (int32_t p = first + 1; p < first + 7; ++p) word += GetChar(*app->doc, p);
+    EXPECT_EQ(word, u"Ерофей");
+    Send(kMsgCommand, 40097);  // Find Next: the next one, not the same
+    EXPECT_GT(PageStart(), first);
+    find(u"ерофей", 0);  // from the start again
+    EXPECT_EQ(PageStart(), first);
+    test::messages.clear();
+    find(u"нет такого слова", 1);
+    EXPECT_EQ(PageStart(), first);
+    find(u"x", 0);  // too short: the dialog stays for a longer one
+    EXPECT_EQ(test::messages,
+              (std::vector<std::u16string>{u"String not found!", u"String too short!"}));
+}
+
+TEST_F(Dialogs, TheMatchRulesWildcardsWhiteSpaceRunsAndCase) {
+    StartScripted(dir.Write("m.txt", "Alpha beta\r\n\r\nGamma  delta Ёлка ёЛКА"));
+    Document& doc = *app->doc;
+    auto find = [&](std::u16string s) {
+        std::u16string upper = s;
+        for (char16_t& c : s) c = LowerUnit(c);
+        for (char16_t& c : upper) c = UpperUnit(c);
+        return FindFrom(doc, 0, s, upper);
+    };
+    EXPECT_GE(find(u"beta gamma"), 0);  // across the paragraph marks
+    EXPECT_GE(find(u"b?ta"), 0);
+    EXPECT_GE(find(u"gamma   delta"), 0);  // spaces in a row match one run
+    EXPECT_EQ(find(u"betagamma"), -1);
+    EXPECT_EQ(find(u"delta "), find(u"delta"));  // white space follows it
+    const int32_t first = find(u"ёлка");
+    EXPECT_GE(first, 0);
+    EXPECT_EQ(FindFrom(doc, first + 1, u"ёлка", u"ЁЛКА"), first + 5);
+}
+
+TEST_F(Dialogs, GotoTakesPercentsAndPagesWithinTheBook) {
+    const struct {
+        const char16_t* typed;
+        int pages;
+        int32_t position;
+        const char16_t* error;
+    } cases[] = {
+        {u"50", 0, 2500, u""},   {u"100", 0, 5000, u""},      {u"101", 0, -1, u"Bad Percent!"},
+        {u"4", 1, 4096, u""},    {u"5", 1, -1, u"Bad Page!"}, {u"  ", 0, -1, u""},
+        {u"2abc", 1, 2048, u""}, {u"abc", 0, 0, u""},
+    };
+    for (const auto& c : cases) {
+        const GotoTarget t = GotoTargetOf(c.typed, c.pages, 5000);
+        EXPECT_EQ(t.position, c.position) << Utf16ToUtf8(c.typed);
+        EXPECT_EQ(std::u16string(t.error), c.error) << Utf16ToUtf8(c.typed);
+    }
+    StartScripted(Copy("book.fb2", test::Sample("ru-story.fb2")));
+    scripts.push_back([](PlatformDialog* d) {
+        EXPECT_EQ(ControlText(d, 1063).rfind(u"Position: 0/", 0), 0u);
+        SetControlText(d, 1056, u"50");
+        SendDialogCommand(d, kCmdOk);
+    });
+    Send(kMsgCommand, 40060);
+    const int32_t half = DocLength(*app->doc) / 2;
+    EXPECT_LE(PageStart(), half);
+    EXPECT_GT(PageStart(), half - 40);
+    Send(kMsgCommand, 40134);  // the jump is in the history
+    EXPECT_EQ(PageStart(), 0);
+}
+
+TEST_F(Dialogs, ACodePageChosenReadsTheBookAgainAndFileInfoSaysSo) {
+    StartScripted(Copy("book.txt", test::Fixture("ru-cp1251.txt")));
+    EXPECT_EQ(app->doc->bookCodePage, 1251);
+    auto start = [&] {
+        std::u16string s;
+        for (int32_t p = 0; p < 200; ++p) s += GetChar(*app->doc, p);
+        return s;
+    };
+    const std::u16string before = start();
+    scripts.push_back([](PlatformDialog* d) {
+        EXPECT_EQ(ListSelection(d, 1001), 0);  // "Auto (Russian)"
+        Choose(d, 1001, u"Russian - 20866 KOI8");
+    });
+    Send(kMsgCommand, 40078);
+    EXPECT_EQ(app->session.settings.codePage, 20866);
+    EXPECT_EQ(app->doc->bookCodePage, 20866);
+    EXPECT_NE(start(), before);
+    const std::u16string info = FileInfoText(*app->doc, 0);
+    EXPECT_NE(info.find(u"CP: 20866, Format: TEXT"), std::u16string::npos);
+    // The export code page offers single-byte pages only.
+    scripts.push_back([](PlatformDialog* d) {
+        EXPECT_EQ(ListLine(d, 1001, 0), u"Russian - 866 OEM");
+        Choose(d, 1001, u"Russian - 866 OEM");
+    });
+    Send(kMsgCommand, 40137);
+    EXPECT_EQ(app->session.settings.codePageSave, 866);
+}
+
+TEST_F(Dialogs, ExportsAndQuotationsWriteTheirFiles) {
+    const std::string book = Copy("book.fb2", test::Sample("ru-story.fb2"));
+    StartScripted(book);
+    Send(kMsgCommand, 40138);
+    Send(kMsgCommand, 40139);
+    EXPECT_EQ(test::messages, (std::vector<std::u16string>{u"File saved!", u"File saved!"}));
+    struct stat st;
+    EXPECT_EQ(stat((book + ".txt").c_str(), &st), 0);
+    EXPECT_EQ(stat((book + ".pdb").c_str(), &st), 0);
+    Send(kMsgCommand, 40068);
+    Send(kMsgCommand, 40068);
+    const std::string memo = test::ReadBytes(dir.path() + "/_lct_memo.utf8.txt");
+    const std::string line = Utf16ToUtf8(app->layout.pageLines[0].text);
+    EXPECT_EQ(memo.rfind("\r\n * ", 0), 0u);  // no byte-order mark before the first header
+    EXPECT_NE(memo.find(" " + book + "\r\n\r\n" + line + "\r\n"), std::string::npos);
+    EXPECT_NE(memo.find(line, memo.find(line) + 1), std::string::npos);  // two quotes
+}
+
+}  // namespace
+}  // namespace lectra
