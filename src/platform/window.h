@@ -112,7 +112,8 @@ void PostQuit(int code);
 // (empty: just come forward) and this one should exit. Returns 0 when this is the first copy,
 // which from now on listens; each later start arrives as kMsgOpenBook (after BringToFront) with
 // its path in PendingBookPath.
-int HandOverToRunningCopy(const std::u16string& bookPath);
+// `scope` is the settings folder: copies with folders of their own are not one another's.
+int HandOverToRunningCopy(const std::u16string& scope, const std::u16string& bookPath);
 std::u16string PendingBookPath();
 
 // When set ("LECTRA_TRACE=1"), the platform prints "first-page-ms N" after the first presented

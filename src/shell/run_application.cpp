@@ -8,9 +8,10 @@ namespace lectra {
 int RunApplication(const std::u16string& commandLine) {
     if (!StartWindowPlatform()) return 1;
     // A running copy comes forward (and opens the book named here); nothing is loaded or written.
-    if (HandOverToRunningCopy(commandLine)) return 0;
+    const std::u16string programFolder = ProgramFolder();
+    if (HandOverToRunningCopy(programFolder, commandLine)) return 0;
     auto app = std::make_unique<App>();
-    InitApp(*app, ProgramFolder(), ExecutableFolder());
+    InitApp(*app, programFolder, ExecutableFolder());
     if (!CreateAppWindow(*app)) return 0;
     OpenStartupBook(*app, commandLine);
     const int code = RunMessageLoop();

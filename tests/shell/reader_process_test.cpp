@@ -8,6 +8,7 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/sys/files.h"
 #include "reader_test_support.h"
 
 namespace lectra {
@@ -63,7 +64,15 @@ struct ReaderProcess {
 class ReaderProcessTest : public ::testing::Test {
 protected:
     test::ScratchDir home, runtime;
-    std::string socket = runtime.path() + "/lectra.socket";
+    // The running copy's socket in the runtime folder; empty while there is none.
+    std::string Socket() {
+        std::vector<FolderEntry> entries;
+        ListFolder(Utf8ToUtf16(runtime.path()), entries);
+        for (const FolderEntry& e : entries) {
+            if (e.name.rfind(u"lectra-", 0) == 0) return runtime.path() + "/" + Utf16ToUtf8(e.name);
+        }
+        return std::string();
+    }
 
     void SetUp() override {
         chmod(runtime.path().c_str(), 0700);
@@ -72,8 +81,7 @@ protected:
     // Waits until the first copy listens.
     bool Listening() {
         for (int i = 0; i < 1000; ++i) {
-            struct stat st;
-            if (stat(socket.c_str(), &st) == 0) return true;
+            if (!Socket().empty()) return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
         return false;
@@ -88,11 +96,18 @@ TEST_F(ReaderProcessTest, ASecondStartHandsItsBookToTheFirstAndExits) {
         home.Write("second.txt", test::ReadBytes(test::Sample("ru-story.txt")));
     ReaderProcess reader(home.path(), runtime.path(), first);
     ASSERT_TRUE(Listening());
+    const std::string socket = Socket();
     const std::string config = test::ReadBytes(home.path() + "/_config.ini");
     const std::string recent = Recent();
 
     ReaderProcess plain(home.path(), runtime.path(), "");
     EXPECT_EQ(plain.Wait(20), 0);
+    {
+        // A copy with a settings folder of its own shares no file with this one: it runs.
+        test::ScratchDir other;
+        ReaderProcess own(other.path(), runtime.path(), "");
+        EXPECT_EQ(own.Wait(2), -1);
+    }
     EXPECT_EQ(test::ReadBytes(home.path() + "/_config.ini"), config);
     EXPECT_EQ(Recent(), recent);
 
@@ -129,7 +144,7 @@ TEST_F(ReaderProcessTest, ACopyThatCrashedDoesNotStopTheNextAndAMalformedMessage
         "printf 'XXXX\\377\\377\\377\\377junk' | timeout 5 "
         "python3 -c \"import socket,sys;s=socket.socket(socket.AF_UNIX);"
         "s.connect('" +
-        socket + "');s.sendall(sys.stdin.buffer.read())\"";
+        Socket() + "');s.sendall(sys.stdin.buffer.read())\"";
     EXPECT_EQ(std::system(garbage.c_str()), 0);
     ReaderProcess again(home.path(), runtime.path(), "");
     EXPECT_EQ(again.Wait(20), 0);

@@ -268,10 +268,6 @@ private:
     int wheelRest_ = 0;
 };
 
-QString ToQString(const std::u16string& s) {
-    return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
-}
-
 QPushButton* SoftKey(const char16_t* caption, uint32_t command, QWidget* parent) {
     auto* b = new QPushButton(QString::fromUtf16(caption), parent);
     b->setFocusPolicy(Qt::NoFocus);

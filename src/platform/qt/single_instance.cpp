@@ -8,6 +8,7 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QTimer>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -46,10 +47,21 @@ std::string PrivateFolder() {
     return folder;
 }
 
-QString SocketName() {
+// One running copy per settings folder and display: two copies with their own folders (a
+// portable copy beside an installed one, or separate test runs) share no file and may both run.
+QString SocketName(const std::u16string& scope) {
     const std::string folder = PrivateFolder();
     if (folder.empty()) return QString();
-    return QString::fromStdString(folder + "/lectra.socket");
+    const char* display = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    std::string key =
+        PathToBytes(scope) + "\n" + (display ? display : "") + "\n" + (wayland ? wayland : "");
+    uint64_t hash = 1469598103934665603ull;  // FNV-1a
+    for (unsigned char c : key) hash = (hash ^ c) * 1099511628211ull;
+    char name[40];
+    std::snprintf(name, sizeof name, "/lectra-%016llx.socket",
+                  static_cast<unsigned long long>(hash));
+    return QString::fromStdString(folder + name);
 }
 
 // The peer of an accepted connection must be this user.
@@ -142,8 +154,8 @@ int Hand(const QString& name, const std::u16string& bookPath) {
 
 }  // namespace
 
-int HandOverToRunningCopy(const std::u16string& bookPath) {
-    const QString name = SocketName();
+int HandOverToRunningCopy(const std::u16string& scope, const std::u16string& bookPath) {
+    const QString name = SocketName(scope);
     if (name.isEmpty()) return 0;  // no private folder: run alone, unprotected by the check
     if (Hand(name, bookPath)) return 1;
     // Nobody answered: a socket left by a copy that crashed is removed, and this copy listens.
