@@ -235,16 +235,22 @@ void PrintPage(const Layout& layout, const Document& doc) {
     }
 }
 
-// Pages of the open book on a page of the given size, with the default profile's settings, the
-// margins, status line and progress bar as a first run has them, and the patterns beside the
-// executable.
-int LayoutPages(Document& doc, const Options& o) {
-    if (!StartGuiPlatform()) return 1;
+// The settings as a first run has them: every key at its default.
+Settings FirstRunSettings() {
     SettingsStore defaults;
     defaults.capacity = kConfigCapacity;
     defaults.entries.resize(kConfigCapacity);
     Settings settings;
     LoadSettings(settings, defaults, IsListedCodePage);
+    return settings;
+}
+
+// Pages of the open book on a page of the given size, with the default profile's settings, the
+// margins, status line and progress bar as a first run has them, and the patterns beside the
+// executable.
+int LayoutPages(Document& doc, const Options& o) {
+    if (!StartGuiPlatform()) return 1;
+    Settings settings = FirstRunSettings();
     settings.fontFaceText = Utf8ToUtf16(o.font);
     settings.fontSizeText[ActiveProfile(settings)] = o.size;
 
@@ -285,11 +291,7 @@ int LayoutPages(Document& doc, const Options& o) {
 // depends on nothing but the book and the options.
 int RenderPage(Document& doc, const Options& o) {
     if (!StartGuiPlatform()) return 1;
-    SettingsStore defaults;
-    defaults.capacity = kConfigCapacity;
-    defaults.entries.resize(kConfigCapacity);
-    Settings settings;
-    LoadSettings(settings, defaults, IsListedCodePage);
+    Settings settings = FirstRunSettings();
     settings.activeProfile = o.profile;
     settings.rotateScreen = o.rotate;
     if (o.statusMode >= 0) settings.modeStatus = o.statusMode;

@@ -82,8 +82,8 @@ int AddProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t w
         return 1;
     }
     if (message != kDlgCommand) return 0;
-    const int id = static_cast<int>(wParam & 0xFFFF);
-    if (id == kCmdLeftSoftKey || id == kCmdOk) {
+    const DialogAsk ask = ReadCommand(wParam);
+    if (ask == DialogAsk::kAction) {
         Bookmark b;
         b.path = reader.doc->bookPath;
         b.name = ControlText(dialog, 1061).substr(0, kBookmarkNameChars);
@@ -93,7 +93,7 @@ int AddProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t w
             ShowTitledMessage(reader, u"Error writing in file", u"Error");
         }
         EndDialog(dialog, 1);
-    } else if (id == kCmdRightSoftKey || id == kCmdCancel) {
+    } else if (ask == DialogAsk::kClose || ask == DialogAsk::kBack) {
         EndDialog(dialog, 0);
     }
     return 1;
@@ -123,9 +123,8 @@ int ListProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t 
         return 1;
     }
     if (message != kDlgCommand) return 0;
-    const int id = static_cast<int>(wParam & 0xFFFF);
-    const int note = static_cast<int>(wParam >> 16);
-    if (id == kCmdLeftSoftKey || id == kCmdOk || (id == 1001 && note == kListDoubleClick)) {
+    const DialogAsk ask = ReadCommand(wParam, 1001);
+    if (ask == DialogAsk::kAction) {
         // The file is read again: the line stands for the n-th bookmark of the book there now.
         const int n = ListSelection(dialog, 1001);
         const std::vector<Bookmark> now =
@@ -140,7 +139,7 @@ int ListProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t 
             ShowTitledMessage(reader, u"Error", u"Bookmarks");
             EndDialog(dialog, 0);
         }
-    } else if (id == kCmdRightSoftKey || id == kCmdCancel) {
+    } else if (ask == DialogAsk::kClose || ask == DialogAsk::kBack) {
         EndDialog(dialog, 0);
     }
     return 1;

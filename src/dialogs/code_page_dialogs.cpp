@@ -43,9 +43,8 @@ int CodePageProc(void* context, PlatformDialog* dialog, uint32_t message, uintpt
         return 1;
     }
     if (message != kDlgCommand) return 0;
-    const int id = static_cast<int>(wParam & 0xFFFF);
-    const int note = static_cast<int>(wParam >> 16);
-    if (id == kCmdLeftSoftKey || id == kCmdOk || (id == kList && note == kListDoubleClick)) {
+    const DialogAsk ask = ReadCommand(wParam, kList);
+    if (ask == DialogAsk::kAction) {
         const int row = ListSelection(dialog, kList);
         if (row < 0 || first + row >= CodePageListSize()) return 1;  // nothing chosen: stay
         const int chosen = kCodePageList[first + row].id;
@@ -60,7 +59,7 @@ int CodePageProc(void* context, PlatformDialog* dialog, uint32_t message, uintpt
             c.reader->refresh(c.reader->context);
         }
         EndDialog(dialog, 1);
-    } else if (id == kCmdRightSoftKey || id == kCmdCancel) {
+    } else if (ask == DialogAsk::kClose || ask == DialogAsk::kBack) {
         EndDialog(dialog, 0);
     }
     return 1;
@@ -82,8 +81,7 @@ int InfoProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t 
         return 1;
     }
     if (message != kDlgCommand) return 0;
-    const int id = static_cast<int>(wParam & 0xFFFF);
-    if (id == kCmdLeftSoftKey || id == kCmdOk || id == kCmdRightSoftKey || id == kCmdCancel) {
+    if (ReadCommand(wParam) != DialogAsk::kNothing) {
         EndDialog(dialog, 1);
     }
     return 1;

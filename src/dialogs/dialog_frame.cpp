@@ -111,6 +111,16 @@ void PlaceRightOf(PlatformDialog* dialog, int id, int reference) {
     MoveControl(dialog, id, {r.right, r.top, r.right + (c.right - c.left), r.bottom});
 }
 
+DialogAsk ReadCommand(uintptr_t wParam, int list) {
+    const int id = static_cast<int>(wParam & 0xFFFF);
+    const int note = static_cast<int>(wParam >> 16);
+    if (id == kCmdLeftSoftKey || id == kCmdOk || (list && id == list && note == kListDoubleClick))
+        return DialogAsk::kAction;
+    if (id == kCmdRightSoftKey) return DialogAsk::kClose;
+    if (id == kCmdCancel) return DialogAsk::kBack;
+    return DialogAsk::kNothing;
+}
+
 void InitDialogFrame(PlatformDialog* dialog, const std::u16string& title,
                      const std::u16string& leftSoftKey) {
     SetDialogTitle(dialog, title);

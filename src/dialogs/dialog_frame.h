@@ -62,6 +62,11 @@ PixelRect PlaceRect(const DialogMetrics& m, PixelRect client, PixelRect control,
 void PlaceControl(PlatformDialog* dialog, int id, int layout, int margin, int row);
 void PlaceRightOf(PlatformDialog* dialog, int id, int reference);
 
+// What a command message asks of a dialog: its action (the left soft key, Enter, or a double
+// click in the list `list`), leaving it (the right soft key), or the Back key.
+enum class DialogAsk { kNothing, kAction, kClose, kBack };
+DialogAsk ReadCommand(uintptr_t wParam, int list = 0);
+
 void InitDialogFrame(PlatformDialog* dialog, const std::u16string& title,
                      const std::u16string& leftSoftKey);
 

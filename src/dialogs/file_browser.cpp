@@ -129,18 +129,17 @@ int BrowserProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr
         return 1;
     }
     if (message != kDlgCommand) return 0;
-    const int id = static_cast<int>(wParam & 0xFFFF);
-    const int note = static_cast<int>(wParam >> 16);
-    if (id == kCmdLeftSoftKey || id == kCmdOk || (id == kList && note == kListDoubleClick)) {
+    const DialogAsk ask = ReadCommand(wParam, kList);
+    if (ask == DialogAsk::kAction) {
         if (ActivateBrowserLine(dialog, b)) {
             b.opened = 1;
             EndDialog(dialog, 1);
         }
-    } else if (id == kCmdCancel) {
+    } else if (ask == DialogAsk::kBack) {
         // The Back key goes up a folder instead of closing.
         ListSelect(dialog, kList, 0);
         ActivateBrowserLine(dialog, b);
-    } else if (id == kCmdRightSoftKey) {
+    } else if (ask == DialogAsk::kClose) {
         EndDialog(dialog, 0);
     }
     return 1;
@@ -188,9 +187,8 @@ int RecentProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_
         return 1;
     }
     if (message != kDlgCommand) return 0;
-    const int id = static_cast<int>(wParam & 0xFFFF);
-    const int note = static_cast<int>(wParam >> 16);
-    if (id == kCmdLeftSoftKey || id == kCmdOk || (id == kList && note == kListDoubleClick)) {
+    const DialogAsk ask = ReadCommand(wParam, kList);
+    if (ask == DialogAsk::kAction) {
         const int n = ListSelection(dialog, kList) + 1;
         if (n < 1 || n >= kRecentCount) return 1;
         const RecentEntry entry = recent.entries[n];
@@ -201,7 +199,7 @@ int RecentProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_
         } else {
             ShowMessage(*r.reader, r.reader->doc->openErrorText);
         }
-    } else if (id == kCmdRightSoftKey || id == kCmdCancel) {
+    } else if (ask == DialogAsk::kClose || ask == DialogAsk::kBack) {
         EndDialog(dialog, 0);
     }
     return 1;

@@ -42,8 +42,8 @@ int GotoProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t 
         return 1;
     }
     if (message != kDlgCommand) return 0;
-    const int id = static_cast<int>(wParam & 0xFFFF);
-    if (id == kCmdLeftSoftKey || id == kCmdOk) {
+    const DialogAsk ask = ReadCommand(wParam);
+    if (ask == DialogAsk::kAction) {
         g.memory->gotoInPages = IsChecked(dialog, kInPages);
         const GotoTarget t = GotoTargetOf(ControlText(dialog, kNumber).substr(0, 9),
                                           g.memory->gotoInPages, DocLength(doc));
@@ -53,7 +53,7 @@ int GotoProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t 
         }
         JumpTo(doc, t.position);
         EndDialog(dialog, 1);
-    } else if (id == kCmdRightSoftKey || id == kCmdCancel) {
+    } else if (ask == DialogAsk::kClose || ask == DialogAsk::kBack) {
         EndDialog(dialog, 0);
     }
     return 1;

@@ -63,8 +63,8 @@ int FindProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t 
         return 1;
     }
     if (message != kDlgCommand) return 0;
-    const int id = static_cast<int>(wParam & 0xFFFF);
-    if (id == kCmdLeftSoftKey || id == kCmdOk) {
+    const DialogAsk ask = ReadCommand(wParam);
+    if (ask == DialogAsk::kAction) {
         f.memory->searchLower = ControlText(dialog, kEdit).substr(0, kSearchChars);
         *f.reader->findNextMode = IsChecked(dialog, kCheck);
         s.stateSearch = *f.reader->findNextMode;
@@ -74,7 +74,7 @@ int FindProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t 
         }
         f.search = 1;
         EndDialog(dialog, 1);
-    } else if (id == kCmdRightSoftKey || id == kCmdCancel) {
+    } else if (ask == DialogAsk::kClose || ask == DialogAsk::kBack) {
         EndDialog(dialog, 0);
     }
     return 1;

@@ -56,24 +56,7 @@ protected:
         test::Reader::SetUp();
         scripts.clear();
     }
-    App& StartScripted(const std::string& book = std::string()) {
-        app = std::make_unique<App>();
-        app->host.tickCount = test::FakeTick;
-        app->host.sampleStatus = test::FakeStatus;
-        app->host.showMessage = test::RecordMessage;
-        app->host.runDialog = Scripted;
-        app->host.ask = [](const std::u16string& text, const std::u16string&) {
-            test::messages.push_back(text);
-            return 1;
-        };
-        app->backlight.keepOn = [](int) {};
-        std::string patterns = LECTRA_EN_PAT;
-        patterns.resize(patterns.rfind('/'));
-        InitApp(*app, Utf8ToUtf16(dir.path()), Utf8ToUtf16(patterns));
-        EXPECT_EQ(CreateAppWindow(*app), 1);
-        OpenStartupBook(*app, Utf8ToUtf16(book));
-        return *app;
-    }
+    App& StartScripted(const std::string& book = std::string()) { return Start(book, Scripted); }
     std::string Copy(const std::string& name, const std::string& from) {
         return dir.Write(name, test::ReadBytes(from));
     }

@@ -24,6 +24,7 @@ inline std::vector<int> dialogs;
 inline uint32_t FakeTick() {
     return fakeNow;
 }
+using DialogRunner = int (*)(const DialogTemplate& t, DialogProcedure procedure, void* context);
 inline int RecordDialog(const DialogTemplate& t, DialogProcedure, void*) {
     dialogs.push_back(t.id);
     return 0;
@@ -62,17 +63,28 @@ protected:
 
     void TearDown() override { Stop(); }
 
-    // Starts the reader on `book` (none: the recent list decides) as start-up does.
-    App& Start(const std::string& book = std::string()) {
+    // The state block with the test's clock, status and boxes, initialised as start-up does
+    // before the window; dialogs are recorded and not run unless `run` runs them.
+    App& Make(DialogRunner run = RecordDialog) {
         app = std::make_unique<App>();
         app->host.tickCount = FakeTick;
         app->host.sampleStatus = FakeStatus;
         app->host.showMessage = RecordMessage;
-        app->host.runDialog = RecordDialog;
+        app->host.ask = [](const std::u16string& text, const std::u16string&) {
+            messages.push_back(text);
+            return 1;
+        };
+        app->host.runDialog = run;
         app->backlight.keepOn = [](int) {};
         std::string patterns = LECTRA_EN_PAT;
         patterns.resize(patterns.rfind('/'));
         InitApp(*app, Utf8ToUtf16(dir.path()), Utf8ToUtf16(patterns));
+        return *app;
+    }
+
+    // Starts the reader on `book` (none: the recent list decides) as start-up does.
+    App& Start(const std::string& book = std::string(), DialogRunner run = RecordDialog) {
+        Make(run);
         EXPECT_EQ(CreateAppWindow(*app), 1);
         OpenStartupBook(*app, Utf8ToUtf16(book));
         return *app;

@@ -268,14 +268,8 @@ TEST_F(ReaderWindowSize, WithBacklightOnTheDisplayIsHeldWhileActiveAndOnce) {
               std::string(test::kTestConfig, sizeof test::kTestConfig - 2) + "BACKLIGHT_ON=1\r\n#");
     static std::vector<int> calls;
     calls.clear();
-    app = std::make_unique<App>();
+    Make();
     app->backlight.keepOn = [](int on) { calls.push_back(on); };
-    app->host.tickCount = test::FakeTick;
-    app->host.sampleStatus = test::FakeStatus;
-    app->host.showMessage = test::RecordMessage;
-    std::string patterns = LECTRA_EN_PAT;
-    patterns.resize(patterns.rfind('/'));
-    InitApp(*app, Utf8ToUtf16(dir.path()), Utf8ToUtf16(patterns));
     ASSERT_EQ(CreateAppWindow(*app), 1);
     SetActive(*app, 1);  // again: the switch is already on
     Send(kMsgActivate, 0);
