@@ -49,7 +49,7 @@ struct Options {
     int statusMode = -1;  // −1: as a first run has it
 };
 
-int Usage() {
+int Usage(FILE* to = stderr) {
     std::fputs(
         "usage: lectra-tool info [--code-page N] [--paragraph-mode 0|1|2] BOOK\n"
         "       lectra-tool dump [--code-page N] [--paragraph-mode 0|1|2] BOOK\n"
@@ -65,8 +65,8 @@ int Usage() {
         "                   [--rotate 0|900|1800|2700] [--fullscreen] [--status-mode 0..3]\n"
         "                   [--font \"DejaVu Sans\"] [--size 14] BOOK\n"
         "export writes BOOK.txt or BOOK.pdb in the save code page (default 1251)\n",
-        stderr);
-    return 2;
+        to);
+    return to == stderr ? 2 : 0;
 }
 
 bool ParseInt(const char* text, int* value) {
@@ -261,7 +261,7 @@ int LayoutPages(Document& doc, const Options& o) {
     CreateLayoutFont(layout, 1, o.width);
     CreateLayoutBrush(layout, 0);
     CreateLayoutBrush(layout, 1);
-    LoadHyphenPatterns(layout.patterns, ExecutableFolder());
+    LoadHyphenPatterns(layout.patterns, DataFolder());
     const PageGeometry geometry =
         ComputePageGeometry(settings, o.width, o.height, o.width, layout.fonts.statusFontHeight, 0);
     layout.geometry = geometry;
@@ -310,7 +310,7 @@ int RenderPage(Document& doc, const Options& o) {
         CreateLayoutFont(layout, 1, o.width);
         CreateLayoutBrush(layout, 0);
         CreateLayoutBrush(layout, 1);
-        LoadHyphenPatterns(layout.patterns, ExecutableFolder());
+        LoadHyphenPatterns(layout.patterns, DataFolder());
         // The window is the whole screen; a quarter turn gives the page the window's height.
         layout.geometry = ComputePageGeometry(settings, o.width, o.height, o.width,
                                               layout.fonts.statusFontHeight, o.fullScreen);
@@ -329,6 +329,9 @@ int RenderPage(Document& doc, const Options& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        return Usage(stdout);
+    }
     Options o;
     if (!ParseArgs(argc, argv, o)) return Usage();
     if (o.command != "info" && o.command != "dump" && o.command != "export-txt" &&

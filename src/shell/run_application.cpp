@@ -11,7 +11,7 @@ int RunApplication(const std::u16string& commandLine) {
     const std::u16string programFolder = ProgramFolder();
     if (HandOverToRunningCopy(programFolder, commandLine)) return 0;
     auto app = std::make_unique<App>();
-    InitApp(*app, programFolder, ExecutableFolder());
+    InitApp(*app, programFolder, DataFolder());
     if (!CreateAppWindow(*app)) return 0;
     OpenStartupBook(*app, commandLine);
     const int code = RunMessageLoop();

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QIcon>
 #include <QSocketNotifier>
 #include <QString>
 #include <algorithm>
@@ -19,6 +20,11 @@
 
 #include "platform/qt/qt_window_internal.h"
 #include "platform/window.h"
+
+// A resource file compiled into a static library is registered by hand, outside any namespace.
+static void StartIconResource() {
+    Q_INIT_RESOURCE(logo);
+}
 
 namespace lectra {
 
@@ -142,7 +148,9 @@ int StartWindowPlatform() {
     }
     if (!MakeApplication()) return 0;
     QApplication::setApplicationName(QStringLiteral("lectra"));
-    QApplication::setDesktopFileName(QStringLiteral("lectra"));
+    QApplication::setDesktopFileName(QStringLiteral("org.lectra.Reader"));
+    StartIconResource();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/lectra/icon.png")));
     CatchTerminationSignals();
     // The desktop session ending asks the program to save: the same path as a close.
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, [] {

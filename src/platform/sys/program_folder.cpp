@@ -37,12 +37,23 @@ std::u16string ExecutableFolder() {
                                                     : (slash == 0 ? "/" : exe.substr(0, slash)));
 }
 
+std::u16string DataFolder() {
+    const std::u16string exeFolder = ExecutableFolder();
+    struct stat st;
+    if (::stat(PathToBytes(exeFolder + u"/En.pat").c_str(), &st) == 0) return exeFolder;
+    // An installed copy: bin/lectra beside share/lectra.
+    return exeFolder + u"/../share/lectra";
+}
+
 std::u16string ProgramFolder() {
     if (const char* home = std::getenv("LECTRA_HOME"); home && *home) {
         return PathFromBytes(StripSlash(home));
     }
+    // A copy that keeps its data beside it is portable and keeps its settings there too, when it
+    // may; an installed copy (even one run by root) never writes into the system's folders.
     std::u16string exeFolder = ExecutableFolder();
-    if (::access(PathToBytes(exeFolder).c_str(), W_OK) == 0) return exeFolder;
+    if (DataFolder() == exeFolder && ::access(PathToBytes(exeFolder).c_str(), W_OK) == 0)
+        return exeFolder;
     std::string config;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
         config = xdg;

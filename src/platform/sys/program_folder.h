@@ -4,10 +4,14 @@
 
 namespace lectra {
 
-// $LECTRA_HOME if set; else the executable's folder if it is writable; else
+// $LECTRA_HOME if set; else the executable's folder if it holds the program's data and is
+// writable (a portable copy, or the build tree); else
 // $XDG_CONFIG_HOME/lectra (default ~/.config/lectra), created when missing. No trailing "/".
 std::u16string ProgramFolder();
-// The folder holding the running executable (read-only data such as hyphenation patterns).
+// The folder holding the running executable.
 std::u16string ExecutableFolder();
+// Where the read-only data (the hyphenation patterns) is: beside the executable, or the installed
+// data folder "../share/lectra" from it.
+std::u16string DataFolder();
 
 }  // namespace lectra
