@@ -7,6 +7,7 @@
 
 #include "device/backlight.h"
 #include "document/document.h"
+#include "layout/autoscroll.h"
 #include "layout/layout.h"
 #include "layout/page_paint.h"
 #include "shell/book_session.h"
@@ -56,6 +57,8 @@ struct App {
     int findNextMode = 0;
 
     Backlight backlight;
+    Autoscroll autoscroll;
+    int autoscrollHoldsDisplay = 0;  // "BACKLIGHT_AS_ON" took the display for this run
 };
 
 // Start-up up to the window: cache reset, patterns, stores and settings from `programFolder`,
@@ -73,6 +76,17 @@ void Shutdown(App& app);
 void SetActive(App& app, int on);
 // The periodic save and the clock's repaint, on every timer message.
 void OnTimer(App& app, uint32_t timerId);
+
+// Autoscrolling in the window: timer 2 drives it, the clock timer rests, and the display is held
+// on while it runs when "BACKLIGHT_AS_ON" (without "BACKLIGHT_ON") says so. StopAutoscroll is
+// called before anything that takes the window away (a dialog, another book, deactivation, the
+// end); it does nothing when autoscrolling is off.
+void WireAutoscroll(App& app);
+void StartAutoscroll(App& app);
+void StopAutoscroll(App& app);
+void ToggleAutoscroll(App& app);
+void AutoscrollTick(App& app);
+void ToggleAutoscrollPause(App& app);
 
 // Geometry and painting.
 void ComputeGeometry(App& app);

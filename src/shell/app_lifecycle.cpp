@@ -78,6 +78,7 @@ void InitApp(App& app, const std::u16string& programFolder, const std::u16string
     layout.settings = &app.session.settings;
     layout.hooks.context = &app;
     layout.hooks.afterLayout = AfterLayout;
+    WireAutoscroll(app);
     LoadHyphenPatterns(layout.patterns, dataFolder);
     app.programFolder = programFolder;
     LoadSettingsSession(app.session, programFolder);
@@ -133,6 +134,7 @@ void OpenStartupBook(App& app, const std::u16string& commandLine) {
 }
 
 int OpenBookInWindow(App& app, const std::u16string& path) {
+    StopAutoscroll(app);
     RememberBook(app);
     app.browseFolder = FolderOf(path);
     app.bookOpen =
@@ -168,6 +170,7 @@ void SetActive(App& app, int on) {
         Repaint(app);
         return;
     }
+    StopAutoscroll(app);
     UnregisterHotKeys(app);
     app.restoreFullScreen = 0;
     app.appActive = 0;
@@ -184,8 +187,13 @@ void SetActive(App& app, int on) {
 void OnTimer(App& app, uint32_t) {
     const uint32_t now = app.host.tickCount();
     if (now - app.lastAutoSaveTick > kAutoSavePeriodMs) {
+        WaitForAutoscrollFrame(app.autoscroll);  // the position is the worker's while it steps
         SaveAll(app);
         app.lastAutoSaveTick = now;
+    }
+    if (app.layout.autoscrolling) {
+        AutoscrollTick(app);
+        return;
     }
     // The display is held on by the desktop's inhibition while "BACKLIGHT_ON" is set; there is
     // no idle timer to reset.
@@ -193,6 +201,8 @@ void OnTimer(App& app, uint32_t) {
 }
 
 void Shutdown(App& app) {
+    // First, so that the worker has ended before the book and the fonts are read or released.
+    StopAutoscroll(app);
     RememberBook(app);
     UnregisterHotKeys(app);
     if (app.clockTimerRunning) KillWindowTimer(kClockTimer);
