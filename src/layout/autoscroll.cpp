@@ -323,7 +323,13 @@ void AutoscrollTick(Autoscroll& as, Layout& layout, Document& doc) {
             SmoothStep(as, layout, doc);
             return;
         default: {
-            // The waves: the new text overwrites the page line by line from the top.
+            // The waves: the new text overwrites the page line by line from the top. With the end
+            // of the book already on the page there is nothing to write, and a line written from
+            // the end would leave an empty page behind at the stop.
+            if (doc.pageEnd >= DocLength(doc)) {
+                StopAutoscroll(as, layout, doc);
+                return;
+            }
             if (++layout.autoscrollMarker >= perPage) layout.autoscrollMarker = 0;
             const size_t i = static_cast<size_t>(layout.autoscrollMarker);
             if (i < layout.pageLines.size()) {
