@@ -172,7 +172,18 @@ struct Layout {
     int autoscrolling = 0;
     int autoscrollPaused = 0;
     uint32_t autoscrollTicks = 0;  // the status line alternates its left item with these
+    int autoscrollMode = 0;        // an AutoscrollMode, for the decorations of the lines
+    int autoscrollMarker = -1;     // the line last written or reached; −1 before the first tick
     PageHooks hooks;
+};
+
+// The autoscroll modes, by their "ASW_MODE" values.
+enum AutoscrollMode : int {
+    kAutoscrollWave = 0,
+    kAutoscrollLine = 1,
+    kAutoscrollSmooth = 2,
+    kAutoscrollTurnPages = 3,
+    kAutoscrollWave2 = 4,
 };
 
 // The active profile, kept inside the tables whatever the field holds.

@@ -184,44 +184,79 @@ void PaintProgressBar(const Layout& layout, const Canvas& c) {
     }
 }
 
+// A colour moved `steps` of 1/`lines` of the way towards `background`, channel by channel, as
+// the fading autoscroll mode ages its lines.
+uint32_t Faded(uint32_t colour, uint32_t background, int steps, int lines) {
+    uint32_t out = 0;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const int fg = static_cast<int>((colour >> shift) & 0xFF);
+        const int bg = static_cast<int>((background >> shift) & 0xFF);
+        const int channel = fg + (bg - fg) / lines * steps;
+        out |= (static_cast<uint32_t>(channel) & 0xFF) << shift;
+    }
+    return out;
+}
+
 void PaintLines(const Layout& layout, const Canvas& c) {
     const Settings& s = *layout.settings;
     const PixelRect& text = layout.geometry.textRect;
     DrawContext dc = TextContext(layout);
     dc.surface = c.surface;
     if (!dc.font) return;
+    const uint32_t textColour = dc.textColour;
     const uint32_t titles = s.colors[kColourTitles][ActiveProfile(s)];
     const int pitch = LinePitch(layout);
     const int lines = std::min(layout.linesPerPage, static_cast<int>(layout.pageLines.size()));
+    const int perPage = std::max(layout.linesPerPage, 1);
+    const int mode = layout.autoscrolling ? layout.autoscrollMode : -1;
+    const int marker = layout.autoscrollMarker;
+    const bool wave = mode == kAutoscrollWave || mode == kAutoscrollWave2;
+    const bool fading = mode == kAutoscrollWave2;
     for (int i = 0; i < lines; ++i) {
+        // The line under the newest one is left out, between the new text and the old; before
+        // the first tick nothing has been written and every line shows.
+        if (wave && marker >= 0 && i == marker + 1) continue;
         // A copy: justifying drops the trailing space, and the page may be painted again.
         LineRecord line = layout.pageLines[static_cast<size_t>(i)];
         const int y = text.top + i * pitch;
         const PixelRect rect{text.left, y, text.right, y + layout.fonts.textFontHeight};
         const uint32_t flags = line.flags;
+        uint32_t colour = textColour, titleColour = titles;
+        if (fading) {
+            int age = i <= marker ? marker - i : marker - i + perPage;
+            if (age > 0) --age;
+            const uint32_t bg = s.colors[kColourBk][ActiveProfile(s)];
+            colour = Faded(textColour, bg, age, perPage);
+            titleColour = Faded(titles, bg, age, perPage);
+        }
+        if (mode >= 0 && i == marker && i < layout.linesPerPage - 1 && !fading) {
+            Fill(c, {text.left, rect.bottom - 1, text.right, rect.bottom},
+                 layout.fonts.statusBrush.colour);
+        }
+        dc.textColour = colour;
         if (flags & (kStyleBody | kStyleNine)) {
             if (flags & kParaEnd) {
-                Text(c, dc.font, dc.textColour, rect, line.text, kAlignLeft);
+                Text(c, dc.font, colour, rect, line.text, kAlignLeft);
             } else {
                 JustifyAndDrawLine(layout, dc, line, rect);
             }
         } else if (flags & kStyleRight) {
-            Text(c, dc.font, dc.textColour, rect, line.text, kAlignRight);
+            Text(c, dc.font, colour, rect, line.text, kAlignRight);
         } else if (flags & kStyleTitle) {
-            Text(c, dc.font, titles, rect, line.text, kAlignCentre);
+            Text(c, dc.font, titleColour, rect, line.text, kAlignCentre);
         } else {
-            Text(c, dc.font, dc.textColour, rect, line.text, kAlignLeft);
+            Text(c, dc.font, colour, rect, line.text, kAlignLeft);
         }
     }
 }
 
 // Turns the page painted at X0 into the screen area, one pixel at a time. Every read and write is
 // held inside the surface, whatever the geometry says.
-void TurnPage(const Layout& layout) {
+void TurnPage(const Layout& layout, PlatformSurface* surface) {
     const int rotation = layout.settings->rotateScreen;
     if (rotation != 900 && rotation != 1800 && rotation != 2700) return;
     int width = 0, height = 0, stride = 0;
-    uint32_t* pixels = layout.draw->surfacePixels(layout.surface, &width, &height, &stride);
+    uint32_t* pixels = layout.draw->surfacePixels(surface, &width, &height, &stride);
     if (!pixels || stride < width) return;
     const PageGeometry& g = layout.geometry;
     const int pw = g.pageWidth, ph = g.pageHeight, w = g.screenWidth, x0 = g.x0;
@@ -288,15 +323,25 @@ void PaintPage(Layout& layout, const Document* doc) {
         Remake(layout, size.width, size.height, maskSet);
         if (!layout.surface) return;
     }
+    PaintPageInto(layout, doc, layout.surface);
+}
+
+void PaintPageInto(const Layout& layout, const Document* doc, PlatformSurface* surface) {
+    if (!surface) return;
     const Settings& s = *layout.settings;
     const int p = ActiveProfile(s);
     const PageGeometry& g = layout.geometry;
-    const Canvas c{layout.draw, layout.surface, SizeOf(layout)};
+    SurfaceSize size;
+    int stride = 0;
+    layout.draw->surfacePixels(surface, &size.width, &size.height, &stride);
+    const Canvas c{layout.draw, surface, size};
 
     if (layout.fonts.backgroundBrush.exists)
         Fill(c, g.pageRect, layout.fonts.backgroundBrush.colour);
 
-    if (layout.fonts.clockFont && s.clockWithText[p]) {
+    // The smooth mode's frames slide; a clock among the lines would slide with them.
+    const bool sliding = layout.autoscrolling && layout.autoscrollMode == kAutoscrollSmooth;
+    if (layout.fonts.clockFont && s.clockWithText[p] && !sliding) {
         char clock[32];
         std::snprintf(clock, sizeof clock, "%02d:%02d", layout.status.hour, layout.status.minute);
         Text(c, layout.fonts.clockFont, s.colors[kColourCut][p], g.pageRect, Widen(clock),
@@ -310,7 +355,7 @@ void PaintPage(Layout& layout, const Document* doc) {
     } else {
         PaintLines(layout, c);
     }
-    TurnPage(layout);
+    TurnPage(layout, surface);
 }
 
 }  // namespace lectra

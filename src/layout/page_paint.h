@@ -34,5 +34,8 @@ void ReleasePageSurface(Layout& layout);
 // without a surface nothing is painted. The page lines are left as they were, so painting twice
 // gives the same picture.
 void PaintPage(Layout& layout, const Document* doc);
+// The same paint into another surface of the same size and mask set (the smooth autoscroll's
+// next frame); the layout is only read.
+void PaintPageInto(const Layout& layout, const Document* doc, PlatformSurface* surface);
 
 }  // namespace lectra

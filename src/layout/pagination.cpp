@@ -44,6 +44,13 @@ int32_t ClampForward(const Document& doc, int32_t pos) {
 
 }  // namespace
 
+int32_t LayoutPageLine(Layout& layout, Document& doc, LineRecord& record, int32_t pos,
+                       const DrawContext& dc) {
+    const int32_t next = LayoutLine(layout, doc, record, pos, dc);
+    if (IsBlankOrStars(record.text)) record.flags = kStyleTitle | kParaEnd | kParaStart;
+    return next;
+}
+
 int LinePitch(const Layout& layout) {
     const Settings& s = *layout.settings;
     return std::max(1, layout.fonts.textFontHeight + s.lineIl[ActiveProfile(s)]);
@@ -66,8 +73,7 @@ void LayoutPage(Layout& layout, Document& doc, int32_t from) {
     int32_t pos = from;
     for (int i = 0; i <= lines; ++i) {
         LineRecord& record = layout.pageLines[static_cast<size_t>(i)];
-        const int32_t next = LayoutLine(layout, doc, record, pos, dc);
-        if (IsBlankOrStars(record.text)) record.flags = kStyleTitle | kParaEnd | kParaStart;
+        const int32_t next = LayoutPageLine(layout, doc, record, pos, dc);
         if (i < lines) doc.pageEnd = next;
         pos = next;
     }

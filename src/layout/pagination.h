@@ -12,6 +12,10 @@ namespace lectra {
 // PageEnd; PageStart is left alone. Brings the profile's "LINE_IL" into range first and stores it
 // back: the line pitch (text font height + LINE_IL) is between 1 and 4 × the font height.
 void LayoutPage(Layout& layout, Document& doc, int32_t from);
+// One line of the page from `pos`, as LayoutPage lays each out (a blank line or a line of stars
+// is centred); returns where the next line starts.
+int32_t LayoutPageLine(Layout& layout, Document& doc, LineRecord& record, int32_t pos,
+                       const DrawContext& dc);
 // Lays out from PageStart, then lets the painter draw and show the page.
 void Refresh(Layout& layout, Document& doc);
 // Distance in pixels from the top of one line to the top of the next, after LayoutPage.

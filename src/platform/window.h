@@ -67,9 +67,9 @@ void PlacePageArea(PixelRect rect);
 void RepaintWindow();
 // Inside kMsgPaint only: copies width × height of the surface from its top left to the page area.
 void PresentSurface(PlatformSurface* surface, int width, int height);
-// Moves the pixels of `rect` of the page area up by `dy` (down when negative) without a repaint;
-// the uncovered strip keeps what it had until the next present.
-void ScrollPageArea(PixelRect rect, int dy);
+// Moves the pixels of `rect` of the page area by dx to the right and dy down (negative: left, up)
+// without a repaint of the rest; the uncovered strip is presented anew from the surface.
+void ScrollPageArea(PixelRect rect, int dx, int dy);
 
 // Timers of the main window; a timer message carries its id.
 int SetWindowTimer(uint32_t id, uint32_t milliseconds);

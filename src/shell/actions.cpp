@@ -107,6 +107,9 @@ void RunAction(App& app, int action) {
         case kActionStatusLine:
             Apply(app, ToggleStatusLine(layout, app.fullScreen));
             return;
+        case kActionAutoScrolling:
+            ToggleAutoscroll(app);
+            return;
         case kActionClearType:
             Display(app, kCommandClearType);
             return;
@@ -146,7 +149,11 @@ int ExecuteAction(App& app, uint16_t inputId) {
 }
 
 void DispatchCommand(App& app, uint32_t id) {
+    if (id != 40065) StopAutoscroll(app);
     switch (id) {
+        case 40065:
+            ToggleAutoscroll(app);
+            return;
         case 40007:
             DestroyMainWindow();
             return;

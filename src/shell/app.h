@@ -8,6 +8,7 @@
 #include "device/backlight.h"
 #include "dialogs/dialog_frame.h"
 #include "document/document.h"
+#include "layout/autoscroll.h"
 #include "layout/layout.h"
 #include "layout/page_paint.h"
 #include "shell/book_session.h"
@@ -59,6 +60,8 @@ struct App {
     int findNextMode = 0;
 
     Backlight backlight;
+    Autoscroll autoscroll;
+    int autoscrollHoldsDisplay = 0;  // "BACKLIGHT_AS_ON" took the display for this run
 
     // What the dialogs are given of all this, and what they keep from one to the next.
     ReaderServices services;
@@ -81,6 +84,17 @@ void SetActive(App& app, int on);
 // The periodic save and the clock's repaint, on every timer message.
 void OnTimer(App& app, uint32_t timerId);
 
+// Autoscrolling in the window: timer 2 drives it, the clock timer rests, and the display is held
+// on while it runs when "BACKLIGHT_AS_ON" (without "BACKLIGHT_ON") says so. StopAutoscroll is
+// called before anything that takes the window away (a dialog, another book, deactivation, the
+// end); it does nothing when autoscrolling is off.
+void WireAutoscroll(App& app);
+void StartAutoscroll(App& app);
+void StopAutoscroll(App& app);
+void ToggleAutoscroll(App& app);
+void AutoscrollTick(App& app);
+void ToggleAutoscrollPause(App& app);
+
 // Geometry and painting.
 void ComputeGeometry(App& app);
 void SetFullScreen(App& app, int on);
@@ -98,8 +112,6 @@ int OpenBookInWindow(App& app, const std::u16string& path);
 // is remembered first; with `reopen` the recent list's memory of the book is set aside. The page
 // is laid out and painted either way. Returns 1 on success.
 int OpenBookForDialog(App& app, const std::u16string& path, int reopen);
-// Stops autoscrolling, if it runs.
-void StopAutoscroll(App& app);
 
 // Dialogs and menus.
 void InitDialogServices(App& app);

@@ -81,6 +81,7 @@ void InitApp(App& app, const std::u16string& programFolder, const std::u16string
     layout.settings = &app.session.settings;
     layout.hooks.context = &app;
     layout.hooks.afterLayout = AfterLayout;
+    WireAutoscroll(app);
     LoadHyphenPatterns(layout.patterns, dataFolder);
     app.programFolder = programFolder;
     LoadSettingsSession(app.session, programFolder);
@@ -139,6 +140,7 @@ void OpenStartupBook(App& app, const std::u16string& commandLine) {
 }
 
 int OpenBookForDialog(App& app, const std::u16string& path, int reopen) {
+    StopAutoscroll(app);
     RememberBook(app);
     const size_t slash = path.rfind(u'/');
     if (slash != std::u16string::npos) app.browseFolder = path.substr(0, slash + 1);
@@ -155,11 +157,6 @@ int OpenBookInWindow(App& app, const std::u16string& path) {
     app.host.showMessage(message.empty() ? std::u16string(kErrorReadingFile) : message,
                          kMessageCaption);
     return 0;
-}
-
-void StopAutoscroll(App& app) {
-    app.layout.autoscrolling = 0;
-    app.layout.autoscrollPaused = 0;
 }
 
 void SaveAll(App& app) {
@@ -180,6 +177,7 @@ void SetActive(App& app, int on) {
         Repaint(app);
         return;
     }
+    StopAutoscroll(app);
     UnregisterHotKeys(app);
     app.restoreFullScreen = 0;
     app.appActive = 0;
@@ -196,8 +194,13 @@ void SetActive(App& app, int on) {
 void OnTimer(App& app, uint32_t) {
     const uint32_t now = app.host.tickCount();
     if (now - app.lastAutoSaveTick > kAutoSavePeriodMs) {
+        WaitForAutoscrollFrame(app.autoscroll);  // the position is the worker's while it steps
         SaveAll(app);
         app.lastAutoSaveTick = now;
+    }
+    if (app.layout.autoscrolling) {
+        AutoscrollTick(app);
+        return;
     }
     // The display is held on by the desktop's inhibition while "BACKLIGHT_ON" is set; there is
     // no idle timer to reset.
@@ -205,6 +208,8 @@ void OnTimer(App& app, uint32_t) {
 }
 
 void Shutdown(App& app) {
+    // First, so that the worker has ended before the book and the fonts are read or released.
+    StopAutoscroll(app);
     RememberBook(app);
     UnregisterHotKeys(app);
     if (app.clockTimerRunning) KillWindowTimer(kClockTimer);

@@ -29,8 +29,7 @@ void ComputeGeometry(App& app) {
 void SetFullScreen(App& app, int on) {
     Layout& layout = app.layout;
     if (layout.autoscrolling) {
-        layout.autoscrollPaused = !layout.autoscrollPaused;
-        Repaint(app);
+        ToggleAutoscrollPause(app);
         return;
     }
     app.fullScreen = on ? 1 : 0;
@@ -70,6 +69,8 @@ void OnPaint(App& app) {
     ScreenSize(&width, &height);
     if (width != app.screenWidth || height != app.screenHeight) {
         // The device turned: a new surface of the new size, the bar read again, full screen left.
+        // Autoscrolling stops first; its frames have the old size.
+        StopAutoscroll(app);
         app.screenWidth = width;
         app.screenHeight = height;
         // The window's size is the device's screen for the next run too.

@@ -75,6 +75,7 @@ void MainWindowProc(void* context, uint32_t message, uintptr_t wParam, intptr_t 
     switch (message) {
         case kMsgDestroy:
             app.windowCreated = 0;
+            StopAutoscroll(app);  // the worker is joined while the window still exists
             PostQuit(0);
             return;
         case kMsgClose:

@@ -54,14 +54,19 @@ TEST(Files, ANameInAnOldCodePageOpensAndListsAsItself) {
     EXPECT_EQ(PathToBytes(entries[0].name), name);
 }
 
-TEST(ProgramFolder, HomeVariableThenExecutableFolder) {
+TEST(ProgramFolder, HomeVariableThenTheUsersConfigFolder) {
     const char* old = std::getenv("LECTRA_HOME");
     const std::string saved = old ? old : "";
     setenv("LECTRA_HOME", "/some/where/", 1);
     EXPECT_EQ(ProgramFolder(), u"/some/where");
     unsetenv("LECTRA_HOME");
-    // The test program's folder (the build tree) is writable, so a portable copy lives there.
-    EXPECT_EQ(ProgramFolder(), ExecutableFolder());
+    // The test program keeps no data beside it, as an installed copy: its settings go to the
+    // user's config folder, made when missing, never to the executable's folder.
+    test::ScratchDir config;
+    setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+    EXPECT_EQ(ProgramFolder(), Utf8ToUtf16(config.path() + "/lectra"));
+    EXPECT_EQ(DataFolder(), ExecutableFolder() + u"/../share/lectra");
+    unsetenv("XDG_CONFIG_HOME");
     if (old) setenv("LECTRA_HOME", saved.c_str(), 1);
 }
 

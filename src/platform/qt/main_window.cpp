@@ -398,10 +398,10 @@ void PresentSurface(PlatformSurface* surface, int width, int height) {
     }
 }
 
-void ScrollPageArea(PixelRect r, int dy) {
+void ScrollPageArea(PixelRect r, int dx, int dy) {
     WindowState& w = State();
     if (!w.page) return;
-    w.page->scroll(0, -dy, QRect(r.left, r.top, r.right - r.left, r.bottom - r.top));
+    w.page->scroll(dx, dy, QRect(r.left, r.top, r.right - r.left, r.bottom - r.top));
 }
 
 int SetWindowTimer(uint32_t id, uint32_t milliseconds) {

@@ -1,0 +1,256 @@
+// Autoscrolling driven through the window procedure with a fake tick source: where each mode has
+// moved the page after N ticks, the marker and the hidden line on the surface, the pause and the
+// speed keys with their limits, the stop at the end of the book, and what stops it first.
+#include <algorithm>
+#include <functional>
+
+#include "layout/pagination.h"
+#include "reader_test_support.h"
+
+namespace lectra {
+namespace {
+
+std::vector<int> displayCalls;
+
+class Autoscrolling : public test::Reader {
+protected:
+    std::vector<int32_t> starts;  // the first page's line starts, and the line below it
+    int32_t firstEnd = 0;
+    int lines = 0, pitch = 0;
+
+    App& Open(int mode) {
+        Start(test::Sample("en-story.txt"));
+        app->session.settings.aswMode = mode;
+        app->backlight.keepOn = [](int on) { displayCalls.push_back(on); };
+        displayCalls.clear();
+        const Layout& l = app->layout;
+        lines = l.linesPerPage;
+        pitch = LinePitch(l);
+        firstEnd = app->doc->pageEnd;
+        starts.clear();
+        for (int i = 0; i <= lines; ++i)
+            starts.push_back(l.pageLines[static_cast<size_t>(i)].start);
+        return *app;
+    }
+    void Tick(int n = 1) {
+        for (int i = 0; i < n; ++i) Send(kMsgTimer, kAutoscrollTimer);
+    }
+    int Scrolling() const { return app->layout.autoscrolling; }
+
+    // Pixels of the window's surface in a rectangle of the page (not turned).
+    std::vector<uint32_t> Pixels(PixelRect r) const {
+        const std::vector<uint32_t> screen = Screen();
+        const int w = app->windowRect.right;
+        std::vector<uint32_t> out;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x) out.push_back(screen[size_t(y) * w + x]);
+        return out;
+    }
+    PixelRect LineRect(int i) const {
+        const PixelRect& t = app->layout.geometry.textRect;
+        const int y = t.top + i * pitch;
+        return {t.left, y, t.right, y + app->layout.fonts.textFontHeight};
+    }
+    uint32_t Background() const { return Screen()[0]; }
+};
+
+// The darkest channel sum in a rectangle: lower means darker text.
+int Darkest(const std::vector<uint32_t>& pixels) {
+    int darkest = 3 * 255;
+    for (uint32_t p : pixels)
+        darkest = std::min(darkest, int(p & 0xFF) + int(p >> 8 & 0xFF) + int(p >> 16 & 0xFF));
+    return darkest;
+}
+
+TEST_F(Autoscrolling, EachModeMovesThePageAsItsStepsSay) {
+    struct Case {
+        const char* name;
+        int mode;
+        std::function<int()> ticks;
+        std::function<int32_t()> whileRunning, afterStop;
+    } cases[] = {
+        {"Line", kAutoscrollLine, [] { return 3; }, [this] { return starts[3]; },
+         [this] { return starts[3]; }},
+        {"Smooth", kAutoscrollSmooth, [this] { return 3 * pitch; }, [this] { return starts[3]; },
+         [this] { return starts[3]; }},
+        // The waves write the next page over this one; PageStart follows the newest line, and a
+        // stop reads the page from its top line.
+        {"Wave", kAutoscrollWave, [this] { return lines; },
+         [this] { return app->layout.pageLines[size_t(lines - 1)].start; },
+         [this] { return firstEnd; }},
+        {"Wave II", kAutoscrollWave2, [] { return 2; },
+         [this] { return app->layout.pageLines[1].start; }, [this] { return firstEnd; }},
+        // From the marker's start at −1, the first page turns on the tick after it reached the
+        // last line.
+        {"AutoTurnPages still", kAutoscrollTurnPages, [this] { return lines; },
+         [this] { return starts[0]; }, [this] { return starts[0]; }},
+        {"AutoTurnPages turned", kAutoscrollTurnPages, [this] { return lines + 1; },
+         [this] { return firstEnd; }, [this] { return firstEnd; }},
+    };
+    for (const Case& c : cases) {
+        Open(c.mode);
+        Press(0x39);  // "9": AutoScrolling
+        ASSERT_EQ(Scrolling(), 1) << c.name;
+        Tick(c.ticks());
+        EXPECT_EQ(Scrolling(), 1) << c.name;
+        EXPECT_EQ(PageStart(), c.whileRunning()) << c.name;
+        Press(0x39);
+        EXPECT_EQ(Scrolling(), 0) << c.name;
+        EXPECT_EQ(PageStart(), c.afterStop()) << c.name;
+        EXPECT_EQ(app->layout.pageLines[0].start, PageStart()) << c.name;
+        Stop();
+    }
+}
+
+TEST_F(Autoscrolling, TurningPagesTakesOneTickALineOnceUnderWay) {
+    Open(kAutoscrollTurnPages);
+    Press(0x39);
+    Tick(lines + 1);
+    const int32_t second = PageStart();
+    Tick(lines - 1);
+    EXPECT_EQ(PageStart(), second);
+    Tick();
+    EXPECT_GT(PageStart(), second);
+}
+
+TEST_F(Autoscrolling, TheMarkerUnderTheNewestLineAndTheHiddenLineBelowIt) {
+    Open(kAutoscrollWave);
+    Press(0x39);
+    Tick(2);  // lines 0 and 1 are new
+    const uint32_t bg = Background();
+    PixelRect row = LineRect(1);
+    row.top = row.bottom - 1;
+    const std::vector<uint32_t> marker = Pixels(row);
+    EXPECT_NE(marker[0], bg);
+    EXPECT_TRUE(
+        std::all_of(marker.begin(), marker.end(), [&](uint32_t p) { return p == marker[0]; }));
+    const std::vector<uint32_t> hidden = Pixels(LineRect(2));
+    EXPECT_TRUE(std::all_of(hidden.begin(), hidden.end(), [&](uint32_t p) { return p == bg; }));
+    EXPECT_NE(Darkest(Pixels(LineRect(3))), 3 * int(bg & 0xFF));  // old text still shows
+    Press(0x39);
+    EXPECT_NE(Pixels(LineRect(2)), hidden);  // all lines drawn again, no marker
+    Stop();
+
+    // The fading wave: no marker, and the old lines paler than the newest.
+    Open(kAutoscrollWave2);
+    Press(0x39);
+    Tick(2);
+    const std::vector<uint32_t> noMarker = Pixels(row);
+    EXPECT_FALSE(
+        std::all_of(noMarker.begin(), noMarker.end(), [&](uint32_t p) { return p == marker[0]; }));
+    // Below the hidden line the text is a page older: the line next to it, to be written over
+    // next, is the palest.
+    EXPECT_LT(Darkest(Pixels(LineRect(1))), Darkest(Pixels(LineRect(3))));
+    EXPECT_LT(Darkest(Pixels(LineRect(lines - 1))), Darkest(Pixels(LineRect(3))));
+}
+
+TEST_F(Autoscrolling, PauseHoldsThePageAndTheSpeedKeysStayInsideTheirLimits) {
+    Open(kAutoscrollSmooth);
+    Press(0x39);
+    Tick(3);
+    Press(0x0D);  // the Action key: full screen, which pauses instead
+    EXPECT_EQ(app->layout.autoscrollPaused, 1);
+    EXPECT_EQ(app->fullScreen, 0);
+    Tick(2 * pitch);
+    EXPECT_EQ(app->autoscroll.pixelStep, 3);
+    Press(0x0D);
+    Tick(pitch - 3);  // the same line goes on
+    EXPECT_EQ(PageStart(), starts[1]);
+
+    Settings& s = app->session.settings;
+    struct Case {
+        int from;
+        uint32_t key;
+        int to;
+    } cases[] = {
+        {1000, 0x28, 950},                     // Down: faster
+        {1000, 0x26, 1050},                    // Up: slower
+        {151, 0x28, 101},   {120, 0x28, 120},  // 70 would be below the limit
+        {4949, 0x26, 4999}, {4980, 0x26, 4980},
+    };
+    for (const Case& c : cases) {
+        s.aswTime = c.from;
+        Press(c.key);
+        EXPECT_EQ(s.aswTime, c.to) << c.from << " " << c.key;
+    }
+    EXPECT_EQ(PageStart(), starts[1]);  // the page keys never moved the page
+}
+
+TEST_F(Autoscrolling, TheEndOfTheBookStopsEveryModeAndTheClockRunsAgain) {
+    for (int mode : {kAutoscrollWave, kAutoscrollLine, kAutoscrollSmooth, kAutoscrollTurnPages,
+                     kAutoscrollWave2}) {
+        Open(mode);
+        app->session.settings.backlightAsOn = 1;
+        app->doc->pageStart = DocLength(*app->doc) - 600;
+        Refresh(*app);
+        Press(0x39);
+        EXPECT_EQ(app->clockTimerRunning, 0);
+        int ticks = 0;
+        while (Scrolling() && ticks < 5000) {
+            Tick();
+            ++ticks;
+        }
+        EXPECT_EQ(Scrolling(), 0) << mode;
+        EXPECT_EQ(app->clockTimerRunning, 1) << mode;
+        EXPECT_EQ(displayCalls, (std::vector<int>{1, 0})) << mode;
+        EXPECT_LT(PageStart(), DocLength(*app->doc)) << mode;
+        Stop();
+    }
+}
+
+TEST_F(Autoscrolling, DisplayCommandsAreIgnoredAndMenuCommandsDialogsAndDeactivationStopIt) {
+    Open(kAutoscrollSmooth);
+    Settings& s = app->session.settings;
+    s.useProfiles = 2;
+    s.backlightAsOn = 1;
+    Press(0x39);
+    Tick(pitch + 2);  // in the middle of the second line, with a frame asked for
+    Press(0x32);      // "2": rotate, ignored
+    Press(0x33);      // "3": the next profile, ignored
+    EXPECT_EQ(std::tie(s.rotateScreen, s.activeProfile), std::make_tuple(0, 0));
+    EXPECT_EQ(Scrolling(), 1);
+    Send(kMsgCommand, 40009);  // the menu's rotation stops it first, then turns the page
+    EXPECT_EQ(Scrolling(), 0);
+    EXPECT_EQ(s.rotateScreen, 900);
+    EXPECT_EQ(PageStart(), starts[2]);
+
+    // Turned, the text slides sideways; the menu's switch starts and stops it.
+    Send(kMsgCommand, 40065);
+    EXPECT_EQ(Scrolling(), 1);
+    Tick(3 * LinePitch(app->layout));
+    EXPECT_GT(PageStart(), starts[2]);
+    Send(kMsgCommand, 40065);
+    EXPECT_EQ(Scrolling(), 0);
+    EXPECT_EQ(displayCalls, (std::vector<int>{1, 0, 1, 0}));
+
+    // What the dialogs call before they open, deactivation and a turned device stop it too.
+    const std::function<void()> stoppers[] = {
+        [&] { StopAutoscroll(*app); },
+        [&] { Send(kMsgActivate, 0); },
+        [&] {
+            ResizeMainWindow(600, 500);
+            Send(kMsgPaint);
+        },
+    };
+    for (const auto& stop : stoppers) {
+        SetActive(*app, 1);
+        Press(0x39);
+        Tick(5);
+        ASSERT_EQ(Scrolling(), 1);
+        stop();
+        EXPECT_EQ(Scrolling(), 0);
+        EXPECT_FALSE(app->autoscroll.worker.joinable());
+    }
+
+    // With "BACKLIGHT_ON" the display is held by activation, and autoscrolling leaves it alone.
+    s.backlightOn = 1;
+    SetActive(*app, 1);
+    displayCalls.clear();
+    Press(0x39);
+    Tick(5);
+    Press(0x39);
+    EXPECT_TRUE(displayCalls.empty());
+}
+
+}  // namespace
+}  // namespace lectra
