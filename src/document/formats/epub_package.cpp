@@ -3,6 +3,7 @@
 #include "document/formats/epub_package.h"
 
 #include <cstdint>
+#include <unordered_map>
 
 #include "platform/sys/utf.h"
 
@@ -239,14 +240,17 @@ int ParseEpubPackage(std::string_view opf, std::string_view opfPath, EpubPackage
         }
     }
     if (!sawSpine || manifest.empty()) return 0;
+    // Looked up by id, the first item of an id winning: a hostile package may hold a hundred
+    // thousand of each.
+    std::unordered_map<std::string_view, size_t> byId;
+    for (size_t i = 0; i < manifest.size(); ++i) byId.emplace(manifest[i].id, i);
     for (std::string_view idref : spine) {
-        for (const ManifestItem& item : manifest) {
-            if (item.id != idref || idref.empty()) continue;
-            if (item.mediaType == "application/xhtml+xml" || item.mediaType == "text/html") {
-                std::string path = ResolveHref(base, item.href);
-                if (!path.empty()) package.spine.push_back(std::move(path));
-            }
-            break;
+        const auto it = byId.find(idref);
+        if (idref.empty() || it == byId.end()) continue;
+        const ManifestItem& item = manifest[it->second];
+        if (item.mediaType == "application/xhtml+xml" || item.mediaType == "text/html") {
+            std::string path = ResolveHref(base, item.href);
+            if (!path.empty()) package.spine.push_back(std::move(path));
         }
     }
     return 1;

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "document/formats/epub_package.h"
 #include "document/formats/file_bytes.h"
@@ -245,20 +247,28 @@ int OpenEpubBook(Document& doc) {
     }
     // Items that the encryption list names are locked; fonts it names (obfuscated, as some
     // writers do) do not matter here.
-    std::vector<std::string> encrypted;
+    std::unordered_set<std::string> encrypted;
     if (const int e = FindEntry(dir, u"META-INF/encryption.xml"); e >= 0) {
         std::string xml;
         if (!ReadSmallZipEntry(doc.source, dir.entries[e], kMaxPackageFile, xml))
             return Refuse(doc, kBadFormat);
-        encrypted = EpubEncryptedPaths(xml);
+        for (std::string& path : EpubEncryptedPaths(xml)) encrypted.insert(std::move(path));
     }
+    // Entries by name (the first of a name winning), so that a spine of many items costs no
+    // search of the directory each.
+    std::unordered_map<std::u16string, size_t> byName;
+    for (size_t i = 0; i < dir.entries.size(); ++i) byName.emplace(dir.entries[i].name, i);
+    uint64_t wanted = 0;
     for (const std::string& path : package.spine) {
-        if (std::find(encrypted.begin(), encrypted.end(), path) != encrypted.end())
-            return Refuse(doc, kBadFormat);
+        if (encrypted.count(path)) return Refuse(doc, kBadFormat);
         // A spine item that the archive lacks is left out: the rest of the book is whole.
-        const int entry = FindEntry(dir, Utf8ToUtf16(path));
-        if (entry < 0) continue;
-        if (!AddItem(doc, static_cast<size_t>(entry))) return Abandon(doc);
+        const auto it = byName.find(Utf8ToUtf16(path));
+        if (it == byName.end()) continue;
+        // Counted before anything is inflated: a spine naming one big item a thousand times is
+        // refused at once, not after inflating it a thousand times.
+        wanted += dir.entries[it->second].size;
+        if (wanted > kGzMaxOutput) return Refuse(doc, kBadFormat);
+        if (!AddItem(doc, it->second)) return Abandon(doc);
     }
     if (z.items.empty()) return Refuse(doc, kBadFormat);
 
