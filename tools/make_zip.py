@@ -18,10 +18,11 @@ with the flag). `--damage` spoils the archive after it is written:
 
 `epub` writes a book whose spine is N XHTML parts cut from TEXT (UTF-8, one paragraph a line):
 the mimetype first and stored, the container, the package with TITLE, then the parts, which
-cross the reader's 8 KiB blocks. Part 2 starts with a byte-order mark and ends inside an
-unclosed tag; part 3 has a script and a style and a self-closed script in its head; every part
-but the first starts with a heading. `--stored` stores the parts; `--encrypt` adds an
-encryption list naming part 1; `--missing` names a part in the spine that the archive lacks.
+cross the reader's 8 KiB blocks. The third item starts with a byte-order mark and ends inside
+an unclosed tag; the fourth has a script, a style and a self-closed script in its head; every
+item but the first starts with a heading. `--stored` stores the items; `--encrypt` adds an
+encryption list naming the first item; `--missing` names an item in the spine that the archive
+lacks.
 """
 import argparse
 import struct
