@@ -82,7 +82,7 @@ bool HasDeclaration(const uint8_t* sample, uint32_t length, std::string_view key
 }
 
 int FindDeclaration(const uint8_t* sample, uint32_t length, std::string_view key, bool xmlOrder,
-                    const Declaration* table, size_t rows) {
+                    const Declaration* table, size_t rows, int none = 1251) {
     // An XML declaration of a UTF-16 file is itself UTF-16, so it is looked for first there.
     const bool bare = !xmlOrder;
     auto wide = [&] {
@@ -97,7 +97,7 @@ int FindDeclaration(const uint8_t* sample, uint32_t length, std::string_view key
             return table[i].codePage;
     }
     if (!xmlOrder && wide()) return kCodePageUtf16;
-    return 1251;
+    return none;
 }
 
 // The code page that an RTF header names with \ansicpgN (the sample is upper-cased), when it is
@@ -127,7 +127,8 @@ uint32_t TakeSample(Document& doc, uint8_t* sample) {
         return n;
     }
     const FormatReader* reader = FormatReaderFor(kind);
-    if (kind >= kKindPalmDoc && kind <= kKindTcr && reader && reader->sample) {
+    if (((kind >= kKindPalmDoc && kind <= kKindTcr) || kind == kKindEpub) && reader &&
+        reader->sample) {
         return std::min(reader->sample(doc, sample, kSampleBytes), kSampleBytes);
     }
     return 0;
@@ -210,7 +211,7 @@ int DetectCodePage(Document& doc) {
         if (LooksLikeUtf8(sample, length)) return kCodePageUtf8;
     }
     // Markup that starts with a byte-order mark is in that encoding, declared or not.
-    if (kind == kKindHtml || kind == kKindFb2) {
+    if (kind == kKindHtml || kind == kKindFb2 || kind == kKindEpub) {
         if (length >= 2 && sample[0] == 0xFF && sample[1] == 0xFE) return kCodePageUtf16;
         if (length >= 3 && sample[0] == 0xEF && sample[1] == 0xBB && sample[2] == 0xBF)
             return kCodePageUtf8;
@@ -237,6 +238,15 @@ int DetectCodePage(Document& doc) {
         case kKindFb2:
             return FindDeclaration(sample, length, "ENCODING=", true, kXmlEncodings,
                                    std::size(kXmlEncodings));
+        case kKindEpub: {
+            // The parts of an EPUB are UTF-8 unless they say otherwise, in the XML declaration
+            // or the meta tag.
+            const int xml = FindDeclaration(sample, length, "ENCODING=", true, kXmlEncodings,
+                                            std::size(kXmlEncodings), 0);
+            if (xml) return xml;
+            return FindDeclaration(sample, length, "CHARSET=", false, kHtmlCharsets,
+                                   std::size(kHtmlCharsets), kCodePageUtf8);
+        }
         default:
             return 1251;
     }

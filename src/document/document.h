@@ -37,6 +37,8 @@ constexpr int kTxtPlainAsHtml = 2;
 
 // SourceFlags bit 1: the source is a gzip member read through its access-point index.
 constexpr uint8_t kSourceGzMember = 0x02;
+// SourceFlags bit 2: the source is an entry of a ZIP archive read through the ZIP reader.
+constexpr uint8_t kSourceZipEntry = 0x04;
 
 // The filter layer's running state; every counter is snapshotted per block.
 struct MarkupState {
@@ -56,10 +58,13 @@ struct MarkupState {
     // \uc says otherwise), and how many fallback characters are still to be skipped.
     int32_t rtfUnicodeSkip = 1;
     int32_t rtfFallback = 0;
+    // Set where a part of a book of several parts begins (an EPUB's spine item): the part opens
+    // a paragraph of its own before its first text, unless it opens one itself.
+    int32_t partStart = 0;
 };
 
 // Bytes of a block record's markup snapshot.
-constexpr int kMarkupStateBytes = 14;
+constexpr int kMarkupStateBytes = 15;
 
 // One per 4096 stream units: where decoding of the block starts and the markup state there.
 struct BlockRecord {
@@ -67,7 +72,7 @@ struct BlockRecord {
     uint32_t sourceOffset = 0;
     uint32_t slot = 0;
     // pending skip, preformatted, hidden, centre, left, right, inline 1..3, centre-, left-,
-    // right-once, RTF \uc count, RTF fallback still to skip; each cut to one byte.
+    // right-once, RTF \uc count, RTF fallback still to skip, part start; each cut to one byte.
     uint8_t state[kMarkupStateBytes] = {};
 };
 // The block index costs at most 32 bytes per 4096 units.
@@ -83,6 +88,7 @@ struct PdbState;
 struct TcrState;
 struct WordState;
 struct GzState;
+struct ZipState;
 
 struct Document {
     // Document globals.
@@ -100,6 +106,13 @@ struct Document {
     int txtParagraphMode = kTxtDetectParagraph;
     // Bytes of a byte-order mark that the indexing pass steps over (0, 2 or 3).
     uint32_t textStart = 0;
+    // Where the parts of a book of several parts begin in the raw layer, ascending: the markup
+    // counters start afresh at each, and no filter's lookahead reads across one. Empty for a
+    // book of one part.
+    std::vector<uint32_t> partStarts;
+    // The archive entry to read when the book is a ZIP: set by the caller (from the recent list)
+    // before OpenBook, and to the entry read after it.
+    std::u16string zipEntryName;
 
     PlatformFile source;
     int sourceIsOpen = 0;
@@ -141,6 +154,7 @@ struct Document {
     TcrState* tcr = nullptr;
     WordState* word = nullptr;
     GzState* gz = nullptr;
+    ZipState* zip = nullptr;
 };
 
 // A Document is large (its slots are inline); make it on the heap.

@@ -7,6 +7,7 @@
 #include "document/formats/rtf_filter.h"
 #include "document/formats/tcr_reader.h"
 #include "document/formats/word_document.h"
+#include "document/formats/zip_reader.h"
 #include "document/markup_filter.h"
 #include "document/tcr_filter.h"
 #include "document/word_filter.h"
@@ -23,7 +24,7 @@ constexpr FilterFn kTcrFilter = TcrFilter;
 constexpr FilterFn kWordFilter = WordFilter;
 
 // Readers of the container kinds, indexed by kind; null entries read straight from the file.
-constexpr const FormatReader* kReaders[15] = {
+constexpr const FormatReader* kReaders[kKindCount] = {
     nullptr,       // TEXT
     nullptr,       // HTML
     nullptr,       // FB2
@@ -38,13 +39,14 @@ constexpr const FormatReader* kReaders[15] = {
     &kWordReader,  // WinWord 2.0
     &kWordReader,  // Word 6.0/95
     &kWordReader,  // Word 97-2003
-    nullptr,       // ZIP
+    &kZipReader,   // ZIP: its filler also serves kinds 0-3 read from an entry
+    &kEpubReader,  // EPUB
 };
 
 const char16_t* const kKindNames[] = {
-    u"TEXT",        u"HTML",         u"FB2", u"RTF", u"PalmDOC",      u"Compressed PalmDOC",
-    u"zTXT mode 1", u"zTXT mode 2",  u"TCR", u"GZ",  u"Word for DOS", u"WinWord 2.0",
-    u"Word 6.0/95", u"Word 97-2003", u"ZIP",
+    u"TEXT",        u"HTML",         u"FB2", u"RTF",  u"PalmDOC",      u"Compressed PalmDOC",
+    u"zTXT mode 1", u"zTXT mode 2",  u"TCR", u"GZ",   u"Word for DOS", u"WinWord 2.0",
+    u"Word 6.0/95", u"Word 97-2003", u"ZIP", u"EPUB",
 };
 
 ReadingPlan Filtered(FilterFn passFilter, FilterFn decodeFilter) {
@@ -75,7 +77,7 @@ ReadingPlan Alternating(ReadingPlan p, uint32_t step) {
 }  // namespace
 
 const FormatReader* FormatReaderFor(int kind) {
-    return kind >= 0 && kind < 15 ? kReaders[kind] : nullptr;
+    return kind >= 0 && kind < kKindCount ? kReaders[kind] : nullptr;
 }
 
 void ReleaseFormatReaders(Document& doc) {
@@ -85,7 +87,7 @@ void ReleaseFormatReaders(Document& doc) {
 }
 
 const char16_t* FormatKindName(int kind) {
-    return kind >= 0 && kind < 15 ? kKindNames[kind] : nullptr;
+    return kind >= 0 && kind < kKindCount ? kKindNames[kind] : nullptr;
 }
 
 ReadingPlan PlanFor(const Document& doc, int* readable) {
@@ -132,14 +134,18 @@ ReadingPlan PlanFor(const Document& doc, int* readable) {
             // The Word decoder never uses the HTML filter, whatever the paragraph mode.
             plan = Counted(unitBytes, kWordFilter);
             break;
+        case kKindEpub:
+            plan = Filtered(XhtmlFilter, XhtmlFilter);
+            break;
         default:
             break;
     }
     // A kind is readable only when its own filter exists, whatever the code page makes of it.
-    const FilterFn kindFilters[] = {TxtFilter,   kHtmlFilter, kFb2Filter,  kRtfFilter, TxtFilter,
-                                    TxtFilter,   TxtFilter,   TxtFilter,   kTcrFilter, nullptr,
-                                    kWordFilter, kWordFilter, kWordFilter, kWordFilter};
-    FilterFn own = kind >= 0 && kind <= kKindWord97 ? kindFilters[kind] : nullptr;
+    const FilterFn kindFilters[kKindCount] = {TxtFilter,   kHtmlFilter, kFb2Filter,  kRtfFilter,
+                                              TxtFilter,   TxtFilter,   TxtFilter,   TxtFilter,
+                                              kTcrFilter,  nullptr,     kWordFilter, kWordFilter,
+                                              kWordFilter, kWordFilter, nullptr,     XhtmlFilter};
+    FilterFn own = kind >= 0 && kind < kKindCount ? kindFilters[kind] : nullptr;
     if (asHtml && (kind == kKindText || (kind >= kKindPalmDoc && kind <= kKindZtxt2)))
         own = kHtmlFilter;
     const bool passOk = plan.pass != PassMode::kFiltered || plan.passFilter;

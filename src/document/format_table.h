@@ -23,8 +23,12 @@ enum FormatKindCode : int {
     kKindWinWord2 = 11,
     kKindWord6 = 12,
     kKindWord97 = 13,
+    // A ZIP archive until its open step has chosen the book inside; then that book's kind, read
+    // through the archive (SourceFlags bit 2).
     kKindZip = 14,
+    kKindEpub = 15,
 };
+constexpr int kKindCount = 16;
 
 // What a container format provides. A null member means the kind has no such step.
 struct FormatReader {
@@ -74,7 +78,7 @@ struct ReadingPlan {
 // kind needs a filter that this build lacks.
 ReadingPlan PlanFor(const Document& doc, int* readable);
 
-// Display names of the kinds ("TEXT" … "ZIP"); null beyond the table.
+// Display names of the kinds ("TEXT" … "EPUB"); null beyond the table.
 const char16_t* FormatKindName(int kind);
 
 }  // namespace lectra

@@ -21,10 +21,18 @@ struct Dialect {
     bool html;  // upper-cases tag text, checks ALIGN=, keeps the once flags
     const std::u16string_view* silent;
     int silentCount;
+    // XHTML (the parts of an EPUB): the head is hidden, and a tag closed in itself ("<br/>",
+    // "<script src=…/>") opens nothing that would wait for a closing tag.
+    bool xhtml;
 };
 
-constexpr Dialect kHtml{kHtmlTagTable, 41, true, kHtmlSilentTags, 15};
-constexpr Dialect kFb2{kFb2TagTable, 19, false, kFb2SilentTags, 7};
+constexpr Dialect kHtml{kHtmlTagTable, 41, true, kHtmlSilentTags, 15, false};
+constexpr Dialect kFb2{kFb2TagTable, 19, false, kFb2SilentTags, 7, false};
+constexpr Dialect kXhtml{kHtmlTagTable, 41, true, kHtmlSilentTags, 15, true};
+
+bool Hidden(const Dialect& d, const TagRow& row) {
+    return row.hidden || (d.xhtml && row.openName == u"HEAD");
+}
 
 void Raise(int32_t& v) {
     if (v < kMarkupCounterMax) ++v;
@@ -154,7 +162,7 @@ char16_t ReadTag(Document& doc, uint32_t offset, const Dialect& d) {
         const TagRow* row = FindClosing(d, tag);
         if (!row) return Unmatched(d, tag);
         if (row->preformatted) Lower(m.preDepth);
-        if (row->hidden) Lower(m.hiddenDepth);
+        if (Hidden(d, *row)) Lower(m.hiddenDepth);
         if (row->flags & kTagBlock) {
             if (d.html) ClearOnce(m);
             MoveDepths(m, row->flags, false);
@@ -168,8 +176,15 @@ char16_t ReadTag(Document& doc, uint32_t offset, const Dialect& d) {
     }
     const TagRow* row = FindOpening(d, tag);
     if (!row) return Unmatched(d, tag);
+    if (d.xhtml && tag.size() >= 2 && tag[tag.size() - 2] == u'/') {
+        if (row->flags & kTagBlock) {
+            ClearOnce(m);
+            return Mark(m, row->openUnit);
+        }
+        return row->flags & kTagInline ? 0 : row->openUnit;
+    }
     if (row->preformatted) Raise(m.preDepth);
-    if (row->hidden) Raise(m.hiddenDepth);
+    if (Hidden(d, *row)) Raise(m.hiddenDepth);
     if (row->flags & kTagBlock) {
         if (d.html) {
             ClearOnce(m);
@@ -262,6 +277,10 @@ int HtmlFilter(Document& doc, char16_t& unit, uint32_t offset) {
 
 int Fb2Filter(Document& doc, char16_t& unit, uint32_t offset) {
     return MarkupFilter(doc, unit, offset, kFb2);
+}
+
+int XhtmlFilter(Document& doc, char16_t& unit, uint32_t offset) {
+    return MarkupFilter(doc, unit, offset, kXhtml);
 }
 
 }  // namespace lectra

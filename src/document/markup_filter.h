@@ -13,5 +13,8 @@ constexpr int32_t kMarkupCounterMax = 255;
 
 int HtmlFilter(Document& doc, char16_t& unit, uint32_t offset);
 int Fb2Filter(Document& doc, char16_t& unit, uint32_t offset);
+// The HTML filter for the XHTML parts of an EPUB: the head is hidden and self-closed tags open
+// nothing.
+int XhtmlFilter(Document& doc, char16_t& unit, uint32_t offset);
 
 }  // namespace lectra

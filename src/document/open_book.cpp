@@ -27,6 +27,7 @@ constexpr ExtensionKind kExtensions[] = {
     {u".TXT", kKindText},    {u".HTML", kKindHtml},   {u".HTM", kKindHtml}, {u".FB2", kKindFb2},
     {u".FB1", kKindFb2},     {u".FB", kKindFb2},      {u".XML", kKindFb2},  {u".RTF", kKindRtf},
     {u".PDB", kKindPalmDoc}, {u".PRC", kKindPalmDoc}, {u".TCR", kKindTcr},  {u".DOC", kKindWordDos},
+    {u".ZIP", kKindZip},     {u".EPUB", kKindEpub},
 };
 
 void SetWaitCursor(Document& doc, int on) {
@@ -77,8 +78,19 @@ int OpenBook(Document& doc, const char16_t* path, int reopen, const OpenRequest&
     DiscardBlockRecords(doc);
     // Nothing of the previous book's markup may leak into this one, the once flags included.
     doc.markup = MarkupState{};
+    // A reopen reads the same archive entry again; another book reads the entry that the recent
+    // list remembers for it, or chooses one.
+    if (path && doc.bookPath != path) doc.zipEntryName.clear();
     if (path) doc.bookPath = path;
     doc.openErrorText = kErrorReadingFile;
+    if (!reopen) {
+        for (int i = 0; i < request.recentCount; ++i) {
+            if (request.recent[i].path == doc.bookPath) {
+                doc.zipEntryName = request.recent[i].zipName;
+                break;
+            }
+        }
+    }
 
     if (!OpenSourceFile(doc)) {
         doc.sourceSize = doc.sourceSizeCopy = 0;
@@ -98,7 +110,7 @@ int OpenBook(Document& doc, const char16_t* path, int reopen, const OpenRequest&
     if (RoutesToGzip(doc.bookPath, doc.source)) doc.formatKind = kKindGz;
 
     // Each open step runs only if the kind still has its value (an earlier step may change it).
-    const int kOpenOrder[] = {kKindGz, kKindPalmDoc, kKindWordDos, kKindTcr};
+    const int kOpenOrder[] = {kKindGz, kKindZip, kKindEpub, kKindPalmDoc, kKindWordDos, kKindTcr};
     for (int stepKind : kOpenOrder) {
         if (doc.formatKind != stepKind) continue;
         const FormatReader* reader = FormatReaderFor(stepKind);

@@ -17,6 +17,7 @@ struct RememberedBook {
     int codePage = 0;  // 0: none remembered
     int32_t length = 0;
     int32_t position = 0;
+    std::u16string zipName;  // the entry read when the book is a ZIP archive
 };
 
 struct OpenRequest {

@@ -37,6 +37,60 @@ inline void JumpPendingSkip(Document& doc, uint32_t& offset) {
     }
 }
 
+// The first part start at or after `offset`; beyond every offset when there is none.
+uint32_t NextPartStart(const Document& doc, uint32_t offset) {
+    auto it = std::lower_bound(doc.partStarts.begin(), doc.partStarts.end(), offset);
+    return it == doc.partStarts.end() ? UINT32_MAX : *it;
+}
+
+// Produces at most one unit from the source character at `offset` through the filter. Inside a
+// book of parts the filter sees its part's end as the end of the source, so that a tag left open
+// there swallows the rest of its part only, as at the end of a book. At the start of a part its
+// leading spaces are dropped and, when text comes before any paragraph mark, a body mark is
+// produced first and the character read again on the next step.
+inline int FilteredStep(Document& doc, FilterFn filter, uint32_t& offset, char16_t& unit,
+                        uint32_t nextPart) {
+    MarkupState& m = doc.markup;
+    if (nextPart == UINT32_MAX && !m.partStart) {
+        unit = ReadSourceChar(doc, offset);
+        const int yield = filter(doc, unit, offset);
+        JumpPendingSkip(doc, offset);
+        return yield;
+    }
+    const uint32_t size = doc.sourceSize;
+    doc.sourceSize = std::min(size, nextPart);
+    const MarkupState before = m;
+    const uint32_t start = offset;
+    unit = ReadSourceChar(doc, offset);
+    int yield = filter(doc, unit, offset);
+    if (yield && before.partStart) {
+        if (unit < 16) {
+            m.partStart = 0;
+        } else if (unit == u' ') {
+            yield = 0;
+        } else {
+            m = before;
+            m.partStart = 0;
+            offset = start;
+            unit = kMarkBody;
+        }
+    }
+    JumpPendingSkip(doc, offset);
+    doc.sourceSize = size;
+    return yield;
+}
+
+// At a part start the counters start afresh; no step reads past one.
+inline void CrossParts(uint32_t& offset, uint32_t nextPart) {
+    if (offset > nextPart) offset = nextPart;
+}
+inline void EnterPart(Document& doc, uint32_t offset, uint32_t& nextPart) {
+    if (offset != nextPart) return;
+    doc.markup = MarkupState{};
+    doc.markup.partStart = 1;
+    nextPart = NextPartStart(doc, offset + 1);
+}
+
 BlockRecord& RecordFor(Document& doc, int32_t block) {
     if (static_cast<size_t>(block) >= doc.blocks.size()) doc.blocks.resize(block + 1);
     return doc.blocks[block];
@@ -47,9 +101,10 @@ void FillRawBlock(Document& doc, uint32_t offset, uint8_t* data) {
     const int kind = doc.formatKind;
     const FormatReader* reader = FormatReaderFor(kind);
     if (kind >= kKindText && kind <= kKindRtf) {
-        if (doc.sourceFlags & kSourceGzMember) {
-            const FormatReader* gz = FormatReaderFor(kKindGz);
-            if (gz && gz->fillRawBlock) gz->fillRawBlock(doc, offset, data);
+        if (doc.sourceFlags & (kSourceGzMember | kSourceZipEntry)) {
+            const FormatReader* archive =
+                FormatReaderFor(doc.sourceFlags & kSourceGzMember ? kKindGz : kKindZip);
+            if (archive && archive->fillRawBlock) archive->fillRawBlock(doc, offset, data);
             return;
         }
         // What cannot be read keeps the pre-fill.
@@ -77,6 +132,7 @@ void SnapshotMarkup(const MarkupState& m, uint8_t s[kMarkupStateBytes]) {
     s[11] = Cut(m.rightOnce);
     s[12] = Cut(m.rtfUnicodeSkip);
     s[13] = Cut(m.rtfFallback);
+    s[14] = Cut(m.partStart);
 }
 
 void RestoreMarkup(MarkupState& m, const uint8_t s[kMarkupStateBytes]) {
@@ -94,6 +150,7 @@ void RestoreMarkup(MarkupState& m, const uint8_t s[kMarkupStateBytes]) {
     m.rightOnce = s[11];
     m.rtfUnicodeSkip = s[12];
     m.rtfFallback = s[13];
+    m.partStart = s[14];
 }
 
 uint8_t ReadSourceByteMiss(Document& doc, uint32_t offset) {
@@ -193,6 +250,7 @@ void ResetTextCache(Document& doc) {
     doc.sourceSizeCopy = 0;
     doc.docLength = 0;
     doc.textStart = 0;
+    doc.partStarts.clear();
     doc.historyIndex = 0;
     std::fill(std::begin(doc.history), std::end(doc.history), -1);
     std::fill(std::begin(doc.charSlotList), std::end(doc.charSlotList), -1);
@@ -251,11 +309,13 @@ int BuildBlockIndex(Document& doc) {
     }
 
     int32_t count = 0;
+    uint32_t nextPart = NextPartStart(doc, offset);
     for (;;) {
         if (count >= kMaxDocLength) {
             doc.docLength = kMaxDocLength;
             return 1;
         }
+        EnterPart(doc, offset, nextPart);
         if ((count & (kBlockUnits - 1)) == 0) {
             // Rewritten on every step until a unit comes, so that the record finally holds the
             // offset and state of the character that yields the block's first unit.
@@ -267,10 +327,10 @@ int BuildBlockIndex(Document& doc) {
             ReadSourceChar(doc, offset);
             ++count;
         } else {
-            char16_t unit = ReadSourceChar(doc, offset);
-            if (plan.passFilter(doc, unit, offset)) ++count;
-            JumpPendingSkip(doc, offset);
+            char16_t unit = 0;
+            if (FilteredStep(doc, plan.passFilter, offset, unit, nextPart)) ++count;
         }
+        CrossParts(offset, nextPart);
         if (offset >= size) {
             doc.docLength = count;
             return 1;
@@ -316,6 +376,7 @@ int DecodeBlock(Document& doc, int32_t block) {
         }
         return 1;
     }
+    uint32_t nextPart = NextPartStart(doc, offset);
     while (i < kBlockUnits && offset < size) {
         if (plan.decode == DecodeMode::kAlternating) {
             out[i] = (i & 1) ? u'?' : u' ';
@@ -323,9 +384,10 @@ int DecodeBlock(Document& doc, int32_t block) {
             offset += plan.decodeStep;
             continue;
         }
-        char16_t unit = ReadSourceChar(doc, offset);
-        if (plan.decodeFilter(doc, unit, offset)) out[i++] = unit;
-        JumpPendingSkip(doc, offset);
+        EnterPart(doc, offset, nextPart);
+        char16_t unit = 0;
+        if (FilteredStep(doc, plan.decodeFilter, offset, unit, nextPart)) out[i++] = unit;
+        CrossParts(offset, nextPart);
     }
     return 1;
 }

@@ -71,6 +71,9 @@ void RememberCurrentBook(RecentFiles& recent, const CurrentBook& book) {
         to.position = from.position;
         to.bookPath = from.bookPath;
         to.folder = from.folder;
+        // The entry name belongs to its book: left with the slot, it would make another archive
+        // open the wrong entry.
+        to.zipName = from.zipName;
     }
     RecentEntry& head = recent.entries[0];
     head.size = book.docLength;
@@ -78,6 +81,7 @@ void RememberCurrentBook(RecentFiles& recent, const CurrentBook& book) {
     head.position = book.pageStart;
     head.bookPath = book.bookPath;
     head.folder = book.browseFolder;
+    head.zipName = FileCanHold(book.zipName) ? book.zipName : std::u16string();
 }
 
 int FindRecentBook(const RecentFiles& recent, std::u16string_view path) {

@@ -18,7 +18,7 @@ struct RecentEntry {
     int32_t size = 0;         // DocLength when the book was last read (characters, not bytes)
     std::u16string folder;    // the file browser's folder then
     std::u16string bookPath;  // the book's full path; compared exactly, case-sensitively
-    std::u16string zipName;   // kept as loaded, with its slot; nothing sets it
+    std::u16string zipName;   // the archive entry read, when the book is a ZIP; else empty
     int32_t codePage = 1252;  // the code page it was read in; −1 when the file held an unknown one
     int32_t position = 0;     // PageStart when it was last read
 };
@@ -39,6 +39,7 @@ struct CurrentBook {
     int32_t docLength = 0;
     int32_t codePage = 0;
     int32_t pageStart = 0;
+    std::u16string zipName;  // the archive entry read, when the book is a ZIP
 };
 
 // Reads the 16 entries from the recent store, asking for every key in file order (a missing key
@@ -48,7 +49,7 @@ void LoadRecentFiles(RecentFiles& recent, SettingsStore& store, CodePageCheck is
 // Writes the 16 entries into the store, six keys each.
 void SaveRecentFiles(const RecentFiles& recent, SettingsStore& store);
 // Puts the open book at the head: its old entry (or the oldest, when it is not in the list) is
-// taken out and the entries before it move down one; zipName stays with its slot. Nothing
+// taken out and the entries before it move down one, each with its entry name. Nothing
 // happens when no book is open, or when its path or folder is one the recent file cannot hold
 // or the platform cannot open (kMaxPathBytes bytes or more, or with a line break).
 void RememberCurrentBook(RecentFiles& recent, const CurrentBook& book);

@@ -30,6 +30,7 @@ void RememberedBooks(const RecentFiles& recent, RememberedBook (&out)[kRecentCou
         out[i].codePage = IsListedCodePage(e.codePage) ? e.codePage : 0;
         out[i].length = e.size;
         out[i].position = e.position;
+        out[i].zipName = e.zipName;
     }
 }
 
@@ -55,6 +56,7 @@ CurrentBook CurrentBookOf(const Document* doc, const std::u16string& browseFolde
     book.docLength = doc->docLength;
     book.codePage = doc->bookCodePage;
     book.pageStart = doc->pageStart;
+    if (doc->sourceFlags & kSourceZipEntry) book.zipName = doc->zipEntryName;
     return book;
 }
 

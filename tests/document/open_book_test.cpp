@@ -16,11 +16,14 @@ using test::ScratchDir;
 TEST(OpenBook, UnknownNamesOpenAsTextAndFailuresSayWhy) {
     ScratchDir dir;
     auto doc = NewDocument();
-    for (const char* name : {"README", "book.epub"}) {
+    for (const char* name : {"README", "book.odt"}) {
         ASSERT_EQ(Open(*doc, dir.Write(name, "plain words"), 1251), 1) << name;
         EXPECT_EQ(doc->formatKind, kKindText);
         EXPECT_EQ(test::ReadAll(*doc), u"plain words");
     }
+    // EPUB and ZIP are read now: one that is not an archive is refused, not shown as bytes.
+    EXPECT_EQ(Open(*doc, dir.Write("book.epub", "plain words"), 1251), 0);
+    EXPECT_EQ(doc->openErrorText, u"Bad Format!");
     EXPECT_EQ(Open(*doc, dir.path() + "/missing.txt"), 0);
     EXPECT_EQ(doc->openErrorText, u"Error reading file!");
     EXPECT_EQ(Open(*doc, dir.path()), 0);  // a folder is no book

@@ -15,14 +15,14 @@ namespace {
 
 CurrentBook Book(const std::u16string& path, int32_t position, int32_t length = 1000,
                  int32_t codePage = 1251) {
-    return {1, path, u"/books", length, codePage, position};
+    return {1, path, u"/books", length, codePage, position, u""};
 }
 
 std::u16string Name(int i) {
     return u"/books/" + Utf8ToUtf16(std::to_string(i)) + u".txt";
 }
 
-TEST(RecentFiles, AReopenedBookMovesToTheFrontAndZipNamesStayInTheirSlots) {
+TEST(RecentFiles, AReopenedBookMovesToTheFrontWithItsEntryName) {
     RecentFiles recent;
     for (int i = 5; i >= 0; --i) RememberCurrentBook(recent, Book(Name(i), i));
     for (int i = 0; i < 6; ++i) recent.entries[i].zipName = Name(100 + i);
@@ -31,8 +31,10 @@ TEST(RecentFiles, AReopenedBookMovesToTheFrontAndZipNamesStayInTheirSlots) {
     const int order[] = {2, 0, 1, 3, 4, 5};
     for (int i = 0; i < 6; ++i) {
         const RecentEntry& e = recent.entries[i];
+        // Each archive entry's name goes with its book; the head takes the open book's (none).
         EXPECT_EQ(std::tie(e.bookPath, e.position, e.zipName),
-                  std::make_tuple(Name(order[i]), i ? order[i] : 777, Name(100 + i)));
+                  std::make_tuple(Name(order[i]), i ? order[i] : 777,
+                                  i ? Name(100 + order[i]) : std::u16string()));
     }
     EXPECT_EQ(std::tie(recent.entries[0].size, recent.entries[0].codePage), std::tuple(2000, 866));
     EXPECT_EQ(recent.entries[6].bookPath, u"");

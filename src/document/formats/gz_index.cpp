@@ -32,8 +32,9 @@ void AddPoint(GzIndex& index, uint32_t bits, uint64_t in, uint64_t out, uint32_t
     p.bits = bits;
     p.in = in;
     p.out = out;
-    if (left) std::memcpy(p.window, window + kGzWindow - left, left);
-    if (left < kGzWindow) std::memcpy(p.window + left, window, kGzWindow - left);
+    p.window.resize(kGzWindow);
+    if (left) std::memcpy(p.window.data(), window + kGzWindow - left, left);
+    if (left < kGzWindow) std::memcpy(p.window.data() + left, window, kGzWindow - left);
 }
 
 // Fills `dst` with up to `want` bytes from the cursor's stream; returns the bytes produced or a
@@ -77,11 +78,104 @@ int StartAt(PlatformFile& file, GzCursor& c, const GzAccessPoint& p) {
         if (p.in == 0 || !ReadAt(file, p.in - 1, &byte, 1)) return Z_ERRNO;
         inflatePrime(&c.stream, static_cast<int>(p.bits), byte >> (8 - p.bits));
     }
-    inflateSetDictionary(&c.stream, p.window, kGzWindow);
+    if (p.window.size() == kGzWindow) inflateSetDictionary(&c.stream, p.window.data(), kGzWindow);
     c.filePos = p.in;
     c.out = p.out;
     c.stream.avail_in = 0;
     return Z_OK;
+}
+
+// What one indexing run reads: the stream's first byte in the file, at most `limit` compressed
+// bytes, and (for a raw stream) the exact output it must give, whose CRC-32 is computed.
+struct IndexRun {
+    uint64_t start = 0;
+    uint64_t limit = UINT64_MAX;
+    int raw = 0;
+    uint64_t expected = 0;
+};
+
+int BuildIndex(PlatformFile& file, const IndexRun& run, uint32_t span, GzIndex& index,
+               uint64_t* size, uint32_t* crc) {
+    index.points.clear();
+    index.points.reserve(8);
+    *size = 0;
+    if (!FileSeek(file, run.start)) return Z_ERRNO;
+    z_stream z{};
+    // Window bits 47: a zlib or gzip header, recognised automatically; −15: raw deflate.
+    if (inflateInit2(&z, run.raw ? -15 : 47) != Z_OK) return Z_MEM_ERROR;
+    std::unique_ptr<uint8_t[]> input(new uint8_t[kGzInputChunk]);
+    std::unique_ptr<uint8_t[]> window(new uint8_t[kGzWindow]());
+    uint64_t totalIn = 0, totalOut = 0, last = 0, left = run.limit;
+    uLong check = crc32(0, nullptr, 0);
+    // A raw stream has no header to stop after: its first point is its start, with no history.
+    if (run.raw) index.points.emplace_back().in = run.start;
+    int ret = Z_OK;
+    z.avail_out = 0;
+    do {
+        uint32_t got = 0;
+        const uint32_t want = static_cast<uint32_t>(std::min<uint64_t>(kGzInputChunk, left));
+        if (want && !FileRead(file, input.get(), want, &got)) {
+            ret = Z_ERRNO;
+            break;
+        }
+        if (got == 0) {
+            // Stopped at the end of the last block with all input used, the inflater finds the
+            // stream's end only on one more call; otherwise the file or entry ends inside it.
+            if (z.avail_out == 0) {
+                z.next_out = window.get();
+                z.avail_out = kGzWindow;
+            }
+            z.avail_in = 0;
+            ret = inflate(&z, Z_BLOCK) == Z_STREAM_END ? Z_STREAM_END : Z_DATA_ERROR;
+            break;
+        }
+        left -= got;
+        z.next_in = input.get();
+        z.avail_in = got;
+        do {
+            if (z.avail_out == 0) {
+                z.next_out = window.get();
+                z.avail_out = kGzWindow;
+            }
+            const uint8_t* from = z.next_out;
+            totalIn += z.avail_in;
+            totalOut += z.avail_out;
+            ret = Inflate(z, Z_BLOCK);
+            totalIn -= z.avail_in;
+            totalOut -= z.avail_out;
+            if (run.raw) check = crc32(check, from, static_cast<uInt>(z.next_out - from));
+            if (ret != Z_OK) break;
+            // At the end of a block that is not the last one the inflater can be resumed with only
+            // the bit offset and the window.
+            if ((z.data_type & 128) && !(z.data_type & 64) &&
+                ((totalOut == 0 && !run.raw) || totalOut - last > span)) {
+                AddPoint(index, static_cast<uint32_t>(z.data_type & 7), run.start + totalIn,
+                         totalOut, z.avail_out, window.get());
+                last = totalOut;
+            }
+            // An entry that inflates beyond its stated size is damaged: stop before the bomb.
+            if (run.raw && totalOut > run.expected) {
+                ret = Z_DATA_ERROR;
+                break;
+            }
+            if (totalOut >= kGzMaxOutput) {
+                totalOut = kGzMaxOutput;
+                ret = run.raw ? Z_DATA_ERROR : Z_STREAM_END;
+                break;
+            }
+        } while (z.avail_in != 0);
+    } while (ret == Z_OK);
+    inflateEnd(&z);
+    if (ret == Z_STREAM_END && run.raw && totalOut != run.expected) ret = Z_DATA_ERROR;
+    if (ret != Z_STREAM_END || index.points.empty()) {
+        index.points.clear();
+        index.points.shrink_to_fit();
+        return ret == Z_STREAM_END ? Z_DATA_ERROR : ret;
+    }
+    index.points.shrink_to_fit();
+    *size = totalOut;
+    if (crc) *crc = static_cast<uint32_t>(check);
+    return static_cast<int>(index.points.size());
 }
 
 }  // namespace
@@ -93,65 +187,18 @@ void EndGzCursor(GzCursor& cursor) {
 }
 
 int BuildGzIndex(PlatformFile& file, uint32_t span, GzIndex& index, uint64_t* size) {
-    index.points.clear();
-    index.points.reserve(8);
-    *size = 0;
-    if (!FileSeek(file, 0)) return Z_ERRNO;
-    z_stream z{};
-    // Window bits 47: a zlib or gzip header, recognised automatically.
-    if (inflateInit2(&z, 47) != Z_OK) return Z_MEM_ERROR;
-    std::unique_ptr<uint8_t[]> input(new uint8_t[kGzInputChunk]);
-    std::unique_ptr<uint8_t[]> window(new uint8_t[kGzWindow]());
-    uint64_t totalIn = 0, totalOut = 0, last = 0;
-    int ret = Z_OK;
-    z.avail_out = 0;
-    do {
-        uint32_t got = 0;
-        if (!FileRead(file, input.get(), kGzInputChunk, &got)) {
-            ret = Z_ERRNO;
-            break;
-        }
-        if (got == 0) {
-            ret = Z_DATA_ERROR;  // the file ends inside the stream
-            break;
-        }
-        z.next_in = input.get();
-        z.avail_in = got;
-        do {
-            if (z.avail_out == 0) {
-                z.next_out = window.get();
-                z.avail_out = kGzWindow;
-            }
-            totalIn += z.avail_in;
-            totalOut += z.avail_out;
-            ret = Inflate(z, Z_BLOCK);
-            totalIn -= z.avail_in;
-            totalOut -= z.avail_out;
-            if (ret != Z_OK) break;
-            // At the end of a block that is not the last one the inflater can be resumed with only
-            // the bit offset and the window.
-            if ((z.data_type & 128) && !(z.data_type & 64) &&
-                (totalOut == 0 || totalOut - last > span)) {
-                AddPoint(index, static_cast<uint32_t>(z.data_type & 7), totalIn, totalOut,
-                         z.avail_out, window.get());
-                last = totalOut;
-            }
-            if (totalOut >= kGzMaxOutput) {
-                totalOut = kGzMaxOutput;
-                ret = Z_STREAM_END;
-                break;
-            }
-        } while (z.avail_in != 0);
-    } while (ret == Z_OK);
-    inflateEnd(&z);
-    if (ret != Z_STREAM_END || index.points.empty()) {
-        index.points.clear();
-        index.points.shrink_to_fit();
-        return ret == Z_STREAM_END ? Z_DATA_ERROR : ret;
-    }
-    index.points.shrink_to_fit();
-    *size = totalOut;
-    return static_cast<int>(index.points.size());
+    return BuildIndex(file, IndexRun{}, span, index, size, nullptr);
+}
+
+int BuildRawIndex(PlatformFile& file, const RawDeflate& stream, uint32_t span, GzIndex& index,
+                  uint32_t* crc) {
+    IndexRun run;
+    run.start = stream.start;
+    run.limit = stream.compressedSize;
+    run.raw = 1;
+    run.expected = stream.size;
+    uint64_t size = 0;
+    return BuildIndex(file, run, span, index, &size, crc);
 }
 
 int ReadGzRange(PlatformFile& file, const GzIndex& index, uint64_t offset, uint8_t* buffer,

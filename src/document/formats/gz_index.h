@@ -26,7 +26,9 @@ struct GzAccessPoint {
     uint64_t out = 0;   // offset in the decompressed data
     uint64_t in = 0;    // offset in the file of the first whole compressed byte after the point
     uint32_t bits = 0;  // bits (0–7) of the byte before `in` that belong after the point
-    uint8_t window[kGzWindow] = {};  // the output just before the point
+    // The 32 KiB of output just before the point; empty at the start of a raw stream, which has
+    // no history, so that an archive of many small entries costs no window each.
+    std::vector<uint8_t> window;
 };
 
 struct GzIndex {
@@ -49,6 +51,20 @@ struct GzCursor {
 // end, adding a point at each deflate block boundary more than `span` bytes after the last one.
 // Returns the number of points (at least 1) and the decompressed size, or a negative status.
 int BuildGzIndex(PlatformFile& file, uint32_t span, GzIndex& index, uint64_t* size);
+
+// A raw deflate stream inside a file (an archive entry): where its compressed bytes start, how
+// many there are, and how much output they must give.
+struct RawDeflate {
+    uint64_t start = 0;
+    uint64_t compressedSize = 0;
+    uint64_t size = 0;
+};
+
+// The same over a raw deflate stream: the stream must end within its compressed bytes and give
+// exactly `size` bytes, else Z_DATA_ERROR. Returns the number of points and the CRC-32 of the
+// output in `*crc`, or a negative status.
+int BuildRawIndex(PlatformFile& file, const RawDeflate& stream, uint32_t span, GzIndex& index,
+                  uint32_t* crc);
 
 // Reads `length` bytes at decompressed `offset` into `buffer`; returns the bytes produced (fewer
 // at the end of the member, 0 beyond it) or a negative status. With a cursor, the inflater is

@@ -1,0 +1,271 @@
+// The XML files of an EPUB that say what the book is: the container's package path, the
+// package's title and spine, and the encryption list.
+#include "document/formats/epub_package.h"
+
+#include <cstdint>
+#include <unordered_map>
+
+#include "platform/sys/utf.h"
+
+namespace lectra {
+
+namespace {
+
+// A pull reader over the tags of an XML text: comments, processing instructions, declarations
+// and CDATA sections are stepped over. Nothing is allocated; every step moves forward, so a
+// malformed text ends the walk.
+struct XmlTag {
+    std::string_view name;   // local name, without a namespace prefix
+    std::string_view attrs;  // the rest of the tag's text
+    bool closing = false;
+    size_t end = 0;  // offset just after the ">"
+};
+
+int NextTag(std::string_view xml, size_t& at, XmlTag& tag) {
+    for (;;) {
+        const size_t open = xml.find('<', at);
+        if (open == xml.npos) return 0;
+        std::string_view rest = xml.substr(open);
+        std::string_view closer = ">";
+        if (rest.starts_with("<!--")) closer = "-->";
+        if (rest.starts_with("<![CDATA[")) closer = "]]>";
+        const size_t close = xml.find(closer, open + 1);
+        if (close == xml.npos) return 0;
+        at = close + closer.size();
+        if (rest.size() < 2 || rest[1] == '!' || rest[1] == '?') continue;
+        std::string_view text = xml.substr(open + 1, close - open - 1);
+        tag.closing = !text.empty() && text[0] == '/';
+        if (tag.closing) text.remove_prefix(1);
+        size_t n = 0;
+        while (n < text.size() && text[n] != ' ' && text[n] != '\t' && text[n] != '\r' &&
+               text[n] != '\n' && text[n] != '/') {
+            ++n;
+        }
+        tag.name = text.substr(0, n);
+        if (const size_t colon = tag.name.rfind(':'); colon != tag.name.npos)
+            tag.name.remove_prefix(colon + 1);
+        tag.attrs = text.substr(n);
+        tag.end = at;
+        return 1;
+    }
+}
+
+// The value of attribute `name` (no namespace prefix, in single or double quotes); empty when
+// absent.
+std::string_view Attribute(std::string_view attrs, std::string_view name) {
+    size_t at = 0;
+    while ((at = attrs.find(name, at)) != attrs.npos) {
+        const size_t after = at + name.size();
+        const bool startsName = at == 0 || attrs[at - 1] == ' ' || attrs[at - 1] == '\t' ||
+                                attrs[at - 1] == '\n' || attrs[at - 1] == '\r' ||
+                                attrs[at - 1] == ':';
+        size_t k = after;
+        while (k < attrs.size() && (attrs[k] == ' ' || attrs[k] == '\n' || attrs[k] == '\r')) ++k;
+        if (startsName && k < attrs.size() && attrs[k] == '=') {
+            ++k;
+            while (k < attrs.size() && (attrs[k] == ' ' || attrs[k] == '\n' || attrs[k] == '\r'))
+                ++k;
+            if (k < attrs.size() && (attrs[k] == '"' || attrs[k] == '\'')) {
+                const size_t close = attrs.find(attrs[k], k + 1);
+                if (close == attrs.npos) return {};
+                return attrs.substr(k + 1, close - k - 1);
+            }
+        }
+        at = after;
+    }
+    return {};
+}
+
+void AppendCodePoint(std::u16string& out, uint32_t c) {
+    // One unit per character: a character beyond the first plane is shown as U+FFFD, as the
+    // text of the book would be.
+    out += (c == 0 || c > 0xFFFF || (c >= 0xD800 && c <= 0xDFFF)) ? u'\uFFFD'
+                                                                  : static_cast<char16_t>(c);
+}
+
+// XML text with its five named references and numeric ones (decimal and hexadecimal) resolved.
+std::u16string XmlText(std::string_view text) {
+    std::u16string decoded = Utf8ToUtf16(text);
+    std::u16string out;
+    static constexpr struct {
+        std::u16string_view name;
+        char16_t c;
+    } kNamed[] = {
+        {u"amp;", u'&'}, {u"lt;", u'<'}, {u"gt;", u'>'}, {u"quot;", u'"'}, {u"apos;", u'\''}};
+    for (size_t i = 0; i < decoded.size(); ++i) {
+        const char16_t c = decoded[i];
+        if (c != u'&') {
+            out += c;
+            continue;
+        }
+        const std::u16string_view rest = std::u16string_view(decoded).substr(i + 1);
+        bool done = false;
+        for (const auto& n : kNamed) {
+            if (rest.starts_with(n.name)) {
+                out += n.c;
+                i += n.name.size();
+                done = true;
+                break;
+            }
+        }
+        if (!done && rest.starts_with(u"#")) {
+            const bool hex = rest.size() > 1 && (rest[1] == u'x' || rest[1] == u'X');
+            size_t k = hex ? 2 : 1;
+            uint32_t value = 0;
+            while (k < rest.size() && k < 10) {
+                const char16_t d = rest[k];
+                int digit = -1;
+                if (d >= u'0' && d <= u'9') digit = d - u'0';
+                if (hex && d >= u'a' && d <= u'f') digit = d - u'a' + 10;
+                if (hex && d >= u'A' && d <= u'F') digit = d - u'A' + 10;
+                if (digit < 0) break;
+                value = value * (hex ? 16 : 10) + static_cast<uint32_t>(digit);
+                ++k;
+            }
+            if (k < rest.size() && rest[k] == u';' && k > (hex ? 2u : 1u)) {
+                AppendCodePoint(out, value);
+                i += k + 1;
+                done = true;
+            }
+        }
+        if (!done) out += c;
+    }
+    return out;
+}
+
+std::u16string CollapseSpace(const std::u16string& text) {
+    std::u16string out;
+    for (char16_t c : text) {
+        const bool space = c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
+        if (space) {
+            if (!out.empty() && out.back() != u' ') out += u' ';
+        } else {
+            out += c;
+        }
+    }
+    if (!out.empty() && out.back() == u' ') out.pop_back();
+    return out;
+}
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// An href of the package as an archive path: the fragment dropped, percent escapes and the
+// named references undone, "." and ".." resolved against `base` (the package's folder). A path
+// that climbs above the archive's root gives an empty string.
+std::string ResolveHref(std::string_view base, std::string_view href) {
+    href = href.substr(0, href.find('#'));
+    std::string raw;
+    for (size_t i = 0; i < href.size(); ++i) {
+        if (href[i] == '%' && i + 2 < href.size() && HexValue(href[i + 1]) >= 0 &&
+            HexValue(href[i + 2]) >= 0) {
+            raw += static_cast<char>(HexValue(href[i + 1]) * 16 + HexValue(href[i + 2]));
+            i += 2;
+        } else if (href.substr(i).starts_with("&amp;")) {
+            raw += '&';
+            i += 4;
+        } else {
+            raw += href[i];
+        }
+    }
+    if (raw.empty() || raw[0] == '/') return {};
+    std::vector<std::string> parts;
+    const std::string whole = std::string(base) + raw;
+    size_t start = 0;
+    while (start <= whole.size()) {
+        size_t slash = whole.find('/', start);
+        if (slash == whole.npos) slash = whole.size();
+        const std::string part = whole.substr(start, slash - start);
+        if (part == "..") {
+            if (parts.empty()) return {};
+            parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        start = slash + 1;
+    }
+    std::string path;
+    for (const std::string& part : parts) path += (path.empty() ? "" : "/") + part;
+    return path;
+}
+
+struct ManifestItem {
+    std::string_view id;
+    std::string_view href;
+    std::string_view mediaType;
+};
+
+}  // namespace
+
+std::string EpubRootFile(std::string_view containerXml) {
+    size_t at = 0;
+    XmlTag tag;
+    while (NextTag(containerXml, at, tag)) {
+        if (tag.closing || tag.name != "rootfile") continue;
+        const std::string_view path = Attribute(tag.attrs, "full-path");
+        if (!path.empty()) return ResolveHref("", path);
+    }
+    return {};
+}
+
+int ParseEpubPackage(std::string_view opf, std::string_view opfPath, EpubPackage& package) {
+    package = EpubPackage{};
+    const size_t slash = opfPath.rfind('/');
+    const std::string_view base = slash == opfPath.npos ? "" : opfPath.substr(0, slash + 1);
+    std::vector<ManifestItem> manifest;
+    std::vector<std::string_view> spine;
+    bool sawSpine = false, haveTitle = false;
+    size_t at = 0;
+    XmlTag tag;
+    while (NextTag(opf, at, tag)) {
+        if (tag.closing) continue;
+        if (tag.name == "title" && !haveTitle) {
+            const size_t close = opf.find('<', tag.end);
+            if (close == opf.npos) break;
+            package.title = CollapseSpace(XmlText(opf.substr(tag.end, close - tag.end)));
+            // A title is a line of the book, not a chapter: a runaway one is cut.
+            if (package.title.size() > 256) package.title.resize(256);
+            haveTitle = true;
+        } else if (tag.name == "item") {
+            manifest.push_back({Attribute(tag.attrs, "id"), Attribute(tag.attrs, "href"),
+                                Attribute(tag.attrs, "media-type")});
+        } else if (tag.name == "spine") {
+            sawSpine = true;
+        } else if (tag.name == "itemref") {
+            spine.push_back(Attribute(tag.attrs, "idref"));
+        }
+    }
+    if (!sawSpine || manifest.empty()) return 0;
+    // Looked up by id, the first item of an id winning: a hostile package may hold a hundred
+    // thousand of each.
+    std::unordered_map<std::string_view, size_t> byId;
+    for (size_t i = 0; i < manifest.size(); ++i) byId.emplace(manifest[i].id, i);
+    for (std::string_view idref : spine) {
+        const auto it = byId.find(idref);
+        if (idref.empty() || it == byId.end()) continue;
+        const ManifestItem& item = manifest[it->second];
+        if (item.mediaType == "application/xhtml+xml" || item.mediaType == "text/html") {
+            std::string path = ResolveHref(base, item.href);
+            if (!path.empty()) package.spine.push_back(std::move(path));
+        }
+    }
+    return 1;
+}
+
+std::vector<std::string> EpubEncryptedPaths(std::string_view encryptionXml) {
+    std::vector<std::string> paths;
+    size_t at = 0;
+    XmlTag tag;
+    while (NextTag(encryptionXml, at, tag)) {
+        if (tag.closing || tag.name != "CipherReference") continue;
+        std::string path = ResolveHref("", Attribute(tag.attrs, "URI"));
+        if (!path.empty()) paths.push_back(std::move(path));
+    }
+    return paths;
+}
+
+}  // namespace lectra

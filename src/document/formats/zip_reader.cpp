@@ -1,0 +1,365 @@
+// Books inside ZIP archives and EPUB books: the open steps that choose the entries and index
+// them, and raw blocks of the decompressed text (an EPUB's spine items one after another).
+#include "document/formats/zip_reader.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstring>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "document/formats/epub_package.h"
+#include "document/formats/file_bytes.h"
+#include "document/open_book.h"
+#include "document/text_cache.h"
+#include "platform/sys/utf.h"
+
+namespace lectra {
+
+namespace {
+
+// The XML files of an EPUB are read whole; a bigger one is not a package but an attack.
+constexpr uint64_t kMaxPackageFile = 4u << 20;
+constexpr uint32_t kCheckChunk = 65536;
+constexpr uint32_t kHeadingScan = 65536;
+
+int Refuse(Document& doc, const char16_t* message) {
+    doc.openErrorText = message;
+    FreeZipState(doc);
+    return 0;
+}
+
+// Gives up with the message already in OpenErrorText.
+int Abandon(Document& doc) {
+    FreeZipState(doc);
+    return 0;
+}
+
+// Reads `length` bytes at `offset` of an item's decompressed data; returns the bytes placed or
+// a negative status.
+int ReadItem(Document& doc, int32_t itemIndex, uint64_t offset, uint8_t* buffer, uint32_t length) {
+    ZipState& z = *doc.zip;
+    const ZipItem& item = z.items[itemIndex];
+    const ZipEntry& entry = z.directory.entries[item.entry];
+    if (offset >= entry.size) return 0;
+    const uint32_t want = static_cast<uint32_t>(std::min<uint64_t>(length, entry.size - offset));
+    if (entry.method == kZipStored)
+        return ReadAt(doc.source, item.data + offset, buffer, want) ? static_cast<int>(want) : -1;
+    // The cursor keeps one stream; another item's cannot be read on.
+    if (z.cursorItem != itemIndex) EndGzCursor(z.cursor);
+    z.cursorItem = itemIndex;
+    return ReadGzRange(doc.source, item.index, offset, buffer, static_cast<int32_t>(want),
+                       &z.cursor);
+}
+
+// Indexes a deflated item, or reads a stored one through, checking its CRC-32. Returns 1, 0
+// for a damaged entry (a CRC that differs, a stream that breaks off or runs on).
+int CheckItem(Document& doc, ZipItem& item) {
+    const ZipEntry& entry = doc.zip->directory.entries[item.entry];
+    uint32_t crc = 0;
+    if (entry.method == kZipDeflated) {
+        RawDeflate stream;
+        stream.start = item.data;
+        stream.compressedSize = entry.compressedSize;
+        stream.size = entry.size;
+        if (BuildRawIndex(doc.source, stream, kGzSpan, item.index, &crc) < 1) return 0;
+    } else {
+        std::vector<uint8_t> chunk(kCheckChunk);
+        uLong check = crc32(0, nullptr, 0);
+        for (uint64_t done = 0; done < entry.size;) {
+            const uint32_t n =
+                static_cast<uint32_t>(std::min<uint64_t>(kCheckChunk, entry.size - done));
+            if (!ReadAt(doc.source, item.data + done, chunk.data(), n)) return 0;
+            check = crc32(check, chunk.data(), n);
+            done += n;
+        }
+        crc = static_cast<uint32_t>(check);
+    }
+    return crc == entry.crc;
+}
+
+// Adds the entry as an item: 1, or 0 with OpenErrorText saying why.
+int AddItem(Document& doc, size_t entryIndex) {
+    ZipState& z = *doc.zip;
+    const ZipEntry& entry = z.directory.entries[entryIndex];
+    if (!ZipEntryReadable(entry) || entry.size > kGzMaxOutput) {
+        doc.openErrorText = kBadFormat;
+        return 0;
+    }
+    ZipItem item;
+    item.entry = entryIndex;
+    item.data = ZipEntryData(doc.source, entry);
+    if (!item.data) {
+        doc.openErrorText = kBadFormat;
+        return 0;
+    }
+    // A damaged book is refused rather than shown wrong.
+    if (!CheckItem(doc, item)) {
+        doc.openErrorText = kErrorReadingFile;
+        return 0;
+    }
+    z.items.push_back(std::move(item));
+    return 1;
+}
+
+int FindEntry(const ZipDirectory& directory, const std::u16string& name) {
+    for (size_t i = 0; i < directory.entries.size(); ++i) {
+        if (directory.entries[i].name == name) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+// The kind of a book entry: one that reads through the raw layer, or −1.
+int EntryKind(const ZipEntry& entry) {
+    if (entry.name.empty() || entry.name.back() == u'/') return -1;
+    const int kind = FormatKindFromPath(entry.name);
+    return kind >= kKindText && kind <= kKindRtf ? kind : -1;
+}
+
+int StartZip(Document& doc, uint32_t signature) {
+    FreeZipState(doc);
+    uint8_t magic[4];
+    if (!ReadAt(doc.source, 0, magic, 4) || (magic[0] | magic[1] << 8 | magic[2] << 16 |
+                                             static_cast<uint32_t>(magic[3]) << 24) != signature) {
+        return 0;
+    }
+    doc.zip = new ZipState;
+    return ReadZipDirectory(doc.source, doc.zip->directory);
+}
+
+bool IsSpace(uint8_t c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+bool NameIs(const std::string& text, size_t at, const char* name) {
+    for (size_t k = 0; name[k]; ++k) {
+        if (at + k >= text.size() || (text[at + k] | 0x20) != name[k]) return false;
+    }
+    return true;
+}
+
+// The title paragraph: a heading whose text is ASCII with every other character (and "<", "&")
+// as a numeric reference, so that it reads the same in any single-byte code page and in UTF-8;
+// in UTF-16 when the book is.
+std::string TitleBytes(const std::u16string& title, bool utf16) {
+    std::string ascii = "<h1>";
+    for (char16_t c : title) {
+        if (c >= 32 && c < 127 && c != u'<' && c != u'&') {
+            ascii += static_cast<char>(c);
+        } else {
+            ascii += "&#" + std::to_string(static_cast<unsigned>(c)) + ";";
+        }
+    }
+    ascii += "</h1>";
+    if (!utf16) return ascii;
+    std::string wide;
+    for (char c : ascii) {
+        wide += c;
+        wide += '\0';
+    }
+    return wide;
+}
+
+}  // namespace
+
+int StartsWithHeading(const std::string& xhtml) {
+    const size_t end = std::min<size_t>(xhtml.size(), kHeadingScan);
+    size_t at = 0;
+    while (at < end) {
+        const uint8_t c = static_cast<uint8_t>(xhtml[at]);
+        if (IsSpace(c)) {
+            ++at;
+            continue;
+        }
+        if (c != '<') return 0;  // text before any heading
+        const char* closer = xhtml.compare(at, 4, "<!--") == 0 ? "-->" : ">";
+        // The head's content is not text of the page.
+        if (NameIs(xhtml, at + 1, "head") && at + 5 < xhtml.size() &&
+            (xhtml[at + 5] == '>' || IsSpace(static_cast<uint8_t>(xhtml[at + 5])))) {
+            closer = "</head>";
+        }
+        if (NameIs(xhtml, at + 1, "h") && at + 3 < xhtml.size() && xhtml[at + 2] >= '1' &&
+            xhtml[at + 2] <= '9' &&
+            (xhtml[at + 3] == '>' || xhtml[at + 3] == '/' ||
+             IsSpace(static_cast<uint8_t>(xhtml[at + 3])))) {
+            return 1;
+        }
+        const size_t close = xhtml.find(closer, at + 1);
+        if (close == std::string::npos) return 0;
+        at = close + std::strlen(closer);
+    }
+    return 0;
+}
+
+void FreeZipState(Document& doc) {
+    if (!doc.zip) return;
+    EndGzCursor(doc.zip->cursor);
+    delete doc.zip;
+    doc.zip = nullptr;
+}
+
+int OpenZipBook(Document& doc) {
+    if (!StartZip(doc, 0x04034B50)) return Refuse(doc, kBadFormat);
+    ZipState& z = *doc.zip;
+    // The entry read last time, if it is still there; else the first book in directory order.
+    int chosen = doc.zipEntryName.empty() ? -1 : FindEntry(z.directory, doc.zipEntryName);
+    if (chosen >= 0 && EntryKind(z.directory.entries[chosen]) < 0) chosen = -1;
+    for (size_t i = 0; chosen < 0 && i < z.directory.entries.size(); ++i) {
+        if (EntryKind(z.directory.entries[i]) >= 0) chosen = static_cast<int>(i);
+    }
+    if (chosen < 0) return Refuse(doc, kBadFormat);
+    if (!AddItem(doc, static_cast<size_t>(chosen))) return Abandon(doc);
+    const ZipEntry& entry = z.directory.entries[chosen];
+    ZipPart part;
+    part.size = static_cast<uint32_t>(entry.size);
+    part.item = 0;
+    z.parts.push_back(part);
+    doc.zipEntryName = entry.name;
+    doc.formatKind = EntryKind(entry);
+    doc.sourceFlags |= kSourceZipEntry;
+    z.total = part.size;
+    doc.sourceSize = part.size;
+    return 1;
+}
+
+int OpenEpubBook(Document& doc) {
+    if (!StartZip(doc, 0x04034B50)) return Refuse(doc, kBadFormat);
+    ZipState& z = *doc.zip;
+    const ZipDirectory& dir = z.directory;
+    std::string mimetype, container, opf;
+    const int mimeEntry = FindEntry(dir, u"mimetype");
+    const int containerEntry = FindEntry(dir, u"META-INF/container.xml");
+    if (mimeEntry < 0 || containerEntry < 0 ||
+        !ReadSmallZipEntry(doc.source, dir.entries[mimeEntry], 256, mimetype) ||
+        !ReadSmallZipEntry(doc.source, dir.entries[containerEntry], kMaxPackageFile, container)) {
+        return Refuse(doc, kBadFormat);
+    }
+    while (!mimetype.empty() && IsSpace(static_cast<uint8_t>(mimetype.back()))) mimetype.pop_back();
+    if (mimetype != "application/epub+zip") return Refuse(doc, kBadFormat);
+    const std::string opfPath = EpubRootFile(container);
+    const int opfEntry = opfPath.empty() ? -1 : FindEntry(dir, Utf8ToUtf16(opfPath));
+    EpubPackage package;
+    if (opfEntry < 0 ||
+        !ReadSmallZipEntry(doc.source, dir.entries[opfEntry], kMaxPackageFile, opf) ||
+        !ParseEpubPackage(opf, opfPath, package)) {
+        return Refuse(doc, kBadFormat);
+    }
+    // Items that the encryption list names are locked; fonts it names (obfuscated, as some
+    // writers do) do not matter here.
+    std::unordered_set<std::string> encrypted;
+    if (const int e = FindEntry(dir, u"META-INF/encryption.xml"); e >= 0) {
+        std::string xml;
+        if (!ReadSmallZipEntry(doc.source, dir.entries[e], kMaxPackageFile, xml))
+            return Refuse(doc, kBadFormat);
+        for (std::string& path : EpubEncryptedPaths(xml)) encrypted.insert(std::move(path));
+    }
+    // Entries by name (the first of a name winning), so that a spine of many items costs no
+    // search of the directory each.
+    std::unordered_map<std::u16string, size_t> byName;
+    for (size_t i = 0; i < dir.entries.size(); ++i) byName.emplace(dir.entries[i].name, i);
+    uint64_t wanted = 0;
+    for (const std::string& path : package.spine) {
+        if (encrypted.count(path)) return Refuse(doc, kBadFormat);
+        // A spine item that the archive lacks is left out: the rest of the book is whole.
+        const auto it = byName.find(Utf8ToUtf16(path));
+        if (it == byName.end()) continue;
+        // Counted before anything is inflated: a spine naming one big item a thousand times is
+        // refused at once, not after inflating it a thousand times.
+        wanted += dir.entries[it->second].size;
+        if (wanted > kGzMaxOutput) return Refuse(doc, kBadFormat);
+        if (!AddItem(doc, it->second)) return Abandon(doc);
+    }
+    if (z.items.empty()) return Refuse(doc, kBadFormat);
+
+    // Each item's byte-order mark is stepped over; the first one also says how the title is
+    // written.
+    uint64_t total = 0;
+    std::string first;
+    bool utf16 = false;
+    for (size_t i = 0; i < z.items.size(); ++i) {
+        uint8_t head[3] = {};
+        const int n = ReadItem(doc, static_cast<int32_t>(i), 0, head, 3);
+        if (n < 0) return Refuse(doc, kErrorReadingFile);
+        ZipPart part;
+        part.item = static_cast<int32_t>(i);
+        if (n == 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF) part.skip = 3;
+        if (n >= 2 && head[0] == 0xFF && head[1] == 0xFE) part.skip = 2;
+        if (i == 0) {
+            utf16 = part.skip == 2;
+            const uint64_t size = z.directory.entries[z.items[0].entry].size;
+            first.resize(static_cast<size_t>(std::min<uint64_t>(size, kHeadingScan)));
+            if (ReadItem(doc, 0, 0, reinterpret_cast<uint8_t*>(first.data()),
+                         static_cast<uint32_t>(first.size())) != static_cast<int>(first.size())) {
+                return Refuse(doc, kErrorReadingFile);
+            }
+            if (utf16) {
+                // The heading check reads bytes: take the low byte of each unit.
+                std::string narrow;
+                for (size_t k = 2; k + 1 < first.size(); k += 2) narrow += first[k];
+                first.swap(narrow);
+            }
+            if (!package.title.empty() && !StartsWithHeading(first)) {
+                z.title = TitleBytes(package.title, utf16);
+                ZipPart title;
+                title.size = static_cast<uint32_t>(z.title.size());
+                z.parts.push_back(title);
+                total += title.size;
+            }
+        }
+        const uint64_t size = z.directory.entries[z.items[i].entry].size;
+        if (size <= part.skip) continue;
+        part.size = static_cast<uint32_t>(size - part.skip);
+        part.start = static_cast<uint32_t>(total);
+        total += part.size;
+        // The raw layer addresses at most what the gzip reader would.
+        if (total > kGzMaxOutput) return Refuse(doc, kBadFormat);
+        z.parts.push_back(part);
+    }
+    doc.partStarts.clear();
+    for (const ZipPart& p : z.parts) doc.partStarts.push_back(p.start);
+    z.total = static_cast<uint32_t>(total);
+    doc.sourceSize = z.total;
+    return 1;
+}
+
+void ReadZipRawBlock(Document& doc, uint32_t offset, uint8_t* block) {
+    if (!doc.zip || offset >= doc.zip->total) return;
+    ZipState& z = *doc.zip;
+    const uint32_t start = offset & ~(kRawBlockBytes - 1);
+    const uint32_t end = static_cast<uint32_t>(
+        std::min<uint64_t>(static_cast<uint64_t>(start) + kRawBlockBytes, z.total));
+    // The parts that overlap the block, from the last one starting at or before it.
+    auto it = std::upper_bound(z.parts.begin(), z.parts.end(), start,
+                               [](uint32_t o, const ZipPart& p) { return o < p.start; });
+    if (it != z.parts.begin()) --it;
+    for (; it != z.parts.end() && it->start < end; ++it) {
+        const uint32_t from = std::max(start, it->start);
+        const uint32_t to = std::min<uint64_t>(end, static_cast<uint64_t>(it->start) + it->size);
+        if (from >= to) continue;
+        uint8_t* dst = block + (from - start);
+        const uint32_t inPart = from - it->start;
+        if (it->item < 0) {
+            std::memcpy(dst, z.title.data() + inPart, to - from);
+            continue;
+        }
+        if (ReadItem(doc, it->item, it->skip + inPart, dst, to - from) == Z_ERRNO) {
+            // A handle on removable storage goes bad while the device sleeps: the raw layer's
+            // seek reopens it (and tells the user if it cannot), then the part is read once more.
+            SeekSource(doc, 0);
+            EndGzCursor(z.cursor);
+            if (FileIsOpen(doc.source)) ReadItem(doc, it->item, it->skip + inPart, dst, to - from);
+        }
+    }
+}
+
+uint32_t SampleEpub(Document& doc, uint8_t* buffer, uint32_t capacity) {
+    if (!doc.zip || doc.zip->items.empty()) return 0;
+    const int n = ReadItem(doc, 0, 0, buffer, capacity);
+    return n > 0 ? static_cast<uint32_t>(n) : 0;
+}
+
+const FormatReader kZipReader = {OpenZipBook, ReadZipRawBlock, nullptr, FreeZipState};
+const FormatReader kEpubReader = {OpenEpubBook, ReadZipRawBlock, SampleEpub, FreeZipState};
+
+}  // namespace lectra

@@ -1,0 +1,208 @@
+// ZIP and EPUB books: archives from independent writers read word for word, damaged ones refused,
+// the entry remembered, and blocks of several parts decoded alone as straight through.
+#include "document/formats/zip_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "book_builders.h"
+#include "document/format_table.h"
+#include "document/formats/epub_package.h"
+#include "straight_decode.h"
+
+namespace lectra {
+namespace {
+
+using test::Fixture;
+using test::Open;
+using test::ReadBytes;
+
+std::vector<std::string> WordsOf(const char* text) {
+    return test::Words(text);
+}
+
+std::string MakeZipTool() {
+    return "python3 '" + Fixture("../../tools/make_zip.py") + "' ";
+}
+
+// Each part's own words must come through, the EPUB's title before them where the writer put
+// it in. The generated books end one part inside a tag, which the markup filter shows as "<".
+TEST(ZipReader, BooksFromIndependentWritersReadWordForWord) {
+    const char* ruTitle = "Станция на Волчьем мысу";
+    const char* enTitle = "The Last Reel at the Orion";
+    const struct {
+        const char* file;
+        int kind;
+        int codePage;        // forced, or kCodePageAuto for what detection must find
+        int detected;        // the code page detection finds
+        const char* before;  // words before the story's
+    } books[] = {
+        {"ru-cp1251.txt.zip", kKindText, kCodePageAuto, 1251, ""},
+        {"ru-cp866-name.zip", kKindText, kCodePageAuto, 1251, ""},
+        {"ru.fb2.zip", kKindFb2, kCodePageAuto, 1251, ""},
+        {"en.fb2.zip", kKindFb2, kCodePageAuto, kCodePageUtf8, ""},
+        {"en-cp1252-stored.zip", kKindText, 1252, 1252, ""},
+        {"en-utf8-zip64.zip", kKindText, kCodePageAuto, kCodePageUtf8, ""},
+        {"ru-calibre.epub", kKindEpub, kCodePageAuto, kCodePageUtf8, ""},
+        {"en-calibre.epub", kKindEpub, kCodePageAuto, kCodePageUtf8, ""},
+        // Pandoc adds a title page; the generator's first part has no heading, so the title
+        // from the package comes first.
+        {"ru-pandoc.epub", kKindEpub, kCodePageAuto, kCodePageUtf8, ruTitle},
+        {"en-pandoc.epub", kKindEpub, kCodePageAuto, kCodePageUtf8, enTitle},
+        {"ru-gen.epub", kKindEpub, kCodePageAuto, kCodePageUtf8, ruTitle},
+        {"en-gen-missing.epub", kKindEpub, kCodePageAuto, kCodePageUtf8, enTitle},
+    };
+    auto doc = NewDocument();
+    for (const auto& b : books) {
+        ASSERT_EQ(Open(*doc, Fixture(b.file), b.codePage), 1) << b.file;
+        EXPECT_EQ(doc->formatKind, b.kind) << b.file;
+        EXPECT_EQ(doc->bookCodePage, b.detected) << b.file;
+        std::vector<std::string> expected = WordsOf(b.before);
+        const std::vector<std::string> story =
+            test::Words(ReadBytes(Fixture(b.file[0] == 'r' ? "source/ru.txt" : "source/en.txt")));
+        expected.insert(expected.end(), story.begin(), story.end());
+        std::vector<std::string> words = test::StreamWords(*doc);
+        std::erase(words, "<");
+        EXPECT_EQ(words, expected) << b.file;
+    }
+    CloseDocument(*doc);
+    EXPECT_EQ(doc->zip, nullptr);
+}
+
+TEST(ZipReader, DamagedArchivesAreRefusedWithTheirMessages) {
+    const struct {
+        const char* file;
+        const char16_t* message;
+    } cases[] = {
+        {"damaged-truncated.zip", kBadFormat},  // the end record is cut off
+        {"damaged-offset.zip", kBadFormat},     // a local header past the directory
+        {"damaged-count.zip", kBadFormat},      // more entries claimed than the directory holds
+        {"damaged-crc.zip", kErrorReadingFile},
+        {"en-gen-drm.epub", kBadFormat},  // its first part is encrypted
+        {"en-utf8.txt", kBadFormat},      // named .zip below, but no archive
+    };
+    test::ScratchDir dir;
+    auto doc = NewDocument();
+    for (const auto& c : cases) {
+        std::string path = Fixture(c.file);
+        if (std::string(c.file).ends_with(".txt"))
+            path = dir.Write("not-an-archive.zip", ReadBytes(path));
+        EXPECT_EQ(Open(*doc, path), 0) << c.file;
+        EXPECT_EQ(doc->openErrorText, c.message) << c.file;
+        EXPECT_EQ(doc->zip, nullptr) << c.file;
+        EXPECT_EQ(doc->sourceFlags & kSourceZipEntry, 0) << c.file;
+    }
+}
+
+TEST(ZipReader, TheEntryReadIsRememberedAndReopened) {
+    test::ScratchDir dir;
+    // An image first (not a book), then two books.
+    const std::string zip = dir.path() + "/two.zip";
+    test::Run(MakeZipTool() + "zip '" + zip + "' 'cover.jpg=" + Fixture("en-utf8.txt") +
+              "' 'a/en.txt=" + Fixture("en-utf8.txt") + "' 'b/ru.txt=" + Fixture("ru-utf8.txt") +
+              "'");
+    auto doc = NewDocument();
+    ASSERT_EQ(Open(*doc, zip), 1);
+    EXPECT_EQ(doc->zipEntryName, u"a/en.txt");
+    RememberedBook recent;
+    recent.path = doc->bookPath;
+    recent.zipName = u"b/ru.txt";
+    ASSERT_EQ(Open(*doc, zip, kCodePageAuto, 0, &recent, 1), 1);
+    EXPECT_EQ(doc->zipEntryName, u"b/ru.txt");
+    EXPECT_EQ(test::StreamWords(*doc), test::Words(ReadBytes(Fixture("source/ru.txt"))));
+    // A reopen (another code page) keeps the entry; a name no longer there falls to the first.
+    ASSERT_EQ(Open(*doc, zip, 1251, 1), 1);
+    EXPECT_EQ(doc->zipEntryName, u"b/ru.txt");
+    recent.zipName = u"gone.txt";
+    ASSERT_EQ(Open(*doc, zip, kCodePageAuto, 0, &recent, 1), 1);
+    EXPECT_EQ(doc->zipEntryName, u"a/en.txt");
+    // The cp866 name of an old archiver comes through as its letters.
+    ASSERT_EQ(Open(*doc, Fixture("ru-cp866-name.zip")), 1);
+    EXPECT_EQ(doc->zipEntryName, u"Книга.txt");
+    CloseDocument(*doc);
+}
+
+TEST(ZipReader, ATitlePageOrATitleParagraphOpensTheBook) {
+    auto doc = NewDocument();
+    // No heading in the first part: the package's title is made its title paragraph.
+    ASSERT_EQ(Open(*doc, Fixture("ru-gen.epub")), 1);
+    EXPECT_EQ(GetChar(*doc, 0), kMarkTitle);
+    EXPECT_EQ(GetChar(*doc, 1), u'С');
+    // The calibre book starts with its own heading: nothing is added.
+    ASSERT_EQ(Open(*doc, Fixture("en-calibre.epub")), 1);
+    EXPECT_EQ(test::StreamWords(*doc).front(), "The");
+    const struct {
+        const char* xhtml;
+        int heading;
+    } pages[] = {
+        {"<?xml?><html><head><title>T</title></head><body><div><h1>T</h1>", 1},
+        {"<html><head><title>T</title></head><body><p>Text</p>", 0},
+        {"<body>\n<!-- <p>x</p> -->\n<section><h3 class='c'>T</h3>", 1},
+        {"<body><img src='cover.jpg'/></body>", 0},
+        {"<body>Text<h1>T</h1>", 0},
+        {"<head><title>T", 0},
+    };
+    for (const auto& p : pages) EXPECT_EQ(StartsWithHeading(p.xhtml), p.heading) << p.xhtml;
+    CloseDocument(*doc);
+}
+
+TEST(ZipReader, PackageFilesAreReadByTheirRules) {
+    EXPECT_EQ(EpubRootFile("<container><rootfiles><rootfile full-path=\"OPS/pkg.opf\" "
+                           "media-type=\"application/oebps-package+xml\"/></rootfiles>"),
+              "OPS/pkg.opf");
+    EpubPackage p;
+    ASSERT_EQ(ParseEpubPackage(
+                  "<package><metadata><dc:title>A &amp; B &#x416;&#1046;\n  C</dc:title>"
+                  "<dc:title>Second</dc:title></metadata><manifest>"
+                  "<item id='a' href='../top.xhtml' media-type='application/xhtml+xml'/>"
+                  "<item id='b' href='text/b%20c.html#x' media-type='text/html'/>"
+                  "<item id='img' href='i.svg' media-type='image/svg+xml'/>"
+                  "<item id='up' href='../../../out.xhtml' media-type='application/xhtml+xml'/>"
+                  "</manifest><spine><itemref idref='b'/><itemref idref='img'/>"
+                  "<itemref idref='up'/><itemref idref='nothing'/><itemref idref='a'/></spine>",
+                  "OPS/sub/pkg.opf", p),
+              1);
+    EXPECT_EQ(p.title, u"A & B ЖЖ C");
+    EXPECT_EQ(p.spine, (std::vector<std::string>{"OPS/sub/text/b c.html", "OPS/top.xhtml"}));
+    EXPECT_EQ(ParseEpubPackage("<package><manifest></manifest></package>", "p.opf", p), 0);
+    EXPECT_EQ(EpubEncryptedPaths("<encryption><CipherReference URI='OPS/a.xhtml'/>"
+                                 "<enc:CipherReference URI=\"fonts/f.otf\"/></encryption>"),
+              (std::vector<std::string>{"OPS/a.xhtml", "fonts/f.otf"}));
+}
+
+// A block decoded alone gives what the straight read of the book gives there, also where blocks
+// cross parts, a part ends inside a tag or starts with a byte-order mark.
+TEST(ZipReader, EveryBlockDecodedAloneMatchesTheStraightRead) {
+    test::ScratchDir dir;
+    const std::string story = ReadBytes(Fixture("source/ru.txt"));
+    const std::string text = dir.Write("long.txt", test::Repeat(story, 8));
+    const std::string big = dir.path() + "/long.epub";
+    test::Run(MakeZipTool() + "epub '" + big + "' --title 'Длинная книга' --parts 40 '" + text +
+              "'");
+    const std::string books[] = {big,
+                                 Fixture("ru-gen.epub"),
+                                 Fixture("ru-pandoc.epub"),
+                                 Fixture("en-calibre.epub"),
+                                 Fixture("ru.fb2.zip"),
+                                 Fixture("ru-cp1251.txt.zip")};
+    auto doc = NewDocument();
+    for (const std::string& book : books) {
+        for (int codePage : {kCodePageAuto, 1251}) {
+            ASSERT_EQ(Open(*doc, book, codePage), 1) << book;
+            const std::u16string straight = test::StraightDecode(*doc);
+            ASSERT_EQ(straight.size(), static_cast<size_t>(DocLength(*doc))) << book;
+            for (int32_t pos = DocLength(*doc) - 1; pos >= 0; --pos) {
+                if (GetChar(*doc, pos) != straight[pos])
+                    FAIL() << book << " position " << pos << " code page " << codePage;
+            }
+        }
+    }
+    ASSERT_EQ(Open(*doc, big), 1);
+    EXPECT_GT(doc->blocks.size(), 10u);
+    EXPECT_EQ(doc->partStarts.size(), 41u);  // the title paragraph and 40 parts
+    CloseDocument(*doc);
+}
+
+}  // namespace
+}  // namespace lectra

@@ -1,0 +1,35 @@
+// Fuzz target: EPUB books. With the first byte's top bit clear the input is a whole .epub read
+// as a book; with it set, the rest is the text of a container, a package and an encryption list
+// (split at the first two zero bytes) given to their parsers, and of a first spine item.
+#include <string_view>
+
+#include "container_fuzz.h"
+#include "document/formats/epub_package.h"
+#include "document/formats/zip_reader.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 1) return 0;
+    if (!(data[0] & 0x80)) return lectra::fuzz::FuzzContainer(data, size, ".epub");
+    std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
+    std::string_view parts[3];
+    for (int i = 0; i < 2; ++i) {
+        const size_t zero = text.find('\0');
+        parts[i] = text.substr(0, zero);
+        text = zero == text.npos ? std::string_view() : text.substr(zero + 1);
+    }
+    parts[2] = text;
+    const std::string root = lectra::EpubRootFile(parts[0]);
+    lectra::EpubPackage package;
+    lectra::ParseEpubPackage(parts[1], root, package);
+    // A resolved path stays inside the archive: no empty, "." or ".." component.
+    for (const std::string& path : package.spine) {
+        const std::string wrapped = "/" + path + "/";
+        if (path.empty() || wrapped.find("//") != wrapped.npos ||
+            wrapped.find("/./") != wrapped.npos || wrapped.find("/../") != wrapped.npos) {
+            __builtin_trap();
+        }
+    }
+    lectra::EpubEncryptedPaths(parts[2]);
+    lectra::StartsWithHeading(std::string(parts[2]));
+    return 0;
+}
