@@ -113,6 +113,7 @@ std::u16string FileInfoText(Document& doc, double percentRead) {
     const char16_t* name = FormatKindName(doc.formatKind);
     std::u16string format = name ? name : u"";
     if (doc.sourceFlags & kSourceGzMember) format = u"GZ + " + format;
+    if (doc.sourceFlags & kSourceZipEntry) format = u"ZIP + " + format;
     const int32_t length = DocLength(doc);
     char buf[256];
     std::snprintf(buf, sizeof buf,

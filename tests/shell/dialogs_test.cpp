@@ -263,8 +263,10 @@ TEST_F(Dialogs, ACodePageChosenReadsTheBookAgainAndFileInfoSaysSo) {
     EXPECT_EQ(app->session.settings.codePage, 20866);
     EXPECT_EQ(app->doc->bookCodePage, 20866);
     EXPECT_NE(start(), before);
-    const std::u16string info = FileInfoText(*app->doc, 0);
-    EXPECT_NE(info.find(u"CP: 20866, Format: TEXT"), std::u16string::npos);
+    EXPECT_NE(FileInfoText(*app->doc, 0).find(u"CP: 20866, Format: TEXT"), std::u16string::npos);
+    // A book inside gzip says so.
+    OpenBookInWindow(*app, Utf8ToUtf16(Copy("b.fb2.gz", test::Fixture("en.fb2.gz"))));
+    EXPECT_NE(FileInfoText(*app->doc, 0).find(u"Format: GZ + FB2"), std::u16string::npos);
     // The export code page offers single-byte pages only.
     scripts.push_back([](PlatformDialog* d) {
         EXPECT_EQ(ListLine(d, 1001, 0), u"Russian - 866 OEM");
