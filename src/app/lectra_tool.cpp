@@ -1,5 +1,7 @@
 // lectra-tool: the reader's document store and layout on the command line (info, dump, export,
 // layout of a book and a painted page as PNG).
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -339,11 +341,21 @@ int main(int argc, char** argv) {
         return Usage();
     }
     auto doc = NewDocument();
+    // A long open says how far it is, on a terminal only.
+    if (isatty(2)) {
+        doc->hooks.progress = [](void*, uint64_t done, uint64_t total) {
+            if (total)
+                std::fprintf(stderr, "\r%3d%%",
+                             static_cast<int>(std::min(done, total) * 100 / total));
+        };
+    }
     doc->txtParagraphMode = o.paragraphMode;
     OpenRequest request;
     request.codePageSetting = o.codePage;
     const std::u16string path = PathFromBytes(o.book);
-    if (!OpenBook(*doc, path.c_str(), 0, request)) {
+    const int opened = OpenBook(*doc, path.c_str(), 0, request);
+    if (doc->hooks.progress) std::fputs("\r    \r", stderr);
+    if (!opened) {
         std::fprintf(stderr, "%s\n", Utf16ToUtf8(doc->openErrorText).c_str());
         return 1;
     }

@@ -82,6 +82,9 @@ static_assert(sizeof(BlockRecord) <= 32);
 struct DocumentHooks {
     void* context = nullptr;
     void (*setWaitCursor)(void* context, int on) = nullptr;
+    // The long passes of an open (indexing a book, inflating a gzip member or an archive entry)
+    // report how far they are through the source's bytes, a few times a megabyte.
+    void (*progress)(void* context, uint64_t done, uint64_t total) = nullptr;
 };
 
 struct PdbState;
@@ -159,5 +162,10 @@ struct Document {
 
 // A Document is large (its slots are inline); make it on the heap.
 std::unique_ptr<Document> NewDocument();
+
+// Reports the progress of an open through the hooks, when someone listens.
+inline void ReportProgress(const Document& doc, uint64_t done, uint64_t total) {
+    if (doc.hooks.progress) doc.hooks.progress(doc.hooks.context, done, total);
+}
 
 }  // namespace lectra

@@ -310,7 +310,13 @@ int BuildBlockIndex(Document& doc) {
 
     int32_t count = 0;
     uint32_t nextPart = NextPartStart(doc, offset);
+    constexpr uint32_t kProgressStep = 1u << 20;
+    uint32_t nextReport = offset + kProgressStep;
     for (;;) {
+        if (offset >= nextReport) {
+            ReportProgress(doc, offset, size);
+            nextReport = offset + kProgressStep;
+        }
         if (count >= kMaxDocLength) {
             doc.docLength = kMaxDocLength;
             return 1;

@@ -99,6 +99,9 @@ struct MenuItem {
 // chosen, 0 when none.
 int PopUpMenu(int softKey, const MenuItem* items, int count);
 void SetWaitCursor(int on);
+// A bar in the middle of the window with the percent done of a long piece of work (a negative
+// percent takes it away). The window repaints while it shows; keys and clicks wait until after.
+void ShowProgress(int percent);
 
 // Holds the desktop's screen saver and display power-off off while on (where a session bus
 // offers the inhibition; nothing otherwise).

@@ -51,6 +51,11 @@ struct App {
     uint32_t lastAutoSaveTick = 0;
     PixelRect windowRect;  // where the page area is, in client coordinates
     int painting = 0;      // inside the paint handler: no message box may open
+    // A book being opened: the store is half made, so timers, other books and a close wait.
+    int opening = 0;
+    uint32_t openStartTick = 0;
+    int progressShown = 0;
+    int closeWaiting = 0;
 
     // Input.
     uint32_t keyRepeatTick = 0;

@@ -1,6 +1,7 @@
 // Start-up and shutdown in their fixed order, activation and deactivation, the periodic work of
 // the timer, and opening a book into the window.
 #include <algorithm>
+#include <cstdint>
 
 #include "document/text_cache.h"
 #include "layout/hyphen_patterns.h"
@@ -20,6 +21,7 @@ namespace {
 constexpr char16_t kTitle[] = u"Lectra+";
 constexpr char16_t kMessageCaption[] = u"Message!";
 constexpr uint32_t kPowerSampleMs = 10000;
+constexpr uint32_t kProgressDelayMs = 500;
 
 // The battery is read at most every ten seconds: the status line is painted at every key.
 StatusSources SampleStatus() {
@@ -37,6 +39,30 @@ StatusSources SampleStatus() {
     s.batteryPercent = power.batteryPercent;
     s.onMains = power.onMains;
     return s;
+}
+
+// A long open shows how far it is after half a second, and the window keeps painting meanwhile.
+void OnOpenProgress(void* context, uint64_t done, uint64_t total) {
+    App& app = *static_cast<App*>(context);
+    if (!app.opening || !app.windowCreated || total == 0) return;
+    if (!app.progressShown && app.host.tickCount() - app.openStartTick < kProgressDelayMs) return;
+    app.progressShown = 1;
+    ShowProgress(static_cast<int>(std::min<uint64_t>(done, total) * 100 / total));
+}
+
+int OpenWithProgress(App& app, const std::u16string& path, int reopen) {
+    app.opening = 1;
+    app.openStartTick = app.host.tickCount();
+    const int opened = OpenBookWithRecent(*app.doc, path.c_str(), reopen, app.session.recent,
+                                          app.session.settings);
+    if (app.progressShown) ShowProgress(-1);
+    app.progressShown = 0;
+    app.opening = 0;
+    if (app.closeWaiting) {
+        app.closeWaiting = 0;
+        DestroyMainWindow();
+    }
+    return opened;
 }
 
 void AfterLayout(void* context) {
@@ -76,6 +102,7 @@ void InitApp(App& app, const std::u16string& programFolder, const std::u16string
     ResetTextCache(*app.doc);
     app.doc->hooks.context = &app;
     app.doc->hooks.setWaitCursor = WaitCursor;
+    app.doc->hooks.progress = OnOpenProgress;
     Layout& layout = app.layout;
     layout.draw = &QtDrawServices();
     layout.settings = &app.session.settings;
@@ -117,14 +144,12 @@ void OpenStartupBook(App& app, const std::u16string& commandLine) {
     int opened = 0;
     if (!commandLine.empty()) {
         app.browseFolder = FolderOf(commandLine);
-        opened = OpenBookWithRecent(*app.doc, commandLine.c_str(), 0, app.session.recent,
-                                    app.session.settings);
+        opened = OpenWithProgress(app, commandLine, 0);
     }
     if (!opened && !last.folder.empty() && !last.bookPath.empty()) {
         app.browseFolder = last.folder;
         const std::u16string path = last.bookPath;
-        opened =
-            OpenBookWithRecent(*app.doc, path.c_str(), 0, app.session.recent, app.session.settings);
+        opened = OpenWithProgress(app, path, 0);
         if (!opened) {
             app.bookOpen = 0;
             Refresh(app);
@@ -144,8 +169,7 @@ int OpenBookForDialog(App& app, const std::u16string& path, int reopen) {
     RememberBook(app);
     const size_t slash = path.rfind(u'/');
     if (slash != std::u16string::npos) app.browseFolder = path.substr(0, slash + 1);
-    app.bookOpen = OpenBookWithRecent(*app.doc, path.c_str(), reopen, app.session.recent,
-                                      app.session.settings);
+    app.bookOpen = OpenWithProgress(app, path, reopen);
     ComputeGeometry(app);
     Refresh(app);
     return app.bookOpen;
@@ -192,6 +216,8 @@ void SetActive(App& app, int on) {
 }
 
 void OnTimer(App& app, uint32_t) {
+    // The book is half made while it opens: the clock and the periodic save wait for it.
+    if (app.opening) return;
     const uint32_t now = app.host.tickCount();
     if (now - app.lastAutoSaveTick > kAutoSavePeriodMs) {
         WaitForAutoscrollFrame(app.autoscroll);  // the position is the worker's while it steps

@@ -70,6 +70,15 @@ void UnregisterHotKeys(App& app) {
 
 void MainWindowProc(void* context, uint32_t message, uintptr_t wParam, intptr_t lParam) {
     App& app = *static_cast<App*>(context);
+    if (app.opening) {
+        // While a book opens the window only shows what it has; a close waits for the open.
+        if (message == kMsgPaint && app.layout.surface) {
+            PresentSurface(app.layout.surface, app.windowRect.right - app.windowRect.left,
+                           app.windowRect.bottom - app.windowRect.top);
+        }
+        if (message == kMsgClose) app.closeWaiting = 1;
+        return;
+    }
     const uint32_t low = static_cast<uint32_t>(lParam) & 0xFFFF;
     const uint32_t high = (static_cast<uint32_t>(lParam) >> 16) & 0xFFFF;
     switch (message) {

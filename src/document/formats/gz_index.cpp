@@ -95,7 +95,7 @@ struct IndexRun {
 };
 
 int BuildIndex(PlatformFile& file, const IndexRun& run, uint32_t span, GzIndex& index,
-               uint64_t* size, uint32_t* crc) {
+               uint64_t* size, uint32_t* crc, const IndexProgress& progress) {
     index.points.clear();
     index.points.reserve(8);
     *size = 0;
@@ -130,6 +130,7 @@ int BuildIndex(PlatformFile& file, const IndexRun& run, uint32_t span, GzIndex& 
             break;
         }
         left -= got;
+        if (progress.report) progress.report(progress.context, run.start + totalIn, progress.total);
         z.next_in = input.get();
         z.avail_in = got;
         do {
@@ -186,19 +187,20 @@ void EndGzCursor(GzCursor& cursor) {
     cursor.ended = 0;
 }
 
-int BuildGzIndex(PlatformFile& file, uint32_t span, GzIndex& index, uint64_t* size) {
-    return BuildIndex(file, IndexRun{}, span, index, size, nullptr);
+int BuildGzIndex(PlatformFile& file, uint32_t span, GzIndex& index, uint64_t* size,
+                 const IndexProgress& progress) {
+    return BuildIndex(file, IndexRun{}, span, index, size, nullptr, progress);
 }
 
 int BuildRawIndex(PlatformFile& file, const RawDeflate& stream, uint32_t span, GzIndex& index,
-                  uint32_t* crc) {
+                  uint32_t* crc, const IndexProgress& progress) {
     IndexRun run;
     run.start = stream.start;
     run.limit = stream.compressedSize;
     run.raw = 1;
     run.expected = stream.size;
     uint64_t size = 0;
-    return BuildIndex(file, run, span, index, &size, crc);
+    return BuildIndex(file, run, span, index, &size, crc, progress);
 }
 
 int ReadGzRange(PlatformFile& file, const GzIndex& index, uint64_t offset, uint8_t* buffer,

@@ -50,7 +50,14 @@ struct GzCursor {
 // Inflates the member at the start of `file` (read from its current position) from start to
 // end, adding a point at each deflate block boundary more than `span` bytes after the last one.
 // Returns the number of points (at least 1) and the decompressed size, or a negative status.
-int BuildGzIndex(PlatformFile& file, uint32_t span, GzIndex& index, uint64_t* size);
+// `progress`, when given, hears of each chunk of compressed input read, as bytes of the file.
+struct IndexProgress {
+    void (*report)(void* context, uint64_t done, uint64_t total) = nullptr;
+    void* context = nullptr;
+    uint64_t total = 0;
+};
+int BuildGzIndex(PlatformFile& file, uint32_t span, GzIndex& index, uint64_t* size,
+                 const IndexProgress& progress = IndexProgress());
 
 // A raw deflate stream inside a file (an archive entry): where its compressed bytes start, how
 // many there are, and how much output they must give.
@@ -64,7 +71,7 @@ struct RawDeflate {
 // exactly `size` bytes, else Z_DATA_ERROR. Returns the number of points and the CRC-32 of the
 // output in `*crc`, or a negative status.
 int BuildRawIndex(PlatformFile& file, const RawDeflate& stream, uint32_t span, GzIndex& index,
-                  uint32_t* crc);
+                  uint32_t* crc, const IndexProgress& progress = IndexProgress());
 
 // Reads `length` bytes at decompressed `offset` into `buffer`; returns the bytes produced (fewer
 // at the end of the member, 0 beyond it) or a negative status. With a cursor, the inflater is

@@ -95,7 +95,11 @@ int OpenGzMember(Document& doc) {
 
     doc.gz = new GzState;
     uint64_t size = 0;
-    if (BuildGzIndex(file, kGzSpan, doc.gz->index, &size) < 1) return Refuse(doc);
+    IndexProgress progress;
+    progress.report = doc.hooks.progress;
+    progress.context = doc.hooks.context;
+    progress.total = doc.sourceSize;
+    if (BuildGzIndex(file, kGzSpan, doc.gz->index, &size, progress) < 1) return Refuse(doc);
     doc.gz->size = size;
     doc.gz->memberName = name;
     doc.formatKind = kind;

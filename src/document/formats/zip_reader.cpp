@@ -63,7 +63,11 @@ int CheckItem(Document& doc, ZipItem& item) {
         stream.start = item.data;
         stream.compressedSize = entry.compressedSize;
         stream.size = entry.size;
-        if (BuildRawIndex(doc.source, stream, kGzSpan, item.index, &crc) < 1) return 0;
+        IndexProgress progress;
+        progress.report = doc.hooks.progress;
+        progress.context = doc.hooks.context;
+        progress.total = doc.sourceSizeCopy;
+        if (BuildRawIndex(doc.source, stream, kGzSpan, item.index, &crc, progress) < 1) return 0;
     } else {
         std::vector<uint8_t> chunk(kCheckChunk);
         uLong check = crc32(0, nullptr, 0);

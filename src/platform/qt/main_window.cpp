@@ -17,6 +17,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QUrl>
@@ -63,8 +64,9 @@ struct WindowState {
     int traceKey = -1;
     QElapsedTimer traceClock;
     int firstPageTraced = 0;
-    int sendDepth = 0;   // messages being handled by the procedure, nested
-    int modalDepth = 0;  // message boxes open: the page takes no input
+    int sendDepth = 0;                 // messages being handled by the procedure, nested
+    QProgressBar* progress = nullptr;  // shown during a long open
+    int modalDepth = 0;                // message boxes open: the page takes no input
     // Set once the window system has made the window active: from then on "in front" is what
     // it says. Without a window manager that never happens and the one window is in front.
     int everActivated = 0;
@@ -464,6 +466,27 @@ void EnterModal(int on) {
             QApplication::setOverrideCursor(Qt::WaitCursor);
         }
     }
+}
+
+void ShowProgress(int percent) {
+    WindowState& w = State();
+    if (!w.frame) return;
+    if (percent < 0) {
+        delete w.progress;
+        w.progress = nullptr;
+        return;
+    }
+    if (!w.progress) {
+        w.progress = new QProgressBar(w.frame);
+        w.progress->setRange(0, 100);
+        const int width = std::max(100, w.frame->width() * 2 / 3);
+        w.progress->setGeometry((w.frame->width() - width) / 2, w.frame->height() / 2 - 12, width,
+                                24);
+        w.progress->show();
+    }
+    w.progress->setValue(std::clamp(percent, 0, 100));
+    // Paint and timers go on; what a person does waits for the work to end.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void SetWaitCursor(int on) {
