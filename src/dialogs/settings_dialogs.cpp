@@ -6,6 +6,7 @@
 #include <array>
 #include <climits>
 #include <cstdio>
+#include <initializer_list>
 #include <span>
 
 #include "layout/layout_fonts.h"
