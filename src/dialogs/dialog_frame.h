@@ -23,10 +23,16 @@ struct ReaderServices {
     std::u16string* browseFolder = nullptr;
     int* fullScreen = nullptr;
     int* findNextMode = nullptr;
+    int* screenWidth = nullptr;
+    int* screenHeight = nullptr;
     std::u16string programFolder;
     // Lays the page out from PageStart and paints it.
     void (*refresh)(void* context) = nullptr;
     void (*setFullScreen)(void* context, int on) = nullptr;
+    // The page's rectangles again, for new margins, fonts or status line.
+    void (*computeGeometry)(void* context) = nullptr;
+    // Writes the settings and the recent list into their stores and to disk.
+    void (*saveSettings)(void* context) = nullptr;
     // Stops autoscrolling; returns 1 when it is stopped (or was not running).
     int (*stopAutoscroll)(void* context) = nullptr;
     // Opens `path` with the recent list's memory of it (the reopen flag ignores it); 1 on success.

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/draw.h"
 
@@ -76,6 +77,7 @@ PixelRect ControlRect(PlatformDialog* dialog, int id);
 void MoveControl(PlatformDialog* dialog, int id, PixelRect rect);
 void ShowControl(PlatformDialog* dialog, int id, int visible);
 void SetControlFocus(PlatformDialog* dialog, int id);
+int ControlHasFocus(PlatformDialog* dialog, int id);
 
 std::u16string ControlText(PlatformDialog* dialog, int id);
 void SetControlText(PlatformDialog* dialog, int id, const std::u16string& text);
@@ -91,6 +93,13 @@ std::u16string ListLine(PlatformDialog* dialog, int id, int index);
 int ListSelection(PlatformDialog* dialog, int id);  // −1 when none
 void ListSelect(PlatformDialog* dialog, int id, int index);
 void ListSetExtent(PlatformDialog* dialog, int id, int pixels);
+
+// Shows `surface` in a preview control, at its top left, until another (or null) is given; the
+// caller keeps it alive meanwhile and draws into it before each call.
+void SetPreviewSurface(PlatformDialog* dialog, int id, PlatformSurface* surface);
+
+// The font families of the font database that write the Latin script, in the database's order.
+std::vector<std::u16string> LatinFontFamilies();
 
 // The height of the system font's characters (the dialog rows are made from it), and the width
 // of a text in it.

@@ -1,10 +1,13 @@
 // The commands and actions that open dialogs, the two soft-key menus, and what the dialogs are
 // given of the reader.
 #include "dialogs/bookmarks.h"
+#include "dialogs/buttons_dialog.h"
 #include "dialogs/code_page_dialogs.h"
+#include "dialogs/colour_dialog.h"
 #include "dialogs/file_browser.h"
 #include "dialogs/goto_dialog.h"
 #include "dialogs/search.h"
+#include "dialogs/settings_dialogs.h"
 #include "document/formats/book_export.h"
 #include "document/text_cache.h"
 #include "layout/quotes.h"
@@ -66,6 +69,15 @@ void OpenBrowser(App& app) {
     ShowOpenFileDialog(app.services, BrowserStart(app));
 }
 
+// A button given another action is taken or given back at once, not at the next activation:
+// the keys held are those of the table as it is.
+void EditButtons(App& app) {
+    const int active = app.appActive;
+    if (active) UnregisterHotKeys(app);
+    ShowButtonsDialog(app.services);
+    if (active) RegisterHotKeys(app);
+}
+
 }  // namespace
 
 void InitDialogServices(App& app) {
@@ -79,9 +91,13 @@ void InitDialogServices(App& app) {
     s.browseFolder = &app.browseFolder;
     s.fullScreen = &app.fullScreen;
     s.findNextMode = &app.findNextMode;
+    s.screenWidth = &app.screenWidth;
+    s.screenHeight = &app.screenHeight;
     s.programFolder = app.programFolder;
     s.refresh = [](void* c) { Refresh(AppOf(c)); };
     s.setFullScreen = [](void* c, int on) { SetFullScreen(AppOf(c), on); };
+    s.computeGeometry = [](void* c) { ComputeGeometry(AppOf(c)); };
+    s.saveSettings = [](void* c) { SaveAll(AppOf(c)); };
     s.stopAutoscroll = StopForDialog;
     s.openBook = OpenForDialog;
     s.rememberBook = [](void* c) {
@@ -142,6 +158,9 @@ int RunDialogCommand(App& app, uint32_t id) {
         case 40013:
             OpenBrowser(app);
             return 1;
+        case 40023:
+            ShowColourDialog(app.services);
+            return 1;
         case 40060:
             if (book) ShowGotoDialog(app.services, app.dialogMemory);
             return 1;
@@ -163,6 +182,15 @@ int RunDialogCommand(App& app, uint32_t id) {
         case 40068:
             Quote(app);
             return 1;
+        case 40069:
+            ShowOptionsDialog(app.services);
+            return 1;
+        case 40070:
+            EditButtons(app);
+            return 1;
+        case 40071:
+            ShowMarginsDialog(app.services);
+            return 1;
         case 40078:
             ShowCodePageDialog(app.services);
             return 1;
@@ -171,6 +199,15 @@ int RunDialogCommand(App& app, uint32_t id) {
             return 1;
         case 40103:
             ShowFileInfoDialog(app.services);
+            return 1;
+        case 40104:
+            ShowFontDialog(app.services);
+            return 1;
+        case 40131:
+            ShowAutoscrollDialog(app.services);
+            return 1;
+        case 40132:
+            ShowStatusLineDialog(app.services);
             return 1;
         case 40137:
             ShowSaveCodePageDialog(app.services);

@@ -3,52 +3,21 @@
 #include <sys/stat.h>
 
 #include <cstring>
-#include <deque>
-#include <functional>
 
 #include "dialogs/bookmarks.h"
 #include "dialogs/code_page_dialogs.h"
 #include "dialogs/goto_dialog.h"
 #include "dialogs/search.h"
 #include "document/text_cache.h"
-#include "reader_test_support.h"
+#include "scripted_dialogs.h"
 
 namespace lectra {
 namespace {
 
-using Script = std::function<void(PlatformDialog*)>;
-std::deque<Script> scripts;
-
-// Opens the dialog for real, runs the next script on it, and cancels what the script left open.
-int Scripted(const DialogTemplate& t, DialogProcedure procedure, void* context) {
-    test::dialogs.push_back(t.id);
-    PlatformDialog* d = OpenDialog(t, procedure, context);
-    if (!d) return 0;
-    int result = 0;
-    if (!DialogResult(d, &result) && !scripts.empty()) {
-        Script script = scripts.front();
-        scripts.pop_front();
-        script(d);
-    }
-    if (!DialogResult(d, &result)) SendDialogCommand(d, kCmdRightSoftKey);
-    DialogResult(d, &result);
-    CloseDialog(d);
-    return result;
-}
-
-std::vector<std::u16string> Lines(PlatformDialog* d, int id) {
-    std::vector<std::u16string> lines;
-    for (int i = 0; i < ListCount(d, id); ++i) lines.push_back(ListLine(d, id, i));
-    return lines;
-}
-
-void Choose(PlatformDialog* d, int list, const std::u16string& line) {
-    const std::vector<std::u16string> lines = Lines(d, list);
-    const auto at = std::find(lines.begin(), lines.end(), line);
-    ASSERT_NE(at, lines.end()) << Utf16ToUtf8(line);
-    ListSelect(d, list, static_cast<int>(at - lines.begin()));
-    SendDialogCommand(d, kCmdLeftSoftKey);
-}
+using test::Choose;
+using test::Lines;
+using test::Scripted;
+using test::scripts;
 
 class Dialogs : public test::Reader {
 protected:

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEventLoop>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -18,6 +20,7 @@
 #include <map>
 
 #include "platform/dialog.h"
+#include "platform/qt/qt_surface.h"
 #include "platform/qt/qt_window_internal.h"
 #include "platform/window.h"
 
@@ -90,6 +93,17 @@ struct PlatformDialog : QObject {
 
 namespace {
 
+// A child window whose picture the dialog draws into a surface of its own.
+struct PreviewControl : QWidget {
+    using QWidget::QWidget;
+    PlatformSurface* surface = nullptr;
+    void paintEvent(QPaintEvent*) override {
+        if (!surface) return;
+        surface->painter.reset();  // every drawing call reaches the pixels first
+        QPainter(this).drawImage(QPoint(0, 0), surface->image);
+    }
+};
+
 QWidget* MakeControl(PlatformDialog* d, const ControlTemplate& c) {
     QWidget* w = nullptr;
     const QString text = c.text ? QString::fromUtf16(c.text) : QString();
@@ -129,7 +143,7 @@ QWidget* MakeControl(PlatformDialog* d, const ControlTemplate& c) {
             break;
         }
         case ControlKind::kPreview:
-            w = new QWidget(d->client);
+            w = new PreviewControl(d->client);
             break;
     }
     w->setGeometry(c.place.left, c.place.top, c.place.right - c.place.left,
@@ -265,6 +279,11 @@ void SetControlFocus(PlatformDialog* d, int id) {
     if (QWidget* w = d->Control(id)) w->setFocus();
 }
 
+int ControlHasFocus(PlatformDialog* d, int id) {
+    QWidget* w = d->Control(id);
+    return w && w->window()->focusWidget() == w;
+}
+
 std::u16string ControlText(PlatformDialog* d, int id) {
     QWidget* w = d->Control(id);
     if (auto* e = qobject_cast<QLineEdit*>(w)) return FromQ(e->text());
@@ -379,6 +398,22 @@ void ListSelect(PlatformDialog* d, int id, int index) {
 void ListSetExtent(PlatformDialog*, int, int) {
     // A list box of Qt scrolls sideways by its own widest line; the extent the dialogs keep
     // is what the handheld's list needed to be told.
+}
+
+void SetPreviewSurface(PlatformDialog* d, int id, PlatformSurface* surface) {
+    if (d->kinds.count(id) && d->kinds[id] == ControlKind::kPreview) {
+        auto* preview = static_cast<PreviewControl*>(d->Control(id));
+        preview->surface = surface;
+        preview->repaint();  // at once, as the choice changes
+    }
+}
+
+std::vector<std::u16string> LatinFontFamilies() {
+    std::vector<std::u16string> names;
+    for (const QString& family : QFontDatabase::families(QFontDatabase::Latin)) {
+        names.push_back(FromQ(family));
+    }
+    return names;
 }
 
 int SystemFontHeight() {

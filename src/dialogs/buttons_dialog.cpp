@@ -1,0 +1,89 @@
+// The buttons dialog: the list shows the inputs with their actions; choosing an input turns it
+// into the list of actions, and choosing an action binds it and turns it back.
+#include "dialogs/buttons_dialog.h"
+
+namespace lectra {
+
+namespace {
+
+constexpr int kLabel = 1002;
+constexpr int kList = 1004;
+
+struct ButtonsEdit {
+    ReaderServices* reader = nullptr;
+    int mode = 0;  // 0: the inputs, 1: the actions of selectedButton
+    int selectedButton = 0;
+    int selectedAction = 0;
+    ListExtent extent;
+};
+
+void FillInputList(PlatformDialog* dialog, ButtonsEdit& b) {
+    SetControlText(dialog, kLabel, u"Select Button ...");
+    ResetList(dialog, kList, b.extent);
+    for (int i = 0; i < kStoredBindings; ++i)
+        AddListLine(dialog, kList, BindingLine(b.reader->settings->bindings[i]), b.extent);
+    if (b.selectedButton >= 0 && b.selectedButton < kStoredBindings)
+        ListSelect(dialog, kList, b.selectedButton);
+    b.mode = 0;
+}
+
+void FillActionList(PlatformDialog* dialog, ButtonsEdit& b) {
+    const ButtonBinding& binding = b.reader->settings->bindings[b.selectedButton];
+    SetControlText(dialog, kLabel, u"Action for \"" + std::u16string(binding.name) + u"\"");
+    ResetList(dialog, kList, b.extent);
+    for (const char16_t* name : kActionNames) AddListLine(dialog, kList, name, b.extent);
+    if (b.selectedAction >= 0 && b.selectedAction < kActionCount)
+        ListSelect(dialog, kList, b.selectedAction);
+    b.mode = 1;
+}
+
+int ButtonsProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam,
+                intptr_t) {
+    ButtonsEdit& b = *static_cast<ButtonsEdit*>(context);
+    if (message == kDlgInit) {
+        InitDialogFrame(dialog, u"Buttons", u"Select");
+        SetSoftKeyText(dialog, kCmdRightSoftKey, u"Close");
+        PlaceControl(dialog, kLabel, 1, 2, 0xFFFF);
+        PlaceControl(dialog, kList, 2, 2, 0xFFFF);
+        b.selectedButton = 0;
+        FillInputList(dialog, b);
+        SetControlFocus(dialog, kList);
+        return 1;
+    }
+    if (message != kDlgCommand) return 0;
+    const DialogAsk ask = ReadCommand(wParam, kList);
+    const int row = ListSelection(dialog, kList);
+    if (ask == DialogAsk::kAction) {
+        if (b.mode == 0 && row >= 0 && row < kStoredBindings) {
+            b.selectedButton = row;
+            b.selectedAction = b.reader->settings->bindings[row].action;
+            FillActionList(dialog, b);
+        } else if (b.mode == 1 && row >= 0 && row < kActionCount) {
+            b.selectedAction = row;
+            b.reader->settings->bindings[b.selectedButton].action = static_cast<uint8_t>(row);
+            FillInputList(dialog, b);
+        }
+    } else if (ask == DialogAsk::kClose || ask == DialogAsk::kBack) {
+        if (b.mode == 1) {
+            FillInputList(dialog, b);  // nothing bound
+        } else {
+            EndDialog(dialog, 1);
+        }
+    }
+    return 1;
+}
+
+}  // namespace
+
+std::u16string BindingLine(const ButtonBinding& binding) {
+    const int action = binding.action < kActionCount ? binding.action : 0;
+    return std::u16string(binding.name) + u"-> " + kActionNames[action];
+}
+
+void ShowButtonsDialog(ReaderServices& reader) {
+    ButtonsEdit b;
+    b.reader = &reader;
+    if (const DialogTemplate* t = FindDialogTemplate(109)) ShowDialog(reader, *t, ButtonsProc, &b);
+}
+
+}  // namespace lectra

@@ -1,0 +1,530 @@
+// The settings forms: each is a table of placed controls, the values they show, and what "Save"
+// does with the values entered; one dialog procedure runs them all.
+#include "dialogs/settings_dialogs.h"
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cstdio>
+#include <initializer_list>
+#include <span>
+
+#include "layout/layout_fonts.h"
+#include "platform/sys/utf.h"
+
+namespace lectra {
+
+namespace {
+
+constexpr int kMaxValues = 8;
+constexpr size_t kFaceChars = 31;
+// A spin list here is one control with its own arrows; of the margin that left room for the
+// handheld's separate up-down control only the gap is kept.
+constexpr int kSpin = 2;
+
+struct Placement {
+    int id;
+    int layout;
+    int margin;
+    int row;
+};
+
+// A spin list's items: the texts given, or `count` numbers from `first`.
+struct SpinItems {
+    int id;
+    std::span<const char16_t* const> texts;
+    int first;
+    int count;
+};
+
+enum FieldKind : uint8_t { kFieldCheck, kFieldSpin, kFieldEdit };
+// A control showing one value: a check box 0 or 1, a spin list its selection + offset, an edit box
+// the number typed.
+struct Field {
+    int id;
+    FieldKind kind;
+    int offset;
+};
+
+using Values = std::array<int, kMaxValues>;
+
+struct FormRun;
+
+struct Form {
+    const char16_t* title;
+    int templateId;
+    int rememberBook;  // the open book goes to the head of the recent list first
+    std::span<const Placement> places;
+    std::span<const SpinItems> lists;
+    std::span<const Field> fields;
+    int faceList;  // the font dialog's list of faces, 0 for none
+    void (*init)(PlatformDialog* dialog, FormRun& run);
+    Values (*load)(const ReaderServices& reader);
+    // The id of the first box whose value is out of range, 0 when all are in range.
+    int (*check)(const FormRun& run);
+    // After the dialog closed with "Save".
+    void (*save)(FormRun& run);
+};
+
+struct FormRun {
+    const Form* form = nullptr;
+    ReaderServices* reader = nullptr;
+    Values shown{};    // what the controls showed when the dialog opened
+    Values entered{};  // what they held on "Save"
+    std::u16string face;
+};
+
+int Flag(int32_t value) {
+    return value != 0;
+}
+
+// A stored value moved by `add` for showing, without overflow: the stores take any number.
+int Shifted(int32_t value, int add) {
+    return static_cast<int>(std::clamp<int64_t>(int64_t{value} + add, INT_MIN, INT_MAX));
+}
+
+std::u16string Decimal(int value) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%d", value);
+    return Utf8ToUtf16(buffer);
+}
+
+void ShowValue(PlatformDialog* dialog, const Field& f, int value) {
+    switch (f.kind) {
+        case kFieldCheck:
+            SetChecked(dialog, f.id, value);
+            break;
+        case kFieldSpin: {
+            // A value the list does not hold shows as its first item.
+            const int64_t index = int64_t{value} - f.offset;
+            const int count = ListCount(dialog, f.id);
+            ListSelect(dialog, f.id, index >= 0 && index < count ? static_cast<int>(index) : 0);
+            break;
+        }
+        case kFieldEdit:
+            SetControlText(dialog, f.id, Decimal(value));
+            break;
+    }
+}
+
+int ReadValue(PlatformDialog* dialog, const Field& f) {
+    switch (f.kind) {
+        case kFieldCheck:
+            return IsChecked(dialog, f.id);
+        case kFieldSpin:
+            return std::max(ListSelection(dialog, f.id), 0) + f.offset;
+        case kFieldEdit:
+            return ReadDecimal(ControlText(dialog, f.id));
+    }
+    return 0;
+}
+
+Values ReadValues(PlatformDialog* dialog, const Form& form) {
+    Values v{};
+    for (size_t i = 0; i < form.fields.size() && i < v.size(); ++i)
+        v[i] = ReadValue(dialog, form.fields[i]);
+    return v;
+}
+
+int FormProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam, intptr_t) {
+    FormRun& run = *static_cast<FormRun*>(context);
+    const Form& form = *run.form;
+    if (message == kDlgInit) {
+        InitDialogFrame(dialog, form.title, u"Save");
+        for (const SpinItems& list : form.lists) {
+            for (int i = 0; i < list.count; ++i) {
+                ListAdd(dialog, list.id,
+                        list.texts.empty() ? Decimal(list.first + i) : list.texts[i]);
+            }
+        }
+        if (form.init) form.init(dialog, run);
+        for (const Placement& p : form.places)
+            PlaceControl(dialog, p.id, p.layout, p.margin, p.row);
+        const Values v = form.load(*run.reader);
+        for (size_t i = 0; i < form.fields.size() && i < v.size(); ++i)
+            ShowValue(dialog, form.fields[i], v[i]);
+        // What the boxes hold may differ from the settings (an edit box keeps its first
+        // characters): "unchanged" means as shown.
+        run.shown = ReadValues(dialog, form);
+        return 1;
+    }
+    if (message != kDlgCommand) return 0;
+    const DialogAsk ask = ReadCommand(wParam);
+    if (ask == DialogAsk::kAction) {
+        run.entered = ReadValues(dialog, form);
+        if (const int wrong = form.check ? form.check(run) : 0) {
+            SetControlFocus(dialog, wrong);
+            SelectAllText(dialog, wrong);
+            return 1;
+        }
+        if (form.faceList) {
+            const int row = ListSelection(dialog, form.faceList);
+            run.face = row >= 0 ? ListLine(dialog, form.faceList, row)
+                                : run.reader->settings->fontFaceText;
+        }
+        EndDialog(dialog, 1);
+    } else if (ask == DialogAsk::kClose || ask == DialogAsk::kBack) {
+        EndDialog(dialog, 0);
+    }
+    return 1;
+}
+
+void RunForm(ReaderServices& reader, const Form& form) {
+    if (form.rememberBook && reader.rememberBook) reader.rememberBook(reader.context);
+    FormRun run;
+    run.form = &form;
+    run.reader = &reader;
+    const DialogTemplate* t = FindDialogTemplate(form.templateId);
+    if (t && ShowDialog(reader, *t, FormProc, &run) == 1) form.save(run);
+}
+
+// Any of the values at `indexes` changed.
+bool Changed(const FormRun& run, std::initializer_list<int> indexes) {
+    for (int i : indexes) {
+        if (run.entered[static_cast<size_t>(i)] != run.shown[static_cast<size_t>(i)]) return true;
+    }
+    return false;
+}
+
+void Redraw(ReaderServices& r) {
+    r.computeGeometry(r.context);
+    r.refresh(r.context);
+}
+
+int ScreenWidth(const ReaderServices& r) {
+    return r.screenWidth ? *r.screenWidth : 0;
+}
+
+// Options.
+
+constexpr const char16_t* kHyphenItems[] = {u"None", u"En"};
+constexpr const char16_t* kParagraphItems[] = {u"Plain text as is", u"Detect paragraph",
+                                               u"Plain text as HTML"};
+constexpr Placement kOptionsPlaces[] = {
+    {1139, 6, 7, 0}, {1140, 5, kSpin, 0}, {1031, 1, 7, 1},     {1036, 1, 7, 2}, {1048, 1, 7, 3},
+    {1078, 4, 7, 4}, {1067, 3, 5, 4},     {1130, 7, kSpin, 5}, {1039, 1, 7, 6}, {1040, 1, 7, 7},
+};
+constexpr SpinItems kOptionsLists[] = {{1140, kHyphenItems, 0, 2}, {1130, kParagraphItems, 0, 3}};
+enum {
+    kOptHyphen,
+    kOptJustify,
+    kOptFull,
+    kOptDeleteCt,
+    kOptProfiles,
+    kOptParagraph,
+    kOptBacklight,
+    kOptKeepOne
+};
+constexpr Field kOptionsFields[] = {
+    {1140, kFieldSpin, 0}, {1031, kFieldCheck, 0}, {1036, kFieldCheck, 0}, {1048, kFieldCheck, 0},
+    {1067, kFieldEdit, 0}, {1130, kFieldSpin, 0},  {1039, kFieldCheck, 0}, {1040, kFieldCheck, 0},
+};
+
+Values LoadOptions(const ReaderServices& r) {
+    const Settings& s = *r.settings;
+    return {Flag(s.hyphen), Flag(s.justify),      Flag(s.startInFullscreen), Flag(s.deleteCt),
+            s.useProfiles,  s.txtParagraphDetect, Flag(s.backlightOn),       Flag(s.keepOneItem)};
+}
+
+int CheckOptions(const FormRun& run) {
+    const int profiles = run.entered[kOptProfiles];
+    return profiles >= 2 && profiles <= kProfileCount ? 0 : 1067;
+}
+
+void SaveOptions(FormRun& run) {
+    ReaderServices& r = *run.reader;
+    Settings& s = *r.settings;
+    const Values& e = run.entered;
+    int redraw = 0;
+    if (Changed(run, {kOptParagraph})) {
+        // Kept even with no book open, for the next book; an open one is read again with it.
+        s.txtParagraphDetect = e[kOptParagraph];
+        if (*r.bookOpen) {
+            const std::u16string path = r.doc->bookPath;
+            r.openBook(r.context, path, 0);
+        }
+        redraw = 1;
+    }
+    if (Changed(run, {kOptHyphen, kOptJustify, kOptFull, kOptDeleteCt, kOptProfiles, kOptBacklight,
+                      kOptKeepOne})) {
+        s.hyphen = e[kOptHyphen];
+        s.justify = e[kOptJustify];
+        s.startInFullscreen = e[kOptFull];
+        s.deleteCt = e[kOptDeleteCt];
+        s.useProfiles = e[kOptProfiles];
+        s.backlightOn = e[kOptBacklight];
+        s.keepOneItem = e[kOptKeepOne];
+        if (s.activeProfile >= s.useProfiles) {
+            // Out of the shorter cycle: the first profile, as the next start would load it.
+            s.activeProfile = 0;
+            CreateLayoutFont(*r.layout, 0, ScreenWidth(r));
+            CreateLayoutFont(*r.layout, 1, ScreenWidth(r));
+            CreateLayoutBrush(*r.layout, 0);
+            CreateLayoutBrush(*r.layout, 1);
+        }
+        redraw = 1;
+    }
+    if (!redraw) return;
+    r.saveSettings(r.context);
+    Redraw(r);
+}
+
+void InitOptions(PlatformDialog* dialog, FormRun&) {
+    SetTextLimit(dialog, 1067, 1);
+}
+
+constexpr Form kOptions = {.title = u"Options",
+                           .templateId = 119,
+                           .places = kOptionsPlaces,
+                           .lists = kOptionsLists,
+                           .fields = kOptionsFields,
+                           .init = InitOptions,
+                           .load = LoadOptions,
+                           .check = CheckOptions,
+                           .save = SaveOptions};
+
+// Font.
+
+constexpr Placement kFontPlaces[] = {
+    {1036, 1, 10, 0},    {1037, 1, 10, 1},    {1087, 6, 4, 2},
+    {1099, 5, kSpin, 2}, {1088, 6, 4, 3},     {1113, 5, kSpin, 3},
+    {1089, 6, 4, 4},     {1115, 5, kSpin, 4}, {1114, 7, kSpin, 5},
+};
+constexpr SpinItems kFontLists[] = {{1099, {}, 5, 46}, {1113, {}, -10, 21}, {1115, {}, -3, 7}};
+constexpr Field kFontFields[] = {
+    {1036, kFieldCheck, 0},  {1037, kFieldCheck, 0}, {1099, kFieldSpin, 5},
+    {1113, kFieldSpin, -10}, {1115, kFieldSpin, -3},
+};
+
+Values LoadFont(const ReaderServices& r) {
+    const Settings& s = *r.settings;
+    const int p = ActiveProfile(s);
+    return {Flag(s.fontBoldText[p]), Flag(s.fontCtText[p]), s.fontSizeText[p], s.lineIl[p],
+            s.fontWidthChar[p]};
+}
+
+void InitFont(PlatformDialog* dialog, FormRun& run) {
+    const std::vector<std::u16string> faces = OfferedFaces(LatinFontFamilies());
+    int selected = 0;
+    for (size_t i = 0; i < faces.size(); ++i) {
+        ListAdd(dialog, 1114, faces[i]);
+        if (faces[i] == run.reader->settings->fontFaceText) selected = static_cast<int>(i);
+    }
+    ListSelect(dialog, 1114, faces.empty() ? -1 : selected);
+}
+
+void SaveFont(FormRun& run) {
+    ReaderServices& r = *run.reader;
+    Settings& s = *r.settings;
+    if (!Changed(run, {0, 1, 2, 3, 4}) && run.face == s.fontFaceText) return;
+    const int p = ActiveProfile(s);
+    s.fontBoldText[p] = run.entered[0];
+    s.fontCtText[p] = run.entered[1];
+    s.fontSizeText[p] = run.entered[2];
+    s.lineIl[p] = run.entered[3];
+    s.fontWidthChar[p] = run.entered[4];
+    s.fontFaceText = run.face;
+    r.saveSettings(r.context);
+    CreateLayoutFont(*r.layout, 0, ScreenWidth(r));
+    // ClearType is the status font's quality too, and its height may change with it.
+    CreateLayoutFont(*r.layout, 1, ScreenWidth(r));
+    Redraw(r);
+}
+
+constexpr Form kFont = {.title = u"Font",
+                        .templateId = 128,
+                        .rememberBook = 1,
+                        .places = kFontPlaces,
+                        .lists = kFontLists,
+                        .fields = kFontFields,
+                        .faceList = 1114,
+                        .init = InitFont,
+                        .load = LoadFont,
+                        .save = SaveFont};
+
+// Margins: top and bottom are shown 2 greater than stored.
+
+constexpr Placement kMarginPlaces[] = {
+    {1074, 4, 10, 0}, {1084, 3, 5, 0}, {1075, 4, 10, 1}, {1085, 3, 5, 1},
+    {1076, 4, 10, 2}, {1086, 3, 5, 2}, {1077, 4, 10, 3}, {1073, 3, 5, 3},
+};
+constexpr Field kMarginFields[] = {
+    {1084, kFieldEdit, 0}, {1085, kFieldEdit, 0}, {1086, kFieldEdit, 0}, {1073, kFieldEdit, 0}};
+constexpr const char* kMarginLabels[] = {"Top [0..%d]", "Left [0..%d]", "Right [0..%d]",
+                                         "Bottom [0..%d]"};
+
+int MarginLimit(const ReaderServices& r) {
+    const int w = r.screenWidth ? *r.screenWidth : 0, h = r.screenHeight ? *r.screenHeight : 0;
+    return std::max(std::min(w, h), 0) >> 2;
+}
+
+void InitMargins(PlatformDialog* dialog, FormRun& run) {
+    for (int i = 0; i < 4; ++i) {
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, kMarginLabels[i], MarginLimit(*run.reader));
+        SetControlText(dialog, 1074 + i, Utf8ToUtf16(buffer));
+        SetTextLimit(dialog, kMarginFields[i].id, 3);
+    }
+}
+
+Values LoadMargins(const ReaderServices& r) {
+    const Settings& s = *r.settings;
+    return {Shifted(s.marginTop, 2), s.marginLeft, s.marginRight, Shifted(s.marginBottom, 2)};
+}
+
+int CheckMargins(const FormRun& run) {
+    const int limit = MarginLimit(*run.reader);
+    for (int i : {3, 2, 1, 0}) {
+        const int v = run.entered[static_cast<size_t>(i)];
+        if (v < 0 || v > limit) return kMarginFields[i].id;
+    }
+    return 0;
+}
+
+void SaveMargins(FormRun& run) {
+    if (!Changed(run, {0, 1, 2, 3})) return;
+    ReaderServices& r = *run.reader;
+    Settings& s = *r.settings;
+    s.marginTop = run.entered[0] - 2;
+    s.marginLeft = run.entered[1];
+    s.marginRight = run.entered[2];
+    s.marginBottom = run.entered[3] - 2;
+    // Written to the file with the next periodic save.
+    Redraw(r);
+}
+
+constexpr Form kMargins = {.title = u"Margins",
+                           .templateId = 133,
+                           .rememberBook = 1,
+                           .places = kMarginPlaces,
+                           .fields = kMarginFields,
+                           .init = InitMargins,
+                           .load = LoadMargins,
+                           .check = CheckMargins,
+                           .save = SaveMargins};
+
+// Status line: bit 0 of a visibility item is the status line, bit 1 the progress bar.
+
+constexpr const char16_t* kVisibleItems[] = {u"Hide", u"Status line", u"Progress bar",
+                                             u"Status + Progress"};
+constexpr const char16_t* kStatusModeItems[] = {u"Show Filename", u"Show Percents", u"Show Pages",
+                                                u"Show Percents + Pages"};
+constexpr Placement kStatusPlaces[] = {
+    {1041, 1, 5, 0},     {1116, 7, kSpin, 1}, {1042, 1, 5, 2},
+    {1117, 7, kSpin, 3}, {1036, 1, 10, 4},    {1094, 1, 10, 5},
+    {1087, 6, 4, 6},     {1099, 5, kSpin, 6}, {1118, 7, kSpin, 7},
+};
+constexpr SpinItems kStatusLists[] = {{1116, kVisibleItems, 0, 4},
+                                      {1117, kVisibleItems, 0, 4},
+                                      {1099, {}, 5, 21},
+                                      {1118, kStatusModeItems, 0, 4}};
+constexpr Field kStatusFields[] = {
+    {1116, kFieldSpin, 0},  {1117, kFieldSpin, 0}, {1036, kFieldCheck, 0},
+    {1094, kFieldCheck, 0}, {1099, kFieldSpin, 5}, {1118, kFieldSpin, 0},
+};
+
+Values LoadStatusLine(const ReaderServices& r) {
+    const Settings& s = *r.settings;
+    return {Flag(s.visibleStatus[0]) | Flag(s.visibleProgress[0]) << 1,
+            Flag(s.visibleStatus[1]) | Flag(s.visibleProgress[1]) << 1,
+            Flag(s.modeProgress),
+            Flag(s.visibleBatteryOnProgress),
+            s.fontSizeStatus,
+            s.modeStatus};
+}
+
+void SaveStatusLine(FormRun& run) {
+    if (!Changed(run, {0, 1, 2, 3, 4, 5})) return;
+    ReaderServices& r = *run.reader;
+    Settings& s = *r.settings;
+    const Values& e = run.entered;
+    for (int full : {0, 1}) {
+        s.visibleStatus[full] = e[static_cast<size_t>(full)] & 1;
+        s.visibleProgress[full] = e[static_cast<size_t>(full)] >> 1 & 1;
+    }
+    s.modeProgress = e[2];
+    s.visibleBatteryOnProgress = e[3];
+    s.fontSizeStatus = e[4];
+    s.modeStatus = e[5];
+    CreateLayoutFont(*r.layout, 1, ScreenWidth(r));
+    r.saveSettings(r.context);
+    Redraw(r);
+}
+
+constexpr Form kStatusLine = {.title = u"Status Line",
+                              .templateId = 134,
+                              .places = kStatusPlaces,
+                              .lists = kStatusLists,
+                              .fields = kStatusFields,
+                              .load = LoadStatusLine,
+                              .save = SaveStatusLine};
+
+// Autoscrolling: kept for the next start of autoscrolling, written with the next save.
+
+constexpr const char16_t* kAutoscrollItems[] = {u"Wave", u"Line", u"Smooth", u"AutoTurnPages",
+                                                u"Wave II"};
+constexpr const char16_t* kBacklightItems[] = {u"Default", u"Always ON"};
+constexpr Placement kAutoscrollPlaces[] = {
+    {1138, 1, 2, 0}, {1136, 7, kSpin, 1}, {1134, 1, 2, 2}, {1099, 7, kSpin, 3}};
+constexpr SpinItems kAutoscrollLists[] = {{1136, kAutoscrollItems, 0, 5},
+                                          {1099, kBacklightItems, 0, 2}};
+constexpr Field kAutoscrollFields[] = {{1136, kFieldSpin, 0}, {1099, kFieldSpin, 0}};
+
+Values LoadAutoscroll(const ReaderServices& r) {
+    const Settings& s = *r.settings;
+    return {s.aswMode, s.backlightAsOn};
+}
+
+void SaveAutoscroll(FormRun& run) {
+    Settings& s = *run.reader->settings;
+    s.aswMode = run.entered[0];
+    s.backlightAsOn = run.entered[1];
+}
+
+constexpr Form kAutoscroll = {.title = u"Autoscrolling",
+                              .templateId = 132,
+                              .rememberBook = 1,
+                              .places = kAutoscrollPlaces,
+                              .lists = kAutoscrollLists,
+                              .fields = kAutoscrollFields,
+                              .load = LoadAutoscroll,
+                              .save = SaveAutoscroll};
+
+}  // namespace
+
+int ReadDecimal(const std::u16string& text) {
+    size_t i = 0;
+    while (i < text.size() && text[i] == u' ') ++i;
+    int sign = 1;
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) sign = text[i++] == u'-' ? -1 : 1;
+    int value = 0;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i)
+        value = std::min(value * 10 + (text[i] - u'0'), 999999);
+    return sign * value;
+}
+
+std::vector<std::u16string> OfferedFaces(const std::vector<std::u16string>& families) {
+    std::vector<std::u16string> faces;
+    for (const std::u16string& f : families) {
+        if (!f.empty() && f.size() <= kFaceChars) faces.push_back(f);
+    }
+    return faces;
+}
+
+void ShowOptionsDialog(ReaderServices& reader) {
+    RunForm(reader, kOptions);
+}
+void ShowFontDialog(ReaderServices& reader) {
+    RunForm(reader, kFont);
+}
+void ShowMarginsDialog(ReaderServices& reader) {
+    RunForm(reader, kMargins);
+}
+void ShowStatusLineDialog(ReaderServices& reader) {
+    RunForm(reader, kStatusLine);
+}
+void ShowAutoscrollDialog(ReaderServices& reader) {
+    RunForm(reader, kAutoscroll);
+}
+
+}  // namespace lectra

@@ -1,0 +1,384 @@
+// The settings forms, the colour dialog and the buttons dialog worked through their real widgets:
+// what reaches the page, the settings file, and the next start.
+#include "dialogs/settings_dialogs.h"
+
+#include "dialogs/buttons_dialog.h"
+#include "dialogs/colour_dialog.h"
+#include "document/text_cache.h"
+#include "layout/layout_fonts.h"
+#include "scripted_dialogs.h"
+
+namespace lectra {
+namespace {
+
+using test::Choose;
+using test::Lines;
+using test::scripts;
+
+int refreshes = 0;
+
+class SettingsDialogs : public test::Reader {
+protected:
+    void SetUp() override {
+        test::Reader::SetUp();
+        scripts.clear();
+        refreshes = 0;
+    }
+    // The reader on a copy of the English story, with the dialog's redraws counted.
+    App& Begin(const std::string& extraConfig = std::string(), int withBook = 1) {
+        dir.Write("_config.ini", std::string(test::kTestConfig) + "\r\n" + extraConfig);
+        const std::string book =
+            withBook ? dir.Write("book.txt", test::ReadBytes(test::Sample("en-story.txt"))) : "";
+        if (!withBook) scripts.push_back([](PlatformDialog*) {});  // the browser at start
+        Start(book, test::Scripted);
+        app->services.refresh = [](void* c) {
+            ++refreshes;
+            Refresh(*static_cast<App*>(c));
+        };
+        return *app;
+    }
+    void Restart() {
+        Stop();
+        Start("", test::Scripted);
+    }
+    void Run(uint32_t command, test::Script script) {
+        scripts.push_back(std::move(script));
+        Send(kMsgCommand, command);
+    }
+    std::string Config(const std::string& key) const {
+        const std::string file = test::ReadBytes(dir.path() + "/_config.ini");
+        const size_t at = file.find("\n" + key + "=");
+        if (at == std::string::npos) return "(none)";
+        const size_t from = at + key.size() + 2;
+        return file.substr(from, file.find('\r', from) - from);
+    }
+    std::u16string Text(int32_t from, int32_t count) const {
+        std::u16string s;
+        for (int32_t p = from; p < from + count; ++p) s += GetChar(*app->doc, p);
+        return s;
+    }
+};
+
+void Pick(PlatformDialog* d, int list, int index) {
+    ListSelect(d, list, index);
+    SendDialogCommand(d, list, kListSelectionChange);
+}
+
+int Ended(PlatformDialog* d) {
+    return DialogResult(d, nullptr);
+}
+
+TEST_F(SettingsDialogs, SavingAFormUnchangedNeitherRedrawsNorWrites) {
+    Begin();
+    SaveAll(*app);
+    const std::string before = test::ReadBytes(dir.path() + "/_config.ini");
+    for (uint32_t command : {40069u, 40104u, 40071u, 40132u, 40131u, 40023u}) {
+        int ended = 0;
+        Run(command, [&](PlatformDialog* d) {
+            SendDialogCommand(d, kCmdLeftSoftKey);
+            ended = Ended(d);
+        });
+        EXPECT_EQ(ended, 1) << command;
+        EXPECT_EQ(refreshes, 0) << command;
+    }
+    EXPECT_EQ(test::ReadBytes(dir.path() + "/_config.ini"), before);
+    EXPECT_EQ(test::dialogs, (std::vector<int>{119, 128, 133, 134, 132, 112}));
+}
+
+TEST_F(SettingsDialogs, OptionsRefuseFiveProfilesAndStoreEveryField) {
+    Begin();
+    const std::u16string asDetected = Text(0, 400);
+    const int32_t docLength = DocLength(*app->doc);
+    Run(40069, [&](PlatformDialog* d) {
+        EXPECT_EQ(ControlText(d, 1067), u"2");
+        SetControlText(d, 1067, u"5");
+        SendDialogCommand(d, kCmdLeftSoftKey);
+        EXPECT_FALSE(Ended(d));
+        EXPECT_TRUE(ControlHasFocus(d, 1067));
+        SetControlText(d, 1067, u"3");
+        ListSelect(d, 1140, 0);  // no hyphenation
+        SetChecked(d, 1031, 0);
+        for (int check : {1036, 1048, 1039, 1040}) SetChecked(d, check, 1);
+        ListSelect(d, 1130, 0);  // plain text as is
+        SendDialogCommand(d, kCmdOk);
+    });
+    const Settings& s = app->session.settings;
+    EXPECT_EQ(std::vector<int>({s.useProfiles, s.hyphen, s.justify, s.startInFullscreen, s.deleteCt,
+                                s.backlightOn, s.keepOneItem, s.txtParagraphDetect}),
+              std::vector<int>({3, 0, 0, 1, 1, 1, 1, 0}));
+    // The book was read again with every line its own paragraph, and the page laid out again.
+    EXPECT_NE(Text(0, 400), asDetected);
+    EXPECT_EQ(DocLength(*app->doc), docLength);
+    EXPECT_GT(refreshes, 0);
+    EXPECT_EQ(Config("USE_PROFILES") + Config("TXT_PARAGRAPH_DETECT") + Config("JUSTIFY"), "300");
+    std::vector<int> cycle;
+    for (int i = 0; i < 3; ++i) {
+        Send(kMsgCommand, 40010);
+        cycle.push_back(app->session.settings.activeProfile);
+    }
+    EXPECT_EQ(cycle, (std::vector<int>{1, 2, 0}));
+}
+
+TEST_F(SettingsDialogs, AParagraphModeChosenWithoutABookIsKeptForTheNext) {
+    Begin("", 0);
+    ASSERT_EQ(app->bookOpen, 0);
+    Run(40069, [](PlatformDialog* d) {
+        ListSelect(d, 1130, 2);
+        SendDialogCommand(d, kCmdLeftSoftKey);
+    });
+    EXPECT_EQ(app->session.settings.txtParagraphDetect, 2);
+}
+
+TEST_F(SettingsDialogs, AProfileBeyondAShorterCycleGivesWayToTheFirst) {
+    Begin("USE_PROFILES=4\r\nACTIVE_PROFILE=3\r\n");
+    Run(40069, [](PlatformDialog* d) {
+        SetControlText(d, 1067, u"2");
+        SendDialogCommand(d, kCmdLeftSoftKey);
+    });
+    EXPECT_EQ(app->session.settings.activeProfile, 0);
+    EXPECT_EQ(app->layout.fonts.backgroundBrush.colour, MakeColour(255, 255, 255));
+}
+
+TEST_F(SettingsDialogs, TheFontFormReLaysThePageAndIsKeptAcrossARestart) {
+    Begin();
+    const std::vector<std::u16string> faces = OfferedFaces(LatinFontFamilies());
+    ASSERT_GE(faces.size(), 2u);
+    const int lines = app->layout.linesPerPage;
+    const std::u16string face = faces[0] == u"DejaVu Sans" ? faces[1] : faces[0];
+    Run(40104, [&](PlatformDialog* d) {
+        EXPECT_EQ(ControlText(d, 1099), u"16");
+        EXPECT_EQ(ControlText(d, 1114), u"DejaVu Sans");
+        EXPECT_EQ(Lines(d, 1114), faces);
+        SetChecked(d, 1036, 1);
+        SetChecked(d, 1037, 1);
+        ListSelect(d, 1099, 30 - 5);
+        ListSelect(d, 1113, 2 + 10);
+        ListSelect(d, 1115, -1 + 3);
+        Choose(d, 1114, face);
+    });
+    const Settings& s = app->session.settings;
+    EXPECT_EQ(std::vector<int>({s.fontBoldText[0], s.fontCtText[0], s.fontSizeText[0], s.lineIl[0],
+                                s.fontWidthChar[0]}),
+              std::vector<int>({1, 1, 30, 2, -1}));
+    EXPECT_EQ(s.fontFaceText, face);
+    EXPECT_LT(app->layout.linesPerPage, lines);
+    EXPECT_EQ(Config("FONT_SIZE_TEXT_0") + Config("LINE_IL_0") + Config("FONT_WIDTH_CHAR_0"),
+              "302-1");
+    Restart();
+    EXPECT_EQ(app->session.settings.fontSizeText[0], 30);
+    EXPECT_EQ(app->session.settings.fontFaceText, face);
+}
+
+TEST_F(SettingsDialogs, AFaceNoLongerInstalledGivesWayToTheFirstKeepingTheSize) {
+    Begin("FONT_FACE_TEXT=Long Gone Face\r\nFONT_SIZE_TEXT_0=21\r\n");
+    const std::vector<std::u16string> faces = OfferedFaces(LatinFontFamilies());
+    ASSERT_FALSE(faces.empty());
+    Run(40104, [](PlatformDialog* d) { SendDialogCommand(d, kCmdLeftSoftKey); });
+    EXPECT_EQ(app->session.settings.fontFaceText, faces[0]);
+    EXPECT_EQ(app->session.settings.fontSizeText[0], 21);
+    // A family name the file could not keep is not offered.
+    EXPECT_EQ(OfferedFaces({u"A", std::u16string(32, u'x'), std::u16string(31, u'y'), u""}),
+              (std::vector<std::u16string>{u"A", std::u16string(31, u'y')}));
+}
+
+TEST_F(SettingsDialogs, MarginsAreCheckedAgainstAQuarterOfTheScreenAndMoveTheText) {
+    Begin("WINDOW_WIDTH=240\r\nWINDOW_HEIGHT=320\r\n");
+    const int left = app->layout.geometry.textRect.left;
+    const std::vector<uint32_t> page = Screen();
+    Run(40071, [](PlatformDialog* d) {
+        EXPECT_EQ(ControlText(d, 1074), u"Top [0..60]");
+        EXPECT_EQ(ControlText(d, 1084), u"2");  // MARGIN_TOP 0 is shown as 2
+        for (const char16_t* wrong : {u"61", u"-1"}) {
+            SetControlText(d, 1085, wrong);
+            SendDialogCommand(d, kCmdLeftSoftKey);
+            EXPECT_FALSE(Ended(d));
+            EXPECT_TRUE(ControlHasFocus(d, 1085));
+        }
+        SetControlText(d, 1085, u"20");
+        SetControlText(d, 1084, u"0");
+        SetControlText(d, 1086, u"x");  // no digits: 0
+        SetControlText(d, 1073, u"60");
+        SendDialogCommand(d, kCmdLeftSoftKey);
+    });
+    const Settings& s = app->session.settings;
+    EXPECT_EQ(std::vector<int>({s.marginTop, s.marginLeft, s.marginRight, s.marginBottom}),
+              std::vector<int>({-2, 20, 0, 58}));
+    EXPECT_EQ(app->layout.geometry.textRect.left, left + 19);
+    EXPECT_NE(Screen(), page);
+    EXPECT_NE(Config("MARGIN_LEFT"), "20");  // written with the next save
+    Restart();
+    EXPECT_EQ(app->session.settings.marginLeft, 20);
+}
+
+TEST_F(SettingsDialogs, TheStatusLineFormSetsBothModesAndTheStatusFont) {
+    Begin();
+    const int statusHeight = app->layout.fonts.statusFontHeight;
+    Run(40132, [](PlatformDialog* d) {
+        EXPECT_EQ(ListSelection(d, 1116), 3);  // status and progress
+        EXPECT_EQ(ControlText(d, 1099), u"9");
+        Pick(d, 1116, 2);
+        Pick(d, 1117, 1);
+        SetChecked(d, 1036, 1);
+        SetChecked(d, 1094, 1);
+        Pick(d, 1099, 20 - 5);
+        Pick(d, 1118, 2);
+        SendDialogCommand(d, kCmdLeftSoftKey);
+    });
+    const Settings& s = app->session.settings;
+    EXPECT_EQ(std::vector<int>({s.visibleStatus[0], s.visibleProgress[0], s.visibleStatus[1],
+                                s.visibleProgress[1], s.modeProgress, s.visibleBatteryOnProgress,
+                                s.fontSizeStatus, s.modeStatus}),
+              std::vector<int>({0, 1, 1, 0, 1, 1, 20, 2}));
+    EXPECT_EQ(app->layout.geometry.statusVisible, 0);
+    EXPECT_GT(app->layout.fonts.statusFontHeight, statusHeight);
+    EXPECT_EQ(Config("VISIBLE_STATUS_NORMAL") + Config("FONT_SIZE_STATUS"), "020");
+    Restart();
+    EXPECT_EQ(app->session.settings.modeStatus, 2);
+}
+
+TEST_F(SettingsDialogs, AutoscrollSettingsWaitForTheNextStartAndSave) {
+    Begin();
+    Run(40131, [](PlatformDialog* d) {
+        EXPECT_EQ(ControlText(d, 1136), u"Wave");
+        EXPECT_EQ(ControlText(d, 1099), u"Always ON");
+        Pick(d, 1136, 2);
+        Pick(d, 1099, 0);
+        SendDialogCommand(d, kCmdLeftSoftKey);
+    });
+    EXPECT_EQ(app->session.settings.aswMode, 2);
+    EXPECT_EQ(app->session.settings.backlightAsOn, 0);
+    EXPECT_EQ(refreshes, 0);
+    Restart();
+    EXPECT_EQ(app->session.settings.aswMode, 2);
+}
+
+TEST_F(SettingsDialogs, ColoursChangeInStepsOfEightAndReachThePageOnlyOnSave) {
+    Begin("COLOR_TEXT_R_0=203\r\nCOLOR_TEXT_G_0=245\r\nCOLOR_TEXT_B_0=170\r\n");
+    Settings& s = app->session.settings;
+    const ColourRef text = s.colors[kColourText][0];
+    auto channels = [](PlatformDialog* d) {
+        return std::vector<int>{ListSelection(d, 1105), ListSelection(d, 1106),
+                                ListSelection(d, 1103)};
+    };
+    // Cancel after changes keeps the profile's colours.
+    Run(40023, [&](PlatformDialog* d) {
+        EXPECT_EQ(channels(d), (std::vector<int>{25, 30, 21}));
+        Pick(d, 1105, 0);
+        SendDialogCommand(d, kCmdRightSoftKey);
+    });
+    EXPECT_EQ(s.colors[kColourText][0], text);
+    Run(40023, [&](PlatformDialog* d) {
+        Pick(d, 1106, 0);  // one channel rounds all three down
+        Pick(d, 1001, 1);  // the background
+        EXPECT_EQ(channels(d), (std::vector<int>{31, 31, 31}));
+        Pick(d, 1106, 0);
+        Pick(d, 1103, 0);
+        Pick(d, 1001, 2);  // looked at, not changed
+        Pick(d, 1001, 0);
+        EXPECT_EQ(channels(d), (std::vector<int>{25, 0, 21}));
+        SendDialogCommand(d, kCmdLeftSoftKey);
+    });
+    EXPECT_EQ(s.colors[kColourText][0], MakeColour(200, 0, 168));
+    EXPECT_EQ(s.colors[kColourBk][0], MakeColour(248, 0, 0));
+    EXPECT_EQ(s.colors[kColourStatus][0], MakeColour(32, 32, 32));
+    const uint32_t corner = Screen()[0];
+    EXPECT_GE(corner >> 16, 248u);
+    EXPECT_EQ(corner & 0xFFFF, 0u);
+    SaveAll(*app);
+    EXPECT_EQ(Config("COLOR_BK_R_0") + "," + Config("COLOR_BK_G_0"), "248,0");
+}
+
+// Which of the five colours (pure channels, easily told apart) a pixel of the preview is.
+int ColourOfPixel(uint32_t p) {
+    const uint32_t r = p >> 16 & 0xFF, g = p >> 8 & 0xFF, b = p & 0xFF;
+    const bool R = r > 200, G = g > 200, B = b > 200;
+    if (!R && !G && !B && r + g + b < 24) return kColourBk;
+    if (R && !G && !B) return kColourText;
+    if (!R && G && !B) return kColourStatus;
+    if (!R && !G && B) return kColourCut;
+    if (R && G && !B) return kColourTitles;
+    return -1;
+}
+
+TEST_F(SettingsDialogs, ThePreviewPaintsEachColourWhereItBelongs) {
+    Begin();
+    const Layout& layout = app->layout;
+    const ColourRef colours[kColourCount] = {MakeColour(255, 0, 0), MakeColour(0, 0, 0),
+                                             MakeColour(0, 255, 0), MakeColour(0, 0, 255),
+                                             MakeColour(255, 255, 0)};
+    const int line = layout.fonts.textFontHeight;
+    const struct {
+        int height;
+        std::vector<int> present;  // colours found, in colour order
+    } cases[] = {
+        {300, {kColourText, kColourBk, kColourStatus, kColourCut, kColourTitles}},
+        // Lower than one line: still the title, over the clock, with the status sample.
+        {line / 2, {kColourBk, kColourStatus, kColourCut, kColourTitles}},
+    };
+    for (const auto& c : cases) {
+        PlatformSurface* surface = layout.draw->createSurface(240, c.height, kMaskSet565);
+        ASSERT_NE(surface, nullptr);
+        PaintColourPreview(layout, surface, 240, c.height, colours);
+        int w = 0, h = 0, stride = 0;
+        const uint32_t* p = layout.draw->surfacePixels(surface, &w, &h, &stride);
+        int seen[kColourCount] = {};
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                if (const int k = ColourOfPixel(p[y * stride + x]); k >= 0) seen[k] = 1;
+        std::vector<int> present;
+        for (int k = 0; k < kColourCount; ++k)
+            if (seen[k]) present.push_back(k);
+        EXPECT_EQ(present, c.present) << c.height;
+        layout.draw->deleteSurface(surface);
+    }
+}
+
+TEST_F(SettingsDialogs, AButtonIsReboundInTwoStepsAndActsAtOnce) {
+    Begin();
+    const int down = 16;
+    Run(40070, [&](PlatformDialog* d) {
+        EXPECT_EQ(ListSelection(d, 1004), 0);
+        EXPECT_EQ(ListLine(d, 1004, 0), u"1-> Status Line On/Off");
+        EXPECT_EQ(ListLine(d, 1004, 9), u"0-> Next Page (Inc AS Speed)");
+        EXPECT_EQ(ListCount(d, 1004), kStoredBindings);
+        Choose(d, 1004, u"Down-> Next Page (Inc AS Speed)");
+        EXPECT_EQ(ControlText(d, 1002), u"Action for \"Down\"");
+        EXPECT_EQ(ListCount(d, 1004), kActionCount);
+        EXPECT_EQ(ListSelection(d, 1004), kActionNextPage);
+        SendDialogCommand(d, kCmdRightSoftKey);  // back to the inputs, nothing bound
+        EXPECT_FALSE(Ended(d));
+        EXPECT_EQ(ControlText(d, 1002), u"Select Button ...");
+        EXPECT_EQ(ListLine(d, 1004, down), u"Down-> Next Page (Inc AS Speed)");
+        ListSelect(d, 1004, down);
+        SendDialogCommand(d, 1004, kListDoubleClick);
+        Choose(d, 1004, u"Next Line");
+        EXPECT_EQ(ListLine(d, 1004, down), u"Down-> Next Line");
+        EXPECT_EQ(ListSelection(d, 1004), down);
+        SendDialogCommand(d, kCmdCancel);
+        EXPECT_TRUE(Ended(d));
+    });
+    const int32_t second = app->layout.pageLines[1].start;
+    Press(0x28);
+    EXPECT_EQ(PageStart(), second);
+    SaveAll(*app);
+    EXPECT_EQ(Config("ACTION_0028"), "12");
+    Restart();
+    EXPECT_EQ(app->session.settings.bindings[down].action, kActionNextLine);
+}
+
+TEST_F(SettingsDialogs, EditBoxesReadTheirLeadingNumber) {
+    const struct {
+        const char16_t* text;
+        int value;
+    } cases[] = {{u"12", 12},
+                 {u"  7x", 7},
+                 {u"-3", -3},
+                 {u"abc", 0},
+                 {u"", 0},
+                 {u"+", 0},
+                 {u"99999999999", 999999}};
+    for (const auto& c : cases) EXPECT_EQ(ReadDecimal(c.text), c.value) << Utf16ToUtf8(c.text);
+}
+
+}  // namespace
+}  // namespace lectra
