@@ -54,7 +54,8 @@ int CodePageProc(void* context, PlatformDialog* dialog, uint32_t message, uintpt
             s.codePage = chosen;
             // The book is read again in it, its remembered code page set aside.
             if (*c.reader->bookOpen) {
-                c.reader->openBook(c.reader->context, c.reader->doc->bookPath, 1);
+                const std::u16string path = c.reader->doc->bookPath;  // the open rewrites it
+                c.reader->openBook(c.reader->context, path, 1);
             }
             c.reader->refresh(c.reader->context);
         }

@@ -51,19 +51,19 @@ using Values = std::array<int, kMaxValues>;
 struct FormRun;
 
 struct Form {
-    const char16_t* title;
-    int templateId;
-    int rememberBook;  // the open book goes to the head of the recent list first
-    std::span<const Placement> places;
-    std::span<const SpinItems> lists;
-    std::span<const Field> fields;
-    int faceList;  // the font dialog's list of faces, 0 for none
-    void (*init)(PlatformDialog* dialog, FormRun& run);
-    Values (*load)(const ReaderServices& reader);
+    const char16_t* title = nullptr;
+    int templateId = 0;
+    int rememberBook = 0;  // the open book goes to the head of the recent list first
+    std::span<const Placement> places = {};
+    std::span<const SpinItems> lists = {};
+    std::span<const Field> fields = {};
+    int faceList = 0;  // the font dialog's list of faces, 0 for none
+    void (*init)(PlatformDialog* dialog, FormRun& run) = nullptr;
+    Values (*load)(const ReaderServices& reader) = nullptr;
     // The id of the first box whose value is out of range, 0 when all are in range.
-    int (*check)(const FormRun& run);
+    int (*check)(const FormRun& run) = nullptr;
     // After the dialog closed with "Save".
-    void (*save)(FormRun& run);
+    void (*save)(FormRun& run) = nullptr;
 };
 
 struct FormRun {
