@@ -51,7 +51,7 @@ protected:
 
     static void SetUpTestSuite() {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        StartGuiPlatform();
+        StartWindowPlatform();
     }
 
     void SetUp() override {

@@ -1,4 +1,5 @@
-// Starting Qt's GUI platform for the reader, the command-line tool and the tests.
+// Starting Qt's GUI platform for drawing without a window: the command-line tool and the layout
+// tests (the reader and its tests start the window platform of platform/window.h instead).
 #pragma once
 
 namespace lectra {
@@ -8,5 +9,7 @@ namespace lectra {
 // plugin's and the font database's notices about features it lacks are dropped; every other
 // message goes where it went before. Returns 1 when the platform is up.
 int StartGuiPlatform();
+// Drops those notices from Qt's messages; the window platform installs it too.
+void InstallMessageFilter();
 
 }  // namespace lectra
