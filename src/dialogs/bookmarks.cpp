@@ -165,6 +165,8 @@ Bookmark DecodeBookmark(const uint8_t (&record)[kBookmarkRecordBytes]) {
 }
 
 int AppendBookmark(const std::u16string& file, const Bookmark& b) {
+    // A path the record cannot hold whole is refused: cut, it would never match its book again.
+    if (b.path.size() >= kPathUnits) return 0;
     PlatformFile f;
     if (!FileOpenAppend(f, file)) return 0;
     // A partial record left by an interrupted write is cut off, so that records stay aligned.

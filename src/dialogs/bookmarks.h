@@ -22,7 +22,8 @@ struct Bookmark {
 // The record's bytes: path (260 units), name (64 units), position, length, two zero words.
 void EncodeBookmark(const Bookmark& b, uint8_t (&record)[kBookmarkRecordBytes]);
 Bookmark DecodeBookmark(const uint8_t (&record)[kBookmarkRecordBytes]);
-// Appends one record; 0 when the file cannot be opened for writing.
+// Appends one record; 0 when the file cannot be opened for writing, or the book's path is longer
+// than the record's 259 units.
 int AppendBookmark(const std::u16string& file, const Bookmark& b);
 // The bookmarks of `path`, in file order; a partial record at the end is not read.
 std::vector<Bookmark> BookBookmarks(const std::u16string& file, const std::u16string& path);

@@ -131,6 +131,12 @@ TEST_F(Dialogs, BookmarksAreAddedListedOpenedAndClearedInTheirFileLayout) {
     Send(kMsgCommand, 40066);
     EXPECT_EQ(PageStart(), marked);
 
+    // A path the record cannot hold whole is refused, never cut.
+    Bookmark deep;
+    deep.path = std::u16string(300, u'a');
+    EXPECT_EQ(AppendBookmark(Utf8ToUtf16(file), deep), 0);
+    EXPECT_EQ(test::ReadBytes(file).size(), 2 * kBookmarkRecordBytes);
+
     Send(kMsgCommand, 40146);  // cleared after the question
     EXPECT_EQ(test::ReadBytes(file).size(), 0u);
     test::messages.clear();
