@@ -51,5 +51,7 @@ run_all() {
 echo "== offscreen"
 QT_QPA_PLATFORM=offscreen run_all
 echo "== Xvfb, 1920x1080"
-Xvfb :97 -screen 0 1920x1080x24 >/dev/null 2>&1 & sleep 1
+Xvfb :97 -screen 0 1920x1080x24 >/dev/null 2>&1 &
+# The server takes a moment on a busy machine: the reader is started once it answers.
+for _ in $(seq 100); do xdotool getdisplaygeometry --display :97 >/dev/null 2>&1 && break; sleep 0.1; done
 DISPLAY=:97 run_all
