@@ -85,6 +85,9 @@ void StartAutoscroll(App& app) {
     if (app.clockTimerRunning) KillWindowTimer(kClockTimer);
     app.clockTimerRunning = 0;
     StartAutoscroll(app.autoscroll, app.layout, *app.doc);
+    // The status line says so at once; in the smooth mode the worker owns the page until it
+    // hands its first frame over.
+    if (app.layout.autoscrolling && app.layout.autoscrollMode != kAutoscrollSmooth) Repaint(app);
     const Settings& s = app.session.settings;
     if (!s.backlightOn && s.backlightAsOn) {
         SetBacklightAlwaysOn(app.backlight, 1);
