@@ -141,6 +141,11 @@ protected:
 
     // Stylus messages are in client coordinates: those of the frame.
     void mousePressEvent(QMouseEvent* e) override {
+        // The right button opens the reader's menu, as a context menu does on the desktop.
+        if (e->button() == Qt::RightButton && !State().modalDepth) {
+            Send(kMsgCommand, 40001);
+            return;
+        }
         if (e->button() != Qt::LeftButton || State().modalDepth) return;
         const QPoint q = mapToParent(e->position().toPoint());
         Send(kMsgStylusDown, 0, PointParam(q.x(), q.y()));

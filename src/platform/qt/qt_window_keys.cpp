@@ -38,6 +38,7 @@ constexpr KeyRow kPlainKeys[] = {
     {Qt::Key_Home, KeyKind::kCommand, 40135},
     {Qt::Key_End, KeyKind::kCommand, 40136},
     {Qt::Key_F11, KeyKind::kCommand, 40008},
+    {Qt::Key_Menu, KeyKind::kCommand, 40001},
 };
 
 // Keys with Ctrl: the accelerators, and Ctrl+1 … Ctrl+6 as the application buttons.
