@@ -136,8 +136,8 @@ def main():
     a = ap.parse_args()
     if a.command == 'zip':
         entries = []
-        for spec in a.entries:
-            name, path = spec.split('=', 1)
+        for entry in a.entries:
+            name, path = entry.split('=', 1)
             stored = path.endswith(':stored')
             if stored:
                 path = path[:-len(':stored')]

@@ -27,15 +27,7 @@ int Refuse(Document& doc) {
 }
 
 std::u16string MemberName(std::string_view stored) {
-    if (IsUtf8(stored)) return Utf8ToUtf16(stored);
-    char16_t high[128];
-    CodePageHighHalf(866, high);
-    std::u16string name;
-    for (char c : stored) {
-        const auto b = static_cast<uint8_t>(c);
-        name += b < 0x80 ? static_cast<char16_t>(b) : high[b - 0x80];
-    }
-    return name;
+    return IsUtf8(stored) ? Utf8ToUtf16(stored) : CodePageDecode(866, stored);
 }
 
 }  // namespace

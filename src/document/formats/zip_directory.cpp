@@ -47,14 +47,7 @@ uint64_t Le64(const uint8_t* p) {
 // Old archivers on Russian systems wrote names in the OEM code page; every byte has its own
 // character there, so the conversion loses nothing.
 std::u16string Cp866Name(std::string_view bytes) {
-    char16_t high[128];
-    CodePageHighHalf(866, high);
-    std::u16string name;
-    for (char c : bytes) {
-        const auto b = static_cast<uint8_t>(c);
-        name += b < 0x80 ? static_cast<char16_t>(b) : high[b - 0x80];
-    }
-    return name;
+    return CodePageDecode(866, bytes);
 }
 
 // The ZIP64 values that stand in for fields holding all ones, in their fixed order; and the

@@ -73,4 +73,17 @@ int CodePageEncode(int codePage, std::u16string_view text, std::string& out) {
     return table != nullptr ? 1 : 0;
 }
 
+std::u16string CodePageDecode(int codePage, std::string_view bytes) {
+    char16_t high[128];
+    for (int i = 0; i < 128; ++i) high[i] = static_cast<char16_t>(0x80 + i);
+    CodePageHighHalf(codePage, high);
+    std::u16string text;
+    text.reserve(bytes.size());
+    for (char c : bytes) {
+        const auto b = static_cast<uint8_t>(c);
+        text += b < 0x80 ? static_cast<char16_t>(b) : high[b - 0x80];
+    }
+    return text;
+}
+
 }  // namespace lectra

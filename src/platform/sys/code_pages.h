@@ -18,6 +18,10 @@ int CodePageKnown(int codePage);
 // table entry is `unit`, or `fallback` when there is none (or the code page is unknown).
 uint8_t CodePageEncodeChar(int codePage, char16_t unit, uint8_t fallback = '?');
 
+// Bytes of a single-byte code page to UTF-16: ASCII as itself, the rest through the table (an
+// unknown code page keeps U+0080 + (byte − 128)).
+std::u16string CodePageDecode(int codePage, std::string_view bytes);
+
 // Whole text; every character without a byte becomes "?". Returns 0 for an unknown code page
 // (the output then holds "?" for every non-ASCII character).
 int CodePageEncode(int codePage, std::u16string_view text, std::string& out);
