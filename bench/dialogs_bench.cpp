@@ -3,12 +3,13 @@
 // from a folder of many files.
 //
 //   dialogs_bench BOOK MISSING FOUND FOLDER
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 #include "dialogs/file_browser.h"
 #include "dialogs/search.h"

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "document/document.h"
 #include "document/formats/book_export.h"
 #include "document/formats/gz_reader.h"
@@ -22,21 +23,10 @@ using namespace lectra;
 
 namespace {
 
-std::string Env(const char* name, benchmark::State& state) {
-    const char* v = std::getenv(name);
-    if (!v || !*v) state.SkipWithError("book not given; run bench/run_formats.sh");
-    return v ? v : "";
-}
+using bench::Env;
 
 bool OpenOrSkip(Document& doc, const std::string& path, benchmark::State& state) {
-    const std::u16string p = Utf8ToUtf16(path);
-    OpenRequest request;
-    request.codePageSetting = 1251;
-    if (path.empty() || !OpenBook(doc, p.c_str(), 0, request)) {
-        state.SkipWithError("open failed");
-        return false;
-    }
-    return true;
+    return bench::OpenOrSkip(doc, path, state, 1251);
 }
 
 void BM_Open(benchmark::State& state, const char* env) {
@@ -77,20 +67,7 @@ void BM_GzWorstGetChar(benchmark::State& state) {
     const std::string path = Env("LECTRA_BENCH_GZ", state);
     auto doc = NewDocument();
     if (!OpenOrSkip(*doc, path, state)) return;
-    std::vector<int32_t> positions;
-    const std::vector<GzAccessPoint>& points = doc->gz->index.points;
-    for (size_t k = points.size(); k-- > 1;)
-        positions.push_back(static_cast<int32_t>(points[k].out) - 1);
-    if (positions.size() < 20) {
-        state.SkipWithError("too few access points");
-        return;
-    }
-    size_t k = 0;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(GetChar(*doc, positions[k]));
-        k = (k + 1) % positions.size();
-    }
-    state.counters["points"] = static_cast<double>(points.size());
+    bench::WorstGetChar(state, *doc, doc->gz->index.points);
     CloseDocument(*doc);
 }
 BENCHMARK(BM_GzWorstGetChar)->Unit(benchmark::kMillisecond);

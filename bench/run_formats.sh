@@ -35,14 +35,7 @@ head -c 131072 "$work/book.txt" > "$work/b1.txt"  # the dictionary is chosen on 
 python3 tools/make_tcr.py --repeat 160 "$work/b1.txt" "$work/b20.tcr"
 cat "$work"/* > /dev/null  # warm the page cache for every contender alike
 
-measure() {  # label, command... ; prints seconds and peak memory, remembers the seconds
-    local label=$1; shift
-    /usr/bin/time -f "%e %M" -o "$work/t" "$@"
-    read -r secs kb < "$work/t"
-    last=$secs
-    printf "%-44s %7.3f s  peak %7.1f MB\n" "$label" "$secs" "$(awk -v k="$kb" 'BEGIN { print k / 1024 }')"
-}
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "  ratio %.2f\n", a / b; else print "  ratio n/a" }'; }
+. bench/measure.sh
 
 echo "gzip book: $(stat -c %s "$work/book.txt.gz") bytes, member 50 MB windows-1251"
 measure "zcat" sh -c "zcat '$work/book.txt.gz' > /dev/null"; zcat_s=$last

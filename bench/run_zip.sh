@@ -31,14 +31,7 @@ for i in $(seq 40); do cat tests/fixtures/source/ru.txt; done > "$work/story.txt
 python3 tools/make_zip.py epub "$work/book.epub" --title "Bench" --parts 500 "$work/story.txt"
 cat "$work"/* > /dev/null  # warm the page cache for every contender alike
 
-measure() {  # label, command... ; prints seconds and peak memory, remembers the seconds
-    local label=$1; shift
-    /usr/bin/time -f "%e %M" -o "$work/t" "$@"
-    read -r secs kb < "$work/t"
-    last=$secs
-    printf "%-44s %7.3f s  peak %7.1f MB\n" "$label" "$secs" "$(awk -v k="$kb" 'BEGIN { print k / 1024 }')"
-}
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "  ratio %.2f\n", a / b; else print "  ratio n/a" }'; }
+. bench/measure.sh
 
 echo "zip book: $(stat -c %s "$work/book.zip") bytes, entry 50 MB windows-1251"
 measure "unzip -p book.zip > /dev/null" sh -c "unzip -p '$work/book.zip' > /dev/null"; unzip_s=$last

@@ -3,13 +3,14 @@
 // median and 95th percentile in milliseconds, and the resident memory with the book open.
 //
 //   window_bench BOOK WIDTH HEIGHT FULLSCREEN(0|1) [PRESSES]
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "document/text_cache.h"

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "document/document.h"
 #include "document/formats/zip_reader.h"
 #include "document/open_book.h"
@@ -17,25 +18,10 @@ using namespace lectra;
 
 namespace {
 
-bool OpenOrSkip(Document& doc, const char* env, benchmark::State& state) {
-    const char* path = std::getenv(env);
-    if (!path || !*path) {
-        state.SkipWithError("book not given; run bench/run_zip.sh");
-        return false;
-    }
-    const std::u16string p = Utf8ToUtf16(path);
-    OpenRequest request;
-    if (!OpenBook(doc, p.c_str(), 0, request)) {
-        state.SkipWithError("open failed");
-        return false;
-    }
-    return true;
-}
-
 void BM_Open(benchmark::State& state, const char* env) {
     auto doc = NewDocument();
     for (auto _ : state) {
-        if (!OpenOrSkip(*doc, env, state)) break;
+        if (!bench::OpenOrSkip(*doc, bench::Env(env, state), state)) break;
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * doc->sourceSize);
     CloseDocument(*doc);
@@ -47,21 +33,8 @@ BENCHMARK_CAPTURE(BM_Open, epub_500_items, "LECTRA_BENCH_EPUB")->Unit(benchmark:
 // inflate), visited from the end backwards so that neither the caches nor the kept inflater help.
 void BM_ZipWorstGetChar(benchmark::State& state) {
     auto doc = NewDocument();
-    if (!OpenOrSkip(*doc, "LECTRA_BENCH_ZIP", state)) return;
-    std::vector<int32_t> positions;
-    const std::vector<GzAccessPoint>& points = doc->zip->items[0].index.points;
-    for (size_t k = points.size(); k-- > 1;)
-        positions.push_back(static_cast<int32_t>(points[k].out) - 1);
-    if (positions.size() < 20) {
-        state.SkipWithError("too few access points");
-        return;
-    }
-    size_t k = 0;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(GetChar(*doc, positions[k]));
-        k = (k + 1) % positions.size();
-    }
-    state.counters["points"] = static_cast<double>(points.size());
+    if (!bench::OpenOrSkip(*doc, bench::Env("LECTRA_BENCH_ZIP", state), state)) return;
+    bench::WorstGetChar(state, *doc, doc->zip->items[0].index.points);
     CloseDocument(*doc);
 }
 BENCHMARK(BM_ZipWorstGetChar)->Unit(benchmark::kMillisecond);
