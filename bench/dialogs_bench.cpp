@@ -38,7 +38,6 @@ double Search(App& app, const std::u16string& text, int32_t* hit) {
 }
 
 // The browser is opened on the folder and closed as soon as its list is filled.
-double ListStart;
 double ListMs = 0;
 int CloseAtOnce(const DialogTemplate& t, DialogProcedure procedure, void* context) {
     const auto t0 = std::chrono::steady_clock::now();
