@@ -102,7 +102,6 @@ int AddProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t w
 struct OpenBookmarks {
     ReaderServices* reader = nullptr;
     std::vector<Bookmark> marks;
-    ListExtent extent;
 };
 
 int ListProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam, intptr_t) {
@@ -111,12 +110,12 @@ int ListProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t 
     if (message == kDlgInit) {
         InitDialogFrame(dialog, u"Bookmarks", u"Open");
         PlaceControl(dialog, 1001, 2, 2, 0xFFFF);
-        ResetList(dialog, 1001, o.extent);
+        ListReset(dialog, 1001);
         for (const Bookmark& b : o.marks) {
             char buf[32];
             std::snprintf(buf, sizeof buf, "%1.0f%% ",
                           b.length != 0 ? 100.0 * b.position / b.length : 0.0);
-            AddListLine(dialog, 1001, Utf8ToUtf16(buf) + b.name, o.extent);
+            ListAdd(dialog, 1001, Utf8ToUtf16(buf) + b.name);
         }
         ListSelect(dialog, 1001, 0);
         SetControlFocus(dialog, 1001);

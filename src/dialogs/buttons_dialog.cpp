@@ -14,14 +14,13 @@ struct ButtonsEdit {
     int mode = 0;  // 0: the inputs, 1: the actions of selectedButton
     int selectedButton = 0;
     int selectedAction = 0;
-    ListExtent extent;
 };
 
 void FillInputList(PlatformDialog* dialog, ButtonsEdit& b) {
     SetControlText(dialog, kLabel, u"Select Button ...");
-    ResetList(dialog, kList, b.extent);
+    ListReset(dialog, kList);
     for (int i = 0; i < kStoredBindings; ++i)
-        AddListLine(dialog, kList, BindingLine(b.reader->settings->bindings[i]), b.extent);
+        ListAdd(dialog, kList, BindingLine(b.reader->settings->bindings[i]));
     if (b.selectedButton >= 0 && b.selectedButton < kStoredBindings)
         ListSelect(dialog, kList, b.selectedButton);
     b.mode = 0;
@@ -30,8 +29,8 @@ void FillInputList(PlatformDialog* dialog, ButtonsEdit& b) {
 void FillActionList(PlatformDialog* dialog, ButtonsEdit& b) {
     const ButtonBinding& binding = b.reader->settings->bindings[b.selectedButton];
     SetControlText(dialog, kLabel, u"Action for \"" + std::u16string(binding.name) + u"\"");
-    ResetList(dialog, kList, b.extent);
-    for (const char16_t* name : kActionNames) AddListLine(dialog, kList, name, b.extent);
+    ListReset(dialog, kList);
+    for (const char16_t* name : kActionNames) ListAdd(dialog, kList, name);
     if (b.selectedAction >= 0 && b.selectedAction < kActionCount)
         ListSelect(dialog, kList, b.selectedAction);
     b.mode = 1;

@@ -20,7 +20,6 @@ constexpr int kSaveFirstRow = 3;  // "Russian - 866 OEM": the export offers sing
 struct CodePageChoice {
     ReaderServices* reader = nullptr;
     int save = 0;  // 1: the export code page
-    ListExtent extent;
 };
 
 int CodePageProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam,
@@ -32,10 +31,10 @@ int CodePageProc(void* context, PlatformDialog* dialog, uint32_t message, uintpt
     if (message == kDlgInit) {
         InitDialogFrame(dialog, u"Code Page", u"Select");
         PlaceControl(dialog, kList, 2, 2, 0xFFFF);
-        ResetList(dialog, kList, c.extent);
+        ListReset(dialog, kList);
         int selected = -1;
         for (int i = first; i < CodePageListSize(); ++i) {
-            AddListLine(dialog, kList, kCodePageList[i].name, c.extent);
+            ListAdd(dialog, kList, kCodePageList[i].name);
             if (selected < 0 && kCodePageList[i].id == current) selected = i - first;
         }
         ListSelect(dialog, kList, selected);

@@ -128,20 +128,6 @@ void InitDialogFrame(PlatformDialog* dialog, const std::u16string& title,
     SetSoftKeyText(dialog, kCmdRightSoftKey, u"Cancel");
 }
 
-void ResetList(PlatformDialog* dialog, int id, ListExtent& extent) {
-    ListReset(dialog, id);
-    extent.width = 0;
-}
-
-void AddListLine(PlatformDialog* dialog, int id, const std::u16string& line, ListExtent& extent) {
-    ListAdd(dialog, id, line);
-    const int width = SystemTextWidth(line);
-    if (width > extent.width) {
-        extent.width = width;
-        ListSetExtent(dialog, id, width + 10);
-    }
-}
-
 int ShowDialog(ReaderServices& reader, const DialogTemplate& t, DialogProcedure procedure,
                void* context) {
     if (reader.stopAutoscroll && !reader.stopAutoscroll(reader.context)) return -1;

@@ -76,13 +76,6 @@ DialogAsk ReadCommand(uintptr_t wParam, int list = 0);
 void InitDialogFrame(PlatformDialog* dialog, const std::u16string& title,
                      const std::u16string& leftSoftKey);
 
-// The list helpers: the widest line so far sets the list's sideways extent.
-struct ListExtent {
-    int width = 0;
-};
-void ResetList(PlatformDialog* dialog, int id, ListExtent& extent);
-void AddListLine(PlatformDialog* dialog, int id, const std::u16string& line, ListExtent& extent);
-
 // Stops autoscrolling (no dialog when it will not stop), leaves full screen around the dialog and
 // runs it. Returns the dialog's result, −1 when it was not shown.
 int ShowDialog(ReaderServices& reader, const DialogTemplate& t, DialogProcedure procedure,

@@ -24,7 +24,6 @@ constexpr int kList = 1004;
 struct Browser {
     ReaderServices* reader = nullptr;
     std::u16string start;
-    ListExtent extent;
     // The entries as listed: sort prefix, name, suffix; the visible lines are made from them.
     std::vector<std::u16string> entries;
     int opened = 0;
@@ -78,14 +77,14 @@ void ListPath(PlatformDialog* dialog, Browser& b, std::u16string path) {
         }
     }
     std::sort(b.entries.begin() + 1, b.entries.end(), Before);
-    ResetList(dialog, kList, b.extent);
+    ListReset(dialog, kList);
     int selected = 0;
     for (size_t i = 0; i < b.entries.size(); ++i) {
         const std::u16string& e = b.entries[i];
         const std::u16string name = e.substr(1, e.size() - 2);
         const std::u16string line =
             e[0] == u'3' ? u" " + ReadableName(name) + u" " : u"<" + ReadableName(name) + u">";
-        AddListLine(dialog, kList, line, b.extent);
+        ListAdd(dialog, kList, line);
         if (!select.empty() && i > 0 && name == select) selected = static_cast<int>(i);
     }
     ListSelect(dialog, kList, selected);
@@ -147,7 +146,6 @@ int BrowserProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr
 
 struct Recent {
     ReaderServices* reader = nullptr;
-    ListExtent extent;
     int opened = 0;
 };
 
@@ -178,9 +176,9 @@ int RecentProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_
         const size_t slash = open.rfind(u'/');
         SetControlText(dialog, kCaption,
                        slash == std::u16string::npos ? u"---" : ReadableName(open.substr(slash)));
-        ResetList(dialog, kList, r.extent);
+        ListReset(dialog, kList);
         for (int i = 1; i < kRecentCount && recent.entries[i].bookPath.size() >= 2; ++i) {
-            AddListLine(dialog, kList, RecentLine(recent.entries[i]), r.extent);
+            ListAdd(dialog, kList, RecentLine(recent.entries[i]));
         }
         ListSelect(dialog, kList, 0);
         SetControlFocus(dialog, kList);

@@ -92,7 +92,6 @@ int ListCount(PlatformDialog* dialog, int id);
 std::u16string ListLine(PlatformDialog* dialog, int id, int index);
 int ListSelection(PlatformDialog* dialog, int id);  // −1 when none
 void ListSelect(PlatformDialog* dialog, int id, int index);
-void ListSetExtent(PlatformDialog* dialog, int id, int pixels);
 
 // Shows `surface` in a preview control, at its top left, until another (or null) is given; the
 // caller keeps it alive meanwhile and draws into it before each call.
@@ -101,10 +100,9 @@ void SetPreviewSurface(PlatformDialog* dialog, int id, PlatformSurface* surface)
 // The font families of the font database that write the Latin script, in the database's order.
 std::vector<std::u16string> LatinFontFamilies();
 
-// The height of the system font's characters (the dialog rows are made from it), and the width
-// of a text in it.
+// The height of the system font's characters: the dialog rows are made from it. A list scrolls
+// sideways by its widest line of itself.
 int SystemFontHeight();
-int SystemTextWidth(const std::u16string& text);
 
 // A message box with a title and OK, or OK and Cancel; returns 1 for OK.
 int AskOkCancel(const std::u16string& text, const std::u16string& caption);

@@ -395,11 +395,6 @@ void ListSelect(PlatformDialog* d, int id, int index) {
     }
 }
 
-void ListSetExtent(PlatformDialog*, int, int) {
-    // A list box of Qt scrolls sideways by its own widest line; the extent the dialogs keep
-    // is what the handheld's list needed to be told.
-}
-
 void SetPreviewSurface(PlatformDialog* d, int id, PlatformSurface* surface) {
     if (d->kinds.count(id) && d->kinds[id] == ControlKind::kPreview) {
         auto* preview = static_cast<PreviewControl*>(d->Control(id));
@@ -418,10 +413,6 @@ std::vector<std::u16string> LatinFontFamilies() {
 
 int SystemFontHeight() {
     return QFontMetrics(QApplication::font()).height();
-}
-
-int SystemTextWidth(const std::u16string& text) {
-    return QFontMetrics(QApplication::font()).horizontalAdvance(ToQ(text));
 }
 
 }  // namespace lectra
