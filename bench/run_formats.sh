@@ -49,9 +49,9 @@ measure "txt2pdbdoc -d (decompress the PalmDOC)" sh -c "txt2pdbdoc -d '$work/b20
 measure "lectra-tool info b20.pdb (open)" sh -c "'$tool' info '$work/b20.pdb' > /dev/null"; ratio "$last" "$d_s"
 measure "lectra-tool info b20.tcr (open: one scan)" sh -c "'$tool' info '$work/b20.tcr' > /dev/null"
 measure "iconv CP1251 -> CP866" sh -c "iconv -c -f CP1251 -t CP866 '$work/b20.txt' > '$work/out.txt'"; i_s=$last
-measure "lectra-tool export-txt (open + export)" "$tool" export-txt --save-code-page 866 "$work/b20.txt"; ratio "$last" "$i_s"
+measure "lectra-tool export-txt (open + export)" sh -c "'$tool' export-txt --save-code-page 866 '$work/b20.txt' > /dev/null"; ratio "$last" "$i_s"
 measure "txt2pdbdoc -c (write a PalmDOC)" sh -c "cd '$work' && txt2pdbdoc -c bench b20.txt out.pdb"; p_s=$last
-measure "lectra-tool export-pdb (open + export)" "$tool" export-pdb --save-code-page 866 "$work/b20.txt"; ratio "$last" "$p_s"
+measure "lectra-tool export-pdb (open + export)" sh -c "'$tool' export-pdb --save-code-page 866 '$work/b20.txt' > /dev/null"; ratio "$last" "$p_s"
 echo
 LECTRA_BENCH_GZ=$work/book.txt.gz LECTRA_BENCH_PDB=$work/b20.pdb LECTRA_BENCH_TCR=$work/b20.tcr \
 LECTRA_BENCH_TXT=$work/b20.txt build/bench/bench/formats_bench "$@"
