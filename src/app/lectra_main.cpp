@@ -1,8 +1,7 @@
 // lectra: the reader. Its command line is the path of the book to open.
-#include <unistd.h>
-
 #include <string>
 
+#include "platform/sys/paths.h"
 #include "platform/sys/utf.h"
 #include "shell/app.h"
 
@@ -13,10 +12,7 @@ int main(int argc, char** argv) {
         if (i > 1) path += ' ';
         path += argv[i];
     }
-    // Made absolute, so that the same book opened from two folders is one recent entry.
-    if (!path.empty() && path[0] != '/') {
-        char cwd[4096];
-        if (getcwd(cwd, sizeof cwd)) path = std::string(cwd) + "/" + path;
-    }
-    return lectra::RunApplication(lectra::PathFromBytes(path));
+    // In one spelling before it is handed over, so that the same book named from two folders is
+    // one recent entry.
+    return lectra::RunApplication(lectra::CanonicalBookPath(lectra::PathFromBytes(path)));
 }

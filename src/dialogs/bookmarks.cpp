@@ -49,16 +49,30 @@ int32_t GetInt(const uint8_t* at) {
 }
 
 // Every whole record of the file, in order.
-std::vector<Bookmark> AllBookmarks(const std::u16string& file) {
-    std::vector<Bookmark> all;
+// Every whole record of the file into `all`. Returns 0 when the file is there but could not be
+// read to its end (a failed read, or one that stopped short of the size): a rewrite made from
+// what was read would lose the rest. A missing file is an empty list.
+int ReadAllBookmarks(const std::u16string& file, std::vector<Bookmark>& all) {
+    all.clear();
     PlatformFile f;
-    if (!FileOpenRead(f, file)) return all;
+    if (!FileOpenRead(f, file)) return !FileExists(file);
+    const int64_t size = FileSize(f);
     uint8_t record[kBookmarkRecordBytes];
     uint32_t got = 0;
-    while (FileRead(f, record, sizeof record, &got) && got == sizeof record) {
+    int ok = size >= 0;
+    while (ok) {
+        ok = FileRead(f, record, sizeof record, &got);
+        if (!ok || got != sizeof record) break;
         all.push_back(DecodeBookmark(record));
     }
     FileClose(f);
+    // A partial last record (an interrupted append) is no bookmark; anything shorter is a fault.
+    return ok && static_cast<int64_t>(all.size()) == size / kBookmarkRecordBytes;
+}
+
+std::vector<Bookmark> AllBookmarks(const std::u16string& file) {
+    std::vector<Bookmark> all;
+    ReadAllBookmarks(file, all);
     return all;
 }
 
@@ -93,7 +107,8 @@ int AddProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t w
             ShowTitledMessage(reader, u"Error writing in file", u"Error");
         }
         EndDialog(dialog, 1);
-    } else if (ask == DialogAsk::kClose || ask == DialogAsk::kBack) {
+    } else if (ask == DialogAsk::kClose) {
+        // Only Cancel leaves a form: the Back key (Backspace) must not lose what was typed.
         EndDialog(dialog, 0);
     }
     return 1;
@@ -192,7 +207,9 @@ std::vector<Bookmark> BookBookmarks(const std::u16string& file, const std::u16st
 }
 
 int RemoveBookBookmarks(const std::u16string& file, const std::u16string& path) {
-    const std::vector<Bookmark> all = AllBookmarks(file);
+    std::vector<Bookmark> all;
+    // The other books' bookmarks are rewritten only when all of them could be read.
+    if (!ReadAllBookmarks(file, all)) return 0;
     const std::u16string temporary = file + u".new";
     PlatformFile f;
     if (!FileCreate(f, temporary)) return 0;

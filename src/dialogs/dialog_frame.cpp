@@ -141,14 +141,15 @@ int ShowDialog(ReaderServices& reader, const DialogTemplate& t, DialogProcedure 
 
 void ShowTitledMessage(ReaderServices& reader, const std::u16string& text,
                        const std::u16string& caption) {
+    // Every box leaves full screen while it shows, so that it is never hidden behind the page.
+    const int wasFull = reader.fullScreen && *reader.fullScreen;
+    if (wasFull) reader.setFullScreen(reader.context, 0);
     (reader.showMessage ? reader.showMessage : ShowMessageBox)(text, caption);
+    if (wasFull) reader.setFullScreen(reader.context, 1);
 }
 
 void ShowMessage(ReaderServices& reader, const std::u16string& text) {
-    const int wasFull = reader.fullScreen && *reader.fullScreen;
-    if (wasFull) reader.setFullScreen(reader.context, 0);
     ShowTitledMessage(reader, text, u"Message!");
-    if (wasFull) reader.setFullScreen(reader.context, 1);
 }
 
 }  // namespace lectra

@@ -113,6 +113,8 @@ int ActivateBrowserLine(PlatformDialog* dialog, Browser& b) {
     if (b.reader->openBook(b.reader->context, path, 0)) return 1;
     ShowMessage(*b.reader, b.reader->doc->openErrorText.empty() ? u"Error reading file!"
                                                                 : b.reader->doc->openErrorText);
+    // The box took the keyboard: the list has it again, so the arrows and Escape still work.
+    SetControlFocus(dialog, kList);
     return 0;
 }
 
@@ -147,6 +149,8 @@ int BrowserProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr
 struct Recent {
     ReaderServices* reader = nullptr;
     int opened = 0;
+    // The open book heads the list and is not offered; with none open, every entry is.
+    int first = 1;
 };
 
 // "%1.0f%% name <folder>" for a recent entry.
@@ -177,7 +181,7 @@ int RecentProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_
         SetControlText(dialog, kCaption,
                        slash == std::u16string::npos ? u"---" : ReadableName(open.substr(slash)));
         ListReset(dialog, kList);
-        for (int i = 1; i < kRecentCount && recent.entries[i].bookPath.size() >= 2; ++i) {
+        for (int i = r.first; i < kRecentCount && recent.entries[i].bookPath.size() >= 2; ++i) {
             ListAdd(dialog, kList, RecentLine(recent.entries[i]));
         }
         ListSelect(dialog, kList, 0);
@@ -187,8 +191,8 @@ int RecentProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_
     if (message != kDlgCommand) return 0;
     const DialogAsk ask = ReadCommand(wParam, kList);
     if (ask == DialogAsk::kAction) {
-        const int n = ListSelection(dialog, kList) + 1;
-        if (n < 1 || n >= kRecentCount) return 1;
+        const int n = ListSelection(dialog, kList) + r.first;
+        if (n < r.first || n >= kRecentCount) return 1;
         const RecentEntry entry = recent.entries[n];
         *r.reader->browseFolder = entry.folder;
         if (r.reader->openBook(r.reader->context, entry.bookPath, 0)) {
@@ -196,6 +200,7 @@ int RecentProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_
             EndDialog(dialog, 1);
         } else {
             ShowMessage(*r.reader, r.reader->doc->openErrorText);
+            SetControlFocus(dialog, kList);
         }
     } else if (ask == DialogAsk::kClose || ask == DialogAsk::kBack) {
         EndDialog(dialog, 0);
@@ -237,9 +242,10 @@ int ShowOpenFileDialog(ReaderServices& reader, const std::u16string& start) {
 int ShowRecentDialog(ReaderServices& reader) {
     // The open book goes to the head first, so that the list offers every other book.
     if (reader.rememberBook) reader.rememberBook(reader.context);
-    if (reader.recent->entries[1].bookPath.size() < 2) return 0;
     Recent r;
     r.reader = &reader;
+    r.first = *reader.bookOpen ? 1 : 0;
+    if (reader.recent->entries[r.first].bookPath.size() < 2) return 0;
     const DialogTemplate* t = FindDialogTemplate(109);
     if (!t) return 0;
     ShowDialog(reader, *t, RecentProc, &r);
@@ -260,6 +266,8 @@ void DeleteCurrentBook(ReaderServices& reader) {
     CloseDocument(*reader.doc);
     *reader.bookOpen = 0;
     const int deleted = FileDelete(path);
+    // A deleted book leaves the recent list, and only it does.
+    if (deleted) ForgetRecentBook(*reader.recent, path);
     reader.refresh(reader.context);
     ShowTitledMessage(reader, deleted ? u"File deleted!" : u"Error", u"Delete!");
     if (wasFull) reader.setFullScreen(reader.context, 1);

@@ -53,7 +53,8 @@ int GotoProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t 
         }
         JumpTo(doc, t.position);
         EndDialog(dialog, 1);
-    } else if (ask == DialogAsk::kClose || ask == DialogAsk::kBack) {
+    } else if (ask == DialogAsk::kClose) {
+        // Only Cancel leaves a form: the Back key (Backspace) must not lose what was typed.
         EndDialog(dialog, 0);
     }
     return 1;

@@ -57,7 +57,7 @@ int FindProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t 
         PlaceControl(dialog, kCheck, 1, 10, 1);
         SetChecked(dialog, kCheck, s.stateSearch != 0);
         SetControlText(dialog, kEdit, f.memory->searchUpper);
-        SetTextLimit(dialog, kEdit, kSearchChars + 1);
+        SetTextLimit(dialog, kEdit, kSearchChars);
         SelectAllText(dialog, kEdit);
         SetControlFocus(dialog, kEdit);
         return 1;
@@ -74,7 +74,8 @@ int FindProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t 
         }
         f.search = 1;
         EndDialog(dialog, 1);
-    } else if (ask == DialogAsk::kClose || ask == DialogAsk::kBack) {
+    } else if (ask == DialogAsk::kClose) {
+        // Only Cancel leaves a form: the Back key (Backspace) must not lose what was typed.
         EndDialog(dialog, 0);
     }
     return 1;

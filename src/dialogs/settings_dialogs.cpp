@@ -163,7 +163,8 @@ int FormProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t 
                                 : run.reader->settings->fontFaceText;
         }
         EndDialog(dialog, 1);
-    } else if (ask == DialogAsk::kClose || ask == DialogAsk::kBack) {
+    } else if (ask == DialogAsk::kClose) {
+        // Only Cancel leaves a form: the Back key (Backspace) must not lose what was typed.
         EndDialog(dialog, 0);
     }
     return 1;
@@ -290,10 +291,12 @@ constexpr Placement kFontPlaces[] = {
     {1099, 5, kSpin, 2}, {1088, 6, 4, 3},     {1113, 5, kSpin, 3},
     {1089, 6, 4, 4},     {1115, 5, kSpin, 4}, {1114, 7, kSpin, 5},
 };
-constexpr SpinItems kFontLists[] = {{1099, {}, 5, 46}, {1113, {}, -10, 21}, {1115, {}, -3, 7}};
+// The interval list runs over every value the interval keys can reach (−11…11), so that a value
+// set by a key is shown as itself and kept by a save that does not change it.
+constexpr SpinItems kFontLists[] = {{1099, {}, 5, 46}, {1113, {}, -11, 23}, {1115, {}, -3, 7}};
 constexpr Field kFontFields[] = {
     {1036, kFieldCheck, 0},  {1037, kFieldCheck, 0}, {1099, kFieldSpin, 5},
-    {1113, kFieldSpin, -10}, {1115, kFieldSpin, -3},
+    {1113, kFieldSpin, -11}, {1115, kFieldSpin, -3},
 };
 
 Values LoadFont(const ReaderServices& r) {

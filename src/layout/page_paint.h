@@ -24,6 +24,8 @@ void UpdateStatusSnapshot(Layout& layout, const Document* doc, const StatusSourc
 // of it, a page of either orientation. Returns 0 when none could be made; a side of 0 or beyond
 // 8192 pixels is refused and leaves the surface held as it is.
 int EnsurePageSurface(Layout& layout, int screenWidth, int screenHeight);
+// The largest side of a screen that the surface can serve.
+constexpr int kMaxScreenSide = 8192;
 void ReleasePageSurface(Layout& layout);
 
 // Paints everything into layout.surface from layout.pageLines (laid out before), the geometry,

@@ -30,8 +30,15 @@ std::u16string SaveQuote(const Layout& layout, Document& doc, const std::u16stri
     if (!FileOpenAppend(f, memoPath)) return u"Error writing in file";
     const std::string text = QuoteText(layout, doc, when);
     const int64_t end = FileSize(f);
-    if (end > 0) FileSeek(f, static_cast<uint64_t>(end));
-    FileWrite(f, text.data(), static_cast<uint32_t>(text.size()));
+    int written = end >= 0 && (end == 0 || FileSeek(f, static_cast<uint64_t>(end)));
+    written = written && FileWrite(f, text.data(), static_cast<uint32_t>(text.size()));
+    written = written && FileSync(f);
+    if (!written) {
+        // A quotation written in part is taken back: the file stays as it was.
+        if (end >= 0 && FileSeek(f, static_cast<uint64_t>(end))) FileTruncateHere(f);
+        FileClose(f);
+        return u"Error writing in file";
+    }
     FileClose(f);
     return u"Quote saved into file \"" + memoPath + u"\"!";
 }

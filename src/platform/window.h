@@ -27,6 +27,11 @@ constexpr uint32_t kMsgHotKey = 0x0312;    // lParam: modifiers | virtual key <<
 constexpr uint32_t kMsgOpenBook = 0x8001;  // another start named a book; see PendingBookPath
 constexpr uint32_t kMsgDropBook = 0x8002;  // a file was dropped on the window; DroppedBookPath
 
+// The desktop's paging keys (Page Down and Space, Page Up and Shift+Space, the wheel's notches)
+// arrive as these virtual keys; the arrows arrive as 0x25..0x28.
+constexpr uint32_t kVkPageUp = 0x21;
+constexpr uint32_t kVkPageDown = 0x22;
+
 // The hot-key modifier flag of a release.
 constexpr uint32_t kHotKeyRelease = 0x1000;
 // The modifier the handheld registers its buttons with.
@@ -99,6 +104,8 @@ struct MenuItem {
 // chosen, 0 when none.
 int PopUpMenu(int softKey, const MenuItem* items, int count);
 void SetWaitCursor(int on);
+// 1 while a dialog, a message box or a menu runs its own loop over the main window.
+int ModalLoopActive();
 // A bar in the middle of the window with the percent done of a long piece of work (a negative
 // percent takes it away). The window repaints while it shows; keys and clicks wait until after.
 void ShowProgress(int percent);

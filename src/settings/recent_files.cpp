@@ -84,6 +84,13 @@ void RememberCurrentBook(RecentFiles& recent, const CurrentBook& book) {
     head.zipName = FileCanHold(book.zipName) ? book.zipName : std::u16string();
 }
 
+void ForgetRecentBook(RecentFiles& recent, std::u16string_view path) {
+    const int k = FindRecentBook(recent, path);
+    if (k < 0) return;
+    for (int j = k; j + 1 < kRecentCount; ++j) recent.entries[j] = recent.entries[j + 1];
+    recent.entries[kRecentCount - 1] = RecentEntry{};
+}
+
 int FindRecentBook(const RecentFiles& recent, std::u16string_view path) {
     for (int i = 0; i < kRecentCount; ++i) {
         if (recent.entries[i].bookPath == path) return i;

@@ -53,6 +53,9 @@ void SaveRecentFiles(const RecentFiles& recent, SettingsStore& store);
 // happens when no book is open, or when its path or folder is one the recent file cannot hold
 // or the platform cannot open (kMaxPathBytes bytes or more, or with a line break).
 void RememberCurrentBook(RecentFiles& recent, const CurrentBook& book);
+// Takes the entry of `path` out (a deleted book); the entries after it move up one and the last
+// becomes empty. Nothing happens when the book is not in the list.
+void ForgetRecentBook(RecentFiles& recent, std::u16string_view path);
 // The first entry whose bookPath equals `path`, −1 when none.
 int FindRecentBook(const RecentFiles& recent, std::u16string_view path);
 

@@ -119,12 +119,6 @@ void RunAction(App& app, int action) {
         case kActionJumpPrevious:
             Jump(app, JumpBack);
             return;
-        case kActionFindNext:
-            app.findNextMode = 1;
-            return;
-        case kActionFind:
-            app.findNextMode = 0;
-            return;
         case kActionQuit:
             DestroyMainWindow();
             return;
@@ -149,7 +143,9 @@ int ExecuteAction(App& app, uint16_t inputId) {
 }
 
 void DispatchCommand(App& app, uint32_t id) {
-    if (id != 40065) StopAutoscroll(app);
+    // Opening a menu is not a command: autoscroll stops for the command chosen, unless that is
+    // "AutoScrolling" itself, which toggles it.
+    if (id != 40065 && id != 40001 && id != 40004) StopAutoscroll(app);
     switch (id) {
         case 40065:
             ToggleAutoscroll(app);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "device/backlight.h"
 #include "dialogs/dialog_frame.h"
@@ -11,6 +12,7 @@
 #include "layout/autoscroll.h"
 #include "layout/layout.h"
 #include "layout/page_paint.h"
+#include "platform/window.h"
 #include "shell/book_session.h"
 
 namespace lectra {
@@ -19,6 +21,9 @@ constexpr uint32_t kClockTimer = 1;
 constexpr uint32_t kAutoscrollTimer = 2;
 constexpr uint32_t kClockPeriodMs = 30000;
 constexpr uint32_t kClockPeriodBacklightMs = 5000;
+constexpr uint32_t kPendingTimer = 3;  // books handed over or dropped wait for the window
+constexpr uint32_t kPendingPeriodMs = 100;
+constexpr size_t kPendingBookLimit = 16;
 constexpr uint32_t kAutoSavePeriodMs = 120000;
 constexpr uint32_t kHoldMs = 700;  // the one threshold of every input that waits on time
 
@@ -29,6 +34,9 @@ struct ShellHost {
     void (*showMessage)(const std::u16string& text, const std::u16string& caption) = nullptr;
     int (*ask)(const std::u16string& text, const std::u16string& caption) = nullptr;
     int (*runDialog)(const DialogTemplate& t, DialogProcedure procedure, void* context) = nullptr;
+    int (*popUpMenu)(int softKey, const MenuItem* items, int count) = nullptr;
+    // 1 while a dialog, a message box or a menu runs its own loop over the window.
+    int (*modalActive)() = nullptr;
 };
 
 struct App {
@@ -56,6 +64,12 @@ struct App {
     uint32_t openStartTick = 0;
     int progressShown = 0;
     int closeWaiting = 0;
+    // Books named by a later start or dropped on the window, oldest first: they are opened when
+    // no open, dialog, message box or menu is under way. A deactivation met during an open is
+    // acted on after it.
+    std::vector<std::u16string> pendingBooks;
+    int pendingDeactivate = 0;
+    int pendingTimerRunning = 0;
 
     // Input.
     uint32_t keyRepeatTick = 0;
@@ -86,6 +100,8 @@ void OpenStartupBook(App& app, const std::u16string& commandLine);
 void Shutdown(App& app);
 
 void SetActive(App& app, int on);
+// "BACKLIGHT_ON" changed: the display is held or let go at once, and the clock's period follows.
+void ApplyBacklightSetting(App& app);
 // The periodic save and the clock's repaint, on every timer message.
 void OnTimer(App& app, uint32_t timerId);
 
@@ -117,6 +133,13 @@ int OpenBookInWindow(App& app, const std::u16string& path);
 // is remembered first; with `reopen` the recent list's memory of the book is set aside. The page
 // is laid out and painted either way. Returns 1 on success.
 int OpenBookForDialog(App& app, const std::u16string& path, int reopen);
+
+// A book named by a later start or dropped on the window: queued, and opened from the pending
+// timer once the window is free (never from inside the handler that delivered it).
+void QueueBook(App& app, const std::u16string& path);
+// The pending timer: opens the queued books in order and applies a deactivation that arrived
+// during an open, unless an open or a modal loop is still under way.
+void RunPending(App& app);
 
 // Dialogs and menus.
 void InitDialogServices(App& app);

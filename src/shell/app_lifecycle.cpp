@@ -10,6 +10,7 @@
 #include "platform/dialog.h"
 #include "platform/qt/qt_draw.h"
 #include "platform/sys/clock.h"
+#include "platform/sys/paths.h"
 #include "platform/sys/power.h"
 #include "platform/window.h"
 #include "shell/app.h"
@@ -50,11 +51,18 @@ void OnOpenProgress(void* context, uint64_t done, uint64_t total) {
     ShowProgress(static_cast<int>(std::min<uint64_t>(done, total) * 100 / total));
 }
 
-int OpenWithProgress(App& app, const std::u16string& path, int reopen) {
+void StartPendingTimer(App& app) {
+    if (app.pendingTimerRunning || !app.windowCreated) return;
+    app.pendingTimerRunning = SetWindowTimer(kPendingTimer, kPendingPeriodMs);
+}
+
+// Opens `path` into `doc` with the progress bar; the window waits meanwhile and acts afterwards
+// on a close, a book handed over or a deactivation that arrived during the open.
+int OpenWithProgress(App& app, Document& doc, const std::u16string& path, int reopen) {
     app.opening = 1;
     app.openStartTick = app.host.tickCount();
-    const int opened = OpenBookWithRecent(*app.doc, path.c_str(), reopen, app.session.recent,
-                                          app.session.settings);
+    const int opened =
+        OpenBookWithRecent(doc, path.c_str(), reopen, app.session.recent, app.session.settings);
     if (app.progressShown) ShowProgress(-1);
     app.progressShown = 0;
     app.opening = 0;
@@ -62,7 +70,18 @@ int OpenWithProgress(App& app, const std::u16string& path, int reopen) {
         app.closeWaiting = 0;
         DestroyMainWindow();
     }
+    if (!app.pendingBooks.empty() || app.pendingDeactivate) StartPendingTimer(app);
     return opened;
+}
+
+// The place in the same book read again (another code page or paragraph mode): the same
+// position when the length is the same, else the same fraction of the book.
+int32_t SamePlace(int32_t oldStart, int32_t oldLength, int32_t newLength) {
+    if (newLength <= 0) return 0;
+    if (oldLength == newLength) return std::min(oldStart, newLength - 1);
+    if (oldLength <= 0) return 0;
+    const int64_t p = static_cast<int64_t>(oldStart) * newLength / oldLength;
+    return static_cast<int32_t>(std::clamp<int64_t>(p, 0, newLength - 1));
 }
 
 void AfterLayout(void* context) {
@@ -71,6 +90,15 @@ void AfterLayout(void* context) {
 
 void WaitCursor(void*, int on) {
     SetWaitCursor(on);
+}
+
+// A document wired to the window: the wait cursor and the progress of a long open.
+std::unique_ptr<Document> MakeDocument(App& app) {
+    std::unique_ptr<Document> doc = NewDocument();
+    doc->hooks.context = &app;
+    doc->hooks.setWaitCursor = WaitCursor;
+    doc->hooks.progress = OnOpenProgress;
+    return doc;
 }
 
 void StartClockTimer(App& app) {
@@ -82,6 +110,12 @@ void StartClockTimer(App& app) {
 // The book read so far is remembered before another one replaces it.
 void RememberBook(App& app) {
     if (app.bookOpen) RememberCurrentBook(app.session.recent, *app.doc, app.browseFolder);
+}
+
+void ShowOpenError(App& app) {
+    const std::u16string message = app.doc->openErrorText;
+    app.host.showMessage(message.empty() ? std::u16string(kErrorReadingFile) : message,
+                         kMessageCaption);
 }
 
 std::u16string FolderOf(const std::u16string& path) {
@@ -98,11 +132,9 @@ void InitApp(App& app, const std::u16string& programFolder, const std::u16string
     if (!app.host.showMessage) app.host.showMessage = ShowMessageBox;
     if (!app.host.ask) app.host.ask = AskOkCancel;
     if (!app.host.runDialog) app.host.runDialog = RunDialog;
-    app.doc = NewDocument();
-    ResetTextCache(*app.doc);
-    app.doc->hooks.context = &app;
-    app.doc->hooks.setWaitCursor = WaitCursor;
-    app.doc->hooks.progress = OnOpenProgress;
+    if (!app.host.popUpMenu) app.host.popUpMenu = PopUpMenu;
+    if (!app.host.modalActive) app.host.modalActive = ModalLoopActive;
+    app.doc = MakeDocument(app);
     Layout& layout = app.layout;
     layout.draw = &QtDrawServices();
     layout.settings = &app.session.settings;
@@ -116,8 +148,9 @@ void InitApp(App& app, const std::u16string& programFolder, const std::u16string
     app.browseFolder.clear();
     app.bookOpen = 0;
     const Settings& s = app.session.settings;
-    app.screenWidth = std::max(s.windowWidth, 1);
-    app.screenHeight = std::max(s.windowHeight, 1);
+    // A remembered size beyond what the surface serves would leave the window blank.
+    app.screenWidth = std::clamp(s.windowWidth, 1, kMaxScreenSide);
+    app.screenHeight = std::clamp(s.windowHeight, 1, kMaxScreenSide);
     EnsurePageSurface(layout, app.screenWidth, app.screenHeight);
     CreateLayoutFont(layout, 0, app.screenWidth);
     CreateLayoutFont(layout, 1, app.screenWidth);
@@ -139,17 +172,20 @@ int CreateAppWindow(App& app) {
     return 1;
 }
 
-void OpenStartupBook(App& app, const std::u16string& commandLine) {
+void OpenStartupBook(App& app, const std::u16string& given) {
+    const std::u16string commandLine = CanonicalBookPath(given);
     const RecentEntry& last = app.session.recent.entries[0];
     int opened = 0;
     if (!commandLine.empty()) {
         app.browseFolder = FolderOf(commandLine);
-        opened = OpenWithProgress(app, commandLine, 0);
+        opened = OpenWithProgress(app, *app.doc, commandLine, 0);
+        // A book named on the command line that cannot be read says so, as the tool does.
+        if (!opened) ShowOpenError(app);
     }
     if (!opened && !last.folder.empty() && !last.bookPath.empty()) {
         app.browseFolder = last.folder;
         const std::u16string path = last.bookPath;
-        opened = OpenWithProgress(app, path, 0);
+        opened = OpenWithProgress(app, *app.doc, path, 0);
         if (!opened) {
             app.bookOpen = 0;
             Refresh(app);
@@ -164,22 +200,39 @@ void OpenStartupBook(App& app, const std::u16string& commandLine) {
     if (app.session.settings.startInFullscreen) SetFullScreen(app, 1);
 }
 
-int OpenBookForDialog(App& app, const std::u16string& path, int reopen) {
+int OpenBookForDialog(App& app, const std::u16string& given, int reopen) {
+    const std::u16string path = CanonicalBookPath(given);
     StopAutoscroll(app);
     RememberBook(app);
+    // The new book is opened beside the one being read, which is closed only when the new one
+    // opened: a book that cannot be read leaves the reader where it was.
+    std::unique_ptr<Document> next = MakeDocument(app);
+    const bool same = app.bookOpen && path == app.doc->bookPath;
+    if (same && reopen) {
+        next->bookPath = app.doc->bookPath;
+        next->zipEntryName = app.doc->zipEntryName;  // a reopen reads the same archive entry
+    }
+    if (!OpenWithProgress(app, *next, path, reopen)) {
+        app.doc->openErrorText = next->openErrorText;
+        ComputeGeometry(app);
+        Refresh(app);
+        return 0;
+    }
+    if (same) next->pageStart = SamePlace(app.doc->pageStart, app.doc->docLength, next->docLength);
+    CloseDocument(*app.doc);
+    app.doc = std::move(next);
+    app.services.doc = app.doc.get();
+    app.bookOpen = 1;
     const size_t slash = path.rfind(u'/');
     if (slash != std::u16string::npos) app.browseFolder = path.substr(0, slash + 1);
-    app.bookOpen = OpenWithProgress(app, path, reopen);
     ComputeGeometry(app);
     Refresh(app);
-    return app.bookOpen;
+    return 1;
 }
 
 int OpenBookInWindow(App& app, const std::u16string& path) {
     if (OpenBookForDialog(app, path, 0)) return 1;
-    const std::u16string message = app.doc->openErrorText;
-    app.host.showMessage(message.empty() ? std::u16string(kErrorReadingFile) : message,
-                         kMessageCaption);
+    ShowOpenError(app);
     return 0;
 }
 
@@ -211,13 +264,59 @@ void SetActive(App& app, int on) {
     }
     if (app.clockTimerRunning) KillWindowTimer(kClockTimer);
     app.clockTimerRunning = 0;
-    if (s.backlightOn) SetBacklightAlwaysOn(app.backlight, 0);
+    // Whatever holds the display (the setting, or a setting cleared while the hold was on) lets
+    // it go when the reader is left.
+    SetBacklightAlwaysOn(app.backlight, 0);
     SaveAll(app);
 }
 
-void OnTimer(App& app, uint32_t) {
+void QueueBook(App& app, const std::u16string& given) {
+    const std::u16string path = CanonicalBookPath(given);
+    if (path.empty()) return;
+    // A flood of hand-overs keeps the newest: the oldest is dropped.
+    if (app.pendingBooks.size() >= kPendingBookLimit)
+        app.pendingBooks.erase(app.pendingBooks.begin());
+    app.pendingBooks.push_back(path);
+    // The messages that bring a book arrive from the event loop, so a free window opens it now;
+    // a busy one opens it from the pending timer once it is free.
+    if (app.opening || (app.host.modalActive && app.host.modalActive())) {
+        StartPendingTimer(app);
+    } else {
+        RunPending(app);
+    }
+}
+
+void RunPending(App& app) {
+    if (app.opening || (app.host.modalActive && app.host.modalActive())) return;
+    if (app.pendingTimerRunning) KillWindowTimer(kPendingTimer);
+    app.pendingTimerRunning = 0;
+    if (app.pendingDeactivate) {
+        app.pendingDeactivate = 0;
+        if (app.appActive) SetActive(app, 0);
+    }
+    while (!app.pendingBooks.empty() && app.windowCreated) {
+        const std::u16string path = app.pendingBooks.front();
+        app.pendingBooks.erase(app.pendingBooks.begin());
+        OpenBookInWindow(app, path);
+        // A message box of a failed open may have let more arrive; they stay queued in order.
+    }
+}
+
+void ApplyBacklightSetting(App& app) {
+    const int on = app.session.settings.backlightOn;
+    if (!app.appActive) return;
+    // The hold taken for an autoscroll run stays while it runs.
+    if (on || !app.autoscrollHoldsDisplay) SetBacklightAlwaysOn(app.backlight, on);
+    if (app.clockTimerRunning && !app.layout.autoscrolling) StartClockTimer(app);
+}
+
+void OnTimer(App& app, uint32_t timerId) {
     // The book is half made while it opens: the clock and the periodic save wait for it.
     if (app.opening) return;
+    if (timerId == kPendingTimer) {
+        RunPending(app);
+        return;
+    }
     const uint32_t now = app.host.tickCount();
     if (now - app.lastAutoSaveTick > kAutoSavePeriodMs) {
         WaitForAutoscrollFrame(app.autoscroll);  // the position is the worker's while it steps

@@ -147,8 +147,8 @@ int RunDialogCommand(App& app, uint32_t id) {
         case 40001:
         case 40004: {
             const int right = id == 40004;
-            const int chosen = right ? PopUpMenu(1, kActionsMenu, std::size(kActionsMenu))
-                                     : PopUpMenu(0, kMainMenu, std::size(kMainMenu));
+            const int chosen = right ? app.host.popUpMenu(1, kActionsMenu, std::size(kActionsMenu))
+                                     : app.host.popUpMenu(0, kMainMenu, std::size(kMainMenu));
             if (chosen) DispatchCommand(app, static_cast<uint32_t>(chosen));
             return 1;
         }
@@ -182,9 +182,12 @@ int RunDialogCommand(App& app, uint32_t id) {
         case 40068:
             Quote(app);
             return 1;
-        case 40069:
+        case 40069: {
+            const int backlight = app.session.settings.backlightOn;
             ShowOptionsDialog(app.services);
+            if (app.session.settings.backlightOn != backlight) ApplyBacklightSetting(app);
             return 1;
+        }
         case 40070:
             EditButtons(app);
             return 1;

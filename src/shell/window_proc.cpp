@@ -26,6 +26,12 @@ void OnKeyDown(App& app, uint32_t virtualKey) {
     if (HeldTooShort(app)) return;
     uint32_t code = virtualKey & 0xFFFF;
     const Settings& s = app.session.settings;
+    // Page Down and Page Up (the desktop's paging keys, Space and the wheel) mean the next and
+    // the previous page at every rotation: they act as the unturned Down and Up.
+    if (code == kVkPageDown || code == kVkPageUp) {
+        Act(app, code == kVkPageDown ? 0x28 : 0x26);
+        return;
+    }
     if (code >= 0x25 && code <= 0x28 && s.rotateJ) {
         // The arrows turn with the page: at 900, left becomes up.
         code += s.rotateScreen == 900    ? 1
@@ -77,6 +83,9 @@ void MainWindowProc(void* context, uint32_t message, uintptr_t wParam, intptr_t 
                            app.windowRect.bottom - app.windowRect.top);
         }
         if (message == kMsgClose) app.closeWaiting = 1;
+        if (message == kMsgActivate) app.pendingDeactivate = wParam == 0;
+        if (message == kMsgOpenBook) QueueBook(app, PendingBookPath());
+        if (message == kMsgDropBook) QueueBook(app, DroppedBookPath());
         return;
     }
     const uint32_t low = static_cast<uint32_t>(lParam) & 0xFFFF;
@@ -129,12 +138,11 @@ void MainWindowProc(void* context, uint32_t message, uintptr_t wParam, intptr_t 
             OnHotKey(app, low, high);
             return;
         case kMsgOpenBook:
-        case kMsgDropBook: {
-            const std::u16string path =
-                message == kMsgOpenBook ? PendingBookPath() : DroppedBookPath();
-            if (!path.empty()) OpenBookInWindow(app, path);
+            QueueBook(app, PendingBookPath());
             return;
-        }
+        case kMsgDropBook:
+            QueueBook(app, DroppedBookPath());
+            return;
         default:
             return;
     }

@@ -152,7 +152,7 @@ TEST_F(SettingsDialogs, TheFontFormReLaysThePageAndIsKeptAcrossARestart) {
         SetChecked(d, 1036, 1);
         SetChecked(d, 1037, 1);
         ListSelect(d, 1099, 30 - 5);
-        ListSelect(d, 1113, 2 + 10);
+        ListSelect(d, 1113, 2 + 11);
         ListSelect(d, 1115, -1 + 3);
         Choose(d, 1114, face);
     });

@@ -19,11 +19,13 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <QWidget>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -174,8 +176,14 @@ protected:
         const std::u16string path = DroppedPath(e->mimeData());
         if (path.empty()) return;
         e->acceptProposedAction();
-        droppedPath = path;
-        Send(kMsgDropBook);
+        // Posted: the book opens from the event loop once the drop has ended, not inside it.
+        QMetaObject::invokeMethod(
+            this,
+            [path] {
+                droppedPath = path;
+                Send(kMsgDropBook);
+            },
+            Qt::QueuedConnection);
     }
 
     void keyPressEvent(QKeyEvent* e) override {
@@ -226,12 +234,13 @@ protected:
         }
     }
 
-    // One notch of the wheel is one press of Down or Up.
+    // One notch of the wheel is one press of Page Down or Page Up: next or previous page at any
+    // rotation.
     void wheelEvent(QWheelEvent* e) override {
         if (State().modalDepth) return;
         wheelRest_ += e->angleDelta().y();
         while (wheelRest_ <= -120 || wheelRest_ >= 120) {
-            const uintptr_t key = wheelRest_ < 0 ? 0x28 : 0x26;
+            const uintptr_t key = wheelRest_ < 0 ? kVkPageDown : kVkPageUp;
             wheelRest_ += wheelRest_ < 0 ? 120 : -120;
             Send(kMsgKeyDown, key);
             Send(kMsgKeyUp, key);
@@ -309,6 +318,14 @@ int CreateMainWindow(WindowProcedure procedure, void* context, const char16_t* t
     row->addWidget(SoftKey(leftSoftKey, 40001, w.softKeys));
     row->addStretch(1);
     row->addWidget(SoftKey(rightSoftKey, 40004, w.softKeys));
+    // A remembered size larger than the screen would put the soft keys out of reach. (The
+    // offscreen platform's screen is a fixed stand-in, not a limit.)
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen && QGuiApplication::platformName() != QLatin1String("offscreen")) {
+        const QSize room = screen->availableGeometry().size();
+        if (room.width() > 0) width = std::min(width, room.width());
+        if (room.height() > 0) height = std::min(height, room.height());
+    }
     w.frame->resize(width, height);
     w.page->setGeometry(0, 0, width, height);
     w.frame->PlaceSoftKeys();
@@ -454,6 +471,10 @@ void BringToFront() {
     if (f->isMinimized()) f->showNormal();
     f->raise();
     f->activateWindow();
+}
+
+int ModalLoopActive() {
+    return State().modalDepth > 0;
 }
 
 QWidget* MainWindowWidget() {

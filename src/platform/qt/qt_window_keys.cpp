@@ -2,6 +2,8 @@
 // menu commands.
 #include "platform/qt/qt_window_keys.h"
 
+#include "platform/window.h"
+
 namespace lectra {
 
 namespace {
@@ -12,7 +14,8 @@ struct KeyRow {
     int code;
 };
 
-// Keys without Ctrl. Paging keys of the desktop are the handheld's Down and Up; F6 and F7 are
+// Keys without Ctrl. The desktop's paging keys are sent as Page Down and Page Up (0x22, 0x21),
+// which the reader takes as next and previous page whatever the page's rotation; F6 and F7 are
 // its volume buttons and F10 its Record button; "*" and "#" are the phone keys that the
 // handheld reports as F8 and F9.
 constexpr KeyRow kPlainKeys[] = {
@@ -20,8 +23,8 @@ constexpr KeyRow kPlainKeys[] = {
     {Qt::Key_Up, KeyKind::kKey, 0x26},
     {Qt::Key_Right, KeyKind::kKey, 0x27},
     {Qt::Key_Down, KeyKind::kKey, 0x28},
-    {Qt::Key_PageDown, KeyKind::kKey, 0x28},
-    {Qt::Key_PageUp, KeyKind::kKey, 0x26},
+    {Qt::Key_PageDown, KeyKind::kKey, kVkPageDown},
+    {Qt::Key_PageUp, KeyKind::kKey, kVkPageUp},
     {Qt::Key_Return, KeyKind::kKey, 0x0D},
     {Qt::Key_Enter, KeyKind::kKey, 0x0D},
     {Qt::Key_Escape, KeyKind::kKey, 0x1B},
@@ -61,7 +64,8 @@ KeyTranslation TranslateKey(int key, Qt::KeyboardModifiers modifiers) {
     }
     if (modifiers & Qt::AltModifier) return {};
     if (key == Qt::Key_Space) {
-        return {KeyKind::kKey, (modifiers & Qt::ShiftModifier) ? 0x26 : 0x28};
+        return {KeyKind::kKey,
+                static_cast<int>((modifiers & Qt::ShiftModifier) ? kVkPageUp : kVkPageDown)};
     }
     for (const KeyRow& row : kPlainKeys) {
         if (row.key == key) return {row.kind, row.code};
