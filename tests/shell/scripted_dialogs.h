@@ -28,6 +28,11 @@ inline int Scripted(const DialogTemplate& t, DialogProcedure procedure, void* co
     return result;
 }
 
+// 1 once the dialog has been ended by its procedure.
+inline int Ended(PlatformDialog* d) {
+    return DialogResult(d, nullptr);
+}
+
 inline std::vector<std::u16string> Lines(PlatformDialog* d, int id) {
     std::vector<std::u16string> lines;
     for (int i = 0; i < ListCount(d, id); ++i) lines.push_back(ListLine(d, id, i));

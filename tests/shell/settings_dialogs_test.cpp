@@ -12,6 +12,7 @@ namespace lectra {
 namespace {
 
 using test::Choose;
+using test::Ended;
 using test::Lines;
 using test::scripts;
 
@@ -62,10 +63,6 @@ protected:
 void Pick(PlatformDialog* d, int list, int index) {
     ListSelect(d, list, index);
     SendDialogCommand(d, list, kListSelectionChange);
-}
-
-int Ended(PlatformDialog* d) {
-    return DialogResult(d, nullptr);
 }
 
 TEST_F(SettingsDialogs, SavingAFormUnchangedNeitherRedrawsNorWrites) {

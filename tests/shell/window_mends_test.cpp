@@ -1,0 +1,349 @@
+// What people combine in the window: a paging key on a turned page, Find from a key, a failed open
+// while a book is open, a reopen in another code page, a book handed over during an open or a
+// dialog, autoscroll and the menus, the backlight switched in the options, writes that fail, a
+// remembered window too large for the surface, and one book named by two paths.
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cmath>
+
+#include "dialogs/bookmarks.h"
+#include "dialogs/search.h"
+#include "document/text_cache.h"
+#include "layout/quotes.h"
+#include "platform/qt/qt_window_keys.h"
+#include "platform/sys/paths.h"
+#include "scripted_dialogs.h"
+
+namespace lectra {
+namespace {
+
+using test::Choose;
+using test::Ended;
+using test::fakeNow;
+using test::Lines;
+using test::scripts;
+
+int menuChoice = 0;
+int modal = 0;
+std::vector<int> displayHolds;
+
+class WindowMends : public test::Reader {
+protected:
+    void SetUp() override {
+        test::Reader::SetUp();
+        scripts.clear();
+        menuChoice = 0;
+        modal = 0;
+        displayHolds.clear();
+    }
+    std::string Copy(const std::string& name, const std::string& from) {
+        return dir.Write(name, test::ReadBytes(from));
+    }
+    // The reader on `book` with real dialogs worked by scripts, a menu that picks `menuChoice`,
+    // a modal state of the test's own and a display hold that records each change.
+    App& Begin(const std::string& book) {
+        Make(test::Scripted);
+        app->host.popUpMenu = [](int, const MenuItem*, int) { return menuChoice; };
+        app->host.modalActive = [] { return modal; };
+        app->backlight.keepOn = [](int on) { displayHolds.push_back(on); };
+        EXPECT_EQ(CreateAppWindow(*app), 1);
+        OpenStartupBook(*app, Utf8ToUtf16(book));
+        return *app;
+    }
+    void Bind(uint16_t inputId, int action) {
+        for (ButtonBinding& b : app->session.settings.bindings) {
+            if (b.inputId == inputId) b.action = static_cast<uint8_t>(action);
+        }
+    }
+    std::string Recent() const { return test::ReadBytes(dir.path() + "/_recent.files.ini"); }
+};
+
+TEST_F(WindowMends, PagingKeysMeanTheNextAndPreviousPageAtEveryRotation) {
+    // The desktop's paging keys reach the reader as Page Down and Page Up, never as arrows.
+    EXPECT_EQ(TranslateKey(Qt::Key_PageDown, {}).code, static_cast<int>(kVkPageDown));
+    EXPECT_EQ(TranslateKey(Qt::Key_Space, {}).code, static_cast<int>(kVkPageDown));
+    EXPECT_EQ(TranslateKey(Qt::Key_Space, Qt::ShiftModifier).code, static_cast<int>(kVkPageUp));
+    EXPECT_EQ(TranslateKey(Qt::Key_Down, {}).code, 0x28);
+
+    Begin(test::Sample("ru-story.fb2"));
+    ASSERT_EQ(app->session.settings.rotateJ, 1);
+    for (int rotation : {0, 900, 1800, 2700}) {
+        app->session.settings.rotateScreen = rotation;
+        ComputeGeometry(*app);
+        app->doc->pageStart = 0;
+        Refresh(*app);
+        const int32_t end = app->doc->pageEnd;
+        Press(kVkPageDown);
+        EXPECT_EQ(PageStart(), end) << rotation;
+        Press(kVkPageUp);
+        EXPECT_EQ(PageStart(), 0) << rotation;
+    }
+}
+
+TEST_F(WindowMends, FindAndFindNextFromAKeyDoWhatTheMenuDoes) {
+    const std::string book = Copy("book.txt", test::Sample("en-story.txt"));
+    Begin(book);
+    Bind(0x0D, kActionFindNext);
+    Bind(0x31, kActionFind);
+    // Find from its key opens the dialog and searches from the start.
+    scripts.push_back([](PlatformDialog* d) {
+        SetControlText(d, 1067, u"clock");
+        SetChecked(d, 1036, 0);
+        SendDialogCommand(d, kCmdLeftSoftKey);
+    });
+    Press(0x31);
+    ASSERT_EQ(test::dialogs, std::vector<int>{135});
+    // The page shown starts at the hit's line.
+    auto showsHit = [&](int32_t hit) { return hit >= PageStart() && hit - PageStart() < 3; };
+    const int32_t first = FindFrom(*app->doc, 0, u"clock", u"CLOCK");
+    EXPECT_TRUE(showsHit(first)) << PageStart() << " " << first;
+    // Find Next from its key moves on to the next hit.
+    fakeNow += 1000;
+    Press(0x0D);
+    const int32_t second = FindFrom(*app->doc, first + 5, u"clock", u"CLOCK");
+    EXPECT_TRUE(showsHit(second)) << PageStart() << " " << second;
+    EXPECT_TRUE(test::messages.empty());
+}
+
+TEST_F(WindowMends, AFailedOpenKeepsTheBookAndItsPlaceAndTheRecentDialogStillWorks) {
+    const std::string a = Copy("a.txt", test::Sample("en-story.txt"));
+    const std::string b = Copy("b.txt", test::Sample("ru-story.txt"));
+    const std::string badPdb = dir.Write("c.pdb", std::string(200, 'x'));
+    Begin(b);
+    ASSERT_TRUE(OpenBookInWindow(*app, Utf8ToUtf16(a)));
+    Press(kVkPageDown);
+    Press(kVkPageDown);
+    const int32_t here = PageStart();
+    ASSERT_GT(here, 0);
+    for (const std::string& bad : {dir.path() + "/gone.txt", badPdb}) {
+        EXPECT_EQ(OpenBookInWindow(*app, Utf8ToUtf16(bad)), 0);
+        EXPECT_EQ(app->bookOpen, 1);
+        EXPECT_EQ(app->doc->bookPath, Utf8ToUtf16(a));
+        EXPECT_EQ(PageStart(), here);
+        EXPECT_GT(DocLength(*app->doc), 0);
+    }
+    EXPECT_EQ(test::messages,
+              (std::vector<std::u16string>{u"Error reading file!", u"Bad Format!"}));
+    // From the recent list: a book deleted meanwhile fails, the list keeps the keyboard, and the
+    // book read before is still offered and opens.
+    ASSERT_EQ(unlink(b.c_str()), 0);
+    scripts.push_back([&](PlatformDialog* d) {
+        ASSERT_EQ(Lines(d, 1004).size(), 1u);
+        ListSelect(d, 1004, 0);
+        SendDialogCommand(d, kCmdLeftSoftKey);
+        EXPECT_FALSE(Ended(d));
+        EXPECT_TRUE(ControlHasFocus(d, 1004));
+        SendDialogCommand(d, kCmdCancel);  // Back leaves the list
+        EXPECT_TRUE(Ended(d));
+    });
+    Send(kMsgCommand, 40062);
+    EXPECT_EQ(app->doc->bookPath, Utf8ToUtf16(a));
+    EXPECT_EQ(PageStart(), here);
+}
+
+TEST_F(WindowMends, DeletingABookTakesOnlyItsEntryOutAndLeavesTheOthersOffered) {
+    const std::string a = Copy("a.txt", test::Sample("en-story.txt"));
+    const std::string b = Copy("b.txt", test::Sample("ru-story.txt"));
+    Begin(a);
+    ASSERT_TRUE(OpenBookInWindow(*app, Utf8ToUtf16(b)));
+    SaveAll(*app);  // the periodic save puts the open book at the head of the list
+    ASSERT_NE(Recent().find("FILE_NAME_0=" + b), std::string::npos);
+    scripts.push_back([](PlatformDialog*) {});  // the browser offered after the delete
+    Send(kMsgCommand, 40063);
+    EXPECT_EQ(app->bookOpen, 0);
+    EXPECT_EQ(FindRecentBook(app->session.recent, Utf8ToUtf16(b)), -1);
+    EXPECT_EQ(FindRecentBook(app->session.recent, Utf8ToUtf16(a)), 0);
+    // With no book open the recent dialog offers the head entry too.
+    scripts.push_back([&](PlatformDialog* d) {
+        EXPECT_EQ(Lines(d, 1004).size(), 1u);
+        Choose(d, 1004, Lines(d, 1004)[0]);
+    });
+    Send(kMsgCommand, 40062);
+    EXPECT_EQ(app->bookOpen, 1);
+    EXPECT_EQ(app->doc->bookPath, Utf8ToUtf16(a));
+}
+
+TEST_F(WindowMends, ReadingTheBookAgainKeepsThePlaceAndAMovedBookSaysSo) {
+    const std::string book = Copy("book.txt", test::Fixture("ru-cp1251.txt"));
+    Begin(book);
+    Press(kVkPageDown);
+    Press(kVkPageDown);
+    const int32_t here = PageStart();
+    ASSERT_GT(here, 0);
+    // Another single-byte code page: the same length, the same place.
+    scripts.push_back([](PlatformDialog* d) { Choose(d, 1001, u"Russian - 20866 KOI8"); });
+    Send(kMsgCommand, 40078);
+    EXPECT_EQ(app->doc->bookCodePage, 20866);
+    EXPECT_EQ(PageStart(), here);
+    // Another paragraph mode changes the length: the same fraction of the book.
+    const double fraction = double(here) / DocLength(*app->doc);
+    scripts.push_back([](PlatformDialog* d) {
+        ListSelect(d, 1130, 2);  // plain text as HTML
+        SendDialogCommand(d, kCmdLeftSoftKey);
+    });
+    Send(kMsgCommand, 40069);
+    ASSERT_EQ(app->session.settings.txtParagraphDetect, 2);
+    EXPECT_NEAR(double(PageStart()) / DocLength(*app->doc), fraction, 0.01);
+    EXPECT_GT(PageStart(), 0);
+    // The book was moved away: the reopen says so and the page read so far stays.
+    const int32_t kept = PageStart();
+    ASSERT_EQ(rename(book.c_str(), (book + ".moved").c_str()), 0);
+    scripts.push_back([](PlatformDialog* d) { Choose(d, 1001, u"Russian - 866 OEM"); });
+    Send(kMsgCommand, 40078);
+    EXPECT_EQ(test::messages, std::vector<std::u16string>{u"Error reading file!"});
+    EXPECT_EQ(app->bookOpen, 1);
+    EXPECT_EQ(PageStart(), kept);
+}
+
+TEST_F(WindowMends, BooksHandedOverDuringAnOpenOrADialogOpenWhenTheWindowIsFree) {
+    const std::string a = Copy("a.txt", test::Sample("en-story.txt"));
+    const std::string b = Copy("b.txt", test::Sample("ru-story.txt"));
+    const std::string c = Copy("c.fb2", test::Sample("ru-story.fb2"));
+    Begin(a);
+    // During an open: queued, with the deactivation that came meanwhile.
+    app->opening = 1;
+    QueueBook(*app, Utf8ToUtf16(b));
+    Send(kMsgActivate, 0);
+    EXPECT_EQ(app->doc->bookPath, Utf8ToUtf16(a));
+    app->opening = 0;
+    Send(kMsgTimer, kPendingTimer);
+    EXPECT_EQ(app->doc->bookPath, Utf8ToUtf16(b));
+    EXPECT_EQ(app->appActive, 0);
+    // While a dialog or a box is open: the book waits for it to close.
+    modal = 1;
+    QueueBook(*app, Utf8ToUtf16(c));
+    Send(kMsgTimer, kPendingTimer);
+    EXPECT_EQ(app->doc->bookPath, Utf8ToUtf16(b));
+    modal = 0;
+    Send(kMsgTimer, kPendingTimer);
+    EXPECT_EQ(app->doc->bookPath, Utf8ToUtf16(c));
+    EXPECT_TRUE(app->pendingBooks.empty());
+}
+
+TEST_F(WindowMends, AutoscrollingFromTheMenuTogglesAndOpeningAMenuDoesNotStopIt) {
+    Begin(test::Sample("ru-story.fb2"));
+    Send(kMsgCommand, 40065);
+    ASSERT_EQ(app->layout.autoscrolling, 1);
+    menuChoice = 0;  // a menu opened and cancelled
+    Send(kMsgCommand, 40004);
+    EXPECT_EQ(app->layout.autoscrolling, 1);
+    menuChoice = 40065;  // "AutoScrolling" chosen while it runs stops it
+    Send(kMsgCommand, 40004);
+    EXPECT_EQ(app->layout.autoscrolling, 0);
+    Send(kMsgCommand, 40004);
+    EXPECT_EQ(app->layout.autoscrolling, 1);
+    menuChoice = 40008;  // any other command stops it first
+    Send(kMsgCommand, 40001);
+    EXPECT_EQ(app->layout.autoscrolling, 0);
+}
+
+TEST_F(WindowMends, TheBacklightSwitchActsAtOnceAndIsAlwaysLetGo) {
+    Begin(test::Sample("ru-story.fb2"));
+    ASSERT_EQ(app->session.settings.backlightOn, 0);
+    auto setBacklight = [&](int on) {
+        scripts.push_back([on](PlatformDialog* d) {
+            SetChecked(d, 1039, on);
+            SendDialogCommand(d, kCmdLeftSoftKey);
+        });
+        Send(kMsgCommand, 40069);
+    };
+    setBacklight(1);
+    ASSERT_FALSE(displayHolds.empty());
+    EXPECT_EQ(displayHolds.back(), 1);
+    setBacklight(0);
+    EXPECT_EQ(displayHolds.back(), 0);
+    // Held, then the setting cleared behind the window's back: leaving the reader lets go.
+    setBacklight(1);
+    app->session.settings.backlightOn = 0;
+    Send(kMsgActivate, 0);
+    EXPECT_EQ(displayHolds.back(), 0);
+}
+
+TEST_F(WindowMends, WritesThatFailSaySoAndLeaveTheFilesAsTheyWere) {
+    const std::string book = Copy("book.fb2", test::Sample("ru-story.fb2"));
+    Begin(book);
+    const std::string memo = dir.Write("_lct_memo.utf8.txt", std::string(100, 'q'));
+    // A quotation that cannot be written whole (the file may grow no further).
+    struct rlimit old {};
+    getrlimit(RLIMIT_FSIZE, &old);
+    const sighandler_t oldSignal = signal(SIGXFSZ, SIG_IGN);
+    struct rlimit cap = old;
+    cap.rlim_cur = 120;
+    setrlimit(RLIMIT_FSIZE, &cap);
+    Send(kMsgCommand, 40068);
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, oldSignal);
+    EXPECT_EQ(test::messages, std::vector<std::u16string>{u"Error writing in file"});
+    EXPECT_EQ(test::ReadBytes(memo), std::string(100, 'q'));
+    // Bookmarks that cannot be read are never rewritten from what was read.
+    const std::string marks = dir.path() + "/" + Utf16ToUtf8(kBookmarksFileName);
+    ASSERT_EQ(mkfifo(marks.c_str(), 0600), 0);
+    EXPECT_EQ(RemoveBookBookmarks(Utf8ToUtf16(marks), Utf8ToUtf16(book)), 0);
+    struct stat st {};
+    ASSERT_EQ(stat(marks.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+TEST_F(WindowMends, TheFontFormKeepsAnIntervalSetByTheKeys) {
+    Begin(test::Sample("ru-story.fb2"));
+    for (int i = 0; i < 11; ++i) Send(kMsgCommand, 40112);
+    ASSERT_EQ(app->session.settings.lineIl[0], 11);
+    scripts.push_back([](PlatformDialog* d) {
+        EXPECT_EQ(ListLine(d, 1113, ListSelection(d, 1113)), u"11");
+        ListSelect(d, 1099, 20 - 5);
+        SendDialogCommand(d, kCmdLeftSoftKey);
+    });
+    Send(kMsgCommand, 40104);
+    EXPECT_EQ(app->session.settings.fontSizeText[0], 20);
+    EXPECT_EQ(app->session.settings.lineIl[0], 11);
+}
+
+TEST_F(WindowMends, ARememberedWindowBeyondTheSurfaceIsClampedToIt) {
+    dir.Write("_config.ini",
+              std::string(test::kTestConfig) + "\r\nWINDOW_WIDTH=16384\r\nWINDOW_HEIGHT=9000\r\n");
+    // Start-up up to the window: the page surface for the clamped size is made (a window of
+    // that size is left out: painting 8192 pixels square under the sanitizers takes minutes).
+    Make();
+    EXPECT_EQ(app->screenWidth, 8192);
+    EXPECT_EQ(app->screenHeight, 8192);
+    EXPECT_NE(app->layout.surface, nullptr);
+}
+
+TEST_F(WindowMends, OneBookUnderTwoSpellingsIsOneRecentEntry) {
+    mkdir((dir.path() + "/x").c_str(), 0755);
+    mkdir((dir.path() + "/x/sub").c_str(), 0755);
+    const std::string a = Copy("x/a.txt", test::Sample("en-story.txt"));
+    const std::string b = Copy("x/b.txt", test::Sample("ru-story.txt"));
+    EXPECT_EQ(LexicalPath(u"/p//q/./r/../s/"), u"/p/q/s");
+    EXPECT_EQ(LexicalPath(u"/../p"), u"/p");
+    // Relative to the working folder, as the command line gives it.
+    char here[4096];
+    ASSERT_NE(getcwd(here, sizeof here), nullptr);
+    ASSERT_EQ(chdir((dir.path() + "/x/sub").c_str()), 0);
+    unsetenv("PWD");
+    const std::u16string relative = CanonicalBookPath(u"../b.txt");
+    const std::u16string dotted = CanonicalBookPath(u"./../sub/.././b.txt");
+    ASSERT_EQ(chdir(here), 0);
+    EXPECT_EQ(relative, Utf8ToUtf16(b));
+    EXPECT_EQ(dotted, Utf8ToUtf16(b));
+    // A ".." after a symbolic link is the link's target's parent, as the system reads it.
+    ASSERT_EQ(symlink((dir.path() + "/x/sub").c_str(), (dir.path() + "/link").c_str()), 0);
+    EXPECT_EQ(CanonicalBookPath(Utf8ToUtf16(dir.path() + "/link/../b.txt")), Utf8ToUtf16(b));
+
+    Begin(a);
+    ASSERT_TRUE(OpenBookInWindow(*app, Utf8ToUtf16(dir.path() + "/x/sub/../b.txt")));
+    ASSERT_TRUE(OpenBookInWindow(*app, Utf8ToUtf16(a)));
+    ASSERT_TRUE(OpenBookInWindow(*app, Utf8ToUtf16(dir.path() + "/x/./b.txt")));
+    SaveAll(*app);
+    int entries = 0;
+    for (const RecentEntry& e : app->session.recent.entries)
+        entries += e.bookPath == Utf8ToUtf16(b);
+    EXPECT_EQ(entries, 1);
+    EXPECT_EQ(app->doc->bookPath, Utf8ToUtf16(b));
+}
+
+}  // namespace
+}  // namespace lectra
