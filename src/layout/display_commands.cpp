@@ -23,8 +23,6 @@ int Flip(int32_t& flag) {
 unsigned RunDisplayCommand(Layout& layout, DisplayCommand command, int screenWidth) {
     Settings& s = *layout.settings;
     const int p = ActiveProfile(s);
-    // The clock under the text is a menu command, which stops autoscrolling before it runs.
-    if (layout.autoscrolling && command != kCommandClockUnderText) return kEffectNone;
     switch (command) {
         case kCommandIncSize:
         case kCommandDecSize: {
@@ -79,7 +77,6 @@ unsigned RunDisplayCommand(Layout& layout, DisplayCommand command, int screenWid
 }
 
 unsigned ToggleStatusLine(Layout& layout, int fullScreen) {
-    if (layout.autoscrolling) return kEffectNone;
     Flip(layout.settings->visibleStatus[fullScreen ? 1 : 0]);
     return kEffectGeometry | kEffectRefresh;
 }

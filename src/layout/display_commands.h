@@ -6,8 +6,9 @@
 
 namespace lectra {
 
-// What the window must do after a command: nothing (a limit was reached, or autoscrolling
-// ignores the command), recompute the geometry and then refresh, refresh, or only repaint.
+// What the window must do after a command: nothing (a limit was reached), recompute the geometry
+// and then refresh, refresh, or only repaint. Whether a command may run while autoscroll runs is
+// the caller's rule (the shell's command table).
 enum CommandEffect : unsigned {
     kEffectNone = 0,
     kEffectGeometry = 1,  // before the refresh
@@ -33,7 +34,7 @@ enum DisplayCommand : int {
 // the first time.
 unsigned RunDisplayCommand(Layout& layout, DisplayCommand command, int screenWidth);
 
-// Shows or hides the status line of the mode `fullScreen`; ignored while autoscrolling.
+// Shows or hides the status line of the mode `fullScreen`.
 unsigned ToggleStatusLine(Layout& layout, int fullScreen);
 
 }  // namespace lectra

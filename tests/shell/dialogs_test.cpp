@@ -9,6 +9,7 @@
 #include "dialogs/goto_dialog.h"
 #include "dialogs/search.h"
 #include "document/text_cache.h"
+#include "platform/command_ids.h"
 #include "scripted_dialogs.h"
 
 namespace lectra {
@@ -55,7 +56,7 @@ TEST_F(Dialogs, TheBrowserListsFoldersAndBooksGoesUpAndOpensABook) {
         EXPECT_EQ(ListSelection(d, 1004), 1);
         Choose(d, 1004, u" Книга.txt ");
     });
-    Send(kMsgCommand, 40013);
+    Send(kMsgCommand, kCmdOpen);
     EXPECT_EQ(app->bookOpen, 1);
     EXPECT_EQ(app->doc->bookPath, PathFromBytes(cyrillic));
     // Ctrl+O again starts at the open book, selected; a double click opens the gzip book.
@@ -64,7 +65,7 @@ TEST_F(Dialogs, TheBrowserListsFoldersAndBooksGoesUpAndOpensABook) {
         ListSelect(d, 1004, 2);
         SendDialogCommand(d, 1004, kListDoubleClick);
     });
-    Send(kMsgCommand, 40013);
+    Send(kMsgCommand, kCmdOpen);
     EXPECT_EQ(app->doc->bookPath, Utf8ToUtf16(dir.path() + "/shelf/a.fb2.gz"));
     EXPECT_EQ(app->bookOpen, 1);
     // The recent list offers the book read before with its place.
@@ -74,7 +75,7 @@ TEST_F(Dialogs, TheBrowserListsFoldersAndBooksGoesUpAndOpensABook) {
         EXPECT_EQ(lines[0], u"0% Книга.txt <" + Utf8ToUtf16(dir.path()) + u"/shelf>");
         SendDialogCommand(d, kCmdOk);
     });
-    Send(kMsgCommand, 40062);
+    Send(kMsgCommand, kCmdRecentFiles);
     EXPECT_EQ(app->doc->bookPath, PathFromBytes(cyrillic));
     EXPECT_TRUE(test::messages.empty());
 }
@@ -82,7 +83,7 @@ TEST_F(Dialogs, TheBrowserListsFoldersAndBooksGoesUpAndOpensABook) {
 TEST_F(Dialogs, DeletingTheBookAsksClosesItAndShowsTheBrowser) {
     const std::string book = Copy("gone.txt", test::Sample("en-story.txt"));
     StartScripted(book);
-    Send(kMsgCommand, 40063);
+    Send(kMsgCommand, kCmdDeleteFile);
     struct stat st;
     EXPECT_NE(stat(book.c_str(), &st), 0);
     EXPECT_EQ(app->bookOpen, 0);
@@ -100,7 +101,7 @@ TEST_F(Dialogs, BookmarksAreAddedListedOpenedAndClearedInTheirFileLayout) {
         suggested = ControlText(d, 1061);
         SendDialogCommand(d, kCmdLeftSoftKey);
     });
-    Send(kMsgCommand, 40067);
+    Send(kMsgCommand, kCmdAddBookmark);
     EXPECT_FALSE(suggested.empty());
     const std::string file = dir.path() + "/lectra.bkl";
     std::string bytes = test::ReadBytes(file);
@@ -116,10 +117,10 @@ TEST_F(Dialogs, BookmarksAreAddedListedOpenedAndClearedInTheirFileLayout) {
     test::dialogs.clear();
     dir.Write("lectra.bkl", bytes + std::string(100, 'x'));
     scripts.push_back([](PlatformDialog* d) { SendDialogCommand(d, kCmdOk); });
-    Send(kMsgCommand, 40067);
+    Send(kMsgCommand, kCmdAddBookmark);
     EXPECT_EQ(test::ReadBytes(file).size(), 2 * kBookmarkRecordBytes);
 
-    Send(kMsgCommand, 40135);  // back to the start, then to the bookmark
+    Send(kMsgCommand, kCmdFileStart);  // back to the start, then to the bookmark
     scripts.push_back([&](PlatformDialog* d) {
         const std::vector<std::u16string> lines = Lines(d, 1001);
         ASSERT_EQ(lines.size(), 2u);
@@ -128,7 +129,7 @@ TEST_F(Dialogs, BookmarksAreAddedListedOpenedAndClearedInTheirFileLayout) {
         EXPECT_EQ(lines[0], Utf8ToUtf16(percent) + suggested);
         SendDialogCommand(d, kCmdLeftSoftKey);
     });
-    Send(kMsgCommand, 40066);
+    Send(kMsgCommand, kCmdOpenBookmark);
     EXPECT_EQ(PageStart(), marked);
 
     // A path the record cannot hold whole is refused, never cut.
@@ -137,10 +138,10 @@ TEST_F(Dialogs, BookmarksAreAddedListedOpenedAndClearedInTheirFileLayout) {
     EXPECT_EQ(AppendBookmark(Utf8ToUtf16(file), deep), 0);
     EXPECT_EQ(test::ReadBytes(file).size(), 2 * kBookmarkRecordBytes);
 
-    Send(kMsgCommand, 40146);  // cleared after the question
+    Send(kMsgCommand, kCmdClearBookmarks);  // cleared after the question
     EXPECT_EQ(test::ReadBytes(file).size(), 0u);
     test::messages.clear();
-    Send(kMsgCommand, 40066);
+    Send(kMsgCommand, kCmdOpenBookmark);
     EXPECT_EQ(test::messages, std::vector<std::u16string>{u"List Empty!"});
 }
 
@@ -152,7 +153,7 @@ TEST_F(Dialogs, SearchFindsCyrillicInAnyCaseFindsNextAndSaysWhatFailed) {
             SetChecked(d, 1036, fromHere);
             SendDialogCommand(d, kCmdLeftSoftKey);
         });
-        Send(kMsgCommand, 40061);
+        Send(kMsgCommand, kCmdFind);
     };
     find(u"ЕРОФЕЙ", 0);
     const int32_t first = PageStart();
@@ -160,7 +161,7 @@ TEST_F(Dialogs, SearchFindsCyrillicInAnyCaseFindsNextAndSaysWhatFailed) {
     std::u16string word;
     for (int32_t p = first + 1; p < first + 7; ++p) word += GetChar(*app->doc, p);
     EXPECT_EQ(word, u"Ерофей");
-    Send(kMsgCommand, 40097);  // Find Next: the next one, not the same
+    Send(kMsgCommand, kCmdFindNext);  // Find Next: the next one, not the same
     EXPECT_GT(PageStart(), first);
     find(u"ерофей", 0);  // from the start again
     EXPECT_EQ(PageStart(), first);
@@ -213,11 +214,11 @@ TEST_F(Dialogs, GotoTakesPercentsAndPagesWithinTheBook) {
         SetControlText(d, 1056, u"50");
         SendDialogCommand(d, kCmdOk);
     });
-    Send(kMsgCommand, 40060);
+    Send(kMsgCommand, kCmdGoTo);
     const int32_t half = DocLength(*app->doc) / 2;
     EXPECT_LE(PageStart(), half);
     EXPECT_GT(PageStart(), half - 40);
-    Send(kMsgCommand, 40134);  // the jump is in the history
+    Send(kMsgCommand, kCmdJumpPrevious);  // the jump is in the history
     EXPECT_EQ(PageStart(), 0);
 }
 
@@ -234,7 +235,7 @@ TEST_F(Dialogs, ACodePageChosenReadsTheBookAgainAndFileInfoSaysSo) {
         EXPECT_EQ(ListSelection(d, 1001), 0);  // "Auto (Russian)"
         Choose(d, 1001, u"Russian - 20866 KOI8");
     });
-    Send(kMsgCommand, 40078);
+    Send(kMsgCommand, kCmdCodePage);
     EXPECT_EQ(app->session.settings.codePage, 20866);
     EXPECT_EQ(app->doc->bookCodePage, 20866);
     EXPECT_NE(start(), before);
@@ -247,21 +248,21 @@ TEST_F(Dialogs, ACodePageChosenReadsTheBookAgainAndFileInfoSaysSo) {
         EXPECT_EQ(ListLine(d, 1001, 0), u"Russian - 866 OEM");
         Choose(d, 1001, u"Russian - 866 OEM");
     });
-    Send(kMsgCommand, 40137);
+    Send(kMsgCommand, kCmdSaveCodePage);
     EXPECT_EQ(app->session.settings.codePageSave, 866);
 }
 
 TEST_F(Dialogs, ExportsAndQuotationsWriteTheirFiles) {
     const std::string book = Copy("book.fb2", test::Sample("ru-story.fb2"));
     StartScripted(book);
-    Send(kMsgCommand, 40138);
-    Send(kMsgCommand, 40139);
+    Send(kMsgCommand, kCmdSaveAsTxt);
+    Send(kMsgCommand, kCmdSaveAsPdb);
     EXPECT_EQ(test::messages, (std::vector<std::u16string>{u"File saved!", u"File saved!"}));
     struct stat st;
     EXPECT_EQ(stat((book + ".txt").c_str(), &st), 0);
     EXPECT_EQ(stat((book + ".pdb").c_str(), &st), 0);
-    Send(kMsgCommand, 40068);
-    Send(kMsgCommand, 40068);
+    Send(kMsgCommand, kCmdSaveQuote);
+    Send(kMsgCommand, kCmdSaveQuote);
     const std::string memo = test::ReadBytes(dir.path() + "/_lct_memo.utf8.txt");
     const std::string line = Utf16ToUtf8(app->layout.pageLines[0].text);
     EXPECT_EQ(memo.rfind("\r\n * ", 0), 0u);  // no byte-order mark before the first header

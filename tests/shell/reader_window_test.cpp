@@ -4,6 +4,7 @@
 // save, and reopening the last book.
 #include <sys/stat.h>
 
+#include "platform/command_ids.h"
 #include "reader_test_support.h"
 #include "shell/app.h"
 
@@ -120,13 +121,13 @@ TEST_F(ReaderWindow, AProgressBarTapJumpsAndTheHistoryStepsBackAndForth) {
     EXPECT_GT(PageStart(), length / 2 - 40);
     const int32_t jumped = PageStart();
     EXPECT_LE(app->doc->pageEnd, length);
-    Send(kMsgCommand, 40134);  // "Previous" of the Goto menu
+    Send(kMsgCommand, kCmdJumpPrevious);  // "Previous" of the Goto menu
     EXPECT_EQ(PageStart(), 0);
-    Send(kMsgCommand, 40133);
+    Send(kMsgCommand, kCmdJumpNext);
     EXPECT_EQ(PageStart(), jumped);
-    Send(kMsgCommand, 40136);  // "File end"
+    Send(kMsgCommand, kCmdFileEnd);  // "File end"
     EXPECT_GT(PageStart(), jumped);
-    Send(kMsgCommand, 40135);
+    Send(kMsgCommand, kCmdFileStart);
     EXPECT_EQ(PageStart(), 0);
     // With no book a tap on the bar does nothing.
     app->bookOpen = 0;

@@ -6,6 +6,7 @@
 #include "dialogs/colour_dialog.h"
 #include "document/text_cache.h"
 #include "layout/layout_fonts.h"
+#include "platform/command_ids.h"
 #include "scripted_dialogs.h"
 
 namespace lectra {
@@ -69,7 +70,8 @@ TEST_F(SettingsDialogs, SavingAFormUnchangedNeitherRedrawsNorWrites) {
     Begin();
     SaveAll(*app);
     const std::string before = test::ReadBytes(dir.path() + "/_config.ini");
-    for (uint32_t command : {40069u, 40104u, 40071u, 40132u, 40131u, 40023u}) {
+    for (uint32_t command : {kCmdOptions, kCmdFont, kCmdMargins, kCmdStatusLineSettings,
+                             kCmdAutoscrollSettings, kCmdColours}) {
         int ended = 0;
         Run(command, [&](PlatformDialog* d) {
             SendDialogCommand(d, kCmdLeftSoftKey);
@@ -86,7 +88,7 @@ TEST_F(SettingsDialogs, OptionsRefuseFiveProfilesAndStoreEveryField) {
     Begin();
     const std::u16string asDetected = Text(0, 400);
     const int32_t docLength = DocLength(*app->doc);
-    Run(40069, [&](PlatformDialog* d) {
+    Run(kCmdOptions, [&](PlatformDialog* d) {
         EXPECT_EQ(ControlText(d, 1067), u"2");
         SetControlText(d, 1067, u"5");
         SendDialogCommand(d, kCmdLeftSoftKey);
@@ -110,7 +112,7 @@ TEST_F(SettingsDialogs, OptionsRefuseFiveProfilesAndStoreEveryField) {
     EXPECT_EQ(Config("USE_PROFILES") + Config("TXT_PARAGRAPH_DETECT") + Config("JUSTIFY"), "300");
     std::vector<int> cycle;
     for (int i = 0; i < 3; ++i) {
-        Send(kMsgCommand, 40010);
+        Send(kMsgCommand, kCmdNextProfile);
         cycle.push_back(app->session.settings.activeProfile);
     }
     EXPECT_EQ(cycle, (std::vector<int>{1, 2, 0}));
@@ -119,7 +121,7 @@ TEST_F(SettingsDialogs, OptionsRefuseFiveProfilesAndStoreEveryField) {
 TEST_F(SettingsDialogs, AParagraphModeChosenWithoutABookIsKeptForTheNext) {
     Begin("", 0);
     ASSERT_EQ(app->bookOpen, 0);
-    Run(40069, [](PlatformDialog* d) {
+    Run(kCmdOptions, [](PlatformDialog* d) {
         ListSelect(d, 1130, 2);
         SendDialogCommand(d, kCmdLeftSoftKey);
     });
@@ -128,7 +130,7 @@ TEST_F(SettingsDialogs, AParagraphModeChosenWithoutABookIsKeptForTheNext) {
 
 TEST_F(SettingsDialogs, AProfileBeyondAShorterCycleGivesWayToTheFirst) {
     Begin("USE_PROFILES=4\r\nACTIVE_PROFILE=3\r\n");
-    Run(40069, [](PlatformDialog* d) {
+    Run(kCmdOptions, [](PlatformDialog* d) {
         SetControlText(d, 1067, u"2");
         SendDialogCommand(d, kCmdLeftSoftKey);
     });
@@ -142,7 +144,7 @@ TEST_F(SettingsDialogs, TheFontFormReLaysThePageAndIsKeptAcrossARestart) {
     ASSERT_GE(faces.size(), 2u);
     const int lines = app->layout.linesPerPage;
     const std::u16string face = faces[0] == u"DejaVu Sans" ? faces[1] : faces[0];
-    Run(40104, [&](PlatformDialog* d) {
+    Run(kCmdFont, [&](PlatformDialog* d) {
         EXPECT_EQ(ControlText(d, 1099), u"16");
         EXPECT_EQ(ControlText(d, 1114), u"DejaVu Sans");
         EXPECT_EQ(Lines(d, 1114), faces);
@@ -170,7 +172,7 @@ TEST_F(SettingsDialogs, AFaceNoLongerInstalledGivesWayToTheFirstKeepingTheSize) 
     Begin("FONT_FACE_TEXT=Long Gone Face\r\nFONT_SIZE_TEXT_0=21\r\n");
     const std::vector<std::u16string> faces = OfferedFaces(LatinFontFamilies());
     ASSERT_FALSE(faces.empty());
-    Run(40104, [](PlatformDialog* d) { SendDialogCommand(d, kCmdLeftSoftKey); });
+    Run(kCmdFont, [](PlatformDialog* d) { SendDialogCommand(d, kCmdLeftSoftKey); });
     EXPECT_EQ(app->session.settings.fontFaceText, faces[0]);
     EXPECT_EQ(app->session.settings.fontSizeText[0], 21);
     // A family name the file could not keep is not offered.
@@ -182,7 +184,7 @@ TEST_F(SettingsDialogs, MarginsAreCheckedAgainstAQuarterOfTheScreenAndMoveTheTex
     Begin("WINDOW_WIDTH=240\r\nWINDOW_HEIGHT=320\r\n");
     const int left = app->layout.geometry.textRect.left;
     const std::vector<uint32_t> page = Screen();
-    Run(40071, [](PlatformDialog* d) {
+    Run(kCmdMargins, [](PlatformDialog* d) {
         EXPECT_EQ(ControlText(d, 1074), u"Top [0..60]");
         EXPECT_EQ(ControlText(d, 1084), u"2");  // MARGIN_TOP 0 is shown as 2
         for (const char16_t* wrong : {u"61", u"-1"}) {
@@ -210,7 +212,7 @@ TEST_F(SettingsDialogs, MarginsAreCheckedAgainstAQuarterOfTheScreenAndMoveTheTex
 TEST_F(SettingsDialogs, TheStatusLineFormSetsBothModesAndTheStatusFont) {
     Begin();
     const int statusHeight = app->layout.fonts.statusFontHeight;
-    Run(40132, [](PlatformDialog* d) {
+    Run(kCmdStatusLineSettings, [](PlatformDialog* d) {
         EXPECT_EQ(ListSelection(d, 1116), 3);  // status and progress
         EXPECT_EQ(ControlText(d, 1099), u"9");
         Pick(d, 1116, 2);
@@ -235,7 +237,7 @@ TEST_F(SettingsDialogs, TheStatusLineFormSetsBothModesAndTheStatusFont) {
 
 TEST_F(SettingsDialogs, AutoscrollSettingsWaitForTheNextStartAndSave) {
     Begin();
-    Run(40131, [](PlatformDialog* d) {
+    Run(kCmdAutoscrollSettings, [](PlatformDialog* d) {
         EXPECT_EQ(ControlText(d, 1136), u"Wave");
         EXPECT_EQ(ControlText(d, 1099), u"Always ON");
         Pick(d, 1136, 2);
@@ -258,13 +260,13 @@ TEST_F(SettingsDialogs, ColoursChangeInStepsOfEightAndReachThePageOnlyOnSave) {
                                 ListSelection(d, 1103)};
     };
     // Cancel after changes keeps the profile's colours.
-    Run(40023, [&](PlatformDialog* d) {
+    Run(kCmdColours, [&](PlatformDialog* d) {
         EXPECT_EQ(channels(d), (std::vector<int>{25, 30, 21}));
         Pick(d, 1105, 0);
         SendDialogCommand(d, kCmdRightSoftKey);
     });
     EXPECT_EQ(s.colors[kColourText][0], text);
-    Run(40023, [&](PlatformDialog* d) {
+    Run(kCmdColours, [&](PlatformDialog* d) {
         Pick(d, 1106, 0);  // one channel rounds all three down
         Pick(d, 1001, 1);  // the background
         EXPECT_EQ(channels(d), (std::vector<int>{31, 31, 31}));
@@ -333,7 +335,7 @@ TEST_F(SettingsDialogs, ThePreviewPaintsEachColourWhereItBelongs) {
 TEST_F(SettingsDialogs, AButtonIsReboundInTwoStepsAndActsAtOnce) {
     Begin();
     const int down = 16;
-    Run(40070, [&](PlatformDialog* d) {
+    Run(kCmdButtons, [&](PlatformDialog* d) {
         EXPECT_EQ(ListSelection(d, 1004), 0);
         EXPECT_EQ(ListLine(d, 1004, 0), u"1-> Status Line On/Off");
         EXPECT_EQ(ListLine(d, 1004, 9), u"0-> Next Page (Inc AS Speed)");

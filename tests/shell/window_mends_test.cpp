@@ -13,6 +13,7 @@
 #include "dialogs/search.h"
 #include "document/text_cache.h"
 #include "layout/quotes.h"
+#include "platform/command_ids.h"
 #include "platform/qt/qt_window_keys.h"
 #include "platform/sys/paths.h"
 #include "scripted_dialogs.h"
@@ -139,7 +140,7 @@ TEST_F(WindowMends, AFailedOpenKeepsTheBookAndItsPlaceAndTheRecentDialogStillWor
         SendDialogCommand(d, kCmdCancel);  // Back leaves the list
         EXPECT_TRUE(Ended(d));
     });
-    Send(kMsgCommand, 40062);
+    Send(kMsgCommand, kCmdRecentFiles);
     EXPECT_EQ(app->doc->bookPath, Utf8ToUtf16(a));
     EXPECT_EQ(PageStart(), here);
 }
@@ -152,7 +153,7 @@ TEST_F(WindowMends, DeletingABookTakesOnlyItsEntryOutAndLeavesTheOthersOffered) 
     SaveAll(*app);  // the periodic save puts the open book at the head of the list
     ASSERT_NE(Recent().find("FILE_NAME_0=" + b), std::string::npos);
     scripts.push_back([](PlatformDialog*) {});  // the browser offered after the delete
-    Send(kMsgCommand, 40063);
+    Send(kMsgCommand, kCmdDeleteFile);
     EXPECT_EQ(app->bookOpen, 0);
     EXPECT_EQ(FindRecentBook(app->session.recent, Utf8ToUtf16(b)), -1);
     EXPECT_EQ(FindRecentBook(app->session.recent, Utf8ToUtf16(a)), 0);
@@ -161,7 +162,7 @@ TEST_F(WindowMends, DeletingABookTakesOnlyItsEntryOutAndLeavesTheOthersOffered) 
         EXPECT_EQ(Lines(d, 1004).size(), 1u);
         Choose(d, 1004, Lines(d, 1004)[0]);
     });
-    Send(kMsgCommand, 40062);
+    Send(kMsgCommand, kCmdRecentFiles);
     EXPECT_EQ(app->bookOpen, 1);
     EXPECT_EQ(app->doc->bookPath, Utf8ToUtf16(a));
 }
@@ -175,7 +176,7 @@ TEST_F(WindowMends, ReadingTheBookAgainKeepsThePlaceAndAMovedBookSaysSo) {
     ASSERT_GT(here, 0);
     // Another single-byte code page: the same length, the same place.
     scripts.push_back([](PlatformDialog* d) { Choose(d, 1001, u"Russian - 20866 KOI8"); });
-    Send(kMsgCommand, 40078);
+    Send(kMsgCommand, kCmdCodePage);
     EXPECT_EQ(app->doc->bookCodePage, 20866);
     EXPECT_EQ(PageStart(), here);
     // Another paragraph mode changes the length: the same fraction of the book.
@@ -184,7 +185,7 @@ TEST_F(WindowMends, ReadingTheBookAgainKeepsThePlaceAndAMovedBookSaysSo) {
         ListSelect(d, 1130, 2);  // plain text as HTML
         SendDialogCommand(d, kCmdLeftSoftKey);
     });
-    Send(kMsgCommand, 40069);
+    Send(kMsgCommand, kCmdOptions);
     ASSERT_EQ(app->session.settings.txtParagraphDetect, 2);
     EXPECT_NEAR(double(PageStart()) / DocLength(*app->doc), fraction, 0.01);
     EXPECT_GT(PageStart(), 0);
@@ -192,7 +193,7 @@ TEST_F(WindowMends, ReadingTheBookAgainKeepsThePlaceAndAMovedBookSaysSo) {
     const int32_t kept = PageStart();
     ASSERT_EQ(rename(book.c_str(), (book + ".moved").c_str()), 0);
     scripts.push_back([](PlatformDialog* d) { Choose(d, 1001, u"Russian - 866 OEM"); });
-    Send(kMsgCommand, 40078);
+    Send(kMsgCommand, kCmdCodePage);
     EXPECT_EQ(test::messages, std::vector<std::u16string>{u"Error reading file!"});
     EXPECT_EQ(app->bookOpen, 1);
     EXPECT_EQ(PageStart(), kept);
@@ -225,18 +226,18 @@ TEST_F(WindowMends, BooksHandedOverDuringAnOpenOrADialogOpenWhenTheWindowIsFree)
 
 TEST_F(WindowMends, AutoscrollingFromTheMenuTogglesAndOpeningAMenuDoesNotStopIt) {
     Begin(test::Sample("ru-story.fb2"));
-    Send(kMsgCommand, 40065);
+    Send(kMsgCommand, kCmdAutoscroll);
     ASSERT_EQ(app->layout.autoscrolling, 1);
     menuChoice = 0;  // a menu opened and cancelled
-    Send(kMsgCommand, 40004);
+    Send(kMsgCommand, kCmdActionsMenu);
     EXPECT_EQ(app->layout.autoscrolling, 1);
-    menuChoice = 40065;  // "AutoScrolling" chosen while it runs stops it
-    Send(kMsgCommand, 40004);
+    menuChoice = kCmdAutoscroll;  // "AutoScrolling" chosen while it runs stops it
+    Send(kMsgCommand, kCmdActionsMenu);
     EXPECT_EQ(app->layout.autoscrolling, 0);
-    Send(kMsgCommand, 40004);
+    Send(kMsgCommand, kCmdActionsMenu);
     EXPECT_EQ(app->layout.autoscrolling, 1);
-    menuChoice = 40008;  // any other command stops it first
-    Send(kMsgCommand, 40001);
+    menuChoice = kCmdFullScreen;  // any other command stops it first
+    Send(kMsgCommand, kCmdMainMenu);
     EXPECT_EQ(app->layout.autoscrolling, 0);
 }
 
@@ -248,7 +249,7 @@ TEST_F(WindowMends, TheBacklightSwitchActsAtOnceAndIsAlwaysLetGo) {
             SetChecked(d, 1039, on);
             SendDialogCommand(d, kCmdLeftSoftKey);
         });
-        Send(kMsgCommand, 40069);
+        Send(kMsgCommand, kCmdOptions);
     };
     setBacklight(1);
     ASSERT_FALSE(displayHolds.empty());
@@ -273,7 +274,7 @@ TEST_F(WindowMends, WritesThatFailSaySoAndLeaveTheFilesAsTheyWere) {
     struct rlimit cap = old;
     cap.rlim_cur = 120;
     setrlimit(RLIMIT_FSIZE, &cap);
-    Send(kMsgCommand, 40068);
+    Send(kMsgCommand, kCmdSaveQuote);
     setrlimit(RLIMIT_FSIZE, &old);
     signal(SIGXFSZ, oldSignal);
     EXPECT_EQ(test::messages, std::vector<std::u16string>{u"Error writing in file"});
@@ -289,14 +290,14 @@ TEST_F(WindowMends, WritesThatFailSaySoAndLeaveTheFilesAsTheyWere) {
 
 TEST_F(WindowMends, TheFontFormKeepsAnIntervalSetByTheKeys) {
     Begin(test::Sample("ru-story.fb2"));
-    for (int i = 0; i < 11; ++i) Send(kMsgCommand, 40112);
+    for (int i = 0; i < 11; ++i) Send(kMsgCommand, kCmdIncInterval);
     ASSERT_EQ(app->session.settings.lineIl[0], 11);
     scripts.push_back([](PlatformDialog* d) {
         EXPECT_EQ(ListLine(d, 1113, ListSelection(d, 1113)), u"11");
         ListSelect(d, 1099, 20 - 5);
         SendDialogCommand(d, kCmdLeftSoftKey);
     });
-    Send(kMsgCommand, 40104);
+    Send(kMsgCommand, kCmdFont);
     EXPECT_EQ(app->session.settings.fontSizeText[0], 20);
     EXPECT_EQ(app->session.settings.lineIl[0], 11);
 }

@@ -22,14 +22,14 @@ window=$(timeout 60 xdotool search --sync --onlyvisible --pid "$rpid" 2>/dev/nul
 for _ in $(seq 300); do grep -q first-page-ms "$work/stderr" && break; sleep 0.1; done
 xdotool windowfocus --sync "$window" 2>/dev/null
 xdotool key --delay 200 Next Next
-for _ in $(seq 100); do [ "$(grep -c '^key 0x28' "$work/stderr")" -ge 2 ] && break; sleep 0.1; done
+for _ in $(seq 100); do [ "$(grep -c '^key 0x22' "$work/stderr")" -ge 2 ] && break; sleep 0.1; done
 xdotool key ctrl+q
 for _ in $(seq 300); do kill -0 "$rpid" 2>/dev/null || break; sleep 0.1; done
 if kill -0 "$rpid" 2>/dev/null; then echo "Ctrl+Q did not end the reader"; exit 1; fi
 wait "$rpid"; status=$?
 cat "$work/stderr"
 [ "$status" -eq 0 ] || { echo "exit status $status"; exit 1; }
-[ "$(grep -c '^key 0x28' "$work/stderr")" -eq 2 ] || { echo "two Page Down presses expected"; exit 1; }
+[ "$(grep -c '^key 0x22' "$work/stderr")" -eq 2 ] || { echo "two Page Down presses expected"; exit 1; }
 position=$(sed -n 's/^FILE_POS_0=\([0-9]*\).*/\1/p' "$work/home/_recent.files.ini")
 [ "${position:-0}" -gt 0 ] || { echo "the place was not saved"; cat "$work/home/_recent.files.ini"; exit 1; }
 echo "ok: two pages on, quit, place $position saved"

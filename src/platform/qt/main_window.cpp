@@ -32,6 +32,7 @@
 #include <map>
 #include <set>
 
+#include "platform/command_ids.h"
 #include "platform/qt/qt_surface.h"
 #include "platform/qt/qt_window_internal.h"
 #include "platform/qt/qt_window_keys.h"
@@ -145,7 +146,7 @@ protected:
     void mousePressEvent(QMouseEvent* e) override {
         // The right button opens the reader's menu, as a context menu does on the desktop.
         if (e->button() == Qt::RightButton && !State().modalDepth) {
-            Send(kMsgCommand, 40001);
+            Send(kMsgCommand, kCmdMainMenu);
             return;
         }
         if (e->button() != Qt::LeftButton || State().modalDepth) return;
@@ -315,9 +316,9 @@ int CreateMainWindow(WindowProcedure procedure, void* context, const char16_t* t
     auto* row = new QHBoxLayout(w.softKeys);
     row->setContentsMargins(4, 2, 4, 2);
     // The two buttons of the menu bar; each opens its pop-up menu by the command of its button.
-    row->addWidget(SoftKey(leftSoftKey, 40001, w.softKeys));
+    row->addWidget(SoftKey(leftSoftKey, kCmdMainMenu, w.softKeys));
     row->addStretch(1);
-    row->addWidget(SoftKey(rightSoftKey, 40004, w.softKeys));
+    row->addWidget(SoftKey(rightSoftKey, kCmdActionsMenu, w.softKeys));
     // A remembered size larger than the screen would put the soft keys out of reach. (The
     // offscreen platform's screen is a fixed stand-in, not a limit.)
     const QScreen* screen = QGuiApplication::primaryScreen();

@@ -2,6 +2,7 @@
 // menu commands.
 #include "platform/qt/qt_window_keys.h"
 
+#include "platform/command_ids.h"
 #include "platform/window.h"
 
 namespace lectra {
@@ -38,18 +39,22 @@ constexpr KeyRow kPlainKeys[] = {
     {Qt::Key_VolumeDown, KeyKind::kButton, 0x76},
     {Qt::Key_F10, KeyKind::kButton, 0x79},
     // Desktop habits: the start and the end of the book, full screen.
-    {Qt::Key_Home, KeyKind::kCommand, 40135},
-    {Qt::Key_End, KeyKind::kCommand, 40136},
-    {Qt::Key_F11, KeyKind::kCommand, 40008},
-    {Qt::Key_Menu, KeyKind::kCommand, 40001},
+    {Qt::Key_Home, KeyKind::kCommand, static_cast<int>(kCmdFileStart)},
+    {Qt::Key_End, KeyKind::kCommand, static_cast<int>(kCmdFileEnd)},
+    {Qt::Key_F11, KeyKind::kCommand, static_cast<int>(kCmdFullScreen)},
+    {Qt::Key_Menu, KeyKind::kCommand, static_cast<int>(kCmdMainMenu)},
 };
 
 // Keys with Ctrl: the accelerators, and Ctrl+1 … Ctrl+6 as the application buttons.
 constexpr KeyRow kControlKeys[] = {
-    {Qt::Key_A, KeyKind::kCommand, 40003},  {Qt::Key_Q, KeyKind::kCommand, 40007},
-    {Qt::Key_O, KeyKind::kCommand, 40013},  {Qt::Key_1, KeyKind::kAppButton, 0xC1},
-    {Qt::Key_2, KeyKind::kAppButton, 0xC2}, {Qt::Key_3, KeyKind::kAppButton, 0xC3},
-    {Qt::Key_4, KeyKind::kAppButton, 0xC4}, {Qt::Key_5, KeyKind::kAppButton, 0xC5},
+    {Qt::Key_A, KeyKind::kCommand, static_cast<int>(kCmdAbout)},
+    {Qt::Key_Q, KeyKind::kCommand, static_cast<int>(kCmdQuit)},
+    {Qt::Key_O, KeyKind::kCommand, static_cast<int>(kCmdOpen)},
+    {Qt::Key_1, KeyKind::kAppButton, 0xC1},
+    {Qt::Key_2, KeyKind::kAppButton, 0xC2},
+    {Qt::Key_3, KeyKind::kAppButton, 0xC3},
+    {Qt::Key_4, KeyKind::kAppButton, 0xC4},
+    {Qt::Key_5, KeyKind::kAppButton, 0xC5},
     {Qt::Key_6, KeyKind::kAppButton, 0xC6},
 };
 

@@ -1,0 +1,275 @@
+// The reader's commands in one table: each row names a menu command, the action number that keys,
+// buttons and gestures are bound to, or both, with its handler, the handler's argument and the
+// rules of autoscroll and of the open book. One dispatcher walks it for either way in.
+#include "dialogs/bookmarks.h"
+#include "dialogs/buttons_dialog.h"
+#include "dialogs/code_page_dialogs.h"
+#include "dialogs/colour_dialog.h"
+#include "dialogs/file_browser.h"
+#include "dialogs/goto_dialog.h"
+#include "dialogs/search.h"
+#include "dialogs/settings_dialogs.h"
+#include "document/formats/book_export.h"
+#include "document/jump_history.h"
+#include "document/text_cache.h"
+#include "layout/display_commands.h"
+#include "layout/pagination.h"
+#include "layout/quotes.h"
+#include "platform/command_ids.h"
+#include "platform/sys/clock.h"
+#include "platform/window.h"
+#include "shell/app.h"
+
+namespace lectra {
+
+namespace {
+
+#include "../../resources/menus.inc"
+
+enum CommandRule : uint8_t {
+    kRuleNone = 0,
+    // As an action, it does nothing while autoscroll runs (the input still counts as taken).
+    kBlockedWhileScrolling = 1,
+    // As a menu command, it leaves autoscroll running: the menus themselves, and "AutoScrolling",
+    // which toggles it. Every other menu command stops autoscroll before it runs.
+    kKeepsAutoscroll = 2,
+    // Does nothing without an open book.
+    kNeedsBook = 4,
+};
+
+struct CommandRow {
+    uint32_t command;  // the menu command, 0 for an action only
+    int action;        // the action number, kActionDefault for a menu command only
+    void (*run)(App& app, int argument);
+    int argument;
+    uint8_t rules;
+};
+
+void Apply(App& app, unsigned effect) {
+    if (effect & kEffectGeometry) ComputeGeometry(app);
+    if (effect & kEffectRefresh) {
+        Refresh(app);
+    } else if (effect & kEffectRepaint) {
+        Repaint(app);
+    }
+}
+
+void Display(App& app, int command) {
+    Apply(app,
+          RunDisplayCommand(app.layout, static_cast<DisplayCommand>(command), app.screenWidth));
+}
+
+void StatusLine(App& app, int) {
+    Apply(app, ToggleStatusLine(app.layout, app.fullScreen));
+}
+
+void FullScreen(App& app, int) {
+    SetFullScreen(app, !app.fullScreen);
+}
+
+void Autoscrolling(App& app, int) {
+    ToggleAutoscroll(app);
+}
+
+void Quit(App&, int) {
+    DestroyMainWindow();
+}
+
+enum PageMove { kMoveNextPage, kMoveNextLine, kMovePreviousPage, kMovePreviousLine };
+
+// The page moves; while autoscroll runs, a page move sets its speed instead.
+void Move(App& app, int move) {
+    Layout& layout = app.layout;
+    Document& doc = *app.doc;
+    const bool pages = move == kMoveNextPage || move == kMovePreviousPage;
+    if (!app.bookOpen && !(pages && layout.autoscrolling)) return;
+    switch (move) {
+        case kMoveNextPage:
+            NextPage(layout, doc, 1);
+            return;
+        case kMoveNextLine:
+            NextLine(layout, doc, 1);
+            return;
+        case kMovePreviousPage:
+            PreviousPage(layout, doc);
+            return;
+        default:
+            PreviousLine(layout, doc);
+            return;
+    }
+}
+
+// The jumps move PageStart; the page is laid out and painted here.
+enum Jump { kJumpForward, kJumpBack, kJumpStart, kJumpEnd };
+
+void JumpIn(App& app, int jump) {
+    Document& doc = *app.doc;
+    switch (jump) {
+        case kJumpForward:
+            JumpForward(doc);
+            break;
+        case kJumpBack:
+            JumpBack(doc);
+            break;
+        case kJumpStart:
+            JumpTo(doc, 0);
+            break;
+        default:
+            JumpTo(doc, DocLength(doc) - 1);
+            break;
+    }
+    Refresh(app);
+}
+
+void Export(App& app, int pdb) {
+    SetWaitCursor(1);
+    const int saved =
+        pdb ? ExportPdb(*app.doc, app.doc->bookPath, app.session.settings.codePageSave)
+            : ExportTxt(*app.doc, app.doc->bookPath, app.session.settings.codePageSave);
+    SetWaitCursor(0);
+    ShowMessage(app.services, saved ? u"File saved!" : u"Error");
+}
+
+void Quote(App& app, int) {
+    if (app.layout.autoscrolling) return;
+    QuoteTime when;
+    LocalDate(&when.year, &when.month, &when.day);
+    LocalTime(&when.hour, &when.minute);
+    const std::u16string message =
+        SaveQuote(app.layout, *app.doc, app.programFolder + u"/" + kMemoFileName, when);
+    if (!message.empty()) ShowMessage(app.services, message);
+}
+
+void OpenBrowser(App& app, int) {
+    ShowStartupBrowser(app);
+}
+
+// A button given another action is taken or given back at once, not at the next activation:
+// the keys held are those of the table as it is.
+void EditButtons(App& app, int) {
+    const int active = app.appActive;
+    if (active) UnregisterHotKeys(app);
+    ShowButtonsDialog(app.services);
+    if (active) RegisterHotKeys(app);
+}
+
+void Options(App& app, int) {
+    const int backlight = app.session.settings.backlightOn;
+    ShowOptionsDialog(app.services);
+    if (app.session.settings.backlightOn != backlight) ApplyBacklightSetting(app);
+}
+
+void Menu(App& app, int right) {
+    const int chosen = right ? app.host.popUpMenu(1, kActionsMenu, std::size(kActionsMenu))
+                             : app.host.popUpMenu(0, kMainMenu, std::size(kMainMenu));
+    if (chosen) DispatchCommand(app, static_cast<uint32_t>(chosen));
+}
+
+// A dialog that takes only the services.
+template <void (*show)(ReaderServices&)>
+void Dialog(App& app, int) {
+    show(app.services);
+}
+
+// A dialog that takes the services and what the dialogs remember.
+template <void (*show)(ReaderServices&, DialogMemory&)>
+void DialogWithMemory(App& app, int) {
+    show(app.services, app.dialogMemory);
+}
+
+void Recent(App& app, int) {
+    ShowRecentDialog(app.services);
+}
+
+constexpr uint8_t kBlocked = kBlockedWhileScrolling;
+
+constexpr CommandRow kCommands[] = {
+    // The menus.
+    {kCmdMainMenu, kActionDefault, Menu, 0, kKeepsAutoscroll},
+    {kCmdActionsMenu, kActionDefault, Menu, 1, kKeepsAutoscroll},
+    // The page and its display; display commands are ignored while autoscroll runs.
+    {0, kActionNextPage, Move, kMoveNextPage, kRuleNone},
+    {0, kActionNextLine, Move, kMoveNextLine, kRuleNone},
+    {0, kActionPreviousPage, Move, kMovePreviousPage, kRuleNone},
+    {0, kActionPreviousLine, Move, kMovePreviousLine, kRuleNone},
+    {kCmdFullScreen, kActionFullScreen, FullScreen, 0, kRuleNone},
+    {kCmdRotate, kActionRotate, Display, kCommandRotate, kBlocked},
+    {kCmdNextProfile, kActionNextProfile, Display, kCommandNextProfile, kBlocked},
+    {kCmdIncSize, kActionIncSize, Display, kCommandIncSize, kBlocked},
+    {kCmdDecSize, kActionDecSize, Display, kCommandDecSize, kBlocked},
+    {kCmdBold, kActionBold, Display, kCommandBold, kBlocked},
+    {kCmdClearType, kActionClearType, Display, kCommandClearType, kBlocked},
+    {0, kActionJustification, Display, kCommandJustify, kBlocked},
+    {0, kActionHyphenation, Display, kCommandHyphen, kBlocked},
+    {kCmdIncInterval, kActionIncInterval, Display, kCommandIncInterval, kBlocked},
+    {kCmdDecInterval, kActionDecInterval, Display, kCommandDecInterval, kBlocked},
+    {kCmdClockUnderText, kActionDefault, Display, kCommandClockUnderText, kRuleNone},
+    {0, kActionStatusLine, StatusLine, 0, kBlocked},
+    {kCmdAutoscroll, kActionAutoScrolling, Autoscrolling, 0, kKeepsAutoscroll},
+    // Jumps.
+    {kCmdJumpNext, kActionJumpNext, JumpIn, kJumpForward, kBlocked | kNeedsBook},
+    {kCmdJumpPrevious, kActionJumpPrevious, JumpIn, kJumpBack, kBlocked | kNeedsBook},
+    {kCmdFileStart, kActionDefault, JumpIn, kJumpStart, kNeedsBook},
+    {kCmdFileEnd, kActionDefault, JumpIn, kJumpEnd, kNeedsBook},
+    {kCmdGoTo, kActionDefault, DialogWithMemory<ShowGotoDialog>, 0, kNeedsBook},
+    {kCmdFind, kActionFind, DialogWithMemory<ShowFindDialog>, 0, kBlocked},
+    {kCmdFindNext, kActionFindNext, DialogWithMemory<FindNext>, 0, kBlocked},
+    // Books, bookmarks and quotations.
+    {kCmdOpen, kActionOpen, OpenBrowser, 0, kBlocked},
+    {kCmdRecentFiles, kActionDefault, Recent, 0, kRuleNone},
+    {kCmdDeleteFile, kActionDefault, Dialog<DeleteCurrentBook>, 0, kRuleNone},
+    {kCmdFileInfo, kActionFileInfo, Dialog<ShowFileInfoDialog>, 0, kBlocked},
+    {kCmdSaveQuote, kActionSaveQuote, Quote, 0, kBlocked | kNeedsBook},
+    {kCmdAddBookmark, kActionAddBookmark, Dialog<ShowAddBookmarkDialog>, 0, kBlocked},
+    {kCmdOpenBookmark, kActionOpenBookmark, Dialog<ShowBookmarksDialog>, 0, kBlocked},
+    {kCmdClearBookmarks, kActionDefault, Dialog<ClearBookBookmarks>, 0, kRuleNone},
+    {kCmdSaveAsTxt, kActionDefault, Export, 0, kNeedsBook},
+    {kCmdSaveAsPdb, kActionDefault, Export, 1, kNeedsBook},
+    {kCmdSaveCodePage, kActionDefault, Dialog<ShowSaveCodePageDialog>, 0, kRuleNone},
+    // Settings.
+    {kCmdOptions, kActionDefault, Options, 0, kRuleNone},
+    {kCmdCodePage, kActionDefault, Dialog<ShowCodePageDialog>, 0, kRuleNone},
+    {kCmdButtons, kActionDefault, EditButtons, 0, kRuleNone},
+    {kCmdMargins, kActionDefault, Dialog<ShowMarginsDialog>, 0, kRuleNone},
+    {kCmdAutoscrollSettings, kActionDefault, Dialog<ShowAutoscrollDialog>, 0, kRuleNone},
+    {kCmdStatusLineSettings, kActionDefault, Dialog<ShowStatusLineDialog>, 0, kRuleNone},
+    {kCmdColours, kActionDefault, Dialog<ShowColourDialog>, 0, kRuleNone},
+    {kCmdFont, kActionDefault, Dialog<ShowFontDialog>, 0, kRuleNone},
+    // The program.
+    {kCmdAbout, kActionDefault, Dialog<ShowAboutDialog>, 0, kRuleNone},
+    {kCmdQuit, kActionQuit, Quit, 0, kBlocked},
+};
+
+void Run(App& app, const CommandRow& row) {
+    if ((row.rules & kNeedsBook) && !app.bookOpen) return;
+    row.run(app, row.argument);
+}
+
+}  // namespace
+
+int ExecuteAction(App& app, uint16_t inputId) {
+    int matched = 0;
+    for (const ButtonBinding& b : app.session.settings.bindings) {
+        if (b.inputId != inputId) continue;
+        matched = 1;
+        if (b.action <= kActionDefault || b.action >= kActionCount) continue;
+        for (const CommandRow& row : kCommands) {
+            if (row.action != b.action) continue;
+            if (app.layout.autoscrolling && (row.rules & kBlockedWhileScrolling)) return 1;
+            Run(app, row);
+            break;
+        }
+    }
+    return matched;
+}
+
+void DispatchCommand(App& app, uint32_t id) {
+    for (const CommandRow& row : kCommands) {
+        if (row.command != id) continue;
+        if (!(row.rules & kKeepsAutoscroll)) StopAutoscroll(app);
+        Run(app, row);
+        return;
+    }
+}
+
+}  // namespace lectra
