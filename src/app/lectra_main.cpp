@@ -1,6 +1,7 @@
 // lectra: the reader. Its command line is the path of the book to open.
 #include <string>
 
+#include "platform/qt/qt_draw.h"
 #include "platform/sys/paths.h"
 #include "platform/sys/utf.h"
 #include "shell/app.h"
@@ -14,5 +15,6 @@ int main(int argc, char** argv) {
     }
     // In one spelling before it is handed over, so that the same book named from two folders is
     // one recent entry.
-    return lectra::RunApplication(lectra::CanonicalBookPath(lectra::PathFromBytes(path)));
+    return lectra::RunApplication(lectra::CanonicalBookPath(lectra::PathFromBytes(path)),
+                                  lectra::QtDrawServices());
 }

@@ -12,6 +12,7 @@
 #include "layout/autoscroll.h"
 #include "layout/layout.h"
 #include "layout/page_paint.h"
+#include "platform/sys/power.h"
 #include "platform/window.h"
 #include "shell/book_session.h"
 
@@ -35,6 +36,8 @@ struct ShellHost {
     int (*ask)(const std::u16string& text, const std::u16string& caption) = nullptr;
     int (*runDialog)(const DialogTemplate& t, DialogProcedure procedure, void* context) = nullptr;
     int (*popUpMenu)(int softKey, const MenuItem* items, int count) = nullptr;
+    // The drawing back end, named by main() (only src/app knows which it is).
+    const DrawServices* draw = nullptr;
     // 1 while a dialog, a message box or a menu runs its own loop over the window.
     int (*modalActive)() = nullptr;
 };
@@ -71,6 +74,11 @@ struct App {
     int pendingDeactivate = 0;
     int pendingTimerRunning = 0;
 
+    // The battery, read at most every ten seconds: the status line is painted at every key.
+    PowerStatus power;
+    uint32_t powerSampleTick = 0;
+    int powerSampled = 0;
+
     // Input.
     uint32_t keyRepeatTick = 0;
     uint32_t stylusDownTick = 0;
@@ -100,6 +108,8 @@ void OpenStartupBook(App& app, const std::u16string& commandLine);
 void Shutdown(App& app);
 
 void SetActive(App& app, int on);
+// The clock and the battery for the status line (the host's, when a test gives one).
+StatusSources CurrentStatus(App& app);
 // "BACKLIGHT_ON" changed: the display is held or let go at once, and the clock's period follows.
 void ApplyBacklightSetting(App& app);
 // The periodic save and the clock's repaint, on every timer message.
@@ -161,7 +171,8 @@ void UnregisterHotKeys(App& app);
 // The window procedure; `context` is the App.
 void MainWindowProc(void* context, uint32_t message, uintptr_t wParam, intptr_t lParam);
 
-// Runs the reader: single instance, start-up, the loop, shutdown. Returns the exit code.
-int RunApplication(const std::u16string& commandLine);
+// Runs the reader on the drawing back end `draw`: single instance, start-up, the loop, shutdown.
+// Returns the exit code.
+int RunApplication(const std::u16string& commandLine, const DrawServices& draw);
 
 }  // namespace lectra

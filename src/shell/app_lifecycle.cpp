@@ -8,7 +8,6 @@
 #include "layout/layout_fonts.h"
 #include "layout/pagination.h"
 #include "platform/dialog.h"
-#include "platform/qt/qt_draw.h"
 #include "platform/sys/clock.h"
 #include "platform/sys/paths.h"
 #include "platform/sys/power.h"
@@ -24,21 +23,17 @@ constexpr char16_t kMessageCaption[] = u"Message!";
 constexpr uint32_t kPowerSampleMs = 10000;
 constexpr uint32_t kProgressDelayMs = 500;
 
-// The battery is read at most every ten seconds: the status line is painted at every key.
-StatusSources SampleStatus() {
-    static uint32_t lastTick = 0;
-    static PowerStatus power;
-    static int sampled = 0;
-    const uint32_t now = TickCount();
-    if (!sampled || now - lastTick > kPowerSampleMs) {
-        power = ReadPowerStatus();
-        lastTick = now;
-        sampled = 1;
+StatusSources ReadStatus(App& app) {
+    const uint32_t now = app.host.tickCount();
+    if (!app.powerSampled || now - app.powerSampleTick > kPowerSampleMs) {
+        app.power = ReadPowerStatus();
+        app.powerSampleTick = now;
+        app.powerSampled = 1;
     }
     StatusSources s;
     LocalTime(&s.hour, &s.minute);
-    s.batteryPercent = power.batteryPercent;
-    s.onMains = power.onMains;
+    s.batteryPercent = app.power.batteryPercent;
+    s.onMains = app.power.onMains;
     return s;
 }
 
@@ -126,9 +121,12 @@ std::u16string FolderOf(const std::u16string& path) {
 
 }  // namespace
 
+StatusSources CurrentStatus(App& app) {
+    return app.host.sampleStatus ? app.host.sampleStatus() : ReadStatus(app);
+}
+
 void InitApp(App& app, const std::u16string& programFolder, const std::u16string& dataFolder) {
     if (!app.host.tickCount) app.host.tickCount = TickCount;
-    if (!app.host.sampleStatus) app.host.sampleStatus = SampleStatus;
     if (!app.host.showMessage) app.host.showMessage = ShowMessageBox;
     if (!app.host.ask) app.host.ask = AskOkCancel;
     if (!app.host.runDialog) app.host.runDialog = RunDialog;
@@ -136,7 +134,7 @@ void InitApp(App& app, const std::u16string& programFolder, const std::u16string
     if (!app.host.modalActive) app.host.modalActive = ModalLoopActive;
     app.doc = MakeDocument(app);
     Layout& layout = app.layout;
-    layout.draw = &QtDrawServices();
+    layout.draw = app.host.draw;
     layout.settings = &app.session.settings;
     layout.hooks.context = &app;
     layout.hooks.afterLayout = AfterLayout;

@@ -17,7 +17,7 @@ void StopTimer(void*) {
 }
 
 StatusSources Sample(void* context) {
-    return static_cast<App*>(context)->host.sampleStatus();
+    return CurrentStatus(*static_cast<App*>(context));
 }
 
 void Show(void* context) {

@@ -5,12 +5,13 @@
 
 namespace lectra {
 
-int RunApplication(const std::u16string& commandLine) {
+int RunApplication(const std::u16string& commandLine, const DrawServices& draw) {
     if (!StartWindowPlatform()) return 1;
     // A running copy comes forward (and opens the book named here); nothing is loaded or written.
     const std::u16string programFolder = ProgramFolder();
     if (HandOverToRunningCopy(programFolder, commandLine)) return 0;
     auto app = std::make_unique<App>();
+    app->host.draw = &draw;
     InitApp(*app, programFolder, DataFolder());
     if (!CreateAppWindow(*app)) return 0;
     OpenStartupBook(*app, commandLine);

@@ -44,8 +44,7 @@ void ShowPage(App&) {
 }
 
 void Repaint(App& app) {
-    UpdateStatusSnapshot(app.layout, app.bookOpen ? app.doc.get() : nullptr,
-                         app.host.sampleStatus());
+    UpdateStatusSnapshot(app.layout, app.bookOpen ? app.doc.get() : nullptr, CurrentStatus(app));
     EnsurePageSurface(app.layout, app.screenWidth, app.screenHeight);
     PaintPage(app.layout, app.bookOpen ? app.doc.get() : nullptr);
     ShowPage(app);

@@ -8,6 +8,7 @@
 
 #include "document/text_cache.h"
 #include "platform/qt/gui_platform.h"
+#include "platform/qt/qt_draw.h"
 #include "platform/sys/utf.h"
 #include "platform/window.h"
 #include "shell/app.h"
@@ -75,6 +76,7 @@ protected:
             return 1;
         };
         app->host.runDialog = run;
+        app->host.draw = &QtDrawServices();
         app->backlight.keepOn = [](int) {};
         std::string patterns = LECTRA_EN_PAT;
         patterns.resize(patterns.rfind('/'));
