@@ -54,9 +54,8 @@ int CodePageProc(void* context, PlatformDialog* dialog, uint32_t message, uintpt
             // The book is read again in it, its remembered code page set aside.
             if (*c.reader->bookOpen) {
                 const std::u16string path = c.reader->doc->bookPath;  // the open rewrites it
-                // A book that can no longer be read says so; the page read so far stays.
-                if (!c.reader->openBook(c.reader->context, path, 1))
-                    ShowMessage(*c.reader, c.reader->doc->openErrorText);
+                // A book that can no longer be read says so there; the page read so far stays.
+                c.reader->openBook(c.reader->context, path, 1);
             }
             c.reader->refresh(c.reader->context);
         }

@@ -36,6 +36,7 @@ struct ReaderServices {
     // Stops autoscrolling; returns 1 when it is stopped (or was not running).
     int (*stopAutoscroll)(void* context) = nullptr;
     // Opens `path` with the recent list's memory of it (the reopen flag ignores it); 1 on success.
+    // A failure has been reported to the user when it returns.
     int (*openBook)(void* context, const std::u16string& path, int reopen) = nullptr;
     // Brings the open book's recent entry up to date.
     void (*rememberBook)(void* context) = nullptr;

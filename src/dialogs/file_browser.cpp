@@ -111,9 +111,8 @@ int ActivateBrowserLine(PlatformDialog* dialog, Browser& b) {
     }
     const std::u16string path = folder + name;
     if (b.reader->openBook(b.reader->context, path, 0)) return 1;
-    ShowMessage(*b.reader, b.reader->doc->openErrorText.empty() ? u"Error reading file!"
-                                                                : b.reader->doc->openErrorText);
-    // The box took the keyboard: the list has it again, so the arrows and Escape still work.
+    // The open said why it failed; the box took the keyboard, and the list has it again, so the
+    // arrows and Escape still work.
     SetControlFocus(dialog, kList);
     return 0;
 }
@@ -199,8 +198,7 @@ int RecentProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_
             r.opened = 1;
             EndDialog(dialog, 1);
         } else {
-            ShowMessage(*r.reader, r.reader->doc->openErrorText);
-            SetControlFocus(dialog, kList);
+            SetControlFocus(dialog, kList);  // the open said why; the list keeps the keyboard
         }
     } else if (ask == DialogAsk::kClose || ask == DialogAsk::kBack) {
         EndDialog(dialog, 0);

@@ -242,8 +242,8 @@ void SaveOptions(FormRun& run) {
         s.txtParagraphDetect = e[kOptParagraph];
         if (*r.bookOpen) {
             const std::u16string path = r.doc->bookPath;
-            // A book that can no longer be read says so; the page read so far stays.
-            if (!r.openBook(r.context, path, 0)) ShowMessage(r, r.doc->openErrorText);
+            // A book that can no longer be read says so there; the page read so far stays.
+            r.openBook(r.context, path, 0);
         }
         redraw = 1;
     }

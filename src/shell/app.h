@@ -136,13 +136,12 @@ void Repaint(App& app);
 void ShowPage(App& app);
 void OnPaint(App& app);
 
-// Opens `path` (remembering the book read so far first) and refreshes; shows the error of a
-// failed open. Returns 1 on success.
-int OpenBookInWindow(App& app, const std::u16string& path);
-// Opens `path` for a dialog (the browser, the recent list, the code page): the book read so far
-// is remembered first; with `reopen` the recent list's memory of the book is set aside. The page
-// is laid out and painted either way. Returns 1 on success.
+// Opens `path` beside the book read so far (remembered first), and replaces it only when the new
+// one opened; with `reopen` the recent list's memory of the book is set aside. The page is laid
+// out and painted either way, and a failure is reported here, the one place that does. Returns 1
+// on success.
 int OpenBookForDialog(App& app, const std::u16string& path, int reopen);
+int OpenBookInWindow(App& app, const std::u16string& path);
 
 // A book named by a later start or dropped on the window: queued, and opened from the pending
 // timer once the window is free (never from inside the handler that delivered it).

@@ -107,16 +107,17 @@ void RememberBook(App& app) {
     if (app.bookOpen) RememberCurrentBook(app.session.recent, *app.doc, app.browseFolder);
 }
 
+// The one place a failed open is reported: its reason, or "Error reading file!" when it gave
+// none. Full screen is left while the box shows.
 void ShowOpenError(App& app) {
     const std::u16string message = app.doc->openErrorText;
-    app.host.showMessage(message.empty() ? std::u16string(kErrorReadingFile) : message,
-                         kMessageCaption);
+    ShowMessage(app.services, message.empty() ? std::u16string(kErrorReadingFile) : message);
 }
 
+// The browse folder of a book: its folder with the trailing "/", as the file browser keeps it.
 std::u16string FolderOf(const std::u16string& path) {
     const size_t slash = path.rfind(u'/');
-    if (slash == std::u16string::npos) return std::u16string();
-    return slash == 0 ? std::u16string(u"/") : path.substr(0, slash);
+    return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash + 1);
 }
 
 }  // namespace
@@ -214,6 +215,7 @@ int OpenBookForDialog(App& app, const std::u16string& given, int reopen) {
         app.doc->openErrorText = next->openErrorText;
         ComputeGeometry(app);
         Refresh(app);
+        ShowOpenError(app);
         return 0;
     }
     if (same) next->pageStart = SamePlace(app.doc->pageStart, app.doc->docLength, next->docLength);
@@ -221,17 +223,14 @@ int OpenBookForDialog(App& app, const std::u16string& given, int reopen) {
     app.doc = std::move(next);
     app.services.doc = app.doc.get();
     app.bookOpen = 1;
-    const size_t slash = path.rfind(u'/');
-    if (slash != std::u16string::npos) app.browseFolder = path.substr(0, slash + 1);
+    if (!FolderOf(path).empty()) app.browseFolder = FolderOf(path);
     ComputeGeometry(app);
     Refresh(app);
     return 1;
 }
 
 int OpenBookInWindow(App& app, const std::u16string& path) {
-    if (OpenBookForDialog(app, path, 0)) return 1;
-    ShowOpenError(app);
-    return 0;
+    return OpenBookForDialog(app, path, 0);
 }
 
 void SaveAll(App& app) {
