@@ -25,6 +25,7 @@
 #include <thread>
 
 #include "platform/qt/qt_window_internal.h"
+#include "platform/sys/program_folder.h"
 #include "platform/sys/utf.h"
 #include "platform/window.h"
 
@@ -63,13 +64,8 @@ std::string PrivateFolder() {
         st.st_uid == getuid() && (st.st_mode & 077) == 0) {
         return runtime;
     }
-    const std::string folder = "/tmp/lectra-" + std::to_string(getuid());
-    mkdir(folder.c_str(), 0700);
-    if (lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid() ||
-        (st.st_mode & 077) != 0) {
-        return std::string();
-    }
-    return folder;
+    const std::string uid = std::to_string(getuid());
+    return PathToBytes(PrivateFolderIn(u"/tmp", u"lectra-" + PathFromBytes(uid)));
 }
 
 // One running copy per settings folder and display: two copies with their own folders (a
