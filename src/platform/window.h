@@ -118,12 +118,15 @@ void KeepDisplayOn(int on);
 int RunMessageLoop();
 void PostQuit(int code);
 
-// Single running copy. Returns 1 when another copy of this user runs: it was handed `bookPath`
-// (empty: just come forward) and this one should exit. Returns 0 when this is the first copy,
-// which from now on listens; each later start arrives as kMsgOpenBook (after BringToFront) with
-// its path in PendingBookPath.
+// Single running copy. Returns 1 when this start should exit: another copy of this user runs and
+// was handed `bookPath` (empty: just come forward), or it runs (it holds the lock) but did not
+// answer within 30 seconds, which is said on standard error. Returns 0 when this is the first
+// copy, which from now on holds the lock and listens; each later start comes forward and arrives
+// as one kMsgOpenBook, posted and delivered from the event loop.
 // `scope` is the settings folder: copies with folders of their own are not one another's.
 int HandOverToRunningCopy(const std::u16string& scope, const std::u16string& bookPath);
+// The oldest handed-over path not yet taken, removed from the queue (one for each kMsgOpenBook);
+// empty when none is left.
 std::u16string PendingBookPath();
 
 // When set ("LECTRA_TRACE=1"), the platform prints "first-page-ms N" after the first presented

@@ -2,6 +2,7 @@
 #include "settings/settings_store.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -48,9 +49,14 @@ bool IsSpace(char16_t c) {
 
 void CreateSettingsStore(SettingsStore& store, const std::u16string& folder,
                          std::u16string_view fileName, int capacity, int maxValueChars) {
-    store.path = folder;
-    if (!store.path.empty() && store.path.back() != u'/') store.path += u'/';
-    store.path += fileName;
+    // No folder means nowhere to keep the file (not the working folder): nothing is read or
+    // written.
+    store.path.clear();
+    if (!folder.empty()) {
+        store.path = folder;
+        if (store.path.back() != u'/') store.path += u'/';
+        store.path += fileName;
+    }
     store.capacity = std::max(capacity, 0);
     store.maxValueChars = std::clamp(maxValueChars, 1, kMaxPathBytes);
     const int64_t full =
@@ -65,6 +71,10 @@ void CreateSettingsStore(SettingsStore& store, const std::u16string& folder,
 void Load(SettingsStore& store) {
     store.count = 0;
     store.loadFailed = 0;
+    if (store.path.empty()) {
+        store.Dirty = 0;
+        return;
+    }
     PlatformFile file;
     // A first run leaves an empty file behind, as the reader always has.
     if (!FileExists(store.path) && FileOpenAppend(file, store.path)) FileClose(file);
@@ -124,7 +134,12 @@ std::u16string SettingsText(const SettingsStore& store) {
 
 int Save(SettingsStore& store) {
     if (!store.Dirty) return 1;
+    if (store.path.empty()) {
+        store.saveError = u"there is no private folder to keep them in";
+        return 0;
+    }
     if (store.loadFailed) {
+        store.saveError = u"the file could not be read and is left as it is (" + store.path + u")";
         if (!store.loadFailureTold) {
             std::fprintf(stderr, "%s could not be read; it is left as it is and not saved\n",
                          PathToBytes(store.path).c_str());
@@ -134,15 +149,29 @@ int Save(SettingsStore& store) {
     }
     const std::string bytes = PathToBytes(SettingsText(store));
     // Written beside the file and renamed over it: a save that dies half-way leaves the old file.
+    // The temporary file is always a new one: whatever has its name (a file left by a save that
+    // died, or a link to somewhere else) is removed, never written through.
     const std::u16string temp = store.path + u".tmp";
     PlatformFile file;
-    if (!FileCreate(file, temp)) return 0;
-    int ok = FileWrite(file, bytes.data(), static_cast<uint32_t>(bytes.size()));
-    ok = ok && FileSync(file);
-    FileClose(file);
-    ok = ok && FileRename(temp, store.path);
-    if (!ok) FileDelete(temp);
-    return ok;
+    errno = 0;
+    int error = 0;
+    if (!FileCreateNew(file, temp)) {
+        error = errno;
+    } else {
+        if (!FileWrite(file, bytes.data(), static_cast<uint32_t>(bytes.size())) ||
+            !FileSync(file)) {
+            error = errno ? errno : EIO;
+        }
+        FileClose(file);
+        if (!error && !FileRename(temp, store.path)) error = errno;
+        if (error) FileDelete(temp);
+    }
+    if (error) {
+        store.saveError = PathFromBytes(std::strerror(error)) + u" (" + store.path + u")";
+        return 0;
+    }
+    store.saveError.clear();
+    return 1;
 }
 
 const SettingsEntry* FindEntry(const SettingsStore& store, std::u16string_view key) {

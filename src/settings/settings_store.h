@@ -45,10 +45,14 @@ struct SettingsStore {
     // has (every remembered book) with defaults, so saves are refused until a load succeeds.
     int loadFailed = 0;
     int loadFailureTold = 0;
+    // Why the last save failed, for the user: the system's reason and the file; empty after a
+    // save that succeeded.
+    std::u16string saveError;
 };
 
 // Binds the store to folder/fileName with room for `capacity` entries of values up to
-// `maxValueChars` characters and loads the file.
+// `maxValueChars` characters and loads the file. An empty folder binds it to no file: it starts
+// empty and its saves fail.
 void CreateSettingsStore(SettingsStore& store, const std::u16string& folder,
                          std::u16string_view fileName, int capacity,
                          int maxValueChars = kMaxValueChars);
@@ -62,9 +66,10 @@ void Load(SettingsStore& store);
 void LoadFromBytes(SettingsStore& store, const uint8_t* bytes, size_t size);
 
 // When Dirty, writes the file through a temporary file beside it that replaces it in one rename,
-// so the old file survives a failed or interrupted save. Returns 1 when written or not dirty.
-// Dirty stays as it was. After a failed load of an existing file nothing is written (0), and the
-// first such refusal says so on standard error.
+// so the old file survives a failed or interrupted save. Returns 1 when written or not dirty;
+// 0 with the reason in saveError when it could not be written (no folder, a folder that is
+// missing or read-only, a full disk). Dirty stays as it was. After a failed load of an existing
+// file nothing is written (0), and the first such refusal says so on standard error.
 int Save(SettingsStore& store);
 // The text a save writes: the entries in order as key=value CR LF, then "#".
 std::u16string SettingsText(const SettingsStore& store);

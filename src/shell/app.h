@@ -60,6 +60,8 @@ struct App {
     int restoreFullScreen = 0;
     int clockTimerRunning = 0;
     uint32_t lastAutoSaveTick = 0;
+    // A failed save was reported: that is told once a run.
+    int saveFailureTold = 0;
     PixelRect windowRect;  // where the page area is, in client coordinates
     int painting = 0;      // inside the paint handler: no message box may open
     // A book being opened: the store is half made, so timers, other books and a close wait.

@@ -2,6 +2,7 @@
 // the timer, and opening a book into the window.
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 
 #include "document/text_cache.h"
 #include "layout/hyphen_patterns.h"
@@ -11,6 +12,7 @@
 #include "platform/sys/clock.h"
 #include "platform/sys/paths.h"
 #include "platform/sys/power.h"
+#include "platform/sys/utf.h"
 #include "platform/window.h"
 #include "shell/app.h"
 
@@ -234,7 +236,22 @@ int OpenBookInWindow(App& app, const std::u16string& path) {
 }
 
 void SaveAll(App& app) {
-    SaveSettingsSession(app.session, app.bookOpen ? app.doc.get() : nullptr, app.browseFolder);
+    SettingsSession& session = app.session;
+    if (SaveSettingsSession(session, app.bookOpen ? app.doc.get() : nullptr, app.browseFolder))
+        return;
+    // Every later save tries again, but the user is told once a run: a box at every periodic
+    // save would make the reader unusable on a full disk. Without a window (the last save at
+    // shutdown) or inside a paint it goes to standard error.
+    if (app.saveFailureTold) return;
+    app.saveFailureTold = 1;
+    const std::u16string& reason =
+        session.config.saveError.empty() ? session.recentStore.saveError : session.config.saveError;
+    const std::u16string text = u"Settings could not be saved: " + reason;
+    if (MainWindowExists() && !app.painting) {
+        app.host.showMessage(text, kMessageCaption);
+    } else {
+        std::fprintf(stderr, "%s\n", PathToBytes(text).c_str());
+    }
 }
 
 void SetActive(App& app, int on) {

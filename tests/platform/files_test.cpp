@@ -2,6 +2,9 @@
 #include "platform/sys/files.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 
@@ -68,6 +71,60 @@ TEST(ProgramFolder, HomeVariableThenTheUsersConfigFolder) {
     EXPECT_EQ(DataFolder(), ExecutableFolder() + u"/../share/lectra");
     unsetenv("XDG_CONFIG_HOME");
     if (old) setenv("LECTRA_HOME", saved.c_str(), 1);
+}
+
+// A private folder in a shared parent: made closed to others, and refused when someone got there
+// first with a link or a folder of their own.
+TEST(ProgramFolder, APrivateFolderIsOursAloneOrNone) {
+    test::ScratchDir shared, elsewhere;
+    const std::u16string parent = Utf8ToUtf16(shared.path());
+    const std::u16string made = PrivateFolderIn(parent, u"own");
+    ASSERT_EQ(made, parent + u"/own");
+    struct stat st;
+    ASSERT_EQ(lstat((shared.path() + "/own").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    ASSERT_EQ(chmod((shared.path() + "/own").c_str(), 0777), 0);
+    EXPECT_EQ(PrivateFolderIn(parent, u"own"), made);  // ours: closed again
+    ASSERT_EQ(lstat((shared.path() + "/own").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    ASSERT_EQ(symlink(elsewhere.path().c_str(), (shared.path() + "/link").c_str()), 0);
+    EXPECT_EQ(PrivateFolderIn(parent, u"link"), u"");
+    shared.Write("file", "x");
+    EXPECT_EQ(PrivateFolderIn(parent, u"file"), u"");
+    if (geteuid() == 0) {
+        ASSERT_EQ(mkdir((shared.path() + "/theirs").c_str(), 0700), 0);
+        ASSERT_EQ(chown((shared.path() + "/theirs").c_str(), 65534, 65534), 0);
+        EXPECT_EQ(PrivateFolderIn(parent, u"theirs"), u"");
+    }
+}
+
+// Without HOME, XDG_CONFIG_HOME or LECTRA_HOME the home comes from the password database; where
+// that gives no usable folder either, the settings go to a private folder in the temporary
+// folder, and when someone else has put a link there first, nowhere.
+TEST(ProgramFolder, WithoutAHomeTheFallbackIsPrivateOrNone) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs a user without a home to switch to";
+    test::ScratchDir tmp, elsewhere;
+    ASSERT_EQ(chmod(tmp.path().c_str(), 01777), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        // nobody, whose home in the password database does not exist.
+        if (setresuid(65534, 65534, 65534) != 0) _exit(2);
+        unsetenv("LECTRA_HOME");
+        unsetenv("XDG_CONFIG_HOME");
+        unsetenv("HOME");
+        setenv("TMPDIR", tmp.path().c_str(), 1);
+        const std::string own = tmp.path() + "/lectra-settings-65534";
+        if (Utf16ToUtf8(ProgramFolder()) != own) _exit(3);
+        struct stat st;
+        if (lstat(own.c_str(), &st) != 0 || st.st_uid != 65534 || (st.st_mode & 0777) != 0700)
+            _exit(4);
+        if (rmdir(own.c_str()) != 0 || symlink(elsewhere.path().c_str(), own.c_str()) != 0)
+            _exit(5);
+        _exit(ProgramFolder().empty() ? 0 : 6);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_EQ(status, 0) << "child exit " << WEXITSTATUS(status);
 }
 
 }  // namespace

@@ -2,11 +2,13 @@
 #include "settings/settings_store.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <climits>
+#include <csignal>
 #include <string>
 
 #include "platform/sys/files.h"
@@ -124,6 +126,104 @@ TEST(SettingsStore, AFileThatExistsButCannotBeReadIsNeverSavedOver) {
     ASSERT_EQ(waitpid(child, &status, 0), child);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(test::ReadBytes(path), "FILE_NAME_0=/books/a.txt\r\n#");
+}
+
+// Runs `body` in a child process as a user other than root, so that permissions bind; its exit
+// status is the result.
+template <typename Body>
+int AsOtherUser(Body body) {
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && setresuid(65534, 65534, 65534) != 0) _exit(2);
+        _exit(body());
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
+}
+
+// A save that cannot be made says why, leaves the old file as it was and no temporary file, and
+// the next save that can be made succeeds and clears the reason.
+TEST(SettingsStore, AFailedSaveSaysWhyAndLeavesTheOldFile) {
+    const std::string old = "POS=1\r\n#";
+    {
+        // The folder is missing (a LECTRA_HOME that does not exist).
+        ScratchDir dir;
+        SettingsStore s;
+        CreateSettingsStore(s, Utf8ToUtf16(dir.path() + "/missing"), u"_config.ini", 200);
+        SetInt(s, u"POS", 2);
+        EXPECT_EQ(Save(s), 0);
+        EXPECT_EQ(Utf16ToUtf8(s.saveError),
+                  "No such file or directory (" + dir.path() + "/missing/_config.ini)");
+        // No folder at all: nothing is read or written, not even in the working folder.
+        SettingsStore none;
+        CreateSettingsStore(none, u"", u"_config.ini", 200);
+        SetInt(none, u"POS", 2);
+        EXPECT_EQ(none.path, u"");
+        EXPECT_EQ(Save(none), 0);
+        EXPECT_FALSE(none.saveError.empty());
+    }
+    ScratchDir dir;
+    const std::string path = dir.Write("_config.ini", old);
+    const std::u16string folder = Utf8ToUtf16(dir.path());
+    ASSERT_EQ(chmod(dir.path().c_str(), 0555), 0);
+    ASSERT_EQ(chmod(path.c_str(), 0644), 0);
+    // A read-only folder.
+    EXPECT_EQ(AsOtherUser([&] {
+                  SettingsStore s;
+                  CreateSettingsStore(s, folder, u"_config.ini", 200);
+                  SetInt(s, u"POS", 2);
+                  return Save(s) == 0 &&
+                                 Utf16ToUtf8(s.saveError) == "Permission denied (" + path + ")"
+                             ? 0
+                             : 1;
+              }),
+              0);
+    EXPECT_EQ(test::ReadBytes(path), old);
+    ASSERT_EQ(chmod(dir.path().c_str(), 0777), 0);
+    // A write that fails half-way, as on a full disk: the size limit stops it past 4 bytes.
+    EXPECT_EQ(AsOtherUser([&] {
+                  signal(SIGXFSZ, SIG_IGN);
+                  rlimit limit{};
+                  getrlimit(RLIMIT_FSIZE, &limit);
+                  const rlim_t before = limit.rlim_cur;
+                  limit.rlim_cur = 4;
+                  if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 3;
+                  SettingsStore s;
+                  CreateSettingsStore(s, folder, u"_config.ini", 200);
+                  SetString(s, u"PATH", u"/books/a long name.txt");
+                  if (Save(s) != 0 || Utf16ToUtf8(s.saveError) != "File too large (" + path + ")")
+                      return 1;
+                  limit.rlim_cur = before;
+                  setrlimit(RLIMIT_FSIZE, &limit);
+                  return Save(s) == 1 && s.saveError.empty() ? 0 : 4;
+              }),
+              0);
+    EXPECT_EQ(test::ReadBytes(path), "POS=1\r\nPATH=/books/a long name.txt\r\n#");
+    EXPECT_FALSE(FileExists(Utf8ToUtf16(path + ".tmp")));
+}
+
+// Whatever has the temporary file's name, a link to a file of the user's above all, is replaced
+// and never written through.
+TEST(SettingsStore, TheTemporaryFileIsNeverFollowed) {
+    ScratchDir dir, elsewhere;
+    const std::string victim = elsewhere.Write("victim.txt", "precious");
+    const std::string tmp = dir.path() + "/_config.ini.tmp", dangling = elsewhere.path() + "/new";
+    for (const std::string& target : {victim, dangling}) {
+        SettingsStore s;
+        CreateSettingsStore(s, Utf8ToUtf16(dir.path()), u"_config.ini", 200);
+        SetString(s, u"TARGET", Utf8ToUtf16(target));
+        ASSERT_EQ(symlink(target.c_str(), tmp.c_str()), 0);
+        EXPECT_EQ(Save(s), 1);
+        struct stat st;
+        ASSERT_EQ(lstat((dir.path() + "/_config.ini").c_str(), &st), 0);
+        EXPECT_TRUE(S_ISREG(st.st_mode));
+        EXPECT_EQ(st.st_mode & 0777, 0600u);
+        EXPECT_EQ(test::ReadBytes(dir.path() + "/_config.ini"), "TARGET=" + target + "\r\n#");
+        EXPECT_NE(lstat(tmp.c_str(), &st), 0);
+    }
+    EXPECT_EQ(test::ReadBytes(victim), "precious");
+    EXPECT_FALSE(FileExists(Utf8ToUtf16(dangling)));
 }
 
 TEST(SettingsStore, ReadLimitCutsTheFile) {

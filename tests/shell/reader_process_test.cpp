@@ -1,12 +1,16 @@
 // The reader as a process: one running copy per user, a second start handing its book over, a
 // copy that crashed leaving nothing in the way, and SIGTERM saving the place.
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <memory>
 #include <thread>
+#include <vector>
 
 #include "platform/sys/files.h"
 #include "reader_test_support.h"
@@ -14,20 +18,34 @@
 namespace lectra {
 namespace {
 
-// A reader process on the offscreen platform with its own program and runtime folders.
+// A reader process with its own program and runtime folders, on the offscreen platform or on
+// the X display given.
 struct ReaderProcess {
     pid_t pid = -1;
 
     // `folder`, when given, is the working folder the reader starts in.
     ReaderProcess(const std::string& home, const std::string& runtime, const std::string& book,
-                  const std::string& folder = std::string()) {
+                  const std::string& folder = std::string(),
+                  const std::string& display = std::string()) {
         pid = fork();
         if (pid == 0) {
             if (!folder.empty() && chdir(folder.c_str()) != 0) _exit(126);
-            setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            if (display.empty()) {
+                setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            } else {
+                unsetenv("QT_QPA_PLATFORM");
+                setenv("DISPLAY", display.c_str(), 1);
+            }
             setenv("LECTRA_HOME", home.c_str(), 1);
             setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
             unsetenv("DBUS_SESSION_BUS_ADDRESS");
+            // Freed memory is overwritten, so that a use after free inside Qt's own code (which
+            // the sanitizer does not watch) crashes instead of reading what was left there.
+            const char* asan = std::getenv("ASAN_OPTIONS");
+            const std::string fill =
+                std::string(asan ? asan : "") + ":max_free_fill_size=65536:free_fill_byte=165";
+            setenv("ASAN_OPTIONS", fill.c_str(), 1);
+            setenv("MALLOC_PERTURB_", "165", 1);
             if (book.empty()) {
                 execl(LECTRA_READER, LECTRA_READER, static_cast<char*>(nullptr));
             } else {
@@ -38,6 +56,7 @@ struct ReaderProcess {
     }
     // The exit status, or −1 when it has not ended within `seconds`.
     int Wait(double seconds) {
+        if (pid <= 0) return -1;
         const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
         while (std::chrono::steady_clock::now() < end) {
             int status = 0;
@@ -49,13 +68,58 @@ struct ReaderProcess {
         }
         return -1;
     }
+    // Never kill(−1, …): once the process is reaped there is nothing left to signal.
     int Signal(int sig, double seconds = 20) {
+        if (pid <= 0) return -1;
         kill(pid, sig);
         return Wait(seconds);
     }
     ~ReaderProcess() {
         if (pid > 0) {
             kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+    }
+};
+
+// A virtual X screen, so that a test can press keys in a real window; none when Xvfb or xdotool
+// is missing.
+struct VirtualScreen {
+    pid_t pid = -1;
+    std::string display;
+
+    VirtualScreen() {
+        if (std::system("command -v Xvfb >/dev/null && command -v xdotool >/dev/null") != 0) return;
+        const std::string name = ":" + std::to_string(500 + getpid() % 400);
+        pid = fork();
+        if (pid == 0) {
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, 1);
+            dup2(null, 2);
+            execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "800x700x24", "-nolisten", "tcp",
+                   static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        for (int i = 0; i < 100 && display.empty(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            if (Xdotool("getdisplaygeometry", name)) display = name;
+        }
+    }
+    static bool Xdotool(const std::string& args, const std::string& display) {
+        return std::system(
+                   ("DISPLAY=" + display + " timeout 60 xdotool " + args + " >/dev/null 2>&1")
+                       .c_str()) == 0;
+    }
+    // Waits for the window of process `reader` to show; with a key, focuses it and presses it.
+    bool Press(pid_t reader, const std::string& key = std::string()) const {
+        if (reader <= 0) return false;
+        const std::string search =
+            "search --sync --onlyvisible --pid " + std::to_string(reader) + " \"\"";
+        return Xdotool(key.empty() ? search : search + " windowfocus --sync key " + key, display);
+    }
+    ~VirtualScreen() {
+        if (pid > 0) {
+            kill(pid, SIGTERM);
             waitpid(pid, nullptr, 0);
         }
     }
@@ -69,9 +133,25 @@ protected:
         std::vector<FolderEntry> entries;
         ListFolder(Utf8ToUtf16(runtime.path()), entries);
         for (const FolderEntry& e : entries) {
-            if (e.name.rfind(u"lectra-", 0) == 0) return runtime.path() + "/" + Utf16ToUtf8(e.name);
+            const std::string name = Utf16ToUtf8(e.name);
+            if (name.rfind("lectra-", 0) == 0 && name.size() > 7 &&
+                name.compare(name.size() - 7, 7, ".socket") == 0) {
+                return runtime.path() + "/" + name;
+            }
         }
         return std::string();
+    }
+
+    // The names in the runtime folder that belong to the reader.
+    std::vector<std::string> Entries() {
+        std::vector<FolderEntry> entries;
+        ListFolder(Utf8ToUtf16(runtime.path()), entries);
+        std::vector<std::string> names;
+        for (const FolderEntry& e : entries) {
+            if (e.name.rfind(u"lectra-", 0) == 0) names.push_back(Utf16ToUtf8(e.name));
+        }
+        std::sort(names.begin(), names.end());
+        return names;
     }
 
     void SetUp() override {
@@ -149,6 +229,77 @@ TEST_F(ReaderProcessTest, ACopyThatCrashedDoesNotStopTheNextAndAMalformedMessage
     ReaderProcess again(home.path(), runtime.path(), "");
     EXPECT_EQ(again.Wait(20), 0);
     EXPECT_EQ(reader.Wait(0.1), -1);  // still running
+    EXPECT_EQ(reader.Signal(SIGTERM), 0);
+}
+
+// A book handed over that cannot be opened: the running copy says so in a box, and after OK it
+// still runs and takes the next hand-over. The box waits past the connection's time limit and the
+// client's disconnect, which once freed the connection under its own read handler.
+TEST_F(ReaderProcessTest, AHandedOverBookThatCannotBeOpenedLeavesTheCopyAnswering) {
+    const VirtualScreen screen;
+    if (screen.display.empty()) GTEST_SKIP() << "Xvfb or xdotool is missing";
+    const std::string good = home.Write("good.txt", test::ReadBytes(test::Sample("en-story.txt")));
+    const std::string first =
+        home.Write("first.txt", test::ReadBytes(test::Sample("ru-story.txt")));
+    ReaderProcess reader(home.path(), runtime.path(), first, "", screen.display);
+    ASSERT_TRUE(Listening());
+    ASSERT_TRUE(screen.Press(reader.pid));
+    ReaderProcess bad(home.path(), runtime.path(), home.path() + "/missing.txt", "",
+                      screen.display);
+    EXPECT_EQ(bad.Wait(20), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(3000));
+    EXPECT_TRUE(screen.Press(reader.pid, "Return"));  // OK on "Error reading file!"
+    EXPECT_EQ(reader.Wait(1), -1);
+    ReaderProcess naming(home.path(), runtime.path(), good, "", screen.display);
+    EXPECT_EQ(naming.Wait(20), 0);
+    EXPECT_EQ(reader.Signal(SIGTERM), 0);
+    EXPECT_NE(Recent().find("FILE_NAME_0=" + good + "\r\n"), std::string::npos) << Recent();
+}
+
+// A copy that does not answer for a while is alive as long as it holds its lock: a second start
+// waits for it and hands over, and never takes its socket to run as a second copy.
+TEST_F(ReaderProcessTest, ABusyCopyIsWaitedForAndNotReplaced) {
+    const std::string first =
+        home.Write("first.txt", test::ReadBytes(test::Sample("en-story.txt")));
+    const std::string second =
+        home.Write("second.txt", test::ReadBytes(test::Sample("ru-story.txt")));
+    ReaderProcess reader(home.path(), runtime.path(), first);
+    ASSERT_TRUE(Listening());
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const std::vector<std::string> entries = Entries();
+    ASSERT_EQ(kill(reader.pid, SIGSTOP), 0);
+    ReaderProcess naming(home.path(), runtime.path(), second);
+    EXPECT_EQ(naming.Wait(4), -1);  // waiting, not running as a copy of its own
+    EXPECT_EQ(Entries(), entries);
+    ASSERT_EQ(kill(reader.pid, SIGCONT), 0);
+    EXPECT_EQ(naming.Wait(20), 0);
+    EXPECT_EQ(reader.Signal(SIGTERM), 0);
+    const std::string saved = Recent();
+    EXPECT_NE(saved.find("FILE_NAME_0=" + second + "\r\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("FILE_NAME_1=" + first + "\r\n"), std::string::npos) << saved;
+    EXPECT_EQ(Entries(), std::vector<std::string>());  // socket and lock went with the copy
+}
+
+// Killed copies of several settings folders leave their sockets; the next start removes them all
+// and keeps only its own socket and lock.
+TEST_F(ReaderProcessTest, SocketsOfKilledCopiesAreRemovedAtStart) {
+    test::ScratchDir homes[3];
+    std::vector<std::unique_ptr<ReaderProcess>> copies;
+    for (const test::ScratchDir& h : homes) {
+        copies.push_back(std::make_unique<ReaderProcess>(h.path(), runtime.path(), ""));
+    }
+    for (int t = 0; t < 1000 && Entries().size() < 3u * 2; ++t) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    for (auto& copy : copies) EXPECT_EQ(copy->Signal(SIGKILL), 128 + SIGKILL);
+    runtime.Write("lectra-0123456789abcdef.socket", "");  // left by a copy that kept no lock
+    EXPECT_EQ(Entries().size(), 3u * 2 + 1);
+    ReaderProcess reader(home.path(), runtime.path(), "");
+    ASSERT_TRUE(Listening());
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const std::vector<std::string> left = Entries();
+    ASSERT_EQ(left.size(), 2u);
+    EXPECT_EQ(left[0].substr(0, 23) + ".socket", left[1]);
     EXPECT_EQ(reader.Signal(SIGTERM), 0);
 }
 

@@ -208,6 +208,26 @@ TEST_F(ReaderWindow, TimerMessagesSaveAtMostEveryTwoMinutes) {
     EXPECT_TRUE(sizeSaved());
 }
 
+// Settings that can no longer be kept (here the folder went away under the reader) are reported
+// once a run, with the reason; later saves keep trying and succeed once they can.
+TEST_F(ReaderWindow, AFailedSaveIsToldOnceWithItsReason) {
+    Start(test::Sample("ru-story.fb2"));
+    const std::u16string config = app->session.config.path;
+    const std::u16string gone = Utf8ToUtf16(dir.path() + "/gone/_config.ini");
+    app->session.config.path = gone;
+    SaveAll(*app);
+    Press(0x34);  // a change, so that the next save has something to write
+    SaveAll(*app);
+    EXPECT_EQ(test::messages, std::vector<std::u16string>{u"Settings could not be saved: No such "
+                                                          u"file or directory (" +
+                                                          gone + u")"});
+    app->session.config.path = config;
+    SaveAll(*app);
+    EXPECT_NE(test::ReadBytes(dir.path() + "/_config.ini").find("FONT_SIZE_TEXT_0=17"),
+              std::string::npos);
+    EXPECT_EQ(test::messages.size(), 1u);
+}
+
 TEST_F(ReaderWindow, TheLastBookReopensAtItsPlaceOrSaysOnceThatItIsGone) {
     const std::string book = dir.Write("story.fb2", test::ReadBytes(test::Sample("ru-story.fb2")));
     Start(book);

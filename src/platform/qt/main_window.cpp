@@ -299,6 +299,11 @@ void SendToMainWindow(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     Send(message, wParam, lParam);
 }
 
+void PostToMainWindow(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    QMetaObject::invokeMethod(
+        qApp, [message, wParam, lParam] { Send(message, wParam, lParam); }, Qt::QueuedConnection);
+}
+
 int CreateMainWindow(WindowProcedure procedure, void* context, const char16_t* title,
                      const char16_t* leftSoftKey, const char16_t* rightSoftKey, int width,
                      int height) {

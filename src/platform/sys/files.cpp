@@ -15,14 +15,14 @@ namespace lectra {
 
 namespace {
 
-int OpenWith(PlatformFile& file, const std::u16string& path, int flags) {
+int OpenWith(PlatformFile& file, const std::u16string& path, int flags, mode_t mode = 0644) {
     FileClose(file);
     std::string p = PathToBytes(path);
     int fd;
     // Opened without blocking, since a FIFO or a device would block in open() before its type
     // could be checked; only a regular file is kept, and then reads and writes block as usual.
     do {
-        fd = ::open(p.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0644);
+        fd = ::open(p.c_str(), flags | O_CLOEXEC | O_NONBLOCK, mode);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) return 0;
     struct stat st;
@@ -30,6 +30,7 @@ int OpenWith(PlatformFile& file, const std::u16string& path, int flags) {
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || status < 0 ||
         ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
         ::close(fd);
+        errno = EINVAL;
         return 0;
     }
     file.fd = fd;
@@ -44,6 +45,11 @@ int FileOpenRead(PlatformFile& file, const std::u16string& path) {
 
 int FileCreate(PlatformFile& file, const std::u16string& path) {
     return OpenWith(file, path, O_WRONLY | O_CREAT | O_TRUNC);
+}
+
+int FileCreateNew(PlatformFile& file, const std::u16string& path) {
+    ::unlink(PathToBytes(path).c_str());
+    return OpenWith(file, path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
 }
 
 int FileOpenAppend(PlatformFile& file, const std::u16string& path) {

@@ -17,7 +17,10 @@ struct PlatformFile {
 // Each returns 1 on success, 0 on failure. Only regular files open; a FIFO or device is refused
 // without blocking.
 int FileOpenRead(PlatformFile& file, const std::u16string& path);
-int FileCreate(PlatformFile& file, const std::u16string& path);      // create or truncate, write
+int FileCreate(PlatformFile& file, const std::u16string& path);  // create or truncate, write
+// Makes a new file of this user's (0600) for writing, after removing whatever is named `path`
+// without following it: a stale file or a link planted in its place is never written through.
+int FileCreateNew(PlatformFile& file, const std::u16string& path);
 int FileOpenAppend(PlatformFile& file, const std::u16string& path);  // create if missing
 int FileIsOpen(const PlatformFile& file);
 void FileClose(PlatformFile& file);

@@ -1,10 +1,13 @@
 // The program's folder, where settings, recent books, bookmarks and quotations are kept.
 #include "platform/sys/program_folder.h"
 
+#include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -25,7 +28,41 @@ void MakeFolders(const std::string& path) {
     }
 }
 
+std::u16string DecimalUid() {
+    const std::string uid = std::to_string(::getuid());
+    return std::u16string(uid.begin(), uid.end());
+}
+
+int IsFolder(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The user's home: $HOME, else the password database's entry (a service or a cron job may run
+// without HOME); empty when neither knows.
+std::string HomeFolder() {
+    if (const char* home = std::getenv("HOME"); home && *home) return home;
+    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir && *pw->pw_dir) {
+        return pw->pw_dir;
+    }
+    return std::string();
+}
+
 }  // namespace
+
+std::u16string PrivateFolderIn(const std::u16string& parent, const std::u16string& name) {
+    const std::string path = StripSlash(PathToBytes(parent)) + "/" + PathToBytes(name);
+    ::mkdir(path.c_str(), 0700);
+    // Opened without following a link, and checked on what was opened: a folder someone else
+    // made first (in a shared temporary folder) or a link put in its place is never used.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return std::u16string();
+    struct stat st;
+    const int ours = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+                     ((st.st_mode & 077) == 0 || ::fchmod(fd, 0700) == 0);
+    ::close(fd);
+    return ours ? PathFromBytes(path) : std::u16string();
+}
 
 std::u16string ExecutableFolder() {
     char buf[PATH_MAX];
@@ -57,14 +94,27 @@ std::u16string ProgramFolder() {
     std::string config;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
         config = xdg;
-    } else if (const char* home = std::getenv("HOME"); home && *home) {
-        config = std::string(home) + "/.config";
-    } else {
-        config = "/tmp";
+    } else if (const std::string home = HomeFolder(); !home.empty()) {
+        config = home + "/.config";
     }
-    std::string folder = StripSlash(config) + "/lectra";
-    MakeFolders(folder);
-    return PathFromBytes(folder);
+    if (!config.empty()) {
+        std::string folder = StripSlash(config) + "/lectra";
+        MakeFolders(folder);
+        if (IsFolder(folder)) return PathFromBytes(folder);
+    }
+    // No home to keep the settings in: a folder of this user's alone in the temporary folder,
+    // or none at all, and then nothing is kept.
+    const char* tmp = std::getenv("TMPDIR");
+    const std::u16string own = PrivateFolderIn(PathFromBytes(tmp && *tmp ? tmp : "/tmp"),
+                                               u"lectra-settings-" + DecimalUid());
+    if (!own.empty()) {
+        std::fprintf(stderr, "No home folder: settings are kept in %s\n", PathToBytes(own).c_str());
+        return own;
+    }
+    std::fprintf(stderr,
+                 "No home folder and no private folder to use: settings and places are not kept "
+                 "in this run\n");
+    return std::u16string();
 }
 
 }  // namespace lectra
