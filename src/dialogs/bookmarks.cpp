@@ -76,7 +76,9 @@ std::vector<Bookmark> AllBookmarks(const std::u16string& file) {
     return all;
 }
 
+// Empty when the reader has no folder of its own: then bookmarks are neither read nor written.
 std::u16string BookmarksFile(const ReaderServices& reader) {
+    if (reader.programFolder.empty()) return std::u16string();
     return reader.programFolder + u"/" + kBookmarksFileName;
 }
 
@@ -209,10 +211,10 @@ std::vector<Bookmark> BookBookmarks(const std::u16string& file, const std::u16st
 int RemoveBookBookmarks(const std::u16string& file, const std::u16string& path) {
     std::vector<Bookmark> all;
     // The other books' bookmarks are rewritten only when all of them could be read.
-    if (!ReadAllBookmarks(file, all)) return 0;
+    if (file.empty() || !ReadAllBookmarks(file, all)) return 0;
     const std::u16string temporary = file + u".new";
     PlatformFile f;
-    if (!FileCreate(f, temporary)) return 0;
+    if (!FileCreateNew(f, temporary)) return 0;  // never through a link planted at its name
     int ok = 1;
     for (const Bookmark& b : all) {
         if (b.path == path) continue;

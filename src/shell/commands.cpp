@@ -135,8 +135,11 @@ void Quote(App& app, int) {
     QuoteTime when;
     LocalDate(&when.year, &when.month, &when.day);
     LocalTime(&when.hour, &when.minute);
+    // Without a folder of its own the reader keeps no quotations (never "/" + the file's name).
     const std::u16string message =
-        SaveQuote(app.layout, *app.doc, app.programFolder + u"/" + kMemoFileName, when);
+        app.programFolder.empty()
+            ? std::u16string(u"Error writing in file")
+            : SaveQuote(app.layout, *app.doc, app.programFolder + u"/" + kMemoFileName, when);
     if (!message.empty()) ShowMessage(app.services, message);
 }
 
