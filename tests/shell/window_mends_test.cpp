@@ -346,5 +346,18 @@ TEST_F(WindowMends, OneBookUnderTwoSpellingsIsOneRecentEntry) {
     EXPECT_EQ(app->doc->bookPath, Utf8ToUtf16(b));
 }
 
+TEST_F(WindowMends, AFifoAFolderOrADeviceOnTheCommandLineSaysItCannotBeRead) {
+    const std::string fifo = dir.path() + "/pipe.txt";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& named : {fifo, dir.path(), std::string("/dev/null")}) {
+        test::messages.clear();
+        scripts.push_back([](PlatformDialog*) {});  // the browser offered after the message
+        Begin(named);
+        EXPECT_EQ(app->bookOpen, 0) << named;
+        EXPECT_EQ(test::messages, std::vector<std::u16string>{u"Error reading file!"}) << named;
+        Stop();
+    }
+}
+
 }  // namespace
 }  // namespace lectra
