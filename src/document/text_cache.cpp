@@ -215,6 +215,11 @@ int WithRetries(Document& doc, Step step) {
     return 0;
 }
 
+void RecordReadError(Document& doc) {
+    ++doc.readErrors;
+    doc.readErrorPending = 1;
+}
+
 int SeekSource(Document& doc, uint32_t offset) {
     return WithRetries(doc, [&] { return FileSeek(doc.source, offset); });
 }

@@ -44,13 +44,33 @@ int ReadItem(Document& doc, int32_t itemIndex, uint64_t offset, uint8_t* buffer,
     const ZipEntry& entry = z.directory.entries[item.entry];
     if (offset >= entry.size) return 0;
     const uint32_t want = static_cast<uint32_t>(std::min<uint64_t>(length, entry.size - offset));
-    if (entry.method == kZipStored)
-        return ReadAt(doc.source, item.data + offset, buffer, want) ? static_cast<int>(want) : -1;
-    // The cursor keeps one stream; another item's cannot be read on.
-    if (z.cursorItem != itemIndex) EndGzCursor(z.cursor);
-    z.cursorItem = itemIndex;
-    return ReadGzRange(doc.source, item.index, offset, buffer, static_cast<int32_t>(want),
-                       &z.cursor);
+    int got = 0;
+    if (entry.method == kZipStored) {
+        got =
+            ReadAt(doc.source, item.data + offset, buffer, want) ? static_cast<int>(want) : Z_ERRNO;
+    } else {
+        // The cursor keeps one stream; another item's cannot be read on.
+        if (z.cursorItem != itemIndex) EndGzCursor(z.cursor);
+        z.cursorItem = itemIndex;
+        got = ReadGzRange(doc.source, item.index, offset, buffer, static_cast<int32_t>(want),
+                          &z.cursor);
+    }
+    if (got <= 0) return got;
+    ZipItem& checked = z.items[itemIndex];
+    if (offset == 0) {
+        checked.checked = 0;
+        checked.crc = static_cast<uint32_t>(crc32(0, nullptr, 0));
+    }
+    const uint64_t end = offset + static_cast<uint32_t>(got);
+    if (offset <= checked.checked && end > checked.checked) {
+        const uint64_t from = checked.checked - offset;
+        checked.crc = static_cast<uint32_t>(
+            crc32(checked.crc, buffer + from, static_cast<uInt>(end - checked.checked)));
+        checked.checked = end;
+        // The book changed since it was opened.
+        if (end == entry.size && checked.crc != entry.crc) return Z_DATA_ERROR;
+    }
+    return got;
 }
 
 // Indexes a deflated item, or reads a stored one through, checking its CRC-32. Returns 1, 0
@@ -347,13 +367,24 @@ void ReadZipRawBlock(Document& doc, uint32_t offset, uint8_t* block) {
             std::memcpy(dst, z.title.data() + inPart, to - from);
             continue;
         }
-        if (ReadItem(doc, it->item, it->skip + inPart, dst, to - from) == Z_ERRNO) {
+        // A part's first block also reads the byte-order mark it steps over, so that the item's
+        // check starts at its first byte.
+        if (inPart == 0 && it->skip) {
+            uint8_t mark[3];
+            ReadItem(doc, it->item, 0, mark, it->skip);
+        }
+        int got = ReadItem(doc, it->item, it->skip + inPart, dst, to - from);
+        if (got == Z_ERRNO) {
             // A handle on removable storage goes bad while the device sleeps: the raw layer's
             // seek reopens it (and tells the user if it cannot), then the part is read once more.
             SeekSource(doc, 0);
             EndGzCursor(z.cursor);
-            if (FileIsOpen(doc.source)) ReadItem(doc, it->item, it->skip + inPart, dst, to - from);
+            if (FileIsOpen(doc.source))
+                got = ReadItem(doc, it->item, it->skip + inPart, dst, to - from);
         }
+        // An archive cut short or changed while it is open: its stream breaks off, or its
+        // checksum differs. The block keeps the pre-fill, and the window says why.
+        if (got < 0) RecordReadError(doc);
     }
 }
 

@@ -17,6 +17,11 @@ struct ZipItem {
     size_t entry = 0;
     uint64_t data = 0;
     GzIndex index;
+    // The CRC-32 of the item's bytes read so far in one run from its start, and where that run
+    // stands: a read at 0 starts it again, a read reaching its end carries it on, so that paging
+    // through the item checks it as the open did.
+    uint64_t checked = 0;
+    uint32_t crc = 0;
 };
 
 // A stretch of the raw layer: bytes of an item (from `skip` on, past a byte-order mark), or of

@@ -3,6 +3,7 @@
 #include "document/formats/zip_reader.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -126,6 +127,47 @@ TEST(ZipReader, EntriesThatEndInALongRunOpenFromEitherWriter) {
             EXPECT_EQ(TakeReadError(*doc), nullptr);
         }
     }
+}
+
+// A ZIP of one entry written by Python's zipfile, deflated or stored.
+std::string PythonZip(const std::string& zip, const std::string& file, bool stored) {
+    test::Run(std::string("python3 -c 'import sys, zipfile\n") +
+              "with zipfile.ZipFile(sys.argv[1], \"w\", zipfile." +
+              (stored ? "ZIP_STORED" : "ZIP_DEFLATED") +
+              ") as z: z.write(sys.argv[2], \"book.txt\")' '" + zip + "' '" + file + "'");
+    return zip;
+}
+
+// An archive cut short or changed while the book is open is a read error, recorded as the plain
+// text's is, for the window to show once: never pages of pre-fill without a word.
+TEST(ZipReader, AnArchiveCutOrChangedWhileOpenIsARecordedReadError) {
+    test::ScratchDir dir;
+    // Words that do not repeat, so that the compressed data is far more than one read of it.
+    const std::string book = dir.Write("book.txt", test::Varied(400000) + " Orion");
+    test::OpenedBook doc;
+    // Deflated, then cut in half: the stream breaks off where the file ends.
+    const std::string deflated = PythonZip(dir.path() + "/deflated.zip", book, false);
+    ASSERT_EQ(Open(*doc, deflated, 1252), 1);
+    ASSERT_EQ(::truncate(deflated.c_str(), test::ReadBytes(deflated).size() / 2), 0);
+    const std::u16string cut = test::ReadAll(*doc);
+    EXPECT_NE(cut.find(u"????"), std::u16string::npos);
+    EXPECT_GE(doc->readErrors, 1);
+    EXPECT_NE(TakeReadError(*doc), nullptr);
+    EXPECT_EQ(TakeReadError(*doc), nullptr);  // shown once
+    // Stored, then one letter changed: only the checksum at the entry's end can tell.
+    const std::string stored = PythonZip(dir.path() + "/stored.zip", book, true);
+    ASSERT_EQ(Open(*doc, stored, 1252), 1);
+    test::ReadAll(*doc);
+    EXPECT_EQ(TakeReadError(*doc), nullptr);  // the intact book reads through without one
+    std::string bytes = ReadBytes(stored);
+    const size_t at = bytes.rfind("Orion");
+    ASSERT_NE(at, std::string::npos);
+    bytes[at] = 'X';
+    dir.Write("stored.zip", bytes);
+    const std::u16string changed = test::ReadAll(*doc);
+    EXPECT_NE(changed.find(u"Xrion"), std::u16string::npos);
+    EXPECT_NE(TakeReadError(*doc), nullptr);
+    EXPECT_EQ(TakeReadError(*doc), nullptr);
 }
 
 TEST(ZipReader, TheEntryReadIsRememberedAndReopened) {
