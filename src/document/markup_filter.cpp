@@ -142,7 +142,7 @@ char16_t ReadTag(Document& doc, uint32_t offset, const Dialect& d) {
             return u'<';
         }
         if (d.html && c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
-        ++read;
+        if (read < INT32_MAX - 1) ++read;
         if (stored < kTagBuffer) text[stored++] = c;
         if (c == u'>') {
             closed = true;
