@@ -99,6 +99,7 @@ int BuildIndex(PlatformFile& file, const IndexRun& run, uint32_t span, GzIndex& 
                uint64_t* size, uint32_t* crc, const IndexProgress& progress) {
     index.points.clear();
     index.points.reserve(8);
+    index.cut = 0;
     *size = 0;
     if (!FileSeek(file, run.start)) return Z_ERRNO;
     z_stream z{};
@@ -157,6 +158,7 @@ int BuildIndex(PlatformFile& file, const IndexRun& run, uint32_t span, GzIndex& 
         if (totalOut >= kGzMaxOutput && ret != Z_STREAM_END) {
             totalOut = kGzMaxOutput;
             ret = run.raw ? Z_DATA_ERROR : Z_STREAM_END;
+            index.cut = !run.raw;
             break;
         }
         if (ret == Z_STREAM_END) break;

@@ -97,6 +97,7 @@ int OpenGzMember(Document& doc) {
     doc.formatKind = kind;
     doc.sourceFlags |= kSourceGzMember;
     doc.sourceSize = static_cast<uint32_t>(size);  // at most kGzMaxOutput
+    if (doc.gz->index.cut) RecordCut(doc, size, 0);
     return 1;
 }
 
