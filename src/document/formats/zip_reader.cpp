@@ -216,6 +216,57 @@ int StartsWithHeading(const std::string& xhtml) {
     return 0;
 }
 
+std::u16string FirstHeadingText(const std::string& xhtml) {
+    const size_t end = std::min<size_t>(xhtml.size(), kHeadingScan);
+    size_t at = 0;
+    while ((at = xhtml.find('<', at)) != std::string::npos && at < end) {
+        const char* closer = xhtml.compare(at, 4, "<!--") == 0 ? "-->" : ">";
+        if (NameIs(xhtml, at + 1, "head") && at + 5 < xhtml.size() &&
+            (xhtml[at + 5] == '>' || IsSpace(static_cast<uint8_t>(xhtml[at + 5])))) {
+            closer = "</head>";
+        }
+        if (NameIs(xhtml, at + 1, "h") && at + 3 < xhtml.size() && xhtml[at + 2] >= '1' &&
+            xhtml[at + 2] <= '9' &&
+            (xhtml[at + 3] == '>' || IsSpace(static_cast<uint8_t>(xhtml[at + 3])))) {
+            const size_t open = xhtml.find('>', at);
+            const size_t close = xhtml.find("</", open);
+            if (open == std::string::npos || close == std::string::npos || close > end) return {};
+            // The heading's own text, tags inside it (a span, a line break) taken as spaces.
+            std::string text;
+            size_t k = open + 1;
+            while (k < close) {
+                if (xhtml[k] == '<') {
+                    const size_t tagEnd = xhtml.find('>', k);
+                    if (tagEnd == std::string::npos || tagEnd > close) break;
+                    text += ' ';
+                    k = tagEnd + 1;
+                } else {
+                    text += xhtml[k++];
+                }
+            }
+            return EpubText(text);
+        }
+        const size_t close = xhtml.find(closer, at + 1);
+        if (close == std::string::npos) return {};
+        at = close + std::strlen(closer);
+    }
+    return {};
+}
+
+int SameTitle(const std::u16string& a, const std::u16string& b) {
+    if (a.size() != b.size() || a.empty()) return 0;
+    auto fold = [](char16_t c) -> char16_t {
+        if (c >= u'A' && c <= u'Z') return static_cast<char16_t>(c + 32);
+        if (c >= u'\u0410' && c <= u'\u042F') return static_cast<char16_t>(c + 32);
+        if (c == u'\u0401') return u'\u0451';
+        return c;
+    };
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (fold(a[i]) != fold(b[i])) return 0;
+    }
+    return 1;
+}
+
 void FreeZipState(Document& doc) {
     if (!doc.zip) return;
     EndGzCursor(doc.zip->cursor);
@@ -288,8 +339,8 @@ int OpenEpubBook(Document& doc) {
         // A spine item that the archive lacks is left out: the rest of the book is whole.
         const auto it = byName.find(Utf8ToUtf16(path));
         if (it == byName.end()) continue;
-        // Counted before anything is inflated: a spine naming one big item a thousand times is
-        // refused at once, not after inflating it a thousand times.
+        // Counted before anything is inflated: a spine of many big items is refused at once, not
+        // after inflating them.
         wanted += dir.entries[it->second].size;
         if (wanted > kGzMaxOutput) return Refuse(doc, kBadFormat);
         if (!AddItem(doc, it->second)) return Abandon(doc);
@@ -323,7 +374,10 @@ int OpenEpubBook(Document& doc) {
                 for (size_t k = 2; k + 1 < first.size(); k += 2) narrow += first[k];
                 first.swap(narrow);
             }
-            if (!package.title.empty() && !StartsWithHeading(first)) {
+            // Not above a first document that starts with a heading, nor above one whose first
+            // heading is the title itself after something that is not one (a rule, a blank).
+            if (!package.title.empty() && !StartsWithHeading(first) &&
+                !SameTitle(FirstHeadingText(first), package.title)) {
                 z.title = TitleBytes(package.title, utf16);
                 ZipPart title;
                 title.size = static_cast<uint32_t>(z.title.size());

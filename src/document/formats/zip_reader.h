@@ -55,6 +55,11 @@ void FreeZipState(Document& doc);
 // Whether an EPUB part's bytes start with a heading before any text, looking at most at the
 // first 64 KiB (exposed for tests).
 int StartsWithHeading(const std::string& xhtml);
+// The text of the first heading in the same first 64 KiB, white space collapsed; empty when there
+// is none (exposed for tests).
+std::u16string FirstHeadingText(const std::string& xhtml);
+// Whether two titles are the same text, letters compared without case (Latin and Cyrillic).
+int SameTitle(const std::u16string& a, const std::u16string& b);
 
 extern const FormatReader kZipReader;
 extern const FormatReader kEpubReader;
