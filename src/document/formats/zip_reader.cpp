@@ -185,6 +185,24 @@ std::string TitleBytes(const std::u16string& title, bool utf16) {
     return wide;
 }
 
+// Where the scan goes on after the tag at `at`: past a comment, the head with its content, a
+// document type with its internal subset, or any other tag; beyond the text when it never ends.
+size_t SkipTag(const std::string& xhtml, size_t at) {
+    const char* closer = xhtml.compare(at, 4, "<!--") == 0 ? "-->" : ">";
+    // The head's content is not text of the page.
+    if (NameIs(xhtml, at + 1, "head") && at + 5 < xhtml.size() &&
+        (xhtml[at + 5] == '>' || IsSpace(static_cast<uint8_t>(xhtml[at + 5])))) {
+        closer = "</head>";
+    }
+    if (NameIs(xhtml, at + 1, "!doctype")) {
+        const size_t subset = xhtml.find('[', at), gt = xhtml.find('>', at);
+        if (subset < gt) at = xhtml.find(']', subset);
+        if (at == std::string::npos) return xhtml.size();
+    }
+    const size_t close = xhtml.find(closer, at + 1);
+    return close == std::string::npos ? xhtml.size() : close + std::strlen(closer);
+}
+
 }  // namespace
 
 int StartsWithHeading(const std::string& xhtml) {
@@ -197,21 +215,13 @@ int StartsWithHeading(const std::string& xhtml) {
             continue;
         }
         if (c != '<') return 0;  // text before any heading
-        const char* closer = xhtml.compare(at, 4, "<!--") == 0 ? "-->" : ">";
-        // The head's content is not text of the page.
-        if (NameIs(xhtml, at + 1, "head") && at + 5 < xhtml.size() &&
-            (xhtml[at + 5] == '>' || IsSpace(static_cast<uint8_t>(xhtml[at + 5])))) {
-            closer = "</head>";
-        }
         if (NameIs(xhtml, at + 1, "h") && at + 3 < xhtml.size() && xhtml[at + 2] >= '1' &&
             xhtml[at + 2] <= '9' &&
             (xhtml[at + 3] == '>' || xhtml[at + 3] == '/' ||
              IsSpace(static_cast<uint8_t>(xhtml[at + 3])))) {
             return 1;
         }
-        const size_t close = xhtml.find(closer, at + 1);
-        if (close == std::string::npos) return 0;
-        at = close + std::strlen(closer);
+        at = SkipTag(xhtml, at);
     }
     return 0;
 }
@@ -220,11 +230,6 @@ std::u16string FirstHeadingText(const std::string& xhtml) {
     const size_t end = std::min<size_t>(xhtml.size(), kHeadingScan);
     size_t at = 0;
     while ((at = xhtml.find('<', at)) != std::string::npos && at < end) {
-        const char* closer = xhtml.compare(at, 4, "<!--") == 0 ? "-->" : ">";
-        if (NameIs(xhtml, at + 1, "head") && at + 5 < xhtml.size() &&
-            (xhtml[at + 5] == '>' || IsSpace(static_cast<uint8_t>(xhtml[at + 5])))) {
-            closer = "</head>";
-        }
         if (NameIs(xhtml, at + 1, "h") && at + 3 < xhtml.size() && xhtml[at + 2] >= '1' &&
             xhtml[at + 2] <= '9' &&
             (xhtml[at + 3] == '>' || IsSpace(static_cast<uint8_t>(xhtml[at + 3])))) {
@@ -246,9 +251,7 @@ std::u16string FirstHeadingText(const std::string& xhtml) {
             }
             return EpubText(text);
         }
-        const size_t close = xhtml.find(closer, at + 1);
-        if (close == std::string::npos) return {};
-        at = close + std::strlen(closer);
+        at = SkipTag(xhtml, at);
     }
     return {};
 }

@@ -217,6 +217,8 @@ TEST(ZipReader, ATitlePageOrATitleParagraphOpensTheBook) {
         {"<body><img src='cover.jpg'/></body>", 0},
         {"<body>Text<h1>T</h1>", 0},
         {"<head><title>T", 0},
+        {"<!DOCTYPE html [<!ENTITY a 'b'>]><html><body><h1>T</h1>", 1},
+        {"<!DOCTYPE html [<!ENTITY a 'b'>", 0},
     };
     for (const auto& p : pages) EXPECT_EQ(StartsWithHeading(p.xhtml), p.heading) << p.xhtml;
     CloseDocument(*doc);
