@@ -152,6 +152,17 @@ struct Document {
     int readErrors = 0;
     int readErrorPending = 0;
 
+    // A book longer than the reader holds (a source beyond 4,294,901,760 bytes, a text beyond
+    // kMaxDocLength units, a gzip member beyond kGzMaxOutput bytes) is cut, not refused. The open
+    // records the cut here for the window to say: `bookCut` is 1, the text ends at
+    // `cutSourceOffset` bytes of the source (of the decompressed member for a gzip book) after
+    // `cutDocLength` units (DocLength), and the whole source is `cutSourceSize` bytes, 0 where that
+    // is unknown (a member whose inflation stopped at the cap). All 0 for a book read whole.
+    int bookCut = 0;
+    uint64_t cutSourceOffset = 0;
+    int32_t cutDocLength = 0;
+    uint64_t cutSourceSize = 0;
+
     // Format readers' state, alive from a book's open to the next open or close.
     PdbState* pdb = nullptr;
     TcrState* tcr = nullptr;

@@ -133,8 +133,31 @@ char16_t ReadTag(Document& doc, uint32_t offset, const Dialect& d) {
     int stored = 0;
     int32_t read = 0;
     bool closed = false;
+    // An XHTML document type's internal subset ("<!DOCTYPE html [ <!ENTITY …> ]>") is part of the
+    // tag: its declarations, quoted values and comments may hold "<" and ">", so only the "]"
+    // outside quotes ends it. One read to the end at most: a subset never closed swallows the
+    // rest of the part, as any tag left open does.
+    bool inSubset = false;
+    char16_t quote = 0;
     while (offset < size) {
         char16_t c = NormaliseMarkup(doc, ReadSourceChar(doc, offset));
+        if (inSubset) {
+            if (read < INT32_MAX - 1) ++read;
+            if (quote) {
+                if (c == quote) quote = 0;
+            } else if (c == u'"' || c == u'\'') {
+                quote = c;
+            } else if (c == u']') {
+                inSubset = false;
+            }
+            continue;
+        }
+        if (d.xhtml && c == u'[' && stored >= 8 &&
+            std::u16string_view(text, 8) == std::u16string_view(u"!DOCTYPE")) {
+            inSubset = true;
+            if (read < INT32_MAX - 1) ++read;
+            continue;
+        }
         if (c == u'<') {
             // Another "<" before the ">": the first one was an ordinary character ("i<n" in a
             // script).
@@ -142,7 +165,7 @@ char16_t ReadTag(Document& doc, uint32_t offset, const Dialect& d) {
             return u'<';
         }
         if (d.html && c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
-        ++read;
+        if (read < INT32_MAX - 1) ++read;
         if (stored < kTagBuffer) text[stored++] = c;
         if (c == u'>') {
             closed = true;

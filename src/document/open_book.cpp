@@ -102,6 +102,10 @@ int OpenBook(Document& doc, const char16_t* path, int reopen, const OpenRequest&
         fileSize < 0 ? 0 : static_cast<uint32_t>(std::min<int64_t>(fileSize, kMaxSourceSize));
     doc.sourceSizeCopy = doc.sourceSize;
     doc.sourceIsOpen = 1;
+    if (fileSize > static_cast<int64_t>(kMaxSourceSize)) {
+        RecordCut(doc, kMaxSourceSize, 0);
+        doc.cutSourceSize = static_cast<uint64_t>(fileSize);
+    }
 
     const int kind = FormatKindFromPath(doc.bookPath);
     doc.formatKind = kind < 0 ? kKindText : kind;
@@ -154,6 +158,11 @@ int OpenBook(Document& doc, const char16_t* path, int reopen, const OpenRequest&
 
     SetWaitCursor(doc, 1);
     BuildBlockIndex(doc);
+    if (doc.bookCut) {
+        if (!doc.cutDocLength) doc.cutDocLength = doc.docLength;
+        if (!doc.cutSourceSize && !(doc.sourceFlags & kSourceGzMember))
+            doc.cutSourceSize = static_cast<uint64_t>(std::max<int64_t>(fileSize, 0));
+    }
     CloseSourceFile(doc);
     OpenSourceFile(doc);
     SetWaitCursor(doc, 0);

@@ -117,6 +117,18 @@ void FillRawBlock(Document& doc, uint32_t offset, uint8_t* data) {
 
 }  // namespace
 
+void RecordCut(Document& doc, uint64_t sourceOffset, int32_t docLength) {
+    // The first cut met is where the text ends: a cut of the units comes before the cut of the
+    // source that the open made.
+    if (doc.bookCut && doc.cutSourceOffset <= sourceOffset) {
+        doc.cutDocLength = docLength;
+        return;
+    }
+    doc.bookCut = 1;
+    doc.cutSourceOffset = sourceOffset;
+    doc.cutDocLength = docLength;
+}
+
 void SnapshotMarkup(const MarkupState& m, uint8_t s[kMarkupStateBytes]) {
     s[0] = Cut(m.pendingSkip);
     s[1] = Cut(m.preDepth);
@@ -215,6 +227,11 @@ int WithRetries(Document& doc, Step step) {
     return 0;
 }
 
+void RecordReadError(Document& doc) {
+    ++doc.readErrors;
+    doc.readErrorPending = 1;
+}
+
 int SeekSource(Document& doc, uint32_t offset) {
     return WithRetries(doc, [&] { return FileSeek(doc.source, offset); });
 }
@@ -261,6 +278,10 @@ void ResetTextCache(Document& doc) {
     doc.lastRawData = nullptr;
     doc.readErrors = 0;
     doc.readErrorPending = 0;
+    doc.bookCut = 0;
+    doc.cutSourceOffset = 0;
+    doc.cutDocLength = 0;
+    doc.cutSourceSize = 0;
     for (BlockRecord& r : doc.blocks) {
         r.chars = nullptr;
         r.sourceOffset = 0xFFFFFFFFu;
@@ -305,6 +326,8 @@ int BuildBlockIndex(Document& doc) {
             std::memcpy(doc.blocks[b].state, state, kMarkupStateBytes);
         }
         doc.docLength = length;
+        if (units > static_cast<uint64_t>(length))
+            RecordCut(doc, offset + static_cast<uint64_t>(length) * plan.passStep, length);
         return 1;
     }
 
@@ -319,6 +342,7 @@ int BuildBlockIndex(Document& doc) {
         }
         if (count >= kMaxDocLength) {
             doc.docLength = kMaxDocLength;
+            RecordCut(doc, offset, kMaxDocLength);
             return 1;
         }
         EnterPart(doc, offset, nextPart);

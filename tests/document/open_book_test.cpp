@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "document/format_table.h"
+#include "document/text_cache.h"
 #include "test_support.h"
 
 namespace lectra {
@@ -36,6 +37,31 @@ TEST(OpenBook, UnknownNamesOpenAsTextAndFailuresSayWhy) {
     // The next open works and reports no stale error.
     EXPECT_EQ(Open(*doc, dir.Write("ok.txt", "fine"), 1251), 1);
     EXPECT_EQ(test::ReadAll(*doc), u"fine");
+}
+
+// A book longer than the reader holds is cut, and the open says where, for the window to tell.
+// A sparse file costs no disk; its NULs read as one unit per byte (two in UTF-16).
+TEST(OpenBook, ABookTooLongToHoldIsCutAndTheCutIsRecorded) {
+    ScratchDir dir;
+    const std::string path = dir.path() + "/huge.txt";
+    const uint64_t size = 5ull << 30;
+    ASSERT_EQ(test::Run("truncate -s 5G '" + path + "' && echo ok"), "ok\n");
+    auto doc = NewDocument();
+    for (int codePage : {1251, kCodePageUtf16}) {
+        ASSERT_EQ(Open(*doc, path, codePage), 1);
+        const uint64_t width = codePage == kCodePageUtf16 ? 2 : 1;
+        EXPECT_EQ(DocLength(*doc), kMaxDocLength);
+        EXPECT_EQ(doc->bookCut, 1);
+        EXPECT_EQ(doc->cutDocLength, kMaxDocLength);
+        EXPECT_EQ(doc->cutSourceOffset, uint64_t{kMaxDocLength} * width);
+        EXPECT_EQ(doc->cutSourceSize, size);
+    }
+    // The next book is read whole and says so.
+    ASSERT_EQ(Open(*doc, dir.Write("small.txt", "words"), 1251), 1);
+    EXPECT_EQ(doc->bookCut, 0);
+    EXPECT_EQ(doc->cutSourceOffset, 0u);
+    EXPECT_EQ(doc->cutDocLength, 0);
+    CloseDocument(*doc);
 }
 
 TEST(TxtParagraphModes, LinesParagraphsAndIndents) {

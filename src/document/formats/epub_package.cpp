@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "platform/sys/utf.h"
 
@@ -244,16 +245,23 @@ int ParseEpubPackage(std::string_view opf, std::string_view opfPath, EpubPackage
     // thousand of each.
     std::unordered_map<std::string_view, size_t> byId;
     for (size_t i = 0; i < manifest.size(); ++i) byId.emplace(manifest[i].id, i);
+    // Spine entries may name places inside one document ("ch1.xhtml#o8"): the document is read
+    // once, at its first place.
+    std::unordered_set<std::string> seen;
     for (std::string_view idref : spine) {
         const auto it = byId.find(idref);
         if (idref.empty() || it == byId.end()) continue;
         const ManifestItem& item = manifest[it->second];
         if (item.mediaType == "application/xhtml+xml" || item.mediaType == "text/html") {
             std::string path = ResolveHref(base, item.href);
-            if (!path.empty()) package.spine.push_back(std::move(path));
+            if (!path.empty() && seen.insert(path).second) package.spine.push_back(std::move(path));
         }
     }
     return 1;
+}
+
+std::u16string EpubText(std::string_view xml) {
+    return CollapseSpace(XmlText(xml));
 }
 
 std::vector<std::string> EpubEncryptedPaths(std::string_view encryptionXml) {

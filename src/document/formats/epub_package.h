@@ -8,8 +8,9 @@
 namespace lectra {
 
 struct EpubPackage {
-    std::u16string title;            // the first title of the metadata, white space collapsed
-    std::vector<std::string> spine;  // archive paths of the spine's XHTML items, in reading order
+    std::u16string title;  // the first title of the metadata, white space collapsed
+    // Archive paths of the spine's XHTML items in reading order, each document once.
+    std::vector<std::string> spine;
 };
 
 // The full path of the first package that META-INF/container.xml names; empty when none.
@@ -19,6 +20,9 @@ std::string EpubRootFile(std::string_view containerXml);
 // against the package's folder. Items that are not XHTML or HTML (images, SVG pages) are left
 // out. Returns 0 when the package has no spine or no manifest.
 int ParseEpubPackage(std::string_view opf, std::string_view opfPath, EpubPackage& package);
+
+// XML character data as text: references resolved, white space collapsed.
+std::u16string EpubText(std::string_view xml);
 
 // The archive paths that META-INF/encryption.xml says are encrypted.
 std::vector<std::string> EpubEncryptedPaths(std::string_view encryptionXml);

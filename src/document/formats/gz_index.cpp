@@ -48,7 +48,8 @@ int Pump(PlatformFile& file, GzCursor& c, uint8_t* dst, uint32_t want) {
             uint32_t got = 0;
             if (!FileSeek(file, c.filePos) || !FileRead(file, c.input, kGzInputChunk, &got))
                 return Z_ERRNO;
-            if (got == 0) return Z_DATA_ERROR;  // the file ends inside the stream
+            // At the end of the file the inflater may still finish the stream from the bits it
+            // holds; when it cannot, the call below moves nothing and is a data error.
             c.filePos += got;
             z.next_in = c.input;
             z.avail_in = got;
@@ -98,6 +99,7 @@ int BuildIndex(PlatformFile& file, const IndexRun& run, uint32_t span, GzIndex& 
                uint64_t* size, uint32_t* crc, const IndexProgress& progress) {
     index.points.clear();
     index.points.reserve(8);
+    index.cut = 0;
     *size = 0;
     if (!FileSeek(file, run.start)) return Z_ERRNO;
     z_stream z{};
@@ -111,61 +113,74 @@ int BuildIndex(PlatformFile& file, const IndexRun& run, uint32_t span, GzIndex& 
     if (run.raw) index.points.emplace_back().in = run.start;
     int ret = Z_OK;
     z.avail_out = 0;
-    do {
-        uint32_t got = 0;
-        const uint32_t want = static_cast<uint32_t>(std::min<uint64_t>(kGzInputChunk, left));
-        if (want && !FileRead(file, input.get(), want, &got)) {
-            ret = Z_ERRNO;
+    // Once the input is used up the inflater may still hold bits and a pending copy worth many
+    // kilobytes of output (a run of one letter), and the stream's end may lie behind one more
+    // block boundary: it is called on without input, each call's output counted and checked as
+    // any other, until the stream ends or it stops moving.
+    bool inputDone = false;
+    int stalls = 0;
+    for (;;) {
+        if (z.avail_in == 0 && !inputDone) {
+            uint32_t got = 0;
+            const uint32_t want = static_cast<uint32_t>(std::min<uint64_t>(kGzInputChunk, left));
+            if (want && !FileRead(file, input.get(), want, &got)) {
+                ret = Z_ERRNO;
+                break;
+            }
+            if (got == 0) {
+                inputDone = true;
+            } else {
+                left -= got;
+                if (progress.report)
+                    progress.report(progress.context, run.start + totalIn, progress.total);
+                z.next_in = input.get();
+                z.avail_in = got;
+            }
+        }
+        if (z.avail_out == 0) {
+            z.next_out = window.get();
+            z.avail_out = kGzWindow;
+        }
+        const uint8_t* from = z.next_out;
+        const uInt inBefore = z.avail_in, outBefore = z.avail_out;
+        ret = inflate(&z, Z_BLOCK);
+        totalIn += inBefore - z.avail_in;
+        totalOut += outBefore - z.avail_out;
+        if (run.raw) check = crc32(check, from, static_cast<uInt>(z.next_out - from));
+        if (ret == Z_NEED_DICT) ret = Z_DATA_ERROR;
+        if (ret == Z_BUF_ERROR) ret = Z_OK;
+        if (ret != Z_OK && ret != Z_STREAM_END) break;
+        // An entry that inflates beyond its stated size is damaged: stop before the bomb.
+        if (run.raw && totalOut > run.expected) {
+            ret = Z_DATA_ERROR;
             break;
         }
-        if (got == 0) {
-            // Stopped at the end of the last block with all input used, the inflater finds the
-            // stream's end only on one more call; otherwise the file or entry ends inside it.
-            if (z.avail_out == 0) {
-                z.next_out = window.get();
-                z.avail_out = kGzWindow;
-            }
-            z.avail_in = 0;
-            ret = inflate(&z, Z_BLOCK) == Z_STREAM_END ? Z_STREAM_END : Z_DATA_ERROR;
+        if (totalOut >= kGzMaxOutput && ret != Z_STREAM_END) {
+            totalOut = kGzMaxOutput;
+            ret = run.raw ? Z_DATA_ERROR : Z_STREAM_END;
+            index.cut = !run.raw;
             break;
         }
-        left -= got;
-        if (progress.report) progress.report(progress.context, run.start + totalIn, progress.total);
-        z.next_in = input.get();
-        z.avail_in = got;
-        do {
-            if (z.avail_out == 0) {
-                z.next_out = window.get();
-                z.avail_out = kGzWindow;
-            }
-            const uint8_t* from = z.next_out;
-            totalIn += z.avail_in;
-            totalOut += z.avail_out;
-            ret = Inflate(z, Z_BLOCK);
-            totalIn -= z.avail_in;
-            totalOut -= z.avail_out;
-            if (run.raw) check = crc32(check, from, static_cast<uInt>(z.next_out - from));
-            if (ret != Z_OK) break;
-            // At the end of a block that is not the last one the inflater can be resumed with only
-            // the bit offset and the window.
-            if ((z.data_type & 128) && !(z.data_type & 64) &&
-                ((totalOut == 0 && !run.raw) || totalOut - last > span)) {
-                AddPoint(index, static_cast<uint32_t>(z.data_type & 7), run.start + totalIn,
-                         totalOut, z.avail_out, window.get());
-                last = totalOut;
-            }
-            // An entry that inflates beyond its stated size is damaged: stop before the bomb.
-            if (run.raw && totalOut > run.expected) {
+        if (ret == Z_STREAM_END) break;
+        // At the end of a block that is not the last one the inflater can be resumed with only
+        // the bit offset and the window.
+        if ((z.data_type & 128) && !(z.data_type & 64) &&
+            ((totalOut == 0 && !run.raw) || totalOut - last > span)) {
+            AddPoint(index, static_cast<uint32_t>(z.data_type & 7), run.start + totalIn, totalOut,
+                     z.avail_out, window.get());
+            last = totalOut;
+        }
+        // Without input a call that yields nothing only steps over bits already held (a block
+        // header, an empty block); a few in a row mean the file or entry ends inside the stream.
+        if (inputDone && z.avail_out == outBefore) {
+            if (++stalls > 8) {
                 ret = Z_DATA_ERROR;
                 break;
             }
-            if (totalOut >= kGzMaxOutput) {
-                totalOut = kGzMaxOutput;
-                ret = run.raw ? Z_DATA_ERROR : Z_STREAM_END;
-                break;
-            }
-        } while (z.avail_in != 0);
-    } while (ret == Z_OK);
+        } else {
+            stalls = 0;
+        }
+    }
     inflateEnd(&z);
     if (ret == Z_STREAM_END && run.raw && totalOut != run.expected) ret = Z_DATA_ERROR;
     if (ret != Z_STREAM_END || index.points.empty()) {

@@ -33,6 +33,8 @@ struct GzAccessPoint {
 
 struct GzIndex {
     std::vector<GzAccessPoint> points;
+    // The member inflates to more than kGzMaxOutput bytes: only that much is indexed.
+    int cut = 0;
 };
 
 // A live raw inflater left where the last read stopped, so that reading on from there (the

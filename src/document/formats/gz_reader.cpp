@@ -97,6 +97,7 @@ int OpenGzMember(Document& doc) {
     doc.formatKind = kind;
     doc.sourceFlags |= kSourceGzMember;
     doc.sourceSize = static_cast<uint32_t>(size);  // at most kGzMaxOutput
+    if (doc.gz->index.cut) RecordCut(doc, size, 0);
     return 1;
 }
 
@@ -105,13 +106,17 @@ void ReadGzRawBlock(Document& doc, uint32_t offset, uint8_t* block) {
     const uint32_t start = offset & ~(kRawBlockBytes - 1);
     const int32_t want = static_cast<int32_t>(std::min(kRawBlockBytes, doc.sourceSize - start));
     GzState& gz = *doc.gz;
-    if (ReadGzRange(doc.source, gz.index, start, block, want, &gz.cursor) == Z_ERRNO) {
+    int got = ReadGzRange(doc.source, gz.index, start, block, want, &gz.cursor);
+    if (got == Z_ERRNO) {
         // A handle on removable storage goes bad while the device sleeps: the raw layer's seek
         // reopens it (and tells the user if it cannot), then the range is read once more.
         SeekSource(doc, 0);
         if (FileIsOpen(doc.source))
-            ReadGzRange(doc.source, gz.index, start, block, want, &gz.cursor);
+            got = ReadGzRange(doc.source, gz.index, start, block, want, &gz.cursor);
     }
+    // A member cut short or changed while it is open: the block keeps the pre-fill, and the
+    // window says why.
+    if (got < 0) RecordReadError(doc);
 }
 
 const FormatReader kGzReader = {OpenGzMember, ReadGzRawBlock, nullptr, FreeGzState};

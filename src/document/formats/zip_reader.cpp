@@ -44,13 +44,33 @@ int ReadItem(Document& doc, int32_t itemIndex, uint64_t offset, uint8_t* buffer,
     const ZipEntry& entry = z.directory.entries[item.entry];
     if (offset >= entry.size) return 0;
     const uint32_t want = static_cast<uint32_t>(std::min<uint64_t>(length, entry.size - offset));
-    if (entry.method == kZipStored)
-        return ReadAt(doc.source, item.data + offset, buffer, want) ? static_cast<int>(want) : -1;
-    // The cursor keeps one stream; another item's cannot be read on.
-    if (z.cursorItem != itemIndex) EndGzCursor(z.cursor);
-    z.cursorItem = itemIndex;
-    return ReadGzRange(doc.source, item.index, offset, buffer, static_cast<int32_t>(want),
-                       &z.cursor);
+    int got = 0;
+    if (entry.method == kZipStored) {
+        got =
+            ReadAt(doc.source, item.data + offset, buffer, want) ? static_cast<int>(want) : Z_ERRNO;
+    } else {
+        // The cursor keeps one stream; another item's cannot be read on.
+        if (z.cursorItem != itemIndex) EndGzCursor(z.cursor);
+        z.cursorItem = itemIndex;
+        got = ReadGzRange(doc.source, item.index, offset, buffer, static_cast<int32_t>(want),
+                          &z.cursor);
+    }
+    if (got <= 0) return got;
+    ZipItem& checked = z.items[itemIndex];
+    if (offset == 0) {
+        checked.checked = 0;
+        checked.crc = static_cast<uint32_t>(crc32(0, nullptr, 0));
+    }
+    const uint64_t end = offset + static_cast<uint32_t>(got);
+    if (offset <= checked.checked && end > checked.checked) {
+        const uint64_t from = checked.checked - offset;
+        checked.crc = static_cast<uint32_t>(
+            crc32(checked.crc, buffer + from, static_cast<uInt>(end - checked.checked)));
+        checked.checked = end;
+        // The book changed since it was opened.
+        if (end == entry.size && checked.crc != entry.crc) return Z_DATA_ERROR;
+    }
+    return got;
 }
 
 // Indexes a deflated item, or reads a stored one through, checking its CRC-32. Returns 1, 0
@@ -165,6 +185,24 @@ std::string TitleBytes(const std::u16string& title, bool utf16) {
     return wide;
 }
 
+// Where the scan goes on after the tag at `at`: past a comment, the head with its content, a
+// document type with its internal subset, or any other tag; beyond the text when it never ends.
+size_t SkipTag(const std::string& xhtml, size_t at) {
+    const char* closer = xhtml.compare(at, 4, "<!--") == 0 ? "-->" : ">";
+    // The head's content is not text of the page.
+    if (NameIs(xhtml, at + 1, "head") && at + 5 < xhtml.size() &&
+        (xhtml[at + 5] == '>' || IsSpace(static_cast<uint8_t>(xhtml[at + 5])))) {
+        closer = "</head>";
+    }
+    if (NameIs(xhtml, at + 1, "!doctype")) {
+        const size_t subset = xhtml.find('[', at), gt = xhtml.find('>', at);
+        if (subset < gt) at = xhtml.find(']', subset);
+        if (at == std::string::npos) return xhtml.size();
+    }
+    const size_t close = xhtml.find(closer, at + 1);
+    return close == std::string::npos ? xhtml.size() : close + std::strlen(closer);
+}
+
 }  // namespace
 
 int StartsWithHeading(const std::string& xhtml) {
@@ -177,23 +215,59 @@ int StartsWithHeading(const std::string& xhtml) {
             continue;
         }
         if (c != '<') return 0;  // text before any heading
-        const char* closer = xhtml.compare(at, 4, "<!--") == 0 ? "-->" : ">";
-        // The head's content is not text of the page.
-        if (NameIs(xhtml, at + 1, "head") && at + 5 < xhtml.size() &&
-            (xhtml[at + 5] == '>' || IsSpace(static_cast<uint8_t>(xhtml[at + 5])))) {
-            closer = "</head>";
-        }
         if (NameIs(xhtml, at + 1, "h") && at + 3 < xhtml.size() && xhtml[at + 2] >= '1' &&
             xhtml[at + 2] <= '9' &&
             (xhtml[at + 3] == '>' || xhtml[at + 3] == '/' ||
              IsSpace(static_cast<uint8_t>(xhtml[at + 3])))) {
             return 1;
         }
-        const size_t close = xhtml.find(closer, at + 1);
-        if (close == std::string::npos) return 0;
-        at = close + std::strlen(closer);
+        at = SkipTag(xhtml, at);
     }
     return 0;
+}
+
+std::u16string FirstHeadingText(const std::string& xhtml) {
+    const size_t end = std::min<size_t>(xhtml.size(), kHeadingScan);
+    size_t at = 0;
+    while ((at = xhtml.find('<', at)) != std::string::npos && at < end) {
+        if (NameIs(xhtml, at + 1, "h") && at + 3 < xhtml.size() && xhtml[at + 2] >= '1' &&
+            xhtml[at + 2] <= '9' &&
+            (xhtml[at + 3] == '>' || IsSpace(static_cast<uint8_t>(xhtml[at + 3])))) {
+            const size_t open = xhtml.find('>', at);
+            const size_t close = xhtml.find("</", open);
+            if (open == std::string::npos || close == std::string::npos || close > end) return {};
+            // The heading's own text, tags inside it (a span, a line break) taken as spaces.
+            std::string text;
+            size_t k = open + 1;
+            while (k < close) {
+                if (xhtml[k] == '<') {
+                    const size_t tagEnd = xhtml.find('>', k);
+                    if (tagEnd == std::string::npos || tagEnd > close) break;
+                    text += ' ';
+                    k = tagEnd + 1;
+                } else {
+                    text += xhtml[k++];
+                }
+            }
+            return EpubText(text);
+        }
+        at = SkipTag(xhtml, at);
+    }
+    return {};
+}
+
+int SameTitle(const std::u16string& a, const std::u16string& b) {
+    if (a.size() != b.size() || a.empty()) return 0;
+    auto fold = [](char16_t c) -> char16_t {
+        if (c >= u'A' && c <= u'Z') return static_cast<char16_t>(c + 32);
+        if (c >= u'\u0410' && c <= u'\u042F') return static_cast<char16_t>(c + 32);
+        if (c == u'\u0401') return u'\u0451';
+        return c;
+    };
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (fold(a[i]) != fold(b[i])) return 0;
+    }
+    return 1;
 }
 
 void FreeZipState(Document& doc) {
@@ -268,8 +342,8 @@ int OpenEpubBook(Document& doc) {
         // A spine item that the archive lacks is left out: the rest of the book is whole.
         const auto it = byName.find(Utf8ToUtf16(path));
         if (it == byName.end()) continue;
-        // Counted before anything is inflated: a spine naming one big item a thousand times is
-        // refused at once, not after inflating it a thousand times.
+        // Counted before anything is inflated: a spine of many big items is refused at once, not
+        // after inflating them.
         wanted += dir.entries[it->second].size;
         if (wanted > kGzMaxOutput) return Refuse(doc, kBadFormat);
         if (!AddItem(doc, it->second)) return Abandon(doc);
@@ -303,7 +377,10 @@ int OpenEpubBook(Document& doc) {
                 for (size_t k = 2; k + 1 < first.size(); k += 2) narrow += first[k];
                 first.swap(narrow);
             }
-            if (!package.title.empty() && !StartsWithHeading(first)) {
+            // Not above a first document that starts with a heading, nor above one whose first
+            // heading is the title itself after something that is not one (a rule, a blank).
+            if (!package.title.empty() && !StartsWithHeading(first) &&
+                !SameTitle(FirstHeadingText(first), package.title)) {
                 z.title = TitleBytes(package.title, utf16);
                 ZipPart title;
                 title.size = static_cast<uint32_t>(z.title.size());
@@ -347,13 +424,24 @@ void ReadZipRawBlock(Document& doc, uint32_t offset, uint8_t* block) {
             std::memcpy(dst, z.title.data() + inPart, to - from);
             continue;
         }
-        if (ReadItem(doc, it->item, it->skip + inPart, dst, to - from) == Z_ERRNO) {
+        // A part's first block also reads the byte-order mark it steps over, so that the item's
+        // check starts at its first byte.
+        if (inPart == 0 && it->skip) {
+            uint8_t mark[3];
+            ReadItem(doc, it->item, 0, mark, it->skip);
+        }
+        int got = ReadItem(doc, it->item, it->skip + inPart, dst, to - from);
+        if (got == Z_ERRNO) {
             // A handle on removable storage goes bad while the device sleeps: the raw layer's
             // seek reopens it (and tells the user if it cannot), then the part is read once more.
             SeekSource(doc, 0);
             EndGzCursor(z.cursor);
-            if (FileIsOpen(doc.source)) ReadItem(doc, it->item, it->skip + inPart, dst, to - from);
+            if (FileIsOpen(doc.source))
+                got = ReadItem(doc, it->item, it->skip + inPart, dst, to - from);
         }
+        // An archive cut short or changed while it is open: its stream breaks off, or its
+        // checksum differs. The block keeps the pre-fill, and the window says why.
+        if (got < 0) RecordReadError(doc);
     }
 }
 

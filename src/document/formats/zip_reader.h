@@ -17,6 +17,11 @@ struct ZipItem {
     size_t entry = 0;
     uint64_t data = 0;
     GzIndex index;
+    // The CRC-32 of the item's bytes read so far in one run from its start, and where that run
+    // stands: a read at 0 starts it again, a read reaching its end carries it on, so that paging
+    // through the item checks it as the open did.
+    uint64_t checked = 0;
+    uint32_t crc = 0;
 };
 
 // A stretch of the raw layer: bytes of an item (from `skip` on, past a byte-order mark), or of
@@ -50,6 +55,11 @@ void FreeZipState(Document& doc);
 // Whether an EPUB part's bytes start with a heading before any text, looking at most at the
 // first 64 KiB (exposed for tests).
 int StartsWithHeading(const std::string& xhtml);
+// The text of the first heading in the same first 64 KiB, white space collapsed; empty when there
+// is none (exposed for tests).
+std::u16string FirstHeadingText(const std::string& xhtml);
+// Whether two titles are the same text, letters compared without case (Latin and Cyrillic).
+int SameTitle(const std::u16string& a, const std::u16string& b);
 
 extern const FormatReader kZipReader;
 extern const FormatReader kEpubReader;

@@ -4,6 +4,7 @@
 #include <zlib.h>
 
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -99,6 +100,22 @@ inline std::string RawBytes(Document& doc) {
 
 inline std::vector<std::string> StreamWords(Document& doc) {
     return Words(Utf16ToUtf8(ReadAll(doc)));
+}
+
+// Text of many different words, so that gzip writes many deflate blocks.
+inline std::string Varied(size_t bytes) {
+    std::mt19937 rng(7);
+    const char* words[] = {"river",     "lamp",    "Orion", "reel",     "northern",
+                           "station",   "weather", "log",   "midnight", "film",
+                           "projector", "wind",    "cloud", "keeper",   "ticket"};
+    std::string s;
+    while (s.size() < bytes) {
+        s += words[rng() % 15];
+        s += std::to_string(rng() % 1000);
+        s += rng() % 12 ? ' ' : '\n';
+    }
+    s.resize(bytes);
+    return s;
 }
 
 inline std::string Repeat(const std::string& s, int n) {

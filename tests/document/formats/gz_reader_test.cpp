@@ -4,9 +4,9 @@
 #include "document/formats/gz_reader.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <random>
 
 #include "book_builders.h"
 #include "document/format_table.h"
@@ -18,28 +18,13 @@ using test::Open;
 using test::RawBytes;
 using test::ReadBytes;
 using test::ScratchDir;
+using test::Varied;
 
 // gzip of the file `name` in `dir` into `out` (a name in the same folder), with gzip's options.
 std::string Gzip(const ScratchDir& dir, const std::string& name, const std::string& out,
                  const std::string& options = "-6") {
     test::Run("cd '" + dir.path() + "' && gzip " + options + " -c '" + name + "' > '" + out + "'");
     return dir.path() + "/" + out;
-}
-
-// Text of many different words, so that gzip writes many deflate blocks.
-std::string Varied(size_t bytes) {
-    std::mt19937 rng(7);
-    const char* words[] = {"river",     "lamp",    "Orion", "reel",     "northern",
-                           "station",   "weather", "log",   "midnight", "film",
-                           "projector", "wind",    "cloud", "keeper",   "ticket"};
-    std::string s;
-    while (s.size() < bytes) {
-        s += words[rng() % 15];
-        s += std::to_string(rng() % 1000);
-        s += rng() % 12 ? ' ' : '\n';
-    }
-    s.resize(bytes);
-    return s;
 }
 
 TEST(GzReader, TheMemberIsTheBookAndItsNameDecidesItsKind) {
@@ -122,6 +107,20 @@ TEST(GzReader, DamagedFilesAreRefusedWithBadFormat) {
     extra.insert(10, std::string("\x04\0abcd", 6));
     ASSERT_EQ(Open(*doc, dir.Write("extra.txt.gz", extra), 1251), 1);
     EXPECT_EQ(RawBytes(*doc), Varied(20000));
+}
+
+// A member cut short while the book is open is a read error recorded for the window, as a plain
+// text's is, not pages of pre-fill without a word.
+TEST(GzReader, AMemberCutWhileOpenIsARecordedReadError) {
+    ScratchDir dir;
+    dir.Write("book.txt", Varied(400000));
+    const std::string gz = Gzip(dir, "book.txt", "book.txt.gz");
+    test::OpenedBook doc;
+    ASSERT_EQ(Open(*doc, gz, 1252), 1);
+    ASSERT_EQ(::truncate(gz.c_str(), ReadBytes(gz).size() / 2), 0);
+    EXPECT_NE(test::ReadAll(*doc).find(u"????"), std::u16string::npos);
+    EXPECT_NE(TakeReadError(*doc), nullptr);
+    EXPECT_EQ(TakeReadError(*doc), nullptr);
 }
 
 TEST(GzReader, RandomAccessThroughAccessPointsMatchesTheText) {

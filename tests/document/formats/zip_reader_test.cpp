@@ -3,6 +3,7 @@
 #include "document/formats/zip_reader.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -95,6 +96,80 @@ TEST(ZipReader, DamagedArchivesAreRefusedWithTheirMessages) {
     }
 }
 
+// Text that runs into an unclosed tag to its end deflates to long runs of matches: the last
+// compressed bytes hold output that the inflater gives only after all input is in, and the
+// stream's end may wait behind one more block boundary. Python's zipfile and Info-ZIP both wrote
+// such entries of 1 and 2 MiB that an index of what the input alone gave refused as damaged.
+TEST(ZipReader, EntriesThatEndInALongRunOpenFromEitherWriter) {
+    test::ScratchDir dir;
+    test::OpenedBook doc;
+    for (int mib : {1, 2}) {
+        const std::string text =
+            "<html><body><p>before</p><p class=\"" + std::string(size_t(mib) << 20, 'a');
+        const std::string book = dir.Write("book.txt", text);
+        const std::string python = dir.path() + "/python.zip", infoZip = dir.path() + "/info.zip";
+        test::Run(
+            "python3 -c 'import sys, zipfile\n"
+            "with zipfile.ZipFile(sys.argv[1], \"w\", zipfile.ZIP_DEFLATED) as z: "
+            "z.write(sys.argv[2], \"book.txt\")' '" +
+            python + "' '" + book + "'");
+        test::Run("cd '" + dir.path() + "' && rm -f info.zip && zip -q info.zip book.txt");
+        for (const std::string& zip : {python, infoZip}) {
+            ASSERT_EQ(test::Run("unzip -tq '" + zip + "' >/dev/null && echo ok"), "ok\n") << zip;
+            ASSERT_EQ(Open(*doc, zip, 1252), 1) << zip << " " << mib << " MiB";
+            ASSERT_EQ(doc->sourceSize, text.size());
+            EXPECT_TRUE(test::RawBytes(*doc) == text) << zip << " " << mib << " MiB";
+            // Reading up to the entry's end and past it is the end of the text, not an error.
+            const int32_t length = DocLength(*doc);
+            EXPECT_EQ(GetChar(*doc, length - 1), u'a');
+            EXPECT_EQ(GetChar(*doc, length), 0);
+            EXPECT_EQ(ReadSourceByte(*doc, doc->sourceSize), 0);
+            EXPECT_EQ(TakeReadError(*doc), nullptr);
+        }
+    }
+}
+
+// A ZIP of one entry written by Python's zipfile, deflated or stored.
+std::string PythonZip(const std::string& zip, const std::string& file, bool stored) {
+    test::Run(std::string("python3 -c 'import sys, zipfile\n") +
+              "with zipfile.ZipFile(sys.argv[1], \"w\", zipfile." +
+              (stored ? "ZIP_STORED" : "ZIP_DEFLATED") +
+              ") as z: z.write(sys.argv[2], \"book.txt\")' '" + zip + "' '" + file + "'");
+    return zip;
+}
+
+// An archive cut short or changed while the book is open is a read error, recorded as the plain
+// text's is, for the window to show once: never pages of pre-fill without a word.
+TEST(ZipReader, AnArchiveCutOrChangedWhileOpenIsARecordedReadError) {
+    test::ScratchDir dir;
+    // Words that do not repeat, so that the compressed data is far more than one read of it.
+    const std::string book = dir.Write("book.txt", test::Varied(400000) + " Orion");
+    test::OpenedBook doc;
+    // Deflated, then cut in half: the stream breaks off where the file ends.
+    const std::string deflated = PythonZip(dir.path() + "/deflated.zip", book, false);
+    ASSERT_EQ(Open(*doc, deflated, 1252), 1);
+    ASSERT_EQ(::truncate(deflated.c_str(), test::ReadBytes(deflated).size() / 2), 0);
+    const std::u16string cut = test::ReadAll(*doc);
+    EXPECT_NE(cut.find(u"????"), std::u16string::npos);
+    EXPECT_GE(doc->readErrors, 1);
+    EXPECT_NE(TakeReadError(*doc), nullptr);
+    EXPECT_EQ(TakeReadError(*doc), nullptr);  // shown once
+    // Stored, then one letter changed: only the checksum at the entry's end can tell.
+    const std::string stored = PythonZip(dir.path() + "/stored.zip", book, true);
+    ASSERT_EQ(Open(*doc, stored, 1252), 1);
+    test::ReadAll(*doc);
+    EXPECT_EQ(TakeReadError(*doc), nullptr);  // the intact book reads through without one
+    std::string bytes = ReadBytes(stored);
+    const size_t at = bytes.rfind("Orion");
+    ASSERT_NE(at, std::string::npos);
+    bytes[at] = 'X';
+    dir.Write("stored.zip", bytes);
+    const std::u16string changed = test::ReadAll(*doc);
+    EXPECT_NE(changed.find(u"Xrion"), std::u16string::npos);
+    EXPECT_NE(TakeReadError(*doc), nullptr);
+    EXPECT_EQ(TakeReadError(*doc), nullptr);
+}
+
 TEST(ZipReader, TheEntryReadIsRememberedAndReopened) {
     test::ScratchDir dir;
     // An image first (not a book), then two books.
@@ -142,6 +217,8 @@ TEST(ZipReader, ATitlePageOrATitleParagraphOpensTheBook) {
         {"<body><img src='cover.jpg'/></body>", 0},
         {"<body>Text<h1>T</h1>", 0},
         {"<head><title>T", 0},
+        {"<!DOCTYPE html [<!ENTITY a 'b'>]><html><body><h1>T</h1>", 1},
+        {"<!DOCTYPE html [<!ENTITY a 'b'>", 0},
     };
     for (const auto& p : pages) EXPECT_EQ(StartsWithHeading(p.xhtml), p.heading) << p.xhtml;
     CloseDocument(*doc);
@@ -169,6 +246,107 @@ TEST(ZipReader, PackageFilesAreReadByTheirRules) {
     EXPECT_EQ(EpubEncryptedPaths("<encryption><CipherReference URI='OPS/a.xhtml'/>"
                                  "<enc:CipherReference URI=\"fonts/f.otf\"/></encryption>"),
               (std::vector<std::string>{"OPS/a.xhtml", "fonts/f.otf"}));
+}
+
+// An EPUB written by Python's zipfile: the package `opf` (at OPS/book.opf) and the documents, each
+// a name inside OPS/ and its XHTML.
+std::string WriteEpub(const test::ScratchDir& dir, const std::string& name, const std::string& opf,
+                      const std::vector<std::pair<std::string, std::string>>& documents) {
+    test::Run("mkdir -p '" + dir.path() + "/META-INF' '" + dir.path() + "/OPS'");
+    dir.Write("META-INF/container.xml",
+              "<container><rootfiles><rootfile full-path=\"OPS/book.opf\"/></rootfiles>"
+              "</container>");
+    dir.Write("OPS/book.opf", opf);
+    std::string files = "META-INF/container.xml OPS/book.opf";
+    for (const auto& [file, xhtml] : documents) {
+        dir.Write("OPS/" + file, xhtml);
+        files += " 'OPS/" + file + "'";
+    }
+    test::Run("cd '" + dir.path() +
+              "' && python3 -c 'import sys, zipfile\n"
+              "with zipfile.ZipFile(sys.argv[1], \"w\", zipfile.ZIP_DEFLATED) as z:\n"
+              "    z.writestr(\"mimetype\", \"application/epub+zip\")\n"
+              "    for f in sys.argv[2:]: z.write(f, f)' '" +
+              name + "' " + files);
+    return dir.path() + "/" + name;
+}
+
+std::string Page(const std::string& body) {
+    return "<?xml version=\"1.0\"?><html><head><title>x</title></head><body>" + body +
+           "</body></html>";
+}
+
+// A document type's internal subset is markup, not text: its declarations may hold ">" and "]"
+// in quotes. One never closed ends at the end of its document, which the next one survives.
+TEST(ZipReader, ADocumentTypesInternalSubsetIsNotText) {
+    test::ScratchDir dir;
+    const std::string subset =
+        "<?xml version=\"1.0\"?>\n<!DOCTYPE html [\n  <!ENTITY nbsp \"&#160;\">\n"
+        "  <!ENTITY odd 'a]>b'>\n  <!-- a comment -->\n]>\n";
+    // Many declarations and no "]": one pass over them, not one per declaration.
+    std::string open = "<!DOCTYPE html [";
+    while (open.size() < 300000) open += "<!ENTITY e \"<p>x</p>\">\n";
+    const std::string opf =
+        "<package><manifest><item id='a' href='a.xhtml' media-type='application/xhtml+xml'/>"
+        "<item id='b' href='b.xhtml' media-type='application/xhtml+xml'/>"
+        "<item id='c' href='c.xhtml' media-type='application/xhtml+xml'/></manifest>"
+        "<spine><itemref idref='a'/><itemref idref='b'/><itemref idref='c'/></spine></package>";
+    const std::string epub =
+        WriteEpub(dir, "subset.epub", opf,
+                  {{"a.xhtml", subset + "<html><body><p>First words</p></body></html>"},
+                   {"b.xhtml", open},
+                   {"c.xhtml", Page("<p>Last words</p>")}});
+    test::OpenedBook doc;
+    ASSERT_EQ(Open(*doc, epub), 1);
+    std::vector<std::string> words = test::StreamWords(*doc);
+    std::erase(words, "<");  // the mark of the document left open
+    EXPECT_EQ(words, (std::vector<std::string>{"First", "words", "Last", "words"}));
+}
+
+// A spine that names places inside documents reads each document once, where it comes first;
+// the package's title is not put above a first document whose first heading already says it.
+TEST(ZipReader, SpinePlacesReadEachDocumentOnceAndTheTitleIsNotRepeated) {
+    test::ScratchDir dir;
+    const std::string opf =
+        "<package><metadata><dc:title>The  Long\nRoad</dc:title></metadata><manifest>"
+        "<item id='t' href='title.xhtml' media-type='application/xhtml+xml'/>"
+        "<item id='o1' href='ch1.xhtml#o1' media-type='application/xhtml+xml'/>"
+        "<item id='o2' href='ch1.xhtml#o2' media-type='application/xhtml+xml'/>"
+        "<item id='c2' href='ch2.xhtml' media-type='application/xhtml+xml'/>"
+        "<item id='o3' href='ch1.xhtml#o3' media-type='application/xhtml+xml'/></manifest>"
+        "<spine><itemref idref='t'/><itemref idref='o1'/><itemref idref='o2'/>"
+        "<itemref idref='c2'/><itemref idref='o3'/></spine></package>";
+    const std::string epub = WriteEpub(
+        dir, "places.epub", opf,
+        {{"title.xhtml", Page("<div>&#160;</div><h1 class='t'>the long <span>road</span></h1>")},
+         {"ch1.xhtml", Page("<p id='o1'>One</p><p id='o2'>Two</p><p id='o3'>Three</p>")},
+         {"ch2.xhtml", Page("<p>Four</p>")}});
+    test::OpenedBook doc;
+    ASSERT_EQ(Open(*doc, epub), 1);
+    EXPECT_EQ(test::StreamWords(*doc),
+              (std::vector<std::string>{"the", "long", "road", "One", "Two", "Three", "Four"}));
+    EXPECT_EQ(doc->partStarts.size(), 3u);
+
+    EpubPackage p;
+    ASSERT_EQ(ParseEpubPackage(opf, "OPS/book.opf", p), 1);
+    EXPECT_EQ(p.spine,
+              (std::vector<std::string>{"OPS/title.xhtml", "OPS/ch1.xhtml", "OPS/ch2.xhtml"}));
+    // The heading's text as the title compares: white space folded, case ignored, tags inside
+    // it taken as spaces; another title, or no heading, is no match.
+    const struct {
+        const char* xhtml;
+        const char16_t* text;
+    } headings[] = {
+        {"<head><title>Not this</title></head><body><hr/><h2 id='x'>Станция\n на <br/>мысу</h2>",
+         u"Станция на мысу"},
+        {"<body><p>Text</p><h1>A &amp; B</h1>", u"A & B"},
+        {"<body><p>No heading</p>", u""},
+        {"<body><h1>Cut off", u""},
+    };
+    for (const auto& h : headings) EXPECT_EQ(FirstHeadingText(h.xhtml), h.text) << h.xhtml;
+    EXPECT_EQ(SameTitle(u"станция НА мысу", u"Станция на мысу"), 1);
+    EXPECT_EQ(SameTitle(u"Chapter One", u"The Long Road"), 0);
+    EXPECT_EQ(SameTitle(u"", u""), 0);
 }
 
 // A block decoded alone gives what the straight read of the book gives there, also where blocks
