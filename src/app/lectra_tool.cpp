@@ -364,6 +364,7 @@ int main(int argc, char** argv) {
         std::printf("kind: %d\ncode page: %d\nsource size: %u\nlength: %d\nblocks: %zu\n",
                     doc->formatKind, doc->bookCodePage, doc->sourceSize, DocLength(*doc),
                     doc->blocks.size());
+        if (doc->bookCut) std::printf("cut: %s\n", Utf16ToUtf8(BookCutText(*doc)).c_str());
     } else if (o.command == "dump") {
         Dump(*doc);
     } else if (o.command == "layout" || o.command == "render") {

@@ -3,6 +3,7 @@
 #include "document/open_book.h"
 
 #include <algorithm>
+#include <string>
 
 #include "document/code_page_detect.h"
 #include "document/encoding.h"
@@ -10,6 +11,7 @@
 #include "document/formats/gz_reader.h"
 #include "document/text_cache.h"
 #include "platform/sys/code_pages.h"
+#include "platform/sys/utf.h"
 
 namespace lectra {
 
@@ -58,6 +60,16 @@ uint32_t ByteOrderMarkLength(Document& doc) {
 }
 
 }  // namespace
+
+std::u16string BookCutText(const Document& doc) {
+    if (!doc.bookCut) return std::u16string();
+    std::string text = "The book is too long to be read whole: it ends after " +
+                       std::to_string(doc.cutDocLength) + " characters, at byte " +
+                       std::to_string(doc.cutSourceOffset);
+    if (doc.cutSourceSize > 0) text += " of " + std::to_string(doc.cutSourceSize);
+    text += ".";
+    return Utf8ToUtf16(text);
+}
 
 int FormatKindFromPath(const std::u16string& path) {
     const size_t dot = path.rfind(u'.');

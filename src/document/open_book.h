@@ -26,6 +26,10 @@ struct OpenRequest {
     int recentCount = 0;
 };
 
+// What a book cut at the open says: where its text ends, in characters and in bytes of the source
+// (and of how many, where that is known). Empty for a book read whole.
+std::u16string BookCutText(const Document& doc);
+
 // The kind an extension selects, −1 for none (a name without a dot, an unknown extension).
 int FormatKindFromPath(const std::u16string& path);
 

@@ -116,6 +116,11 @@ void ShowOpenError(App& app) {
     ShowMessage(app.services, message.empty() ? std::u16string(kErrorReadingFile) : message);
 }
 
+// A book too long to be read whole says where it was cut, once, when it opens.
+void TellIfCut(App& app) {
+    if (app.bookOpen && app.doc->bookCut) ShowMessage(app.services, BookCutText(*app.doc));
+}
+
 // The browse folder of a book: its folder with the trailing "/", as the file browser keeps it.
 std::u16string FolderOf(const std::u16string& path) {
     const size_t slash = path.rfind(u'/');
@@ -196,6 +201,7 @@ void OpenStartupBook(App& app, const std::u16string& given) {
     app.bookOpen = opened;
     ComputeGeometry(app);
     Refresh(app);
+    TellIfCut(app);
     // Nothing to read: the reader is asked for a book.
     if (!opened) ShowStartupBrowser(app);
     if (app.session.settings.startInFullscreen) SetFullScreen(app, 1);
@@ -228,6 +234,7 @@ int OpenBookForDialog(App& app, const std::u16string& given, int reopen) {
     if (!FolderOf(path).empty()) app.browseFolder = FolderOf(path);
     ComputeGeometry(app);
     Refresh(app);
+    TellIfCut(app);
     return 1;
 }
 

@@ -346,6 +346,17 @@ TEST_F(WindowMends, OneBookUnderTwoSpellingsIsOneRecentEntry) {
     EXPECT_EQ(app->doc->bookPath, Utf8ToUtf16(b));
 }
 
+TEST_F(WindowMends, ABookTooLongToHoldSaysWhereItWasCut) {
+    Begin(test::Sample("ru-story.fb2"));
+    const std::string big = dir.path() + "/big.txt";
+    ASSERT_EQ(truncate(dir.Write("big.txt", "").c_str(), int64_t{5} << 30), 0);  // sparse
+    ASSERT_TRUE(OpenBookInWindow(*app, Utf8ToUtf16(big)));
+    ASSERT_EQ(test::messages.size(), 1u);
+    EXPECT_EQ(test::messages[0],
+              u"The book is too long to be read whole: it ends after 134217728 characters, at "
+              u"byte 134217728 of 5368709120.");
+}
+
 TEST_F(WindowMends, AFifoAFolderOrADeviceOnTheCommandLineSaysItCannotBeRead) {
     const std::string fifo = dir.path() + "/pipe.txt";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
