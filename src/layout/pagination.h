@@ -20,6 +20,9 @@ int32_t LayoutPageLine(Layout& layout, Document& doc, LineRecord& record, int32_
 void Refresh(Layout& layout, Document& doc);
 // Distance in pixels from the top of one line to the top of the next, after LayoutPage.
 int LinePitch(const Layout& layout);
+// The number of lines a page of the text rectangle holds (1 at least), as LayoutPage counts them;
+// brings "LINE_IL" into range as LayoutPage does.
+int PageLineCount(Layout& layout);
 
 // The moves. `fromKey` is 1 for a key or stylus action, 0 when autoscrolling moves. Each stores
 // the new PageStart into the current jump-history entry and refreshes.
@@ -28,6 +31,10 @@ void NextLine(Layout& layout, Document& doc, int fromKey);
 void PreviousPage(Layout& layout, Document& doc);
 void PreviousLine(Layout& layout, Document& doc);
 
+// The start of the `wanted`-th line before `end` (clamped into the book), as the forward layout
+// breaks them; the earliest line found when the book has fewer, `end` when none is wanted. Lays
+// out about `wanted` lines and one paragraph, whatever precedes them.
+int32_t StartOfLinesBefore(Layout& layout, Document& doc, int32_t end, int wanted);
 // The start of the line just above the page (0 at the start of the book).
 int32_t PreviousLineStart(Layout& layout, Document& doc);
 // Where the lines before `p` are laid out from: after the mark that opens p's paragraph (or the

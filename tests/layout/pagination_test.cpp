@@ -151,6 +151,33 @@ TEST(Pagination, MovesReplaceTheHistoryEntryAndStopAtTheEnds) {
     EXPECT_EQ(Move(f, *doc, 0, PreviousPage), 0);
 }
 
+// Books that are mostly white space: the NULs of a sparse or damaged file (spaces once filtered)
+// after a little text, and the tail of a book of deeply nested sections, one space for each
+// closing tag after a title paragraph for each opening one. A page spans a bounded stretch of the
+// run, so that neither a page nor a move back costs the run's length, and the pages forwards and
+// backwards are the same.
+TEST(Pagination, PagesOfWhiteSpaceAreBoundedAndTheMovesAgree) {
+    std::u16string nested;
+    for (int i = 0; i < 300; ++i) nested += u"\r" + Utf8ToUtf16(std::to_string(i)) + u"\r\r";
+    nested += std::u16string(60 * kBlockUnits + 77, u' ');
+    const std::u16string sparse =
+        u"\nsome text before" + std::u16string(50 * kBlockUnits, u' ') + u"\nand after";
+    for (const std::u16string& text : {nested, sparse}) {
+        MemoryBook book(text);
+        FakeLayout f(200, 140);
+        Refresh(f.layout, *book);
+        const int lines = f.layout.linesPerPage;
+        const std::vector<int32_t> starts = WalkForward(f, *book);
+        SCOPED_TRACE(testing::Message() << "book of " << text.size() << " units");
+        for (size_t i = 0; i < starts.size(); ++i) {
+            const int32_t end = i + 1 < starts.size() ? starts[i + 1] : DocLength(*book);
+            ASSERT_LE(end - starts[i], (lines + 1) * kBlockUnits) << "page " << i;
+        }
+        for (size_t i = starts.size() - 1; i > 0; --i)
+            ASSERT_EQ(Move(f, *book, starts[i], PreviousPage), starts[i - 1]) << "page " << i;
+    }
+}
+
 // lectra-tool layout as the outside world checks layout: its output format, a walk through a
 // whole book that carries every word of it once, and the walk back.
 struct Page {
