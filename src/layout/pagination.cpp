@@ -93,6 +93,8 @@ void NextPage(Layout& layout, Document& doc, int fromKey) {
         if (layout.hooks.autoscrollFaster) layout.hooks.autoscrollFaster(layout.hooks.context);
         return;
     }
+    // The page that shows the end of the book is the last: a move would leave only its tail.
+    if (doc.pageEnd >= DocLength(doc)) return;
     const int k = layout.linesPerPage - layout.settings->keepOneItem - 1;
     if (k >= 0 && k < layout.linesPerPage && static_cast<size_t>(k) < layout.pageLines.size()) {
         doc.pageStart = ClampForward(doc, layout.pageLines[static_cast<size_t>(k)].end);
@@ -104,7 +106,7 @@ void NextPage(Layout& layout, Document& doc, int fromKey) {
 void NextLine(Layout& layout, Document& doc, int fromKey) {
     // While autoscrolling a key does nothing here, and the line step belongs to the autoscroller.
     (void)fromKey;
-    if (layout.autoscrolling || layout.pageLines.empty()) return;
+    if (layout.autoscrolling || layout.pageLines.empty() || doc.pageEnd >= DocLength(doc)) return;
     doc.pageStart = ClampForward(doc, layout.pageLines[0].end);
     StorePosition(doc);
     Refresh(layout, doc);
@@ -197,6 +199,11 @@ void PreviousPage(Layout& layout, Document& doc) {
     if (wanted > 0) doc.pageStart = StartOfLinesBefore(layout, doc, doc.pageStart, wanted);
     StorePosition(doc);
     Refresh(layout, doc);
+}
+
+int32_t ClampToLastPage(Layout& layout, Document& doc, int32_t pos) {
+    const int32_t last = StartOfLinesBefore(layout, doc, DocLength(doc), PageLineCount(layout));
+    return std::clamp(pos, 0, last);
 }
 
 double PercentRead(const Document& doc) {

@@ -25,7 +25,8 @@ int LinePitch(const Layout& layout);
 int PageLineCount(Layout& layout);
 
 // The moves. `fromKey` is 1 for a key or stylus action, 0 when autoscrolling moves. Each stores
-// the new PageStart into the current jump-history entry and refreshes.
+// the new PageStart into the current jump-history entry and refreshes. The forward moves do
+// nothing on a page that already shows the end of the book (PageEnd at DocLength).
 void NextPage(Layout& layout, Document& doc, int fromKey);
 void NextLine(Layout& layout, Document& doc, int fromKey);
 void PreviousPage(Layout& layout, Document& doc);
@@ -35,6 +36,11 @@ void PreviousLine(Layout& layout, Document& doc);
 // breaks them; the earliest line found when the book has fewer, `end` when none is wanted. Lays
 // out about `wanted` lines and one paragraph, whatever precedes them.
 int32_t StartOfLinesBefore(Layout& layout, Document& doc, int32_t end, int wanted);
+// `pos` brought into 0 .. the start of the last full page: the page whose lines end with the
+// book's, as a backward page from the end finds it. The moves to the end (End, a jump to 100 %,
+// the last page number) go through it, so that no page shows only the book's tail.
+int32_t ClampToLastPage(Layout& layout, Document& doc, int32_t pos);
+
 // The start of the line just above the page (0 at the start of the book).
 int32_t PreviousLineStart(Layout& layout, Document& doc);
 // Where the lines before `p` are laid out from: after the mark that opens p's paragraph (or the
