@@ -1,9 +1,12 @@
 // Layout latency on the real Qt fonts (a 480 × 640 page, 14-pixel DejaVu Sans, the Russian
-// sample) with hyphenation on and off, and hyphenation throughput over a word list.
+// sample) with hyphenation on and off, End then Page Up in books of many nested sections, and
+// hyphenation throughput over a word list.
 // The word list is the file named by LECTRA_BENCH_WORDS (one word a line; bench/run_layout.sh
 // makes it and times python3-pyphen on the same list in the same run).
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -115,6 +118,58 @@ void BM_PreviousPage(benchmark::State& state) {
     }
 }
 
+// An FB2 of `sections` nested sections, each opened with a title paragraph of its number, written
+// to a temporary file: its stream ends with a run of one space for each closing tag, which the
+// backward move from the end has to cross.
+std::string NestedSectionsBook(int sections) {
+    const std::string path = "/tmp/lectra-bench-nested-" + std::to_string(sections) + "-" +
+                             std::to_string(getpid()) + ".fb2";
+    std::ofstream out(path, std::ios::binary);
+    out << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<FictionBook><body>";
+    for (int i = 0; i < sections; ++i) out << "<section><title><p>" << i << "</p></title>";
+    for (int i = 0; i < sections; ++i) out << "</section>";
+    out << "</body></FictionBook>\n";
+    return path;
+}
+
+// End then Page Up, as the reader's End did it (the page start at the last character) and as the
+// last full page gives it, in books of 10,000 and 100,000 nested sections with the open of the
+// book, whose indexing pass is linear in the book: 100,000 sections take about 10 times as long as
+// 10,000, where a move back that lays out the rest of the book again makes it about 100. Without
+// the open, at 100,000 and 1,000,000 sections, whose white space at the end covers a page and
+// more: the moves cost a page of it, whatever its length.
+void BM_EndThenPageUp(benchmark::State& state) {
+    Reader& r = TheReader();
+    SetHyphen(r, 1);
+    const int sections = static_cast<int>(state.range(0));
+    const bool withOpen = state.range(1) != 0;
+    const std::string path = NestedSectionsBook(sections);
+    const std::u16string book = Utf8ToUtf16(path);
+    auto doc = NewDocument();
+    OpenRequest request;
+    if (!OpenBook(*doc, book.c_str(), 0, request)) state.SkipWithError("open failed");
+    for (auto _ : state) {
+        if (withOpen) {
+            CloseDocument(*doc);
+            doc = NewDocument();
+            if (!OpenBook(*doc, book.c_str(), 0, request)) {
+                state.SkipWithError("open failed");
+                break;
+            }
+        }
+        doc->pageStart = std::max(DocLength(*doc) - 1, 0);
+        Refresh(r.layout, *doc);
+        PreviousPage(r.layout, *doc);
+        doc->pageStart = ClampToLastPage(r.layout, *doc, DocLength(*doc));
+        Refresh(r.layout, *doc);
+        PreviousPage(r.layout, *doc);
+        benchmark::DoNotOptimize(doc->pageStart);
+    }
+    state.counters["units"] = static_cast<double>(DocLength(*doc));
+    CloseDocument(*doc);
+    std::remove(path.c_str());
+}
+
 void BM_HyphenateWords(benchmark::State& state) {
     Reader& r = TheReader();
     std::vector<std::u16string> words;
@@ -144,6 +199,13 @@ void BM_HyphenateWords(benchmark::State& state) {
 BENCHMARK(BM_LayoutPage)->Arg(1)->Arg(0)->ArgName("hyphen")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_NextPage)->Arg(1)->Arg(0)->ArgName("hyphen")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PreviousPage)->Arg(1)->Arg(0)->ArgName("hyphen")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EndThenPageUp)
+    ->Args({10000, 1})
+    ->Args({100000, 1})
+    ->Args({100000, 0})
+    ->Args({1000000, 0})
+    ->ArgNames({"sections", "open"})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HyphenateWords)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

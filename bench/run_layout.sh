@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Layout latency (LayoutPage, NextPage, PreviousPage on a 480 × 640 page, 14-pixel DejaVu Sans, the
-# Russian sample, hyphenation on and off) and hyphenation throughput next to Debian's
-# python3-pyphen, an independent implementation over the same Debian patterns, on the same word
-# list in the same run: every distinct Latin or Cyrillic word of both samples.
+# Russian sample, hyphenation on and off; End then Page Up in books of nested sections, with the
+# ratio of 100,000 sections to 10,000) and hyphenation throughput next to Debian's python3-pyphen,
+# an independent implementation over the same Debian patterns, on the same word list in the same
+# run: every distinct Latin or Cyrillic word of both samples.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
@@ -42,6 +43,9 @@ def run(clear):
 print(f"pyphen words/s, cache cleared each pass: {run(True):.0f}")
 print(f"pyphen words/s, with its per-word cache: {run(False):.0f}")
 PY
+
+awk '/BM_EndThenPageUp\/sections:10000\/open:1/ { a = $2 } /BM_EndThenPageUp\/sections:100000\/open:1/ { b = $2 }
+    END { if (a > 0) printf "End then Page Up with the open, 100,000 nested sections over 10,000: %.1f\n", b / a }' "$work/ours"
 
 ours=$(sed -n 's/.*BM_HyphenateWords.* items_per_second=\([0-9.]*\)\([kM]*\)\/s.*/\1 \2/p' "$work/ours")
 awk -v o="$ours" -v c="$(sed -n 's/.*cleared each pass: //p' "$work/pyphen")" \

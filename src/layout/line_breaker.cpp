@@ -51,6 +51,18 @@ void ShowSoftHyphen(std::u16string& text) {
     if (!text.empty() && text.back() == u'\u00AD') text.back() = u'-';
 }
 
+// Where a line that began at `start` stops passing over white space (spaces, the units 16–32,
+// the NULs and control characters that the filters turn into spaces) met at `pos`: at the first
+// block boundary once the line spans a block. A page of nothing but white space then costs a
+// bounded number of units a line, and the lines inside a long run begin on block boundaries
+// whichever way the run is reached, which keeps the backward moves on the forward moves' lines.
+// No line of a book's text spans a block, so its lines are not cut.
+int32_t SkipEnd(int32_t start, int32_t pos) {
+    const int64_t least = std::max<int64_t>(pos, static_cast<int64_t>(start) + kBlockUnits);
+    const int64_t boundary = (least + kBlockUnits - 1) & ~static_cast<int64_t>(kBlockUnits - 1);
+    return static_cast<int32_t>(std::min<int64_t>(boundary, INT32_MAX));
+}
+
 int32_t EndLine(LineRecord& record, int32_t end) {
     record.end = end;
     return end;
@@ -103,10 +115,10 @@ int32_t Overflow(Layout& layout, LineRecord& record, size_t wordAt, int indentLe
 
 }  // namespace
 
-int32_t ReadWord(WordBuffer& word, Document& doc, int32_t pos) {
+int32_t ReadWord(WordBuffer& word, Document& doc, int32_t pos, int32_t skipEnd) {
     const int32_t length = DocLength(doc);
     word.length = 0;
-    while (pos < length && GetChar(doc, pos) == u' ') ++pos;
+    while (pos < length && pos < skipEnd && GetChar(doc, pos) == u' ') ++pos;
     while (pos < length && word.length < kMaxWord) {
         const char16_t c = GetChar(doc, pos);
         if (c == u' ' || IsMark(c)) break;
@@ -137,8 +149,10 @@ int32_t LayoutLine(Layout& layout, Document& doc, LineRecord& record, int32_t st
     int indentLength = 0;
     bool first = true;
     for (;;) {
-        int32_t next = ReadWord(layout.word, doc, pos);
+        int32_t next = ReadWord(layout.word, doc, pos, SkipEnd(start, pos));
         const bool empty = layout.word.length == 0;
+        const int32_t skipEnd = SkipEnd(start, next);
+        bool cut = false;
         while (next < length) {
             const char16_t c = GetChar(doc, next);
             if (IsMark(c)) {
@@ -148,7 +162,18 @@ int32_t LayoutLine(Layout& layout, Document& doc, LineRecord& record, int32_t st
                 break;
             }
             if (!IsWhite(c)) break;
+            if (next >= skipEnd) {
+                cut = true;
+                break;
+            }
             ++next;
+        }
+        // A run of white space too long to pass over ends the line; an empty word there leaves
+        // the line as it stands.
+        if (cut && empty) {
+            if (record.words > 0 && !record.text.empty() && record.text.back() == u' ')
+                record.text.pop_back();
+            return EndLine(record, next);
         }
 
         if (first && (record.flags & kParaStart) && (record.flags & kStyleBody)) {
@@ -168,7 +193,7 @@ int32_t LayoutLine(Layout& layout, Document& doc, LineRecord& record, int32_t st
 
         pos = next;
         ++record.words;
-        if (record.flags & kParaEnd) return EndLine(record, next);
+        if ((record.flags & kParaEnd) || cut) return EndLine(record, next);
 
         record.text.push_back(u' ');
         const int spaced = MeasureText(dc, record.text);

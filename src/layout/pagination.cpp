@@ -56,14 +56,18 @@ int LinePitch(const Layout& layout) {
     return std::max(1, layout.fonts.textFontHeight + s.lineIl[ActiveProfile(s)]);
 }
 
-void LayoutPage(Layout& layout, Document& doc, int32_t from) {
+int PageLineCount(Layout& layout) {
     const int pitch = ClampLineInterval(layout);
     const int fontHeight = layout.fonts.textFontHeight;
     const int height = layout.geometry.textRect.bottom - layout.geometry.textRect.top;
     int lines = height / pitch;
     // The last line needs only the font's height below its top, not a whole pitch.
     while (lines > 0 && (lines - 1) * pitch + fontHeight > height) --lines;
-    if (lines <= 0) lines = 1;
+    return lines <= 0 ? 1 : lines;
+}
+
+void LayoutPage(Layout& layout, Document& doc, int32_t from) {
+    const int lines = PageLineCount(layout);
     layout.linesPerPage = lines;
     if (layout.pageLines.size() < static_cast<size_t>(lines) + 1) {
         layout.pageLines.resize(static_cast<size_t>(lines) + 1);
@@ -89,6 +93,8 @@ void NextPage(Layout& layout, Document& doc, int fromKey) {
         if (layout.hooks.autoscrollFaster) layout.hooks.autoscrollFaster(layout.hooks.context);
         return;
     }
+    // The page that shows the end of the book is the last: a move would leave only its tail.
+    if (doc.pageEnd >= DocLength(doc)) return;
     const int k = layout.linesPerPage - layout.settings->keepOneItem - 1;
     if (k >= 0 && k < layout.linesPerPage && static_cast<size_t>(k) < layout.pageLines.size()) {
         doc.pageStart = ClampForward(doc, layout.pageLines[static_cast<size_t>(k)].end);
@@ -100,7 +106,7 @@ void NextPage(Layout& layout, Document& doc, int fromKey) {
 void NextLine(Layout& layout, Document& doc, int fromKey) {
     // While autoscrolling a key does nothing here, and the line step belongs to the autoscroller.
     (void)fromKey;
-    if (layout.autoscrolling || layout.pageLines.empty()) return;
+    if (layout.autoscrolling || layout.pageLines.empty() || doc.pageEnd >= DocLength(doc)) return;
     doc.pageStart = ClampForward(doc, layout.pageLines[0].end);
     StorePosition(doc);
     Refresh(layout, doc);
@@ -137,6 +143,51 @@ void PreviousLine(Layout& layout, Document& doc) {
     Refresh(layout, doc);
 }
 
+int32_t StartOfLinesBefore(Layout& layout, Document& doc, int32_t end, int wanted) {
+    end = std::clamp(end, 0, std::max(DocLength(doc), 0));
+    if (wanted <= 0) return end;
+    const DrawContext dc = TextContext(layout);
+    // The line starts from the latest scan start up to `end`, in order. Each scan goes one
+    // paragraph (or two blocks) further back and lays out only the new stretch: when its lines end
+    // exactly where the previous stretch began, or meet one of the lines already found, the lines
+    // after that are the ones already found. Only a stretch that meets none of them is laid out on
+    // to `end`, and that is one scan's worth of text: the work of a move is about a page and a
+    // paragraph, whatever comes before.
+    std::vector<int32_t>& starts = layout.lineStarts;
+    std::vector<int32_t>& stretch = layout.stretchStarts;
+    starts.clear();
+    int32_t q = end;
+    for (;;) {
+        const int32_t limit = q;
+        q = BackwardScan(doc, q);
+        stretch.clear();
+        int32_t pos = q;
+        size_t known = 0;  // the first of `starts` not below pos
+        while (pos < end) {
+            while (known < starts.size() && starts[known] < pos) ++known;
+            if (pos >= limit && known < starts.size() && starts[known] == pos) break;
+            stretch.push_back(pos);
+            const int32_t next = LayoutLine(layout, doc, layout.scratch, pos, dc);
+            if (next <= pos) break;
+            pos = next;
+        }
+        if (pos < end && known < starts.size() && starts[known] == pos)
+            stretch.insert(stretch.end(), starts.begin() + static_cast<ptrdiff_t>(known),
+                           starts.end());
+        starts.swap(stretch);
+        // A scan that stopped on a block boundary inside a paragraph may begin a line that the
+        // forward layout does not have (its lines meet the forward ones further on), so a line
+        // more is found before it.
+        const bool firstIsLine = q <= 0 || GetChar(doc, q - 1) < 16;
+        const size_t needed = static_cast<size_t>(wanted) + (firstIsLine ? 0 : 1);
+        if (starts.size() >= needed || q <= 0 || q >= limit) break;
+    }
+    const size_t count = starts.size();
+    return count == 0                             ? 0
+           : count >= static_cast<size_t>(wanted) ? starts[count - static_cast<size_t>(wanted)]
+                                                  : starts[0];
+}
+
 void PreviousPage(Layout& layout, Document& doc) {
     if (layout.autoscrolling) {
         if (layout.hooks.autoscrollSlower) layout.hooks.autoscrollSlower(layout.hooks.context);
@@ -145,51 +196,14 @@ void PreviousPage(Layout& layout, Document& doc) {
     const int wanted = layout.linesPerPage - layout.settings->keepOneItem;
     // With one line a page and that line kept, no line can be wanted: the page stays, as the
     // forward move leaves it.
-    if (wanted > 0) {
-        const int32_t pageStart = doc.pageStart;
-        const DrawContext dc = TextContext(layout);
-        // The line starts from the latest scan start up to the page, in order. Each scan goes one
-        // paragraph (or two blocks) further back and lays out only the new stretch: when its lines
-        // end exactly where the previous stretch began, the lines after that are the ones already
-        // found; otherwise the stretch is laid out on to the page.
-        std::vector<int32_t>& starts = layout.lineStarts;
-        std::vector<int32_t>& stretch = layout.stretchStarts;
-        starts.clear();
-        int32_t q = pageStart;
-        for (;;) {
-            const int32_t limit = q;
-            q = BackwardScan(doc, q);
-            stretch.clear();
-            int32_t pos = q;
-            bool stuck = false;
-            auto layOutTo = [&](int32_t end) {
-                while (pos < end) {
-                    stretch.push_back(pos);
-                    const int32_t next = LayoutLine(layout, doc, layout.scratch, pos, dc);
-                    if (next <= pos) {
-                        stuck = true;
-                        return;
-                    }
-                    pos = next;
-                }
-            };
-            layOutTo(limit);
-            if (!stuck && pos == limit) {
-                stretch.insert(stretch.end(), starts.begin(), starts.end());
-            } else if (!stuck) {
-                layOutTo(pageStart);
-            }
-            starts.swap(stretch);
-            if (static_cast<int>(starts.size()) >= wanted || q <= 0 || q >= limit) break;
-        }
-        const size_t count = starts.size();
-        doc.pageStart = count == 0 ? 0
-                        : count >= static_cast<size_t>(wanted)
-                            ? starts[count - static_cast<size_t>(wanted)]
-                            : starts[0];
-    }
+    if (wanted > 0) doc.pageStart = StartOfLinesBefore(layout, doc, doc.pageStart, wanted);
     StorePosition(doc);
     Refresh(layout, doc);
+}
+
+int32_t ClampToLastPage(Layout& layout, Document& doc, int32_t pos) {
+    const int32_t last = StartOfLinesBefore(layout, doc, DocLength(doc), PageLineCount(layout));
+    return std::clamp(pos, 0, last);
 }
 
 double PercentRead(const Document& doc) {

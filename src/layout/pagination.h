@@ -20,13 +20,26 @@ int32_t LayoutPageLine(Layout& layout, Document& doc, LineRecord& record, int32_
 void Refresh(Layout& layout, Document& doc);
 // Distance in pixels from the top of one line to the top of the next, after LayoutPage.
 int LinePitch(const Layout& layout);
+// The number of lines a page of the text rectangle holds (1 at least), as LayoutPage counts them;
+// brings "LINE_IL" into range as LayoutPage does.
+int PageLineCount(Layout& layout);
 
 // The moves. `fromKey` is 1 for a key or stylus action, 0 when autoscrolling moves. Each stores
-// the new PageStart into the current jump-history entry and refreshes.
+// the new PageStart into the current jump-history entry and refreshes. The forward moves do
+// nothing on a page that already shows the end of the book (PageEnd at DocLength).
 void NextPage(Layout& layout, Document& doc, int fromKey);
 void NextLine(Layout& layout, Document& doc, int fromKey);
 void PreviousPage(Layout& layout, Document& doc);
 void PreviousLine(Layout& layout, Document& doc);
+
+// The start of the `wanted`-th line before `end` (clamped into the book), as the forward layout
+// breaks them; the earliest line found when the book has fewer, `end` when none is wanted. Lays
+// out about `wanted` lines and one paragraph, whatever precedes them.
+int32_t StartOfLinesBefore(Layout& layout, Document& doc, int32_t end, int wanted);
+// `pos` brought into 0 .. the start of the last full page: the page whose lines end with the
+// book's, as a backward page from the end finds it. The moves to the end (End, a jump to 100 %,
+// the last page number) go through it, so that no page shows only the book's tail.
+int32_t ClampToLastPage(Layout& layout, Document& doc, int32_t pos);
 
 // The start of the line just above the page (0 at the start of the book).
 int32_t PreviousLineStart(Layout& layout, Document& doc);

@@ -110,6 +110,52 @@ TEST(LayoutLine, PaddingStopsWhenASpaceTakesNoRoomAndLinesPastTheEndAreTheEnd) {
     EXPECT_EQ(Line(f, book, 400).start, 4);
 }
 
+// A long run of white space (the NULs and control characters that the filters turn into spaces,
+// a closing tag for each of many nested sections) is cut into lines on block boundaries once a
+// line has passed over a block of it: no line costs the run's length, and a line started on any
+// boundary inside the run is one of the lines that the layout from the paragraph's start makes.
+TEST(LayoutLine, ALongRunOfWhiteSpaceIsCutOnBlockBoundaries) {
+    constexpr int32_t B = kBlockUnits;
+    for (const char16_t white : {u' ', u'\x1f'}) {
+        std::u16string run(10 * B + 123, u' ');
+        for (size_t i = 7; i < run.size(); i += 1000) run[i] = white;
+        MemoryBook book(u"\vword" + run + u"end");
+        const int32_t length = DocLength(*book), runEnd = 5 + static_cast<int32_t>(run.size());
+        FakeLayout f(200);
+        SCOPED_TRACE(testing::Message() << "white " << static_cast<int>(white));
+        std::vector<int32_t> starts;
+        for (int32_t pos = 1; pos < length;) {
+            const LineRecord r = Line(f, book, pos);
+            starts.push_back(pos);
+            ASSERT_GT(r.end, pos);
+            ASSERT_LE(r.end - pos, 2 * B) << "line at " << pos;
+            // Only the first line holds the word before the run, only the last one the word after
+            // it; the others hold nothing but what the run has.
+            const std::u16string words = pos == 1 ? u"word" : r.end == length ? u"end" : u"";
+            std::u16string text = r.text;
+            std::erase_if(text, [](char16_t c) { return c == u' ' || c == u'\x1f'; });
+            EXPECT_EQ(text, words) << "line at " << pos;
+            if (r.end < length) {
+                EXPECT_EQ(r.end % B, 0) << "line at " << pos;
+            }
+            pos = r.end;
+        }
+        EXPECT_EQ(starts.size(), 1 + static_cast<size_t>(runEnd / B - 1));
+        // From anywhere in the run, the line ends by the next boundary but one, and on a line of
+        // the layout from the paragraph's start (the last line ends the book).
+        for (int32_t pos : {5, 100, B - 1, B, B + 1, 2 * B, 5 * B + 17, runEnd - 1}) {
+            const int32_t end = Line(f, book, pos).end;
+            EXPECT_LE(end, (pos / B + 2) * B) << "line at " << pos;
+            EXPECT_TRUE(end == length || std::count(starts.begin(), starts.end(), end) == 1)
+                << "line at " << pos << " ends at " << end;
+        }
+    }
+    // A run shorter than a block is passed over as it always was.
+    MemoryBook shorter(u"\vab" + std::u16string(B - 10, u' ') + u"cd\v");
+    FakeLayout f(200);
+    EXPECT_EQ(Line(f, shorter, 1).text, u"ab cd");
+}
+
 TEST(ParagraphStyle, AMarkOnTheBlocksLastUnitStartsTheNextBlocksParagraph) {
     for (const std::u16string& gap : {std::u16string(), std::u16string(u"  ")}) {
         std::u16string units = std::u16string(4095 - gap.size(), u'w') + u"\f" + gap + u"text";

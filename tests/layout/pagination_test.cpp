@@ -55,10 +55,16 @@ TEST(Pagination, PagesTileEveryBookAndAPageForwardAndBackReturns) {
             const size_t stride = std::max<size_t>(1, starts.size() / 40);
             for (size_t i = 1; i < starts.size(); i += stride) {
                 ASSERT_EQ(Move(f, *doc, starts[i - 1], Next), starts[i]);
-                // A line forward (not past the last character) and back returns too.
-                const int32_t second = std::min(f.layout.pageLines[1].start, DocLength(*doc) - 1);
-                ASSERT_EQ(Move(f, *doc, starts[i], NextLineKey), second);
-                ASSERT_EQ(Move(f, *doc, second, PreviousLine), starts[i]) << "line " << second;
+                if (doc->pageEnd < DocLength(*doc)) {
+                    // A line forward and back returns too.
+                    const int32_t second = f.layout.pageLines[1].start;
+                    ASSERT_EQ(Move(f, *doc, starts[i], NextLineKey), second);
+                    ASSERT_EQ(Move(f, *doc, second, PreviousLine), starts[i]) << "line " << second;
+                } else {
+                    // The page that shows the end goes no further.
+                    ASSERT_EQ(Move(f, *doc, starts[i], NextLineKey), starts[i]);
+                    ASSERT_EQ(Move(f, *doc, starts[i], Next), starts[i]);
+                }
                 PreviousPage(f.layout, *doc);
                 ASSERT_EQ(doc->pageStart, starts[i - 1]) << "back from page " << i;
             }
@@ -144,11 +150,110 @@ TEST(Pagination, MovesReplaceTheHistoryEntryAndStopAtTheEnds) {
     PreviousLine(f.layout, *doc);
     EXPECT_EQ(doc->history[2], start);
     EXPECT_EQ(doc->history[1], -1);  // moves replace the current entry, they add none
-    // The forward moves stop on the last character, the backward ones on the first.
-    EXPECT_EQ(Move(f, *doc, last - 2, Next), last);
+    // The forward moves stop on the page that shows the end, the backward ones on the first.
+    EXPECT_EQ(Move(f, *doc, last - 2, Next), last - 2);
     EXPECT_EQ(Move(f, *doc, last, NextLineKey), last);
     EXPECT_EQ(Move(f, *doc, 0, PreviousLine), 0);
     EXPECT_EQ(Move(f, *doc, 0, PreviousPage), 0);
+}
+
+// The line starts of the layout from the book's start, one line after another.
+std::vector<int32_t> ForwardLines(FakeLayout& f, Document& doc) {
+    std::vector<int32_t> starts;
+    LineRecord record;
+    const DrawContext dc = TextContext(f.layout);
+    for (int32_t pos = 0; pos < DocLength(doc);) {
+        starts.push_back(pos);
+        const int32_t next = LayoutPageLine(f.layout, doc, record, pos, dc);
+        if (next <= pos) break;
+        pos = next;
+    }
+    return starts;
+}
+
+// Books that are mostly white space: the NULs of a sparse or damaged file (spaces once filtered)
+// after a little text, and the tail of a book of deeply nested sections, one space for each
+// closing tag after a title paragraph for each opening one. A page spans a bounded stretch of the
+// run, so that neither a page nor a move back costs the run's length, and the pages forwards and
+// backwards are the same, End and one page up included.
+TEST(Pagination, PagesOfWhiteSpaceAreBoundedAndTheMovesAgree) {
+    std::u16string nested;
+    for (int i = 0; i < 300; ++i) nested += u"\r" + Utf8ToUtf16(std::to_string(i)) + u"\r\r";
+    nested += std::u16string(60 * kBlockUnits + 77, u' ');
+    const std::u16string sparse =
+        u"\nsome text before" + std::u16string(50 * kBlockUnits, u' ') + u"\nand after";
+    for (const std::u16string& text : {nested, sparse}) {
+        MemoryBook book(text);
+        FakeLayout f(200, 140);
+        Refresh(f.layout, *book);
+        const int lines = f.layout.linesPerPage;
+        const std::vector<int32_t> starts = WalkForward(f, *book);
+        SCOPED_TRACE(testing::Message() << "book of " << text.size() << " units");
+        for (size_t i = 0; i < starts.size(); ++i) {
+            const int32_t end = i + 1 < starts.size() ? starts[i + 1] : DocLength(*book);
+            ASSERT_LE(end - starts[i], (lines + 1) * kBlockUnits) << "page " << i;
+        }
+        for (size_t i = starts.size() - 1; i > 0; --i)
+            ASSERT_EQ(Move(f, *book, starts[i], PreviousPage), starts[i - 1]) << "page " << i;
+        // End, then a page up: the last full page, and the page before it on the forward lines.
+        const std::vector<int32_t> all = ForwardLines(f, *book);
+        ASSERT_GE(all.size(), 2u * lines);
+        const int32_t last = ClampToLastPage(f.layout, *book, DocLength(*book));
+        ASSERT_EQ(last, all[all.size() - static_cast<size_t>(lines)]);
+        EXPECT_EQ(Move(f, *book, last, PreviousPage), all[all.size() - 2 * lines]);
+        EXPECT_EQ(Move(f, *book, book.doc->pageStart, Next), last);
+    }
+}
+
+// End, a jump to 100 % or to the last page number: no page start past the last full page, the
+// page whose lines end with the book's; and a move down from a page that shows the end does
+// nothing, so that no page shows only the book's last character.
+TEST(Pagination, TheLastFullPageIsTheFurthestAMoveGoes) {
+    for (const char* name : {"ru-story.fb2", "en-story.html"}) {
+        auto doc = Sample(name);
+        const int32_t length = DocLength(*doc);
+        for (auto [width, height] : {std::pair{200, 140}, {470, 600}, {90, 30}}) {
+            for (const int keep : {0, 1}) {
+                FakeLayout f(width, height);
+                f.settings.keepOneItem = keep;
+                SCOPED_TRACE(testing::Message()
+                             << name << " " << width << "x" << height << " keep " << keep);
+                const std::vector<int32_t> lines = ForwardLines(f, *doc);
+                const int perPage = PageLineCount(f.layout);
+                ASSERT_GE(lines.size(), static_cast<size_t>(perPage));
+                const int32_t last = lines[lines.size() - static_cast<size_t>(perPage)];
+                for (const int32_t pos :
+                     {0, last - 1, last, last + 1, length - 1, length, length + 9, INT32_MAX, -3})
+                    EXPECT_EQ(ClampToLastPage(f.layout, *doc, pos), std::clamp(pos, 0, last))
+                        << pos;
+                doc->pageStart = last;
+                Refresh(f.layout, *doc);
+                EXPECT_EQ(f.layout.linesPerPage, perPage);
+                EXPECT_EQ(doc->pageEnd, length);
+                EXPECT_EQ(f.layout.pageLines[perPage - 1].end, length);
+                EXPECT_NE(f.layout.pageLines[perPage - 1].text.find_first_not_of(u' '),
+                          std::u16string::npos);
+                // Down does nothing there, nor anywhere the page shows the end.
+                for (const int32_t at : {last, last + 1, length - 1, length}) {
+                    EXPECT_EQ(Move(f, *doc, at, Next), at);
+                    EXPECT_EQ(Move(f, *doc, at, NextLineKey), at);
+                }
+                // Up then down comes back to the last page.
+                const int32_t before = Move(f, *doc, last, PreviousPage);
+                EXPECT_LT(before, last);
+                EXPECT_EQ(Move(f, *doc, before, Next), last);
+            }
+        }
+    }
+    // A book shorter than a page, and an empty one: the last page is the first.
+    FakeLayout f(200, 140);
+    MemoryBook shortBook(u"\na few words");
+    EXPECT_EQ(ClampToLastPage(f.layout, *shortBook, 11), 0);
+    EXPECT_EQ(Move(f, *shortBook, 0, Next), 0);
+    MemoryBook empty(u"");
+    EXPECT_EQ(ClampToLastPage(f.layout, *empty, 5), 0);
+    EXPECT_EQ(Move(f, *empty, 0, Next), 0);
+    EXPECT_EQ(Move(f, *empty, 0, NextLineKey), 0);
 }
 
 // lectra-tool layout as the outside world checks layout: its output format, a walk through a
