@@ -268,7 +268,9 @@ int LayoutPages(Document& doc, const Options& o) {
         ComputePageGeometry(settings, o.width, o.height, o.width, layout.fonts.statusFontHeight, 0);
     layout.geometry = geometry;
 
-    doc.pageStart = o.position < DocLength(doc) ? o.position : std::max(DocLength(doc) - 1, 0);
+    // A position past the end shows the last full page, as End does in the window.
+    doc.pageStart =
+        o.position < DocLength(doc) ? o.position : ClampToLastPage(layout, doc, DocLength(doc));
     Refresh(layout, doc);
     PrintPage(layout, doc);
     for (int page = 1; page < o.pages; ++page) {
@@ -316,7 +318,8 @@ int RenderPage(Document& doc, const Options& o) {
         // The window is the whole screen; a quarter turn gives the page the window's height.
         layout.geometry = ComputePageGeometry(settings, o.width, o.height, o.width,
                                               layout.fonts.statusFontHeight, o.fullScreen);
-        doc.pageStart = o.position < DocLength(doc) ? o.position : std::max(DocLength(doc) - 1, 0);
+        doc.pageStart =
+            o.position < DocLength(doc) ? o.position : ClampToLastPage(layout, doc, DocLength(doc));
         LayoutPage(layout, doc, doc.pageStart);
         UpdateStatusSnapshot(layout, &doc, StatusSources{12, 34, 87, 1});
         PaintPage(layout, &doc);

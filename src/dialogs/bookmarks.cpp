@@ -149,7 +149,8 @@ int ListProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t 
         if (n >= 0 && n < static_cast<int>(now.size()) &&
             now[static_cast<size_t>(n)].position >= 0 &&
             now[static_cast<size_t>(n)].position <= length) {
-            reader.doc->pageStart = now[static_cast<size_t>(n)].position;
+            reader.doc->pageStart =
+                ClampToLastPage(*reader.layout, *reader.doc, now[static_cast<size_t>(n)].position);
             EndDialog(dialog, 1);
         } else {
             ShowTitledMessage(reader, u"Error", u"Bookmarks");

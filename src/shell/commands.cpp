@@ -115,7 +115,8 @@ void JumpIn(App& app, int jump) {
             JumpTo(doc, 0);
             break;
         default:
-            JumpTo(doc, DocLength(doc) - 1);
+            // The end shows the last full page.
+            JumpTo(doc, ClampToLastPage(app.layout, doc, DocLength(doc)));
             break;
     }
     Refresh(app);

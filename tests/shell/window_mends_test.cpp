@@ -12,6 +12,7 @@
 #include "dialogs/bookmarks.h"
 #include "dialogs/search.h"
 #include "document/text_cache.h"
+#include "layout/pagination.h"
 #include "layout/quotes.h"
 #include "platform/command_ids.h"
 #include "platform/qt/qt_window_keys.h"
@@ -355,6 +356,43 @@ TEST_F(WindowMends, ABookTooLongToHoldSaysWhereItWasCut) {
     EXPECT_EQ(test::messages[0],
               u"The book is too long to be read whole: it ends after 134217728 characters, at "
               u"byte 134217728 of 5368709120.");
+}
+
+TEST_F(WindowMends, EveryMoveToTheEndShowsTheLastFullPage) {
+    Begin(test::Sample("ru-story.fb2"));
+    const int32_t length = DocLength(*app->doc);
+    const int32_t last = ClampToLastPage(app->layout, *app->doc, length);
+    ASSERT_GT(last, 0);
+    ASSERT_LT(last, length);
+    auto showsLastPage = [&](const char* how) {
+        // The jump steps back to the space before the word, as every jump does.
+        const int32_t here = PageStart();
+        EXPECT_LE(here, last) << how;
+        EXPECT_GE(here, last - 1) << how;
+        EXPECT_EQ(app->doc->pageEnd, length) << how;
+        // One more Down on the last page moves nothing.
+        fakeNow += 1000;
+        Press(kVkPageDown);
+        EXPECT_EQ(PageStart(), here) << how;
+        app->doc->pageStart = 0;
+        Refresh(*app);
+    };
+    Send(kMsgCommand, kCmdFileEnd);
+    showsLastPage("File end");
+    const PixelRect bar = app->layout.geometry.progressRect;
+    Tap(bar.right - 1, bar.top + 1);
+    showsLastPage("the progress bar's last pixel");
+    // 100 %, and the last page number (pages are 1,024 characters).
+    const std::u16string lastPage = Utf8ToUtf16(std::to_string(length >> 10));
+    for (const std::u16string typed : {std::u16string(u"100"), lastPage}) {
+        scripts.push_back([typed](PlatformDialog* d) {
+            SetChecked(d, 1071, typed != u"100");
+            SetControlText(d, 1056, typed);
+            SendDialogCommand(d, kCmdLeftSoftKey);
+        });
+        Send(kMsgCommand, kCmdGoTo);
+        showsLastPage("Go to");
+    }
 }
 
 TEST_F(WindowMends, AFifoAFolderOrADeviceOnTheCommandLineSaysItCannotBeRead) {
