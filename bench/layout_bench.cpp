@@ -60,11 +60,11 @@ struct Reader {
     void Walk() {
         pageStarts.clear();
         doc->pageStart = 0;
-        Refresh(layout, *doc);
+        LayoutPage(layout, *doc, doc->pageStart);
         while (pageStarts.empty() || pageStarts.back() != doc->pageStart) {
             pageStarts.push_back(doc->pageStart);
             if (doc->pageEnd >= DocLength(*doc)) break;
-            NextPage(layout, *doc, 1);
+            if (NextPage(layout, *doc)) LayoutPage(layout, *doc, doc->pageStart);
         }
     }
 };
@@ -101,7 +101,7 @@ void BM_NextPage(benchmark::State& state) {
         r.doc->pageStart = r.pageStarts[i++ % (r.pageStarts.size() - 1)];
         LayoutPage(r.layout, *r.doc, r.doc->pageStart);
         state.ResumeTiming();
-        NextPage(r.layout, *r.doc, 1);
+        if (NextPage(r.layout, *r.doc)) LayoutPage(r.layout, *r.doc, r.doc->pageStart);
     }
 }
 
@@ -114,7 +114,7 @@ void BM_PreviousPage(benchmark::State& state) {
         r.doc->pageStart = r.pageStarts[1 + i++ % (r.pageStarts.size() - 1)];
         LayoutPage(r.layout, *r.doc, r.doc->pageStart);
         state.ResumeTiming();
-        PreviousPage(r.layout, *r.doc);
+        if (PreviousPage(r.layout, *r.doc)) LayoutPage(r.layout, *r.doc, r.doc->pageStart);
     }
 }
 
@@ -158,11 +158,11 @@ void BM_EndThenPageUp(benchmark::State& state) {
             }
         }
         doc->pageStart = std::max(DocLength(*doc) - 1, 0);
-        Refresh(r.layout, *doc);
-        PreviousPage(r.layout, *doc);
+        LayoutPage(r.layout, *doc, doc->pageStart);
+        if (PreviousPage(r.layout, *doc)) LayoutPage(r.layout, *doc, doc->pageStart);
         doc->pageStart = ClampToLastPage(r.layout, *doc, DocLength(*doc));
-        Refresh(r.layout, *doc);
-        PreviousPage(r.layout, *doc);
+        LayoutPage(r.layout, *doc, doc->pageStart);
+        if (PreviousPage(r.layout, *doc)) LayoutPage(r.layout, *doc, doc->pageStart);
         benchmark::DoNotOptimize(doc->pageStart);
     }
     state.counters["units"] = static_cast<double>(DocLength(*doc));

@@ -271,19 +271,14 @@ int LayoutPages(Document& doc, const Options& o) {
     // A position past the end shows the last full page, as End does in the window.
     doc.pageStart =
         o.position < DocLength(doc) ? o.position : ClampToLastPage(layout, doc, DocLength(doc));
-    Refresh(layout, doc);
+    LayoutPage(layout, doc, doc.pageStart);
     PrintPage(layout, doc);
     for (int page = 1; page < o.pages; ++page) {
         // A page that shows the book's end is the last one forwards (a move would only step to
         // its last character), and at either end a move leaves the page where it is.
         if (!o.back && doc.pageEnd >= DocLength(doc)) break;
-        const int32_t before = doc.pageStart;
-        if (o.back) {
-            PreviousPage(layout, doc);
-        } else {
-            NextPage(layout, doc, 1);
-        }
-        if (doc.pageStart == before) break;
+        if (!(o.back ? PreviousPage(layout, doc) : NextPage(layout, doc))) break;
+        LayoutPage(layout, doc, doc.pageStart);
         PrintPage(layout, doc);
     }
     ReleaseLayoutFonts(layout);

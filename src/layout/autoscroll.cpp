@@ -315,7 +315,10 @@ void AutoscrollTick(Autoscroll& as, Layout& layout, Document& doc) {
                 Show(as, layout, doc);
             } else {
                 layout.autoscrollMarker = 0;
-                NextPage(layout, doc, 0);
+                if (NextPage(layout, doc)) {
+                    LayoutPage(layout, doc, doc.pageStart);
+                    Show(as, layout, doc);
+                }
             }
             StopAtEnd(as, layout, doc);
             return;

@@ -98,16 +98,6 @@ struct LayoutFonts {
     Brush markBrush;  // pure red, made once
 };
 
-// What the moves need from the layers that are built on the layout: painting after a layout
-// (status snapshot, page painting, showing it), and the autoscroll speed that the page keys
-// change while autoscrolling. Any may be null.
-struct PageHooks {
-    void* context = nullptr;
-    void (*afterLayout)(void* context) = nullptr;
-    void (*autoscrollFaster)(void* context) = nullptr;
-    void (*autoscrollSlower)(void* context) = nullptr;
-};
-
 // A memory device context: the drawing services, the surface drawn into (may be null when only
 // measuring), the font and colour of the text.
 struct DrawContext {
@@ -174,7 +164,6 @@ struct Layout {
     uint32_t autoscrollTicks = 0;  // the status line alternates its left item with these
     int autoscrollMode = 0;        // an AutoscrollMode, for the decorations of the lines
     int autoscrollMarker = -1;     // the line last written or reached; −1 before the first tick
-    PageHooks hooks;
 };
 
 // The autoscroll modes, by their "ASW_MODE" values.

@@ -16,8 +16,7 @@ PageGeometry ComputePageGeometry(const Settings& s, int windowWidth, int windowH
     const int left = g.x0, right = g.x0 + g.pageWidth;
     g.pageRect = {left, 0, right, g.pageHeight};
     g.statusVisible = s.visibleStatus[mode] != 0;
-    const int statusTop =
-        g.statusVisible ? g.pageHeight - statusFontHeight - 1 : g.pageHeight;
+    const int statusTop = g.statusVisible ? g.pageHeight - statusFontHeight - 1 : g.pageHeight;
     g.statusRect = {left, statusTop, right, g.pageHeight};
 
     int rightLimit = right;

@@ -83,33 +83,24 @@ void LayoutPage(Layout& layout, Document& doc, int32_t from) {
     }
 }
 
-void Refresh(Layout& layout, Document& doc) {
-    LayoutPage(layout, doc, doc.pageStart);
-    if (layout.hooks.afterLayout) layout.hooks.afterLayout(layout.hooks.context);
-}
-
-void NextPage(Layout& layout, Document& doc, int fromKey) {
-    if (layout.autoscrolling && fromKey) {
-        if (layout.hooks.autoscrollFaster) layout.hooks.autoscrollFaster(layout.hooks.context);
-        return;
-    }
+int NextPage(Layout& layout, Document& doc) {
     // The page that shows the end of the book is the last: a move would leave only its tail.
-    if (doc.pageEnd >= DocLength(doc)) return;
+    if (doc.pageEnd >= DocLength(doc)) return 0;
+    const int32_t before = doc.pageStart;
     const int k = layout.linesPerPage - layout.settings->keepOneItem - 1;
     if (k >= 0 && k < layout.linesPerPage && static_cast<size_t>(k) < layout.pageLines.size()) {
         doc.pageStart = ClampForward(doc, layout.pageLines[static_cast<size_t>(k)].end);
     }
     StorePosition(doc);
-    Refresh(layout, doc);
+    return doc.pageStart != before;
 }
 
-void NextLine(Layout& layout, Document& doc, int fromKey) {
-    // While autoscrolling a key does nothing here, and the line step belongs to the autoscroller.
-    (void)fromKey;
-    if (layout.autoscrolling || layout.pageLines.empty() || doc.pageEnd >= DocLength(doc)) return;
+int NextLine(Layout& layout, Document& doc) {
+    if (layout.pageLines.empty() || doc.pageEnd >= DocLength(doc)) return 0;
+    const int32_t before = doc.pageStart;
     doc.pageStart = ClampForward(doc, layout.pageLines[0].end);
     StorePosition(doc);
-    Refresh(layout, doc);
+    return doc.pageStart != before;
 }
 
 int32_t BackwardScan(Document& doc, int32_t p) {
@@ -136,11 +127,11 @@ int32_t PreviousLineStart(Layout& layout, Document& doc) {
     }
 }
 
-void PreviousLine(Layout& layout, Document& doc) {
-    if (layout.autoscrolling) return;
+int PreviousLine(Layout& layout, Document& doc) {
+    const int32_t before = doc.pageStart;
     doc.pageStart = std::max(0, PreviousLineStart(layout, doc));
     StorePosition(doc);
-    Refresh(layout, doc);
+    return doc.pageStart != before;
 }
 
 int32_t StartOfLinesBefore(Layout& layout, Document& doc, int32_t end, int wanted) {
@@ -188,17 +179,14 @@ int32_t StartOfLinesBefore(Layout& layout, Document& doc, int32_t end, int wante
                                                   : starts[0];
 }
 
-void PreviousPage(Layout& layout, Document& doc) {
-    if (layout.autoscrolling) {
-        if (layout.hooks.autoscrollSlower) layout.hooks.autoscrollSlower(layout.hooks.context);
-        return;
-    }
+int PreviousPage(Layout& layout, Document& doc) {
+    const int32_t before = doc.pageStart;
     const int wanted = layout.linesPerPage - layout.settings->keepOneItem;
     // With one line a page and that line kept, no line can be wanted: the page stays, as the
     // forward move leaves it.
     if (wanted > 0) doc.pageStart = StartOfLinesBefore(layout, doc, doc.pageStart, wanted);
     StorePosition(doc);
-    Refresh(layout, doc);
+    return doc.pageStart != before;
 }
 
 int32_t ClampToLastPage(Layout& layout, Document& doc, int32_t pos) {

@@ -17,20 +17,21 @@ void LayoutPage(Layout& layout, Document& doc, int32_t from);
 int32_t LayoutPageLine(Layout& layout, Document& doc, LineRecord& record, int32_t pos,
                        const DrawContext& dc);
 // Lays out from PageStart, then lets the painter draw and show the page.
-void Refresh(Layout& layout, Document& doc);
+
 // Distance in pixels from the top of one line to the top of the next, after LayoutPage.
 int LinePitch(const Layout& layout);
 // The number of lines a page of the text rectangle holds (1 at least), as LayoutPage counts them;
 // brings "LINE_IL" into range as LayoutPage does.
 int PageLineCount(Layout& layout);
 
-// The moves. `fromKey` is 1 for a key or stylus action, 0 when autoscrolling moves. Each stores
-// the new PageStart into the current jump-history entry and refreshes. The forward moves do
-// nothing on a page that already shows the end of the book (PageEnd at DocLength).
-void NextPage(Layout& layout, Document& doc, int fromKey);
-void NextLine(Layout& layout, Document& doc, int fromKey);
-void PreviousPage(Layout& layout, Document& doc);
-void PreviousLine(Layout& layout, Document& doc);
+// The moves only move: each stores the new PageStart into the current jump-history entry and
+// returns 1, or returns 0 and leaves the page where it is when there is nowhere to go (the page
+// already shows the end of the book, or its start). The caller lays the page out and paints it,
+// and decides what a move means while autoscroll runs.
+int NextPage(Layout& layout, Document& doc);
+int NextLine(Layout& layout, Document& doc);
+int PreviousPage(Layout& layout, Document& doc);
+int PreviousLine(Layout& layout, Document& doc);
 
 // The start of the `wanted`-th line before `end` (clamped into the book), as the forward layout
 // breaks them; the earliest line found when the book has fewer, `end` when none is wanted. Lays

@@ -127,6 +127,8 @@ void StopAutoscroll(App& app);
 void ToggleAutoscroll(App& app);
 void AutoscrollTick(App& app);
 void ToggleAutoscrollPause(App& app);
+// While autoscroll runs the page keys set its speed: one step faster or slower.
+void ChangeAutoscrollSpeed(App& app, int faster);
 
 // Geometry and painting.
 void ComputeGeometry(App& app);

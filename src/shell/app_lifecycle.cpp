@@ -81,10 +81,6 @@ int32_t SamePlace(int32_t oldStart, int32_t oldLength, int32_t newLength) {
     return static_cast<int32_t>(std::clamp<int64_t>(p, 0, newLength - 1));
 }
 
-void AfterLayout(void* context) {
-    Repaint(*static_cast<App*>(context));
-}
-
 void WaitCursor(void*, int on) {
     SetWaitCursor(on);
 }
@@ -144,8 +140,6 @@ void InitApp(App& app, const std::u16string& programFolder, const std::u16string
     Layout& layout = app.layout;
     layout.draw = app.host.draw;
     layout.settings = &app.session.settings;
-    layout.hooks.context = &app;
-    layout.hooks.afterLayout = AfterLayout;
     WireAutoscroll(app);
     LoadHyphenPatterns(layout.patterns, dataFolder);
     app.programFolder = programFolder;

@@ -28,16 +28,6 @@ void Scroll(void*, PixelRect rect, int dx, int dy) {
     ScrollPageArea(rect, dx, dy);
 }
 
-void Faster(void* context) {
-    App& app = *static_cast<App*>(context);
-    SetAutoscrollTime(app.autoscroll, app.layout, app.session.settings.aswTime - kAutoscrollStep);
-}
-
-void Slower(void* context) {
-    App& app = *static_cast<App*>(context);
-    SetAutoscrollTime(app.autoscroll, app.layout, app.session.settings.aswTime + kAutoscrollStep);
-}
-
 // The clock timer runs again and the display goes back, whatever stopped the autoscroll.
 void Stopped(void* context) {
     App& app = *static_cast<App*>(context);
@@ -76,8 +66,6 @@ void WireAutoscroll(App& app) {
     h.show = Show;
     h.scroll = Scroll;
     h.stopped = Stopped;
-    app.layout.hooks.autoscrollFaster = Faster;
-    app.layout.hooks.autoscrollSlower = Slower;
 }
 
 void StartAutoscroll(App& app) {
@@ -121,6 +109,11 @@ void AutoscrollTick(App& app) {
 
 void ToggleAutoscrollPause(App& app) {
     ToggleAutoscrollPause(app.autoscroll, app.layout, *app.doc);
+}
+
+void ChangeAutoscrollSpeed(App& app, int faster) {
+    const int32_t step = faster ? -kAutoscrollStep : kAutoscrollStep;
+    SetAutoscrollTime(app.autoscroll, app.layout, app.session.settings.aswTime + step);
 }
 
 }  // namespace lectra

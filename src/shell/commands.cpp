@@ -77,26 +77,22 @@ void Quit(App&, int) {
 
 enum PageMove { kMoveNextPage, kMoveNextLine, kMovePreviousPage, kMovePreviousLine };
 
-// The page moves; while autoscroll runs, a page move sets its speed instead.
+// The page moves; while autoscroll runs, a page move sets its speed instead and a line move does
+// nothing (the line steps are the autoscroller's).
 void Move(App& app, int move) {
+    if (app.layout.autoscrolling) {
+        if (move == kMoveNextPage || move == kMovePreviousPage)
+            ChangeAutoscrollSpeed(app, move == kMoveNextPage);
+        return;
+    }
+    if (!app.bookOpen) return;
     Layout& layout = app.layout;
     Document& doc = *app.doc;
-    const bool pages = move == kMoveNextPage || move == kMovePreviousPage;
-    if (!app.bookOpen && !(pages && layout.autoscrolling)) return;
-    switch (move) {
-        case kMoveNextPage:
-            NextPage(layout, doc, 1);
-            return;
-        case kMoveNextLine:
-            NextLine(layout, doc, 1);
-            return;
-        case kMovePreviousPage:
-            PreviousPage(layout, doc);
-            return;
-        default:
-            PreviousLine(layout, doc);
-            return;
-    }
+    const int moved = move == kMoveNextPage       ? NextPage(layout, doc)
+                      : move == kMoveNextLine     ? NextLine(layout, doc)
+                      : move == kMovePreviousPage ? PreviousPage(layout, doc)
+                                                  : PreviousLine(layout, doc);
+    if (moved) Refresh(app);
 }
 
 // The jumps move PageStart; the page is laid out and painted here.

@@ -58,8 +58,8 @@ void Repaint(App& app) {
 }
 
 void Refresh(App& app) {
-    // The layout's refresh lays out from PageStart and calls back into Repaint.
-    lectra::Refresh(app.layout, *app.doc);
+    LayoutPage(app.layout, *app.doc, app.doc->pageStart);
+    Repaint(app);
 }
 
 void OnPaint(App& app) {

@@ -205,7 +205,7 @@ TEST(JustifyAndDrawLine, APagePaintedTwiceWithoutALayoutIsTheSame) {
     MemoryBook book(u"\nthe last words of the book end here");
     FakeLayout f(200, 140);
     f.settings.justify = 1;
-    Refresh(f.layout, *book);
+    LayoutPage(f.layout, *book, (*book).pageStart);
     const auto paint = [&] {
         test::Fake(f.layout.surface)->clear();
         for (int i = 0; i < f.layout.linesPerPage; ++i) {

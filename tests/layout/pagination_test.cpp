@@ -16,26 +16,33 @@ using test::FakeLayout;
 using test::MemoryBook;
 using test::Sample;
 
-// Lays out the page at `start` and makes a move; the page start after it.
-int32_t Move(FakeLayout& f, Document& doc, int32_t start, void (*move)(Layout&, Document&)) {
+// Lays out the page at PageStart, as the window does after every move.
+void LayOut(FakeLayout& f, Document& doc) {
+    LayoutPage(f.layout, doc, doc.pageStart);
+}
+
+// Lays out the page at `start` and makes a move; the page start after it, laid out.
+int32_t Move(FakeLayout& f, Document& doc, int32_t start, int (*move)(Layout&, Document&)) {
     doc.pageStart = start;
-    Refresh(f.layout, doc);
+    LayOut(f, doc);
     move(f.layout, doc);
+    LayOut(f, doc);
     return doc.pageStart;
 }
-constexpr auto Next = +[](Layout& layout, Document& doc) { NextPage(layout, doc, 1); };
-constexpr auto NextLineKey = +[](Layout& layout, Document& doc) { NextLine(layout, doc, 1); };
+constexpr auto Next = NextPage;
+constexpr auto NextLineKey = NextLine;
 
 std::vector<int32_t> WalkForward(FakeLayout& f, Document& doc) {
     std::vector<int32_t> starts;
     doc.pageStart = 0;
-    Refresh(f.layout, doc);
+    LayOut(f, doc);
     for (;;) {
         starts.push_back(doc.pageStart);
         EXPECT_EQ(f.layout.pageLines[0].start, doc.pageStart);
         if (doc.pageEnd >= DocLength(doc)) break;
         const int32_t end = doc.pageEnd;
-        NextPage(f.layout, doc, 1);
+        NextPage(f.layout, doc);
+        LayOut(f, doc);
         EXPECT_EQ(doc.pageStart, end) << "a page forward starts where the page ended";
         if (doc.pageStart != end || starts.size() > static_cast<size_t>(DocLength(doc))) break;
     }
@@ -66,6 +73,7 @@ TEST(Pagination, PagesTileEveryBookAndAPageForwardAndBackReturns) {
                     ASSERT_EQ(Move(f, *doc, starts[i], Next), starts[i]);
                 }
                 PreviousPage(f.layout, *doc);
+                LayOut(f, *doc);
                 ASSERT_EQ(doc->pageStart, starts[i - 1]) << "back from page " << i;
             }
             // Backwards, from pages spread over the book down to the start.
@@ -128,10 +136,11 @@ TEST(Pagination, KeepingOneLineAndTheOneLinePage) {
     const int32_t start = WalkForward(f, *doc).at(5);
     f.settings.keepOneItem = 1;
     doc->pageStart = start;
-    Refresh(f.layout, *doc);
+    LayOut(f, *doc);
     const int32_t lastLine = f.layout.pageLines[f.layout.linesPerPage - 1].start;
     EXPECT_EQ(Move(f, *doc, start, Next), lastLine);
     PreviousPage(f.layout, *doc);
+    LayOut(f, *doc);
     EXPECT_EQ(doc->pageStart, start);
     // One line a page, that line kept: neither move goes anywhere.
     f.layout.geometry.textRect.bottom = 14;
@@ -148,6 +157,7 @@ TEST(Pagination, MovesReplaceTheHistoryEntryAndStopAtTheEnds) {
     const int32_t second = Move(f, *doc, start, NextLineKey);
     EXPECT_EQ(doc->history[2], second);
     PreviousLine(f.layout, *doc);
+    LayOut(f, *doc);
     EXPECT_EQ(doc->history[2], start);
     EXPECT_EQ(doc->history[1], -1);  // moves replace the current entry, they add none
     // The forward moves stop on the page that shows the end, the backward ones on the first.
@@ -185,7 +195,7 @@ TEST(Pagination, PagesOfWhiteSpaceAreBoundedAndTheMovesAgree) {
     for (const std::u16string& text : {nested, sparse}) {
         MemoryBook book(text);
         FakeLayout f(200, 140);
-        Refresh(f.layout, *book);
+        LayOut(f, *book);
         const int lines = f.layout.linesPerPage;
         const std::vector<int32_t> starts = WalkForward(f, *book);
         SCOPED_TRACE(testing::Message() << "book of " << text.size() << " units");
@@ -227,7 +237,7 @@ TEST(Pagination, TheLastFullPageIsTheFurthestAMoveGoes) {
                     EXPECT_EQ(ClampToLastPage(f.layout, *doc, pos), std::clamp(pos, 0, last))
                         << pos;
                 doc->pageStart = last;
-                Refresh(f.layout, *doc);
+                LayOut(f, *doc);
                 EXPECT_EQ(f.layout.linesPerPage, perPage);
                 EXPECT_EQ(doc->pageEnd, length);
                 EXPECT_EQ(f.layout.pageLines[perPage - 1].end, length);
