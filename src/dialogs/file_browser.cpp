@@ -172,7 +172,7 @@ int RecentProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_
     Recent& r = *static_cast<Recent*>(context);
     const RecentFiles& recent = *r.reader->recent;
     if (message == kDlgInit) {
-        InitDialogFrame(dialog, u"Recent file", u"ReOpen");
+        InitDialogFrame(dialog, u"Recent files", u"Open");
         PlaceControl(dialog, kCaption, 1, 2, 0);
         PlaceControl(dialog, kList, 2, 2, 1);
         const std::u16string& open = r.reader->doc->bookPath;

@@ -46,5 +46,8 @@ constexpr uint32_t kCmdSaveCodePage = 40137;
 constexpr uint32_t kCmdSaveAsTxt = 40138;
 constexpr uint32_t kCmdSaveAsPdb = 40139;
 constexpr uint32_t kCmdClearBookmarks = 40146;
+// Commands of the desktop, beyond the handheld's.
+constexpr uint32_t kCmdKeys = 40200;            // a page listing the keys (F1)
+constexpr uint32_t kCmdLeaveFullScreen = 40201;  // Escape on the page
 
 }  // namespace lectra

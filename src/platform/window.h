@@ -99,6 +99,8 @@ struct MenuItem {
     int level;
     const char16_t* text;
     int command;
+    const char16_t* shortcut = nullptr;  // shown beside the text
+    int disabled = 0;                     // shown greyed, cannot be chosen
 };
 // Opens the pop-up menu of a soft key (0 the left, 1 the right) above it; returns the command
 // chosen, 0 when none.

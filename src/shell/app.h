@@ -158,6 +158,9 @@ void RunPending(App& app);
 void InitDialogServices(App& app);
 void ShowStartupBrowser(App& app);
 
+// The page of keys that F1 shows: the desktop's keys, then the bindings as they are now.
+std::u16string KeysPageText(const Settings& settings);
+
 // Saves the settings and the recent list into their stores and writes both to disk.
 void SaveAll(App& app);
 

@@ -1,6 +1,8 @@
 // The reader's commands in one table: each row names a menu command, the action number that keys,
 // buttons and gestures are bound to, or both, with its handler, the handler's argument and the
 // rules of autoscroll and of the open book. One dispatcher walks it for either way in.
+#include <vector>
+
 #include "dialogs/bookmarks.h"
 #include "dialogs/buttons_dialog.h"
 #include "dialogs/code_page_dialogs.h"
@@ -65,6 +67,14 @@ void StatusLine(App& app, int) {
 
 void FullScreen(App& app, int) {
     SetFullScreen(app, !app.fullScreen);
+}
+
+void LeaveFullScreen(App& app, int) {
+    if (app.fullScreen) SetFullScreen(app, 0);
+}
+
+void Keys(App& app, int) {
+    ShowTitledMessage(app.services, KeysPageText(app.session.settings), u"Keys");
 }
 
 void Autoscrolling(App& app, int) {
@@ -159,9 +169,18 @@ void Options(App& app, int) {
     if (app.session.settings.backlightOn != backlight) ApplyBacklightSetting(app);
 }
 
+int NeedsBook(uint32_t command);
+
+// A soft-key menu with the items that need a book greyed while none is open.
 void Menu(App& app, int right) {
-    const int chosen = right ? app.host.popUpMenu(1, kActionsMenu, std::size(kActionsMenu))
-                             : app.host.popUpMenu(0, kMainMenu, std::size(kMainMenu));
+    std::vector<MenuItem> items =
+        right ? std::vector<MenuItem>(std::begin(kActionsMenu), std::end(kActionsMenu))
+              : std::vector<MenuItem>(std::begin(kMainMenu), std::end(kMainMenu));
+    for (MenuItem& item : items) {
+        item.disabled =
+            item.command > 0 && !app.bookOpen && NeedsBook(static_cast<uint32_t>(item.command));
+    }
+    const int chosen = app.host.popUpMenu(right, items.data(), static_cast<int>(items.size()));
     if (chosen) DispatchCommand(app, static_cast<uint32_t>(chosen));
 }
 
@@ -193,6 +212,7 @@ constexpr CommandRow kCommands[] = {
     {0, kActionPreviousPage, Move, kMovePreviousPage, kRuleNone},
     {0, kActionPreviousLine, Move, kMovePreviousLine, kRuleNone},
     {kCmdFullScreen, kActionFullScreen, FullScreen, 0, kRuleNone},
+    {kCmdLeaveFullScreen, kActionDefault, LeaveFullScreen, 0, kKeepsAutoscroll},
     {kCmdRotate, kActionRotate, Display, kCommandRotate, kBlocked},
     {kCmdNextProfile, kActionNextProfile, Display, kCommandNextProfile, kBlocked},
     {kCmdIncSize, kActionIncSize, Display, kCommandIncSize, kBlocked},
@@ -212,17 +232,17 @@ constexpr CommandRow kCommands[] = {
     {kCmdFileStart, kActionDefault, JumpIn, kJumpStart, kNeedsBook},
     {kCmdFileEnd, kActionDefault, JumpIn, kJumpEnd, kNeedsBook},
     {kCmdGoTo, kActionDefault, DialogWithMemory<ShowGotoDialog>, 0, kNeedsBook},
-    {kCmdFind, kActionFind, DialogWithMemory<ShowFindDialog>, 0, kBlocked},
-    {kCmdFindNext, kActionFindNext, DialogWithMemory<FindNext>, 0, kBlocked},
+    {kCmdFind, kActionFind, DialogWithMemory<ShowFindDialog>, 0, kBlocked | kNeedsBook},
+    {kCmdFindNext, kActionFindNext, DialogWithMemory<FindNext>, 0, kBlocked | kNeedsBook},
     // Books, bookmarks and quotations.
     {kCmdOpen, kActionOpen, OpenBrowser, 0, kBlocked},
     {kCmdRecentFiles, kActionDefault, Recent, 0, kRuleNone},
-    {kCmdDeleteFile, kActionDefault, Dialog<DeleteCurrentBook>, 0, kRuleNone},
-    {kCmdFileInfo, kActionFileInfo, Dialog<ShowFileInfoDialog>, 0, kBlocked},
+    {kCmdDeleteFile, kActionDefault, Dialog<DeleteCurrentBook>, 0, kNeedsBook},
+    {kCmdFileInfo, kActionFileInfo, Dialog<ShowFileInfoDialog>, 0, kBlocked | kNeedsBook},
     {kCmdSaveQuote, kActionSaveQuote, Quote, 0, kBlocked | kNeedsBook},
-    {kCmdAddBookmark, kActionAddBookmark, Dialog<ShowAddBookmarkDialog>, 0, kBlocked},
-    {kCmdOpenBookmark, kActionOpenBookmark, Dialog<ShowBookmarksDialog>, 0, kBlocked},
-    {kCmdClearBookmarks, kActionDefault, Dialog<ClearBookBookmarks>, 0, kRuleNone},
+    {kCmdAddBookmark, kActionAddBookmark, Dialog<ShowAddBookmarkDialog>, 0, kBlocked | kNeedsBook},
+    {kCmdOpenBookmark, kActionOpenBookmark, Dialog<ShowBookmarksDialog>, 0, kBlocked | kNeedsBook},
+    {kCmdClearBookmarks, kActionDefault, Dialog<ClearBookBookmarks>, 0, kNeedsBook},
     {kCmdSaveAsTxt, kActionDefault, Export, 0, kNeedsBook},
     {kCmdSaveAsPdb, kActionDefault, Export, 1, kNeedsBook},
     {kCmdSaveCodePage, kActionDefault, Dialog<ShowSaveCodePageDialog>, 0, kRuleNone},
@@ -237,8 +257,16 @@ constexpr CommandRow kCommands[] = {
     {kCmdFont, kActionDefault, Dialog<ShowFontDialog>, 0, kRuleNone},
     // The program.
     {kCmdAbout, kActionDefault, Dialog<ShowAboutDialog>, 0, kRuleNone},
+    {kCmdKeys, kActionDefault, Keys, 0, kRuleNone},
     {kCmdQuit, kActionQuit, Quit, 0, kBlocked},
 };
+
+int NeedsBook(uint32_t command) {
+    for (const CommandRow& row : kCommands) {
+        if (row.command == command) return (row.rules & kNeedsBook) != 0;
+    }
+    return 0;
+}
 
 void Run(App& app, const CommandRow& row) {
     if ((row.rules & kNeedsBook) && !app.bookOpen) return;

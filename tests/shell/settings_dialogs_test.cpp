@@ -337,17 +337,17 @@ TEST_F(SettingsDialogs, AButtonIsReboundInTwoStepsAndActsAtOnce) {
     const int down = 16;
     Run(kCmdButtons, [&](PlatformDialog* d) {
         EXPECT_EQ(ListSelection(d, 1004), 0);
-        EXPECT_EQ(ListLine(d, 1004, 0), u"1-> Status Line On/Off");
-        EXPECT_EQ(ListLine(d, 1004, 9), u"0-> Next Page (Inc AS Speed)");
+        EXPECT_EQ(ListLine(d, 1004, 0), u"1-> Status line on/off");
+        EXPECT_EQ(ListLine(d, 1004, 9), u"0-> Next page (autoscroll faster)");
         EXPECT_EQ(ListCount(d, 1004), kStoredBindings);
-        Choose(d, 1004, u"Down-> Next Page (Inc AS Speed)");
+        Choose(d, 1004, u"Down-> Next page (autoscroll faster)");
         EXPECT_EQ(ControlText(d, 1002), u"Action for \"Down\"");
         EXPECT_EQ(ListCount(d, 1004), kActionCount);
         EXPECT_EQ(ListSelection(d, 1004), kActionNextPage);
         SendDialogCommand(d, kCmdRightSoftKey);  // back to the inputs, nothing bound
         EXPECT_FALSE(Ended(d));
         EXPECT_EQ(ControlText(d, 1002), u"Select Button ...");
-        EXPECT_EQ(ListLine(d, 1004, down), u"Down-> Next Page (Inc AS Speed)");
+        EXPECT_EQ(ListLine(d, 1004, down), u"Down-> Next page (autoscroll faster)");
         ListSelect(d, 1004, down);
         SendDialogCommand(d, 1004, kListDoubleClick);
         Choose(d, 1004, u"Next Line");

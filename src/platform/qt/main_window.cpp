@@ -73,6 +73,9 @@ struct WindowState {
     // Set once the window system has made the window active: from then on "in front" is what
     // it says. Without a window manager that never happens and the one window is in front.
     int everActivated = 0;
+    // When the window last became active: a click that brought it to the front does not also
+    // act on the page.
+    QElapsedTimer activatedClock;
 };
 
 WindowState& State() {
@@ -150,14 +153,28 @@ protected:
             return;
         }
         if (e->button() != Qt::LeftButton || State().modalDepth) return;
+        // The click that activated the window only brings it to the front.
+        const QElapsedTimer& activated = State().activatedClock;
+        // (Without a window manager the window is never made active and is always in front.)
+        const bool active = !State().everActivated || window()->isActiveWindow();
+        pressTaken_ = active && !(activated.isValid() && activated.elapsed() < kActivationClickMs);
+        if (!pressTaken_) return;
         const QPoint q = mapToParent(e->position().toPoint());
         Send(kMsgStylusDown, 0, PointParam(q.x(), q.y()));
     }
+    // The second press of a double click is no second tap: a double click in the middle of the
+    // page toggles full screen once, not twice.
+    void mouseDoubleClickEvent(QMouseEvent*) override { pressTaken_ = 0; }
     void mouseReleaseEvent(QMouseEvent* e) override {
-        if (e->button() != Qt::LeftButton || State().modalDepth) return;
+        if (e->button() != Qt::LeftButton || State().modalDepth || !pressTaken_) return;
+        pressTaken_ = 0;
         const QPoint q = mapToParent(e->position().toPoint());
         Send(kMsgStylusUp, 0, PointParam(q.x(), q.y()));
     }
+
+private:
+    static constexpr int kActivationClickMs = 250;
+    int pressTaken_ = 0;
 };
 
 class Frame : public QWidget {
@@ -239,6 +256,16 @@ protected:
     // rotation.
     void wheelEvent(QWheelEvent* e) override {
         if (State().modalDepth) return;
+        // Ctrl and the wheel: the text size, a step a notch.
+        if (e->modifiers() & Qt::ControlModifier) {
+            zoomRest_ += e->angleDelta().y();
+            while (zoomRest_ <= -120 || zoomRest_ >= 120) {
+                Send(kMsgCommand, zoomRest_ > 0 ? kCmdIncSize : kCmdDecSize);
+                zoomRest_ += zoomRest_ > 0 ? -120 : 120;
+            }
+            e->accept();
+            return;
+        }
         wheelRest_ += e->angleDelta().y();
         while (wheelRest_ <= -120 || wheelRest_ >= 120) {
             const uintptr_t key = wheelRest_ < 0 ? kVkPageDown : kVkPageUp;
@@ -260,6 +287,7 @@ protected:
     bool event(QEvent* e) override {
         if (e->type() == QEvent::WindowActivate) {
             State().everActivated = 1;
+            State().activatedClock.start();
             Send(kMsgActivate, 1);
         }
         if (e->type() == QEvent::WindowDeactivate) Send(kMsgActivate, 0);
@@ -283,6 +311,7 @@ public:
 
 private:
     int wheelRest_ = 0;
+    int zoomRest_ = 0;
 };
 
 QPushButton* SoftKey(const char16_t* caption, uint32_t command, QWidget* parent) {

@@ -21,8 +21,12 @@ int PopUpMenu(int softKey, const MenuItem* items, int count) {
         } else if (item.command == 0) {
             sub = top.addMenu(QString::fromUtf16(item.text));
         } else {
-            QAction* action = into->addAction(QString::fromUtf16(item.text));
+            QString text = QString::fromUtf16(item.text);
+            // Text after a tab is the menu's shortcut column.
+            if (item.shortcut) text += QLatin1Char('\t') + QString::fromUtf16(item.shortcut);
+            QAction* action = into->addAction(text);
             action->setData(item.command);
+            action->setEnabled(!item.disabled);
         }
     }
     const PixelRect bar = MenuBarRect();

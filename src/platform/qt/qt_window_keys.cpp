@@ -28,7 +28,6 @@ constexpr KeyRow kPlainKeys[] = {
     {Qt::Key_PageUp, KeyKind::kKey, kVkPageUp},
     {Qt::Key_Return, KeyKind::kKey, 0x0D},
     {Qt::Key_Enter, KeyKind::kKey, 0x0D},
-    {Qt::Key_Escape, KeyKind::kKey, 0x1B},
     {Qt::Key_Backspace, KeyKind::kKey, 0x08},
     {Qt::Key_Tab, KeyKind::kKey, 0x09},
     {Qt::Key_Asterisk, KeyKind::kKey, 0x77},
@@ -43,6 +42,8 @@ constexpr KeyRow kPlainKeys[] = {
     {Qt::Key_End, KeyKind::kCommand, static_cast<int>(kCmdFileEnd)},
     {Qt::Key_F11, KeyKind::kCommand, static_cast<int>(kCmdFullScreen)},
     {Qt::Key_Menu, KeyKind::kCommand, static_cast<int>(kCmdMainMenu)},
+    {Qt::Key_F1, KeyKind::kCommand, static_cast<int>(kCmdKeys)},
+    {Qt::Key_Escape, KeyKind::kCommand, static_cast<int>(kCmdLeaveFullScreen)},
 };
 
 // Keys with Ctrl: the accelerators, and Ctrl+1 … Ctrl+6 as the application buttons.
@@ -50,6 +51,15 @@ constexpr KeyRow kControlKeys[] = {
     {Qt::Key_A, KeyKind::kCommand, static_cast<int>(kCmdAbout)},
     {Qt::Key_Q, KeyKind::kCommand, static_cast<int>(kCmdQuit)},
     {Qt::Key_O, KeyKind::kCommand, static_cast<int>(kCmdOpen)},
+    // The shortcuts a desktop reader's users try first.
+    {Qt::Key_F, KeyKind::kCommand, static_cast<int>(kCmdFind)},
+    {Qt::Key_G, KeyKind::kCommand, static_cast<int>(kCmdFindNext)},
+    {Qt::Key_L, KeyKind::kCommand, static_cast<int>(kCmdGoTo)},
+    {Qt::Key_D, KeyKind::kCommand, static_cast<int>(kCmdAddBookmark)},
+    {Qt::Key_B, KeyKind::kCommand, static_cast<int>(kCmdOpenBookmark)},
+    {Qt::Key_Plus, KeyKind::kCommand, static_cast<int>(kCmdIncSize)},
+    {Qt::Key_Equal, KeyKind::kCommand, static_cast<int>(kCmdIncSize)},
+    {Qt::Key_Minus, KeyKind::kCommand, static_cast<int>(kCmdDecSize)},
     {Qt::Key_1, KeyKind::kAppButton, 0xC1},
     {Qt::Key_2, KeyKind::kAppButton, 0xC2},
     {Qt::Key_3, KeyKind::kAppButton, 0xC3},
