@@ -493,7 +493,10 @@ int ScanLibrary(LibraryDb& library, const std::vector<std::string>& folders, Sca
                                nullptr) != SQLITE_OK) {
             w.ok = false;
         }
-        for (const auto& [path, k] : known) {
+        for (const auto& item : known) {
+            // Named rather than bound: clang 14 cannot capture a structured binding in a lambda.
+            const std::string& path = item.first;
+            const Known& k = item.second;
             if (!w.ok) break;
             if (k.seen) continue;
             const bool inside = std::any_of(roots.begin(), roots.end(), [&](const std::string& r) {
