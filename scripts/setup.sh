@@ -2,8 +2,8 @@
 # Installs the Debian packages that the build, the tests and the benchmarks need, when missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev zlib1g-dev
-          python3 time w3m libxml2-utils antiword catdoc unrtf gzip zip unzip txt2pdbdoc qt6-base-dev
-          fonts-dejavu-core hyphen-en-us hyphen-ru python3-pyphen xvfb xdotool)
+          libsqlite3-dev python3 time w3m libxml2-utils antiword catdoc unrtf gzip zip unzip txt2pdbdoc
+          qt6-base-dev fonts-dejavu-core hyphen-en-us hyphen-ru python3-pyphen xvfb xdotool)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,5 +1,5 @@
 // lectra-tool: the reader's document store and layout on the command line (info, dump, export,
-// layout of a book and a painted page as PNG).
+// layout of a book and a painted page as PNG), and the library's catalogue (scan, list, search).
 #include <unistd.h>
 
 #include <algorithm>
@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "document/document.h"
 #include "document/encoding.h"
@@ -19,6 +20,8 @@
 #include "layout/page_geometry.h"
 #include "layout/page_paint.h"
 #include "layout/pagination.h"
+#include "library/library_db.h"
+#include "library/library_scan.h"
 #include "platform/qt/gui_platform.h"
 #include "platform/qt/qt_draw.h"
 #include "platform/sys/program_folder.h"
@@ -66,6 +69,9 @@ int Usage(FILE* to = stderr) {
         "                   [--width 480] [--height 640] [--position P] [--profile 0..3]\n"
         "                   [--rotate 0|900|1800|2700] [--fullscreen] [--status-mode 0..3]\n"
         "                   [--font \"DejaVu Sans\"] [--size 14] BOOK\n"
+        "       lectra-tool library scan FOLDER... [--db FILE]\n"
+        "       lectra-tool library list [--db FILE] [--by author|series|title|language]\n"
+        "       lectra-tool library search [--db FILE] WORDS...\n"
         "export writes BOOK.txt or BOOK.pdb in the save code page (default 1251)\n",
         to);
     return to == stderr ? 2 : 0;
@@ -326,12 +332,124 @@ int RenderPage(Document& doc, const Options& o) {
     return ok ? 0 : 1;
 }
 
+// The library verbs: scanning folders into the catalogue and printing it, one book a line
+// (path, entry, title, authors, series, number, language, tab-separated).
+struct LibraryOptions {
+    std::string verb;
+    std::string db;
+    ListOrder order = ListOrder::kAuthor;
+    std::vector<std::string> words;  // folders to scan, or the search words
+};
+
+bool ParseLibraryArgs(int argc, char** argv, LibraryOptions& o) {
+    if (argc < 3) return false;
+    o.verb = argv[2];
+    if (o.verb != "scan" && o.verb != "list" && o.verb != "search") return false;
+    constexpr struct {
+        const char* name;
+        ListOrder order;
+    } kOrders[] = {{"author", ListOrder::kAuthor},
+                   {"series", ListOrder::kSeries},
+                   {"title", ListOrder::kTitle},
+                   {"language", ListOrder::kLanguage}};
+    for (int i = 3; i < argc; ++i) {
+        const std::string_view a = argv[i];
+        if (a == "--db" && i + 1 < argc) {
+            o.db = argv[++i];
+        } else if (a == "--by" && i + 1 < argc && o.verb == "list") {
+            const std::string_view by = argv[++i];
+            bool known = false;
+            for (const auto& k : kOrders) {
+                if (by == k.name) {
+                    o.order = k.order;
+                    known = true;
+                }
+            }
+            if (!known) return false;
+        } else if (o.verb != "list" && !(a.size() > 2 && a.starts_with("--"))) {
+            o.words.emplace_back(a);
+        } else {
+            return false;
+        }
+    }
+    return o.verb == "list" || !o.words.empty();
+}
+
+// A field as one cell of a line: tabs and line breaks would split the row, so they print as
+// spaces.
+void PutCell(const std::string& text, char after) {
+    for (char c : text) std::putchar(c == '\t' || c == '\n' || c == '\r' ? ' ' : c);
+    std::putchar(after);
+}
+
+void PrintBookRow(void*, const BookRow& row) {
+    PutCell(row.path, '\t');
+    PutCell(row.entry, '\t');
+    PutCell(row.title, '\t');
+    PutCell(row.authors, '\t');
+    PutCell(row.series, '\t');
+    char number[32] = "";
+    if (row.number > 0) std::snprintf(number, sizeof number, "%g", row.number);
+    PutCell(number, '\t');
+    PutCell(row.language, '\n');
+}
+
+void ScanReport(void*, const ScanCounts& c) {
+    std::fprintf(stderr, "\r%lld/%lld files, %lld books added", static_cast<long long>(c.filesDone),
+                 static_cast<long long>(c.filesTotal), static_cast<long long>(c.added));
+}
+
+int LibraryCommand(int argc, char** argv) {
+    LibraryOptions o;
+    if (!ParseLibraryArgs(argc, argv, o)) return Usage();
+    const std::string path = o.db.empty() ? LibraryDatabasePath() : o.db;
+    LibraryDb library;
+    const int opened = OpenLibrary(library, path);
+    if (opened == kLibraryOpenFailed) {
+        std::fprintf(stderr, "cannot open the catalogue %s\n", path.c_str());
+        return 1;
+    }
+    if (opened == kLibraryRebuilt)
+        std::fprintf(stderr, "the catalogue was damaged or old: set aside, made anew\n");
+    int status = 0;
+    if (o.verb == "scan") {
+        ScanProgress progress;
+        // Progress on a terminal only, so that a script's output stays the counts alone.
+        if (isatty(1)) progress.report = ScanReport;
+        ScanCounts counts;
+        int result = ScanLibrary(library, o.words, counts, progress);
+        if (result == kScanFailed && RebuildLibrary(library) != kLibraryOpenFailed) {
+            std::fprintf(stderr, "\nthe catalogue failed on the way: set aside, scanning anew\n");
+            result = ScanLibrary(library, o.words, counts, progress);
+        }
+        if (progress.report) std::fputs("\n", stderr);
+        std::printf("added %lld\nchanged %lld\nremoved %lld\nunreadable %lld\n",
+                    static_cast<long long>(counts.added), static_cast<long long>(counts.changed),
+                    static_cast<long long>(counts.removed),
+                    static_cast<long long>(counts.unreadable));
+        if (result != kScanDone) status = 1;
+    } else if (o.verb == "list") {
+        if (!ForEachBook(library, o.order, PrintBookRow, nullptr)) status = 1;
+    } else {
+        std::string query;
+        for (const std::string& w : o.words) query += w + " ";
+        std::vector<BookRow> rows;
+        if (!SearchBooks(library, PathFromBytes(query), -1, rows)) status = 1;
+        for (const BookRow& row : rows) PrintBookRow(nullptr, row);
+    }
+    if (status) std::fprintf(stderr, "the catalogue could not be read: %s\n", path.c_str());
+    CloseLibrary(library);
+    if (std::fflush(stdout) != 0) status = 1;
+    return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         return Usage(stdout);
     }
+    if (argc >= 2 && std::strcmp(argv[1], "library") == 0) return LibraryCommand(argc, argv);
     Options o;
     if (!ParseArgs(argc, argv, o)) return Usage();
     if (o.command != "info" && o.command != "dump" && o.command != "export-txt" &&

@@ -1,0 +1,70 @@
+// The catalogue's database: where it lives, opening it (a damaged or older file is set aside and
+// a new one made), and reading books back by order or by search. One connection per thread; the
+// scanner is the only writer.
+#pragma once
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lectra {
+
+// Bumped whenever the tables change: a file of another version is rebuilt, never migrated.
+constexpr int kLibrarySchemaVersion = 1;
+
+struct LibraryDb {
+    sqlite3* db = nullptr;
+    std::string path;  // bytes, as the OS names the file
+};
+
+// "library.sqlite" beside the settings when LECTRA_HOME is set, else in $XDG_DATA_HOME/lectra
+// (default ~/.local/share/lectra), the folder made when missing; empty when there is no home.
+std::string LibraryDatabasePath();
+
+enum LibraryOpen {
+    kLibraryOpenFailed = 0,
+    kLibraryOpened = 1,
+    kLibraryRebuilt = 2,  // the file was damaged or of another version: set aside, made anew
+};
+
+// Opens the database at `path` (bytes), creating it when missing. A file that is not a
+// database, is truncated, or has another schema version is renamed to `path` + ".damaged"
+// (replacing an older one) and a new empty catalogue is made in its place.
+int OpenLibrary(LibraryDb& library, const std::string& path);
+void CloseLibrary(LibraryDb& library);
+// Sets the file aside and makes a new catalogue, as an open of a damaged file does; for a scan
+// that met damage on the way.
+int RebuildLibrary(LibraryDb& library);
+
+// One book as listed: the file's path (bytes), the archive entry (empty for a whole file), and
+// the catalogue's text in UTF-8.
+struct BookRow {
+    int64_t id = 0;
+    std::string path;
+    std::string entry;
+    std::string title;
+    std::string authors;
+    std::string series;
+    double number = 0;
+    std::string language;
+};
+
+enum class ListOrder { kAuthor, kSeries, kTitle, kLanguage, kAdded };
+
+// `limit` books from `offset` in the given order (−1: all); each listing is one indexed walk,
+// so a first page costs the same at any size of catalogue. Returns 1, or 0 on a database error.
+int ListBooks(LibraryDb& library, ListOrder order, int64_t offset, int64_t limit,
+              std::vector<BookRow>& rows);
+// Every book in the order, handed to `each` one at a time (for printing a whole catalogue without
+// holding it).
+int ForEachBook(LibraryDb& library, ListOrder order, void (*each)(void* context, const BookRow&),
+                void* context);
+// Books whose title, author or series words begin with every word of `query` (folded), by
+// title; at most `limit` (−1: all). An empty query finds nothing.
+int SearchBooks(LibraryDb& library, std::u16string_view query, int64_t limit,
+                std::vector<BookRow>& rows);
+int64_t CountBooks(LibraryDb& library);
+
+}  // namespace lectra

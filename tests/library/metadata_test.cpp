@@ -1,0 +1,202 @@
+// The description readers: FictionBook title-info, EPUB package metadata, HTML titles, the
+// folded form of names, and the caps that keep a hostile description bounded.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "library/book_metadata.h"
+#include "library/name_fold.h"
+#include "platform/sys/code_pages.h"
+#include "platform/sys/utf.h"
+#include "test_support.h"
+
+namespace lectra {
+namespace {
+
+std::string U8(const std::u16string& s) {
+    return Utf16ToUtf8(s);
+}
+
+std::string Fb2(const std::string& titleInfo, const std::string& encoding = "utf-8") {
+    return "<?xml version=\"1.0\" encoding=\"" + encoding +
+           "\"?>\n<FictionBook xmlns:l=\"http://www.w3.org/1999/xlink\"><description>"
+           "<title-info>" +
+           titleInfo +
+           "</title-info><document-info><author><nickname>maker</nickname></author>"
+           "<book-title>Not this</book-title></document-info></description><body><p>text</p>"
+           "</body></FictionBook>";
+}
+
+// The head as the scanner hands it over: decoded from its declared code page first.
+BookMeta ReadFb2(const std::string& bytes) {
+    BookMeta meta;
+    EXPECT_TRUE(ReadFb2Meta(HeadAsUtf8(bytes, HeadCodePage(bytes)), meta));
+    return meta;
+}
+
+TEST(Fb2Meta, TitleAuthorsSeriesGenresLanguageAnnotationCover) {
+    const BookMeta m = ReadFb2(
+        Fb2("<genre>prose_classic</genre><genre>love_history</genre>"
+            "<author><first-name>Лев</first-name><middle-name>Николаевич</middle-name>"
+            "<last-name>Толстой</last-name></author>"
+            "<author><nickname>Козьма</nickname></author>"
+            "<book-title>Война  и\n мир &amp; &#1105;ж</book-title>"
+            "<annotation><p>Роман-<emphasis>эпопея</emphasis>.</p><p>Второй.</p></annotation>"
+            "<coverpage><image l:href=\"#cover.jpg\"/></coverpage><lang>ru</lang>"
+            "<sequence name=\"Эпопеи\" number=\"3\"><sequence name=\"inner\" "
+            "number=\"9\"/></sequence>"));
+    EXPECT_EQ(U8(m.title), "Война и мир & ёж");
+    ASSERT_EQ(m.authors.size(), 2u);
+    EXPECT_EQ(U8(m.authors[0].first), "Лев");
+    EXPECT_EQ(U8(m.authors[0].middle), "Николаевич");
+    EXPECT_EQ(U8(m.authors[0].last), "Толстой");
+    EXPECT_EQ(U8(AuthorName(m.authors[0])), "Лев Николаевич Толстой");
+    EXPECT_EQ(U8(AuthorSortKey(m.authors[0])), "толстой лев николаевич");
+    EXPECT_EQ(U8(AuthorName(m.authors[1])), "Козьма");
+    EXPECT_EQ(U8(m.series), "Эпопеи");
+    EXPECT_EQ(m.seriesNumber, 3);
+    ASSERT_EQ(m.genres.size(), 2u);
+    EXPECT_EQ(U8(m.genres[1]), "love_history");
+    EXPECT_EQ(U8(m.language), "ru");
+    EXPECT_EQ(U8(m.annotation), "Роман- эпопея . Второй.");
+    EXPECT_EQ(U8(m.coverId), "cover.jpg");
+}
+
+TEST(Fb2Meta, DeclaredCodePagesAndTheFixtures) {
+    std::string cp1251;
+    CodePageEncode(1251, Utf8ToUtf16(Fb2("<book-title>Тихий Дон</book-title>", "windows-1251")),
+                   cp1251);
+    EXPECT_EQ(U8(ReadFb2(cp1251).title), "Тихий Дон");
+    std::string koi;
+    CodePageEncode(20866, Utf8ToUtf16(Fb2("<book-title>Тихий Дон</book-title>", "KOI8-R")), koi);
+    EXPECT_EQ(U8(ReadFb2(koi).title), "Тихий Дон");
+    // Undeclared and not UTF-8: read as windows-1251, the code page of such collections.
+    std::string bare = "<FictionBook><description><title-info><book-title>";
+    CodePageEncode(1251, u"Ёлка", bare);
+    bare = "<FictionBook><description><title-info><book-title>\xA8\xEB\xEA\xE0</book-title>";
+    EXPECT_EQ(U8(ReadFb2(bare).title), "Ёлка");
+
+    const BookMeta ru = ReadFb2(test::ReadBytes(test::Fixture("ru.fb2")));
+    EXPECT_EQ(U8(ru.title), "Станция на Волчьем мысу");
+    ASSERT_EQ(ru.authors.size(), 1u);
+    EXPECT_EQ(U8(ru.authors[0].nickname), "anonymous");
+    EXPECT_EQ(U8(ru.language), "ru");
+    EXPECT_EQ(U8(ru.coverId), "picture.png");
+}
+
+TEST(Fb2Meta, OnlyTheTitleInfoCounts) {
+    BookMeta m;
+    // A book without title-info gives nothing, the document-info's names included.
+    EXPECT_FALSE(
+        ReadFb2Meta("<FictionBook><description><document-info><book-title>x"
+                    "</book-title></document-info></description></FictionBook>",
+                    m));
+    EXPECT_TRUE(m.title.empty());
+    // src-title-info (the original's) is not the book's.
+    m = ReadFb2(Fb2("<book-title>Перевод</book-title>") + "");
+    EXPECT_EQ(U8(m.title), "Перевод");
+    EXPECT_TRUE(
+        ReadFb2Meta("<description><src-title-info><book-title>Original</book-title>"
+                    "</src-title-info><title-info><book-title>Own</book-title>"
+                    "</title-info></description>",
+                    m));
+    EXPECT_EQ(U8(m.title), "Own");
+    // Nothing after the description is read, even when it looks like a title-info.
+    EXPECT_FALSE(
+        ReadFb2Meta("<description></description><title-info><book-title>Late"
+                    "</book-title></title-info>",
+                    m));
+}
+
+TEST(Fb2Meta, HostileDescriptionsEndBounded) {
+    // Ten thousand authors, a megabyte-long title, NUL bytes and invalid UTF-8 in names, and a
+    // description that never closes.
+    std::string info;
+    for (int i = 0; i < 10000; ++i)
+        info += "<author><last-name>A" + std::to_string(i) + "</last-name></author>";
+    info += "<book-title>" + std::string(1 << 20, 'x') + "</book-title>";
+    static constexpr char kSequence[] = "<sequence name=\"S\0r\xFF\xFEs\" number=\"1e300\"/>";
+    info += std::string(kSequence, sizeof kSequence - 1);
+    BookMeta m;
+    EXPECT_TRUE(ReadFb2Meta("<description><title-info>" + info, m));
+    EXPECT_EQ(m.authors.size(), kMaxAuthors);
+    EXPECT_EQ(m.title.size(), kMaxNameUnits);
+    EXPECT_EQ(U8(m.series), "S r\xEF\xBF\xBD\xEF\xBF\xBDs");
+    EXPECT_EQ(m.seriesNumber, 0);
+    // Unclosed tags, comments and references at the very end.
+    for (const char* tail : {"<book-title>", "<book-title", "<!-- ", "<author><last-name>&#x",
+                             "<annotation><p>", "<sequence name=\"x", "&#99999999999;"}) {
+        EXPECT_TRUE(ReadFb2Meta(std::string("<description><title-info>") + tail, m)) << tail;
+    }
+    // Thousands of empty, unclosed annotations cost one pass.
+    std::string many = "<description><title-info>";
+    for (int i = 0; i < 100000; ++i) many += "<annotation>";
+    EXPECT_TRUE(ReadFb2Meta(many, m));
+    EXPECT_TRUE(m.annotation.empty());
+}
+
+TEST(OpfMeta, CreatorsRolesSeriesAndCover) {
+    const std::string opf =
+        "<?xml version='1.0' encoding='utf-8'?><package xmlns:opf='http://www.idpf.org/2007/opf'>"
+        "<metadata><dc:title>Anna Karenina</dc:title>"
+        "<dc:creator opf:file-as='Tolstoy, Leo' opf:role='aut'>Leo Tolstoy</dc:creator>"
+        "<dc:creator opf:role='trl'>Constance Garnett</dc:creator>"
+        "<dc:creator id='c3'>Somebody Else</dc:creator>"
+        "<meta refines='#c3' property='role' scheme='marc:relators'>ill</meta>"
+        "<dc:language>en</dc:language><dc:subject>Fiction</dc:subject>"
+        "<meta name='calibre:series' content='Russian Novels'/>"
+        "<meta name='calibre:series_index' content='2.0'/>"
+        "<meta name='cover' content='cov'/></metadata>"
+        "<manifest><item id='cov' href='images/c.jpg' "
+        "media-type='image/jpeg'/></manifest></package>";
+    BookMeta m;
+    ASSERT_TRUE(ReadOpfMeta(opf, m));
+    EXPECT_EQ(U8(m.title), "Anna Karenina");
+    ASSERT_EQ(m.authors.size(), 1u);
+    EXPECT_EQ(U8(AuthorName(m.authors[0])), "Leo Tolstoy");
+    EXPECT_EQ(U8(AuthorSortKey(m.authors[0])), "tolstoy leo");
+    EXPECT_EQ(U8(m.series), "Russian Novels");
+    EXPECT_EQ(m.seriesNumber, 2);
+    EXPECT_EQ(U8(m.language), "en");
+    EXPECT_EQ(U8(m.coverId), "images/c.jpg");
+
+    // EPUB 3: the collection wins over calibre's meta; the cover is an item's property.
+    const std::string opf3 =
+        "<package><metadata><dc:title>Т</dc:title><dc:creator>Фёдор Достоевский</dc:creator>"
+        "<meta name='calibre:series' content='Old'/>"
+        "<meta property='belongs-to-collection' id='s1'>Великое Пятикнижие</meta>"
+        "<meta refines='#s1' property='collection-type'>series</meta>"
+        "<meta refines='#s1' property='group-position'>4</meta></metadata>"
+        "<manifest><item id='x' href='cover.png' properties='cover-image'/></manifest></package>";
+    ASSERT_TRUE(ReadOpfMeta(opf3, m));
+    EXPECT_EQ(U8(m.series), "Великое Пятикнижие");
+    EXPECT_EQ(m.seriesNumber, 4);
+    EXPECT_EQ(U8(AuthorSortKey(m.authors[0])), "достоевский федор");
+    EXPECT_EQ(U8(m.coverId), "cover.png");
+}
+
+TEST(HtmlMeta, TitleInTheDeclaredCharset) {
+    const std::string ru = test::ReadBytes(test::Fixture("ru-cp1251.html"));
+    BookMeta m;
+    ASSERT_TRUE(ReadHtmlMeta(HeadAsUtf8(ru, HeadCodePage(ru)), m));
+    EXPECT_EQ(U8(m.title), "Станция на Волчьем мысу");
+    EXPECT_FALSE(ReadHtmlMeta("<html><body><title>late</title></body></html>", m));
+}
+
+TEST(NameFold, CaseAndYoFoldOverCyrillicAndLatin) {
+    EXPECT_EQ(U8(FoldName(u"ТОЛСТОЙ Ёж ÀÉÎ Straße")), "толстой еж àéî straße");
+    const std::vector<std::string> words = FoldedWords(u"«Ёжик» в тумане—Part II, т.3");
+    const std::vector<std::string> expected = {"ежик", "в", "тумане", "part", "ii", "т", "3"};
+    EXPECT_EQ(words, expected);
+    EXPECT_EQ(SearchExpression(u"Толстой  \"ЛЕВ"), "\"толстой\"* \"лев\"*");
+    EXPECT_EQ(SearchExpression(u" — "), "");
+}
+
+TEST(TitleFromName, ExtensionsAndUnderscoresGo) {
+    EXPECT_EQ(U8(TitleFromName(u"dir/Tolstoy_War_and_Peace.fb2.zip")), "Tolstoy War and Peace");
+    EXPECT_EQ(U8(TitleFromName(u"book.txt")), "book");
+    EXPECT_EQ(U8(TitleFromName(u".hidden")), ".hidden");
+}
+
+}  // namespace
+}  // namespace lectra

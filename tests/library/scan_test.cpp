@@ -1,0 +1,371 @@
+// The scanner and the catalogue against a small collection made at test time: loose FictionBook,
+// HTML and text files, FictionBook archives of several books, EPUBs; rescans after changes,
+// search, damaged databases, and the lectra-tool verbs.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "library/library_db.h"
+#include "library/library_scan.h"
+#include "platform/sys/code_pages.h"
+#include "platform/sys/utf.h"
+#include "test_support.h"
+
+namespace lectra {
+namespace {
+
+std::string Fb2Book(const std::string& title, const std::string& first, const std::string& last,
+                    const std::string& series = "", int number = 0,
+                    const std::string& lang = "ru") {
+    std::string seq;
+    if (!series.empty())
+        seq = "<sequence name=\"" + series + "\" number=\"" + std::to_string(number) + "\"/>";
+    return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<FictionBook><description><title-info>"
+           "<genre>prose</genre><author><first-name>" +
+           first + "</first-name><last-name>" + last + "</last-name></author><book-title>" + title +
+           "</book-title><lang>" + lang + "</lang>" + seq +
+           "</title-info></description><body><p>Text.</p></body></FictionBook>";
+}
+
+void Shell(const std::string& command) {
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+// A ZIP of the given files of `dir` (names relative to it), made by zip.
+void Zip(const std::string& dir, const std::string& archive, const std::string& files) {
+    Shell("cd '" + dir + "' && zip -q -X '" + archive + "' " + files);
+}
+
+struct Collection {
+    test::ScratchDir scratch;
+    std::string root = scratch.path() + "/books";
+    std::string db = scratch.path() + "/library.sqlite";
+
+    Collection() {
+        Shell("mkdir -p '" + root + "/nested/deeper' '" + scratch.path() + "/src'");
+        Write("war.fb2", Fb2Book("Война и мир", "Лев", "Толстой", "Эпопеи", 2));
+        Write("nested/deeper/hedgehog.fb2", Fb2Book("Ёжик в тумане", "Сергей", "Козлов"));
+        Write("nested/dorian.fb2",
+              Fb2Book("The Picture of Dorian Gray", "Oscar", "Wilde", "", 0, "en"));
+        std::string cp1251;
+        CodePageEncode(
+            1251,
+            Utf8ToUtf16(std::string("<?xml version=\"1.0\" encoding=\"windows-1251\"?>") +
+                        Fb2Book("Тихий Дон", "Михаил", "Шолохов", "Дон", 1).substr(39)),
+            cp1251);
+        const std::string src = scratch.path() + "/src";
+        WriteAt(src + "/don.fb2", cp1251);
+        WriteAt(src + "/anna.fb2", Fb2Book("Анна Каренина", "Лев", "Толстой", "Эпопеи", 3));
+        WriteAt(src + "/readme.txt", "not a book in an archive? it is: a text one");
+        WriteAt(src + "/picture.jpg", "JFIF");
+        Zip(src, root + "/nested/pack.zip", "don.fb2 anna.fb2 readme.txt picture.jpg");
+        Shell("cp '" + test::Fixture("ru-pandoc.epub") + "' '" + root + "/ru.epub'");
+        Shell("cp '" + test::Fixture("ru-cp1251.html") + "' '" + root + "/ru.html'");
+        Shell("cp '" + test::Fixture("en-utf8.txt") + "' '" + root + "/Plain_Notes.txt'");
+        Shell("cp '" + test::Fixture("en.fb2.gz") + "' '" + root + "/en.fb2.gz'");
+        // An EPUB with calibre's series and a creator's sort name.
+        WriteAt(src + "/mimetype", "application/epub+zip");
+        Shell("mkdir -p '" + src + "/META-INF' '" + src + "/OEBPS'");
+        WriteAt(src + "/META-INF/container.xml",
+                "<container><rootfiles><rootfile full-path=\"OEBPS/content.opf\"/></rootfiles>"
+                "</container>");
+        WriteAt(src + "/OEBPS/content.opf",
+                "<package><metadata><dc:title>Crime and Punishment</dc:title>"
+                "<dc:creator opf:file-as=\"Dostoevsky, Fyodor\">Fyodor Dostoevsky</dc:creator>"
+                "<dc:language>en</dc:language><meta name=\"calibre:series\" content=\"Novels\"/>"
+                "<meta name=\"calibre:series_index\" content=\"5\"/></metadata><manifest/>"
+                "<spine/></package>");
+        Zip(src, root + "/crime.epub", "mimetype META-INF/container.xml OEBPS/content.opf");
+        // Unreadable: an archive that is not one, and a folder loop through a link.
+        Write("broken.zip", "PK\x03\x04 this is no archive");
+        Shell("ln -s .. '" + root + "/nested/deeper/up'");
+    }
+    void Write(const std::string& name, const std::string& bytes) {
+        WriteAt(root + "/" + name, bytes);
+    }
+    static void WriteAt(const std::string& path, const std::string& bytes) {
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        ASSERT_TRUE(f);
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    }
+};
+
+// Every book as "file name|entry" → "title|authors|series|number|language".
+std::map<std::string, std::string> Catalogue(LibraryDb& library) {
+    std::vector<BookRow> rows;
+    EXPECT_TRUE(ListBooks(library, ListOrder::kTitle, 0, -1, rows));
+    std::map<std::string, std::string> out;
+    for (const BookRow& r : rows) {
+        const std::string name = r.path.substr(r.path.rfind('/') + 1);
+        char number[16];
+        std::snprintf(number, sizeof number, "%g", r.number);
+        out[name + "|" + r.entry] =
+            r.title + "|" + r.authors + "|" + r.series + "|" + number + "|" + r.language;
+    }
+    return out;
+}
+
+ScanCounts Scan(LibraryDb& library, const std::string& folder, int expect = kScanDone) {
+    ScanCounts counts;
+    EXPECT_EQ(ScanLibrary(library, {folder}, counts), expect);
+    return counts;
+}
+
+std::vector<std::string> Titles(LibraryDb& library, const std::u16string& query) {
+    std::vector<BookRow> rows;
+    EXPECT_TRUE(SearchBooks(library, query, -1, rows));
+    std::vector<std::string> titles;
+    for (const BookRow& r : rows) titles.push_back(r.title);
+    return titles;
+}
+
+TEST(LibraryScan, CatalogueSaysWhatTheFilesSay) {
+    Collection c;
+    LibraryDb library;
+    ASSERT_EQ(OpenLibrary(library, c.db), kLibraryOpened);
+    const ScanCounts counts = Scan(library, c.root);
+    EXPECT_EQ(counts.added, 11);
+    EXPECT_EQ(counts.unreadable, 1);
+    const std::map<std::string, std::string> expected = {
+        {"war.fb2|", "Война и мир|Лев Толстой|Эпопеи|2|ru"},
+        {"hedgehog.fb2|", "Ёжик в тумане|Сергей Козлов||0|ru"},
+        {"dorian.fb2|", "The Picture of Dorian Gray|Oscar Wilde||0|en"},
+        {"pack.zip|don.fb2", "Тихий Дон|Михаил Шолохов|Дон|1|ru"},
+        {"pack.zip|anna.fb2", "Анна Каренина|Лев Толстой|Эпопеи|3|ru"},
+        {"pack.zip|readme.txt", "readme|||0|"},
+        {"ru.epub|", "Станция на Волчьем мысу|||0|ru"},
+        {"crime.epub|", "Crime and Punishment|Fyodor Dostoevsky|Novels|5|en"},
+        {"ru.html|", "Станция на Волчьем мысу|||0|"},
+        {"Plain_Notes.txt|", "Plain Notes|||0|"},
+        {"en.fb2.gz|", "The Last Reel at the Orion|anonymous||0|en"},
+    };
+    EXPECT_EQ(Catalogue(library), expected);
+    // By author: Dostoevsky (d) before Kozlov, Tolstoy's two in series order, Sholokhov last.
+    std::vector<BookRow> rows;
+    ASSERT_TRUE(ListBooks(library, ListOrder::kAuthor, 0, -1, rows));
+    std::vector<std::string> authored;
+    for (const BookRow& r : rows) {
+        if (!r.authors.empty()) authored.push_back(r.title);
+    }
+    const std::vector<std::string> order = {"The Last Reel at the Orion",
+                                            "Crime and Punishment",
+                                            "The Picture of Dorian Gray",
+                                            "Ёжик в тумане",
+                                            "Война и мир",
+                                            "Анна Каренина",
+                                            "Тихий Дон"};
+    EXPECT_EQ(authored, order);
+    // A first page of a listing is a page.
+    ASSERT_TRUE(ListBooks(library, ListOrder::kTitle, 2, 3, rows));
+    ASSERT_EQ(rows.size(), 3u);
+    CloseLibrary(library);
+}
+
+TEST(LibraryScan, RescanFollowsRenamesDeletionsAndNewArchives) {
+    Collection c;
+    LibraryDb library;
+    ASSERT_TRUE(OpenLibrary(library, c.db));
+    Scan(library, c.root);
+    // Nothing changed: nothing read again.
+    ScanCounts counts = Scan(library, c.root);
+    EXPECT_EQ(counts.added + counts.changed + counts.removed, 0);
+    EXPECT_EQ(counts.unreadable, 1);
+    EXPECT_EQ(counts.filesTotal, 10);
+
+    Shell("mv '" + c.root + "/war.fb2' '" + c.root + "/nested/war-renamed.fb2'");
+    Shell("rm '" + c.root + "/ru.html'");
+    const std::string src = c.scratch.path() + "/src";
+    Collection::WriteAt(src + "/quiet.fb2", Fb2Book("Судьба человека", "Михаил", "Шолохов"));
+    Collection::WriteAt(src + "/idiot.fb2", Fb2Book("Идиот", "Фёдор", "Достоевский"));
+    Zip(src, c.root + "/nested/deeper/more.zip", "quiet.fb2 idiot.fb2");
+    counts = Scan(library, c.root);
+    EXPECT_EQ(counts.added, 3);
+    EXPECT_EQ(counts.removed, 2);
+    EXPECT_EQ(counts.changed, 0);
+    std::map<std::string, std::string> got = Catalogue(library);
+    EXPECT_EQ(got.count("war.fb2|"), 0u);
+    EXPECT_EQ(got.count("ru.html|"), 0u);
+    EXPECT_EQ(got["war-renamed.fb2|"], "Война и мир|Лев Толстой|Эпопеи|2|ru");
+    EXPECT_EQ(got["more.zip|idiot.fb2"], "Идиот|Фёдор Достоевский||0|ru");
+    EXPECT_EQ(got.size(), 12u);
+
+    // An archive rewritten with one entry changed, one gone and one new: counted per entry.
+    Collection::WriteAt(src + "/quiet.fb2", Fb2Book("Тихий Дон, том 2", "Михаил", "Шолохов"));
+    Collection::WriteAt(src + "/fate.fb2", Fb2Book("Поднятая целина", "Михаил", "Шолохов"));
+    Shell("rm '" + c.root + "/nested/deeper/more.zip'");
+    Zip(src, c.root + "/nested/deeper/more.zip", "quiet.fb2 fate.fb2");
+    Shell("touch -d '2001-01-01' '" + c.root + "/nested/deeper/more.zip'");
+    counts = Scan(library, c.root);
+    EXPECT_EQ(counts.changed, 1);
+    EXPECT_EQ(counts.added, 1);
+    EXPECT_EQ(counts.removed, 1);
+    got = Catalogue(library);
+    EXPECT_EQ(got["more.zip|quiet.fb2"], "Тихий Дон, том 2|Михаил Шолохов||0|ru");
+
+    // A scan of another folder leaves this one's books alone.
+    test::ScratchDir other;
+    counts = Scan(library, other.path());
+    EXPECT_EQ(counts.removed, 0);
+    EXPECT_EQ(CountBooks(library), 12);
+    CloseLibrary(library);
+}
+
+TEST(LibraryScan, CancelKeepsWhatWasDoneAndRemovesNothing) {
+    Collection c;
+    LibraryDb library;
+    ASSERT_TRUE(OpenLibrary(library, c.db));
+    Scan(library, c.root);
+    Shell("rm '" + c.root + "/ru.html'");
+    Collection::WriteAt(c.root + "/new.fb2", Fb2Book("Новая", "А", "Б"));
+    std::atomic<int> cancel{0};
+    ScanProgress progress;
+    progress.context = &cancel;
+    progress.report = [](void* context, const ScanCounts&) {
+        static_cast<std::atomic<int>*>(context)->store(1);
+    };
+    ScanCounts counts;
+    EXPECT_EQ(ScanLibrary(library, {c.root}, counts, progress, &cancel), kScanCancelled);
+    EXPECT_EQ(counts.filesDone, 1);
+    EXPECT_EQ(counts.removed, 0);
+    EXPECT_EQ(CountBooks(library), 11);
+    cancel = 0;
+    counts = Scan(library, c.root);
+    EXPECT_EQ(counts.removed, 1);
+    EXPECT_EQ(counts.added, 1);
+    CloseLibrary(library);
+}
+
+TEST(LibrarySearch, AnyCaseAndYoAsYe) {
+    Collection c;
+    LibraryDb library;
+    ASSERT_TRUE(OpenLibrary(library, c.db));
+    Scan(library, c.root);
+    const std::vector<std::string> tolstoy = {"Анна Каренина", "Война и мир"};
+    EXPECT_EQ(Titles(library, u"Толстой"), tolstoy);
+    EXPECT_EQ(Titles(library, u"толстой"), tolstoy);
+    EXPECT_EQ(Titles(library, u"ТОЛСТОЙ"), tolstoy);
+    EXPECT_EQ(Titles(library, u"толс"), tolstoy);
+    const std::vector<std::string> hedgehog = {"Ёжик в тумане"};
+    EXPECT_EQ(Titles(library, u"ёж"), hedgehog);
+    EXPECT_EQ(Titles(library, u"еж"), hedgehog);
+    EXPECT_EQ(Titles(library, u"ЕЖИК"), hedgehog);
+    // Every word must match, each in the title, an author or the series.
+    EXPECT_EQ(Titles(library, u"лев война"), std::vector<std::string>{"Война и мир"});
+    EXPECT_EQ(Titles(library, u"эпопеи анна"), std::vector<std::string>{"Анна Каренина"});
+    EXPECT_EQ(Titles(library, u"novels"), std::vector<std::string>{"Crime and Punishment"});
+    EXPECT_TRUE(Titles(library, u"толстой тумане").empty());
+    // Words that are the search syntax's own are only words.
+    EXPECT_TRUE(Titles(library, u"\"OR\" NEAR( * AND -").empty());
+    EXPECT_TRUE(Titles(library, u"").empty());
+    CloseLibrary(library);
+}
+
+TEST(LibraryDatabase, DamagedOrOldFilesAreSetAsideAndRebuilt) {
+    Collection c;
+    // Not a database at all.
+    Collection::WriteAt(c.db, std::string(5000, 'z'));
+    LibraryDb library;
+    ASSERT_EQ(OpenLibrary(library, c.db), kLibraryRebuilt);
+    EXPECT_EQ(test::ReadBytes(c.db + ".damaged"), std::string(5000, 'z'));
+    Scan(library, c.root);
+    EXPECT_EQ(CountBooks(library), 11);
+    CloseLibrary(library);
+    // A good catalogue opens as it is.
+    ASSERT_EQ(OpenLibrary(library, c.db), kLibraryOpened);
+    EXPECT_EQ(CountBooks(library), 11);
+    sqlite3_exec(library.db, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
+    CloseLibrary(library);
+    // Truncated: half of its pages gone.
+    struct stat st {};
+    ASSERT_EQ(stat(c.db.c_str(), &st), 0);
+    ASSERT_EQ(truncate(c.db.c_str(), st.st_size / 2 / 4096 * 4096), 0);
+    ASSERT_EQ(OpenLibrary(library, c.db), kLibraryRebuilt);
+    EXPECT_EQ(CountBooks(library), 0);
+    Scan(library, c.root);
+    EXPECT_EQ(CountBooks(library), 11);
+    // Another schema version.
+    sqlite3_exec(library.db, "PRAGMA user_version=99", nullptr, nullptr, nullptr);
+    CloseLibrary(library);
+    ASSERT_EQ(OpenLibrary(library, c.db), kLibraryRebuilt);
+    EXPECT_EQ(CountBooks(library), 0);
+    CloseLibrary(library);
+    // Some other program's database at the path.
+    Shell("rm -f '" + c.db + "'*");
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(c.db.c_str(), &other), SQLITE_OK);
+    sqlite3_exec(other, "CREATE TABLE mine(x)", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    ASSERT_EQ(OpenLibrary(library, c.db), kLibraryRebuilt);
+    CloseLibrary(library);
+}
+
+TEST(LibraryScan, HostileArchivesEndAsBoundedRecords) {
+    Collection c;
+    const std::string src = c.scratch.path() + "/src";
+    // A description that never closes, two megabytes of it, and a book claiming four gigabytes.
+    std::string endless = "<FictionBook><description><title-info><book-title>Endless</book-title>";
+    while (endless.size() < (2u << 20)) endless += "<author><last-name>N</last-name></author>";
+    Collection::WriteAt(src + "/endless.fb2", endless);
+    Collection::WriteAt(src + "/huge.fb2", Fb2Book("Huge", "A", "B"));
+    Zip(src, src + "/hostile.zip", "endless.fb2 huge.fb2");
+    // The central directory's size of huge.fb2 (its second record) becomes 0xFFFFFFFE.
+    Shell("python3 - '" + src +
+          "/hostile.zip' <<'PY'\n"
+          "import sys\n"
+          "data = bytearray(open(sys.argv[1], 'rb').read())\n"
+          "at = data.rfind(b'PK\\x01\\x02')\n"
+          "data[at + 24:at + 28] = (0xFFFFFFFE).to_bytes(4, 'little')\n"
+          "open(sys.argv[1], 'wb').write(data)\n"
+          "PY");
+    Shell("rm -rf '" + c.root + "' && mkdir -p '" + c.root + "' && cp '" + src + "/hostile.zip' '" +
+          c.root + "/'");
+    Collection::WriteAt(c.root + "/bad\xFF\xFE name.fb2", Fb2Book("Bytes", "A", "B"));
+    LibraryDb library;
+    ASSERT_TRUE(OpenLibrary(library, c.db));
+    const ScanCounts counts = Scan(library, c.root);
+    EXPECT_EQ(counts.added, 3);
+    const std::map<std::string, std::string> got = Catalogue(library);
+    EXPECT_EQ(got.at("hostile.zip|endless.fb2").substr(0, 10), "Endless|N,");
+    EXPECT_EQ(got.at("hostile.zip|huge.fb2"), "Huge|A B||0|ru");
+    // A name in no encoding keeps its bytes, so that the book still opens.
+    EXPECT_EQ(got.count("bad\xFF\xFE name.fb2|"), 1u);
+    CloseLibrary(library);
+}
+
+std::string Output(const std::string& command) {
+    std::string out;
+    std::FILE* p = popen(command.c_str(), "r");
+    if (!p) return out;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, n);
+    EXPECT_EQ(pclose(p), 0) << command;
+    return out;
+}
+
+TEST(LibraryTool, ScanListAndSearchVerbs) {
+    Collection c;
+    const std::string tool = std::string(LECTRA_TOOL) + " library ";
+    const std::string db = " --db '" + c.db + "'";
+    EXPECT_EQ(Output(tool + "scan '" + c.root + "'" + db + " < /dev/null"),
+              "added 11\nchanged 0\nremoved 0\nunreadable 1\n");
+    const std::string list = Output(tool + "list --by series" + db);
+    EXPECT_NE(list.find(c.root + "/nested/pack.zip\tanna.fb2\tАнна Каренина\tЛев Толстой\t"
+                                 "Эпопеи\t3\tru\n"),
+              list.npos)
+        << list;
+    EXPECT_EQ(Output(tool + "search" + db + " ТОЛСТОЙ война"),
+              c.root + "/war.fb2\t\tВойна и мир\tЛев Толстой\tЭпопеи\t2\tru\n");
+    EXPECT_NE(std::system((tool + "list --by colour" + db + " 2>/dev/null").c_str()), 0);
+}
+
+}  // namespace
+}  // namespace lectra
