@@ -426,6 +426,35 @@ std::string RootPath(const std::string& folder) {
 
 }  // namespace
 
+int ReadOneBook(const std::u16string& path, const std::u16string& entry, BookMeta& meta) {
+    const size_t slash = path.rfind(u'/');
+    const std::u16string name = path.substr(slash == std::u16string::npos ? 0 : slash + 1);
+    meta = BookMeta{};
+    meta.title = TitleFromName(entry.empty() ? name : entry);
+    if (!entry.empty() && FormatKindFromPath(name) == kKindZip) {
+        // One entry of an archive: its head alone, not every book of the archive.
+        PlatformFile file;
+        if (!FileOpenRead(file, path)) return 0;
+        ZipDirectory directory;
+        const ZipEntry* e =
+            ReadZipDirectory(file, directory) ? FindEntry(directory, entry) : nullptr;
+        const int kind = e ? TextKind(e->name) : -1;
+        std::string head;
+        if (e && kind >= 0 && CapFor(kind))
+            ReadZipEntryHead(file, *e, CapFor(kind), StopFor(kind), head);
+        FileClose(file);
+        if (!e) return 0;
+        MetaFromHead(kind, head, entry, meta);
+        return 1;
+    }
+    std::vector<NewBook> books;
+    std::string error;
+    int64_t size = 0, mtime = 0;
+    if (!ReadBooks(PathToBytes(path), books, error, size, mtime) || books.empty()) return 0;
+    meta = books.front().meta;
+    return 1;
+}
+
 int ScanLibrary(LibraryDb& library, const std::vector<std::string>& folders, ScanCounts& counts,
                 const ScanProgress& progress, const std::atomic<int>* cancel) {
     counts = ScanCounts{};

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "library/book_metadata.h"
 #include "library/library_db.h"
 
 namespace lectra {
@@ -36,6 +37,11 @@ enum ScanResult {
     kScanCancelled = 0,
     kScanDone = 1,
 };
+
+// The description of one book, as the scan reads it: the file at `path`, or its archive entry
+// `entry` when that is not empty. Returns 0 when the file or entry cannot be read; `meta` then
+// holds the title taken from the name.
+int ReadOneBook(const std::u16string& path, const std::u16string& entry, BookMeta& meta);
 
 // Walks `folders` (paths as bytes) and brings the catalogue up to date with them: files under
 // them that are gone are removed, files elsewhere are left alone, and so are those under a

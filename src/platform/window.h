@@ -50,6 +50,8 @@ int StartWindowPlatform();
 int CreateMainWindow(WindowProcedure procedure, void* context, const char16_t* title,
                      const char16_t* leftSoftKey, const char16_t* rightSoftKey, int width,
                      int height);
+// The window's title as the desktop shows it (task bar, window list).
+void SetMainWindowTitle(const std::u16string& title);
 // Sends kMsgDestroy and removes the window; kMsgDestroy's handler posts the quit.
 void DestroyMainWindow();
 int MainWindowExists();

@@ -48,6 +48,7 @@ struct App {
     int bookOpen = 0;
     Layout layout;
     std::u16string browseFolder;
+    std::u16string bookTitle;  // the window's title: the book's own, else its file name
     std::u16string programFolder;
     ShellHost host;
 

@@ -8,6 +8,7 @@
 #include "layout/hyphen_patterns.h"
 #include "layout/layout_fonts.h"
 #include "layout/pagination.h"
+#include "library/library_scan.h"
 #include "platform/dialog.h"
 #include "platform/sys/clock.h"
 #include "platform/sys/paths.h"
@@ -112,6 +113,20 @@ void ShowOpenError(App& app) {
     ShowMessage(app.services, message.empty() ? std::u16string(kErrorReadingFile) : message);
 }
 
+// The window's title names the book: its own title (the description of a FictionBook, an EPUB's
+// package, an HTML title) or its file name.
+void ShowBookTitle(App& app) {
+    std::u16string title = kTitle;
+    if (app.bookOpen) {
+        BookMeta meta;
+        const bool zip = app.doc->sourceFlags & kSourceZipEntry;
+        ReadOneBook(app.doc->bookPath, zip ? app.doc->zipEntryName : std::u16string(), meta);
+        if (!meta.title.empty()) title = meta.title + u" \u2014 Lectra";
+    }
+    app.bookTitle = title;
+    if (app.windowCreated) SetMainWindowTitle(title);
+}
+
 // A book too long to be read whole says where it was cut, once, when it opens.
 void TellIfCut(App& app) {
     if (app.bookOpen && app.doc->bookCut) ShowMessage(app.services, BookCutText(*app.doc));
@@ -195,6 +210,7 @@ void OpenStartupBook(App& app, const std::u16string& given) {
     app.bookOpen = opened;
     ComputeGeometry(app);
     Refresh(app);
+    ShowBookTitle(app);
     TellIfCut(app);
     // Nothing to read: the reader is asked for a book.
     if (!opened) ShowStartupBrowser(app);
@@ -228,6 +244,7 @@ int OpenBookForDialog(App& app, const std::u16string& given, int reopen) {
     if (!FolderOf(path).empty()) app.browseFolder = FolderOf(path);
     ComputeGeometry(app);
     Refresh(app);
+    ShowBookTitle(app);
     TellIfCut(app);
     return 1;
 }

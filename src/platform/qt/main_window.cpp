@@ -375,6 +375,11 @@ std::u16string DroppedBookPath() {
     return droppedPath;
 }
 
+void SetMainWindowTitle(const std::u16string& title) {
+    if (State().frame)
+        State().frame->setWindowTitle(QString::fromUtf16(title.data(), title.size()));
+}
+
 void ResizeMainWindow(int width, int height) {
     if (State().frame) State().frame->resize(width, height);
 }

@@ -1,0 +1,77 @@
+// The habits of a desktop program beyond the handheld's: the window named after the book, the
+// page of keys, shortcuts beside the menus' items and the items that need a book greyed.
+#include "platform/command_ids.h"
+#include "platform/qt/qt_window_keys.h"
+#include "reader_test_support.h"
+
+namespace lectra {
+namespace {
+
+std::vector<MenuItem> shown;
+
+class DesktopHabits : public test::Reader {
+protected:
+    App& Begin(const std::string& book) {
+        Make();
+        app->host.popUpMenu = [](int, const MenuItem* items, int count) {
+            shown.assign(items, items + count);
+            return 0;
+        };
+        EXPECT_EQ(CreateAppWindow(*app), 1);
+        OpenStartupBook(*app, Utf8ToUtf16(book));
+        return *app;
+    }
+    const MenuItem* Item(uint32_t command) const {
+        for (const MenuItem& item : shown) {
+            if (item.command == static_cast<int>(command)) return &item;
+        }
+        return nullptr;
+    }
+};
+
+TEST_F(DesktopHabits, TheWindowIsNamedAfterTheBook) {
+    Begin(test::Sample("ru-story.fb2"));
+    EXPECT_EQ(app->bookTitle, u"Последний рейс парома — Lectra");
+    OpenBookInWindow(*app, Utf8ToUtf16(test::Sample("en-story.html")));
+    EXPECT_EQ(app->bookTitle, u"The Clock at Wrenfield Halt — Lectra");
+    // A book without a description of its own is named by its file.
+    OpenBookInWindow(*app, Utf8ToUtf16(test::Sample("en-story.txt")));
+    EXPECT_EQ(app->bookTitle, u"en-story — Lectra");
+}
+
+TEST_F(DesktopHabits, TheShortcutsPeopleTryFirstAndTheMenusThatShowThem) {
+    const std::pair<int, uint32_t> keys[] = {
+        {Qt::Key_F, kCmdFind},        {Qt::Key_G, kCmdFindNext},     {Qt::Key_L, kCmdGoTo},
+        {Qt::Key_D, kCmdAddBookmark}, {Qt::Key_B, kCmdOpenBookmark}, {Qt::Key_Plus, kCmdIncSize},
+        {Qt::Key_Minus, kCmdDecSize}};
+    for (auto [key, command] : keys) {
+        const KeyTranslation t = TranslateKey(key, Qt::ControlModifier);
+        EXPECT_EQ(t.kind, KeyKind::kCommand) << key;
+        EXPECT_EQ(t.code, static_cast<int>(command)) << key;
+    }
+    EXPECT_EQ(TranslateKey(Qt::Key_F1, {}).code, static_cast<int>(kCmdKeys));
+    EXPECT_EQ(TranslateKey(Qt::Key_Escape, {}).code, static_cast<int>(kCmdLeaveFullScreen));
+
+    Begin("");
+    ASSERT_EQ(app->bookOpen, 0);
+    Send(kMsgCommand, kCmdActionsMenu);
+    ASSERT_NE(Item(kCmdFind), nullptr);
+    EXPECT_EQ(std::u16string(Item(kCmdFind)->shortcut), u"Ctrl+F");
+    EXPECT_TRUE(Item(kCmdFind)->disabled);
+    EXPECT_FALSE(Item(kCmdRotate)->disabled);
+    OpenBookInWindow(*app, Utf8ToUtf16(test::Sample("en-story.txt")));
+    Send(kMsgCommand, kCmdActionsMenu);
+    EXPECT_FALSE(Item(kCmdFind)->disabled);
+    // Escape leaves full screen; F1 lists the keys and what each binding does now.
+    SetFullScreen(*app, 1);
+    Send(kMsgCommand, kCmdLeaveFullScreen);
+    EXPECT_EQ(app->fullScreen, 0);
+    test::messages.clear();
+    Send(kMsgCommand, kCmdKeys);
+    ASSERT_EQ(test::messages.size(), 1u);
+    EXPECT_NE(test::messages[0].find(u"Ctrl+F find"), std::u16string::npos);
+    EXPECT_NE(test::messages[0].find(u"Down: Next page (autoscroll faster)"), std::u16string::npos);
+}
+
+}  // namespace
+}  // namespace lectra
