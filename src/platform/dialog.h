@@ -48,6 +48,8 @@ constexpr int kCmdCancel = 2;
 // Notifications of a list box, with its control id.
 constexpr int kListSelectionChange = 1;
 constexpr int kListDoubleClick = 2;
+// The notification of an edit box whose text the user changed, with its control id.
+constexpr int kEditChange = 3;
 
 struct PlatformDialog;  // opaque: the dialog while it runs
 

@@ -1,9 +1,11 @@
 // The application state block: one made at start-up, holding the settings, the open book, the
 // layout, the recent list and the shell's own state; and the operations of the shell over it.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "device/backlight.h"
@@ -40,6 +42,16 @@ struct ShellHost {
     const DrawServices* draw = nullptr;
     // 1 while a dialog, a message box or a menu runs its own loop over the window.
     int (*modalActive)() = nullptr;
+};
+
+// The library's scan in its worker thread: the interface thread starts and joins it and reads
+// how far it is; the worker owns its own database connection.
+struct LibraryScan {
+    std::thread worker;
+    std::atomic<int> running{0};
+    std::atomic<int> cancel{0};
+    std::atomic<int64_t> done{0};
+    std::atomic<int64_t> total{0};
 };
 
 struct App {
@@ -92,6 +104,11 @@ struct App {
     Backlight backlight;
     Autoscroll autoscroll;
     int autoscrollHoldsDisplay = 0;  // "BACKLIGHT_AS_ON" took the display for this run
+
+    // The library: its database file (empty: no library), and its scan.
+    std::string libraryPath;
+    LibraryScan libraryScan;
+    int libraryScanned = 0;  // a scan was started this run
 
     // What the dialogs are given of all this, and what they keep from one to the next.
     ReaderServices services;
@@ -154,6 +171,20 @@ void QueueBook(App& app, const std::u16string& path);
 // The pending timer: opens the queued books in order and applies a deactivation that arrived
 // during an open, unless an open or a modal loop is still under way.
 void RunPending(App& app);
+
+// Opens the entry `entry` of the archive `path` (a book of the library): at its remembered
+// place when the recent list remembers that entry, else from its start.
+int OpenBookEntry(App& app, const std::u16string& path, const std::u16string& entry);
+
+// The library: the folders it catalogues (those of the books read, and ~/Books), its scan in a
+// worker (started at most once at a time; stopped and joined at the end), and its dialog, which
+// waits for a scan under way and opens the book chosen. ShowLibrary returns 1 when a book opened;
+// with `onlyWithBooks` an empty catalogue shows nothing.
+std::vector<std::string> LibraryFolders(const App& app);
+void StartLibraryScan(App& app);
+void StopLibraryScan(App& app);
+void WaitForLibraryScan(App& app);
+int ShowLibrary(App& app, int onlyWithBooks = 0);
 
 // Dialogs and menus.
 void InitDialogServices(App& app);

@@ -212,13 +212,26 @@ void OpenStartupBook(App& app, const std::u16string& given) {
     Refresh(app);
     ShowBookTitle(app);
     TellIfCut(app);
-    // Nothing to read: the reader is asked for a book.
-    if (!opened) ShowStartupBrowser(app);
+    // Nothing to read: the reader is asked for a book, from the library when it has any, else
+    // from the file browser.
+    if (!opened && !(app.session.recent.entries[0].bookPath.size() < 2 &&
+                     !app.libraryPath.empty() && ShowLibrary(app, 1))) {
+        if (!app.bookOpen) ShowStartupBrowser(app);
+    }
     if (app.session.settings.startInFullscreen) SetFullScreen(app, 1);
 }
 
+int OpenInWindow(App& app, const std::u16string& path, int reopen, const std::u16string* entry);
+
+int OpenBookEntry(App& app, const std::u16string& given, const std::u16string& entry) {
+    return OpenInWindow(app, CanonicalBookPath(given), 0, &entry);
+}
+
 int OpenBookForDialog(App& app, const std::u16string& given, int reopen) {
-    const std::u16string path = CanonicalBookPath(given);
+    return OpenInWindow(app, CanonicalBookPath(given), reopen, nullptr);
+}
+
+int OpenInWindow(App& app, const std::u16string& path, int reopen, const std::u16string* entry) {
     StopAutoscroll(app);
     RememberBook(app);
     // The new book is opened beside the one being read, which is closed only when the new one
@@ -228,6 +241,14 @@ int OpenBookForDialog(App& app, const std::u16string& given, int reopen) {
     if (same && reopen) {
         next->bookPath = app.doc->bookPath;
         next->zipEntryName = app.doc->zipEntryName;  // a reopen reads the same archive entry
+    }
+    if (entry) {
+        // An entry asked for by name: the recent list's memory of the archive counts only when it
+        // remembers this entry; another entry starts at its beginning.
+        const int k = FindRecentBook(app.session.recent, path);
+        if (k < 0 || app.session.recent.entries[k].zipName != *entry) reopen = 1;
+        next->bookPath = path;
+        next->zipEntryName = *entry;
     }
     if (!OpenWithProgress(app, *next, path, reopen)) {
         app.doc->openErrorText = next->openErrorText;
@@ -365,8 +386,9 @@ void OnTimer(App& app, uint32_t timerId) {
 }
 
 void Shutdown(App& app) {
-    // First, so that the worker has ended before the book and the fonts are read or released.
+    // First, so that the workers have ended before the book and the fonts are read or released.
     StopAutoscroll(app);
+    StopLibraryScan(app);
     RememberBook(app);
     UnregisterHotKeys(app);
     if (app.clockTimerRunning) KillWindowTimer(kClockTimer);

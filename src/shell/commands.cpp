@@ -196,6 +196,10 @@ void DialogWithMemory(App& app, int) {
     show(app.services, app.dialogMemory);
 }
 
+void Library(App& app, int) {
+    ShowLibrary(app);
+}
+
 void Recent(App& app, int) {
     ShowRecentDialog(app.services);
 }
@@ -236,6 +240,7 @@ constexpr CommandRow kCommands[] = {
     {kCmdFindNext, kActionFindNext, DialogWithMemory<FindNext>, 0, kBlocked | kNeedsBook},
     // Books, bookmarks and quotations.
     {kCmdOpen, kActionOpen, OpenBrowser, 0, kBlocked},
+    {kCmdLibrary, kActionDefault, Library, 0, kRuleNone},
     {kCmdRecentFiles, kActionDefault, Recent, 0, kRuleNone},
     {kCmdDeleteFile, kActionDefault, Dialog<DeleteCurrentBook>, 0, kNeedsBook},
     {kCmdFileInfo, kActionFileInfo, Dialog<ShowFileInfoDialog>, 0, kBlocked | kNeedsBook},

@@ -1,4 +1,5 @@
 // The reader's run: the single running copy, start-up, the message loop and shutdown.
+#include "library/library_db.h"
 #include "platform/sys/program_folder.h"
 #include "platform/window.h"
 #include "shell/app.h"
@@ -14,7 +15,13 @@ int RunApplication(const std::u16string& commandLine, const DrawServices& draw) 
     app->host.draw = &draw;
     InitApp(*app, programFolder, DataFolder());
     if (!CreateAppWindow(*app)) return 0;
+    app->libraryPath = LibraryDatabasePath();
     OpenStartupBook(*app, commandLine);
+    // The library is brought up to date in the background while the reader reads.
+    if (!app->libraryScanned) {
+        app->libraryScanned = 1;
+        StartLibraryScan(*app);
+    }
     const int code = RunMessageLoop();
     Shutdown(*app);
     return code;

@@ -122,9 +122,14 @@ QWidget* MakeControl(PlatformDialog* d, const ControlTemplate& c) {
             w = list;
             break;
         }
-        case ControlKind::kEdit:
-            w = new QLineEdit(text, d->client);
+        case ControlKind::kEdit: {
+            auto* edit = new QLineEdit(text, d->client);
+            const int id = c.id;
+            QObject::connect(edit, &QLineEdit::textEdited, d,
+                             [d, id](const QString&) { d->Command(id, kEditChange); });
+            w = edit;
             break;
+        }
         case ControlKind::kCheck:
             w = new QCheckBox(text, d->client);
             break;

@@ -71,6 +71,8 @@ constexpr KeyRow kControlKeys[] = {
 }  // namespace
 
 KeyTranslation TranslateKey(int key, Qt::KeyboardModifiers modifiers) {
+    if ((modifiers & Qt::ControlModifier) && (modifiers & Qt::ShiftModifier) && key == Qt::Key_L)
+        return {KeyKind::kCommand, static_cast<int>(kCmdLibrary)};
     if (modifiers & Qt::ControlModifier) {
         for (const KeyRow& row : kControlKeys) {
             if (row.key == key) return {row.kind, row.code};

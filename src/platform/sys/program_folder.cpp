@@ -38,8 +38,8 @@ int IsFolder(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// The user's home: $HOME, else the password database's entry (a service or a cron job may run
-// without HOME); empty when neither knows.
+}  // namespace
+
 std::string HomeFolder() {
     if (const char* home = std::getenv("HOME"); home && *home) return home;
     if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir && *pw->pw_dir) {
@@ -47,8 +47,6 @@ std::string HomeFolder() {
     }
     return std::string();
 }
-
-}  // namespace
 
 std::u16string PrivateFolderIn(const std::u16string& parent, const std::u16string& name) {
     const std::string path = StripSlash(PathToBytes(parent)) + "/" + PathToBytes(name);

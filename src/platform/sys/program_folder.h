@@ -11,6 +11,9 @@ namespace lectra {
 // "lectra-settings-UID" in $TMPDIR (default /tmp); when even that cannot be had, empty: nothing is
 // kept, which is said on standard error. No trailing "/".
 std::u16string ProgramFolder();
+// The user's home as the OS names it: $HOME, else the password database's entry (a service or a
+// cron job may run without HOME); empty when neither knows.
+std::string HomeFolder();
 // `parent`/`name` as a folder of this user's alone: made 0700 when missing, closed to others when
 // it is ours; empty when it is a link, not a folder, or someone else's.
 std::u16string PrivateFolderIn(const std::u16string& parent, const std::u16string& name);

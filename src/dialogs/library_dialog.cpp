@@ -1,0 +1,169 @@
+// The library dialog: the catalogue listed in one of five orders a page at a time, searched as
+// one types, and the book chosen handed back.
+#include "dialogs/library_dialog.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "platform/dialog.h"
+#include "platform/sys/utf.h"
+
+namespace lectra {
+
+namespace {
+
+constexpr int kOrder = 1160;
+constexpr int kSearch = 1161;
+constexpr int kBooks = 1162;
+constexpr int kCount = 1163;
+// Books are listed this many at a time; the next page is read when the selection comes near the
+// end, so that a catalogue of 100,000 shows its first page at once.
+constexpr int64_t kPageRows = 200;
+constexpr int kSearchRows = 500;
+
+constexpr const char16_t* kOrders[] = {u"By author", u"By series", u"By title", u"By language",
+                                       u"Recently added"};
+constexpr ListOrder kOrderOf[] = {ListOrder::kAuthor, ListOrder::kSeries, ListOrder::kTitle,
+                                  ListOrder::kLanguage, ListOrder::kAdded};
+
+struct Library {
+    ReaderServices* reader = nullptr;
+    LibraryDb* db = nullptr;
+    LibraryChoice* choice = nullptr;
+    std::vector<BookRow> rows;
+    int order = 0;
+    int searching = 0;
+    int complete = 0;  // every book of the listing is loaded
+    int chosen = 0;
+};
+
+std::u16string Number(double n) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%g", n);
+    return Utf8ToUtf16(buffer);
+}
+
+void AddRows(PlatformDialog* dialog, Library& l, const std::vector<BookRow>& more) {
+    for (const BookRow& row : more) {
+        ListAdd(dialog, kBooks, LibraryLine(row));
+        l.rows.push_back(row);
+    }
+}
+
+void ShowCount(PlatformDialog* dialog, Library& l) {
+    const int64_t all = CountBooks(*l.db);
+    char buffer[96];
+    if (l.searching) {
+        std::snprintf(buffer, sizeof buffer, "%zu found of %lld books", l.rows.size(),
+                      static_cast<long long>(all));
+    } else {
+        std::snprintf(buffer, sizeof buffer, "%lld books", static_cast<long long>(all));
+    }
+    SetControlText(
+        dialog, kCount,
+        Utf8ToUtf16(all == 0 && !l.searching ? "No books found in your folders yet" : buffer));
+}
+
+// The listing again from its start: the search's matches, or the first page in the order.
+void Relist(PlatformDialog* dialog, Library& l) {
+    ListReset(dialog, kBooks);
+    l.rows.clear();
+    const std::u16string query = ControlText(dialog, kSearch);
+    l.searching = query.find_first_not_of(u' ') != std::u16string::npos;
+    std::vector<BookRow> found;
+    if (l.searching) {
+        SearchBooks(*l.db, query, kSearchRows, found);
+        l.complete = 1;
+    } else {
+        ListBooks(*l.db, kOrderOf[l.order], 0, kPageRows, found);
+        l.complete = static_cast<int64_t>(found.size()) < kPageRows;
+    }
+    AddRows(dialog, l, found);
+    ListSelect(dialog, kBooks, l.rows.empty() ? -1 : 0);
+    ShowCount(dialog, l);
+}
+
+void MoreIfNearTheEnd(PlatformDialog* dialog, Library& l) {
+    if (l.complete || l.searching) return;
+    const int at = ListSelection(dialog, kBooks);
+    if (at < static_cast<int>(l.rows.size()) - 20) return;
+    std::vector<BookRow> more;
+    ListBooks(*l.db, kOrderOf[l.order], static_cast<int64_t>(l.rows.size()), kPageRows, more);
+    l.complete = static_cast<int64_t>(more.size()) < kPageRows;
+    AddRows(dialog, l, more);
+}
+
+int LibraryProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam,
+                intptr_t) {
+    Library& l = *static_cast<Library*>(context);
+    if (message == kDlgInit) {
+        InitDialogFrame(dialog, u"Library", u"Open");
+        for (const char16_t* order : kOrders) ListAdd(dialog, kOrder, order);
+        ListSelect(dialog, kOrder, l.order);
+        PlaceControl(dialog, kOrder, 1, 2, 0);
+        PlaceControl(dialog, kSearch, 1, 2, 1);
+        PlaceControl(dialog, kCount, 1, 2, 2);
+        PlaceControl(dialog, kBooks, 2, 2, 3);
+        Relist(dialog, l);
+        SetControlFocus(dialog, kSearch);
+        return 1;
+    }
+    if (message != kDlgCommand) return 0;
+    const int id = static_cast<int>(wParam & 0xFFFF);
+    const int note = static_cast<int>(wParam >> 16);
+    if (id == kSearch && note == kEditChange) {
+        Relist(dialog, l);
+        return 1;
+    }
+    if (id == kOrder && note == kListSelectionChange) {
+        const int order = ListSelection(dialog, kOrder);
+        if (order >= 0 && order < static_cast<int>(std::size(kOrders)) && order != l.order) {
+            l.order = order;
+            Relist(dialog, l);
+        }
+        return 1;
+    }
+    if (id == kBooks && note == kListSelectionChange) {
+        MoreIfNearTheEnd(dialog, l);
+        return 1;
+    }
+    const DialogAsk ask = ReadCommand(wParam, kBooks);
+    if (ask == DialogAsk::kAction) {
+        const int at = ListSelection(dialog, kBooks);
+        if (at < 0 || at >= static_cast<int>(l.rows.size())) return 1;
+        const BookRow& row = l.rows[static_cast<size_t>(at)];
+        l.choice->path = PathFromBytes(row.path);
+        l.choice->entry = Utf8ToUtf16(row.entry);
+        l.chosen = 1;
+        EndDialog(dialog, 1);
+    } else if (ask == DialogAsk::kClose || ask == DialogAsk::kBack) {
+        EndDialog(dialog, 0);
+    }
+    return 1;
+}
+
+}  // namespace
+
+std::u16string LibraryLine(const BookRow& row) {
+    std::u16string line = Utf8ToUtf16(row.title);
+    if (!row.authors.empty()) line += u" \u2014 " + Utf8ToUtf16(row.authors);
+    if (!row.series.empty()) {
+        line += u" (" + Utf8ToUtf16(row.series);
+        if (row.number > 0) line += u" " + Number(row.number);
+        line += u")";
+    }
+    return line;
+}
+
+int ShowLibraryDialog(ReaderServices& reader, LibraryDb& library, LibraryChoice& choice) {
+    Library l;
+    l.reader = &reader;
+    l.db = &library;
+    l.choice = &choice;
+    const DialogTemplate* t = FindDialogTemplate(140);
+    if (!t) return 0;
+    ShowDialog(reader, *t, LibraryProc, &l);
+    return l.chosen;
+}
+
+}  // namespace lectra

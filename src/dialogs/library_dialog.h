@@ -1,0 +1,22 @@
+// The library dialog: the catalogue of the user's books by author, series, title, language or
+// when added, searched as one types; the book chosen is opened by the caller.
+#pragma once
+#include <string>
+
+#include "dialogs/dialog_frame.h"
+#include "library/library_db.h"
+
+namespace lectra {
+
+struct LibraryChoice {
+    std::u16string path;
+    std::u16string entry;  // the archive entry; empty for a whole file
+};
+
+// The line a book is listed by: "Title — Authors (Series 3)".
+std::u16string LibraryLine(const BookRow& row);
+
+// Shows the catalogue of `library`; returns 1 with the book in `choice` when one was chosen.
+int ShowLibraryDialog(ReaderServices& reader, LibraryDb& library, LibraryChoice& choice);
+
+}  // namespace lectra
