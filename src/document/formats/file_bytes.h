@@ -74,13 +74,4 @@ inline uint32_t ReadBe32(ByteReader& r, size_t at) {
     return detail::ReadNumber<uint32_t, true>(r, at);
 }
 
-// Numbers off a raw pointer, for the readers not yet on ByteReader.
-inline uint32_t ReadBE16(const uint8_t* p) {
-    return (static_cast<uint32_t>(p[0]) << 8) | p[1];
-}
-inline uint32_t ReadBE32(const uint8_t* p) {
-    return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
-           (static_cast<uint32_t>(p[2]) << 8) | p[3];
-}
-
 }  // namespace lectra

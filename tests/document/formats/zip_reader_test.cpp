@@ -68,7 +68,7 @@ TEST(ZipReader, BooksFromIndependentWritersReadWordForWord) {
         EXPECT_EQ(words, expected) << b.file;
     }
     CloseDocument(*doc);
-    EXPECT_EQ(doc->zip, nullptr);
+    EXPECT_EQ(doc->readerState, nullptr);
 }
 
 TEST(ZipReader, DamagedArchivesAreRefusedWithTheirMessages) {
@@ -91,7 +91,7 @@ TEST(ZipReader, DamagedArchivesAreRefusedWithTheirMessages) {
             path = dir.Write("not-an-archive.zip", ReadBytes(path));
         EXPECT_EQ(Open(*doc, path), 0) << c.file;
         EXPECT_EQ(doc->openErrorText, c.message) << c.file;
-        EXPECT_EQ(doc->zip, nullptr) << c.file;
+        EXPECT_EQ(doc->readerState, nullptr) << c.file;
         EXPECT_EQ(doc->sourceFlags & kSourceZipEntry, 0) << c.file;
     }
 }
