@@ -95,14 +95,11 @@ int OpenBook(Document& doc, const char16_t* path, int reopen, const OpenRequest&
     if (path && doc.bookPath != path) doc.zipEntryName.clear();
     if (path) doc.bookPath = path;
     doc.openErrorText = kErrorReadingFile;
-    if (!reopen) {
-        for (int i = 0; i < request.recentCount; ++i) {
-            if (request.recent[i].path == doc.bookPath) {
-                doc.zipEntryName = request.recent[i].zipName;
-                break;
-            }
-        }
-    }
+    const RememberedBook* remembered =
+        !reopen && request.remembered && request.remembered->path == doc.bookPath
+            ? request.remembered
+            : nullptr;
+    if (remembered) doc.zipEntryName = remembered->zipName;
 
     if (!OpenSourceFile(doc)) {
         doc.sourceSize = doc.sourceSizeCopy = 0;
@@ -130,22 +127,10 @@ int OpenBook(Document& doc, const char16_t* path, int reopen, const OpenRequest&
         if (!ok) return Fail(doc, nullptr);
     }
 
-    int codePage = 0;
-    int32_t savedLength = -1, savedPosition = 0;
-    if (!reopen) {
-        for (int i = 0; i < request.recentCount; ++i) {
-            const RememberedBook& r = request.recent[i];
-            if (r.path == doc.bookPath) {
-                codePage = r.codePage;
-                savedLength = r.length;
-                savedPosition = r.position;
-                break;
-            }
-        }
-    }
+    int codePage = remembered ? remembered->codePage : 0;
     const FormatHandler* row = FormatHandlerFor(doc.formatKind);
     const bool ownCodePage = row && row->ownCodePage;
-    if (reopen || codePage == 0) {
+    if (codePage == 0) {
         codePage = request.codePageSetting;
         if (codePage == kCodePageAuto)
             codePage = ownCodePage ? doc.bookCodePage : DetectCodePage(doc);
@@ -176,9 +161,9 @@ int OpenBook(Document& doc, const char16_t* path, int reopen, const OpenRequest&
     SetWaitCursor(doc, 0);
 
     doc.pageStart = 0;
-    if (!reopen && savedPosition > 0 && savedPosition <= doc.docLength &&
-        savedLength == doc.docLength) {
-        doc.pageStart = savedPosition;
+    if (remembered && remembered->position > 0 && remembered->position <= doc.docLength &&
+        remembered->length == doc.docLength) {
+        doc.pageStart = remembered->position;
     }
     return 1;
 }

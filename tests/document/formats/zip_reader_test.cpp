@@ -183,14 +183,19 @@ TEST(ZipReader, TheEntryReadIsRememberedAndReopened) {
     RememberedBook recent;
     recent.path = doc->bookPath;
     recent.zipName = u"b/ru.txt";
-    ASSERT_EQ(Open(*doc, zip, kCodePageAuto, 0, &recent, 1), 1);
+    ASSERT_EQ(Open(*doc, zip, kCodePageAuto, 0, &recent), 1);
     EXPECT_EQ(doc->zipEntryName, u"b/ru.txt");
     EXPECT_EQ(test::StreamWords(*doc), test::Words(ReadBytes(Fixture("source/ru.txt"))));
     // A reopen (another code page) keeps the entry; a name no longer there falls to the first.
     ASSERT_EQ(Open(*doc, zip, 1251, 1), 1);
     EXPECT_EQ(doc->zipEntryName, u"b/ru.txt");
     recent.zipName = u"gone.txt";
-    ASSERT_EQ(Open(*doc, zip, kCodePageAuto, 0, &recent, 1), 1);
+    ASSERT_EQ(Open(*doc, zip, kCodePageAuto, 0, &recent), 1);
+    EXPECT_EQ(doc->zipEntryName, u"a/en.txt");
+    // What is remembered of another book is not this one's.
+    recent.zipName = u"b/ru.txt";
+    recent.path = u"/elsewhere/two.zip";
+    ASSERT_EQ(Open(*doc, zip, kCodePageAuto, 0, &recent), 1);
     EXPECT_EQ(doc->zipEntryName, u"a/en.txt");
     // The cp866 name of an old archiver comes through as its letters.
     ASSERT_EQ(Open(*doc, Fixture("ru-cp866-name.zip")), 1);
