@@ -67,7 +67,7 @@ void BM_GzWorstGetChar(benchmark::State& state) {
     const std::string path = Env("LECTRA_BENCH_GZ", state);
     auto doc = NewDocument();
     if (!OpenOrSkip(*doc, path, state)) return;
-    bench::WorstGetChar(state, *doc, doc->gz->index.points);
+    bench::WorstGetChar(state, *doc, GzOf(*doc)->index.points);
     CloseDocument(*doc);
 }
 BENCHMARK(BM_GzWorstGetChar)->Unit(benchmark::kMillisecond);

@@ -34,7 +34,7 @@ BENCHMARK_CAPTURE(BM_Open, epub_500_items, "LECTRA_BENCH_EPUB")->Unit(benchmark:
 void BM_ZipWorstGetChar(benchmark::State& state) {
     auto doc = NewDocument();
     if (!bench::OpenOrSkip(*doc, bench::Env("LECTRA_BENCH_ZIP", state), state)) return;
-    bench::WorstGetChar(state, *doc, doc->zip->items[0].index.points);
+    bench::WorstGetChar(state, *doc, ZipOf(*doc)->items[0].index.points);
     CloseDocument(*doc);
 }
 BENCHMARK(BM_ZipWorstGetChar)->Unit(benchmark::kMillisecond);

@@ -55,11 +55,10 @@ struct OpenedBook {
 };
 
 inline int Open(Document& doc, const std::string& path, int codePage = kCodePageAuto,
-                int reopen = 0, const RememberedBook* recent = nullptr, int recentCount = 0) {
+                int reopen = 0, const RememberedBook* remembered = nullptr) {
     OpenRequest r;
     r.codePageSetting = codePage;
-    r.recent = recent;
-    r.recentCount = recentCount;
+    r.remembered = remembered;
     std::u16string p = PathFromBytes(path);
     return OpenBook(doc, p.c_str(), reopen, r);
 }

@@ -120,17 +120,14 @@ int RtfAnsiCodePage(const uint8_t* sample, uint32_t length) {
 }
 
 uint32_t TakeSample(Document& doc, uint8_t* sample) {
-    const int kind = doc.formatKind;
-    if (kind >= kKindText && kind <= kKindRtf) {
+    if (KindReadsBytes(doc.formatKind)) {
         const uint32_t n = std::min(doc.sourceSize, kSampleBytes);
         for (uint32_t i = 0; i < n; ++i) sample[i] = ReadSourceByte(doc, i);
         return n;
     }
-    const FormatReader* reader = FormatReaderFor(kind);
-    if (((kind >= kKindPalmDoc && kind <= kKindTcr) || kind == kKindEpub) && reader &&
-        reader->sample) {
-        return std::min(reader->sample(doc, sample, kSampleBytes), kSampleBytes);
-    }
+    // A reader without a sample step (Word) gives its book's code page itself.
+    if (doc.reader && doc.reader->sample)
+        return std::min(doc.reader->sample(doc, sample, kSampleBytes), kSampleBytes);
     return 0;
 }
 

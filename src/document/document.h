@@ -87,11 +87,8 @@ struct DocumentHooks {
     void (*progress)(void* context, uint64_t done, uint64_t total) = nullptr;
 };
 
-struct PdbState;
-struct TcrState;
-struct WordState;
-struct GzState;
-struct ZipState;
+struct FormatReader;
+struct ReaderState;
 
 struct Document {
     // Document globals.
@@ -163,12 +160,11 @@ struct Document {
     int32_t cutDocLength = 0;
     uint64_t cutSourceSize = 0;
 
-    // Format readers' state, alive from a book's open to the next open or close.
-    PdbState* pdb = nullptr;
-    TcrState* tcr = nullptr;
-    WordState* word = nullptr;
-    GzState* gz = nullptr;
-    ZipState* zip = nullptr;
+    // The reader that opened the book and its state, alive to the next open or close; both null
+    // for a book read straight from the file. After a gzip or ZIP open they are the container's,
+    // while FormatKind is the kind of the book inside (format_table.h).
+    const FormatReader* reader = nullptr;
+    ReaderState* readerState = nullptr;
 };
 
 // A Document is large (its slots are inline); make it on the heap.

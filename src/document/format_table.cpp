@@ -1,5 +1,5 @@
-// The dispatch by FormatKind: each kind's open step, raw-block filler, detection sample, and how
-// the indexing pass and block decoding produce its units.
+// The kinds of book, one row each: name, extensions, recognition, reader, filter and reading plan;
+// and the open book's reader state, which the row that opened it owns.
 #include "document/format_table.h"
 
 #include "document/formats/gz_reader.h"
@@ -16,45 +16,22 @@ namespace lectra {
 
 namespace {
 
-// Filters of the markup and container kinds; null while a kind has no reader in this build.
-constexpr FilterFn kHtmlFilter = HtmlFilter;
-constexpr FilterFn kFb2Filter = Fb2Filter;
-constexpr FilterFn kRtfFilter = RtfFilter;
-constexpr FilterFn kTcrFilter = TcrFilter;
-constexpr FilterFn kWordFilter = WordFilter;
+bool InUtf(const Document& doc) {
+    return doc.bookCodePage == kCodePageUtf8 || doc.bookCodePage == kCodePageUtf16;
+}
+bool AsHtml(const Document& doc) {
+    return doc.txtParagraphMode == kTxtPlainAsHtml;
+}
+uint32_t UnitBytes(const Document& doc) {
+    return doc.bookCodePage == kCodePageUtf16 ? 2 : 1;
+}
 
-// Readers of the container kinds, indexed by kind; null entries read straight from the file.
-constexpr const FormatReader* kReaders[kKindCount] = {
-    nullptr,       // TEXT
-    nullptr,       // HTML
-    nullptr,       // FB2
-    nullptr,       // RTF
-    &kPdbReader,   // PalmDOC: its open step refines the kind to 5 or 6
-    &kPdbReader,   // Compressed PalmDOC
-    &kPdbReader,   // zTXT mode 1
-    &kPdbReader,   // zTXT mode 2
-    &kTcrReader,   // TCR
-    &kGzReader,    // GZ: its filler also serves kinds 0-3 read from a member
-    &kWordReader,  // Word for DOS: its open step recognises every generation
-    &kWordReader,  // WinWord 2.0
-    &kWordReader,  // Word 6.0/95
-    &kWordReader,  // Word 97-2003
-    &kZipReader,   // ZIP: its filler also serves kinds 0-3 read from an entry
-    &kEpubReader,  // EPUB
-};
-
-const char16_t* const kKindNames[] = {
-    u"TEXT",        u"HTML",         u"FB2", u"RTF",  u"PalmDOC",      u"Compressed PalmDOC",
-    u"zTXT mode 1", u"zTXT mode 2",  u"TCR", u"GZ",   u"Word for DOS", u"WinWord 2.0",
-    u"Word 6.0/95", u"Word 97-2003", u"ZIP", u"EPUB",
-};
-
-ReadingPlan Filtered(FilterFn passFilter, FilterFn decodeFilter) {
+ReadingPlan Filtered(FilterFn filter) {
     ReadingPlan p;
     p.pass = PassMode::kFiltered;
-    p.passFilter = passFilter;
+    p.passFilter = filter;
     p.decode = DecodeMode::kFilter;
-    p.decodeFilter = decodeFilter;
+    p.decodeFilter = filter;
     return p;
 }
 
@@ -74,83 +51,104 @@ ReadingPlan Alternating(ReadingPlan p, uint32_t step) {
     return p;
 }
 
-}  // namespace
-
-const FormatReader* FormatReaderFor(int kind) {
-    return kind >= 0 && kind < kKindCount ? kReaders[kind] : nullptr;
+// A reader whose text is one byte a unit cannot show UTF-8 or UTF-16.
+ReadingPlan SingleByteOnly(const Document& doc, ReadingPlan p) {
+    return InUtf(doc) ? Alternating(p, 1) : p;
 }
 
-void ReleaseFormatReaders(Document& doc) {
-    for (const FormatReader* reader : kReaders) {
-        if (reader && reader->release) reader->release(doc);
-    }
+// TEXT: one unit per byte (two in UTF-16), counted by reading characters in UTF-8; read as HTML
+// in that paragraph mode.
+ReadingPlan PlanText(const Document& doc, FilterFn filter) {
+    if (AsHtml(doc)) return Filtered(HtmlFilter);
+    ReadingPlan p = Counted(UnitBytes(doc), filter);
+    if (doc.bookCodePage == kCodePageUtf8) p.pass = PassMode::kReadChar;
+    return p;
+}
+
+// HTML, FB2, EPUB: markup, every character through the filter.
+ReadingPlan PlanMarkup(const Document&, FilterFn filter) {
+    return Filtered(filter);
+}
+
+// RTF is 7-bit text with escapes naming bytes of one code page; in UTF-8 or UTF-16 it is not read.
+ReadingPlan PlanRtf(const Document& doc, FilterFn filter) {
+    return InUtf(doc) ? Alternating(Counted(2, nullptr), 2) : Filtered(filter);
+}
+
+// PalmDOC and zTXT: text of one byte a unit, as TEXT is (HTML in that paragraph mode).
+ReadingPlan PlanRecords(const Document& doc, FilterFn filter) {
+    return SingleByteOnly(doc,
+                          AsHtml(doc) ? Filtered(HtmlFilter) : Counted(UnitBytes(doc), filter));
+}
+
+// Word: one unit per stored byte, or per two where the book is UTF-16; never read as HTML,
+// whatever the paragraph mode.
+ReadingPlan PlanCounted(const Document& doc, FilterFn filter) {
+    return Counted(UnitBytes(doc), filter);
+}
+
+// TCR: as Word, but one byte a unit only.
+ReadingPlan PlanTcr(const Document& doc, FilterFn filter) {
+    return SingleByteOnly(doc, PlanCounted(doc, filter));
+}
+
+// Indexed by kind. The open step of a row runs only for the kind that the file's name (or its
+// recognition) selected: the PalmDOC step refines kind 4 to 5 or 6, the Word step recognises
+// every generation (10 to 13) and the gzip and ZIP steps choose the kind of the book inside.
+constexpr FormatHandler kHandlers[kKindCount] = {
+    {u"TEXT", {u".TXT"}, nullptr, nullptr, TxtFilter, PlanText, 0},
+    {u"HTML", {u".HTML", u".HTM"}, nullptr, nullptr, HtmlFilter, PlanMarkup, 0},
+    {u"FB2", {u".FB2", u".FB1", u".FB", u".XML"}, nullptr, nullptr, Fb2Filter, PlanMarkup, 0},
+    {u"RTF", {u".RTF"}, nullptr, nullptr, RtfFilter, PlanRtf, 0},
+    {u"PalmDOC", {u".PDB", u".PRC"}, nullptr, &kPdbReader, TxtFilter, PlanRecords, 0},
+    {u"Compressed PalmDOC", {}, nullptr, &kPdbReader, TxtFilter, PlanRecords, 0},
+    {u"zTXT mode 1", {}, nullptr, &kPdbReader, TxtFilter, PlanRecords, 0},
+    {u"zTXT mode 2", {}, nullptr, &kPdbReader, TxtFilter, PlanRecords, 0},
+    {u"TCR", {u".TCR"}, nullptr, &kTcrReader, TcrFilter, PlanTcr, 0},
+    {u"GZ", {}, RoutesToGzip, &kGzReader, nullptr, nullptr, 0},
+    {u"Word for DOS", {u".DOC"}, nullptr, &kWordReader, WordFilter, PlanCounted, 1},
+    {u"WinWord 2.0", {}, nullptr, &kWordReader, WordFilter, PlanCounted, 1},
+    {u"Word 6.0/95", {}, nullptr, &kWordReader, WordFilter, PlanCounted, 1},
+    {u"Word 97-2003", {}, nullptr, &kWordReader, WordFilter, PlanCounted, 1},
+    {u"ZIP", {u".ZIP"}, nullptr, &kZipReader, nullptr, nullptr, 0},
+    {u"EPUB", {u".EPUB"}, nullptr, &kEpubReader, XhtmlFilter, PlanMarkup, 0},
+};
+
+}  // namespace
+
+const FormatHandler* FormatHandlerFor(int kind) {
+    return kind >= 0 && kind < kKindCount ? &kHandlers[kind] : nullptr;
+}
+
+int KindReadsBytes(int kind) {
+    const FormatHandler* row = FormatHandlerFor(kind);
+    return row && !row->reader;
 }
 
 const char16_t* FormatKindName(int kind) {
-    return kind >= 0 && kind < kKindCount ? kKindNames[kind] : nullptr;
+    const FormatHandler* row = FormatHandlerFor(kind);
+    return row ? row->name : nullptr;
+}
+
+void SetReaderState(Document& doc, const FormatReader& reader, ReaderState* state) {
+    ReleaseReader(doc);
+    doc.reader = &reader;
+    doc.readerState = state;
+}
+
+void ReleaseReader(Document& doc) {
+    if (doc.readerState && doc.reader && doc.reader->release) doc.reader->release(doc.readerState);
+    doc.reader = nullptr;
+    doc.readerState = nullptr;
 }
 
 ReadingPlan PlanFor(const Document& doc, int* readable) {
-    const int kind = doc.formatKind;
-    const bool utf8 = doc.bookCodePage == kCodePageUtf8;
-    const bool utf16 = doc.bookCodePage == kCodePageUtf16;
-    const bool asHtml = doc.txtParagraphMode == kTxtPlainAsHtml;
-    const uint32_t unitBytes = utf16 ? 2 : 1;
-    ReadingPlan plan;
-    switch (kind) {
-        case kKindText:
-            if (asHtml) {
-                plan = Filtered(kHtmlFilter, kHtmlFilter);
-            } else {
-                plan = Counted(unitBytes, TxtFilter);
-                if (utf8) plan.pass = PassMode::kReadChar;
-            }
-            break;
-        case kKindHtml:
-            plan = Filtered(kHtmlFilter, kHtmlFilter);
-            break;
-        case kKindFb2:
-            plan = Filtered(kFb2Filter, kFb2Filter);
-            break;
-        case kKindRtf:
-            plan = (utf8 || utf16) ? Alternating(Counted(2, nullptr), 2)
-                                   : Filtered(kRtfFilter, kRtfFilter);
-            break;
-        case kKindPalmDoc:
-        case kKindPalmDocCompressed:
-        case kKindZtxt1:
-        case kKindZtxt2:
-            plan = asHtml ? Filtered(kHtmlFilter, kHtmlFilter) : Counted(unitBytes, TxtFilter);
-            if (utf8 || utf16) plan = Alternating(plan, 1);
-            break;
-        case kKindTcr:
-            plan = Counted(unitBytes, kTcrFilter);
-            if (utf8 || utf16) plan = Alternating(plan, 1);
-            break;
-        case kKindWordDos:
-        case kKindWinWord2:
-        case kKindWord6:
-        case kKindWord97:
-            // The Word decoder never uses the HTML filter, whatever the paragraph mode.
-            plan = Counted(unitBytes, kWordFilter);
-            break;
-        case kKindEpub:
-            plan = Filtered(XhtmlFilter, XhtmlFilter);
-            break;
-        default:
-            break;
-    }
-    // A kind is readable only when its own filter exists, whatever the code page makes of it.
-    const FilterFn kindFilters[kKindCount] = {TxtFilter,   kHtmlFilter, kFb2Filter,  kRtfFilter,
-                                              TxtFilter,   TxtFilter,   TxtFilter,   TxtFilter,
-                                              kTcrFilter,  nullptr,     kWordFilter, kWordFilter,
-                                              kWordFilter, kWordFilter, nullptr,     XhtmlFilter};
-    FilterFn own = kind >= 0 && kind < kKindCount ? kindFilters[kind] : nullptr;
-    if (asHtml && (kind == kKindText || (kind >= kKindPalmDoc && kind <= kKindZtxt2)))
-        own = kHtmlFilter;
+    const FormatHandler* row = FormatHandlerFor(doc.formatKind);
+    const ReadingPlan plan = row && row->plan ? row->plan(doc, row->filter) : ReadingPlan{};
+    // A kind is readable only when its own filter exists, and so does every filter of its plan.
     const bool passOk = plan.pass != PassMode::kFiltered || plan.passFilter;
     const bool decodeOk = plan.decode != DecodeMode::kFilter || plan.decodeFilter;
-    *readable = own && passOk && decodeOk;
+    *readable = row && row->filter && passOk && decodeOk;
     return plan;
 }
 

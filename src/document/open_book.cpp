@@ -8,7 +8,6 @@
 #include "document/code_page_detect.h"
 #include "document/encoding.h"
 #include "document/format_table.h"
-#include "document/formats/gz_reader.h"
 #include "document/text_cache.h"
 #include "platform/sys/code_pages.h"
 #include "platform/sys/utf.h"
@@ -20,18 +19,6 @@ namespace {
 // The raw layer addresses bytes with 32-bit offsets and reads a few bytes past a character.
 constexpr uint32_t kMaxSourceSize = 0xFFFF0000u;
 
-struct ExtensionKind {
-    const char16_t* extension;
-    int kind;
-};
-
-constexpr ExtensionKind kExtensions[] = {
-    {u".TXT", kKindText},    {u".HTML", kKindHtml},   {u".HTM", kKindHtml}, {u".FB2", kKindFb2},
-    {u".FB1", kKindFb2},     {u".FB", kKindFb2},      {u".XML", kKindFb2},  {u".RTF", kKindRtf},
-    {u".PDB", kKindPalmDoc}, {u".PRC", kKindPalmDoc}, {u".TCR", kKindTcr},  {u".DOC", kKindWordDos},
-    {u".ZIP", kKindZip},     {u".EPUB", kKindEpub},
-};
-
 void SetWaitCursor(Document& doc, int on) {
     if (doc.hooks.setWaitCursor) doc.hooks.setWaitCursor(doc.hooks.context, on);
 }
@@ -39,7 +26,7 @@ void SetWaitCursor(Document& doc, int on) {
 int Fail(Document& doc, const char16_t* message) {
     if (message) doc.openErrorText = message;
     // Nothing of a refused book stays: no reader state, and no gzip bit for the raw layer.
-    ReleaseFormatReaders(doc);
+    ReleaseReader(doc);
     doc.sourceFlags &= ~0x07;
     CloseSourceFile(doc);
     doc.sourceIsOpen = 0;
@@ -57,6 +44,17 @@ uint32_t ByteOrderMarkLength(Document& doc) {
     if (doc.bookCodePage == kCodePageUtf16 && doc.sourceSize >= 2 && b0 == 0xFF && b1 == 0xFE)
         return 2;
     return 0;
+}
+
+// The kind whose row recognises the file (a gzip file by its signature, whatever else its name
+// says), else the kind its extension selects, else TEXT.
+int RecognizeKind(const std::u16string& path, PlatformFile& file) {
+    for (int kind = 0; kind < kKindCount; ++kind) {
+        const FormatHandler* row = FormatHandlerFor(kind);
+        if (row->recognize && row->recognize(path, file)) return kind;
+    }
+    const int kind = FormatKindFromPath(path);
+    return kind < 0 ? kKindText : kind;
 }
 
 }  // namespace
@@ -78,8 +76,10 @@ int FormatKindFromPath(const std::u16string& path) {
     for (char16_t& c : ext) {
         if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
     }
-    for (const ExtensionKind& e : kExtensions) {
-        if (ext == e.extension) return e.kind;
+    for (int kind = 0; kind < kKindCount; ++kind) {
+        for (const char16_t* e : FormatHandlerFor(kind)->extensions) {
+            if (e && ext == e) return kind;
+        }
     }
     return -1;
 }
@@ -95,14 +95,11 @@ int OpenBook(Document& doc, const char16_t* path, int reopen, const OpenRequest&
     if (path && doc.bookPath != path) doc.zipEntryName.clear();
     if (path) doc.bookPath = path;
     doc.openErrorText = kErrorReadingFile;
-    if (!reopen) {
-        for (int i = 0; i < request.recentCount; ++i) {
-            if (request.recent[i].path == doc.bookPath) {
-                doc.zipEntryName = request.recent[i].zipName;
-                break;
-            }
-        }
-    }
+    const RememberedBook* remembered =
+        !reopen && request.remembered && request.remembered->path == doc.bookPath
+            ? request.remembered
+            : nullptr;
+    if (remembered) doc.zipEntryName = remembered->zipName;
 
     if (!OpenSourceFile(doc)) {
         doc.sourceSize = doc.sourceSizeCopy = 0;
@@ -119,46 +116,30 @@ int OpenBook(Document& doc, const char16_t* path, int reopen, const OpenRequest&
         doc.cutSourceSize = static_cast<uint64_t>(fileSize);
     }
 
-    const int kind = FormatKindFromPath(doc.bookPath);
-    doc.formatKind = kind < 0 ? kKindText : kind;
-    // No extension names a gzip file's kind: a name ending in ".gz" whose bytes carry the gzip
-    // signature goes through the gzip step, which takes the kind of the book inside.
-    if (RoutesToGzip(doc.bookPath, doc.source)) doc.formatKind = kKindGz;
-
-    // Each open step runs only if the kind still has its value (an earlier step may change it).
-    const int kOpenOrder[] = {kKindGz, kKindZip, kKindEpub, kKindPalmDoc, kKindWordDos, kKindTcr};
-    for (int stepKind : kOpenOrder) {
-        if (doc.formatKind != stepKind) continue;
-        const FormatReader* reader = FormatReaderFor(stepKind);
-        if (!reader || !reader->open) return Fail(doc, kBadFormat);
+    // The open step of the kind found, if it has one; it may change the kind (a container's to
+    // the kind of the book inside), whose own step, if any, does not run.
+    doc.formatKind = RecognizeKind(doc.bookPath, doc.source);
+    if (const FormatReader* reader = FormatHandlerFor(doc.formatKind)->reader) {
+        if (!reader->open) return Fail(doc, kBadFormat);
         SetWaitCursor(doc, 1);
         const int ok = reader->open(doc);
         SetWaitCursor(doc, 0);
         if (!ok) return Fail(doc, nullptr);
     }
 
-    int codePage = 0;
-    int32_t savedLength = -1, savedPosition = 0;
-    if (!reopen) {
-        for (int i = 0; i < request.recentCount; ++i) {
-            const RememberedBook& r = request.recent[i];
-            if (r.path == doc.bookPath) {
-                codePage = r.codePage;
-                savedLength = r.length;
-                savedPosition = r.position;
-                break;
-            }
-        }
-    }
-    const bool word = doc.formatKind >= kKindWordDos && doc.formatKind <= kKindWord97;
-    if (reopen || codePage == 0) {
+    int codePage = remembered ? remembered->codePage : 0;
+    const FormatHandler* row = FormatHandlerFor(doc.formatKind);
+    const bool ownCodePage = row && row->ownCodePage;
+    if (codePage == 0) {
         codePage = request.codePageSetting;
-        if (codePage == kCodePageAuto) codePage = word ? doc.bookCodePage : DetectCodePage(doc);
+        if (codePage == kCodePageAuto)
+            codePage = ownCodePage ? doc.bookCodePage : DetectCodePage(doc);
     }
-    // The Word reader's text is one unit per stored byte, or UTF-16 where the book says so: a
-    // chosen code page can only replace a single-byte one of its own by another single-byte one.
-    // (The code-page setting is global, so UTF-8 chosen for one text book reaches every Word book.)
-    if (word && !(CodePageKnown(doc.bookCodePage) && CodePageKnown(codePage)))
+    // A reader that gives the code page (Word's) reads one unit per stored byte, or UTF-16 where
+    // the book says so: a chosen code page can only replace a single-byte one of its own by
+    // another single-byte one. (The code-page setting is global, so UTF-8 chosen for one text book
+    // reaches every Word book.)
+    if (ownCodePage && !(CodePageKnown(doc.bookCodePage) && CodePageKnown(codePage)))
         codePage = doc.bookCodePage;
     doc.bookCodePage = codePage;
     if (codePage != kCodePageUtf8 && codePage != kCodePageUtf16) BuildByteToChar(doc);
@@ -180,9 +161,9 @@ int OpenBook(Document& doc, const char16_t* path, int reopen, const OpenRequest&
     SetWaitCursor(doc, 0);
 
     doc.pageStart = 0;
-    if (!reopen && savedPosition > 0 && savedPosition <= doc.docLength &&
-        savedLength == doc.docLength) {
-        doc.pageStart = savedPosition;
+    if (remembered && remembered->position > 0 && remembered->position <= doc.docLength &&
+        remembered->length == doc.docLength) {
+        doc.pageStart = remembered->position;
     }
     return 1;
 }

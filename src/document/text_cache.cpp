@@ -96,23 +96,19 @@ BlockRecord& RecordFor(Document& doc, int32_t block) {
     return doc.blocks[block];
 }
 
+// The bytes come from the reader that opened the book (a container's for the book inside it),
+// else straight from the file for the kinds whose text is the file's own bytes.
 void FillRawBlock(Document& doc, uint32_t offset, uint8_t* data) {
-    const uint32_t base = offset & ~(kRawBlockBytes - 1);
-    const int kind = doc.formatKind;
-    const FormatReader* reader = FormatReaderFor(kind);
-    if (kind >= kKindText && kind <= kKindRtf) {
-        if (doc.sourceFlags & (kSourceGzMember | kSourceZipEntry)) {
-            const FormatReader* archive =
-                FormatReaderFor(doc.sourceFlags & kSourceGzMember ? kKindGz : kKindZip);
-            if (archive && archive->fillRawBlock) archive->fillRawBlock(doc, offset, data);
-            return;
-        }
-        // What cannot be read keeps the pre-fill.
-        ReadSource(doc, base, data, kRawBlockBytes,
-                   std::min(kRawBlockBytes, doc.sourceSize - base));
+    const FormatHandler* row = FormatHandlerFor(doc.formatKind);
+    const FormatReader* reader = doc.reader ? doc.reader : row ? row->reader : nullptr;
+    if (reader) {
+        if (reader->fillRawBlock) reader->fillRawBlock(doc, offset, data);
         return;
     }
-    if (reader && reader->fillRawBlock) reader->fillRawBlock(doc, offset, data);
+    if (!row) return;
+    // What cannot be read keeps the pre-fill.
+    const uint32_t base = offset & ~(kRawBlockBytes - 1);
+    ReadSource(doc, base, data, kRawBlockBytes, std::min(kRawBlockBytes, doc.sourceSize - base));
 }
 
 }  // namespace
@@ -258,7 +254,7 @@ void DiscardBlockRecords(Document& doc) {
 
 void ResetTextCache(Document& doc) {
     doc.sourceFlags &= ~0x07;
-    ReleaseFormatReaders(doc);
+    ReleaseReader(doc);
     CloseSourceFile(doc);
     doc.sourceIsOpen = 0;
     doc.pageStart = 0;
@@ -290,7 +286,7 @@ void ResetTextCache(Document& doc) {
 }
 
 void CloseDocument(Document& doc) {
-    ReleaseFormatReaders(doc);
+    ReleaseReader(doc);
     CloseSourceFile(doc);
     ResetTextCache(doc);
     doc.sourceFlags &= ~0x07;

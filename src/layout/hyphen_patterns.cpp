@@ -6,6 +6,7 @@
 #include <numeric>
 #include <vector>
 
+#include "document/formats/file_bytes.h"
 #include "platform/sys/files.h"
 
 namespace lectra {
@@ -19,14 +20,6 @@ constexpr size_t kIndexBytes = 9;
 // A pattern file is data we ship, but it is read from disk like any other: past this size it is
 // not ours.
 constexpr size_t kMaxFileBytes = 64u << 20;
-
-uint32_t U32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-uint16_t U16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
 
 // The derived look-ups answer what a walk over the tables in order would find first.
 void BuildLookups(HyphenPatterns& h) {
@@ -58,29 +51,33 @@ void BuildLookups(HyphenPatterns& h) {
 }
 
 int Parse(HyphenPatterns& h, const uint8_t* data, size_t size) {
-    if (size < kHeaderBytes || std::memcmp(data, kMagic, 4) != 0) return 0;
-    const uint64_t n = U32(data + 4), p = U32(data + 8), b = U32(data + 12);
-    if (kHeaderBytes + (kLetterBytes + kIndexBytes) * n + b != size) return 0;
+    ByteReader file = ByteView(data, size);
+    const uint8_t* magic = ByteSpan(file, 0, sizeof kMagic);
+    if (!magic || std::memcmp(magic, kMagic, sizeof kMagic) != 0) return 0;
+    const uint64_t n = ReadLe32(file, 4), p = ReadLe32(file, 8), b = ReadLe32(file, 12);
+    if (!file.ok || kHeaderBytes + (kLetterBytes + kIndexBytes) * n + b != size) return 0;
     // Each pattern holds two NUL-terminated strings, its digits at least one digit long.
     if (p > b / 3) return 0;
 
-    const uint8_t* at = data + kHeaderBytes;
+    size_t at = kHeaderBytes;
     h.letters.resize(n);
     for (HyphenPatterns::Letter& l : h.letters) {
-        l.forms[0] = U16(at);
-        l.forms[1] = U16(at + 2);
-        l.code = at[4];
+        l.forms[0] = ReadLe16(file, at);
+        l.forms[1] = ReadLe16(file, at + 2);
+        l.code = ReadU8(file, at + 4);
         at += kLetterBytes;
     }
     h.index.resize(n);
     for (HyphenPatterns::IndexEntry& e : h.index) {
-        e.code = at[0];
-        e.first = U32(at + 1);
-        e.end = U32(at + 5);
+        e.code = ReadU8(file, at);
+        e.first = ReadLe32(file, at + 1);
+        e.end = ReadLe32(file, at + 5);
         if (e.first >= p || e.end > p) return 0;
         at += kIndexBytes;
     }
-    h.block.assign(at, at + b);
+    const uint8_t* block = ByteSpan(file, at, b);
+    if (!file.ok) return 0;
+    h.block.assign(block, block + b);
 
     // Two strings a pattern, in order: letters, then digits. The digits give a value before the
     // first letter and after each one, so there is exactly one more of them than letters.

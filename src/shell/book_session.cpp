@@ -23,25 +23,25 @@ int SaveSettingsSession(SettingsSession& session, const Document* doc,
     return configSaved && recentSaved;
 }
 
-void RememberedBooks(const RecentFiles& recent, RememberedBook (&out)[kRecentCount]) {
-    for (int i = 0; i < kRecentCount; ++i) {
-        const RecentEntry& e = recent.entries[i];
-        out[i].path = e.bookPath;
-        out[i].codePage = IsListedCodePage(e.codePage) ? e.codePage : 0;
-        out[i].length = e.size;
-        out[i].position = e.position;
-        out[i].zipName = e.zipName;
-    }
+int FindRememberedBook(const RecentFiles& recent, std::u16string_view path, RememberedBook* out) {
+    const int i = FindRecentBook(recent, path);
+    if (i < 0) return 0;
+    const RecentEntry& e = recent.entries[i];
+    out->path = e.bookPath;
+    out->codePage = IsListedCodePage(e.codePage) ? e.codePage : 0;
+    out->length = e.size;
+    out->position = e.position;
+    out->zipName = e.zipName;
+    return 1;
 }
 
 int OpenBookWithRecent(Document& doc, const char16_t* path, int reopen, const RecentFiles& recent,
                        const Settings& settings) {
-    RememberedBook books[kRecentCount];
-    RememberedBooks(recent, books);
     OpenRequest request;
     request.codePageSetting = settings.codePage;
-    request.recent = books;
-    request.recentCount = kRecentCount;
+    RememberedBook remembered;
+    if (!reopen && FindRememberedBook(recent, path ? path : doc.bookPath.c_str(), &remembered))
+        request.remembered = &remembered;
     doc.txtParagraphMode = settings.txtParagraphDetect;
     return OpenBook(doc, path, reopen, request);
 }

@@ -2,6 +2,7 @@
 // recent list remembers of it, and remembering it again after reading.
 #pragma once
 #include <string>
+#include <string_view>
 
 #include "document/document.h"
 #include "document/open_book.h"
@@ -26,9 +27,10 @@ void LoadSettingsSession(SettingsSession& session, const std::u16string& folder)
 int SaveSettingsSession(SettingsSession& session, const Document* doc,
                         const std::u16string& browseFolder);
 
-// The recent list as the open sequence reads it. A remembered code page that is not a real one
-// (−1, from an unknown stored value) counts as none, so the book falls to "CODE_PAGE" or detection.
-void RememberedBooks(const RecentFiles& recent, RememberedBook (&out)[kRecentCount]);
+// What the recent list remembers of the book at `path`, as the open sequence reads it; 0 when it
+// remembers nothing. A remembered code page that is not a real one (−1, from an unknown stored
+// value) counts as none, so the book falls to "CODE_PAGE" or detection.
+int FindRememberedBook(const RecentFiles& recent, std::u16string_view path, RememberedBook* out);
 
 // Opens `path` (BookPath when null) in the "TXT_PARAGRAPH_DETECT" mode, with the "CODE_PAGE"
 // setting and what the recent list remembers of the book: its code page and, when its length

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "document/formats/file_bytes.h"
 #include "document/text_cache.h"
 
 namespace lectra {
@@ -19,14 +20,6 @@ constexpr uint32_t kEntryBytes = 128;
 // sector number.
 constexpr uint32_t kFirstMarker = 0x80000000u;
 
-uint16_t Le16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-uint32_t Le32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
 uint64_t SectorOffset(const CfbState& cfb, uint32_t sector) {
     return cfb.headerBytes + static_cast<uint64_t>(sector) * cfb.sectorSize;
 }
@@ -36,8 +29,9 @@ void ReadTableSector(CfbState& cfb, Document& doc, uint32_t sector, std::vector<
                      size_t first, std::vector<uint8_t>& buffer) {
     ReadFileBytes(doc, cfb.fileSize, SectorOffset(cfb, sector), buffer.data(), cfb.sectorSize);
     const size_t perSector = cfb.sectorSize / 4;
+    ByteReader entries = ByteView(buffer.data(), buffer.size());
     for (size_t k = 0; k < perSector && first + k < table.size(); ++k)
-        table[first + k] = Le32(&buffer[k * 4]);
+        table[first + k] = ReadLe32(entries, k * 4);
 }
 
 // The units of a chain from `start` through `table`, at most `limit` of them. The file is not
@@ -111,18 +105,19 @@ int OpenCompoundFile(CfbState& cfb, Document& doc) {
     // The raw layer and every offset here are 32-bit.
     if (fileSize < 512 || fileSize > 0xFFFFFFFFll) return 0;
     cfb.fileSize = static_cast<uint64_t>(fileSize);
-    uint8_t h[512];
-    ReadFileBytes(doc, cfb.fileSize, 0, h, sizeof h);
-    if (Le32(h) != kSignatureLow || Le32(h + 4) != kSignatureHigh) return 0;
+    uint8_t header[512];
+    ReadFileBytes(doc, cfb.fileSize, 0, header, sizeof header);
+    ByteReader h = ByteView(header, sizeof header);
+    if (ReadLe32(h, 0) != kSignatureLow || ReadLe32(h, 4) != kSignatureHigh) return 0;
 
     // Sectors of 128 bytes (one directory entry) to 64 KiB; no writer uses others, and a larger
     // shift would have us allocate gigabytes per sector.
-    const uint32_t shift = Le16(h + 30), miniShift = Le16(h + 32);
+    const uint32_t shift = ReadLe16(h, 30), miniShift = ReadLe16(h, 32);
     if (shift < 7 || shift > 16 || miniShift >= shift) return 0;
     cfb.sectorSize = 1u << shift;
     cfb.miniSectorSize = 1u << miniShift;
     cfb.headerBytes = std::max<uint64_t>(512, cfb.sectorSize);
-    cfb.miniCutoff = Le32(h + 56);
+    cfb.miniCutoff = ReadLe32(h, 56);
     if (cfb.miniCutoff < cfb.sectorSize) return 0;
     const uint64_t fileSectors =
         cfb.fileSize > cfb.headerBytes
@@ -131,24 +126,25 @@ int OpenCompoundFile(CfbState& cfb, Document& doc) {
     const uint32_t perSector = cfb.sectorSize / 4;
 
     // The FAT: its sector numbers come from the header, then from the DIFAT chain.
-    const uint32_t fatSectorCount = Le32(h + 44);
+    const uint32_t fatSectorCount = ReadLe32(h, 44);
     if (fatSectorCount > fileSectors) return 0;
     std::vector<uint32_t> fatSectors;
     for (uint32_t i = 0; i < std::min(fatSectorCount, kHeaderDifatEntries); ++i)
-        fatSectors.push_back(Le32(h + 76 + 4 * i));
+        fatSectors.push_back(ReadLe32(h, 76 + 4 * i));
     std::vector<uint8_t> buffer(cfb.sectorSize);
     if (fatSectorCount > kHeaderDifatEntries) {
         std::vector<uint8_t> visited(fileSectors);
-        uint32_t d = Le32(h + 68);
+        ByteReader sector = ByteView(buffer.data(), buffer.size());
+        uint32_t d = ReadLe32(h, 68);
         // A DIFAT chain that loops or leaves the file ends here; the FAT sectors it did not name
         // stay free.
         while (fatSectors.size() < fatSectorCount && d < fileSectors && !visited[d]) {
             visited[d] = 1;
             ReadFileBytes(doc, cfb.fileSize, SectorOffset(cfb, d), buffer.data(), cfb.sectorSize);
             for (uint32_t k = 0; k + 1 < perSector && fatSectors.size() < fatSectorCount; ++k) {
-                fatSectors.push_back(Le32(&buffer[k * 4]));
+                fatSectors.push_back(ReadLe32(sector, k * 4));
             }
-            d = Le32(&buffer[(perSector - 1) * 4]);
+            d = ReadLe32(sector, (perSector - 1) * 4);
         }
     }
     cfb.fatCount = fatSectorCount * perSector;
@@ -160,11 +156,12 @@ int OpenCompoundFile(CfbState& cfb, Document& doc) {
     if (PointsOutside(cfb.fat)) return 0;
 
     // The mini-FAT, along its FAT chain.
-    const uint32_t miniFatSectorCount = Le32(h + 64);
+    const uint32_t miniFatSectorCount = ReadLe32(h, 64);
     if (miniFatSectorCount > fileSectors) return 0;
     cfb.miniFatCount = miniFatSectorCount * perSector;
     if (cfb.miniFatCount) {
-        const std::vector<uint32_t> chain = FollowChain(cfb.fat, Le32(h + 60), miniFatSectorCount);
+        const std::vector<uint32_t> chain =
+            FollowChain(cfb.fat, ReadLe32(h, 60), miniFatSectorCount);
         cfb.miniFat.assign(cfb.miniFatCount, 0xFFFFFFFFu);
         for (size_t k = 0; k < chain.size(); ++k)
             ReadTableSector(cfb, doc, chain[k], cfb.miniFat, k * perSector, buffer);
@@ -172,7 +169,7 @@ int OpenCompoundFile(CfbState& cfb, Document& doc) {
     }
 
     // The directory, along its FAT chain.
-    const std::vector<uint32_t> dirChain = FollowChain(cfb.fat, Le32(h + 48), cfb.fatCount);
+    const std::vector<uint32_t> dirChain = FollowChain(cfb.fat, ReadLe32(h, 48), cfb.fatCount);
     cfb.entryCount = static_cast<uint32_t>(dirChain.size() * (cfb.sectorSize / kEntryBytes));
     cfb.directory.resize(static_cast<size_t>(cfb.entryCount) * kEntryBytes);
     cfb.streamStart.resize(cfb.entryCount);
@@ -181,10 +178,11 @@ int OpenCompoundFile(CfbState& cfb, Document& doc) {
         ReadFileBytes(doc, cfb.fileSize, SectorOffset(cfb, dirChain[k]),
                       &cfb.directory[k * cfb.sectorSize], cfb.sectorSize);
     }
+    ByteReader entries = ByteView(cfb.directory.data(), cfb.directory.size());
     for (uint32_t i = 0; i < cfb.entryCount; ++i) {
-        const uint8_t* e = &cfb.directory[static_cast<size_t>(i) * kEntryBytes];
-        cfb.streamStart[i] = Le32(e + 116);
-        cfb.streamSize[i] = Le32(e + 120);
+        const size_t e = static_cast<size_t>(i) * kEntryBytes;
+        cfb.streamStart[i] = ReadLe32(entries, e + 116);
+        cfb.streamSize[i] = ReadLe32(entries, e + 120);
     }
     return 1;
 }
@@ -249,25 +247,26 @@ int32_t FindDirectoryEntry(const CfbState& cfb, const char16_t* name) {
         return static_cast<char16_t>(c >= u'a' && c <= u'z' ? c - 32 : c);
     };
     std::vector<uint8_t> visited(cfb.entryCount);
-    uint32_t i = Le32(&cfb.directory[76]);  // the root's child
+    ByteReader entries = ByteView(cfb.directory.data(), cfb.directory.size());
+    uint32_t i = ReadLe32(entries, 76);  // the root's child
     // An index outside the directory (the "no sibling" marker among them) ends the search, and
     // so does an entry met twice: a tree that loops has no answer.
     while (i >= 1 && i < cfb.entryCount && !visited[i]) {
         visited[i] = 1;
-        const uint8_t* e = &cfb.directory[static_cast<size_t>(i) * kEntryBytes];
-        const uint32_t haveBytes = Le16(e + 64);
+        const size_t e = static_cast<size_t>(i) * kEntryBytes;
+        const uint32_t haveBytes = ReadLe16(entries, e + 64);
         int order = 0;  // < 0: the wanted name sorts before this entry's
         if (wantBytes != haveBytes) {
             order = wantBytes < haveBytes ? -1 : 1;
         } else {
             // The directory is ordered by upper-cased names; the name field holds 32 units.
             for (size_t k = 0; k < chars && k < 32 && order == 0; ++k) {
-                const char16_t a = upper(name[k]), b = upper(Le16(e + 2 * k));
+                const char16_t a = upper(name[k]), b = upper(ReadLe16(entries, e + 2 * k));
                 if (a != b) order = a < b ? -1 : 1;
             }
         }
         if (order == 0) return static_cast<int32_t>(i);
-        i = Le32(e + (order < 0 ? 68 : 72));
+        i = ReadLe32(entries, e + (order < 0 ? 68 : 72));
     }
     return 0;
 }

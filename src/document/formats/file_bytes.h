@@ -1,5 +1,7 @@
-// Small readers shared by the container formats: exact reads at an offset, big-endian numbers.
+// Reading bytes that came from a file: exact reads at an offset, and a checked view that reads
+// big- and little-endian numbers out of what was read.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/sys/files.h"
@@ -12,12 +14,64 @@ inline int ReadAt(PlatformFile& file, uint64_t offset, void* buffer, uint32_t si
     return FileSeek(file, offset) && FileRead(file, buffer, size, &got) && got == size;
 }
 
-inline uint32_t ReadBE16(const uint8_t* p) {
-    return (static_cast<uint32_t>(p[0]) << 8) | p[1];
+// A view of bytes read from a file. Offsets and lengths come from the file too, so every read is
+// checked against the end: a read that does not lie wholly inside gives 0 (or nothing) and clears
+// `ok`, which stays cleared, so that a parser reads a whole record and tests `ok` once.
+struct ByteReader {
+    const uint8_t* data = nullptr;
+    size_t size = 0;
+    bool ok = true;
+};
+
+inline ByteReader ByteView(const void* data, size_t size) {
+    return ByteReader{static_cast<const uint8_t*>(data), size, true};
 }
-inline uint32_t ReadBE32(const uint8_t* p) {
-    return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
-           (static_cast<uint32_t>(p[2]) << 8) | p[3];
+
+// The `length` bytes at `at`, or null (and `ok` cleared) when they are not all inside.
+inline const uint8_t* ByteSpan(ByteReader& r, size_t at, size_t length) {
+    if (at > r.size || length > r.size - at) {
+        r.ok = false;
+        return nullptr;
+    }
+    return r.data + at;
+}
+
+// The `length` bytes at `at` as a view of their own: empty and not ok when they are not all
+// inside, and then `r` is not ok either.
+inline ByteReader SubBytes(ByteReader& r, size_t at, size_t length) {
+    const uint8_t* p = ByteSpan(r, at, length);
+    return p ? ByteReader{p, length, true} : ByteReader{nullptr, 0, false};
+}
+
+namespace detail {
+template <typename T, bool kBigEndian>
+T ReadNumber(ByteReader& r, size_t at) {
+    const uint8_t* p = ByteSpan(r, at, sizeof(T));
+    if (!p) return 0;
+    T v = 0;
+    for (size_t i = 0; i < sizeof(T); ++i)
+        v |= static_cast<T>(p[i]) << (8 * (kBigEndian ? sizeof(T) - 1 - i : i));
+    return v;
+}
+}  // namespace detail
+
+inline uint8_t ReadU8(ByteReader& r, size_t at) {
+    return detail::ReadNumber<uint8_t, false>(r, at);
+}
+inline uint16_t ReadLe16(ByteReader& r, size_t at) {
+    return detail::ReadNumber<uint16_t, false>(r, at);
+}
+inline uint32_t ReadLe32(ByteReader& r, size_t at) {
+    return detail::ReadNumber<uint32_t, false>(r, at);
+}
+inline uint64_t ReadLe64(ByteReader& r, size_t at) {
+    return detail::ReadNumber<uint64_t, false>(r, at);
+}
+inline uint16_t ReadBe16(ByteReader& r, size_t at) {
+    return detail::ReadNumber<uint16_t, true>(r, at);
+}
+inline uint32_t ReadBe32(ByteReader& r, size_t at) {
+    return detail::ReadNumber<uint32_t, true>(r, at);
 }
 
 }  // namespace lectra

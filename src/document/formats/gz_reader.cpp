@@ -22,12 +22,18 @@ constexpr uint32_t kMaxStoredName = 259;
 
 int Refuse(Document& doc) {
     doc.openErrorText = kBadFormat;
-    FreeGzState(doc);
+    ReleaseReader(doc);
     return 0;
 }
 
 std::u16string MemberName(std::string_view stored) {
     return IsUtf8(stored) ? Utf8ToUtf16(stored) : CodePageDecode(866, stored);
+}
+
+void ReleaseGz(ReaderState* state) {
+    GzState* gz = static_cast<GzState*>(state);
+    EndGzCursor(gz->cursor);
+    delete gz;
 }
 
 }  // namespace
@@ -41,15 +47,12 @@ int RoutesToGzip(const std::u16string& path, PlatformFile& file) {
     return ReadAt(file, 0, magic, 2) && magic[0] == 0x1F && magic[1] == 0x8B;
 }
 
-void FreeGzState(Document& doc) {
-    if (!doc.gz) return;
-    EndGzCursor(doc.gz->cursor);
-    delete doc.gz;
-    doc.gz = nullptr;
+GzState* GzOf(const Document& doc) {
+    return ReaderStateOf<GzState>(doc, kGzReader);
 }
 
 int OpenGzMember(Document& doc) {
-    FreeGzState(doc);
+    ReleaseReader(doc);
     PlatformFile& file = doc.source;
     const int64_t fileSize = FileSize(file);
     uint8_t head[10];
@@ -61,7 +64,8 @@ int OpenGzMember(Document& doc) {
     if (head[3] & kFlagExtra) {
         uint8_t x[2];
         if (!ReadAt(file, at, x, 2)) return Refuse(doc);
-        at += 2 + (x[0] | (x[1] << 8));
+        ByteReader extra = ByteView(x, sizeof x);
+        at += 2 + ReadLe16(extra, 0);
         if (at > static_cast<uint64_t>(fileSize)) return Refuse(doc);
     }
     std::u16string name;
@@ -83,29 +87,31 @@ int OpenGzMember(Document& doc) {
     // PalmDOC, TCR and Word books read the file itself, so they cannot open a member.
     int kind = FormatKindFromPath(name);
     if (kind < 0) kind = kKindText;
-    if (kind > kKindRtf) return Refuse(doc);
+    if (!KindReadsBytes(kind)) return Refuse(doc);
 
-    doc.gz = new GzState;
+    GzState& gz = *new GzState;
+    SetReaderState(doc, kGzReader, &gz);
     uint64_t size = 0;
     IndexProgress progress;
     progress.report = doc.hooks.progress;
     progress.context = doc.hooks.context;
     progress.total = doc.sourceSize;
-    if (BuildGzIndex(file, kGzSpan, doc.gz->index, &size, progress) < 1) return Refuse(doc);
-    doc.gz->size = size;
-    doc.gz->memberName = name;
+    if (BuildGzIndex(file, kGzSpan, gz.index, &size, progress) < 1) return Refuse(doc);
+    gz.size = size;
+    gz.memberName = name;
     doc.formatKind = kind;
     doc.sourceFlags |= kSourceGzMember;
     doc.sourceSize = static_cast<uint32_t>(size);  // at most kGzMaxOutput
-    if (doc.gz->index.cut) RecordCut(doc, size, 0);
+    if (gz.index.cut) RecordCut(doc, size, 0);
     return 1;
 }
 
 void ReadGzRawBlock(Document& doc, uint32_t offset, uint8_t* block) {
-    if (!doc.gz || offset >= doc.sourceSize) return;
+    GzState* state = GzOf(doc);
+    if (!state || offset >= doc.sourceSize) return;
     const uint32_t start = offset & ~(kRawBlockBytes - 1);
     const int32_t want = static_cast<int32_t>(std::min(kRawBlockBytes, doc.sourceSize - start));
-    GzState& gz = *doc.gz;
+    GzState& gz = *state;
     int got = ReadGzRange(doc.source, gz.index, start, block, want, &gz.cursor);
     if (got == Z_ERRNO) {
         // A handle on removable storage goes bad while the device sleeps: the raw layer's seek
@@ -119,6 +125,6 @@ void ReadGzRawBlock(Document& doc, uint32_t offset, uint8_t* block) {
     if (got < 0) RecordReadError(doc);
 }
 
-const FormatReader kGzReader = {OpenGzMember, ReadGzRawBlock, nullptr, FreeGzState};
+const FormatReader kGzReader = {OpenGzMember, ReadGzRawBlock, nullptr, ReleaseGz};
 
 }  // namespace lectra

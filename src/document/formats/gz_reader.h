@@ -10,7 +10,7 @@
 
 namespace lectra {
 
-struct GzState {
+struct GzState : ReaderState {
     GzIndex index;
     uint64_t size = 0;          // decompressed bytes
     std::u16string memberName;  // the stored name, or the file's name without ".gz"
@@ -29,7 +29,8 @@ int RoutesToGzip(const std::u16string& path, PlatformFile& file);
 int OpenGzMember(Document& doc);
 // Fills raw block (offset >> 13) of the decompressed member.
 void ReadGzRawBlock(Document& doc, uint32_t offset, uint8_t* block);
-void FreeGzState(Document& doc);
+// The open book's gzip state; null when another reader opened the book.
+GzState* GzOf(const Document& doc);
 
 extern const FormatReader kGzReader;
 

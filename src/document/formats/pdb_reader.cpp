@@ -30,7 +30,7 @@ uint32_t CompressedCap(uint32_t recordSize) {
 
 int Refuse(Document& doc) {
     doc.openErrorText = kBadFormat;
-    FreePdbState(doc);
+    ReleaseReader(doc);
     return 0;
 }
 
@@ -40,7 +40,7 @@ uint32_t ReadStored(Document& doc, const PdbRecord& record, uint8_t* buffer, uin
     const uint32_t want = std::min(record.length, size);
     if (want == 0) return 0;
     const uint32_t got = ReadSource(doc, record.offset, buffer, want, want);
-    if (got < want) doc.pdb->readFailed = 1;
+    if (got < want) PdbOf(doc)->readFailed = 1;
     return got;
 }
 
@@ -48,7 +48,7 @@ uint32_t ReadStored(Document& doc, const PdbRecord& record, uint8_t* buffer, uin
 // short of that reads as zeros. 0 when the record could not be read: nothing is kept, and the
 // next request reads it again.
 int LoadRecord(Document& doc, uint64_t r) {
-    PdbState& s = *doc.pdb;
+    PdbState& s = *PdbOf(doc);
     if (static_cast<int64_t>(r) == s.loadedRecord) return 1;
     s.readFailed = 0;
     uint32_t n = 0;
@@ -75,45 +75,51 @@ int LoadRecord(Document& doc, uint64_t r) {
     return !s.readFailed;
 }
 
+void ReleasePdb(ReaderState* state) {
+    delete static_cast<PdbState*>(state);
+}
+
 }  // namespace
 
-void FreePdbState(Document& doc) {
-    delete doc.pdb;
-    doc.pdb = nullptr;
+PdbState* PdbOf(const Document& doc) {
+    return ReaderStateOf<PdbState>(doc, kPdbReader);
 }
 
 int OpenPdb(Document& doc) {
-    FreePdbState(doc);
+    ReleaseReader(doc);
     PlatformFile& file = doc.source;
     const int64_t fileSize = FileSize(file);
     uint8_t head[kHeaderBytes + 4];  // the header and the data offset of record 0
     if (fileSize < 0 || !ReadAt(file, 0, head, sizeof head)) return Refuse(doc);
-    const uint32_t recordCount = ReadBE16(head + 76);
-    const uint32_t record0 = ReadBE32(head + 78);
+    ByteReader h = ByteView(head, sizeof head);
+    const uint32_t recordCount = ReadBe16(h, 76);
+    const uint32_t record0 = ReadBe32(h, 78);
     // Without a text record there is nothing to read, and the stream length would not be positive.
     if (recordCount < 2) return Refuse(doc);
 
-    doc.pdb = new PdbState;
-    PdbState& s = *doc.pdb;
+    PdbState& s = *new PdbState;
+    SetReaderState(doc, kPdbReader, &s);
     s.recordCount = recordCount;
     int kind = kKindPalmDoc;
     if (std::memcmp(head + 60, "zTXT", 4) == 0 && std::memcmp(head + 64, "GPlm", 4) == 0) {
         uint8_t z[kZtxtHeaderBytes];
         if (!ReadAt(file, record0, z, sizeof z)) return Refuse(doc);
+        ByteReader zr = ByteView(z, sizeof z);
         // Only a zTXT made for random access can be read a record at a time. The open fails with
         // the opener's own message, as this reader always has for such files.
-        if (z[18] != 1) {
-            FreePdbState(doc);
+        if (ReadU8(zr, 18) != 1) {
+            ReleaseReader(doc);
             return 0;
         }
-        s.textRecordCount = ReadBE16(z + 2);
-        s.recordSize = ReadBE16(z + 8);
+        s.textRecordCount = ReadBe16(zr, 2);
+        s.recordSize = ReadBe16(zr, 8);
         s.mode = kPdbZtxt;
         kind = kKindZtxt1;
     } else if (std::memcmp(head + 60, "TEXt", 4) == 0 && std::memcmp(head + 64, "REAd", 4) == 0) {
         uint8_t d[kPalmDocHeaderBytes];
         if (!ReadAt(file, record0, d, sizeof d)) return Refuse(doc);
-        const uint32_t compression = ReadBE16(d);
+        ByteReader dr = ByteView(d, sizeof d);
+        const uint32_t compression = ReadBe16(dr, 0);
         if (compression == 1 || compression == 257) {
             s.mode = kPdbStored;
         } else if (compression == 2) {
@@ -122,8 +128,8 @@ int OpenPdb(Document& doc) {
         } else {
             return Refuse(doc);
         }
-        s.textRecordCount = ReadBE16(d + 8);
-        s.recordSize = ReadBE16(d + 10);
+        s.textRecordCount = ReadBe16(dr, 8);
+        s.recordSize = ReadBe16(dr, 10);
     } else {
         return Refuse(doc);
     }
@@ -146,10 +152,10 @@ int OpenPdb(Document& doc) {
     }
     s.records.resize(texts);
     const uint64_t end = static_cast<uint64_t>(fileSize);
+    ByteReader entries = ByteView(list.data(), list.size());
     for (uint32_t i = 0; i < texts; ++i) {
-        const uint64_t at = ReadBE32(list.data() + i * kListEntryBytes);
-        const uint64_t next =
-            i + 1 < listed ? ReadBE32(list.data() + (i + 1) * kListEntryBytes) : end;
+        const uint64_t at = ReadBe32(entries, i * kListEntryBytes);
+        const uint64_t next = i + 1 < listed ? ReadBe32(entries, (i + 1) * kListEntryBytes) : end;
         s.records[i].offset = static_cast<uint32_t>(at);
         // Offsets that run backwards or past the end of the file make an empty record.
         s.records[i].length =
@@ -163,7 +169,7 @@ int OpenPdb(Document& doc) {
 }
 
 uint32_t InflateZtxtRecord(Document& doc, uint32_t index) {
-    PdbState& s = *doc.pdb;
+    PdbState& s = *PdbOf(doc);
     s.loadedRecord = -1;
     if (index >= s.records.size()) return 0;
     z_stream z{};
@@ -197,8 +203,9 @@ uint32_t InflateZtxtRecord(Document& doc, uint32_t index) {
 }
 
 void ReadPdbRawBlock(Document& doc, uint32_t offset, uint8_t* block) {
-    if (!doc.pdb || doc.pdb->recordSize == 0) return;
-    PdbState& s = *doc.pdb;
+    PdbState* state = PdbOf(doc);
+    if (!state || state->recordSize == 0) return;
+    PdbState& s = *state;
     const uint64_t start = offset & ~static_cast<uint64_t>(kRawBlockBytes - 1);
     uint64_t r = start / s.recordSize;
     uint32_t p = static_cast<uint32_t>(start - r * s.recordSize);
@@ -215,13 +222,14 @@ void ReadPdbRawBlock(Document& doc, uint32_t offset, uint8_t* block) {
 }
 
 uint32_t SamplePdb(Document& doc, uint8_t* buffer, uint32_t capacity) {
-    if (!doc.pdb) return 0;
+    const PdbState* s = PdbOf(doc);
+    if (!s) return 0;
     LoadRecord(doc, 0);
-    const uint32_t n = std::min(doc.pdb->loadedLength, capacity);
-    std::memcpy(buffer, doc.pdb->outBuf.data(), n);
+    const uint32_t n = std::min(s->loadedLength, capacity);
+    std::memcpy(buffer, s->outBuf.data(), n);
     return n;
 }
 
-const FormatReader kPdbReader = {OpenPdb, ReadPdbRawBlock, SamplePdb, FreePdbState};
+const FormatReader kPdbReader = {OpenPdb, ReadPdbRawBlock, SamplePdb, ReleasePdb};
 
 }  // namespace lectra

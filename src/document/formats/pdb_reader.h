@@ -22,7 +22,7 @@ struct PdbRecord {
     uint32_t length = 0;
 };
 
-struct PdbState {
+struct PdbState : ReaderState {
     int mode = kPdbStored;
     uint32_t recordCount = 0;        // database records, the header record 0 included
     uint32_t textRecordCount = 0;    // from record 0, at most recordCount − 1: the text records
@@ -43,7 +43,8 @@ int OpenPdb(Document& doc);
 void ReadPdbRawBlock(Document& doc, uint32_t offset, uint8_t* block);
 // The start of text record 0, decoded, for code-page detection.
 uint32_t SamplePdb(Document& doc, uint8_t* buffer, uint32_t capacity);
-void FreePdbState(Document& doc);
+// The open book's PalmDOC or zTXT state; null when another reader opened the book.
+PdbState* PdbOf(const Document& doc);
 
 // Decodes text record `index` of a zTXT into outBuf: record 0 carries the zlib header, so it is
 // inflated first and the record itself then goes through the same stream. Returns the bytes

@@ -19,7 +19,7 @@ constexpr uint32_t kChunk = 8192;
 
 int Refuse(Document& doc) {
     doc.openErrorText = kBadFormat;
-    FreeTcrState(doc);
+    ReleaseReader(doc);
     return 0;
 }
 
@@ -27,7 +27,7 @@ int Refuse(Document& doc) {
 // first `skip` bytes dropped, reading codes until the block is full or the body ends. Codes of
 // empty phrases produce nothing, so the block may need more than 8192 codes.
 uint32_t ExpandBlock(Document& doc, uint32_t b, uint8_t* out, uint32_t want) {
-    const TcrState& s = *doc.tcr;
+    const TcrState& s = *TcrOf(doc);
     if (b >= s.blocks.size()) return 0;
     uint32_t skip = s.blocks[b].skip;
     uint64_t at = s.blocks[b].codeOffset;
@@ -57,36 +57,40 @@ uint32_t ExpandBlock(Document& doc, uint32_t b, uint8_t* out, uint32_t want) {
     return written;
 }
 
+void ReleaseTcr(ReaderState* state) {
+    delete static_cast<TcrState*>(state);
+}
+
 }  // namespace
 
-void FreeTcrState(Document& doc) {
-    delete doc.tcr;
-    doc.tcr = nullptr;
+TcrState* TcrOf(const Document& doc) {
+    return ReaderStateOf<TcrState>(doc, kTcrReader);
 }
 
 int OpenTcr(Document& doc) {
-    FreeTcrState(doc);
+    ReleaseReader(doc);
     PlatformFile& file = doc.source;
     char signature[kSignatureBytes];
     if (!ReadAt(file, 0, signature, kSignatureBytes) ||
         std::memcmp(signature, kSignature, kSignatureBytes) != 0) {
         return Refuse(doc);
     }
-    doc.tcr = new TcrState;
-    TcrState& s = *doc.tcr;
+    TcrState& s = *new TcrState;
+    SetReaderState(doc, kTcrReader, &s);
     // The dictionary: for each code a length byte and that many phrase bytes. It is read with the
     // body's first bytes in one go; at most 256 × 256 bytes.
     std::vector<uint8_t> head(256 * 256);
     uint32_t got = 0;
     if (!FileRead(file, head.data(), static_cast<uint32_t>(head.size()), &got)) return Refuse(doc);
+    ByteReader dictionary = ByteView(head.data(), got);
     uint32_t at = 0;
     for (int code = 0; code < 256; ++code) {
-        if (at >= got) return Refuse(doc);
-        const uint32_t len = head[at++];
-        if (len > got - at) return Refuse(doc);
-        s.length[code] = static_cast<uint8_t>(len);
-        std::memcpy(s.phrase[code], head.data() + at, len);
-        at += len;
+        const uint8_t len = ReadU8(dictionary, at);
+        const uint8_t* phrase = ByteSpan(dictionary, at + 1, len);
+        if (!dictionary.ok) return Refuse(doc);  // the file ends inside the dictionary
+        s.length[code] = len;
+        std::memcpy(s.phrase[code], phrase, len);
+        at += 1 + len;
     }
     s.bodyOffset = kSignatureBytes + at;
 
@@ -121,14 +125,14 @@ int OpenTcr(Document& doc) {
 }
 
 void ReadTcrRawBlock(Document& doc, uint32_t offset, uint8_t* block) {
-    if (!doc.tcr || offset >= doc.sourceSize) return;
+    if (!TcrOf(doc) || offset >= doc.sourceSize) return;
     const uint32_t start = offset & ~(kRawBlockBytes - 1);
     const uint32_t want = std::min(kRawBlockBytes, doc.sourceSize - start);
     ExpandBlock(doc, start >> kRawBlockShift, block, want);
 }
 
 uint32_t SampleTcr(Document& doc, uint8_t* buffer, uint32_t capacity) {
-    if (!doc.tcr) return 0;
+    if (!TcrOf(doc)) return 0;
     uint8_t block[kRawBlockBytes];
     const uint32_t n = ExpandBlock(doc, 0, block, std::min(doc.sourceSize, kRawBlockBytes));
     const uint32_t take = std::min(n, capacity);
@@ -136,6 +140,6 @@ uint32_t SampleTcr(Document& doc, uint8_t* buffer, uint32_t capacity) {
     return take;
 }
 
-const FormatReader kTcrReader = {OpenTcr, ReadTcrRawBlock, SampleTcr, FreeTcrState};
+const FormatReader kTcrReader = {OpenTcr, ReadTcrRawBlock, SampleTcr, ReleaseTcr};
 
 }  // namespace lectra

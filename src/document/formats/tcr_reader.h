@@ -16,7 +16,7 @@ struct TcrBlockStart {
     uint32_t skip = 0;
 };
 
-struct TcrState {
+struct TcrState : ReaderState {
     uint8_t length[256] = {};
     uint8_t phrase[256][255] = {};
     uint32_t bodyOffset = 0;  // file offset of the first code byte
@@ -33,7 +33,8 @@ int OpenTcr(Document& doc);
 void ReadTcrRawBlock(Document& doc, uint32_t offset, uint8_t* block);
 // The start of the expanded text, for code-page detection.
 uint32_t SampleTcr(Document& doc, uint8_t* buffer, uint32_t capacity);
-void FreeTcrState(Document& doc);
+// The open book's TCR state; null when another reader opened the book.
+TcrState* TcrOf(const Document& doc);
 
 extern const FormatReader kTcrReader;
 

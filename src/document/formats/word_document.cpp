@@ -7,6 +7,8 @@
 #include <memory>
 #include <string_view>
 
+#include "document/formats/file_bytes.h"
+
 namespace lectra {
 
 namespace {
@@ -41,21 +43,19 @@ constexpr char16_t kCp1252High[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
 };
 
+// Numbers read from a stream; bytes past its end read as 0xFF, as ReadStream gives them.
 uint16_t U16(WordState& w, Document& doc, int32_t stream, uint64_t offset) {
     uint8_t b[2];
     ReadStream(w.cfb, doc, stream, offset, b, 2);
-    return static_cast<uint16_t>(b[0] | (b[1] << 8));
-}
-
-uint32_t U32At(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+    ByteReader r = ByteView(b, sizeof b);
+    return ReadLe16(r, 0);
 }
 
 uint32_t U32(WordState& w, Document& doc, int32_t stream, uint64_t offset) {
     uint8_t b[4];
     ReadStream(w.cfb, doc, stream, offset, b, 4);
-    return U32At(b);
+    ByteReader r = ByteView(b, sizeof b);
+    return ReadLe32(r, 0);
 }
 
 // Reads the piece table at fcClx in the table stream: property blocks are skipped, then the
@@ -80,13 +80,14 @@ int ReadPieceTable(WordState& w, Document& doc, const FibLayout& layout) {
     const uint32_t count = (lcb - 4) / 12;
     std::vector<uint8_t> plc(static_cast<size_t>(count) * 12 + 4);
     ReadStream(w.cfb, doc, w.tableStream, pos, plc.data(), static_cast<uint32_t>(plc.size()));
+    ByteReader table = ByteView(plc.data(), plc.size());
     w.pieces.resize(static_cast<size_t>(count) + 1);
-    for (uint32_t i = 0; i <= count; ++i) w.pieces[i].cp = U32At(&plc[4 * i]);
+    for (uint32_t i = 0; i <= count; ++i) w.pieces[i].cp = ReadLe32(table, 4 * i);
     if (w.pieces[0].cp != 0) return 0;
-    const uint8_t* descriptors = &plc[4 * (static_cast<size_t>(count) + 1)];
+    const size_t descriptors = 4 * (static_cast<size_t>(count) + 1);
     for (uint32_t i = 0; i < count; ++i) {
         if (w.pieces[i].cp >= w.pieces[i + 1].cp) return 0;
-        const uint32_t value = U32At(descriptors + 8 * i + 2);
+        const uint32_t value = ReadLe32(table, descriptors + 8 * i + 2);
         if (value & 0x40000000u) {
             w.pieces[i].is16Bit = 0;
             w.pieces[i].fc = (value & ~0x40000000u & 0x7FFFFFFFu) / 2;
@@ -110,7 +111,7 @@ int PiecesInsideStream(WordState& w) {
 }
 
 int Refuse(Document& doc) {
-    ReleaseWordDocument(doc);
+    ReleaseReader(doc);
     return 0;
 }
 
@@ -121,21 +122,23 @@ int HandOn(Document& doc) {
     ReadFileBytes(doc, size < 0 ? 0 : static_cast<uint64_t>(size), 0, head, sizeof head);
     const std::string_view text(reinterpret_cast<const char*>(head), sizeof head);
     doc.formatKind = text.find("\\rtf") != std::string_view::npos ? kKindRtf : kKindText;
-    ReleaseWordDocument(doc);
+    ReleaseReader(doc);
     return 1;
+}
+
+void ReleaseWord(ReaderState* state) {
+    delete static_cast<WordState*>(state);
 }
 
 }  // namespace
 
-void ReleaseWordDocument(Document& doc) {
-    delete doc.word;
-    doc.word = nullptr;
+WordState* WordOf(const Document& doc) {
+    return ReaderStateOf<WordState>(doc, kWordReader);
 }
 
 int OpenWordDocument(Document& doc) {
-    ReleaseWordDocument(doc);
-    doc.word = new WordState;
-    WordState& w = *doc.word;
+    WordState& w = *new WordState;
+    SetReaderState(doc, kWordReader, &w);
     const int64_t fileSize = FileSize(doc.source);
     if (fileSize < 0) return Refuse(doc);
     w.cfb.fileSize = static_cast<uint64_t>(fileSize);
@@ -208,8 +211,9 @@ int OpenWordDocument(Document& doc) {
 }
 
 void ReadWordRawBlock(Document& doc, uint32_t offset, uint8_t* block) {
-    if (!doc.word) return;
-    WordState& w = *doc.word;
+    WordState* state = WordOf(doc);
+    if (!state) return;
+    WordState& w = *state;
     const bool wide = (w.fibFlags & kFibExtendedChars) != 0;
     const uint32_t start = offset & ~(kRawBlockBytes - 1);
     uint32_t c = wide ? start / 2 : start;
@@ -255,6 +259,6 @@ void ReadWordRawBlock(Document& doc, uint32_t offset, uint8_t* block) {
     }
 }
 
-const FormatReader kWordReader = {OpenWordDocument, ReadWordRawBlock, nullptr, ReleaseWordDocument};
+const FormatReader kWordReader = {OpenWordDocument, ReadWordRawBlock, nullptr, ReleaseWord};
 
 }  // namespace lectra

@@ -23,7 +23,7 @@ struct WordPiece {
     uint8_t is16Bit = 0;
 };
 
-struct WordState {
+struct WordState : ReaderState {
     CfbState cfb;
     int32_t wordStream = -1;   // the text stream: "WordDocument", or −1 for the file itself
     int32_t tableStream = -1;  // where the piece table is
@@ -42,8 +42,8 @@ int OpenWordDocument(Document& doc);
 // Writes raw block (offset >> 13) of the main text into `block` (8192 bytes).
 void ReadWordRawBlock(Document& doc, uint32_t offset, uint8_t* block);
 
-// Frees the reader's state; safe to call again.
-void ReleaseWordDocument(Document& doc);
+// The open book's Word state; null when another reader opened the book.
+WordState* WordOf(const Document& doc);
 
 extern const FormatReader kWordReader;
 

@@ -34,16 +34,6 @@ constexpr uint16_t kFlagUtf8 = 0x0800;
 constexpr uint16_t kExtraZip64 = 0x0001;
 constexpr uint16_t kExtraUnicodePath = 0x7075;
 
-uint32_t Le16(const uint8_t* p) {
-    return p[0] | (p[1] << 8);
-}
-uint32_t Le32(const uint8_t* p) {
-    return Le16(p) | (static_cast<uint32_t>(Le16(p + 2)) << 16);
-}
-uint64_t Le64(const uint8_t* p) {
-    return Le32(p) | (static_cast<uint64_t>(Le32(p + 4)) << 32);
-}
-
 // Old archivers on Russian systems wrote names in the OEM code page; every byte has its own
 // character there, so the conversion loses nothing.
 std::u16string Cp866Name(std::string_view bytes) {
@@ -53,29 +43,30 @@ std::u16string Cp866Name(std::string_view bytes) {
 // The ZIP64 values that stand in for fields holding all ones, in their fixed order; and the
 // Unicode name that some archivers add beside a name in the local code page (kept only when its
 // CRC says it belongs to the name as stored). Returns 0 when a needed ZIP64 value is missing.
-int ReadExtras(const uint8_t* p, uint32_t size, ZipEntry& e, uint32_t rawSize, uint32_t rawCsize,
+int ReadExtras(ByteReader extras, ZipEntry& e, uint32_t rawSize, uint32_t rawCsize,
                uint32_t rawOffset, std::string_view rawName, std::u16string* unicodeName) {
     bool need[3] = {rawSize == 0xFFFFFFFFu, rawCsize == 0xFFFFFFFFu, rawOffset == 0xFFFFFFFFu};
-    uint32_t at = 0;
-    while (at + 4 <= size) {
-        const uint32_t id = Le16(p + at), length = Le16(p + at + 2);
-        if (length > size - at - 4) return 0;
-        const uint8_t* field = p + at + 4;
+    size_t at = 0;
+    while (at + 4 <= extras.size) {
+        const uint32_t id = ReadLe16(extras, at), length = ReadLe16(extras, at + 2);
+        ByteReader field = SubBytes(extras, at + 4, length);
+        if (!field.ok) return 0;
         if (id == kExtraZip64) {
             uint32_t k = 0;
             uint64_t* targets[3] = {&e.size, &e.compressedSize, &e.localHeader};
             for (int i = 0; i < 3; ++i) {
                 if (!need[i]) continue;
-                if (k + 8 > length) return 0;
-                *targets[i] = Le64(field + k);
+                *targets[i] = ReadLe64(field, k);
+                if (!field.ok) return 0;
                 k += 8;
                 need[i] = false;
             }
-        } else if (id == kExtraUnicodePath && length > 5 && field[0] == 1) {
+        } else if (id == kExtraUnicodePath && length > 5 && ReadU8(field, 0) == 1) {
             const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(rawName.data()),
                                     static_cast<uInt>(rawName.size()));
-            const std::string_view utf8(reinterpret_cast<const char*>(field + 5), length - 5);
-            if (Le32(field + 1) == static_cast<uint32_t>(crc) && IsUtf8(utf8))
+            const std::string_view utf8(
+                reinterpret_cast<const char*>(ByteSpan(field, 5, length - 5)), length - 5);
+            if (ReadLe32(field, 1) == static_cast<uint32_t>(crc) && IsUtf8(utf8))
                 *unicodeName = Utf8ToUtf16(utf8);
         }
         at += 4 + length;
@@ -84,30 +75,31 @@ int ReadExtras(const uint8_t* p, uint32_t size, ZipEntry& e, uint32_t rawSize, u
 }
 
 // Parses the `count` records of the directory in `cd`; 0 when one is malformed or runs past it.
-int ParseEntries(const uint8_t* cd, uint64_t cdSize, uint64_t count, ZipDirectory& directory) {
-    uint64_t at = 0;
+int ParseEntries(ByteReader cd, uint64_t count, ZipDirectory& directory) {
+    size_t at = 0;
     directory.entries.reserve(static_cast<size_t>(count));
     for (uint64_t i = 0; i < count; ++i) {
-        if (cdSize - at < kCentralSize) return 0;
-        const uint8_t* h = cd + at;
-        if (Le32(h) != kCentralSignature) return 0;
-        const uint32_t nameLength = Le16(h + 28), extraLength = Le16(h + 30);
-        const uint32_t commentLength = Le16(h + 32);
-        const uint64_t recordSize = kCentralSize + nameLength + extraLength + commentLength;
-        if (cdSize - at < recordSize) return 0;
+        ByteReader h = SubBytes(cd, at, kCentralSize);
+        if (!h.ok || ReadLe32(h, 0) != kCentralSignature) return 0;
+        const uint32_t nameLength = ReadLe16(h, 28), extraLength = ReadLe16(h, 30);
+        const uint32_t commentLength = ReadLe16(h, 32);
+        const size_t recordSize = kCentralSize + nameLength + extraLength + commentLength;
         // Entries on another disk of a split archive cannot be read from this file.
-        if (Le16(h + 34) != 0 && Le16(h + 34) != 0xFFFF) return 0;
+        const uint32_t disk = ReadLe16(h, 34);
+        ByteReader record = SubBytes(cd, at, recordSize);
+        if (!record.ok || (disk != 0 && disk != 0xFFFF)) return 0;
         ZipEntry& e = directory.entries.emplace_back();
-        e.flags = static_cast<uint16_t>(Le16(h + 8));
-        e.method = static_cast<uint16_t>(Le16(h + 10));
-        e.crc = Le32(h + 16);
-        e.compressedSize = Le32(h + 20);
-        e.size = Le32(h + 24);
-        e.localHeader = Le32(h + 42);
-        const std::string_view rawName(reinterpret_cast<const char*>(h + kCentralSize), nameLength);
+        e.flags = ReadLe16(h, 8);
+        e.method = ReadLe16(h, 10);
+        e.crc = ReadLe32(h, 16);
+        e.compressedSize = ReadLe32(h, 20);
+        e.size = ReadLe32(h, 24);
+        e.localHeader = ReadLe32(h, 42);
+        const std::string_view rawName(
+            reinterpret_cast<const char*>(ByteSpan(record, kCentralSize, nameLength)), nameLength);
         std::u16string unicodeName;
-        if (!ReadExtras(h + kCentralSize + nameLength, extraLength, e, Le32(h + 24), Le32(h + 20),
-                        Le32(h + 42), rawName, &unicodeName)) {
+        if (!ReadExtras(SubBytes(record, kCentralSize + nameLength, extraLength), e,
+                        ReadLe32(h, 24), ReadLe32(h, 20), ReadLe32(h, 42), rawName, &unicodeName)) {
             return 0;
         }
         if ((e.flags & kFlagUtf8) && IsUtf8(rawName)) {
@@ -155,44 +147,47 @@ int ReadZipDirectory(PlatformFile& file, ZipDirectory& directory) {
         static_cast<uint32_t>(std::min<uint64_t>(size, kEndSize + kMaxComment + kLocatorSize));
     std::vector<uint8_t> tail(tailSize);
     if (!ReadAt(file, size - tailSize, tail.data(), tailSize)) return 0;
+    ByteReader t = ByteView(tail.data(), tail.size());
     int64_t end = -1;
     for (int64_t i = static_cast<int64_t>(tailSize) - kEndSize; i >= 0; --i) {
-        const uint8_t* p = tail.data() + i;
-        if (Le32(p) == kEndSignature && i + kEndSize + Le16(p + 20) <= tailSize) {
+        const size_t at = static_cast<size_t>(i);
+        if (ReadLe32(t, at) == kEndSignature && at + kEndSize + ReadLe16(t, at + 20) <= tailSize) {
             end = i;
             break;
         }
     }
     if (end < 0) return 0;
-    const uint8_t* e = tail.data() + end;
+    ByteReader e = SubBytes(t, static_cast<size_t>(end), kEndSize);
     const uint64_t endOffset = size - tailSize + static_cast<uint64_t>(end);
-    uint64_t count = Le16(e + 10);
-    uint64_t cdSize = Le32(e + 12), cdOffset = Le32(e + 16);
+    uint64_t count = ReadLe16(e, 10);
+    uint64_t cdSize = ReadLe32(e, 12), cdOffset = ReadLe32(e, 16);
     uint64_t cdEnd = endOffset;  // the directory ends where the records after it begin
     // One disk only: a split archive's other parts are not here.
-    const uint32_t disk = Le16(e + 4), cdDisk = Le16(e + 6);
+    const uint32_t disk = ReadLe16(e, 4), cdDisk = ReadLe16(e, 6);
     if ((disk != 0 && disk != 0xFFFF) || (cdDisk != 0 && cdDisk != 0xFFFF) ||
-        Le16(e + 8) != Le16(e + 10)) {
+        ReadLe16(e, 8) != ReadLe16(e, 10)) {
         return 0;
     }
     // ZIP64: a locator just before the end record points to the larger end record, which is
     // then the one that counts (some archivers write it also when the small fields would do).
     uint8_t locator[kLocatorSize];
+    ByteReader l = ByteView(locator, sizeof locator);
     const bool zip64 = endOffset >= kLocatorSize &&
                        ReadAt(file, endOffset - kLocatorSize, locator, kLocatorSize) &&
-                       Le32(locator) == kLocator64Signature;
+                       ReadLe32(l, 0) == kLocator64Signature;
     if (zip64) {
-        if (Le32(locator + 4) != 0 || Le32(locator + 16) > 1) return 0;
-        const uint64_t end64 = Le64(locator + 8);
-        uint8_t r[kEnd64Size];
+        if (ReadLe32(l, 4) != 0 || ReadLe32(l, 16) > 1) return 0;
+        const uint64_t end64 = ReadLe64(l, 8);
+        uint8_t record[kEnd64Size];
+        ByteReader r = ByteView(record, sizeof record);
         if (end64 > endOffset - kLocatorSize || endOffset - kLocatorSize - end64 < kEnd64Size ||
-            !ReadAt(file, end64, r, kEnd64Size) || Le32(r) != kEnd64Signature ||
-            Le32(r + 16) != 0 || Le32(r + 20) != 0 || Le64(r + 24) != Le64(r + 32)) {
+            !ReadAt(file, end64, record, kEnd64Size) || ReadLe32(r, 0) != kEnd64Signature ||
+            ReadLe32(r, 16) != 0 || ReadLe32(r, 20) != 0 || ReadLe64(r, 24) != ReadLe64(r, 32)) {
             return 0;
         }
-        count = Le64(r + 32);
-        cdSize = Le64(r + 40);
-        cdOffset = Le64(r + 48);
+        count = ReadLe64(r, 32);
+        cdSize = ReadLe64(r, 40);
+        cdOffset = ReadLe64(r, 48);
         cdEnd = end64;
     } else if (count == 0xFFFF || cdSize == 0xFFFFFFFFu || cdOffset == 0xFFFFFFFFu) {
         return 0;
@@ -203,7 +198,8 @@ int ReadZipDirectory(PlatformFile& file, ZipDirectory& directory) {
     }
     std::vector<uint8_t> cd(static_cast<size_t>(cdSize));
     if (cdSize && !ReadAt(file, cdOffset, cd.data(), static_cast<uint32_t>(cdSize))) return 0;
-    if (!ParseEntries(cd.data(), cdSize, count, directory) || !CheckLayout(directory, cdOffset)) {
+    if (!ParseEntries(ByteView(cd.data(), cd.size()), count, directory) ||
+        !CheckLayout(directory, cdOffset)) {
         directory.entries.clear();
         return 0;
     }
@@ -217,9 +213,11 @@ int ZipEntryReadable(const ZipEntry& entry) {
 }
 
 uint64_t ZipEntryData(PlatformFile& file, const ZipEntry& entry) {
-    uint8_t h[kLocalSize];
-    if (!ReadAt(file, entry.localHeader, h, kLocalSize) || Le32(h) != kLocalSignature) return 0;
-    const uint64_t data = entry.localHeader + kLocalSize + Le16(h + 26) + Le16(h + 28);
+    uint8_t header[kLocalSize] = {};
+    ByteReader h = ByteView(header, sizeof header);
+    if (!ReadAt(file, entry.localHeader, header, kLocalSize) || ReadLe32(h, 0) != kLocalSignature)
+        return 0;
+    const uint64_t data = entry.localHeader + kLocalSize + ReadLe16(h, 26) + ReadLe16(h, 28);
     if (data > entry.limit || entry.compressedSize > entry.limit - data) return 0;
     return data;
 }

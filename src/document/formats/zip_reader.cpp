@@ -26,20 +26,26 @@ constexpr uint32_t kHeadingScan = 65536;
 
 int Refuse(Document& doc, const char16_t* message) {
     doc.openErrorText = message;
-    FreeZipState(doc);
+    ReleaseReader(doc);
     return 0;
 }
 
 // Gives up with the message already in OpenErrorText.
 int Abandon(Document& doc) {
-    FreeZipState(doc);
+    ReleaseReader(doc);
     return 0;
+}
+
+void ReleaseZip(ReaderState* state) {
+    ZipState* z = static_cast<ZipState*>(state);
+    EndGzCursor(z->cursor);
+    delete z;
 }
 
 // Reads `length` bytes at `offset` of an item's decompressed data; returns the bytes placed or
 // a negative status.
 int ReadItem(Document& doc, int32_t itemIndex, uint64_t offset, uint8_t* buffer, uint32_t length) {
-    ZipState& z = *doc.zip;
+    ZipState& z = *ZipOf(doc);
     const ZipItem& item = z.items[itemIndex];
     const ZipEntry& entry = z.directory.entries[item.entry];
     if (offset >= entry.size) return 0;
@@ -76,7 +82,7 @@ int ReadItem(Document& doc, int32_t itemIndex, uint64_t offset, uint8_t* buffer,
 // Indexes a deflated item, or reads a stored one through, checking its CRC-32. Returns 1, 0
 // for a damaged entry (a CRC that differs, a stream that breaks off or runs on).
 int CheckItem(Document& doc, ZipItem& item) {
-    const ZipEntry& entry = doc.zip->directory.entries[item.entry];
+    const ZipEntry& entry = ZipOf(doc)->directory.entries[item.entry];
     uint32_t crc = 0;
     if (entry.method == kZipDeflated) {
         RawDeflate stream;
@@ -105,7 +111,7 @@ int CheckItem(Document& doc, ZipItem& item) {
 
 // Adds the entry as an item: 1, or 0 with OpenErrorText saying why.
 int AddItem(Document& doc, size_t entryIndex) {
-    ZipState& z = *doc.zip;
+    ZipState& z = *ZipOf(doc);
     const ZipEntry& entry = z.directory.entries[entryIndex];
     if (!ZipEntryReadable(entry) || entry.size > kGzMaxOutput) {
         doc.openErrorText = kBadFormat;
@@ -138,18 +144,18 @@ int FindEntry(const ZipDirectory& directory, const std::u16string& name) {
 int EntryKind(const ZipEntry& entry) {
     if (entry.name.empty() || entry.name.back() == u'/') return -1;
     const int kind = FormatKindFromPath(entry.name);
-    return kind >= kKindText && kind <= kKindRtf ? kind : -1;
+    return KindReadsBytes(kind) ? kind : -1;
 }
 
-int StartZip(Document& doc, uint32_t signature) {
-    FreeZipState(doc);
+// Reads the directory into a new state of `reader` (the ZIP book's or the EPUB's).
+int StartZip(Document& doc, const FormatReader& reader, uint32_t signature) {
+    ReleaseReader(doc);
     uint8_t magic[4];
-    if (!ReadAt(doc.source, 0, magic, 4) || (magic[0] | magic[1] << 8 | magic[2] << 16 |
-                                             static_cast<uint32_t>(magic[3]) << 24) != signature) {
-        return 0;
-    }
-    doc.zip = new ZipState;
-    return ReadZipDirectory(doc.source, doc.zip->directory);
+    ByteReader m = ByteView(magic, sizeof magic);
+    if (!ReadAt(doc.source, 0, magic, 4) || ReadLe32(m, 0) != signature) return 0;
+    ZipState& z = *new ZipState;
+    SetReaderState(doc, reader, &z);
+    return ReadZipDirectory(doc.source, z.directory);
 }
 
 bool IsSpace(uint8_t c) {
@@ -270,16 +276,14 @@ int SameTitle(const std::u16string& a, const std::u16string& b) {
     return 1;
 }
 
-void FreeZipState(Document& doc) {
-    if (!doc.zip) return;
-    EndGzCursor(doc.zip->cursor);
-    delete doc.zip;
-    doc.zip = nullptr;
+ZipState* ZipOf(const Document& doc) {
+    ZipState* z = ReaderStateOf<ZipState>(doc, kZipReader);
+    return z ? z : ReaderStateOf<ZipState>(doc, kEpubReader);
 }
 
 int OpenZipBook(Document& doc) {
-    if (!StartZip(doc, 0x04034B50)) return Refuse(doc, kBadFormat);
-    ZipState& z = *doc.zip;
+    if (!StartZip(doc, kZipReader, 0x04034B50)) return Refuse(doc, kBadFormat);
+    ZipState& z = *ZipOf(doc);
     // The entry read last time, if it is still there; else the first book in directory order.
     int chosen = doc.zipEntryName.empty() ? -1 : FindEntry(z.directory, doc.zipEntryName);
     if (chosen >= 0 && EntryKind(z.directory.entries[chosen]) < 0) chosen = -1;
@@ -302,8 +306,8 @@ int OpenZipBook(Document& doc) {
 }
 
 int OpenEpubBook(Document& doc) {
-    if (!StartZip(doc, 0x04034B50)) return Refuse(doc, kBadFormat);
-    ZipState& z = *doc.zip;
+    if (!StartZip(doc, kEpubReader, 0x04034B50)) return Refuse(doc, kBadFormat);
+    ZipState& z = *ZipOf(doc);
     const ZipDirectory& dir = z.directory;
     std::string mimetype, container, opf;
     const int mimeEntry = FindEntry(dir, u"mimetype");
@@ -405,8 +409,9 @@ int OpenEpubBook(Document& doc) {
 }
 
 void ReadZipRawBlock(Document& doc, uint32_t offset, uint8_t* block) {
-    if (!doc.zip || offset >= doc.zip->total) return;
-    ZipState& z = *doc.zip;
+    ZipState* state = ZipOf(doc);
+    if (!state || offset >= state->total) return;
+    ZipState& z = *state;
     const uint32_t start = offset & ~(kRawBlockBytes - 1);
     const uint32_t end = static_cast<uint32_t>(
         std::min<uint64_t>(static_cast<uint64_t>(start) + kRawBlockBytes, z.total));
@@ -446,12 +451,13 @@ void ReadZipRawBlock(Document& doc, uint32_t offset, uint8_t* block) {
 }
 
 uint32_t SampleEpub(Document& doc, uint8_t* buffer, uint32_t capacity) {
-    if (!doc.zip || doc.zip->items.empty()) return 0;
+    ZipState* z = ZipOf(doc);
+    if (!z || z->items.empty()) return 0;
     const int n = ReadItem(doc, 0, 0, buffer, capacity);
     return n > 0 ? static_cast<uint32_t>(n) : 0;
 }
 
-const FormatReader kZipReader = {OpenZipBook, ReadZipRawBlock, nullptr, FreeZipState};
-const FormatReader kEpubReader = {OpenEpubBook, ReadZipRawBlock, SampleEpub, FreeZipState};
+const FormatReader kZipReader = {OpenZipBook, ReadZipRawBlock, nullptr, ReleaseZip};
+const FormatReader kEpubReader = {OpenEpubBook, ReadZipRawBlock, SampleEpub, ReleaseZip};
 
 }  // namespace lectra

@@ -33,7 +33,7 @@ struct ZipPart {
     uint32_t skip = 0;
 };
 
-struct ZipState {
+struct ZipState : ReaderState {
     ZipDirectory directory;
     std::vector<ZipItem> items;
     std::vector<ZipPart> parts;
@@ -51,7 +51,8 @@ int OpenEpubBook(Document& doc);
 void ReadZipRawBlock(Document& doc, uint32_t offset, uint8_t* block);
 // The first bytes of an EPUB's first spine item, byte-order mark included, for detection.
 uint32_t SampleEpub(Document& doc, uint8_t* buffer, uint32_t capacity);
-void FreeZipState(Document& doc);
+// The open book's archive state (a ZIP book or an EPUB); null when another reader opened it.
+ZipState* ZipOf(const Document& doc);
 // Whether an EPUB part's bytes start with a heading before any text, looking at most at the
 // first 64 KiB (exposed for tests).
 int StartsWithHeading(const std::string& xhtml);

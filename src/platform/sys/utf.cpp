@@ -93,7 +93,7 @@ std::string Utf16ToUtf8(std::u16string_view text) {
     return out;
 }
 
-std::u16string Utf8ToUtf16(std::string_view text) {
+std::u16string Utf8ToUtf16(std::string_view text, BadUtf8 badBytes) {
     std::u16string out;
     out.reserve(text.size());
     uint32_t cp = 0;
@@ -102,6 +102,11 @@ std::u16string Utf8ToUtf16(std::string_view text) {
         if (const size_t n = Utf8SequenceAt(text, i, &cp, &bad)) {
             AppendUtf16(out, cp);
             i += n;
+        } else if (badBytes == BadUtf8::kKeepBytes) {
+            // A name in an old code page: each byte that is not UTF-8 is carried in a lone low
+            // surrogate, which no UTF-8 name can produce, so that it turns back into that byte.
+            out += static_cast<char16_t>(0xDC00 + static_cast<uint8_t>(text[i]));
+            ++i;
         } else {
             out += u'\uFFFD';
             i += bad;
@@ -119,25 +124,6 @@ int IsUtf8(std::string_view text) {
         i += n;
     }
     return 1;
-}
-
-std::u16string PathFromBytes(std::string_view bytes) {
-    std::u16string out;
-    out.reserve(bytes.size());
-    uint32_t cp = 0;
-    size_t bad = 1;
-    for (size_t i = 0; i < bytes.size();) {
-        if (const size_t n = Utf8SequenceAt(bytes, i, &cp, &bad)) {
-            AppendUtf16(out, cp);
-            i += n;
-        } else {
-            // A name in an old code page: each byte that is not UTF-8 is carried in a lone low
-            // surrogate, which no UTF-8 name can produce, so that it turns back into that byte.
-            out += static_cast<char16_t>(0xDC00 + static_cast<uint8_t>(bytes[i]));
-            ++i;
-        }
-    }
-    return out;
 }
 
 std::string PathToBytes(std::u16string_view path) {

@@ -32,7 +32,7 @@ TEST(GzReader, TheMemberIsTheBookAndItsNameDecidesItsKind) {
     test::OpenedBook doc;
     ASSERT_EQ(Open(*doc, test::Fixture("ru-cp1251.txt.gz")), 1);
     EXPECT_TRUE(doc->sourceFlags & kSourceGzMember);
-    EXPECT_EQ(doc->gz->memberName, u"ru-cp1251.txt");
+    EXPECT_EQ(GzOf(*doc)->memberName, u"ru-cp1251.txt");
 
     // Without a stored name the kind comes from the file's name without ".gz": the open sequence
     // up to the gzip step, then that step alone.
@@ -41,7 +41,7 @@ TEST(GzReader, TheMemberIsTheBookAndItsNameDecidesItsKind) {
     ASSERT_TRUE(OpenSourceFile(*doc));
     ASSERT_EQ(OpenGzMember(*doc), 1);
     EXPECT_EQ(doc->formatKind, kKindFb2);
-    EXPECT_EQ(doc->gz->memberName, Utf8ToUtf16(test::Fixture("ru.fb2")));
+    EXPECT_EQ(GzOf(*doc)->memberName, Utf8ToUtf16(test::Fixture("ru.fb2")));
     EXPECT_EQ(RawBytes(*doc), ReadBytes(test::Fixture("ru.fb2")));
 
     dir.Write("notes", "plain words\n");
@@ -52,7 +52,7 @@ TEST(GzReader, TheMemberIsTheBookAndItsNameDecidesItsKind) {
     // A stored name that is not UTF-8 is in the OEM code page (cp866), never replacement marks.
     dir.Write("\xAA\xAD\xA8\xA3\xA0.txt", "x\n");
     ASSERT_EQ(Open(*doc, Gzip(dir, "\xAA\xAD\xA8\xA3\xA0.txt", "oem.gz"), 1251), 1);
-    EXPECT_EQ(doc->gz->memberName, u"книга.txt");
+    EXPECT_EQ(GzOf(*doc)->memberName, u"книга.txt");
     // Detection reads the decompressed text, not the compressed bytes.
     dir.Write("koi8.txt", ReadBytes(test::Fixture("ru-koi8r.txt")));
     ASSERT_EQ(Open(*doc, Gzip(dir, "koi8.txt", "k.gz")), 1);
@@ -62,7 +62,7 @@ TEST(GzReader, TheMemberIsTheBookAndItsNameDecidesItsKind) {
         dir.Write(name, "not a book of that kind");
         EXPECT_EQ(Open(*doc, Gzip(dir, name, "member.txt.gz")), 0) << name;
         EXPECT_EQ(doc->openErrorText, u"Bad Format!") << name;
-        EXPECT_EQ(doc->gz, nullptr);
+        EXPECT_EQ(doc->readerState, nullptr);
     }
     // A ".gz" name without the signature, and gzip bytes under another name, are plain text.
     ASSERT_EQ(Open(*doc, dir.Write("fake.gz", "just text"), 1251), 1);
@@ -100,7 +100,7 @@ TEST(GzReader, DamagedFilesAreRefusedWithBadFormat) {
     for (const auto& c : cases) {
         EXPECT_EQ(Open(*doc, dir.Write("bad.txt.gz", c.bytes), 1251), 0) << c.what;
         EXPECT_EQ(doc->openErrorText, u"Bad Format!") << c.what;
-        EXPECT_EQ(doc->gz, nullptr) << c.what;
+        EXPECT_EQ(doc->readerState, nullptr) << c.what;
     }
     // An extra field that fits is stepped over.
     extra[3] |= 4;
@@ -130,7 +130,7 @@ TEST(GzReader, RandomAccessThroughAccessPointsMatchesTheText) {
     test::OpenedBook doc;
     ASSERT_EQ(Open(*doc, Gzip(dir, "big.txt", "big.txt.gz"), 1251), 1);
     ASSERT_EQ(doc->sourceSize, text.size());
-    const std::vector<GzAccessPoint>& points = doc->gz->index.points;
+    const std::vector<GzAccessPoint>& points = GzOf(*doc)->index.points;
     ASSERT_GE(points.size(), 3u);
     // gzip ends its blocks at any bit, so points inside a byte (primed with its bits) are met.
     EXPECT_TRUE(std::any_of(points.begin(), points.end(), [](auto& p) { return p.bits != 0; }));
@@ -138,7 +138,7 @@ TEST(GzReader, RandomAccessThroughAccessPointsMatchesTheText) {
     std::string buffer(8192, '\0');
     auto* out = reinterpret_cast<uint8_t*>(buffer.data());
     const auto readsTheText = [&](uint64_t o, GzCursor* cursor) {
-        const int n = ReadGzRange(doc->source, doc->gz->index, o, out, 8192, cursor);
+        const int n = ReadGzRange(doc->source, GzOf(*doc)->index, o, out, 8192, cursor);
         const std::string expected = text.substr(o, 8192);
         ASSERT_EQ(n, static_cast<int>(expected.size())) << o;
         ASSERT_EQ(buffer.substr(0, n), expected) << o;
@@ -152,8 +152,8 @@ TEST(GzReader, RandomAccessThroughAccessPointsMatchesTheText) {
         }
     }
     for (uint64_t o : offsets) readsTheText(o, nullptr);
-    EXPECT_EQ(ReadGzRange(doc->source, doc->gz->index, text.size(), out, 8192, nullptr), 0);
-    EXPECT_EQ(ReadGzRange(doc->source, doc->gz->index, 0, out, -5, nullptr), 0);
+    EXPECT_EQ(ReadGzRange(doc->source, GzOf(*doc)->index, text.size(), out, 8192, nullptr), 0);
+    EXPECT_EQ(ReadGzRange(doc->source, GzOf(*doc)->index, 0, out, -5, nullptr), 0);
 
     // A kept inflater: forwards block by block, then backwards, then a jump ahead past a point;
     // each read must give the text whether the stream was kept or started again.

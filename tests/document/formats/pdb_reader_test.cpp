@@ -83,7 +83,7 @@ TEST(PdbReader, ACompressedRecordLongerThanTheRecordSizeIsReadWhole) {
     test::OpenedBook doc;
     ASSERT_EQ(Open(*doc, dir.path() + "/high.pdb", 1251), 1);
     ASSERT_EQ(doc->formatKind, kKindPalmDocCompressed);
-    EXPECT_GT(doc->pdb->records[0].length, doc->pdb->recordSize);
+    EXPECT_GT(PdbOf(*doc)->records[0].length, PdbOf(*doc)->recordSize);
     EXPECT_EQ(RawBytes(*doc), text);
 }
 
@@ -91,7 +91,7 @@ TEST(PdbReader, AZtxtWithoutRandomAccessIsRefusedWithTheOpenersMessage) {
     test::OpenedBook doc;
     EXPECT_EQ(Open(*doc, test::Fixture("en-gen-ztxt-norandom.pdb")), 0);
     EXPECT_EQ(doc->openErrorText, u"Error reading file!");
-    EXPECT_EQ(doc->pdb, nullptr);
+    EXPECT_EQ(doc->readerState, nullptr);
 }
 
 TEST(PdbReader, ZtxtRecordsDecodeAloneAndTheLastKeepsItsOutput) {
@@ -102,14 +102,15 @@ TEST(PdbReader, ZtxtRecordsDecodeAloneAndTheLastKeepsItsOutput) {
     test::OpenedBook doc;
     ASSERT_EQ(Open(*doc, dir.Write("z.pdb", file), 1251), 1);
     ASSERT_EQ(doc->formatKind, kKindZtxt1);
-    const uint32_t records = static_cast<uint32_t>(doc->pdb->records.size());
+    const uint32_t records = static_cast<uint32_t>(PdbOf(*doc)->records.size());
     ASSERT_EQ(records, 5u);
     // Each record on its own, last first: the last one ends the zlib stream.
     for (uint32_t r = records; r-- > 0;) {
         const uint32_t n = InflateZtxtRecord(*doc, r);
         const std::string expected = text.substr(r * 1024, 1024);
         ASSERT_EQ(n, expected.size()) << r;
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(doc->pdb->outBuf.data()), n), expected)
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(PdbOf(*doc)->outBuf.data()), n),
+                  expected)
             << r;
     }
     EXPECT_EQ(InflateZtxtRecord(*doc, records), 0u);

@@ -16,7 +16,7 @@ TEST(TcrReader, APhraseAcrossABlockStartBeginsTheNextBlockWithItsRest) {
     test::OpenedBook doc;
     ASSERT_EQ(test::Open(*doc, dir.Write("s.tcr", test::BuildTcr({"x", "ABCDEFGHIJ"}, body)), 1251),
               1);
-    ASSERT_EQ(doc->tcr->blocks.size(), 2u);
+    ASSERT_EQ(TcrOf(*doc)->blocks.size(), 2u);
     // Block 1 first, cold, then block 0.
     EXPECT_EQ(ReadSourceByte(*doc, 8192), 'C');
     EXPECT_EQ(test::RawBytes(*doc), std::string(8190, 'x') + "ABCDEFGHIJ" + std::string(10, 'x'));
@@ -37,10 +37,10 @@ TEST(TcrReader, EmptyPhrasesExpandToNothingAndNeverStartABlock) {
     expected += std::string(300, 'b');
     test::OpenedBook doc;
     ASSERT_EQ(test::Open(*doc, dir.Write("e.tcr", test::BuildTcr({"a", "b", ""}, body)), 1251), 1);
-    ASSERT_EQ(doc->tcr->blocks.size(), 2u);
+    ASSERT_EQ(TcrOf(*doc)->blocks.size(), 2u);
     const uint32_t bodyStart = 9 + 2 + 2 + 1 + 253 * 2;
-    EXPECT_EQ(doc->tcr->blocks[0].codeOffset, bodyStart + 100);
-    EXPECT_EQ(doc->tcr->blocks[1].codeOffset, bodyStart + 100 + 1 + 9000 + 8191);
+    EXPECT_EQ(TcrOf(*doc)->blocks[0].codeOffset, bodyStart + 100);
+    EXPECT_EQ(TcrOf(*doc)->blocks[1].codeOffset, bodyStart + 100 + 1 + 9000 + 8191);
     EXPECT_EQ(test::RawBytes(*doc), expected);
 
     // A body of nothing but empty phrases, and no body at all, are empty books.

@@ -68,7 +68,7 @@ TEST(ZipReader, BooksFromIndependentWritersReadWordForWord) {
         EXPECT_EQ(words, expected) << b.file;
     }
     CloseDocument(*doc);
-    EXPECT_EQ(doc->zip, nullptr);
+    EXPECT_EQ(doc->readerState, nullptr);
 }
 
 TEST(ZipReader, DamagedArchivesAreRefusedWithTheirMessages) {
@@ -91,7 +91,7 @@ TEST(ZipReader, DamagedArchivesAreRefusedWithTheirMessages) {
             path = dir.Write("not-an-archive.zip", ReadBytes(path));
         EXPECT_EQ(Open(*doc, path), 0) << c.file;
         EXPECT_EQ(doc->openErrorText, c.message) << c.file;
-        EXPECT_EQ(doc->zip, nullptr) << c.file;
+        EXPECT_EQ(doc->readerState, nullptr) << c.file;
         EXPECT_EQ(doc->sourceFlags & kSourceZipEntry, 0) << c.file;
     }
 }
@@ -183,14 +183,19 @@ TEST(ZipReader, TheEntryReadIsRememberedAndReopened) {
     RememberedBook recent;
     recent.path = doc->bookPath;
     recent.zipName = u"b/ru.txt";
-    ASSERT_EQ(Open(*doc, zip, kCodePageAuto, 0, &recent, 1), 1);
+    ASSERT_EQ(Open(*doc, zip, kCodePageAuto, 0, &recent), 1);
     EXPECT_EQ(doc->zipEntryName, u"b/ru.txt");
     EXPECT_EQ(test::StreamWords(*doc), test::Words(ReadBytes(Fixture("source/ru.txt"))));
     // A reopen (another code page) keeps the entry; a name no longer there falls to the first.
     ASSERT_EQ(Open(*doc, zip, 1251, 1), 1);
     EXPECT_EQ(doc->zipEntryName, u"b/ru.txt");
     recent.zipName = u"gone.txt";
-    ASSERT_EQ(Open(*doc, zip, kCodePageAuto, 0, &recent, 1), 1);
+    ASSERT_EQ(Open(*doc, zip, kCodePageAuto, 0, &recent), 1);
+    EXPECT_EQ(doc->zipEntryName, u"a/en.txt");
+    // What is remembered of another book is not this one's.
+    recent.zipName = u"b/ru.txt";
+    recent.path = u"/elsewhere/two.zip";
+    ASSERT_EQ(Open(*doc, zip, kCodePageAuto, 0, &recent), 1);
     EXPECT_EQ(doc->zipEntryName, u"a/en.txt");
     // The cp866 name of an old archiver comes through as its letters.
     ASSERT_EQ(Open(*doc, Fixture("ru-cp866-name.zip")), 1);
