@@ -61,7 +61,9 @@ void RememberCurrentBook(RecentFiles& recent, const CurrentBook& book) {
     // A path that would come back cut or split is not recorded: the entry would name another file,
     // and start-up would fail to reopen it.
     if (!FileCanHold(book.bookPath) || !FileCanHold(book.browseFolder)) return;
-    int k = FindRecentBook(recent, book.bookPath);
+    // Each book of an archive of several is an entry of its own, found by the archive and its
+    // entry.
+    int k = FindRecentEntry(recent, book.bookPath, book.zipName);
     if (k < 0) k = kRecentCount - 1;
     for (int j = k; j >= 1; --j) {
         RecentEntry& to = recent.entries[j];
@@ -85,10 +87,20 @@ void RememberCurrentBook(RecentFiles& recent, const CurrentBook& book) {
 }
 
 void ForgetRecentBook(RecentFiles& recent, std::u16string_view path) {
-    const int k = FindRecentBook(recent, path);
-    if (k < 0) return;
-    for (int j = k; j + 1 < kRecentCount; ++j) recent.entries[j] = recent.entries[j + 1];
-    recent.entries[kRecentCount - 1] = RecentEntry{};
+    // Every entry of the file goes: an archive's books went with it.
+    for (int k = FindRecentBook(recent, path); k >= 0; k = FindRecentBook(recent, path)) {
+        for (int j = k; j + 1 < kRecentCount; ++j) recent.entries[j] = recent.entries[j + 1];
+        recent.entries[kRecentCount - 1] = RecentEntry{};
+    }
+}
+
+int FindRecentEntry(const RecentFiles& recent, std::u16string_view path,
+                    std::u16string_view zipName) {
+    for (int i = 0; i < kRecentCount; ++i) {
+        const RecentEntry& e = recent.entries[i];
+        if (e.bookPath == path && e.zipName == zipName) return i;
+    }
+    return -1;
 }
 
 int FindRecentBook(const RecentFiles& recent, std::u16string_view path) {

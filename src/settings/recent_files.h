@@ -48,15 +48,20 @@ struct CurrentBook {
 void LoadRecentFiles(RecentFiles& recent, SettingsStore& store, CodePageCheck isListedCodePage);
 // Writes the 16 entries into the store, six keys each.
 void SaveRecentFiles(const RecentFiles& recent, SettingsStore& store);
-// Puts the open book at the head: its old entry (or the oldest, when it is not in the list) is
+// Puts the open book at the head: its old entry (the same path and archive entry; or the oldest,
+// when it is not in the list) is
 // taken out and the entries before it move down one, each with its entry name. Nothing
 // happens when no book is open, or when its path or folder is one the recent file cannot hold
 // or the platform cannot open (kMaxPathBytes bytes or more, or with a line break).
 void RememberCurrentBook(RecentFiles& recent, const CurrentBook& book);
-// Takes the entry of `path` out (a deleted book); the entries after it move up one and the last
-// becomes empty. Nothing happens when the book is not in the list.
+// Takes the entries of `path` out (a deleted book or archive); the entries after move up and the
+// last become empty. Nothing happens when the book is not in the list.
 void ForgetRecentBook(RecentFiles& recent, std::u16string_view path);
-// The first entry whose bookPath equals `path`, −1 when none.
+// The entry of the book `path` read as its archive entry `zipName` (empty for a whole file), −1
+// when none: the books of one archive are entries of their own.
+int FindRecentEntry(const RecentFiles& recent, std::u16string_view path,
+                    std::u16string_view zipName);
+// The first entry whose bookPath equals `path` (the archive's book read last), −1 when none.
 int FindRecentBook(const RecentFiles& recent, std::u16string_view path);
 
 }  // namespace lectra

@@ -237,16 +237,14 @@ int OpenInWindow(App& app, const std::u16string& path, int reopen, const std::u1
     // The new book is opened beside the one being read, which is closed only when the new one
     // opened: a book that cannot be read leaves the reader where it was.
     std::unique_ptr<Document> next = MakeDocument(app);
-    const bool same = app.bookOpen && path == app.doc->bookPath;
+    const bool same =
+        app.bookOpen && path == app.doc->bookPath && (!entry || *entry == app.doc->zipEntryName);
     if (same && reopen) {
         next->bookPath = app.doc->bookPath;
         next->zipEntryName = app.doc->zipEntryName;  // a reopen reads the same archive entry
     }
     if (entry) {
-        // An entry asked for by name: the recent list's memory of the archive counts only when it
-        // remembers this entry; another entry starts at its beginning.
-        const int k = FindRecentBook(app.session.recent, path);
-        if (k < 0 || app.session.recent.entries[k].zipName != *entry) reopen = 1;
+        // An entry asked for by name: the recent list's memory of that entry (if any) places it.
         next->bookPath = path;
         next->zipEntryName = *entry;
     }

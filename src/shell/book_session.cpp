@@ -23,8 +23,12 @@ int SaveSettingsSession(SettingsSession& session, const Document* doc,
     return configSaved && recentSaved;
 }
 
-int FindRememberedBook(const RecentFiles& recent, std::u16string_view path, RememberedBook* out) {
-    const int i = FindRecentBook(recent, path);
+int FindRememberedBook(const RecentFiles& recent, std::u16string_view path,
+                       std::u16string_view entry, RememberedBook* out) {
+    // An archive's entry asked for by name is remembered only as itself; else the archive's book
+    // read last.
+    const int i =
+        entry.empty() ? FindRecentBook(recent, path) : FindRecentEntry(recent, path, entry);
     if (i < 0) return 0;
     const RecentEntry& e = recent.entries[i];
     out->path = e.bookPath;
@@ -40,7 +44,11 @@ int OpenBookWithRecent(Document& doc, const char16_t* path, int reopen, const Re
     OpenRequest request;
     request.codePageSetting = settings.codePage;
     RememberedBook remembered;
-    if (!reopen && FindRememberedBook(recent, path ? path : doc.bookPath.c_str(), &remembered))
+    const std::u16string_view wanted = path ? path : doc.bookPath.c_str();
+    // A book of an archive asked for by its entry: the caller set the path and the entry.
+    const std::u16string_view entry =
+        wanted == doc.bookPath ? std::u16string_view(doc.zipEntryName) : std::u16string_view();
+    if (!reopen && FindRememberedBook(recent, wanted, entry, &remembered))
         request.remembered = &remembered;
     doc.txtParagraphMode = settings.txtParagraphDetect;
     return OpenBook(doc, path, reopen, request);

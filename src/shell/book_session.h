@@ -27,10 +27,12 @@ void LoadSettingsSession(SettingsSession& session, const std::u16string& folder)
 int SaveSettingsSession(SettingsSession& session, const Document* doc,
                         const std::u16string& browseFolder);
 
-// What the recent list remembers of the book at `path`, as the open sequence reads it; 0 when it
+// What the recent list remembers of the book at `path` (of its archive entry `entry`, when one is
+// asked for by name), as the open sequence reads it; 0 when it
 // remembers nothing. A remembered code page that is not a real one (−1, from an unknown stored
 // value) counts as none, so the book falls to "CODE_PAGE" or detection.
-int FindRememberedBook(const RecentFiles& recent, std::u16string_view path, RememberedBook* out);
+int FindRememberedBook(const RecentFiles& recent, std::u16string_view path,
+                       std::u16string_view entry, RememberedBook* out);
 
 // Opens `path` (BookPath when null) in the "TXT_PARAGRAPH_DETECT" mode, with the "CODE_PAGE"
 // setting and what the recent list remembers of the book: its code page and, when its length

@@ -27,25 +27,39 @@ TEST(RecentFiles, AReopenedBookMovesToTheFrontWithItsEntryName) {
     for (int i = 5; i >= 0; --i) RememberCurrentBook(recent, Book(Name(i), i));
     for (int i = 0; i < 6; ++i) recent.entries[i].zipName = Name(100 + i);
     // Book 2 is third; reading it moves it to the head at its new place, 0 and 1 shift down.
-    RememberCurrentBook(recent, Book(Name(2), 777, 2000, 866));
+    CurrentBook two = Book(Name(2), 777, 2000, 866);
+    two.zipName = Name(102);
+    RememberCurrentBook(recent, two);
     const int order[] = {2, 0, 1, 3, 4, 5};
     for (int i = 0; i < 6; ++i) {
         const RecentEntry& e = recent.entries[i];
-        // Each archive entry's name goes with its book; the head takes the open book's (none).
+        // Each archive entry's name goes with its book.
         EXPECT_EQ(std::tie(e.bookPath, e.position, e.zipName),
-                  std::make_tuple(Name(order[i]), i ? order[i] : 777,
-                                  i ? Name(100 + order[i]) : std::u16string()));
+                  std::make_tuple(Name(order[i]), i ? order[i] : 777, Name(100 + order[i])));
     }
     EXPECT_EQ(std::tie(recent.entries[0].size, recent.entries[0].codePage), std::tuple(2000, 866));
     EXPECT_EQ(recent.entries[6].bookPath, u"");
     // Remembering the head again changes it in place.
-    RememberCurrentBook(recent, Book(Name(2), 778));
+    two.pageStart = 778;
+    RememberCurrentBook(recent, two);
     EXPECT_EQ(recent.entries[0].position, 778);
     EXPECT_EQ(recent.entries[1].bookPath, Name(0));
+    // Another book of the same archive is an entry of its own; the archive's first entry found by
+    // its path alone is the one read last.
+    CurrentBook other = two;
+    other.zipName = u"other.fb2";
+    other.pageStart = 5;
+    RememberCurrentBook(recent, other);
+    EXPECT_EQ(FindRecentEntry(recent, Name(2), u"other.fb2"), 0);
+    EXPECT_EQ(FindRecentEntry(recent, Name(2), Name(102)), 1);
+    EXPECT_EQ(FindRecentBook(recent, Name(2)), 0);
+    ForgetRecentBook(recent, Name(2));
+    EXPECT_EQ(FindRecentBook(recent, Name(2)), -1);
+    EXPECT_EQ(recent.entries[0].bookPath, Name(0));
     // Paths differing only in case are two books.
-    RememberCurrentBook(recent, Book(u"/BOOKS/2.TXT", 5));
-    EXPECT_EQ(FindRecentBook(recent, u"/BOOKS/2.TXT"), 0);
-    EXPECT_EQ(FindRecentBook(recent, Name(2)), 1);
+    RememberCurrentBook(recent, Book(u"/BOOKS/1.TXT", 5));
+    EXPECT_EQ(FindRecentBook(recent, u"/BOOKS/1.TXT"), 0);
+    EXPECT_EQ(FindRecentBook(recent, Name(1)), 2);
 }
 
 TEST(RecentFiles, PathsTheFileCannotHoldAreNotRecorded) {
