@@ -64,6 +64,11 @@ std::u16string DroppedBookPath();
 void ScreenSize(int* width, int* height);
 // The soft-key bar's rectangle in client coordinates; empty when there is none.
 PixelRect MenuBarRect();
+// Makes the main window fill the screen through the window system, or gives it back its size.
+// (Not on the offscreen platform, whose screen is a stand-in.)
+void SetWindowFullScreen(int on);
+// 1 while the window system shows the main window full screen.
+int WindowIsFullScreen();
 // Shows the soft-key bar at its place, or moves it out of sight (full screen).
 void ShowMenuBar(int visible);
 // Places the page area of the window (the rectangle the surface is shown in).

@@ -33,8 +33,10 @@ void SetFullScreen(App& app, int on) {
         return;
     }
     app.fullScreen = on ? 1 : 0;
-    // The soft-key bar leaves the window and the page takes its place.
+    // The soft-key bar leaves the window and the page takes its place; the window fills the
+    // screen (the new size reaches the paint, which lays the page out for it).
     ShowMenuBar(!app.fullScreen);
+    if (!app.painting) SetWindowFullScreen(app.fullScreen);
     ComputeGeometry(app);
     Refresh(app);
 }
@@ -68,17 +70,26 @@ void OnPaint(App& app) {
     ScreenSize(&width, &height);
     if (width != app.screenWidth || height != app.screenHeight) {
         // The device turned: a new surface of the new size, the bar read again, full screen left.
-        // Autoscrolling stops first; its frames have the old size.
+        // Autoscrolling stops first; its frames have the old size. A window the window system
+        // made full screen (or gave back) is no turn: full screen stays as it is.
+        const int systemFull = WindowIsFullScreen();
         StopAutoscroll(app);
         app.screenWidth = width;
         app.screenHeight = height;
-        // The window's size is the device's screen for the next run too.
-        app.session.settings.windowWidth = width;
-        app.session.settings.windowHeight = height;
+        // The window's size is the device's screen for the next run too (not the screen's).
+        if (!systemFull && !app.fullScreen) {
+            app.session.settings.windowWidth = width;
+            app.session.settings.windowHeight = height;
+        }
         ReleasePageSurface(app.layout);
         EnsurePageSurface(app.layout, width, height);
         app.painting = 1;
-        SetFullScreen(app, 0);
+        if (systemFull || app.fullScreen) {
+            ComputeGeometry(app);
+            Refresh(app);
+        } else {
+            SetFullScreen(app, 0);
+        }
         app.painting = 0;
     }
     // Unlike the handheld, a desktop window is uncovered while another program is in front; it

@@ -76,6 +76,7 @@ struct WindowState {
     // When the window last became active: a click that brought it to the front does not also
     // act on the page.
     QElapsedTimer activatedClock;
+    QRect normalGeometry;  // the window's place before full screen
 };
 
 WindowState& State() {
@@ -419,6 +420,26 @@ PixelRect MenuBarRect() {
     if (!w.frame || !w.softKeys) return {};
     const int h = w.softKeys->sizeHint().height();
     return {0, w.frame->height() - h, w.frame->width(), w.frame->height()};
+}
+
+void SetWindowFullScreen(int on) {
+    WindowState& w = State();
+    if (!w.frame || QGuiApplication::platformName() == QLatin1String("offscreen")) return;
+    if (on && !w.frame->isFullScreen()) {
+        // The screen's geometry is set as well: without a window manager the state alone moves
+        // nothing.
+        w.normalGeometry = w.frame->geometry();
+        if (const QScreen* screen = w.frame->screen()) w.frame->setGeometry(screen->geometry());
+        w.frame->showFullScreen();
+    } else if (!on && w.frame->isFullScreen()) {
+        w.frame->showNormal();
+        if (w.normalGeometry.isValid()) w.frame->setGeometry(w.normalGeometry);
+    }
+}
+
+int WindowIsFullScreen() {
+    WindowState& w = State();
+    return w.frame && w.frame->isFullScreen();
 }
 
 void ShowMenuBar(int visible) {
