@@ -77,14 +77,14 @@ void OnPaint(App& app) {
         app.screenWidth = width;
         app.screenHeight = height;
         // The window's size is the device's screen for the next run too (not the screen's).
-        if (!systemFull && !app.fullScreen) {
+        if (!systemFull) {
             app.session.settings.windowWidth = width;
             app.session.settings.windowHeight = height;
         }
         ReleasePageSurface(app.layout);
         EnsurePageSurface(app.layout, width, height);
         app.painting = 1;
-        if (systemFull || app.fullScreen) {
+        if (systemFull) {
             ComputeGeometry(app);
             Refresh(app);
         } else {
