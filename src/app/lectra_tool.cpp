@@ -486,10 +486,10 @@ int main(int argc, char** argv) {
     } else if (o.command == "layout" || o.command == "render") {
         status = o.command == "layout" ? LayoutPages(*doc, o) : RenderPage(*doc, o);
     } else {
-        // As the reader's save commands: the book's own path with ".txt" or ".pdb" appended.
+        // As the reader's save commands: beside the book, named after it without its extensions.
         const int saved = o.command == "export-txt"
-                              ? ExportTxt(*doc, doc->bookPath, o.saveCodePage)
-                              : ExportPdb(*doc, doc->bookPath, o.saveCodePage);
+                              ? ExportTxt(*doc, ExportBase(doc->bookPath, u".txt"), o.saveCodePage)
+                              : ExportPdb(*doc, ExportBase(doc->bookPath, u".pdb"), o.saveCodePage);
         std::puts(saved ? "File saved!" : "Error");
         status = saved ? 0 : 1;
     }

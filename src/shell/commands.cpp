@@ -128,13 +128,15 @@ void JumpIn(App& app, int jump) {
     Refresh(app);
 }
 
+// "story.fb2.zip" is saved as "story.txt" beside it, and the message names the file written.
 void Export(App& app, int pdb) {
+    const std::u16string suffix = pdb ? u".pdb" : u".txt";
+    const std::u16string base = ExportBase(app.doc->bookPath, suffix);
     SetWaitCursor(1);
-    const int saved =
-        pdb ? ExportPdb(*app.doc, app.doc->bookPath, app.session.settings.codePageSave)
-            : ExportTxt(*app.doc, app.doc->bookPath, app.session.settings.codePageSave);
+    const int saved = pdb ? ExportPdb(*app.doc, base, app.session.settings.codePageSave)
+                          : ExportTxt(*app.doc, base, app.session.settings.codePageSave);
     SetWaitCursor(0);
-    ShowMessage(app.services, saved ? u"File saved!" : u"Error");
+    ShowMessage(app.services, saved ? u"File saved: " + base + suffix : u"Error");
 }
 
 void Quote(App& app, int) {

@@ -257,10 +257,14 @@ TEST_F(Dialogs, ExportsAndQuotationsWriteTheirFiles) {
     StartScripted(book);
     Send(kMsgCommand, kCmdSaveAsTxt);
     Send(kMsgCommand, kCmdSaveAsPdb);
-    EXPECT_EQ(test::messages, (std::vector<std::u16string>{u"File saved!", u"File saved!"}));
+    // Named after the book without its extension, and the message says which file it is.
+    const std::string base = dir.path() + "/book";
+    EXPECT_EQ(test::messages,
+              (std::vector<std::u16string>{u"File saved: " + Utf8ToUtf16(base + ".txt"),
+                                           u"File saved: " + Utf8ToUtf16(base + ".pdb")}));
     struct stat st;
-    EXPECT_EQ(stat((book + ".txt").c_str(), &st), 0);
-    EXPECT_EQ(stat((book + ".pdb").c_str(), &st), 0);
+    EXPECT_EQ(stat((base + ".txt").c_str(), &st), 0);
+    EXPECT_EQ(stat((base + ".pdb").c_str(), &st), 0);
     Send(kMsgCommand, kCmdSaveQuote);
     Send(kMsgCommand, kCmdSaveQuote);
     const std::string memo = test::ReadBytes(dir.path() + "/_lct_memo.utf8.txt");

@@ -2,6 +2,8 @@
 // the save code page and writes it.
 #include "document/formats/export_stream.h"
 
+#include "document/formats/book_export.h"
+#include "document/open_book.h"
 #include "document/text_cache.h"
 #include "platform/sys/code_pages.h"
 
@@ -76,6 +78,25 @@ uint64_t CountMappedBytes(Document& doc) {
         }
     }
     return n;
+}
+
+std::u16string ExportBase(const std::u16string& bookPath, const std::u16string& suffix) {
+    const size_t slash = bookPath.rfind(u'/');
+    const size_t nameStart = slash == std::u16string::npos ? 0 : slash + 1;
+    std::u16string base = bookPath;
+    // Book extensions come off one by one: ".zip", ".gz" and then the kind (".fb2", ".txt"...).
+    for (int i = 0; i < 3; ++i) {
+        const size_t dot = base.rfind(u'.');
+        if (dot == std::u16string::npos || dot <= nameStart) break;
+        const std::u16string ext = base.substr(dot);
+        std::u16string upper = ext;
+        for (char16_t& c : upper) {
+            if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
+        }
+        if (upper != u".GZ" && FormatKindFromPath(ext) < 0) break;
+        base.erase(dot);
+    }
+    return base + suffix == bookPath ? bookPath : base;
 }
 
 }  // namespace lectra

@@ -159,6 +159,16 @@ std::string Tool(const std::string& args) {
     return test::Run(std::string(LECTRA_TOOL) + " " + args + " 2>&1");
 }
 
+TEST(ExportCommands, AnExportIsNamedAfterTheBookWithoutItsExtensions) {
+    EXPECT_EQ(ExportBase(u"/b/story.fb2.zip", u".txt"), u"/b/story");
+    EXPECT_EQ(ExportBase(u"/b/story.FB2.GZ", u".pdb"), u"/b/story");
+    EXPECT_EQ(ExportBase(u"/b/story.txt", u".txt"), u"/b/story.txt");  // never the book itself
+    EXPECT_EQ(ExportBase(u"/b/story.txt", u".pdb"), u"/b/story");
+    EXPECT_EQ(ExportBase(u"/b.d/notes", u".txt"), u"/b.d/notes");
+    EXPECT_EQ(ExportBase(u"/b/.fb2", u".txt"), u"/b/.fb2");
+    EXPECT_EQ(ExportBase(u"/b/v1.2.rtf", u".txt"), u"/b/v1.2");
+}
+
 TEST(ExportCommands, LectraToolSavesBesideTheBookAndReportsFailure) {
     ScratchDir dir;
     const std::string book = dir.Write("story.txt", "\xC4\xE0 \xED\xE5\xF2\n");  // "Да нет" in 1251
@@ -167,7 +177,8 @@ TEST(ExportCommands, LectraToolSavesBesideTheBookAndReportsFailure) {
     EXPECT_EQ(Tool("export-txt --save-code-page 866 '" + book + "'"), "File saved!\n");
     EXPECT_EQ(ReadBytes(book + ".txt"), "\x84\xA0 \xAD\xA5\xE2 ");
     EXPECT_EQ(Tool("export-pdb --save-code-page 20866 '" + book + "'"), "File saved!\n");
-    EXPECT_EQ(Tool("info '" + book + ".pdb'"),
+    // Named after the book without its extensions: "story.pdb" ("story.txt" would be the book).
+    EXPECT_EQ(Tool("info '" + dir.path() + "/story.pdb'"),
               "kind: 4\ncode page: 20866\nsource size: 4096\nlength: 4096\nblocks: 1\n");
     EXPECT_EQ(Tool("export-txt --save-code-page 65001 '" + book + "'"), "Error\n");
     EXPECT_EQ(Tool("export-pdb '" + dir.path() + "/none.txt'"), "Error reading file!\n");
