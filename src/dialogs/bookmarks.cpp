@@ -2,6 +2,7 @@
 // dialogs that add and open them, and clearing a book's bookmarks.
 #include "dialogs/bookmarks.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "document/text_cache.h"
@@ -121,24 +122,42 @@ struct OpenBookmarks {
     std::vector<Bookmark> marks;
 };
 
+void FillBookmarks(PlatformDialog* dialog, const OpenBookmarks& o) {
+    ListReset(dialog, 1001);
+    for (const Bookmark& b : o.marks) {
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%1.0f%% ",
+                      b.length != 0 ? 100.0 * b.position / b.length : 0.0);
+        ListAdd(dialog, 1001, Utf8ToUtf16(buf) + b.name);
+    }
+}
+
 int ListProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam, intptr_t) {
     OpenBookmarks& o = *static_cast<OpenBookmarks*>(context);
     ReaderServices& reader = *o.reader;
     if (message == kDlgInit) {
         InitDialogFrame(dialog, u"Bookmarks", u"Open");
         PlaceControl(dialog, 1001, 2, 2, 0xFFFF);
-        ListReset(dialog, 1001);
-        for (const Bookmark& b : o.marks) {
-            char buf[32];
-            std::snprintf(buf, sizeof buf, "%1.0f%% ",
-                          b.length != 0 ? 100.0 * b.position / b.length : 0.0);
-            ListAdd(dialog, 1001, Utf8ToUtf16(buf) + b.name);
-        }
+        FillBookmarks(dialog, o);
         ListSelect(dialog, 1001, 0);
         SetControlFocus(dialog, 1001);
         return 1;
     }
     if (message != kDlgCommand) return 0;
+    if (static_cast<int>(wParam & 0xFFFF) == 1001 && (wParam >> 16) == kListDelete) {
+        // Delete takes the selected bookmark out of the file and the list.
+        const int n = ListSelection(dialog, 1001);
+        if (n < 0) return 1;
+        if (!RemoveBookmark(BookmarksFile(reader), reader.doc->bookPath, n)) {
+            ShowTitledMessage(reader, u"Error writing in file", u"Error");
+            return 1;
+        }
+        o.marks.erase(o.marks.begin() + n);
+        FillBookmarks(dialog, o);
+        ListSelect(dialog, 1001, std::min(n, static_cast<int>(o.marks.size()) - 1));
+        if (o.marks.empty()) EndDialog(dialog, 0);
+        return 1;
+    }
     const DialogAsk ask = ReadCommand(wParam, 1001);
     if (ask == DialogAsk::kAction) {
         // The file is read again: the line stands for the n-th bookmark of the book there now.
@@ -209,39 +228,68 @@ std::vector<Bookmark> BookBookmarks(const std::u16string& file, const std::u16st
     return mine;
 }
 
-int RemoveBookBookmarks(const std::u16string& file, const std::u16string& path) {
+namespace {
+
+// Rewrites the file without the bookmarks of `path` — all of them (`nth` −1) or its nth — through
+// a temporary file and a rename; only when every bookmark could be read.
+int RewriteWithout(const std::u16string& file, const std::u16string& path, int nth) {
     std::vector<Bookmark> all;
-    // The other books' bookmarks are rewritten only when all of them could be read.
     if (file.empty() || !ReadAllBookmarks(file, all)) return 0;
     const std::u16string temporary = file + u".new";
     PlatformFile f;
     if (!FileCreateNew(f, temporary)) return 0;  // never through a link planted at its name
-    int ok = 1;
+    int ok = 1, seen = 0, removed = 0;
     for (const Bookmark& b : all) {
-        if (b.path == path) continue;
+        if (b.path == path && (nth < 0 || seen++ == nth)) {
+            removed = 1;
+            continue;
+        }
         uint8_t record[kBookmarkRecordBytes];
         EncodeBookmark(b, record);
         ok = ok && FileWrite(f, record, sizeof record);
     }
     ok = ok && FileSync(f);
     FileClose(f);
-    if (!ok || !FileRename(temporary, file)) {
+    if (!ok || (nth >= 0 && !removed) || !FileRename(temporary, file)) {
         FileDelete(temporary);
         return 0;
     }
     return 1;
 }
 
+}  // namespace
+
+int RemoveBookBookmarks(const std::u16string& file, const std::u16string& path) {
+    return RewriteWithout(file, path, -1);
+}
+
+int RemoveBookmark(const std::u16string& file, const std::u16string& path, int nth) {
+    return nth >= 0 && RewriteWithout(file, path, nth);
+}
+
 std::u16string SuggestedBookmarkName(Document& doc, int32_t position) {
     int32_t p = position;
     while (p >= 0 && GetChar(doc, p) >= 33) --p;
     ++p;
+    // The words from there, white space folded, without leading spaces, cut at a word's end.
     std::u16string name;
     const int32_t length = DocLength(doc);
-    for (int32_t q = p; q < length && static_cast<int>(name.size()) < kBookmarkNameChars; ++q) {
+    int32_t q = p;
+    for (; q < length && static_cast<int>(name.size()) < kBookmarkNameChars; ++q) {
         const char16_t c = GetChar(doc, q);
-        name += c < 32 ? u' ' : c;
+        if (c <= 32) {
+            if (!name.empty() && name.back() != u' ') name += u' ';
+        } else {
+            name += c;
+        }
     }
+    const bool cutInWord =
+        q < length && GetChar(doc, q) > 32 && !name.empty() && name.back() != u' ';
+    if (cutInWord) {
+        const size_t space = name.rfind(u' ');
+        if (space != std::u16string::npos && space > 0) name.erase(space);
+    }
+    while (!name.empty() && name.back() == u' ') name.pop_back();
     return name;
 }
 

@@ -29,6 +29,9 @@ int AppendBookmark(const std::u16string& file, const Bookmark& b);
 std::vector<Bookmark> BookBookmarks(const std::u16string& file, const std::u16string& path);
 // Rewrites the file without the bookmarks of `path` (a new file renamed over the old one).
 int RemoveBookBookmarks(const std::u16string& file, const std::u16string& path);
+// Takes out the `nth` bookmark of `path` (as BookBookmarks lists them), the others kept; 0 when
+// there is no such bookmark or the file could not be rewritten whole (it is then left as it was).
+int RemoveBookmark(const std::u16string& file, const std::u16string& path, int nth);
 // The name a new bookmark is offered: the text from the start of the word at `position`.
 std::u16string SuggestedBookmarkName(Document& doc, int32_t position);
 

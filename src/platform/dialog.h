@@ -50,6 +50,8 @@ constexpr int kListSelectionChange = 1;
 constexpr int kListDoubleClick = 2;
 // The notification of an edit box whose text the user changed, with its control id.
 constexpr int kEditChange = 3;
+// The Delete key pressed in a list box, with its control id.
+constexpr int kListDelete = 4;
 
 struct PlatformDialog;  // opaque: the dialog while it runs
 

@@ -1,8 +1,9 @@
 // The habits of a desktop program beyond the handheld's: the window named after the book, the
 // page of keys, shortcuts beside the menus' items and the items that need a book greyed.
+#include "dialogs/bookmarks.h"
 #include "platform/command_ids.h"
 #include "platform/qt/qt_window_keys.h"
-#include "reader_test_support.h"
+#include "scripted_dialogs.h"
 
 namespace lectra {
 namespace {
@@ -71,6 +72,41 @@ TEST_F(DesktopHabits, TheShortcutsPeopleTryFirstAndTheMenusThatShowThem) {
     ASSERT_EQ(test::messages.size(), 1u);
     EXPECT_NE(test::messages[0].find(u"Ctrl+F find"), std::u16string::npos);
     EXPECT_NE(test::messages[0].find(u"Down: Next page (autoscroll faster)"), std::u16string::npos);
+}
+
+TEST_F(DesktopHabits, BookmarksAreDeletedOneAtATimeAndNamedByWholeWords) {
+    const std::string book = dir.Write("b.txt", test::ReadBytes(test::Sample("en-story.txt")));
+    Make(test::Scripted);
+    ASSERT_EQ(CreateAppWindow(*app), 1);
+    OpenStartupBook(*app, Utf8ToUtf16(book));
+    const std::u16string file = Utf8ToUtf16(dir.path()) + u"/" + kBookmarksFileName;
+    for (const char16_t* name : {u"one", u"two", u"three"}) {
+        Bookmark b;
+        b.path = Utf8ToUtf16(book);
+        b.name = name;
+        ASSERT_TRUE(AppendBookmark(file, b));
+    }
+    Bookmark other;
+    other.path = u"/elsewhere/other.txt";
+    other.name = u"other's";
+    ASSERT_TRUE(AppendBookmark(file, other));
+    test::scripts.push_back([](PlatformDialog* d) {
+        ListSelect(d, 1001, 1);
+        SendDialogCommand(d, 1001, kListDelete);
+        EXPECT_EQ(test::Lines(d, 1001), (std::vector<std::u16string>{u"0% one", u"0% three"}));
+        EXPECT_EQ(ListSelection(d, 1001), 1);
+    });
+    Send(kMsgCommand, kCmdOpenBookmark);
+    std::vector<std::u16string> names;
+    for (const Bookmark& b : BookBookmarks(file, Utf8ToUtf16(book))) names.push_back(b.name);
+    EXPECT_EQ(names, (std::vector<std::u16string>{u"one", u"three"}));
+    EXPECT_EQ(BookBookmarks(file, u"/elsewhere/other.txt").size(), 1u);
+    // The suggested name: no leading spaces, white space folded, cut at a word's end.
+    const std::u16string name = SuggestedBookmarkName(*app->doc, 0);
+    EXPECT_EQ(name.substr(0, 14), u"The Clock at W");
+    EXPECT_NE(name.front(), u' ');
+    EXPECT_NE(name.back(), u' ');
+    EXPECT_EQ(name.find(u"  "), std::u16string::npos);
 }
 
 }  // namespace

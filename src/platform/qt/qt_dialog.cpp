@@ -84,6 +84,14 @@ struct PlatformDialog : QObject {
                 if (inEdit) break;
                 Command(kCmdCancel);
                 return true;
+            case Qt::Key_Delete:
+                if (auto* list = qobject_cast<QListWidget*>(watched)) {
+                    for (const auto& [id, control] : controls) {
+                        if (control == list) Command(id, kListDelete);
+                    }
+                    return true;
+                }
+                break;
             default:
                 break;
         }
