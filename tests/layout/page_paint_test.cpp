@@ -89,6 +89,7 @@ struct RecPage {
         layout.draw = &RecDraw();
         layout.settings = &settings;
         settings.clockWithText[0] = 0;
+        settings.fontSizeStatus = 9;
         for (int which : {0, 1}) {
             CreateLayoutFont(layout, which, w);
             CreateLayoutBrush(layout, which);

@@ -213,7 +213,7 @@ TEST_F(SettingsDialogs, MarginsAreCheckedAgainstAQuarterOfTheScreenAndMoveTheTex
     const std::vector<uint32_t> page = Screen();
     Run(kCmdMargins, [](PlatformDialog* d) {
         EXPECT_EQ(ControlText(d, 1074), u"Top [0..60]");
-        EXPECT_EQ(ControlText(d, 1084), u"2");  // MARGIN_TOP 0 is shown as 2
+        EXPECT_EQ(ControlText(d, 1084), u"14");  // MARGIN_TOP 12 is shown as 14
         for (const char16_t* wrong : {u"61", u"-1"}) {
             SetControlText(d, 1085, wrong);
             SendDialogCommand(d, kCmdLeftSoftKey);
@@ -229,7 +229,7 @@ TEST_F(SettingsDialogs, MarginsAreCheckedAgainstAQuarterOfTheScreenAndMoveTheTex
     const Settings& s = app->session.settings;
     EXPECT_EQ(std::vector<int>({s.marginTop, s.marginLeft, s.marginRight, s.marginBottom}),
               std::vector<int>({-2, 20, 0, 58}));
-    EXPECT_EQ(app->layout.geometry.textRect.left, left + 19);
+    EXPECT_EQ(app->layout.geometry.textRect.left, left - 4);  // from the first run's 24
     EXPECT_NE(Screen(), page);
     EXPECT_NE(Config("MARGIN_LEFT"), "20");  // written with the next save
     Restart();
@@ -241,7 +241,7 @@ TEST_F(SettingsDialogs, TheStatusLineFormSetsBothModesAndTheStatusFont) {
     const int statusHeight = app->layout.fonts.statusFontHeight;
     Run(kCmdStatusLineSettings, [](PlatformDialog* d) {
         EXPECT_EQ(ListSelection(d, 1116), 3);  // status and progress
-        EXPECT_EQ(ControlText(d, 1099), u"9");
+        EXPECT_EQ(ControlText(d, 1099), u"13");
         Pick(d, 1116, 2);
         Pick(d, 1117, 1);
         SetChecked(d, 1036, 1);
