@@ -268,6 +268,16 @@ int32_t ClampToLastPage(Layout& layout, Document& doc, int32_t pos) {
     return std::clamp(pos, 0, last);
 }
 
+void JumpToPage(Layout& layout, Document& doc, int32_t pos) {
+    const int32_t last = ClampToLastPage(layout, doc, DocLength(doc));
+    const int32_t target = std::clamp(pos, 0, last);
+    JumpTo(doc, target);
+    if (target == last && last > 0 && doc.pageStart == last - 1 && GetChar(doc, last - 1) < 16) {
+        doc.pageStart = last;
+        StorePosition(doc);
+    }
+}
+
 double PercentRead(const Document& doc) {
     return DocLength(doc) ? 100.0 * doc.pageEnd / DocLength(doc) : 0.0;
 }

@@ -42,6 +42,12 @@ int32_t StartOfLinesBefore(Layout& layout, Document& doc, int32_t end, int wante
 // the last page number) go through it, so that no page shows only the book's tail.
 int32_t ClampToLastPage(Layout& layout, Document& doc, int32_t pos);
 
+// A jump to `pos` brought into 0 .. the last full page (ClampToLastPage), recorded as JumpTo
+// records it. JumpTo lands on the space or mark before the word; when the last full page begins a
+// paragraph that is its mark, whose empty line would push the book's last line off the page, and
+// the jump lands on the page's first line instead.
+void JumpToPage(Layout& layout, Document& doc, int32_t pos);
+
 // The start of the line just above the page (0 at the start of the book).
 int32_t PreviousLineStart(Layout& layout, Document& doc);
 // Where the lines before `p` are laid out from: after the mark that opens p's paragraph (or the

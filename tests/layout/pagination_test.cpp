@@ -349,6 +349,30 @@ TEST(Pagination, TheLastFullPageIsTheFurthestAMoveGoes) {
     EXPECT_EQ(Move(f, *empty, 0, NextLineKey), 0);
 }
 
+// A jump steps back to the space or mark before its word. When the last full page begins a
+// paragraph, a jump to the end would land on the paragraph's mark, whose empty line pushes the
+// book's last line off the page; the jump to the page lands on its first line instead. Other
+// jumps step back as ever.
+TEST(Pagination, AJumpToTheLastPageThatBeginsAParagraphShowsItWhole) {
+    MemoryBook book(LinesThenTitle(20, u""));
+    FakeLayout f(200, 140);
+    LayOut(f, *book);
+    const int32_t length = DocLength(*book);
+    const int32_t last = ClampToLastPage(f.layout, *book, length);
+    ASSERT_LT(GetChar(*book, last - 1), 16);
+    for (const int32_t pos : {length, last, INT32_MAX}) {
+        JumpToPage(f.layout, *book, pos);
+        EXPECT_EQ(book.doc->pageStart, last);
+        EXPECT_EQ(book.doc->history[0], last);
+        LayOut(f, *book);
+        EXPECT_EQ(book.doc->pageEnd, length) << pos;
+    }
+    const int32_t b3 = static_cast<int32_t>(book.units.find(u"b3"));
+    JumpToPage(f.layout, *book, b3 + 1);
+    EXPECT_EQ(book.doc->pageStart, b3 - 1);
+    EXPECT_EQ(book.doc->history[1], last);
+}
+
 // lectra-tool layout as the outside world checks layout: its output format, a walk through a
 // whole book that carries every word of it once, and the walk back.
 struct Page {
