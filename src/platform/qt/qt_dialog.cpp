@@ -101,8 +101,8 @@ struct PreviewControl : QWidget {
     PlatformSurface* surface = nullptr;
     void paintEvent(QPaintEvent*) override {
         if (!surface) return;
-        surface->painter.reset();  // every drawing call reaches the pixels first
-        QPainter(this).drawImage(QPoint(0, 0), surface->image);
+        QPainter p(this);
+        DrawSurfaceArea(p, QPoint(0, 0), surface, surface->image.width(), surface->image.height());
     }
 };
 
