@@ -7,6 +7,7 @@
 #include <regex>
 #include <sstream>
 
+#include "layout/autoscroll.h"
 #include "layout/page_paint.h"
 #include "layout_test_support.h"
 
@@ -162,6 +163,23 @@ TEST(Pagination, ATitleAtThePageFootGoesOverWithTheParagraphAfterIt) {
     PaintPage(f.layout, book.doc.get());
     for (const std::string& piece : *test::Fake(f.layout.surface))
         EXPECT_EQ(piece.find("Chapter"), std::string::npos) << piece;
+
+    // Scrolling by lines from the page that held the title, the title moves up in its place.
+    {
+        FakeLayout scroll(200, 140);
+        scroll.settings.aswMode = kAutoscrollLine;
+        book.doc->pageStart = second;
+        LayOut(scroll, *book);
+        ASSERT_EQ(scroll.layout.titleHeld, 1);
+        Autoscroll as;
+        StartAutoscroll(as, scroll.layout, *book);
+        EXPECT_EQ(scroll.layout.titleHeld, 0);
+        EXPECT_EQ(scroll.layout.pageLines[9].text, u"Chapter two");
+        AutoscrollTick(as, scroll.layout, *book);
+        EXPECT_EQ(scroll.layout.pageLines[8].text, u"Chapter two");
+        EXPECT_EQ(scroll.layout.pageLines[9].text, u"   after the title");
+        StopAutoscroll(as, scroll.layout, *book);
+    }
 
     EXPECT_EQ(Move(f, *book, second, Next), title);
     EXPECT_EQ(f.layout.pageLines[0].text, u"Chapter two");
