@@ -10,7 +10,10 @@ namespace lectra {
 
 // Lays out the page's lines from `from`, LinesPerPage + 1 of them, and sets LinesPerPage and
 // PageEnd; PageStart is left alone. Brings the profile's "LINE_IL" into range first and stores it
-// back: the line pitch (text font height + LINE_IL) is between 1 and 4 × the font height.
+// back: the line pitch (text font height + LINE_IL) is between 1 and 4 × the font height. Title
+// lines at the page's foot (with blank lines among and after them, half a page at most) go over
+// to the next page with the paragraph after them: their records are left blank, PageEnd is where
+// they begin, and titleHeld says how many; not while autoscrolling, nor with "KEEP_ONE_ITEM".
 void LayoutPage(Layout& layout, Document& doc, int32_t from);
 // One line of the page from `pos`, as LayoutPage lays each out (a blank line or a line of stars
 // is centred); returns where the next line starts.
