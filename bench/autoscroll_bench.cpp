@@ -17,6 +17,7 @@
 #include "layout/pagination.h"
 #include "platform/sys/program_folder.h"
 #include "platform/sys/utf.h"
+#include "platform/qt/qt_draw.h"
 #include "platform/window.h"
 #include "shell/app.h"
 
@@ -72,6 +73,7 @@ int main(int argc, char** argv) {
         << "\r\nASW_MODE=2\r\nASW_TIME=" << time << "\r\n#";
     if (!StartWindowPlatform()) return 1;
     auto app = std::make_unique<App>();
+    app->host.draw = &QtDrawServices();
     InitApp(*app, Utf8ToUtf16(home), ExecutableFolder() + u"/../src/app");
     if (!CreateAppWindow(*app)) return 1;
     OpenStartupBook(*app, PathFromBytes(book));

@@ -16,6 +16,7 @@
 #include "document/text_cache.h"
 #include "platform/sys/program_folder.h"
 #include "platform/sys/utf.h"
+#include "platform/qt/qt_draw.h"
 #include "platform/window.h"
 #include "shell/app.h"
 
@@ -62,6 +63,7 @@ int main(int argc, char** argv) {
         << "FONT_FACE_TEXT=DejaVu Sans\r\nFONT_FACE_STATUS=DejaVu Sans\r\n#";
     if (!StartWindowPlatform()) return 1;
     auto app = std::make_unique<App>();
+    app->host.draw = &QtDrawServices();
     app->host.runDialog = CloseAtOnce;
     InitApp(*app, Utf8ToUtf16(home), ExecutableFolder() + u"/../src/app");
     if (!CreateAppWindow(*app)) return 1;

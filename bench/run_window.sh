@@ -3,7 +3,8 @@
 # and a 100 MB windows-1251 book, offscreen and in a real X window under Xvfb, from LECTRA_TRACE),
 # resident memory with the big book open, and key press to repainted window for Down, Up, Right
 # and Left (500 presses each; in-process through the window procedure, offscreen and under Xvfb,
-# at 480 × 640 and 1920 × 1080 full screen).
+# at 480 × 640 and 1920 × 1080 full screen, and 2560 × 1600 full screen at a device pixel ratio
+# of 2).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
@@ -46,6 +47,8 @@ run_all() {
     first_page "100 MB windows-1251 text" "$big"
     build/bench/bench/window_bench "$big" 480 640 0
     build/bench/bench/window_bench "$big" 1920 1080 1
+    # A 2560 × 1600 screen at two device pixels a logical one: the page is drawn at its resolution.
+    QT_SCALE_FACTOR=2 build/bench/bench/window_bench "$big" 1280 800 1
 }
 
 echo "== offscreen"

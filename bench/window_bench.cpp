@@ -16,6 +16,7 @@
 #include "document/text_cache.h"
 #include "platform/sys/program_folder.h"
 #include "platform/sys/utf.h"
+#include "platform/qt/qt_draw.h"
 #include "platform/window.h"
 #include "shell/app.h"
 
@@ -50,6 +51,7 @@ int main(int argc, char** argv) {
         << "\r\nWINDOW_HEIGHT=" << height << "\r\nSTART_IN_FULLSCREEN=" << fullScreen << "\r\n#";
     if (!StartWindowPlatform()) return 1;
     auto app = std::make_unique<App>();
+    app->host.draw = &QtDrawServices();
     InitApp(*app, Utf8ToUtf16(home), ExecutableFolder() + u"/../src/app");
     if (!CreateAppWindow(*app)) return 1;
     OpenStartupBook(*app, PathFromBytes(book));

@@ -52,7 +52,7 @@ int GotoProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t 
             return 1;
         }
         // 100 % and the last page number show the last full page, never only the book's tail.
-        JumpTo(doc, ClampToLastPage(*g.reader->layout, doc, t.position));
+        JumpToPage(*g.reader->layout, doc, t.position);
         EndDialog(dialog, 1);
     } else if (ask == DialogAsk::kClose) {
         // Only Cancel leaves a form: the Back key (Backspace) must not lose what was typed.

@@ -309,12 +309,17 @@ Values LoadFont(const ReaderServices& r) {
 
 void InitFont(PlatformDialog* dialog, FormRun& run) {
     const std::vector<std::u16string> faces = OfferedFaces(LatinFontFamilies());
-    int selected = 0;
+    // The face shown is the face drawn: a face that is not installed shows the family the page
+    // falls back to, so that Save without a change keeps the page as it looks.
+    const std::u16string& face = run.reader->settings->fontFaceText;
+    const std::u16string drawn = DrawnFontFamily(face);
+    int selected = -1, fallback = 0;
     for (size_t i = 0; i < faces.size(); ++i) {
         ListAdd(dialog, 1114, faces[i]);
-        if (faces[i] == run.reader->settings->fontFaceText) selected = static_cast<int>(i);
+        if (faces[i] == face) selected = static_cast<int>(i);
+        if (faces[i] == drawn) fallback = static_cast<int>(i);
     }
-    ListSelect(dialog, 1114, faces.empty() ? -1 : selected);
+    ListSelect(dialog, 1114, faces.empty() ? -1 : selected >= 0 ? selected : fallback);
 }
 
 void SaveFont(FormRun& run) {
@@ -509,8 +514,14 @@ int ReadDecimal(const std::u16string& text) {
 
 std::vector<std::u16string> OfferedFaces(const std::vector<std::u16string>& families) {
     std::vector<std::u16string> faces;
-    for (const std::u16string& f : families) {
-        if (!f.empty() && f.size() <= kFaceChars) faces.push_back(f);
+    for (std::u16string f : families) {
+        // The face is stored and asked for by its family name; which foundry's copy is drawn is
+        // the font matching's choice, so each family is offered once.
+        if (const size_t bracket = f.find(u" [");
+            bracket != std::u16string::npos && bracket > 0 && f.back() == u']')
+            f.resize(bracket);
+        if (f.empty() || f.size() > kFaceChars) continue;
+        if (std::find(faces.begin(), faces.end(), f) == faces.end()) faces.push_back(std::move(f));
     }
     return faces;
 }

@@ -19,8 +19,9 @@ void ShowAutoscrollDialog(ReaderServices& reader);
 // spaces; 0 when there are none. Held to ±999999, far beyond any box's range.
 int ReadDecimal(const std::u16string& text);
 
-// The faces the font dialog offers: the Latin families in the database's order, without those
-// whose names the settings file could not keep (more than 31 characters).
+// The faces the font dialog offers: the Latin families in the database's order, each once (a
+// foundry in brackets dropped), without those whose names the settings file could not keep (more
+// than 31 characters).
 std::vector<std::u16string> OfferedFaces(const std::vector<std::u16string>& families);
 
 }  // namespace lectra

@@ -257,6 +257,9 @@ void StartAutoscroll(Autoscroll& as, Layout& layout, Document& doc) {
     as.pitch = LinePitch(layout);
     // Set before the worker starts: it reads the flag when it paints.
     layout.autoscrolling = 1;
+    // Scrolling, the page is a window on the text: title lines held for the next page take their
+    // places again, so that the lines moving up are the book's lines in order.
+    if (layout.titleHeld > 0) LayoutPage(layout, doc, doc.pageStart);
     if (layout.autoscrollMode == kAutoscrollSmooth) {
         int width = 0, height = 0, stride = 0;
         layout.draw->surfacePixels(layout.surface, &width, &height, &stride);

@@ -10,9 +10,11 @@
 
 namespace lectra {
 
-// Line flags: exactly one style, plus the two paragraph bits.
+// Line flags: exactly one style, plus the two paragraph bits, and the bit of a line of a title
+// paragraph that was measured (and is drawn) with the title font.
 constexpr uint32_t kParaStart = 0x1;
 constexpr uint32_t kParaEnd = 0x2;
+constexpr uint32_t kTitleFont = 0x4;
 constexpr uint32_t kStyleLeft = 0x100;
 constexpr uint32_t kStyleRight = 0x200;
 constexpr uint32_t kStyleTitle = 0x400;
@@ -90,6 +92,11 @@ struct Brush {
 struct LayoutFonts {
     PlatformFont* textFont = nullptr;
     int textFontHeight = 0;  // cell height of the text font as first made
+    int textFontAscent = 0;
+    // Titles: the text face in bold, a quarter larger, drawn on the text lines' baseline. Null
+    // (the tests' layouts) lays titles out and draws them with the text font.
+    PlatformFont* titleFont = nullptr;
+    int titleFontAscent = 0;
     PlatformFont* statusFont = nullptr;
     int statusFontHeight = 0;
     PlatformFont* clockFont = nullptr;  // made once, never replaced
@@ -155,6 +162,19 @@ struct Layout {
     // LinesPerPage + 1 records: the page's lines and the one below them. Records are kept when
     // the page gets fewer lines.
     std::vector<LineRecord> pageLines;
+    // Title lines that would end the page are held for the next one, with the paragraph after
+    // them: their records are left blank and PageEnd is where they begin. 0 when none are.
+    int titleHeld = 0;
+    // The latest forward moves from a page that held a title, so that the way back returns to
+    // the page the reader came from (several pages end where a title begins); a ring.
+    struct HeldMove {
+        int32_t from = -1;
+        int32_t to = -1;
+    };
+    static constexpr int kHeldMoves = 64;
+    HeldMove heldMoves[kHeldMoves];
+    int heldMoveNext = 0;
+    std::vector<LineRecord> checkLines;  // a page laid out to check a held move
     LineRecord scratch;                  // the temporary line of the backward moves
     std::vector<int32_t> lineStarts;     // the backward page move's list
     std::vector<int32_t> stretchStarts;  // and the stretch it lays out next

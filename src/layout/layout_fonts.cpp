@@ -30,12 +30,20 @@ void CreateLayoutFont(Layout& layout, int which, int screenWidth) {
         Replace(layout, f.textFont, desc);
         const FontMetrics first = layout.draw->fontMetrics(f.textFont);
         f.textFontHeight = first.height;
+        f.textFontAscent = first.ascent;
+        FontDesc title = desc;
+        title.height = -(s.fontSizeText[p] * 5 + 2) / 4;
+        title.weight = std::max(s.boldWeight, desc.weight);
         if (s.fontWidthChar[p] != 0) {
             // Narrower or wider by that many pixels on average; the line height stays that of
             // the face at its own width.
             desc.width = std::max(1, first.aveCharWidth + s.fontWidthChar[p]);
             Replace(layout, f.textFont, desc);
         }
+        // A quarter larger than the text: the capitals of a book face then stay inside the text
+        // font's ascent, so that a title fits the line pitch without touching its neighbours.
+        Replace(layout, f.titleFont, title);
+        f.titleFontAscent = f.titleFont ? layout.draw->fontMetrics(f.titleFont).ascent : 0;
     } else {
         desc.face = s.fontFaceStatus;
         desc.height = -s.fontSizeStatus;
@@ -69,11 +77,13 @@ void CreateLayoutBrush(Layout& layout, int which) {
 
 void ReleaseLayoutFonts(Layout& layout) {
     LayoutFonts& f = layout.fonts;
-    for (PlatformFont** slot : {&f.textFont, &f.statusFont, &f.clockFont}) {
+    for (PlatformFont** slot : {&f.textFont, &f.titleFont, &f.statusFont, &f.clockFont}) {
         if (*slot) layout.draw->deleteFont(*slot);
         *slot = nullptr;
     }
     f.textFontHeight = 0;
+    f.textFontAscent = 0;
+    f.titleFontAscent = 0;
     f.statusFontHeight = 0;
 }
 

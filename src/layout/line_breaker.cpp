@@ -132,7 +132,7 @@ int32_t ReadWord(WordBuffer& word, Document& doc, int32_t pos, int32_t skipEnd) 
 }
 
 int32_t LayoutLine(Layout& layout, Document& doc, LineRecord& record, int32_t start,
-                   const DrawContext& dc) {
+                   const DrawContext& textDc) {
     const int32_t length = DocLength(doc);
     // A position past the end (a stale bookmark, a book that shrank) lays out as the end, so no
     // line ends beyond the book.
@@ -143,7 +143,15 @@ int32_t LayoutLine(Layout& layout, Document& doc, LineRecord& record, int32_t st
     record.flags = ParagraphStartFlags(doc, start, ParagraphStyleAt(doc, start));
 
     int available = layout.geometry.textRect.right - layout.geometry.textRect.left;
-    if (record.flags & kStyleTitle) --available;
+    DrawContext dc = textDc;
+    if (record.flags & kStyleTitle) {
+        --available;
+        // A title is measured with the font it is drawn with, so its lines break where they show.
+        if (layout.fonts.titleFont) {
+            dc.font = layout.fonts.titleFont;
+            record.flags |= kTitleFont;
+        }
+    }
 
     int32_t pos = start;
     int indentLength = 0;

@@ -242,6 +242,12 @@ void PaintLines(const Layout& layout, const Canvas& c) {
             }
         } else if (flags & kStyleRight) {
             Text(c, dc.font, colour, rect, line.text, kAlignRight);
+        } else if ((flags & kTitleFont) && layout.fonts.titleFont) {
+            // On the text lines' baseline, as it was measured.
+            const int top = y + layout.fonts.textFontAscent - layout.fonts.titleFontAscent;
+            Text(c, layout.fonts.titleFont, titleColour,
+                 {rect.left, top, rect.right, top + rect.bottom - rect.top}, line.text,
+                 kAlignCentre);
         } else if (flags & kStyleTitle) {
             Text(c, dc.font, titleColour, rect, line.text, kAlignCentre);
         } else {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "document/jump_history.h"
 #include "document/text_cache.h"
 #include "layout/layout_fonts.h"
 #include "layout/line_breaker.h"
@@ -66,30 +67,85 @@ int PageLineCount(Layout& layout) {
     return lines <= 0 ? 1 : lines;
 }
 
-void LayoutPage(Layout& layout, Document& doc, int32_t from) {
-    const int lines = PageLineCount(layout);
-    layout.linesPerPage = lines;
-    if (layout.pageLines.size() < static_cast<size_t>(lines) + 1) {
-        layout.pageLines.resize(static_cast<size_t>(lines) + 1);
-    }
+namespace {
 
+// Lays out `lines` + 1 records from `from` and holds the title lines at the page's foot for the
+// next page (see Layout::titleHeld); returns how many are held and sets `end` to where the page
+// ends. Held records are left blank, beginning and ending at `end`. While autoscroll runs the
+// page is a window on the text and holds nothing.
+int LayOutHolding(Layout& layout, Document& doc, int32_t from, std::vector<LineRecord>& records,
+                  int lines, int32_t& end) {
+    if (records.size() < static_cast<size_t>(lines) + 1)
+        records.resize(static_cast<size_t>(lines) + 1);
     const DrawContext dc = TextContext(layout);
     int32_t pos = from;
     for (int i = 0; i <= lines; ++i) {
-        LineRecord& record = layout.pageLines[static_cast<size_t>(i)];
-        const int32_t next = LayoutPageLine(layout, doc, record, pos, dc);
-        if (i < lines) doc.pageEnd = next;
+        const int32_t next = LayoutPageLine(layout, doc, records[static_cast<size_t>(i)], pos, dc);
+        if (i < lines) end = next;
         pos = next;
     }
+    // With "KEEP_ONE_ITEM" a title at the foot is the next page's first line, above its
+    // paragraph, already.
+    if (layout.autoscrolling || layout.settings->keepOneItem || end >= DocLength(doc)) return 0;
+    // The centred lines at the foot: title lines, and the blank lines among and after them.
+    int held = 0, titles = 0;
+    for (; held < lines; ++held) {
+        const uint32_t flags = records[static_cast<size_t>(lines - 1 - held)].flags;
+        if (!(flags & kStyleTitle)) break;
+        titles += (flags & kTitleFont) != 0;
+    }
+    // More than half a page of them is a page of titles (a contents list), shown as it comes.
+    if (titles == 0 || held > lines / 2) return 0;
+    end = records[static_cast<size_t>(lines - held)].start;
+    for (int i = lines - held; i < lines; ++i) {
+        LineRecord& r = records[static_cast<size_t>(i)];
+        r.text.clear();
+        r.words = 0;
+        r.flags = kStyleTitle | kParaStart | kParaEnd;
+        r.start = r.end = end;
+    }
+    return held;
+}
+
+// Where a page forward from the page laid out in `records` starts.
+int32_t ForwardStart(const Layout& layout, const Document& doc,
+                     const std::vector<LineRecord>& records, int held) {
+    const int k = layout.linesPerPage - held - layout.settings->keepOneItem - 1;
+    if (k < 0 || k >= layout.linesPerPage || static_cast<size_t>(k) >= records.size()) return -1;
+    return ClampForward(doc, records[static_cast<size_t>(k)].end);
+}
+
+// The page a forward move to `to` came from, when it held a title and lays out the same way
+// still; −1 when none is remembered.
+int32_t RememberedHeldMove(Layout& layout, Document& doc, int32_t to) {
+    for (const Layout::HeldMove& move : layout.heldMoves) {
+        if (move.to != to || move.from < 0 || move.from >= to) continue;
+        int32_t end = 0;
+        const int held =
+            LayOutHolding(layout, doc, move.from, layout.checkLines, layout.linesPerPage, end);
+        if (held > 0 && ForwardStart(layout, doc, layout.checkLines, held) == to) return move.from;
+    }
+    return -1;
+}
+
+}  // namespace
+
+void LayoutPage(Layout& layout, Document& doc, int32_t from) {
+    const int lines = PageLineCount(layout);
+    layout.linesPerPage = lines;
+    layout.titleHeld = LayOutHolding(layout, doc, from, layout.pageLines, lines, doc.pageEnd);
 }
 
 int NextPage(Layout& layout, Document& doc) {
     // The page that shows the end of the book is the last: a move would leave only its tail.
     if (doc.pageEnd >= DocLength(doc)) return 0;
     const int32_t before = doc.pageStart;
-    const int k = layout.linesPerPage - layout.settings->keepOneItem - 1;
-    if (k >= 0 && k < layout.linesPerPage && static_cast<size_t>(k) < layout.pageLines.size()) {
-        doc.pageStart = ClampForward(doc, layout.pageLines[static_cast<size_t>(k)].end);
+    const int32_t next = ForwardStart(layout, doc, layout.pageLines, layout.titleHeld);
+    if (next >= 0) doc.pageStart = next;
+    if (layout.titleHeld > 0 && doc.pageStart > before) {
+        Layout::HeldMove& move = layout.heldMoves[layout.heldMoveNext];
+        move = {before, doc.pageStart};
+        layout.heldMoveNext = (layout.heldMoveNext + 1) % Layout::kHeldMoves;
     }
     StorePosition(doc);
     return doc.pageStart != before;
@@ -183,8 +239,26 @@ int PreviousPage(Layout& layout, Document& doc) {
     const int32_t before = doc.pageStart;
     const int wanted = layout.linesPerPage - layout.settings->keepOneItem;
     // With one line a page and that line kept, no line can be wanted: the page stays, as the
-    // forward move leaves it.
-    if (wanted > 0) doc.pageStart = StartOfLinesBefore(layout, doc, doc.pageStart, wanted);
+    // forward move leaves it. Several pages lead to a title that a page held (the one ending just
+    // before it, and those that held one line of it or more): the one the reader came from, if
+    // remembered, else the full page before it.
+    if (wanted > 0) {
+        const int32_t from = RememberedHeldMove(layout, doc, before);
+        doc.pageStart = from >= 0 ? from : StartOfLinesBefore(layout, doc, before, wanted);
+        // A page that begins just after a title (reached by lines, or by a jump) has no page
+        // before it that ends there: that page would hold the title for the next. The way back
+        // then shows the title's page, so that the title is not passed over.
+        if (from < 0 && doc.pageStart < before && !layout.lineStarts.empty()) {
+            const DrawContext dc = TextContext(layout);
+            LayoutPageLine(layout, doc, layout.scratch, layout.lineStarts.back(), dc);
+            int32_t end = 0;
+            if ((layout.scratch.flags & kStyleTitle) &&
+                LayOutHolding(layout, doc, doc.pageStart, layout.checkLines, layout.linesPerPage,
+                              end) > 0 &&
+                end > doc.pageStart && end < before)
+                doc.pageStart = end;
+        }
+    }
     StorePosition(doc);
     return doc.pageStart != before;
 }
@@ -192,6 +266,16 @@ int PreviousPage(Layout& layout, Document& doc) {
 int32_t ClampToLastPage(Layout& layout, Document& doc, int32_t pos) {
     const int32_t last = StartOfLinesBefore(layout, doc, DocLength(doc), PageLineCount(layout));
     return std::clamp(pos, 0, last);
+}
+
+void JumpToPage(Layout& layout, Document& doc, int32_t pos) {
+    const int32_t last = ClampToLastPage(layout, doc, DocLength(doc));
+    const int32_t target = std::clamp(pos, 0, last);
+    JumpTo(doc, target);
+    if (target == last && last > 0 && doc.pageStart == last - 1 && GetChar(doc, last - 1) < 16) {
+        doc.pageStart = last;
+        StorePosition(doc);
+    }
 }
 
 double PercentRead(const Document& doc) {

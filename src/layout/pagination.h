@@ -10,7 +10,10 @@ namespace lectra {
 
 // Lays out the page's lines from `from`, LinesPerPage + 1 of them, and sets LinesPerPage and
 // PageEnd; PageStart is left alone. Brings the profile's "LINE_IL" into range first and stores it
-// back: the line pitch (text font height + LINE_IL) is between 1 and 4 × the font height.
+// back: the line pitch (text font height + LINE_IL) is between 1 and 4 × the font height. Title
+// lines at the page's foot (with blank lines among and after them, half a page at most) go over
+// to the next page with the paragraph after them: their records are left blank, PageEnd is where
+// they begin, and titleHeld says how many; not while autoscrolling, nor with "KEEP_ONE_ITEM".
 void LayoutPage(Layout& layout, Document& doc, int32_t from);
 // One line of the page from `pos`, as LayoutPage lays each out (a blank line or a line of stars
 // is centred); returns where the next line starts.
@@ -41,6 +44,12 @@ int32_t StartOfLinesBefore(Layout& layout, Document& doc, int32_t end, int wante
 // book's, as a backward page from the end finds it. The moves to the end (End, a jump to 100 %,
 // the last page number) go through it, so that no page shows only the book's tail.
 int32_t ClampToLastPage(Layout& layout, Document& doc, int32_t pos);
+
+// A jump to `pos` brought into 0 .. the last full page (ClampToLastPage), recorded as JumpTo
+// records it. JumpTo lands on the space or mark before the word; when the last full page begins a
+// paragraph that is its mark, whose empty line would push the book's last line off the page, and
+// the jump lands on the page's first line instead.
+void JumpToPage(Layout& layout, Document& doc, int32_t pos);
 
 // The start of the line just above the page (0 at the start of the book).
 int32_t PreviousLineStart(Layout& layout, Document& doc);

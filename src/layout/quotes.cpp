@@ -16,8 +16,10 @@ std::string QuoteText(const Layout& layout, Document& doc, const QuoteTime& when
                   PercentRead(doc), doc.pageStart >> 10, DocLength(doc) >> 10, when.year,
                   when.month, when.day, when.hour, when.minute);
     std::string text = head + Utf16ToUtf8(doc.bookPath) + "\r\n\r\n";
-    // Lines of any length: the text is built whole, never cut to a buffer.
-    for (int i = 0; i < layout.linesPerPage && i < static_cast<int>(layout.pageLines.size()); ++i) {
+    // Lines of any length: the text is built whole, never cut to a buffer. Title lines held for
+    // the next page are not on this one.
+    const int shown = layout.linesPerPage - layout.titleHeld;
+    for (int i = 0; i < shown && i < static_cast<int>(layout.pageLines.size()); ++i) {
         text += Utf16ToUtf8(layout.pageLines[static_cast<size_t>(i)].text) + "\r\n";
     }
     return text;

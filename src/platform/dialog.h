@@ -101,8 +101,12 @@ void ListSelect(PlatformDialog* dialog, int id, int index);
 // caller keeps it alive meanwhile and draws into it before each call.
 void SetPreviewSurface(PlatformDialog* dialog, int id, PlatformSurface* surface);
 
-// The font families of the font database that write the Latin script, in the database's order.
+// The font families of the font database that write the Latin script, in the database's order;
+// symbol and dingbat families are left out. A name may carry its foundry ("C059 [urw]").
 std::vector<std::u16string> LatinFontFamilies();
+// The family that text asked for in `face` is drawn with: the face itself when it is installed,
+// else the family the font matching falls back to.
+std::u16string DrawnFontFamily(const std::u16string& face);
 
 // The height of the system font's characters: the dialog rows are made from it. A list scrolls
 // sideways by its widest line of itself.

@@ -58,9 +58,11 @@ constexpr ProfileRow kProfileRows[] = {
      {0, 0, 0, 0},
      kFlag,
      [](Settings& s, int p) { return &s.clockWithText[p]; }},
+    // 18 pixels is about 13.5 points on a desktop screen of 96 dots an inch (a device pixel ratio
+    // above 1 draws the same page finer, not smaller).
     {"FONT_SIZE_TEXT_%d",
-     {14, 14, 14, 14},
-     Range(5, 50, 14),
+     {18, 18, 18, 18},
+     Range(5, 50, 18),
      [](Settings& s, int p) { return &s.fontSizeText[p]; }},
     {"FONT_BOLD_TEXT_%d",
      {0, 1, 0, 1},
@@ -107,7 +109,9 @@ constexpr GlobalRow Text(const char* key, const char16_t* defaultText,
 }
 
 constexpr GlobalRow kGlobalRows[] = {
-    Text("FONT_FACE_TEXT", u"Verdana", [](Settings& s) { return &s.fontFaceText; }),
+    // A book face that the fonts installed with the program provide, so that the face the Font
+    // dialog shows is the face drawn.
+    Text("FONT_FACE_TEXT", u"DejaVu Serif", [](Settings& s) { return &s.fontFaceText; }),
     Number("ROTATE_SCREEN", 0, Range(0, 2700, 0, 900), [](Settings& s) { return &s.rotateScreen; }),
     Number("USE_PROFILES", 2, Range(2, 4, 2), [](Settings& s) { return &s.useProfiles; }),
     Number("ACTIVE_PROFILE", 0, {Rule::kProfileIndex},
@@ -118,10 +122,12 @@ constexpr GlobalRow kGlobalRows[] = {
     Number("NORMAL_WEIGHT", 500, Range(0, 900, 500, 100),
            [](Settings& s) { return &s.normalWeight; }),
     Number("BOLD_WEIGHT", 700, Range(0, 900, 700, 100), [](Settings& s) { return &s.boldWeight; }),
-    Number("MARGIN_LEFT", 1, AtLeast(0, 1), [](Settings& s) { return &s.marginLeft; }),
-    Number("MARGIN_TOP", 0, AtLeast(-4, 0), [](Settings& s) { return &s.marginTop; }),
-    Number("MARGIN_RIGHT", 1, AtLeast(0, 1), [](Settings& s) { return &s.marginRight; }),
-    Number("MARGIN_BOTTOM", 0, AtLeast(-4, 0), [](Settings& s) { return &s.marginBottom; }),
+    // Room around the text on a desktop: 24 pixels at the sides are 5 % of the first window's
+    // width; the meaning of the keys (pixels) is the handheld's.
+    Number("MARGIN_LEFT", 24, AtLeast(0, 24), [](Settings& s) { return &s.marginLeft; }),
+    Number("MARGIN_TOP", 12, AtLeast(-4, 12), [](Settings& s) { return &s.marginTop; }),
+    Number("MARGIN_RIGHT", 24, AtLeast(0, 24), [](Settings& s) { return &s.marginRight; }),
+    Number("MARGIN_BOTTOM", 6, AtLeast(-4, 6), [](Settings& s) { return &s.marginBottom; }),
     Number("ROTATE_J", 1, kNoRule, [](Settings& s) { return &s.rotateJ; }),
     Number("DELETE_CT", 0, kNoRule, [](Settings& s) { return &s.deleteCt; }),
     Number("TXT_PARAGRAPH_DETECT", 1, Range(0, 2, 1),
@@ -146,8 +152,8 @@ constexpr GlobalRow kGlobalRows[] = {
            [](Settings& s) { return &s.visibleProgress[1]; }),
     Number("VISIBLE_BATTERY_ON_PROGRESS", 0, kNoRule,
            [](Settings& s) { return &s.visibleBatteryOnProgress; }),
-    Text("FONT_FACE_STATUS", u"Verdana", [](Settings& s) { return &s.fontFaceStatus; }),
-    Number("FONT_SIZE_STATUS", 9, Range(5, 25, 12), [](Settings& s) { return &s.fontSizeStatus; }),
+    Text("FONT_FACE_STATUS", u"DejaVu Sans", [](Settings& s) { return &s.fontFaceStatus; }),
+    Number("FONT_SIZE_STATUS", 13, Range(5, 25, 12), [](Settings& s) { return &s.fontSizeStatus; }),
     // The desktop window's client size, kept across runs.
     Number("WINDOW_WIDTH", 480, Range(160, 16384, 480), [](Settings& s) { return &s.windowWidth; }),
     Number("WINDOW_HEIGHT", 640, Range(160, 16384, 640),

@@ -122,7 +122,7 @@ void JumpIn(App& app, int jump) {
             break;
         default:
             // The end shows the last full page.
-            JumpTo(doc, ClampToLastPage(app.layout, doc, DocLength(doc)));
+            JumpToPage(app.layout, doc, DocLength(doc));
             break;
     }
     Refresh(app);

@@ -69,7 +69,7 @@ uint16_t RecognizeGesture(App& app, int x, int y, uint32_t now) {
         if (target > length) target = length;
         if (target < 0) target = 0;
         StopAutoscroll(app);  // a jump ends the reading that scrolled
-        JumpTo(*app.doc, ClampToLastPage(app.layout, *app.doc, static_cast<int32_t>(target)));
+        JumpToPage(app.layout, *app.doc, static_cast<int32_t>(target));
         Refresh(app);
         return 0;
     }

@@ -108,7 +108,7 @@ inline int LoadEnPat(HyphenPatterns& patterns) {
 }
 
 // A layout on the fixed-advance services: units of 10 pixels, a text font 10 pixels high (cell
-// 14), a text area `width` × `height`.
+// 14), titles in units of 12 pixels, a text area `width` × `height`.
 struct FakeLayout {
     Settings settings = DefaultSettings();
     Layout layout;
@@ -117,13 +117,17 @@ struct FakeLayout {
         layout.settings = &settings;
         settings.fontSizeText[0] = 10;
         layout.fonts.textFont = FakeDraw().createFont(FontDesc{u"Fake", -10, 0, 400, 0});
+        layout.fonts.titleFont = FakeDraw().createFont(FontDesc{u"Fake", -12, 12, 700, 0});
         layout.fonts.textFontHeight = 14;
+        layout.fonts.textFontAscent = 11;
+        layout.fonts.titleFontAscent = 13;
         layout.surface = FakeDraw().createSurface(1, 1, 0);
         layout.geometry.textRect = {0, 0, width, height};
     }
     ~FakeLayout() {
         FakeDraw().deleteSurface(layout.surface);
         FakeDraw().deleteFont(layout.fonts.textFont);
+        FakeDraw().deleteFont(layout.fonts.titleFont);
     }
 };
 

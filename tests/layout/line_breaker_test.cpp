@@ -8,6 +8,7 @@
 namespace lectra {
 namespace {
 
+using test::FakeDraw;
 using test::FakeLayout;
 using test::MemoryBook;
 
@@ -18,7 +19,7 @@ LineRecord Line(FakeLayout& f, MemoryBook& book, int32_t start) {
 }
 
 TEST(LayoutLine, LinesOfEachStyleAndEveryOverflowFallBack) {
-    constexpr uint32_t B = kStyleBody, L = kStyleLeft, T = kStyleTitle, S = kParaStart,
+    constexpr uint32_t B = kStyleBody, L = kStyleLeft, T = kStyleTitle | kTitleFont, S = kParaStart,
                        E = kParaEnd;
     const std::u16string x(30, u'x'), y(300, u'y'), sp(40, u' ');
     const std::u16string para = u"\nabc def\n\nxyz", marks = u"\vleft\fright\rtitle\tnine\5five",
@@ -49,8 +50,9 @@ TEST(LayoutLine, LinesOfEachStyleAndEveryOverflowFallBack) {
         // White space between mark and text still starts the paragraph.
         {400, blank, 3, u"\x10 text more", L | S | E, 15, 3},
         {400, blank, 5, u"text more", L | S | E, 15, 2},
-        // A title line has one pixel less.
-        {100, u"\rabcdefghij", 1, u"abcdefghi", T | S, 10, 1},
+        // A title line is measured with the title font (12 pixels a unit) and has one pixel less.
+        {96, u"\rabcdefghij", 1, u"abcdefg", T | S, 8, 1},
+        {97, u"\rabcdefghij", 1, u"abcdefgh", T | S, 9, 1},
         {100, u"\vabcdefghij", 1, u"abcdefghij", L | S, 11, 1},
         // The line ends where the next space would not fit.
         {90, u"\vaaaa bbbb cc", 1, u"aaaa bbbb", L | S, 11, 2},
@@ -95,6 +97,26 @@ TEST(LayoutLine, LinesOfEachStyleAndEveryOverflowFallBack) {
         EXPECT_EQ(r.end, c.end);
         EXPECT_EQ(c.words >= 0 ? r.words : -1, c.words);
     }
+}
+
+// Titles break where the title font, not the text font, runs out of room; the paragraph after is
+// measured with the text font again. Without a title font (none could be made) the text font
+// measures titles.
+TEST(LayoutLine, ATitleIsMeasuredWithItsOwnFont) {
+    MemoryBook book(u"\rTitle words\nbody words");
+    FakeLayout f(130);
+    LineRecord title = Line(f, book, 1);
+    EXPECT_EQ(title.text, u"Title");
+    EXPECT_EQ(title.flags, kStyleTitle | kTitleFont | kParaStart);
+    EXPECT_EQ(Line(f, book, title.end).text, u"words");
+    const LineRecord body = Line(f, book, 13);
+    EXPECT_EQ(body.text, u"   body words");  // 130 pixels: the 10-pixel units fit
+    EXPECT_EQ(body.flags & kTitleFont, 0u);
+    FakeDraw().deleteFont(f.layout.fonts.titleFont);
+    f.layout.fonts.titleFont = nullptr;
+    title = Line(f, book, 1);
+    EXPECT_EQ(title.text, u"Title words");
+    EXPECT_EQ(title.flags, kStyleTitle | kParaStart | kParaEnd);
 }
 
 TEST(LayoutLine, PaddingStopsWhenASpaceTakesNoRoomAndLinesPastTheEndAreTheEnd) {

@@ -7,6 +7,7 @@
 
 #include <QImage>
 #include <QString>
+#include <set>
 
 #include "layout_test_support.h"
 #include "platform/qt/gui_platform.h"
@@ -89,6 +90,7 @@ struct RecPage {
         layout.draw = &RecDraw();
         layout.settings = &settings;
         settings.clockWithText[0] = 0;
+        settings.fontSizeStatus = 9;
         for (int which : {0, 1}) {
             CreateLayoutFont(layout, which, w);
             CreateLayoutBrush(layout, which);
@@ -355,6 +357,47 @@ TEST(RenderTool, PagesMatchTheirGoldenPictures) {
         ASSERT_EQ(test::Run(command), "0\n") << c.name;
         CompareWithGolden(c.name, out);
     }
+}
+
+// On a screen of two device pixels a logical one (QT_SCALE_FACTOR=2) the page is drawn at that
+// resolution: a picture of twice the size whose letters are drawn finely, not the logical page
+// blown up, and whose colours are still cut to the surface's 16 bits. The title of the book's
+// first page is drawn in its own font.
+TEST(RenderTool, AtTwoDevicePixelsALogicalOneThePageIsDrawnAtTheScreensResolution) {
+    test::QtTestEnvironment();
+    const test::ScratchDir scratch;
+    auto render = [&](const char* scale, const std::string& name) {
+        const std::string out = scratch.path() + "/" + name + ".png";
+        const std::string command = std::string("cd '") + LECTRA_SAMPLES +
+                                    "' && QT_SCALE_FACTOR=" + scale + " '" + LECTRA_TOOL +
+                                    "' render --width 240 --height 320 --size 12 --out '" + out +
+                                    "' ru-story.fb2; echo $?";
+        EXPECT_EQ(test::Run(command), "0\n") << name;
+        return out;
+    };
+    const std::string fine = render("2", "dpr2-page");
+    const QImage two(QString::fromStdString(fine));
+    const QImage one(QString::fromStdString(render("1", "dpr1-page")));
+    ASSERT_EQ(two.size(), QSize(480, 640));
+    ASSERT_EQ(one.size(), QSize(240, 320));
+    const QImage blownUp = one.scaled(480, 640, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+                               .convertToFormat(two.format());
+    int differ = 0;
+    std::set<QRgb> colours;
+    for (int y = 0; y < 640; ++y) {
+        for (int x = 0; x < 480; ++x) {
+            differ += two.pixel(x, y) != blownUp.pixel(x, y);
+            colours.insert(two.pixel(x, y) & 0xFFFFFF);
+        }
+    }
+    EXPECT_GT(differ, 2000) << "the letters are drawn at the screen's resolution";
+    // The background and the text as the 5-6-5 surface holds them: white and black stay.
+    EXPECT_EQ(two.pixel(2, 2) & 0xFFFFFF, 0xFFFFFFu);
+    for (QRgb c : colours) {
+        EXPECT_EQ((c >> 16 & 0xFF) & 7, (c >> 16 & 0xFF) >> 5) << std::hex << c;
+        EXPECT_EQ((c & 0xFF) & 7, (c & 0xFF) >> 5) << std::hex << c;
+    }
+    CompareWithGolden("dpr2-page", fine);
 }
 
 TEST(RenderTool, RefusesBadOptions) {

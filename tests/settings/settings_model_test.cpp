@@ -38,6 +38,39 @@ TEST(SettingsModel, AFirstRunWritesEveryKeyInLoadOrder) {
     EXPECT_EQ(Loaded("").Saved(), test::ReadBytes(test::Fixture("first-run-config.ini")));
 }
 
+// The first run is set for a desktop screen: room at the sides (5 % of the first window's width),
+// a book face and a body size for its resolution, a legible status line. A file written with the
+// handheld's values keeps them: only missing keys take the new defaults.
+TEST(SettingsModel, DesktopDefaultsForAFirstRunAndAnOldFileReadAsItIs) {
+    Loaded first("");
+    const Settings& d = first.settings;
+    EXPECT_EQ(d.marginLeft * 20, d.windowWidth);
+    EXPECT_EQ(d.marginRight, d.marginLeft);
+    EXPECT_GT(d.marginTop, 0);
+    EXPECT_GT(d.marginBottom, 0);
+    EXPECT_EQ(d.fontFaceText, u"DejaVu Serif");
+    EXPECT_EQ(d.fontFaceStatus, u"DejaVu Sans");
+    EXPECT_EQ(std::vector<int32_t>(d.fontSizeText, d.fontSizeText + 4),
+              (std::vector<int32_t>{18, 18, 18, 18}));
+    EXPECT_EQ(d.fontSizeStatus, 13);
+
+    Loaded old(
+        "FONT_FACE_TEXT=Verdana\r\nFONT_SIZE_TEXT_0=14\r\nMARGIN_LEFT=1\r\nMARGIN_TOP=0\r\n"
+        "MARGIN_RIGHT=1\r\nMARGIN_BOTTOM=0\r\nFONT_FACE_STATUS=Verdana\r\nFONT_SIZE_STATUS=9\r\n#");
+    const Settings& s = old.settings;
+    EXPECT_EQ(s.fontFaceText, u"Verdana");
+    EXPECT_EQ(s.fontFaceStatus, u"Verdana");
+    EXPECT_EQ(s.fontSizeText[0], 14);
+    EXPECT_EQ(s.fontSizeText[1], 18);  // a key the file lacks
+    EXPECT_EQ(s.fontSizeStatus, 9);
+    EXPECT_EQ(std::vector<int32_t>({s.marginLeft, s.marginTop, s.marginRight, s.marginBottom}),
+              (std::vector<int32_t>{1, 0, 1, 0}));
+    const std::string saved = "\r\n" + old.Saved();
+    for (const char* line : {"MARGIN_LEFT=1", "MARGIN_TOP=0", "FONT_SIZE_STATUS=9",
+                             "FONT_FACE_TEXT=Verdana", "FONT_SIZE_TEXT_0=14"})
+        EXPECT_NE(saved.find(std::string("\r\n") + line + "\r\n"), std::string::npos) << line;
+}
+
 TEST(SettingsModel, ProfileValuesBindingsAndFacesAsLoadedAndSaved) {
     const std::string face32(32, 'F'), face31(31, 'G');
     Loaded run(

@@ -468,8 +468,7 @@ void RepaintWindow() {
 void PresentSurface(PlatformSurface* surface, int width, int height) {
     WindowState& w = State();
     if (!w.page || !w.page->painter || !surface) return;
-    surface->painter.reset();  // every drawing call reaches the pixels first
-    w.page->painter->drawImage(QPoint(0, 0), surface->image, QRect(0, 0, width, height));
+    DrawSurfaceArea(*w.page->painter, QPoint(0, 0), surface, width, height);
     if (!TraceEnabled()) return;
     if (!w.firstPageTraced && w.loopRunning) {
         w.firstPageTraced = 1;

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QEventLoop>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -16,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QRawFont>
 #include <QVBoxLayout>
 #include <map>
 
@@ -107,8 +109,8 @@ struct PreviewControl : QWidget {
     PlatformSurface* surface = nullptr;
     void paintEvent(QPaintEvent*) override {
         if (!surface) return;
-        surface->painter.reset();  // every drawing call reaches the pixels first
-        QPainter(this).drawImage(QPoint(0, 0), surface->image);
+        QPainter p(this);
+        DrawSurfaceArea(p, QPoint(0, 0), surface, surface->image.width(), surface->image.height());
     }
 };
 
@@ -416,12 +418,45 @@ void SetPreviewSurface(PlatformDialog* d, int id, PlatformSurface* surface) {
     }
 }
 
+namespace {
+
+// The family without the foundry that the database adds when two foundries give the same name
+// ("C059 [urw]").
+QString WithoutFoundry(const QString& family) {
+    const qsizetype bracket = family.indexOf(QLatin1String(" ["));
+    return bracket > 0 && family.endsWith(QLatin1Char(']')) ? family.left(bracket) : family;
+}
+
+// A family that writes text: its own font (not a fallback) has the Latin letters. Symbol and
+// dingbat fonts that the database still lists under Latin have none of them, or other glyphs in
+// the symbol area only.
+bool WritesLatinText(const QString& family) {
+    if (QFontDatabase::isPrivateFamily(family)) return false;
+    if (QFontDatabase::writingSystems(family).contains(QFontDatabase::Symbol)) return false;
+    QFont font(family);
+    font.setStyleStrategy(QFont::NoFontMerging);
+    const QRawFont raw = QRawFont::fromFont(font, QFontDatabase::Latin);
+    if (!raw.isValid() || raw.familyName() != WithoutFoundry(family)) return false;
+    for (char32_t c : {U'A', U'Z', U'a', U'z', U'e'}) {
+        if (!raw.supportsCharacter(c)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 std::vector<std::u16string> LatinFontFamilies() {
     std::vector<std::u16string> names;
     for (const QString& family : QFontDatabase::families(QFontDatabase::Latin)) {
-        names.push_back(FromQ(family));
+        if (WritesLatinText(family)) names.push_back(FromQ(family));
     }
     return names;
+}
+
+std::u16string DrawnFontFamily(const std::u16string& face) {
+    QFont font(ToQ(face));
+    font.setPixelSize(16);
+    return FromQ(QFontInfo(font).family());
 }
 
 int SystemFontHeight() {

@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QString>
@@ -44,7 +45,13 @@ struct PlatformFont {
     QFontMetrics metrics;
     FontMetrics cell;
     std::unique_ptr<int16_t[]> pages[256];
-    explicit PlatformFont(const QFont& f) : font(f), metrics(f) {}
+    // The same font for the fine picture: hinted across at the logical size, the advances would
+    // space the letters drawn at the screen's resolution unevenly; without that hinting each
+    // letter keeps its own advance, and a word is as wide as measured to within a pixel.
+    QFont fine;
+    explicit PlatformFont(const QFont& f) : font(f), metrics(f), fine(f) {
+        fine.setHintingPreference(QFont::PreferVerticalHinting);
+    }
 };
 
 namespace {
@@ -173,6 +180,33 @@ QColor ColourOf(const PlatformSurface* surface, uint32_t colour) {
     return QColor::fromRgb(Quantise(colour, surface->maskSet));
 }
 
+// Device pixels a logical one on the screens of the program: above 1 on a high-resolution screen
+// (or a scaled session), where the page is also drawn at that resolution.
+qreal DeviceScale() {
+    const qreal ratio = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
+    return ratio > 1.0 && ratio <= 8.0 ? ratio : 1.0;
+}
+
+// The screen area of a surface: the page surface of a W × H screen is (M + W) × M with M the
+// larger side, so W is the width less the height; anything else is a screen area as a whole.
+void MakeFine(PlatformSurface* surface, int width, int height) {
+    const qreal scale = DeviceScale();
+    if (scale <= 1.0) return;
+    surface->fineWidth = width > height ? width - height : width;
+    surface->fineHeight = height;
+    surface->fine =
+        QImage(static_cast<int>(std::ceil(surface->fineWidth * scale)),
+               static_cast<int>(std::ceil(surface->fineHeight * scale)), QImage::Format_RGB32);
+    if (surface->fine.isNull()) {
+        surface->fineWidth = surface->fineHeight = 0;
+        return;
+    }
+    surface->fine.setDevicePixelRatio(scale);
+    surface->fine.fill(QColor(0, 0, 0));
+    surface->fineValidWidth = surface->fineWidth;
+    surface->fineValidHeight = surface->fineHeight;
+}
+
 PlatformSurface* CreateSurface(int width, int height, int maskSet) {
     if (width <= 0 || height <= 0) return nullptr;
     auto* surface = new PlatformSurface;
@@ -183,6 +217,7 @@ PlatformSurface* CreateSurface(int width, int height, int maskSet) {
     }
     surface->image.fill(QColor(0, 0, 0));
     surface->maskSet = maskSet == kMaskSetAlternate ? kMaskSetAlternate : kMaskSet565;
+    MakeFine(surface, width, height);
     return surface;
 }
 
@@ -199,9 +234,19 @@ QPainter& Painter(PlatformSurface* surface) {
     return *surface->painter;
 }
 
+// The painter of the fine picture; null at a device pixel ratio of 1.
+QPainter* FinePainter(PlatformSurface* surface) {
+    if (surface->fine.isNull()) return nullptr;
+    if (!surface->finePainter) surface->finePainter = std::make_unique<QPainter>(&surface->fine);
+    return surface->finePainter.get();
+}
+
 uint32_t* SurfacePixels(PlatformSurface* surface, int* width, int* height, int* stride) {
     if (!surface) return nullptr;
     surface->painter.reset();
+    surface->finePainter.reset();
+    // The pixels may be changed through the pointer: the fine picture no longer holds the page.
+    surface->fineValidWidth = surface->fineValidHeight = 0;
     if (width) *width = surface->image.width();
     if (height) *height = surface->image.height();
     if (stride) *stride = static_cast<int>(surface->image.bytesPerLine() / 4);
@@ -210,9 +255,19 @@ uint32_t* SurfacePixels(PlatformSurface* surface, int* width, int* height, int* 
 
 void FillRect(PlatformSurface* surface, PixelRect rect, uint32_t colour) {
     if (!surface || rect.right <= rect.left || rect.bottom <= rect.top) return;
-    Painter(surface).fillRect(
-        QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top),
-        ColourOf(surface, colour));
+    const QRect r(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    Painter(surface).fillRect(r, ColourOf(surface, colour));
+    if (QPainter* fine = FinePainter(surface)) {
+        fine->fillRect(r, ColourOf(surface, colour));
+        // A fill from the top left that covers the area held so far makes a new start.
+        const int w = std::min(rect.right, surface->fineWidth);
+        const int h = std::min(rect.bottom, surface->fineHeight);
+        if (rect.left <= 0 && rect.top <= 0 && w >= surface->fineValidWidth &&
+            h >= surface->fineValidHeight) {
+            surface->fineValidWidth = w;
+            surface->fineValidHeight = h;
+        }
+    }
 }
 
 void DrawText(PlatformSurface* surface, PlatformFont* font, uint32_t colour, PixelRect rect,
@@ -226,10 +281,24 @@ void DrawText(PlatformSurface* surface, PlatformFont* font, uint32_t colour, Pix
     }
     int y = rect.top;
     if (align & kAlignVCentre) y += (rect.bottom - rect.top - font->cell.height) / 2;
+    const QString s = QString::fromUtf16(text, length);
     QPainter& p = Painter(surface);
     p.setFont(font->font);
     p.setPen(ColourOf(surface, colour));
-    p.drawText(QPoint(x, y + font->cell.ascent), QString::fromUtf16(text, length));
+    p.drawText(QPoint(x, y + font->cell.ascent), s);
+    // The same text at the screen's resolution, placed by its own width there: right-aligned
+    // lines end, and centred ones centre, exactly as in the logical picture.
+    if (QPainter* fine = FinePainter(surface)) {
+        qreal fx = rect.left;
+        if (align & (kAlignCentre | kAlignRight)) {
+            const qreal width = QFontMetricsF(font->fine).horizontalAdvance(s);
+            fx = (align & kAlignRight) ? rect.right - width
+                                       : rect.left + (rect.right - rect.left - width) / 2;
+        }
+        fine->setFont(font->fine);
+        fine->setPen(ColourOf(surface, colour));
+        fine->drawText(QPointF(fx, y + font->cell.ascent), s);
+    }
 }
 
 // Loaded from the compiled-in resources on first use and kept, with its colours cut to each mask
@@ -261,6 +330,8 @@ const QImage& Logo(int maskSet) {
 void DrawLogo(PlatformSurface* surface, int x, int y) {
     if (!surface || Logo(surface->maskSet).isNull()) return;
     Painter(surface).drawImage(QPoint(x, y), Logo(surface->maskSet));
+    if (QPainter* fine = FinePainter(surface))
+        fine->drawImage(QPoint(x, y), Logo(surface->maskSet));
 }
 
 constexpr DrawServices kQtDrawServices = {
@@ -274,16 +345,39 @@ const DrawServices& QtDrawServices() {
     return kQtDrawServices;
 }
 
+void DrawSurfaceArea(QPainter& p, QPoint to, PlatformSurface* surface, int width, int height) {
+    surface->painter.reset();  // every drawing call reaches the pixels first
+    surface->finePainter.reset();
+    if (!surface->fine.isNull() && width <= surface->fineValidWidth &&
+        height <= surface->fineValidHeight) {
+        const qreal scale = surface->fine.devicePixelRatio();
+        p.drawImage(QRectF(to, QSizeF(width, height)), surface->fine,
+                    QRectF(0, 0, width * scale, height * scale));
+    } else {
+        p.drawImage(to, surface->image, QRect(0, 0, width, height));
+    }
+}
+
 int WriteSurfacePng(PlatformSurface* surface, int width, int height, const std::u16string& path) {
     if (!surface || width <= 0 || height <= 0 || width > surface->image.width() ||
         height > surface->image.height()) {
         return 0;
     }
     surface->painter.reset();
+    surface->finePainter.reset();
+    // The picture the screen shows: at its resolution where the surface holds it finely.
+    QImage picture = surface->image.copy(0, 0, width, height);
+    if (!surface->fine.isNull() && width <= surface->fineValidWidth &&
+        height <= surface->fineValidHeight) {
+        const qreal scale = surface->fine.devicePixelRatio();
+        picture = surface->fine.copy(0, 0, static_cast<int>(std::ceil(width * scale)),
+                                     static_cast<int>(std::ceil(height * scale)));
+        picture.setDevicePixelRatio(1.0);
+    }
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    if (!surface->image.copy(0, 0, width, height).save(&buffer, "PNG")) return 0;
+    if (!picture.save(&buffer, "PNG")) return 0;
     // Written through the program's own files, so that a path in an old code page works too.
     PlatformFile file;
     if (!FileCreate(file, path)) return 0;

@@ -17,6 +17,22 @@ struct PlatformSurface {
     // Open while drawing goes on, like a device context with the surface selected; closed before
     // the pixels are read or shown.
     std::unique_ptr<QPainter> painter;
+    // On a screen of more device pixels than logical ones everything drawn is drawn a second time
+    // into `fine`, at the screen's resolution, over the screen area of the surface (its top left,
+    // `fine`'s device pixel ratio giving the logical size). The layer above works on `image`
+    // alone; `fine` is shown while its picture holds everything: the pixels handed out by
+    // surfacePixels may be changed behind it (a page turned, a frame slid), and then it is shown
+    // again only from the next fill of the whole area on.
+    QImage fine;
+    std::unique_ptr<QPainter> finePainter;
+    int fineWidth = 0;  // logical pixels of `fine`'s area
+    int fineHeight = 0;
+    int fineValidWidth = 0;  // the area from the top left that `fine` holds the picture of
+    int fineValidHeight = 0;
 };
+
+// Draws width × height of the surface from its top left at `to` with `p`: at the screen's
+// resolution when the surface holds that picture finely, else its logical pixels as they are.
+void DrawSurfaceArea(QPainter& p, QPoint to, PlatformSurface* surface, int width, int height);
 
 }  // namespace lectra
