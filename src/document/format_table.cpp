@@ -26,22 +26,20 @@ uint32_t UnitBytes(const Document& doc) {
     return doc.bookCodePage == kCodePageUtf16 ? 2 : 1;
 }
 
+// Every character read and filtered, in the pass and in decoding.
 ReadingPlan Filtered(FilterFn filter) {
-    ReadingPlan p;
-    p.pass = PassMode::kFiltered;
-    p.passFilter = filter;
-    p.decode = DecodeMode::kFilter;
-    p.decodeFilter = filter;
-    return p;
+    return {.pass = PassMode::kFiltered,
+            .passFilter = filter,
+            .decode = DecodeMode::kFilter,
+            .decodeFilter = filter};
 }
 
+// The pass counts a unit per `step` bytes without reading; decoding filters.
 ReadingPlan Counted(uint32_t step, FilterFn decodeFilter) {
-    ReadingPlan p;
-    p.pass = PassMode::kOneForOne;
-    p.passStep = step;
-    p.decode = DecodeMode::kFilter;
-    p.decodeFilter = decodeFilter;
-    return p;
+    return {.pass = PassMode::kOneForOne,
+            .passStep = step,
+            .decode = DecodeMode::kFilter,
+            .decodeFilter = decodeFilter};
 }
 
 ReadingPlan Alternating(ReadingPlan p, uint32_t step) {
@@ -134,6 +132,12 @@ void SetReaderState(Document& doc, const FormatReader& reader, ReaderState* stat
     ReleaseReader(doc);
     doc.reader = &reader;
     doc.readerState = state;
+}
+
+int RefuseOpen(Document& doc, const char16_t* message) {
+    if (message) doc.openErrorText = message;
+    ReleaseReader(doc);
+    return 0;
 }
 
 void ReleaseReader(Document& doc) {

@@ -107,6 +107,14 @@ void SetReaderState(Document& doc, const FormatReader& reader, ReaderState* stat
 // Releases the open book's reader state through the reader that made it; nothing when there is
 // none.
 void ReleaseReader(Document& doc);
+// Frees a reader's state that needs nothing but deleting.
+template <typename State>
+void DeleteReaderState(ReaderState* state) {
+    delete static_cast<State*>(state);
+}
+// Ends an open step that refuses the file: `message`, when not null, goes into OpenErrorText
+// (else the opener's stays), and the step's state is released. Returns 0.
+int RefuseOpen(Document& doc, const char16_t* message);
 // The open book's reader state when `reader` made it, else null.
 template <typename State>
 State* ReaderStateOf(const Document& doc, const FormatReader& reader) {

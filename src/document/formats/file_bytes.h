@@ -55,23 +55,12 @@ T ReadNumber(ByteReader& r, size_t at) {
 }
 }  // namespace detail
 
-inline uint8_t ReadU8(ByteReader& r, size_t at) {
-    return detail::ReadNumber<uint8_t, false>(r, at);
-}
-inline uint16_t ReadLe16(ByteReader& r, size_t at) {
-    return detail::ReadNumber<uint16_t, false>(r, at);
-}
-inline uint32_t ReadLe32(ByteReader& r, size_t at) {
-    return detail::ReadNumber<uint32_t, false>(r, at);
-}
-inline uint64_t ReadLe64(ByteReader& r, size_t at) {
-    return detail::ReadNumber<uint64_t, false>(r, at);
-}
-inline uint16_t ReadBe16(ByteReader& r, size_t at) {
-    return detail::ReadNumber<uint16_t, true>(r, at);
-}
-inline uint32_t ReadBe32(ByteReader& r, size_t at) {
-    return detail::ReadNumber<uint32_t, true>(r, at);
-}
+// Numbers at `at`, little- or big-endian; 0 when they do not lie wholly inside.
+inline constexpr auto ReadU8 = detail::ReadNumber<uint8_t, false>;
+inline constexpr auto ReadLe16 = detail::ReadNumber<uint16_t, false>;
+inline constexpr auto ReadLe32 = detail::ReadNumber<uint32_t, false>;
+inline constexpr auto ReadLe64 = detail::ReadNumber<uint64_t, false>;
+inline constexpr auto ReadBe16 = detail::ReadNumber<uint16_t, true>;
+inline constexpr auto ReadBe32 = detail::ReadNumber<uint32_t, true>;
 
 }  // namespace lectra

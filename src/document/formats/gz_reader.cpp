@@ -20,12 +20,6 @@ constexpr uint8_t kFlagExtra = 4;
 constexpr uint8_t kFlagName = 8;
 constexpr uint32_t kMaxStoredName = 259;
 
-int Refuse(Document& doc) {
-    doc.openErrorText = kBadFormat;
-    ReleaseReader(doc);
-    return 0;
-}
-
 std::u16string MemberName(std::string_view stored) {
     return IsUtf8(stored) ? Utf8ToUtf16(stored) : CodePageDecode(866, stored);
 }
@@ -58,15 +52,15 @@ int OpenGzMember(Document& doc) {
     uint8_t head[10];
     if (fileSize < 0 || !ReadAt(file, 0, head, sizeof head) || head[0] != 0x1F || head[1] != 0x8B ||
         head[2] != 8) {
-        return Refuse(doc);
+        return RefuseOpen(doc, kBadFormat);
     }
     uint64_t at = sizeof head;
     if (head[3] & kFlagExtra) {
         uint8_t x[2];
-        if (!ReadAt(file, at, x, 2)) return Refuse(doc);
+        if (!ReadAt(file, at, x, 2)) return RefuseOpen(doc, kBadFormat);
         ByteReader extra = ByteView(x, sizeof x);
         at += 2 + ReadLe16(extra, 0);
-        if (at > static_cast<uint64_t>(fileSize)) return Refuse(doc);
+        if (at > static_cast<uint64_t>(fileSize)) return RefuseOpen(doc, kBadFormat);
     }
     std::u16string name;
     if (head[3] & kFlagName) {
@@ -75,9 +69,10 @@ int OpenGzMember(Document& doc) {
         char stored[kMaxStoredName];
         uint32_t got = 0;
         if (!FileSeek(file, at) || !FileRead(file, stored, kMaxStoredName, &got))
-            return Refuse(doc);
+            return RefuseOpen(doc, kBadFormat);
         const char* end = static_cast<const char*>(std::memchr(stored, 0, got));
-        if (!end && got < kMaxStoredName) return Refuse(doc);  // the file ends inside the name
+        if (!end && got < kMaxStoredName)
+            return RefuseOpen(doc, kBadFormat);  // the file ends inside the name
         name = MemberName(std::string_view(stored, end ? end - stored : got));
     } else {
         name =
@@ -87,7 +82,7 @@ int OpenGzMember(Document& doc) {
     // PalmDOC, TCR and Word books read the file itself, so they cannot open a member.
     int kind = FormatKindFromPath(name);
     if (kind < 0) kind = kKindText;
-    if (!KindReadsBytes(kind)) return Refuse(doc);
+    if (!KindReadsBytes(kind)) return RefuseOpen(doc, kBadFormat);
 
     GzState& gz = *new GzState;
     SetReaderState(doc, kGzReader, &gz);
@@ -96,7 +91,8 @@ int OpenGzMember(Document& doc) {
     progress.report = doc.hooks.progress;
     progress.context = doc.hooks.context;
     progress.total = doc.sourceSize;
-    if (BuildGzIndex(file, kGzSpan, gz.index, &size, progress) < 1) return Refuse(doc);
+    if (BuildGzIndex(file, kGzSpan, gz.index, &size, progress) < 1)
+        return RefuseOpen(doc, kBadFormat);
     gz.size = size;
     gz.memberName = name;
     doc.formatKind = kind;

@@ -28,12 +28,6 @@ uint32_t CompressedCap(uint32_t recordSize) {
     return 2 * recordSize + 1024;
 }
 
-int Refuse(Document& doc) {
-    doc.openErrorText = kBadFormat;
-    ReleaseReader(doc);
-    return 0;
-}
-
 // Reads up to `size` stored bytes of a record into `buffer` through the raw layer, which retries
 // and records a failed read; a record that does not arrive whole marks the load failed.
 uint32_t ReadStored(Document& doc, const PdbRecord& record, uint8_t* buffer, uint32_t size) {
@@ -75,10 +69,6 @@ int LoadRecord(Document& doc, uint64_t r) {
     return !s.readFailed;
 }
 
-void ReleasePdb(ReaderState* state) {
-    delete static_cast<PdbState*>(state);
-}
-
 }  // namespace
 
 PdbState* PdbOf(const Document& doc) {
@@ -90,12 +80,12 @@ int OpenPdb(Document& doc) {
     PlatformFile& file = doc.source;
     const int64_t fileSize = FileSize(file);
     uint8_t head[kHeaderBytes + 4];  // the header and the data offset of record 0
-    if (fileSize < 0 || !ReadAt(file, 0, head, sizeof head)) return Refuse(doc);
+    if (fileSize < 0 || !ReadAt(file, 0, head, sizeof head)) return RefuseOpen(doc, kBadFormat);
     ByteReader h = ByteView(head, sizeof head);
     const uint32_t recordCount = ReadBe16(h, 76);
     const uint32_t record0 = ReadBe32(h, 78);
     // Without a text record there is nothing to read, and the stream length would not be positive.
-    if (recordCount < 2) return Refuse(doc);
+    if (recordCount < 2) return RefuseOpen(doc, kBadFormat);
 
     PdbState& s = *new PdbState;
     SetReaderState(doc, kPdbReader, &s);
@@ -103,21 +93,18 @@ int OpenPdb(Document& doc) {
     int kind = kKindPalmDoc;
     if (std::memcmp(head + 60, "zTXT", 4) == 0 && std::memcmp(head + 64, "GPlm", 4) == 0) {
         uint8_t z[kZtxtHeaderBytes];
-        if (!ReadAt(file, record0, z, sizeof z)) return Refuse(doc);
+        if (!ReadAt(file, record0, z, sizeof z)) return RefuseOpen(doc, kBadFormat);
         ByteReader zr = ByteView(z, sizeof z);
         // Only a zTXT made for random access can be read a record at a time. The open fails with
         // the opener's own message, as this reader always has for such files.
-        if (ReadU8(zr, 18) != 1) {
-            ReleaseReader(doc);
-            return 0;
-        }
+        if (ReadU8(zr, 18) != 1) return RefuseOpen(doc, nullptr);
         s.textRecordCount = ReadBe16(zr, 2);
         s.recordSize = ReadBe16(zr, 8);
         s.mode = kPdbZtxt;
         kind = kKindZtxt1;
     } else if (std::memcmp(head + 60, "TEXt", 4) == 0 && std::memcmp(head + 64, "REAd", 4) == 0) {
         uint8_t d[kPalmDocHeaderBytes];
-        if (!ReadAt(file, record0, d, sizeof d)) return Refuse(doc);
+        if (!ReadAt(file, record0, d, sizeof d)) return RefuseOpen(doc, kBadFormat);
         ByteReader dr = ByteView(d, sizeof d);
         const uint32_t compression = ReadBe16(dr, 0);
         if (compression == 1 || compression == 257) {
@@ -126,14 +113,14 @@ int OpenPdb(Document& doc) {
             s.mode = kPdbPalmDoc;
             kind = kKindPalmDocCompressed;
         } else {
-            return Refuse(doc);
+            return RefuseOpen(doc, kBadFormat);
         }
         s.textRecordCount = ReadBe16(dr, 8);
         s.recordSize = ReadBe16(dr, 10);
     } else {
-        return Refuse(doc);
+        return RefuseOpen(doc, kBadFormat);
     }
-    if (s.recordSize == 0) return Refuse(doc);
+    if (s.recordSize == 0) return RefuseOpen(doc, kBadFormat);
 
     // Only the records that record 0 counts are text: a bookmark or metadata record after them
     // would read as rows of stray bytes. A count of none, or of more than the database holds, is
@@ -148,7 +135,7 @@ int OpenPdb(Document& doc) {
     std::vector<uint8_t> list(static_cast<size_t>(listed) * kListEntryBytes);
     if (!ReadAt(file, kHeaderBytes + kListEntryBytes, list.data(),
                 static_cast<uint32_t>(list.size()))) {
-        return Refuse(doc);
+        return RefuseOpen(doc, kBadFormat);
     }
     s.records.resize(texts);
     const uint64_t end = static_cast<uint64_t>(fileSize);
@@ -230,6 +217,6 @@ uint32_t SamplePdb(Document& doc, uint8_t* buffer, uint32_t capacity) {
     return n;
 }
 
-const FormatReader kPdbReader = {OpenPdb, ReadPdbRawBlock, SamplePdb, ReleasePdb};
+const FormatReader kPdbReader = {OpenPdb, ReadPdbRawBlock, SamplePdb, DeleteReaderState<PdbState>};
 
 }  // namespace lectra

@@ -17,12 +17,6 @@ constexpr char kSignature[] = "!!8-Bit!!";
 constexpr uint32_t kSignatureBytes = 9;
 constexpr uint32_t kChunk = 8192;
 
-int Refuse(Document& doc) {
-    doc.openErrorText = kBadFormat;
-    ReleaseReader(doc);
-    return 0;
-}
-
 // Expands raw block `b` into `out` (at most `want` bytes): from the block's starting code, the
 // first `skip` bytes dropped, reading codes until the block is full or the body ends. Codes of
 // empty phrases produce nothing, so the block may need more than 8192 codes.
@@ -57,10 +51,6 @@ uint32_t ExpandBlock(Document& doc, uint32_t b, uint8_t* out, uint32_t want) {
     return written;
 }
 
-void ReleaseTcr(ReaderState* state) {
-    delete static_cast<TcrState*>(state);
-}
-
 }  // namespace
 
 TcrState* TcrOf(const Document& doc) {
@@ -73,7 +63,7 @@ int OpenTcr(Document& doc) {
     char signature[kSignatureBytes];
     if (!ReadAt(file, 0, signature, kSignatureBytes) ||
         std::memcmp(signature, kSignature, kSignatureBytes) != 0) {
-        return Refuse(doc);
+        return RefuseOpen(doc, kBadFormat);
     }
     TcrState& s = *new TcrState;
     SetReaderState(doc, kTcrReader, &s);
@@ -81,13 +71,15 @@ int OpenTcr(Document& doc) {
     // body's first bytes in one go; at most 256 × 256 bytes.
     std::vector<uint8_t> head(256 * 256);
     uint32_t got = 0;
-    if (!FileRead(file, head.data(), static_cast<uint32_t>(head.size()), &got)) return Refuse(doc);
+    if (!FileRead(file, head.data(), static_cast<uint32_t>(head.size()), &got))
+        return RefuseOpen(doc, kBadFormat);
     ByteReader dictionary = ByteView(head.data(), got);
     uint32_t at = 0;
     for (int code = 0; code < 256; ++code) {
         const uint8_t len = ReadU8(dictionary, at);
         const uint8_t* phrase = ByteSpan(dictionary, at + 1, len);
-        if (!dictionary.ok) return Refuse(doc);  // the file ends inside the dictionary
+        if (!dictionary.ok)
+            return RefuseOpen(doc, kBadFormat);  // the file ends inside the dictionary
         s.length[code] = len;
         std::memcpy(s.phrase[code], phrase, len);
         at += 1 + len;
@@ -96,7 +88,7 @@ int OpenTcr(Document& doc) {
 
     // One pass over the body: a block starts at every multiple of 8192 expanded bytes, inside the
     // phrase that covers it. A phrase is shorter than a block, so it crosses at most one start.
-    if (!FileSeek(file, s.bodyOffset)) return Refuse(doc);
+    if (!FileSeek(file, s.bodyOffset)) return RefuseOpen(doc, kBadFormat);
     uint64_t offset = s.bodyOffset;
     uint32_t expanded = 0;
     uint8_t codes[kChunk];
@@ -140,6 +132,6 @@ uint32_t SampleTcr(Document& doc, uint8_t* buffer, uint32_t capacity) {
     return take;
 }
 
-const FormatReader kTcrReader = {OpenTcr, ReadTcrRawBlock, SampleTcr, ReleaseTcr};
+const FormatReader kTcrReader = {OpenTcr, ReadTcrRawBlock, SampleTcr, DeleteReaderState<TcrState>};
 
 }  // namespace lectra

@@ -110,11 +110,6 @@ int PiecesInsideStream(WordState& w) {
     return 1;
 }
 
-int Refuse(Document& doc) {
-    ReleaseReader(doc);
-    return 0;
-}
-
 // Not a Word document: RTF when its first 64 bytes say so, else plain text.
 int HandOn(Document& doc) {
     uint8_t head[64];
@@ -124,10 +119,6 @@ int HandOn(Document& doc) {
     doc.formatKind = text.find("\\rtf") != std::string_view::npos ? kKindRtf : kKindText;
     ReleaseReader(doc);
     return 1;
-}
-
-void ReleaseWord(ReaderState* state) {
-    delete static_cast<WordState*>(state);
 }
 
 }  // namespace
@@ -140,7 +131,7 @@ int OpenWordDocument(Document& doc) {
     WordState& w = *new WordState;
     SetReaderState(doc, kWordReader, &w);
     const int64_t fileSize = FileSize(doc.source);
-    if (fileSize < 0) return Refuse(doc);
+    if (fileSize < 0) return RefuseOpen(doc, nullptr);
     w.cfb.fileSize = static_cast<uint64_t>(fileSize);
 
     const uint16_t magic = U16(w, doc, -1, 0);
@@ -149,11 +140,11 @@ int OpenWordDocument(Document& doc) {
         kind = kKindWinWord2;
         w.fibFlags = U16(w, doc, -1, 10);
         // WinWord 2.0 encrypts with the same FIB flag as its successors; its text is unreadable.
-        if (w.fibFlags & kFibEncrypted) return Refuse(doc);
+        if (w.fibFlags & kFibEncrypted) return RefuseOpen(doc, nullptr);
     } else if (magic == 0xBE31 || magic == 0xBE32) {
         // Word for DOS: one 8-bit run of text from byte 128 to the end of text.
         const uint32_t end = U32(w, doc, -1, 14);
-        if (end < 128 || end > w.cfb.fileSize) return Refuse(doc);
+        if (end < 128 || end > w.cfb.fileSize) return RefuseOpen(doc, nullptr);
         w.ccp[0] = end - 128;
         w.pieces = {WordPiece{0, 128, 0}, WordPiece{w.ccp[0], 0, 0}};
         doc.bookCodePage = U16(w, doc, -1, 96) ? 1251 : 866;
@@ -163,43 +154,43 @@ int OpenWordDocument(Document& doc) {
     } else {
         if (!OpenCompoundFile(w.cfb, doc)) return HandOn(doc);
         w.wordStream = FindDirectoryEntry(w.cfb, u"WordDocument");
-        if (!w.wordStream) return Refuse(doc);
+        if (!w.wordStream) return RefuseOpen(doc, nullptr);
         const uint16_t inner = U16(w, doc, w.wordStream, 0);
         w.fibFlags = U16(w, doc, w.wordStream, 10);
         if (inner == 0xA5EC) {
             kind = kKindWord97;
             w.tableStream =
                 FindDirectoryEntry(w.cfb, (w.fibFlags & kFibTableIs1Table) ? u"1Table" : u"0Table");
-            if (!w.tableStream) return Refuse(doc);
+            if (!w.tableStream) return RefuseOpen(doc, nullptr);
         } else if (inner == 0xA5DC) {
             kind = kKindWord6;
             w.tableStream = w.wordStream;
         } else {
-            return Refuse(doc);
+            return RefuseOpen(doc, nullptr);
         }
         w.cfb.directory.clear();
         w.cfb.directory.shrink_to_fit();
-        if (w.fibFlags & kFibEncrypted) return Refuse(doc);
+        if (w.fibFlags & kFibEncrypted) return RefuseOpen(doc, nullptr);
     }
     const FibLayout& layout = *LayoutFor(kind);
     // The FIB must hold every field read from it.
-    if (StreamSize(w.cfb, w.wordStream) < layout.clxAt + 4) return Refuse(doc);
+    if (StreamSize(w.cfb, w.wordStream) < layout.clxAt + 4) return RefuseOpen(doc, nullptr);
     for (int i = 0; i < 8; ++i) w.ccp[i] = U32(w, doc, w.wordStream, layout.countsAt + 4 * i);
 
     if (kind != kKindWord97 && !(w.fibFlags & kFibComplex)) {
         const uint32_t fcMin = U32(w, doc, w.wordStream, 24);
         const uint32_t fcMac = U32(w, doc, w.wordStream, 28);
-        if (fcMac < fcMin) return Refuse(doc);
+        if (fcMac < fcMin) return RefuseOpen(doc, nullptr);
         const uint8_t wide = (w.fibFlags & kFibExtendedChars) ? 1 : 0;
         w.pieces = {WordPiece{0, fcMin, wide}, WordPiece{fcMac - fcMin, 0, 0}};
     } else if (!ReadPieceTable(w, doc, layout)) {
-        return Refuse(doc);
+        return RefuseOpen(doc, nullptr);
     }
     const uint32_t ccpText = w.ccp[0];
-    if (ccpText > w.pieces.back().cp || !PiecesInsideStream(w)) return Refuse(doc);
+    if (ccpText > w.pieces.back().cp || !PiecesInsideStream(w)) return RefuseOpen(doc, nullptr);
 
     if (w.fibFlags & kFibExtendedChars) {
-        if (ccpText > 0x7FFF0000u) return Refuse(doc);
+        if (ccpText > 0x7FFF0000u) return RefuseOpen(doc, nullptr);
         doc.sourceSize = 2 * ccpText;
         doc.bookCodePage = kCodePageUtf16;
     } else {
@@ -259,6 +250,7 @@ void ReadWordRawBlock(Document& doc, uint32_t offset, uint8_t* block) {
     }
 }
 
-const FormatReader kWordReader = {OpenWordDocument, ReadWordRawBlock, nullptr, ReleaseWord};
+const FormatReader kWordReader = {OpenWordDocument, ReadWordRawBlock, nullptr,
+                                  DeleteReaderState<WordState>};
 
 }  // namespace lectra

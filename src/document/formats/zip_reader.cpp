@@ -24,18 +24,6 @@ constexpr uint64_t kMaxPackageFile = 4u << 20;
 constexpr uint32_t kCheckChunk = 65536;
 constexpr uint32_t kHeadingScan = 65536;
 
-int Refuse(Document& doc, const char16_t* message) {
-    doc.openErrorText = message;
-    ReleaseReader(doc);
-    return 0;
-}
-
-// Gives up with the message already in OpenErrorText.
-int Abandon(Document& doc) {
-    ReleaseReader(doc);
-    return 0;
-}
-
 void ReleaseZip(ReaderState* state) {
     ZipState* z = static_cast<ZipState*>(state);
     EndGzCursor(z->cursor);
@@ -282,7 +270,7 @@ ZipState* ZipOf(const Document& doc) {
 }
 
 int OpenZipBook(Document& doc) {
-    if (!StartZip(doc, kZipReader, 0x04034B50)) return Refuse(doc, kBadFormat);
+    if (!StartZip(doc, kZipReader, 0x04034B50)) return RefuseOpen(doc, kBadFormat);
     ZipState& z = *ZipOf(doc);
     // The entry read last time, if it is still there; else the first book in directory order.
     int chosen = doc.zipEntryName.empty() ? -1 : FindEntry(z.directory, doc.zipEntryName);
@@ -290,8 +278,8 @@ int OpenZipBook(Document& doc) {
     for (size_t i = 0; chosen < 0 && i < z.directory.entries.size(); ++i) {
         if (EntryKind(z.directory.entries[i]) >= 0) chosen = static_cast<int>(i);
     }
-    if (chosen < 0) return Refuse(doc, kBadFormat);
-    if (!AddItem(doc, static_cast<size_t>(chosen))) return Abandon(doc);
+    if (chosen < 0) return RefuseOpen(doc, kBadFormat);
+    if (!AddItem(doc, static_cast<size_t>(chosen))) return RefuseOpen(doc, nullptr);
     const ZipEntry& entry = z.directory.entries[chosen];
     ZipPart part;
     part.size = static_cast<uint32_t>(entry.size);
@@ -306,7 +294,7 @@ int OpenZipBook(Document& doc) {
 }
 
 int OpenEpubBook(Document& doc) {
-    if (!StartZip(doc, kEpubReader, 0x04034B50)) return Refuse(doc, kBadFormat);
+    if (!StartZip(doc, kEpubReader, 0x04034B50)) return RefuseOpen(doc, kBadFormat);
     ZipState& z = *ZipOf(doc);
     const ZipDirectory& dir = z.directory;
     std::string mimetype, container, opf;
@@ -315,17 +303,17 @@ int OpenEpubBook(Document& doc) {
     if (mimeEntry < 0 || containerEntry < 0 ||
         !ReadSmallZipEntry(doc.source, dir.entries[mimeEntry], 256, mimetype) ||
         !ReadSmallZipEntry(doc.source, dir.entries[containerEntry], kMaxPackageFile, container)) {
-        return Refuse(doc, kBadFormat);
+        return RefuseOpen(doc, kBadFormat);
     }
     while (!mimetype.empty() && IsSpace(static_cast<uint8_t>(mimetype.back()))) mimetype.pop_back();
-    if (mimetype != "application/epub+zip") return Refuse(doc, kBadFormat);
+    if (mimetype != "application/epub+zip") return RefuseOpen(doc, kBadFormat);
     const std::string opfPath = EpubRootFile(container);
     const int opfEntry = opfPath.empty() ? -1 : FindEntry(dir, Utf8ToUtf16(opfPath));
     EpubPackage package;
     if (opfEntry < 0 ||
         !ReadSmallZipEntry(doc.source, dir.entries[opfEntry], kMaxPackageFile, opf) ||
         !ParseEpubPackage(opf, opfPath, package)) {
-        return Refuse(doc, kBadFormat);
+        return RefuseOpen(doc, kBadFormat);
     }
     // Items that the encryption list names are locked; fonts it names (obfuscated, as some
     // writers do) do not matter here.
@@ -333,7 +321,7 @@ int OpenEpubBook(Document& doc) {
     if (const int e = FindEntry(dir, u"META-INF/encryption.xml"); e >= 0) {
         std::string xml;
         if (!ReadSmallZipEntry(doc.source, dir.entries[e], kMaxPackageFile, xml))
-            return Refuse(doc, kBadFormat);
+            return RefuseOpen(doc, kBadFormat);
         for (std::string& path : EpubEncryptedPaths(xml)) encrypted.insert(std::move(path));
     }
     // Entries by name (the first of a name winning), so that a spine of many items costs no
@@ -342,17 +330,17 @@ int OpenEpubBook(Document& doc) {
     for (size_t i = 0; i < dir.entries.size(); ++i) byName.emplace(dir.entries[i].name, i);
     uint64_t wanted = 0;
     for (const std::string& path : package.spine) {
-        if (encrypted.count(path)) return Refuse(doc, kBadFormat);
+        if (encrypted.count(path)) return RefuseOpen(doc, kBadFormat);
         // A spine item that the archive lacks is left out: the rest of the book is whole.
         const auto it = byName.find(Utf8ToUtf16(path));
         if (it == byName.end()) continue;
         // Counted before anything is inflated: a spine of many big items is refused at once, not
         // after inflating them.
         wanted += dir.entries[it->second].size;
-        if (wanted > kGzMaxOutput) return Refuse(doc, kBadFormat);
-        if (!AddItem(doc, it->second)) return Abandon(doc);
+        if (wanted > kGzMaxOutput) return RefuseOpen(doc, kBadFormat);
+        if (!AddItem(doc, it->second)) return RefuseOpen(doc, nullptr);
     }
-    if (z.items.empty()) return Refuse(doc, kBadFormat);
+    if (z.items.empty()) return RefuseOpen(doc, kBadFormat);
 
     // Each item's byte-order mark is stepped over; the first one also says how the title is
     // written.
@@ -362,7 +350,7 @@ int OpenEpubBook(Document& doc) {
     for (size_t i = 0; i < z.items.size(); ++i) {
         uint8_t head[3] = {};
         const int n = ReadItem(doc, static_cast<int32_t>(i), 0, head, 3);
-        if (n < 0) return Refuse(doc, kErrorReadingFile);
+        if (n < 0) return RefuseOpen(doc, kErrorReadingFile);
         ZipPart part;
         part.item = static_cast<int32_t>(i);
         if (n == 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF) part.skip = 3;
@@ -373,7 +361,7 @@ int OpenEpubBook(Document& doc) {
             first.resize(static_cast<size_t>(std::min<uint64_t>(size, kHeadingScan)));
             if (ReadItem(doc, 0, 0, reinterpret_cast<uint8_t*>(first.data()),
                          static_cast<uint32_t>(first.size())) != static_cast<int>(first.size())) {
-                return Refuse(doc, kErrorReadingFile);
+                return RefuseOpen(doc, kErrorReadingFile);
             }
             if (utf16) {
                 // The heading check reads bytes: take the low byte of each unit.
@@ -398,7 +386,7 @@ int OpenEpubBook(Document& doc) {
         part.start = static_cast<uint32_t>(total);
         total += part.size;
         // The raw layer addresses at most what the gzip reader would.
-        if (total > kGzMaxOutput) return Refuse(doc, kBadFormat);
+        if (total > kGzMaxOutput) return RefuseOpen(doc, kBadFormat);
         z.parts.push_back(part);
     }
     doc.partStarts.clear();
