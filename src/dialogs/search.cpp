@@ -4,6 +4,7 @@
 
 #include "document/jump_history.h"
 #include "document/text_cache.h"
+#include "layout/pagination.h"
 #include "platform/sys/case_map.h"
 #include "platform/window.h"
 
@@ -27,9 +28,15 @@ void SearchForward(ReaderServices& reader, DialogMemory& m) {
     Document& doc = *reader.doc;
     int32_t start = 0;
     if (*reader.findNextMode) {
-        // After the word at the top of the page, so that the hit shown there is not found again.
-        start = doc.pageStart + 1;
-        while (start < DocLength(doc) && GetChar(doc, start) >= 33) ++start;
+        // After the hit marked on the page, else after the word at the top of the page, so that
+        // the hit shown is not found again.
+        const int32_t mark = reader.layout->searchMark;
+        if (mark >= doc.pageStart && mark < doc.pageEnd) {
+            start = mark + 1;
+        } else {
+            start = doc.pageStart + 1;
+            while (start < DocLength(doc) && GetChar(doc, start) >= 33) ++start;
+        }
     }
     SetWaitCursor(1);
     const int32_t hit = FindFrom(doc, start, m.searchLower, m.searchUpper);
@@ -38,7 +45,10 @@ void SearchForward(ReaderServices& reader, DialogMemory& m) {
         ShowMessage(reader, u"String not found!");
         return;
     }
-    JumpTo(doc, hit);
+    // The page starts at the line that holds the hit, so that the words before it show, and that
+    // line is marked until the next page move.
+    JumpTo(doc, StartOfLinesBefore(*reader.layout, doc, hit + 1, 1));
+    reader.layout->searchMark = hit;
     reader.refresh(reader.context);
 }
 

@@ -184,6 +184,9 @@ struct Layout {
     uint32_t autoscrollTicks = 0;  // the status line alternates its left item with these
     int autoscrollMode = 0;        // an AutoscrollMode, for the decorations of the lines
     int autoscrollMarker = -1;     // the line last written or reached; −1 before the first tick
+    // A search hit to show: the line holding this position is marked until the next page move;
+    // −1 for none.
+    int32_t searchMark = -1;
 };
 
 // The autoscroll modes, by their "ASW_MODE" values.

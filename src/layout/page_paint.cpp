@@ -234,6 +234,12 @@ void PaintLines(const Layout& layout, const Canvas& c) {
                  layout.fonts.statusBrush.colour);
         }
         dc.textColour = colour;
+        if (layout.searchMark >= line.start && layout.searchMark < line.end) {
+            // The line of the search hit, behind its text: a pale mark between the page's
+            // background and its title colour.
+            const uint32_t bg = s.colors[kColourBk][ActiveProfile(s)];
+            Fill(c, rect, Faded(titleColour, bg, 4, 5));
+        }
         if (flags & (kStyleBody | kStyleNine)) {
             if (flags & kParaEnd) {
                 Text(c, dc.font, colour, rect, line.text, kAlignLeft);

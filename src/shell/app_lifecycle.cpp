@@ -257,6 +257,7 @@ int OpenInWindow(App& app, const std::u16string& path, int reopen, const std::u1
     }
     if (same) next->pageStart = SamePlace(app.doc->pageStart, app.doc->docLength, next->docLength);
     CloseDocument(*app.doc);
+    app.layout.searchMark = -1;
     app.doc = std::move(next);
     app.services.doc = app.doc.get();
     app.bookOpen = 1;

@@ -90,6 +90,7 @@ enum PageMove { kMoveNextPage, kMoveNextLine, kMovePreviousPage, kMovePreviousLi
 // The page moves; while autoscroll runs, a page move sets its speed instead and a line move does
 // nothing (the line steps are the autoscroller's).
 void Move(App& app, int move) {
+    app.layout.searchMark = -1;  // a search hit is marked until the page moves
     if (app.layout.autoscrolling) {
         if (move == kMoveNextPage || move == kMovePreviousPage)
             ChangeAutoscrollSpeed(app, move == kMoveNextPage);
@@ -109,6 +110,7 @@ void Move(App& app, int move) {
 enum Jump { kJumpForward, kJumpBack, kJumpStart, kJumpEnd };
 
 void JumpIn(App& app, int jump) {
+    app.layout.searchMark = -1;
     Document& doc = *app.doc;
     switch (jump) {
         case kJumpForward:

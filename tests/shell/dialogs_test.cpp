@@ -158,11 +158,15 @@ TEST_F(Dialogs, SearchFindsCyrillicInAnyCaseFindsNextAndSaysWhatFailed) {
     find(u"ЕРОФЕЙ", 0);
     const int32_t first = PageStart();
     ASSERT_GT(first, 0);
+    // The page starts at the hit's line, and the hit is marked.
+    const int32_t hit = app->layout.searchMark;
+    ASSERT_GE(hit, first);
+    EXPECT_LT(hit, app->layout.pageLines[0].end);
     std::u16string word;
-    for (int32_t p = first + 1; p < first + 7; ++p) word += GetChar(*app->doc, p);
+    for (int32_t p = hit; p < hit + 6; ++p) word += GetChar(*app->doc, p);
     EXPECT_EQ(word, u"Ерофей");
     Send(kMsgCommand, kCmdFindNext);  // Find Next: the next one, not the same
-    EXPECT_GT(PageStart(), first);
+    EXPECT_GT(app->layout.searchMark, hit);
     find(u"ерофей", 0);  // from the start again
     EXPECT_EQ(PageStart(), first);
     test::messages.clear();

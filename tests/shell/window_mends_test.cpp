@@ -98,8 +98,11 @@ TEST_F(WindowMends, FindAndFindNextFromAKeyDoWhatTheMenuDoes) {
     });
     Press(0x31);
     ASSERT_EQ(test::dialogs, std::vector<int>{135});
-    // The page shown starts at the hit's line.
-    auto showsHit = [&](int32_t hit) { return hit >= PageStart() && hit - PageStart() < 3; };
+    // The page shown starts at the line that holds the hit, and that line is marked.
+    auto showsHit = [&](int32_t hit) {
+        return hit >= PageStart() && hit < app->layout.pageLines[0].end &&
+               app->layout.searchMark == hit;
+    };
     const int32_t first = FindFrom(*app->doc, 0, u"clock", u"CLOCK");
     EXPECT_TRUE(showsHit(first)) << PageStart() << " " << first;
     // Find Next from its key moves on to the next hit.
@@ -107,6 +110,14 @@ TEST_F(WindowMends, FindAndFindNextFromAKeyDoWhatTheMenuDoes) {
     Press(0x0D);
     const int32_t second = FindFrom(*app->doc, first + 5, u"clock", u"CLOCK");
     EXPECT_TRUE(showsHit(second)) << PageStart() << " " << second;
+    // The mark is painted behind the line (neither the background nor the text's colour), and
+    // goes with the next page move.
+    const std::vector<uint32_t> marked = Screen();
+    fakeNow += 1000;
+    Press(kVkPageDown);
+    EXPECT_EQ(app->layout.searchMark, -1);
+    Press(kVkPageUp);
+    EXPECT_NE(Screen(), marked);
     EXPECT_TRUE(test::messages.empty());
 }
 
