@@ -187,6 +187,8 @@ struct Layout {
     // A search hit to show: the line holding this position is marked until the next page move;
     // −1 for none.
     int32_t searchMark = -1;
+    // A short note painted over the page for a moment ("Hyphenation off"); never part of it.
+    std::u16string note;
 };
 
 // The autoscroll modes, by their "ASW_MODE" values.

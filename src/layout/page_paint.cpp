@@ -262,6 +262,23 @@ void PaintLines(const Layout& layout, const Canvas& c) {
     }
 }
 
+// The note over the lower part of the text: a box a status line high.
+void PaintNote(const Layout& layout, const Canvas& c) {
+    const PixelRect& text = layout.geometry.textRect;
+    const int h = layout.fonts.statusFontHeight + 8;
+    const int w = std::min<int>(text.right - text.left, h * 12);
+    const int left = (text.left + text.right - w) / 2;
+    const int top = text.bottom - 2 * h;
+    if (w <= 0 || top <= text.top) return;
+    const PixelRect box{left, top, left + w, top + h};
+    // The page's colours the other way round, so that it reads in every profile.
+    const Settings& s = *layout.settings;
+    const int p = ActiveProfile(s);
+    Fill(c, box, s.colors[kColourText][p]);
+    Text(c, layout.fonts.statusFont, s.colors[kColourBk][p], box, layout.note,
+         kAlignCentre | kAlignVCentre);
+}
+
 // Turns the page painted at X0 into the screen area, one pixel at a time. Every read and write is
 // held inside the surface, whatever the geometry says.
 void TurnPage(const Layout& layout, PlatformSurface* surface) {
@@ -367,6 +384,7 @@ void PaintPageInto(const Layout& layout, const Document* doc, PlatformSurface* s
     } else {
         PaintLines(layout, c);
     }
+    if (!layout.note.empty() && layout.fonts.statusFont) PaintNote(layout, c);
     TurnPage(layout, surface);
 }
 

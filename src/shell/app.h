@@ -24,6 +24,8 @@ constexpr uint32_t kClockTimer = 1;
 constexpr uint32_t kAutoscrollTimer = 2;
 constexpr uint32_t kClockPeriodMs = 30000;
 constexpr uint32_t kClockPeriodBacklightMs = 5000;
+constexpr uint32_t kNoteTimer = 4;  // takes a note off the page
+constexpr uint32_t kNoteMs = 1200;
 constexpr uint32_t kPendingTimer = 3;  // books handed over or dropped wait for the window
 constexpr uint32_t kPendingPeriodMs = 100;
 constexpr size_t kPendingBookLimit = 16;
@@ -192,6 +194,10 @@ void ShowStartupBrowser(App& app);
 
 // The page of keys that F1 shows: the desktop's keys, then the bindings as they are now.
 std::u16string KeysPageText(const Settings& settings);
+
+// Paints `note` over the page for a moment (nothing for an empty one); the note timer takes it
+// off after kNoteMs.
+void ShowNote(App& app, const std::u16string& note);
 
 // Saves the settings and the recent list into their stores and writes both to disk.
 void SaveAll(App& app);

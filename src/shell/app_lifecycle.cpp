@@ -354,6 +354,12 @@ void RunPending(App& app) {
     }
 }
 
+void ShowNote(App& app, const std::u16string& note) {
+    if (note.empty() || !app.windowCreated) return;
+    app.layout.note = note;
+    SetWindowTimer(kNoteTimer, kNoteMs);
+}
+
 void ApplyBacklightSetting(App& app) {
     const int on = app.session.settings.backlightOn;
     if (!app.appActive) return;
@@ -367,6 +373,14 @@ void OnTimer(App& app, uint32_t timerId) {
     if (app.opening) return;
     if (timerId == kPendingTimer) {
         RunPending(app);
+        return;
+    }
+    if (timerId == kNoteTimer) {
+        KillWindowTimer(kNoteTimer);
+        if (!app.layout.note.empty()) {
+            app.layout.note.clear();
+            if (!app.layout.autoscrolling) Repaint(app);
+        }
         return;
     }
     const uint32_t now = app.host.tickCount();

@@ -19,6 +19,7 @@
 #include "layout/quotes.h"
 #include "platform/command_ids.h"
 #include "platform/sys/clock.h"
+#include "platform/sys/utf.h"
 #include "platform/window.h"
 #include "shell/app.h"
 
@@ -56,13 +57,47 @@ void Apply(App& app, unsigned effect) {
     }
 }
 
+std::u16string OnOff(const char16_t* what, int on) {
+    return std::u16string(what) + (on ? u" on" : u" off");
+}
+
+// What a toggle says over the page, since its change may not show at once; empty for none.
+std::u16string NoteFor(int command, const Settings& s) {
+    const int p = ActiveProfile(s);
+    switch (command) {
+        case kCommandHyphen:
+            return OnOff(u"Hyphenation", s.hyphen);
+        case kCommandJustify:
+            return OnOff(u"Justification", s.justify);
+        case kCommandBold:
+            return OnOff(u"Bold", s.fontBoldText[p]);
+        case kCommandClearType:
+            return OnOff(u"Smooth text", s.fontCtText[p]);
+        case kCommandNextProfile:
+            return u"Profile " + Utf8ToUtf16(std::to_string(p + 1));
+        case kCommandIncSize:
+        case kCommandDecSize:
+            return u"Text size " + Utf8ToUtf16(std::to_string(s.fontSizeText[p]));
+        case kCommandIncInterval:
+        case kCommandDecInterval:
+            return u"Line spacing " + Utf8ToUtf16(std::to_string(s.lineIl[p]));
+        default:
+            return std::u16string();
+    }
+}
+
 void Display(App& app, int command) {
-    Apply(app,
-          RunDisplayCommand(app.layout, static_cast<DisplayCommand>(command), app.screenWidth));
+    const unsigned effect =
+        RunDisplayCommand(app.layout, static_cast<DisplayCommand>(command), app.screenWidth);
+    if (effect != kEffectNone) ShowNote(app, NoteFor(command, app.session.settings));
+    Apply(app, effect);
 }
 
 void StatusLine(App& app, int) {
-    Apply(app, ToggleStatusLine(app.layout, app.fullScreen));
+    const unsigned effect = ToggleStatusLine(app.layout, app.fullScreen);
+    ShowNote(app,
+             OnOff(u"Status line", app.session.settings.visibleStatus[app.fullScreen ? 1 : 0]));
+    Apply(app, effect);
 }
 
 void FullScreen(App& app, int) {

@@ -109,5 +109,20 @@ TEST_F(DesktopHabits, BookmarksAreDeletedOneAtATimeAndNamedByWholeWords) {
     EXPECT_EQ(name.find(u"  "), std::u16string::npos);
 }
 
+TEST_F(DesktopHabits, AToggleSaysWhatItDidOverThePageForAMoment) {
+    Begin(test::Sample("en-story.txt"));
+    const int hyphen = app->session.settings.hyphen;
+    const std::vector<uint32_t> before = Screen();
+    Press(0x38);  // "8": hyphenation
+    EXPECT_EQ(app->layout.note, hyphen ? u"Hyphenation off" : u"Hyphenation on");
+    EXPECT_NE(Screen(), before);
+    Send(kMsgTimer, kNoteTimer);
+    EXPECT_TRUE(app->layout.note.empty());
+    test::fakeNow += 1000;
+    Press(0x38);  // back as it was: the page is as before, with no note left on it
+    Send(kMsgTimer, kNoteTimer);
+    EXPECT_EQ(Screen(), before);
+}
+
 }  // namespace
 }  // namespace lectra
