@@ -41,7 +41,7 @@ TEST_F(ReaderWindow, KeysMoveThePageByRotationAndAutoscrolling) {
         {kVkUp, 1800, 0, kPageOn},    {kVkDown, 1800, 0, kPageBack},
         {kVkLeft, 2700, 0, kPageOn},  {kVkPageDown, 2700, 0, kPageOn},
         {kVkDown, 0, 1, kStays},      {kVkRight, 900, 1, kStays},
-        {0x41, 0, 0, kStays},  // no binding
+        {'A', 0, 0, kStays},  // no binding
     };
     for (const auto& c : cases) {
         app->session.settings.rotateScreen = c.rotation;
@@ -84,7 +84,7 @@ TEST_F(ReaderWindow, AHeldKeyRepeatsOnlyAfterTheHoldTime) {
     EXPECT_EQ(PageStart(), second);
     Send(kMsgKeyUp, kVkUp);
     app->keyRepeatTick = 0;
-    Send(kMsgKeyDown, 0x41);
+    Send(kMsgKeyDown, 'A');
     EXPECT_EQ(app->keyRepeatTick, 0u);
 }
 
