@@ -28,9 +28,13 @@ constexpr uint32_t kMsgOpenBook = 0x8001;  // another start named a book; see Pe
 constexpr uint32_t kMsgDropBook = 0x8002;  // a file was dropped on the window; DroppedBookPath
 
 // The desktop's paging keys (Page Down and Space, Page Up and Shift+Space, the wheel's notches)
-// arrive as these virtual keys; the arrows arrive as 0x25..0x28.
+// arrive as these virtual keys; the arrows arrive as kVkLeft..kVkDown.
 constexpr uint32_t kVkPageUp = 0x21;
 constexpr uint32_t kVkPageDown = 0x22;
+constexpr uint32_t kVkLeft = 0x25;
+constexpr uint32_t kVkUp = 0x26;
+constexpr uint32_t kVkRight = 0x27;
+constexpr uint32_t kVkDown = 0x28;
 
 // The hot-key modifier flag of a release.
 constexpr uint32_t kHotKeyRelease = 0x1000;
@@ -107,7 +111,7 @@ struct MenuItem {
     const char16_t* text;
     int command;
     const char16_t* shortcut = nullptr;  // shown beside the text
-    int disabled = 0;                     // shown greyed, cannot be chosen
+    int disabled = 0;                    // shown greyed, cannot be chosen
 };
 // Opens the pop-up menu of a soft key (0 the left, 1 the right) above it; returns the command
 // chosen, 0 when none.

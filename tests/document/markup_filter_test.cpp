@@ -20,70 +20,73 @@ std::u16string Read(const std::string& name, const std::string& bytes, int codeP
     return test::ReadAll(*doc);
 }
 
-std::u16string Html(const std::string& s, int mode = kTxtDetectParagraph) { return Read("t.html", s, 1251, mode); }
-std::u16string Fb2(const std::string& s) { return Read("t.fb2", s); }
-
-TEST(References, NamedNumericAndRejected) {
-    EXPECT_EQ(Html("a&lt;b"), u"a<b");
-    EXPECT_EQ(Html("&#1040;&amp;&quot;"), u"\u0410&\"");
-    EXPECT_EQ(Html("&#x41;"), u"&#x41;");                // no hexadecimal references
-    EXPECT_EQ(Html("&abcdefghi;x"), u"&abcdefghi;x");    // longer than nine characters
-    EXPECT_EQ(Html("&abcdefg;x"), u"&abcdefg;x");        // fits, but no row matches
-    EXPECT_EQ(Html("&notin;"), u"\u00AC");               // "not" comes first
-    EXPECT_EQ(Html("a&shy;b"), u"ab");
-    EXPECT_EQ(Html("a&nbsp;&nbsp;b&#160;c"), u"a  b c");  // no-break spaces are spaces
-    EXPECT_EQ(Html("&#10;x&#13;y"), u"\nx\ry");          // numeric values below 32 are marks
-    EXPECT_EQ(Html("&#0;&#65535;"), u"&#0;&#65535;");   // out of range
-    EXPECT_EQ(Html("x&"), u"x ");                       // at the end of the source
-    EXPECT_EQ(Html("x&am"), u"x&am");                   // unterminated
-    EXPECT_EQ(Fb2("<p>&#1071;&lt;</p>"), u"\n\u042F<");
-}
-
-TEST(Tags, HeadingsAlignmentAndHiddenSections) {
-    EXPECT_EQ(Html("<h2>Title</h2>text"), u"\rTitle\ntext");
-    EXPECT_EQ(Html("<P ALIGN=RIGHT>r</p><p align=right>r</p><p align=\"right\">q"), u"\fr\fr\nq");
-    EXPECT_EQ(Html("<div align=center>c</div><p>b"), u"\rc\nb");
-    EXPECT_EQ(Html("a<script>if (i<n) x='</b>';</script>b"), u"ab");
-    EXPECT_EQ(Html("a<style>p{}</style>b<SPAN>c</span><img src=x>"), u"abc");  // SPAN is "S", IMG is "I"
-    EXPECT_EQ(Html("<b>bold</b><zz>x<unknown>"), u"bold x");  // no row: a space; "U" by prefix
-    EXPECT_EQ(Html("<p class=booktitle>T</p><p>x"), u"\rT\nx");
-    EXPECT_EQ(Fb2("a<style>p{}</style><binary>QUJD</binary>b"), u"ab");
-    EXPECT_EQ(Fb2("<P>x</P>"), u" x ");  // FictionBook names are case-sensitive
-}
-
-TEST(Tags, PreformattedTextKeepsItsLinesAndEndsAtItsClosingTag) {
-    // "</pre>" closes PRE, not P; the line feeds after it are joined again.
-    EXPECT_EQ(Html("<pre>a\n  b\n</pre>c\nd", kTxtPlainAsIs), u"a\n  b\nc d");
-    EXPECT_EQ(Html("<pre>a\n  b\nc</pre>\nd"), u"a\n  b c d");  // detection inside PRE
-    EXPECT_EQ(Html("<plaintext>a\nb</plaintext>\nc", kTxtPlainAsIs), u"a\nb c");
-}
-
-TEST(Tags, InlineElementsWithoutARowYieldNothingOtherUnknownTagsASpace) {
-    EXPECT_EQ(Fb2("<p>H<sub>2</sub>O, <strong>word</strong>.</p>"), u"\nH2O, word.");
-    EXPECT_EQ(Fb2("<p>x<a l:href=\"#l\">link</a>; <image l:href=\"#p\"/>y<unknown>z</p>"),
-              u"\nxlink; y z");
-    EXPECT_EQ(Html("<p>an <em>emphasised</em>, word</p>"), u"\nan emphasised, word");
-    EXPECT_EQ(Html("a<wbr>b<Q>c</Q><emblem>d"), u"abc d");
-}
-
-TEST(Tags, FictionBookStructure) {
-    EXPECT_EQ(Fb2("<poem><stanza><v>one</v><v>two</v></stanza></poem><p>after</p>"),
-              u" \vone\vtwo \nafter");
-    EXPECT_EQ(Fb2("<p>a</p><empty-line/><p>b</p>"), u"\na\n\nb");
-    EXPECT_EQ(Fb2("<epigraph><p>e</p><text-author>A</text-author></epigraph>"), u"\f\fe\fA\f\n");
-    // "<title-info>" opens "title" by prefix and its closing tag must close it again.
-    EXPECT_EQ(Fb2("<description><title-info>x</title-info></description><p>body</p>"), u"\nbody");
-    EXPECT_EQ(Fb2("<title-info>t</title-info><p>body</p>"), u"\rt\n\nbody");
-    EXPECT_EQ(Fb2("<section><title><p>H</p></title><p>b</p></section>"), u" \r\rH\n\nb ");
-}
-
-TEST(Tags, MalformedTagsNeverSwallowTheBook) {
-    EXPECT_EQ(Html("a < b <i>c</i>"), u"a < b c");
-    EXPECT_EQ(Html("text <unterminated"), u"text <");
-    EXPECT_EQ(Html("<"), u"<");
-    EXPECT_EQ(Html("</p></div></h1>x"), u"\nx");  // closings without openings stay at 0
-    std::string longTag = "<p " + std::string(600, 'x') + ">after";
-    EXPECT_EQ(Html(longTag), u"\nafter");
+// The stream each source gives: the file's name picks the filter, the mode the paragraphs of
+// plain text (and inside PRE). Marks: \n paragraph, \r centred, \f right or epigraph, \v verse.
+TEST(MarkupFilter, SourcesAndTheirStreams) {
+    constexpr int kDetect = kTxtDetectParagraph, kAsIs = kTxtPlainAsIs;
+    const struct {
+        const char* file;
+        std::string input;
+        int mode;
+        std::u16string expected;
+    } cases[] = {
+        // References: named, numeric and rejected.
+        {"t.html", "a&lt;b", kDetect, u"a<b"},
+        {"t.html", "&#1040;&amp;&quot;", kDetect, u"\u0410&\""},
+        {"t.html", "&#x41;", kDetect, u"&#x41;"},              // no hexadecimal references
+        {"t.html", "&abcdefghi;x", kDetect, u"&abcdefghi;x"},  // longer than nine characters
+        {"t.html", "&abcdefg;x", kDetect, u"&abcdefg;x"},      // fits, but no row matches
+        {"t.html", "&notin;", kDetect, u"\u00AC"},             // "not" comes first
+        {"t.html", "a&shy;b", kDetect, u"ab"},
+        {"t.html", "a&nbsp;&nbsp;b&#160;c", kDetect, u"a  b c"},  // no-break spaces are spaces
+        {"t.html", "&#10;x&#13;y", kDetect, u"\nx\ry"},        // numeric values below 32 are marks
+        {"t.html", "&#0;&#65535;", kDetect, u"&#0;&#65535;"},  // out of range
+        {"t.html", "x&", kDetect, u"x "},                      // at the end of the source
+        {"t.html", "x&am", kDetect, u"x&am"},                  // unterminated
+        {"t.fb2", "<p>&#1071;&lt;</p>", kDetect, u"\n\u042F<"},
+        // Headings, alignment and hidden sections.
+        {"t.html", "<h2>Title</h2>text", kDetect, u"\rTitle\ntext"},
+        {"t.html", "<P ALIGN=RIGHT>r</p><p align=right>r</p><p align=\"right\">q", kDetect,
+         u"\fr\fr\nq"},
+        {"t.html", "<div align=center>c</div><p>b", kDetect, u"\rc\nb"},
+        {"t.html", "a<script>if (i<n) x='</b>';</script>b", kDetect, u"ab"},
+        {"t.html", "a<style>p{}</style>b<SPAN>c</span><img src=x>", kDetect, u"abc"},
+        {"t.html", "<b>bold</b><zz>x<unknown>", kDetect, u"bold x"},  // no row: a space
+        {"t.html", "<p class=booktitle>T</p><p>x", kDetect, u"\rT\nx"},
+        {"t.fb2", "a<style>p{}</style><binary>QUJD</binary>b", kDetect, u"ab"},
+        {"t.fb2", "<P>x</P>", kDetect, u" x "},  // FictionBook names are case-sensitive
+        // "</pre>" closes PRE, not P; the line feeds after it are joined again.
+        {"t.html", "<pre>a\n  b\n</pre>c\nd", kAsIs, u"a\n  b\nc d"},
+        {"t.html", "<pre>a\n  b\nc</pre>\nd", kDetect, u"a\n  b c d"},  // detection inside PRE
+        {"t.html", "<plaintext>a\nb</plaintext>\nc", kAsIs, u"a\nb c"},
+        // Inline elements without a row yield nothing, other unknown tags a space.
+        {"t.fb2", "<p>H<sub>2</sub>O, <strong>word</strong>.</p>", kDetect, u"\nH2O, word."},
+        {"t.fb2", "<p>x<a l:href=\"#l\">link</a>; <image l:href=\"#p\"/>y<unknown>z</p>", kDetect,
+         u"\nxlink; y z"},
+        {"t.html", "<p>an <em>emphasised</em>, word</p>", kDetect, u"\nan emphasised, word"},
+        {"t.html", "a<wbr>b<Q>c</Q><emblem>d", kDetect, u"abc d"},
+        // FictionBook structure; "<title-info>" opens "title" by prefix and must close it again.
+        {"t.fb2", "<poem><stanza><v>one</v><v>two</v></stanza></poem><p>after</p>", kDetect,
+         u" \vone\vtwo \nafter"},
+        {"t.fb2", "<p>a</p><empty-line/><p>b</p>", kDetect, u"\na\n\nb"},
+        {"t.fb2", "<epigraph><p>e</p><text-author>A</text-author></epigraph>", kDetect,
+         u"\f\fe\fA\f\n"},
+        {"t.fb2", "<description><title-info>x</title-info></description><p>body</p>", kDetect,
+         u"\nbody"},
+        {"t.fb2", "<title-info>t</title-info><p>body</p>", kDetect, u"\rt\n\nbody"},
+        {"t.fb2", "<section><title><p>H</p></title><p>b</p></section>", kDetect, u" \r\rH\n\nb "},
+        // Malformed tags never swallow the book; closings without openings stay at 0.
+        {"t.html", "a < b <i>c</i>", kDetect, u"a < b c"},
+        {"t.html", "text <unterminated", kDetect, u"text <"},
+        {"t.html", "<", kDetect, u"<"},
+        {"t.html", "</p></div></h1>x", kDetect, u"\nx"},
+        {"t.html", "<p " + std::string(600, 'x') + ">after", kDetect, u"\nafter"},
+        // Plain text read as HTML, or as it is.
+        {"t.txt", "a &amp; <b>b</b>\n  c", kTxtPlainAsHtml, u"a & b   c"},
+        {"t.txt", "a &amp; <b>b</b>\n  c", kAsIs, u"a &amp; <b>b</b>\n  c"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Read(c.file, c.input, 1251, c.mode), c.expected) << c.file << ": " << c.input;
 }
 
 TEST(Tags, OnceFlagsDoNotLeakIntoTheNextBook) {
@@ -108,15 +111,12 @@ TEST(Tags, CountersSaturateSoTheSnapshotIsExact) {
     EXPECT_EQ(doc->blocks[1].state[6], 255);  // inline counter 1
 }
 
-TEST(TxtModes, PlainTextAsHtml) {
-    EXPECT_EQ(Read("t.txt", "a &amp; <b>b</b>\n  c", 1251, kTxtPlainAsHtml), u"a & b   c");
-    EXPECT_EQ(Read("t.txt", "a &amp; <b>b</b>\n  c", 1251, kTxtPlainAsIs), u"a &amp; <b>b</b>\n  c");
-}
-
 TEST(Encodings, Utf8AndUtf16Markup) {
-    EXPECT_EQ(Read("u.html", "<p>\xD0\x96&mdash;\xF0\x9F\x98\x80<b>x</b>", kCodePageUtf8), u"\n\u0416\u2014\uFFFDx");
+    EXPECT_EQ(Read("u.html", "<p>\xD0\x96&mdash;\xF0\x9F\x98\x80<b>x</b>", kCodePageUtf8),
+              u"\n\u0416\u2014\uFFFDx");
     std::string wide;
-    for (char c : std::string("\xFF\xFE<p>a&lt;b</p>")) wide += c == '\xFF' || c == '\xFE' ? std::string(1, c) : std::string(1, c) + '\0';
+    for (char c : std::string("\xFF\xFE<p>a&lt;b</p>"))
+        wide += c == '\xFF' || c == '\xFE' ? std::string(1, c) : std::string(1, c) + '\0';
     EXPECT_EQ(Read("w.fb2", wide, kCodePageAuto), u"\na<b");
 }
 

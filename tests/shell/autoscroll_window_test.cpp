@@ -164,10 +164,10 @@ TEST_F(Autoscrolling, PauseHoldsThePageAndTheSpeedKeysStayInsideTheirLimits) {
         uint32_t key;
         int to;
     } cases[] = {
-        {1000, 0x28, 950},                     // Down: faster
-        {1000, 0x26, 1050},                    // Up: slower
-        {151, 0x28, 101},   {120, 0x28, 120},  // 70 would be below the limit
-        {4949, 0x26, 4999}, {4980, 0x26, 4980},
+        {1000, kVkDown, 950},                       // Down: faster
+        {1000, kVkUp, 1050},                        // Up: slower
+        {151, kVkDown, 101},  {120, kVkDown, 120},  // 70 would be below the limit
+        {4949, kVkUp, 4999},  {4980, kVkUp, 4980},
     };
     for (const Case& c : cases) {
         s.aswTime = c.from;

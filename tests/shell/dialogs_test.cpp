@@ -94,7 +94,7 @@ TEST_F(Dialogs, DeletingTheBookAsksClosesItAndShowsTheBrowser) {
 
 TEST_F(Dialogs, BookmarksAreAddedListedOpenedAndClearedInTheirFileLayout) {
     StartScripted(Copy("book.txt", test::Sample("en-story.txt")));
-    Press(0x28);
+    Press(kVkDown);
     const int32_t marked = PageStart();
     std::u16string suggested;
     scripts.push_back([&](PlatformDialog* d) {

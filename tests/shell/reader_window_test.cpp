@@ -15,50 +15,77 @@ using test::fakeNow;
 
 class ReaderWindow : public test::Reader {};
 
-TEST_F(ReaderWindow, DownPagesOnceThenRepeatsOnlyAfterTheHoldTime) {
-    Start(test::Sample("ru-story.fb2"));
-    ASSERT_EQ(app->bookOpen, 1);
-    const int32_t firstEnd = app->doc->pageEnd;
-    Send(kMsgKeyDown, 0x28);
-    EXPECT_EQ(PageStart(), firstEnd);
-    const int32_t second = PageStart();
-    fakeNow += 700;  // the key is held: repeats inside the gate do nothing
-    Send(kMsgKeyDown, 0x28);
-    EXPECT_EQ(PageStart(), second);
-    fakeNow += 1;
-    Send(kMsgKeyDown, 0x28);
-    EXPECT_GT(PageStart(), second);
-    Send(kMsgKeyUp, 0x28);
-    Send(kMsgKeyDown, 0x26);  // released, so the next press acts at once
-    EXPECT_EQ(PageStart(), second);
-    Send(kMsgKeyUp, 0x26);
-    // Lines: Right one line on, Left one back; a key without a binding never starts the gate.
-    Press(0x27);
-    EXPECT_GT(PageStart(), second);
-    Press(0x25);
-    EXPECT_EQ(PageStart(), second);
-    Send(kMsgKeyDown, 0x41);
-    EXPECT_EQ(app->keyRepeatTick, 0u);
+// How a key moved the page.
+enum Move { kStays, kPageOn, kPageBack, kLineOn, kLineBack };
+
+Move Moved(int32_t start, int32_t end, int32_t now) {
+    const int32_t half = (end - start) / 2;
+    if (now == start) return kStays;
+    if (now > start) return now - start < half ? kLineOn : kPageOn;
+    return start - now < half ? kLineBack : kPageBack;
 }
 
-TEST_F(ReaderWindow, ArrowKeysTurnWithThePage) {
+// The keys on a page in the middle of the book: the arrows turn with the page (ROTATE_J), the
+// paging keys do not, and while autoscrolling the arrows reach the speed, not the page.
+TEST_F(ReaderWindow, KeysMoveThePageByRotationAndAutoscrolling) {
     Start(test::Sample("ru-story.fb2"));
-    // The physical arrow that acts as Down at each rotation.
-    const std::pair<int, uint32_t> down[] = {{0, 0x28}, {900, 0x27}, {1800, 0x26}, {2700, 0x25}};
-    for (auto [rotation, key] : down) {
-        app->session.settings.rotateScreen = rotation;
+    const struct {
+        uint32_t key;
+        int rotation, autoscrolling;
+        Move move;
+    } cases[] = {
+        {kVkDown, 0, 0, kPageOn},     {kVkUp, 0, 0, kPageBack},
+        {kVkRight, 0, 0, kLineOn},    {kVkLeft, 0, 0, kLineBack},
+        {kVkPageDown, 0, 0, kPageOn}, {kVkPageUp, 0, 0, kPageBack},
+        {kVkRight, 900, 0, kPageOn},  {kVkUp, 900, 0, kLineOn},
+        {kVkUp, 1800, 0, kPageOn},    {kVkDown, 1800, 0, kPageBack},
+        {kVkLeft, 2700, 0, kPageOn},  {kVkPageDown, 2700, 0, kPageOn},
+        {kVkDown, 0, 1, kStays},      {kVkRight, 900, 1, kStays},
+        {'A', 0, 0, kStays},  // no binding
+    };
+    for (const auto& c : cases) {
+        app->session.settings.rotateScreen = c.rotation;
         ComputeGeometry(*app);
-        app->doc->pageStart = 0;
+        app->doc->pageStart = DocLength(*app->doc) / 2;
         Refresh(*app);
-        const int32_t end = app->doc->pageEnd;
-        Press(key);
-        EXPECT_EQ(PageStart(), end) << rotation;
+        const int32_t start = PageStart(), end = app->doc->pageEnd;
+        app->layout.autoscrolling = c.autoscrolling;
+        Press(c.key);
+        app->layout.autoscrolling = 0;
+        EXPECT_EQ(Moved(start, end, PageStart()), c.move)
+            << std::hex << c.key << std::dec << " at " << c.rotation << ", autoscrolling "
+            << c.autoscrolling;
     }
-    // Without "ROTATE_J" Left stays Left: one line back, not a page on.
+    // Without ROTATE_J Left stays Left: one line back, not a page on.
     app->session.settings.rotateJ = 0;
-    const int32_t here = PageStart();
-    Press(0x25);
-    EXPECT_LT(PageStart(), here);
+    app->session.settings.rotateScreen = 2700;
+    ComputeGeometry(*app);
+    Refresh(*app);
+    const int32_t start = PageStart();
+    Press(kVkLeft);
+    EXPECT_EQ(Moved(start, app->doc->pageEnd, PageStart()), kLineBack);
+}
+
+// A held key pages once, then repeats only after the hold time; a key without a binding never
+// starts the gate.
+TEST_F(ReaderWindow, AHeldKeyRepeatsOnlyAfterTheHoldTime) {
+    Start(test::Sample("ru-story.fb2"));
+    Send(kMsgKeyDown, kVkDown);
+    const int32_t second = PageStart();
+    EXPECT_GT(second, 0);
+    fakeNow += 700;
+    Send(kMsgKeyDown, kVkDown);
+    EXPECT_EQ(PageStart(), second);
+    fakeNow += 1;
+    Send(kMsgKeyDown, kVkDown);
+    EXPECT_GT(PageStart(), second);
+    Send(kMsgKeyUp, kVkDown);
+    Send(kMsgKeyDown, kVkUp);  // released, so the next press acts at once
+    EXPECT_EQ(PageStart(), second);
+    Send(kMsgKeyUp, kVkUp);
+    app->keyRepeatTick = 0;
+    Send(kMsgKeyDown, 'A');
+    EXPECT_EQ(app->keyRepeatTick, 0u);
 }
 
 // A point of the page's own frame as the window sees it at a rotation.
@@ -135,19 +162,18 @@ TEST_F(ReaderWindow, AProgressBarTapJumpsAndTheHistoryStepsBackAndForth) {
     EXPECT_EQ(PageStart(), 0);
 }
 
+// Actions that would change the page's look are taken but do nothing while autoscrolling.
 TEST_F(ReaderWindow, WhileAutoscrollingBlockedActionsAreTakenButDoNothing) {
     Start(test::Sample("ru-story.fb2"));
     app->layout.autoscrolling = 1;
     const Settings before = app->session.settings;
-    EXPECT_EQ(ExecuteAction(*app, 0x0031), 1);  // "1": the status line, blocked
+    EXPECT_EQ(ExecuteAction(*app, '1'), 1);  // the status line, blocked
     EXPECT_EQ(app->session.settings.visibleStatus[0], before.visibleStatus[0]);
-    EXPECT_EQ(ExecuteAction(*app, 0x0034), 1);  // "4": a larger font, ignored by the command
+    EXPECT_EQ(ExecuteAction(*app, '4'), 1);  // a larger font, ignored by the command
     EXPECT_EQ(app->session.settings.fontSizeText[0], before.fontSizeText[0]);
-    EXPECT_EQ(ExecuteAction(*app, 0x0028), 1);  // Down reaches the speed, not the page
-    EXPECT_EQ(PageStart(), 0);
-    EXPECT_EQ(ExecuteAction(*app, 0x0041), 0);  // no row for a letter
+    EXPECT_EQ(ExecuteAction(*app, 'A'), 0);  // no row for a letter
     app->layout.autoscrolling = 0;
-    EXPECT_EQ(ExecuteAction(*app, 0x0034), 1);
+    EXPECT_EQ(ExecuteAction(*app, '4'), 1);
     EXPECT_EQ(app->session.settings.fontSizeText[0], before.fontSizeText[0] + 1);
 }
 
@@ -156,11 +182,11 @@ TEST_F(ReaderWindow, FullScreenTakesTheBarsRoomAndEachModeHasItsStatusLine) {
     const int barHeight = MenuBarRect().bottom - MenuBarRect().top;
     ASSERT_GT(barHeight, 0);
     EXPECT_EQ(app->layout.geometry.pageHeight, app->screenHeight - barHeight);
-    Press(0x0D);  // the Action key: full screen
+    Press(0x0D);  // Enter, the Action key: full screen
     EXPECT_EQ(app->fullScreen, 1);
     EXPECT_EQ(app->layout.geometry.pageHeight, app->screenHeight);
     const int statusTop = app->layout.geometry.statusRect.top;
-    Press(0x31);  // the status line off, in full screen only
+    Press('1');  // the status line off, in full screen only
     EXPECT_EQ(app->session.settings.visibleStatus[1], 0);
     EXPECT_EQ(app->session.settings.visibleStatus[0], 1);
     EXPECT_GT(app->layout.geometry.textRect.bottom, statusTop - 5);
@@ -198,7 +224,7 @@ TEST_F(ReaderWindow, TimerMessagesSaveAtMostEveryTwoMinutes) {
     };
     fakeNow = 200000;
     Send(kMsgTimer, kClockTimer);  // the first timer message saves
-    Press(0x34);                   // "4": 16 → 17, in memory only
+    Press('4');                    // 16 → 17, in memory only
     EXPECT_FALSE(sizeSaved());
     fakeNow += 120000;
     Send(kMsgTimer, kClockTimer);
@@ -216,7 +242,7 @@ TEST_F(ReaderWindow, AFailedSaveIsToldOnceWithItsReason) {
     const std::u16string gone = Utf8ToUtf16(dir.path() + "/gone/_config.ini");
     app->session.config.path = gone;
     SaveAll(*app);
-    Press(0x34);  // a change, so that the next save has something to write
+    Press('4');  // a change, so that the next save has something to write
     SaveAll(*app);
     EXPECT_EQ(test::messages, std::vector<std::u16string>{u"Settings could not be saved: No such "
                                                           u"file or directory (" +
@@ -231,8 +257,8 @@ TEST_F(ReaderWindow, AFailedSaveIsToldOnceWithItsReason) {
 TEST_F(ReaderWindow, TheLastBookReopensAtItsPlaceOrSaysOnceThatItIsGone) {
     const std::string book = dir.Write("story.fb2", test::ReadBytes(test::Sample("ru-story.fb2")));
     Start(book);
-    Press(0x28);
-    Press(0x28);
+    Press(kVkDown);
+    Press(kVkDown);
     const int32_t place = PageStart();
     Stop();
 
@@ -252,7 +278,7 @@ TEST_F(ReaderWindow, TheLastBookReopensAtItsPlaceOrSaysOnceThatItIsGone) {
 
 TEST_F(ReaderWindow, TheClockTimerRepaintsWithoutMovingThePage) {
     Start(test::Sample("ru-story.fb2"));
-    Press(0x28);
+    Press(kVkDown);
     const int32_t place = PageStart();
     const std::vector<uint32_t> before = Screen();
     Send(kMsgTimer, kClockTimer);

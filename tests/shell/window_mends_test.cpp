@@ -68,7 +68,7 @@ TEST_F(WindowMends, PagingKeysMeanTheNextAndPreviousPageAtEveryRotation) {
     EXPECT_EQ(TranslateKey(Qt::Key_PageDown, {}).code, static_cast<int>(kVkPageDown));
     EXPECT_EQ(TranslateKey(Qt::Key_Space, {}).code, static_cast<int>(kVkPageDown));
     EXPECT_EQ(TranslateKey(Qt::Key_Space, Qt::ShiftModifier).code, static_cast<int>(kVkPageUp));
-    EXPECT_EQ(TranslateKey(Qt::Key_Down, {}).code, 0x28);
+    EXPECT_EQ(TranslateKey(Qt::Key_Down, {}).code, static_cast<int>(kVkDown));
 
     Begin(test::Sample("ru-story.fb2"));
     ASSERT_EQ(app->session.settings.rotateJ, 1);
