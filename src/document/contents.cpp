@@ -7,6 +7,7 @@
 #include "document/encoding.h"
 #include "document/format_table.h"
 #include "document/markup_filter.h"
+#include "document/text_cache.h"
 
 namespace lectra {
 
@@ -469,12 +470,20 @@ const std::vector<ContentsEntry>& BookContents(Document& doc) {
     return doc.contents;
 }
 
-int ContentsIndexAt(const std::vector<ContentsEntry>& entries, int32_t pageStart, int32_t pageEnd) {
+int32_t FirstVisibleAt(Document& doc, int32_t pageStart, int32_t limit) {
+    const int32_t end = std::min(DocLength(doc), pageStart + std::max(limit, 0));
+    for (int32_t p = std::max(pageStart, 0); p < end; ++p) {
+        if (GetChar(doc, p) > 32) return p;
+    }
+    return pageStart;
+}
+
+int ContentsIndexAt(const std::vector<ContentsEntry>& entries, int32_t position) {
     if (entries.empty()) return -1;
-    const int32_t limit = pageEnd > pageStart ? pageEnd : pageStart + 1;
     int best = -1;
+    // An EPUB's navigation need not be in book order: the latest start wins, not the last listed.
     for (size_t i = 0; i < entries.size(); ++i) {
-        if (entries[i].position < limit &&
+        if (entries[i].position <= position &&
             (best < 0 || entries[i].position >= entries[static_cast<size_t>(best)].position)) {
             best = static_cast<int>(i);
         }

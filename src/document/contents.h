@@ -25,10 +25,13 @@ void GatherTag(Document& doc, std::u16string_view tag, int html, int hidden);
 // finds its chapter headings on the first call: one bounded pass over its text.
 const std::vector<ContentsEntry>& BookContents(Document& doc);
 
-// The entry of the page from `pageStart` to `pageEnd` (PageEnd 0 when not laid out): the last one
-// that starts before the page ends; the first entry when the page lies before every entry, −1 for
-// no contents.
-int ContentsIndexAt(const std::vector<ContentsEntry>& entries, int32_t pageStart, int32_t pageEnd);
+// The entry of the page whose first visible character is at `position`: the last one that starts
+// there or before (the chapter being read, even when the next one starts lower on the page); the
+// first entry when the page lies before every entry, −1 for no contents.
+int ContentsIndexAt(const std::vector<ContentsEntry>& entries, int32_t position);
+// The first visible character at or after `pageStart`, looking no further than `limit` units; a
+// page that starts with a paragraph mark (as after a jump to a title) is at its title.
+int32_t FirstVisibleAt(Document& doc, int32_t pageStart, int32_t limit);
 
 // Whether a line of plain text, trimmed, reads as a chapter heading; `*depth` is 0 for a part or a
 // book ("Часть вторая", "Part II"), 1 for a chapter ("Глава 5", "CHAPTER XII", "Пролог", "XII").

@@ -377,14 +377,24 @@ TEST(Contents, PlainTextFindsItsChaptersWhenFirstAsked) {
     EXPECT_EQ(Listed(*doc), (std::vector<Expected>{{0, u"Head"}}));
 }
 
-TEST(Contents, TheCurrentEntryIsTheLastThatStartsBeforeThePageEnds) {
-    const std::vector<ContentsEntry> entries = {{u"a", 10, 0}, {u"b", 500, 0}, {u"c", 900, 1}};
-    EXPECT_EQ(ContentsIndexAt({}, 0, 100), -1);
-    EXPECT_EQ(ContentsIndexAt(entries, 0, 5), 0);  // before every entry: the first
-    EXPECT_EQ(ContentsIndexAt(entries, 0, 400), 0);
-    EXPECT_EQ(ContentsIndexAt(entries, 499, 800), 1);  // the page holds b's title
-    EXPECT_EQ(ContentsIndexAt(entries, 600, 899), 1);
-    EXPECT_EQ(ContentsIndexAt(entries, 950, 0), 2);  // not laid out: by the page start
+TEST(Contents, TheCurrentEntryIsTheLastThatStartsAtOrBeforeThePage) {
+    const std::vector<ContentsEntry> entries = {
+        {u"a", 10, 0}, {u"c", 900, 1}, {u"b", 500, 0}, {u"b again", 500, 1}};
+    EXPECT_EQ(ContentsIndexAt({}, 100), -1);
+    EXPECT_EQ(ContentsIndexAt(entries, 5), 0);  // before every entry: the first
+    EXPECT_EQ(ContentsIndexAt(entries, 499), 0);
+    EXPECT_EQ(ContentsIndexAt(entries, 500), 3);  // the latest start, the last listed of a place
+    EXPECT_EQ(ContentsIndexAt(entries, 899), 3);
+    EXPECT_EQ(ContentsIndexAt(entries, 5000), 1);
+    // A page that starts with the marks before a title is at the title.
+    ScratchDir dir;
+    OpenDocument doc;
+    ASSERT_EQ(Open(*doc, dir.Write("b.html", "<p>x</p><h1>T</h1>"), 1252), 1);
+    ASSERT_EQ(BookContents(*doc).size(), 1u);
+    const int32_t title = BookContents(*doc)[0].position;
+    EXPECT_EQ(FirstVisibleAt(*doc, title - 1, 64), title);
+    EXPECT_EQ(GetChar(*doc, FirstVisibleAt(*doc, 0, 64)), u'x');
+    EXPECT_EQ(FirstVisibleAt(*doc, title + 1, 64), title + 1);  // nothing visible: the start itself
 }
 
 TEST(Contents, NavigationDocumentsAndNcxParseAlone) {
