@@ -1,5 +1,5 @@
-// Benchmarks of the document store on generated 100 MB books: indexing throughput, sequential
-// and random GetChar.
+// Benchmarks of the document store on generated books: indexing throughput of 100 MB of text and
+// of a 20 MB FictionBook, sequential and random GetChar.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -58,6 +58,28 @@ const std::string& BookPath(bool utf8) {
     return path;
 }
 
+// A FictionBook of about 20 MB: the sample's sections repeated inside one body, so that the open
+// meets a title every few kilobytes, as in a novel of many short chapters.
+const std::string& Fb2Path() {
+    static std::string path;
+    if (!path.empty()) return path;
+    std::ifstream in(std::string(LECTRA_SAMPLES) + "/ru-story.fb2", std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    const std::string book = s.str();
+    const size_t first = book.find("<section>");
+    const size_t last = book.find("</body>");
+    const std::string head = book.substr(0, first);
+    const std::string sections = book.substr(first, last - first);
+    path = "/tmp/lectra-bench-fb2-" + std::to_string(getpid()) + ".fb2";
+    std::ofstream out(path, std::ios::binary);
+    out << head;
+    for (size_t written = head.size(); written < (20u << 20); written += sections.size())
+        out << sections;
+    out << book.substr(last);
+    return path;
+}
+
 void OpenBookOrDie(Document& doc, const std::string& path, benchmark::State& state) {
     const std::u16string p = Utf8ToUtf16(path);
     if (!OpenBook(doc, p.c_str(), 0, OpenRequest{})) state.SkipWithError("open failed");
@@ -72,6 +94,13 @@ void BM_OpenAndIndex(benchmark::State& state) {
     state.SetLabel(utf8 ? "UTF-8" : "windows-1251");
 }
 BENCHMARK(BM_OpenAndIndex)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void BM_OpenFb2(benchmark::State& state) {
+    auto doc = NewDocument();
+    for (auto _ : state) OpenBookOrDie(*doc, Fb2Path(), state);
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * doc->sourceSize);
+}
+BENCHMARK(BM_OpenFb2)->Unit(benchmark::kMillisecond);
 
 void BM_SequentialGetChar(benchmark::State& state) {
     const bool utf8 = state.range(0);
@@ -107,5 +136,6 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     for (bool utf8 : {false, true}) ::unlink(BookPath(utf8).c_str());
+    ::unlink(Fb2Path().c_str());
     return 0;
 }

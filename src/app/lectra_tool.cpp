@@ -1,5 +1,6 @@
-// lectra-tool: the reader's document store and layout on the command line (info, dump, export,
-// layout of a book and a painted page as PNG), and the library's catalogue (scan, list, search).
+// lectra-tool: the reader's document store and layout on the command line (info, dump, contents,
+// export, layout of a book and a painted page as PNG), and the library's catalogue (scan, list,
+// search).
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "document/contents.h"
 #include "document/document.h"
 #include "document/encoding.h"
 #include "document/formats/book_export.h"
@@ -58,6 +60,8 @@ int Usage(FILE* to = stderr) {
     std::fputs(
         "usage: lectra-tool info [--code-page N] [--paragraph-mode 0|1|2] BOOK\n"
         "       lectra-tool dump [--code-page N] [--paragraph-mode 0|1|2] BOOK\n"
+        "       lectra-tool contents [--code-page N] [--paragraph-mode 0|1|2] BOOK\n"
+        "                   (one entry a line: depth, position, title, tab-separated)\n"
         "       lectra-tool export-txt [--save-code-page N] [--code-page N]\n"
         "                              [--paragraph-mode 0|1|2] BOOK\n"
         "       lectra-tool export-pdb [--save-code-page N] [--code-page N]\n"
@@ -452,8 +456,9 @@ int main(int argc, char** argv) {
     if (argc >= 2 && std::strcmp(argv[1], "library") == 0) return LibraryCommand(argc, argv);
     Options o;
     if (!ParseArgs(argc, argv, o)) return Usage();
-    if (o.command != "info" && o.command != "dump" && o.command != "export-txt" &&
-        o.command != "export-pdb" && o.command != "layout" && o.command != "render") {
+    if (o.command != "info" && o.command != "dump" && o.command != "contents" &&
+        o.command != "export-txt" && o.command != "export-pdb" && o.command != "layout" &&
+        o.command != "render") {
         return Usage();
     }
     auto doc = NewDocument();
@@ -483,6 +488,10 @@ int main(int argc, char** argv) {
         if (doc->bookCut) std::printf("cut: %s\n", Utf16ToUtf8(BookCutText(*doc)).c_str());
     } else if (o.command == "dump") {
         Dump(*doc);
+    } else if (o.command == "contents") {
+        for (const ContentsEntry& e : BookContents(*doc)) {
+            std::printf("%d\t%d\t%s\n", e.depth, e.position, Utf16ToUtf8(e.title).c_str());
+        }
     } else if (o.command == "layout" || o.command == "render") {
         status = o.command == "layout" ? LayoutPages(*doc, o) : RenderPage(*doc, o);
     } else {

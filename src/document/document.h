@@ -87,6 +87,73 @@ struct DocumentHooks {
     void (*progress)(void* context, uint64_t done, uint64_t total) = nullptr;
 };
 
+// The contents ride beside the stream: each entry is a title and the position of its first
+// visible character, so that it stays right whatever the page looks like. At most this many
+// entries are kept, the first ones in book order; the rest of a bigger book has none.
+constexpr int kMaxContentsEntries = 10000;
+// Deeper nesting is shown at this depth.
+constexpr int kMaxContentsDepth = 31;
+// Units of a title kept; a runaway title is cut.
+constexpr int kMaxContentsTitle = 200;
+
+struct ContentsEntry {
+    std::u16string title;  // white space folded, one line
+    int32_t position = 0;
+    int32_t depth = 0;
+};
+
+// A place an EPUB's navigation points at, made by the EPUB's open step: a part of the raw layer
+// (index into PartStarts) and, when the link has a fragment, the id of an element in it,
+// upper-cased in ASCII as the XHTML filter sees tag text.
+struct ContentsTarget {
+    std::u16string title;
+    int32_t depth = 0;
+    int32_t part = 0;
+    std::u16string id;
+};
+
+enum class GatherKind : uint8_t {
+    kNone,
+    kFb2Titles,     // the titles of the body and its sections, the notes body left out
+    kHtmlHeadings,  // H1 to H6, thinned when the open ends
+    kPartHeadings,  // the first heading of each part (an EPUB without navigation)
+    kTargets,       // the EPUB navigation's targets
+};
+
+// What the open's indexing pass gathers for the contents while it runs; nothing of it is read by
+// block decoding, which runs the same filters again.
+struct ContentsGather {
+    int indexing = 0;  // set only while BuildBlockIndex runs
+    GatherKind kind = GatherKind::kNone;
+    // The pass hands each unit to the gatherer while this is set: a title is being collected, or
+    // a place waits for its first visible character.
+    int active = 0;
+    // The title being collected, its level (HTML heading 1 to 6, or depth) and first position.
+    int collecting = 0;
+    int32_t level = 0;
+    int32_t start = -1;
+    std::u16string text;
+    // FictionBook: sections open in the current body, whether a title would be a section's (or
+    // the body's) own, and whether the body is the notes.
+    int32_t sectionDepth = 0;
+    int awaitTitle = 0;
+    int notesBody = 0;
+    // Parts: the current one and whether its heading was taken; each part's first visible
+    // position, and the targets waiting for the next visible character.
+    int32_t part = -1;
+    int partHeading = 0;
+    int32_t partWaiting = -1;
+    std::vector<int32_t> partFirst;
+    std::vector<int32_t> targetPositions;
+    std::vector<int32_t> waiting;
+    // Indices into the targets sorted by (part, id), for the ids met in tags.
+    std::vector<int32_t> byId;
+    // HTML: how many headings of levels 1–3 and 4–6 were kept.
+    int32_t highCount = 0;
+    int32_t lowCount = 0;
+    std::vector<int32_t> levels;
+};
+
 struct FormatReader;
 struct ReaderState;
 
@@ -165,6 +232,14 @@ struct Document {
     // while FormatKind is the kind of the book inside (format_table.h).
     const FormatReader* reader = nullptr;
     ReaderState* readerState = nullptr;
+
+    // The contents (contents.h). A plain-text book finds its own when they are first asked for:
+    // `contentsOnDemand` says it may, `contentsFound` that it did.
+    std::vector<ContentsEntry> contents;
+    int contentsOnDemand = 0;
+    int contentsFound = 0;
+    std::vector<ContentsTarget> contentsTargets;
+    ContentsGather gather;
 };
 
 // A Document is large (its slots are inline); make it on the heap.

@@ -4,6 +4,7 @@
 
 #include <string_view>
 
+#include "document/contents.h"
 #include "document/encoding.h"
 #include "document/markup_tables.h"
 #include "document/txt_filter.h"
@@ -180,6 +181,7 @@ char16_t ReadTag(Document& doc, uint32_t offset, const Dialect& d) {
     int length = 0;
     while (length < stored && text[length] != 0) ++length;
     const std::u16string_view tag(text, length);
+    if (doc.gather.indexing) GatherTag(doc, tag, d.html, m.hiddenDepth > 0);
 
     if (!tag.empty() && tag[0] == u'/') {
         const TagRow* row = FindClosing(d, tag);

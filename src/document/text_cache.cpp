@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "document/contents.h"
 #include "document/encoding.h"
 #include "document/format_table.h"
 #include "platform/sys/clock.h"
@@ -278,6 +279,11 @@ void ResetTextCache(Document& doc) {
     doc.cutSourceOffset = 0;
     doc.cutDocLength = 0;
     doc.cutSourceSize = 0;
+    doc.contents.clear();
+    doc.contentsOnDemand = 0;
+    doc.contentsFound = 0;
+    doc.contentsTargets.clear();
+    doc.gather = ContentsGather{};
     for (BlockRecord& r : doc.blocks) {
         r.chars = nullptr;
         r.sourceOffset = 0xFFFFFFFFu;
@@ -292,7 +298,9 @@ void CloseDocument(Document& doc) {
     doc.sourceFlags &= ~0x07;
 }
 
-int BuildBlockIndex(Document& doc) {
+namespace {
+
+int IndexBlocks(Document& doc) {
     int readable = 0;
     const ReadingPlan plan = PlanFor(doc, &readable);
     MarkupState& m = doc.markup;
@@ -341,6 +349,7 @@ int BuildBlockIndex(Document& doc) {
             RecordCut(doc, offset, kMaxDocLength);
             return 1;
         }
+        if (offset == nextPart) GatherPartStart(doc, offset);
         EnterPart(doc, offset, nextPart);
         if ((count & (kBlockUnits - 1)) == 0) {
             // Rewritten on every step until a unit comes, so that the record finally holds the
@@ -354,7 +363,10 @@ int BuildBlockIndex(Document& doc) {
             ++count;
         } else {
             char16_t unit = 0;
-            if (FilteredStep(doc, plan.passFilter, offset, unit, nextPart)) ++count;
+            if (FilteredStep(doc, plan.passFilter, offset, unit, nextPart)) {
+                if (doc.gather.active) GatherUnit(doc, count, unit);
+                ++count;
+            }
         }
         CrossParts(offset, nextPart);
         if (offset >= size) {
@@ -362,6 +374,17 @@ int BuildBlockIndex(Document& doc) {
             return 1;
         }
     }
+}
+
+}  // namespace
+
+// The contents are gathered on this pass only: block decoding runs the same filters again later,
+// and must add nothing.
+int BuildBlockIndex(Document& doc) {
+    StartContents(doc);
+    IndexBlocks(doc);
+    FinishContents(doc);
+    return 1;
 }
 
 int DecodeBlock(Document& doc, int32_t block) {

@@ -47,8 +47,9 @@ constexpr uint32_t kCmdSaveAsTxt = 40138;
 constexpr uint32_t kCmdSaveAsPdb = 40139;
 constexpr uint32_t kCmdClearBookmarks = 40146;
 // Commands of the desktop, beyond the handheld's.
-constexpr uint32_t kCmdKeys = 40200;            // a page listing the keys (F1)
+constexpr uint32_t kCmdKeys = 40200;             // a page listing the keys (F1)
 constexpr uint32_t kCmdLeaveFullScreen = 40201;  // Escape on the page
 constexpr uint32_t kCmdLibrary = 40202;          // the catalogue of the user's books
+constexpr uint32_t kCmdContents = 40203;         // the book's contents
 
 }  // namespace lectra

@@ -7,6 +7,7 @@
 #include "dialogs/buttons_dialog.h"
 #include "dialogs/code_page_dialogs.h"
 #include "dialogs/colour_dialog.h"
+#include "dialogs/contents_dialog.h"
 #include "dialogs/file_browser.h"
 #include "dialogs/goto_dialog.h"
 #include "dialogs/search.h"
@@ -275,6 +276,7 @@ constexpr CommandRow kCommands[] = {
     {kCmdFileStart, kActionDefault, JumpIn, kJumpStart, kNeedsBook},
     {kCmdFileEnd, kActionDefault, JumpIn, kJumpEnd, kNeedsBook},
     {kCmdGoTo, kActionDefault, DialogWithMemory<ShowGotoDialog>, 0, kNeedsBook},
+    {kCmdContents, kActionDefault, Dialog<ShowContentsDialog>, 0, kBlocked | kNeedsBook},
     {kCmdFind, kActionFind, DialogWithMemory<ShowFindDialog>, 0, kBlocked | kNeedsBook},
     {kCmdFindNext, kActionFindNext, DialogWithMemory<FindNext>, 0, kBlocked | kNeedsBook},
     // Books, bookmarks and quotations.

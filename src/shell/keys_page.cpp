@@ -12,7 +12,7 @@ constexpr const char16_t* kDesktopKeys[] = {
     u"Page Up, Shift+Space: previous page",
     u"Home / End: start / end of the book",
     u"Ctrl+O open, Ctrl+F find, Ctrl+G find next, Ctrl+L go to",
-    u"Ctrl+D add a bookmark, Ctrl+B bookmarks",
+    u"Ctrl+D add a bookmark, Ctrl+B bookmarks, Ctrl+T contents",
     u"Ctrl+plus, Ctrl+minus, Ctrl+wheel: text size",
     u"F11: full screen, Escape leaves it",
     u"Right mouse button or the Menu key: the menu",

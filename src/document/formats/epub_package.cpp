@@ -2,6 +2,7 @@
 // package's title and spine, and the encryption list.
 #include "document/formats/epub_package.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <unordered_map>
 #include <unordered_set>
@@ -198,7 +199,62 @@ struct ManifestItem {
     std::string_view id;
     std::string_view href;
     std::string_view mediaType;
+    std::string_view properties;
 };
+
+bool HasWord(std::string_view list, std::string_view word) {
+    size_t at = 0;
+    while ((at = list.find(word, at)) != list.npos) {
+        const size_t end = at + word.size();
+        if ((at == 0 || list[at - 1] == ' ') && (end == list.size() || list[end] == ' '))
+            return true;
+        at = end;
+    }
+    return false;
+}
+
+std::string_view Folder(std::string_view path) {
+    const size_t slash = path.rfind('/');
+    return slash == path.npos ? std::string_view() : path.substr(0, slash + 1);
+}
+
+// A link's text: what lies between the tag that ends at `from` and the closing tag `closer`, other
+// tags taken as spaces. Looked for in a bounded window, so that a hundred thousand links never
+// closed cost no more than their own bytes each.
+std::u16string LinkText(std::string_view xml, size_t from, std::string_view closer) {
+    constexpr size_t kWindow = 4096;
+    const std::string_view window = xml.substr(std::min(from, xml.size()), kWindow);
+    const size_t close = window.find(closer);
+    const std::string_view inner = window.substr(0, close == window.npos ? 0 : close);
+    std::string text;
+    bool inTag = false;
+    for (char c : inner) {
+        if (c == '<') inTag = true;
+        if (!inTag) text += c;
+        if (c == '>') {
+            inTag = false;
+            text += ' ';
+        }
+    }
+    std::u16string title = CollapseSpace(XmlText(text));
+    if (title.size() > 200) title.resize(200);
+    return title;
+}
+
+// A navigation entry for `href`, or none (a link to nowhere, outside the archive, or to the
+// navigation itself).
+bool MakePoint(std::string_view folder, std::string_view href, std::u16string title, int32_t depth,
+               EpubNavPoint& point) {
+    point.path = ResolveHref(folder, href);
+    if (point.path.empty() || title.empty()) return false;
+    const size_t hash = href.find('#');
+    point.fragment =
+        hash == href.npos ? std::string() : std::string(href.substr(hash + 1, kMaxNavFragment + 1));
+    if (point.fragment.size() > kMaxNavFragment) point.fragment.clear();
+    point.title = std::move(title);
+    point.depth = depth;
+    return true;
+}
 
 }  // namespace
 
@@ -220,6 +276,7 @@ int ParseEpubPackage(std::string_view opf, std::string_view opfPath, EpubPackage
     std::vector<ManifestItem> manifest;
     std::vector<std::string_view> spine;
     bool sawSpine = false, haveTitle = false;
+    std::string_view ncxId;
     size_t at = 0;
     XmlTag tag;
     while (NextTag(opf, at, tag)) {
@@ -233,9 +290,11 @@ int ParseEpubPackage(std::string_view opf, std::string_view opfPath, EpubPackage
             haveTitle = true;
         } else if (tag.name == "item") {
             manifest.push_back({Attribute(tag.attrs, "id"), Attribute(tag.attrs, "href"),
-                                Attribute(tag.attrs, "media-type")});
+                                Attribute(tag.attrs, "media-type"),
+                                Attribute(tag.attrs, "properties")});
         } else if (tag.name == "spine") {
             sawSpine = true;
+            ncxId = Attribute(tag.attrs, "toc");
         } else if (tag.name == "itemref") {
             spine.push_back(Attribute(tag.attrs, "idref"));
         }
@@ -245,6 +304,14 @@ int ParseEpubPackage(std::string_view opf, std::string_view opfPath, EpubPackage
     // thousand of each.
     std::unordered_map<std::string_view, size_t> byId;
     for (size_t i = 0; i < manifest.size(); ++i) byId.emplace(manifest[i].id, i);
+    for (const ManifestItem& item : manifest) {
+        if (package.navPath.empty() && HasWord(item.properties, "nav"))
+            package.navPath = ResolveHref(base, item.href);
+        if (package.ncxPath.empty() && item.mediaType == "application/x-dtbncx+xml")
+            package.ncxPath = ResolveHref(base, item.href);
+    }
+    if (const auto it = byId.find(ncxId); !ncxId.empty() && it != byId.end())
+        package.ncxPath = ResolveHref(base, manifest[it->second].href);
     // Spine entries may name places inside one document ("ch1.xhtml#o8"): the document is read
     // once, at its first place.
     std::unordered_set<std::string> seen;
@@ -258,6 +325,72 @@ int ParseEpubPackage(std::string_view opf, std::string_view opfPath, EpubPackage
         }
     }
     return 1;
+}
+
+std::vector<EpubNavPoint> ParseEpubNav(std::string_view xhtml, std::string_view navPath) {
+    std::vector<EpubNavPoint> points;
+    const std::string_view folder = Folder(navPath);
+    // The table of contents' nav; the first nav when none says so.
+    size_t start = xhtml.npos, at = 0;
+    XmlTag tag;
+    while (NextTag(xhtml, at, tag)) {
+        if (tag.closing || tag.name != "nav") continue;
+        if (start == xhtml.npos) start = tag.end;
+        if (HasWord(Attribute(tag.attrs, "type"), "toc")) {
+            start = tag.end;
+            break;
+        }
+    }
+    if (start == xhtml.npos) return points;
+    at = start;
+    int32_t lists = 0, navs = 1;
+    while (points.size() < kMaxNavPoints && NextTag(xhtml, at, tag)) {
+        if (tag.name == "nav") {
+            navs += tag.closing ? -1 : 1;
+            if (navs == 0) break;
+        } else if (tag.name == "ol" || tag.name == "ul") {
+            if (tag.closing && lists > 0) --lists;
+            if (!tag.closing && lists < INT32_MAX) ++lists;
+        } else if (tag.name == "a" && !tag.closing) {
+            EpubNavPoint point;
+            if (MakePoint(folder, Attribute(tag.attrs, "href"), LinkText(xhtml, tag.end, "</a>"),
+                          std::max<int32_t>(lists - 1, 0), point)) {
+                points.push_back(std::move(point));
+            }
+        }
+    }
+    return points;
+}
+
+std::vector<EpubNavPoint> ParseEpubNcx(std::string_view ncx, std::string_view ncxPath) {
+    std::vector<EpubNavPoint> points;
+    const std::string_view folder = Folder(ncxPath);
+    int32_t depth = 0;
+    bool inMap = false;
+    std::u16string label;
+    size_t at = 0;
+    XmlTag tag;
+    while (points.size() < kMaxNavPoints && NextTag(ncx, at, tag)) {
+        if (tag.name == "navMap") {
+            inMap = !tag.closing;
+        } else if (!inMap) {
+            continue;
+        } else if (tag.name == "navPoint") {
+            if (tag.closing && depth > 0) --depth;
+            if (!tag.closing && depth < INT32_MAX) ++depth;
+            label.clear();
+        } else if (tag.name == "text" && !tag.closing && label.empty()) {
+            label = LinkText(ncx, tag.end, "</");
+        } else if (tag.name == "content" && !tag.closing) {
+            EpubNavPoint point;
+            if (MakePoint(folder, Attribute(tag.attrs, "src"), label,
+                          std::max<int32_t>(depth - 1, 0), point)) {
+                points.push_back(std::move(point));
+            }
+            label.clear();
+        }
+    }
+    return points;
 }
 
 std::u16string EpubText(std::string_view xml) {

@@ -197,6 +197,48 @@ size_t SkipTag(const std::string& xhtml, size_t at) {
     return close == std::string::npos ? xhtml.size() : close + std::strlen(closer);
 }
 
+// The upper-case ASCII form the XHTML filter gives a tag's text, so that ids compare as it reads
+// them.
+std::u16string FilterCase(const std::string& id) {
+    std::u16string out = Utf8ToUtf16(id);
+    for (char16_t& c : out) {
+        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
+    }
+    return out;
+}
+
+// The navigation's entries (the navigation document's, else the NCX's) as targets in the parts of
+// the raw layer; an entry whose file is not in the spine is left out.
+void ReadNavigation(Document& doc, const EpubPackage& package,
+                    const std::unordered_map<std::u16string, size_t>& byName) {
+    ZipState& z = *ZipOf(doc);
+    std::vector<EpubNavPoint> points;
+    for (int ncx = 0; ncx < 2 && points.empty(); ++ncx) {
+        const std::string& path = ncx ? package.ncxPath : package.navPath;
+        const auto it = path.empty() ? byName.end() : byName.find(Utf8ToUtf16(path));
+        std::string xml;
+        // A navigation that cannot be read leaves the book without it, not unreadable.
+        if (it == byName.end() ||
+            !ReadSmallZipEntry(doc.source, z.directory.entries[it->second], kMaxPackageFile, xml)) {
+            continue;
+        }
+        points = ncx ? ParseEpubNcx(xml, path) : ParseEpubNav(xml, path);
+    }
+    if (points.empty()) return;
+    std::unordered_map<std::u16string, int32_t> partOf;
+    for (size_t p = 0; p < z.parts.size(); ++p) {
+        if (z.parts[p].item < 0) continue;
+        const ZipItem& item = z.items[static_cast<size_t>(z.parts[p].item)];
+        partOf.emplace(z.directory.entries[item.entry].name, static_cast<int32_t>(p));
+    }
+    for (EpubNavPoint& point : points) {
+        const auto it = partOf.find(Utf8ToUtf16(point.path));
+        if (it == partOf.end()) continue;
+        doc.contentsTargets.push_back(
+            {std::move(point.title), point.depth, it->second, FilterCase(point.fragment)});
+    }
+}
+
 }  // namespace
 
 int StartsWithHeading(const std::string& xhtml) {
@@ -391,6 +433,7 @@ int OpenEpubBook(Document& doc) {
     }
     doc.partStarts.clear();
     for (const ZipPart& p : z.parts) doc.partStarts.push_back(p.start);
+    ReadNavigation(doc, package, byName);
     z.total = static_cast<uint32_t>(total);
     doc.sourceSize = z.total;
     return 1;

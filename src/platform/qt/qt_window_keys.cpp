@@ -57,6 +57,7 @@ constexpr KeyRow kControlKeys[] = {
     {Qt::Key_L, KeyKind::kCommand, static_cast<int>(kCmdGoTo)},
     {Qt::Key_D, KeyKind::kCommand, static_cast<int>(kCmdAddBookmark)},
     {Qt::Key_B, KeyKind::kCommand, static_cast<int>(kCmdOpenBookmark)},
+    {Qt::Key_T, KeyKind::kCommand, static_cast<int>(kCmdContents)},
     {Qt::Key_Plus, KeyKind::kCommand, static_cast<int>(kCmdIncSize)},
     {Qt::Key_Equal, KeyKind::kCommand, static_cast<int>(kCmdIncSize)},
     {Qt::Key_Minus, KeyKind::kCommand, static_cast<int>(kCmdDecSize)},

@@ -1,0 +1,77 @@
+// The contents dialog: the book's entries indented by depth; the chosen one is a jump.
+#include "dialogs/contents_dialog.h"
+
+#include <algorithm>
+
+#include "document/contents.h"
+#include "document/jump_history.h"
+#include "document/text_cache.h"
+#include "layout/pagination.h"
+#include "platform/window.h"
+
+namespace lectra {
+
+namespace {
+
+constexpr int kContentsList = 1170;
+constexpr int kContentsTemplate = 141;
+constexpr int32_t kMaxIndent = 8;
+constexpr int32_t kLeadingMarks = 64;
+
+struct ContentsDialog {
+    ReaderServices* reader = nullptr;
+    const std::vector<ContentsEntry>* entries = nullptr;
+};
+
+int ContentsProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam,
+                 intptr_t) {
+    ContentsDialog& c = *static_cast<ContentsDialog*>(context);
+    Document& doc = *c.reader->doc;
+    const std::vector<ContentsEntry>& entries = *c.entries;
+    if (message == kDlgInit) {
+        InitDialogFrame(dialog, u"Contents", u"Go to");
+        PlaceControl(dialog, kContentsList, 2, 2, 0xFFFF);
+        ListReset(dialog, kContentsList);
+        for (const ContentsEntry& e : entries) ListAdd(dialog, kContentsList, ContentsLine(e));
+        // A page begun by paragraph marks is at the title they open.
+        const int32_t at = FirstVisibleAt(doc, doc.pageStart, kLeadingMarks);
+        ListSelect(dialog, kContentsList, std::max(ContentsIndexAt(entries, at), 0));
+        SetControlFocus(dialog, kContentsList);
+        return 1;
+    }
+    if (message != kDlgCommand) return 0;
+    const DialogAsk ask = ReadCommand(wParam, kContentsList);
+    if (ask == DialogAsk::kAction) {
+        const int n = ListSelection(dialog, kContentsList);
+        if (n < 0 || n >= static_cast<int>(entries.size())) return 1;
+        const int32_t position = entries[static_cast<size_t>(n)].position;
+        // An entry on the last page shows the last full page, as every move to the end does.
+        JumpTo(doc, ClampToLastPage(*c.reader->layout, doc, std::min(position, DocLength(doc))));
+        EndDialog(dialog, 1);
+    } else if (ask == DialogAsk::kClose || ask == DialogAsk::kBack) {
+        EndDialog(dialog, 0);
+    }
+    return 1;
+}
+
+}  // namespace
+
+std::u16string ContentsLine(const ContentsEntry& entry) {
+    const int32_t indent = std::clamp<int32_t>(entry.depth, 0, kMaxIndent);
+    return std::u16string(static_cast<size_t>(2 * indent), u' ') + entry.title;
+}
+
+void ShowContentsDialog(ReaderServices& reader) {
+    if (!*reader.bookOpen) return;
+    ContentsDialog c;
+    c.reader = &reader;
+    c.entries = &BookContents(*reader.doc);
+    if (c.entries->empty()) {
+        ShowTitledMessage(reader, u"No contents", u"Contents");
+        return;
+    }
+    const DialogTemplate* t = FindDialogTemplate(kContentsTemplate);
+    if (t && ShowDialog(reader, *t, ContentsProc, &c) == 1) reader.refresh(reader.context);
+}
+
+}  // namespace lectra

@@ -1,0 +1,40 @@
+// The book's contents: gathered beside the stream on the open's indexing pass (FictionBook titles,
+// HTML headings, an EPUB's navigation), or found in a plain-text book when first asked for.
+#pragma once
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "document/document.h"
+
+namespace lectra {
+
+// The indexing pass's side of the gathering: chooses what the book's kind gathers before the pass,
+// and settles the entries after it.
+void StartContents(Document& doc);
+void FinishContents(Document& doc);
+// The pass enters the part that starts at `offset`.
+void GatherPartStart(Document& doc, uint32_t offset);
+// The unit at `position` came out of the pass; called only while `doc.gather.active` is set.
+void GatherUnit(Document& doc, int32_t position, char16_t unit);
+// The markup filters hand over each tag's text as they read it (upper-cased in HTML), with whether
+// the text around it is hidden; called only on the indexing pass.
+void GatherTag(Document& doc, std::u16string_view tag, int html, int hidden);
+
+// The open book's contents in book order (an EPUB's in its navigation's order). A plain-text book
+// finds its chapter headings on the first call: one bounded pass over its text.
+const std::vector<ContentsEntry>& BookContents(Document& doc);
+
+// The entry of the page whose first visible character is at `position`: the last one that starts
+// there or before (the chapter being read, even when the next one starts lower on the page); the
+// first entry when the page lies before every entry, −1 for no contents.
+int ContentsIndexAt(const std::vector<ContentsEntry>& entries, int32_t position);
+// The first visible character at or after `pageStart`, looking no further than `limit` units; a
+// page that starts with a paragraph mark (as after a jump to a title) is at its title.
+int32_t FirstVisibleAt(Document& doc, int32_t pageStart, int32_t limit);
+
+// Whether a line of plain text, trimmed, reads as a chapter heading; `*depth` is 0 for a part or a
+// book ("Часть вторая", "Part II"), 1 for a chapter ("Глава 5", "CHAPTER XII", "Пролог", "XII").
+int IsChapterHeading(std::u16string_view line, int32_t* depth);
+
+}  // namespace lectra
