@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "document/document.h"
+#include "document/formats/epub_package.h"
 #include "library/name_fold.h"
 #include "platform/sys/code_pages.h"
 #include "platform/sys/utf.h"
@@ -103,18 +104,6 @@ std::string_view Attribute(std::string_view attrs, std::string_view name) {
     return {};
 }
 
-void AppendCodePoint(std::u16string& out, uint32_t c) {
-    if (c == 0 || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-        out += u'\uFFFD';
-    } else if (c > 0xFFFF) {
-        c -= 0x10000;
-        out += static_cast<char16_t>(0xD800 + (c >> 10));
-        out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-    } else {
-        out += static_cast<char16_t>(c);
-    }
-}
-
 // Markup text as one line: the five named references and numeric ones resolved, control
 // characters (NUL included) and runs of white space as one space, cut at `cap` units without
 // splitting a surrogate pair.
@@ -122,57 +111,17 @@ std::u16string CleanText(std::string_view utf8, size_t cap) {
     // Only so much of the bytes can matter: each unit comes from at least one byte, a reference
     // from at most a dozen.
     if (utf8.size() > cap * 12 + 64) utf8 = utf8.substr(0, cap * 12 + 64);
-    const std::u16string decoded = Utf8ToUtf16(utf8);
+    // The references are resolved as an EPUB package's text is; "&nbsp;", which HTML heads use,
+    // is a space here.
+    std::string text(utf8);
+    for (size_t at = text.find("&nbsp;"); at != std::string::npos; at = text.find("&nbsp;", at))
+        text.replace(at, 6, " ");
     std::u16string out;
-    static constexpr struct {
-        std::u16string_view name;
-        char16_t c;
-    } kNamed[] = {{u"amp;", u'&'},  {u"lt;", u'<'},    {u"gt;", u'>'},
-                  {u"quot;", u'"'}, {u"apos;", u'\''}, {u"nbsp;", u' '}};
-    auto put = [&](char16_t c) {
+    for (char16_t c : EpubText(text)) {
+        if (out.size() > cap) break;
         if (c < 0x20 || c == 0x7F || c == 0xA0) c = u' ';
-        if (c == u' ' && (out.empty() || out.back() == u' ')) return;
+        if (c == u' ' && (out.empty() || out.back() == u' ')) continue;
         out += c;
-    };
-    for (size_t i = 0; i < decoded.size() && out.size() < cap + 1; ++i) {
-        const char16_t c = decoded[i];
-        if (c != u'&') {
-            put(c);
-            continue;
-        }
-        const std::u16string_view rest = std::u16string_view(decoded).substr(i + 1);
-        bool done = false;
-        for (const auto& n : kNamed) {
-            if (rest.starts_with(n.name)) {
-                put(n.c);
-                i += n.name.size();
-                done = true;
-                break;
-            }
-        }
-        if (!done && rest.starts_with(u"#")) {
-            const bool hex = rest.size() > 1 && (rest[1] == u'x' || rest[1] == u'X');
-            size_t k = hex ? 2 : 1;
-            uint32_t value = 0;
-            while (k < rest.size() && k < 10) {
-                const char16_t d = rest[k];
-                int digit = -1;
-                if (d >= u'0' && d <= u'9') digit = d - u'0';
-                if (hex && d >= u'a' && d <= u'f') digit = d - u'a' + 10;
-                if (hex && d >= u'A' && d <= u'F') digit = d - u'A' + 10;
-                if (digit < 0) break;
-                value = value * (hex ? 16 : 10) + static_cast<uint32_t>(digit);
-                ++k;
-            }
-            if (k < rest.size() && rest[k] == u';' && k > (hex ? 2u : 1u)) {
-                std::u16string one;
-                AppendCodePoint(one, value);
-                for (char16_t u : one) put(u);
-                i += k + 1;
-                done = true;
-            }
-        }
-        if (!done) put(c);
     }
     if (!out.empty() && out.back() == u' ') out.pop_back();
     if (out.size() > cap) {
