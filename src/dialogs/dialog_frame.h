@@ -38,6 +38,9 @@ struct ReaderServices {
     // Opens `path` with the recent list's memory of it (the reopen flag ignores it); 1 on success.
     // A failure has been reported to the user when it returns.
     int (*openBook)(void* context, const std::u16string& path, int reopen) = nullptr;
+    // Opens the book `entry` of the ZIP archive `path`, as openBook does a file.
+    int (*openEntry)(void* context, const std::u16string& path,
+                     const std::u16string& entry) = nullptr;
     // Brings the open book's recent entry up to date.
     void (*rememberBook)(void* context) = nullptr;
     void (*showMessage)(const std::u16string& text, const std::u16string& caption) = nullptr;

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "document/format_table.h"
+#include "document/formats/zip_directory.h"
 #include "document/open_book.h"
 #include "document/text_cache.h"
 #include "platform/sys/code_pages.h"
@@ -21,9 +23,13 @@ namespace {
 constexpr int kCaption = 1002;
 constexpr int kList = 1004;
 
+// An archive shown as a folder lists at most this many of its books.
+constexpr size_t kMaxArchiveBooks = 65536;
+
 struct Browser {
     ReaderServices* reader = nullptr;
     std::u16string start;
+    std::u16string archive;  // the ZIP archive listed as a folder of its books; empty for a folder
     // The entries as listed: sort prefix, name, suffix; the visible lines are made from them.
     std::vector<std::u16string> entries;
     int opened = 0;
@@ -51,7 +57,31 @@ std::u16string HomeFolder() {
     return home && *home ? PathFromBytes(home) + u"/" : std::u16string(u"/");
 }
 
-// Lists the folder of `path` and selects the entry named by its last part.
+// The books of a ZIP archive (entries of the kinds its reader opens), in directory order; none
+// when it is not a readable archive.
+std::vector<std::u16string> ArchiveBooks(const std::u16string& path) {
+    std::vector<std::u16string> books;
+    PlatformFile file;
+    if (!FileOpenRead(file, path)) return books;
+    ZipDirectory directory;
+    if (ReadZipDirectory(file, directory)) {
+        for (const ZipEntry& e : directory.entries) {
+            if (books.size() >= kMaxArchiveBooks) break;
+            const int kind = FormatKindFromPath(e.name);
+            if (!e.name.empty() && e.name.back() != u'/' && kind >= kKindText && kind <= kKindRtf)
+                books.push_back(e.name);
+        }
+    }
+    FileClose(file);
+    return books;
+}
+
+bool IsArchiveName(const std::u16string& name) {
+    return FormatKindFromPath(name) == kKindZip;
+}
+
+// Lists the folder of `path` and selects the entry named by its last part. A ZIP archive of
+// several books is a folder of its books.
 void ListPath(PlatformDialog* dialog, Browser& b, std::u16string path) {
     SetWaitCursor(1);
     if (path.empty()) path = HomeFolder();
@@ -65,15 +95,23 @@ void ListPath(PlatformDialog* dialog, Browser& b, std::u16string path) {
     const std::u16string select = path.substr(slash + 1);
     SetControlText(dialog, kCaption, ReadableName(folder));
     b.entries.assign(1, u"1..>");
-    std::vector<FolderEntry> found;
-    ListFolder(folder, found);
-    for (const FolderEntry& e : found) {
-        // Hidden entries stay hidden, as in every file chooser of the desktop.
-        if (!e.name.empty() && e.name[0] == u'.') continue;
-        if (e.isFolder) {
-            b.entries.push_back(u"2" + e.name + u">");
-        } else if (IsBookName(e.name)) {
-            b.entries.push_back(u"3" + e.name + u" ");
+    b.archive.clear();
+    const std::u16string inside = folder.size() > 1 ? folder.substr(0, folder.size() - 1) : folder;
+    if (IsArchiveName(inside) && FileExists(inside)) {
+        b.archive = inside;
+        for (const std::u16string& book : ArchiveBooks(inside))
+            b.entries.push_back(u"3" + book + u" ");
+    } else {
+        std::vector<FolderEntry> found;
+        ListFolder(folder, found);
+        for (const FolderEntry& e : found) {
+            // Hidden entries stay hidden, as in every file chooser of the desktop.
+            if (!e.name.empty() && e.name[0] == u'.') continue;
+            if (e.isFolder || (IsArchiveName(e.name) && ArchiveBooks(folder + e.name).size() > 1)) {
+                b.entries.push_back(u"2" + e.name + u">");
+            } else if (IsBookName(e.name)) {
+                b.entries.push_back(u"3" + e.name + u" ");
+            }
         }
     }
     std::sort(b.entries.begin() + 1, b.entries.end(), Before);
@@ -107,6 +145,13 @@ int ActivateBrowserLine(PlatformDialog* dialog, Browser& b) {
     const std::u16string name = e.substr(1, e.size() - 2);
     if (e[0] == u'2') {
         ListPath(dialog, b, folder + name + u"/");
+        return 0;
+    }
+    if (!b.archive.empty()) {
+        // A book of the archive listed: opened by its entry.
+        if (b.reader->openEntry && b.reader->openEntry(b.reader->context, b.archive, name))
+            return 1;
+        SetControlFocus(dialog, kList);
         return 0;
     }
     const std::u16string path = folder + name;

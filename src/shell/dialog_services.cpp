@@ -52,6 +52,9 @@ void InitDialogServices(App& app) {
     s.saveSettings = [](void* c) { SaveAll(AppOf(c)); };
     s.stopAutoscroll = StopForDialog;
     s.openBook = OpenForDialog;
+    s.openEntry = [](void* c, const std::u16string& path, const std::u16string& entry) {
+        return OpenBookEntry(AppOf(c), path, entry);
+    };
     s.rememberBook = [](void* c) {
         App& app = AppOf(c);
         if (app.bookOpen) RememberCurrentBook(app.session.recent, *app.doc, app.browseFolder);
