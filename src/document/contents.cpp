@@ -55,8 +55,13 @@ std::u16string_view IdOf(std::u16string_view tag) {
     return tag.substr(at, end - at);
 }
 
-void UpdateActive(ContentsGather& g) {
+// The markup filters hand the units over only while the gatherer is active: a title opens at a
+// tag, which the filter reads before it yields anything, so between titles gathering costs the
+// pass nothing.
+void UpdateActive(Document& doc) {
+    ContentsGather& g = doc.gather;
     g.active = g.collecting || g.partWaiting >= 0 || !g.waiting.empty();
+    doc.markup.handOver = g.active;
 }
 
 int32_t ClampDepth(int32_t depth) {
@@ -67,7 +72,7 @@ void EndTitle(Document& doc) {
     ContentsGather& g = doc.gather;
     if (!g.collecting) return;
     g.collecting = 0;
-    UpdateActive(g);
+    UpdateActive(doc);
     while (!g.text.empty() && g.text.back() == u' ') g.text.pop_back();
     if (g.text.empty() || g.start < 0) return;
     if (g.kind == GatherKind::kHtmlHeadings) {
@@ -90,7 +95,7 @@ void BeginTitle(Document& doc, int32_t level) {
     g.level = level;
     g.start = -1;
     g.text.clear();
-    g.active = 1;
+    UpdateActive(doc);
 }
 
 void Fb2Tag(Document& doc, std::u16string_view tag, int hidden) {
@@ -147,7 +152,7 @@ void WaitForId(Document& doc, std::u16string_view id) {
             g.waiting.push_back(*it);
         }
     }
-    UpdateActive(g);
+    UpdateActive(doc);
 }
 
 void HtmlTag(Document& doc, std::u16string_view tag, int hidden) {
@@ -417,6 +422,7 @@ void FinishContents(Document& doc) {
     if (doc.gather.kind == GatherKind::kHtmlHeadings) ThinHeadings(doc);
     if (doc.gather.kind == GatherKind::kTargets) SettleTargets(doc);
     doc.gather = ContentsGather{};
+    doc.markup.handOver = 0;
 }
 
 void GatherPartStart(Document& doc, uint32_t offset) {
@@ -434,8 +440,9 @@ void GatherPartStart(Document& doc, uint32_t offset) {
     }
 }
 
-void GatherUnit(Document& doc, int32_t position, char16_t unit) {
+void GatherStep(Document& doc, int32_t position, char16_t unit) {
     ContentsGather& g = doc.gather;
+    if (!g.active) return;
     if (unit > 32) {
         if (g.partWaiting >= 0) {
             g.partFirst[static_cast<size_t>(g.partWaiting)] = position;
@@ -453,7 +460,7 @@ void GatherUnit(Document& doc, int32_t position, char16_t unit) {
             g.text += unit;
         }
     }
-    UpdateActive(g);
+    UpdateActive(doc);
 }
 
 void GatherTag(Document& doc, std::u16string_view tag, int html, int hidden) {

@@ -15,8 +15,9 @@ void StartContents(Document& doc);
 void FinishContents(Document& doc);
 // The pass enters the part that starts at `offset`.
 void GatherPartStart(Document& doc, uint32_t offset);
-// The unit at `position` came out of the pass; called only while `doc.gather.active` is set.
-void GatherUnit(Document& doc, int32_t position, char16_t unit);
+// The unit at `position` came out of the pass, handed over because the filter said the gatherer
+// wants it.
+void GatherStep(Document& doc, int32_t position, char16_t unit);
 // The markup filters hand over each tag's text as they read it (upper-cased in HTML), with whether
 // the text around it is hidden; called only on the indexing pass.
 void GatherTag(Document& doc, std::u16string_view tag, int html, int hidden);

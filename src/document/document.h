@@ -54,6 +54,9 @@ struct MarkupState {
     int32_t pendingSkip = 0;
     int32_t preDepth = 0;
     int32_t hiddenDepth = 0;
+    // Set on the indexing pass while the contents gatherer wants the units: the markup filters
+    // then return 2, not 1, for a unit. Never snapshotted: block decoding sees 0.
+    int32_t handOver = 0;
     // RTF: the count of the last \ucN (fallback characters that follow a \uN escape; 1 until a
     // \uc says otherwise), and how many fallback characters are still to be skipped.
     int32_t rtfUnicodeSkip = 1;
@@ -125,8 +128,8 @@ enum class GatherKind : uint8_t {
 struct ContentsGather {
     int indexing = 0;  // set only while BuildBlockIndex runs
     GatherKind kind = GatherKind::kNone;
-    // The pass hands each unit to the gatherer while this is set: a title is being collected, or
-    // a place waits for its first visible character.
+    // Set while the gatherer wants the units the pass yields (MarkupState's handOver says so to
+    // the filters): a title is being collected, or a place waits for its first visible character.
     int active = 0;
     // The title being collected, its level (HTML heading 1 to 6, or depth) and first position.
     int collecting = 0;

@@ -280,7 +280,7 @@ int MarkupFilter(Document& doc, char16_t& unit, uint32_t offset, const Dialect& 
     char16_t u = NormaliseMarkup(doc, unit);
     if (u == 10 && m.hiddenDepth == 0 && doc.txtParagraphMode != kTxtPlainAsIs) {
         unit = DetectParagraph(doc, offset);
-        return 1;
+        return 1 << m.handOver;
     }
     if (u == u'<' || u == u'&') {
         // A reference's character is normalised as the same character in the source would be,
@@ -291,7 +291,7 @@ int MarkupFilter(Document& doc, char16_t& unit, uint32_t offset, const Dialect& 
         if (m.pendingSkip > 0) --m.pendingSkip;
     }
     unit = u;
-    return u != 0 && m.hiddenDepth == 0;
+    return (u != 0 && m.hiddenDepth == 0) << m.handOver;
 }
 
 }  // namespace

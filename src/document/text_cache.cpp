@@ -349,8 +349,11 @@ int IndexBlocks(Document& doc) {
             RecordCut(doc, offset, kMaxDocLength);
             return 1;
         }
-        if (offset == nextPart) GatherPartStart(doc, offset);
-        EnterPart(doc, offset, nextPart);
+        if (offset == nextPart) {
+            // The part's fresh markup state, then the gatherer's part.
+            EnterPart(doc, offset, nextPart);
+            GatherPartStart(doc, offset);
+        }
         if ((count & (kBlockUnits - 1)) == 0) {
             // Rewritten on every step until a unit comes, so that the record finally holds the
             // offset and state of the character that yields the block's first unit.
@@ -363,8 +366,9 @@ int IndexBlocks(Document& doc) {
             ++count;
         } else {
             char16_t unit = 0;
-            if (FilteredStep(doc, plan.passFilter, offset, unit, nextPart)) {
-                if (doc.gather.active) GatherUnit(doc, count, unit);
+            // A unit that the contents gatherer wants comes as 2 (MarkupState's handOver).
+            if (const int yield = FilteredStep(doc, plan.passFilter, offset, unit, nextPart)) {
+                if (yield > 1) GatherStep(doc, count, unit);
                 ++count;
             }
         }

@@ -7,7 +7,8 @@
 namespace lectra {
 
 // A filter gets the unit just read and the source offset after it; it may replace the unit, and
-// returns 1 when a unit is to be stored.
+// returns nonzero when a unit is to be stored: 1, or 2 when the contents gatherer wants it too
+// (MarkupState's handOver, on the indexing pass only).
 using FilterFn = int (*)(Document& doc, char16_t& unit, uint32_t offset);
 
 // Tab and no-break space → space, unit 30 → "-", other controls except line feed → 0.
