@@ -1,6 +1,7 @@
 // Fuzz target: EPUB books. With the first byte's top bit clear the input is a whole .epub read
 // as a book; with it set, the rest is the text of a container, a package and an encryption list
-// (split at the first two zero bytes) given to their parsers, and of a first spine item.
+// (split at the first two zero bytes) given to their parsers, and of a first spine item, a
+// navigation document and an NCX.
 #include <string_view>
 
 #include "container_fuzz.h"
@@ -30,6 +31,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     lectra::EpubEncryptedPaths(parts[2]);
+    for (int ncx = 0; ncx < 2; ++ncx) {
+        const auto points =
+            ncx ? lectra::ParseEpubNcx(parts[2], root) : lectra::ParseEpubNav(parts[2], root);
+        if (points.size() > lectra::kMaxNavPoints) __builtin_trap();
+        for (const lectra::EpubNavPoint& p : points) {
+            if (p.path.empty() || p.title.empty() || p.fragment.size() > lectra::kMaxNavFragment ||
+                p.depth < 0)
+                __builtin_trap();
+        }
+    }
     lectra::StartsWithHeading(std::string(parts[2]));
     return 0;
 }

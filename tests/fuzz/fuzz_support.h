@@ -6,7 +6,9 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "document/contents.h"
 #include "document/document.h"
 #include "document/open_book.h"
 #include "document/text_cache.h"
@@ -73,6 +75,19 @@ inline int ReadBothWays(const uint8_t* data, size_t size, const char* extension,
         if (GetChar(doc, i) != straight[i]) __builtin_trap();
     }
     return 1;
+}
+
+// The contents of any book are bounded and each entry stands at a visible character of the book.
+inline void CheckContents(Document& doc) {
+    const std::vector<ContentsEntry>& entries = BookContents(doc);
+    if (entries.size() > static_cast<size_t>(kMaxContentsEntries)) __builtin_trap();
+    for (const ContentsEntry& e : entries) {
+        if (e.title.empty() || e.title.size() > static_cast<size_t>(kMaxContentsTitle) ||
+            e.depth < 0 || e.depth > kMaxContentsDepth || e.position < 0 ||
+            e.position >= DocLength(doc) || GetChar(doc, e.position) <= 32) {
+            __builtin_trap();
+        }
+    }
 }
 
 }  // namespace lectra::fuzz

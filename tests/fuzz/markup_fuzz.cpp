@@ -1,5 +1,6 @@
 // Fuzz target: arbitrary bytes opened as HTML, FictionBook or plain text read as HTML, in a
-// single-byte code page, UTF-8 or UTF-16; every block decoded alone must equal the straight pass.
+// single-byte code page, UTF-8 or UTF-16; every block decoded alone must equal the straight pass,
+// and the contents gathered on the way are bounded and stand at visible characters.
 #include <cstddef>
 #include <cstdint>
 
@@ -27,5 +28,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int32_t i = DocLength(*doc) - 1; i >= 0; --i) {
         if (GetChar(*doc, i) != straight[i]) __builtin_trap();
     }
+    fuzz::CheckContents(*doc);
     return 0;
 }
