@@ -76,5 +76,33 @@ TEST_F(LibraryWindow, ABookIsFoundByItsAuthorAndOpenedFromItsArchive) {
     EXPECT_EQ(PageStart(), place);
 }
 
+TEST_F(LibraryWindow, TheBrowserShowsAnArchiveOfSeveralBooksAsAFolderOfThem) {
+    mkdir((dir.path() + "/shelf").c_str(), 0755);
+    dir.Write("shelf/a.fb2", Fb2("Анна Каренина", "Лев", "Толстой"));
+    dir.Write("shelf/b.fb2", Fb2("Ёжик в тумане", "Сергей", "Козлов"));
+    dir.Write("shelf/one.fb2", Fb2("Один", "Некто", "Никто"));
+    ASSERT_EQ(std::system(("cd '" + dir.path() + "/shelf' && zip -q -m pair.zip a.fb2 b.fb2 && " +
+                           "zip -q -m single.zip one.fb2")
+                              .c_str()),
+              0);
+    Make(test::Scripted);
+    ASSERT_EQ(CreateAppWindow(*app), 1);
+    scripts.push_back([](PlatformDialog*) {});  // the browser at start, left
+    OpenStartupBook(*app, u"");
+    app->browseFolder = Utf8ToUtf16(dir.path() + "/shelf/");
+    scripts.push_back([&](PlatformDialog* d) {
+        // An archive of one book is a book; one of several is a folder of them.
+        EXPECT_EQ(Lines(d, 1004),
+                  (std::vector<std::u16string>{u"<..>", u"<pair.zip>", u" single.zip "}));
+        test::Choose(d, 1004, u"<pair.zip>");
+        EXPECT_EQ(Lines(d, 1004), (std::vector<std::u16string>{u"<..>", u" a.fb2 ", u" b.fb2 "}));
+        test::Choose(d, 1004, u" b.fb2 ");
+    });
+    Send(kMsgCommand, kCmdOpen);
+    ASSERT_EQ(app->bookOpen, 1);
+    EXPECT_EQ(app->doc->bookPath, Utf8ToUtf16(dir.path() + "/shelf/pair.zip"));
+    EXPECT_EQ(app->doc->zipEntryName, u"b.fb2");
+}
+
 }  // namespace
 }  // namespace lectra
