@@ -8,6 +8,7 @@
 
 #include "document/document.h"
 #include "document/formats/epub_package.h"
+#include "document/formats/xml_tags.h"
 #include "library/name_fold.h"
 #include "platform/sys/code_pages.h"
 #include "platform/sys/utf.h"
@@ -15,46 +16,6 @@
 namespace lectra {
 
 namespace {
-
-// A pull reader over the tags of a head: comments, declarations and CDATA sections are stepped
-// over; every step moves forward, so a malformed head ends the walk.
-struct Tag {
-    std::string_view name;   // local name, without a namespace prefix, as written
-    std::string_view attrs;  // the rest of the tag's text
-    bool closing = false;
-    bool empty = false;  // "<x/>"
-    size_t end = 0;      // just after the ">"
-};
-
-int NextTag(std::string_view xml, size_t& at, Tag& tag) {
-    for (;;) {
-        const size_t open = xml.find('<', at);
-        if (open == xml.npos) return 0;
-        const std::string_view rest = xml.substr(open);
-        std::string_view closer = ">";
-        if (rest.starts_with("<!--")) closer = "-->";
-        if (rest.starts_with("<![CDATA[")) closer = "]]>";
-        const size_t close = xml.find(closer, open + 1);
-        if (close == xml.npos) return 0;
-        at = close + closer.size();
-        if (rest.size() < 2 || rest[1] == '!' || rest[1] == '?') continue;
-        std::string_view text = xml.substr(open + 1, close - open - 1);
-        tag.closing = !text.empty() && text[0] == '/';
-        if (tag.closing) text.remove_prefix(1);
-        tag.empty = !text.empty() && text.back() == '/';
-        size_t n = 0;
-        while (n < text.size() && text[n] != ' ' && text[n] != '\t' && text[n] != '\r' &&
-               text[n] != '\n' && text[n] != '/') {
-            ++n;
-        }
-        tag.name = text.substr(0, n);
-        if (const size_t colon = tag.name.rfind(':'); colon != tag.name.npos)
-            tag.name.remove_prefix(colon + 1);
-        tag.attrs = text.substr(n);
-        tag.end = at;
-        return 1;
-    }
-}
 
 bool Space(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
@@ -235,9 +196,9 @@ int ReadFb2Meta(std::string_view head, BookMeta& meta) {
     if (const size_t end = head.find("</description>"); end != head.npos)
         head = head.substr(0, end);
     size_t at = 0;
-    Tag tag;
+    XmlTag tag;
     bool inTitleInfo = false, found = false, inAuthor = false, annotationRead = false;
-    while (NextTag(head, at, tag)) {
+    while (NextXmlTag(head, at, tag)) {
         if (!inTitleInfo) {
             if (tag.name == "title-info" && !tag.closing) inTitleInfo = found = true;
             continue;
@@ -323,9 +284,9 @@ int ReadOpfMeta(std::string_view opf, BookMeta& meta) {
     };
     std::vector<Refine> refines;
     size_t at = 0;
-    Tag tag;
+    XmlTag tag;
     bool inMetadata = false, found = false;
-    while (NextTag(opf, at, tag)) {
+    while (NextXmlTag(opf, at, tag)) {
         if (tag.name == "metadata") {
             if (tag.closing) break;
             inMetadata = found = true;
@@ -412,7 +373,7 @@ int ReadOpfMeta(std::string_view opf, BookMeta& meta) {
     // The cover: the item that a "cover" meta names, or the one whose properties say so.
     if (found) {
         at = 0;
-        while (NextTag(opf, at, tag)) {
+        while (NextXmlTag(opf, at, tag)) {
             if (tag.closing || tag.name != "item") continue;
             const std::string_view id = Attribute(tag.attrs, "id");
             const std::string_view properties = Attribute(tag.attrs, "properties");
@@ -429,8 +390,8 @@ int ReadOpfMeta(std::string_view opf, BookMeta& meta) {
 int ReadHtmlMeta(std::string_view head, BookMeta& meta) {
     meta = BookMeta{};
     size_t at = 0;
-    Tag tag;
-    while (NextTag(head, at, tag)) {
+    XmlTag tag;
+    while (NextXmlTag(head, at, tag)) {
         if (tag.closing) continue;
         if (SameAscii(tag.name, "body")) break;
         if (SameAscii(tag.name, "title") && !tag.empty) {

@@ -7,50 +7,12 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "document/formats/xml_tags.h"
 #include "platform/sys/utf.h"
 
 namespace lectra {
 
 namespace {
-
-// A pull reader over the tags of an XML text: comments, processing instructions, declarations
-// and CDATA sections are stepped over. Nothing is allocated; every step moves forward, so a
-// malformed text ends the walk.
-struct XmlTag {
-    std::string_view name;   // local name, without a namespace prefix
-    std::string_view attrs;  // the rest of the tag's text
-    bool closing = false;
-    size_t end = 0;  // offset just after the ">"
-};
-
-int NextTag(std::string_view xml, size_t& at, XmlTag& tag) {
-    for (;;) {
-        const size_t open = xml.find('<', at);
-        if (open == xml.npos) return 0;
-        std::string_view rest = xml.substr(open);
-        std::string_view closer = ">";
-        if (rest.starts_with("<!--")) closer = "-->";
-        if (rest.starts_with("<![CDATA[")) closer = "]]>";
-        const size_t close = xml.find(closer, open + 1);
-        if (close == xml.npos) return 0;
-        at = close + closer.size();
-        if (rest.size() < 2 || rest[1] == '!' || rest[1] == '?') continue;
-        std::string_view text = xml.substr(open + 1, close - open - 1);
-        tag.closing = !text.empty() && text[0] == '/';
-        if (tag.closing) text.remove_prefix(1);
-        size_t n = 0;
-        while (n < text.size() && text[n] != ' ' && text[n] != '\t' && text[n] != '\r' &&
-               text[n] != '\n' && text[n] != '/') {
-            ++n;
-        }
-        tag.name = text.substr(0, n);
-        if (const size_t colon = tag.name.rfind(':'); colon != tag.name.npos)
-            tag.name.remove_prefix(colon + 1);
-        tag.attrs = text.substr(n);
-        tag.end = at;
-        return 1;
-    }
-}
 
 // The value of attribute `name` (no namespace prefix, in single or double quotes); empty when
 // absent.
@@ -261,7 +223,7 @@ bool MakePoint(std::string_view folder, std::string_view href, std::u16string ti
 std::string EpubRootFile(std::string_view containerXml) {
     size_t at = 0;
     XmlTag tag;
-    while (NextTag(containerXml, at, tag)) {
+    while (NextXmlTag(containerXml, at, tag)) {
         if (tag.closing || tag.name != "rootfile") continue;
         const std::string_view path = Attribute(tag.attrs, "full-path");
         if (!path.empty()) return ResolveHref("", path);
@@ -279,7 +241,7 @@ int ParseEpubPackage(std::string_view opf, std::string_view opfPath, EpubPackage
     std::string_view ncxId;
     size_t at = 0;
     XmlTag tag;
-    while (NextTag(opf, at, tag)) {
+    while (NextXmlTag(opf, at, tag)) {
         if (tag.closing) continue;
         if (tag.name == "title" && !haveTitle) {
             const size_t close = opf.find('<', tag.end);
@@ -333,7 +295,7 @@ std::vector<EpubNavPoint> ParseEpubNav(std::string_view xhtml, std::string_view 
     // The table of contents' nav; the first nav when none says so.
     size_t start = xhtml.npos, at = 0;
     XmlTag tag;
-    while (NextTag(xhtml, at, tag)) {
+    while (NextXmlTag(xhtml, at, tag)) {
         if (tag.closing || tag.name != "nav") continue;
         if (start == xhtml.npos) start = tag.end;
         if (HasWord(Attribute(tag.attrs, "type"), "toc")) {
@@ -344,7 +306,7 @@ std::vector<EpubNavPoint> ParseEpubNav(std::string_view xhtml, std::string_view 
     if (start == xhtml.npos) return points;
     at = start;
     int32_t lists = 0, navs = 1;
-    while (points.size() < kMaxNavPoints && NextTag(xhtml, at, tag)) {
+    while (points.size() < kMaxNavPoints && NextXmlTag(xhtml, at, tag)) {
         if (tag.name == "nav") {
             navs += tag.closing ? -1 : 1;
             if (navs == 0) break;
@@ -370,7 +332,7 @@ std::vector<EpubNavPoint> ParseEpubNcx(std::string_view ncx, std::string_view nc
     std::u16string label;
     size_t at = 0;
     XmlTag tag;
-    while (points.size() < kMaxNavPoints && NextTag(ncx, at, tag)) {
+    while (points.size() < kMaxNavPoints && NextXmlTag(ncx, at, tag)) {
         if (tag.name == "navMap") {
             inMap = !tag.closing;
         } else if (!inMap) {
@@ -401,7 +363,7 @@ std::vector<std::string> EpubEncryptedPaths(std::string_view encryptionXml) {
     std::vector<std::string> paths;
     size_t at = 0;
     XmlTag tag;
-    while (NextTag(encryptionXml, at, tag)) {
+    while (NextXmlTag(encryptionXml, at, tag)) {
         if (tag.closing || tag.name != "CipherReference") continue;
         std::string path = ResolveHref("", Attribute(tag.attrs, "URI"));
         if (!path.empty()) paths.push_back(std::move(path));
