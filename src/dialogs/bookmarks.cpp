@@ -91,11 +91,12 @@ int AddProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t w
     ReaderServices& reader = *static_cast<AddBookmark*>(context)->reader;
     if (message == kDlgInit) {
         InitDialogFrame(dialog, u"Add Bookmark", u"Add");
-        PlaceControl(dialog, 1072, 1, 2, 0);
-        PlaceControl(dialog, 1061, 1, 2, 1);
-        SetControlText(dialog, 1061, SuggestedBookmarkName(*reader.doc, reader.doc->pageStart));
-        SetTextLimit(dialog, 1061, kBookmarkNameChars);
-        SetControlFocus(dialog, 1061);
+        PlaceControl(dialog, kCtlBookmarkLabel, 1, 2, 0);
+        PlaceControl(dialog, kCtlBookmarkName, 1, 2, 1);
+        SetControlText(dialog, kCtlBookmarkName,
+                       SuggestedBookmarkName(*reader.doc, reader.doc->pageStart));
+        SetTextLimit(dialog, kCtlBookmarkName, kBookmarkNameChars);
+        SetControlFocus(dialog, kCtlBookmarkName);
         return 1;
     }
     if (message != kDlgCommand) return 0;
@@ -103,7 +104,7 @@ int AddProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t w
     if (ask == DialogAsk::kAction) {
         Bookmark b;
         b.path = reader.doc->bookPath;
-        b.name = ControlText(dialog, 1061).substr(0, kBookmarkNameChars);
+        b.name = ControlText(dialog, kCtlBookmarkName).substr(0, kBookmarkNameChars);
         b.position = reader.doc->pageStart;
         b.length = DocLength(*reader.doc);
         if (!AppendBookmark(BookmarksFile(reader), b)) {
@@ -123,12 +124,12 @@ struct OpenBookmarks {
 };
 
 void FillBookmarks(PlatformDialog* dialog, const OpenBookmarks& o) {
-    ListReset(dialog, 1001);
+    ListReset(dialog, kCtlList);
     for (const Bookmark& b : o.marks) {
         char buf[32];
         std::snprintf(buf, sizeof buf, "%1.0f%% ",
                       b.length != 0 ? 100.0 * b.position / b.length : 0.0);
-        ListAdd(dialog, 1001, Utf8ToUtf16(buf) + b.name);
+        ListAdd(dialog, kCtlList, Utf8ToUtf16(buf) + b.name);
     }
 }
 
@@ -137,16 +138,16 @@ int ListProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t 
     ReaderServices& reader = *o.reader;
     if (message == kDlgInit) {
         InitDialogFrame(dialog, u"Bookmarks", u"Open");
-        PlaceControl(dialog, 1001, 2, 2, 0xFFFF);
+        PlaceControl(dialog, kCtlList, 2, 2, 0xFFFF);
         FillBookmarks(dialog, o);
-        ListSelect(dialog, 1001, 0);
-        SetControlFocus(dialog, 1001);
+        ListSelect(dialog, kCtlList, 0);
+        SetControlFocus(dialog, kCtlList);
         return 1;
     }
     if (message != kDlgCommand) return 0;
-    if (static_cast<int>(wParam & 0xFFFF) == 1001 && (wParam >> 16) == kListDelete) {
+    if (static_cast<int>(wParam & 0xFFFF) == kCtlList && (wParam >> 16) == kListDelete) {
         // Delete takes the selected bookmark out of the file and the list.
-        const int n = ListSelection(dialog, 1001);
+        const int n = ListSelection(dialog, kCtlList);
         if (n < 0) return 1;
         if (!RemoveBookmark(BookmarksFile(reader), reader.doc->bookPath, n)) {
             ShowTitledMessage(reader, u"Error writing in file", u"Error");
@@ -154,14 +155,14 @@ int ListProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t 
         }
         o.marks.erase(o.marks.begin() + n);
         FillBookmarks(dialog, o);
-        ListSelect(dialog, 1001, std::min(n, static_cast<int>(o.marks.size()) - 1));
+        ListSelect(dialog, kCtlList, std::min(n, static_cast<int>(o.marks.size()) - 1));
         if (o.marks.empty()) EndDialog(dialog, 0);
         return 1;
     }
-    const DialogAsk ask = ReadCommand(wParam, 1001);
+    const DialogAsk ask = ReadCommand(wParam, kCtlList);
     if (ask == DialogAsk::kAction) {
         // The file is read again: the line stands for the n-th bookmark of the book there now.
-        const int n = ListSelection(dialog, 1001);
+        const int n = ListSelection(dialog, kCtlList);
         const std::vector<Bookmark> now =
             BookBookmarks(BookmarksFile(reader), reader.doc->bookPath);
         const int32_t length = DocLength(*reader.doc);
@@ -297,7 +298,8 @@ void ShowAddBookmarkDialog(ReaderServices& reader) {
     if (!*reader.bookOpen) return;
     if (reader.rememberBook) reader.rememberBook(reader.context);
     AddBookmark a{&reader};
-    if (const DialogTemplate* t = FindDialogTemplate(125)) ShowDialog(reader, *t, AddProc, &a);
+    if (const DialogTemplate* t = FindDialogTemplate(kTemplateAddBookmark))
+        ShowDialog(reader, *t, AddProc, &a);
 }
 
 void ShowBookmarksDialog(ReaderServices& reader) {
@@ -309,7 +311,7 @@ void ShowBookmarksDialog(ReaderServices& reader) {
         ShowTitledMessage(reader, u"List Empty!", u"Bookmarks");
         return;
     }
-    const DialogTemplate* t = FindDialogTemplate(121);
+    const DialogTemplate* t = FindDialogTemplate(kTemplateList);
     if (t && ShowDialog(reader, *t, ListProc, &o) == 1) reader.refresh(reader.context);
 }
 

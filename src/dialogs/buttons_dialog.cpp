@@ -6,9 +6,6 @@ namespace lectra {
 
 namespace {
 
-constexpr int kLabel = 1002;
-constexpr int kList = 1004;
-
 struct ButtonsEdit {
     ReaderServices* reader = nullptr;
     int mode = 0;  // 0: the inputs, 1: the actions of selectedButton
@@ -17,22 +14,22 @@ struct ButtonsEdit {
 };
 
 void FillInputList(PlatformDialog* dialog, ButtonsEdit& b) {
-    SetControlText(dialog, kLabel, u"Select Button ...");
-    ListReset(dialog, kList);
+    SetControlText(dialog, kCtlCaption, u"Select Button ...");
+    ListReset(dialog, kCtlCaptionedList);
     for (int i = 0; i < kStoredBindings; ++i)
-        ListAdd(dialog, kList, BindingLine(b.reader->settings->bindings[i]));
+        ListAdd(dialog, kCtlCaptionedList, BindingLine(b.reader->settings->bindings[i]));
     if (b.selectedButton >= 0 && b.selectedButton < kStoredBindings)
-        ListSelect(dialog, kList, b.selectedButton);
+        ListSelect(dialog, kCtlCaptionedList, b.selectedButton);
     b.mode = 0;
 }
 
 void FillActionList(PlatformDialog* dialog, ButtonsEdit& b) {
     const ButtonBinding& binding = b.reader->settings->bindings[b.selectedButton];
-    SetControlText(dialog, kLabel, u"Action for \"" + std::u16string(binding.name) + u"\"");
-    ListReset(dialog, kList);
-    for (const char16_t* name : kActionNames) ListAdd(dialog, kList, name);
+    SetControlText(dialog, kCtlCaption, u"Action for \"" + std::u16string(binding.name) + u"\"");
+    ListReset(dialog, kCtlCaptionedList);
+    for (const char16_t* name : kActionNames) ListAdd(dialog, kCtlCaptionedList, name);
     if (b.selectedAction >= 0 && b.selectedAction < kActionCount)
-        ListSelect(dialog, kList, b.selectedAction);
+        ListSelect(dialog, kCtlCaptionedList, b.selectedAction);
     b.mode = 1;
 }
 
@@ -42,16 +39,16 @@ int ButtonsProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr
     if (message == kDlgInit) {
         InitDialogFrame(dialog, u"Buttons", u"Select");
         SetSoftKeyText(dialog, kCmdRightSoftKey, u"Close");
-        PlaceControl(dialog, kLabel, 1, 2, 0xFFFF);
-        PlaceControl(dialog, kList, 2, 2, 0xFFFF);
+        PlaceControl(dialog, kCtlCaption, 1, 2, 0xFFFF);
+        PlaceControl(dialog, kCtlCaptionedList, 2, 2, 0xFFFF);
         b.selectedButton = 0;
         FillInputList(dialog, b);
-        SetControlFocus(dialog, kList);
+        SetControlFocus(dialog, kCtlCaptionedList);
         return 1;
     }
     if (message != kDlgCommand) return 0;
-    const DialogAsk ask = ReadCommand(wParam, kList);
-    const int row = ListSelection(dialog, kList);
+    const DialogAsk ask = ReadCommand(wParam, kCtlCaptionedList);
+    const int row = ListSelection(dialog, kCtlCaptionedList);
     if (ask == DialogAsk::kAction) {
         if (b.mode == 0 && row >= 0 && row < kStoredBindings) {
             b.selectedButton = row;
@@ -82,7 +79,8 @@ std::u16string BindingLine(const ButtonBinding& binding) {
 void ShowButtonsDialog(ReaderServices& reader) {
     ButtonsEdit b;
     b.reader = &reader;
-    if (const DialogTemplate* t = FindDialogTemplate(109)) ShowDialog(reader, *t, ButtonsProc, &b);
+    if (const DialogTemplate* t = FindDialogTemplate(kTemplateBrowser))
+        ShowDialog(reader, *t, ButtonsProc, &b);
 }
 
 }  // namespace lectra

@@ -14,7 +14,6 @@ namespace lectra {
 
 namespace {
 
-constexpr int kList = 1001;
 constexpr int kSaveFirstRow = 3;  // "Russian - 866 OEM": the export offers single-byte pages only
 
 struct CodePageChoice {
@@ -30,21 +29,21 @@ int CodePageProc(void* context, PlatformDialog* dialog, uint32_t message, uintpt
     const int current = c.save ? s.codePageSave : s.codePage;
     if (message == kDlgInit) {
         InitDialogFrame(dialog, u"Code Page", u"Select");
-        PlaceControl(dialog, kList, 2, 2, 0xFFFF);
-        ListReset(dialog, kList);
+        PlaceControl(dialog, kCtlList, 2, 2, 0xFFFF);
+        ListReset(dialog, kCtlList);
         int selected = -1;
         for (int i = first; i < CodePageListSize(); ++i) {
-            ListAdd(dialog, kList, kCodePageList[i].name);
+            ListAdd(dialog, kCtlList, kCodePageList[i].name);
             if (selected < 0 && kCodePageList[i].id == current) selected = i - first;
         }
-        ListSelect(dialog, kList, selected);
-        SetControlFocus(dialog, kList);
+        ListSelect(dialog, kCtlList, selected);
+        SetControlFocus(dialog, kCtlList);
         return 1;
     }
     if (message != kDlgCommand) return 0;
-    const DialogAsk ask = ReadCommand(wParam, kList);
+    const DialogAsk ask = ReadCommand(wParam, kCtlList);
     if (ask == DialogAsk::kAction) {
-        const int row = ListSelection(dialog, kList);
+        const int row = ListSelection(dialog, kCtlList);
         if (row < 0 || first + row >= CodePageListSize()) return 1;  // nothing chosen: stay
         const int chosen = kCodePageList[first + row].id;
         if (c.save) {
@@ -100,14 +99,16 @@ void ShowInfo(ReaderServices& reader, int templateId, int control, const std::u1
 void ShowCodePageDialog(ReaderServices& reader) {
     CodePageChoice c;
     c.reader = &reader;
-    if (const DialogTemplate* t = FindDialogTemplate(121)) ShowDialog(reader, *t, CodePageProc, &c);
+    if (const DialogTemplate* t = FindDialogTemplate(kTemplateList))
+        ShowDialog(reader, *t, CodePageProc, &c);
 }
 
 void ShowSaveCodePageDialog(ReaderServices& reader) {
     CodePageChoice c;
     c.reader = &reader;
     c.save = 1;
-    if (const DialogTemplate* t = FindDialogTemplate(121)) ShowDialog(reader, *t, CodePageProc, &c);
+    if (const DialogTemplate* t = FindDialogTemplate(kTemplateList))
+        ShowDialog(reader, *t, CodePageProc, &c);
 }
 
 std::u16string FileInfoText(Document& doc, double percentRead) {
@@ -127,11 +128,12 @@ std::u16string FileInfoText(Document& doc, double percentRead) {
 
 void ShowFileInfoDialog(ReaderServices& reader) {
     if (!*reader.bookOpen) return;
-    ShowInfo(reader, 127, 1065, u"File Info", FileInfoText(*reader.doc, PercentRead(*reader.doc)));
+    ShowInfo(reader, kTemplateFileInfo, kCtlFileInfoText, u"File Info",
+             FileInfoText(*reader.doc, PercentRead(*reader.doc)));
 }
 
 void ShowAboutDialog(ReaderServices& reader) {
-    ShowInfo(reader, 103, 1000, u"Program Info...",
+    ShowInfo(reader, kTemplateAbout, kCtlAboutText, u"Program Info...",
              u"Lectra 1.0\r\n\r\nAn e-book reader for plain text, FictionBook, HTML, RTF, Word, "
              u"PalmDOC, zTXT, TCR and gzip books.");
 }

@@ -12,9 +12,8 @@ namespace lectra {
 
 namespace {
 
-constexpr int kColourList = 1001;
-constexpr int kChannelLists[3] = {1105, 1106, 1103};  // red, green, blue
-constexpr int kPreview = 1090;
+constexpr int kChannelLists[3] = {kCtlChannelR, kCtlChannelG, kCtlChannelB};
+constexpr int kChannelLabels[3] = {kCtlChannelRLabel, kCtlChannelGLabel, kCtlChannelBLabel};
 constexpr int kSpin = 2;  // as the settings forms: the list's arrows are its own
 constexpr int kMaxSampleLine = 127;
 constexpr char16_t kSample[] = u" Text example...";
@@ -47,7 +46,7 @@ void ShowChannels(PlatformDialog* dialog, ColourRef colour) {
 void UpdatePreview(PlatformDialog* dialog, ColourEdit& e) {
     if (!e.preview) return;
     PaintColourPreview(*e.reader->layout, e.preview, e.width, e.height, e.working);
-    SetPreviewSurface(dialog, kPreview, e.preview);
+    SetPreviewSurface(dialog, kCtlColourPreview, e.preview);
 }
 
 // Below the four rows, to the dialog's edges.
@@ -56,8 +55,8 @@ void OpenPreview(PlatformDialog* dialog, ColourEdit& e) {
     const PixelRect client = DialogClientRect(dialog);
     PixelRect r = client;
     r.top = m.rowGap + (m.rowGap + m.rowHeight + m.rowExtra + 1) * 4;
-    MoveControl(dialog, kPreview, r);
-    ShowControl(dialog, kPreview, 1);
+    MoveControl(dialog, kCtlColourPreview, r);
+    ShowControl(dialog, kCtlColourPreview, 1);
     e.width = r.right - r.left;
     e.height = r.bottom - r.top;
     if (e.width <= 0 || e.height <= 0) return;
@@ -74,7 +73,7 @@ int ColourProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_
     Settings& s = *e.reader->settings;
     if (message == kDlgInit) {
         InitDialogFrame(dialog, u"Color", u"Save");
-        for (const char16_t* name : kColourNames) ListAdd(dialog, kColourList, name);
+        for (const char16_t* name : kColourNames) ListAdd(dialog, kCtlList, name);
         for (int list : kChannelLists) {
             for (int v = 0; v < 256; v += 8) {
                 char buffer[8];
@@ -82,13 +81,13 @@ int ColourProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_
                 ListAdd(dialog, list, Widen(buffer));
             }
         }
-        PlaceControl(dialog, kColourList, 7, kSpin, 0);
+        PlaceControl(dialog, kCtlList, 7, kSpin, 0);
         for (int row = 1; row <= 3; ++row) {
-            PlaceControl(dialog, 1106 + row, 6, 2, row);  // the labels 1107..1109
+            PlaceControl(dialog, kChannelLabels[row - 1], 6, 2, row);
             PlaceControl(dialog, kChannelLists[row - 1], 5, kSpin, row);
         }
         for (int c = 0; c < kColourCount; ++c) e.working[c] = s.colors[c][ActiveProfile(s)];
-        ListSelect(dialog, kColourList, 0);
+        ListSelect(dialog, kCtlList, 0);
         ShowChannels(dialog, e.working[0]);
         OpenPreview(dialog, e);
         return 1;
@@ -96,9 +95,9 @@ int ColourProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_
     if (message != kDlgCommand) return 0;
     const int id = static_cast<int>(wParam & 0xFFFF);
     const int note = static_cast<int>(wParam >> 16);
-    const int chosen = ListSelection(dialog, kColourList);
+    const int chosen = ListSelection(dialog, kCtlList);
     if (note == kListSelectionChange && chosen >= 0 && chosen < kColourCount) {
-        if (id == kColourList) {
+        if (id == kCtlList) {
             ShowChannels(dialog, e.working[chosen]);
         } else {
             ColourRef colour = 0;
@@ -118,7 +117,7 @@ int ColourProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_
     if (ask != DialogAsk::kNothing) {
         CreateLayoutBrush(*e.reader->layout, 0);
         CreateLayoutBrush(*e.reader->layout, 1);
-        SetPreviewSurface(dialog, kPreview, nullptr);
+        SetPreviewSurface(dialog, kCtlColourPreview, nullptr);
         EndDialog(dialog, ask == DialogAsk::kAction ? kCmdLeftSoftKey : 0);
     }
     return 1;
@@ -172,7 +171,7 @@ void PaintColourPreview(const Layout& layout, PlatformSurface* surface, int widt
 }
 
 void ShowColourDialog(ReaderServices& reader) {
-    const DialogTemplate* t = FindDialogTemplate(112);
+    const DialogTemplate* t = FindDialogTemplate(kTemplateColours);
     if (!t) return;
     ColourEdit e;
     e.reader = &reader;

@@ -13,8 +13,6 @@ namespace lectra {
 
 namespace {
 
-constexpr int kContentsList = 1170;
-constexpr int kContentsTemplate = 141;
 constexpr int32_t kMaxIndent = 8;
 constexpr int32_t kLeadingMarks = 64;
 
@@ -30,19 +28,19 @@ int ContentsProc(void* context, PlatformDialog* dialog, uint32_t message, uintpt
     const std::vector<ContentsEntry>& entries = *c.entries;
     if (message == kDlgInit) {
         InitDialogFrame(dialog, u"Contents", u"Go to");
-        PlaceControl(dialog, kContentsList, 2, 2, 0xFFFF);
-        ListReset(dialog, kContentsList);
-        for (const ContentsEntry& e : entries) ListAdd(dialog, kContentsList, ContentsLine(e));
+        PlaceControl(dialog, kCtlContentsList, 2, 2, 0xFFFF);
+        ListReset(dialog, kCtlContentsList);
+        for (const ContentsEntry& e : entries) ListAdd(dialog, kCtlContentsList, ContentsLine(e));
         // A page begun by paragraph marks is at the title they open.
         const int32_t at = FirstVisibleAt(doc, doc.pageStart, kLeadingMarks);
-        ListSelect(dialog, kContentsList, std::max(ContentsIndexAt(entries, at), 0));
-        SetControlFocus(dialog, kContentsList);
+        ListSelect(dialog, kCtlContentsList, std::max(ContentsIndexAt(entries, at), 0));
+        SetControlFocus(dialog, kCtlContentsList);
         return 1;
     }
     if (message != kDlgCommand) return 0;
-    const DialogAsk ask = ReadCommand(wParam, kContentsList);
+    const DialogAsk ask = ReadCommand(wParam, kCtlContentsList);
     if (ask == DialogAsk::kAction) {
-        const int n = ListSelection(dialog, kContentsList);
+        const int n = ListSelection(dialog, kCtlContentsList);
         if (n < 0 || n >= static_cast<int>(entries.size())) return 1;
         const int32_t position = entries[static_cast<size_t>(n)].position;
         // An entry on the last page shows the last full page, as every move to the end does.
@@ -70,7 +68,7 @@ void ShowContentsDialog(ReaderServices& reader) {
         ShowTitledMessage(reader, u"No contents", u"Contents");
         return;
     }
-    const DialogTemplate* t = FindDialogTemplate(kContentsTemplate);
+    const DialogTemplate* t = FindDialogTemplate(kTemplateContents);
     if (t && ShowDialog(reader, *t, ContentsProc, &c) == 1) reader.refresh(reader.context);
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "dialogs/control_ids.h"
 #include "document/document.h"
 #include "layout/layout.h"
 #include "platform/dialog.h"

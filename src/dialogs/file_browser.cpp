@@ -20,9 +20,6 @@ namespace lectra {
 
 namespace {
 
-constexpr int kCaption = 1002;
-constexpr int kList = 1004;
-
 // An archive shown as a folder lists at most this many of its books.
 constexpr size_t kMaxArchiveBooks = 65536;
 
@@ -93,7 +90,7 @@ void ListPath(PlatformDialog* dialog, Browser& b, std::u16string path) {
     std::u16string& folder = *b.reader->browseFolder;
     folder = path.substr(0, slash + 1);
     const std::u16string select = path.substr(slash + 1);
-    SetControlText(dialog, kCaption, ReadableName(folder));
+    SetControlText(dialog, kCtlCaption, ReadableName(folder));
     b.entries.assign(1, u"1..>");
     b.archive.clear();
     const std::u16string inside = folder.size() > 1 ? folder.substr(0, folder.size() - 1) : folder;
@@ -115,23 +112,23 @@ void ListPath(PlatformDialog* dialog, Browser& b, std::u16string path) {
         }
     }
     std::sort(b.entries.begin() + 1, b.entries.end(), Before);
-    ListReset(dialog, kList);
+    ListReset(dialog, kCtlCaptionedList);
     int selected = 0;
     for (size_t i = 0; i < b.entries.size(); ++i) {
         const std::u16string& e = b.entries[i];
         const std::u16string name = e.substr(1, e.size() - 2);
         const std::u16string line =
             e[0] == u'3' ? u" " + ReadableName(name) + u" " : u"<" + ReadableName(name) + u">";
-        ListAdd(dialog, kList, line);
+        ListAdd(dialog, kCtlCaptionedList, line);
         if (!select.empty() && i > 0 && name == select) selected = static_cast<int>(i);
     }
-    ListSelect(dialog, kList, selected);
+    ListSelect(dialog, kCtlCaptionedList, selected);
     SetWaitCursor(0);
 }
 
 // Enters a folder, goes up, or opens a book; 1 when a book was opened.
 int ActivateBrowserLine(PlatformDialog* dialog, Browser& b) {
-    const int line = ListSelection(dialog, kList);
+    const int line = ListSelection(dialog, kCtlCaptionedList);
     if (line < 0 || line >= static_cast<int>(b.entries.size())) return 0;
     const std::u16string& e = b.entries[static_cast<size_t>(line)];
     std::u16string& folder = *b.reader->browseFolder;
@@ -151,14 +148,14 @@ int ActivateBrowserLine(PlatformDialog* dialog, Browser& b) {
         // A book of the archive listed: opened by its entry.
         if (b.reader->openEntry && b.reader->openEntry(b.reader->context, b.archive, name))
             return 1;
-        SetControlFocus(dialog, kList);
+        SetControlFocus(dialog, kCtlCaptionedList);
         return 0;
     }
     const std::u16string path = folder + name;
     if (b.reader->openBook(b.reader->context, path, 0)) return 1;
     // The open said why it failed; the box took the keyboard, and the list has it again, so the
     // arrows and Escape still work.
-    SetControlFocus(dialog, kList);
+    SetControlFocus(dialog, kCtlCaptionedList);
     return 0;
 }
 
@@ -167,14 +164,14 @@ int BrowserProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr
     Browser& b = *static_cast<Browser*>(context);
     if (message == kDlgInit) {
         InitDialogFrame(dialog, u"Open file", u"Open");
-        PlaceControl(dialog, kCaption, 1, 2, 0);
-        PlaceControl(dialog, kList, 2, 2, 1);
+        PlaceControl(dialog, kCtlCaption, 1, 2, 0);
+        PlaceControl(dialog, kCtlCaptionedList, 2, 2, 1);
         ListPath(dialog, b, b.start);
-        SetControlFocus(dialog, kList);
+        SetControlFocus(dialog, kCtlCaptionedList);
         return 1;
     }
     if (message != kDlgCommand) return 0;
-    const DialogAsk ask = ReadCommand(wParam, kList);
+    const DialogAsk ask = ReadCommand(wParam, kCtlCaptionedList);
     if (ask == DialogAsk::kAction) {
         if (ActivateBrowserLine(dialog, b)) {
             b.opened = 1;
@@ -182,7 +179,7 @@ int BrowserProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr
         }
     } else if (ask == DialogAsk::kBack) {
         // The Back key goes up a folder instead of closing.
-        ListSelect(dialog, kList, 0);
+        ListSelect(dialog, kCtlCaptionedList, 0);
         ActivateBrowserLine(dialog, b);
     } else if (ask == DialogAsk::kClose) {
         EndDialog(dialog, 0);
@@ -218,24 +215,24 @@ int RecentProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_
     const RecentFiles& recent = *r.reader->recent;
     if (message == kDlgInit) {
         InitDialogFrame(dialog, u"Recent files", u"Open");
-        PlaceControl(dialog, kCaption, 1, 2, 0);
-        PlaceControl(dialog, kList, 2, 2, 1);
+        PlaceControl(dialog, kCtlCaption, 1, 2, 0);
+        PlaceControl(dialog, kCtlCaptionedList, 2, 2, 1);
         const std::u16string& open = r.reader->doc->bookPath;
         const size_t slash = open.rfind(u'/');
-        SetControlText(dialog, kCaption,
+        SetControlText(dialog, kCtlCaption,
                        slash == std::u16string::npos ? u"---" : ReadableName(open.substr(slash)));
-        ListReset(dialog, kList);
+        ListReset(dialog, kCtlCaptionedList);
         for (int i = r.first; i < kRecentCount && recent.entries[i].bookPath.size() >= 2; ++i) {
-            ListAdd(dialog, kList, RecentLine(recent.entries[i]));
+            ListAdd(dialog, kCtlCaptionedList, RecentLine(recent.entries[i]));
         }
-        ListSelect(dialog, kList, 0);
-        SetControlFocus(dialog, kList);
+        ListSelect(dialog, kCtlCaptionedList, 0);
+        SetControlFocus(dialog, kCtlCaptionedList);
         return 1;
     }
     if (message != kDlgCommand) return 0;
-    const DialogAsk ask = ReadCommand(wParam, kList);
+    const DialogAsk ask = ReadCommand(wParam, kCtlCaptionedList);
     if (ask == DialogAsk::kAction) {
-        const int n = ListSelection(dialog, kList) + r.first;
+        const int n = ListSelection(dialog, kCtlCaptionedList) + r.first;
         if (n < r.first || n >= kRecentCount) return 1;
         const RecentEntry entry = recent.entries[n];
         *r.reader->browseFolder = entry.folder;
@@ -243,7 +240,8 @@ int RecentProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_
             r.opened = 1;
             EndDialog(dialog, 1);
         } else {
-            SetControlFocus(dialog, kList);  // the open said why; the list keeps the keyboard
+            SetControlFocus(dialog,
+                            kCtlCaptionedList);  // the open said why; the list keeps the keyboard
         }
     } else if (ask == DialogAsk::kClose || ask == DialogAsk::kBack) {
         EndDialog(dialog, 0);
@@ -276,7 +274,7 @@ int ShowOpenFileDialog(ReaderServices& reader, const std::u16string& start) {
     Browser b;
     b.reader = &reader;
     b.start = start;
-    const DialogTemplate* t = FindDialogTemplate(109);
+    const DialogTemplate* t = FindDialogTemplate(kTemplateBrowser);
     if (!t) return 0;
     ShowDialog(reader, *t, BrowserProc, &b);
     return b.opened;
@@ -289,7 +287,7 @@ int ShowRecentDialog(ReaderServices& reader) {
     r.reader = &reader;
     r.first = *reader.bookOpen ? 1 : 0;
     if (reader.recent->entries[r.first].bookPath.size() < 2) return 0;
-    const DialogTemplate* t = FindDialogTemplate(109);
+    const DialogTemplate* t = FindDialogTemplate(kTemplateBrowser);
     if (!t) return 0;
     ShowDialog(reader, *t, RecentProc, &r);
     return r.opened;

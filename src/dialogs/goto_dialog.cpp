@@ -13,11 +13,6 @@ namespace lectra {
 
 namespace {
 
-constexpr int kInfo = 1063;
-constexpr int kLabel = 1066;
-constexpr int kNumber = 1056;
-constexpr int kInPages = 1071;
-
 struct Goto {
     ReaderServices* reader = nullptr;
     DialogMemory* memory = nullptr;
@@ -28,24 +23,24 @@ int GotoProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t 
     Document& doc = *g.reader->doc;
     if (message == kDlgInit) {
         InitDialogFrame(dialog, u"Goto", u"Goto");
-        PlaceControl(dialog, kInfo, 1, 7, 0xFFFF);
-        PlaceControl(dialog, kLabel, 6, 10, 0xFFFF);
-        PlaceControl(dialog, kNumber, 5, 10, 0xFFFF);
-        PlaceControl(dialog, kInPages, 1, 10, 0xFFFF);
-        SetChecked(dialog, kInPages, g.memory->gotoInPages);
+        PlaceControl(dialog, kCtlGotoInfo, 1, 7, 0xFFFF);
+        PlaceControl(dialog, kCtlGotoLabel, 6, 10, 0xFFFF);
+        PlaceControl(dialog, kCtlGotoNumber, 5, 10, 0xFFFF);
+        PlaceControl(dialog, kCtlGotoInPages, 1, 10, 0xFFFF);
+        SetChecked(dialog, kCtlGotoInPages, g.memory->gotoInPages);
         char buf[64];
         std::snprintf(buf, sizeof buf, "Position: %d/%d, %1.2f%%\r\nFile: ", doc.pageStart >> 10,
                       DocLength(doc) >> 10, PercentRead(doc));
-        SetControlText(dialog, kInfo, Utf8ToUtf16(buf) + doc.bookPath);
-        SetTextLimit(dialog, kNumber, 5);
-        SetControlFocus(dialog, kNumber);
+        SetControlText(dialog, kCtlGotoInfo, Utf8ToUtf16(buf) + doc.bookPath);
+        SetTextLimit(dialog, kCtlGotoNumber, 5);
+        SetControlFocus(dialog, kCtlGotoNumber);
         return 1;
     }
     if (message != kDlgCommand) return 0;
     const DialogAsk ask = ReadCommand(wParam);
     if (ask == DialogAsk::kAction) {
-        g.memory->gotoInPages = IsChecked(dialog, kInPages);
-        const GotoTarget t = GotoTargetOf(ControlText(dialog, kNumber).substr(0, 9),
+        g.memory->gotoInPages = IsChecked(dialog, kCtlGotoInPages);
+        const GotoTarget t = GotoTargetOf(ControlText(dialog, kCtlGotoNumber).substr(0, 9),
                                           g.memory->gotoInPages, DocLength(doc));
         if (t.position < 0) {
             if (*t.error) ShowTitledMessage(*g.reader, t.error, u"Error");
@@ -92,7 +87,7 @@ void ShowGotoDialog(ReaderServices& reader, DialogMemory& memory) {
     if (!*reader.bookOpen) return;
     if (reader.rememberBook) reader.rememberBook(reader.context);
     Goto g{&reader, &memory};
-    const DialogTemplate* t = FindDialogTemplate(123);
+    const DialogTemplate* t = FindDialogTemplate(kTemplateGoto);
     if (t && ShowDialog(reader, *t, GotoProc, &g) == 1) reader.refresh(reader.context);
 }
 

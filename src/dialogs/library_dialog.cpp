@@ -12,10 +12,6 @@ namespace lectra {
 
 namespace {
 
-constexpr int kOrder = 1160;
-constexpr int kSearch = 1161;
-constexpr int kBooks = 1162;
-constexpr int kCount = 1163;
 // Books are listed this many at a time; the next page is read when the selection comes near the
 // end, so that a catalogue of 100,000 shows its first page at once.
 constexpr int64_t kPageRows = 200;
@@ -45,7 +41,7 @@ std::u16string Number(double n) {
 
 void AddRows(PlatformDialog* dialog, Library& l, const std::vector<BookRow>& more) {
     for (const BookRow& row : more) {
-        ListAdd(dialog, kBooks, LibraryLine(row));
+        ListAdd(dialog, kCtlLibraryBooks, LibraryLine(row));
         l.rows.push_back(row);
     }
 }
@@ -60,15 +56,15 @@ void ShowCount(PlatformDialog* dialog, Library& l) {
         std::snprintf(buffer, sizeof buffer, "%lld books", static_cast<long long>(all));
     }
     SetControlText(
-        dialog, kCount,
+        dialog, kCtlLibraryCount,
         Utf8ToUtf16(all == 0 && !l.searching ? "No books found in your folders yet" : buffer));
 }
 
 // The listing again from its start: the search's matches, or the first page in the order.
 void Relist(PlatformDialog* dialog, Library& l) {
-    ListReset(dialog, kBooks);
+    ListReset(dialog, kCtlLibraryBooks);
     l.rows.clear();
-    const std::u16string query = ControlText(dialog, kSearch);
+    const std::u16string query = ControlText(dialog, kCtlLibrarySearch);
     l.searching = query.find_first_not_of(u' ') != std::u16string::npos;
     std::vector<BookRow> found;
     if (l.searching) {
@@ -79,13 +75,13 @@ void Relist(PlatformDialog* dialog, Library& l) {
         l.complete = static_cast<int64_t>(found.size()) < kPageRows;
     }
     AddRows(dialog, l, found);
-    ListSelect(dialog, kBooks, l.rows.empty() ? -1 : 0);
+    ListSelect(dialog, kCtlLibraryBooks, l.rows.empty() ? -1 : 0);
     ShowCount(dialog, l);
 }
 
 void MoreIfNearTheEnd(PlatformDialog* dialog, Library& l) {
     if (l.complete || l.searching) return;
-    const int at = ListSelection(dialog, kBooks);
+    const int at = ListSelection(dialog, kCtlLibraryBooks);
     if (at < static_cast<int>(l.rows.size()) - 20) return;
     std::vector<BookRow> more;
     ListBooks(*l.db, kOrderOf[l.order], static_cast<int64_t>(l.rows.size()), kPageRows, more);
@@ -98,38 +94,38 @@ int LibraryProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr
     Library& l = *static_cast<Library*>(context);
     if (message == kDlgInit) {
         InitDialogFrame(dialog, u"Library", u"Open");
-        for (const char16_t* order : kOrders) ListAdd(dialog, kOrder, order);
-        ListSelect(dialog, kOrder, l.order);
-        PlaceControl(dialog, kOrder, 1, 2, 0);
-        PlaceControl(dialog, kSearch, 1, 2, 1);
-        PlaceControl(dialog, kCount, 1, 2, 2);
-        PlaceControl(dialog, kBooks, 2, 2, 3);
+        for (const char16_t* order : kOrders) ListAdd(dialog, kCtlLibraryOrder, order);
+        ListSelect(dialog, kCtlLibraryOrder, l.order);
+        PlaceControl(dialog, kCtlLibraryOrder, 1, 2, 0);
+        PlaceControl(dialog, kCtlLibrarySearch, 1, 2, 1);
+        PlaceControl(dialog, kCtlLibraryCount, 1, 2, 2);
+        PlaceControl(dialog, kCtlLibraryBooks, 2, 2, 3);
         Relist(dialog, l);
-        SetControlFocus(dialog, kSearch);
+        SetControlFocus(dialog, kCtlLibrarySearch);
         return 1;
     }
     if (message != kDlgCommand) return 0;
     const int id = static_cast<int>(wParam & 0xFFFF);
     const int note = static_cast<int>(wParam >> 16);
-    if (id == kSearch && note == kEditChange) {
+    if (id == kCtlLibrarySearch && note == kEditChange) {
         Relist(dialog, l);
         return 1;
     }
-    if (id == kOrder && note == kListSelectionChange) {
-        const int order = ListSelection(dialog, kOrder);
+    if (id == kCtlLibraryOrder && note == kListSelectionChange) {
+        const int order = ListSelection(dialog, kCtlLibraryOrder);
         if (order >= 0 && order < static_cast<int>(std::size(kOrders)) && order != l.order) {
             l.order = order;
             Relist(dialog, l);
         }
         return 1;
     }
-    if (id == kBooks && note == kListSelectionChange) {
+    if (id == kCtlLibraryBooks && note == kListSelectionChange) {
         MoreIfNearTheEnd(dialog, l);
         return 1;
     }
-    const DialogAsk ask = ReadCommand(wParam, kBooks);
+    const DialogAsk ask = ReadCommand(wParam, kCtlLibraryBooks);
     if (ask == DialogAsk::kAction) {
-        const int at = ListSelection(dialog, kBooks);
+        const int at = ListSelection(dialog, kCtlLibraryBooks);
         if (at < 0 || at >= static_cast<int>(l.rows.size())) return 1;
         const BookRow& row = l.rows[static_cast<size_t>(at)];
         l.choice->path = PathFromBytes(row.path);
@@ -160,7 +156,7 @@ int ShowLibraryDialog(ReaderServices& reader, LibraryDb& library, LibraryChoice&
     l.reader = &reader;
     l.db = &library;
     l.choice = &choice;
-    const DialogTemplate* t = FindDialogTemplate(140);
+    const DialogTemplate* t = FindDialogTemplate(kTemplateLibrary);
     if (!t) return 0;
     ShowDialog(reader, *t, LibraryProc, &l);
     return l.chosen;

@@ -12,9 +12,6 @@ namespace lectra {
 
 namespace {
 
-constexpr int kEdit = 1067;
-constexpr int kCheck = 1036;
-
 // Builds both cases of the search string; 0 when it is too short.
 int PrepareSearch(DialogMemory& m) {
     if (m.searchLower.size() < 2) return 0;
@@ -63,20 +60,20 @@ int FindProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t 
     Settings& s = *f.reader->settings;
     if (message == kDlgInit) {
         InitDialogFrame(dialog, u"Find...", u"Find");
-        PlaceControl(dialog, kEdit, 1, 10, 0);
-        PlaceControl(dialog, kCheck, 1, 10, 1);
-        SetChecked(dialog, kCheck, s.stateSearch != 0);
-        SetControlText(dialog, kEdit, f.memory->searchUpper);
-        SetTextLimit(dialog, kEdit, kSearchChars);
-        SelectAllText(dialog, kEdit);
-        SetControlFocus(dialog, kEdit);
+        PlaceControl(dialog, kCtlFindText, 1, 10, 0);
+        PlaceControl(dialog, kCtlFindFromCurrent, 1, 10, 1);
+        SetChecked(dialog, kCtlFindFromCurrent, s.stateSearch != 0);
+        SetControlText(dialog, kCtlFindText, f.memory->searchUpper);
+        SetTextLimit(dialog, kCtlFindText, kSearchChars);
+        SelectAllText(dialog, kCtlFindText);
+        SetControlFocus(dialog, kCtlFindText);
         return 1;
     }
     if (message != kDlgCommand) return 0;
     const DialogAsk ask = ReadCommand(wParam);
     if (ask == DialogAsk::kAction) {
-        f.memory->searchLower = ControlText(dialog, kEdit).substr(0, kSearchChars);
-        *f.reader->findNextMode = IsChecked(dialog, kCheck);
+        f.memory->searchLower = ControlText(dialog, kCtlFindText).substr(0, kSearchChars);
+        *f.reader->findNextMode = IsChecked(dialog, kCtlFindFromCurrent);
         s.stateSearch = *f.reader->findNextMode;
         if (!PrepareSearch(*f.memory)) {
             ShowTitledMessage(*f.reader, u"String too short!", u"Message!");
@@ -139,7 +136,7 @@ int32_t FindFrom(Document& doc, int32_t from, const std::u16string& lower,
 void ShowFindDialog(ReaderServices& reader, DialogMemory& memory) {
     *reader.findNextMode = 0;
     Find f{&reader, &memory, 0};
-    const DialogTemplate* t = FindDialogTemplate(135);
+    const DialogTemplate* t = FindDialogTemplate(kTemplateFind);
     if (!t) return;
     ShowDialog(reader, *t, FindProc, &f);
     if (f.search && *reader.bookOpen) SearchForward(reader, memory);

@@ -202,10 +202,13 @@ constexpr const char16_t* kHyphenItems[] = {u"None", u"En"};
 constexpr const char16_t* kParagraphItems[] = {u"Plain text as is", u"Detect paragraph",
                                                u"Plain text as HTML"};
 constexpr Placement kOptionsPlaces[] = {
-    {1139, 6, 7, 0}, {1140, 5, kSpin, 0}, {1031, 1, 7, 1},     {1036, 1, 7, 2}, {1048, 1, 7, 3},
-    {1078, 4, 7, 4}, {1067, 3, 5, 4},     {1130, 7, kSpin, 5}, {1039, 1, 7, 6}, {1040, 1, 7, 7},
+    {kCtlHyphenLabel, 6, 7, 0},     {kCtlHyphen, 5, kSpin, 0},     {kCtlJustify, 1, 7, 1},
+    {kCtlStartFullScreen, 1, 7, 2}, {kCtlNoSmoothing, 1, 7, 3},    {kCtlProfilesLabel, 4, 7, 4},
+    {kCtlProfiles, 3, 5, 4},        {kCtlParagraphs, 7, kSpin, 5}, {kCtlKeepScreenOn, 1, 7, 6},
+    {kCtlKeepOneLine, 1, 7, 7},
 };
-constexpr SpinItems kOptionsLists[] = {{1140, kHyphenItems, 0, 2}, {1130, kParagraphItems, 0, 3}};
+constexpr SpinItems kOptionsLists[] = {{kCtlHyphen, kHyphenItems, 0, 2},
+                                       {kCtlParagraphs, kParagraphItems, 0, 3}};
 enum {
     kOptHyphen,
     kOptJustify,
@@ -217,8 +220,10 @@ enum {
     kOptKeepOne
 };
 constexpr Field kOptionsFields[] = {
-    {1140, kFieldSpin, 0}, {1031, kFieldCheck, 0}, {1036, kFieldCheck, 0}, {1048, kFieldCheck, 0},
-    {1067, kFieldEdit, 0}, {1130, kFieldSpin, 0},  {1039, kFieldCheck, 0}, {1040, kFieldCheck, 0},
+    {kCtlHyphen, kFieldSpin, 0},           {kCtlJustify, kFieldCheck, 0},
+    {kCtlStartFullScreen, kFieldCheck, 0}, {kCtlNoSmoothing, kFieldCheck, 0},
+    {kCtlProfiles, kFieldEdit, 0},         {kCtlParagraphs, kFieldSpin, 0},
+    {kCtlKeepScreenOn, kFieldCheck, 0},    {kCtlKeepOneLine, kFieldCheck, 0},
 };
 
 Values LoadOptions(const ReaderServices& r) {
@@ -229,7 +234,7 @@ Values LoadOptions(const ReaderServices& r) {
 
 int CheckOptions(const FormRun& run) {
     const int profiles = run.entered[kOptProfiles];
-    return profiles >= 2 && profiles <= kProfileCount ? 0 : 1067;
+    return profiles >= 2 && profiles <= kProfileCount ? 0 : kCtlProfiles;
 }
 
 void SaveOptions(FormRun& run) {
@@ -272,11 +277,11 @@ void SaveOptions(FormRun& run) {
 }
 
 void InitOptions(PlatformDialog* dialog, FormRun&) {
-    SetTextLimit(dialog, 1067, 1);
+    SetTextLimit(dialog, kCtlProfiles, 1);
 }
 
 constexpr Form kOptions = {.title = u"Options",
-                           .templateId = 119,
+                           .templateId = kTemplateOptions,
                            .places = kOptionsPlaces,
                            .lists = kOptionsLists,
                            .fields = kOptionsFields,
@@ -288,16 +293,17 @@ constexpr Form kOptions = {.title = u"Options",
 // Font.
 
 constexpr Placement kFontPlaces[] = {
-    {1036, 1, 10, 0},    {1037, 1, 10, 1},    {1087, 6, 4, 2},
-    {1099, 5, kSpin, 2}, {1088, 6, 4, 3},     {1113, 5, kSpin, 3},
-    {1089, 6, 4, 4},     {1115, 5, kSpin, 4}, {1114, 7, kSpin, 5},
+    {kCtlBold, 1, 10, 0},      {kCtlSmooth, 1, 10, 1},       {kCtlSizeLabel, 6, 4, 2},
+    {kCtlSize, 5, kSpin, 2},   {kCtlIntervalLabel, 6, 4, 3}, {kCtlInterval, 5, kSpin, 3},
+    {kCtlWidthLabel, 6, 4, 4}, {kCtlWidth, 5, kSpin, 4},     {kCtlFace, 7, kSpin, 5},
 };
 // The interval list runs over every value the interval keys can reach (−11…11), so that a value
 // set by a key is shown as itself and kept by a save that does not change it.
-constexpr SpinItems kFontLists[] = {{1099, {}, 5, 46}, {1113, {}, -11, 23}, {1115, {}, -3, 7}};
+constexpr SpinItems kFontLists[] = {
+    {kCtlSize, {}, 5, 46}, {kCtlInterval, {}, -11, 23}, {kCtlWidth, {}, -3, 7}};
 constexpr Field kFontFields[] = {
-    {1036, kFieldCheck, 0},  {1037, kFieldCheck, 0}, {1099, kFieldSpin, 5},
-    {1113, kFieldSpin, -11}, {1115, kFieldSpin, -3},
+    {kCtlBold, kFieldCheck, 0},      {kCtlSmooth, kFieldCheck, 0}, {kCtlSize, kFieldSpin, 5},
+    {kCtlInterval, kFieldSpin, -11}, {kCtlWidth, kFieldSpin, -3},
 };
 
 Values LoadFont(const ReaderServices& r) {
@@ -315,11 +321,11 @@ void InitFont(PlatformDialog* dialog, FormRun& run) {
     const std::u16string drawn = DrawnFontFamily(face);
     int selected = -1, fallback = 0;
     for (size_t i = 0; i < faces.size(); ++i) {
-        ListAdd(dialog, 1114, faces[i]);
+        ListAdd(dialog, kCtlFace, faces[i]);
         if (faces[i] == face) selected = static_cast<int>(i);
         if (faces[i] == drawn) fallback = static_cast<int>(i);
     }
-    ListSelect(dialog, 1114, faces.empty() ? -1 : selected >= 0 ? selected : fallback);
+    ListSelect(dialog, kCtlFace, faces.empty() ? -1 : selected >= 0 ? selected : fallback);
 }
 
 void SaveFont(FormRun& run) {
@@ -341,12 +347,12 @@ void SaveFont(FormRun& run) {
 }
 
 constexpr Form kFont = {.title = u"Font",
-                        .templateId = 128,
+                        .templateId = kTemplateFont,
                         .rememberBook = 1,
                         .places = kFontPlaces,
                         .lists = kFontLists,
                         .fields = kFontFields,
-                        .faceList = 1114,
+                        .faceList = kCtlFace,
                         .init = InitFont,
                         .load = LoadFont,
                         .save = SaveFont};
@@ -354,11 +360,15 @@ constexpr Form kFont = {.title = u"Font",
 // Margins: top and bottom are shown 2 greater than stored.
 
 constexpr Placement kMarginPlaces[] = {
-    {1074, 4, 10, 0}, {1084, 3, 5, 0}, {1075, 4, 10, 1}, {1085, 3, 5, 1},
-    {1076, 4, 10, 2}, {1086, 3, 5, 2}, {1077, 4, 10, 3}, {1073, 3, 5, 3},
+    {kCtlTopLabel, 4, 10, 0},    {kCtlTop, 3, 5, 0},         {kCtlLeftLabel, 4, 10, 1},
+    {kCtlLeft, 3, 5, 1},         {kCtlRightLabel, 4, 10, 2}, {kCtlRight, 3, 5, 2},
+    {kCtlBottomLabel, 4, 10, 3}, {kCtlBottom, 3, 5, 3},
 };
-constexpr Field kMarginFields[] = {
-    {1084, kFieldEdit, 0}, {1085, kFieldEdit, 0}, {1086, kFieldEdit, 0}, {1073, kFieldEdit, 0}};
+constexpr Field kMarginFields[] = {{kCtlTop, kFieldEdit, 0},
+                                   {kCtlLeft, kFieldEdit, 0},
+                                   {kCtlRight, kFieldEdit, 0},
+                                   {kCtlBottom, kFieldEdit, 0}};
+constexpr int kMarginLabelIds[] = {kCtlTopLabel, kCtlLeftLabel, kCtlRightLabel, kCtlBottomLabel};
 constexpr const char* kMarginLabels[] = {"Top [0..%d]", "Left [0..%d]", "Right [0..%d]",
                                          "Bottom [0..%d]"};
 
@@ -371,7 +381,7 @@ void InitMargins(PlatformDialog* dialog, FormRun& run) {
     for (int i = 0; i < 4; ++i) {
         char buffer[32];
         std::snprintf(buffer, sizeof buffer, kMarginLabels[i], MarginLimit(*run.reader));
-        SetControlText(dialog, 1074 + i, Utf8ToUtf16(buffer));
+        SetControlText(dialog, kMarginLabelIds[i], Utf8ToUtf16(buffer));
         SetTextLimit(dialog, kMarginFields[i].id, 3);
     }
 }
@@ -403,7 +413,7 @@ void SaveMargins(FormRun& run) {
 }
 
 constexpr Form kMargins = {.title = u"Margins",
-                           .templateId = 133,
+                           .templateId = kTemplateMargins,
                            .rememberBook = 1,
                            .places = kMarginPlaces,
                            .fields = kMarginFields,
@@ -419,17 +429,20 @@ constexpr const char16_t* kVisibleItems[] = {u"Hide", u"Status line", u"Progress
 constexpr const char16_t* kStatusModeItems[] = {u"Show Filename", u"Show Percents", u"Show Pages",
                                                 u"Show Percents + Pages"};
 constexpr Placement kStatusPlaces[] = {
-    {1041, 1, 5, 0},     {1116, 7, kSpin, 1}, {1042, 1, 5, 2},
-    {1117, 7, kSpin, 3}, {1036, 1, 10, 4},    {1094, 1, 10, 5},
-    {1087, 6, 4, 6},     {1099, 5, kSpin, 6}, {1118, 7, kSpin, 7},
+    {kCtlInWindowLabel, 1, 5, 0},     {kCtlInWindow, 7, kSpin, 1},
+    {kCtlInFullScreenLabel, 1, 5, 2}, {kCtlInFullScreen, 7, kSpin, 3},
+    {kCtlProgressRight, 1, 10, 4},    {kCtlBattery, 1, 10, 5},
+    {kCtlStatusSizeLabel, 6, 4, 6},   {kCtlStatusSize, 5, kSpin, 6},
+    {kCtlStatusMode, 7, kSpin, 7},
 };
-constexpr SpinItems kStatusLists[] = {{1116, kVisibleItems, 0, 4},
-                                      {1117, kVisibleItems, 0, 4},
-                                      {1099, {}, 5, 21},
-                                      {1118, kStatusModeItems, 0, 4}};
+constexpr SpinItems kStatusLists[] = {{kCtlInWindow, kVisibleItems, 0, 4},
+                                      {kCtlInFullScreen, kVisibleItems, 0, 4},
+                                      {kCtlStatusSize, {}, 5, 21},
+                                      {kCtlStatusMode, kStatusModeItems, 0, 4}};
 constexpr Field kStatusFields[] = {
-    {1116, kFieldSpin, 0},  {1117, kFieldSpin, 0}, {1036, kFieldCheck, 0},
-    {1094, kFieldCheck, 0}, {1099, kFieldSpin, 5}, {1118, kFieldSpin, 0},
+    {kCtlInWindow, kFieldSpin, 0},       {kCtlInFullScreen, kFieldSpin, 0},
+    {kCtlProgressRight, kFieldCheck, 0}, {kCtlBattery, kFieldCheck, 0},
+    {kCtlStatusSize, kFieldSpin, 5},     {kCtlStatusMode, kFieldSpin, 0},
 };
 
 Values LoadStatusLine(const ReaderServices& r) {
@@ -461,7 +474,7 @@ void SaveStatusLine(FormRun& run) {
 }
 
 constexpr Form kStatusLine = {.title = u"Status Line",
-                              .templateId = 134,
+                              .templateId = kTemplateStatusLine,
                               .places = kStatusPlaces,
                               .lists = kStatusLists,
                               .fields = kStatusFields,
@@ -473,11 +486,14 @@ constexpr Form kStatusLine = {.title = u"Status Line",
 constexpr const char16_t* kAutoscrollItems[] = {u"Wave", u"Line", u"Smooth", u"AutoTurnPages",
                                                 u"Wave II"};
 constexpr const char16_t* kBacklightItems[] = {u"Default", u"Always ON"};
-constexpr Placement kAutoscrollPlaces[] = {
-    {1138, 1, 2, 0}, {1136, 7, kSpin, 1}, {1134, 1, 2, 2}, {1099, 7, kSpin, 3}};
-constexpr SpinItems kAutoscrollLists[] = {{1136, kAutoscrollItems, 0, 5},
-                                          {1099, kBacklightItems, 0, 2}};
-constexpr Field kAutoscrollFields[] = {{1136, kFieldSpin, 0}, {1099, kFieldSpin, 0}};
+constexpr Placement kAutoscrollPlaces[] = {{kCtlScrollTypeLabel, 1, 2, 0},
+                                           {kCtlScrollType, 7, kSpin, 1},
+                                           {kCtlBacklightLabel, 1, 2, 2},
+                                           {kCtlBacklight, 7, kSpin, 3}};
+constexpr SpinItems kAutoscrollLists[] = {{kCtlScrollType, kAutoscrollItems, 0, 5},
+                                          {kCtlBacklight, kBacklightItems, 0, 2}};
+constexpr Field kAutoscrollFields[] = {{kCtlScrollType, kFieldSpin, 0},
+                                       {kCtlBacklight, kFieldSpin, 0}};
 
 Values LoadAutoscroll(const ReaderServices& r) {
     const Settings& s = *r.settings;
@@ -491,7 +507,7 @@ void SaveAutoscroll(FormRun& run) {
 }
 
 constexpr Form kAutoscroll = {.title = u"Autoscrolling",
-                              .templateId = 132,
+                              .templateId = kTemplateAutoscroll,
                               .rememberBook = 1,
                               .places = kAutoscrollPlaces,
                               .lists = kAutoscrollLists,

@@ -13,8 +13,6 @@ namespace {
 using test::Lines;
 using test::scripts;
 
-constexpr int kList = 1170;
-
 std::vector<MenuItem> shown;
 
 class ContentsWindow : public test::Reader {
@@ -66,9 +64,9 @@ TEST_F(ContentsWindow, CtrlTAndTheActionsMenuOpenTheContentsAtThePagesChapter) {
     std::vector<std::u16string> lines;
     int selected = -1;
     scripts.push_back([&](PlatformDialog* d) {
-        lines = Lines(d, kList);
-        selected = ListSelection(d, kList);
-        ListSelect(d, kList, 5);
+        lines = Lines(d, kCtlContentsList);
+        selected = ListSelection(d, kCtlContentsList);
+        ListSelect(d, kCtlContentsList, 5);
         SendDialogCommand(d, kCmdLeftSoftKey);
     });
     Send(kMsgCommand, kCmdContents);
@@ -87,16 +85,16 @@ TEST_F(ContentsWindow, CtrlTAndTheActionsMenuOpenTheContentsAtThePagesChapter) {
 
     // A double click on an entry goes there too; Cancel leaves the page as it was.
     scripts.push_back([&](PlatformDialog* d) {
-        selected = ListSelection(d, kList);
-        ListSelect(d, kList, 1);
-        SendDialogCommand(d, kList, kListDoubleClick);
+        selected = ListSelection(d, kCtlContentsList);
+        ListSelect(d, kCtlContentsList, 1);
+        SendDialogCommand(d, kCtlContentsList, kListDoubleClick);
     });
     Send(kMsgCommand, kCmdContents);
     EXPECT_EQ(selected, 5);  // the chapter just reached
     ExpectPageAtTitle(entries[1]);
     const int32_t before = PageStart();
     scripts.push_back([](PlatformDialog* d) {
-        ListSelect(d, kList, 4);
+        ListSelect(d, kCtlContentsList, 4);
         SendDialogCommand(d, kCmdRightSoftKey);
     });
     Send(kMsgCommand, kCmdContents);
@@ -115,8 +113,8 @@ TEST_F(ContentsWindow, ABookWithoutContentsSaysSoAndAPlainTextFindsItsChaptersWh
     EXPECT_TRUE(app->doc->contents.empty());  // nothing looked for at the open
     std::vector<std::u16string> lines;
     scripts.push_back([&](PlatformDialog* d) {
-        lines = Lines(d, kList);
-        ListSelect(d, kList, 1);
+        lines = Lines(d, kCtlContentsList);
+        ListSelect(d, kCtlContentsList, 1);
         SendDialogCommand(d, kCmdLeftSoftKey);
     });
     Send(kMsgCommand, kCmdContents);

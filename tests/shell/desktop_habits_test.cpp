@@ -91,10 +91,10 @@ TEST_F(DesktopHabits, BookmarksAreDeletedOneAtATimeAndNamedByWholeWords) {
     other.name = u"other's";
     ASSERT_TRUE(AppendBookmark(file, other));
     test::scripts.push_back([](PlatformDialog* d) {
-        ListSelect(d, 1001, 1);
-        SendDialogCommand(d, 1001, kListDelete);
-        EXPECT_EQ(test::Lines(d, 1001), (std::vector<std::u16string>{u"0% one", u"0% three"}));
-        EXPECT_EQ(ListSelection(d, 1001), 1);
+        ListSelect(d, kCtlList, 1);
+        SendDialogCommand(d, kCtlList, kListDelete);
+        EXPECT_EQ(test::Lines(d, kCtlList), (std::vector<std::u16string>{u"0% one", u"0% three"}));
+        EXPECT_EQ(ListSelection(d, kCtlList), 1);
     });
     Send(kMsgCommand, kCmdOpenBookmark);
     std::vector<std::u16string> names;

@@ -49,28 +49,30 @@ TEST_F(Dialogs, TheBrowserListsFoldersAndBooksGoesUpAndOpensABook) {
     app->browseFolder = Utf8ToUtf16(dir.path() + "/shelf/old");
     scripts.push_back([&](PlatformDialog* d) {
         // Started in the folder browsed last; Back goes up and selects the folder left.
-        EXPECT_EQ(Lines(d, 1004), std::vector<std::u16string>{u"<..>"});
+        EXPECT_EQ(Lines(d, kCtlCaptionedList), std::vector<std::u16string>{u"<..>"});
         SendDialogCommand(d, kCmdCancel);
-        EXPECT_EQ(Lines(d, 1004), (std::vector<std::u16string>{u"<..>", u"<old>", u" a.fb2.gz ",
-                                                               u" b.txt ", u" Книга.txt "}));
-        EXPECT_EQ(ListSelection(d, 1004), 1);
-        Choose(d, 1004, u" Книга.txt ");
+        EXPECT_EQ(Lines(d, kCtlCaptionedList),
+                  (std::vector<std::u16string>{u"<..>", u"<old>", u" a.fb2.gz ", u" b.txt ",
+                                               u" Книга.txt "}));
+        EXPECT_EQ(ListSelection(d, kCtlCaptionedList), 1);
+        Choose(d, kCtlCaptionedList, u" Книга.txt ");
     });
     Send(kMsgCommand, kCmdOpen);
     EXPECT_EQ(app->bookOpen, 1);
     EXPECT_EQ(app->doc->bookPath, PathFromBytes(cyrillic));
     // Ctrl+O again starts at the open book, selected; a double click opens the gzip book.
     scripts.push_back([&](PlatformDialog* d) {
-        EXPECT_EQ(ListLine(d, 1004, ListSelection(d, 1004)), u" Книга.txt ");
-        ListSelect(d, 1004, 2);
-        SendDialogCommand(d, 1004, kListDoubleClick);
+        EXPECT_EQ(ListLine(d, kCtlCaptionedList, ListSelection(d, kCtlCaptionedList)),
+                  u" Книга.txt ");
+        ListSelect(d, kCtlCaptionedList, 2);
+        SendDialogCommand(d, kCtlCaptionedList, kListDoubleClick);
     });
     Send(kMsgCommand, kCmdOpen);
     EXPECT_EQ(app->doc->bookPath, Utf8ToUtf16(dir.path() + "/shelf/a.fb2.gz"));
     EXPECT_EQ(app->bookOpen, 1);
     // The recent list offers the book read before with its place.
     scripts.push_back([&](PlatformDialog* d) {
-        const std::vector<std::u16string> lines = Lines(d, 1004);
+        const std::vector<std::u16string> lines = Lines(d, kCtlCaptionedList);
         ASSERT_EQ(lines.size(), 1u);
         EXPECT_EQ(lines[0], u"0% Книга.txt <" + Utf8ToUtf16(dir.path()) + u"/shelf>");
         SendDialogCommand(d, kCmdOk);
@@ -98,7 +100,7 @@ TEST_F(Dialogs, BookmarksAreAddedListedOpenedAndClearedInTheirFileLayout) {
     const int32_t marked = PageStart();
     std::u16string suggested;
     scripts.push_back([&](PlatformDialog* d) {
-        suggested = ControlText(d, 1061);
+        suggested = ControlText(d, kCtlBookmarkName);
         SendDialogCommand(d, kCmdLeftSoftKey);
     });
     Send(kMsgCommand, kCmdAddBookmark);
@@ -122,7 +124,7 @@ TEST_F(Dialogs, BookmarksAreAddedListedOpenedAndClearedInTheirFileLayout) {
 
     Send(kMsgCommand, kCmdFileStart);  // back to the start, then to the bookmark
     scripts.push_back([&](PlatformDialog* d) {
-        const std::vector<std::u16string> lines = Lines(d, 1001);
+        const std::vector<std::u16string> lines = Lines(d, kCtlList);
         ASSERT_EQ(lines.size(), 2u);
         char percent[16];
         std::snprintf(percent, sizeof percent, "%1.0f%% ", 100.0 * marked / length);
@@ -149,8 +151,8 @@ TEST_F(Dialogs, SearchFindsCyrillicInAnyCaseFindsNextAndSaysWhatFailed) {
     StartScripted(Copy("book.fb2", test::Sample("ru-story.fb2")));
     auto find = [&](const std::u16string& text, int fromHere) {
         scripts.push_back([=](PlatformDialog* d) {
-            SetControlText(d, 1067, text);
-            SetChecked(d, 1036, fromHere);
+            SetControlText(d, kCtlFindText, text);
+            SetChecked(d, kCtlFindFromCurrent, fromHere);
             SendDialogCommand(d, kCmdLeftSoftKey);
         });
         Send(kMsgCommand, kCmdFind);
@@ -214,8 +216,8 @@ TEST_F(Dialogs, GotoTakesPercentsAndPagesWithinTheBook) {
     }
     StartScripted(Copy("book.fb2", test::Sample("ru-story.fb2")));
     scripts.push_back([](PlatformDialog* d) {
-        EXPECT_EQ(ControlText(d, 1063).rfind(u"Position: 0/", 0), 0u);
-        SetControlText(d, 1056, u"50");
+        EXPECT_EQ(ControlText(d, kCtlGotoInfo).rfind(u"Position: 0/", 0), 0u);
+        SetControlText(d, kCtlGotoNumber, u"50");
         SendDialogCommand(d, kCmdOk);
     });
     Send(kMsgCommand, kCmdGoTo);
@@ -236,8 +238,8 @@ TEST_F(Dialogs, ACodePageChosenReadsTheBookAgainAndFileInfoSaysSo) {
     };
     const std::u16string before = start();
     scripts.push_back([](PlatformDialog* d) {
-        EXPECT_EQ(ListSelection(d, 1001), 0);  // "Auto (Russian)"
-        Choose(d, 1001, u"Russian - 20866 KOI8");
+        EXPECT_EQ(ListSelection(d, kCtlList), 0);  // "Auto (Russian)"
+        Choose(d, kCtlList, u"Russian - 20866 KOI8");
     });
     Send(kMsgCommand, kCmdCodePage);
     EXPECT_EQ(app->session.settings.codePage, 20866);
@@ -249,8 +251,8 @@ TEST_F(Dialogs, ACodePageChosenReadsTheBookAgainAndFileInfoSaysSo) {
     EXPECT_NE(FileInfoText(*app->doc, 0).find(u"Format: GZ + FB2"), std::u16string::npos);
     // The export code page offers single-byte pages only.
     scripts.push_back([](PlatformDialog* d) {
-        EXPECT_EQ(ListLine(d, 1001, 0), u"Russian - 866 OEM");
-        Choose(d, 1001, u"Russian - 866 OEM");
+        EXPECT_EQ(ListLine(d, kCtlList, 0), u"Russian - 866 OEM");
+        Choose(d, kCtlList, u"Russian - 866 OEM");
     });
     Send(kMsgCommand, kCmdSaveCodePage);
     EXPECT_EQ(app->session.settings.codePageSave, 866);

@@ -49,14 +49,16 @@ TEST_F(LibraryWindow, ABookIsFoundByItsAuthorAndOpenedFromItsArchive) {
     ASSERT_EQ(CreateAppWindow(*app), 1);
     // Nothing was ever read: the start shows the library, which has books under ~/Books.
     scripts.push_back([](PlatformDialog* d) {
-        EXPECT_EQ(Lines(d, 1162).size(), 3u);
-        SetControlText(d, 1161, u"ТОЛСТОЙ");
-        SendDialogCommand(d, 1161, kEditChange);
-        EXPECT_EQ(Lines(d, 1162), (std::vector<std::u16string>{u"Анна Каренина — Лев Толстой",
-                                                               u"Война и мир — Лев Толстой"}));
-        SetControlText(d, 1161, u"еж");
-        SendDialogCommand(d, 1161, kEditChange);
-        ASSERT_EQ(Lines(d, 1162), std::vector<std::u16string>{u"Ёжик в тумане — Сергей Козлов"});
+        EXPECT_EQ(Lines(d, kCtlLibraryBooks).size(), 3u);
+        SetControlText(d, kCtlLibrarySearch, u"ТОЛСТОЙ");
+        SendDialogCommand(d, kCtlLibrarySearch, kEditChange);
+        EXPECT_EQ(Lines(d, kCtlLibraryBooks),
+                  (std::vector<std::u16string>{u"Анна Каренина — Лев Толстой",
+                                               u"Война и мир — Лев Толстой"}));
+        SetControlText(d, kCtlLibrarySearch, u"еж");
+        SendDialogCommand(d, kCtlLibrarySearch, kEditChange);
+        ASSERT_EQ(Lines(d, kCtlLibraryBooks),
+                  std::vector<std::u16string>{u"Ёжик в тумане — Сергей Козлов"});
         SendDialogCommand(d, kCmdLeftSoftKey);
     });
     OpenStartupBook(*app, u"");
@@ -92,11 +94,12 @@ TEST_F(LibraryWindow, TheBrowserShowsAnArchiveOfSeveralBooksAsAFolderOfThem) {
     app->browseFolder = Utf8ToUtf16(dir.path() + "/shelf/");
     scripts.push_back([&](PlatformDialog* d) {
         // An archive of one book is a book; one of several is a folder of them.
-        EXPECT_EQ(Lines(d, 1004),
+        EXPECT_EQ(Lines(d, kCtlCaptionedList),
                   (std::vector<std::u16string>{u"<..>", u"<pair.zip>", u" single.zip "}));
-        test::Choose(d, 1004, u"<pair.zip>");
-        EXPECT_EQ(Lines(d, 1004), (std::vector<std::u16string>{u"<..>", u" a.fb2 ", u" b.fb2 "}));
-        test::Choose(d, 1004, u" b.fb2 ");
+        test::Choose(d, kCtlCaptionedList, u"<pair.zip>");
+        EXPECT_EQ(Lines(d, kCtlCaptionedList),
+                  (std::vector<std::u16string>{u"<..>", u" a.fb2 ", u" b.fb2 "}));
+        test::Choose(d, kCtlCaptionedList, u" b.fb2 ");
     });
     Send(kMsgCommand, kCmdOpen);
     ASSERT_EQ(app->bookOpen, 1);

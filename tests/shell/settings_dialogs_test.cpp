@@ -87,13 +87,13 @@ TEST_F(SettingsDialogs, OptionsRefuseFiveProfilesAndReReadTheBook) {
     const std::u16string asDetected = Text(0, 400);
     const int32_t docLength = DocLength(*app->doc);
     Run(kCmdOptions, [&](PlatformDialog* d) {
-        EXPECT_EQ(ControlText(d, 1067), u"2");
-        SetControlText(d, 1067, u"5");
+        EXPECT_EQ(ControlText(d, kCtlProfiles), u"2");
+        SetControlText(d, kCtlProfiles, u"5");
         SendDialogCommand(d, kCmdLeftSoftKey);
         EXPECT_FALSE(Ended(d));
-        EXPECT_TRUE(ControlHasFocus(d, 1067));
-        SetControlText(d, 1067, u"3");
-        ListSelect(d, 1130, 0);  // plain text as is
+        EXPECT_TRUE(ControlHasFocus(d, kCtlProfiles));
+        SetControlText(d, kCtlProfiles, u"3");
+        ListSelect(d, kCtlParagraphs, 0);  // plain text as is
         SendDialogCommand(d, kCmdOk);
     });
     // The book was read again with every line its own paragraph, and the page laid out again.
@@ -113,7 +113,7 @@ TEST_F(SettingsDialogs, AParagraphModeChosenWithoutABookIsKeptForTheNext) {
     Begin("", 0);
     ASSERT_EQ(app->bookOpen, 0);
     Run(kCmdOptions, [](PlatformDialog* d) {
-        ListSelect(d, 1130, 2);
+        ListSelect(d, kCtlParagraphs, 2);
         SendDialogCommand(d, kCmdLeftSoftKey);
     });
     EXPECT_EQ(app->session.settings.txtParagraphDetect, 2);
@@ -122,7 +122,7 @@ TEST_F(SettingsDialogs, AParagraphModeChosenWithoutABookIsKeptForTheNext) {
 TEST_F(SettingsDialogs, AProfileBeyondAShorterCycleGivesWayToTheFirst) {
     Begin("USE_PROFILES=4\r\nACTIVE_PROFILE=3\r\n");
     Run(kCmdOptions, [](PlatformDialog* d) {
-        SetControlText(d, 1067, u"2");
+        SetControlText(d, kCtlProfiles, u"2");
         SendDialogCommand(d, kCmdLeftSoftKey);
     });
     EXPECT_EQ(app->session.settings.activeProfile, 0);
@@ -136,8 +136,8 @@ TEST_F(SettingsDialogs, TheFontFormReLaysThePageAndIsKeptAcrossARestart) {
     const int lines = app->layout.linesPerPage;
     const std::u16string face = faces[0] == u"DejaVu Sans" ? faces[1] : faces[0];
     Run(kCmdFont, [&](PlatformDialog* d) {
-        ListSelect(d, 1099, 30 - 5);
-        Choose(d, 1114, face);
+        ListSelect(d, kCtlSize, 30 - 5);
+        Choose(d, kCtlFace, face);
     });
     EXPECT_EQ(app->session.settings.fontFaceText, face);
     EXPECT_LT(app->layout.linesPerPage, lines);
@@ -156,7 +156,7 @@ TEST_F(SettingsDialogs, AFaceNotInstalledShowsAsTheFamilyDrawnKeepingTheSize) {
         const std::vector<std::u16string> faces = OfferedFaces(LatinFontFamilies());
         ASSERT_NE(std::find(faces.begin(), faces.end(), drawn), faces.end()) << gone;
         Run(kCmdFont, [&](PlatformDialog* d) {
-            EXPECT_EQ(ControlText(d, 1114), drawn) << gone;
+            EXPECT_EQ(ControlText(d, kCtlFace), drawn) << gone;
             SendDialogCommand(d, kCmdLeftSoftKey);
         });
         EXPECT_EQ(app->session.settings.fontFaceText, drawn);
@@ -191,17 +191,17 @@ TEST_F(SettingsDialogs, MarginsAreCheckedAgainstAQuarterOfTheScreenAndMoveTheTex
     const int left = app->layout.geometry.textRect.left;
     const std::vector<uint32_t> page = Screen();
     Run(kCmdMargins, [](PlatformDialog* d) {
-        EXPECT_EQ(ControlText(d, 1084), u"14");  // MARGIN_TOP 12 is shown as 14
+        EXPECT_EQ(ControlText(d, kCtlTop), u"14");  // MARGIN_TOP 12 is shown as 14
         for (const char16_t* wrong : {u"61", u"-1"}) {
-            SetControlText(d, 1085, wrong);
+            SetControlText(d, kCtlLeft, wrong);
             SendDialogCommand(d, kCmdLeftSoftKey);
             EXPECT_FALSE(Ended(d));
-            EXPECT_TRUE(ControlHasFocus(d, 1085));
+            EXPECT_TRUE(ControlHasFocus(d, kCtlLeft));
         }
-        SetControlText(d, 1085, u"20");
-        SetControlText(d, 1084, u"0");
-        SetControlText(d, 1086, u"x");  // no digits: 0
-        SetControlText(d, 1073, u"60");
+        SetControlText(d, kCtlLeft, u"20");
+        SetControlText(d, kCtlTop, u"0");
+        SetControlText(d, kCtlRight, u"x");  // no digits: 0
+        SetControlText(d, kCtlBottom, u"60");
         SendDialogCommand(d, kCmdLeftSoftKey);
     });
     const Settings& s = app->session.settings;
@@ -218,9 +218,9 @@ TEST_F(SettingsDialogs, TheStatusLineFormSetsBothModesAndTheStatusFont) {
     Begin();
     const int statusHeight = app->layout.fonts.statusFontHeight;
     Run(kCmdStatusLineSettings, [](PlatformDialog* d) {
-        Pick(d, 1116, 2);  // progress only
-        Pick(d, 1099, 20 - 5);
-        Pick(d, 1118, 2);
+        Pick(d, kCtlInWindow, 2);  // progress only
+        Pick(d, kCtlStatusSize, 20 - 5);
+        Pick(d, kCtlStatusMode, 2);
         SendDialogCommand(d, kCmdLeftSoftKey);
     });
     EXPECT_EQ(app->layout.geometry.statusVisible, 0);
@@ -233,8 +233,8 @@ TEST_F(SettingsDialogs, TheStatusLineFormSetsBothModesAndTheStatusFont) {
 TEST_F(SettingsDialogs, AutoscrollSettingsWaitForTheNextStartAndSave) {
     Begin();
     Run(kCmdAutoscrollSettings, [](PlatformDialog* d) {
-        Pick(d, 1136, 2);
-        Pick(d, 1099, 0);
+        Pick(d, kCtlScrollType, 2);
+        Pick(d, kCtlBacklight, 0);
         SendDialogCommand(d, kCmdLeftSoftKey);
     });
     EXPECT_EQ(app->session.settings.aswMode, 2);
@@ -249,24 +249,24 @@ TEST_F(SettingsDialogs, ColoursChangeInStepsOfEightAndReachThePageOnlyOnSave) {
     Settings& s = app->session.settings;
     const ColourRef text = s.colors[kColourText][0];
     auto channels = [](PlatformDialog* d) {
-        return std::vector<int>{ListSelection(d, 1105), ListSelection(d, 1106),
-                                ListSelection(d, 1103)};
+        return std::vector<int>{ListSelection(d, kCtlChannelR), ListSelection(d, kCtlChannelG),
+                                ListSelection(d, kCtlChannelB)};
     };
     // Cancel after changes keeps the profile's colours.
     Run(kCmdColours, [&](PlatformDialog* d) {
         EXPECT_EQ(channels(d), (std::vector<int>{25, 30, 21}));
-        Pick(d, 1105, 0);
+        Pick(d, kCtlChannelR, 0);
         SendDialogCommand(d, kCmdRightSoftKey);
     });
     EXPECT_EQ(s.colors[kColourText][0], text);
     Run(kCmdColours, [&](PlatformDialog* d) {
-        Pick(d, 1106, 0);  // one channel rounds all three down
-        Pick(d, 1001, 1);  // the background
+        Pick(d, kCtlChannelG, 0);  // one channel rounds all three down
+        Pick(d, kCtlList, 1);      // the background
         EXPECT_EQ(channels(d), (std::vector<int>{31, 31, 31}));
-        Pick(d, 1106, 0);
-        Pick(d, 1103, 0);
-        Pick(d, 1001, 2);  // looked at, not changed
-        Pick(d, 1001, 0);
+        Pick(d, kCtlChannelG, 0);
+        Pick(d, kCtlChannelB, 0);
+        Pick(d, kCtlList, 2);  // looked at, not changed
+        Pick(d, kCtlList, 0);
         EXPECT_EQ(channels(d), (std::vector<int>{25, 0, 21}));
         SendDialogCommand(d, kCmdLeftSoftKey);
     });
@@ -329,19 +329,19 @@ TEST_F(SettingsDialogs, AButtonIsReboundInTwoStepsAndActsAtOnce) {
     Begin();
     const int down = 16;
     Run(kCmdButtons, [&](PlatformDialog* d) {
-        Choose(d, 1004, u"Down-> Next page (autoscroll faster)");
-        EXPECT_EQ(ControlText(d, 1002), u"Action for \"Down\"");
-        EXPECT_EQ(ListCount(d, 1004), kActionCount);
-        EXPECT_EQ(ListSelection(d, 1004), kActionNextPage);
+        Choose(d, kCtlCaptionedList, u"Down-> Next page (autoscroll faster)");
+        EXPECT_EQ(ControlText(d, kCtlCaption), u"Action for \"Down\"");
+        EXPECT_EQ(ListCount(d, kCtlCaptionedList), kActionCount);
+        EXPECT_EQ(ListSelection(d, kCtlCaptionedList), kActionNextPage);
         SendDialogCommand(d, kCmdRightSoftKey);  // back to the inputs, nothing bound
         EXPECT_FALSE(Ended(d));
-        EXPECT_EQ(ControlText(d, 1002), u"Select Button ...");
-        EXPECT_EQ(ListLine(d, 1004, down), u"Down-> Next page (autoscroll faster)");
-        ListSelect(d, 1004, down);
-        SendDialogCommand(d, 1004, kListDoubleClick);
-        Choose(d, 1004, u"Next Line");
-        EXPECT_EQ(ListLine(d, 1004, down), u"Down-> Next Line");
-        EXPECT_EQ(ListSelection(d, 1004), down);
+        EXPECT_EQ(ControlText(d, kCtlCaption), u"Select Button ...");
+        EXPECT_EQ(ListLine(d, kCtlCaptionedList, down), u"Down-> Next page (autoscroll faster)");
+        ListSelect(d, kCtlCaptionedList, down);
+        SendDialogCommand(d, kCtlCaptionedList, kListDoubleClick);
+        Choose(d, kCtlCaptionedList, u"Next Line");
+        EXPECT_EQ(ListLine(d, kCtlCaptionedList, down), u"Down-> Next Line");
+        EXPECT_EQ(ListSelection(d, kCtlCaptionedList), down);
         SendDialogCommand(d, kCmdCancel);
         EXPECT_TRUE(Ended(d));
     });

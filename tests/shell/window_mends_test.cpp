@@ -92,8 +92,8 @@ TEST_F(WindowMends, FindAndFindNextFromAKeyDoWhatTheMenuDoes) {
     Bind(0x31, kActionFind);
     // Find from its key opens the dialog and searches from the start.
     scripts.push_back([](PlatformDialog* d) {
-        SetControlText(d, 1067, u"clock");
-        SetChecked(d, 1036, 0);
+        SetControlText(d, kCtlFindText, u"clock");
+        SetChecked(d, kCtlFindFromCurrent, 0);
         SendDialogCommand(d, kCmdLeftSoftKey);
     });
     Press(0x31);
@@ -144,11 +144,11 @@ TEST_F(WindowMends, AFailedOpenKeepsTheBookAndItsPlaceAndTheRecentDialogStillWor
     // book read before is still offered and opens.
     ASSERT_EQ(unlink(b.c_str()), 0);
     scripts.push_back([&](PlatformDialog* d) {
-        ASSERT_EQ(Lines(d, 1004).size(), 1u);
-        ListSelect(d, 1004, 0);
+        ASSERT_EQ(Lines(d, kCtlCaptionedList).size(), 1u);
+        ListSelect(d, kCtlCaptionedList, 0);
         SendDialogCommand(d, kCmdLeftSoftKey);
         EXPECT_FALSE(Ended(d));
-        EXPECT_TRUE(ControlHasFocus(d, 1004));
+        EXPECT_TRUE(ControlHasFocus(d, kCtlCaptionedList));
         SendDialogCommand(d, kCmdCancel);  // Back leaves the list
         EXPECT_TRUE(Ended(d));
     });
@@ -171,8 +171,8 @@ TEST_F(WindowMends, DeletingABookTakesOnlyItsEntryOutAndLeavesTheOthersOffered) 
     EXPECT_EQ(FindRecentBook(app->session.recent, Utf8ToUtf16(a)), 0);
     // With no book open the recent dialog offers the head entry too.
     scripts.push_back([&](PlatformDialog* d) {
-        EXPECT_EQ(Lines(d, 1004).size(), 1u);
-        Choose(d, 1004, Lines(d, 1004)[0]);
+        EXPECT_EQ(Lines(d, kCtlCaptionedList).size(), 1u);
+        Choose(d, kCtlCaptionedList, Lines(d, kCtlCaptionedList)[0]);
     });
     Send(kMsgCommand, kCmdRecentFiles);
     EXPECT_EQ(app->bookOpen, 1);
@@ -187,14 +187,14 @@ TEST_F(WindowMends, ReadingTheBookAgainKeepsThePlaceAndAMovedBookSaysSo) {
     const int32_t here = PageStart();
     ASSERT_GT(here, 0);
     // Another single-byte code page: the same length, the same place.
-    scripts.push_back([](PlatformDialog* d) { Choose(d, 1001, u"Russian - 20866 KOI8"); });
+    scripts.push_back([](PlatformDialog* d) { Choose(d, kCtlList, u"Russian - 20866 KOI8"); });
     Send(kMsgCommand, kCmdCodePage);
     EXPECT_EQ(app->doc->bookCodePage, 20866);
     EXPECT_EQ(PageStart(), here);
     // Another paragraph mode changes the length: the same fraction of the book.
     const double fraction = double(here) / DocLength(*app->doc);
     scripts.push_back([](PlatformDialog* d) {
-        ListSelect(d, 1130, 2);  // plain text as HTML
+        ListSelect(d, kCtlParagraphs, 2);  // plain text as HTML
         SendDialogCommand(d, kCmdLeftSoftKey);
     });
     Send(kMsgCommand, kCmdOptions);
@@ -204,7 +204,7 @@ TEST_F(WindowMends, ReadingTheBookAgainKeepsThePlaceAndAMovedBookSaysSo) {
     // The book was moved away: the reopen says so and the page read so far stays.
     const int32_t kept = PageStart();
     ASSERT_EQ(rename(book.c_str(), (book + ".moved").c_str()), 0);
-    scripts.push_back([](PlatformDialog* d) { Choose(d, 1001, u"Russian - 866 OEM"); });
+    scripts.push_back([](PlatformDialog* d) { Choose(d, kCtlList, u"Russian - 866 OEM"); });
     Send(kMsgCommand, kCmdCodePage);
     EXPECT_EQ(test::messages, std::vector<std::u16string>{u"Error reading file!"});
     EXPECT_EQ(app->bookOpen, 1);
@@ -258,7 +258,7 @@ TEST_F(WindowMends, TheBacklightSwitchActsAtOnceAndIsAlwaysLetGo) {
     ASSERT_EQ(app->session.settings.backlightOn, 0);
     auto setBacklight = [&](int on) {
         scripts.push_back([on](PlatformDialog* d) {
-            SetChecked(d, 1039, on);
+            SetChecked(d, kCtlKeepScreenOn, on);
             SendDialogCommand(d, kCmdLeftSoftKey);
         });
         Send(kMsgCommand, kCmdOptions);
@@ -305,8 +305,8 @@ TEST_F(WindowMends, TheFontFormKeepsAnIntervalSetByTheKeys) {
     for (int i = 0; i < 11; ++i) Send(kMsgCommand, kCmdIncInterval);
     ASSERT_EQ(app->session.settings.lineIl[0], 11);
     scripts.push_back([](PlatformDialog* d) {
-        EXPECT_EQ(ListLine(d, 1113, ListSelection(d, 1113)), u"11");
-        ListSelect(d, 1099, 20 - 5);
+        EXPECT_EQ(ListLine(d, kCtlInterval, ListSelection(d, kCtlInterval)), u"11");
+        ListSelect(d, kCtlSize, 20 - 5);
         SendDialogCommand(d, kCmdLeftSoftKey);
     });
     Send(kMsgCommand, kCmdFont);
@@ -397,8 +397,8 @@ TEST_F(WindowMends, EveryMoveToTheEndShowsTheLastFullPage) {
     const std::u16string lastPage = Utf8ToUtf16(std::to_string(length >> 10));
     for (const std::u16string typed : {std::u16string(u"100"), lastPage}) {
         scripts.push_back([typed](PlatformDialog* d) {
-            SetChecked(d, 1071, typed != u"100");
-            SetControlText(d, 1056, typed);
+            SetChecked(d, kCtlGotoInPages, typed != u"100");
+            SetControlText(d, kCtlGotoNumber, typed);
             SendDialogCommand(d, kCmdLeftSoftKey);
         });
         Send(kMsgCommand, kCmdGoTo);
