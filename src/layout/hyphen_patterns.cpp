@@ -1,8 +1,10 @@
-// Loading the hyphenation patterns of "En.pat" ("LcH1": letters, index, pattern strings).
+// Loading the hyphenation patterns ("LcH1": letters, index, pattern strings): "En.pat" and the
+// file of the book's language.
 #include "layout/hyphen_patterns.h"
 
 #include <algorithm>
 #include <cstring>
+#include <initializer_list>
 #include <numeric>
 #include <vector>
 
@@ -21,6 +23,18 @@ constexpr size_t kIndexBytes = 9;
 // not ours.
 constexpr size_t kMaxFileBytes = 64u << 20;
 
+// The languages with patterns of their own; English, Russian and a language not known read
+// "En.pat", which holds both.
+struct LanguageFile {
+    std::string_view language;
+    const char16_t* file;
+};
+constexpr LanguageFile kLanguageFiles[] = {
+    {"", kPatternFileName}, {"en", kPatternFileName}, {"ru", kPatternFileName}, {"uk", u"uk.pat"},
+    {"be", u"be.pat"},      {"de", u"de.pat"},        {"fr", u"fr.pat"},        {"es", u"es.pat"},
+    {"it", u"it.pat"},      {"pl", u"pl.pat"},        {"pt", u"pt.pat"},
+};
+
 // The derived look-ups answer what a walk over the tables in order would find first.
 void BuildLookups(HyphenPatterns& h) {
     h.codeOfUnit.assign(65536, -1);
@@ -28,11 +42,11 @@ void BuildLookups(HyphenPatterns& h) {
         for (char16_t form : l.forms) {
             if (h.codeOfUnit[form] < 0) h.codeOfUnit[form] = l.code;
         }
-        // ё and Ё have no patterns of their own: they hyphenate as е.
-        if (l.forms[0] == u'\u0435') {
-            if (h.codeOfUnit[u'\u0451'] < 0) h.codeOfUnit[u'\u0451'] = l.code;
-            if (h.codeOfUnit[u'\u0401'] < 0) h.codeOfUnit[u'\u0401'] = l.code;
-        }
+    }
+    // Where ё and Ё have no letter of their own (En.pat, Ukrainian) they hyphenate as е; only once
+    // every letter is placed, or the fold would take the place of a file's own ё (Belarusian).
+    for (const char16_t yo : {u'\u0451', u'\u0401'}) {
+        if (h.codeOfUnit[yo] < 0) h.codeOfUnit[yo] = h.codeOfUnit[u'\u0435'];
     }
     for (int32_t& entry : h.indexOfCode) entry = -1;
     for (size_t i = 0; i < h.index.size(); ++i) {
@@ -127,9 +141,16 @@ int LoadHyphenPatternsFromBytes(HyphenPatterns& h, const uint8_t* data, size_t s
 }
 
 int LoadHyphenPatterns(HyphenPatterns& h, const std::u16string& folder) {
+    return LoadHyphenPatternFile(h, folder, kPatternFileName);
+}
+
+int LoadHyphenPatternFile(HyphenPatterns& h, const std::u16string& folder,
+                          const std::u16string& name) {
     ClearHyphenPatterns(h);
+    h.folder = folder;
+    h.file = name;
     PlatformFile file;
-    if (!FileOpenRead(file, folder + u"/" + kPatternFileName)) return 0;
+    if (!FileOpenRead(file, folder + u"/" + name)) return 0;
     const int64_t size = FileSize(file);
     std::vector<uint8_t> bytes;
     int ok = size > 0 && static_cast<uint64_t>(size) <= kMaxFileBytes;
@@ -141,6 +162,29 @@ int LoadHyphenPatterns(HyphenPatterns& h, const std::u16string& folder) {
     }
     FileClose(file);
     return ok && LoadHyphenPatternsFromBytes(h, bytes.data(), bytes.size());
+}
+
+const char16_t* PatternFileFor(std::string_view language) {
+    for (const LanguageFile& l : kLanguageFiles) {
+        if (l.language == language) return l.file;
+    }
+    return nullptr;
+}
+
+int SelectHyphenPatterns(HyphenPatterns& h, std::string_view language) {
+    const char16_t* name = PatternFileFor(language);
+    if (!name) {
+        ClearHyphenPatterns(h);
+        h.file.clear();
+        return 0;
+    }
+    if (h.file == name) return !h.patterns.empty();
+    if (h.folder.empty()) {  // never loaded: there is no folder to read from
+        ClearHyphenPatterns(h);
+        h.file = name;
+        return 0;
+    }
+    return LoadHyphenPatternFile(h, h.folder, name);
 }
 
 }  // namespace lectra
