@@ -1,6 +1,6 @@
 // lectra-tool: the reader's document store and layout on the command line (info, dump, contents,
-// export, layout of a book and a painted page as PNG), and the library's catalogue (scan, list,
-// search).
+// export, layout of a book and a painted page as PNG, hyphenation of words), and the library's
+// catalogue (scan, list, search).
 #include <unistd.h>
 
 #include <algorithm>
