@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstring>
 #include <initializer_list>
-#include <numeric>
 #include <vector>
 
 #include "document/formats/file_bytes.h"
@@ -53,15 +52,32 @@ void BuildLookups(HyphenPatterns& h) {
         int32_t& entry = h.indexOfCode[h.index[i].code];
         if (entry < 0) entry = static_cast<int32_t>(i);
     }
-    h.byLetters.resize(h.patterns.size());
-    std::iota(h.byLetters.begin(), h.byLetters.end(), 0u);
-    std::sort(h.byLetters.begin(), h.byLetters.end(), [&h](uint32_t a, uint32_t b) {
+    // The order by letters: first by the first letter's code (a counting pass, empty patterns
+    // first), then within each group. A file as the generator writes it has each group's patterns
+    // in order already, so the groups are only checked; a sort of the whole pays a cache miss per
+    // comparison in a large file (German's 1.8 MB took 160 ms to open).
+    const auto before = [&h](uint32_t a, uint32_t b) {
         const HyphenPatterns::Pattern& x = h.patterns[a];
         const HyphenPatterns::Pattern& y = h.patterns[b];
         const int c = std::memcmp(h.block.data() + x.letters, h.block.data() + y.letters,
                                   std::min(x.length, y.length));
         return c != 0 ? c < 0 : (x.length != y.length ? x.length < y.length : a < b);
-    });
+    };
+    const auto group = [&h](uint32_t number) -> size_t {
+        const HyphenPatterns::Pattern& p = h.patterns[number];
+        return p.length == 0 ? 0 : 1 + size_t{h.block[p.letters]};
+    };
+    std::vector<uint32_t> groupStart(258, 0);
+    for (uint32_t i = 0; i < h.patterns.size(); ++i) ++groupStart[group(i) + 1];
+    for (size_t g = 1; g < groupStart.size(); ++g) groupStart[g] += groupStart[g - 1];
+    h.byLetters.resize(h.patterns.size());
+    std::vector<uint32_t> next(groupStart.begin(), groupStart.end() - 1);
+    for (uint32_t i = 0; i < h.patterns.size(); ++i) h.byLetters[next[group(i)]++] = i;
+    for (size_t g = 0; g + 1 < groupStart.size(); ++g) {
+        const auto first = h.byLetters.begin() + groupStart[g];
+        const auto end = h.byLetters.begin() + groupStart[g + 1];
+        if (!std::is_sorted(first, end, before)) std::sort(first, end, before);
+    }
 }
 
 int Parse(HyphenPatterns& h, const uint8_t* data, size_t size) {
