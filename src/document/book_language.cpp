@@ -300,8 +300,11 @@ std::string GuessLanguage(std::u16string_view text) {
             const char16_t lower = LatinLower(c);
             wordLower = wordLower && lower == c;
             if (word.size() < 16) word += lower;
-            for (const HintLetter& h : kHintLetters) {
-                if (h.lower == lower) AddShared(t, h.languages);
+            // Every hint letter is beyond ASCII: most letters need no look-up.
+            if (lower >= 0xDF) {
+                for (const HintLetter& h : kHintLetters) {
+                    if (h.lower == lower) AddShared(t, h.languages);
+                }
             }
             continue;
         }
