@@ -25,6 +25,7 @@ echo /usr/share/lectra >> /tmp/lectra-files
 cat /tmp/lectra-files
 echo "== installed lectra-tool"
 lectra-tool info /usr/share/lectra/samples/ru-story.fb2
+lectra-tool hyphenate --language de Freundschaft
 out=$(mktemp -d)
 lectra-tool render /usr/share/lectra/samples/ru-story.fb2 --out "$out/page.png"
 file "$out/page.png"

@@ -1,6 +1,6 @@
 // lectra-tool: the reader's document store and layout on the command line (info, dump, contents,
-// export, layout of a book and a painted page as PNG), and the library's catalogue (scan, list,
-// search).
+// export, layout of a book and a painted page as PNG, hyphenation of words), and the library's
+// catalogue (scan, list, search).
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "document/book_language.h"
 #include "document/contents.h"
 #include "document/document.h"
 #include "document/encoding.h"
@@ -18,10 +19,12 @@
 #include "document/open_book.h"
 #include "document/text_cache.h"
 #include "layout/hyphen_patterns.h"
+#include "layout/hyphenate.h"
 #include "layout/layout_fonts.h"
 #include "layout/page_geometry.h"
 #include "layout/page_paint.h"
 #include "layout/pagination.h"
+#include "library/declared_language.h"
 #include "library/library_db.h"
 #include "library/library_scan.h"
 #include "platform/qt/gui_platform.h"
@@ -73,6 +76,9 @@ int Usage(FILE* to = stderr) {
         "                   [--width 480] [--height 640] [--position P] [--profile 0..3]\n"
         "                   [--rotate 0|900|1800|2700] [--fullscreen] [--status-mode 0..3]\n"
         "                   [--font \"DejaVu Sans\"] [--size 14] BOOK\n"
+        "       lectra-tool hyphenate [--language CODE] WORD...\n"
+        "                   (each word with \"-\" at its breaks, in the patterns of the language\n"
+        "                   named, else of the one its letters show)\n"
         "       lectra-tool library scan FOLDER... [--db FILE]\n"
         "       lectra-tool library list [--db FILE] [--by author|series|title|language]\n"
         "       lectra-tool library search [--db FILE] WORDS...\n"
@@ -274,6 +280,7 @@ int LayoutPages(Document& doc, const Options& o) {
     CreateLayoutBrush(layout, 0);
     CreateLayoutBrush(layout, 1);
     LoadHyphenPatterns(layout.patterns, DataFolder());
+    SelectHyphenPatterns(layout.patterns, doc.language);
     const PageGeometry geometry =
         ComputePageGeometry(settings, o.width, o.height, o.width, layout.fonts.statusFontHeight, 0);
     layout.geometry = geometry;
@@ -320,6 +327,7 @@ int RenderPage(Document& doc, const Options& o) {
         CreateLayoutBrush(layout, 0);
         CreateLayoutBrush(layout, 1);
         LoadHyphenPatterns(layout.patterns, DataFolder());
+        SelectHyphenPatterns(layout.patterns, doc.language);
         // The window is the whole screen; a quarter turn gives the page the window's height.
         layout.geometry = ComputePageGeometry(settings, o.width, o.height, o.width,
                                               layout.fonts.statusFontHeight, o.fullScreen);
@@ -447,6 +455,44 @@ int LibraryCommand(int argc, char** argv) {
     return status;
 }
 
+// The hyphenate verb: each word on a line of its own, "-" after each character the patterns break
+// after, as the line breaker would with hyphenation on. The patterns are those the language
+// chooses in a book: named by --language (a tag as books write it), else guessed from the word.
+int HyphenateCommand(int argc, char** argv) {
+    std::string language;
+    bool named = false;
+    std::vector<std::u16string> words;
+    for (int i = 2; i < argc; ++i) {
+        const std::string_view a = argv[i];
+        if (a == "--language" && i + 1 < argc && !named) {
+            language = LanguageCode(PathFromBytes(argv[++i]));
+            named = true;
+        } else if (!a.empty() && a[0] != '-') {
+            words.push_back(PathFromBytes(argv[i]));
+        } else {
+            return Usage();
+        }
+    }
+    if (words.empty()) return Usage();
+    HyphenPatterns patterns;
+    LoadHyphenPatterns(patterns, DataFolder());
+    HyphenWork work;
+    for (const std::u16string& word : words) {
+        SelectHyphenPatterns(patterns, named ? language : GuessLanguage(word));
+        SetHyphenationWord(work, word.data(), static_cast<int>(word.size()));
+        HyphenateWord(work, patterns, 1, 1);
+        std::u16string out;
+        for (int k = 0; k < work.length; ++k) {
+            out += work.word[k];
+            if (work.marks[k] == 'a') out += u'-';
+        }
+        // A word longer than the work area is printed whole past it, unbroken there.
+        out.append(word, static_cast<size_t>(work.length));
+        std::printf("%s\n", Utf16ToUtf8(out).c_str());
+    }
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -454,6 +500,7 @@ int main(int argc, char** argv) {
         return Usage(stdout);
     }
     if (argc >= 2 && std::strcmp(argv[1], "library") == 0) return LibraryCommand(argc, argv);
+    if (argc >= 2 && std::strcmp(argv[1], "hyphenate") == 0) return HyphenateCommand(argc, argv);
     Options o;
     if (!ParseArgs(argc, argv, o)) return Usage();
     if (o.command != "info" && o.command != "dump" && o.command != "contents" &&
@@ -480,12 +527,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", Utf16ToUtf8(doc->openErrorText).c_str());
         return 1;
     }
+    SetBookLanguage(*doc);
     int status = 0;
     if (o.command == "info") {
         std::printf("kind: %d\ncode page: %d\nsource size: %u\nlength: %d\nblocks: %zu\n",
                     doc->formatKind, doc->bookCodePage, doc->sourceSize, DocLength(*doc),
                     doc->blocks.size());
         if (doc->bookCut) std::printf("cut: %s\n", Utf16ToUtf8(BookCutText(*doc)).c_str());
+        std::printf("language: %s\n", doc->language.empty() ? "unknown" : doc->language.c_str());
     } else if (o.command == "dump") {
         Dump(*doc);
     } else if (o.command == "contents") {

@@ -183,6 +183,10 @@ struct Document {
     // The archive entry to read when the book is a ZIP: set by the caller (from the recent list)
     // before OpenBook, and to the entry read after it.
     std::u16string zipEntryName;
+    // The book's language as a two-letter code ("en", "uk"), which chooses its hyphenation; empty
+    // when not known. Set after the open by the caller, who can read what the book declares
+    // (library/book_language.h).
+    std::string language;
 
     PlatformFile source;
     int sourceIsOpen = 0;

@@ -41,7 +41,8 @@ struct WordBuffer {
     int length = 0;
 };
 
-// The patterns of "En.pat"; empty when the file is missing or bad.
+// The patterns of one pattern file ("En.pat", or the book's language's); empty when the file is
+// missing or bad, or the language has none.
 struct HyphenPatterns {
     struct Letter {
         char16_t forms[2] = {};
@@ -69,6 +70,10 @@ struct HyphenPatterns {
     // it begins), so that the patterns matching at a position are found by search instead of by
     // comparing each one of the index range.
     std::vector<uint32_t> byLetters;
+    // The folder the files are read from and the file last asked for (empty: none), so that a
+    // book in the same language as the last one reads nothing.
+    std::u16string folder;
+    std::u16string file;
 };
 
 // The hyphenation work areas: the word, its framed codes, the values between them, the marks.

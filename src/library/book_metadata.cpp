@@ -394,6 +394,9 @@ int ReadHtmlMeta(std::string_view head, BookMeta& meta) {
     while (NextXmlTag(head, at, tag)) {
         if (tag.closing) continue;
         if (SameAscii(tag.name, "body")) break;
+        // The language of the page: lang or xml:lang of the root.
+        if (SameAscii(tag.name, "html") && meta.language.empty())
+            meta.language = CleanText(Attribute(tag.attrs, "lang"), kMaxShortUnits);
         if (SameAscii(tag.name, "title") && !tag.empty) {
             meta.title = Name(TextAt(head, tag.end));
             return !meta.title.empty();

@@ -48,6 +48,7 @@ std::string HeadAsUtf8(std::string_view head, int codePage);
 int ReadFb2Meta(std::string_view head, BookMeta& meta);
 // `opf` is the package document, already UTF-8.
 int ReadOpfMeta(std::string_view opf, BookMeta& meta);
+// An HTML head gives its title and the language its root element declares.
 int ReadHtmlMeta(std::string_view head, BookMeta& meta);
 
 // An author as shown ("Лев Николаевич Толстой", or the nickname) and as sorted ("толстой лев

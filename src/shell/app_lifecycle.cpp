@@ -8,6 +8,7 @@
 #include "layout/hyphen_patterns.h"
 #include "layout/layout_fonts.h"
 #include "layout/pagination.h"
+#include "library/declared_language.h"
 #include "library/library_scan.h"
 #include "platform/dialog.h"
 #include "platform/sys/clock.h"
@@ -61,6 +62,12 @@ int OpenWithProgress(App& app, Document& doc, const std::u16string& path, int re
     app.openStartTick = app.host.tickCount();
     const int opened =
         OpenBookWithRecent(doc, path.c_str(), reopen, app.session.recent, app.session.settings);
+    // The book's language chooses the patterns; every open path comes here, after autoscroll
+    // stopped, so no worker reads them meanwhile.
+    if (opened) {
+        SetBookLanguage(doc);
+        SelectHyphenPatterns(app.layout.patterns, doc.language);
+    }
     if (app.progressShown) ShowProgress(-1);
     app.progressShown = 0;
     app.opening = 0;

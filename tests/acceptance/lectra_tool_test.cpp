@@ -57,9 +57,11 @@ TEST(LectraTool, AWordBookKeepsItsOwnCodePageUnderAMultiByteOne) {
 
 TEST(LectraTool, InfoFormat) {
     EXPECT_EQ(Tool("info '" + test::Fixture("ru-cp1251.txt") + "'"),
-              "kind: 0\ncode page: 1251\nsource size: 7213\nlength: 7213\nblocks: 2\n");
+              "kind: 0\ncode page: 1251\nsource size: 7213\nlength: 7213\nblocks: 2\n"
+              "language: ru\n");
     EXPECT_EQ(Tool("info '" + test::Fixture("en-utf16le-bom.txt") + "'"),
-              "kind: 0\ncode page: 16777215\nsource size: 13432\nlength: 6715\nblocks: 2\n");
+              "kind: 0\ncode page: 16777215\nsource size: 13432\nlength: 6715\nblocks: 2\n"
+              "language: en\n");
 }
 
 TEST(LectraTool, DumpWritesMarksAsLineFeedsAndFailsCleanly) {

@@ -143,7 +143,7 @@ TEST(LibraryScan, CatalogueSaysWhatTheFilesSay) {
         {"pack.zip|readme.txt", "readme|||0|"},
         {"ru.epub|", "Станция на Волчьем мысу|||0|ru"},
         {"crime.epub|", "Crime and Punishment|Fyodor Dostoevsky|Novels|5|en"},
-        {"ru.html|", "Станция на Волчьем мысу|||0|"},
+        {"ru.html|", "Станция на Волчьем мысу|||0|ru"},  // <html lang="ru">
         {"Plain_Notes.txt|", "Plain Notes|||0|"},
         {"en.fb2.gz|", "The Last Reel at the Orion|anonymous||0|en"},
     };

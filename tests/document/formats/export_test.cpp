@@ -179,7 +179,8 @@ TEST(ExportCommands, LectraToolSavesBesideTheBookAndReportsFailure) {
     EXPECT_EQ(Tool("export-pdb --save-code-page 20866 '" + book + "'"), "File saved!\n");
     // Named after the book without its extensions: "story.pdb" ("story.txt" would be the book).
     EXPECT_EQ(Tool("info '" + dir.path() + "/story.pdb'"),
-              "kind: 4\ncode page: 20866\nsource size: 4096\nlength: 4096\nblocks: 1\n");
+              "kind: 4\ncode page: 20866\nsource size: 4096\nlength: 4096\nblocks: 1\n"
+              "language: ru\n");
     EXPECT_EQ(Tool("export-txt --save-code-page 65001 '" + book + "'"), "Error\n");
     EXPECT_EQ(Tool("export-pdb '" + dir.path() + "/none.txt'"), "Error reading file!\n");
 

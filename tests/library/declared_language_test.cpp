@@ -1,0 +1,89 @@
+// The language a book declares (FictionBook, EPUB, HTML, plain, gzip and ZIP entry) and the one it
+// is read in after the open, the letters overruling a declaration in the other script.
+#include "library/declared_language.h"
+
+#include <gtest/gtest.h>
+
+#include "library/book_metadata.h"
+#include "test_support.h"
+
+namespace lectra {
+namespace {
+
+TEST(DeclaredLanguage, HtmlRootLanguage) {
+    BookMeta m;
+    ASSERT_TRUE(ReadHtmlMeta("<html xml:lang=\"de-DE\"><head><title>T</title></head>", m));
+    EXPECT_EQ(Utf16ToUtf8(m.language), "de-DE");
+    ASSERT_TRUE(ReadHtmlMeta("<HTML LANG='uk'><title>T</title>", m));
+    EXPECT_EQ(Utf16ToUtf8(m.language), "uk");
+    ASSERT_TRUE(ReadHtmlMeta("<html><title>T</title>", m));
+    EXPECT_TRUE(m.language.empty());
+    // A lang further in is the body's business, not the book's.
+    EXPECT_FALSE(ReadHtmlMeta("<html><body><p lang=\"fr\">x</p></body></html>", m));
+    EXPECT_TRUE(m.language.empty());
+}
+
+TEST(DeclaredLanguage, TheFixturesAsTheyDeclareThemAndAsTheyAreRead) {
+    const struct {
+        const char* file;
+        const char* entry;
+        const char* declared;
+        const char* read;
+    } books[] = {
+        {"en.fb2", "", "en", "en"},
+        {"ru.fb2", "", "ru", "ru"},
+        {"ru.fb2.gz", "", "ru", "ru"},
+        {"ru.fb2.zip", "ru.fb2", "ru", "ru"},
+        {"en-pandoc.epub", "", "en", "en"},
+        {"ru-pandoc.epub", "", "ru", "ru"},
+        // Declared English, written in Russian: the letters decide.
+        {"ru-calibre.epub", "", "en", "ru"},
+        // "und" declares nothing: the letters decide.
+        {"ru-gen.epub", "", "", "ru"},
+        {"en-utf8.html", "", "en", "en"},
+        {"ru-cp1251.html", "", "ru", "ru"},
+        {"ru-cp1251.txt", "", "", "ru"},
+        {"en-cp1252-stored.zip", "en-cp1252.txt", "", "en"},
+    };
+    for (const auto& b : books) {
+        const std::u16string path = PathFromBytes(test::Fixture(b.file));
+        EXPECT_EQ(DeclaredLanguage(path, Utf8ToUtf16(b.entry)), b.declared) << b.file;
+        test::OpenedBook doc;
+        ASSERT_EQ(test::Open(*doc, test::Fixture(b.file)), 1) << b.file;
+        SetBookLanguage(*doc);
+        EXPECT_EQ(doc->language, b.read) << b.file;
+    }
+    EXPECT_EQ(DeclaredLanguage(u"/nonexistent/book.fb2", u""), "");
+}
+
+// A FictionBook that declares a language without patterns keeps it (only the book's own <lang>
+// counts, not its original's), and one that declares nothing usable is read by its letters.
+TEST(DeclaredLanguage, WrittenBooks) {
+    test::ScratchDir dir;
+    const std::string head =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?><FictionBook><description><title-info>"
+        "<book-title>T</book-title>";
+    const std::string body =
+        "</title-info></description><body><p>De oude man liep naar de rivier en ging op de oever "
+        "zitten.</p></body></FictionBook>";
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* read;
+    } books[] = {
+        {"nl.fb2", head + "<lang>nl</lang>" + body, "nl"},
+        {"src.fb2", head + "<src-lang>de</src-lang><lang>NL</lang>" + body, "nl"},
+        {"none.fb2", head + body, "nl"},
+        {"bad.fb2", head + "<lang>12</lang>" + body, "nl"},
+    };
+    for (const auto& b : books) {
+        const std::string path = dir.Write(b.name, b.bytes);
+        test::OpenedBook doc;
+        ASSERT_EQ(test::Open(*doc, path), 1) << b.name;
+        SetBookLanguage(*doc);
+        EXPECT_EQ(doc->language, b.read) << b.name;
+    }
+}
+
+}  // namespace
+}  // namespace lectra
