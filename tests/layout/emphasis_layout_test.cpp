@@ -32,7 +32,8 @@ std::vector<LineRecord> AllLines(FakeLayout& f, Document& doc) {
 }
 
 TEST(EmphasisLines, AnItalicWordTakesItsOwnWidth) {
-    // After the paragraph's mark, "   aaaa bbbb cccc" is 170 pixels plain; with "bbbb" italic it is 182.
+    // After the paragraph's mark, "   aaaa bbbb cccc" is 170 pixels plain; with "bbbb" italic
+    // it is 182.
     Book book("<p>aaaa <i>bbbb</i> cccc</p>");
     FakeLayout f(175);
     LineRecord record;
