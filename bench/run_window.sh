@@ -4,7 +4,7 @@
 # resident memory with the big book open, and key press to repainted window for Down, Up, Right
 # and Left (500 presses each; in-process through the window procedure, offscreen and under Xvfb,
 # at 480 × 640 and 1920 × 1080 full screen, and 2560 × 1600 full screen at a device pixel ratio
-# of 2).
+# of 2; at 480 × 640 also on a book of mixed emphasis and on the same text without it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
@@ -25,6 +25,10 @@ big=$work/big-cp1251.txt
 cp samples/ru-story.txt "$work/unit"
 while [ "$(stat -c %s "$big" 2>/dev/null || echo 0)" -lt 104857600 ]; do cat "$work/unit" >> "$big"; done
 cat "$big" > /dev/null  # in the page cache, as a book read yesterday
+# A page of mixed emphasis (italic, bold, bold italic, monospace, superscripts, subscripts) in
+# every paragraph, and the same text without it: the cost of measuring runs in their own fonts.
+python3 bench/make_emphasis_book.py "$work/emphasis.fb2"
+python3 bench/make_emphasis_book.py --plain "$work/emphasis-plain.fb2"
 
 # Milliseconds from process start to the first page on screen, and the resident memory then; the
 # median of five starts, each with a fresh program folder.
@@ -46,6 +50,8 @@ run_all() {
     first_page "sample (ru-story.fb2)" samples/ru-story.fb2
     first_page "100 MB windows-1251 text" "$big"
     build/bench/bench/window_bench "$big" 480 640 0
+    build/bench/bench/window_bench "$work/emphasis.fb2" 480 640 0
+    build/bench/bench/window_bench "$work/emphasis-plain.fb2" 480 640 0
     build/bench/bench/window_bench "$big" 1920 1080 1
     # A 2560 × 1600 screen at two device pixels a logical one: the page is drawn at its resolution.
     QT_SCALE_FACTOR=2 build/bench/bench/window_bench "$big" 1280 800 1

@@ -2,6 +2,7 @@
 // no blocks involved, to compare with what GetChar gives block by block.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "document/document.h"
 #include "document/encoding.h"
@@ -10,7 +11,8 @@
 
 namespace lectra::test {
 
-inline std::u16string StraightDecode(Document& doc) {
+// `styles`, when given, receives the emphasis of each unit as the same run's markup state says.
+inline std::u16string StraightDecode(Document& doc, std::vector<uint8_t>* styles = nullptr) {
     int readable = 0;
     const ReadingPlan plan = PlanFor(doc, &readable);
     std::u16string out;
@@ -35,12 +37,14 @@ inline std::u16string StraightDecode(Document& doc) {
         if (plan.decodeFilter(doc, unit, offset)) {
             if (!doc.markup.partStart || unit < 16) {
                 out += unit;
+                if (styles) styles->push_back(EmphasisOf(doc.markup));
                 doc.markup.partStart = 0;
             } else if (unit != u' ') {
                 doc.markup = before;
                 doc.markup.partStart = 0;
                 offset = start;
                 out += kMarkBody;
+                if (styles) styles->push_back(EmphasisOf(doc.markup));
             }
         }
         if (doc.markup.pendingSkip > 0 && doc.bookCodePage != kCodePageUtf8) {

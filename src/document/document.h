@@ -40,14 +40,29 @@ constexpr uint8_t kSourceGzMember = 0x02;
 // SourceFlags bit 2: the source is an entry of a ZIP archive read through the ZIP reader.
 constexpr uint8_t kSourceZipEntry = 0x04;
 
+// Emphasis of a unit, one bit each; the units of a decoded block carry theirs beside them in
+// Document's style slots. Plain text and the formats without markup give 0.
+constexpr uint8_t kEmphasisItalic = 0x01;
+constexpr uint8_t kEmphasisBold = 0x02;
+constexpr uint8_t kEmphasisMono = 0x04;
+constexpr uint8_t kEmphasisSuper = 0x08;
+constexpr uint8_t kEmphasisSub = 0x10;
+constexpr uint8_t kEmphasisUnderline = 0x20;
+constexpr uint8_t kEmphasisStrike = 0x40;
+// One nesting depth per emphasis bit above, in that order.
+constexpr int kEmphasisKinds = 7;
+// Nesting deeper than this is counted as this: the depths are packed three bits each into the
+// block snapshot.
+constexpr int32_t kEmphasisDepthMax = 7;
+
 // The filter layer's running state; every counter is snapshotted per block.
 struct MarkupState {
     int32_t rightOnce = 0;
     int32_t leftOnce = 0;
     int32_t centreOnce = 0;
-    int32_t inline3 = 0;
-    int32_t inline2 = 0;
-    int32_t inline1 = 0;
+    // How many elements of each emphasis are open (kEmphasisKinds, saturating at
+    // kEmphasisDepthMax); a unit is emphasised in each kind whose depth is above 0.
+    int32_t emphasisDepth[kEmphasisKinds] = {};
     int32_t rightDepth = 0;
     int32_t leftDepth = 0;
     int32_t centreDepth = 0;
@@ -74,8 +89,9 @@ struct BlockRecord {
     char16_t* chars = nullptr;  // the decoded block while resident
     uint32_t sourceOffset = 0;
     uint32_t slot = 0;
-    // pending skip, preformatted, hidden, centre, left, right, inline 1..3, centre-, left-,
-    // right-once, RTF \uc count, RTF fallback still to skip, part start; each cut to one byte.
+    // pending skip, preformatted, hidden, centre, left, right, the emphasis depths (three bits
+    // each over three bytes), centre-, left-, right-once, RTF \uc count, RTF fallback still to
+    // skip, part start; each cut to one byte.
     uint8_t state[kMarkupStateBytes] = {};
 };
 // The block index costs at most 32 bytes per 4096 units.
@@ -199,6 +215,8 @@ struct Document {
 
     // Decoded characters: 16 slots, the list holds block numbers, most recently decoded first.
     char16_t charSlots[kCharSlots][kBlockUnits] = {};
+    // The emphasis of each unit of the slot beside it (GetStyle): one byte a unit, 4 KiB a block.
+    uint8_t styleSlots[kCharSlots][kBlockUnits] = {};
     uint8_t charSlotFree[kCharSlots] = {};
     int32_t charSlotList[kCharSlots] = {};
 

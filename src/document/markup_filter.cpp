@@ -22,14 +22,16 @@ struct Dialect {
     bool html;  // upper-cases tag text, checks ALIGN=, keeps the once flags
     const std::u16string_view* silent;
     int silentCount;
+    const EmphasisTag* emphasis;
+    int emphasisCount;
     // XHTML (the parts of an EPUB): the head is hidden, and a tag closed in itself ("<br/>",
     // "<script src=…/>") opens nothing that would wait for a closing tag.
     bool xhtml;
 };
 
-constexpr Dialect kHtml{kHtmlTagTable, 41, true, kHtmlSilentTags, 15, false};
-constexpr Dialect kFb2{kFb2TagTable, 19, false, kFb2SilentTags, 7, false};
-constexpr Dialect kXhtml{kHtmlTagTable, 41, true, kHtmlSilentTags, 15, true};
+constexpr Dialect kHtml{kHtmlTagTable, 41, true, kHtmlSilentTags, 15, kHtmlEmphasisTags, 17, false};
+constexpr Dialect kFb2{kFb2TagTable, 19, false, kFb2SilentTags, 7, kFb2EmphasisTags, 8, false};
+constexpr Dialect kXhtml{kHtmlTagTable, 41, true, kHtmlSilentTags, 15, kHtmlEmphasisTags, 17, true};
 
 bool Hidden(const Dialect& d, const TagRow& row) {
     return row.hidden || (d.xhtml && row.openName == u"HEAD");
@@ -100,11 +102,27 @@ char16_t Mark(const MarkupState& m, char16_t unit) {
     return kMarkBody;
 }
 
-void MoveInline(MarkupState& m, uint32_t flags, bool open) {
-    int32_t* counters[3] = {&m.inline1, &m.inline2, &m.inline3};
-    const uint32_t bits[3] = {kTagInline1, kTagInline2, kTagInline3};
-    for (int i = 0; i < 3; ++i) {
-        if (flags & bits[i]) open ? Raise(*counters[i]) : Lower(*counters[i]);
+// An emphasis element, found by its whole name, moves its depth; one closed in itself ("<i/>")
+// emphasises nothing. Whatever the tag yields is decided by the rows, apart from this.
+void MoveEmphasis(MarkupState& m, const Dialect& d, std::u16string_view tag) {
+    const bool closing = !tag.empty() && tag[0] == u'/';
+    if (closing) tag.remove_prefix(1);
+    if (tag.size() >= 2 && tag[tag.size() - 2] == u'/') return;
+    size_t n = 0;
+    while (n < tag.size() && tag[n] != u' ' && tag[n] != u'/' && tag[n] != u'>') ++n;
+    const std::u16string_view name = tag.substr(0, n);
+    for (int i = 0; i < d.emphasisCount; ++i) {
+        if (name != d.emphasis[i].name) continue;
+        for (int k = 0; k < kEmphasisKinds; ++k) {
+            if (!(d.emphasis[i].style & (1u << k))) continue;
+            int32_t& depth = m.emphasisDepth[k];
+            if (closing) {
+                if (depth > 0) --depth;
+            } else if (depth < kEmphasisDepthMax) {
+                ++depth;
+            }
+        }
+        return;
     }
 }
 
@@ -182,6 +200,7 @@ char16_t ReadTag(Document& doc, uint32_t offset, const Dialect& d) {
     while (length < stored && text[length] != 0) ++length;
     const std::u16string_view tag(text, length);
     if (doc.gather.indexing) GatherTag(doc, tag, d.html, m.hiddenDepth > 0);
+    MoveEmphasis(m, d, tag);
 
     if (!tag.empty() && tag[0] == u'/') {
         const TagRow* row = FindClosing(d, tag);
@@ -193,10 +212,7 @@ char16_t ReadTag(Document& doc, uint32_t offset, const Dialect& d) {
             MoveDepths(m, row->flags, false);
             return Mark(m, row->closeUnit);
         }
-        if (row->flags & kTagInline) {
-            MoveInline(m, row->flags, false);
-            return 0;
-        }
+        if (row->flags & kTagInline) return 0;
         return row->closeUnit;
     }
     const TagRow* row = FindOpening(d, tag);
@@ -229,10 +245,7 @@ char16_t ReadTag(Document& doc, uint32_t offset, const Dialect& d) {
         }
         return Mark(m, row->openUnit);
     }
-    if (row->flags & kTagInline) {
-        MoveInline(m, row->flags, true);
-        return 0;
-    }
+    if (row->flags & kTagInline) return 0;
     return row->openUnit;
 }
 

@@ -1,6 +1,8 @@
 // The tag tables of HTML and FictionBook and the named character references, as data.
 #include "document/markup_tables.h"
 
+#include "document/document.h"
+
 namespace lectra {
 
 namespace {
@@ -66,6 +68,22 @@ const std::u16string_view kFb2SilentTags[7] = {
     u"strong", u"strikethrough", u"sub", u"sup", u"code", u"a", u"image",
 };
 
+const EmphasisTag kHtmlEmphasisTags[17] = {
+    {u"I", kEmphasisItalic},      {u"EM", kEmphasisItalic},   {u"CITE", kEmphasisItalic},
+    {u"DFN", kEmphasisItalic},    {u"VAR", kEmphasisItalic},  {u"B", kEmphasisBold},
+    {u"STRONG", kEmphasisBold},   {u"TT", kEmphasisMono},     {u"CODE", kEmphasisMono},
+    {u"KBD", kEmphasisMono},      {u"SAMP", kEmphasisMono},   {u"SUP", kEmphasisSuper},
+    {u"SUB", kEmphasisSub},       {u"U", kEmphasisUnderline}, {u"S", kEmphasisStrike},
+    {u"STRIKE", kEmphasisStrike}, {u"DEL", kEmphasisStrike},
+};
+
+// "b" and "i" are not FictionBook's, but books made from HTML carry them.
+const EmphasisTag kFb2EmphasisTags[8] = {
+    {u"emphasis", kEmphasisItalic}, {u"strong", kEmphasisBold}, {u"code", kEmphasisMono},
+    {u"sup", kEmphasisSuper},       {u"sub", kEmphasisSub},     {u"strikethrough", kEmphasisStrike},
+    {u"i", kEmphasisItalic},        {u"b", kEmphasisBold},
+};
+
 // FictionBook names compare exactly (case-sensitive); no row is preformatted.
 const TagRow kFb2TagTable[19] = {
     {N, Y, 0, 0, N, u"description", u"/description", 0},
@@ -82,9 +100,9 @@ const TagRow kFb2TagTable[19] = {
     {N, N, 10, 10, N, u"cite", u"/cite", 0x005},
     {N, N, 0, 0, N, u"poem", u"/poem", 0x201},
     {N, N, 10, 0, N, u"tr", u"/tr", 0x001},
-    {N, N, 0, 0, N, u"a type=\"note\" l:href=", u"/a", 0x108},
-    {N, N, 0, 0, N, u"b", u"/b", 0x108},
-    {N, N, 0, 0, N, u"i", u"/i", 0x110},
+    {N, N, 0, 0, N, u"a type=\"note\" l:href=", u"/a", 0x100},
+    {N, N, 0, 0, N, u"b", u"/b", 0x100},
+    {N, N, 0, 0, N, u"i", u"/i", 0x100},
     {N, N, 10, 0, N, u"p", u"/p", 0x001},
     {N, N, 10, 0, N, u"v", u"/v", 0x001},
 };

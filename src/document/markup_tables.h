@@ -6,13 +6,10 @@
 namespace lectra {
 
 // Tag flags.
-constexpr uint32_t kTagBlock = 0x001;   // opening and closing emit a paragraph mark
-constexpr uint32_t kTagCentre = 0x002;  // raises the centre depth while open
-constexpr uint32_t kTagRight = 0x004;   // raises the right depth while open
-constexpr uint32_t kTagInline1 = 0x008;
-constexpr uint32_t kTagInline2 = 0x010;
-constexpr uint32_t kTagInline3 = 0x020;
-constexpr uint32_t kTagInline = 0x100;      // moves the inline counters named above
+constexpr uint32_t kTagBlock = 0x001;       // opening and closing emit a paragraph mark
+constexpr uint32_t kTagCentre = 0x002;      // raises the centre depth while open
+constexpr uint32_t kTagRight = 0x004;       // raises the right depth while open
+constexpr uint32_t kTagInline = 0x100;      // an inline element: yields nothing, open or closed
 constexpr uint32_t kTagLeft = 0x200;        // raises the left depth while open
 constexpr uint32_t kTagCentreOnce = 0x400;  // opening sets centre-once (HTML)
 constexpr uint32_t kTagLeftOnce = 0x800;
@@ -42,6 +39,14 @@ extern const TagRow kFb2TagTable[19];
 // tag yields a space. Whole names, compared after the tag text is read (HTML upper-cased).
 extern const std::u16string_view kHtmlSilentTags[15];
 extern const std::u16string_view kFb2SilentTags[7];
+// Elements that emphasise their text, by whole name (HTML upper-cased); they move the markup
+// state's emphasis depths and nothing else, so what a tag yields is the rows' business alone.
+struct EmphasisTag {
+    std::u16string_view name;
+    uint8_t style;  // one kEmphasis… bit
+};
+extern const EmphasisTag kHtmlEmphasisTags[17];
+extern const EmphasisTag kFb2EmphasisTags[8];
 // The named references of HTML 4.01 in the order of its entity sets.
 extern const EntityRow kEntityTable[252];
 

@@ -133,9 +133,13 @@ void SnapshotMarkup(const MarkupState& m, uint8_t s[kMarkupStateBytes]) {
     s[3] = Cut(m.centreDepth);
     s[4] = Cut(m.leftDepth);
     s[5] = Cut(m.rightDepth);
-    s[6] = Cut(m.inline1);
-    s[7] = Cut(m.inline2);
-    s[8] = Cut(m.inline3);
+    uint32_t depths = 0;
+    for (int k = 0; k < kEmphasisKinds; ++k)
+        depths |= static_cast<uint32_t>(std::clamp(m.emphasisDepth[k], 0, kEmphasisDepthMax))
+                  << (3 * k);
+    s[6] = static_cast<uint8_t>(depths);
+    s[7] = static_cast<uint8_t>(depths >> 8);
+    s[8] = static_cast<uint8_t>(depths >> 16);
     s[9] = Cut(m.centreOnce);
     s[10] = Cut(m.leftOnce);
     s[11] = Cut(m.rightOnce);
@@ -151,9 +155,8 @@ void RestoreMarkup(MarkupState& m, const uint8_t s[kMarkupStateBytes]) {
     m.centreDepth = s[3];
     m.leftDepth = s[4];
     m.rightDepth = s[5];
-    m.inline1 = s[6];
-    m.inline2 = s[7];
-    m.inline3 = s[8];
+    const uint32_t depths = s[6] | (uint32_t{s[7]} << 8) | (uint32_t{s[8]} << 16);
+    for (int k = 0; k < kEmphasisKinds; ++k) m.emphasisDepth[k] = (depths >> (3 * k)) & 7;
     m.centreOnce = s[9];
     m.leftOnce = s[10];
     m.rightOnce = s[11];
@@ -410,6 +413,8 @@ int DecodeBlock(Document& doc, int32_t block) {
     doc.charSlotList[0] = block;
 
     RestoreMarkup(doc.markup, r.state);
+    uint8_t* styles = doc.styleSlots[slot];
+    std::memset(styles, 0, kBlockUnits);
     uint32_t offset = r.sourceOffset;
     const uint32_t size = doc.sourceSize;
     int readable = 0;
@@ -439,7 +444,10 @@ int DecodeBlock(Document& doc, int32_t block) {
         }
         EnterPart(doc, offset, nextPart);
         char16_t unit = 0;
-        if (FilteredStep(doc, plan.decodeFilter, offset, unit, nextPart)) out[i++] = unit;
+        if (FilteredStep(doc, plan.decodeFilter, offset, unit, nextPart)) {
+            styles[i] = EmphasisOf(doc.markup);
+            out[i++] = unit;
+        }
         CrossParts(offset, nextPart);
     }
     return 1;

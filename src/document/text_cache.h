@@ -16,6 +16,25 @@ inline char16_t GetChar(Document& doc, int32_t pos) {
     }
     return GetCharMiss(doc, pos);
 }
+// The emphasis of the unit at `pos` (kEmphasis… bits), decoded with it; 0 outside the book, for
+// a block that cannot be decoded, and for units the store does not hold in its slots.
+inline uint8_t GetStyle(Document& doc, int32_t pos) {
+    if (static_cast<uint32_t>(pos) >= static_cast<uint32_t>(doc.docLength)) return 0;
+    const size_t block = static_cast<size_t>(pos >> kBlockShift);
+    if (block >= doc.blocks.size()) return 0;
+    const BlockRecord& r = doc.blocks[block];
+    if (!r.chars) GetCharMiss(doc, pos);
+    if (!r.chars || r.slot >= kCharSlots || r.chars != doc.charSlots[r.slot]) return 0;
+    return doc.styleSlots[r.slot][pos & (kBlockUnits - 1)];
+}
+// The emphasis the markup state gives the next unit.
+inline uint8_t EmphasisOf(const MarkupState& m) {
+    uint8_t style = 0;
+    for (int k = 0; k < kEmphasisKinds; ++k) {
+        if (m.emphasisDepth[k] > 0) style |= static_cast<uint8_t>(1u << k);
+    }
+    return style;
+}
 inline int32_t DocLength(const Document& doc) {
     return doc.docLength;
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "document/document.h"
 #include "platform/draw.h"
 #include "settings/settings_model.h"
 
@@ -23,13 +24,16 @@ constexpr uint32_t kStyleNine = 0x1000;
 constexpr uint32_t kStyleMask = kStyleLeft | kStyleRight | kStyleTitle | kStyleBody | kStyleNine;
 
 // One laid-out line. `text` is what is drawn: an optional indent, the words separated by single
-// spaces, an optional final hyphen; no trailing space except at the end of the book.
+// spaces, an optional final hyphen; no trailing space except at the end of the book. `styles`
+// holds the emphasis of each unit of `text` (kEmphasis… bits) as the line breaker measured it; a
+// line whose `styles` is not as long as its text is drawn without emphasis.
 struct LineRecord {
     std::u16string text;
     uint32_t flags = 0;
     int words = 0;  // a hyphenated or cut piece of a word counts as one
     int32_t start = 0;
     int32_t end = 0;  // where the next line starts
+    std::vector<uint8_t> styles;
 };
 
 constexpr int kMaxWord = 255;
@@ -38,6 +42,7 @@ constexpr int kMaxWord = 255;
 struct WordBuffer {
     char16_t text[kMaxWord + 1] = {};
     int32_t pos[kMaxWord + 1] = {};
+    uint8_t style[kMaxWord + 1] = {};
     int length = 0;
 };
 
@@ -94,6 +99,10 @@ struct Brush {
     uint32_t colour = 0;
 };
 
+// The fonts of emphasised runs, one for each combination of the bits that change the font:
+// italic, bold, monospace, small (superscript or subscript), underline, strike-through.
+constexpr int kEmphasisFonts = 64;
+
 struct LayoutFonts {
     PlatformFont* textFont = nullptr;
     int textFontHeight = 0;  // cell height of the text font as first made
@@ -105,6 +114,12 @@ struct LayoutFonts {
     PlatformFont* statusFont = nullptr;
     int statusFontHeight = 0;
     PlatformFont* clockFont = nullptr;  // made once, never replaced
+    // The text font's description, from which the fonts of emphasised runs are made when a run
+    // first needs one; the painter may be the first (a const Layout), hence mutable. Dropped with
+    // the text font. An empty face and no height: emphasis is drawn in the text font.
+    FontDesc emphasisDesc;
+    mutable PlatformFont* emphasisFonts[kEmphasisFonts] = {};
+    mutable int emphasisAscents[kEmphasisFonts] = {};
     Brush backgroundBrush;
     Brush statusBrush;
     Brush markBrush;  // pure red, made once

@@ -43,6 +43,8 @@ void CreateLayoutFont(Layout& layout, int which, int screenWidth) {
         // A quarter larger than the text: the capitals of a book face then stay inside the text
         // font's ascent, so that a title fits the line pitch without touching its neighbours.
         Replace(layout, f.titleFont, title);
+        ReleaseEmphasisFonts(layout);
+        f.emphasisDesc = desc;
         f.titleFontAscent = f.titleFont ? layout.draw->fontMetrics(f.titleFont).ascent : 0;
     } else {
         desc.face = s.fontFaceStatus;
@@ -81,6 +83,8 @@ void ReleaseLayoutFonts(Layout& layout) {
         if (*slot) layout.draw->deleteFont(*slot);
         *slot = nullptr;
     }
+    ReleaseEmphasisFonts(layout);
+    f.emphasisDesc = FontDesc{};
     f.textFontHeight = 0;
     f.textFontAscent = 0;
     f.titleFontAscent = 0;
@@ -90,6 +94,66 @@ void ReleaseLayoutFonts(Layout& layout) {
 int MeasureText(const DrawContext& dc, const char16_t* text, int length) {
     if (length <= 0) return 0;
     return dc.draw->measureText(dc.font, text, length);
+}
+
+int EmphasisFontIndex(uint8_t style) {
+    int index = 0;
+    if (style & kEmphasisItalic) index |= 1;
+    if (style & kEmphasisBold) index |= 2;
+    if (style & kEmphasisMono) index |= 4;
+    if (style & (kEmphasisSuper | kEmphasisSub)) index |= 8;
+    if (style & kEmphasisUnderline) index |= 16;
+    if (style & kEmphasisStrike) index |= 32;
+    return index;
+}
+
+PlatformFont* EmphasisFont(const Layout& layout, PlatformFont* plain, uint8_t style, int* ascent) {
+    const LayoutFonts& f = layout.fonts;
+    const int index = EmphasisFontIndex(style);
+    if (ascent) *ascent = f.textFontAscent;
+    if (index == 0 || (f.emphasisDesc.face.empty() && f.emphasisDesc.height == 0)) return plain;
+    if (!f.emphasisFonts[index]) {
+        FontDesc desc = f.emphasisDesc;
+        desc.italic = index & 1;
+        if (index & 2) desc.weight = std::max(layout.settings->boldWeight, desc.weight);
+        desc.fixedPitch = (index & 4) != 0;
+        if (index & 8) {
+            // Two thirds of the text's size, as a printed superscript is.
+            desc.height = desc.height < 0 ? std::min(-1, (desc.height * 2 - 1) / 3)
+                                          : std::max(1, (desc.height * 2 + 1) / 3);
+            if (desc.width > 0) desc.width = std::max(1, desc.width * 2 / 3);
+        }
+        desc.underline = (index & 16) != 0;
+        desc.strikeOut = (index & 32) != 0;
+        f.emphasisFonts[index] = layout.draw->createFont(desc);
+        if (!f.emphasisFonts[index]) return plain;
+        f.emphasisAscents[index] = layout.draw->fontMetrics(f.emphasisFonts[index]).ascent;
+    }
+    if (ascent) *ascent = f.emphasisAscents[index];
+    return f.emphasisFonts[index];
+}
+
+void ReleaseEmphasisFonts(Layout& layout) {
+    LayoutFonts& f = layout.fonts;
+    for (int i = 0; i < kEmphasisFonts; ++i) {
+        if (f.emphasisFonts[i]) layout.draw->deleteFont(f.emphasisFonts[i]);
+        f.emphasisFonts[i] = nullptr;
+        f.emphasisAscents[i] = 0;
+    }
+}
+
+int MeasureRuns(const Layout& layout, const DrawContext& dc, const char16_t* text,
+                const uint8_t* styles, int length) {
+    if (length <= 0) return 0;
+    int width = 0;
+    for (int at = 0; at < length;) {
+        int end = at + 1;
+        while (end < length && styles[end] == styles[at]) ++end;
+        PlatformFont* font = EmphasisFont(layout, dc.font, styles[at], nullptr);
+        width += dc.draw->measureText(font, text + at, end - at);
+        at = end;
+    }
+    return width;
 }
 
 DrawContext TextContext(const Layout& layout) {

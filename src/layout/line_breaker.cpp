@@ -68,6 +68,37 @@ int32_t EndLine(LineRecord& record, int32_t end) {
     return end;
 }
 
+// The text and its styles change together, so that the styles stay one per unit.
+void Resize(LineRecord& record, size_t length) {
+    record.text.resize(length);
+    record.styles.resize(length);
+}
+void Append(LineRecord& record, const char16_t* text, const uint8_t* styles, size_t length) {
+    record.text.append(text, length);
+    record.styles.insert(record.styles.end(), styles, styles + length);
+}
+void Push(LineRecord& record, char16_t unit, uint8_t style) {
+    record.text.push_back(unit);
+    record.styles.push_back(style);
+}
+void Pop(LineRecord& record) {
+    record.text.pop_back();
+    record.styles.pop_back();
+}
+
+// A title is drawn in the title font whatever its emphasis; other lines run by run.
+int Measure(const Layout& layout, const DrawContext& dc, const LineRecord& record) {
+    if (record.flags & kStyleTitle) return MeasureText(dc, record.text);
+    return MeasureRuns(layout, dc, record.text.data(), record.styles.data(),
+                       static_cast<int>(record.text.size()));
+}
+
+// A space between words keeps the emphasis of the white space it stands for, but never the
+// small size of a superscript or subscript.
+uint8_t SpaceStyle(Document& doc, int32_t pos) {
+    return GetStyle(doc, pos) & ~(kEmphasisSuper | kEmphasisSub);
+}
+
 // The overflowing word does not fit: take the longest break candidate that fits, else give the
 // word to the next line, else cut it by characters (one at least, so that layout advances).
 int32_t Overflow(Layout& layout, LineRecord& record, size_t wordAt, int indentLength, int available,
@@ -83,11 +114,11 @@ int32_t Overflow(Layout& layout, LineRecord& record, size_t wordAt, int indentLe
     for (int k = n - 2; k >= 0; --k) {
         const char mark = work.marks[k];
         if (mark == '*') continue;
-        record.text.resize(wordAt);
-        record.text.append(word.text, static_cast<size_t>(k + 1));
-        if (mark == 'a') record.text.push_back(u'-');
+        Resize(record, wordAt);
+        Append(record, word.text, word.style, static_cast<size_t>(k + 1));
+        if (mark == 'a') Push(record, u'-', word.style[k]);
         ShowSoftHyphen(record.text);
-        if (MeasureText(dc, record.text) <= available) {
+        if (Measure(layout, dc, record) <= available) {
             ++record.words;
             return EndLine(record, word.pos[k + 1]);
         }
@@ -95,21 +126,21 @@ int32_t Overflow(Layout& layout, LineRecord& record, size_t wordAt, int indentLe
 
     if (record.words > 0) {
         // The space before the word goes with it.
-        record.text.resize(wordAt);
+        Resize(record, wordAt);
         const size_t space = record.text.rfind(u' ');
-        record.text.resize(space == std::u16string::npos ? 0 : space);
+        Resize(record, space == std::u16string::npos ? 0 : space);
         return EndLine(record, word.pos[0]);
     }
 
-    record.text.resize(static_cast<size_t>(indentLength));
-    record.text.append(word.text, static_cast<size_t>(n));
+    Resize(record, static_cast<size_t>(indentLength));
+    Append(record, word.text, word.style, static_cast<size_t>(n));
     record.words = 1;
     for (int keep = n - 1; keep >= 1; --keep) {
-        record.text.resize(static_cast<size_t>(indentLength + keep));
+        Resize(record, static_cast<size_t>(indentLength + keep));
         ShowSoftHyphen(record.text);
-        if (MeasureText(dc, record.text) <= available) return EndLine(record, word.pos[keep]);
+        if (Measure(layout, dc, record) <= available) return EndLine(record, word.pos[keep]);
     }
-    record.text.resize(static_cast<size_t>(indentLength + 1));
+    Resize(record, static_cast<size_t>(indentLength + 1));
     return EndLine(record, word.pos[0] + 1);
 }
 
@@ -124,6 +155,7 @@ int32_t ReadWord(WordBuffer& word, Document& doc, int32_t pos, int32_t skipEnd) 
         if (c == u' ' || IsMark(c)) break;
         word.text[word.length] = c;
         word.pos[word.length] = pos;
+        word.style[word.length] = GetStyle(doc, pos);
         ++word.length;
         ++pos;
     }
@@ -138,6 +170,7 @@ int32_t LayoutLine(Layout& layout, Document& doc, LineRecord& record, int32_t st
     // line ends beyond the book.
     start = std::clamp(start, 0, std::max(length, 0));
     record.text.clear();
+    record.styles.clear();
     record.words = 0;
     record.start = start;
     record.flags = ParagraphStartFlags(doc, start, ParagraphStyleAt(doc, start));
@@ -158,6 +191,7 @@ int32_t LayoutLine(Layout& layout, Document& doc, LineRecord& record, int32_t st
     bool first = true;
     for (;;) {
         int32_t next = ReadWord(layout.word, doc, pos, SkipEnd(start, pos));
+        const int32_t wordEnd = next;
         const bool empty = layout.word.length == 0;
         const int32_t skipEnd = SkipEnd(start, next);
         bool cut = false;
@@ -179,20 +213,21 @@ int32_t LayoutLine(Layout& layout, Document& doc, LineRecord& record, int32_t st
         // A run of white space too long to pass over ends the line; an empty word there leaves
         // the line as it stands.
         if (cut && empty) {
-            if (record.words > 0 && !record.text.empty() && record.text.back() == u' ')
-                record.text.pop_back();
+            if (record.words > 0 && !record.text.empty() && record.text.back() == u' ') Pop(record);
             return EndLine(record, next);
         }
 
         if (first && (record.flags & kParaStart) && (record.flags & kStyleBody)) {
-            record.text.append(kIndent, kIndentLength);
+            constexpr uint8_t kPlain[kIndentLength] = {};
+            Append(record, kIndent, kPlain, kIndentLength);
             indentLength = kIndentLength;
         }
         first = false;
 
         const size_t wordAt = record.text.size();
-        record.text.append(layout.word.text, static_cast<size_t>(layout.word.length));
-        const int width = MeasureText(dc, record.text);
+        Append(record, layout.word.text, layout.word.style,
+               static_cast<size_t>(layout.word.length));
+        const int width = Measure(layout, dc, record);
         if (width > available) {
             // Only the end of the book reads an empty word; there is nothing to cut.
             if (empty) return EndLine(record, next);
@@ -203,10 +238,10 @@ int32_t LayoutLine(Layout& layout, Document& doc, LineRecord& record, int32_t st
         ++record.words;
         if ((record.flags & kParaEnd) || cut) return EndLine(record, next);
 
-        record.text.push_back(u' ');
-        const int spaced = MeasureText(dc, record.text);
+        Push(record, u' ', SpaceStyle(doc, wordEnd));
+        const int spaced = Measure(layout, dc, record);
         if (spaced > available) {
-            record.text.pop_back();
+            Pop(record);
             return EndLine(record, next);
         }
         // At the end of the book the line is padded with spaces up to the width; a space that

@@ -240,7 +240,15 @@ void PaintLines(const Layout& layout, const Canvas& c) {
             const uint32_t bg = s.colors[kColourBk][ActiveProfile(s)];
             Fill(c, rect, Faded(titleColour, bg, 4, 5));
         }
-        if (flags & (kStyleBody | kStyleNine)) {
+        if (LineHasEmphasis(line) && (flags & (kStyleBody | kStyleNine))) {
+            if (flags & kParaEnd) {
+                DrawLineRuns(layout, dc, line, rect, kAlignLeft);
+            } else {
+                JustifyAndDrawLine(layout, dc, line, rect);
+            }
+        } else if (LineHasEmphasis(line)) {
+            DrawLineRuns(layout, dc, line, rect, (flags & kStyleRight) ? kAlignRight : kAlignLeft);
+        } else if (flags & (kStyleBody | kStyleNine)) {
             if (flags & kParaEnd) {
                 Text(c, dc.font, colour, rect, line.text, kAlignLeft);
             } else {

@@ -21,13 +21,18 @@ struct PixelRect {
 // −height pixels, > 0 for a cell height (ascent + descent) of that many pixels, 0 for a default
 // size. `width` 0 keeps the face's own widths; otherwise the average character width wanted, in
 // pixels. `weight` on the 100–900 scale (0: normal). `quality` 6 draws smoothed text, anything
-// else plain pixels.
+// else plain pixels. The flags ask for the italic of the face, a monospaced face instead of
+// `face`, and lines under or through the text drawn by the font.
 struct FontDesc {
     std::u16string face;
     int height = 0;
     int width = 0;
     int weight = 0;
     int quality = 0;
+    int italic = 0;
+    int fixedPitch = 0;
+    int underline = 0;
+    int strikeOut = 0;
 };
 constexpr int kQualityClearType = 6;
 

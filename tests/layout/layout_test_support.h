@@ -48,12 +48,16 @@ inline FakeSurface* Fake(PlatformSurface* surface) {
     return reinterpret_cast<FakeSurface*>(surface);
 }
 
-// Fixed-advance drawing services. A font asked for with a width gets that advance; the cell
-// height is the character height plus 4.
+// Fixed-advance drawing services. A font asked for with a width gets that advance; else an
+// italic one advances 13, a monospaced one 8 and one under 8 pixels high 6, the space as much.
+// The cell height is the character height plus 4.
 inline const DrawServices& FakeDraw() {
     static const DrawServices services = {
         [](const FontDesc& desc) {
             auto* f = new FakeFont{desc};
+            if (desc.italic) f->advance = f->space = 13;
+            if (desc.fixedPitch) f->advance = f->space = 8;
+            if (desc.height != 0 && std::abs(desc.height) < 8) f->advance = f->space = 6;
             if (desc.width > 0) f->advance = f->space = desc.width;
             return reinterpret_cast<PlatformFont*>(f);
         },
@@ -121,6 +125,7 @@ struct FakeLayout {
         layout.fonts.textFontHeight = 14;
         layout.fonts.textFontAscent = 11;
         layout.fonts.titleFontAscent = 13;
+        layout.fonts.emphasisDesc = FontDesc{u"Fake", -10, 0, 400, 0};
         layout.surface = FakeDraw().createSurface(1, 1, 0);
         layout.geometry.textRect = {0, 0, width, height};
     }
@@ -128,6 +133,7 @@ struct FakeLayout {
         FakeDraw().deleteSurface(layout.surface);
         FakeDraw().deleteFont(layout.fonts.textFont);
         FakeDraw().deleteFont(layout.fonts.titleFont);
+        ReleaseEmphasisFonts(layout);
     }
 };
 

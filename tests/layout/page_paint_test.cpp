@@ -352,6 +352,31 @@ TEST(RenderTool, PagesMatchTheirGoldenPictures) {
     }
 }
 
+// Emphasis as the window draws it: an italic epigraph, a bold word, a subscript, a superscript,
+// monospace and strike-through in FictionBook; pandoc's italic and bold inside justified,
+// hyphenated lines of an EPUB. Rendered from the fixtures, so that the status line shows the
+// book's name alone.
+TEST(RenderTool, EmphasisPagesMatchTheirGoldenPictures) {
+    test::QtTestEnvironment();
+    const test::ScratchDir scratch;
+    const struct {
+        const char* name;
+        const char* book;
+        const char* options;
+    } cases[] = {
+        {"emphasis-fb2", "en-emphasis.fb2", ""},
+        {"emphasis-epub", "en-emphasis-pandoc.epub", "--position 30"},
+    };
+    for (const auto& c : cases) {
+        const std::string out = scratch.path() + "/" + c.name + ".png";
+        const std::string command = std::string("cd '") + LECTRA_FIXTURES + "' && '" + LECTRA_TOOL +
+                                    "' render --width 480 --height 640 --out '" + out + "' " +
+                                    c.options + " " + c.book + "; echo $?";
+        ASSERT_EQ(test::Run(command), "0\n") << c.name;
+        CompareWithGolden(c.name, out);
+    }
+}
+
 // On a screen of two device pixels a logical one (QT_SCALE_FACTOR=2) the page is drawn at that
 // resolution: a picture of twice the size whose letters are drawn finely, not the logical page
 // blown up, and whose colours are still cut to the surface's 16 bits. The title of the book's

@@ -51,37 +51,64 @@ std::vector<int32_t> WalkForward(FakeLayout& f, Document& doc) {
     return starts;
 }
 
+// Pages tile the book, and a page or a line forward and back returns, at several page sizes.
+void CheckPagesTileAndMovesReturn(Document* doc, const std::string& name) {
+    for (auto [width, height] : {std::pair{200, 140}, {470, 600}, {90, 30}, {1000, 14}}) {
+        FakeLayout f(width, height);
+        ASSERT_EQ(test::LoadEnPat(f.layout.patterns), 1);
+        SCOPED_TRACE(testing::Message() << name << " " << width << "x" << height);
+        const std::vector<int32_t> starts = WalkForward(f, *doc);
+        EXPECT_EQ(doc->pageEnd, DocLength(*doc));
+        // Forty pages spread over the book keep the sanitizer build quick.
+        const size_t stride = std::max<size_t>(1, starts.size() / 40);
+        for (size_t i = 1; i < starts.size(); i += stride) {
+            ASSERT_EQ(Move(f, *doc, starts[i - 1], Next), starts[i]);
+            if (doc->pageEnd < DocLength(*doc)) {
+                // A line forward and back returns too.
+                const int32_t second = f.layout.pageLines[1].start;
+                ASSERT_EQ(Move(f, *doc, starts[i], NextLineKey), second);
+                ASSERT_EQ(Move(f, *doc, second, PreviousLine), starts[i]) << "line " << second;
+            } else {
+                // The page that shows the end goes no further.
+                ASSERT_EQ(Move(f, *doc, starts[i], NextLineKey), starts[i]);
+                ASSERT_EQ(Move(f, *doc, starts[i], Next), starts[i]);
+            }
+            PreviousPage(f.layout, *doc);
+            LayOut(f, *doc);
+            ASSERT_EQ(doc->pageStart, starts[i - 1]) << "back from page " << i;
+        }
+        // Backwards, from pages spread over the book down to the start.
+        for (size_t i = starts.size() - 1; i > 0; i -= std::min(i, stride))
+            ASSERT_EQ(Move(f, *doc, starts[i], PreviousPage), starts[i - 1]);
+    }
+}
+
 TEST(Pagination, PagesTileEveryBookAndAPageForwardAndBackReturns) {
     for (const char* name : {"ru-story.fb2", "en-story.html", "ru-story.txt"}) {
         auto doc = Sample(name);
-        for (auto [width, height] : {std::pair{200, 140}, {470, 600}, {90, 30}, {1000, 14}}) {
-            FakeLayout f(width, height);
-            ASSERT_EQ(test::LoadEnPat(f.layout.patterns), 1);
-            SCOPED_TRACE(testing::Message() << name << " " << width << "x" << height);
-            const std::vector<int32_t> starts = WalkForward(f, *doc);
-            EXPECT_EQ(doc->pageEnd, DocLength(*doc));
-            // Forty pages spread over the book keep the sanitizer build quick.
-            const size_t stride = std::max<size_t>(1, starts.size() / 40);
-            for (size_t i = 1; i < starts.size(); i += stride) {
-                ASSERT_EQ(Move(f, *doc, starts[i - 1], Next), starts[i]);
-                if (doc->pageEnd < DocLength(*doc)) {
-                    // A line forward and back returns too.
-                    const int32_t second = f.layout.pageLines[1].start;
-                    ASSERT_EQ(Move(f, *doc, starts[i], NextLineKey), second);
-                    ASSERT_EQ(Move(f, *doc, second, PreviousLine), starts[i]) << "line " << second;
-                } else {
-                    // The page that shows the end goes no further.
-                    ASSERT_EQ(Move(f, *doc, starts[i], NextLineKey), starts[i]);
-                    ASSERT_EQ(Move(f, *doc, starts[i], Next), starts[i]);
-                }
-                PreviousPage(f.layout, *doc);
-                LayOut(f, *doc);
-                ASSERT_EQ(doc->pageStart, starts[i - 1]) << "back from page " << i;
-            }
-            // Backwards, from pages spread over the book down to the start.
-            for (size_t i = starts.size() - 1; i > 0; i -= std::min(i, stride))
-                ASSERT_EQ(Move(f, *doc, starts[i], PreviousPage), starts[i - 1]);
-        }
+        CheckPagesTileAndMovesReturn(doc.get(), name);
+    }
+}
+
+// The same with emphasis measured in its own fonts (the fixed-advance italic, monospaced and
+// small fonts are wider or narrower than the text font): the way back lays out the lines the way
+// forward did.
+TEST(Pagination, WithEmphasisPagesTileAndTheMovesAgree) {
+    test::ScratchDir dir;
+    std::string html = "<html><body><p>";
+    for (int i = 0; i < 700; ++i) {
+        html += "word <i>slanted italicised " + std::to_string(i) +
+                "</i> and <b>bold</b> H<sub>2</sub>O";
+        html += i % 3 ? " <tt>mono spaced</tt> x<sup>2</sup> " : " <em>extraordinarily</em> ";
+        if (i % 9 == 0) html += "</p><p>";
+    }
+    html += "</p></body></html>";
+    for (const std::string& path :
+         {dir.Write("emphasis.html", html), test::Fixture("en-emphasis.fb2"),
+          test::Fixture("en-emphasis-pandoc.epub")}) {
+        test::OpenedBook doc;
+        ASSERT_TRUE(test::Open(*doc, path, 1252)) << path;
+        CheckPagesTileAndMovesReturn(doc.doc.get(), path);
     }
 }
 

@@ -63,9 +63,15 @@ QFont BaseFont(const FontDesc& desc) {
     QFont f(QString::fromUtf16(desc.face.data(), static_cast<qsizetype>(desc.face.size())));
     int weight = desc.weight == 0 ? 400 : std::clamp(desc.weight, 1, 1000);
     f.setWeight(static_cast<QFont::Weight>(weight));
-    f.setItalic(false);
-    f.setUnderline(false);
-    f.setStrikeOut(false);
+    if (desc.fixedPitch) {
+        // The system's monospaced face, whatever the text face is.
+        f.setFamilies({QStringLiteral("monospace")});
+        f.setStyleHint(QFont::Monospace);
+        f.setFixedPitch(true);
+    }
+    f.setItalic(desc.italic != 0);
+    f.setUnderline(desc.underline != 0);
+    f.setStrikeOut(desc.strikeOut != 0);
     f.setKerning(false);
     const bool smooth = desc.quality == kQualityClearType;
     f.setStyleStrategy(static_cast<QFont::StyleStrategy>(

@@ -1,0 +1,222 @@
+// Emphasis beside the stream: the style of each unit from the markup filters, decoded with its
+// block from the block's own snapshot, while every tag yields what it yielded before.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "document/markup_filter.h"
+#include "document/text_cache.h"
+#include "straight_decode.h"
+#include "test_support.h"
+
+namespace lectra {
+namespace {
+
+using test::ScratchDir;
+
+// The styles of every unit, read through GetStyle with the blocks decoded from the middle of
+// the book outwards, after the cache was dropped.
+std::vector<uint8_t> StylesFromTheMiddle(Document& doc) {
+    for (BlockRecord& r : doc.blocks) r.chars = nullptr;
+    std::fill(std::begin(doc.charSlotList), std::end(doc.charSlotList), -1);
+    std::fill(std::begin(doc.charSlotFree), std::end(doc.charSlotFree), 1);
+    std::vector<uint8_t> styles(static_cast<size_t>(DocLength(doc)));
+    const int32_t blocks = static_cast<int32_t>(doc.blocks.size());
+    for (int32_t step = 0; step < blocks; ++step) {
+        // middle, middle + 1, middle − 1, …
+        const int32_t b = (blocks - 1) / 2 + (step % 2 ? (step + 1) / 2 : -(step / 2));
+        for (int32_t p = b * kBlockUnits; p < std::min(DocLength(doc), (b + 1) * kBlockUnits); ++p)
+            styles[static_cast<size_t>(p)] = GetStyle(doc, p);
+    }
+    return styles;
+}
+
+// Each unit's style next to the stream: the units of `word` found after `from` all have `style`.
+uint8_t StyleOfWord(Document& doc, const std::u16string& word, int32_t from = 0) {
+    const std::u16string all = test::ReadAll(doc);
+    const size_t at = all.find(word, static_cast<size_t>(from));
+    EXPECT_NE(at, std::u16string::npos) << Utf16ToUtf8(word);
+    if (at == std::u16string::npos) return 0xFF;
+    const uint8_t style = GetStyle(doc, static_cast<int32_t>(at));
+    for (size_t i = 1; i < word.size(); ++i)
+        EXPECT_EQ(GetStyle(doc, static_cast<int32_t>(at + i)), style) << Utf16ToUtf8(word);
+    return style;
+}
+
+TEST(Emphasis, FictionBookElementsGiveTheirStyles) {
+    test::OpenedBook doc;
+    ASSERT_TRUE(test::Open(*doc, test::Fixture("en-emphasis.fb2")));
+    EXPECT_EQ(StyleOfWord(*doc, u"Time is a river"), kEmphasisItalic);
+    EXPECT_EQ(StyleOfWord(*doc, u"Harbour saying"), 0);
+    EXPECT_EQ(StyleOfWord(*doc, u"word"), kEmphasisBold);
+    EXPECT_EQ(StyleOfWord(*doc, u"H"), 0);
+    const std::u16string all = test::ReadAll(*doc);
+    const int32_t h2o = static_cast<int32_t>(all.find(u"H2O"));
+    EXPECT_EQ(GetStyle(*doc, h2o), 0);
+    EXPECT_EQ(GetStyle(*doc, h2o + 1), kEmphasisSub);
+    EXPECT_EQ(GetStyle(*doc, h2o + 2), 0);
+    const int32_t r2 = static_cast<int32_t>(all.find(u"r2,"));
+    EXPECT_EQ(GetStyle(*doc, r2 + 1), kEmphasisSuper);
+    EXPECT_EQ(StyleOfWord(*doc, u"TICK = 3600"), kEmphasisMono);
+    EXPECT_EQ(StyleOfWord(*doc, u"wrong"), kEmphasisStrike);
+    // Nested: italic, then italic and bold, then plain again.
+    EXPECT_EQ(StyleOfWord(*doc, u"a promise,"), kEmphasisItalic);
+    EXPECT_EQ(StyleOfWord(*doc, u"not a warning"), kEmphasisItalic | kEmphasisBold);
+    EXPECT_EQ(StyleOfWord(*doc, u", and went on"), 0);
+}
+
+TEST(Emphasis, HtmlElementsByWholeName) {
+    ScratchDir dir;
+    test::OpenedBook doc;
+    const std::string html =
+        "<p>a <i>it</i> <em>em</em> <cite>ci</cite> <dfn>df</dfn> <var>va</var> <b>bo</b> "
+        "<STRONG>st</STRONG> <tt>tt</tt> <code>co</code> <kbd>kb</kbd> <samp>sa</samp> "
+        "x<sup>up</sup> x<sub>dn</sub> <u>un</u> <s>s1</s> <strike>s2</strike> <del>s3</del> "
+        "<img src=x.png>im <ins>in</ins> <big>bi</big> <blockquote>bq</blockquote> "
+        "<ul><li>li</li></ul> <span>sp</span> <i/>self</p>";
+    ASSERT_TRUE(test::Open(*doc, dir.Write("e.html", html), 1252));
+    const struct {
+        const char16_t* word;
+        uint8_t style;
+    } cases[] = {
+        {u"it", kEmphasisItalic},
+        {u"em", kEmphasisItalic},
+        {u"ci", kEmphasisItalic},
+        {u"df", kEmphasisItalic},
+        {u"va", kEmphasisItalic},
+        {u"bo", kEmphasisBold},
+        {u"st", kEmphasisBold},
+        {u"tt", kEmphasisMono},
+        {u"co", kEmphasisMono},
+        {u"kb", kEmphasisMono},
+        {u"sa", kEmphasisMono},
+        {u"up", kEmphasisSuper},
+        {u"dn", kEmphasisSub},
+        {u"un", kEmphasisUnderline},
+        {u"s1", kEmphasisStrike},
+        {u"s2", kEmphasisStrike},
+        {u"s3", kEmphasisStrike},
+        // Rows that these names fall to by prefix ("I", "B", "U", "S") emphasise nothing.
+        {u"im", 0},
+        {u"in", 0},
+        {u"bi", 0},
+        {u"bq", 0},
+        {u"li", 0},
+        {u"sp", 0},
+        {u"self", 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(StyleOfWord(*doc, c.word), c.style) << Utf16ToUtf8(c.word);
+}
+
+// The emphasis tags yield exactly what they did before they carried emphasis: nothing for the
+// rows and the silent names; the stream of main before emphasis was read for these sources.
+TEST(Emphasis, TagsYieldWhatTheyYieldedBefore) {
+    ScratchDir dir;
+    test::OpenedBook doc;
+    ASSERT_TRUE(test::Open(*doc,
+                           dir.Write("y.html",
+                                     "<p>H<SUB>2</SUB>O<EM>a</EM><STRONG>b</STRONG><DFN>c</DFN>"
+                                     "<STRIKE>d</STRIKE><U>e</U><TT>f</TT><CODE>g\nh</CODE></p>"),
+                           1252));
+    EXPECT_EQ(test::ReadAll(*doc), u"\nH2Oabcdefg h");
+    ASSERT_TRUE(
+        test::Open(*doc,
+                   dir.Write("y.fb2",
+                             "<body><p>H<sub>2</sub>O<emphasis>a</emphasis><strong>b</strong>"
+                             "<code>c</code><strikethrough>d</strikethrough>"
+                             "<sup>e</sup><emphasis/>f</p></body>"),
+                   1252));
+    EXPECT_EQ(test::ReadAll(*doc), u"\nH2Oabcdef");
+    EXPECT_EQ(StyleOfWord(*doc, u"f"), 0);
+}
+
+// Every block decodes with the styles a single run from the start gives, whichever block is
+// decoded first: the emphasis depths ride in each block's snapshot.
+TEST(Emphasis, EveryBlockDecodesWithTheStylesOfOneRun) {
+    ScratchDir dir;
+    std::string html = "<p>";
+    for (int i = 0; i < 900; ++i) {
+        html += "plain <i>slanted " + std::to_string(i) + " <b>heavy <sub>low</sub></b> tail</i> ";
+        if (i % 7 == 0)
+            html +=
+                "<em><em><em><em><em><em><em><em><em>deep</em></em></em></em>"
+                "</em></em></em></em></em> ";
+        if (i % 50 == 0) html += "</p><p>";
+    }
+    const char* kinds[][2] = {{"long.html", "1252"}, {"long.fb2", "1252"}};
+    for (const auto& kind : kinds) {
+        std::string book = html;
+        if (std::string(kind[0]).ends_with(".fb2")) {
+            // The same text in FictionBook's names.
+            for (const auto& [from, to] : {std::pair<std::string, std::string>{"<i>", "<emphasis>"},
+                                           {"</i>", "</emphasis>"},
+                                           {"<b>", "<strong>"},
+                                           {"</b>", "</strong>"},
+                                           {"<em>", "<emphasis>"},
+                                           {"</em>", "</emphasis>"}}) {
+                for (size_t at = book.find(from); at != std::string::npos;
+                     at = book.find(from, at + to.size()))
+                    book.replace(at, from.size(), to);
+            }
+            book = "<body>" + book + "</p></body>";
+        }
+        test::OpenedBook doc;
+        ASSERT_TRUE(test::Open(*doc, dir.Write(kind[0], book), std::stoi(kind[1])));
+        ASSERT_GE(doc->blocks.size(), 5u) << kind[0];
+        std::vector<uint8_t> straight;
+        const std::u16string text = test::StraightDecode(*doc, &straight);
+        ASSERT_EQ(text.size(), static_cast<size_t>(DocLength(*doc))) << kind[0];
+        const std::vector<uint8_t> styles = StylesFromTheMiddle(*doc);
+        EXPECT_EQ(styles, straight) << kind[0];
+        // And the styles mean what the markup said.
+        EXPECT_EQ(StyleOfWord(*doc, u"slanted 450"), kEmphasisItalic) << kind[0];
+        EXPECT_EQ(StyleOfWord(*doc, u"heavy", 20000), kEmphasisItalic | kEmphasisBold);
+        EXPECT_EQ(StyleOfWord(*doc, u"plain", 20000), 0) << kind[0];
+        EXPECT_EQ(StyleOfWord(*doc, u"deep", 20000), kEmphasisItalic) << kind[0];
+        if (kind[0] == std::string("long.html"))
+            EXPECT_EQ(StyleOfWord(*doc, u"low", 20000),
+                      kEmphasisItalic | kEmphasisBold | kEmphasisSub);
+    }
+}
+
+TEST(Emphasis, EpubPartsFromPandoc) {
+    test::OpenedBook doc;
+    ASSERT_TRUE(test::Open(*doc, test::Fixture("en-emphasis-pandoc.epub")));
+    EXPECT_EQ(StyleOfWord(*doc, u"thoroughly unremarkable"), kEmphasisItalic);
+    EXPECT_EQ(StyleOfWord(*doc, u"extraordinarily"), kEmphasisBold);
+    EXPECT_EQ(StyleOfWord(*doc, u" patient expression"), 0);
+    EXPECT_EQ(StyleOfWord(*doc, u"Northumberland"), kEmphasisItalic);
+    std::vector<uint8_t> straight;
+    test::StraightDecode(*doc, &straight);
+    EXPECT_EQ(StylesFromTheMiddle(*doc), straight);
+}
+
+// Deeper nesting than the snapshot holds is counted at its cap: the depth stays exact up to the
+// cap, and the snapshot of a block holds what the run had there.
+TEST(Emphasis, NestingSaturatesAtTheSnapshotsCap) {
+    ScratchDir dir;
+    std::string s = "<body><p>";
+    for (int i = 0; i < 300; ++i) s += "<strong>";
+    s += std::string(5000, 'x');
+    for (int i = 0; i < kEmphasisDepthMax; ++i) s += "</strong>";
+    s += "plain</p></body>";
+    test::OpenedBook doc;
+    ASSERT_TRUE(test::Open(*doc, dir.Write("n.fb2", s), 1252));
+    ASSERT_EQ(doc->blocks.size(), 2u);
+    MarkupState m;
+    RestoreMarkup(m, doc->blocks[1].state);
+    EXPECT_EQ(m.emphasisDepth[1], kEmphasisDepthMax);
+    EXPECT_EQ(EmphasisOf(m), kEmphasisBold);
+    EXPECT_EQ(StyleOfWord(*doc, u"plain"), 0);
+    // Plain text carries no emphasis.
+    test::OpenedBook txt;
+    ASSERT_TRUE(test::Open(*txt, dir.Write("t.txt", "<b>not bold</b>"), 1252));
+    EXPECT_EQ(GetStyle(*txt, 4), 0);
+    EXPECT_EQ(GetStyle(*txt, -1), 0);
+    EXPECT_EQ(GetStyle(*txt, 1 << 20), 0);
+}
+
+}  // namespace
+}  // namespace lectra
