@@ -16,6 +16,7 @@ constexpr int kOrder = 1160;
 constexpr int kSearch = 1161;
 constexpr int kBooks = 1162;
 constexpr int kCount = 1163;
+constexpr int kFolders = 1164;
 // Books are listed this many at a time; the next page is read when the selection comes near the
 // end, so that a catalogue of 100,000 shows its first page at once.
 constexpr int64_t kPageRows = 200;
@@ -100,7 +101,8 @@ int LibraryProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr
         InitDialogFrame(dialog, u"Library", u"Open");
         for (const char16_t* order : kOrders) ListAdd(dialog, kOrder, order);
         ListSelect(dialog, kOrder, l.order);
-        PlaceControl(dialog, kOrder, 1, 2, 0);
+        PlaceControl(dialog, kOrder, 6, 2, 0);
+        PlaceControl(dialog, kFolders, 5, 2, 0);
         PlaceControl(dialog, kSearch, 1, 2, 1);
         PlaceControl(dialog, kCount, 1, 2, 2);
         PlaceControl(dialog, kBooks, 2, 2, 3);
@@ -121,6 +123,12 @@ int LibraryProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr
             l.order = order;
             Relist(dialog, l);
         }
+        return 1;
+    }
+    if (id == kFolders && note == kButtonPress) {
+        // The caller shows the folders and, after the rescan they start, the library again.
+        l.choice->foldersAsked = 1;
+        EndDialog(dialog, 0);
         return 1;
     }
     if (id == kBooks && note == kListSelectionChange) {

@@ -11,12 +11,14 @@ namespace lectra {
 struct LibraryChoice {
     std::u16string path;
     std::u16string entry;  // the archive entry; empty for a whole file
+    int foldersAsked = 0;  // the dialog was left for the library's folders
 };
 
 // The line a book is listed by: "Title — Authors (Series 3)".
 std::u16string LibraryLine(const BookRow& row);
 
-// Shows the catalogue of `library`; returns 1 with the book in `choice` when one was chosen.
+// Shows the catalogue of `library`; returns 1 with the book in `choice` when one was chosen, 0
+// otherwise (with choice.foldersAsked set when the "Folders" button closed it).
 int ShowLibraryDialog(ReaderServices& reader, LibraryDb& library, LibraryChoice& choice);
 
 }  // namespace lectra

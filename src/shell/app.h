@@ -178,15 +178,19 @@ void RunPending(App& app);
 // place when the recent list remembers that entry, else from its start.
 int OpenBookEntry(App& app, const std::u16string& path, const std::u16string& entry);
 
-// The library: the folders it catalogues (those of the books read, and ~/Books), its scan in a
-// worker (started at most once at a time; stopped and joined at the end), and its dialog, which
-// waits for a scan under way and opens the book chosen. ShowLibrary returns 1 when a book opened;
-// with `onlyWithBooks` an empty catalogue shows nothing.
+// The library: the folders it catalogues (as chosen; until then those of the books read, and
+// ~/Books), its scan in a worker (started at most once at a time; stopped and joined at the end),
+// and its dialog, which waits for a scan under way and opens the book chosen. ShowLibrary returns
+// 1 when a book opened; with `onlyWithBooks` an empty catalogue shows nothing.
 std::vector<std::string> LibraryFolders(const App& app);
-void StartLibraryScan(App& app);
+// `dropped`: folders taken off the list, whose books the scan takes out of the catalogue first.
+void StartLibraryScan(App& app, const std::vector<std::string>& dropped = {});
 void StopLibraryScan(App& app);
 void WaitForLibraryScan(App& app);
 int ShowLibrary(App& app, int onlyWithBooks = 0);
+// The library's folders dialog; a changed list is kept in the settings (saved at once) and a
+// rescan of it started in the worker. Returns 1 when the list changed.
+int ChooseLibraryFolders(App& app);
 
 // Dialogs and menus.
 void InitDialogServices(App& app);

@@ -218,6 +218,32 @@ TEST(LibraryScan, RescanFollowsRenamesDeletionsAndNewArchives) {
     CloseLibrary(library);
 }
 
+// A folder taken off the list takes its books out, except those under a folder still listed; a
+// folder whose name only begins like it ("nested2") is another folder.
+TEST(LibraryScan, AForgottenFolderTakesItsBooksOut) {
+    Collection c;
+    Shell("mkdir -p '" + c.root + "/nested2'");
+    c.Write("nested2/idiot.fb2", Fb2Book("Идиот", "Фёдор", "Достоевский"));
+    LibraryDb library;
+    ASSERT_TRUE(OpenLibrary(library, c.db));
+    Scan(library, c.root);
+    ASSERT_EQ(CountBooks(library), 12);
+    int64_t removed = 0;
+    // Under a folder still listed: kept.
+    ASSERT_TRUE(ForgetFolders(library, {c.root + "/nested/"}, {c.root}, removed));
+    EXPECT_EQ(removed, 0);
+    EXPECT_EQ(CountBooks(library), 12);
+    // hedgehog, dorian and the three books of pack.zip go; nested2's book stays.
+    ASSERT_TRUE(ForgetFolders(library, {c.root + "/nested"}, {}, removed));
+    EXPECT_EQ(removed, 5);
+    const std::map<std::string, std::string> got = Catalogue(library);
+    EXPECT_EQ(got.size(), 7u);
+    EXPECT_EQ(got.count("idiot.fb2|"), 1u);
+    EXPECT_EQ(got.count("pack.zip|anna.fb2"), 0u);
+    EXPECT_EQ(Titles(library, u"козлов"), std::vector<std::string>{});
+    CloseLibrary(library);
+}
+
 TEST(LibraryScan, CancelKeepsWhatWasDoneAndRemovesNothing) {
     Collection c;
     LibraryDb library;

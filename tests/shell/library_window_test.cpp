@@ -1,6 +1,7 @@
 // The library through the window: a scan of the user's folders in its worker, the dialog listing
 // and searching the catalogue as one types, and a book of an archive of several opened by its
 // entry and found again at its place.
+#include "dialogs/library_folders_dialog.h"
 #include "platform/command_ids.h"
 #include "scripted_dialogs.h"
 
@@ -102,6 +103,75 @@ TEST_F(LibraryWindow, TheBrowserShowsAnArchiveOfSeveralBooksAsAFolderOfThem) {
     ASSERT_EQ(app->bookOpen, 1);
     EXPECT_EQ(app->doc->bookPath, Utf8ToUtf16(dir.path() + "/shelf/pair.zip"));
     EXPECT_EQ(app->doc->zipEntryName, u"b.fb2");
+}
+
+// The library's folders through its dialog: ~/Books at first; another folder added with the
+// chooser and ~/Books removed give a library of that folder alone, kept in the settings file.
+TEST_F(LibraryWindow, FoldersChosenFromTheLibraryAreKeptAndScanned) {
+    mkdir((dir.path() + "/Books").c_str(), 0755);
+    mkdir((dir.path() + "/shelf").c_str(), 0755);
+    dir.Write("Books/war.fb2", Fb2("Война и мир", "Лев", "Толстой"));
+    dir.Write("shelf/b.fb2", Fb2("Ёжик в тумане", "Сергей", "Козлов"));
+    Make(test::Scripted);
+    app->libraryPath = dir.path() + "/library.sqlite";
+    ASSERT_EQ(CreateAppWindow(*app), 1);
+    const std::u16string books = Utf8ToUtf16(dir.path() + "/Books");
+    const std::u16string shelf = Utf8ToUtf16(dir.path() + "/shelf");
+    scripts.push_back([](PlatformDialog* d) {
+        EXPECT_EQ(Lines(d, 1162), std::vector<std::u16string>{u"Война и мир — Лев Толстой"});
+        SendDialogCommand(d, 1164, kButtonPress);
+    });
+    scripts.push_back([&](PlatformDialog* d) {
+        EXPECT_EQ(Lines(d, 1181), std::vector<std::u16string>{books});
+        SendDialogCommand(d, 1182, kButtonPress);  // the chooser, scripted next
+        EXPECT_EQ(Lines(d, 1181), (std::vector<std::u16string>{books, shelf}));
+        // The same folder again is not listed twice.
+        SendDialogCommand(d, 1182, kButtonPress);
+        EXPECT_EQ(Lines(d, 1181).size(), 2u);
+        ListSelect(d, 1181, 0);
+        SendDialogCommand(d, 1183, kButtonPress);
+        EXPECT_EQ(Lines(d, 1181), std::vector<std::u16string>{shelf});
+        EXPECT_FALSE(test::Ended(d));
+        SendDialogCommand(d, kCmdLeftSoftKey);
+    });
+    scripts.push_back([](PlatformDialog* d) {
+        // The chooser starts in the folder selected and lists folders only.
+        EXPECT_EQ(Lines(d, 1004), (std::vector<std::u16string>{u"<..>", u"[Choose this folder]"}));
+        test::Choose(d, 1004, u"<..>");
+        const std::vector<std::u16string> home = Lines(d, 1004);
+        EXPECT_EQ(std::count(home.begin(), home.end(), u"<shelf>"), 1);
+        test::Choose(d, 1004, u"<shelf>");
+        test::Choose(d, 1004, u"[Choose this folder]");
+    });
+    scripts.push_back([&](PlatformDialog* d) {
+        EXPECT_EQ(ListSelection(d, 1004), 1);  // from the folder selected: shelf
+        test::Choose(d, 1004, u"[Choose this folder]");
+    });
+    scripts.push_back([](PlatformDialog* d) {
+        EXPECT_EQ(Lines(d, 1162), std::vector<std::u16string>{u"Ёжик в тумане — Сергей Козлов"});
+    });
+    Send(kMsgCommand, kCmdLibrary);
+    EXPECT_TRUE(scripts.empty());
+    ASSERT_EQ(app->session.settings.libraryFolderCount, 1);
+    EXPECT_EQ(app->session.settings.libraryFolders[0], shelf);
+    EXPECT_EQ(LibraryFolders(*app), std::vector<std::string>{dir.path() + "/shelf"});
+    const std::string config = test::ReadBytes(dir.path() + "/_config.ini");
+    EXPECT_NE(config.find("\r\nLIBRARY_FOLDERS=1\r\nLIBRARY_FOLDER_1=" + dir.path() + "/shelf\r\n"),
+              std::string::npos);
+}
+
+// What the folders list refuses: the whole disk, a name the settings file would cut or break,
+// a seventeenth folder.
+TEST(LibraryFoldersDialog, RefusesWhatCannotBeKept) {
+    const std::u16string longest = u"/" + std::u16string(kMaxValueChars - 1, u'x');
+    EXPECT_EQ(FolderRefusal({}, longest), nullptr);
+    EXPECT_NE(FolderRefusal({}, longest + u"x"), nullptr);
+    EXPECT_NE(FolderRefusal({}, u"/"), nullptr);
+    EXPECT_NE(FolderRefusal({}, u"/a\nb"), nullptr);
+    std::vector<std::u16string> full(kLibraryFolderCount - 1, u"/a");
+    EXPECT_EQ(FolderRefusal(full, u"/b"), nullptr);
+    full.push_back(u"/a");
+    EXPECT_NE(FolderRefusal(full, u"/b"), nullptr);
 }
 
 }  // namespace
