@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "dialogs/library_dialog.h"
 #include "document/format_table.h"
 #include "document/formats/zip_directory.h"
 #include "document/open_book.h"
@@ -219,11 +220,13 @@ struct Recent {
     int first = 1;
 };
 
-// "%1.0f%% name <folder>" for a recent entry.
-std::u16string RecentLine(const RecentEntry& e) {
+// "%1.0f%% name <folder>" for a recent entry, or "%1.0f%% Title — Authors" when the catalogue
+// knows the book.
+std::u16string RecentLine(const RecentEntry& e, const std::u16string& catalogueName) {
     const double percent = e.size > 0 ? 100.0 * e.position / e.size : 0.0;
     char buf[32];
     std::snprintf(buf, sizeof buf, "%1.0f%% ", percent);
+    if (!catalogueName.empty()) return Utf8ToUtf16(buf) + catalogueName;
     const size_t slash = e.bookPath.rfind(u'/');
     std::u16string text;
     if (slash == std::u16string::npos) {
@@ -247,9 +250,18 @@ int RecentProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_
         SetControlText(dialog, kCaption,
                        slash == std::u16string::npos ? u"---" : ReadableName(open.substr(slash)));
         ListReset(dialog, kList);
-        for (int i = r.first; i < kRecentCount && recent.entries[i].bookPath.size() >= 2; ++i) {
-            ListAdd(dialog, kList, RecentLine(recent.entries[i]));
+        int end = r.first;
+        while (end < kRecentCount && recent.entries[end].bookPath.size() >= 2) ++end;
+        std::vector<BookKey> keys;
+        for (int i = r.first; i < end; ++i) {
+            const RecentEntry& e = recent.entries[i];
+            keys.push_back({PathToBytes(e.bookPath), Utf16ToUtf8(e.zipName)});
         }
+        const std::vector<std::u16string> names = r.reader->libraryPath
+                                                      ? CatalogueNames(*r.reader->libraryPath, keys)
+                                                      : std::vector<std::u16string>(keys.size());
+        for (int i = r.first; i < end; ++i)
+            ListAdd(dialog, kList, RecentLine(recent.entries[i], names[i - r.first]));
         ListSelect(dialog, kList, 0);
         SetControlFocus(dialog, kList);
         return 1;

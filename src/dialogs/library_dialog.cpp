@@ -153,14 +153,33 @@ int LibraryProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr
 }  // namespace
 
 std::u16string LibraryLine(const BookRow& row) {
-    std::u16string line = Utf8ToUtf16(row.title);
-    if (!row.authors.empty()) line += u" \u2014 " + Utf8ToUtf16(row.authors);
+    std::u16string line = CatalogueName(row);
     if (!row.series.empty()) {
         line += u" (" + Utf8ToUtf16(row.series);
         if (row.number > 0) line += u" " + Number(row.number);
         line += u")";
     }
     return line;
+}
+
+std::u16string CatalogueName(const BookRow& row) {
+    std::u16string name = Utf8ToUtf16(row.title);
+    if (!row.authors.empty()) name += u" \u2014 " + Utf8ToUtf16(row.authors);
+    return name;
+}
+
+std::vector<std::u16string> CatalogueNames(const std::string& libraryPath,
+                                           const std::vector<BookKey>& keys) {
+    std::vector<std::u16string> names(keys.size());
+    LibraryDb db;
+    if (keys.empty() || !OpenLibraryToRead(db, libraryPath)) return names;
+    std::vector<BookRow> rows;
+    LookUpBooks(db, keys, rows);
+    CloseLibrary(db);
+    for (size_t i = 0; i < keys.size() && i < rows.size(); ++i) {
+        if (rows[i].id != 0 && !rows[i].title.empty()) names[i] = CatalogueName(rows[i]);
+    }
+    return names;
 }
 
 int ShowLibraryDialog(ReaderServices& reader, LibraryDb& library, LibraryChoice& choice) {

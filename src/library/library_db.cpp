@@ -298,4 +298,58 @@ int64_t CountBooks(LibraryDb& library) {
     return QueryInt(library.db, "SELECT count(*) FROM books", -1);
 }
 
+int OpenLibraryToRead(LibraryDb& library, const std::string& path) {
+    Close(library);
+    library.path = path;
+    struct stat st {};
+    if (path.empty() || stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
+    const int flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW;
+    int ok1 = 0, ok2 = 0;
+    if (sqlite3_open_v2(path.c_str(), &library.db, flags, nullptr) == SQLITE_OK) {
+        sqlite3_busy_timeout(library.db, 1000);
+        const int64_t application = QueryInt(library.db, "PRAGMA application_id", -1, &ok1);
+        const int64_t version = QueryInt(library.db, "PRAGMA user_version", -1, &ok2);
+        if (ok1 && ok2 && application == kApplicationId && version == kLibrarySchemaVersion)
+            return 1;
+    }
+    Close(library);
+    return 0;
+}
+
+int LookUpBooks(LibraryDb& library, const std::vector<BookKey>& keys, std::vector<BookRow>& rows) {
+    rows.assign(keys.size(), BookRow());
+    if (keys.empty()) return 1;
+    if (!library.db) return 0;
+    // One walk of the files' path index for every path; the entries are matched here.
+    std::string sql = std::string(kRowColumns) + " WHERE f.path IN (?";
+    for (size_t i = 1; i < keys.size(); ++i) sql += ",?";
+    sql += ")";
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(library.db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(st);
+        return 0;
+    }
+    for (size_t i = 0; i < keys.size(); ++i) {
+        sqlite3_bind_blob(st, static_cast<int>(i + 1), keys[i].path.data(),
+                          static_cast<int>(keys[i].path.size()), SQLITE_TRANSIENT);
+    }
+    std::vector<BookRow> found;
+    if (!StepRows(st, PushRow, &found)) return 0;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const BookRow* only = nullptr;
+        int ofFile = 0;
+        for (const BookRow& row : found) {
+            if (row.path != keys[i].path) continue;
+            ++ofFile;
+            only = &row;
+            if (row.entry == keys[i].entry) {
+                rows[i] = row;
+                break;
+            }
+        }
+        if (rows[i].id == 0 && ofFile == 1) rows[i] = *only;
+    }
+    return 1;
+}
+
 }  // namespace lectra

@@ -67,4 +67,21 @@ int SearchBooks(LibraryDb& library, std::u16string_view query, int64_t limit,
                 std::vector<BookRow>& rows);
 int64_t CountBooks(LibraryDb& library);
 
+// Opens an existing catalogue to read it only, as the recent list and the window's title do
+// while the scanner may be writing: never made, set aside or rebuilt. 0 when there is none or
+// it is not this program's catalogue of this version.
+int OpenLibraryToRead(LibraryDb& library, const std::string& path);
+
+// A book as the reader names it: the file's path (bytes) and the archive entry (UTF-8; empty for
+// a whole file).
+struct BookKey {
+    std::string path;
+    std::string entry;
+};
+// The catalogue's rows of `keys` in one query: rows[i] for keys[i], with an id of 0 where the
+// catalogue does not know the book. A file the catalogue holds as one book answers for it
+// whatever the entry (an archive of one book is read by its entry or as a whole). Returns 1, or 0
+// on a database error (every row unknown then).
+int LookUpBooks(LibraryDb& library, const std::vector<BookKey>& keys, std::vector<BookRow>& rows);
+
 }  // namespace lectra

@@ -244,6 +244,46 @@ TEST(LibraryScan, AForgottenFolderTakesItsBooksOut) {
     CloseLibrary(library);
 }
 
+// The names of the recent books: one look-up for a list of paths and entries, through a
+// connection that only reads and never makes or rebuilds a catalogue.
+TEST(LibraryDatabase, BooksLookedUpByPathAndEntry) {
+    Collection c;
+    LibraryDb library;
+    EXPECT_FALSE(OpenLibraryToRead(library, c.db));
+    EXPECT_NE(access(c.db.c_str(), F_OK), 0);
+    ASSERT_TRUE(OpenLibrary(library, c.db));
+    Scan(library, c.root);
+    CloseLibrary(library);
+    ASSERT_TRUE(OpenLibraryToRead(library, c.db));
+    const std::string pack = c.root + "/nested/pack.zip";
+    std::vector<BookRow> rows;
+    ASSERT_TRUE(LookUpBooks(library,
+                            {{c.root + "/war.fb2", ""},
+                             {pack, "anna.fb2"},
+                             {pack, ""},  // an archive of several books names none of them
+                             {c.root + "/missing.fb2", ""},
+                             {pack, "don.fb2"},
+                             {c.root + "/war.fb2", "war.fb2"}},
+                            rows));
+    ASSERT_EQ(rows.size(), 6u);
+    EXPECT_EQ(rows[0].title, "Война и мир");
+    EXPECT_EQ(rows[0].authors, "Лев Толстой");
+    EXPECT_EQ(rows[1].title, "Анна Каренина");
+    EXPECT_EQ(rows[2].id, 0);
+    EXPECT_EQ(rows[3].id, 0);
+    EXPECT_EQ(rows[4].title, "Тихий Дон");
+    EXPECT_EQ(rows[5].title, "Война и мир");  // a file of one book, whatever the entry
+    CloseLibrary(library);
+    // Another program's database is not read as a catalogue, and is left as it is.
+    const std::string other = c.scratch.path() + "/other.sqlite";
+    Shell("sqlite3 '" + other +
+          "' 'CREATE TABLE t(x)' 2>/dev/null || python3 -c \"import "
+          "sqlite3; sqlite3.connect('" +
+          other + "').execute('CREATE TABLE t(x)')\"");
+    EXPECT_FALSE(OpenLibraryToRead(library, other));
+    EXPECT_NE(access((other + ".damaged").c_str(), F_OK), 0);
+}
+
 TEST(LibraryScan, CancelKeepsWhatWasDoneAndRemovesNothing) {
     Collection c;
     LibraryDb library;

@@ -64,7 +64,7 @@ TEST_F(LibraryWindow, ABookIsFoundByItsAuthorAndOpenedFromItsArchive) {
     ASSERT_EQ(app->bookOpen, 1);
     EXPECT_EQ(app->doc->bookPath, Utf8ToUtf16(dir.path() + "/Books/pair.zip"));
     EXPECT_EQ(app->doc->zipEntryName, u"b.fb2");
-    EXPECT_EQ(app->bookTitle, u"Ёжик в тумане — Lectra");
+    EXPECT_EQ(app->bookTitle, u"Ёжик в тумане — Сергей Козлов — Lectra");
     // The other book of the archive opens by its entry; the first comes back at its place.
     Press(kVkPageDown);
     const int32_t place = PageStart();
@@ -75,6 +75,20 @@ TEST_F(LibraryWindow, ABookIsFoundByItsAuthorAndOpenedFromItsArchive) {
     ASSERT_TRUE(OpenBookEntry(*app, Utf8ToUtf16(dir.path() + "/Books/pair.zip"), u"b.fb2"));
     EXPECT_EQ(app->doc->zipEntryName, u"b.fb2");
     EXPECT_EQ(PageStart(), place);
+
+    // The recent books by the catalogue's names, each entry of the archive its own; a book the
+    // catalogue does not know by its file name.
+    dir.Write("loose.txt", "Just some text.\n");
+    ASSERT_TRUE(OpenBookForDialog(*app, Utf8ToUtf16(dir.path() + "/loose.txt"), 0));
+    EXPECT_EQ(app->bookTitle, u"loose — Lectra");
+    scripts.push_back([&](PlatformDialog* d) {
+        EXPECT_EQ(Lines(d, 1004), (std::vector<std::u16string>{
+                                      u"7% Ёжик в тумане — Сергей Козлов",
+                                      u"0% Анна Каренина — Лев Толстой",
+                                  }));
+    });
+    Send(kMsgCommand, kCmdRecentFiles);
+    EXPECT_TRUE(scripts.empty());
 }
 
 TEST_F(LibraryWindow, TheBrowserShowsAnArchiveOfSeveralBooksAsAFolderOfThem) {
