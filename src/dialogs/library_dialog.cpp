@@ -88,8 +88,10 @@ void MoreIfNearTheEnd(PlatformDialog* dialog, Library& l) {
     if (l.complete || l.searching) return;
     const int at = ListSelection(dialog, kBooks);
     if (at < static_cast<int>(l.rows.size()) - 20) return;
+    // Paged by the last row's sort key, so that a page far down costs what the first did.
     std::vector<BookRow> more;
-    ListBooks(*l.db, kOrderOf[l.order], static_cast<int64_t>(l.rows.size()), kPageRows, more);
+    if (l.rows.empty()) return;
+    ListBooksAfter(*l.db, kOrderOf[l.order], l.rows.back(), kPageRows, more);
     l.complete = static_cast<int64_t>(more.size()) < kPageRows;
     AddRows(dialog, l, more);
 }

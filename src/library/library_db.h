@@ -49,6 +49,12 @@ struct BookRow {
     std::string series;
     double number = 0;
     std::string language;
+    // The row's place in the orders (folded keys and when it was added): where the next page
+    // starts when the list is paged by key.
+    std::string titleKey;
+    std::string authorKey;
+    std::string seriesKey;
+    int64_t added = 0;
 };
 
 enum class ListOrder { kAuthor, kSeries, kTitle, kLanguage, kAdded };
@@ -57,6 +63,11 @@ enum class ListOrder { kAuthor, kSeries, kTitle, kLanguage, kAdded };
 // so a first page costs the same at any size of catalogue. Returns 1, or 0 on a database error.
 int ListBooks(LibraryDb& library, ListOrder order, int64_t offset, int64_t limit,
               std::vector<BookRow>& rows);
+// The `limit` books that follow `last` (a row this order listed) in the order, found by its sort
+// key through the order's index: a page deep in the list costs what the first does. Returns 1,
+// or 0 on a database error.
+int ListBooksAfter(LibraryDb& library, ListOrder order, const BookRow& last, int64_t limit,
+                   std::vector<BookRow>& rows);
 // Every book in the order, handed to `each` one at a time (for printing a whole catalogue without
 // holding it).
 int ForEachBook(LibraryDb& library, ListOrder order, void (*each)(void* context, const BookRow&),
