@@ -1,0 +1,42 @@
+// The open book's bookmarks reach the page: added or removed through the bookmarks file, they
+// show on the next paint, and another book's bookmarks never do.
+#include "dialogs/bookmarks.h"
+#include "reader_test_support.h"
+
+namespace lectra {
+namespace {
+
+class BookmarkMarksWindow : public test::Reader {};
+
+TEST_F(BookmarkMarksWindow, TheOpenBooksBookmarksReachTheStatusLineAndTheBar) {
+    std::string text;
+    for (int i = 0; i < 3000; ++i) text += "word" + std::to_string(i) + " ";
+    dir.Write("book.txt", text);
+    dir.Write("other.txt", text);
+    Start(dir.path() + "/book.txt");
+    ASSERT_EQ(app->bookOpen, 1);
+    const std::u16string file = Utf8ToUtf16(dir.path()) + u"/" + kBookmarksFileName;
+    const std::u16string book = app->doc->bookPath;
+    Repaint(*app);
+    EXPECT_EQ(app->layout.status.bookmarkPercents.size(), 0u);
+
+    Press(kVkPageDown);
+    const int32_t here = PageStart();
+    const int32_t length = DocLength(*app->doc);
+    ASSERT_TRUE(AppendBookmark(file, {book, u"here", here, length}));
+    ASSERT_TRUE(AppendBookmark(file, {book, u"near the end", length - 10, length}));
+    ASSERT_TRUE(AppendBookmark(file, {Utf8ToUtf16(dir.path() + "/other.txt"), u"x", 0, length}));
+    Repaint(*app);
+    EXPECT_EQ(app->layout.bookmarks, (std::vector<int32_t>{here, length - 10}));
+    EXPECT_EQ(app->layout.status.bookmarkHere, 1);
+    Press(kVkPageDown);
+    EXPECT_EQ(app->layout.status.bookmarkHere, 0);
+    EXPECT_EQ(app->layout.status.bookmarkPercents.size(), 2u);
+
+    ASSERT_TRUE(RemoveBookmark(file, book, 1));
+    Repaint(*app);
+    EXPECT_EQ(app->layout.bookmarks, std::vector<int32_t>{here});
+}
+
+}  // namespace
+}  // namespace lectra
