@@ -157,6 +157,8 @@ int ChooseLibraryFolders(App& app) {
 
 int ShowLibrary(App& app, int onlyWithBooks) {
     if (app.libraryPath.empty()) return 0;
+    // The book open is one of the books read: its folder is among the library's from now on.
+    if (app.services.rememberBook) app.services.rememberBook(app.services.context);
     // Every look at the library finds what is on the disk now: a rescan reads only what changed.
     app.libraryScanned = 1;
     StartLibraryScan(app);

@@ -174,6 +174,22 @@ TEST_F(LibraryWindow, FoldersChosenFromTheLibraryAreKeptAndScanned) {
               std::string::npos);
 }
 
+// The book being read on a first run is one of the books read: the library opened over it
+// lists its folder's books, before anything was saved.
+TEST_F(LibraryWindow, TheFolderOfTheBookOpenIsInTheLibraryAtOnce) {
+    mkdir((dir.path() + "/shelf").c_str(), 0755);
+    dir.Write("shelf/a.fb2", Fb2("Анна Каренина", "Лев", "Толстой"));
+    dir.Write("shelf/b.fb2", Fb2("Ёжик в тумане", "Сергей", "Козлов"));
+    Make(test::Scripted);
+    app->libraryPath = dir.path() + "/library.sqlite";
+    ASSERT_EQ(CreateAppWindow(*app), 1);
+    OpenStartupBook(*app, Utf8ToUtf16(dir.path() + "/shelf/a.fb2"));
+    ASSERT_EQ(app->bookOpen, 1);
+    scripts.push_back([](PlatformDialog* d) { EXPECT_EQ(Lines(d, 1162).size(), 2u); });
+    Send(kMsgCommand, kCmdLibrary);
+    EXPECT_TRUE(scripts.empty());
+}
+
 // What the folders list refuses: the whole disk, a name the settings file would cut or break,
 // a seventeenth folder.
 TEST(LibraryFoldersDialog, RefusesWhatCannotBeKept) {
