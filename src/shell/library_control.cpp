@@ -65,8 +65,16 @@ std::vector<std::string> LibraryFolders(const App& app) {
     std::vector<std::string> folders;
     if (s.libraryFolderCount >= 0) {
         // As chosen: a folder missing now (a disk not mounted) keeps its books till it is back.
+        // The file may have been edited by hand: the root and a relative path, which the dialog
+        // never gives, are not walked.
         for (int n = 0; n < std::min(s.libraryFolderCount, kLibraryFolderCount); ++n) {
-            if (!s.libraryFolders[n].empty()) folders.push_back(PathToBytes(s.libraryFolders[n]));
+            const std::u16string& folder = s.libraryFolders[n];
+            if (folder.size() < 2 || folder[0] != u'/' ||
+                folder.find_first_not_of(u'/') == std::u16string::npos)
+                continue;
+            const std::string bytes = PathToBytes(folder);
+            if (std::find(folders.begin(), folders.end(), bytes) == folders.end())
+                folders.push_back(bytes);
         }
         return folders;
     }

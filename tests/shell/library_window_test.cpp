@@ -169,6 +169,13 @@ TEST_F(LibraryWindow, FoldersChosenFromTheLibraryAreKeptAndScanned) {
     ASSERT_EQ(app->session.settings.libraryFolderCount, 1);
     EXPECT_EQ(app->session.settings.libraryFolders[0], shelf);
     EXPECT_EQ(LibraryFolders(*app), std::vector<std::string>{dir.path() + "/shelf"});
+    // A settings file edited by hand: the whole disk, a relative path and a repeat are not walked.
+    Settings& s = app->session.settings;
+    s.libraryFolderCount = 4;
+    s.libraryFolders[1] = u"//";
+    s.libraryFolders[2] = u"Books";
+    s.libraryFolders[3] = shelf;
+    EXPECT_EQ(LibraryFolders(*app), std::vector<std::string>{dir.path() + "/shelf"});
     const std::string config = test::ReadBytes(dir.path() + "/_config.ini");
     EXPECT_NE(config.find("\r\nLIBRARY_FOLDERS=1\r\nLIBRARY_FOLDER_1=" + dir.path() + "/shelf\r\n"),
               std::string::npos);
