@@ -298,8 +298,9 @@ void ShowAddBookmarkDialog(ReaderServices& reader) {
     if (!*reader.bookOpen) return;
     if (reader.rememberBook) reader.rememberBook(reader.context);
     AddBookmark a{&reader};
-    if (const DialogTemplate* t = FindDialogTemplate(kTemplateAddBookmark))
-        ShowDialog(reader, *t, AddProc, &a);
+    const DialogTemplate* t = FindDialogTemplate(kTemplateAddBookmark);
+    // The page is painted again: its status line and progress bar show the new bookmark.
+    if (t && ShowDialog(reader, *t, AddProc, &a) == 1) reader.refresh(reader.context);
 }
 
 void ShowBookmarksDialog(ReaderServices& reader) {
@@ -311,8 +312,11 @@ void ShowBookmarksDialog(ReaderServices& reader) {
         ShowTitledMessage(reader, u"List Empty!", u"Bookmarks");
         return;
     }
+    const size_t before = o.marks.size();
     const DialogTemplate* t = FindDialogTemplate(kTemplateList);
-    if (t && ShowDialog(reader, *t, ListProc, &o) == 1) reader.refresh(reader.context);
+    // A bookmark opened moves the page; one deleted leaves the status line and the bar.
+    if (t && (ShowDialog(reader, *t, ListProc, &o) == 1 || o.marks.size() != before))
+        reader.refresh(reader.context);
 }
 
 void ClearBookBookmarks(ReaderServices& reader) {
@@ -329,6 +333,7 @@ void ClearBookBookmarks(ReaderServices& reader) {
     if (!RemoveBookBookmarks(file, reader.doc->bookPath)) {
         ShowTitledMessage(reader, u"Error writing in file", u"Error");
     }
+    reader.refresh(reader.context);
 }
 
 }  // namespace lectra

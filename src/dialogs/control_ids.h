@@ -21,6 +21,7 @@ constexpr int kTemplateStatusLine = 134;
 constexpr int kTemplateFind = 135;
 constexpr int kTemplateLibrary = 140;
 constexpr int kTemplateContents = 141;
+constexpr int kTemplateLibraryFolders = 142;
 
 // About, file information.
 constexpr int kCtlAboutText = 1000;
@@ -35,6 +36,12 @@ constexpr int kCtlLibraryOrder = 1160;
 constexpr int kCtlLibrarySearch = 1161;
 constexpr int kCtlLibraryBooks = 1162;
 constexpr int kCtlLibraryCount = 1163;
+constexpr int kCtlLibraryFolders = 1164;  // the button that opens the folders
+// The library's folders.
+constexpr int kCtlFoldersCaption = 1180;
+constexpr int kCtlFoldersList = 1181;
+constexpr int kCtlFoldersAdd = 1182;
+constexpr int kCtlFoldersRemove = 1183;
 // The contents.
 constexpr int kCtlContentsList = 1170;
 // Go to.

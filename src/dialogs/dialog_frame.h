@@ -27,6 +27,8 @@ struct ReaderServices {
     int* screenWidth = nullptr;
     int* screenHeight = nullptr;
     std::u16string programFolder;
+    // The library's catalogue file (bytes; empty or null: no library), for the books' names.
+    const std::string* libraryPath = nullptr;
     // Lays the page out from PageStart and paints it.
     void (*refresh)(void* context) = nullptr;
     void (*setFullScreen)(void* context, int on) = nullptr;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "dialogs/library_dialog.h"
 #include "document/format_table.h"
 #include "document/formats/zip_directory.h"
 #include "document/open_book.h"
@@ -22,9 +23,17 @@ namespace {
 
 // An archive shown as a folder lists at most this many of its books.
 constexpr size_t kMaxArchiveBooks = 65536;
+// The line of the folder chooser that takes the folder listed.
+constexpr char16_t kChooseThisFolder[] = u"[Choose this folder]";
 
 struct Browser {
     ReaderServices* reader = nullptr;
+    // The folder listed: the reader's browse folder, or the chooser's own in folder mode.
+    std::u16string* folder = nullptr;
+    std::u16string ownFolder;
+    // Folder mode: only folders are listed, and the line after ".." chooses the folder shown.
+    int folderMode = 0;
+    std::u16string chosen;
     std::u16string start;
     std::u16string archive;  // the ZIP archive listed as a folder of its books; empty for a folder
     // The entries as listed: sort prefix, name, suffix; the visible lines are made from them.
@@ -87,14 +96,22 @@ void ListPath(PlatformDialog* dialog, Browser& b, std::u16string path) {
         path = HomeFolder();
         slash = path.size() - 1;
     }
-    std::u16string& folder = *b.reader->browseFolder;
+    std::u16string& folder = *b.folder;
     folder = path.substr(0, slash + 1);
     const std::u16string select = path.substr(slash + 1);
     SetControlText(dialog, kCtlCaption, ReadableName(folder));
     b.entries.assign(1, u"1..>");
     b.archive.clear();
     const std::u16string inside = folder.size() > 1 ? folder.substr(0, folder.size() - 1) : folder;
-    if (IsArchiveName(inside) && FileExists(inside)) {
+    if (b.folderMode) {
+        b.entries.push_back(u"0 ");
+        std::vector<FolderEntry> found;
+        ListFolder(folder, found);
+        for (const FolderEntry& e : found) {
+            if (e.isFolder && !e.name.empty() && e.name[0] != u'.')
+                b.entries.push_back(u"2" + e.name + u">");
+        }
+    } else if (IsArchiveName(inside) && FileExists(inside)) {
         b.archive = inside;
         for (const std::u16string& book : ArchiveBooks(inside))
             b.entries.push_back(u"3" + book + u" ");
@@ -113,12 +130,14 @@ void ListPath(PlatformDialog* dialog, Browser& b, std::u16string path) {
     }
     std::sort(b.entries.begin() + 1, b.entries.end(), Before);
     ListReset(dialog, kCtlCaptionedList);
-    int selected = 0;
+    // The chooser offers the folder shown first; the browser, the way up.
+    int selected = b.folderMode ? 1 : 0;
     for (size_t i = 0; i < b.entries.size(); ++i) {
         const std::u16string& e = b.entries[i];
         const std::u16string name = e.substr(1, e.size() - 2);
-        const std::u16string line =
-            e[0] == u'3' ? u" " + ReadableName(name) + u" " : u"<" + ReadableName(name) + u">";
+        const std::u16string line = e[0] == u'0'   ? std::u16string(kChooseThisFolder)
+                                    : e[0] == u'3' ? u" " + ReadableName(name) + u" "
+                                                   : u"<" + ReadableName(name) + u">";
         ListAdd(dialog, kCtlCaptionedList, line);
         if (!select.empty() && i > 0 && name == select) selected = static_cast<int>(i);
     }
@@ -131,7 +150,11 @@ int ActivateBrowserLine(PlatformDialog* dialog, Browser& b) {
     const int line = ListSelection(dialog, kCtlCaptionedList);
     if (line < 0 || line >= static_cast<int>(b.entries.size())) return 0;
     const std::u16string& e = b.entries[static_cast<size_t>(line)];
-    std::u16string& folder = *b.reader->browseFolder;
+    std::u16string& folder = *b.folder;
+    if (e[0] == u'0') {
+        b.chosen = folder.size() > 1 ? folder.substr(0, folder.size() - 1) : folder;
+        return 1;
+    }
     if (e[0] == u'1') {
         // Up: the folder just left is selected in its parent.
         std::u16string left = folder;
@@ -163,7 +186,7 @@ int BrowserProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr
                 intptr_t) {
     Browser& b = *static_cast<Browser*>(context);
     if (message == kDlgInit) {
-        InitDialogFrame(dialog, u"Open file", u"Open");
+        InitDialogFrame(dialog, b.folderMode ? u"Choose a folder" : u"Open file", u"Open");
         PlaceControl(dialog, kCtlCaption, 1, 2, 0);
         PlaceControl(dialog, kCtlCaptionedList, 2, 2, 1);
         ListPath(dialog, b, b.start);
@@ -194,11 +217,13 @@ struct Recent {
     int first = 1;
 };
 
-// "%1.0f%% name <folder>" for a recent entry.
-std::u16string RecentLine(const RecentEntry& e) {
+// "%1.0f%% name <folder>" for a recent entry, or "%1.0f%% Title — Authors" when the catalogue
+// knows the book.
+std::u16string RecentLine(const RecentEntry& e, const std::u16string& catalogueName) {
     const double percent = e.size > 0 ? 100.0 * e.position / e.size : 0.0;
     char buf[32];
     std::snprintf(buf, sizeof buf, "%1.0f%% ", percent);
+    if (!catalogueName.empty()) return Utf8ToUtf16(buf) + catalogueName;
     const size_t slash = e.bookPath.rfind(u'/');
     std::u16string text;
     if (slash == std::u16string::npos) {
@@ -222,9 +247,18 @@ int RecentProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_
         SetControlText(dialog, kCtlCaption,
                        slash == std::u16string::npos ? u"---" : ReadableName(open.substr(slash)));
         ListReset(dialog, kCtlCaptionedList);
-        for (int i = r.first; i < kRecentCount && recent.entries[i].bookPath.size() >= 2; ++i) {
-            ListAdd(dialog, kCtlCaptionedList, RecentLine(recent.entries[i]));
+        int end = r.first;
+        while (end < kRecentCount && recent.entries[end].bookPath.size() >= 2) ++end;
+        std::vector<BookKey> keys;
+        for (int i = r.first; i < end; ++i) {
+            const RecentEntry& e = recent.entries[i];
+            keys.push_back({PathToBytes(e.bookPath), Utf16ToUtf8(e.zipName)});
         }
+        const std::vector<std::u16string> names = r.reader->libraryPath
+                                                      ? CatalogueNames(*r.reader->libraryPath, keys)
+                                                      : std::vector<std::u16string>(keys.size());
+        for (int i = r.first; i < end; ++i)
+            ListAdd(dialog, kCtlCaptionedList, RecentLine(recent.entries[i], names[i - r.first]));
         ListSelect(dialog, kCtlCaptionedList, 0);
         SetControlFocus(dialog, kCtlCaptionedList);
         return 1;
@@ -273,11 +307,26 @@ int ShowOpenFileDialog(ReaderServices& reader, const std::u16string& start) {
     if (reader.rememberBook) reader.rememberBook(reader.context);
     Browser b;
     b.reader = &reader;
+    b.folder = reader.browseFolder;
     b.start = start;
     const DialogTemplate* t = FindDialogTemplate(kTemplateBrowser);
     if (!t) return 0;
     ShowDialog(reader, *t, BrowserProc, &b);
     return b.opened;
+}
+
+int ChooseFolder(ReaderServices& reader, const std::u16string& start, std::u16string& chosen) {
+    Browser b;
+    b.reader = &reader;
+    b.folder = &b.ownFolder;
+    b.folderMode = 1;
+    b.start = start;
+    const DialogTemplate* t = FindDialogTemplate(kTemplateBrowser);
+    if (!t) return 0;
+    ShowDialog(reader, *t, BrowserProc, &b);
+    if (!b.opened) return 0;
+    chosen = b.chosen;
+    return 1;
 }
 
 int ShowRecentDialog(ReaderServices& reader) {

@@ -83,8 +83,10 @@ void MoreIfNearTheEnd(PlatformDialog* dialog, Library& l) {
     if (l.complete || l.searching) return;
     const int at = ListSelection(dialog, kCtlLibraryBooks);
     if (at < static_cast<int>(l.rows.size()) - 20) return;
+    // Paged by the last row's sort key, so that a page far down costs what the first did.
     std::vector<BookRow> more;
-    ListBooks(*l.db, kOrderOf[l.order], static_cast<int64_t>(l.rows.size()), kPageRows, more);
+    if (l.rows.empty()) return;
+    ListBooksAfter(*l.db, kOrderOf[l.order], l.rows.back(), kPageRows, more);
     l.complete = static_cast<int64_t>(more.size()) < kPageRows;
     AddRows(dialog, l, more);
 }
@@ -96,7 +98,8 @@ int LibraryProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr
         InitDialogFrame(dialog, u"Library", u"Open");
         for (const char16_t* order : kOrders) ListAdd(dialog, kCtlLibraryOrder, order);
         ListSelect(dialog, kCtlLibraryOrder, l.order);
-        PlaceControl(dialog, kCtlLibraryOrder, 1, 2, 0);
+        PlaceControl(dialog, kCtlLibraryOrder, 6, 2, 0);
+        PlaceControl(dialog, kCtlLibraryFolders, 5, 2, 0);
         PlaceControl(dialog, kCtlLibrarySearch, 1, 2, 1);
         PlaceControl(dialog, kCtlLibraryCount, 1, 2, 2);
         PlaceControl(dialog, kCtlLibraryBooks, 2, 2, 3);
@@ -117,6 +120,12 @@ int LibraryProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr
             l.order = order;
             Relist(dialog, l);
         }
+        return 1;
+    }
+    if (id == kCtlLibraryFolders && note == kButtonPress) {
+        // The caller shows the folders and, after the rescan they start, the library again.
+        l.choice->foldersAsked = 1;
+        EndDialog(dialog, 0);
         return 1;
     }
     if (id == kCtlLibraryBooks && note == kListSelectionChange) {
@@ -141,14 +150,33 @@ int LibraryProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr
 }  // namespace
 
 std::u16string LibraryLine(const BookRow& row) {
-    std::u16string line = Utf8ToUtf16(row.title);
-    if (!row.authors.empty()) line += u" \u2014 " + Utf8ToUtf16(row.authors);
+    std::u16string line = CatalogueName(row);
     if (!row.series.empty()) {
         line += u" (" + Utf8ToUtf16(row.series);
         if (row.number > 0) line += u" " + Number(row.number);
         line += u")";
     }
     return line;
+}
+
+std::u16string CatalogueName(const BookRow& row) {
+    std::u16string name = Utf8ToUtf16(row.title);
+    if (!row.authors.empty()) name += u" \u2014 " + Utf8ToUtf16(row.authors);
+    return name;
+}
+
+std::vector<std::u16string> CatalogueNames(const std::string& libraryPath,
+                                           const std::vector<BookKey>& keys) {
+    std::vector<std::u16string> names(keys.size());
+    LibraryDb db;
+    if (keys.empty() || !OpenLibraryToRead(db, libraryPath)) return names;
+    std::vector<BookRow> rows;
+    LookUpBooks(db, keys, rows);
+    CloseLibrary(db);
+    for (size_t i = 0; i < keys.size() && i < rows.size(); ++i) {
+        if (rows[i].id != 0 && !rows[i].title.empty()) names[i] = CatalogueName(rows[i]);
+    }
+    return names;
 }
 
 int ShowLibraryDialog(ReaderServices& reader, LibraryDb& library, LibraryChoice& choice) {

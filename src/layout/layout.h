@@ -160,6 +160,8 @@ struct StatusSnapshot {
     double percentRead = 0;
     int32_t page = 0;  // current page and page count
     int32_t pages = 0;
+    int bookmarkHere = 0;                  // a bookmark of the book lies on the page
+    std::vector<double> bookmarkPercents;  // where each bookmark is, 0..100 of the book
 };
 
 // Threads: the interface thread owns all of this. While smooth autoscrolling runs, the worker
@@ -173,6 +175,8 @@ struct Layout {
     PlatformSurface* surface = nullptr;  // the page surface, owned by the painter
     PageGeometry geometry;               // the one copy; ComputeGeometry of the window sets it
     StatusSnapshot status;
+    // The open book's bookmarks (positions), handed in by the shell, which keeps them.
+    std::vector<int32_t> bookmarks;
 
     HyphenPatterns patterns;
     WordBuffer word;

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "document/text_cache.h"
 #include "layout/justify.h"
 #include "layout/layout_fonts.h"
 #include "layout/pagination.h"
@@ -100,6 +101,23 @@ void PaintStatusLine(const Layout& layout, const Canvas& c, const Document* doc)
     Text(c, font, colour, status, item, kAlignRight);
     r.right -= Width(c, font, item) + kStatusGap;
 
+    if (st.bookmarkHere) {
+        // A ribbon left of the clock, notched at its foot, drawn rather than written so that no
+        // status face lacks it.
+        const int h = status.bottom - status.top;
+        const int w = std::max(3, h / 3) | 1;
+        const PixelRect ribbon{r.right - w, status.top + h / 6, r.right, status.bottom - h / 6};
+        if (ribbon.left > r.left && ribbon.bottom - ribbon.top >= 3) {
+            Fill(c, ribbon, colour);
+            const int notch = std::max(1, (ribbon.bottom - ribbon.top) / 4);
+            Fill(c,
+                 {ribbon.left + w / 2, ribbon.bottom - notch, ribbon.left + w / 2 + 1,
+                  ribbon.bottom},
+                 s.colors[kColourBk][ActiveProfile(s)]);
+            r.right = ribbon.left - kStatusGap;
+        }
+    }
+
     if (layout.autoscrolling && layout.autoscrollTicks % 4 >= 2) {
         std::snprintf(buffer, sizeof buffer, "%1.2fs", s.aswTime / 1000.0);
         item = Widen(buffer);
@@ -160,6 +178,10 @@ void PaintProgressBar(const Layout& layout, const Canvas& c) {
         }
         const int read = std::max(1, Share(length, layout.status.percentRead));
         Fill(c, {L + 2, B - 3, L + 2 + read, B - 2}, scale);
+        for (double at : layout.status.bookmarkPercents) {
+            const int x = L + 2 + Share(length, at);
+            Fill(c, {x, std::max(T, B - 5), x + 1, B - 1}, scale);
+        }
         if (s.visibleBatteryOnProgress) {
             const int x = L + 2 + Share(length, battery);
             Fill(c, {x - 1, T + 1, x + 2, B - 1}, layout.fonts.markBrush.colour);
@@ -175,6 +197,10 @@ void PaintProgressBar(const Layout& layout, const Canvas& c) {
         }
         const int read = std::max(1, Share(length, layout.status.percentRead));
         Fill(c, {R - 3, T + 1, R - 2, T + 1 + read}, scale);
+        for (double at : layout.status.bookmarkPercents) {
+            const int y = T + 1 + Share(length, at);
+            Fill(c, {std::max(L, R - 5), y, R - 1, y + 1}, scale);
+        }
         if (s.visibleBatteryOnProgress) {
             // Measured over B − T − 2 a full battery would land at B, below the bar, and the
             // mark would vanish; it is kept whole above the bar's end instead.
@@ -329,6 +355,16 @@ void UpdateStatusSnapshot(Layout& layout, const Document* doc, const StatusSourc
     st.percentRead = doc ? PercentRead(*doc) : 0;
     st.page = doc ? CurrentPageNumber(*doc) : 0;
     st.pages = doc ? PageCount(*doc) : 0;
+    st.bookmarkHere = 0;
+    st.bookmarkPercents.clear();
+    const int32_t length = doc ? DocLength(*doc) : 0;
+    if (length <= 0) return;
+    for (const int32_t at : layout.bookmarks) {
+        if (at < 0 || at > length) continue;  // a bookmark of the book as it was before
+        if (at >= doc->pageStart && (at < doc->pageEnd || at == doc->pageStart))
+            st.bookmarkHere = 1;
+        st.bookmarkPercents.push_back(100.0 * at / length);
+    }
 }
 
 int EnsurePageSurface(Layout& layout, int screenWidth, int screenHeight) {

@@ -165,8 +165,31 @@ const char* OrderClause(ListOrder order) {
 }
 
 constexpr const char* kRowColumns =
-    "SELECT b.id, f.path, b.entry, b.title, b.authors, b.series, b.number, b.language"
-    " FROM books b JOIN files f ON f.id = b.file";
+    "SELECT b.id, f.path, b.entry, b.title, b.authors, b.series, b.number, b.language,"
+    " b.title_key, b.author_key, b.series_key, b.added FROM books b JOIN files f ON f.id = b.file";
+
+// The rows after a given one in each order, as one row-value comparison over the order's
+// columns, which the order's index serves; the parameters are bound by BindAfter in this order.
+const char* AfterClause(ListOrder order) {
+    switch (order) {
+        case ListOrder::kAuthor:
+            return " WHERE (b.author_key, b.series_key, b.number, b.title_key, b.id) >"
+                   " (?1, ?2, ?3, ?4, ?5)";
+        case ListOrder::kSeries:
+            return " WHERE (b.series_key, b.number, b.title_key, b.id) > (?2, ?3, ?4, ?5)";
+        case ListOrder::kLanguage:
+            return " WHERE (b.language, b.title_key, b.id) > (?6, ?4, ?5)";
+        case ListOrder::kAdded:
+            return " WHERE (b.added, b.id) < (?7, ?5)";
+        case ListOrder::kTitle:
+            break;
+    }
+    return " WHERE (b.title_key, b.id) > (?4, ?5)";
+}
+
+void BindText(sqlite3_stmt* st, int column, const std::string& text) {
+    sqlite3_bind_text(st, column, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
 
 std::string Text(sqlite3_stmt* st, int column) {
     const void* p = sqlite3_column_blob(st, column);
@@ -184,6 +207,10 @@ void ReadRow(sqlite3_stmt* st, BookRow& row) {
     row.series = Text(st, 5);
     row.number = sqlite3_column_double(st, 6);
     row.language = Text(st, 7);
+    row.titleKey = Text(st, 8);
+    row.authorKey = Text(st, 9);
+    row.seriesKey = Text(st, 10);
+    row.added = sqlite3_column_int64(st, 11);
 }
 
 // Steps a prepared listing to its end, each row to `each`.
@@ -260,6 +287,28 @@ int ListBooks(LibraryDb& library, ListOrder order, int64_t offset, int64_t limit
     return StepRows(st, PushRow, &rows);
 }
 
+int ListBooksAfter(LibraryDb& library, ListOrder order, const BookRow& last, int64_t limit,
+                   std::vector<BookRow>& rows) {
+    rows.clear();
+    if (!library.db) return 0;
+    const std::string sql =
+        std::string(kRowColumns) + AfterClause(order) + OrderClause(order) + " LIMIT ?8";
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(library.db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(st);
+        return 0;
+    }
+    BindText(st, 1, last.authorKey);
+    BindText(st, 2, last.seriesKey);
+    sqlite3_bind_double(st, 3, last.number);
+    BindText(st, 4, last.titleKey);
+    sqlite3_bind_int64(st, 5, last.id);
+    BindText(st, 6, last.language);
+    sqlite3_bind_int64(st, 7, last.added);
+    sqlite3_bind_int64(st, 8, limit);
+    return StepRows(st, PushRow, &rows);
+}
+
 int ForEachBook(LibraryDb& library, ListOrder order, void (*each)(void*, const BookRow&),
                 void* context) {
     if (!library.db) return 0;
@@ -296,6 +345,60 @@ int SearchBooks(LibraryDb& library, std::u16string_view query, int64_t limit,
 int64_t CountBooks(LibraryDb& library) {
     if (!library.db) return -1;
     return QueryInt(library.db, "SELECT count(*) FROM books", -1);
+}
+
+int OpenLibraryToRead(LibraryDb& library, const std::string& path) {
+    Close(library);
+    library.path = path;
+    struct stat st {};
+    if (path.empty() || stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
+    const int flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW;
+    int ok1 = 0, ok2 = 0;
+    if (sqlite3_open_v2(path.c_str(), &library.db, flags, nullptr) == SQLITE_OK) {
+        sqlite3_busy_timeout(library.db, 1000);
+        const int64_t application = QueryInt(library.db, "PRAGMA application_id", -1, &ok1);
+        const int64_t version = QueryInt(library.db, "PRAGMA user_version", -1, &ok2);
+        if (ok1 && ok2 && application == kApplicationId && version == kLibrarySchemaVersion)
+            return 1;
+    }
+    Close(library);
+    return 0;
+}
+
+int LookUpBooks(LibraryDb& library, const std::vector<BookKey>& keys, std::vector<BookRow>& rows) {
+    rows.assign(keys.size(), BookRow());
+    if (keys.empty()) return 1;
+    if (!library.db) return 0;
+    // One walk of the files' path index for every path; the entries are matched here.
+    std::string sql = std::string(kRowColumns) + " WHERE f.path IN (?";
+    for (size_t i = 1; i < keys.size(); ++i) sql += ",?";
+    sql += ")";
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(library.db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(st);
+        return 0;
+    }
+    for (size_t i = 0; i < keys.size(); ++i) {
+        sqlite3_bind_blob(st, static_cast<int>(i + 1), keys[i].path.data(),
+                          static_cast<int>(keys[i].path.size()), SQLITE_TRANSIENT);
+    }
+    std::vector<BookRow> found;
+    if (!StepRows(st, PushRow, &found)) return 0;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const BookRow* only = nullptr;
+        int ofFile = 0;
+        for (const BookRow& row : found) {
+            if (row.path != keys[i].path) continue;
+            ++ofFile;
+            only = &row;
+            if (row.entry == keys[i].entry) {
+                rows[i] = row;
+                break;
+            }
+        }
+        if (rows[i].id == 0 && ofFile == 1) rows[i] = *only;
+    }
+    return 1;
 }
 
 }  // namespace lectra

@@ -49,6 +49,12 @@ struct BookRow {
     std::string series;
     double number = 0;
     std::string language;
+    // The row's place in the orders (folded keys and when it was added): where the next page
+    // starts when the list is paged by key.
+    std::string titleKey;
+    std::string authorKey;
+    std::string seriesKey;
+    int64_t added = 0;
 };
 
 enum class ListOrder { kAuthor, kSeries, kTitle, kLanguage, kAdded };
@@ -57,6 +63,11 @@ enum class ListOrder { kAuthor, kSeries, kTitle, kLanguage, kAdded };
 // so a first page costs the same at any size of catalogue. Returns 1, or 0 on a database error.
 int ListBooks(LibraryDb& library, ListOrder order, int64_t offset, int64_t limit,
               std::vector<BookRow>& rows);
+// The `limit` books that follow `last` (a row this order listed) in the order, found by its sort
+// key through the order's index: a page deep in the list costs what the first does. Returns 1,
+// or 0 on a database error.
+int ListBooksAfter(LibraryDb& library, ListOrder order, const BookRow& last, int64_t limit,
+                   std::vector<BookRow>& rows);
 // Every book in the order, handed to `each` one at a time (for printing a whole catalogue without
 // holding it).
 int ForEachBook(LibraryDb& library, ListOrder order, void (*each)(void* context, const BookRow&),
@@ -66,5 +77,22 @@ int ForEachBook(LibraryDb& library, ListOrder order, void (*each)(void* context,
 int SearchBooks(LibraryDb& library, std::u16string_view query, int64_t limit,
                 std::vector<BookRow>& rows);
 int64_t CountBooks(LibraryDb& library);
+
+// Opens an existing catalogue to read it only, as the recent list and the window's title do
+// while the scanner may be writing: never made, set aside or rebuilt. 0 when there is none or
+// it is not this program's catalogue of this version.
+int OpenLibraryToRead(LibraryDb& library, const std::string& path);
+
+// A book as the reader names it: the file's path (bytes) and the archive entry (UTF-8; empty for
+// a whole file).
+struct BookKey {
+    std::string path;
+    std::string entry;
+};
+// The catalogue's rows of `keys` in one query: rows[i] for keys[i], with an id of 0 where the
+// catalogue does not know the book. A file the catalogue holds as one book answers for it
+// whatever the entry (an archive of one book is read by its entry or as a whole). Returns 1, or 0
+// on a database error (every row unknown then).
+int LookUpBooks(LibraryDb& library, const std::vector<BookKey>& keys, std::vector<BookRow>& rows);
 
 }  // namespace lectra

@@ -553,4 +553,69 @@ int ScanLibrary(LibraryDb& library, const std::vector<std::string>& folders, Sca
     return cancelled ? kScanCancelled : kScanDone;
 }
 
+int ForgetFolders(LibraryDb& library, const std::vector<std::string>& dropped,
+                  const std::vector<std::string>& kept, int64_t& removed) {
+    if (!library.db) return 0;
+    auto roots = [](const std::vector<std::string>& folders) {
+        std::vector<std::string> out;
+        for (const std::string& folder : folders) {
+            if (folder.empty()) continue;
+            const std::string root = RootPath(folder);
+            out.push_back(root == "/" ? root : root + "/");
+        }
+        return out;
+    };
+    const std::vector<std::string> gone = roots(dropped), stay = roots(kept);
+    if (gone.empty()) return 1;
+    auto under = [](const std::string& path, const std::vector<std::string>& folders) {
+        return std::any_of(folders.begin(), folders.end(),
+                           [&](const std::string& f) { return Under(path, f); });
+    };
+    // The files to forget first, then one transaction that takes them out.
+    std::vector<int64_t> ids;
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(library.db, "SELECT id, path FROM files", -1, &st, nullptr);
+    while (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW) {
+        const void* p = sqlite3_column_blob(st, 1);
+        const std::string path(static_cast<const char*>(p ? p : ""),
+                               static_cast<size_t>(sqlite3_column_bytes(st, 1)));
+        if (under(path, gone) && !under(path, stay)) ids.push_back(sqlite3_column_int64(st, 0));
+        rc = SQLITE_OK;
+    }
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE) return 0;
+    if (ids.empty()) return 1;
+    Writer w;
+    w.db = library.db;
+    sqlite3_stmt* count = nullptr;
+    if (!Prepare(w) ||
+        sqlite3_prepare_v2(w.db, "SELECT count(*) FROM books WHERE file = ?", -1, &count,
+                           nullptr) != SQLITE_OK ||
+        sqlite3_exec(w.db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(count);
+        Finalize(w);
+        return 0;
+    }
+    int64_t books = 0;
+    for (const int64_t id : ids) {
+        sqlite3_bind_int64(count, 1, id);
+        if (sqlite3_step(count) == SQLITE_ROW) books += sqlite3_column_int64(count, 0);
+        sqlite3_reset(count);
+        DeleteBooksOf(w, id);
+        sqlite3_bind_int64(w.deleteFile, 1, id);
+        Run(w, w.deleteFile);
+        if (!w.ok) break;
+    }
+    sqlite3_finalize(count);
+    if (w.ok) {
+        Commit(w, false);
+    } else {
+        sqlite3_exec(w.db, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    Finalize(w);
+    if (!w.ok) return 0;
+    removed += books;
+    return 1;
+}
+
 }  // namespace lectra

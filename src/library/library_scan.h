@@ -51,4 +51,10 @@ int ScanLibrary(LibraryDb& library, const std::vector<std::string>& folders, Sca
                 const ScanProgress& progress = ScanProgress(),
                 const std::atomic<int>* cancel = nullptr);
 
+// Takes out of the catalogue every file under one of `dropped` that is under none of `kept`
+// (folders as bytes): the books of folders the user no longer lists. Adds their books to
+// `removed`. Returns 1, or 0 on a database error (nothing taken out then).
+int ForgetFolders(LibraryDb& library, const std::vector<std::string>& dropped,
+                  const std::vector<std::string>& kept, int64_t& removed);
+
 }  // namespace lectra

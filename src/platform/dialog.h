@@ -18,6 +18,7 @@ enum class ControlKind : uint8_t {
     kSpinList,  // a list of values stepped with up and down buttons
     kInfo,      // a read-only box of several lines
     kPreview,   // a child window the dialog paints itself
+    kButton,    // a push button with its text; a press sends kButtonPress
 };
 
 // One control of a template. The rectangle is its place before the dialog places it (dialog
@@ -52,6 +53,8 @@ constexpr int kListDoubleClick = 2;
 constexpr int kEditChange = 3;
 // The Delete key pressed in a list box, with its control id.
 constexpr int kListDelete = 4;
+// A button pressed (clicked, or Space while it has the keyboard), with its control id.
+constexpr int kButtonPress = 5;
 
 struct PlatformDialog;  // opaque: the dialog while it runs
 

@@ -158,6 +158,9 @@ constexpr GlobalRow kGlobalRows[] = {
     Number("WINDOW_WIDTH", 480, Range(160, 16384, 480), [](Settings& s) { return &s.windowWidth; }),
     Number("WINDOW_HEIGHT", 640, Range(160, 16384, 640),
            [](Settings& s) { return &s.windowHeight; }),
+    // The folders themselves follow as "LIBRARY_FOLDER_n", written only once chosen.
+    Number("LIBRARY_FOLDERS", -1, Range(-1, kLibraryFolderCount, -1),
+           [](Settings& s) { return &s.libraryFolderCount; }),
 };
 
 std::u16string Ascii(const char* text, int length) {
@@ -207,6 +210,38 @@ int32_t Apply(const LoadRule& r, int32_t v, const Settings& s, CodePageCheck isL
     return v;
 }
 
+std::u16string LibraryFolderKey(int n) {
+    char buf[32];
+    return Ascii(buf, std::snprintf(buf, sizeof buf, "LIBRARY_FOLDER_%d", n + 1));
+}
+
+// The chosen folders: a key that is missing or empty is passed over, so the list closes up.
+void LoadLibraryFolders(Settings& s, const SettingsStore& config) {
+    if (s.libraryFolderCount < 0) return;
+    int kept = 0;
+    for (int n = 0; n < s.libraryFolderCount; ++n) {
+        const SettingsEntry* e = FindEntry(config, LibraryFolderKey(n));
+        if (e && !e->value.empty()) s.libraryFolders[kept++] = e->value;
+    }
+    for (int n = kept; n < kLibraryFolderCount; ++n) s.libraryFolders[n].clear();
+    s.libraryFolderCount = kept;
+}
+
+// Folders past the count are emptied where the file has them, so a shorter list reads back as
+// it was saved; a folder the file cannot carry is left out.
+void SaveLibraryFolders(const Settings& s, SettingsStore& config) {
+    int written = 0;
+    for (int n = 0; n < std::min(s.libraryFolderCount, kLibraryFolderCount); ++n) {
+        if (!s.libraryFolders[n].empty() &&
+            SetString(config, LibraryFolderKey(written), s.libraryFolders[n]))
+            ++written;
+    }
+    if (s.libraryFolderCount >= 0) SetInt(config, u"LIBRARY_FOLDERS", written);
+    for (int n = written; n < kLibraryFolderCount; ++n) {
+        if (FindEntry(config, LibraryFolderKey(n))) SetString(config, LibraryFolderKey(n), u"");
+    }
+}
+
 int32_t Channel(ColourRef c, int channel) {
     return static_cast<int32_t>((c >> (8 * channel)) & 0xFF);
 }
@@ -249,6 +284,7 @@ void LoadSettings(Settings& settings, SettingsStore& config, CodePageCheck isLis
             *row.field(s) = Apply(row.rule, v, s, isListedCodePage);
         }
     }
+    LoadLibraryFolders(s, config);
 }
 
 void SaveSettings(const Settings& settings, SettingsStore& config, RecentFiles& recent,
@@ -276,6 +312,7 @@ void SaveSettings(const Settings& settings, SettingsStore& config, RecentFiles& 
             SetInt(config, GlobalKey(row.key), *row.field(s));
         }
     }
+    SaveLibraryFolders(s, config);
 }
 
 int NextProfile(Settings& settings, int autoscrollRunning) {

@@ -11,6 +11,8 @@
 namespace lectra {
 
 constexpr int kProfileCount = 4;
+// The library catalogues at most this many folders of the user's choosing.
+constexpr int kLibraryFolderCount = 16;
 
 // The five colours of a profile, in the order of their keys.
 enum ColourIndex : int {
@@ -74,6 +76,11 @@ struct Settings {
     int32_t fontSizeStatus = 0;
     int32_t windowWidth = 480;  // the reader window's client area, the handheld's screen
     int32_t windowHeight = 640;
+    // The folders the library catalogues as the user chose them, the first `libraryFolderCount`
+    // ("LIBRARY_FOLDERS", each "LIBRARY_FOLDER_n"); −1 when never chosen: the folders of the
+    // books read and ~/Books.
+    int32_t libraryFolderCount = -1;
+    std::u16string libraryFolders[kLibraryFolderCount];
 };
 
 // Copies every setting from the config store, in the order that a new file lists them: each

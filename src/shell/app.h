@@ -56,6 +56,15 @@ struct LibraryScan {
     std::atomic<int64_t> total{0};
 };
 
+// What the open book's bookmarks on the page were read from: they are read again when the book
+// or the bookmarks file (its size or time) changes.
+struct BookmarkMarks {
+    std::u16string book;
+    int64_t fileSize = -1;
+    int64_t fileTime = -1;
+    int read = 0;
+};
+
 struct App {
     SettingsSession session;  // the two stores, the settings, the recent list
     std::unique_ptr<Document> doc;
@@ -111,6 +120,8 @@ struct App {
     std::string libraryPath;
     LibraryScan libraryScan;
     int libraryScanned = 0;  // a scan was started this run
+
+    BookmarkMarks bookmarkMarks;
 
     // What the dialogs are given of all this, and what they keep from one to the next.
     ReaderServices services;
@@ -178,15 +189,22 @@ void RunPending(App& app);
 // place when the recent list remembers that entry, else from its start.
 int OpenBookEntry(App& app, const std::u16string& path, const std::u16string& entry);
 
-// The library: the folders it catalogues (those of the books read, and ~/Books), its scan in a
-// worker (started at most once at a time; stopped and joined at the end), and its dialog, which
-// waits for a scan under way and opens the book chosen. ShowLibrary returns 1 when a book opened;
-// with `onlyWithBooks` an empty catalogue shows nothing.
+// The library: the folders it catalogues (as chosen; until then those of the books read, and
+// ~/Books), its scan in a worker (started at most once at a time; stopped and joined at the end),
+// and its dialog, which waits for a scan under way and opens the book chosen. ShowLibrary returns
+// 1 when a book opened; with `onlyWithBooks` an empty catalogue shows nothing.
 std::vector<std::string> LibraryFolders(const App& app);
-void StartLibraryScan(App& app);
+// `dropped`: folders taken off the list, whose books the scan takes out of the catalogue first.
+void StartLibraryScan(App& app, const std::vector<std::string>& dropped = {});
 void StopLibraryScan(App& app);
 void WaitForLibraryScan(App& app);
 int ShowLibrary(App& app, int onlyWithBooks = 0);
+// Hands the open book's bookmark positions to the layout for the status line and the progress
+// bar, reading the bookmarks file only when it or the book changed since the last call.
+void SyncBookmarkMarks(App& app);
+// The library's folders dialog; a changed list is kept in the settings (saved at once) and a
+// rescan of it started in the worker. Returns 1 when the list changed.
+int ChooseLibraryFolders(App& app);
 
 // Dialogs and menus.
 void InitDialogServices(App& app);

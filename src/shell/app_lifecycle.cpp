@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "dialogs/library_dialog.h"
 #include "document/text_cache.h"
 #include "layout/hyphen_patterns.h"
 #include "layout/layout_fonts.h"
@@ -125,10 +126,19 @@ void ShowOpenError(App& app) {
 void ShowBookTitle(App& app) {
     std::u16string title = kTitle;
     if (app.bookOpen) {
-        BookMeta meta;
         const bool zip = app.doc->sourceFlags & kSourceZipEntry;
-        ReadOneBook(app.doc->bookPath, zip ? app.doc->zipEntryName : std::u16string(), meta);
-        if (!meta.title.empty()) title = meta.title + u" \u2014 Lectra";
+        const std::u16string entry = zip ? app.doc->zipEntryName : std::u16string();
+        // The catalogue's name first; a book it does not know names itself from its own head.
+        std::u16string name = CatalogueNames(
+            app.libraryPath, {{PathToBytes(app.doc->bookPath), Utf16ToUtf8(entry)}})[0];
+        if (name.empty()) {
+            BookMeta meta;
+            ReadOneBook(app.doc->bookPath, entry, meta);
+            name = meta.title;
+            for (size_t i = 0; i < meta.authors.size() && !name.empty(); ++i)
+                name += (i ? u", " : u" \u2014 ") + AuthorName(meta.authors[i]);
+        }
+        if (!name.empty()) title = name + u" \u2014 Lectra";
     }
     app.bookTitle = title;
     if (app.windowCreated) SetMainWindowTitle(title);

@@ -46,6 +46,7 @@ void InitDialogServices(App& app) {
     s.screenWidth = &app.screenWidth;
     s.screenHeight = &app.screenHeight;
     s.programFolder = app.programFolder;
+    s.libraryPath = &app.libraryPath;
     s.refresh = [](void* c) { Refresh(AppOf(c)); };
     s.setFullScreen = [](void* c, int on) { SetFullScreen(AppOf(c), on); };
     s.computeGeometry = [](void* c) { ComputeGeometry(AppOf(c)); };

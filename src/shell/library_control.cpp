@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "dialogs/library_dialog.h"
+#include "dialogs/library_folders_dialog.h"
 #include "library/library_scan.h"
 #include "platform/sys/program_folder.h"
 #include "platform/sys/utf.h"
@@ -26,9 +27,12 @@ void Report(void* context, const ScanCounts& counts) {
     scan.total.store(counts.filesTotal, std::memory_order_relaxed);
 }
 
-void RunScan(LibraryScan* scan, std::string path, std::vector<std::string> folders) {
+void RunScan(LibraryScan* scan, std::string path, std::vector<std::string> folders,
+             std::vector<std::string> dropped) {
     LibraryDb db;
     if (OpenLibrary(db, path)) {
+        int64_t removed = 0;
+        ForgetFolders(db, dropped, folders, removed);
         ScanCounts counts;
         ScanProgress progress;
         progress.report = Report;
@@ -57,11 +61,27 @@ bool IsFolder(const std::string& path) {
 }  // namespace
 
 std::vector<std::string> LibraryFolders(const App& app) {
+    const Settings& s = app.session.settings;
+    std::vector<std::string> folders;
+    if (s.libraryFolderCount >= 0) {
+        // As chosen: a folder missing now (a disk not mounted) keeps its books till it is back.
+        // The file may have been edited by hand: the root and a relative path, which the dialog
+        // never gives, are not walked.
+        for (int n = 0; n < std::min(s.libraryFolderCount, kLibraryFolderCount); ++n) {
+            const std::u16string& folder = s.libraryFolders[n];
+            if (folder.size() < 2 || folder[0] != u'/' ||
+                folder.find_first_not_of(u'/') == std::u16string::npos)
+                continue;
+            const std::string bytes = PathToBytes(folder);
+            if (std::find(folders.begin(), folders.end(), bytes) == folders.end())
+                folders.push_back(bytes);
+        }
+        return folders;
+    }
     // The folders of the books read, and ~/Books where it exists. The home folder itself and the
     // root are never walked whole: a book read from there names no collection.
     std::string homeNoSlash = HomeFolder();
     while (homeNoSlash.size() > 1 && homeNoSlash.back() == '/') homeNoSlash.pop_back();
-    std::vector<std::string> folders;
     auto add = [&](const std::string& folder) {
         if (folder.empty() || folder == "/" || folder == homeNoSlash || !IsFolder(folder)) return;
         if (std::find(folders.begin(), folders.end(), folder) == folders.end())
@@ -74,7 +94,7 @@ std::vector<std::string> LibraryFolders(const App& app) {
     return folders;
 }
 
-void StartLibraryScan(App& app) {
+void StartLibraryScan(App& app, const std::vector<std::string>& dropped) {
     if (app.libraryPath.empty()) return;
     LibraryScan& scan = app.libraryScan;
     if (scan.running.load(std::memory_order_acquire)) return;
@@ -83,7 +103,7 @@ void StartLibraryScan(App& app) {
     scan.done.store(0);
     scan.total.store(0);
     scan.running.store(1, std::memory_order_release);
-    scan.worker = std::thread(RunScan, &scan, app.libraryPath, LibraryFolders(app));
+    scan.worker = std::thread(RunScan, &scan, app.libraryPath, LibraryFolders(app), dropped);
 }
 
 void StopLibraryScan(App& app) {
@@ -116,25 +136,59 @@ int OpenLibraryBook(App& app, const std::u16string& path, const std::u16string& 
     return OpenBookEntry(app, path, entry);
 }
 
+int ChooseLibraryFolders(App& app) {
+    const std::vector<std::string> before = LibraryFolders(app);
+    std::vector<std::u16string> folders;
+    for (const std::string& folder : before) folders.push_back(PathFromBytes(folder));
+    const std::vector<std::u16string> shown = folders;
+    // Saving the list unchanged leaves the automatic choice automatic.
+    if (!ShowLibraryFoldersDialog(app.services, folders) || folders == shown) return 0;
+    Settings& s = app.session.settings;
+    s.libraryFolderCount = 0;
+    for (const std::u16string& folder : folders) {
+        if (s.libraryFolderCount < kLibraryFolderCount)
+            s.libraryFolders[s.libraryFolderCount++] = folder;
+    }
+    for (int n = s.libraryFolderCount; n < kLibraryFolderCount; ++n) s.libraryFolders[n].clear();
+    if (app.services.saveSettings) app.services.saveSettings(app.services.context);
+    const std::vector<std::string> after = LibraryFolders(app);
+    std::vector<std::string> dropped;
+    for (const std::string& folder : before) {
+        if (std::find(after.begin(), after.end(), folder) == after.end()) dropped.push_back(folder);
+    }
+    // A scan of the old folders is stopped (what it did is kept) and the new list scanned.
+    StopLibraryScan(app);
+    app.libraryScanned = 1;
+    StartLibraryScan(app, dropped);
+    return 1;
+}
+
 int ShowLibrary(App& app, int onlyWithBooks) {
     if (app.libraryPath.empty()) return 0;
+    // The book open is one of the books read: its folder is among the library's from now on.
+    if (app.services.rememberBook) app.services.rememberBook(app.services.context);
     // Every look at the library finds what is on the disk now: a rescan reads only what changed.
     app.libraryScanned = 1;
     StartLibraryScan(app);
-    WaitForLibraryScan(app);
-    LibraryDb db;
-    if (!OpenLibrary(db, app.libraryPath)) {
-        if (!onlyWithBooks) ShowMessage(app.services, u"The library could not be opened.");
-        return 0;
-    }
-    if (onlyWithBooks && CountBooks(db) == 0) {
+    for (;;) {
+        WaitForLibraryScan(app);
+        LibraryDb db;
+        if (!OpenLibrary(db, app.libraryPath)) {
+            if (!onlyWithBooks) ShowMessage(app.services, u"The library could not be opened.");
+            return 0;
+        }
+        if (onlyWithBooks && CountBooks(db) == 0) {
+            CloseLibrary(db);
+            return 0;
+        }
+        LibraryChoice choice;
+        const int chosen = ShowLibraryDialog(app.services, db, choice);
         CloseLibrary(db);
-        return 0;
+        if (!choice.foldersAsked) return chosen && OpenLibraryBook(app, choice.path, choice.entry);
+        // Back from the folders, the library shows what the rescan of them found.
+        ChooseLibraryFolders(app);
+        onlyWithBooks = 0;
     }
-    LibraryChoice choice;
-    const int chosen = ShowLibraryDialog(app.services, db, choice);
-    CloseLibrary(db);
-    return chosen && OpenLibraryBook(app, choice.path, choice.entry);
 }
 
 }  // namespace lectra

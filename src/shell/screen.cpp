@@ -46,6 +46,7 @@ void ShowPage(App&) {
 }
 
 void Repaint(App& app) {
+    SyncBookmarkMarks(app);
     UpdateStatusSnapshot(app.layout, app.bookOpen ? app.doc.get() : nullptr, CurrentStatus(app));
     EnsurePageSurface(app.layout, app.screenWidth, app.screenHeight);
     PaintPage(app.layout, app.bookOpen ? app.doc.get() : nullptr);

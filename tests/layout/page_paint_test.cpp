@@ -7,6 +7,7 @@
 
 #include <QImage>
 #include <QString>
+#include <array>
 #include <set>
 
 #include "layout_test_support.h"
@@ -187,6 +188,64 @@ TEST(PaintPage, TheBatteryMarkStaysOnTheProgressBar) {
                                                                                         : offBar);
         EXPECT_GT(onBar, 0) << mode << " " << battery;
         EXPECT_EQ(offBar, 0) << mode << " " << battery;
+    }
+}
+
+// A bookmark on the page puts a mark on the status line beside the clock; every bookmark of the
+// book is a tick on the progress bar at its place, in either direction. Positions outside the
+// book change nothing, and without bookmarks the picture is the one painted before bookmarks were
+// shown.
+TEST(PaintPage, BookmarksOnTheStatusLineAndTheProgressBar) {
+    for (int mode : {0, 1}) {
+        RecPage page;
+        page.settings.modeProgress = mode;
+        page.Place();
+        auto book = Book(5000);
+        (*book).pageStart = 0;
+        (*book).pageEnd = 1000;
+        const std::vector<std::string> texts = page.Status(book.doc.get());
+        const std::vector<uint32_t> plain = page.Surface().pixels;
+        const PixelRect bar = page.layout.geometry.progressRect;
+        const PixelRect status = page.layout.geometry.statusRect;
+        // Which pixels differ from the plain page: inside the bar, inside the status line, else.
+        auto changed = [&] {
+            std::array<int, 3> n{};
+            for (int y = 0; y < page.height; ++y)
+                for (int x = 0; x < page.width; ++x) {
+                    const size_t i = static_cast<size_t>(y * page.Surface().width + x);
+                    if (page.Surface().pixels[i] == plain[i]) continue;
+                    auto in = [&](PixelRect r) {
+                        return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+                    };
+                    ++n[in(bar) ? 0 : in(status) ? 1 : 2];
+                }
+            return n;
+        };
+        page.layout.bookmarks = {-5, 5001};
+        EXPECT_EQ(page.Status(book.doc.get()), texts);
+        EXPECT_EQ(changed(), (std::array<int, 3>{0, 0, 0})) << mode;
+
+        page.layout.bookmarks = {3000};  // on a later page: a tick only
+        EXPECT_EQ(page.Status(book.doc.get()), texts);
+        EXPECT_EQ(page.layout.status.bookmarkHere, 0);
+        std::array<int, 3> n = changed();
+        EXPECT_GT(n[0], 0) << mode;
+        EXPECT_EQ(n[1] + n[2], 0) << mode;
+
+        page.layout.bookmarks = {3000, 400};  // and one on this page: the mark too
+        EXPECT_EQ(page.Status(book.doc.get()), texts);
+        EXPECT_EQ(page.layout.status.bookmarkHere, 1);
+        n = changed();
+        EXPECT_GT(n[1], 0) << mode;
+        EXPECT_EQ(n[2], 0) << mode;
+        // The mark stands left of the clock, clear of the battery at the left.
+        int leftmost = page.width;
+        for (int y = status.top; y < status.bottom; ++y)
+            for (int x = status.left; x < status.right; ++x) {
+                const size_t i = static_cast<size_t>(y * page.Surface().width + x);
+                if (page.Surface().pixels[i] != plain[i]) leftmost = std::min(leftmost, x);
+            }
+        EXPECT_GT(leftmost, page.width / 2) << mode;
     }
 }
 

@@ -218,6 +218,101 @@ TEST(LibraryScan, RescanFollowsRenamesDeletionsAndNewArchives) {
     CloseLibrary(library);
 }
 
+// A folder taken off the list takes its books out, except those under a folder still listed; a
+// folder whose name only begins like it ("nested2") is another folder.
+TEST(LibraryScan, AForgottenFolderTakesItsBooksOut) {
+    Collection c;
+    Shell("mkdir -p '" + c.root + "/nested2'");
+    c.Write("nested2/idiot.fb2", Fb2Book("Идиот", "Фёдор", "Достоевский"));
+    LibraryDb library;
+    ASSERT_TRUE(OpenLibrary(library, c.db));
+    Scan(library, c.root);
+    ASSERT_EQ(CountBooks(library), 12);
+    int64_t removed = 0;
+    // Under a folder still listed: kept.
+    ASSERT_TRUE(ForgetFolders(library, {c.root + "/nested/"}, {c.root}, removed));
+    EXPECT_EQ(removed, 0);
+    EXPECT_EQ(CountBooks(library), 12);
+    // hedgehog, dorian and the three books of pack.zip go; nested2's book stays.
+    ASSERT_TRUE(ForgetFolders(library, {c.root + "/nested"}, {}, removed));
+    EXPECT_EQ(removed, 5);
+    const std::map<std::string, std::string> got = Catalogue(library);
+    EXPECT_EQ(got.size(), 7u);
+    EXPECT_EQ(got.count("idiot.fb2|"), 1u);
+    EXPECT_EQ(got.count("pack.zip|anna.fb2"), 0u);
+    EXPECT_EQ(Titles(library, u"козлов"), std::vector<std::string>{});
+    CloseLibrary(library);
+}
+
+// The names of the recent books: one look-up for a list of paths and entries, through a
+// connection that only reads and never makes or rebuilds a catalogue.
+TEST(LibraryDatabase, BooksLookedUpByPathAndEntry) {
+    Collection c;
+    LibraryDb library;
+    EXPECT_FALSE(OpenLibraryToRead(library, c.db));
+    EXPECT_NE(access(c.db.c_str(), F_OK), 0);
+    ASSERT_TRUE(OpenLibrary(library, c.db));
+    Scan(library, c.root);
+    CloseLibrary(library);
+    ASSERT_TRUE(OpenLibraryToRead(library, c.db));
+    const std::string pack = c.root + "/nested/pack.zip";
+    std::vector<BookRow> rows;
+    ASSERT_TRUE(LookUpBooks(library,
+                            {{c.root + "/war.fb2", ""},
+                             {pack, "anna.fb2"},
+                             {pack, ""},  // an archive of several books names none of them
+                             {c.root + "/missing.fb2", ""},
+                             {pack, "don.fb2"},
+                             {c.root + "/war.fb2", "war.fb2"}},
+                            rows));
+    ASSERT_EQ(rows.size(), 6u);
+    EXPECT_EQ(rows[0].title, "Война и мир");
+    EXPECT_EQ(rows[0].authors, "Лев Толстой");
+    EXPECT_EQ(rows[1].title, "Анна Каренина");
+    EXPECT_EQ(rows[2].id, 0);
+    EXPECT_EQ(rows[3].id, 0);
+    EXPECT_EQ(rows[4].title, "Тихий Дон");
+    EXPECT_EQ(rows[5].title, "Война и мир");  // a file of one book, whatever the entry
+    CloseLibrary(library);
+    // Another program's database is not read as a catalogue, and is left as it is.
+    const std::string other = c.scratch.path() + "/other.sqlite";
+    Shell("sqlite3 '" + other +
+          "' 'CREATE TABLE t(x)' 2>/dev/null || python3 -c \"import "
+          "sqlite3; sqlite3.connect('" +
+          other + "').execute('CREATE TABLE t(x)')\"");
+    EXPECT_FALSE(OpenLibraryToRead(library, other));
+    EXPECT_NE(access((other + ".damaged").c_str(), F_OK), 0);
+}
+
+// Paging by the last row's key walks every order exactly as one listing does: no book twice,
+// none left out, ties of key broken by the id as the order breaks them.
+TEST(LibraryDatabase, PagesByKeyFollowTheWholeListing) {
+    Collection c;
+    // Books whose keys tie in every order but the id.
+    for (int i = 0; i < 5; ++i)
+        c.Write("twin" + std::to_string(i) + ".fb2", Fb2Book("Близнецы", "Ян", "Ли", "Пары", 1));
+    LibraryDb library;
+    ASSERT_TRUE(OpenLibrary(library, c.db));
+    Scan(library, c.root);
+    for (ListOrder order : {ListOrder::kAuthor, ListOrder::kSeries, ListOrder::kTitle,
+                            ListOrder::kLanguage, ListOrder::kAdded}) {
+        std::vector<BookRow> all, page;
+        ASSERT_TRUE(ListBooks(library, order, 0, -1, all));
+        ASSERT_EQ(all.size(), 16u);
+        std::vector<int64_t> walked;
+        ASSERT_TRUE(ListBooks(library, order, 0, 3, page));
+        while (!page.empty()) {
+            for (const BookRow& r : page) walked.push_back(r.id);
+            const BookRow last = page.back();
+            ASSERT_TRUE(ListBooksAfter(library, order, last, 3, page));
+        }
+        std::vector<int64_t> expected;
+        for (const BookRow& r : all) expected.push_back(r.id);
+        EXPECT_EQ(walked, expected) << static_cast<int>(order);
+    }
+    CloseLibrary(library);
+}
+
 TEST(LibraryScan, CancelKeepsWhatWasDoneAndRemovesNothing) {
     Collection c;
     LibraryDb library;

@@ -34,7 +34,7 @@ struct Loaded {
 };
 
 TEST(SettingsModel, AFirstRunWritesEveryKeyInLoadOrder) {
-    // 84 profile keys, 35 bindings, 33 global keys and "#", each with its default.
+    // 84 profile keys, 35 bindings, 34 global keys and "#", each with its default.
     EXPECT_EQ(Loaded("").Saved(), test::ReadBytes(test::Fixture("first-run-config.ini")));
 }
 
@@ -121,6 +121,46 @@ TEST(SettingsModel, SavingWhatWasLoadedChangesNothing) {
     // so the file is not rewritten.
     EXPECT_EQ(second.Saved(), saved);
     EXPECT_EQ(second.config.Dirty, 0);
+}
+
+// The library's folders: never chosen reads as −1 (the automatic folders) and adds one key at
+// the end; a chosen list comes back as saved, a shorter one leaves no folder of the longer behind,
+// an empty choice stays empty, and a count the file cannot mean is the automatic choice again.
+TEST(SettingsModel, LibraryFoldersAsChosenAndTheOldFileKeptInOrder) {
+    Loaded old("FONT_SIZE_TEXT_0=14\r\nWINDOW_HEIGHT=700\r\n#");
+    EXPECT_EQ(old.settings.libraryFolderCount, -1);
+    std::string saved = old.Saved();
+    EXPECT_EQ(saved.find("FONT_SIZE_TEXT_0=14\r\nWINDOW_HEIGHT=700\r\n"), 0u);
+    EXPECT_NE(saved.find("\r\nLIBRARY_FOLDERS=-1\r\n#"), std::string::npos);
+    EXPECT_EQ(saved.find("LIBRARY_FOLDER_"), std::string::npos);
+
+    old.settings.libraryFolderCount = 3;
+    old.settings.libraryFolders[0] = u"/книги/fb2";
+    old.settings.libraryFolders[1] = u"/a\nb";  // a line break the file cannot carry: left out
+    old.settings.libraryFolders[2] = u"/home/me/Books";
+    saved = old.Saved();
+    EXPECT_EQ(saved.find("FONT_SIZE_TEXT_0=14\r\nWINDOW_HEIGHT=700\r\n"), 0u);
+    Loaded chosen(saved);
+    const Settings& c = chosen.settings;
+    ASSERT_EQ(c.libraryFolderCount, 2);
+    EXPECT_EQ(c.libraryFolders[0], u"/книги/fb2");
+    EXPECT_EQ(c.libraryFolders[1], u"/home/me/Books");
+
+    chosen.settings.libraryFolderCount = 1;
+    chosen.settings.libraryFolders[0] = u"/home/me/Books";
+    Loaded shorter(chosen.Saved());
+    EXPECT_EQ(shorter.settings.libraryFolderCount, 1);
+    EXPECT_EQ(shorter.settings.libraryFolders[0], u"/home/me/Books");
+    EXPECT_EQ(shorter.settings.libraryFolders[1], u"");
+
+    shorter.settings.libraryFolderCount = 0;
+    EXPECT_EQ(Loaded(shorter.Saved()).settings.libraryFolderCount, 0);
+    EXPECT_EQ(Loaded("LIBRARY_FOLDERS=17\r\nLIBRARY_FOLDER_1=/x\r\n#").settings.libraryFolderCount,
+              -1);
+    // A count with keys missing or empty closes up over them.
+    Loaded gaps("LIBRARY_FOLDERS=3\r\nLIBRARY_FOLDER_1=\r\nLIBRARY_FOLDER_3=/z\r\n#");
+    EXPECT_EQ(gaps.settings.libraryFolderCount, 1);
+    EXPECT_EQ(gaps.settings.libraryFolders[0], u"/z");
 }
 
 }  // namespace

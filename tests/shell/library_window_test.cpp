@@ -1,6 +1,7 @@
 // The library through the window: a scan of the user's folders in its worker, the dialog listing
 // and searching the catalogue as one types, and a book of an archive of several opened by its
 // entry and found again at its place.
+#include "dialogs/library_folders_dialog.h"
 #include "platform/command_ids.h"
 #include "scripted_dialogs.h"
 
@@ -65,7 +66,7 @@ TEST_F(LibraryWindow, ABookIsFoundByItsAuthorAndOpenedFromItsArchive) {
     ASSERT_EQ(app->bookOpen, 1);
     EXPECT_EQ(app->doc->bookPath, Utf8ToUtf16(dir.path() + "/Books/pair.zip"));
     EXPECT_EQ(app->doc->zipEntryName, u"b.fb2");
-    EXPECT_EQ(app->bookTitle, u"Ёжик в тумане — Lectra");
+    EXPECT_EQ(app->bookTitle, u"Ёжик в тумане — Сергей Козлов — Lectra");
     // The other book of the archive opens by its entry; the first comes back at its place.
     Press(kVkPageDown);
     const int32_t place = PageStart();
@@ -76,6 +77,20 @@ TEST_F(LibraryWindow, ABookIsFoundByItsAuthorAndOpenedFromItsArchive) {
     ASSERT_TRUE(OpenBookEntry(*app, Utf8ToUtf16(dir.path() + "/Books/pair.zip"), u"b.fb2"));
     EXPECT_EQ(app->doc->zipEntryName, u"b.fb2");
     EXPECT_EQ(PageStart(), place);
+
+    // The recent books by the catalogue's names, each entry of the archive its own; a book the
+    // catalogue does not know by its file name.
+    dir.Write("loose.txt", "Just some text.\n");
+    ASSERT_TRUE(OpenBookForDialog(*app, Utf8ToUtf16(dir.path() + "/loose.txt"), 0));
+    EXPECT_EQ(app->bookTitle, u"loose — Lectra");
+    scripts.push_back([&](PlatformDialog* d) {
+        EXPECT_EQ(Lines(d, kCtlCaptionedList), (std::vector<std::u16string>{
+                                                   u"7% Ёжик в тумане — Сергей Козлов",
+                                                   u"0% Анна Каренина — Лев Толстой",
+                                               }));
+    });
+    Send(kMsgCommand, kCmdRecentFiles);
+    EXPECT_TRUE(scripts.empty());
 }
 
 TEST_F(LibraryWindow, TheBrowserShowsAnArchiveOfSeveralBooksAsAFolderOfThem) {
@@ -105,6 +120,101 @@ TEST_F(LibraryWindow, TheBrowserShowsAnArchiveOfSeveralBooksAsAFolderOfThem) {
     ASSERT_EQ(app->bookOpen, 1);
     EXPECT_EQ(app->doc->bookPath, Utf8ToUtf16(dir.path() + "/shelf/pair.zip"));
     EXPECT_EQ(app->doc->zipEntryName, u"b.fb2");
+}
+
+// The library's folders through its dialog: ~/Books at first; another folder added with the
+// chooser and ~/Books removed give a library of that folder alone, kept in the settings file.
+TEST_F(LibraryWindow, FoldersChosenFromTheLibraryAreKeptAndScanned) {
+    mkdir((dir.path() + "/Books").c_str(), 0755);
+    mkdir((dir.path() + "/shelf").c_str(), 0755);
+    dir.Write("Books/war.fb2", Fb2("Война и мир", "Лев", "Толстой"));
+    dir.Write("shelf/b.fb2", Fb2("Ёжик в тумане", "Сергей", "Козлов"));
+    Make(test::Scripted);
+    app->libraryPath = dir.path() + "/library.sqlite";
+    ASSERT_EQ(CreateAppWindow(*app), 1);
+    const std::u16string books = Utf8ToUtf16(dir.path() + "/Books");
+    const std::u16string shelf = Utf8ToUtf16(dir.path() + "/shelf");
+    scripts.push_back([](PlatformDialog* d) {
+        EXPECT_EQ(Lines(d, kCtlLibraryBooks),
+                  std::vector<std::u16string>{u"Война и мир — Лев Толстой"});
+        SendDialogCommand(d, kCtlLibraryFolders, kButtonPress);
+    });
+    scripts.push_back([&](PlatformDialog* d) {
+        EXPECT_EQ(Lines(d, kCtlFoldersList), std::vector<std::u16string>{books});
+        SendDialogCommand(d, kCtlFoldersAdd, kButtonPress);  // the chooser, scripted next
+        EXPECT_EQ(Lines(d, kCtlFoldersList), (std::vector<std::u16string>{books, shelf}));
+        // The same folder again is not listed twice.
+        SendDialogCommand(d, kCtlFoldersAdd, kButtonPress);
+        EXPECT_EQ(Lines(d, kCtlFoldersList).size(), 2u);
+        ListSelect(d, kCtlFoldersList, 0);
+        SendDialogCommand(d, kCtlFoldersRemove, kButtonPress);
+        EXPECT_EQ(Lines(d, kCtlFoldersList), std::vector<std::u16string>{shelf});
+        EXPECT_FALSE(test::Ended(d));
+        SendDialogCommand(d, kCmdLeftSoftKey);
+    });
+    scripts.push_back([](PlatformDialog* d) {
+        // The chooser starts in the folder selected and lists folders only.
+        EXPECT_EQ(Lines(d, kCtlCaptionedList),
+                  (std::vector<std::u16string>{u"<..>", u"[Choose this folder]"}));
+        test::Choose(d, kCtlCaptionedList, u"<..>");
+        const std::vector<std::u16string> home = Lines(d, kCtlCaptionedList);
+        EXPECT_EQ(std::count(home.begin(), home.end(), u"<shelf>"), 1);
+        test::Choose(d, kCtlCaptionedList, u"<shelf>");
+        test::Choose(d, kCtlCaptionedList, u"[Choose this folder]");
+    });
+    scripts.push_back([&](PlatformDialog* d) {
+        EXPECT_EQ(ListSelection(d, kCtlCaptionedList), 1);  // from the folder selected: shelf
+        test::Choose(d, kCtlCaptionedList, u"[Choose this folder]");
+    });
+    scripts.push_back([](PlatformDialog* d) {
+        EXPECT_EQ(Lines(d, kCtlLibraryBooks),
+                  std::vector<std::u16string>{u"Ёжик в тумане — Сергей Козлов"});
+    });
+    Send(kMsgCommand, kCmdLibrary);
+    EXPECT_TRUE(scripts.empty());
+    ASSERT_EQ(app->session.settings.libraryFolderCount, 1);
+    EXPECT_EQ(app->session.settings.libraryFolders[0], shelf);
+    EXPECT_EQ(LibraryFolders(*app), std::vector<std::string>{dir.path() + "/shelf"});
+    // A settings file edited by hand: the whole disk, a relative path and a repeat are not walked.
+    Settings& s = app->session.settings;
+    s.libraryFolderCount = 4;
+    s.libraryFolders[1] = u"//";
+    s.libraryFolders[2] = u"Books";
+    s.libraryFolders[3] = shelf;
+    EXPECT_EQ(LibraryFolders(*app), std::vector<std::string>{dir.path() + "/shelf"});
+    const std::string config = test::ReadBytes(dir.path() + "/_config.ini");
+    EXPECT_NE(config.find("\r\nLIBRARY_FOLDERS=1\r\nLIBRARY_FOLDER_1=" + dir.path() + "/shelf\r\n"),
+              std::string::npos);
+}
+
+// The book being read on a first run is one of the books read: the library opened over it
+// lists its folder's books, before anything was saved.
+TEST_F(LibraryWindow, TheFolderOfTheBookOpenIsInTheLibraryAtOnce) {
+    mkdir((dir.path() + "/shelf").c_str(), 0755);
+    dir.Write("shelf/a.fb2", Fb2("Анна Каренина", "Лев", "Толстой"));
+    dir.Write("shelf/b.fb2", Fb2("Ёжик в тумане", "Сергей", "Козлов"));
+    Make(test::Scripted);
+    app->libraryPath = dir.path() + "/library.sqlite";
+    ASSERT_EQ(CreateAppWindow(*app), 1);
+    OpenStartupBook(*app, Utf8ToUtf16(dir.path() + "/shelf/a.fb2"));
+    ASSERT_EQ(app->bookOpen, 1);
+    scripts.push_back([](PlatformDialog* d) { EXPECT_EQ(Lines(d, kCtlLibraryBooks).size(), 2u); });
+    Send(kMsgCommand, kCmdLibrary);
+    EXPECT_TRUE(scripts.empty());
+}
+
+// What the folders list refuses: the whole disk, a name the settings file would cut or break,
+// a seventeenth folder.
+TEST(LibraryFoldersDialog, RefusesWhatCannotBeKept) {
+    const std::u16string longest = u"/" + std::u16string(kMaxValueChars - 1, u'x');
+    EXPECT_EQ(FolderRefusal({}, longest), nullptr);
+    EXPECT_NE(FolderRefusal({}, longest + u"x"), nullptr);
+    EXPECT_NE(FolderRefusal({}, u"/"), nullptr);
+    EXPECT_NE(FolderRefusal({}, u"/a\nb"), nullptr);
+    std::vector<std::u16string> full(kLibraryFolderCount - 1, u"/a");
+    EXPECT_EQ(FolderRefusal(full, u"/b"), nullptr);
+    full.push_back(u"/a");
+    EXPECT_NE(FolderRefusal(full, u"/b"), nullptr);
 }
 
 }  // namespace

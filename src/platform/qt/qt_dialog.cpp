@@ -160,6 +160,15 @@ QWidget* MakeControl(PlatformDialog* d, const ControlTemplate& c) {
         case ControlKind::kPreview:
             w = new PreviewControl(d->client);
             break;
+        case ControlKind::kButton: {
+            auto* button = new QPushButton(text, d->client);
+            button->setAutoDefault(false);
+            const int id = c.id;
+            QObject::connect(button, &QPushButton::clicked, d,
+                             [d, id] { d->Command(id, kButtonPress); });
+            w = button;
+            break;
+        }
     }
     w->setGeometry(c.place.left, c.place.top, c.place.right - c.place.left,
                    c.place.bottom - c.place.top);
@@ -303,7 +312,7 @@ std::u16string ControlText(PlatformDialog* d, int id) {
     QWidget* w = d->Control(id);
     if (auto* e = qobject_cast<QLineEdit*>(w)) return FromQ(e->text());
     if (auto* l = qobject_cast<QLabel*>(w)) return FromQ(l->text());
-    if (auto* c = qobject_cast<QCheckBox*>(w)) return FromQ(c->text());
+    if (auto* c = qobject_cast<QAbstractButton*>(w)) return FromQ(c->text());
     if (auto* p = qobject_cast<QPlainTextEdit*>(w)) return FromQ(p->toPlainText());
     if (auto* b = qobject_cast<QComboBox*>(w)) return FromQ(b->currentText());
     return {};
@@ -313,7 +322,7 @@ void SetControlText(PlatformDialog* d, int id, const std::u16string& text) {
     QWidget* w = d->Control(id);
     if (auto* e = qobject_cast<QLineEdit*>(w)) e->setText(ToQ(text));
     if (auto* l = qobject_cast<QLabel*>(w)) l->setText(ToQ(text));
-    if (auto* c = qobject_cast<QCheckBox*>(w)) c->setText(ToQ(text));
+    if (auto* c = qobject_cast<QAbstractButton*>(w)) c->setText(ToQ(text));
     if (auto* p = qobject_cast<QPlainTextEdit*>(w)) {
         // The handheld's boxes take CR LF; one line break each here.
         QString q = ToQ(text);

@@ -1,0 +1,73 @@
+// The open book's bookmarks reach the page: added or removed through the bookmarks file, they
+// show on the next paint, and another book's bookmarks never do.
+#include "dialogs/bookmarks.h"
+#include "platform/command_ids.h"
+#include "scripted_dialogs.h"
+
+namespace lectra {
+namespace {
+
+class BookmarkMarksWindow : public test::Reader {};
+
+TEST_F(BookmarkMarksWindow, TheOpenBooksBookmarksReachTheStatusLineAndTheBar) {
+    std::string text;
+    for (int i = 0; i < 3000; ++i) text += "word" + std::to_string(i) + " ";
+    dir.Write("book.txt", text);
+    dir.Write("other.txt", text);
+    Start(dir.path() + "/book.txt");
+    ASSERT_EQ(app->bookOpen, 1);
+    const std::u16string file = Utf8ToUtf16(dir.path()) + u"/" + kBookmarksFileName;
+    const std::u16string book = app->doc->bookPath;
+    Repaint(*app);
+    EXPECT_EQ(app->layout.status.bookmarkPercents.size(), 0u);
+
+    Press(kVkPageDown);
+    const int32_t here = PageStart();
+    const int32_t length = DocLength(*app->doc);
+    ASSERT_TRUE(AppendBookmark(file, {book, u"here", here, length}));
+    ASSERT_TRUE(AppendBookmark(file, {book, u"near the end", length - 10, length}));
+    ASSERT_TRUE(AppendBookmark(file, {Utf8ToUtf16(dir.path() + "/other.txt"), u"x", 0, length}));
+    Repaint(*app);
+    EXPECT_EQ(app->layout.bookmarks, (std::vector<int32_t>{here, length - 10}));
+    EXPECT_EQ(app->layout.status.bookmarkHere, 1);
+    Press(kVkPageDown);
+    EXPECT_EQ(app->layout.status.bookmarkHere, 0);
+    EXPECT_EQ(app->layout.status.bookmarkPercents.size(), 2u);
+
+    ASSERT_TRUE(RemoveBookmark(file, book, 1));
+    Repaint(*app);
+    EXPECT_EQ(app->layout.bookmarks, std::vector<int32_t>{here});
+}
+
+// Adding, deleting and clearing through the reader's own dialogs shows at once, without waiting
+// for the next key.
+TEST_F(BookmarkMarksWindow, TheBookmarkDialogsShowTheirChangeAtOnce) {
+    std::string text;
+    for (int i = 0; i < 3000; ++i) text += "word" + std::to_string(i) + " ";
+    dir.Write("book.txt", text);
+    test::scripts.clear();
+    Start(dir.path() + "/book.txt", test::Scripted);
+    ASSERT_EQ(app->bookOpen, 1);
+    EXPECT_EQ(app->layout.status.bookmarkHere, 0);
+    test::scripts.push_back([](PlatformDialog* d) { SendDialogCommand(d, kCmdLeftSoftKey); });
+    Send(kMsgCommand, kCmdAddBookmark);
+    EXPECT_EQ(app->layout.status.bookmarkHere, 1);
+    EXPECT_EQ(app->layout.bookmarks, std::vector<int32_t>{PageStart()});
+
+    test::scripts.push_back([](PlatformDialog* d) {
+        SendDialogCommand(d, 1001, kListDelete);  // the only one: the list closes
+    });
+    Send(kMsgCommand, kCmdOpenBookmark);
+    EXPECT_EQ(app->layout.status.bookmarkHere, 0);
+    EXPECT_TRUE(app->layout.bookmarks.empty());
+
+    test::scripts.push_back([](PlatformDialog* d) { SendDialogCommand(d, kCmdLeftSoftKey); });
+    Send(kMsgCommand, kCmdAddBookmark);
+    ASSERT_EQ(app->layout.status.bookmarkHere, 1);
+    Send(kMsgCommand, kCmdClearBookmarks);  // the question is answered yes
+    EXPECT_EQ(app->layout.status.bookmarkHere, 0);
+    EXPECT_TRUE(test::scripts.empty());
+}
+
+}  // namespace
+}  // namespace lectra
