@@ -22,10 +22,12 @@
 #include "layout/page_geometry.h"
 #include "layout/page_paint.h"
 #include "layout/pagination.h"
+#include "layout/picture_blocks.h"
 #include "library/library_db.h"
 #include "library/library_scan.h"
 #include "platform/qt/gui_platform.h"
 #include "platform/qt/qt_draw.h"
+#include "platform/qt/qt_image.h"
 #include "platform/sys/program_folder.h"
 #include "platform/sys/utf.h"
 #include "settings/settings_model.h"
@@ -269,6 +271,9 @@ int LayoutPages(Document& doc, const Options& o) {
     Layout layout;
     layout.draw = &QtDrawServices();
     layout.settings = &settings;
+    PictureBlocks pictures;
+    pictures.images = &QtImageServices();
+    layout.pictures = &pictures;
     CreateLayoutFont(layout, 0, o.width);
     CreateLayoutFont(layout, 1, o.width);
     CreateLayoutBrush(layout, 0);
@@ -292,6 +297,7 @@ int LayoutPages(Document& doc, const Options& o) {
         PrintPage(layout, doc);
     }
     ReleaseLayoutFonts(layout);
+    ReleasePictures(pictures);
     return 0;
 }
 
@@ -313,6 +319,9 @@ int RenderPage(Document& doc, const Options& o) {
     Layout layout;
     layout.draw = &QtDrawServices();
     layout.settings = &settings;
+    PictureBlocks pictures;
+    pictures.images = &QtImageServices();
+    layout.pictures = &pictures;
     int ok = EnsurePageSurface(layout, o.width, o.height);
     if (ok) {
         CreateLayoutFont(layout, 0, o.width);
@@ -332,6 +341,7 @@ int RenderPage(Document& doc, const Options& o) {
         if (!ok) std::fprintf(stderr, "cannot write %s\n", o.out.c_str());
     }
     ReleaseLayoutFonts(layout);
+    ReleasePictures(pictures);
     ReleasePageSurface(layout);
     return ok ? 0 : 1;
 }
@@ -486,6 +496,11 @@ int main(int argc, char** argv) {
                     doc->formatKind, doc->bookCodePage, doc->sourceSize, DocLength(*doc),
                     doc->blocks.size());
         if (doc->bookCut) std::printf("cut: %s\n", Utf16ToUtf8(BookCutText(*doc)).c_str());
+        // Only a book of a kind that has pictures says whether it has a cover.
+        if (doc->pictures.pictureKind) {
+            std::printf("cover: %s\npictures: %zu\n", doc->pictures.hasCover ? "yes" : "no",
+                        doc->pictures.anchors.size());
+        }
     } else if (o.command == "dump") {
         Dump(*doc);
     } else if (o.command == "contents") {
