@@ -8,6 +8,7 @@
 
 #include "document/pictures.h"
 #include "document/text_cache.h"
+#include "layout/layout_fonts.h"
 #include "layout/pagination.h"
 
 namespace lectra {
@@ -142,6 +143,18 @@ const PictureBlocks::Entry* Cached(const PictureBlocks& blocks, int32_t source, 
         if (e.source == source && e.width == w && e.height == h) return &e;
     }
     return nullptr;
+}
+
+// The grey frame with "Picture" in it that stands for a picture that cannot be shown.
+void DrawFrame(const Layout& layout, PlatformSurface* surface, PixelRect r, uint32_t textColour) {
+    layout.draw->fillRect(surface, r, kFrameEdge);
+    layout.draw->fillRect(surface, {r.left + 1, r.top + 1, r.right - 1, r.bottom - 1},
+                          kFrameColour);
+    if (layout.fonts.textFont) {
+        static constexpr char16_t kPicture[] = u"Picture";
+        layout.draw->drawText(surface, layout.fonts.textFont, textColour, r, kPicture, 7,
+                              kAlignCentre | kAlignVCentre);
+    }
 }
 
 }  // namespace
@@ -279,15 +292,39 @@ void PaintPictureBlock(const Layout& layout, PlatformSurface* surface, const Lin
             blocks.images->draw(surface, e->image, r);
             continue;
         }
-        layout.draw->fillRect(surface, r, kFrameEdge);
-        layout.draw->fillRect(surface, {r.left + 1, r.top + 1, r.right - 1, r.bottom - 1},
-                              kFrameColour);
-        if (layout.fonts.textFont) {
-            static constexpr char16_t kPicture[] = u"Picture";
-            layout.draw->drawText(surface, layout.fonts.textFont, textColour, r, kPicture, 7,
-                                  kAlignCentre | kAlignVCentre);
-        }
+        DrawFrame(layout, surface, r, textColour);
     }
+}
+
+int PaintCover(Layout& layout, Document& doc, PlatformSurface* surface, int width, int height) {
+    const PictureTable& t = doc.pictures;
+    if (!On(layout) || !surface || !t.hasCover || t.anchors.empty() || t.anchors[0].position != 0 ||
+        width <= 0 || height <= 0)
+        return 0;
+    const int32_t source = t.anchors[0].source;
+    int w = 0, h = 0;
+    Measure(layout, doc, source, &w, &h);
+    const double scale =
+        std::min({2.0, static_cast<double>(width) / w, static_cast<double>(height) / h});
+    w = std::max(1, static_cast<int>(w * scale));
+    h = std::max(1, static_cast<int>(h * scale));
+    const PixelRect r{(width - w) / 2, (height - h) / 2, (width - w) / 2 + w, (height - h) / 2 + h};
+    if (layout.fonts.backgroundBrush.exists)
+        layout.draw->fillRect(surface, {0, 0, width, height}, layout.fonts.backgroundBrush.colour);
+    const ImageServices& images = *layout.pictures->images;
+    std::string bytes;
+    PlatformImage* image = nullptr;
+    if (doc.pictures.sources[static_cast<size_t>(source)].sized > 0 &&
+        ReadPictureBytes(doc, source, bytes, kMaxPictureBytes)) {
+        image = images.decode(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), w, h);
+    }
+    if (image) {
+        images.draw(surface, image, r);
+        images.release(image);
+    } else {
+        DrawFrame(layout, surface, r, TextContext(layout).textColour);
+    }
+    return 1;
 }
 
 void ReleasePictures(PictureBlocks& blocks) {

@@ -82,4 +82,9 @@ void PaintPictureBlock(const Layout& layout, PlatformSurface* surface, const Lin
                        PixelRect area, uint32_t textColour);
 void ReleasePictures(PictureBlocks& blocks);
 
+// Paints the book's cover into the rectangle 0, 0, width, height of `surface` (a surface of its
+// own, as a dialog's preview has): fitted, centred, on the page's background; a frame when it does
+// not decode. Returns 0, painting nothing, when the book has no cover or pictures are off.
+int PaintCover(Layout& layout, Document& doc, PlatformSurface* surface, int width, int height);
+
 }  // namespace lectra

@@ -10,8 +10,10 @@
 #include <chrono>
 #include <fstream>
 
+#include "layout/picture_blocks.h"
 #include "layout_test_support.h"
 #include "platform/qt/gui_platform.h"
+#include "platform/qt/qt_draw.h"
 #include "platform/qt/qt_image.h"
 
 namespace lectra {
@@ -148,6 +150,33 @@ TEST(PictureImages, DamagedPicturesAreDrawnAsAFrameWithoutAStall) {
         std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start)
             .count();
     EXPECT_LT(seconds, 120) << "the open reads the binary once, and nothing decodes it";
+}
+
+// The file information's cover: fitted into the surface it is given, centred, its colours kept.
+TEST(PictureImages, TheCoverIsPaintedForTheFileInformation) {
+    test::QtTestEnvironment();
+    ASSERT_TRUE(StartGuiPlatform());
+    test::FakeLayout f(200);
+    f.layout.draw = &QtDrawServices();
+    PictureBlocks blocks;
+    blocks.images = &QtImageServices();
+    f.layout.pictures = &blocks;
+    test::OpenedBook book;
+    ASSERT_EQ(test::Open(*book, Fixture("en-pictures.fb2")), 1);
+    PlatformSurface* surface = QtDrawServices().createSurface(200, 300, kMaskSet565);
+    ASSERT_EQ(PaintCover(f.layout, *book, surface, 200, 300), 1);
+    int w = 0, h = 0, stride = 0;
+    const uint32_t* pixels = QtDrawServices().surfacePixels(surface, &w, &h, &stride);
+    // The red disc at the middle of the cover, at the middle of the surface.
+    const uint32_t middle = pixels[150 * stride + 100];
+    EXPECT_GT(middle >> 16 & 0xFF, 0xA0u) << std::hex << middle;
+    EXPECT_LT(middle >> 8 & 0xFF, 0x60u) << std::hex << middle;
+    QtDrawServices().deleteSurface(surface);
+    test::OpenedBook plain;
+    ASSERT_EQ(test::Open(*plain, Fixture("en-utf8.html")), 1);
+    PlatformSurface* other = QtDrawServices().createSurface(20, 20, kMaskSet565);
+    EXPECT_EQ(PaintCover(f.layout, *plain, other, 20, 20), 0);
+    QtDrawServices().deleteSurface(other);
 }
 
 }  // namespace
