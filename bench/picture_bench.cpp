@@ -98,7 +98,18 @@ double Median(std::vector<double> v) {
 
 int First(const std::string& book) {
     Reader r(book);
-    r.doc->pageStart = r.doc->pictures.anchors.empty() ? 0 : r.doc->pictures.anchors[0].position;
+    // The page that shows the book's last picture (the big one; the first is a small cover).
+    if (r.doc->pictures.anchors.empty()) return 1;
+    const int32_t big = r.doc->pictures.anchors.back().source;
+    r.doc->pageStart = 0;
+    for (r.Show();;) {
+        const auto& shown = r.pictures.shown;
+        if (std::any_of(shown.begin(), shown.end(),
+                        [&](const PictureBlocks::Shown& s) { return s.source == big; }))
+            break;
+        if (!NextPage(r.layout, *r.doc)) return 1;
+        r.Show();
+    }
     std::vector<double> first, cached, firstCpu, cachedCpu;
     for (int i = 0; i < 15; ++i) {
         // Nothing known of the picture: neither its size nor its decoded pixels.
@@ -118,12 +129,16 @@ int First(const std::string& book) {
         cachedCpu.push_back(CpuMs() - cpu);
     }
     int drawn = 0;
-    for (const PictureBlocks::Entry& e : r.pictures.cache) drawn += e.image != nullptr;
+    for (const PictureBlocks::Entry& e : r.pictures.cache) {
+        if (e.source == big && e.image) {
+            ++drawn;
+            std::printf("drawn at %d x %d\n", e.width, e.height);
+        }
+    }
     std::printf("page with the picture, first time: %.2f ms median of %zu (processor %.2f ms)\n",
                 Median(first), first.size(), Median(firstCpu));
     std::printf("page with the picture, cached: %.3f ms median of %zu (processor %.3f ms)\n",
                 Median(cached), cached.size(), Median(cachedCpu));
-    std::printf("pictures decoded and held: %d\n", drawn);
     return drawn > 0 ? 0 : 1;
 }
 

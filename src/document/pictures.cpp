@@ -185,14 +185,26 @@ void HtmlTag(Document& doc, std::u16string_view tag, int hidden, uint32_t tagSta
     if (s >= 0) AddAnchor(doc, t.passPosition, s);
 }
 
-int Base64Value(char16_t c) {
-    if (c >= u'A' && c <= u'Z') return c - u'A';
-    if (c >= u'a' && c <= u'z') return c - u'a' + 26;
-    if (c >= u'0' && c <= u'9') return c - u'0' + 52;
-    if (c == u'+' || c == u'-') return 62;
-    if (c == u'/' || c == u'_') return 63;
-    return -1;
-}
+// Base64 digits (the URL-safe ones too) by character: their value, kSkip for white space, kPad
+// for "=", kStop for the "<" of the closing tag, kBad for anything else.
+constexpr int8_t kSkip = -2, kPad = -3, kStop = -4, kBad = -1;
+struct Base64Table {
+    int8_t value[128];
+    constexpr Base64Table() : value() {
+        for (int c = 0; c < 128; ++c) value[c] = kBad;
+        for (int c = 0; c < 26; ++c) {
+            value['A' + c] = static_cast<int8_t>(c);
+            value['a' + c] = static_cast<int8_t>(26 + c);
+        }
+        for (int c = 0; c < 10; ++c) value['0' + c] = static_cast<int8_t>(52 + c);
+        value['+'] = value['-'] = 62;
+        value['/'] = value['_'] = 63;
+        value[' '] = value['\t'] = value['\r'] = value['\n'] = kSkip;
+        value['='] = kPad;
+        value['<'] = kStop;
+    }
+};
+constexpr Base64Table kBase64;
 
 // The binary's base64 decoded, up to `limit` bytes; white space is allowed anywhere, anything
 // else that is not base64 (or text after the padding) makes the picture damaged.
@@ -211,13 +223,13 @@ int DecodeBase64(Document& doc, uint32_t begin, uint32_t end, std::string& out, 
     uint32_t offset = begin;
     while (offset < end) {
         const char16_t c = wide ? ReadSourceChar(doc, offset) : ReadSourceByte(doc, offset++);
-        if (c == u'<') break;
-        if (c == u'=') {
+        const int v = c < 128 ? kBase64.value[c] : kBad;
+        if (v == kStop) break;
+        if (v == kPad) {
             ++padding;
             continue;
         }
-        if (IsSpace(c)) continue;
-        const int v = Base64Value(c);
+        if (v == kSkip) continue;
         if (v < 0 || padding) return 0;
         acc = (acc << 6) | static_cast<uint32_t>(v);
         bits += 6;

@@ -71,8 +71,12 @@ PlatformImage* Decode(const uint8_t* bytes, size_t size, int width, int height) 
     if (!reader.read(&image) || image.isNull()) return nullptr;
     if (image.size() != QSize(width, height))
         image = image.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    // A transparent picture is seen on a white page.
     auto* out = new PlatformImage;
+    if (!image.hasAlphaChannel()) {
+        out->image = image.convertToFormat(QImage::Format_RGB32);
+        return out;
+    }
+    // A transparent picture is seen on a white page.
     out->image = QImage(image.size(), QImage::Format_RGB32);
     out->image.fill(Qt::white);
     QPainter painter(&out->image);
