@@ -15,10 +15,11 @@ namespace lectra {
 
 // Line flags of the records a picture block takes: every slot of the block, its first slot (whose
 // `words` is how many slots it takes), and the empty foot of a page that ends before a block that
-// does not fit. All of them begin and end at the block's position.
-constexpr uint32_t kPictureSlot = 0x10000;
-constexpr uint32_t kPictureFirst = 0x20000;
-constexpr uint32_t kPictureGap = 0x40000;
+// does not fit. All of them begin and end at the block's position. (Four hex digits, as
+// lectra-tool layout prints the flags.)
+constexpr uint32_t kPictureSlot = 0x2000;
+constexpr uint32_t kPictureFirst = 0x4000;
+constexpr uint32_t kPictureGap = 0x8000;
 
 // Decoded pictures are kept up to this many bytes, and only those of the latest few pages.
 constexpr size_t kPictureCacheBytes = 32u << 20;
