@@ -135,6 +135,28 @@ TEST(PictureBlocks, ABlockGoesBelowTheLinesWhenItFitsWithALineAfterItElseItOpens
     EXPECT_EQ(book.doc->pageStart, blockPage);
 }
 
+// A book's first page opens with its cover, whatever white space and marks come first; a picture
+// between two paragraphs, anchored at the white space after its tag, stands right above the
+// second paragraph's first line, with no blank line between them.
+TEST(PictureBlocks, TheCoverOpensTheFirstPageAndAPictureSitsOnTheParagraphAfterIt) {
+    // As a FictionBook gives it: the line break after "</p>" and the one after the picture's tag
+    // are spaces, then the next paragraph's mark.
+    const std::u16string text = u"  \n\nfirst paragraph  \nsecond paragraph\nthird";
+    MemoryBook book(text);
+    PictureLayout f(300, 280);
+    AddPicture(*book, 0, 40, 20);
+    const int32_t between = static_cast<int32_t>(text.find(u" \nsecond"));
+    AddPicture(*book, between, 40, 20);
+    LayoutPage(f.layout, *book, 0);
+    const auto kinds = Kinds(f.layout);
+    ASSERT_GE(kinds.size(), 10u);
+    EXPECT_EQ(kinds[0], "block4");
+    const auto second = std::find(kinds.begin(), kinds.end(), "second paragraph");
+    ASSERT_NE(second, kinds.end());
+    EXPECT_EQ(*(second - 4), "block4");
+    EXPECT_EQ(*(second - 5), "first paragraph");
+}
+
 TEST(PictureBlocks, APictureInsideAParagraphEndsTheLineThereUnjustified) {
     const std::u16string text = u"alpha beta gamma delta epsilon zeta eta theta";
     MemoryBook book(text);
