@@ -2,6 +2,7 @@
 #include <string>
 
 #include "platform/qt/qt_draw.h"
+#include "platform/qt/qt_image.h"
 #include "platform/sys/paths.h"
 #include "platform/sys/utf.h"
 #include "shell/app.h"
@@ -16,5 +17,5 @@ int main(int argc, char** argv) {
     // In one spelling before it is handed over, so that the same book named from two folders is
     // one recent entry.
     return lectra::RunApplication(lectra::CanonicalBookPath(lectra::PathFromBytes(path)),
-                                  lectra::QtDrawServices());
+                                  lectra::QtDrawServices(), &lectra::QtImageServices());
 }

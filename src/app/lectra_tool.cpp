@@ -24,11 +24,13 @@
 #include "layout/page_geometry.h"
 #include "layout/page_paint.h"
 #include "layout/pagination.h"
+#include "layout/picture_blocks.h"
 #include "library/declared_language.h"
 #include "library/library_db.h"
 #include "library/library_scan.h"
 #include "platform/qt/gui_platform.h"
 #include "platform/qt/qt_draw.h"
+#include "platform/qt/qt_image.h"
 #include "platform/sys/program_folder.h"
 #include "platform/sys/utf.h"
 #include "settings/settings_model.h"
@@ -275,6 +277,9 @@ int LayoutPages(Document& doc, const Options& o) {
     Layout layout;
     layout.draw = &QtDrawServices();
     layout.settings = &settings;
+    PictureBlocks pictures;
+    pictures.images = &QtImageServices();
+    layout.pictures = &pictures;
     CreateLayoutFont(layout, 0, o.width);
     CreateLayoutFont(layout, 1, o.width);
     CreateLayoutBrush(layout, 0);
@@ -299,6 +304,7 @@ int LayoutPages(Document& doc, const Options& o) {
         PrintPage(layout, doc);
     }
     ReleaseLayoutFonts(layout);
+    ReleasePictures(pictures);
     return 0;
 }
 
@@ -320,6 +326,9 @@ int RenderPage(Document& doc, const Options& o) {
     Layout layout;
     layout.draw = &QtDrawServices();
     layout.settings = &settings;
+    PictureBlocks pictures;
+    pictures.images = &QtImageServices();
+    layout.pictures = &pictures;
     int ok = EnsurePageSurface(layout, o.width, o.height);
     if (ok) {
         CreateLayoutFont(layout, 0, o.width);
@@ -340,6 +349,7 @@ int RenderPage(Document& doc, const Options& o) {
         if (!ok) std::fprintf(stderr, "cannot write %s\n", o.out.c_str());
     }
     ReleaseLayoutFonts(layout);
+    ReleasePictures(pictures);
     ReleasePageSurface(layout);
     return ok ? 0 : 1;
 }
@@ -535,6 +545,11 @@ int main(int argc, char** argv) {
                     doc->blocks.size());
         if (doc->bookCut) std::printf("cut: %s\n", Utf16ToUtf8(BookCutText(*doc)).c_str());
         std::printf("language: %s\n", doc->language.empty() ? "unknown" : doc->language.c_str());
+        // Only a book of a kind that has pictures says whether it has a cover.
+        if (doc->pictures.pictureKind) {
+            std::printf("cover: %s\npictures: %zu\n", doc->pictures.hasCover ? "yes" : "no",
+                        doc->pictures.anchors.size());
+        }
     } else if (o.command == "dump") {
         Dump(*doc);
     } else if (o.command == "contents") {

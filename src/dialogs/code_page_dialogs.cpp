@@ -2,12 +2,14 @@
 // file information box and the program information box.
 #include "dialogs/code_page_dialogs.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "document/encoding.h"
 #include "document/format_table.h"
 #include "document/text_cache.h"
 #include "layout/pagination.h"
+#include "layout/picture_blocks.h"
 #include "platform/sys/utf.h"
 
 namespace lectra {
@@ -126,10 +128,63 @@ std::u16string FileInfoText(Document& doc, double percentRead) {
     return u"File:" + doc.bookPath + Utf8ToUtf16(buf);
 }
 
+namespace {
+
+// Rows of the dialog that the text keeps above the cover.
+constexpr int kFileInfoRows = 5;
+
+struct FileInfo {
+    ReaderServices* reader = nullptr;
+    PlatformSurface* cover = nullptr;
+};
+
+// The text, and below it the book's cover painted into a surface of its own.
+int FileInfoProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam,
+                 intptr_t) {
+    FileInfo& info = *static_cast<FileInfo*>(context);
+    Layout& layout = *info.reader->layout;
+    if (message == kDlgInit) {
+        InitDialogFrame(dialog, u"File Info", u"Ok");
+        PlaceControl(dialog, kCtlFileInfoText, 2, 2, 0xFFFF);
+        SetControlText(dialog, kCtlFileInfoText,
+                       FileInfoText(*info.reader->doc, PercentRead(*info.reader->doc)));
+        ShowControl(dialog, kCtlFileInfoCover, 0);
+        if (!info.reader->doc->pictures.hasCover || !layout.pictures) return 1;
+        const DialogMetrics m = ComputeDialogMetrics(SystemFontHeight());
+        PixelRect text = ControlRect(dialog, kCtlFileInfoText);
+        PixelRect cover = text;
+        text.bottom = std::min(text.bottom, text.top + kFileInfoRows * (m.rowHeight + m.rowGap));
+        cover.top = text.bottom + m.rowGap;
+        const int width = cover.right - cover.left, height = cover.bottom - cover.top;
+        if (width <= 0 || height <= 0) return 1;
+        const int maskSet =
+            layout.surface ? layout.draw->surfaceMaskSet(layout.surface) : kMaskSet565;
+        info.cover = layout.draw->createSurface(width, height, maskSet);
+        if (!info.cover || !PaintCover(layout, *info.reader->doc, info.cover, width, height))
+            return 1;
+        MoveControl(dialog, kCtlFileInfoText, text);
+        MoveControl(dialog, kCtlFileInfoCover, cover);
+        ShowControl(dialog, kCtlFileInfoCover, 1);
+        SetPreviewSurface(dialog, kCtlFileInfoCover, info.cover);
+        return 1;
+    }
+    if (message != kDlgCommand) return 0;
+    if (ReadCommand(wParam) != DialogAsk::kNothing) {
+        SetPreviewSurface(dialog, kCtlFileInfoCover, nullptr);
+        EndDialog(dialog, 1);
+    }
+    return 1;
+}
+
+}  // namespace
+
 void ShowFileInfoDialog(ReaderServices& reader) {
     if (!*reader.bookOpen) return;
-    ShowInfo(reader, kTemplateFileInfo, kCtlFileInfoText, u"File Info",
-             FileInfoText(*reader.doc, PercentRead(*reader.doc)));
+    FileInfo info;
+    info.reader = &reader;
+    if (const DialogTemplate* t = FindDialogTemplate(kTemplateFileInfo))
+        ShowDialog(reader, *t, FileInfoProc, &info);
+    if (info.cover) reader.layout->draw->deleteSurface(info.cover);
 }
 
 void ShowAboutDialog(ReaderServices& reader) {

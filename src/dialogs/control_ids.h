@@ -26,6 +26,7 @@ constexpr int kTemplateLibraryFolders = 142;
 // About, file information.
 constexpr int kCtlAboutText = 1000;
 constexpr int kCtlFileInfoText = 1065;
+constexpr int kCtlFileInfoCover = 1091;
 // A caption line over a list: the file browser, the recent books, the buttons.
 constexpr int kCtlCaption = 1002;
 constexpr int kCtlCaptionedList = 1004;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "document/picture_anchors.h"
 #include "platform/sys/files.h"
 
 namespace lectra {
@@ -265,6 +266,8 @@ struct Document {
     int contentsFound = 0;
     std::vector<ContentsTarget> contentsTargets;
     ContentsGather gather;
+    // The pictures (pictures.h).
+    PictureTable pictures;
 };
 
 // A Document is large (its slots are inline); make it on the heap.

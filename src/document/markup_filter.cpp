@@ -7,6 +7,7 @@
 #include "document/contents.h"
 #include "document/encoding.h"
 #include "document/markup_tables.h"
+#include "document/pictures.h"
 #include "document/txt_filter.h"
 
 namespace lectra {
@@ -148,6 +149,7 @@ char16_t ReadTag(Document& doc, uint32_t offset, const Dialect& d) {
     MarkupState& m = doc.markup;
     m.pendingSkip = 1;
     const uint32_t size = doc.sourceSize;
+    const uint32_t tagStart = offset;
     char16_t text[kTagBuffer];
     int stored = 0;
     int32_t read = 0;
@@ -201,6 +203,8 @@ char16_t ReadTag(Document& doc, uint32_t offset, const Dialect& d) {
     const std::u16string_view tag(text, length);
     if (doc.gather.indexing) GatherTag(doc, tag, d.html, m.hiddenDepth > 0);
     MoveEmphasis(m, d, tag);
+    if (doc.pictures.indexing)
+        GatherPictureTag(doc, tag, d.html, m.hiddenDepth > 0, tagStart, offset);
 
     if (!tag.empty() && tag[0] == u'/') {
         const TagRow* row = FindClosing(d, tag);

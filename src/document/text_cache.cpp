@@ -8,6 +8,7 @@
 #include "document/contents.h"
 #include "document/encoding.h"
 #include "document/format_table.h"
+#include "document/pictures.h"
 #include "platform/sys/clock.h"
 
 namespace lectra {
@@ -287,6 +288,7 @@ void ResetTextCache(Document& doc) {
     doc.contentsFound = 0;
     doc.contentsTargets.clear();
     doc.gather = ContentsGather{};
+    doc.pictures = PictureTable{};
     for (BlockRecord& r : doc.blocks) {
         r.chars = nullptr;
         r.sourceOffset = 0xFFFFFFFFu;
@@ -369,6 +371,7 @@ int IndexBlocks(Document& doc) {
             ++count;
         } else {
             char16_t unit = 0;
+            doc.pictures.passPosition = count;
             // A unit that the contents gatherer wants comes as 2 (MarkupState's handOver).
             if (const int yield = FilteredStep(doc, plan.passFilter, offset, unit, nextPart)) {
                 if (yield > 1) GatherStep(doc, count, unit);
@@ -385,12 +388,14 @@ int IndexBlocks(Document& doc) {
 
 }  // namespace
 
-// The contents are gathered on this pass only: block decoding runs the same filters again later,
-// and must add nothing.
+// The contents and the pictures are gathered on this pass only: block decoding runs the same
+// filters again later, and must add nothing.
 int BuildBlockIndex(Document& doc) {
     StartContents(doc);
+    StartPictures(doc);
     IndexBlocks(doc);
     FinishContents(doc);
+    FinishPictures(doc);
     return 1;
 }
 

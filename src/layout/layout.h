@@ -164,6 +164,8 @@ struct StatusSnapshot {
     std::vector<double> bookmarkPercents;  // where each bookmark is, 0..100 of the book
 };
 
+struct PictureBlocks;
+
 // Threads: the interface thread owns all of this. While smooth autoscrolling runs, the worker
 // thread lays out and paints with the fonts (their width caches), the word and hyphenation
 // buffers, `pageLines` and the surface's painter, and the interface thread leaves them alone until
@@ -213,6 +215,9 @@ struct Layout {
     int32_t searchMark = -1;
     // A short note painted over the page for a moment ("Hyphenation off"); never part of it.
     std::u16string note;
+    // The picture blocks and their cache (picture_blocks.h), owned by the caller; null lays the
+    // book out without pictures.
+    PictureBlocks* pictures = nullptr;
 };
 
 // The autoscroll modes, by their "ASW_MODE" values.

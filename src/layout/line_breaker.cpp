@@ -8,6 +8,7 @@
 #include "layout/hyphenate.h"
 #include "layout/layout_fonts.h"
 #include "layout/paragraph_style.h"
+#include "layout/picture_blocks.h"
 
 namespace lectra {
 
@@ -146,8 +147,8 @@ int32_t Overflow(Layout& layout, LineRecord& record, size_t wordAt, int indentLe
 
 }  // namespace
 
-int32_t ReadWord(WordBuffer& word, Document& doc, int32_t pos, int32_t skipEnd) {
-    const int32_t length = DocLength(doc);
+int32_t ReadWord(WordBuffer& word, Document& doc, int32_t pos, int32_t skipEnd, int32_t stop) {
+    const int32_t length = std::min(DocLength(doc), stop);
     word.length = 0;
     while (pos < length && pos < skipEnd && GetChar(doc, pos) == u' ') ++pos;
     while (pos < length && word.length < kMaxWord) {
@@ -189,13 +190,15 @@ int32_t LayoutLine(Layout& layout, Document& doc, LineRecord& record, int32_t st
     int32_t pos = start;
     int indentLength = 0;
     bool first = true;
+    // Pictures stand between lines: a line ends where the next of them stands.
+    const int32_t stop = PictureStop(layout, doc, start);
     for (;;) {
-        int32_t next = ReadWord(layout.word, doc, pos, SkipEnd(start, pos));
+        int32_t next = ReadWord(layout.word, doc, pos, SkipEnd(start, pos), stop);
         const int32_t wordEnd = next;
         const bool empty = layout.word.length == 0;
         const int32_t skipEnd = SkipEnd(start, next);
         bool cut = false;
-        while (next < length) {
+        while (next < length && next < stop) {
             const char16_t c = GetChar(doc, next);
             if (IsMark(c)) {
                 ++next;
@@ -237,6 +240,11 @@ int32_t LayoutLine(Layout& layout, Document& doc, LineRecord& record, int32_t st
         pos = next;
         ++record.words;
         if ((record.flags & kParaEnd) || cut) return EndLine(record, next);
+        if (next >= stop) {
+            // Not justified: the line ends as a paragraph's last line does.
+            record.flags |= kParaEnd;
+            return EndLine(record, next);
+        }
 
         Push(record, u' ', SpaceStyle(doc, wordEnd));
         const int spaced = Measure(layout, dc, record);

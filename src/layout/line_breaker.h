@@ -11,8 +11,9 @@ namespace lectra {
 
 // Fills `word` from `pos`: spaces before it are skipped (up to `skipEnd` at most, where a space
 // gives an empty word), then units are taken up to a space, a paragraph mark, the end of the book
-// or 255 units. Returns the position that stopped it.
-int32_t ReadWord(WordBuffer& word, Document& doc, int32_t pos, int32_t skipEnd = INT32_MAX);
+// or 255 units, and before `stop`. Returns the position that stopped it.
+int32_t ReadWord(WordBuffer& word, Document& doc, int32_t pos, int32_t skipEnd = INT32_MAX,
+                 int32_t stop = INT32_MAX);
 
 // Lays out one line from `start` into `record` for the width of the text rectangle, measuring
 // with `dc`, and returns where the next line begins (also record.end). A line inside the book

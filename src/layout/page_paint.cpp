@@ -11,6 +11,7 @@
 #include "layout/justify.h"
 #include "layout/layout_fonts.h"
 #include "layout/pagination.h"
+#include "layout/picture_blocks.h"
 
 namespace lectra {
 
@@ -247,6 +248,12 @@ void PaintLines(const Layout& layout, const Canvas& c) {
         const int y = text.top + i * pitch;
         const PixelRect rect{text.left, y, text.right, y + layout.fonts.textFontHeight};
         const uint32_t flags = line.flags;
+        if (flags & (kPictureSlot | kPictureGap)) {
+            if (flags & kPictureFirst)
+                PaintPictureBlock(layout, c.surface, line,
+                                  {text.left, y, text.right, y + line.words * pitch}, textColour);
+            continue;
+        }
         uint32_t colour = textColour, titleColour = titles;
         if (fading) {
             int age = i <= marker ? marker - i : marker - i + perPage;

@@ -8,6 +8,7 @@
 #include "document/text_cache.h"
 #include "layout/layout_fonts.h"
 #include "layout/line_breaker.h"
+#include "layout/picture_blocks.h"
 
 namespace lectra {
 
@@ -80,6 +81,10 @@ int LayOutHolding(Layout& layout, Document& doc, int32_t from, std::vector<LineR
     const DrawContext dc = TextContext(layout);
     int32_t pos = from;
     for (int i = 0; i <= lines; ++i) {
+        // The pictures at a line's start come before it, or end the page there.
+        const int block = PlacePictureBlock(layout, doc, records, i, lines, pos);
+        if (block < 0) break;
+        i += block;
         const int32_t next = LayoutPageLine(layout, doc, records[static_cast<size_t>(i)], pos, dc);
         if (i < lines) end = next;
         pos = next;
@@ -112,7 +117,8 @@ int32_t ForwardStart(const Layout& layout, const Document& doc,
                      const std::vector<LineRecord>& records, int held) {
     const int k = layout.linesPerPage - held - layout.settings->keepOneItem - 1;
     if (k < 0 || k >= layout.linesPerPage || static_cast<size_t>(k) >= records.size()) return -1;
-    return ClampForward(doc, records[static_cast<size_t>(k)].end);
+    // A picture's slots end where they begin: the page goes on from the line after them.
+    return ClampForward(doc, records[FirstTextRecord(records, static_cast<size_t>(k))].end);
 }
 
 // The page a forward move to `to` came from, when it held a title and lays out the same way
@@ -123,7 +129,8 @@ int32_t RememberedHeldMove(Layout& layout, Document& doc, int32_t to) {
         int32_t end = 0;
         const int held =
             LayOutHolding(layout, doc, move.from, layout.checkLines, layout.linesPerPage, end);
-        if (held > 0 && ForwardStart(layout, doc, layout.checkLines, held) == to) return move.from;
+        const int short_ = held > 0 || EndsBeforePicture(layout.checkLines, layout.linesPerPage);
+        if (short_ && ForwardStart(layout, doc, layout.checkLines, held) == to) return move.from;
     }
     return -1;
 }
@@ -134,6 +141,7 @@ void LayoutPage(Layout& layout, Document& doc, int32_t from) {
     const int lines = PageLineCount(layout);
     layout.linesPerPage = lines;
     layout.titleHeld = LayOutHolding(layout, doc, from, layout.pageLines, lines, doc.pageEnd);
+    PreparePagePictures(layout, doc);
 }
 
 int NextPage(Layout& layout, Document& doc) {
@@ -142,7 +150,10 @@ int NextPage(Layout& layout, Document& doc) {
     const int32_t before = doc.pageStart;
     const int32_t next = ForwardStart(layout, doc, layout.pageLines, layout.titleHeld);
     if (next >= 0) doc.pageStart = next;
-    if (layout.titleHeld > 0 && doc.pageStart > before) {
+    // A page that ended short (before a held title or a picture that did not fit) is remembered,
+    // so that the way back returns to it.
+    if ((layout.titleHeld > 0 || EndsBeforePicture(layout.pageLines, layout.linesPerPage)) &&
+        doc.pageStart > before) {
         Layout::HeldMove& move = layout.heldMoves[layout.heldMoveNext];
         move = {before, doc.pageStart};
         layout.heldMoveNext = (layout.heldMoveNext + 1) % Layout::kHeldMoves;
@@ -154,7 +165,7 @@ int NextPage(Layout& layout, Document& doc) {
 int NextLine(Layout& layout, Document& doc) {
     if (layout.pageLines.empty() || doc.pageEnd >= DocLength(doc)) return 0;
     const int32_t before = doc.pageStart;
-    doc.pageStart = ClampForward(doc, layout.pageLines[0].end);
+    doc.pageStart = ClampForward(doc, layout.pageLines[FirstTextRecord(layout.pageLines, 0)].end);
     StorePosition(doc);
     return doc.pageStart != before;
 }
@@ -189,6 +200,19 @@ int PreviousLine(Layout& layout, Document& doc) {
     StorePosition(doc);
     return doc.pageStart != before;
 }
+
+namespace {
+
+// The slots the lines starting at `starts` take on a page: one each, and their pictures'.
+int64_t SlotsOf(Layout& layout, Document& doc, const std::vector<int32_t>& starts) {
+    int64_t slots = static_cast<int64_t>(starts.size());
+    if (layout.pictures && !doc.pictures.anchors.empty()) {
+        for (const int32_t s : starts) slots += PictureSlotsAt(layout, doc, s);
+    }
+    return slots;
+}
+
+}  // namespace
 
 int32_t StartOfLinesBefore(Layout& layout, Document& doc, int32_t end, int wanted) {
     end = std::clamp(end, 0, std::max(DocLength(doc), 0));
@@ -226,13 +250,21 @@ int32_t StartOfLinesBefore(Layout& layout, Document& doc, int32_t end, int wante
         // forward layout does not have (its lines meet the forward ones further on), so a line
         // more is found before it.
         const bool firstIsLine = q <= 0 || GetChar(doc, q - 1) < 16;
-        const size_t needed = static_cast<size_t>(wanted) + (firstIsLine ? 0 : 1);
-        if (starts.size() >= needed || q <= 0 || q >= limit) break;
+        const int64_t needed = wanted + (firstIsLine ? 0 : 1);
+        if (SlotsOf(layout, doc, starts) >= needed || q <= 0 || q >= limit) break;
     }
+    // As many lines as the page has slots, each with the pictures before it; the first line is
+    // taken whatever its pictures take.
     const size_t count = starts.size();
-    return count == 0                             ? 0
-           : count >= static_cast<size_t>(wanted) ? starts[count - static_cast<size_t>(wanted)]
-                                                  : starts[0];
+    size_t first = count;
+    int64_t taken = 0;
+    while (first > 0 && taken < wanted) {
+        const int64_t slots = 1 + PictureSlotsAt(layout, doc, starts[first - 1]);
+        if (taken + slots > wanted && first < count) break;
+        taken += slots;
+        --first;
+    }
+    return count == 0 ? 0 : starts[std::min(first, count - 1)];
 }
 
 int PreviousPage(Layout& layout, Document& doc) {

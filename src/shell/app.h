@@ -14,6 +14,7 @@
 #include "layout/autoscroll.h"
 #include "layout/layout.h"
 #include "layout/page_paint.h"
+#include "layout/picture_blocks.h"
 #include "platform/sys/power.h"
 #include "platform/window.h"
 #include "shell/book_session.h"
@@ -42,6 +43,8 @@ struct ShellHost {
     int (*popUpMenu)(int softKey, const MenuItem* items, int count) = nullptr;
     // The drawing back end, named by main() (only src/app knows which it is).
     const DrawServices* draw = nullptr;
+    // The picture back end, named by main() too; null shows no pictures.
+    const ImageServices* images = nullptr;
     // 1 while a dialog, a message box or a menu runs its own loop over the window.
     int (*modalActive)() = nullptr;
 };
@@ -70,6 +73,7 @@ struct App {
     std::unique_ptr<Document> doc;
     int bookOpen = 0;
     Layout layout;
+    PictureBlocks pictures;  // the layout's picture blocks and their cache
     std::u16string browseFolder;
     std::u16string bookTitle;  // the window's title: the book's own, else its file name
     std::u16string programFolder;
@@ -235,6 +239,7 @@ void MainWindowProc(void* context, uint32_t message, uintptr_t wParam, intptr_t 
 
 // Runs the reader on the drawing back end `draw`: single instance, start-up, the loop, shutdown.
 // Returns the exit code.
-int RunApplication(const std::u16string& commandLine, const DrawServices& draw);
+int RunApplication(const std::u16string& commandLine, const DrawServices& draw,
+                   const ImageServices* images = nullptr);
 
 }  // namespace lectra

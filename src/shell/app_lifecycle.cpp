@@ -171,6 +171,8 @@ void InitApp(App& app, const std::u16string& programFolder, const std::u16string
     app.doc = MakeDocument(app);
     Layout& layout = app.layout;
     layout.draw = app.host.draw;
+    app.pictures.images = app.host.images;
+    layout.pictures = &app.pictures;
     layout.settings = &app.session.settings;
     WireAutoscroll(app);
     LoadHyphenPatterns(layout.patterns, dataFolder);
@@ -427,6 +429,7 @@ void Shutdown(App& app) {
     SetBacklightAlwaysOn(app.backlight, 0);
     ReleasePageSurface(app.layout);
     ReleaseLayoutFonts(app.layout);
+    ReleasePictures(app.pictures);
     SaveAll(app);
     if (app.doc) CloseDocument(*app.doc);
     app.bookOpen = 0;

@@ -6,13 +6,15 @@
 
 namespace lectra {
 
-int RunApplication(const std::u16string& commandLine, const DrawServices& draw) {
+int RunApplication(const std::u16string& commandLine, const DrawServices& draw,
+                   const ImageServices* images) {
     if (!StartWindowPlatform()) return 1;
     // A running copy comes forward (and opens the book named here); nothing is loaded or written.
     const std::u16string programFolder = ProgramFolder();
     if (HandOverToRunningCopy(programFolder, commandLine)) return 0;
     auto app = std::make_unique<App>();
     app->host.draw = &draw;
+    app->host.images = images;
     InitApp(*app, programFolder, DataFolder());
     if (!CreateAppWindow(*app)) return 0;
     app->libraryPath = LibraryDatabasePath();

@@ -7,6 +7,7 @@
 #include "container_fuzz.h"
 #include "document/formats/epub_package.h"
 #include "document/formats/zip_reader.h"
+#include "document/pictures.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
@@ -29,6 +30,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             wrapped.find("/./") != wrapped.npos || wrapped.find("/../") != wrapped.npos) {
             __builtin_trap();
         }
+    }
+    // The cover's path stays inside the archive as the spine's do.
+    const std::string cover = lectra::EpubCoverPath(parts[1], root);
+    const std::string wrapped = "/" + cover + "/";
+    if (!cover.empty() &&
+        (wrapped.find("//") != wrapped.npos || wrapped.find("/./") != wrapped.npos ||
+         wrapped.find("/../") != wrapped.npos)) {
+        __builtin_trap();
     }
     lectra::EpubEncryptedPaths(parts[2]);
     for (int ncx = 0; ncx < 2; ++ncx) {

@@ -11,6 +11,7 @@
 #include "document/contents.h"
 #include "document/document.h"
 #include "document/open_book.h"
+#include "document/pictures.h"
 #include "document/text_cache.h"
 #include "platform/sys/utf.h"
 
@@ -87,6 +88,30 @@ inline void CheckContents(Document& doc) {
             e.position >= DocLength(doc) || GetChar(doc, e.position) <= 32) {
             __builtin_trap();
         }
+    }
+}
+
+// The pictures gathered on the open's pass: bounded, in book order, inside the book, each naming a
+// source; the bytes of the first few read (base64 decoded, an archive entry or a file inflated)
+// never beyond the limit asked for.
+inline void CheckPictures(Document& doc) {
+    const PictureTable& t = doc.pictures;
+    if (t.anchors.size() > static_cast<size_t>(kMaxPictureAnchors) ||
+        t.sources.size() > static_cast<size_t>(kMaxPictureSources) + 1) {
+        __builtin_trap();
+    }
+    for (size_t i = 0; i < t.anchors.size(); ++i) {
+        const PictureAnchor& a = t.anchors[i];
+        if (a.position < 0 || a.position > DocLength(doc) || a.source < 0 ||
+            static_cast<size_t>(a.source) >= t.sources.size() ||
+            (i > 0 && t.anchors[i - 1].position > a.position)) {
+            __builtin_trap();
+        }
+    }
+    std::string bytes;
+    for (size_t s = 0; s < t.sources.size() && s < 8; ++s) {
+        if (ReadPictureBytes(doc, static_cast<int32_t>(s), bytes, 4096) && bytes.size() > 4096)
+            __builtin_trap();
     }
 }
 

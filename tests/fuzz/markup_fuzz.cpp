@@ -1,6 +1,7 @@
 // Fuzz target: arbitrary bytes opened as HTML, FictionBook or plain text read as HTML, in a
 // single-byte code page, UTF-8 or UTF-16; every block decoded alone must equal the straight pass,
-// and the contents gathered on the way are bounded and stand at visible characters.
+// the contents gathered on the way are bounded and stand at visible characters, and so are the
+// pictures' anchors.
 #include <cstddef>
 #include <cstdint>
 
@@ -29,5 +30,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (GetChar(*doc, i) != straight[i]) __builtin_trap();
     }
     fuzz::CheckContents(*doc);
+    fuzz::CheckPictures(*doc);
     return 0;
 }

@@ -399,6 +399,15 @@ TEST(RenderTool, PagesMatchTheirGoldenPictures) {
         {"status-1-percent", "ru-story.fb2", "--status-mode 1 --position 5000"},
         {"status-2-pages", "ru-story.fb2", "--status-mode 2 --position 5000 --profile 2"},
         {"status-3-titles", "ru-story.fb2", "--status-mode 3 --profile 1"},
+        // Pictures: a FictionBook's cover on its first page and an illustration opening a page
+        // (it did not fit below the page before); an EPUB's cover (an SVG image on its cover
+        // page) and a PNG between two paragraphs.
+        {"pictures-fb2-cover", "../tests/fixtures/en-pictures.fb2", "--status-mode 1"},
+        {"pictures-fb2-illustration", "../tests/fixtures/en-pictures.fb2",
+         "--status-mode 1 --position 205"},
+        {"pictures-epub-cover", "../tests/fixtures/en-pictures.epub", "--status-mode 1"},
+        {"pictures-epub-png", "../tests/fixtures/en-pictures.epub",
+         "--status-mode 1 --position 757"},
     };
     for (const Case& c : cases) {
         const std::string out = scratch.path() + "/" + c.name + ".png";

@@ -10,6 +10,7 @@
 #include "dialogs/search.h"
 #include "document/text_cache.h"
 #include "platform/command_ids.h"
+#include "platform/qt/qt_image.h"
 #include "scripted_dialogs.h"
 
 namespace lectra {
@@ -256,6 +257,25 @@ TEST_F(Dialogs, ACodePageChosenReadsTheBookAgainAndFileInfoSaysSo) {
     });
     Send(kMsgCommand, kCmdSaveCodePage);
     EXPECT_EQ(app->session.settings.codePageSave, 866);
+}
+
+// File Info shows the book's cover below its text; a book without one has the text alone.
+TEST_F(Dialogs, FileInfoShowsTheCoverBelowTheText) {
+    PixelRect withCover{}, coverRect{}, without{};
+    StartScripted(Copy("pictures.fb2", test::Fixture("en-pictures.fb2")));
+    app->pictures.images = &QtImageServices();
+    scripts.push_back([&](PlatformDialog* d) {
+        EXPECT_NE(ControlText(d, 1065).find(u"Format: FB2"), std::u16string::npos);
+        withCover = ControlRect(d, 1065);
+        coverRect = ControlRect(d, 1091);
+    });
+    Send(kMsgCommand, kCmdFileInfo);
+    EXPECT_GT(coverRect.bottom - coverRect.top, 100);
+    EXPECT_LE(withCover.bottom, coverRect.top);
+    OpenBookInWindow(*app, Utf8ToUtf16(Copy("plain.html", test::Fixture("en-utf8.html"))));
+    scripts.push_back([&](PlatformDialog* d) { without = ControlRect(d, 1065); });
+    Send(kMsgCommand, kCmdFileInfo);
+    EXPECT_GT(without.bottom - without.top, withCover.bottom - withCover.top);
 }
 
 TEST_F(Dialogs, ExportsAndQuotationsWriteTheirFiles) {

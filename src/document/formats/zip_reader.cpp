@@ -12,6 +12,7 @@
 #include "document/formats/epub_package.h"
 #include "document/formats/file_bytes.h"
 #include "document/open_book.h"
+#include "document/pictures.h"
 #include "document/text_cache.h"
 #include "platform/sys/utf.h"
 
@@ -357,6 +358,7 @@ int OpenEpubBook(Document& doc) {
         !ParseEpubPackage(opf, opfPath, package)) {
         return RefuseOpen(doc, kBadFormat);
     }
+    doc.pictures.epubCover = Utf8ToUtf16(EpubCoverPath(opf, opfPath));
     // Items that the encryption list names are locked; fonts it names (obfuscated, as some
     // writers do) do not matter here.
     std::unordered_set<std::string> encrypted;

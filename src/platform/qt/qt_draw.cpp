@@ -347,6 +347,18 @@ constexpr DrawServices kQtDrawServices = {
 
 }  // namespace
 
+uint32_t QuantiseColour(uint32_t colour, int maskSet) {
+    return Quantise(colour, maskSet);
+}
+
+QPainter& SurfacePainter(PlatformSurface* surface) {
+    return Painter(surface);
+}
+
+QPainter* SurfaceFinePainter(PlatformSurface* surface) {
+    return FinePainter(surface);
+}
+
 const DrawServices& QtDrawServices() {
     return kQtDrawServices;
 }

@@ -31,6 +31,14 @@ struct PlatformSurface {
     int fineValidHeight = 0;
 };
 
+// A colour reference cut to the depth of the mask set, as 0x00RRGGBB.
+uint32_t QuantiseColour(uint32_t colour, int maskSet);
+
+// The painters of the surface and of its fine picture (null at a device pixel ratio of 1), open
+// until the pixels are next asked for.
+QPainter& SurfacePainter(PlatformSurface* surface);
+QPainter* SurfaceFinePainter(PlatformSurface* surface);
+
 // Draws width × height of the surface from its top left at `to` with `p`: at the screen's
 // resolution when the surface holds that picture finely, else its logical pixels as they are.
 void DrawSurfaceArea(QPainter& p, QPoint to, PlatformSurface* surface, int width, int height);

@@ -1,0 +1,188 @@
+// The pictures beside the stream: anchors gathered on the open's pass from FictionBook, HTML and
+// EPUB books at the positions of the units after their tags, the stream left as it was, names
+// resolved to their bytes, and hostile books bounded.
+#include "document/pictures.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "document/text_cache.h"
+#include "platform/sys/utf.h"
+#include "test_support.h"
+
+namespace lectra {
+namespace {
+
+using test::Fixture;
+using test::OpenedBook;
+using test::ReadBytes;
+using test::ScratchDir;
+
+std::string Bytes(Document& doc, int32_t source, uint32_t limit = kMaxPictureBytes) {
+    std::string out;
+    EXPECT_EQ(ReadPictureBytes(doc, source, out, limit), 1) << "source " << source;
+    return out;
+}
+
+// The book with every picture tag and binary taken out: the stream it gives is the one the book
+// with its pictures must give.
+std::string WithoutPictures(std::string xml) {
+    xml = std::regex_replace(xml, std::regex("<image[^>]*/>"), "");
+    xml = std::regex_replace(xml, std::regex("<img[^>]*>", std::regex::icase), "");
+    return std::regex_replace(xml, std::regex("<binary[^>]*>[^<]*</binary>"), "");
+}
+
+TEST(Pictures, AFictionBookHasItsCoverAtTheStartAndItsIllustrationBeforeTheNextParagraph) {
+    OpenedBook book;
+    ASSERT_EQ(test::Open(*book, Fixture("en-pictures.fb2")), 1);
+    const PictureTable& t = book->pictures;
+    EXPECT_EQ(t.hasCover, 1);
+    ASSERT_EQ(t.anchors.size(), 2u);
+    EXPECT_EQ(t.anchors[0].position, 0);
+    // The illustration stands between the attribution and the chapter's title: at the unit after
+    // its tag (the space of the line break there), before the mark that opens the next paragraph.
+    const std::u16string text = test::ReadAll(*book);
+    const auto at = static_cast<size_t>(t.anchors[1].position);
+    EXPECT_EQ(text.substr(at - 10, 19), u"Usherette  \nChapter");
+    // The base64 is decoded only when asked for, to the bytes that were put in.
+    const std::string cover = ReadBytes(Fixture("source/pictures/cover.png"));
+    const std::string illustration = ReadBytes(Fixture("source/pictures/illustration.jpg"));
+    EXPECT_EQ(Bytes(*book, t.anchors[0].source), cover);
+    EXPECT_EQ(Bytes(*book, t.anchors[1].source), illustration);
+    EXPECT_EQ(Bytes(*book, t.anchors[1].source, 10), illustration.substr(0, 10));
+}
+
+// No unit is added and no position moves: the stream with pictures is the stream without them,
+// in each code page a book may come in; decoding the blocks again gathers nothing more.
+TEST(Pictures, TheStreamIsTheSameWithAndWithoutPictures) {
+    const ScratchDir dir;
+    const std::string fb2 = ReadBytes(Fixture("en-pictures.fb2"));
+    const std::string bare = dir.Write("bare.fb2", WithoutPictures(fb2));
+    const std::string html =
+        "<html><body><p>One <img src=\"a.png\">two</p><IMG SRC=b.png><p>three</p></body></html>";
+    const std::string bareHtml = dir.Write("bare.html", WithoutPictures(html));
+    for (auto [with, without] :
+         {std::pair{Fixture("en-pictures.fb2"), bare}, {dir.Write("with.html", html), bareHtml}}) {
+        OpenedBook a, b;
+        ASSERT_EQ(test::Open(*a, with), 1);
+        ASSERT_EQ(test::Open(*b, without), 1);
+        EXPECT_FALSE(a->pictures.anchors.empty()) << with;
+        EXPECT_TRUE(b->pictures.anchors.empty()) << without;
+        EXPECT_EQ(test::ReadAll(*a), test::ReadAll(*b)) << with;
+        const size_t anchors = a->pictures.anchors.size();
+        for (size_t block = 0; block < a->blocks.size(); ++block)
+            DecodeBlock(*a, static_cast<int32_t>(block));
+        EXPECT_EQ(a->pictures.anchors.size(), anchors);
+    }
+}
+
+TEST(Pictures, AnHtmlBookFindsItsPicturesBesideItAndAnInlineOneEndsNoWord) {
+    const ScratchDir dir;
+    system(("mkdir -p '" + dir.path() + "/pics'").c_str());
+    dir.Write("pics/a b.png", "PNG-A");
+    dir.Write("top.gif", "GIF-T");
+    const std::string book = dir.Write(
+        "book.html",
+        "<html><body><style><img src=\"hidden.png\"></style><p>H<img src=\"pics/a%20b.png\">2O "
+        "<IMG SRC=\"./pics/../top.gif#x\"> <img src=\"http://example.org/x.png\"> "
+        "<img src=\"data:image/png;base64,AAAA\"> <img src=\"missing.png\"></p></body></html>");
+    OpenedBook doc;
+    ASSERT_EQ(test::Open(*doc, book), 1);
+    const PictureTable& t = doc->pictures;
+    // Hidden text shows no picture, a remote or data: link is no picture of the book.
+    ASSERT_EQ(t.anchors.size(), 3u);
+    EXPECT_EQ(t.hasCover, 0);
+    const std::u16string text = test::ReadAll(*doc);
+    EXPECT_EQ(text.substr(static_cast<size_t>(t.anchors[0].position) - 1, 2), u"H2");
+    EXPECT_EQ(Bytes(*doc, t.anchors[0].source), "PNG-A");
+    EXPECT_EQ(Bytes(*doc, t.anchors[1].source), "GIF-T");
+    std::string out;
+    EXPECT_EQ(ReadPictureBytes(*doc, t.anchors[2].source, out, kMaxPictureBytes), 0);
+}
+
+TEST(Pictures, AnEpubHasItsCoverFirstAndItsPicturesReadFromTheArchive) {
+    OpenedBook book;
+    ASSERT_EQ(test::Open(*book, Fixture("en-pictures.epub")), 1);
+    const PictureTable& t = book->pictures;
+    EXPECT_EQ(t.hasCover, 1);
+    ASSERT_EQ(t.anchors.size(), 2u);
+    // The cover page shows the cover in an SVG image: it opens the book.
+    EXPECT_EQ(t.anchors[0].position, 0);
+    EXPECT_EQ(Bytes(*book, t.anchors[0].source), ReadBytes(Fixture("source/pictures/cover.png")));
+    EXPECT_EQ(Bytes(*book, t.anchors[1].source), ReadBytes(Fixture("source/pictures/plain.png")));
+    EXPECT_GT(t.anchors[1].position, 0);
+    // A book without pictures has none, and no cover.
+    OpenedBook plain;
+    ASSERT_EQ(test::Open(*plain, Fixture("en-pandoc.epub")), 1);
+    EXPECT_TRUE(plain->pictures.anchors.empty());
+    EXPECT_EQ(plain->pictures.hasCover, 0);
+}
+
+TEST(Pictures, ThePackageNamesItsCoverByPropertyOrByMeta) {
+    const std::string byProperty =
+        "<package><manifest><item id=\"c\" href=\"img/c.jpg\" properties=\"cover-image\"/>"
+        "</manifest></package>";
+    const std::string byMeta =
+        "<package><metadata><meta name=\"cover\" content=\"pic\"/></metadata><manifest>"
+        "<item id=\"x\" href=\"a.xhtml\"/><item id=\"pic\" "
+        "href=\"../c.png\"/></manifest></package>";
+    EXPECT_EQ(EpubCoverPath(byProperty, "OPS/content.opf"), "OPS/img/c.jpg");
+    EXPECT_EQ(EpubCoverPath(byMeta, "OPS/content.opf"), "c.png");
+    EXPECT_EQ(EpubCoverPath("<package><manifest/></package>", "content.opf"), "");
+    // A cover that climbs out of the archive is none.
+    EXPECT_EQ(EpubCoverPath(byMeta, "content.opf"), "");
+}
+
+TEST(Pictures, LinksResolveAgainstTheirDocumentsFolder) {
+    EXPECT_EQ(ResolvePicturePath(u"OPS/text/ch1.xhtml", u"../images/a.png", 1),
+              u"OPS/images/a.png");
+    EXPECT_EQ(ResolvePicturePath(u"OPS/text/ch1.xhtml", u"/root.png", 1), u"root.png");
+    EXPECT_EQ(ResolvePicturePath(u"ch1.xhtml", u"../../a.png", 1), u"");
+    EXPECT_EQ(ResolvePicturePath(u"/home/b/book.html", u"../a%2Fb.png?x=1", 0), u"/home/a/b.png");
+    EXPECT_EQ(ResolvePicturePath(u"/home/b/book.html", u"/abs/p.png", 0), u"/abs/p.png");
+    EXPECT_EQ(ResolvePicturePath(u"/home/b/book.html", u"https://x/p.png", 0), u"");
+    EXPECT_EQ(ResolvePicturePath(u"/home/b/book.html", u"#only-a-fragment", 0), u"");
+    EXPECT_EQ(ResolvePicturePath(u"/home/b/book.html", u"  ", 0), u"");
+}
+
+// Hostile FictionBooks: ids of any length, a picture tag repeated past the table's size, base64
+// with garbage, a binary never closed, a link to no binary. All bounded; nothing is read that was
+// not asked for.
+TEST(Pictures, HostileBooksGiveBoundedAnchorsAndDamagedBytesReadAsNone) {
+    const ScratchDir dir;
+    std::string fb2 = "<FictionBook><body><p>x</p>";
+    for (int i = 0; i < kMaxPictureAnchors + 500; ++i) fb2 += "<image l:href=\"#g\"/>";
+    fb2 += "<p>y<image l:href=\"#" + std::string(100000, 'L') + "\"/>z</p>";
+    fb2 += "<image l:href=\"#none\"/></body>";
+    fb2 += "<binary id=\"g\" content-type=\"image/png\">iVBO Rw0K\nGgo*AAAA</binary>";
+    fb2 += "<binary id=\"g\">QUJD</binary>";  // a second id of the same name is not read
+    fb2 += "<binary id=\"open\">QUJDRA";      // never closed
+    OpenedBook book;
+    ASSERT_EQ(test::Open(*book, dir.Write("hostile.fb2", fb2)), 1);
+    const PictureTable& t = book->pictures;
+    ASSERT_EQ(t.anchors.size(), static_cast<size_t>(kMaxPictureAnchors));
+    std::string out;
+    EXPECT_EQ(ReadPictureBytes(*book, t.anchors[0].source, out, kMaxPictureBytes), 0)
+        << "base64 with garbage";
+    // The unclosed binary runs to the end of the file, and decodes.
+    OpenedBook open;
+    ASSERT_EQ(test::Open(*open, dir.Write("open.fb2",
+                                          "<FictionBook><body><p>a<image "
+                                          "xlink:href='#b'/></p></body><binary "
+                                          "id='b'>QUJD\r\nRA==")),
+              1);
+    ASSERT_EQ(open->pictures.anchors.size(), 1u);
+    EXPECT_EQ(Bytes(*open, open->pictures.anchors[0].source), "ABCD");
+    // A link that no binary answers names a missing source.
+    OpenedBook missing;
+    ASSERT_EQ(test::Open(*missing, dir.Write("missing.fb2",
+                                             "<FictionBook><body><p>a</p><image "
+                                             "l:href=\"#gone\"/></body>")),
+              1);
+    ASSERT_EQ(missing->pictures.anchors.size(), 1u);
+    EXPECT_EQ(ReadPictureBytes(*missing, missing->pictures.anchors[0].source, out, 100), 0);
+}
+
+}  // namespace
+}  // namespace lectra

@@ -1,0 +1,289 @@
+// Picture blocks on the fixed-advance services: where a block goes on the page (at the top, below
+// the lines when it fits whole with a line after it, else on the next page), a line ending at a
+// picture inside a paragraph, several pictures at one position, the moves forwards and back over
+// pictures, and the bounded cache of decoded pictures.
+#include "layout/picture_blocks.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "document/pictures.h"
+#include "layout/page_paint.h"
+#include "layout_test_support.h"
+
+namespace lectra {
+namespace {
+
+using test::FakeLayout;
+using test::MemoryBook;
+
+// Fake picture services: a picture's bytes are "pic W H" (anything else is no picture), and one
+// that says "bad" does not decode; drawing records where the picture went.
+struct FakeImage {
+    int width, height;
+};
+const ImageServices& FakeImages() {
+    static const ImageServices services = {
+        [](const uint8_t* bytes, size_t size, int* w, int* h) {
+            const std::string text(reinterpret_cast<const char*>(bytes), size);
+            return std::sscanf(text.c_str(), "pic %d %d", w, h) == 2 ? 1 : 0;
+        },
+        [](const uint8_t* bytes, size_t size, int w, int h) -> PlatformImage* {
+            const std::string text(reinterpret_cast<const char*>(bytes), size);
+            if (text.find("bad") != std::string::npos) return nullptr;
+            return reinterpret_cast<PlatformImage*>(new FakeImage{w, h});
+        },
+        [](PlatformImage* image) { delete reinterpret_cast<FakeImage*>(image); },
+        [](PlatformSurface* surface, const PlatformImage* image, PixelRect r) {
+            const auto* i = reinterpret_cast<const FakeImage*>(image);
+            test::Fake(surface)->push_back("picture " + std::to_string(r.left) + "," +
+                                           std::to_string(r.top) + " " + std::to_string(i->width) +
+                                           "x" + std::to_string(i->height));
+        },
+    };
+    return services;
+}
+
+// A layout that shows pictures.
+struct PictureLayout : FakeLayout {
+    PictureBlocks blocks;
+    explicit PictureLayout(int width, int height = 140) : FakeLayout(width, height) {
+        blocks.images = &FakeImages();
+        layout.pictures = &blocks;
+    }
+    ~PictureLayout() { ReleasePictures(blocks); }
+};
+
+// A picture of natural size w × h anchored at `position` (already measured).
+void AddPicture(Document& doc, int32_t position, int w, int h) {
+    PictureSource s;
+    s.sized = 1;
+    s.width = w;
+    s.height = h;
+    doc.pictures.sources.push_back(s);
+    const PictureAnchor a{position, static_cast<int32_t>(doc.pictures.sources.size() - 1)};
+    auto& anchors = doc.pictures.anchors;
+    anchors.insert(std::upper_bound(anchors.begin(), anchors.end(), a,
+                                    [](const PictureAnchor& x, const PictureAnchor& y) {
+                                        return x.position < y.position;
+                                    }),
+                   a);
+}
+
+// One paragraph a line: "p0", "p1", …; the position of paragraph k's mark (k > 0).
+std::u16string Paragraphs(int count) {
+    std::u16string text = u"p0";
+    for (int k = 1; k < count; ++k) text += u"\n" + Utf8ToUtf16("p" + std::to_string(k));
+    return text;
+}
+int32_t MarkOf(const std::u16string& text, int k) {
+    return static_cast<int32_t>(text.find(Utf8ToUtf16("\np" + std::to_string(k))));
+}
+
+// The page's records: a block's first slot with its size, its other slots, the empty foot of a
+// page that ends before a block, and each line's text without its indent.
+std::vector<std::string> Kinds(const Layout& layout) {
+    std::vector<std::string> out;
+    for (int i = 0; i < layout.linesPerPage; ++i) {
+        const LineRecord& r = layout.pageLines[static_cast<size_t>(i)];
+        std::string text = Utf16ToUtf8(r.text);
+        text.erase(0, text.find_first_not_of(' ') == std::string::npos
+                          ? text.size()
+                          : text.find_first_not_of(' '));
+        out.push_back(r.flags & kPictureFirst  ? "block" + std::to_string(r.words)
+                      : r.flags & kPictureSlot ? "|"
+                      : r.flags & kPictureGap  ? "gap"
+                                               : text);
+    }
+    return out;
+}
+
+TEST(PictureBlocks, ABlockGoesBelowTheLinesWhenItFitsWithALineAfterItElseItOpensTheNextPage) {
+    const std::u16string text = Paragraphs(40);
+    MemoryBook book(text);
+    PictureLayout f(200, 140);  // ten lines of 14 pixels
+    // 40 × 20 is drawn twice its size, 80 × 40: with the margin, four lines.
+    AddPicture(*book, MarkOf(text, 2), 40, 20);
+    AddPicture(*book, MarkOf(text, 15), 40, 20);
+    LayoutPage(f.layout, *book, 0);
+    ASSERT_EQ(f.layout.linesPerPage, 10);
+    EXPECT_EQ(Kinds(f.layout), (std::vector<std::string>{"p0", "p1", "block4", "|", "|", "|", "p2",
+                                                         "p3", "p4", "p5"}));
+    // The page after ends at p15's picture: four slots and a line do not fit below p14.
+    ASSERT_EQ(NextPage(f.layout, *book), 1);
+    LayoutPage(f.layout, *book, book.doc->pageStart);
+    EXPECT_EQ(Kinds(f.layout), (std::vector<std::string>{"p6", "p7", "p8", "p9", "p10", "p11",
+                                                         "p12", "p13", "p14", "gap"}));
+    const int32_t shortPageStart = book.doc->pageStart;
+    ASSERT_EQ(NextPage(f.layout, *book), 1);
+    LayoutPage(f.layout, *book, book.doc->pageStart);
+    EXPECT_EQ(Kinds(f.layout)[0], "block4");
+    EXPECT_EQ(Kinds(f.layout)[4], "p15");
+    // The way back returns to the short page, not to a full one ending at the same place.
+    ASSERT_EQ(PreviousPage(f.layout, *book), 1);
+    EXPECT_EQ(book.doc->pageStart, shortPageStart);
+    // A line down from a page that opens with a block goes past the block and its line.
+    LayoutPage(f.layout, *book, book.doc->pageStart);
+    NextPage(f.layout, *book);
+    LayoutPage(f.layout, *book, book.doc->pageStart);
+    const int32_t blockPage = book.doc->pageStart;
+    ASSERT_EQ(NextLine(f.layout, *book), 1);
+    EXPECT_EQ(book.doc->pageStart, f.layout.pageLines[4].end);
+    LayoutPage(f.layout, *book, book.doc->pageStart);
+    ASSERT_EQ(PreviousLine(f.layout, *book), 1);
+    EXPECT_EQ(book.doc->pageStart, blockPage);
+}
+
+// A book's first page opens with its cover, whatever white space and marks come first; a picture
+// between two paragraphs, anchored at the white space after its tag, stands right above the
+// second paragraph's first line, with no blank line between them.
+TEST(PictureBlocks, TheCoverOpensTheFirstPageAndAPictureSitsOnTheParagraphAfterIt) {
+    // As a FictionBook gives it: the line break after "</p>" and the one after the picture's tag
+    // are spaces, then the next paragraph's mark.
+    const std::u16string text = u"  \n\nfirst paragraph  \nsecond paragraph\nthird";
+    MemoryBook book(text);
+    PictureLayout f(300, 280);
+    AddPicture(*book, 0, 40, 20);
+    const int32_t between = static_cast<int32_t>(text.find(u" \nsecond"));
+    AddPicture(*book, between, 40, 20);
+    LayoutPage(f.layout, *book, 0);
+    const auto kinds = Kinds(f.layout);
+    ASSERT_GE(kinds.size(), 10u);
+    EXPECT_EQ(kinds[0], "block4");
+    const auto second = std::find(kinds.begin(), kinds.end(), "second paragraph");
+    ASSERT_NE(second, kinds.end());
+    EXPECT_EQ(*(second - 4), "block4");
+    EXPECT_EQ(*(second - 5), "first paragraph");
+}
+
+TEST(PictureBlocks, APictureInsideAParagraphEndsTheLineThereUnjustified) {
+    const std::u16string text = u"alpha beta gamma delta epsilon zeta eta theta";
+    MemoryBook book(text);
+    PictureLayout f(300, 140);
+    const int32_t at = static_cast<int32_t>(text.find(u"gamma"));
+    AddPicture(*book, at, 30, 10);
+    LayoutPage(f.layout, *book, 0);
+    const auto kinds = Kinds(f.layout);
+    EXPECT_EQ(kinds[0], "alpha beta");
+    EXPECT_EQ(f.layout.pageLines[0].end, at);
+    EXPECT_TRUE(f.layout.pageLines[0].flags & kParaEnd) << "a line cut by a picture is not spread";
+    EXPECT_EQ(kinds[1], "block2");
+    EXPECT_EQ(kinds[3], "gamma delta epsilon zeta eta");
+    // The same lines are found backwards, the block counting its slots with its line's.
+    const int32_t gammaEnd = f.layout.pageLines[3].end;
+    EXPECT_EQ(StartOfLinesBefore(f.layout, *book, at, 1), 0);
+    EXPECT_EQ(StartOfLinesBefore(f.layout, *book, gammaEnd, 3), at);
+    EXPECT_EQ(StartOfLinesBefore(f.layout, *book, gammaEnd, 4), 0);
+    // Without pictures the paragraph flows on.
+    FakeLayout plain(300, 140);
+    LayoutPage(plain.layout, *book, 0);
+    EXPECT_EQ(Utf16ToUtf8(plain.layout.pageLines[0].text), "alpha beta gamma delta epsilon");
+}
+
+// Several pictures at one position are one block, one below the other, scaled down together to a
+// page less a line; on a page of one line there is no room for a block and none is made.
+TEST(PictureBlocks, PicturesAtOnePositionShareOnePageAndAOneLinePageHasNone) {
+    const std::u16string text = Paragraphs(30);
+    MemoryBook book(text);
+    PictureLayout f(200, 140);
+    for (int i = 0; i < 3; ++i) AddPicture(*book, MarkOf(text, 5), 100, 100);
+    EXPECT_EQ(PictureSlotsAt(f.layout, *book, MarkOf(text, 5) + 1), 9);
+    LayoutPage(f.layout, *book, MarkOf(text, 5) + 1);
+    EXPECT_EQ(Kinds(f.layout)[0], "block9");
+    EXPECT_EQ(Kinds(f.layout)[9], "p5");
+    // Drawn: three pictures, none wider than tall, stacked within the block.
+    auto* surface = test::Fake(f.layout.surface);
+    surface->clear();
+    PaintPage(f.layout, book.doc.get());
+    int drawn = 0;
+    for (const std::string& piece : *surface) drawn += piece.rfind("picture", 0) == 0;
+    EXPECT_EQ(drawn, 0) << "sources without bytes are frames";
+    int frames = 0;
+    for (const std::string& piece : *surface) frames += piece.find("Picture") != std::string::npos;
+    EXPECT_EQ(frames, 3);
+
+    PictureLayout tiny(200, 14);
+    LayoutPage(tiny.layout, *book, MarkOf(text, 5) + 1);
+    EXPECT_EQ(tiny.layout.linesPerPage, 1);
+    EXPECT_EQ(PictureSlotsAt(tiny.layout, *book, MarkOf(text, 5) + 1), 0);
+    EXPECT_EQ(Kinds(tiny.layout)[0], "p5");
+}
+
+// Pages forwards over a book with pictures of many sizes tile it; a page forward and back
+// returns, and so does every page back from the end to the start.
+TEST(PictureBlocks, PagesForwardsAndBackAgreeWithPictures) {
+    std::u16string text;
+    for (int k = 0; k < 200; ++k) {
+        text += u"\n";
+        for (int w = 0; w < 1 + k * 7 % 23; ++w)
+            text += std::u16string(1 + (k + w) % 6, u'w') + u" ";
+    }
+    MemoryBook book(text);
+    for (auto [width, height] : {std::pair{200, 140}, {470, 600}, {120, 70}}) {
+        PictureLayout f(width, height);
+        int k = 0;
+        for (size_t p = 0; p < text.size(); ++p) {
+            if (text[p] != u'\n' || ++k % 9) continue;
+            AddPicture(*book, static_cast<int32_t>(p), 20 + k * 13 % 300, 10 + k * 29 % 400);
+        }
+        AddPicture(*book, 0, 50, 70);  // a cover
+        SCOPED_TRACE(testing::Message() << width << "x" << height);
+        std::vector<int32_t> starts;
+        book.doc->pageStart = 0;
+        LayoutPage(f.layout, *book, 0);
+        while (true) {
+            starts.push_back(book.doc->pageStart);
+            if (book.doc->pageEnd >= DocLength(*book)) break;
+            const int32_t end = book.doc->pageEnd;
+            ASSERT_EQ(NextPage(f.layout, *book), 1);
+            LayoutPage(f.layout, *book, book.doc->pageStart);
+            ASSERT_EQ(book.doc->pageStart, end) << "a page forward starts where the page ended";
+            ASSERT_LT(starts.size(), text.size());
+        }
+        EXPECT_EQ(Kinds(f.layout).size(), static_cast<size_t>(f.layout.linesPerPage));
+        for (size_t i = starts.size() - 1; i > 0; --i) {
+            book.doc->pageStart = starts[i];
+            LayoutPage(f.layout, *book, starts[i]);
+            ASSERT_EQ(PreviousPage(f.layout, *book), 1);
+            ASSERT_EQ(book.doc->pageStart, starts[i - 1]) << "back from page " << i;
+        }
+        book.doc->pictures = PictureTable{};
+    }
+}
+
+// Decoded pictures are kept for the pages near the current one, within the cache's size; one that
+// does not decode is a frame, asked for once.
+TEST(PictureBlocks, TheCacheKeepsThePagesNearAndStaysWithinItsSize) {
+    const test::ScratchDir dir;
+    std::string html = "<html><body>";
+    for (int k = 0; k < 40; ++k) {
+        const std::string name = "p" + std::to_string(k) + ".img";
+        dir.Write(name, k == 3 ? "pic 2000 1500 bad" : "pic 2000 1500");
+        html += "<p>text " + std::to_string(k) + "</p><img src=\"" + name + "\">";
+    }
+    auto doc = NewDocument();
+    ASSERT_EQ(test::Open(*doc, dir.Write("book.html", html + "</body></html>")), 1);
+    ASSERT_EQ(doc->pictures.anchors.size(), 40u);
+    PictureLayout f(1500, 1400);  // pictures of 1500 × 1125: 6.75 MB each when decoded
+    size_t most = 0;
+    for (int page = 0; page < 40 && doc->pageEnd < DocLength(*doc); ++page) {
+        LayoutPage(f.layout, *doc, doc->pageStart);
+        most = std::max(most, f.blocks.cacheBytes);
+        EXPECT_LE(f.blocks.cacheBytes, kPictureCacheBytes);
+        NextPage(f.layout, *doc);
+    }
+    EXPECT_GT(most, 3 * 1500u * 1125u * 4u) << "pictures of the pages just read stay";
+    size_t frames = 0;
+    for (const PictureBlocks::Entry& e : f.blocks.cache) frames += e.image == nullptr;
+    EXPECT_LE(frames, 1u);
+    // Another book leaves nothing of this one's behind.
+    MemoryBook other(Paragraphs(5));
+    LayoutPage(f.layout, *other, 0);
+    EXPECT_TRUE(f.blocks.cache.empty());
+    EXPECT_EQ(f.blocks.cacheBytes, 0u);
+    CloseDocument(*doc);
+}
+
+}  // namespace
+}  // namespace lectra

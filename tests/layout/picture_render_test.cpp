@@ -1,0 +1,183 @@
+// Pictures through the platform's image reader and lectra-tool render: real pictures decoded at
+// the drawn size, damaged ones (a truncated JPEG, a PNG that claims 100,000 × 100,000 pixels,
+// base64 with garbage, a binary of 200 MB) drawn as a grey frame without a stall, and golden pages
+// of books with pictures.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <chrono>
+#include <fstream>
+
+#include "layout/picture_blocks.h"
+#include "layout_test_support.h"
+#include "platform/qt/gui_platform.h"
+#include "platform/qt/qt_draw.h"
+#include "platform/qt/qt_image.h"
+
+namespace lectra {
+namespace {
+
+using test::Fixture;
+using test::ReadBytes;
+
+std::string BigEndian(uint32_t v) {
+    return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
+            static_cast<char>(v)};
+}
+
+std::string Chunk(const std::string& type, const std::string& data) {
+    const std::string body = type + data;
+    const uint32_t crc =
+        crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()));
+    return BigEndian(static_cast<uint32_t>(data.size())) + body + BigEndian(crc);
+}
+
+// A PNG whose header claims width × height, with a little data that could never fill it.
+std::string LyingPng(uint32_t width, uint32_t height) {
+    std::string ihdr =
+        BigEndian(width) + BigEndian(height) + std::string("\x08\x02\x00\x00\x00", 5);
+    return std::string("\x89PNG\r\n\x1a\n", 8) + Chunk("IHDR", ihdr) +
+           Chunk("IDAT", std::string("\x78\x9c\x63\x00\x00\x00\x01\x00\x01", 9)) +
+           Chunk("IEND", "");
+}
+
+std::string Base64(const std::string& bytes) {
+    static const char* digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    for (size_t i = 0; i < bytes.size(); i += 3) {
+        uint32_t v = static_cast<uint8_t>(bytes[i]) << 16;
+        if (i + 1 < bytes.size()) v |= static_cast<uint8_t>(bytes[i + 1]) << 8;
+        if (i + 2 < bytes.size()) v |= static_cast<uint8_t>(bytes[i + 2]);
+        out += digits[v >> 18 & 63];
+        out += digits[v >> 12 & 63];
+        out += i + 1 < bytes.size() ? digits[v >> 6 & 63] : '=';
+        out += i + 2 < bytes.size() ? digits[v & 63] : '=';
+    }
+    return out;
+}
+
+std::string CoverBook(const std::string& base64) {
+    return "<FictionBook><description><title-info><coverpage><image l:href=\"#c\"/></coverpage>"
+           "</title-info></description><body><p>After the cover.</p></body>"
+           "<binary id=\"c\" content-type=\"image/png\">" +
+           base64 + "</binary></FictionBook>";
+}
+
+// Pixels of the frame's grey (0xC0C0C0 as the 5-6-5 surface holds it) in a rendered page.
+int FramePixels(const std::string& png) {
+    const QImage page(QString::fromStdString(png));
+    int n = 0;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x) n += (page.pixel(x, y) & 0xFFFFFF) == 0xC6C3C6;
+    return n;
+}
+
+std::string Render(const std::string& book, const std::string& out, const std::string& options) {
+    return test::Run("'" + std::string(LECTRA_TOOL) +
+                     "' render --width 240 --height 320 --size 12 " + options + " --out '" + out +
+                     "' '" + book + "' 2>&1; echo $?");
+}
+
+TEST(PictureImages, TheHeaderIsReadAloneAndADamagedPictureDoesNotDecode) {
+    test::QtTestEnvironment();
+    ASSERT_TRUE(StartGuiPlatform());
+    const ImageServices& images = QtImageServices();
+    auto bytes = [](const std::string& s) { return reinterpret_cast<const uint8_t*>(s.data()); };
+    const std::string png = ReadBytes(Fixture("source/pictures/cover.png"));
+    const std::string jpeg = ReadBytes(Fixture("source/pictures/illustration.jpg"));
+    int w = 0, h = 0;
+    ASSERT_EQ(images.readSize(bytes(png), png.size(), &w, &h), 1);
+    EXPECT_EQ(w, 90);
+    EXPECT_EQ(h, 130);
+    // Decoded at the size it is drawn.
+    PlatformImage* small = images.decode(bytes(jpeg), jpeg.size(), 40, 25);
+    EXPECT_NE(small, nullptr);
+    images.release(small);
+    // Cut short: the header is there, the picture is not.
+    const std::string cut = jpeg.substr(0, jpeg.size() / 2);
+    EXPECT_EQ(images.readSize(bytes(cut), cut.size(), &w, &h), 1);
+    EXPECT_EQ(images.decode(bytes(cut), cut.size(), w, h), nullptr);
+    // A header that claims more than 100 megapixels is refused before anything is decoded.
+    const std::string lying = LyingPng(100000, 100000);
+    EXPECT_EQ(images.readSize(bytes(lying), lying.size(), &w, &h), 0);
+    EXPECT_EQ(images.decode(bytes(lying), lying.size(), 100, 100), nullptr);
+    const std::string noise = "not a picture at all";
+    EXPECT_EQ(images.readSize(bytes(noise), noise.size(), &w, &h), 0);
+    EXPECT_EQ(images.decode(bytes(noise), noise.size(), 10, 10), nullptr);
+}
+
+TEST(PictureImages, DamagedPicturesAreDrawnAsAFrameWithoutAStall) {
+    test::QtTestEnvironment();
+    const test::ScratchDir dir;
+    const std::string jpeg = ReadBytes(Fixture("source/pictures/illustration.jpg"));
+    struct Case {
+        const char* name;
+        std::string base64;
+    };
+    const Case cases[] = {
+        {"truncated-jpeg", Base64(jpeg.substr(0, jpeg.size() / 2))},
+        {"lying-png", Base64(LyingPng(100000, 100000))},
+        {"garbage-base64", "iVBORw0KGgo*#!AAAANSUhEUgAA"},
+    };
+    for (const Case& c : cases) {
+        const std::string out = dir.path() + "/" + c.name + ".png";
+        ASSERT_EQ(Render(dir.Write(std::string(c.name) + ".fb2", CoverBook(c.base64)), out, ""),
+                  "0\n")
+            << c.name;
+        EXPECT_GT(FramePixels(out), 2000) << c.name << ": the page shows the frame";
+    }
+    // A sound picture shows no frame.
+    const std::string good = dir.path() + "/good.png";
+    ASSERT_EQ(Render(dir.Write("good.fb2", CoverBook(Base64(jpeg))), good, ""), "0\n");
+    EXPECT_EQ(FramePixels(good), 0);
+    // A binary of 200 MB, generated here: refused unread, in bounded time.
+    {
+        std::ofstream big(dir.path() + "/big.fb2", std::ios::binary);
+        const std::string book = CoverBook("@");
+        const size_t at = book.find('@');
+        big << book.substr(0, at);
+        const std::string line = std::string(76, 'A') + "\n";
+        for (size_t written = 0; written < (200u << 20); written += line.size()) big << line;
+        big << book.substr(at + 1);
+    }
+    const auto start = std::chrono::steady_clock::now();
+    const std::string out = dir.path() + "/big.png";
+    ASSERT_EQ(Render(dir.path() + "/big.fb2", out, ""), "0\n");
+    EXPECT_GT(FramePixels(out), 2000);
+    const auto seconds =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start)
+            .count();
+    EXPECT_LT(seconds, 120) << "the open reads the binary once, and nothing decodes it";
+}
+
+// The file information's cover: fitted into the surface it is given, centred, its colours kept.
+TEST(PictureImages, TheCoverIsPaintedForTheFileInformation) {
+    test::QtTestEnvironment();
+    ASSERT_TRUE(StartGuiPlatform());
+    test::FakeLayout f(200);
+    f.layout.draw = &QtDrawServices();
+    PictureBlocks blocks;
+    blocks.images = &QtImageServices();
+    f.layout.pictures = &blocks;
+    test::OpenedBook book;
+    ASSERT_EQ(test::Open(*book, Fixture("en-pictures.fb2")), 1);
+    PlatformSurface* surface = QtDrawServices().createSurface(200, 300, kMaskSet565);
+    ASSERT_EQ(PaintCover(f.layout, *book, surface, 200, 300), 1);
+    int w = 0, h = 0, stride = 0;
+    const uint32_t* pixels = QtDrawServices().surfacePixels(surface, &w, &h, &stride);
+    // The red disc at the middle of the cover, at the middle of the surface.
+    const uint32_t middle = pixels[150 * stride + 100];
+    EXPECT_GT(middle >> 16 & 0xFF, 0xA0u) << std::hex << middle;
+    EXPECT_LT(middle >> 8 & 0xFF, 0x60u) << std::hex << middle;
+    QtDrawServices().deleteSurface(surface);
+    test::OpenedBook plain;
+    ASSERT_EQ(test::Open(*plain, Fixture("en-utf8.html")), 1);
+    PlatformSurface* other = QtDrawServices().createSurface(20, 20, kMaskSet565);
+    EXPECT_EQ(PaintCover(f.layout, *plain, other, 20, 20), 0);
+    QtDrawServices().deleteSurface(other);
+}
+
+}  // namespace
+}  // namespace lectra
