@@ -7,6 +7,7 @@
 #include "document/encoding.h"
 #include "document/format_table.h"
 #include "document/markup_filter.h"
+#include "document/notes.h"
 #include "document/text_cache.h"
 
 namespace lectra {
@@ -61,7 +62,7 @@ std::u16string_view IdOf(std::u16string_view tag) {
 void UpdateActive(Document& doc) {
     ContentsGather& g = doc.gather;
     g.active = g.collecting || g.partWaiting >= 0 || !g.waiting.empty();
-    doc.markup.handOver = g.active;
+    doc.markup.handOver = g.active || NotesActive(doc);
 }
 
 int32_t ClampDepth(int32_t depth) {
@@ -386,6 +387,7 @@ int IsChapterHeading(std::u16string_view line, int32_t* depth) {
 }
 
 void StartContents(Document& doc) {
+    StartNotes(doc);
     doc.contents.clear();
     doc.contentsOnDemand = 0;
     doc.contentsFound = 0;
@@ -421,6 +423,7 @@ void FinishContents(Document& doc) {
     EndTitle(doc);
     if (doc.gather.kind == GatherKind::kHtmlHeadings) ThinHeadings(doc);
     if (doc.gather.kind == GatherKind::kTargets) SettleTargets(doc);
+    FinishNotes(doc);
     doc.gather = ContentsGather{};
     doc.markup.handOver = 0;
 }
@@ -433,6 +436,7 @@ void GatherPartStart(Document& doc, uint32_t offset) {
     // A heading left open does not run on into the next part, as no markup does.
     EndTitle(doc);
     g.part = static_cast<int32_t>(it - doc.partStarts.begin());
+    NotesPartStart(doc, g.part);
     g.partHeading = 0;
     if (g.kind == GatherKind::kTargets) {
         if (static_cast<size_t>(g.part) < g.partFirst.size()) g.partWaiting = g.part;
@@ -441,6 +445,7 @@ void GatherPartStart(Document& doc, uint32_t offset) {
 }
 
 void GatherStep(Document& doc, int32_t position, char16_t unit) {
+    NotesStep(doc, position, unit);
     ContentsGather& g = doc.gather;
     if (!g.active) return;
     if (unit > 32) {
@@ -465,6 +470,7 @@ void GatherStep(Document& doc, int32_t position, char16_t unit) {
 
 void GatherTag(Document& doc, std::u16string_view tag, int html, int hidden) {
     if (!doc.gather.indexing) return;
+    NotesTag(doc, tag, hidden);
     if (doc.gather.kind == GatherKind::kFb2Titles) {
         if (!html) Fb2Tag(doc, tag, hidden);
     } else if (html) {

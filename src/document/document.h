@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "document/note_tables.h"
 #include "platform/sys/files.h"
 
 namespace lectra {
@@ -180,6 +181,9 @@ struct Document {
     // counters start afresh at each, and no filter's lookahead reads across one. Empty for a
     // book of one part.
     std::vector<uint32_t> partStarts;
+    // The archive path of each part (empty for one the reader made), beside PartStarts; an EPUB's
+    // note links are resolved against them.
+    std::vector<std::string> partNames;
     // The archive entry to read when the book is a ZIP: set by the caller (from the recent list)
     // before OpenBook, and to the entry read after it.
     std::u16string zipEntryName;
@@ -243,6 +247,9 @@ struct Document {
     int contentsFound = 0;
     std::vector<ContentsTarget> contentsTargets;
     ContentsGather gather;
+    // The note references in book order (notes.h), gathered on the same pass as the contents.
+    std::vector<NoteRef> notes;
+    NotesGather noteGather;
 };
 
 // A Document is large (its slots are inline); make it on the heap.
