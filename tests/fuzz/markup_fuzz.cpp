@@ -1,6 +1,6 @@
 // Fuzz target: arbitrary bytes opened as HTML, FictionBook or plain text read as HTML, in a
 // single-byte code page, UTF-8 or UTF-16; every block decoded alone must equal the straight pass,
-// and the contents gathered on the way are bounded and stand at visible characters.
+// and the contents and notes gathered on the way are bounded and stand at visible characters.
 #include <cstddef>
 #include <cstdint>
 
@@ -29,5 +29,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (GetChar(*doc, i) != straight[i]) __builtin_trap();
     }
     fuzz::CheckContents(*doc);
+    fuzz::CheckNotes(*doc);
     return 0;
 }
