@@ -82,6 +82,8 @@ struct BlockRecord {
 // The block index costs at most 32 bytes per 4096 units.
 static_assert(sizeof(BlockRecord) <= 32);
 
+struct Document;
+
 // Services of the window layer that the document store calls; the caller installs them.
 struct DocumentHooks {
     void* context = nullptr;
@@ -89,6 +91,9 @@ struct DocumentHooks {
     // The long passes of an open (indexing a book, inflating a gzip member or an archive entry)
     // report how far they are through the source's bytes, a few times a megabyte.
     void (*progress)(void* context, uint64_t done, uint64_t total) = nullptr;
+    // Finds a plain-text book's contents (BookContents) into `doc.contents` away from the window's
+    // thread; returns 0 when it could not, and the store finds them itself.
+    int (*findContents)(void* context, Document& doc) = nullptr;
 };
 
 // The contents ride beside the stream: each entry is a title and the position of its first

@@ -182,5 +182,28 @@ TEST_F(NotesWindow, CtrlNListsThePagesNotesAndEscapeLeavesThePage) {
     EXPECT_EQ(test::messages[0], u"No notes on this page");
 }
 
+// The window finds a plain-text book's chapters in a worker over an opening of its own: the same
+// entries at the same positions as the store finds them itself, in an archive too.
+TEST_F(NotesWindow, APlainTextsChaptersFoundByTheWorkerAreTheStoresOwn) {
+    for (const char* book :
+         {"ru-cp1251.txt", "ru-cp1251.txt.zip", "ru-utf8-bom-crlf.txt", "ru-utf16le-bom.txt"}) {
+        Begin(test::Fixture(book));
+        ASSERT_NE(app->doc->hooks.findContents, nullptr);
+        EXPECT_TRUE(app->doc->contents.empty());
+        const std::vector<ContentsEntry> found = BookContents(*app->doc);
+        EXPECT_EQ(app->opening, 0);
+        test::OpenedBook alone;
+        ASSERT_EQ(test::Open(*alone, test::Fixture(book)), 1);
+        const std::vector<ContentsEntry>& expected = BookContents(*alone);
+        ASSERT_EQ(found.size(), 2u) << book;
+        ASSERT_EQ(found.size(), expected.size()) << book;
+        for (size_t i = 0; i < found.size(); ++i) {
+            EXPECT_EQ(found[i].title, expected[i].title) << book;
+            EXPECT_EQ(found[i].position, expected[i].position) << book;
+        }
+        Stop();
+    }
+}
+
 }  // namespace
 }  // namespace lectra
