@@ -68,6 +68,8 @@ struct NotesGather {
     std::u16string openName;
     int32_t openNesting = 0;
     int32_t endWaiting = -1;
+    // An anchor's target ("<a name=…>" around a mark, or empty) whose note ends with its paragraph.
+    int32_t paragraphEnd = -1;
     // An EPUB's parts by their archive path (upper-cased ASCII, as the filter reads hrefs).
     std::unordered_map<std::string, int32_t> partByName;
 };

@@ -46,7 +46,7 @@ bool HasToken(std::u16string_view value, std::u16string_view token) {
 // The attributes of a tag's text as the filter read it ("a l:href=\"#n1\" type=\"note\">"): a
 // walk that never reads past the text, whatever quotes are left open.
 struct TagAttributes {
-    std::u16string_view href, id, type, epubType, role;
+    std::u16string_view href, id, name, type, epubType, role;
 };
 
 std::u16string_view ElementName(std::u16string_view tag) {
@@ -88,6 +88,8 @@ TagAttributes ReadAttributes(std::u16string_view tag) {
             a.href = value;
         } else if (SameFolded(name, u"id")) {
             a.id = value;
+        } else if (SameFolded(name, u"name")) {
+            a.name = value;
         } else if (SameFolded(name, u"type")) {
             a.type = value;
         } else if (AttributeIs(name, u"type")) {
@@ -183,7 +185,7 @@ std::u16string LinkKey(const Document& doc, std::u16string_view href) {
 
 void UpdateActive(Document& doc) {
     NotesGather& n = doc.noteGather;
-    n.active = n.linkOpen || !n.waiting.empty() || n.endWaiting >= 0;
+    n.active = n.linkOpen || !n.waiting.empty() || n.endWaiting >= 0 || n.paragraphEnd >= 0;
     doc.markup.handOver = doc.gather.active || n.active;
 }
 
@@ -234,8 +236,11 @@ void MeetId(Document& doc, std::u16string_view name, const TagAttributes& a, boo
     n.targets.push_back({-1, -1, noteLike ? 1 : 0});
     n.targetOf.emplace(std::move(key), t);
     n.waiting.push_back(t);
-    // A note's text ends where its element does; one still open ends at the next note's start.
-    if (!selfClosed) {
+    // A note's text ends where its element does (an anchor's, where its paragraph does); one still
+    // open ends at the next note's start.
+    if (SameFolded(name, u"a")) {
+        n.paragraphEnd = t;
+    } else if (!selfClosed) {
         n.openTarget = t;
         n.openName.assign(name);
         n.openNesting = 1;
@@ -282,6 +287,7 @@ void NotesPartStart(Document& doc, int32_t part) {
     n.linkKey.clear();
     if (n.openTarget >= 0) n.endWaiting = n.openTarget;
     n.openTarget = -1;
+    n.paragraphEnd = -1;
     n.part = part;
     UpdateActive(doc);
 }
@@ -293,6 +299,13 @@ void NotesStep(Document& doc, int32_t position, char16_t unit) {
         NoteTarget& t = n.targets[static_cast<size_t>(n.endWaiting)];
         if (t.end < 0) t.end = position;
         n.endWaiting = -1;
+    }
+    if (unit < 16 && n.paragraphEnd >= 0) {
+        NoteTarget& t = n.targets[static_cast<size_t>(n.paragraphEnd)];
+        if (t.position >= 0) {
+            if (t.end < 0) t.end = position;
+            n.paragraphEnd = -1;
+        }
     }
     if (unit > 32) {
         for (int32_t t : n.waiting) n.targets[static_cast<size_t>(t)].position = position;
@@ -338,9 +351,12 @@ void NotesTag(Document& doc, std::u16string_view tag, int hidden) {
                       body.find(u"name=\"comments\"") != body.npos;
     }
     if (hidden) return;
-    const TagAttributes a = ReadAttributes(body);
+    TagAttributes a = ReadAttributes(body);
+    const bool link = SameFolded(name, u"a");
+    // An older HTML anchor names its place instead of giving it an id.
+    if (a.id.empty() && link && n.dialect != NoteDialect::kFb2) a.id = a.name;
     if (!a.id.empty()) MeetId(doc, name, a, selfClosed);
-    if (SameFolded(name, u"a")) {
+    if (link) {
         if (selfClosed) {
             EndLink(doc);
         } else {

@@ -130,12 +130,15 @@ TEST(Notes, HtmlTakesNumberedLinksToItsOwnIds) {
     ScratchDir dir;
     const std::string html =
         "<html><body><p>One<a href='#x'>[3]</a> two<a href='#y'>word</a> three<a "
-        "href='other.html#x'>4</a> four<A HREF=\"#X\">12</A></p><p id='y'>Y.</p>"
-        "<a id='x'></a>Note x<p>text of x</p></body></html>";
+        "href='other.html#x'>4</a> four<A HREF=\"#X\">12</A> five<a href='#old'>5</a> six<a "
+        "href='#z'>6</a></p><p id='y'>Y.</p><p><a name='old'>Old</a> anchor.</p>"
+        "<p><a id='x'></a>Note x<p>after x<hr id='z'/>Note z<p>text of z</p></body></html>";
     test::OpenedBook doc;
     ASSERT_EQ(Open(*doc, dir.Write("n.html", html), 1252), 1);
-    // With no element of its own to end it, a note runs to the next target or the end.
-    const std::vector<Seen> expected = {{"[3]", "Note x\ntext of x"}, {"12", "Note x\ntext of x"}};
+    // An anchor's note (an older anchor's name is its place) ends with its paragraph; with no
+    // element of its own to end it, a note runs to the next target or the end.
+    const std::vector<Seen> expected = {
+        {"[3]", "Note x"}, {"12", "Note x"}, {"5", "Old anchor."}, {"6", "Note z\ntext of z"}};
     EXPECT_EQ(Notes(*doc), expected);
 }
 
@@ -205,7 +208,7 @@ TEST(Notes, HostileBooksGiveBoundedNotes) {
     EXPECT_EQ(cut.size(), static_cast<size_t>(kMaxNoteText));
     EXPECT_EQ(cut.find_first_not_of(u'z'), cut.npos);
     EXPECT_EQ(NoteLabel(*doc, doc->notes[1]), u"3");
-    EXPECT_EQ(NoteText(*doc, doc->notes[1], 100, 0), u"4");
+    EXPECT_EQ(NoteText(*doc, doc->notes[1], 100, 0), u"45");  // to the anchor's paragraph end
 
     // An EPUB whose links climb out of the archive, name absolute places or other schemes.
     const std::string c1 = Page(
