@@ -228,6 +228,7 @@ bool SaysNote(const TagAttributes& a) {
 void MeetId(Document& doc, std::u16string_view name, const TagAttributes& a, bool selfClosed) {
     NotesGather& n = doc.noteGather;
     const bool noteLike = n.dialect == NoteDialect::kFb2 ? n.notesBody != 0 : SaysNote(a);
+    if (!noteLike && n.wanted.empty()) return;
     std::u16string key =
         n.dialect == NoteDialect::kXhtml ? PartKey(n.part, a.id) : std::u16string(a.id);
     if (!noteLike && !n.wanted.count(key)) return;
@@ -350,9 +351,10 @@ void NotesTag(Document& doc, std::u16string_view tag, int hidden) {
                       body.find(u"name='notes'") != body.npos ||
                       body.find(u"name=\"comments\"") != body.npos;
     }
-    if (hidden) return;
-    TagAttributes a = ReadAttributes(body);
     const bool link = SameFolded(name, u"a");
+    // Most tags have no attribute: nothing to read beyond the name.
+    if (hidden || (!link && body.find(u'=', name.size()) == body.npos)) return;
+    TagAttributes a = ReadAttributes(body);
     // An older HTML anchor names its place instead of giving it an id.
     if (a.id.empty() && link && n.dialect != NoteDialect::kFb2) a.id = a.name;
     if (!a.id.empty()) MeetId(doc, name, a, selfClosed);
