@@ -1,6 +1,6 @@
 // lectra-tool: the reader's document store and layout on the command line (info, dump, contents,
-// export, layout of a book and a painted page as PNG, hyphenation of words), and the library's
-// catalogue (scan, list, search).
+// notes, export, layout of a book and a painted page as PNG, hyphenation of words), and the
+// library's catalogue (scan, list, search).
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,6 +16,7 @@
 #include "document/document.h"
 #include "document/encoding.h"
 #include "document/formats/book_export.h"
+#include "document/notes.h"
 #include "document/open_book.h"
 #include "document/text_cache.h"
 #include "layout/hyphen_patterns.h"
@@ -67,6 +68,9 @@ int Usage(FILE* to = stderr) {
         "       lectra-tool dump [--code-page N] [--paragraph-mode 0|1|2] BOOK\n"
         "       lectra-tool contents [--code-page N] [--paragraph-mode 0|1|2] BOOK\n"
         "                   (one entry a line: depth, position, title, tab-separated)\n"
+        "       lectra-tool notes [--code-page N] [--paragraph-mode 0|1|2] BOOK\n"
+        "                   (one reference a line: its position, the note's position and the\n"
+        "                   first 80 characters of the note, tab-separated)\n"
         "       lectra-tool export-txt [--save-code-page N] [--code-page N]\n"
         "                              [--paragraph-mode 0|1|2] BOOK\n"
         "       lectra-tool export-pdb [--save-code-page N] [--code-page N]\n"
@@ -514,8 +518,8 @@ int main(int argc, char** argv) {
     Options o;
     if (!ParseArgs(argc, argv, o)) return Usage();
     if (o.command != "info" && o.command != "dump" && o.command != "contents" &&
-        o.command != "export-txt" && o.command != "export-pdb" && o.command != "layout" &&
-        o.command != "render") {
+        o.command != "notes" && o.command != "export-txt" && o.command != "export-pdb" &&
+        o.command != "layout" && o.command != "render") {
         return Usage();
     }
     auto doc = NewDocument();
@@ -555,6 +559,14 @@ int main(int argc, char** argv) {
     } else if (o.command == "contents") {
         for (const ContentsEntry& e : BookContents(*doc)) {
             std::printf("%d\t%d\t%s\n", e.depth, e.position, Utf16ToUtf8(e.title).c_str());
+        }
+    } else if (o.command == "notes") {
+        for (const NoteRef& note : doc->notes) {
+            std::u16string text = NoteText(*doc, note, kMaxNoteText, 0);
+            if (text.size() > 80) text.resize(80);
+            // A cut in the middle of a surrogate pair leaves no half of it.
+            if (!text.empty() && text.back() >= 0xD800 && text.back() <= 0xDBFF) text.pop_back();
+            std::printf("%d\t%d\t%s\n", note.start, note.target, Utf16ToUtf8(text).c_str());
         }
     } else if (o.command == "layout" || o.command == "render") {
         status = o.command == "layout" ? LayoutPages(*doc, o) : RenderPage(*doc, o);

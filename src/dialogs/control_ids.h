@@ -22,6 +22,7 @@ constexpr int kTemplateFind = 135;
 constexpr int kTemplateLibrary = 140;
 constexpr int kTemplateContents = 141;
 constexpr int kTemplateLibraryFolders = 142;
+constexpr int kTemplateNote = 143;
 
 // About, file information.
 constexpr int kCtlAboutText = 1000;
@@ -43,6 +44,9 @@ constexpr int kCtlFoldersCaption = 1180;
 constexpr int kCtlFoldersList = 1181;
 constexpr int kCtlFoldersAdd = 1182;
 constexpr int kCtlFoldersRemove = 1183;
+// A note: the page's notes (when there are several) over the chosen one's text.
+constexpr int kCtlNoteList = 1190;
+constexpr int kCtlNoteText = 1191;
 // The contents.
 constexpr int kCtlContentsList = 1170;
 // Go to.

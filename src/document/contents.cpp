@@ -7,6 +7,7 @@
 #include "document/encoding.h"
 #include "document/format_table.h"
 #include "document/markup_filter.h"
+#include "document/notes.h"
 #include "document/text_cache.h"
 
 namespace lectra {
@@ -61,7 +62,7 @@ std::u16string_view IdOf(std::u16string_view tag) {
 void UpdateActive(Document& doc) {
     ContentsGather& g = doc.gather;
     g.active = g.collecting || g.partWaiting >= 0 || !g.waiting.empty();
-    doc.markup.handOver = g.active;
+    doc.markup.handOver = g.active || NotesActive(doc);
 }
 
 int32_t ClampDepth(int32_t depth) {
@@ -284,13 +285,13 @@ constexpr HeadingWord kHeadingWords[] = {
     {u"epilogue", 1, false},
 };
 
-void EndTextLine(Document& doc, const char16_t* line, int length, bool tooLong, int32_t start,
-                 std::vector<int32_t>& depths) {
+void EndTextLine(std::vector<ContentsEntry>& entries, const char16_t* line, int length,
+                 bool tooLong, int32_t start, std::vector<int32_t>& depths) {
     if (tooLong || length == 0 || start < 0) return;
     while (length > 0 && (line[length - 1] == u' ' || line[length - 1] == u'\t')) --length;
     int32_t depth = 0;
     if (!IsChapterHeading(std::u16string_view(line, static_cast<size_t>(length)), &depth)) return;
-    if (static_cast<int>(doc.contents.size()) >= kMaxContentsEntries) return;
+    if (static_cast<int>(entries.size()) >= kMaxContentsEntries) return;
     ContentsEntry e;
     for (int i = 0; i < length; ++i) {
         const char16_t c = line[i] == u'\t' ? u' ' : line[i];
@@ -300,17 +301,18 @@ void EndTextLine(Document& doc, const char16_t* line, int length, bool tooLong, 
     e.position = start;
     e.depth = depth;
     depths.push_back(depth);
-    doc.contents.push_back(std::move(e));
+    entries.push_back(std::move(e));
 }
+
+}  // namespace
 
 // One pass over the text's characters, which are its units one for one: a line's position is the
 // count of characters before its first visible one.
-void FindTextContents(Document& doc) {
-    doc.contentsFound = 1;
+std::vector<ContentsEntry> FindTextChapters(Document& doc, std::atomic<uint64_t>* done) {
+    std::vector<ContentsEntry> entries;
     const uint32_t size = doc.sourceSize;
     const int32_t length = doc.docLength;
-    if (!doc.sourceIsOpen || length <= 0) return;
-    if (doc.hooks.setWaitCursor) doc.hooks.setWaitCursor(doc.hooks.context, 1);
+    if (!doc.sourceIsOpen || length <= 0) return entries;
     char16_t line[kHeadingLineMax];
     int n = 0;
     bool tooLong = false;
@@ -322,7 +324,7 @@ void FindTextContents(Document& doc) {
     for (int32_t pos = 0; pos < length && offset < size; ++pos) {
         const char16_t c = ReadSourceChar(doc, offset);
         if (c == u'\n' || c == u'\r') {
-            EndTextLine(doc, line, n, tooLong, start, depths);
+            EndTextLine(entries, line, n, tooLong, start, depths);
             n = 0;
             tooLong = false;
             start = -1;
@@ -335,19 +337,18 @@ void FindTextContents(Document& doc) {
             tooLong = true;
         }
         if (offset >= nextReport) {
+            if (done) done->store(offset, std::memory_order_relaxed);
             ReportProgress(doc, offset, size);
             nextReport = offset + kProgressStep;
         }
     }
-    EndTextLine(doc, line, n, tooLong, start, depths);
+    EndTextLine(entries, line, n, tooLong, start, depths);
     // A book without parts has its chapters at the top.
     if (!depths.empty() && *std::min_element(depths.begin(), depths.end()) > 0) {
-        for (ContentsEntry& e : doc.contents) e.depth = 0;
+        for (ContentsEntry& e : entries) e.depth = 0;
     }
-    if (doc.hooks.setWaitCursor) doc.hooks.setWaitCursor(doc.hooks.context, 0);
+    return entries;
 }
-
-}  // namespace
 
 int IsChapterHeading(std::u16string_view line, int32_t* depth) {
     while (!line.empty() && (line.back() == u' ' || line.back() == u'\t')) line.remove_suffix(1);
@@ -386,6 +387,7 @@ int IsChapterHeading(std::u16string_view line, int32_t* depth) {
 }
 
 void StartContents(Document& doc) {
+    StartNotes(doc);
     doc.contents.clear();
     doc.contentsOnDemand = 0;
     doc.contentsFound = 0;
@@ -421,6 +423,7 @@ void FinishContents(Document& doc) {
     EndTitle(doc);
     if (doc.gather.kind == GatherKind::kHtmlHeadings) ThinHeadings(doc);
     if (doc.gather.kind == GatherKind::kTargets) SettleTargets(doc);
+    FinishNotes(doc);
     doc.gather = ContentsGather{};
     doc.markup.handOver = 0;
 }
@@ -433,6 +436,7 @@ void GatherPartStart(Document& doc, uint32_t offset) {
     // A heading left open does not run on into the next part, as no markup does.
     EndTitle(doc);
     g.part = static_cast<int32_t>(it - doc.partStarts.begin());
+    NotesPartStart(doc, g.part);
     g.partHeading = 0;
     if (g.kind == GatherKind::kTargets) {
         if (static_cast<size_t>(g.part) < g.partFirst.size()) g.partWaiting = g.part;
@@ -441,6 +445,7 @@ void GatherPartStart(Document& doc, uint32_t offset) {
 }
 
 void GatherStep(Document& doc, int32_t position, char16_t unit) {
+    NotesStep(doc, position, unit);
     ContentsGather& g = doc.gather;
     if (!g.active) return;
     if (unit > 32) {
@@ -465,6 +470,7 @@ void GatherStep(Document& doc, int32_t position, char16_t unit) {
 
 void GatherTag(Document& doc, std::u16string_view tag, int html, int hidden) {
     if (!doc.gather.indexing) return;
+    NotesTag(doc, tag, hidden);
     if (doc.gather.kind == GatherKind::kFb2Titles) {
         if (!html) Fb2Tag(doc, tag, hidden);
     } else if (html) {
@@ -473,7 +479,15 @@ void GatherTag(Document& doc, std::u16string_view tag, int html, int hidden) {
 }
 
 const std::vector<ContentsEntry>& BookContents(Document& doc) {
-    if (doc.contentsOnDemand && !doc.contentsFound) FindTextContents(doc);
+    if (doc.contentsOnDemand && !doc.contentsFound) {
+        doc.contentsFound = 1;
+        // The window finds them away from its thread; without it, here with the wait cursor.
+        if (!doc.hooks.findContents || !doc.hooks.findContents(doc.hooks.context, doc)) {
+            if (doc.hooks.setWaitCursor) doc.hooks.setWaitCursor(doc.hooks.context, 1);
+            doc.contents = FindTextChapters(doc, nullptr);
+            if (doc.hooks.setWaitCursor) doc.hooks.setWaitCursor(doc.hooks.context, 0);
+        }
+    }
     return doc.contents;
 }
 

@@ -1,6 +1,7 @@
 // The book's contents: gathered beside the stream on the open's indexing pass (FictionBook titles,
 // HTML headings, an EPUB's navigation), or found in a plain-text book when first asked for.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,11 @@ void GatherTag(Document& doc, std::u16string_view tag, int html, int hidden);
 // The open book's contents in book order (an EPUB's in its navigation's order). A plain-text book
 // finds its chapter headings on the first call: one bounded pass over its text.
 const std::vector<ContentsEntry>& BookContents(Document& doc);
+
+// A plain-text book's chapter headings: one bounded pass over its text that touches nothing but
+// `doc` (no hook is called but its progress), so that a worker may run it over a document of its
+// own; the source bytes done are stored in `done` (when given) a few times a megabyte.
+std::vector<ContentsEntry> FindTextChapters(Document& doc, std::atomic<uint64_t>* done);
 
 // The entry of the page whose first visible character is at `position`: the last one that starts
 // there or before (the chapter being read, even when the next one starts lower on the page); the

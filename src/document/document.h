@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "document/note_tables.h"
 #include "document/picture_anchors.h"
 #include "platform/sys/files.h"
 
@@ -98,6 +99,8 @@ struct BlockRecord {
 // The block index costs at most 32 bytes per 4096 units.
 static_assert(sizeof(BlockRecord) <= 32);
 
+struct Document;
+
 // Services of the window layer that the document store calls; the caller installs them.
 struct DocumentHooks {
     void* context = nullptr;
@@ -105,6 +108,9 @@ struct DocumentHooks {
     // The long passes of an open (indexing a book, inflating a gzip member or an archive entry)
     // report how far they are through the source's bytes, a few times a megabyte.
     void (*progress)(void* context, uint64_t done, uint64_t total) = nullptr;
+    // Finds a plain-text book's contents (BookContents) into `doc.contents` away from the window's
+    // thread; returns 0 when it could not, and the store finds them itself.
+    int (*findContents)(void* context, Document& doc) = nullptr;
 };
 
 // The contents ride beside the stream: each entry is a title and the position of its first
@@ -197,6 +203,9 @@ struct Document {
     // counters start afresh at each, and no filter's lookahead reads across one. Empty for a
     // book of one part.
     std::vector<uint32_t> partStarts;
+    // The archive path of each part (empty for one the reader made), beside PartStarts; an EPUB's
+    // note links are resolved against them.
+    std::vector<std::string> partNames;
     // The archive entry to read when the book is a ZIP: set by the caller (from the recent list)
     // before OpenBook, and to the entry read after it.
     std::u16string zipEntryName;
@@ -268,6 +277,9 @@ struct Document {
     ContentsGather gather;
     // The pictures (pictures.h).
     PictureTable pictures;
+    // The note references in book order (notes.h), gathered on the same pass as the contents.
+    std::vector<NoteRef> notes;
+    NotesGather noteGather;
 };
 
 // A Document is large (its slots are inline); make it on the heap.

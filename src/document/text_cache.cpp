@@ -269,6 +269,7 @@ void ResetTextCache(Document& doc) {
     doc.docLength = 0;
     doc.textStart = 0;
     doc.partStarts.clear();
+    doc.partNames.clear();
     doc.historyIndex = 0;
     std::fill(std::begin(doc.history), std::end(doc.history), -1);
     std::fill(std::begin(doc.charSlotList), std::end(doc.charSlotList), -1);

@@ -51,5 +51,8 @@ constexpr uint32_t kCmdKeys = 40200;             // a page listing the keys (F1)
 constexpr uint32_t kCmdLeaveFullScreen = 40201;  // Escape on the page
 constexpr uint32_t kCmdLibrary = 40202;          // the catalogue of the user's books
 constexpr uint32_t kCmdContents = 40203;         // the book's contents
+constexpr uint32_t kCmdNextChapter = 40204;      // the contents' next entry (Ctrl+Page Down)
+constexpr uint32_t kCmdPreviousChapter = 40205;  // and the previous one (Ctrl+Page Up)
+constexpr uint32_t kCmdNotes = 40206;            // the notes of the page (Ctrl+N)
 
 }  // namespace lectra

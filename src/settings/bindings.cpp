@@ -1,4 +1,4 @@
-// The 29 actions and the table that binds keys, hardware buttons and stylus gestures to them.
+// The 31 actions and the table that binds keys, hardware buttons and stylus gestures to them.
 #include "settings/bindings.h"
 
 #include <algorithm>
@@ -21,7 +21,8 @@ const char16_t* const kActionNames[kActionCount] = {
     u"File Info",     u"None",
     u"Save Quote",    u"Open",
     u"Quit",          u"Add Bookmark",
-    u"Open Bookmark",
+    u"Open Bookmark", u"Next Chapter",
+    u"Prev Chapter",
 };
 
 const ButtonBinding kDefaultBindings[kBindingCount] = {

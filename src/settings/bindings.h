@@ -1,4 +1,4 @@
-// The 29 actions and the table that binds keys, hardware buttons and stylus gestures to them.
+// The 31 actions and the table that binds keys, hardware buttons and stylus gestures to them.
 #pragma once
 #include <cstdint>
 
@@ -34,8 +34,11 @@ enum ActionCode : uint8_t {
     kActionQuit = 26,
     kActionAddBookmark = 27,
     kActionOpenBookmark = 28,
+    // Beyond the handheld's: the contents' next and previous entry.
+    kActionNextChapter = 29,
+    kActionPreviousChapter = 30,
 };
-constexpr int kActionCount = 29;
+constexpr int kActionCount = 31;
 
 // The names the buttons dialog shows, indexed by ActionCode.
 extern const char16_t* const kActionNames[kActionCount];

@@ -188,6 +188,8 @@ void QueueBook(App& app, const std::u16string& path);
 // The pending timer: opens the queued books in order and applies a deactivation that arrived
 // during an open, unless an open or a modal loop is still under way.
 void RunPending(App& app);
+// The document hook that finds a plain-text book's chapters in a worker (contents_worker.cpp).
+int FindContentsInWorker(void* context, Document& doc);
 
 // Opens the entry `entry` of the archive `path` (a book of the library): at its remembered
 // place when the recent list remembers that entry, else from its start.

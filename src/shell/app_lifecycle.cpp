@@ -100,6 +100,7 @@ std::unique_ptr<Document> MakeDocument(App& app) {
     doc->hooks.context = &app;
     doc->hooks.setWaitCursor = WaitCursor;
     doc->hooks.progress = OnOpenProgress;
+    doc->hooks.findContents = FindContentsInWorker;
     return doc;
 }
 

@@ -1,6 +1,7 @@
 // The reader's commands in one table: each row names a menu command, the action number that keys,
 // buttons and gestures are bound to, or both, with its handler, the handler's argument and the
 // rules of autoscroll and of the open book. One dispatcher walks it for either way in.
+#include <algorithm>
 #include <vector>
 
 #include "dialogs/bookmarks.h"
@@ -10,10 +11,14 @@
 #include "dialogs/contents_dialog.h"
 #include "dialogs/file_browser.h"
 #include "dialogs/goto_dialog.h"
+#include "dialogs/note_dialog.h"
 #include "dialogs/search.h"
 #include "dialogs/settings_dialogs.h"
+#include "document/chapter_step.h"
+#include "document/contents.h"
 #include "document/formats/book_export.h"
 #include "document/jump_history.h"
+#include "document/notes.h"
 #include "document/text_cache.h"
 #include "layout/display_commands.h"
 #include "layout/pagination.h"
@@ -166,6 +171,28 @@ void JumpIn(App& app, int jump) {
     Refresh(app);
 }
 
+// The contents' next or previous entry from the page's first visible character (a page begun by
+// paragraph marks is at the title they open), reached through the jump history.
+void Chapter(App& app, int forward) {
+    constexpr int32_t kLeadingMarks = 64;
+    app.layout.searchMark = -1;
+    Document& doc = *app.doc;
+    const int32_t at = FirstVisibleAt(doc, doc.pageStart, kLeadingMarks);
+    const int32_t target = ChapterStep(BookContents(doc), at, forward);
+    if (target < 0) {
+        ShowNote(app, forward ? u"No next chapter" : u"No previous chapter");
+        return;
+    }
+    JumpTo(doc, ClampToLastPage(app.layout, doc, std::min(target, DocLength(doc))));
+    Refresh(app);
+}
+
+// The notes whose references stand on the page, in order.
+void PageNotes(App& app, int) {
+    const Document& doc = *app.doc;
+    ShowNotesDialog(app.services, NotesBetween(doc, doc.pageStart, doc.pageEnd), 0);
+}
+
 // "story.fb2.zip" is saved as "story.txt" beside it, and the message names the file written.
 void Export(App& app, int pdb) {
     const std::u16string suffix = pdb ? u".pdb" : u".txt";
@@ -277,6 +304,9 @@ constexpr CommandRow kCommands[] = {
     {kCmdFileEnd, kActionDefault, JumpIn, kJumpEnd, kNeedsBook},
     {kCmdGoTo, kActionDefault, DialogWithMemory<ShowGotoDialog>, 0, kNeedsBook},
     {kCmdContents, kActionDefault, Dialog<ShowContentsDialog>, 0, kBlocked | kNeedsBook},
+    {kCmdNextChapter, kActionNextChapter, Chapter, 1, kBlocked | kNeedsBook},
+    {kCmdPreviousChapter, kActionPreviousChapter, Chapter, 0, kBlocked | kNeedsBook},
+    {kCmdNotes, kActionDefault, PageNotes, 0, kBlocked | kNeedsBook},
     {kCmdFind, kActionFind, DialogWithMemory<ShowFindDialog>, 0, kBlocked | kNeedsBook},
     {kCmdFindNext, kActionFindNext, DialogWithMemory<FindNext>, 0, kBlocked | kNeedsBook},
     // Books, bookmarks and quotations.

@@ -3,8 +3,11 @@
 // rotation.
 #include <cstdlib>
 
+#include "dialogs/note_dialog.h"
 #include "document/jump_history.h"
+#include "document/notes.h"
 #include "document/text_cache.h"
+#include "layout/page_hit.h"
 #include "layout/pagination.h"
 #include "shell/app.h"
 
@@ -33,6 +36,20 @@ Point ToPage(int rotation, int pw, int ph, int x, int y) {
 
 bool Within(Point p, PixelRect r) {
     return p.x >= r.left - 2 && p.x <= r.right + 2 && p.y >= r.top - 1 && p.y <= r.bottom + 1;
+}
+
+// A tap on a note's reference shows the note: the character under the tap first, else its word
+// ("arc[1]" is one word). 1 when it did.
+int ShowTappedNote(App& app, Point at) {
+    if (!app.bookOpen || app.layout.autoscrolling || app.doc->notes.empty()) return 0;
+    int32_t from = 0, to = 0;
+    const int32_t p = PositionAtPoint(app.layout, *app.doc, at.x, at.y, &from, &to);
+    if (p < 0) return 0;
+    int note = NoteIndexAt(*app.doc, p, p + 1);
+    if (note < 0) note = NoteIndexAt(*app.doc, from, to);
+    if (note < 0) return 0;
+    ShowNotesDialog(app.services, {note}, 0);
+    return 1;
 }
 
 }  // namespace
@@ -85,6 +102,7 @@ uint16_t RecognizeGesture(App& app, int x, int y, uint32_t now) {
         if (down.x > q && up.x < q) return 0x0404;
     }
     if (tap) {
+        if (ShowTappedNote(app, up)) return 0;
         if (up.y < h / 3) return 0x0407;
         if (up.y < 2 * h / 3) return 0x0408;
         return 0x0409;

@@ -13,6 +13,8 @@ constexpr const char16_t* kDesktopKeys[] = {
     u"Home / End: start / end of the book",
     u"Ctrl+O open, Ctrl+F find, Ctrl+G find next, Ctrl+L go to",
     u"Ctrl+D add a bookmark, Ctrl+B bookmarks, Ctrl+T contents",
+    u"Ctrl+Page Down / Ctrl+Page Up: next / previous chapter",
+    u"Ctrl+N the page's notes; a click on a note's mark shows it",
     u"Ctrl+plus, Ctrl+minus, Ctrl+wheel: text size",
     u"F11: full screen, Escape leaves it",
     u"Right mouse button or the Menu key: the menu",

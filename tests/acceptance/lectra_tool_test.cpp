@@ -81,5 +81,24 @@ TEST(LectraTool, DumpWritesMarksAsLineFeedsAndFailsCleanly) {
     EXPECT_EQ(Tool("dump '" + dir.Write("\xCA\xED\xE8\xE3\xE0.txt", "x") + "'"), "x");
 }
 
+// Each reference: its position, its note's position and the note's first 80 characters, the
+// paragraphs run together; the same book read by `dump` has the marks and the notes there.
+TEST(LectraTool, NotesListEachReferenceWithItsNotesPlaceAndText) {
+    const std::string book = test::Fixture("en-nested.fb2");
+    EXPECT_EQ(
+        Tool("notes '" + book + "'"),
+        "371\t6143\t1 The stair had nineteen steps when the cinema opened, and it kept them.\n"
+        "772\t6221\t2 Nitrate film, the stock of those years, burns fiercely and cannot be put "
+        "out o\n"
+        "2468\t6417\t3 The lamp house held the carbon arc.\n"
+        "5901\t6460\t4 The log is the book in which every performance is written down.\n");
+    const std::u16string dump = Utf8ToUtf16(Tool("dump '" + book + "'"));
+    EXPECT_EQ(dump.substr(371, 3), u"[1]");
+    EXPECT_EQ(dump.substr(5901, 1), u"4");
+    EXPECT_EQ(dump.substr(6143, 9), u"1\n\nThe st");
+    EXPECT_EQ(Tool("notes '" + test::Fixture("en-utf8.txt") + "'"), "");
+    EXPECT_NE(Tool("--help").find("lectra-tool notes [--code-page N]"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace lectra

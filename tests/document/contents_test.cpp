@@ -7,6 +7,7 @@
 
 #include "document/formats/epub_package.h"
 #include "document/text_cache.h"
+#include "epub_test_books.h"
 #include "platform/sys/utf.h"
 #include "straight_decode.h"
 #include "test_support.h"
@@ -16,7 +17,10 @@ namespace {
 
 using test::Fixture;
 using test::Open;
+using test::Opf;
+using test::Page;
 using test::ScratchDir;
+using test::WriteEpub;
 
 // A document closed at the end of the test, so that its reader's state is freed.
 struct OpenDocument {
@@ -54,45 +58,6 @@ bool operator==(const Expected& a, const Expected& b) {
 }
 void PrintTo(const Expected& e, std::ostream* os) {
     *os << e.depth << " " << Utf16ToUtf8(e.title);
-}
-
-// An EPUB written by Python's zipfile: `files` are (archive name, bytes); the container points at
-// OPS/book.opf.
-std::string WriteEpub(const ScratchDir& dir, const std::string& name,
-                      const std::vector<std::pair<std::string, std::string>>& files) {
-    test::Run("mkdir -p '" + dir.path() + "/META-INF' '" + dir.path() + "/OPS'");
-    dir.Write("META-INF/container.xml",
-              "<container><rootfiles><rootfile full-path=\"OPS/book.opf\"/></rootfiles>"
-              "</container>");
-    std::string list = "META-INF/container.xml";
-    for (const auto& [file, bytes] : files) {
-        dir.Write(file, bytes);
-        list += " '" + file + "'";
-    }
-    test::Run("cd '" + dir.path() +
-              "' && python3 -c 'import sys, zipfile\n"
-              "with zipfile.ZipFile(sys.argv[1], \"w\", zipfile.ZIP_DEFLATED) as z:\n"
-              "    z.writestr(\"mimetype\", \"application/epub+zip\")\n"
-              "    for f in sys.argv[2:]: z.write(f, f)' '" +
-              name + "' " + list);
-    return dir.path() + "/" + name;
-}
-
-std::string Opf(const std::string& extraManifest, int parts, const std::string& spineAttrs = "") {
-    std::string opf =
-        "<package><metadata><dc:title>T</dc:title></metadata><manifest>" + extraManifest;
-    std::string spine = "<spine" + spineAttrs + ">";
-    for (int i = 1; i <= parts; ++i) {
-        const std::string n = std::to_string(i);
-        opf += "<item id='c" + n + "' href='c" + n + ".xhtml' media-type='application/xhtml+xml'/>";
-        spine += "<itemref idref='c" + n + "'/>";
-    }
-    return opf + "</manifest>" + spine + "</spine></package>";
-}
-
-std::string Page(const std::string& body) {
-    return "<?xml version=\"1.0\"?><html><head><title>x</title></head><body>" + body +
-           "</body></html>";
 }
 
 TEST(Contents, FixturesFromIndependentWritersListTheirHeadingsInOrder) {

@@ -26,6 +26,7 @@ inline int FuzzContainer(const uint8_t* data, size_t size, const char* extension
     if (length < 0 || static_cast<uint32_t>(length) > doc->sourceSize) __builtin_trap();
     CheckContents(*doc);
     CheckPictures(*doc);
+    CheckNotes(*doc);
     // A small input can stand for a long text (many records of 64 KiB, a compressed member):
     // positions 4099 apart are read, then again back to front on a cold cache.
     std::u16string seen;

@@ -10,6 +10,7 @@
 
 #include "document/contents.h"
 #include "document/document.h"
+#include "document/notes.h"
 #include "document/open_book.h"
 #include "document/pictures.h"
 #include "document/text_cache.h"
@@ -111,6 +112,31 @@ inline void CheckPictures(Document& doc) {
     std::string bytes;
     for (size_t s = 0; s < t.sources.size() && s < 8; ++s) {
         if (ReadPictureBytes(doc, static_cast<int32_t>(s), bytes, 4096) && bytes.size() > 4096)
+            __builtin_trap();
+    }
+}
+
+// The notes gathered on the open: bounded, in book order without overlap, each reference and note
+// standing at visible characters inside the book, each note's text within its bound.
+inline void CheckNotes(Document& doc) {
+    const std::vector<NoteRef>& notes = doc.notes;
+    if (notes.size() > static_cast<size_t>(kMaxNotes)) __builtin_trap();
+    const int32_t length = DocLength(doc);
+    int32_t previousEnd = 0;
+    for (const NoteRef& n : notes) {
+        if (n.start < previousEnd || n.end <= n.start || n.end > length || n.target < 0 ||
+            n.targetEnd <= n.target || n.targetEnd > length ||
+            n.targetEnd - n.target > kMaxNoteText || GetChar(doc, n.start) <= 32 ||
+            GetChar(doc, n.target) <= 32) {
+            __builtin_trap();
+        }
+        previousEnd = n.end;
+    }
+    // The dialog's and the tool's reading of the first and the last.
+    for (size_t i : {size_t{0}, notes.size() - 1}) {
+        if (i >= notes.size()) continue;
+        if (NoteText(doc, notes[i], kMaxNoteText, 1).size() > static_cast<size_t>(kMaxNoteText) ||
+            NoteLabel(doc, notes[i]).empty())
             __builtin_trap();
     }
 }

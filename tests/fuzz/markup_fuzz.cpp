@@ -1,7 +1,7 @@
 // Fuzz target: arbitrary bytes opened as HTML, FictionBook or plain text read as HTML, in a
 // single-byte code page, UTF-8 or UTF-16; every block decoded alone must equal the straight pass,
-// the contents gathered on the way are bounded and stand at visible characters, and so are the
-// pictures' anchors.
+// the contents and notes gathered on the way are bounded and stand at visible characters, and so
+// are the pictures' anchors.
 #include <cstddef>
 #include <cstdint>
 
@@ -31,5 +31,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     fuzz::CheckContents(*doc);
     fuzz::CheckPictures(*doc);
+    fuzz::CheckNotes(*doc);
     return 0;
 }

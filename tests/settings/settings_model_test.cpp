@@ -75,7 +75,8 @@ TEST(SettingsModel, ProfileValuesBindingsAndFacesAsLoadedAndSaved) {
     const std::string face32(32, 'F'), face31(31, 'G');
     Loaded run(
         "FONT_WIDTH_CHAR_0=5\r\nLINE_IL_0=15\r\nLINE_IL_1=-15\r\nLINE_IL_2=7\r\n"
-        "COLOR_TEXT_R_0=300\r\nCOLOR_TEXT_G_0=-1\r\nCOLOR_BK_B_2=256\r\nACTION_0401=29\r\n"
+        "COLOR_TEXT_R_0=300\r\nCOLOR_TEXT_G_0=-1\r\nCOLOR_BK_B_2=256\r\nACTION_0401=31\r\nACTION_"
+        "0402=30\r\n"
         "ACTION_0028=-1\r\nACTION_0031=28\r\nACTION_02C1=3\r\nACTION_000D=5\r\nFONT_FACE_TEXT=" +
         face32 + "\r\nFONT_FACE_STATUS=" + face31 + "\r\n#");
     Settings& s = run.settings;
@@ -84,10 +85,12 @@ TEST(SettingsModel, ProfileValuesBindingsAndFacesAsLoadedAndSaved) {
     // Only the low 8 bits of a channel count.
     EXPECT_EQ(s.colors[kColourText][0], MakeColour(44, 255, 0));
     EXPECT_EQ(s.colors[kColourBk][2], MakeColour(200, 200, 0));
-    // An action outside the list falls back to the binding's default. The centre key 000D is never
-    // stored: it stays FullScreen whatever the file says.
-    const std::pair<uint16_t, int> actions[] = {
-        {0x0401, 13}, {0x0028, 11}, {0x0031, 28}, {0x02C1, 3}, {0x000D, kActionFullScreen}};
+    // An action outside the list falls back to the binding's default; the chapter actions beyond
+    // the handheld's are in it. The centre key 000D is never stored: it stays FullScreen whatever
+    // the file says.
+    const std::pair<uint16_t, int> actions[] = {{0x0401, 13}, {0x0402, kActionPreviousChapter},
+                                                {0x0028, 11}, {0x0031, 28},
+                                                {0x02C1, 3},  {0x000D, kActionFullScreen}};
     for (auto [id, action] : actions) {
         EXPECT_EQ(s.bindings[FindBinding(s.bindings, id)].action, action) << id;
     }

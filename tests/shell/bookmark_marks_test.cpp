@@ -55,7 +55,7 @@ TEST_F(BookmarkMarksWindow, TheBookmarkDialogsShowTheirChangeAtOnce) {
     EXPECT_EQ(app->layout.bookmarks, std::vector<int32_t>{PageStart()});
 
     test::scripts.push_back([](PlatformDialog* d) {
-        SendDialogCommand(d, 1001, kListDelete);  // the only one: the list closes
+        SendDialogCommand(d, kCtlList, kListDelete);  // the only one: the list closes
     });
     Send(kMsgCommand, kCmdOpenBookmark);
     EXPECT_EQ(app->layout.status.bookmarkHere, 0);

@@ -70,7 +70,7 @@ TEST_F(ContentsWindow, CtrlTAndTheActionsMenuOpenTheContentsAtThePagesChapter) {
         SendDialogCommand(d, kCmdLeftSoftKey);
     });
     Send(kMsgCommand, kCmdContents);
-    ASSERT_EQ(test::dialogs, std::vector<int>{141});
+    ASSERT_EQ(test::dialogs, std::vector<int>{kTemplateContents});
     ASSERT_EQ(lines.size(), entries.size());
     EXPECT_EQ(lines[0], u"The Clock at Wrenfield Halt");
     EXPECT_EQ(lines[1], u"  Chapter One");  // one level below the book's title

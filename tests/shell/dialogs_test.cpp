@@ -46,7 +46,7 @@ TEST_F(Dialogs, TheBrowserListsFoldersAndBooksGoesUpAndOpensABook) {
     // With nothing to reopen the browser opens at once; it is left with Cancel.
     scripts.push_back([](PlatformDialog*) {});
     StartScripted();
-    EXPECT_EQ(test::dialogs, std::vector<int>{109});
+    EXPECT_EQ(test::dialogs, std::vector<int>{kTemplateBrowser});
     app->browseFolder = Utf8ToUtf16(dir.path() + "/shelf/old");
     scripts.push_back([&](PlatformDialog* d) {
         // Started in the folder browsed last; Back goes up and selects the folder left.
@@ -92,7 +92,7 @@ TEST_F(Dialogs, DeletingTheBookAsksClosesItAndShowsTheBrowser) {
     EXPECT_EQ(app->bookOpen, 0);
     ASSERT_EQ(test::messages.size(), 2u);
     EXPECT_EQ(test::messages[1], u"File deleted!");
-    EXPECT_EQ(test::dialogs, std::vector<int>{109});
+    EXPECT_EQ(test::dialogs, std::vector<int>{kTemplateBrowser});
 }
 
 TEST_F(Dialogs, BookmarksAreAddedListedOpenedAndClearedInTheirFileLayout) {
@@ -265,15 +265,15 @@ TEST_F(Dialogs, FileInfoShowsTheCoverBelowTheText) {
     StartScripted(Copy("pictures.fb2", test::Fixture("en-pictures.fb2")));
     app->pictures.images = &QtImageServices();
     scripts.push_back([&](PlatformDialog* d) {
-        EXPECT_NE(ControlText(d, 1065).find(u"Format: FB2"), std::u16string::npos);
-        withCover = ControlRect(d, 1065);
-        coverRect = ControlRect(d, 1091);
+        EXPECT_NE(ControlText(d, kCtlFileInfoText).find(u"Format: FB2"), std::u16string::npos);
+        withCover = ControlRect(d, kCtlFileInfoText);
+        coverRect = ControlRect(d, kCtlFileInfoCover);
     });
     Send(kMsgCommand, kCmdFileInfo);
     EXPECT_GT(coverRect.bottom - coverRect.top, 100);
     EXPECT_LE(withCover.bottom, coverRect.top);
     OpenBookInWindow(*app, Utf8ToUtf16(Copy("plain.html", test::Fixture("en-utf8.html"))));
-    scripts.push_back([&](PlatformDialog* d) { without = ControlRect(d, 1065); });
+    scripts.push_back([&](PlatformDialog* d) { without = ControlRect(d, kCtlFileInfoText); });
     Send(kMsgCommand, kCmdFileInfo);
     EXPECT_GT(without.bottom - without.top, withCover.bottom - withCover.top);
 }

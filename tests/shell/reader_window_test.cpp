@@ -273,7 +273,7 @@ TEST_F(ReaderWindow, TheLastBookReopensAtItsPlaceOrSaysOnceThatItIsGone) {
     Start();
     EXPECT_EQ(app->bookOpen, 0);
     EXPECT_EQ(test::messages, std::vector<std::u16string>{u"Error reading file!"});
-    EXPECT_EQ(test::dialogs, std::vector<int>{109});  // then the file browser
+    EXPECT_EQ(test::dialogs, std::vector<int>{kTemplateBrowser});  // then the file browser
 }
 
 TEST_F(ReaderWindow, TheClockTimerRepaintsWithoutMovingThePage) {

@@ -97,7 +97,7 @@ TEST_F(WindowMends, FindAndFindNextFromAKeyDoWhatTheMenuDoes) {
         SendDialogCommand(d, kCmdLeftSoftKey);
     });
     Press(0x31);
-    ASSERT_EQ(test::dialogs, std::vector<int>{135});
+    ASSERT_EQ(test::dialogs, std::vector<int>{kTemplateFind});
     // The page shown starts at the line that holds the hit, and that line is marked.
     auto showsHit = [&](int32_t hit) {
         return hit >= PageStart() && hit < app->layout.pageLines[0].end &&

@@ -434,7 +434,14 @@ int OpenEpubBook(Document& doc) {
         z.parts.push_back(part);
     }
     doc.partStarts.clear();
-    for (const ZipPart& p : z.parts) doc.partStarts.push_back(p.start);
+    doc.partNames.clear();
+    for (const ZipPart& p : z.parts) {
+        doc.partStarts.push_back(p.start);
+        doc.partNames.push_back(
+            p.item < 0 ? std::string()
+                       : Utf16ToUtf8(
+                             z.directory.entries[z.items[static_cast<size_t>(p.item)].entry].name));
+    }
     ReadNavigation(doc, package, byName);
     z.total = static_cast<uint32_t>(total);
     doc.sourceSize = z.total;

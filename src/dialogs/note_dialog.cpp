@@ -1,0 +1,112 @@
+// The note dialog: a note's text over the page, for a tapped reference or the page's notes; "Go to
+// note" is a jump to it.
+#include "dialogs/note_dialog.h"
+
+#include <algorithm>
+
+#include "document/jump_history.h"
+#include "document/notes.h"
+#include "document/text_cache.h"
+#include "layout/pagination.h"
+
+namespace lectra {
+
+namespace {
+
+constexpr int kListRows = 4;
+constexpr int32_t kLineNoteUnits = 60;
+
+struct NotesDialog {
+    ReaderServices* reader = nullptr;
+    const std::vector<int>* indices = nullptr;
+    int selected = 0;
+};
+
+const NoteRef* Chosen(NotesDialog& n, int row) {
+    const std::vector<NoteRef>& notes = n.reader->doc->notes;
+    if (row < 0 || row >= static_cast<int>(n.indices->size())) return nullptr;
+    const int index = (*n.indices)[static_cast<size_t>(row)];
+    if (index < 0 || index >= static_cast<int>(notes.size())) return nullptr;
+    return &notes[static_cast<size_t>(index)];
+}
+
+void ShowText(NotesDialog& n, PlatformDialog* dialog, int row) {
+    const NoteRef* ref = Chosen(n, row);
+    SetControlText(dialog, kCtlNoteText,
+                   ref ? NoteText(*n.reader->doc, *ref, kMaxNoteText, 1) : u"");
+}
+
+int NotesProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam, intptr_t) {
+    NotesDialog& n = *static_cast<NotesDialog*>(context);
+    Document& doc = *n.reader->doc;
+    const int count = static_cast<int>(n.indices->size());
+    if (message == kDlgInit) {
+        InitDialogFrame(dialog, count > 1 ? u"Notes" : u"Note", u"Go to note");
+        SetSoftKeyText(dialog, kCmdRightSoftKey, u"Close");
+        const PixelRect client = DialogClientRect(dialog);
+        int top = client.top + 2;
+        if (count > 1) {
+            ListReset(dialog, kCtlNoteList);
+            for (int row = 0; row < count; ++row) {
+                if (const NoteRef* ref = Chosen(n, row))
+                    ListAdd(dialog, kCtlNoteList, NoteLine(doc, *ref));
+            }
+            const int height = std::min(count, kListRows) * (SystemFontHeight() + 8) + 4;
+            MoveControl(dialog, kCtlNoteList,
+                        {client.left + 2, top, client.right - 2, top + height});
+            top += height + 4;
+            ListSelect(dialog, kCtlNoteList, n.selected);
+            SetControlFocus(dialog, kCtlNoteList);
+        } else {
+            ShowControl(dialog, kCtlNoteList, 0);
+            SetControlFocus(dialog, kCtlNoteText);
+        }
+        MoveControl(dialog, kCtlNoteText,
+                    {client.left + 2, top, client.right - 2, std::max(top + 1, client.bottom - 2)});
+        ShowText(n, dialog, n.selected);
+        return 1;
+    }
+    if (message != kDlgCommand) return 0;
+    if (static_cast<int>(wParam & 0xFFFF) == kCtlNoteList &&
+        static_cast<int>(wParam >> 16) == kListSelectionChange) {
+        n.selected = ListSelection(dialog, kCtlNoteList);
+        ShowText(n, dialog, n.selected);
+        return 1;
+    }
+    const DialogAsk ask = ReadCommand(wParam, kCtlNoteList);
+    if (ask == DialogAsk::kAction) {
+        const NoteRef* ref =
+            Chosen(n, count > 1 ? ListSelection(dialog, kCtlNoteList) : n.selected);
+        if (!ref) return 1;
+        // A note on the last page shows the last full page, as every move to the end does.
+        JumpTo(doc, ClampToLastPage(*n.reader->layout, doc, std::min(ref->target, DocLength(doc))));
+        EndDialog(dialog, 1);
+    } else if (ask == DialogAsk::kClose || ask == DialogAsk::kBack) {
+        EndDialog(dialog, 0);
+    }
+    return 1;
+}
+
+}  // namespace
+
+std::u16string NoteLine(Document& doc, const NoteRef& ref) {
+    std::u16string text = NoteText(doc, ref, kLineNoteUnits, 0);
+    if (ref.targetEnd - ref.target > kLineNoteUnits) text += u"…";
+    return NoteLabel(doc, ref) + u"  " + text;
+}
+
+void ShowNotesDialog(ReaderServices& reader, const std::vector<int>& indices, int selected) {
+    if (!*reader.bookOpen) return;
+    if (indices.empty()) {
+        ShowTitledMessage(reader, u"No notes on this page", u"Notes");
+        return;
+    }
+    NotesDialog n;
+    n.reader = &reader;
+    n.indices = &indices;
+    n.selected = std::clamp(selected, 0, static_cast<int>(indices.size()) - 1);
+    const DialogTemplate* t = FindDialogTemplate(kTemplateNote);
+    if (t && ShowDialog(reader, *t, NotesProc, &n) == 1) reader.refresh(reader.context);
+}
+
+}  // namespace lectra

@@ -1,0 +1,206 @@
+// Chapters and notes in the window: Ctrl+Page Down and Up (and a button given the action) step
+// through the contents to pages that start with each title; a click on a note's mark and Ctrl+N
+// show the note, and "Go to note" is a jump that Previous undoes.
+#include <algorithm>
+
+#include "document/contents.h"
+#include "document/notes.h"
+#include "document/text_cache.h"
+#include "layout/page_hit.h"
+#include "platform/command_ids.h"
+#include "platform/qt/qt_window_keys.h"
+#include "scripted_dialogs.h"
+
+namespace lectra {
+namespace {
+
+using test::Lines;
+using test::scripts;
+
+class NotesWindow : public test::Reader {
+protected:
+    void SetUp() override {
+        test::Reader::SetUp();
+        scripts.clear();
+    }
+    App& Begin(const std::string& book) {
+        Make(test::Scripted);
+        EXPECT_EQ(CreateAppWindow(*app), 1);
+        OpenStartupBook(*app, Utf8ToUtf16(book));
+        return *app;
+    }
+    // The page starts at the paragraph mark before the title: nothing visible between.
+    void ExpectPageAtTitle(const ContentsEntry& e) {
+        Document& doc = *app->doc;
+        ASSERT_LE(PageStart(), e.position) << Utf16ToUtf8(e.title);
+        for (int32_t p = PageStart(); p < e.position; ++p) EXPECT_LT(GetChar(doc, p), 33);
+        EXPECT_EQ(GetChar(doc, e.position), e.title[0]) << Utf16ToUtf8(e.title);
+    }
+    // A point of the window over the reference's text, found through the laid-out page.
+    bool PointOver(const NoteRef& ref, int* x, int* y) {
+        for (*y = 0; *y < app->windowRect.bottom; *y += 2) {
+            for (*x = 0; *x < app->windowRect.right; *x += 2) {
+                int32_t from = 0, to = 0;
+                const int32_t p = PositionAtPoint(app->layout, *app->doc, *x, *y, &from, &to);
+                if (p >= ref.start && p < ref.end) return true;
+            }
+        }
+        return false;
+    }
+};
+
+TEST_F(NotesWindow, ChapterKeysAndButtonsStepThroughTheContentsByTheJumpHistory) {
+    for (const auto& [key, command] :
+         {std::pair{Qt::Key_PageDown, kCmdNextChapter},
+          std::pair{Qt::Key_PageUp, kCmdPreviousChapter}, std::pair{Qt::Key_N, kCmdNotes}}) {
+        const KeyTranslation t = TranslateKey(key, Qt::ControlModifier);
+        EXPECT_EQ(t.kind, KeyKind::kCommand);
+        EXPECT_EQ(t.code, static_cast<int>(command));
+    }
+    // The paging keys without Ctrl stay pages.
+    EXPECT_EQ(TranslateKey(Qt::Key_PageDown, Qt::NoModifier).code, static_cast<int>(kVkPageDown));
+
+    for (const char* book : {"en-nested.fb2", "en-notes-pandoc.epub"}) {
+        Begin(test::Fixture(book));
+        std::vector<ContentsEntry> entries = BookContents(*app->doc);
+        ASSERT_GE(entries.size(), 7u) << book;
+        // Each entry from the first page on, in order; the book's title is on the first page.
+        const int32_t first = FirstVisibleAt(*app->doc, PageStart(), 64);
+        size_t i = 0;
+        while (i < entries.size() && entries[i].position <= first) ++i;
+        for (; i < entries.size(); ++i) {
+            const int32_t before = PageStart();
+            Send(kMsgCommand, kCmdNextChapter);
+            ExpectPageAtTitle(entries[i]);
+            // Previous in the jump history returns, Next comes back.
+            const int32_t there = PageStart();
+            Send(kMsgCommand, kCmdJumpPrevious);
+            EXPECT_EQ(PageStart(), before);
+            Send(kMsgCommand, kCmdJumpNext);
+            EXPECT_EQ(PageStart(), there);
+        }
+        // Past the last chapter nothing moves, and the page says why.
+        const int32_t last = PageStart();
+        Send(kMsgCommand, kCmdNextChapter);
+        EXPECT_EQ(PageStart(), last);
+        EXPECT_EQ(app->layout.note, u"No next chapter");
+        // Back again from the middle of the last chapter: its own title first.
+        app->doc->pageStart = entries.back().position + 300;
+        Refresh(*app);
+        Send(kMsgCommand, kCmdPreviousChapter);
+        ExpectPageAtTitle(entries.back());
+        Send(kMsgCommand, kCmdPreviousChapter);
+        ExpectPageAtTitle(entries[entries.size() - 2]);
+        Stop();
+    }
+
+    // A key given the action in the buttons table does the same (from the book's start: the
+    // recent list remembers the last chapter).
+    Begin(test::Fixture("en-nested.fb2"));
+    Send(kMsgCommand, kCmdFileStart);
+    ButtonBinding* one = std::find_if(std::begin(app->session.settings.bindings),
+                                      std::end(app->session.settings.bindings),
+                                      [](const ButtonBinding& b) { return b.inputId == 0x0031; });
+    one->action = kActionNextChapter;
+    Press(0x31);
+    ExpectPageAtTitle(BookContents(*app->doc)[1]);
+}
+
+TEST_F(NotesWindow, AClickOnANotesMarkShowsItsTextAndGoToNoteIsAJump) {
+    for (const char* book : {"en-nested.fb2", "en-notes-pandoc.epub"}) {
+        Begin(test::Fixture(book));
+        const std::vector<NoteRef> notes = app->doc->notes;
+        ASSERT_EQ(notes.size(), 4u) << book;
+        for (const NoteRef& ref : notes) {
+            app->doc->pageStart = std::max(ref.start - 100, 0);
+            Refresh(*app);
+            const int32_t reading = PageStart();
+            int x = 0, y = 0;
+            ASSERT_TRUE(PointOver(ref, &x, &y)) << ref.start;
+            std::u16string shown;
+            bool listShown = true;
+            scripts.push_back([&](PlatformDialog* d) {
+                shown = ControlText(d, kCtlNoteText);
+                listShown = ListCount(d, kCtlNoteList) > 0;
+                SendDialogCommand(d, kCmdLeftSoftKey);
+            });
+            test::dialogs.clear();
+            Tap(x, y);
+            ASSERT_EQ(test::dialogs, std::vector<int>{kTemplateNote}) << ref.start;
+            EXPECT_FALSE(listShown);
+            EXPECT_EQ(shown, NoteText(*app->doc, ref, kMaxNoteText, 1));
+            EXPECT_FALSE(shown.empty());
+            // "Go to note": the page shows the note, and Previous comes back.
+            EXPECT_LE(PageStart(), ref.target);
+            EXPECT_GT(app->doc->pageEnd, ref.target);
+            Send(kMsgCommand, kCmdJumpPrevious);
+            EXPECT_EQ(PageStart(), reading);
+        }
+        Stop();
+    }
+}
+
+TEST_F(NotesWindow, CtrlNListsThePagesNotesAndEscapeLeavesThePage) {
+    Begin(test::Fixture("en-nested.fb2"));
+    const std::vector<NoteRef> notes = app->doc->notes;
+    ASSERT_EQ(notes.size(), 4u);
+    // A page with the first two references on it.
+    app->doc->pageStart = std::max(notes[0].start - 50, 0);
+    Refresh(*app);
+    ASSERT_GT(app->doc->pageEnd, notes[1].end);
+    ASSERT_LT(app->doc->pageEnd, notes[2].start);
+    const int32_t reading = PageStart();
+    std::vector<std::u16string> lines;
+    std::u16string first, second;
+    scripts.push_back([&](PlatformDialog* d) {
+        lines = Lines(d, kCtlNoteList);
+        first = ControlText(d, kCtlNoteText);
+        ListSelect(d, kCtlNoteList, 1);
+        SendDialogCommand(d, kCtlNoteList, kListSelectionChange);
+        second = ControlText(d, kCtlNoteText);
+        SendDialogCommand(d, kCmdCancel);  // Escape
+    });
+    Send(kMsgCommand, kCmdNotes);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].substr(0, 9), u"[1]  1 Th");
+    EXPECT_EQ(lines[1].substr(0, 9), u"[2]  2 Ni");
+    EXPECT_EQ(first, NoteText(*app->doc, notes[0], kMaxNoteText, 1));
+    EXPECT_EQ(second, NoteText(*app->doc, notes[1], kMaxNoteText, 1));
+    EXPECT_EQ(PageStart(), reading);
+
+    // A page after the third reference has none.
+    app->doc->pageStart = notes[2].end + 10;
+    Refresh(*app);
+    ASSERT_TRUE(NotesBetween(*app->doc, PageStart(), app->doc->pageEnd).empty());
+    test::dialogs.clear();
+    Send(kMsgCommand, kCmdNotes);
+    EXPECT_TRUE(test::dialogs.empty());
+    ASSERT_EQ(test::messages.size(), 1u);
+    EXPECT_EQ(test::messages[0], u"No notes on this page");
+}
+
+// The window finds a plain-text book's chapters in a worker over an opening of its own: the same
+// entries at the same positions as the store finds them itself, in an archive too.
+TEST_F(NotesWindow, APlainTextsChaptersFoundByTheWorkerAreTheStoresOwn) {
+    for (const char* book :
+         {"ru-cp1251.txt", "ru-cp1251.txt.zip", "ru-utf8-bom-crlf.txt", "ru-utf16le-bom.txt"}) {
+        Begin(test::Fixture(book));
+        ASSERT_NE(app->doc->hooks.findContents, nullptr);
+        EXPECT_TRUE(app->doc->contents.empty());
+        const std::vector<ContentsEntry> found = BookContents(*app->doc);
+        EXPECT_EQ(app->opening, 0);
+        test::OpenedBook alone;
+        ASSERT_EQ(test::Open(*alone, test::Fixture(book)), 1);
+        const std::vector<ContentsEntry>& expected = BookContents(*alone);
+        ASSERT_EQ(found.size(), 2u) << book;
+        ASSERT_EQ(found.size(), expected.size()) << book;
+        for (size_t i = 0; i < found.size(); ++i) {
+            EXPECT_EQ(found[i].title, expected[i].title) << book;
+            EXPECT_EQ(found[i].position, expected[i].position) << book;
+        }
+        Stop();
+    }
+}
+
+}  // namespace
+}  // namespace lectra
