@@ -405,6 +405,14 @@ void FinishPictures(Document& doc) {
     std::stable_sort(
         t.anchors.begin(), t.anchors.end(),
         [](const PictureAnchor& a, const PictureAnchor& b) { return a.position < b.position; });
+    // A picture is shown once at its place: a FictionBook whose body opens with its cover's own
+    // image would otherwise show the cover twice, one above the other.
+    t.anchors.erase(std::unique(t.anchors.begin(), t.anchors.end(),
+                                [](const PictureAnchor& a, const PictureAnchor& b) {
+                                    return a.position == b.position && a.source == b.source &&
+                                           a.source >= 0;
+                                }),
+                    t.anchors.end());
     t.indexing = 0;
     t.pictureKind = 1;
     t.ids = {};

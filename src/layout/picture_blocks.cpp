@@ -82,13 +82,28 @@ void Measure(const Layout& layout, Document& doc, int32_t source, int* width, in
     *height = s.sized > 0 ? s.height : kFrameHeight;
 }
 
-// The anchors whose block stands at `position`, in book order.
+// Whether only white space and paragraph marks come before `position` (looked at up to a block's
+// length).
+bool NothingVisibleBefore(Document& doc, int32_t position) {
+    if (position > kBlockUnits) return false;
+    for (int32_t q = 0; q < position; ++q) {
+        if (GetChar(doc, q) > 32) return false;
+    }
+    return true;
+}
+
+// The anchors whose block stands at `position`, in book order. A book whose text opens with its
+// cover's own image (a FictionBook's body often does) shows that image once, as the cover.
 int GroupSources(Document& doc, int32_t position, int32_t* sources) {
+    const PictureTable& t = doc.pictures;
+    const int32_t cover =
+        t.hasCover && !t.anchors.empty() && t.anchors[0].position == 0 ? t.anchors[0].source : -1;
     int n = 0;
-    const auto end = doc.pictures.anchors.end();
+    const auto end = t.anchors.end();
     for (auto it = AnchorsFrom(doc, position); it != end && it->position <= position; ++it) {
-        if (n < kMaxGroupPictures && BlockPosition(doc, it->position) == position)
-            sources[n++] = it->source;
+        if (n >= kMaxGroupPictures || BlockPosition(doc, it->position) != position) continue;
+        if (position > 0 && it->source == cover && NothingVisibleBefore(doc, position)) continue;
+        sources[n++] = it->source;
     }
     return n;
 }

@@ -152,7 +152,7 @@ TEST(Pictures, LinksResolveAgainstTheirDocumentsFolder) {
 TEST(Pictures, HostileBooksGiveBoundedAnchorsAndDamagedBytesReadAsNone) {
     const ScratchDir dir;
     std::string fb2 = "<FictionBook><body><p>x</p>";
-    for (int i = 0; i < kMaxPictureAnchors + 500; ++i) fb2 += "<image l:href=\"#g\"/>";
+    for (int i = 0; i < kMaxPictureAnchors + 500; ++i) fb2 += "<image l:href=\"#g\"/>.";
     fb2 += "<p>y<image l:href=\"#" + std::string(100000, 'L') + "\"/>z</p>";
     fb2 += "<image l:href=\"#none\"/></body>";
     fb2 += "<binary id=\"g\" content-type=\"image/png\">iVBO Rw0K\nGgo*AAAA</binary>";

@@ -157,6 +157,29 @@ TEST(PictureBlocks, TheCoverOpensTheFirstPageAndAPictureSitsOnTheParagraphAfterI
     EXPECT_EQ(*(second - 5), "first paragraph");
 }
 
+// A body that opens with its cover's own image (before any visible text) shows it once, as the
+// cover; the same image later in the book, or another one at the start, is shown.
+TEST(PictureBlocks, TheCoversImageAtTheTextsStartIsNotShownTwice) {
+    const std::u16string text = u"  \n\ntitle\nfirst paragraph\nsecond paragraph\nthird";
+    const auto at = [&](const std::u16string& what) {
+        return static_cast<int32_t>(text.find(what));
+    };
+    for (const bool sameImage : {true, false}) {
+        MemoryBook book(text);
+        PictureLayout f(300, 400);
+        AddPicture(*book, 0, 40, 20);
+        book.doc->pictures.hasCover = 1;
+        AddPicture(*book, 1, 40, 20);  // the body's first picture, before the title's mark
+        if (sameImage) book.doc->pictures.anchors[1].source = 0;
+        AddPicture(*book, at(u"\nsecond"), 40, 20);
+        book.doc->pictures.anchors.back().source = 0;  // the cover again, after some text
+        LayoutPage(f.layout, *book, 0);
+        const auto kinds = Kinds(f.layout);
+        EXPECT_EQ(std::count(kinds.begin(), kinds.end(), "block4"), sameImage ? 2 : 3) << sameImage;
+        EXPECT_EQ(kinds[0], "block4");
+    }
+}
+
 TEST(PictureBlocks, APictureInsideAParagraphEndsTheLineThereUnjustified) {
     const std::u16string text = u"alpha beta gamma delta epsilon zeta eta theta";
     MemoryBook book(text);
