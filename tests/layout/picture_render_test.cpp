@@ -106,6 +106,21 @@ TEST(PictureImages, TheHeaderIsReadAloneAndADamagedPictureDoesNotDecode) {
     const std::string noise = "not a picture at all";
     EXPECT_EQ(images.readSize(bytes(noise), noise.size(), &w, &h), 0);
     EXPECT_EQ(images.decode(bytes(noise), noise.size(), 10, 10), nullptr);
+    // A drawing is drawn at the size asked; one of more than 2 MB (here a comment's padding) is
+    // not.
+    const std::string svg =
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"200\" height=\"120\">"
+        "<rect width=\"200\" height=\"120\" fill=\"#4a7\"/></svg>";
+    ASSERT_EQ(images.readSize(bytes(svg), svg.size(), &w, &h), 1);
+    EXPECT_EQ(w, 200);
+    EXPECT_EQ(h, 120);
+    PlatformImage* drawing = images.decode(bytes(svg), svg.size(), 100, 60);
+    EXPECT_NE(drawing, nullptr);
+    images.release(drawing);
+    const std::string big =
+        svg.substr(0, svg.size() - 6) + "<!--" + std::string(3 << 20, ' ') + "--></svg>";
+    EXPECT_EQ(images.readSize(bytes(big), big.size(), &w, &h), 0);
+    EXPECT_EQ(images.decode(bytes(big), big.size(), 100, 60), nullptr);
 }
 
 TEST(PictureImages, DamagedPicturesAreDrawnAsAFrameWithoutAStall) {

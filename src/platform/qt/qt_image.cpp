@@ -42,12 +42,20 @@ bool JpegComplete(const uint8_t* bytes, size_t size) {
     return false;
 }
 
+// A drawing (SVG) is drawn by running it, element by element: one of more than this many bytes is
+// not drawn, so that no picture's drawing can take the window's time for long.
+constexpr size_t kMaxDrawingBytes = 2 << 20;
+bool TooLargeDrawing(QImageReader& reader, size_t size) {
+    return size > kMaxDrawingBytes && reader.format().startsWith("svg");
+}
+
 int ReadSize(const uint8_t* bytes, size_t size, int* width, int* height) {
     if (!bytes || size == 0) return 0;
     QByteArray data = View(bytes, size);
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
+    if (TooLargeDrawing(reader, size)) return 0;
     const QSize s = reader.size();
     if (!Acceptable(s)) return 0;
     *width = s.width();
@@ -65,7 +73,7 @@ PlatformImage* Decode(const uint8_t* bytes, size_t size, int width, int height) 
     QImageReader reader(&buffer);
     // The header is checked before anything is decoded: a lying one is refused here, and the
     // reader's own allocation limit stops one that lies differently in its body.
-    if (!Acceptable(reader.size())) return nullptr;
+    if (TooLargeDrawing(reader, size) || !Acceptable(reader.size())) return nullptr;
     reader.setScaledSize(QSize(width, height));
     QImage image;
     if (!reader.read(&image) || image.isNull()) return nullptr;
