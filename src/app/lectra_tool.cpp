@@ -490,19 +490,9 @@ int HyphenateCommand(int argc, char** argv) {
     if (words.empty()) return Usage();
     HyphenPatterns patterns;
     LoadHyphenPatterns(patterns, DataFolder());
-    HyphenWork work;
     for (const std::u16string& word : words) {
         SelectHyphenPatterns(patterns, named ? language : GuessLanguage(word));
-        SetHyphenationWord(work, word.data(), static_cast<int>(word.size()));
-        HyphenateWord(work, patterns, 1, 1);
-        std::u16string out;
-        for (int k = 0; k < work.length; ++k) {
-            out += work.word[k];
-            if (work.marks[k] == 'a') out += u'-';
-        }
-        // A word longer than the work area is printed whole past it, unbroken there.
-        out.append(word, static_cast<size_t>(work.length));
-        std::printf("%s\n", Utf16ToUtf8(out).c_str());
+        std::printf("%s\n", Utf16ToUtf8(HyphenatedForm(patterns, word)).c_str());
     }
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

@@ -124,4 +124,17 @@ void HyphenateWord(HyphenWork& w, const HyphenPatterns& h, int hyphenOn, int all
     }
 }
 
+std::u16string HyphenatedForm(const HyphenPatterns& patterns, const std::u16string& word) {
+    HyphenWork work;
+    SetHyphenationWord(work, word.data(), static_cast<int>(word.size()));
+    HyphenateWord(work, patterns, 1, 1);
+    std::u16string out;
+    for (int k = 0; k < work.length; ++k) {
+        out += work.word[k];
+        if (work.marks[k] == 'a') out += u'-';
+    }
+    out.append(word, static_cast<size_t>(work.length));
+    return out;
+}
+
 }  // namespace lectra

@@ -1,6 +1,8 @@
 // Break marks of one word: Liang patterns through the index, the boundary rule, the list of
 // characters after which a word always may break.
 #pragma once
+#include <string>
+
 #include "layout/layout.h"
 
 namespace lectra {
@@ -12,5 +14,8 @@ void SetHyphenationWord(HyphenWork& work, const char16_t* word, int length);
 // `hyphenOn` (the "HYPHEN" setting); a word of four or more characters may break after the
 // characters of the always-list either way, and a word of fewer never.
 void HyphenateWord(HyphenWork& work, const HyphenPatterns& patterns, int hyphenOn, int allowed);
+// The word with "-" at each break the patterns give, where the line breaker would hyphenate it
+// (the pass allowed, hyphenation on); a word longer than the work area is given whole past it.
+std::u16string HyphenatedForm(const HyphenPatterns& patterns, const std::u16string& word);
 
 }  // namespace lectra

@@ -308,6 +308,16 @@ void Commit(Writer& w, bool reopen) {
     w.pending = 0;
 }
 
+// Ends the writer's work: what it did is committed when every step went well, else rolled back.
+void CommitOrRollBack(Writer& w) {
+    if (w.ok) {
+        Commit(w, false);
+    } else {
+        sqlite3_exec(w.db, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    Finalize(w);
+}
+
 std::u16string Joined(const std::vector<std::u16string>& parts, std::u16string_view separator) {
     std::u16string out;
     for (const std::u16string& p : parts) {
@@ -543,12 +553,7 @@ int ScanLibrary(LibraryDb& library, const std::vector<std::string>& folders, Sca
         }
         sqlite3_finalize(count);
     }
-    if (w.ok) {
-        Commit(w, false);
-    } else {
-        sqlite3_exec(w.db, "ROLLBACK", nullptr, nullptr, nullptr);
-    }
-    Finalize(w);
+    CommitOrRollBack(w);
     if (!w.ok) return kScanFailed;
     return cancelled ? kScanCancelled : kScanDone;
 }
@@ -607,12 +612,7 @@ int ForgetFolders(LibraryDb& library, const std::vector<std::string>& dropped,
         if (!w.ok) break;
     }
     sqlite3_finalize(count);
-    if (w.ok) {
-        Commit(w, false);
-    } else {
-        sqlite3_exec(w.db, "ROLLBACK", nullptr, nullptr, nullptr);
-    }
-    Finalize(w);
+    CommitOrRollBack(w);
     if (!w.ok) return 0;
     removed += books;
     return 1;

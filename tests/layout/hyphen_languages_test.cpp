@@ -14,17 +14,8 @@ std::u16string PatternFolder() {
     return Utf8ToUtf16(path.substr(0, path.rfind('/')));
 }
 
-// The word with "-" at each break the patterns give (the marks the line breaker hyphenates at).
 std::string Hyphenated(const HyphenPatterns& patterns, const std::u16string& word) {
-    HyphenWork work;
-    SetHyphenationWord(work, word.data(), static_cast<int>(word.size()));
-    HyphenateWord(work, patterns, 1, 1);
-    std::u16string out;
-    for (int k = 0; k < work.length; ++k) {
-        out += work.word[k];
-        if (work.marks[k] == 'a') out += u'-';
-    }
-    return Utf16ToUtf8(out);
+    return Utf16ToUtf8(HyphenatedForm(patterns, word));
 }
 
 // Words of each language, long ones and ones with its own letters, some capitalised or in
