@@ -42,10 +42,11 @@ void SearchForward(ReaderServices& reader, DialogMemory& m) {
         ShowMessage(reader, u"String not found!");
         return;
     }
-    // The page starts at the line that holds the hit, so that the words before it show, and that
-    // line is marked until the next page move.
+    // The page starts at the line that holds the hit, so that the words before it show, and the
+    // matched units are marked until the next page move.
     JumpTo(doc, StartOfLinesBefore(*reader.layout, doc, hit + 1, 1));
     reader.layout->searchMark = hit;
+    reader.layout->searchMarkEnd = MatchEnd(doc, hit, m.searchLower, m.searchUpper);
     reader.refresh(reader.context);
 }
 
@@ -99,6 +100,11 @@ char16_t UpperUnit(char16_t c) {
 }
 
 int MatchAt(Document& doc, int32_t p, const std::u16string& lower, const std::u16string& upper) {
+    return MatchEnd(doc, p, lower, upper) >= 0;
+}
+
+int32_t MatchEnd(Document& doc, int32_t p, const std::u16string& lower,
+                 const std::u16string& upper) {
     const size_t n = std::min(lower.size(), upper.size());
     const int32_t length = DocLength(doc);
     int32_t t = p + 1;
@@ -107,18 +113,18 @@ int MatchAt(Document& doc, int32_t p, const std::u16string& lower, const std::u1
         if (c == u' ') {
             // Two spaces in a row match one run: only the last one takes it.
             if (i + 1 < n && lower[i + 1] == u' ') continue;
-            if (t >= length || GetChar(doc, t) > 32) return 0;
+            if (t >= length || GetChar(doc, t) > 32) return -1;
             while (t + 1 < length && GetChar(doc, t + 1) <= 32) ++t;
         } else if (c != u'?') {
-            if (t >= length) return 0;
+            if (t >= length) return -1;
             const char16_t x = GetChar(doc, t);
-            if (x != c && x != upper[i]) return 0;
+            if (x != c && x != upper[i]) return -1;
         } else if (t >= length) {
-            return 0;
+            return -1;
         }
         ++t;
     }
-    return 1;
+    return t;
 }
 
 int32_t FindFrom(Document& doc, int32_t from, const std::u16string& lower,

@@ -14,6 +14,10 @@ char16_t UpperUnit(char16_t c);
 // Whether the search string matches at p, whose character equals its first one: "?" matches any
 // character, a space any run of white space (one or more units of 32 or below).
 int MatchAt(Document& doc, int32_t p, const std::u16string& lower, const std::u16string& upper);
+// Where the match at p ends (one past its last unit, a run of white space taken whole), −1 when
+// the string does not match there; MatchAt is whether this is not −1.
+int32_t MatchEnd(Document& doc, int32_t p, const std::u16string& lower,
+                 const std::u16string& upper);
 // The first match at or after `from`, −1 when none.
 int32_t FindFrom(Document& doc, int32_t from, const std::u16string& lower,
                  const std::u16string& upper);

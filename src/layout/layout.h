@@ -34,6 +34,9 @@ struct LineRecord {
     int32_t start = 0;
     int32_t end = 0;  // where the next line starts
     std::vector<uint8_t> styles;
+    // Units markFrom .. markTo − 1 of `text` show the search hit (MarkSearchHit); none when equal.
+    int markFrom = 0;
+    int markTo = 0;
 };
 
 constexpr int kMaxWord = 255;
@@ -210,9 +213,10 @@ struct Layout {
     uint32_t autoscrollTicks = 0;  // the status line alternates its left item with these
     int autoscrollMode = 0;        // an AutoscrollMode, for the decorations of the lines
     int autoscrollMarker = -1;     // the line last written or reached; −1 before the first tick
-    // A search hit to show: the line holding this position is marked until the next page move;
-    // −1 for none.
+    // A search hit to show: the units searchMark .. searchMarkEnd − 1 are marked until the next
+    // page move; searchMark −1 for none.
     int32_t searchMark = -1;
+    int32_t searchMarkEnd = -1;
     // A short note painted over the page for a moment ("Hyphenation off"); never part of it.
     std::u16string note;
     // The picture blocks and their cache (picture_blocks.h), owned by the caller; null lays the

@@ -173,6 +173,7 @@ int32_t LayoutLine(Layout& layout, Document& doc, LineRecord& record, int32_t st
     record.text.clear();
     record.styles.clear();
     record.words = 0;
+    record.markFrom = record.markTo = 0;
     record.start = start;
     record.flags = ParagraphStartFlags(doc, start, ParagraphStyleAt(doc, start));
 

@@ -6,58 +6,10 @@
 #include <vector>
 
 #include "document/text_cache.h"
-#include "layout/layout_fonts.h"
+#include "layout/line_geometry.h"
 #include "layout/pagination.h"
 
 namespace lectra {
-
-namespace {
-
-// The left edge of every character of the line as PaintLines and JustifyAndDrawLine place it,
-// and the right edge of the last one at the end.
-std::vector<int> CharacterEdges(const Layout& layout, const LineRecord& line, PixelRect rect) {
-    DrawContext dc = TextContext(layout);
-    std::u16string_view text = line.text;
-    const uint32_t flags = line.flags;
-    const bool body = (flags & (kStyleBody | kStyleNine)) != 0;
-    const bool right = !body && (flags & kStyleRight);
-    const bool titleFont = !body && !right && (flags & kTitleFont) && layout.fonts.titleFont;
-    if (titleFont) dc.font = layout.fonts.titleFont;
-    const bool justified = body && !(flags & kParaEnd);
-    if (justified && !text.empty() && text.back() == u' ') text.remove_suffix(1);
-    const int length = static_cast<int>(text.size());
-    const int width = MeasureText(dc, text.data(), length);
-    const int spare = rect.right - rect.left - width;
-    double left = rect.left;
-    if (right) {
-        left = rect.right - width;
-    } else if (!body && (titleFont || (flags & kStyleTitle))) {
-        left = rect.left + (rect.right - rect.left - width) / 2;
-    }
-    const bool spread = justified && spare >= 2 && line.words >= 2 && layout.settings->justify;
-    const double gap = spread ? static_cast<double>(spare) / (line.words - 1) : 0;
-    std::vector<int> edges;
-    edges.reserve(static_cast<size_t>(length) + 1);
-    // The pieces as JustifyAndDrawLine cuts them: a piece ends at a space that neither begins it
-    // nor follows another space.
-    double pieceX = left;
-    int pieceStart = 0;
-    for (int i = 0; i < length; ++i) {
-        edges.push_back(static_cast<int>(pieceX) +
-                        MeasureText(dc, text.data() + pieceStart, i - pieceStart));
-        const bool ends =
-            i == length - 1 || (text[i] == u' ' && i != pieceStart && text[i - 1] != u' ');
-        if (spread && ends) {
-            pieceX += MeasureText(dc, text.data() + pieceStart, i + 1 - pieceStart) + gap;
-            pieceStart = i + 1;
-        }
-    }
-    edges.push_back(static_cast<int>(pieceX) +
-                    MeasureText(dc, text.data() + pieceStart, length - pieceStart));
-    return edges;
-}
-
-}  // namespace
 
 int32_t PositionAtPoint(const Layout& layout, Document& doc, int x, int y, int32_t* wordStart,
                         int32_t* wordEnd) {

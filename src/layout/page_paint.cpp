@@ -10,8 +10,10 @@
 #include "document/text_cache.h"
 #include "layout/justify.h"
 #include "layout/layout_fonts.h"
+#include "layout/line_geometry.h"
 #include "layout/pagination.h"
 #include "layout/picture_blocks.h"
+#include "layout/search_mark.h"
 
 namespace lectra {
 
@@ -267,38 +269,40 @@ void PaintLines(const Layout& layout, const Canvas& c) {
                  layout.fonts.statusBrush.colour);
         }
         dc.textColour = colour;
-        if (layout.searchMark >= line.start && layout.searchMark < line.end) {
-            // The line of the search hit, behind its text: a pale mark between the page's
+        if (PixelRect mark; SearchMarkRect(layout, i, &mark)) {
+            // The units of the search hit, behind their text: a pale mark between the page's
             // background and its title colour.
             const uint32_t bg = s.colors[kColourBk][ActiveProfile(s)];
-            Fill(c, rect, Faded(titleColour, bg, 4, 5));
+            Fill(c, mark, Faded(titleColour, bg, 4, 5));
         }
-        if (LineHasEmphasis(line) && (flags & (kStyleBody | kStyleNine))) {
-            if (flags & kParaEnd) {
+        switch (HowLineIsDrawn(layout, line)) {
+            case LineDrawing::kRunsJustified:
+            case LineDrawing::kJustified:
+                JustifyAndDrawLine(layout, dc, line, rect);
+                break;
+            case LineDrawing::kRunsLeft:
                 DrawLineRuns(layout, dc, line, rect, kAlignLeft);
-            } else {
-                JustifyAndDrawLine(layout, dc, line, rect);
+                break;
+            case LineDrawing::kRunsRight:
+                DrawLineRuns(layout, dc, line, rect, kAlignRight);
+                break;
+            case LineDrawing::kRight:
+                Text(c, dc.font, colour, rect, line.text, kAlignRight);
+                break;
+            case LineDrawing::kTitleFont: {
+                // On the text lines' baseline, as it was measured.
+                const int top = y + layout.fonts.textFontAscent - layout.fonts.titleFontAscent;
+                Text(c, layout.fonts.titleFont, titleColour,
+                     {rect.left, top, rect.right, top + rect.bottom - rect.top}, line.text,
+                     kAlignCentre);
+                break;
             }
-        } else if (LineHasEmphasis(line)) {
-            DrawLineRuns(layout, dc, line, rect, (flags & kStyleRight) ? kAlignRight : kAlignLeft);
-        } else if (flags & (kStyleBody | kStyleNine)) {
-            if (flags & kParaEnd) {
+            case LineDrawing::kCentred:
+                Text(c, dc.font, titleColour, rect, line.text, kAlignCentre);
+                break;
+            case LineDrawing::kLeft:
                 Text(c, dc.font, colour, rect, line.text, kAlignLeft);
-            } else {
-                JustifyAndDrawLine(layout, dc, line, rect);
-            }
-        } else if (flags & kStyleRight) {
-            Text(c, dc.font, colour, rect, line.text, kAlignRight);
-        } else if ((flags & kTitleFont) && layout.fonts.titleFont) {
-            // On the text lines' baseline, as it was measured.
-            const int top = y + layout.fonts.textFontAscent - layout.fonts.titleFontAscent;
-            Text(c, layout.fonts.titleFont, titleColour,
-                 {rect.left, top, rect.right, top + rect.bottom - rect.top}, line.text,
-                 kAlignCentre);
-        } else if (flags & kStyleTitle) {
-            Text(c, dc.font, titleColour, rect, line.text, kAlignCentre);
-        } else {
-            Text(c, dc.font, colour, rect, line.text, kAlignLeft);
+                break;
         }
     }
 }

@@ -9,6 +9,7 @@
 #include "layout/layout_fonts.h"
 #include "layout/line_breaker.h"
 #include "layout/picture_blocks.h"
+#include "layout/search_mark.h"
 
 namespace lectra {
 
@@ -142,9 +143,11 @@ void LayoutPage(Layout& layout, Document& doc, int32_t from) {
     layout.linesPerPage = lines;
     layout.titleHeld = LayOutHolding(layout, doc, from, layout.pageLines, lines, doc.pageEnd);
     PreparePagePictures(layout, doc);
+    MarkSearchHit(layout, doc);
 }
 
 int NextPage(Layout& layout, Document& doc) {
+    layout.searchMark = -1;  // a search hit is marked until the page moves
     // The page that shows the end of the book is the last: a move would leave only its tail.
     if (doc.pageEnd >= DocLength(doc)) return 0;
     const int32_t before = doc.pageStart;
@@ -163,6 +166,7 @@ int NextPage(Layout& layout, Document& doc) {
 }
 
 int NextLine(Layout& layout, Document& doc) {
+    layout.searchMark = -1;  // a search hit is marked until the page moves
     if (layout.pageLines.empty() || doc.pageEnd >= DocLength(doc)) return 0;
     const int32_t before = doc.pageStart;
     doc.pageStart = ClampForward(doc, layout.pageLines[FirstTextRecord(layout.pageLines, 0)].end);
@@ -195,6 +199,7 @@ int32_t PreviousLineStart(Layout& layout, Document& doc) {
 }
 
 int PreviousLine(Layout& layout, Document& doc) {
+    layout.searchMark = -1;  // a search hit is marked until the page moves
     const int32_t before = doc.pageStart;
     doc.pageStart = std::max(0, PreviousLineStart(layout, doc));
     StorePosition(doc);
@@ -268,6 +273,7 @@ int32_t StartOfLinesBefore(Layout& layout, Document& doc, int32_t end, int wante
 }
 
 int PreviousPage(Layout& layout, Document& doc) {
+    layout.searchMark = -1;  // a search hit is marked until the page moves
     const int32_t before = doc.pageStart;
     const int wanted = layout.linesPerPage - layout.settings->keepOneItem;
     // With one line a page and that line kept, no line can be wanted: the page stays, as the

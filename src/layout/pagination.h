@@ -14,6 +14,7 @@ namespace lectra {
 // lines at the page's foot (with blank lines among and after them, half a page at most) go over
 // to the next page with the paragraph after them: their records are left blank, PageEnd is where
 // they begin, and titleHeld says how many; not while autoscrolling, nor with "KEEP_ONE_ITEM".
+// The lines that show the search hit are marked (MarkSearchHit).
 void LayoutPage(Layout& layout, Document& doc, int32_t from);
 // One line of the page from `pos`, as LayoutPage lays each out (a blank line or a line of stars
 // is centred); returns where the next line starts.
@@ -27,10 +28,10 @@ int LinePitch(const Layout& layout);
 // brings "LINE_IL" into range as LayoutPage does.
 int PageLineCount(Layout& layout);
 
-// The moves only move: each stores the new PageStart into the current jump-history entry and
-// returns 1, or returns 0 and leaves the page where it is when there is nowhere to go (the page
-// already shows the end of the book, or its start). The caller lays the page out and paints it,
-// and decides what a move means while autoscroll runs.
+// The moves only move (and end the search hit's mark): each stores the new PageStart into the
+// current jump-history entry and returns 1, or returns 0 and leaves the page where it is when there
+// is nowhere to go (the page already shows the end of the book, or its start). The caller lays the
+// page out and paints it, and decides what a move means while autoscroll runs.
 int NextPage(Layout& layout, Document& doc);
 int NextLine(Layout& layout, Document& doc);
 int PreviousPage(Layout& layout, Document& doc);

@@ -1,0 +1,284 @@
+// The search hit's mark on the fixed-advance services: the highlight covers exactly the drawn
+// units of the match on plain, justified, title, right-aligned, emphasised and hyphenated lines,
+// and goes with the next page move; a tap on an emphasised line finds the unit drawn there.
+#include "layout/search_mark.h"
+
+#include <gtest/gtest.h>
+
+#include "document/text_cache.h"
+#include "layout/line_geometry.h"
+#include "layout/page_hit.h"
+#include "layout/page_paint.h"
+#include "layout_test_support.h"
+
+namespace lectra {
+namespace {
+
+using test::FakeLayout;
+
+struct TextOp {
+    PlatformFont* font;
+    int left;
+    int top;
+    std::u16string text;
+};
+struct Recorded {
+    std::vector<TextOp> texts;
+    std::vector<PixelRect> fills;
+};
+Recorded recorded;
+
+// The fixed-advance services, with the text and the fills recorded and a surface of some size
+// (no pixels: the turn leaves it alone).
+const DrawServices& Recording() {
+    static const DrawServices services = [] {
+        DrawServices s = test::FakeDraw();
+        s.surfacePixels = [](PlatformSurface*, int* w, int* h, int* stride) -> uint32_t* {
+            *w = *h = *stride = 4096;
+            return nullptr;
+        };
+        s.fillRect = [](PlatformSurface*, PixelRect r, uint32_t) { recorded.fills.push_back(r); };
+        // Placed as the platform places aligned text.
+        s.drawText = [](PlatformSurface*, PlatformFont* font, uint32_t, PixelRect r,
+                        const char16_t* text, int length, unsigned align) {
+            const int width = test::FakeDraw().measureText(font, text, length);
+            int x = r.left;
+            if (align & kAlignRight) x = r.right - width;
+            if (align & kAlignCentre) x = r.left + (r.right - r.left - width) / 2;
+            recorded.texts.push_back({font, x, r.top, std::u16string(text, text + length)});
+        };
+        return s;
+    }();
+    return services;
+}
+
+struct Book {
+    test::ScratchDir dir;
+    test::OpenedBook doc;
+    explicit Book(const std::string& html) {
+        EXPECT_TRUE(test::Open(*doc, dir.Write("b.html", html), 1252));
+    }
+};
+
+// Where `text` first stands in the book, −1 when nowhere.
+int32_t Find(Document& doc, const std::u16string& text) {
+    const int32_t n = static_cast<int32_t>(text.size());
+    for (int32_t p = 0; p + n <= DocLength(doc); ++p) {
+        int32_t k = 0;
+        while (k < n && GetChar(doc, p + k) == text[static_cast<size_t>(k)]) ++k;
+        if (k == n) return p;
+    }
+    return -1;
+}
+
+// The units drawn on one line, left to right, each with its left and right edge as the recorded
+// drawing placed it (every unit of a fake font is its advance wide).
+struct DrawnLine {
+    std::u16string units;
+    std::vector<int> left, right;
+};
+DrawnLine Drawn(const Layout& layout, int index) {
+    const int y = layout.geometry.textRect.top + index * LinePitch(layout);
+    std::vector<TextOp> ops;
+    for (const TextOp& op : recorded.texts)
+        if (op.top >= y - 4 && op.top <= y + 6) ops.push_back(op);
+    std::sort(ops.begin(), ops.end(),
+              [](const TextOp& a, const TextOp& b) { return a.left < b.left; });
+    DrawnLine line;
+    for (const TextOp& op : ops) {
+        const int advance = test::Fake(op.font)->advance;
+        for (size_t k = 0; k < op.text.size(); ++k) {
+            line.units += op.text[k];
+            line.left.push_back(op.left + advance * static_cast<int>(k));
+            line.right.push_back(op.left + advance * static_cast<int>(k + 1));
+        }
+    }
+    return line;
+}
+
+struct MarkedPage {
+    FakeLayout f;
+    Document& doc;
+    MarkedPage(Document& d, int width, int height = 300) : f(width, height), doc(d) {
+        f.layout.draw = &Recording();
+    }
+    // Lays the page out from the start with units from..to − 1 marked and paints it.
+    void Paint(int32_t from, int32_t to) {
+        f.layout.searchMark = from;
+        f.layout.searchMarkEnd = to;
+        LayoutPage(f.layout, doc, doc.pageStart);
+        recorded = {};
+        PaintPage(f.layout, &doc);
+    }
+    int LineHolding(const std::u16string& text) const {
+        const std::vector<LineRecord>& lines = f.layout.pageLines;
+        for (int i = 0; i < f.layout.linesPerPage && i < static_cast<int>(lines.size()); ++i)
+            if (lines[static_cast<size_t>(i)].text.find(text) != std::u16string::npos) return i;
+        return -1;
+    }
+    // The one fill on line `index`, checked against the drawn units `first` .. `first + count`.
+    void ExpectMark(int index, size_t first, size_t count, const std::string& what) const {
+        const DrawnLine drawn = Drawn(f.layout, index);
+        ASSERT_LE(first + count, drawn.units.size()) << what;
+        const int y = index * LinePitch(f.layout);
+        int fills = 0;
+        for (const PixelRect& r : recorded.fills) {
+            if (r.top > y + 4 || r.bottom < y + 8) continue;
+            ++fills;
+            EXPECT_EQ(r.left, drawn.left[first]) << what;
+            EXPECT_EQ(r.right, drawn.right[first + count - 1]) << what;
+        }
+        EXPECT_EQ(fills, 1) << what;
+    }
+    // Marks `needle` where the book holds it and checks the mark against where it is drawn.
+    void MarkAndCheck(const std::u16string& needle, LineDrawing kind, const std::string& what) {
+        const int32_t at = Find(doc, needle);
+        ASSERT_GE(at, 0) << what;
+        Paint(at, at + static_cast<int32_t>(needle.size()));
+        const int index = LineHolding(needle);
+        ASSERT_GE(index, 0) << what;
+        EXPECT_EQ(HowLineIsDrawn(f.layout, f.layout.pageLines[static_cast<size_t>(index)]), kind)
+            << what;
+        const DrawnLine drawn = Drawn(f.layout, index);
+        const size_t first = drawn.units.find(needle);
+        ASSERT_NE(first, std::u16string::npos) << what;
+        ExpectMark(index, first, needle.size(), what);
+        EXPECT_EQ(recorded.fills.size(), 1u) << what;
+    }
+};
+
+const char kBook[] =
+    "<h1>The Title</h1>"
+    "<p>alpha beta gamma delta epsilon zeta eta theta iota kappa lambda mu nu xi omicron pi rho "
+    "sigma tau upsilon phi chi psi omega</p>"
+    "<p>first <i>italic words</i> then plain words fill the line and the next</p>"
+    "<p><tt>mono</tt> and <i>slanted</i> H<sub>2</sub>O</p>"
+    "<p align=right>signed here</p>";
+
+TEST(SearchMark, TheMarkCoversTheDrawnUnitsOfTheMatchOnEveryKindOfLine) {
+    Book book(kBook);
+    for (int justify : {1, 0}) {
+        MarkedPage page(*book.doc, 300);
+        page.f.settings.justify = justify;
+        const std::string j = justify ? " (justified)" : " (not justified)";
+        page.MarkAndCheck(u"beta gamma", LineDrawing::kJustified, "two words" + j);
+        page.MarkAndCheck(u"omega", LineDrawing::kLeft, "a paragraph's last line" + j);
+        page.MarkAndCheck(u"Title", LineDrawing::kTitleFont, "a title" + j);
+        page.MarkAndCheck(u"here", LineDrawing::kRight, "a right-aligned line" + j);
+        page.MarkAndCheck(u"c words then", LineDrawing::kRunsJustified, "italic, plain" + j);
+        page.MarkAndCheck(u"no and slan", LineDrawing::kRunsLeft, "mono, plain, italic" + j);
+        page.MarkAndCheck(u"2O", LineDrawing::kRunsLeft, "a subscript" + j);
+    }
+}
+
+TEST(SearchMark, ASpreadGapInsideTheMatchIsMarkedAndOneAfterItIsNot) {
+    Book book(kBook);
+    MarkedPage page(*book.doc, 300);
+    const int32_t at = Find(*book.doc, u"beta gamma");
+    page.Paint(at, at + 10);
+    const int index = page.LineHolding(u"beta gamma");
+    const LineRecord& line = page.f.layout.pageLines[static_cast<size_t>(index)];
+    ASSERT_EQ(HowLineIsDrawn(page.f.layout, line), LineDrawing::kJustified);
+    // The line is spread: the mark is wider than the ten units, by the widened gap only.
+    ASSERT_EQ(recorded.fills.size(), 1u);
+    const PixelRect mark = recorded.fills[0];
+    EXPECT_GT(mark.right - mark.left, 100);
+    const DrawnLine drawn = Drawn(page.f.layout, index);
+    const size_t gamma = drawn.units.find(u"gamma");
+    EXPECT_EQ(mark.right, drawn.right[gamma + 4]);
+    EXPECT_LT(mark.right, drawn.left[gamma + 6]);
+}
+
+TEST(SearchMark, AMatchAcrossAHyphenatedBreakIsMarkedOnBothLines) {
+    std::string html = "<p>";
+    for (int i = 0; i < 12; ++i) html += "the incomprehensibilities of extraordinarily tiny words ";
+    Book book(html + "</p>");
+    int found = 0;
+    for (int width = 150; width <= 400 && found < 3; width += 7) {
+        MarkedPage page(*book.doc, width);
+        ASSERT_EQ(test::LoadEnPat(page.f.layout.patterns), 1);
+        page.Paint(-1, -1);
+        const std::vector<LineRecord>& lines = page.f.layout.pageLines;
+        for (int i = 0; i + 1 < page.f.layout.linesPerPage; ++i) {
+            const LineRecord& line = lines[static_cast<size_t>(i)];
+            if (line.text.empty() || line.text.back() != u'-') continue;
+            // The broken word: its head ends this line before the added hyphen, its tail begins
+            // the next line.
+            const size_t head = line.text.size() - 1 - line.text.rfind(u' ') - 1;
+            const std::u16string& next = lines[static_cast<size_t>(i) + 1].text;
+            const size_t tail = next.find(u' ');
+            if (tail == std::u16string::npos) continue;
+            const int32_t start = line.end - static_cast<int32_t>(head);
+            // The whole word: both parts and the hyphen between them.
+            page.Paint(start, line.end + static_cast<int32_t>(tail));
+            ASSERT_EQ(recorded.fills.size(), 2u) << width;
+            const DrawnLine drawn = Drawn(page.f.layout, i);
+            page.ExpectMark(i, drawn.units.size() - head - 1, head + 1, "head");
+            page.ExpectMark(i + 1, 0, tail, "tail");
+            // The head alone: the hyphen stays unmarked.
+            page.Paint(start, line.end);
+            ASSERT_EQ(recorded.fills.size(), 1u) << width;
+            page.ExpectMark(i, drawn.units.size() - head - 1, head, "head alone");
+            // The tail alone: nothing on the first line.
+            page.Paint(line.end, line.end + 2);
+            ASSERT_EQ(recorded.fills.size(), 1u) << width;
+            page.ExpectMark(i + 1, 0, 2, "tail alone");
+            ++found;
+            break;
+        }
+    }
+    EXPECT_EQ(found, 3);
+}
+
+TEST(SearchMark, NothingIsMarkedAfterAPageMove) {
+    Book book(kBook);
+    // Eight lines: the page ends before the book does.
+    MarkedPage page(*book.doc, 300, 8 * 14);
+    const int32_t at = Find(*book.doc, u"omega");
+    page.Paint(at, at + 5);
+    ASSERT_EQ(recorded.fills.size(), 1u);
+    // A line forward: the hit's line is still on the page, and not marked.
+    ASSERT_EQ(NextLine(page.f.layout, *book.doc), 1);
+    EXPECT_EQ(page.f.layout.searchMark, -1);
+    LayoutPage(page.f.layout, *book.doc, book.doc->pageStart);
+    ASSERT_GE(page.LineHolding(u"omega"), 0);
+    recorded = {};
+    PaintPage(page.f.layout, &*book.doc);
+    EXPECT_TRUE(recorded.fills.empty());
+    for (int i = 0; i < page.f.layout.linesPerPage; ++i) {
+        PixelRect r;
+        EXPECT_EQ(SearchMarkRect(page.f.layout, i, &r), 0) << i;
+    }
+    // A mark cleared without laying the page out again is not painted either.
+    page.Paint(at, at + 5);
+    ASSERT_EQ(PreviousLine(page.f.layout, *book.doc), 1);
+    recorded = {};
+    PaintPage(page.f.layout, &*book.doc);
+    EXPECT_TRUE(recorded.fills.empty());
+}
+
+// A tap measured the emphasised runs in the text font, so it landed units away from the one drawn
+// under it as soon as an italic or monospaced run stood before it.
+TEST(SearchMark, ATapOnAnEmphasisedLineFindsTheUnitDrawnThere) {
+    Book book(kBook);
+    MarkedPage page(*book.doc, 300);
+    page.Paint(-1, -1);
+    const int index = page.LineHolding(u"slanted");
+    ASSERT_GE(index, 0);
+    const DrawnLine drawn = Drawn(page.f.layout, index);
+    const int y = index * LinePitch(page.f.layout) + 3;
+    int checked = 0;
+    for (size_t k = 0; k < drawn.units.size(); ++k) {
+        if (drawn.units[k] == u' ') continue;
+        const int x = (drawn.left[k] + drawn.right[k]) / 2;
+        int32_t from = -1, to = -1;
+        const int32_t p = PositionAtPoint(page.f.layout, *book.doc, x, y, &from, &to);
+        ASSERT_GE(p, 0) << x;
+        EXPECT_EQ(GetChar(*book.doc, p), drawn.units[k]) << x;
+        ++checked;
+    }
+    EXPECT_EQ(checked, 17);
+}
+
+}  // namespace
+}  // namespace lectra
