@@ -1,5 +1,6 @@
 // Helpers shared by the tests: fixture paths, scratch files, opening and reading a whole book.
 #pragma once
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -88,6 +89,20 @@ inline std::vector<std::string> Words(const std::string& text) {
     std::string w;
     while (in >> w) words.push_back(w);
     return words;
+}
+
+// Runs `body` in a child process, as nobody when run as root so that permissions bind; the
+// child's exit status is the result, 100 + the signal if one ended it.
+template <typename Body>
+int AsOtherUser(Body body) {
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && setresuid(65534, 65534, 65534) != 0) _exit(2);
+        _exit(body());
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
 }
 
 }  // namespace lectra::test

@@ -1,5 +1,4 @@
-// lectra-tool and the book's language: the hyphenate verb, the language line of info, and the
-// lines of a book laid out in the patterns its language chooses, or in none.
+// lectra-tool's hyphenate verb, the language line of info, and layout in the book's language.
 #include <gtest/gtest.h>
 
 #include <algorithm>

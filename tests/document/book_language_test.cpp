@@ -1,6 +1,4 @@
-// The book's language: tags reduced to codes, the guess from letters and common words on texts of
-// each language and on the fixtures, the bounded sample, and the declared language against the
-// letters.
+// The book's language: tags to codes, the guess from letters and words, the declared language.
 #include "document/book_language.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,4 @@
-// The open sequence: kinds from names, failures and their messages, the paragraph modes of text.
-// The remembered position and code page: tests/shell/book_session_test.cpp.
+// The open sequence: kinds from names, failures and their messages, paragraph modes of text.
 #include "document/open_book.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,4 @@
-// Hyphenation in the book's language: each language's pattern file against pyphen over the same
-// Debian patterns, the choice of file by language, and a language without patterns left whole.
+// Hyphenation in the book's language: each pattern file against pyphen, the choice of file.
 #include <gtest/gtest.h>
 
 #include <algorithm>

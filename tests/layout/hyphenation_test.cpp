@@ -1,6 +1,4 @@
-// Hyphenation: the pattern file loader on a small file and on every kind of invalid file; break
-// points against pyphen over the same Debian patterns (ё written as е, two characters at least on
-// each side); the rules around the patterns.
+// Hyphenation: the pattern loader, break points against pyphen, the rules around the patterns.
 #include <gtest/gtest.h>
 
 #include "layout_test_support.h"

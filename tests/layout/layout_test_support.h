@@ -1,5 +1,4 @@
-// Helpers of the layout tests: a book held in memory, drawing services with a fixed advance that
-// record what is drawn, a layout wired to default settings, and the environment for real Qt.
+// Helpers of the layout tests: a book in memory, fixed-advance drawing services, real Qt.
 #pragma once
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,6 +1,4 @@
-// Lines with a fixed advance of 10 pixels a unit: paragraph starts and ends, indents and styles,
-// every overflow fall-back, the end of the book, a paragraph mark on a block's last unit, and
-// where justification draws each piece.
+// Lines at a fixed advance of 10 pixels a unit: styles, overflow fall-backs, justification.
 #include <gtest/gtest.h>
 
 #include "layout_test_support.h"

@@ -1,6 +1,4 @@
-// Pagination on the fixed-advance services: properties over the sample books at several page
-// sizes (pages tile the book, a page forward and back returns, the backward scan stays inside),
-// the rules of the page and the moves; and lectra-tool layout over whole books.
+// Pagination on the fixed-advance services, and lectra-tool layout over whole books.
 #include <gtest/gtest.h>
 
 #include <cstring>

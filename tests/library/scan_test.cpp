@@ -1,6 +1,4 @@
-// The scanner and the catalogue against a small collection made at test time: loose FictionBook,
-// HTML and text files, FictionBook archives of several books, EPUBs; rescans after changes,
-// search, damaged databases, and the lectra-tool verbs.
+// The scanner and the catalogue on a collection made at test time, and the lectra-tool verbs.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>

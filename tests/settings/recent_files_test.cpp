@@ -1,5 +1,4 @@
-// The recent books: loading with defaults, the move-to-front rules, case-sensitive paths, and a
-// full list of long paths surviving a save.
+// The recent books: defaults, the move-to-front rules, case-sensitive paths, long paths.
 #include "settings/recent_files.h"
 
 #include <gtest/gtest.h>

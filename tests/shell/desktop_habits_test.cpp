@@ -1,5 +1,4 @@
-// The habits of a desktop program beyond the handheld's: the window named after the book, the
-// page of keys, shortcuts beside the menus' items and the items that need a book greyed.
+// Desktop habits: the window's title, the shortcuts and the menus that show them.
 #include "dialogs/bookmarks.h"
 #include "platform/command_ids.h"
 #include "platform/qt/qt_window_keys.h"
@@ -76,7 +75,7 @@ TEST_F(DesktopHabits, TheShortcutsPeopleTryFirstAndTheMenusThatShowThem) {
 }
 
 TEST_F(DesktopHabits, BookmarksAreDeletedOneAtATimeAndNamedByWholeWords) {
-    const std::string book = dir.Write("b.txt", test::ReadBytes(test::Sample("en-story.txt")));
+    const std::string book = Copy("b.txt", test::Sample("en-story.txt"));
     Make(test::Scripted);
     ASSERT_EQ(CreateAppWindow(*app), 1);
     OpenStartupBook(*app, Utf8ToUtf16(book));
@@ -91,13 +90,12 @@ TEST_F(DesktopHabits, BookmarksAreDeletedOneAtATimeAndNamedByWholeWords) {
     other.path = u"/elsewhere/other.txt";
     other.name = u"other's";
     ASSERT_TRUE(AppendBookmark(file, other));
-    test::scripts.push_back([](PlatformDialog* d) {
+    Run(kCmdOpenBookmark, [](PlatformDialog* d) {
         ListSelect(d, kCtlList, 1);
         SendDialogCommand(d, kCtlList, kListDelete);
         EXPECT_EQ(test::Lines(d, kCtlList), (std::vector<std::u16string>{u"0% one", u"0% three"}));
         EXPECT_EQ(ListSelection(d, kCtlList), 1);
     });
-    Send(kMsgCommand, kCmdOpenBookmark);
     std::vector<std::u16string> names;
     for (const Bookmark& b : BookBookmarks(file, Utf8ToUtf16(book))) names.push_back(b.name);
     EXPECT_EQ(names, (std::vector<std::u16string>{u"one", u"three"}));

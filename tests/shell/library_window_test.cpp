@@ -1,6 +1,4 @@
-// The library through the window: a scan of the user's folders in its worker, the dialog listing
-// and searching the catalogue as one types, and a book of an archive of several opened by its
-// entry and found again at its place.
+// The library through the window: the scan, the dialog's search, books in archives.
 #include "dialogs/library_folders_dialog.h"
 #include "platform/command_ids.h"
 #include "scripted_dialogs.h"
@@ -26,7 +24,6 @@ protected:
     std::string oldHome;
     void SetUp() override {
         test::Reader::SetUp();
-        scripts.clear();
         const char* home = std::getenv("HOME");
         oldHome = home ? home : "";
         setenv("HOME", dir.path().c_str(), 1);
@@ -83,13 +80,12 @@ TEST_F(LibraryWindow, ABookIsFoundByItsAuthorAndOpenedFromItsArchive) {
     dir.Write("loose.txt", "Just some text.\n");
     ASSERT_TRUE(OpenBookForDialog(*app, Utf8ToUtf16(dir.path() + "/loose.txt"), 0));
     EXPECT_EQ(app->bookTitle, u"loose — Lectra");
-    scripts.push_back([&](PlatformDialog* d) {
+    Run(kCmdRecentFiles, [&](PlatformDialog* d) {
         EXPECT_EQ(Lines(d, kCtlCaptionedList), (std::vector<std::u16string>{
                                                    u"7% Ёжик в тумане — Сергей Козлов",
                                                    u"0% Анна Каренина — Лев Толстой",
                                                }));
     });
-    Send(kMsgCommand, kCmdRecentFiles);
     EXPECT_TRUE(scripts.empty());
 }
 
@@ -107,7 +103,7 @@ TEST_F(LibraryWindow, TheBrowserShowsAnArchiveOfSeveralBooksAsAFolderOfThem) {
     scripts.push_back([](PlatformDialog*) {});  // the browser at start, left
     OpenStartupBook(*app, u"");
     app->browseFolder = Utf8ToUtf16(dir.path() + "/shelf/");
-    scripts.push_back([&](PlatformDialog* d) {
+    Run(kCmdOpen, [&](PlatformDialog* d) {
         // An archive of one book is a book; one of several is a folder of them.
         EXPECT_EQ(Lines(d, kCtlCaptionedList),
                   (std::vector<std::u16string>{u"<..>", u"<pair.zip>", u" single.zip "}));
@@ -116,7 +112,6 @@ TEST_F(LibraryWindow, TheBrowserShowsAnArchiveOfSeveralBooksAsAFolderOfThem) {
                   (std::vector<std::u16string>{u"<..>", u" a.fb2 ", u" b.fb2 "}));
         test::Choose(d, kCtlCaptionedList, u" b.fb2 ");
     });
-    Send(kMsgCommand, kCmdOpen);
     ASSERT_EQ(app->bookOpen, 1);
     EXPECT_EQ(app->doc->bookPath, Utf8ToUtf16(dir.path() + "/shelf/pair.zip"));
     EXPECT_EQ(app->doc->zipEntryName, u"b.fb2");
@@ -166,11 +161,10 @@ TEST_F(LibraryWindow, FoldersChosenFromTheLibraryAreKeptAndScanned) {
         EXPECT_EQ(ListSelection(d, kCtlCaptionedList), 1);  // from the folder selected: shelf
         test::Choose(d, kCtlCaptionedList, u"[Choose this folder]");
     });
-    scripts.push_back([](PlatformDialog* d) {
+    Run(kCmdLibrary, [](PlatformDialog* d) {
         EXPECT_EQ(Lines(d, kCtlLibraryBooks),
                   std::vector<std::u16string>{u"Ёжик в тумане — Сергей Козлов"});
     });
-    Send(kMsgCommand, kCmdLibrary);
     EXPECT_TRUE(scripts.empty());
     ASSERT_EQ(app->session.settings.libraryFolderCount, 1);
     EXPECT_EQ(app->session.settings.libraryFolders[0], shelf);
@@ -198,8 +192,7 @@ TEST_F(LibraryWindow, TheFolderOfTheBookOpenIsInTheLibraryAtOnce) {
     ASSERT_EQ(CreateAppWindow(*app), 1);
     OpenStartupBook(*app, Utf8ToUtf16(dir.path() + "/shelf/a.fb2"));
     ASSERT_EQ(app->bookOpen, 1);
-    scripts.push_back([](PlatformDialog* d) { EXPECT_EQ(Lines(d, kCtlLibraryBooks).size(), 2u); });
-    Send(kMsgCommand, kCmdLibrary);
+    Run(kCmdLibrary, [](PlatformDialog* d) { EXPECT_EQ(Lines(d, kCtlLibraryBooks).size(), 2u); });
     EXPECT_TRUE(scripts.empty());
 }
 

@@ -1,8 +1,9 @@
-// The reader driven through its window procedure on Qt's offscreen platform, with a clock and a
-// message box of the test's own.
+// The reader driven through its window procedure offscreen, with the test's clock and boxes.
 #pragma once
 #include <gtest/gtest.h>
 
+#include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,10 @@ inline std::vector<std::u16string> messages;
 
 // The templates of the dialogs asked for, in order; none is run.
 inline std::vector<int> dialogs;
+
+// The scripts that work the dialogs run for real (scripted_dialogs.h), one a dialog, in order.
+using Script = std::function<void(PlatformDialog*)>;
+inline std::deque<Script> scripts;
 
 inline uint32_t FakeTick() {
     return fakeNow;
@@ -59,6 +64,7 @@ protected:
         fakeNow = 1000;
         messages.clear();
         dialogs.clear();
+        scripts.clear();
         dir.Write("_config.ini", kTestConfig);
     }
 
@@ -102,6 +108,15 @@ protected:
 
     void Send(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0) {
         MainWindowProc(app.get(), message, wParam, lParam);
+    }
+    // A menu command whose dialog the script works.
+    void Run(uint32_t command, Script script) {
+        scripts.push_back(std::move(script));
+        Send(kMsgCommand, command);
+    }
+    // A copy of `from` in the scratch folder.
+    std::string Copy(const std::string& name, const std::string& from) const {
+        return dir.Write(name, ReadBytes(from));
     }
     // A press and release of a key, `holdMs` apart on the fake clock.
     void Press(uint32_t vk) {

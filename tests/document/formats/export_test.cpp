@@ -1,5 +1,4 @@
-// Export as TXT and PDB: the stream-to-text mapping, every save code page read back by iconv, and
-// round trips through our reader and txt2pdbdoc.
+// Export as TXT and PDB: every save code page read back by iconv, round trips via txt2pdbdoc.
 #include <gtest/gtest.h>
 
 #include <filesystem>
