@@ -70,6 +70,14 @@ inline std::u16string ReadAll(Document& doc) {
     return s;
 }
 
+#ifdef LECTRA_EN_PAT
+// The folder of the hyphenation patterns supplied with the program.
+inline std::u16string PatternFolder() {
+    const std::string path = LECTRA_EN_PAT;
+    return Utf8ToUtf16(path.substr(0, path.rfind('/')));
+}
+#endif
+
 // Output of a shell command.
 inline std::string Run(const std::string& command) {
     std::string out;
@@ -81,6 +89,13 @@ inline std::string Run(const std::string& command) {
     pclose(p);
     return out;
 }
+
+#ifdef LECTRA_TOOL
+// What lectra-tool prints, errors included, for `args`.
+inline std::string Tool(const std::string& args) {
+    return Run(std::string(LECTRA_TOOL) + " " + args + " 2>&1");
+}
+#endif
 
 // White-space separated words of UTF-8 text.
 inline std::vector<std::string> Words(const std::string& text) {

@@ -8,9 +8,7 @@
 namespace lectra {
 namespace {
 
-std::string Tool(const std::string& args) {
-    return test::Run(std::string(LECTRA_TOOL) + " " + args + " 2>&1");
-}
+using test::Tool;
 
 TEST(HyphenateTool, WordsInTheLanguageNamedOrShownByTheirLetters) {
     EXPECT_EQ(Tool("hyphenate hyphenation электричество Straße przedsiębiorstwo заўсёды"),

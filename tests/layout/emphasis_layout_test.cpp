@@ -119,7 +119,6 @@ TEST(EmphasisLines, RunsAreDrawnWhereTheyWereMeasured) {
     EXPECT_FALSE(LineHasEmphasis(record));
 }
 
-// The emphasis fonts are made once per combination and dropped with the text font.
 TEST(EmphasisLines, FontsAreMadeOnceAndDroppedWithTheTextFont) {
     FakeLayout f(200);
     int ascent = 0;

@@ -8,11 +8,6 @@
 namespace lectra {
 namespace {
 
-std::u16string PatternFolder() {
-    const std::string path = LECTRA_EN_PAT;
-    return Utf8ToUtf16(path.substr(0, path.rfind('/')));
-}
-
 // The word with "-" at each break the patterns give (the marks the line breaker hyphenates at).
 std::string Hyphenated(const HyphenPatterns& patterns, const std::u16string& word) {
     HyphenWork work;
@@ -96,7 +91,7 @@ TEST(HyphenLanguages, EachLanguageAgreesWithPyphen) {
     size_t i = 0;
     for (const LanguageWords& l : kWords) {
         HyphenPatterns patterns;
-        ASSERT_EQ(LoadHyphenPatterns(patterns, PatternFolder()), 1);
+        ASSERT_EQ(LoadHyphenPatterns(patterns, test::PatternFolder()), 1);
         ASSERT_EQ(SelectHyphenPatterns(patterns, l.code), 1) << l.code;
         int broken = 0;
         for (const std::string& w : test::Words(l.words)) {
@@ -124,7 +119,7 @@ TEST(HyphenLanguages, TheLanguageChoosesThePatterns) {
     EXPECT_EQ(PatternFileFor("EN"), nullptr);  // codes are lower case
 
     HyphenPatterns h;
-    ASSERT_EQ(LoadHyphenPatterns(h, PatternFolder()), 1);
+    ASSERT_EQ(LoadHyphenPatterns(h, test::PatternFolder()), 1);
     EXPECT_EQ(Hyphenated(h, u"hyphenation"), "hy-phen-ation");
     EXPECT_EQ(Hyphenated(h, u"электричество"), "элек-три-че-ство");
     ASSERT_EQ(SelectHyphenPatterns(h, "uk"), 1);
@@ -155,7 +150,7 @@ TEST(HyphenLanguages, TheLanguageChoosesThePatterns) {
 // its own in Belarusian (whose patterns have it) while Ukrainian, without it, reads it as е.
 TEST(HyphenLanguages, LettersOfTheLanguageFiles) {
     HyphenPatterns h;
-    ASSERT_EQ(LoadHyphenPatterns(h, PatternFolder()), 1);
+    ASSERT_EQ(LoadHyphenPatterns(h, test::PatternFolder()), 1);
     ASSERT_EQ(SelectHyphenPatterns(h, "de"), 1);
     EXPECT_EQ(Hyphenated(h, u"Straßenbahn"), "Stra-ßen-bahn");
     EXPECT_EQ(Hyphenated(h, u"STRAẞENBAHN"), "STRA-ẞEN-BAHN");
@@ -190,7 +185,7 @@ std::string U32(uint32_t v) {
 
 TEST(HyphenLanguages, PatternsOrderedByLettersWhateverTheFilesOrder) {
     HyphenPatterns h;
-    ASSERT_EQ(LoadHyphenPatterns(h, PatternFolder()), 1);
+    ASSERT_EQ(LoadHyphenPatterns(h, test::PatternFolder()), 1);
     ASSERT_EQ(SelectHyphenPatterns(h, "de"), 1);
     EXPECT_EQ(h.byLetters.size(), h.patterns.size());
     EXPECT_TRUE(OrderedByLetters(h));

@@ -131,7 +131,6 @@ TEST(Hyphenate, LongWordsAreCutToTheBuffer) {
     EXPECT_EQ(h.find_first_not_of("a-"), std::string::npos);
 }
 
-// Every word of both stories against the independent implementation, run now.
 TEST(Hyphenate, EveryWordOfTheStoriesAgreesWithPyphen) {
     if (test::Run("/usr/bin/python3 -c 'import pyphen' 2>&1; echo $?") != "0\n")
         GTEST_SKIP() << "python3-pyphen is not installed (scripts/setup.sh)";

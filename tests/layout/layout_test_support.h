@@ -106,8 +106,7 @@ inline std::unique_ptr<Document> Sample(const std::string& name) {
 
 // The patterns supplied with the program.
 inline int LoadEnPat(HyphenPatterns& patterns) {
-    const std::string path = LECTRA_EN_PAT;
-    return LoadHyphenPatterns(patterns, Utf8ToUtf16(path.substr(0, path.rfind('/'))));
+    return LoadHyphenPatterns(patterns, PatternFolder());
 }
 
 // A layout on the fixed-advance services: units of 10 pixels, a text font 10 pixels high (cell

@@ -247,7 +247,6 @@ TEST(PaintPage, BookmarksOnTheStatusLineAndTheProgressBar) {
     }
 }
 
-// The big clock under the text shows the time centred on the page, in the cut colour.
 TEST(PaintPage, TheClockUnderTheText) {
     RecPage page;
     page.settings.clockWithText[0] = 1;

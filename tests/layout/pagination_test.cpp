@@ -240,7 +240,6 @@ TEST(Pagination, ATitleAtThePageFootGoesOverWithTheParagraphAfterIt) {
     EXPECT_EQ(Move(keep, *book, repeated, PreviousPage), second);
 }
 
-// A page of titles (more than half the page) is shown as it comes, and the moves go on.
 TEST(Pagination, APageOfTitlesIsShownAsItIs) {
     std::u16string titles;
     for (int i = 0; i < 30; ++i) titles += u"\rTitle " + Utf8ToUtf16(std::to_string(i));

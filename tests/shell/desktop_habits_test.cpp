@@ -76,9 +76,7 @@ TEST_F(DesktopHabits, TheShortcutsPeopleTryFirstAndTheMenusThatShowThem) {
 
 TEST_F(DesktopHabits, BookmarksAreDeletedOneAtATimeAndNamedByWholeWords) {
     const std::string book = Copy("b.txt", test::Sample("en-story.txt"));
-    Make(test::Scripted);
-    ASSERT_EQ(CreateAppWindow(*app), 1);
-    OpenStartupBook(*app, Utf8ToUtf16(book));
+    Start(book, test::Scripted);
     const std::u16string file = Utf8ToUtf16(dir.path()) + u"/" + kBookmarksFileName;
     for (const char16_t* name : {u"one", u"two", u"three"}) {
         Bookmark b;

@@ -241,7 +241,6 @@ TEST_F(Dialogs, ACodePageChosenReadsTheBookAgainAndFileInfoSaysSo) {
     EXPECT_EQ(app->session.settings.codePageSave, 866);
 }
 
-// File Info shows the book's cover below its text; a book without one has the text alone.
 TEST_F(Dialogs, FileInfoShowsTheCoverBelowTheText) {
     PixelRect withCover{}, coverRect{}, without{};
     StartScripted(Copy("pictures.fb2", test::Fixture("en-pictures.fb2")));

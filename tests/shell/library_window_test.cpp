@@ -32,6 +32,12 @@ protected:
         test::Reader::TearDown();
         setenv("HOME", oldHome.c_str(), 1);
     }
+    // The window with its catalogue in the scratch folder, no book opened yet.
+    void Window() {
+        Make(test::Scripted);
+        app->libraryPath = dir.path() + "/library.sqlite";
+        ASSERT_EQ(CreateAppWindow(*app), 1);
+    }
 };
 
 TEST_F(LibraryWindow, ABookIsFoundByItsAuthorAndOpenedFromItsArchive) {
@@ -42,9 +48,7 @@ TEST_F(LibraryWindow, ABookIsFoundByItsAuthorAndOpenedFromItsArchive) {
     ASSERT_EQ(
         std::system(("cd '" + dir.path() + "/Books' && zip -q -m pair.zip a.fb2 b.fb2").c_str()),
         0);
-    Make(test::Scripted);
-    app->libraryPath = dir.path() + "/library.sqlite";
-    ASSERT_EQ(CreateAppWindow(*app), 1);
+    Window();
     // Nothing was ever read: the start shows the library, which has books under ~/Books.
     scripts.push_back([](PlatformDialog* d) {
         EXPECT_EQ(Lines(d, kCtlLibraryBooks).size(), 3u);
@@ -98,10 +102,8 @@ TEST_F(LibraryWindow, TheBrowserShowsAnArchiveOfSeveralBooksAsAFolderOfThem) {
                            "zip -q -m single.zip one.fb2")
                               .c_str()),
               0);
-    Make(test::Scripted);
-    ASSERT_EQ(CreateAppWindow(*app), 1);
     scripts.push_back([](PlatformDialog*) {});  // the browser at start, left
-    OpenStartupBook(*app, u"");
+    Start("", test::Scripted);
     app->browseFolder = Utf8ToUtf16(dir.path() + "/shelf/");
     Run(kCmdOpen, [&](PlatformDialog* d) {
         // An archive of one book is a book; one of several is a folder of them.
@@ -124,9 +126,7 @@ TEST_F(LibraryWindow, FoldersChosenFromTheLibraryAreKeptAndScanned) {
     mkdir((dir.path() + "/shelf").c_str(), 0755);
     dir.Write("Books/war.fb2", Fb2("Война и мир", "Лев", "Толстой"));
     dir.Write("shelf/b.fb2", Fb2("Ёжик в тумане", "Сергей", "Козлов"));
-    Make(test::Scripted);
-    app->libraryPath = dir.path() + "/library.sqlite";
-    ASSERT_EQ(CreateAppWindow(*app), 1);
+    Window();
     const std::u16string books = Utf8ToUtf16(dir.path() + "/Books");
     const std::u16string shelf = Utf8ToUtf16(dir.path() + "/shelf");
     scripts.push_back([](PlatformDialog* d) {
@@ -187,9 +187,7 @@ TEST_F(LibraryWindow, TheFolderOfTheBookOpenIsInTheLibraryAtOnce) {
     mkdir((dir.path() + "/shelf").c_str(), 0755);
     dir.Write("shelf/a.fb2", Fb2("Анна Каренина", "Лев", "Толстой"));
     dir.Write("shelf/b.fb2", Fb2("Ёжик в тумане", "Сергей", "Козлов"));
-    Make(test::Scripted);
-    app->libraryPath = dir.path() + "/library.sqlite";
-    ASSERT_EQ(CreateAppWindow(*app), 1);
+    Window();
     OpenStartupBook(*app, Utf8ToUtf16(dir.path() + "/shelf/a.fb2"));
     ASSERT_EQ(app->bookOpen, 1);
     Run(kCmdLibrary, [](PlatformDialog* d) { EXPECT_EQ(Lines(d, kCtlLibraryBooks).size(), 2u); });

@@ -84,9 +84,7 @@ protected:
         app->host.runDialog = run;
         app->host.draw = &QtDrawServices();
         app->backlight.keepOn = [](int) {};
-        std::string patterns = LECTRA_EN_PAT;
-        patterns.resize(patterns.rfind('/'));
-        InitApp(*app, Utf8ToUtf16(dir.path()), Utf8ToUtf16(patterns));
+        InitApp(*app, Utf8ToUtf16(dir.path()), PatternFolder());
         return *app;
     }
 
