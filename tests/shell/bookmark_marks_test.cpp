@@ -6,14 +6,19 @@
 namespace lectra {
 namespace {
 
-class BookmarkMarksWindow : public test::Reader {};
+class BookmarkMarksWindow : public test::Reader {
+protected:
+    // A book of 3000 numbered words in the scratch folder.
+    std::string Book(const std::string& name) {
+        std::string text;
+        for (int i = 0; i < 3000; ++i) text += "word" + std::to_string(i) + " ";
+        return dir.Write(name, text);
+    }
+};
 
 TEST_F(BookmarkMarksWindow, TheOpenBooksBookmarksReachTheStatusLineAndTheBar) {
-    std::string text;
-    for (int i = 0; i < 3000; ++i) text += "word" + std::to_string(i) + " ";
-    dir.Write("book.txt", text);
-    dir.Write("other.txt", text);
-    Start(dir.path() + "/book.txt");
+    Book("other.txt");
+    Start(Book("book.txt"));
     ASSERT_EQ(app->bookOpen, 1);
     const std::u16string file = Utf8ToUtf16(dir.path()) + u"/" + kBookmarksFileName;
     const std::u16string book = app->doc->bookPath;
@@ -41,10 +46,7 @@ TEST_F(BookmarkMarksWindow, TheOpenBooksBookmarksReachTheStatusLineAndTheBar) {
 // Adding, deleting and clearing through the reader's own dialogs shows at once, without waiting
 // for the next key.
 TEST_F(BookmarkMarksWindow, TheBookmarkDialogsShowTheirChangeAtOnce) {
-    std::string text;
-    for (int i = 0; i < 3000; ++i) text += "word" + std::to_string(i) + " ";
-    dir.Write("book.txt", text);
-    Start(dir.path() + "/book.txt", test::Scripted);
+    Start(Book("book.txt"), test::Scripted);
     ASSERT_EQ(app->bookOpen, 1);
     EXPECT_EQ(app->layout.status.bookmarkHere, 0);
     Run(kCmdAddBookmark, [](PlatformDialog* d) { SendDialogCommand(d, kCmdLeftSoftKey); });

@@ -11,20 +11,13 @@ namespace {
 
 using test::Lines;
 
-std::vector<MenuItem> shown;
+std::vector<MenuItem>& shown = test::shownMenu;
 
 class ContentsWindow : public test::Reader {
 protected:
-    void SetUp() override {
-        test::Reader::SetUp();
-        shown.clear();
-    }
     App& Begin(const std::string& book) {
         Make(test::Scripted);
-        app->host.popUpMenu = [](int, const MenuItem* items, int count) {
-            shown.assign(items, items + count);
-            return 0;
-        };
+        app->host.popUpMenu = test::RecordMenu;
         EXPECT_EQ(CreateAppWindow(*app), 1);
         OpenStartupBook(*app, Utf8ToUtf16(book));
         return *app;

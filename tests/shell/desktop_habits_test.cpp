@@ -7,16 +7,13 @@
 namespace lectra {
 namespace {
 
-std::vector<MenuItem> shown;
+std::vector<MenuItem>& shown = test::shownMenu;
 
 class DesktopHabits : public test::Reader {
 protected:
     App& Begin(const std::string& book) {
         Make();
-        app->host.popUpMenu = [](int, const MenuItem* items, int count) {
-            shown.assign(items, items + count);
-            return 0;
-        };
+        app->host.popUpMenu = test::RecordMenu;
         EXPECT_EQ(CreateAppWindow(*app), 1);
         OpenStartupBook(*app, Utf8ToUtf16(book));
         return *app;

@@ -41,6 +41,12 @@ inline StatusSources FakeStatus() {
 inline void RecordMessage(const std::u16string& text, const std::u16string&) {
     messages.push_back(text);
 }
+// The items of the last pop-up menu shown by RecordMenu, which then leaves the menu.
+inline std::vector<MenuItem> shownMenu;
+inline int RecordMenu(int, const MenuItem* items, int count) {
+    shownMenu.assign(items, items + count);
+    return 0;
+}
 
 inline std::string Sample(const std::string& name) {
     return std::string(LECTRA_SAMPLES) + "/" + name;
@@ -65,6 +71,7 @@ protected:
         messages.clear();
         dialogs.clear();
         scripts.clear();
+        shownMenu.clear();
         dir.Write("_config.ini", kTestConfig);
     }
 
