@@ -97,9 +97,7 @@ TEST(LayoutLine, LinesOfEachStyleAndEveryOverflowFallBack) {
     }
 }
 
-// Titles break where the title font, not the text font, runs out of room; the paragraph after is
-// measured with the text font again. Without a title font (none could be made) the text font
-// measures titles.
+// Without a title font (none could be made) the text font measures titles.
 TEST(LayoutLine, ATitleIsMeasuredWithItsOwnFont) {
     MemoryBook book(u"\rTitle words\nbody words");
     FakeLayout f(130);

@@ -189,10 +189,7 @@ TEST(PaintPage, TheBatteryMarkStaysOnTheProgressBar) {
     }
 }
 
-// A bookmark on the page puts a mark on the status line beside the clock; every bookmark of the
-// book is a tick on the progress bar at its place, in either direction. Positions outside the
-// book change nothing, and without bookmarks the picture is the one painted before bookmarks were
-// shown.
+// A mark beside the clock for a bookmark on the page, a tick on the bar for each; none outside.
 TEST(PaintPage, BookmarksOnTheStatusLineAndTheProgressBar) {
     for (int mode : {0, 1}) {
         RecPage page;
@@ -338,10 +335,7 @@ struct QtPage : ::testing::Test {
     }
 };
 
-// Half a turn is the upright picture upside down, and a quarter turn each way the same picture
-// turned by half; painting again gives the same pixels. The upright page is painted at the
-// surface's left and the turned ones right of the screen area, so justified words must land on
-// the same pixels wherever the page lies.
+// Half a turn is the upright picture upside down, whichever part of the surface holds the page.
 TEST_F(QtPage, TurnedPicturesAreTheSamePageTurned) {
     auto upsideDown = [](const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
         int differ = 0;
