@@ -1,5 +1,4 @@
-// The reference reading of a book for tests: the whole source decoded in one run from its start,
-// no blocks involved, to compare with what GetChar gives block by block.
+// The reference reading of a book: the whole source decoded in one run, no blocks involved.
 #pragma once
 #include <string>
 #include <vector>

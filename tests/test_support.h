@@ -1,5 +1,6 @@
 // Helpers shared by the tests: fixture paths, scratch files, opening and reading a whole book.
 #pragma once
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -69,6 +70,14 @@ inline std::u16string ReadAll(Document& doc) {
     return s;
 }
 
+#ifdef LECTRA_EN_PAT
+// The folder of the hyphenation patterns supplied with the program.
+inline std::u16string PatternFolder() {
+    const std::string path = LECTRA_EN_PAT;
+    return Utf8ToUtf16(path.substr(0, path.rfind('/')));
+}
+#endif
+
 // Output of a shell command.
 inline std::string Run(const std::string& command) {
     std::string out;
@@ -81,6 +90,13 @@ inline std::string Run(const std::string& command) {
     return out;
 }
 
+#ifdef LECTRA_TOOL
+// What lectra-tool prints, errors included, for `args`.
+inline std::string Tool(const std::string& args) {
+    return Run(std::string(LECTRA_TOOL) + " " + args + " 2>&1");
+}
+#endif
+
 // White-space separated words of UTF-8 text.
 inline std::vector<std::string> Words(const std::string& text) {
     std::vector<std::string> words;
@@ -88,6 +104,20 @@ inline std::vector<std::string> Words(const std::string& text) {
     std::string w;
     while (in >> w) words.push_back(w);
     return words;
+}
+
+// Runs `body` in a child process, as nobody when run as root so that permissions bind; the
+// child's exit status is the result, 100 + the signal if one ended it.
+template <typename Body>
+int AsOtherUser(Body body) {
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && setresuid(65534, 65534, 65534) != 0) _exit(2);
+        _exit(body());
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
 }
 
 }  // namespace lectra::test

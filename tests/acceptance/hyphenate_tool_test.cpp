@@ -1,5 +1,4 @@
-// lectra-tool and the book's language: the hyphenate verb, the language line of info, and the
-// lines of a book laid out in the patterns its language chooses, or in none.
+// lectra-tool's hyphenate verb, the language line of info, and layout in the book's language.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,9 +8,7 @@
 namespace lectra {
 namespace {
 
-std::string Tool(const std::string& args) {
-    return test::Run(std::string(LECTRA_TOOL) + " " + args + " 2>&1");
-}
+using test::Tool;
 
 TEST(HyphenateTool, WordsInTheLanguageNamedOrShownByTheirLetters) {
     EXPECT_EQ(Tool("hyphenate hyphenation электричество Straße przedsiębiorstwo заўсёды"),

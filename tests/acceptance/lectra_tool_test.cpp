@@ -6,9 +6,7 @@
 namespace lectra {
 namespace {
 
-std::string Tool(const std::string& args) {
-    return test::Run(std::string(LECTRA_TOOL) + " " + args + " 2>&1");
-}
+using test::Tool;
 
 std::string Iconv(const std::string& from, const std::string& file) {
     return test::Run("iconv -f " + from + " -t UTF-8 '" + test::Fixture(file) + "'");

@@ -1,5 +1,4 @@
-// The HTML and FictionBook books read as independent readers read them: w3m for HTML, Python's
-// XML parser's text for FictionBook (hidden sections removed on both sides).
+// HTML and FictionBook text against w3m and Python's XML parser (hidden sections removed).
 #include <gtest/gtest.h>
 
 #include "test_support.h"

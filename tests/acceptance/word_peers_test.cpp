@@ -1,5 +1,4 @@
-// lectra-tool against independent readers (antiword, catdoc, unrtf) on the Word and RTF books:
-// the same text, white space aside. Where a reader cannot be compared, the reason is given.
+// lectra-tool against antiword, catdoc and unrtf on the Word and RTF books, white space aside.
 #include <gtest/gtest.h>
 
 #include <regex>

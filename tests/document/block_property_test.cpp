@@ -1,5 +1,4 @@
-// The property the block index exists for: any block decoded alone gives exactly the units that a
-// straight pass through the book gives at those positions, whatever straddles the boundaries.
+// Any block decoded alone gives exactly the units of a straight pass through the book.
 #include <gtest/gtest.h>
 
 #include <random>

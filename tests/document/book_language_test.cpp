@@ -1,6 +1,4 @@
-// The book's language: tags reduced to codes, the guess from letters and common words on texts of
-// each language and on the fixtures, the bounded sample, and the declared language against the
-// letters.
+// The book's language: tags to codes, the guess from letters and words, the declared language.
 #include "document/book_language.h"
 
 #include <gtest/gtest.h>
@@ -15,23 +13,12 @@ TEST(BookLanguage, TagsAsBooksWriteThem) {
         const char16_t* tag;
         const char* code;
     } cases[] = {
-        {u"en", "en"},
-        {u"en-US", "en"},
-        {u"ru_RU", "ru"},
-        {u"UKR", "uk"},
-        {u"deu", "de"},
-        {u"ger", "de"},
-        {u"pt-BR", "pt"},
-        {u" fr", "fr"},
-        {u"Russian", "ru"},
-        {u"kor", "kor"},
-        {u"nl", "nl"},
-        {u"und", ""},
-        {u"", ""},
-        {u"x-klingon", ""},
-        {u"e1", ""},
-        {u"русский", ""},
-        {u"englishlanguage-of-the-book", ""},
+        // clang-format off
+        {u"en", "en"}, {u"en-US", "en"}, {u"ru_RU", "ru"}, {u"UKR", "uk"}, {u"deu", "de"},
+        {u"ger", "de"}, {u"pt-BR", "pt"}, {u" fr", "fr"}, {u"Russian", "ru"}, {u"kor", "kor"},
+        {u"nl", "nl"}, {u"und", ""}, {u"", ""}, {u"x-klingon", ""}, {u"e1", ""},
+        {u"русский", ""}, {u"englishlanguage-of-the-book", ""},
+        // clang-format on
     };
     for (const auto& c : cases) EXPECT_EQ(LanguageCode(c.tag), c.code) << Utf16ToUtf8(c.tag);
 }
@@ -72,17 +59,11 @@ TEST(BookLanguage, TheGuessFromTheText) {
          "uk"},
         {u"Стары дайшоў да ракі і сеў на беразе. Ён думаў пра гады, што прайшлі.", "be"},
         // Single words, by their letters alone; a Latin word without any says nothing.
-        {u"Straße", "de"},
-        {u"przedsiębiorstwo", "pl"},
-        {u"informação", "pt"},
-        {u"niño", "es"},
-        {u"заўсёды", "be"},
-        {u"їжак", "uk"},
-        {u"слово", "ru"},
-        {u"hyphenation", ""},
-        {u"12345 — 678", ""},
-        {u"", ""},
-        {u"日本語の本", ""},
+        // clang-format off
+        {u"Straße", "de"}, {u"przedsiębiorstwo", "pl"}, {u"informação", "pt"}, {u"niño", "es"},
+        {u"заўсёды", "be"}, {u"їжак", "uk"}, {u"слово", "ru"}, {u"hyphenation", ""},
+        {u"12345 — 678", ""}, {u"", ""}, {u"日本語の本", ""},
+        // clang-format on
     };
     for (const auto& c : cases) EXPECT_EQ(GuessLanguage(c.text), c.code) << Utf16ToUtf8(c.text);
 
@@ -106,22 +87,13 @@ TEST(BookLanguage, TheGuessOverTheFixturesAndASampleOfBoundedLength) {
         const char* file;
         const char* code;
     } books[] = {
-        {"en-utf8.txt", "en"},
-        {"en-cp1252.txt", "en"},
-        {"en-utf16le-bom.txt", "en"},
-        {"ru-cp1251.txt", "ru"},
-        {"ru-koi8r.txt", "ru"},
-        {"ru-utf8.txt", "ru"},
-        {"en.fb2", "en"},
-        {"ru.fb2", "ru"},
-        {"en-pandoc.epub", "en"},
-        {"ru-calibre.epub", "ru"},
-        {"en-lo.rtf", "en"},
-        {"ru-lo.doc", "ru"},
-        {"en-txt2pdbdoc.pdb", "en"},
-        {"ru-gen.tcr", "ru"},
-        {"ru.fb2.gz", "ru"},
+        // clang-format off
+        {"en-utf8.txt", "en"}, {"en-cp1252.txt", "en"}, {"en-utf16le-bom.txt", "en"},
+        {"ru-cp1251.txt", "ru"}, {"ru-koi8r.txt", "ru"}, {"ru-utf8.txt", "ru"}, {"en.fb2", "en"},
+        {"ru.fb2", "ru"}, {"en-pandoc.epub", "en"}, {"ru-calibre.epub", "ru"}, {"en-lo.rtf", "en"},
+        {"ru-lo.doc", "ru"}, {"en-txt2pdbdoc.pdb", "en"}, {"ru-gen.tcr", "ru"}, {"ru.fb2.gz", "ru"},
         {"en-utf8.html", "en"},
+        // clang-format on
     };
     for (const auto& b : books) {
         test::OpenedBook doc;

@@ -1,5 +1,4 @@
-// The open sequence: kinds from names, failures and their messages, the paragraph modes of text.
-// The remembered position and code page: tests/shell/book_session_test.cpp.
+// The open sequence: kinds from names, failures and their messages, paragraph modes of text.
 #include "document/open_book.h"
 
 #include <gtest/gtest.h>
@@ -51,6 +50,9 @@ TEST(OpenBook, ABookTooLongToHoldIsCutAndTheCutIsRecorded) {
         ASSERT_EQ(Open(*doc, path, codePage), 1);
         const uint64_t width = codePage == kCodePageUtf16 ? 2 : 1;
         EXPECT_EQ(DocLength(*doc), kMaxDocLength);
+        EXPECT_EQ(doc->blocks.size(), static_cast<size_t>(kMaxBlocks));
+        EXPECT_EQ(GetChar(*doc, kMaxDocLength - 1), u' ');  // a zero byte reads as a space
+        EXPECT_EQ(GetChar(*doc, kMaxDocLength), 0);
         EXPECT_EQ(doc->bookCut, 1);
         EXPECT_EQ(doc->cutDocLength, kMaxDocLength);
         EXPECT_EQ(doc->cutSourceOffset, uint64_t{kMaxDocLength} * width);

@@ -63,21 +63,6 @@ TEST(TextCache, RandomAccessMatchesTheFileAcrossBlocksAndRawBlocks) {
     EXPECT_EQ(GetChar(*doc, 3), 0);
 }
 
-TEST(TextCache, BookIsCutAtTwoToTheTwentySeven) {
-    ScratchDir dir;
-    const std::string path = dir.path() + "/huge.txt";
-    int fd = ::open(path.c_str(), O_CREAT | O_WRONLY, 0644);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(ftruncate(fd, (int64_t{1} << 27) + 5000), 0);  // sparse: costs no disk
-    ::close(fd);
-    test::OpenedBook doc;
-    ASSERT_EQ(Open(*doc, path, 1251), 1);
-    EXPECT_EQ(DocLength(*doc), kMaxDocLength);
-    EXPECT_EQ(doc->blocks.size(), static_cast<size_t>(kMaxBlocks));
-    EXPECT_EQ(GetChar(*doc, kMaxDocLength - 1), u' ');  // a zero byte reads as a space
-    EXPECT_EQ(GetChar(*doc, kMaxDocLength), 0);
-}
-
 struct HookLog {
     int cursorOn = 0;
 };

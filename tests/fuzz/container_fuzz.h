@@ -1,6 +1,4 @@
-// Shared body of the container-format fuzz targets: open the input as a book under a code page
-// and paragraph mode picked by its first byte, read it, and read it again block by block on a
-// cold cache, which must give the same units.
+// Container fuzz targets: the input opened and read both ways under a first-byte code page.
 #pragma once
 #include <cstddef>
 #include <cstdint>

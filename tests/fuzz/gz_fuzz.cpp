@@ -1,8 +1,4 @@
-// Fuzz target: gzip files named .txt.gz: the header, the access-point index and ranges read
-// through it, under a code page and paragraph mode picked by the first byte. With the first
-// byte's top bit set the rest is taken as raw deflate data and wrapped in a gzip member with the
-// right check values, so that mutations reach the reading of odd but valid streams instead of
-// all failing the CRC at open.
+// Fuzz target: .txt.gz books, or (top bit set) raw deflate wrapped with valid check values.
 #include <zlib.h>
 
 #include <string>

@@ -1,5 +1,4 @@
-// Fuzz target: arbitrary bytes loaded as a pattern file; a file that loads must hyphenate any word
-// without reading outside its tables, and one that does not must leave no patterns behind.
+// Fuzz target: bytes as a pattern file; loaded or refused, no read outside its tables.
 #include <cstddef>
 #include <cstdint>
 

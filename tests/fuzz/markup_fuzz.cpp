@@ -1,7 +1,4 @@
-// Fuzz target: arbitrary bytes opened as HTML, FictionBook or plain text read as HTML, in a
-// single-byte code page, UTF-8 or UTF-16; every block decoded alone must equal the straight pass,
-// the contents and notes gathered on the way are bounded and stand at visible characters, and so
-// are the pictures' anchors.
+// Fuzz target: bytes as HTML or FictionBook; blocks alone, contents, notes and pictures bounded.
 #include <cstddef>
 #include <cstdint>
 

@@ -1,6 +1,4 @@
-// Fuzz target: the library's description readers. The first byte chooses the reader (FictionBook
-// head, EPUB package, HTML head, a name for the title and the search words); the rest is the text,
-// handed over as the scanner does: decoded from the code page it declares.
+// Fuzz target: the library's description readers, chosen by the first byte.
 #include <cstdint>
 #include <string>
 #include <string_view>

@@ -1,5 +1,4 @@
-// Fuzz target: the PalmDOC decoder on arbitrary records, into buffers of exactly the capacity it
-// is given (the first two bytes pick one), so that any write or read outside shows.
+// Fuzz target: the PalmDOC decoder into buffers of exactly the capacity given.
 #include <cstddef>
 #include <cstdint>
 #include <memory>

@@ -1,5 +1,4 @@
-// Fuzz target: PalmDOC and zTXT databases: the header, the record table and every record decoded,
-// under a code page and paragraph mode picked by the first byte.
+// Fuzz target: PalmDOC and zTXT databases, every record decoded.
 #include "container_fuzz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -1,6 +1,4 @@
-// Fuzz target: arbitrary bytes opened as RTF in several code pages; every position read in order,
-// then back to front on a cold cache, which must give the same units (the filter's state at each
-// block boundary is all that a block decoded alone knows).
+// Fuzz target: bytes as RTF in several code pages, read in order and back to front cold.
 #include <cstddef>
 #include <cstdint>
 

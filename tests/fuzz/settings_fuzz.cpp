@@ -1,5 +1,4 @@
-// Fuzz target: arbitrary bytes parsed as a settings file, then loaded as settings and as the recent
-// list; what indexes a table must be inside it, and saving what was parsed must be stable.
+// Fuzz target: bytes as a settings file and the recent list; indexes in range, saves stable.
 #include <cstddef>
 #include <cstdint>
 #include <string>

@@ -1,5 +1,4 @@
-// Fuzz target: TCR books: the dictionary, the block index and every raw block expanded,
-// under a code page and paragraph mode picked by the first byte.
+// Fuzz target: TCR books: the dictionary, the block index and every raw block expanded.
 #include "container_fuzz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -1,5 +1,4 @@
-// Fuzz target: arbitrary bytes opened as plain text in a single-byte code page, UTF-8 and UTF-16,
-// every position read in order, then back to front on a cold cache.
+// Fuzz target: bytes as plain text in several encodings, read in order and back to front cold.
 #include <cstddef>
 #include <cstdint>
 

@@ -1,6 +1,4 @@
-// Fuzz target: arbitrary bytes opened as a ".doc" (every Word generation, the compound-file
-// reader, and the hand-on to RTF or text), every position read in order, then back to front on a
-// cold cache.
+// Fuzz target: bytes as a ".doc" of any generation, read in order and back to front cold.
 #include <cstddef>
 #include <cstdint>
 

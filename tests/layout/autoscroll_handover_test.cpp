@@ -1,6 +1,4 @@
-// The smooth autoscroll's hand-over between the interface thread and its worker: the frames
-// follow the line steps one pitch at a time through pauses, speed changes and stops, the end of
-// the book ends the worker, and nothing is left running. Also built alone by scripts/tsan.sh.
+// The smooth autoscroll's hand-over to its worker; also built alone by scripts/tsan.sh.
 #include <string>
 #include <vector>
 

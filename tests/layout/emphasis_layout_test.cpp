@@ -1,6 +1,4 @@
-// Emphasis in lines on the fixed-advance services (italic 13 pixels a unit, monospaced 8, small
-// 6, the text 10): runs measured in their own fonts, lines never wider than the text area,
-// hyphens inside emphasised words, and where each run is drawn.
+// Emphasis in lines on the fixed-advance services: runs measured and drawn in their own fonts.
 #include <gtest/gtest.h>
 
 #include "document/text_cache.h"
@@ -121,7 +119,6 @@ TEST(EmphasisLines, RunsAreDrawnWhereTheyWereMeasured) {
     EXPECT_FALSE(LineHasEmphasis(record));
 }
 
-// The emphasis fonts are made once per combination and dropped with the text font.
 TEST(EmphasisLines, FontsAreMadeOnceAndDroppedWithTheTextFont) {
     FakeLayout f(200);
     int ascent = 0;

@@ -1,5 +1,4 @@
-// Qt's drawing services (offscreen): measured widths are the drawn advances, and colours are cut
-// to the surface's depth.
+// Qt's drawing services: measured widths are the drawn advances, colours cut to the depth.
 #include <gtest/gtest.h>
 
 #include <random>

@@ -1,5 +1,4 @@
-// Hyphenation in the book's language: each language's pattern file against pyphen over the same
-// Debian patterns, the choice of file by language, and a language without patterns left whole.
+// Hyphenation in the book's language: each pattern file against pyphen, the choice of file.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,11 +7,6 @@
 
 namespace lectra {
 namespace {
-
-std::u16string PatternFolder() {
-    const std::string path = LECTRA_EN_PAT;
-    return Utf8ToUtf16(path.substr(0, path.rfind('/')));
-}
 
 std::string Hyphenated(const HyphenPatterns& patterns, const std::u16string& word) {
     return Utf16ToUtf8(HyphenatedForm(patterns, word));
@@ -88,7 +82,7 @@ TEST(HyphenLanguages, EachLanguageAgreesWithPyphen) {
     size_t i = 0;
     for (const LanguageWords& l : kWords) {
         HyphenPatterns patterns;
-        ASSERT_EQ(LoadHyphenPatterns(patterns, PatternFolder()), 1);
+        ASSERT_EQ(LoadHyphenPatterns(patterns, test::PatternFolder()), 1);
         ASSERT_EQ(SelectHyphenPatterns(patterns, l.code), 1) << l.code;
         int broken = 0;
         for (const std::string& w : test::Words(l.words)) {
@@ -116,7 +110,7 @@ TEST(HyphenLanguages, TheLanguageChoosesThePatterns) {
     EXPECT_EQ(PatternFileFor("EN"), nullptr);  // codes are lower case
 
     HyphenPatterns h;
-    ASSERT_EQ(LoadHyphenPatterns(h, PatternFolder()), 1);
+    ASSERT_EQ(LoadHyphenPatterns(h, test::PatternFolder()), 1);
     EXPECT_EQ(Hyphenated(h, u"hyphenation"), "hy-phen-ation");
     EXPECT_EQ(Hyphenated(h, u"электричество"), "элек-три-че-ство");
     ASSERT_EQ(SelectHyphenPatterns(h, "uk"), 1);
@@ -147,7 +141,7 @@ TEST(HyphenLanguages, TheLanguageChoosesThePatterns) {
 // its own in Belarusian (whose patterns have it) while Ukrainian, without it, reads it as е.
 TEST(HyphenLanguages, LettersOfTheLanguageFiles) {
     HyphenPatterns h;
-    ASSERT_EQ(LoadHyphenPatterns(h, PatternFolder()), 1);
+    ASSERT_EQ(LoadHyphenPatterns(h, test::PatternFolder()), 1);
     ASSERT_EQ(SelectHyphenPatterns(h, "de"), 1);
     EXPECT_EQ(Hyphenated(h, u"Straßenbahn"), "Stra-ßen-bahn");
     EXPECT_EQ(Hyphenated(h, u"STRAẞENBAHN"), "STRA-ẞEN-BAHN");
@@ -182,7 +176,7 @@ std::string U32(uint32_t v) {
 
 TEST(HyphenLanguages, PatternsOrderedByLettersWhateverTheFilesOrder) {
     HyphenPatterns h;
-    ASSERT_EQ(LoadHyphenPatterns(h, PatternFolder()), 1);
+    ASSERT_EQ(LoadHyphenPatterns(h, test::PatternFolder()), 1);
     ASSERT_EQ(SelectHyphenPatterns(h, "de"), 1);
     EXPECT_EQ(h.byLetters.size(), h.patterns.size());
     EXPECT_TRUE(OrderedByLetters(h));

@@ -1,6 +1,4 @@
-// Hyphenation: the pattern file loader on a small file and on every kind of invalid file; break
-// points against pyphen over the same Debian patterns (ё written as е, two characters at least on
-// each side); the rules around the patterns.
+// Hyphenation: the pattern loader, break points against pyphen, the rules around the patterns.
 #include <gtest/gtest.h>
 
 #include "layout_test_support.h"
@@ -133,7 +131,6 @@ TEST(Hyphenate, LongWordsAreCutToTheBuffer) {
     EXPECT_EQ(h.find_first_not_of("a-"), std::string::npos);
 }
 
-// Every word of both stories against the independent implementation, run now.
 TEST(Hyphenate, EveryWordOfTheStoriesAgreesWithPyphen) {
     if (test::Run("/usr/bin/python3 -c 'import pyphen' 2>&1; echo $?") != "0\n")
         GTEST_SKIP() << "python3-pyphen is not installed (scripts/setup.sh)";

@@ -1,5 +1,4 @@
-// Helpers of the layout tests: a book held in memory, drawing services with a fixed advance that
-// record what is drawn, a layout wired to default settings, and the environment for real Qt.
+// Helpers of the layout tests: a book in memory, fixed-advance drawing services, real Qt.
 #pragma once
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -107,8 +106,7 @@ inline std::unique_ptr<Document> Sample(const std::string& name) {
 
 // The patterns supplied with the program.
 inline int LoadEnPat(HyphenPatterns& patterns) {
-    const std::string path = LECTRA_EN_PAT;
-    return LoadHyphenPatterns(patterns, Utf8ToUtf16(path.substr(0, path.rfind('/'))));
+    return LoadHyphenPatterns(patterns, PatternFolder());
 }
 
 // A layout on the fixed-advance services: units of 10 pixels, a text font 10 pixels high (cell

@@ -1,6 +1,4 @@
-// Lines with a fixed advance of 10 pixels a unit: paragraph starts and ends, indents and styles,
-// every overflow fall-back, the end of the book, a paragraph mark on a block's last unit, and
-// where justification draws each piece.
+// Lines at a fixed advance of 10 pixels a unit: styles, overflow fall-backs, justification.
 #include <gtest/gtest.h>
 
 #include "layout_test_support.h"
@@ -99,9 +97,7 @@ TEST(LayoutLine, LinesOfEachStyleAndEveryOverflowFallBack) {
     }
 }
 
-// Titles break where the title font, not the text font, runs out of room; the paragraph after is
-// measured with the text font again. Without a title font (none could be made) the text font
-// measures titles.
+// Without a title font (none could be made) the text font measures titles.
 TEST(LayoutLine, ATitleIsMeasuredWithItsOwnFont) {
     MemoryBook book(u"\rTitle words\nbody words");
     FakeLayout f(130);

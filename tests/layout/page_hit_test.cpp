@@ -1,5 +1,4 @@
-// The point under a tap as a position of the book: lines found by their pitch, characters by
-// measuring the line as it is painted (left, justified, centred titles in their own font, right).
+// The point under a tap as a position of the book, measured as the line is painted.
 #include "layout/page_hit.h"
 
 #include "layout_test_support.h"

@@ -1,6 +1,4 @@
-// The page painter: the status line's items, the battery mark and the surface on recording
-// services; the rotations, a page painted twice and the golden pictures of
-// `lectra-tool render` on Qt's real fonts.
+// The page painter on recording services, and on Qt's fonts against the golden pictures.
 #include "layout/page_paint.h"
 
 #include <gtest/gtest.h>
@@ -191,10 +189,7 @@ TEST(PaintPage, TheBatteryMarkStaysOnTheProgressBar) {
     }
 }
 
-// A bookmark on the page puts a mark on the status line beside the clock; every bookmark of the
-// book is a tick on the progress bar at its place, in either direction. Positions outside the
-// book change nothing, and without bookmarks the picture is the one painted before bookmarks were
-// shown.
+// A mark beside the clock for a bookmark on the page, a tick on the bar for each; none outside.
 TEST(PaintPage, BookmarksOnTheStatusLineAndTheProgressBar) {
     for (int mode : {0, 1}) {
         RecPage page;
@@ -249,7 +244,6 @@ TEST(PaintPage, BookmarksOnTheStatusLineAndTheProgressBar) {
     }
 }
 
-// The big clock under the text shows the time centred on the page, in the cut colour.
 TEST(PaintPage, TheClockUnderTheText) {
     RecPage page;
     page.settings.clockWithText[0] = 1;
@@ -341,10 +335,7 @@ struct QtPage : ::testing::Test {
     }
 };
 
-// Half a turn is the upright picture upside down, and a quarter turn each way the same picture
-// turned by half; painting again gives the same pixels. The upright page is painted at the
-// surface's left and the turned ones right of the screen area, so justified words must land on
-// the same pixels wherever the page lies.
+// Half a turn is the upright picture upside down, whichever part of the surface holds the page.
 TEST_F(QtPage, TurnedPicturesAreTheSamePageTurned) {
     auto upsideDown = [](const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
         int differ = 0;
@@ -382,64 +373,49 @@ void CompareWithGolden(const std::string& name, const std::string& made) {
     EXPECT_TRUE(got == want) << name << ": pixels differ from the golden picture (" << made << ")";
 }
 
+// Run from the book's folder, so that the path on the status line is the book's name alone.
 TEST(RenderTool, PagesMatchTheirGoldenPictures) {
     test::QtTestEnvironment();
     const test::ScratchDir scratch;
-    struct Case {
-        const char* name;
-        const char* book;
-        const char* options;
-    };
-    const Case cases[] = {
-        {"rotate-0", "en-story.html", "--position 2000"},
-        {"rotate-900", "en-story.html", "--position 2000 --rotate 900"},
-        {"rotate-1800", "en-story.html", "--position 2000 --rotate 1800"},
-        {"rotate-2700", "en-story.html", "--position 2000 --rotate 2700 --fullscreen"},
-        {"status-0-path", "ru-story.fb2", "--status-mode 0"},
-        {"status-1-percent", "ru-story.fb2", "--status-mode 1 --position 5000"},
-        {"status-2-pages", "ru-story.fb2", "--status-mode 2 --position 5000 --profile 2"},
-        {"status-3-titles", "ru-story.fb2", "--status-mode 3 --profile 1"},
-        // Pictures: a FictionBook's cover on its first page and an illustration opening a page
-        // (it did not fit below the page before); an EPUB's cover (an SVG image on its cover
-        // page) and a PNG between two paragraphs.
-        {"pictures-fb2-cover", "../tests/fixtures/en-pictures.fb2", "--status-mode 1"},
-        {"pictures-fb2-illustration", "../tests/fixtures/en-pictures.fb2",
-         "--status-mode 1 --position 205"},
-        {"pictures-epub-cover", "../tests/fixtures/en-pictures.epub", "--status-mode 1"},
-        {"pictures-epub-png", "../tests/fixtures/en-pictures.epub",
-         "--status-mode 1 --position 757"},
-    };
-    for (const Case& c : cases) {
-        const std::string out = scratch.path() + "/" + c.name + ".png";
-        // Run from the samples, so that the path on the status line is the book's name alone.
-        const std::string command = std::string("cd '") + LECTRA_SAMPLES + "' && '" + LECTRA_TOOL +
-                                    "' render --width 240 --height 320 --size 12 --out '" + out +
-                                    "' " + c.options + " " + c.book + "; echo $?";
-        ASSERT_EQ(test::Run(command), "0\n") << c.name;
-        CompareWithGolden(c.name, out);
-    }
-}
-
-// Emphasis as the window draws it: an italic epigraph, a bold word, a subscript, a superscript,
-// monospace and strike-through in FictionBook; pandoc's italic and bold inside justified,
-// hyphenated lines of an EPUB. Rendered from the fixtures, so that the status line shows the
-// book's name alone.
-TEST(RenderTool, EmphasisPagesMatchTheirGoldenPictures) {
-    test::QtTestEnvironment();
-    const test::ScratchDir scratch;
+    const std::string small = "--width 240 --height 320 --size 12 ";
+    const std::string large = "--width 480 --height 640 ";
     const struct {
         const char* name;
+        const char* folder;
         const char* book;
-        const char* options;
+        std::string options;
     } cases[] = {
-        {"emphasis-fb2", "en-emphasis.fb2", ""},
-        {"emphasis-epub", "en-emphasis-pandoc.epub", "--position 30"},
+        {"rotate-0", LECTRA_SAMPLES, "en-story.html", small + "--position 2000"},
+        {"rotate-900", LECTRA_SAMPLES, "en-story.html", small + "--position 2000 --rotate 900"},
+        {"rotate-1800", LECTRA_SAMPLES, "en-story.html", small + "--position 2000 --rotate 1800"},
+        {"rotate-2700", LECTRA_SAMPLES, "en-story.html",
+         small + "--position 2000 --rotate 2700 --fullscreen"},
+        {"status-0-path", LECTRA_SAMPLES, "ru-story.fb2", small + "--status-mode 0"},
+        {"status-1-percent", LECTRA_SAMPLES, "ru-story.fb2",
+         small + "--status-mode 1 --position 5000"},
+        {"status-2-pages", LECTRA_SAMPLES, "ru-story.fb2",
+         small + "--status-mode 2 --position 5000 --profile 2"},
+        {"status-3-titles", LECTRA_SAMPLES, "ru-story.fb2", small + "--status-mode 3 --profile 1"},
+        // A FictionBook's cover and an illustration opening a page (it did not fit below the page
+        // before); an EPUB's SVG cover page and a PNG between two paragraphs.
+        {"pictures-fb2-cover", LECTRA_SAMPLES, "../tests/fixtures/en-pictures.fb2",
+         small + "--status-mode 1"},
+        {"pictures-fb2-illustration", LECTRA_SAMPLES, "../tests/fixtures/en-pictures.fb2",
+         small + "--status-mode 1 --position 205"},
+        {"pictures-epub-cover", LECTRA_SAMPLES, "../tests/fixtures/en-pictures.epub",
+         small + "--status-mode 1"},
+        {"pictures-epub-png", LECTRA_SAMPLES, "../tests/fixtures/en-pictures.epub",
+         small + "--status-mode 1 --position 757"},
+        // Emphasis: FictionBook's italic epigraph, bold, sub- and superscript, monospace and
+        // strike-through; pandoc's italic and bold in justified, hyphenated lines.
+        {"emphasis-fb2", LECTRA_FIXTURES, "en-emphasis.fb2", large},
+        {"emphasis-epub", LECTRA_FIXTURES, "en-emphasis-pandoc.epub", large + "--position 30"},
     };
     for (const auto& c : cases) {
         const std::string out = scratch.path() + "/" + c.name + ".png";
-        const std::string command = std::string("cd '") + LECTRA_FIXTURES + "' && '" + LECTRA_TOOL +
-                                    "' render --width 480 --height 640 --out '" + out + "' " +
-                                    c.options + " " + c.book + "; echo $?";
+        const std::string command = std::string("cd '") + c.folder + "' && '" + LECTRA_TOOL +
+                                    "' render --out '" + out + "' " + c.options + " " + c.book +
+                                    "; echo $?";
         ASSERT_EQ(test::Run(command), "0\n") << c.name;
         CompareWithGolden(c.name, out);
     }

@@ -1,6 +1,4 @@
-// Pagination on the fixed-advance services: properties over the sample books at several page
-// sizes (pages tile the book, a page forward and back returns, the backward scan stays inside),
-// the rules of the page and the moves; and lectra-tool layout over whole books.
+// Pagination on the fixed-advance services, and lectra-tool layout over whole books.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -90,9 +88,7 @@ TEST(Pagination, PagesTileEveryBookAndAPageForwardAndBackReturns) {
     }
 }
 
-// The same with emphasis measured in its own fonts (the fixed-advance italic, monospaced and
-// small fonts are wider or narrower than the text font): the way back lays out the lines the way
-// forward did.
+// Emphasis fonts wider or narrower than the text font: the way back lays out the lines as forward.
 TEST(Pagination, WithEmphasisPagesTileAndTheMovesAgree) {
     test::ScratchDir dir;
     std::string html = "<html><body><p>";
@@ -242,7 +238,6 @@ TEST(Pagination, ATitleAtThePageFootGoesOverWithTheParagraphAfterIt) {
     EXPECT_EQ(Move(keep, *book, repeated, PreviousPage), second);
 }
 
-// A page of titles (more than half the page) is shown as it comes, and the moves go on.
 TEST(Pagination, APageOfTitlesIsShownAsItIs) {
     std::u16string titles;
     for (int i = 0; i < 30; ++i) titles += u"\rTitle " + Utf8ToUtf16(std::to_string(i));
@@ -309,11 +304,8 @@ std::vector<int32_t> ForwardLines(FakeLayout& f, Document& doc) {
     return starts;
 }
 
-// Books that are mostly white space: the NULs of a sparse or damaged file (spaces once filtered)
-// after a little text, and the tail of a book of deeply nested sections, one space for each
-// closing tag after a title paragraph for each opening one. A page spans a bounded stretch of the
-// run, so that neither a page nor a move back costs the run's length, and the pages forwards and
-// backwards are the same, End and one page up included.
+// The NULs of a sparse file, and the closing tags of deeply nested sections: a page spans a
+// bounded stretch of the run, and the pages forwards and backwards agree, End and a page up too.
 TEST(Pagination, PagesOfWhiteSpaceAreBoundedAndTheMovesAgree) {
     std::u16string nested;
     for (int i = 0; i < 300; ++i) nested += u"\r" + Utf8ToUtf16(std::to_string(i)) + u"\r\r";
@@ -343,9 +335,7 @@ TEST(Pagination, PagesOfWhiteSpaceAreBoundedAndTheMovesAgree) {
     }
 }
 
-// End, a jump to 100 % or to the last page number: no page start past the last full page, the
-// page whose lines end with the book's; and a move down from a page that shows the end does
-// nothing, so that no page shows only the book's last character.
+// End, 100 % or the last page number: never past the page whose lines end with the book's.
 TEST(Pagination, TheLastFullPageIsTheFurthestAMoveGoes) {
     for (const char* name : {"ru-story.fb2", "en-story.html"}) {
         auto doc = Sample(name);

@@ -1,7 +1,4 @@
-// Picture blocks on the fixed-advance services: where a block goes on the page (at the top, below
-// the lines when it fits whole with a line after it, else on the next page), a line ending at a
-// picture inside a paragraph, several pictures at one position, the moves forwards and back over
-// pictures, and the bounded cache of decoded pictures.
+// Picture blocks on the fixed-advance services: placement, moves, the bounded cache.
 #include "layout/picture_blocks.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,4 @@
-// Pictures through the platform's image reader and lectra-tool render: real pictures decoded at
-// the drawn size, damaged ones (a truncated JPEG, a PNG that claims 100,000 × 100,000 pixels,
-// base64 with garbage, a binary of 200 MB) drawn as a grey frame without a stall, and golden pages
-// of books with pictures.
+// Pictures through Qt's image reader and lectra-tool render, damaged ones drawn as frames.
 #include <gtest/gtest.h>
 #include <zlib.h>
 

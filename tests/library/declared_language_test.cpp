@@ -1,5 +1,4 @@
-// The language a book declares (FictionBook, EPUB, HTML, plain, gzip and ZIP entry) and the one it
-// is read in after the open, the letters overruling a declaration in the other script.
+// The language a book declares, and the one it is read in after the open.
 #include "library/declared_language.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,4 @@
-// The scanner and the catalogue against a small collection made at test time: loose FictionBook,
-// HTML and text files, FictionBook archives of several books, EPUBs; rescans after changes,
-// search, damaged databases, and the lectra-tool verbs.
+// The scanner and the catalogue on a collection made at test time, and the lectra-tool verbs.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -119,6 +117,16 @@ ScanCounts Scan(LibraryDb& library, const std::string& folder, int expect = kSca
     return counts;
 }
 
+// The collection scanned into its catalogue, closed when the test ends.
+struct Scanned : Collection {
+    LibraryDb library;
+    Scanned() {
+        EXPECT_TRUE(OpenLibrary(library, db));
+        Scan(library, root);
+    }
+    ~Scanned() { CloseLibrary(library); }
+};
+
 std::vector<std::string> Titles(LibraryDb& library, const std::u16string& query) {
     std::vector<BookRow> rows;
     EXPECT_TRUE(SearchBooks(library, query, -1, rows));
@@ -170,10 +178,8 @@ TEST(LibraryScan, CatalogueSaysWhatTheFilesSay) {
 }
 
 TEST(LibraryScan, RescanFollowsRenamesDeletionsAndNewArchives) {
-    Collection c;
-    LibraryDb library;
-    ASSERT_TRUE(OpenLibrary(library, c.db));
-    Scan(library, c.root);
+    Scanned c;
+    LibraryDb& library = c.library;
     // Nothing changed: nothing read again.
     ScanCounts counts = Scan(library, c.root);
     EXPECT_EQ(counts.added + counts.changed + counts.removed, 0);
@@ -215,7 +221,6 @@ TEST(LibraryScan, RescanFollowsRenamesDeletionsAndNewArchives) {
     counts = Scan(library, other.path());
     EXPECT_EQ(counts.removed, 0);
     EXPECT_EQ(CountBooks(library), 12);
-    CloseLibrary(library);
 }
 
 // A folder taken off the list takes its books out, except those under a folder still listed; a
@@ -314,10 +319,8 @@ TEST(LibraryDatabase, PagesByKeyFollowTheWholeListing) {
 }
 
 TEST(LibraryScan, CancelKeepsWhatWasDoneAndRemovesNothing) {
-    Collection c;
-    LibraryDb library;
-    ASSERT_TRUE(OpenLibrary(library, c.db));
-    Scan(library, c.root);
+    Scanned c;
+    LibraryDb& library = c.library;
     Shell("rm '" + c.root + "/ru.html'");
     Collection::WriteAt(c.root + "/new.fb2", Fb2Book("Новая", "А", "Б"));
     std::atomic<int> cancel{0};
@@ -335,23 +338,16 @@ TEST(LibraryScan, CancelKeepsWhatWasDoneAndRemovesNothing) {
     counts = Scan(library, c.root);
     EXPECT_EQ(counts.removed, 1);
     EXPECT_EQ(counts.added, 1);
-    CloseLibrary(library);
 }
 
 TEST(LibrarySearch, AnyCaseAndYoAsYe) {
-    Collection c;
-    LibraryDb library;
-    ASSERT_TRUE(OpenLibrary(library, c.db));
-    Scan(library, c.root);
-    const std::vector<std::string> tolstoy = {"Анна Каренина", "Война и мир"};
-    EXPECT_EQ(Titles(library, u"Толстой"), tolstoy);
-    EXPECT_EQ(Titles(library, u"толстой"), tolstoy);
-    EXPECT_EQ(Titles(library, u"ТОЛСТОЙ"), tolstoy);
-    EXPECT_EQ(Titles(library, u"толс"), tolstoy);
-    const std::vector<std::string> hedgehog = {"Ёжик в тумане"};
-    EXPECT_EQ(Titles(library, u"ёж"), hedgehog);
-    EXPECT_EQ(Titles(library, u"еж"), hedgehog);
-    EXPECT_EQ(Titles(library, u"ЕЖИК"), hedgehog);
+    Scanned c;
+    LibraryDb& library = c.library;
+    for (const char16_t* query : {u"Толстой", u"толстой", u"ТОЛСТОЙ", u"толс"})
+        EXPECT_EQ(Titles(library, query),
+                  (std::vector<std::string>{"Анна Каренина", "Война и мир"}));
+    for (const char16_t* query : {u"ёж", u"еж", u"ЕЖИК"})
+        EXPECT_EQ(Titles(library, query), std::vector<std::string>{"Ёжик в тумане"});
     // Every word must match, each in the title, an author or the series.
     EXPECT_EQ(Titles(library, u"лев война"), std::vector<std::string>{"Война и мир"});
     EXPECT_EQ(Titles(library, u"эпопеи анна"), std::vector<std::string>{"Анна Каренина"});
@@ -360,7 +356,6 @@ TEST(LibrarySearch, AnyCaseAndYoAsYe) {
     // Words that are the search syntax's own are only words.
     EXPECT_TRUE(Titles(library, u"\"OR\" NEAR( * AND -").empty());
     EXPECT_TRUE(Titles(library, u"").empty());
-    CloseLibrary(library);
 }
 
 TEST(LibraryDatabase, DamagedOrOldFilesAreSetAsideAndRebuilt) {

@@ -105,26 +105,23 @@ TEST(ProgramFolder, WithoutAHomeTheFallbackIsPrivateOrNone) {
     if (geteuid() != 0) GTEST_SKIP() << "needs a user without a home to switch to";
     test::ScratchDir tmp, elsewhere;
     ASSERT_EQ(chmod(tmp.path().c_str(), 01777), 0);
-    const pid_t child = fork();
-    if (child == 0) {
-        // nobody, whose home in the password database does not exist.
-        if (setresuid(65534, 65534, 65534) != 0) _exit(2);
-        unsetenv("LECTRA_HOME");
-        unsetenv("XDG_CONFIG_HOME");
-        unsetenv("HOME");
-        setenv("TMPDIR", tmp.path().c_str(), 1);
-        const std::string own = tmp.path() + "/lectra-settings-65534";
-        if (Utf16ToUtf8(ProgramFolder()) != own) _exit(3);
-        struct stat st;
-        if (lstat(own.c_str(), &st) != 0 || st.st_uid != 65534 || (st.st_mode & 0777) != 0700)
-            _exit(4);
-        if (rmdir(own.c_str()) != 0 || symlink(elsewhere.path().c_str(), own.c_str()) != 0)
-            _exit(5);
-        _exit(ProgramFolder().empty() ? 0 : 6);
-    }
-    int status = -1;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_EQ(status, 0) << "child exit " << WEXITSTATUS(status);
+    // nobody, whose home in the password database does not exist.
+    EXPECT_EQ(
+        test::AsOtherUser([&] {
+            unsetenv("LECTRA_HOME");
+            unsetenv("XDG_CONFIG_HOME");
+            unsetenv("HOME");
+            setenv("TMPDIR", tmp.path().c_str(), 1);
+            const std::string own = tmp.path() + "/lectra-settings-65534";
+            if (Utf16ToUtf8(ProgramFolder()) != own) return 3;
+            struct stat st;
+            if (lstat(own.c_str(), &st) != 0 || st.st_uid != 65534 || (st.st_mode & 0777) != 0700)
+                return 4;
+            if (rmdir(own.c_str()) != 0 || symlink(elsewhere.path().c_str(), own.c_str()) != 0)
+                return 5;
+            return ProgramFolder().empty() ? 0 : 6;
+        }),
+        0);
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// The recent books: loading with defaults, the move-to-front rules, case-sensitive paths, and a
-// full list of long paths surviving a save.
+// The recent books: defaults, the move-to-front rules, case-sensitive paths, long paths.
 #include "settings/recent_files.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +15,12 @@ namespace {
 CurrentBook Book(const std::u16string& path, int32_t position, int32_t length = 1000,
                  int32_t codePage = 1251) {
     return {1, path, u"/books", length, codePage, position, u""};
+}
+
+// The recent list's store in `folder`, as the program makes it.
+void RecentStore(SettingsStore& store, const std::string& folder) {
+    CreateSettingsStore(store, PathFromBytes(folder), kRecentFileName, kRecentCapacity,
+                        kRecentValueChars);
 }
 
 std::u16string Name(int i) {
@@ -85,12 +90,10 @@ TEST(RecentFiles, ABookNamedInAnOldCodePageIsStoredAndReopens) {
     RecentFiles recent, back;
     RememberCurrentBook(recent, Book(path, 0));
     SettingsStore store;
-    CreateSettingsStore(store, PathFromBytes(dir.path()), kRecentFileName, kRecentCapacity,
-                        kRecentValueChars);
+    RecentStore(store, dir.path());
     SaveRecentFiles(recent, store);
     ASSERT_EQ(Save(store), 1);
-    CreateSettingsStore(store, PathFromBytes(dir.path()), kRecentFileName, kRecentCapacity,
-                        kRecentValueChars);
+    RecentStore(store, dir.path());
     LoadRecentFiles(back, store, IsListedCodePage);
     ASSERT_EQ(back.entries[0].bookPath, path);
     auto doc = NewDocument();
@@ -113,13 +116,11 @@ TEST(RecentFiles, AFullListOfDeepPathsSurvivesASave) {
     }
     test::ScratchDir dir;
     SettingsStore store;
-    CreateSettingsStore(store, Utf8ToUtf16(dir.path()), kRecentFileName, kRecentCapacity,
-                        kRecentValueChars);
+    RecentStore(store, dir.path());
     SaveRecentFiles(recent, store);
     ASSERT_EQ(Save(store), 1);
     EXPECT_GT(test::ReadBytes(dir.path() + "/_recent.files.ini").size(), 130000u);
-    CreateSettingsStore(store, Utf8ToUtf16(dir.path()), kRecentFileName, kRecentCapacity,
-                        kRecentValueChars);
+    RecentStore(store, dir.path());
     LoadRecentFiles(back, store, IsListedCodePage);
     EXPECT_EQ(store.Dirty, 0);
     for (int i = 0, j = 15; i < kRecentCount; ++i, --j) {

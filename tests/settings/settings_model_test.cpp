@@ -1,5 +1,4 @@
-// The settings model: the first-run file, the load rules, the bindings, the profile cycle and
-// saving values as held.
+// The settings model: the first-run file, the load rules, the bindings, saving as held.
 #include "settings/settings_model.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <climits>
@@ -113,33 +112,14 @@ TEST(SettingsStore, AFileThatExistsButCannotBeReadIsNeverSavedOver) {
     ScratchDir dir;
     const std::string path = dir.Write("_recent.files.ini", "FILE_NAME_0=/books/a.txt\r\n#");
     ASSERT_EQ(chmod(dir.path().c_str(), 0755) | chmod(path.c_str(), 0), 0);
-    // Permissions bind only a user other than root: the store is used from a child that is one.
-    const pid_t child = fork();
-    if (child == 0) {
-        if (geteuid() == 0 && setresuid(65534, 65534, 65534) != 0) _exit(2);
-        SettingsStore s;
-        CreateSettingsStore(s, Utf8ToUtf16(dir.path()), kRecentFileName, kRecentCapacity);
-        SetString(s, u"FILE_NAME_0", u"");
-        _exit(s.loadFailed && s.count == 1 && Save(s) == 0 && Save(s) == 0 ? 0 : 1);
-    }
-    int status = -1;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_EQ(status, 0);
+    EXPECT_EQ(test::AsOtherUser([&] {
+                  SettingsStore s;
+                  CreateSettingsStore(s, Utf8ToUtf16(dir.path()), kRecentFileName, kRecentCapacity);
+                  SetString(s, u"FILE_NAME_0", u"");
+                  return s.loadFailed && s.count == 1 && Save(s) == 0 && Save(s) == 0 ? 0 : 1;
+              }),
+              0);
     EXPECT_EQ(test::ReadBytes(path), "FILE_NAME_0=/books/a.txt\r\n#");
-}
-
-// Runs `body` in a child process as a user other than root, so that permissions bind; its exit
-// status is the result.
-template <typename Body>
-int AsOtherUser(Body body) {
-    const pid_t child = fork();
-    if (child == 0) {
-        if (geteuid() == 0 && setresuid(65534, 65534, 65534) != 0) _exit(2);
-        _exit(body());
-    }
-    int status = -1;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
 }
 
 // A save that cannot be made says why, leaves the old file as it was and no temporary file, and
@@ -169,7 +149,7 @@ TEST(SettingsStore, AFailedSaveSaysWhyAndLeavesTheOldFile) {
     ASSERT_EQ(chmod(dir.path().c_str(), 0555), 0);
     ASSERT_EQ(chmod(path.c_str(), 0644), 0);
     // A read-only folder.
-    EXPECT_EQ(AsOtherUser([&] {
+    EXPECT_EQ(test::AsOtherUser([&] {
                   SettingsStore s;
                   CreateSettingsStore(s, folder, u"_config.ini", 200);
                   SetInt(s, u"POS", 2);
@@ -182,7 +162,7 @@ TEST(SettingsStore, AFailedSaveSaysWhyAndLeavesTheOldFile) {
     EXPECT_EQ(test::ReadBytes(path), old);
     ASSERT_EQ(chmod(dir.path().c_str(), 0777), 0);
     // A write that fails half-way, as on a full disk: the size limit stops it past 4 bytes.
-    EXPECT_EQ(AsOtherUser([&] {
+    EXPECT_EQ(test::AsOtherUser([&] {
                   signal(SIGXFSZ, SIG_IGN);
                   rlimit limit{};
                   getrlimit(RLIMIT_FSIZE, &limit);

@@ -1,6 +1,4 @@
-// Autoscrolling driven through the window procedure with a fake tick source: where each mode has
-// moved the page after N ticks, the marker and the hidden line on the surface, the pause and the
-// speed keys with their limits, the stop at the end of the book, and what stops it first.
+// Autoscrolling through the window procedure on a fake tick source.
 #include <algorithm>
 #include <functional>
 

@@ -1,5 +1,4 @@
-// The window reads each book in its language's patterns: a German book after a Russian one, a book
-// in a language without patterns, a failed open that keeps the book's, and back.
+// The window reads each book in its language's patterns.
 #include "layout/hyphen_patterns.h"
 #include "reader_test_support.h"
 

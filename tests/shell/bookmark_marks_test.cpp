@@ -1,5 +1,4 @@
-// The open book's bookmarks reach the page: added or removed through the bookmarks file, they
-// show on the next paint, and another book's bookmarks never do.
+// The open book's bookmarks reach the page on the next paint; another book's never do.
 #include "dialogs/bookmarks.h"
 #include "platform/command_ids.h"
 #include "scripted_dialogs.h"
@@ -7,14 +6,19 @@
 namespace lectra {
 namespace {
 
-class BookmarkMarksWindow : public test::Reader {};
+class BookmarkMarksWindow : public test::Reader {
+protected:
+    // A book of 3000 numbered words in the scratch folder.
+    std::string Book(const std::string& name) {
+        std::string text;
+        for (int i = 0; i < 3000; ++i) text += "word" + std::to_string(i) + " ";
+        return dir.Write(name, text);
+    }
+};
 
 TEST_F(BookmarkMarksWindow, TheOpenBooksBookmarksReachTheStatusLineAndTheBar) {
-    std::string text;
-    for (int i = 0; i < 3000; ++i) text += "word" + std::to_string(i) + " ";
-    dir.Write("book.txt", text);
-    dir.Write("other.txt", text);
-    Start(dir.path() + "/book.txt");
+    Book("other.txt");
+    Start(Book("book.txt"));
     ASSERT_EQ(app->bookOpen, 1);
     const std::u16string file = Utf8ToUtf16(dir.path()) + u"/" + kBookmarksFileName;
     const std::u16string book = app->doc->bookPath;
@@ -42,27 +46,20 @@ TEST_F(BookmarkMarksWindow, TheOpenBooksBookmarksReachTheStatusLineAndTheBar) {
 // Adding, deleting and clearing through the reader's own dialogs shows at once, without waiting
 // for the next key.
 TEST_F(BookmarkMarksWindow, TheBookmarkDialogsShowTheirChangeAtOnce) {
-    std::string text;
-    for (int i = 0; i < 3000; ++i) text += "word" + std::to_string(i) + " ";
-    dir.Write("book.txt", text);
-    test::scripts.clear();
-    Start(dir.path() + "/book.txt", test::Scripted);
+    Start(Book("book.txt"), test::Scripted);
     ASSERT_EQ(app->bookOpen, 1);
     EXPECT_EQ(app->layout.status.bookmarkHere, 0);
-    test::scripts.push_back([](PlatformDialog* d) { SendDialogCommand(d, kCmdLeftSoftKey); });
-    Send(kMsgCommand, kCmdAddBookmark);
+    Run(kCmdAddBookmark, [](PlatformDialog* d) { SendDialogCommand(d, kCmdLeftSoftKey); });
     EXPECT_EQ(app->layout.status.bookmarkHere, 1);
     EXPECT_EQ(app->layout.bookmarks, std::vector<int32_t>{PageStart()});
 
-    test::scripts.push_back([](PlatformDialog* d) {
+    Run(kCmdOpenBookmark, [](PlatformDialog* d) {
         SendDialogCommand(d, kCtlList, kListDelete);  // the only one: the list closes
     });
-    Send(kMsgCommand, kCmdOpenBookmark);
     EXPECT_EQ(app->layout.status.bookmarkHere, 0);
     EXPECT_TRUE(app->layout.bookmarks.empty());
 
-    test::scripts.push_back([](PlatformDialog* d) { SendDialogCommand(d, kCmdLeftSoftKey); });
-    Send(kMsgCommand, kCmdAddBookmark);
+    Run(kCmdAddBookmark, [](PlatformDialog* d) { SendDialogCommand(d, kCmdLeftSoftKey); });
     ASSERT_EQ(app->layout.status.bookmarkHere, 1);
     Send(kMsgCommand, kCmdClearBookmarks);  // the question is answered yes
     EXPECT_EQ(app->layout.status.bookmarkHere, 0);

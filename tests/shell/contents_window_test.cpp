@@ -1,5 +1,4 @@
-// The contents in the window: Ctrl+T and the Actions menu open the dialog on the current page's
-// entry, indented by depth; the chosen entry is a jump that Previous undoes; no contents says so.
+// The contents in the window: the dialog on the current entry, the jump, no contents.
 #include "dialogs/contents_dialog.h"
 #include "document/contents.h"
 #include "document/text_cache.h"
@@ -11,23 +10,14 @@ namespace lectra {
 namespace {
 
 using test::Lines;
-using test::scripts;
 
-std::vector<MenuItem> shown;
+std::vector<MenuItem>& shown = test::shownMenu;
 
 class ContentsWindow : public test::Reader {
 protected:
-    void SetUp() override {
-        test::Reader::SetUp();
-        scripts.clear();
-        shown.clear();
-    }
     App& Begin(const std::string& book) {
         Make(test::Scripted);
-        app->host.popUpMenu = [](int, const MenuItem* items, int count) {
-            shown.assign(items, items + count);
-            return 0;
-        };
+        app->host.popUpMenu = test::RecordMenu;
         EXPECT_EQ(CreateAppWindow(*app), 1);
         OpenStartupBook(*app, Utf8ToUtf16(book));
         return *app;
@@ -63,13 +53,12 @@ TEST_F(ContentsWindow, CtrlTAndTheActionsMenuOpenTheContentsAtThePagesChapter) {
     const int32_t reading = PageStart();
     std::vector<std::u16string> lines;
     int selected = -1;
-    scripts.push_back([&](PlatformDialog* d) {
+    Run(kCmdContents, [&](PlatformDialog* d) {
         lines = Lines(d, kCtlContentsList);
         selected = ListSelection(d, kCtlContentsList);
         ListSelect(d, kCtlContentsList, 5);
         SendDialogCommand(d, kCmdLeftSoftKey);
     });
-    Send(kMsgCommand, kCmdContents);
     ASSERT_EQ(test::dialogs, std::vector<int>{kTemplateContents});
     ASSERT_EQ(lines.size(), entries.size());
     EXPECT_EQ(lines[0], u"The Clock at Wrenfield Halt");
@@ -84,20 +73,18 @@ TEST_F(ContentsWindow, CtrlTAndTheActionsMenuOpenTheContentsAtThePagesChapter) {
     EXPECT_EQ(PageStart(), chapter);
 
     // A double click on an entry goes there too; Cancel leaves the page as it was.
-    scripts.push_back([&](PlatformDialog* d) {
+    Run(kCmdContents, [&](PlatformDialog* d) {
         selected = ListSelection(d, kCtlContentsList);
         ListSelect(d, kCtlContentsList, 1);
         SendDialogCommand(d, kCtlContentsList, kListDoubleClick);
     });
-    Send(kMsgCommand, kCmdContents);
     EXPECT_EQ(selected, 5);  // the chapter just reached
     ExpectPageAtTitle(entries[1]);
     const int32_t before = PageStart();
-    scripts.push_back([](PlatformDialog* d) {
+    Run(kCmdContents, [](PlatformDialog* d) {
         ListSelect(d, kCtlContentsList, 4);
         SendDialogCommand(d, kCmdRightSoftKey);
     });
-    Send(kMsgCommand, kCmdContents);
     EXPECT_EQ(PageStart(), before);
     EXPECT_TRUE(test::messages.empty());
 }
@@ -112,12 +99,11 @@ TEST_F(ContentsWindow, ABookWithoutContentsSaysSoAndAPlainTextFindsItsChaptersWh
     OpenBookInWindow(*app, Utf8ToUtf16(test::Fixture("ru-cp1251.txt")));
     EXPECT_TRUE(app->doc->contents.empty());  // nothing looked for at the open
     std::vector<std::u16string> lines;
-    scripts.push_back([&](PlatformDialog* d) {
+    Run(kCmdContents, [&](PlatformDialog* d) {
         lines = Lines(d, kCtlContentsList);
         ListSelect(d, kCtlContentsList, 1);
         SendDialogCommand(d, kCmdLeftSoftKey);
     });
-    Send(kMsgCommand, kCmdContents);
     EXPECT_EQ(lines, (std::vector<std::u16string>{u"Глава первая. Журнал наблюдений",
                                                   u"Глава вторая. Восьмичасовой срок"}));
     ExpectPageAtTitle(app->doc->contents[1]);

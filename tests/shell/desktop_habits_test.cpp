@@ -1,5 +1,4 @@
-// The habits of a desktop program beyond the handheld's: the window named after the book, the
-// page of keys, shortcuts beside the menus' items and the items that need a book greyed.
+// Desktop habits: the window's title, the shortcuts and the menus that show them.
 #include "dialogs/bookmarks.h"
 #include "platform/command_ids.h"
 #include "platform/qt/qt_window_keys.h"
@@ -8,16 +7,13 @@
 namespace lectra {
 namespace {
 
-std::vector<MenuItem> shown;
+std::vector<MenuItem>& shown = test::shownMenu;
 
 class DesktopHabits : public test::Reader {
 protected:
     App& Begin(const std::string& book) {
         Make();
-        app->host.popUpMenu = [](int, const MenuItem* items, int count) {
-            shown.assign(items, items + count);
-            return 0;
-        };
+        app->host.popUpMenu = test::RecordMenu;
         EXPECT_EQ(CreateAppWindow(*app), 1);
         OpenStartupBook(*app, Utf8ToUtf16(book));
         return *app;
@@ -76,10 +72,8 @@ TEST_F(DesktopHabits, TheShortcutsPeopleTryFirstAndTheMenusThatShowThem) {
 }
 
 TEST_F(DesktopHabits, BookmarksAreDeletedOneAtATimeAndNamedByWholeWords) {
-    const std::string book = dir.Write("b.txt", test::ReadBytes(test::Sample("en-story.txt")));
-    Make(test::Scripted);
-    ASSERT_EQ(CreateAppWindow(*app), 1);
-    OpenStartupBook(*app, Utf8ToUtf16(book));
+    const std::string book = Copy("b.txt", test::Sample("en-story.txt"));
+    Start(book, test::Scripted);
     const std::u16string file = Utf8ToUtf16(dir.path()) + u"/" + kBookmarksFileName;
     for (const char16_t* name : {u"one", u"two", u"three"}) {
         Bookmark b;
@@ -91,13 +85,12 @@ TEST_F(DesktopHabits, BookmarksAreDeletedOneAtATimeAndNamedByWholeWords) {
     other.path = u"/elsewhere/other.txt";
     other.name = u"other's";
     ASSERT_TRUE(AppendBookmark(file, other));
-    test::scripts.push_back([](PlatformDialog* d) {
+    Run(kCmdOpenBookmark, [](PlatformDialog* d) {
         ListSelect(d, kCtlList, 1);
         SendDialogCommand(d, kCtlList, kListDelete);
         EXPECT_EQ(test::Lines(d, kCtlList), (std::vector<std::u16string>{u"0% one", u"0% three"}));
         EXPECT_EQ(ListSelection(d, kCtlList), 1);
     });
-    Send(kMsgCommand, kCmdOpenBookmark);
     std::vector<std::u16string> names;
     for (const Bookmark& b : BookBookmarks(file, Utf8ToUtf16(book))) names.push_back(b.name);
     EXPECT_EQ(names, (std::vector<std::u16string>{u"one", u"three"}));

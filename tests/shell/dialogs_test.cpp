@@ -1,5 +1,4 @@
-// The dialogs and menu commands through the window procedure and the real widgets: each dialog is
-// built offscreen and worked by a script instead of a person.
+// The dialogs and menu commands through the window procedure and the real widgets.
 #include <sys/stat.h>
 
 #include <cstring>
@@ -23,14 +22,7 @@ using test::scripts;
 
 class Dialogs : public test::Reader {
 protected:
-    void SetUp() override {
-        test::Reader::SetUp();
-        scripts.clear();
-    }
     App& StartScripted(const std::string& book = std::string()) { return Start(book, Scripted); }
-    std::string Copy(const std::string& name, const std::string& from) {
-        return dir.Write(name, test::ReadBytes(from));
-    }
 };
 
 TEST_F(Dialogs, TheBrowserListsFoldersAndBooksGoesUpAndOpensABook) {
@@ -48,7 +40,7 @@ TEST_F(Dialogs, TheBrowserListsFoldersAndBooksGoesUpAndOpensABook) {
     StartScripted();
     EXPECT_EQ(test::dialogs, std::vector<int>{kTemplateBrowser});
     app->browseFolder = Utf8ToUtf16(dir.path() + "/shelf/old");
-    scripts.push_back([&](PlatformDialog* d) {
+    Run(kCmdOpen, [&](PlatformDialog* d) {
         // Started in the folder browsed last; Back goes up and selects the folder left.
         EXPECT_EQ(Lines(d, kCtlCaptionedList), std::vector<std::u16string>{u"<..>"});
         SendDialogCommand(d, kCmdCancel);
@@ -58,27 +50,24 @@ TEST_F(Dialogs, TheBrowserListsFoldersAndBooksGoesUpAndOpensABook) {
         EXPECT_EQ(ListSelection(d, kCtlCaptionedList), 1);
         Choose(d, kCtlCaptionedList, u" Книга.txt ");
     });
-    Send(kMsgCommand, kCmdOpen);
     EXPECT_EQ(app->bookOpen, 1);
     EXPECT_EQ(app->doc->bookPath, PathFromBytes(cyrillic));
     // Ctrl+O again starts at the open book, selected; a double click opens the gzip book.
-    scripts.push_back([&](PlatformDialog* d) {
+    Run(kCmdOpen, [&](PlatformDialog* d) {
         EXPECT_EQ(ListLine(d, kCtlCaptionedList, ListSelection(d, kCtlCaptionedList)),
                   u" Книга.txt ");
         ListSelect(d, kCtlCaptionedList, 2);
         SendDialogCommand(d, kCtlCaptionedList, kListDoubleClick);
     });
-    Send(kMsgCommand, kCmdOpen);
     EXPECT_EQ(app->doc->bookPath, Utf8ToUtf16(dir.path() + "/shelf/a.fb2.gz"));
     EXPECT_EQ(app->bookOpen, 1);
     // The recent list offers the book read before with its place.
-    scripts.push_back([&](PlatformDialog* d) {
+    Run(kCmdRecentFiles, [&](PlatformDialog* d) {
         const std::vector<std::u16string> lines = Lines(d, kCtlCaptionedList);
         ASSERT_EQ(lines.size(), 1u);
         EXPECT_EQ(lines[0], u"0% Книга.txt <" + Utf8ToUtf16(dir.path()) + u"/shelf>");
         SendDialogCommand(d, kCmdOk);
     });
-    Send(kMsgCommand, kCmdRecentFiles);
     EXPECT_EQ(app->doc->bookPath, PathFromBytes(cyrillic));
     EXPECT_TRUE(test::messages.empty());
 }
@@ -100,11 +89,10 @@ TEST_F(Dialogs, BookmarksAreAddedListedOpenedAndClearedInTheirFileLayout) {
     Press(kVkDown);
     const int32_t marked = PageStart();
     std::u16string suggested;
-    scripts.push_back([&](PlatformDialog* d) {
+    Run(kCmdAddBookmark, [&](PlatformDialog* d) {
         suggested = ControlText(d, kCtlBookmarkName);
         SendDialogCommand(d, kCmdLeftSoftKey);
     });
-    Send(kMsgCommand, kCmdAddBookmark);
     EXPECT_FALSE(suggested.empty());
     const std::string file = dir.path() + "/lectra.bkl";
     std::string bytes = test::ReadBytes(file);
@@ -119,12 +107,11 @@ TEST_F(Dialogs, BookmarksAreAddedListedOpenedAndClearedInTheirFileLayout) {
     // A torn record at the end is cut before the next one is added, and never listed.
     test::dialogs.clear();
     dir.Write("lectra.bkl", bytes + std::string(100, 'x'));
-    scripts.push_back([](PlatformDialog* d) { SendDialogCommand(d, kCmdOk); });
-    Send(kMsgCommand, kCmdAddBookmark);
+    Run(kCmdAddBookmark, [](PlatformDialog* d) { SendDialogCommand(d, kCmdOk); });
     EXPECT_EQ(test::ReadBytes(file).size(), 2 * kBookmarkRecordBytes);
 
     Send(kMsgCommand, kCmdFileStart);  // back to the start, then to the bookmark
-    scripts.push_back([&](PlatformDialog* d) {
+    Run(kCmdOpenBookmark, [&](PlatformDialog* d) {
         const std::vector<std::u16string> lines = Lines(d, kCtlList);
         ASSERT_EQ(lines.size(), 2u);
         char percent[16];
@@ -132,7 +119,6 @@ TEST_F(Dialogs, BookmarksAreAddedListedOpenedAndClearedInTheirFileLayout) {
         EXPECT_EQ(lines[0], Utf8ToUtf16(percent) + suggested);
         SendDialogCommand(d, kCmdLeftSoftKey);
     });
-    Send(kMsgCommand, kCmdOpenBookmark);
     EXPECT_EQ(PageStart(), marked);
 
     // A path the record cannot hold whole is refused, never cut.
@@ -151,12 +137,11 @@ TEST_F(Dialogs, BookmarksAreAddedListedOpenedAndClearedInTheirFileLayout) {
 TEST_F(Dialogs, SearchFindsCyrillicInAnyCaseFindsNextAndSaysWhatFailed) {
     StartScripted(Copy("book.fb2", test::Sample("ru-story.fb2")));
     auto find = [&](const std::u16string& text, int fromHere) {
-        scripts.push_back([=](PlatformDialog* d) {
+        Run(kCmdFind, [=](PlatformDialog* d) {
             SetControlText(d, kCtlFindText, text);
             SetChecked(d, kCtlFindFromCurrent, fromHere);
             SendDialogCommand(d, kCmdLeftSoftKey);
         });
-        Send(kMsgCommand, kCmdFind);
     };
     find(u"ЕРОФЕЙ", 0);
     const int32_t first = PageStart();
@@ -216,12 +201,11 @@ TEST_F(Dialogs, GotoTakesPercentsAndPagesWithinTheBook) {
         EXPECT_EQ(std::u16string(t.error), c.error) << Utf16ToUtf8(c.typed);
     }
     StartScripted(Copy("book.fb2", test::Sample("ru-story.fb2")));
-    scripts.push_back([](PlatformDialog* d) {
+    Run(kCmdGoTo, [](PlatformDialog* d) {
         EXPECT_EQ(ControlText(d, kCtlGotoInfo).rfind(u"Position: 0/", 0), 0u);
         SetControlText(d, kCtlGotoNumber, u"50");
         SendDialogCommand(d, kCmdOk);
     });
-    Send(kMsgCommand, kCmdGoTo);
     const int32_t half = DocLength(*app->doc) / 2;
     EXPECT_LE(PageStart(), half);
     EXPECT_GT(PageStart(), half - 40);
@@ -238,11 +222,10 @@ TEST_F(Dialogs, ACodePageChosenReadsTheBookAgainAndFileInfoSaysSo) {
         return s;
     };
     const std::u16string before = start();
-    scripts.push_back([](PlatformDialog* d) {
+    Run(kCmdCodePage, [](PlatformDialog* d) {
         EXPECT_EQ(ListSelection(d, kCtlList), 0);  // "Auto (Russian)"
         Choose(d, kCtlList, u"Russian - 20866 KOI8");
     });
-    Send(kMsgCommand, kCmdCodePage);
     EXPECT_EQ(app->session.settings.codePage, 20866);
     EXPECT_EQ(app->doc->bookCodePage, 20866);
     EXPECT_NE(start(), before);
@@ -251,30 +234,26 @@ TEST_F(Dialogs, ACodePageChosenReadsTheBookAgainAndFileInfoSaysSo) {
     OpenBookInWindow(*app, Utf8ToUtf16(Copy("b.fb2.gz", test::Fixture("en.fb2.gz"))));
     EXPECT_NE(FileInfoText(*app->doc, 0).find(u"Format: GZ + FB2"), std::u16string::npos);
     // The export code page offers single-byte pages only.
-    scripts.push_back([](PlatformDialog* d) {
+    Run(kCmdSaveCodePage, [](PlatformDialog* d) {
         EXPECT_EQ(ListLine(d, kCtlList, 0), u"Russian - 866 OEM");
         Choose(d, kCtlList, u"Russian - 866 OEM");
     });
-    Send(kMsgCommand, kCmdSaveCodePage);
     EXPECT_EQ(app->session.settings.codePageSave, 866);
 }
 
-// File Info shows the book's cover below its text; a book without one has the text alone.
 TEST_F(Dialogs, FileInfoShowsTheCoverBelowTheText) {
     PixelRect withCover{}, coverRect{}, without{};
     StartScripted(Copy("pictures.fb2", test::Fixture("en-pictures.fb2")));
     app->pictures.images = &QtImageServices();
-    scripts.push_back([&](PlatformDialog* d) {
+    Run(kCmdFileInfo, [&](PlatformDialog* d) {
         EXPECT_NE(ControlText(d, kCtlFileInfoText).find(u"Format: FB2"), std::u16string::npos);
         withCover = ControlRect(d, kCtlFileInfoText);
         coverRect = ControlRect(d, kCtlFileInfoCover);
     });
-    Send(kMsgCommand, kCmdFileInfo);
     EXPECT_GT(coverRect.bottom - coverRect.top, 100);
     EXPECT_LE(withCover.bottom, coverRect.top);
     OpenBookInWindow(*app, Utf8ToUtf16(Copy("plain.html", test::Fixture("en-utf8.html"))));
-    scripts.push_back([&](PlatformDialog* d) { without = ControlRect(d, kCtlFileInfoText); });
-    Send(kMsgCommand, kCmdFileInfo);
+    Run(kCmdFileInfo, [&](PlatformDialog* d) { without = ControlRect(d, kCtlFileInfoText); });
     EXPECT_GT(without.bottom - without.top, withCover.bottom - withCover.top);
 }
 

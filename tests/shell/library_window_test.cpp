@@ -1,6 +1,4 @@
-// The library through the window: a scan of the user's folders in its worker, the dialog listing
-// and searching the catalogue as one types, and a book of an archive of several opened by its
-// entry and found again at its place.
+// The library through the window: the scan, the dialog's search, books in archives.
 #include "dialogs/library_folders_dialog.h"
 #include "platform/command_ids.h"
 #include "scripted_dialogs.h"
@@ -26,7 +24,6 @@ protected:
     std::string oldHome;
     void SetUp() override {
         test::Reader::SetUp();
-        scripts.clear();
         const char* home = std::getenv("HOME");
         oldHome = home ? home : "";
         setenv("HOME", dir.path().c_str(), 1);
@@ -34,6 +31,12 @@ protected:
     void TearDown() override {
         test::Reader::TearDown();
         setenv("HOME", oldHome.c_str(), 1);
+    }
+    // The window with its catalogue in the scratch folder, no book opened yet.
+    void Window() {
+        Make(test::Scripted);
+        app->libraryPath = dir.path() + "/library.sqlite";
+        ASSERT_EQ(CreateAppWindow(*app), 1);
     }
 };
 
@@ -45,9 +48,7 @@ TEST_F(LibraryWindow, ABookIsFoundByItsAuthorAndOpenedFromItsArchive) {
     ASSERT_EQ(
         std::system(("cd '" + dir.path() + "/Books' && zip -q -m pair.zip a.fb2 b.fb2").c_str()),
         0);
-    Make(test::Scripted);
-    app->libraryPath = dir.path() + "/library.sqlite";
-    ASSERT_EQ(CreateAppWindow(*app), 1);
+    Window();
     // Nothing was ever read: the start shows the library, which has books under ~/Books.
     scripts.push_back([](PlatformDialog* d) {
         EXPECT_EQ(Lines(d, kCtlLibraryBooks).size(), 3u);
@@ -83,13 +84,12 @@ TEST_F(LibraryWindow, ABookIsFoundByItsAuthorAndOpenedFromItsArchive) {
     dir.Write("loose.txt", "Just some text.\n");
     ASSERT_TRUE(OpenBookForDialog(*app, Utf8ToUtf16(dir.path() + "/loose.txt"), 0));
     EXPECT_EQ(app->bookTitle, u"loose — Lectra");
-    scripts.push_back([&](PlatformDialog* d) {
+    Run(kCmdRecentFiles, [&](PlatformDialog* d) {
         EXPECT_EQ(Lines(d, kCtlCaptionedList), (std::vector<std::u16string>{
                                                    u"7% Ёжик в тумане — Сергей Козлов",
                                                    u"0% Анна Каренина — Лев Толстой",
                                                }));
     });
-    Send(kMsgCommand, kCmdRecentFiles);
     EXPECT_TRUE(scripts.empty());
 }
 
@@ -102,12 +102,10 @@ TEST_F(LibraryWindow, TheBrowserShowsAnArchiveOfSeveralBooksAsAFolderOfThem) {
                            "zip -q -m single.zip one.fb2")
                               .c_str()),
               0);
-    Make(test::Scripted);
-    ASSERT_EQ(CreateAppWindow(*app), 1);
     scripts.push_back([](PlatformDialog*) {});  // the browser at start, left
-    OpenStartupBook(*app, u"");
+    Start("", test::Scripted);
     app->browseFolder = Utf8ToUtf16(dir.path() + "/shelf/");
-    scripts.push_back([&](PlatformDialog* d) {
+    Run(kCmdOpen, [&](PlatformDialog* d) {
         // An archive of one book is a book; one of several is a folder of them.
         EXPECT_EQ(Lines(d, kCtlCaptionedList),
                   (std::vector<std::u16string>{u"<..>", u"<pair.zip>", u" single.zip "}));
@@ -116,7 +114,6 @@ TEST_F(LibraryWindow, TheBrowserShowsAnArchiveOfSeveralBooksAsAFolderOfThem) {
                   (std::vector<std::u16string>{u"<..>", u" a.fb2 ", u" b.fb2 "}));
         test::Choose(d, kCtlCaptionedList, u" b.fb2 ");
     });
-    Send(kMsgCommand, kCmdOpen);
     ASSERT_EQ(app->bookOpen, 1);
     EXPECT_EQ(app->doc->bookPath, Utf8ToUtf16(dir.path() + "/shelf/pair.zip"));
     EXPECT_EQ(app->doc->zipEntryName, u"b.fb2");
@@ -129,9 +126,7 @@ TEST_F(LibraryWindow, FoldersChosenFromTheLibraryAreKeptAndScanned) {
     mkdir((dir.path() + "/shelf").c_str(), 0755);
     dir.Write("Books/war.fb2", Fb2("Война и мир", "Лев", "Толстой"));
     dir.Write("shelf/b.fb2", Fb2("Ёжик в тумане", "Сергей", "Козлов"));
-    Make(test::Scripted);
-    app->libraryPath = dir.path() + "/library.sqlite";
-    ASSERT_EQ(CreateAppWindow(*app), 1);
+    Window();
     const std::u16string books = Utf8ToUtf16(dir.path() + "/Books");
     const std::u16string shelf = Utf8ToUtf16(dir.path() + "/shelf");
     scripts.push_back([](PlatformDialog* d) {
@@ -166,11 +161,10 @@ TEST_F(LibraryWindow, FoldersChosenFromTheLibraryAreKeptAndScanned) {
         EXPECT_EQ(ListSelection(d, kCtlCaptionedList), 1);  // from the folder selected: shelf
         test::Choose(d, kCtlCaptionedList, u"[Choose this folder]");
     });
-    scripts.push_back([](PlatformDialog* d) {
+    Run(kCmdLibrary, [](PlatformDialog* d) {
         EXPECT_EQ(Lines(d, kCtlLibraryBooks),
                   std::vector<std::u16string>{u"Ёжик в тумане — Сергей Козлов"});
     });
-    Send(kMsgCommand, kCmdLibrary);
     EXPECT_TRUE(scripts.empty());
     ASSERT_EQ(app->session.settings.libraryFolderCount, 1);
     EXPECT_EQ(app->session.settings.libraryFolders[0], shelf);
@@ -193,13 +187,10 @@ TEST_F(LibraryWindow, TheFolderOfTheBookOpenIsInTheLibraryAtOnce) {
     mkdir((dir.path() + "/shelf").c_str(), 0755);
     dir.Write("shelf/a.fb2", Fb2("Анна Каренина", "Лев", "Толстой"));
     dir.Write("shelf/b.fb2", Fb2("Ёжик в тумане", "Сергей", "Козлов"));
-    Make(test::Scripted);
-    app->libraryPath = dir.path() + "/library.sqlite";
-    ASSERT_EQ(CreateAppWindow(*app), 1);
+    Window();
     OpenStartupBook(*app, Utf8ToUtf16(dir.path() + "/shelf/a.fb2"));
     ASSERT_EQ(app->bookOpen, 1);
-    scripts.push_back([](PlatformDialog* d) { EXPECT_EQ(Lines(d, kCtlLibraryBooks).size(), 2u); });
-    Send(kMsgCommand, kCmdLibrary);
+    Run(kCmdLibrary, [](PlatformDialog* d) { EXPECT_EQ(Lines(d, kCtlLibraryBooks).size(), 2u); });
     EXPECT_TRUE(scripts.empty());
 }
 

@@ -1,6 +1,4 @@
-// Chapters and notes in the window: Ctrl+Page Down and Up (and a button given the action) step
-// through the contents to pages that start with each title; a click on a note's mark and Ctrl+N
-// show the note, and "Go to note" is a jump that Previous undoes.
+// Chapters and notes in the window: stepping through the contents, showing and following notes.
 #include <algorithm>
 
 #include "document/contents.h"
@@ -19,16 +17,7 @@ using test::scripts;
 
 class NotesWindow : public test::Reader {
 protected:
-    void SetUp() override {
-        test::Reader::SetUp();
-        scripts.clear();
-    }
-    App& Begin(const std::string& book) {
-        Make(test::Scripted);
-        EXPECT_EQ(CreateAppWindow(*app), 1);
-        OpenStartupBook(*app, Utf8ToUtf16(book));
-        return *app;
-    }
+    App& Begin(const std::string& book) { return Start(book, test::Scripted); }
     // The page starts at the paragraph mark before the title: nothing visible between.
     void ExpectPageAtTitle(const ContentsEntry& e) {
         Document& doc = *app->doc;
@@ -152,7 +141,7 @@ TEST_F(NotesWindow, CtrlNListsThePagesNotesAndEscapeLeavesThePage) {
     const int32_t reading = PageStart();
     std::vector<std::u16string> lines;
     std::u16string first, second;
-    scripts.push_back([&](PlatformDialog* d) {
+    Run(kCmdNotes, [&](PlatformDialog* d) {
         lines = Lines(d, kCtlNoteList);
         first = ControlText(d, kCtlNoteText);
         ListSelect(d, kCtlNoteList, 1);
@@ -160,7 +149,6 @@ TEST_F(NotesWindow, CtrlNListsThePagesNotesAndEscapeLeavesThePage) {
         second = ControlText(d, kCtlNoteText);
         SendDialogCommand(d, kCmdCancel);  // Escape
     });
-    Send(kMsgCommand, kCmdNotes);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].substr(0, 9), u"[1]  1 Th");
     EXPECT_EQ(lines[1].substr(0, 9), u"[2]  2 Ni");

@@ -1,5 +1,4 @@
-// The reader as a process: one running copy per user, a second start handing its book over, a
-// copy that crashed leaving nothing in the way, and SIGTERM saving the place.
+// The reader as a process: one copy per user, hand-over, a crashed copy, SIGTERM saving.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>

@@ -1,8 +1,9 @@
-// The reader driven through its window procedure on Qt's offscreen platform, with a clock and a
-// message box of the test's own.
+// The reader driven through its window procedure offscreen, with the test's clock and boxes.
 #pragma once
 #include <gtest/gtest.h>
 
+#include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,10 @@ inline std::vector<std::u16string> messages;
 // The templates of the dialogs asked for, in order; none is run.
 inline std::vector<int> dialogs;
 
+// The scripts that work the dialogs run for real (scripted_dialogs.h), one a dialog, in order.
+using Script = std::function<void(PlatformDialog*)>;
+inline std::deque<Script> scripts;
+
 inline uint32_t FakeTick() {
     return fakeNow;
 }
@@ -35,6 +40,12 @@ inline StatusSources FakeStatus() {
 }
 inline void RecordMessage(const std::u16string& text, const std::u16string&) {
     messages.push_back(text);
+}
+// The items of the last pop-up menu shown by RecordMenu, which then leaves the menu.
+inline std::vector<MenuItem> shownMenu;
+inline int RecordMenu(int, const MenuItem* items, int count) {
+    shownMenu.assign(items, items + count);
+    return 0;
 }
 
 inline std::string Sample(const std::string& name) {
@@ -59,6 +70,8 @@ protected:
         fakeNow = 1000;
         messages.clear();
         dialogs.clear();
+        scripts.clear();
+        shownMenu.clear();
         dir.Write("_config.ini", kTestConfig);
     }
 
@@ -78,9 +91,7 @@ protected:
         app->host.runDialog = run;
         app->host.draw = &QtDrawServices();
         app->backlight.keepOn = [](int) {};
-        std::string patterns = LECTRA_EN_PAT;
-        patterns.resize(patterns.rfind('/'));
-        InitApp(*app, Utf8ToUtf16(dir.path()), Utf8ToUtf16(patterns));
+        InitApp(*app, Utf8ToUtf16(dir.path()), PatternFolder());
         return *app;
     }
 
@@ -102,6 +113,15 @@ protected:
 
     void Send(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0) {
         MainWindowProc(app.get(), message, wParam, lParam);
+    }
+    // A menu command whose dialog the script works.
+    void Run(uint32_t command, Script script) {
+        scripts.push_back(std::move(script));
+        Send(kMsgCommand, command);
+    }
+    // A copy of `from` in the scratch folder.
+    std::string Copy(const std::string& name, const std::string& from) const {
+        return dir.Write(name, ReadBytes(from));
     }
     // A press and release of a key, `holdMs` apart on the fake clock.
     void Press(uint32_t vk) {

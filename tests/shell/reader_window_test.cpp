@@ -1,7 +1,4 @@
-// The reader window driven through its window procedure: paging and the repeat gate, the arrows
-// turned with the page, gestures in every rotation, the progress-bar jump and the jump history,
-// actions blocked while autoscrolling, full screen and the status line, activation, the periodic
-// save, and reopening the last book.
+// The reader window through its window procedure: keys, gestures, jumps, full screen, saving.
 #include <sys/stat.h>
 
 #include "platform/command_ids.h"
@@ -216,8 +213,15 @@ TEST_F(ReaderWindow, DeactivationLeavesFullScreenAndActivationRestoresIt) {
     EXPECT_EQ(app->fullScreen, 0);
 }
 
-TEST_F(ReaderWindow, TimerMessagesSaveAtMostEveryTwoMinutes) {
+// The clock's timer repaints the page without moving it, and saves at most every two minutes.
+TEST_F(ReaderWindow, TimerMessagesRepaintInPlaceAndSaveAtMostEveryTwoMinutes) {
     Start(test::Sample("ru-story.fb2"));
+    Press(kVkDown);
+    const int32_t place = PageStart();
+    const std::vector<uint32_t> before = Screen();
+    Send(kMsgTimer, kClockTimer);
+    EXPECT_EQ(PageStart(), place);
+    EXPECT_EQ(Screen(), before);
     auto sizeSaved = [&] {
         return test::ReadBytes(dir.path() + "/_config.ini").find("FONT_SIZE_TEXT_0=17") !=
                std::string::npos;
@@ -255,7 +259,7 @@ TEST_F(ReaderWindow, AFailedSaveIsToldOnceWithItsReason) {
 }
 
 TEST_F(ReaderWindow, TheLastBookReopensAtItsPlaceOrSaysOnceThatItIsGone) {
-    const std::string book = dir.Write("story.fb2", test::ReadBytes(test::Sample("ru-story.fb2")));
+    const std::string book = Copy("story.fb2", test::Sample("ru-story.fb2"));
     Start(book);
     Press(kVkDown);
     Press(kVkDown);
@@ -276,25 +280,7 @@ TEST_F(ReaderWindow, TheLastBookReopensAtItsPlaceOrSaysOnceThatItIsGone) {
     EXPECT_EQ(test::dialogs, std::vector<int>{kTemplateBrowser});  // then the file browser
 }
 
-TEST_F(ReaderWindow, TheClockTimerRepaintsWithoutMovingThePage) {
-    Start(test::Sample("ru-story.fb2"));
-    Press(kVkDown);
-    const int32_t place = PageStart();
-    const std::vector<uint32_t> before = Screen();
-    Send(kMsgTimer, kClockTimer);
-    EXPECT_EQ(PageStart(), place);
-    EXPECT_EQ(Screen(), before);
-}
-
-}  // namespace
-}  // namespace lectra
-
-namespace lectra {
-namespace {
-
-class ReaderWindowSize : public test::Reader {};
-
-TEST_F(ReaderWindowSize, AResizeIsTheDeviceTurningAndIsKeptForTheNextRun) {
+TEST_F(ReaderWindow, AResizeIsTheDeviceTurningAndIsKeptForTheNextRun) {
     Start(test::Sample("ru-story.fb2"));
     SetFullScreen(*app, 1);
     ResizeMainWindow(640, 480);
@@ -310,7 +296,7 @@ TEST_F(ReaderWindowSize, AResizeIsTheDeviceTurningAndIsKeptForTheNextRun) {
     EXPECT_EQ(std::tie(app->screenWidth, app->screenHeight), std::make_tuple(640, 480));
 }
 
-TEST_F(ReaderWindowSize, WithBacklightOnTheDisplayIsHeldWhileActiveAndOnce) {
+TEST_F(ReaderWindow, WithBacklightOnTheDisplayIsHeldWhileActiveAndOnce) {
     dir.Write("_config.ini",
               std::string(test::kTestConfig, sizeof test::kTestConfig - 2) + "BACKLIGHT_ON=1\r\n#");
     static std::vector<int> calls;

@@ -1,15 +1,10 @@
 // Dialogs opened for real offscreen and worked by a script instead of a person.
 #pragma once
 #include <algorithm>
-#include <deque>
-#include <functional>
 
 #include "reader_test_support.h"
 
 namespace lectra::test {
-
-using Script = std::function<void(PlatformDialog*)>;
-inline std::deque<Script> scripts;
 
 // Opens the dialog for real, runs the next script on it, and cancels what the script left open.
 inline int Scripted(const DialogTemplate& t, DialogProcedure procedure, void* context) {

@@ -1,5 +1,4 @@
-// The settings forms, the colour dialog and the buttons dialog worked through their real widgets:
-// what reaches the page, the settings file, and the next start.
+// The settings, colour and buttons dialogs: what reaches the page, the file and the next start.
 #include "dialogs/settings_dialogs.h"
 
 #include "dialogs/buttons_dialog.h"
@@ -22,14 +21,12 @@ class SettingsDialogs : public test::Reader {
 protected:
     void SetUp() override {
         test::Reader::SetUp();
-        scripts.clear();
         refreshes = 0;
     }
     // The reader on a copy of the English story, with the dialog's redraws counted.
     App& Begin(const std::string& extraConfig = std::string(), int withBook = 1) {
         dir.Write("_config.ini", std::string(test::kTestConfig) + "\r\n" + extraConfig);
-        const std::string book =
-            withBook ? dir.Write("book.txt", test::ReadBytes(test::Sample("en-story.txt"))) : "";
+        const std::string book = withBook ? Copy("book.txt", test::Sample("en-story.txt")) : "";
         if (!withBook) scripts.push_back([](PlatformDialog*) {});  // the browser at start
         Start(book, test::Scripted);
         app->services.refresh = [](void* c) {
@@ -41,10 +38,6 @@ protected:
     void Restart() {
         Stop();
         Start("", test::Scripted);
-    }
-    void Run(uint32_t command, test::Script script) {
-        scripts.push_back(std::move(script));
-        Send(kMsgCommand, command);
     }
     std::string Config(const std::string& key) const {
         const std::string file = test::ReadBytes(dir.path() + "/_config.ini");

@@ -1,7 +1,4 @@
-// What people combine in the window: a paging key on a turned page, Find from a key, a failed open
-// while a book is open, a reopen in another code page, a book handed over during an open or a
-// dialog, autoscroll and the menus, the backlight switched in the options, writes that fail, a
-// remembered window too large for the surface, and one book named by two paths.
+// What people combine in the window: keys, dialogs, opens and hand-overs, failing writes.
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -36,13 +33,9 @@ class WindowMends : public test::Reader {
 protected:
     void SetUp() override {
         test::Reader::SetUp();
-        scripts.clear();
         menuChoice = 0;
         modal = 0;
         displayHolds.clear();
-    }
-    std::string Copy(const std::string& name, const std::string& from) {
-        return dir.Write(name, test::ReadBytes(from));
     }
     // The reader on `book` with real dialogs worked by scripts, a menu that picks `menuChoice`,
     // a modal state of the test's own and a display hold that records each change.
@@ -143,7 +136,7 @@ TEST_F(WindowMends, AFailedOpenKeepsTheBookAndItsPlaceAndTheRecentDialogStillWor
     // From the recent list: a book deleted meanwhile fails, the list keeps the keyboard, and the
     // book read before is still offered and opens.
     ASSERT_EQ(unlink(b.c_str()), 0);
-    scripts.push_back([&](PlatformDialog* d) {
+    Run(kCmdRecentFiles, [&](PlatformDialog* d) {
         ASSERT_EQ(Lines(d, kCtlCaptionedList).size(), 1u);
         ListSelect(d, kCtlCaptionedList, 0);
         SendDialogCommand(d, kCmdLeftSoftKey);
@@ -152,7 +145,6 @@ TEST_F(WindowMends, AFailedOpenKeepsTheBookAndItsPlaceAndTheRecentDialogStillWor
         SendDialogCommand(d, kCmdCancel);  // Back leaves the list
         EXPECT_TRUE(Ended(d));
     });
-    Send(kMsgCommand, kCmdRecentFiles);
     EXPECT_EQ(app->doc->bookPath, Utf8ToUtf16(a));
     EXPECT_EQ(PageStart(), here);
 }
@@ -170,11 +162,10 @@ TEST_F(WindowMends, DeletingABookTakesOnlyItsEntryOutAndLeavesTheOthersOffered) 
     EXPECT_EQ(FindRecentBook(app->session.recent, Utf8ToUtf16(b)), -1);
     EXPECT_EQ(FindRecentBook(app->session.recent, Utf8ToUtf16(a)), 0);
     // With no book open the recent dialog offers the head entry too.
-    scripts.push_back([&](PlatformDialog* d) {
+    Run(kCmdRecentFiles, [&](PlatformDialog* d) {
         EXPECT_EQ(Lines(d, kCtlCaptionedList).size(), 1u);
         Choose(d, kCtlCaptionedList, Lines(d, kCtlCaptionedList)[0]);
     });
-    Send(kMsgCommand, kCmdRecentFiles);
     EXPECT_EQ(app->bookOpen, 1);
     EXPECT_EQ(app->doc->bookPath, Utf8ToUtf16(a));
 }
@@ -187,25 +178,22 @@ TEST_F(WindowMends, ReadingTheBookAgainKeepsThePlaceAndAMovedBookSaysSo) {
     const int32_t here = PageStart();
     ASSERT_GT(here, 0);
     // Another single-byte code page: the same length, the same place.
-    scripts.push_back([](PlatformDialog* d) { Choose(d, kCtlList, u"Russian - 20866 KOI8"); });
-    Send(kMsgCommand, kCmdCodePage);
+    Run(kCmdCodePage, [](PlatformDialog* d) { Choose(d, kCtlList, u"Russian - 20866 KOI8"); });
     EXPECT_EQ(app->doc->bookCodePage, 20866);
     EXPECT_EQ(PageStart(), here);
     // Another paragraph mode changes the length: the same fraction of the book.
     const double fraction = double(here) / DocLength(*app->doc);
-    scripts.push_back([](PlatformDialog* d) {
+    Run(kCmdOptions, [](PlatformDialog* d) {
         ListSelect(d, kCtlParagraphs, 2);  // plain text as HTML
         SendDialogCommand(d, kCmdLeftSoftKey);
     });
-    Send(kMsgCommand, kCmdOptions);
     ASSERT_EQ(app->session.settings.txtParagraphDetect, 2);
     EXPECT_NEAR(double(PageStart()) / DocLength(*app->doc), fraction, 0.01);
     EXPECT_GT(PageStart(), 0);
     // The book was moved away: the reopen says so and the page read so far stays.
     const int32_t kept = PageStart();
     ASSERT_EQ(rename(book.c_str(), (book + ".moved").c_str()), 0);
-    scripts.push_back([](PlatformDialog* d) { Choose(d, kCtlList, u"Russian - 866 OEM"); });
-    Send(kMsgCommand, kCmdCodePage);
+    Run(kCmdCodePage, [](PlatformDialog* d) { Choose(d, kCtlList, u"Russian - 866 OEM"); });
     EXPECT_EQ(test::messages, std::vector<std::u16string>{u"Error reading file!"});
     EXPECT_EQ(app->bookOpen, 1);
     EXPECT_EQ(PageStart(), kept);
@@ -257,11 +245,10 @@ TEST_F(WindowMends, TheBacklightSwitchActsAtOnceAndIsAlwaysLetGo) {
     Begin(test::Sample("ru-story.fb2"));
     ASSERT_EQ(app->session.settings.backlightOn, 0);
     auto setBacklight = [&](int on) {
-        scripts.push_back([on](PlatformDialog* d) {
+        Run(kCmdOptions, [on](PlatformDialog* d) {
             SetChecked(d, kCtlKeepScreenOn, on);
             SendDialogCommand(d, kCmdLeftSoftKey);
         });
-        Send(kMsgCommand, kCmdOptions);
     };
     setBacklight(1);
     ASSERT_FALSE(displayHolds.empty());
@@ -304,12 +291,11 @@ TEST_F(WindowMends, TheFontFormKeepsAnIntervalSetByTheKeys) {
     Begin(test::Sample("ru-story.fb2"));
     for (int i = 0; i < 11; ++i) Send(kMsgCommand, kCmdIncInterval);
     ASSERT_EQ(app->session.settings.lineIl[0], 11);
-    scripts.push_back([](PlatformDialog* d) {
+    Run(kCmdFont, [](PlatformDialog* d) {
         EXPECT_EQ(ListLine(d, kCtlInterval, ListSelection(d, kCtlInterval)), u"11");
         ListSelect(d, kCtlSize, 20 - 5);
         SendDialogCommand(d, kCmdLeftSoftKey);
     });
-    Send(kMsgCommand, kCmdFont);
     EXPECT_EQ(app->session.settings.fontSizeText[0], 20);
     EXPECT_EQ(app->session.settings.lineIl[0], 11);
 }
@@ -396,12 +382,11 @@ TEST_F(WindowMends, EveryMoveToTheEndShowsTheLastFullPage) {
     // 100 %, and the last page number (pages are 1,024 characters).
     const std::u16string lastPage = Utf8ToUtf16(std::to_string(length >> 10));
     for (const std::u16string typed : {std::u16string(u"100"), lastPage}) {
-        scripts.push_back([typed](PlatformDialog* d) {
+        Run(kCmdGoTo, [typed](PlatformDialog* d) {
             SetChecked(d, kCtlGotoInPages, typed != u"100");
             SetControlText(d, kCtlGotoNumber, typed);
             SendDialogCommand(d, kCmdLeftSoftKey);
         });
-        Send(kMsgCommand, kCmdGoTo);
         showsLastPage("Go to");
     }
 }

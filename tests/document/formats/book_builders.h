@@ -1,5 +1,4 @@
-// Small PalmDOC, zTXT and TCR files built byte by byte for the tests, and helpers to read back
-// what the raw layer and the stream hold.
+// PalmDOC, zTXT and TCR files built byte by byte, and readers of the raw layer and the stream.
 #pragma once
 #include <zlib.h>
 

@@ -1,5 +1,4 @@
-// The PalmDOC/zTXT, TCR and gzip readers side by side: real books from independent writers,
-// detection on the decoded text, and the refusal of malformed files.
+// The PalmDOC/zTXT, TCR and gzip readers on books from independent writers and malformed files.
 #include <gtest/gtest.h>
 
 #include <algorithm>

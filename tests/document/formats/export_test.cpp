@@ -1,5 +1,4 @@
-// Export as TXT and PDB: the stream-to-text mapping, every save code page read back by iconv, and
-// round trips through our reader and txt2pdbdoc.
+// Export as TXT and PDB: every save code page read back by iconv, round trips via txt2pdbdoc.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -16,6 +15,7 @@ namespace {
 using test::Open;
 using test::ReadBytes;
 using test::ScratchDir;
+using test::Tool;
 
 // Opens `text` as a plain-text book read as it is (every line feed a paragraph mark).
 void OpenText(Document& doc, const ScratchDir& dir, const std::string& name,
@@ -153,10 +153,6 @@ TEST(ExportPdb, RoundTripsThroughOurReaderAndTxt2pdbdoc) {
     EXPECT_EQ(ReadBytes(dir.path() + "/back.txt"), txt);
     EXPECT_EQ(test::Words(test::Run("iconv -f CP1251 -t UTF-8 '" + dir.path() + "/back.txt'")),
               words);
-}
-
-std::string Tool(const std::string& args) {
-    return test::Run(std::string(LECTRA_TOOL) + " " + args + " 2>&1");
 }
 
 TEST(ExportCommands, AnExportIsNamedAfterTheBookWithoutItsExtensions) {

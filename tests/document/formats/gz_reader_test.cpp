@@ -1,6 +1,4 @@
-// Books inside gzip files made by gzip: routing by name and signature, the member's kind, the
-// access-point index and random reads through it, and refusals of damaged files. The fixtures'
-// text: book_readers_test.cpp.
+// Books inside gzip files: routing, the member's kind, the access-point index, damaged files.
 #include "document/formats/gz_reader.h"
 
 #include <gtest/gtest.h>

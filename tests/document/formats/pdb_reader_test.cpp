@@ -1,5 +1,4 @@
-// PalmDOC and zTXT books: the record arithmetic of the raw stream, records too long or out of
-// place, and zTXT records decoded alone. Real books and refusals: book_readers_test.cpp.
+// PalmDOC and zTXT: the record arithmetic, records too long or out of place, zTXT blocks alone.
 #include "document/formats/pdb_reader.h"
 
 #include <gtest/gtest.h>

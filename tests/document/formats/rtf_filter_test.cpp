@@ -1,5 +1,4 @@
-// The RTF filter: control words, destinations, escapes, Unicode fallbacks (also across block
-// boundaries), the code page an RTF header names, and the books of two writers.
+// The RTF filter: control words, destinations, escapes, Unicode fallbacks, header code pages.
 #include "document/formats/rtf_filter.h"
 
 #include <gtest/gtest.h>

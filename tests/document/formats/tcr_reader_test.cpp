@@ -1,5 +1,4 @@
-// TCR books: the block index around phrases that cross a block start or expand to nothing. Real
-// books and refusals: book_readers_test.cpp.
+// TCR books: the block index around phrases that cross a block start or expand to nothing.
 #include "document/formats/tcr_reader.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,4 @@
-// The Word reader: every generation, pieces and raw blocks, non-Word ".doc" files, refusals and
-// malformed containers.
+// The Word reader: every generation, pieces and raw blocks, non-Word ".doc" files, refusals.
 #include "document/formats/word_document.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,4 @@
-// ZIP and EPUB books: archives from independent writers read word for word, damaged ones refused,
-// the entry remembered, and blocks of several parts decoded alone as straight through.
+// ZIP and EPUB books: independent writers word for word, damaged archives, entries, parts.
 #include "document/formats/zip_reader.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +7,7 @@
 #include <algorithm>
 
 #include "book_builders.h"
+#include "document/epub_test_books.h"
 #include "document/format_table.h"
 #include "document/formats/epub_package.h"
 #include "straight_decode.h"
@@ -17,6 +17,7 @@ namespace {
 
 using test::Fixture;
 using test::Open;
+using test::Page;
 using test::ReadBytes;
 
 std::vector<std::string> WordsOf(const char* text) {
@@ -96,6 +97,15 @@ TEST(ZipReader, DamagedArchivesAreRefusedWithTheirMessages) {
     }
 }
 
+// A ZIP of one entry written by Python's zipfile, deflated or stored.
+std::string PythonZip(const std::string& zip, const std::string& file, bool stored) {
+    test::Run(std::string("python3 -c 'import sys, zipfile\n") +
+              "with zipfile.ZipFile(sys.argv[1], \"w\", zipfile." +
+              (stored ? "ZIP_STORED" : "ZIP_DEFLATED") +
+              ") as z: z.write(sys.argv[2], \"book.txt\")' '" + zip + "' '" + file + "'");
+    return zip;
+}
+
 // Text that runs into an unclosed tag to its end deflates to long runs of matches: the last
 // compressed bytes hold output that the inflater gives only after all input is in, and the
 // stream's end may wait behind one more block boundary. Python's zipfile and Info-ZIP both wrote
@@ -107,12 +117,8 @@ TEST(ZipReader, EntriesThatEndInALongRunOpenFromEitherWriter) {
         const std::string text =
             "<html><body><p>before</p><p class=\"" + std::string(size_t(mib) << 20, 'a');
         const std::string book = dir.Write("book.txt", text);
-        const std::string python = dir.path() + "/python.zip", infoZip = dir.path() + "/info.zip";
-        test::Run(
-            "python3 -c 'import sys, zipfile\n"
-            "with zipfile.ZipFile(sys.argv[1], \"w\", zipfile.ZIP_DEFLATED) as z: "
-            "z.write(sys.argv[2], \"book.txt\")' '" +
-            python + "' '" + book + "'");
+        const std::string python = PythonZip(dir.path() + "/python.zip", book, false);
+        const std::string infoZip = dir.path() + "/info.zip";
         test::Run("cd '" + dir.path() + "' && rm -f info.zip && zip -q info.zip book.txt");
         for (const std::string& zip : {python, infoZip}) {
             ASSERT_EQ(test::Run("unzip -tq '" + zip + "' >/dev/null && echo ok"), "ok\n") << zip;
@@ -127,15 +133,6 @@ TEST(ZipReader, EntriesThatEndInALongRunOpenFromEitherWriter) {
             EXPECT_EQ(TakeReadError(*doc), nullptr);
         }
     }
-}
-
-// A ZIP of one entry written by Python's zipfile, deflated or stored.
-std::string PythonZip(const std::string& zip, const std::string& file, bool stored) {
-    test::Run(std::string("python3 -c 'import sys, zipfile\n") +
-              "with zipfile.ZipFile(sys.argv[1], \"w\", zipfile." +
-              (stored ? "ZIP_STORED" : "ZIP_DEFLATED") +
-              ") as z: z.write(sys.argv[2], \"book.txt\")' '" + zip + "' '" + file + "'");
-    return zip;
 }
 
 // An archive cut short or changed while the book is open is a read error, recorded as the plain
@@ -253,34 +250,6 @@ TEST(ZipReader, PackageFilesAreReadByTheirRules) {
               (std::vector<std::string>{"OPS/a.xhtml", "fonts/f.otf"}));
 }
 
-// An EPUB written by Python's zipfile: the package `opf` (at OPS/book.opf) and the documents, each
-// a name inside OPS/ and its XHTML.
-std::string WriteEpub(const test::ScratchDir& dir, const std::string& name, const std::string& opf,
-                      const std::vector<std::pair<std::string, std::string>>& documents) {
-    test::Run("mkdir -p '" + dir.path() + "/META-INF' '" + dir.path() + "/OPS'");
-    dir.Write("META-INF/container.xml",
-              "<container><rootfiles><rootfile full-path=\"OPS/book.opf\"/></rootfiles>"
-              "</container>");
-    dir.Write("OPS/book.opf", opf);
-    std::string files = "META-INF/container.xml OPS/book.opf";
-    for (const auto& [file, xhtml] : documents) {
-        dir.Write("OPS/" + file, xhtml);
-        files += " 'OPS/" + file + "'";
-    }
-    test::Run("cd '" + dir.path() +
-              "' && python3 -c 'import sys, zipfile\n"
-              "with zipfile.ZipFile(sys.argv[1], \"w\", zipfile.ZIP_DEFLATED) as z:\n"
-              "    z.writestr(\"mimetype\", \"application/epub+zip\")\n"
-              "    for f in sys.argv[2:]: z.write(f, f)' '" +
-              name + "' " + files);
-    return dir.path() + "/" + name;
-}
-
-std::string Page(const std::string& body) {
-    return "<?xml version=\"1.0\"?><html><head><title>x</title></head><body>" + body +
-           "</body></html>";
-}
-
 // A document type's internal subset is markup, not text: its declarations may hold ">" and "]"
 // in quotes. One never closed ends at the end of its document, which the next one survives.
 TEST(ZipReader, ADocumentTypesInternalSubsetIsNotText) {
@@ -297,10 +266,11 @@ TEST(ZipReader, ADocumentTypesInternalSubsetIsNotText) {
         "<item id='c' href='c.xhtml' media-type='application/xhtml+xml'/></manifest>"
         "<spine><itemref idref='a'/><itemref idref='b'/><itemref idref='c'/></spine></package>";
     const std::string epub =
-        WriteEpub(dir, "subset.epub", opf,
-                  {{"a.xhtml", subset + "<html><body><p>First words</p></body></html>"},
-                   {"b.xhtml", open},
-                   {"c.xhtml", Page("<p>Last words</p>")}});
+        test::WriteEpub(dir, "subset.epub",
+                        {{"OPS/book.opf", opf},
+                         {"OPS/a.xhtml", subset + "<html><body><p>First words</p></body></html>"},
+                         {"OPS/b.xhtml", open},
+                         {"OPS/c.xhtml", Page("<p>Last words</p>")}});
     test::OpenedBook doc;
     ASSERT_EQ(Open(*doc, epub), 1);
     std::vector<std::string> words = test::StreamWords(*doc);
@@ -321,11 +291,13 @@ TEST(ZipReader, SpinePlacesReadEachDocumentOnceAndTheTitleIsNotRepeated) {
         "<item id='o3' href='ch1.xhtml#o3' media-type='application/xhtml+xml'/></manifest>"
         "<spine><itemref idref='t'/><itemref idref='o1'/><itemref idref='o2'/>"
         "<itemref idref='c2'/><itemref idref='o3'/></spine></package>";
-    const std::string epub = WriteEpub(
-        dir, "places.epub", opf,
-        {{"title.xhtml", Page("<div>&#160;</div><h1 class='t'>the long <span>road</span></h1>")},
-         {"ch1.xhtml", Page("<p id='o1'>One</p><p id='o2'>Two</p><p id='o3'>Three</p>")},
-         {"ch2.xhtml", Page("<p>Four</p>")}});
+    const std::string epub = test::WriteEpub(
+        dir, "places.epub",
+        {{"OPS/book.opf", opf},
+         {"OPS/title.xhtml",
+          Page("<div>&#160;</div><h1 class='t'>the long <span>road</span></h1>")},
+         {"OPS/ch1.xhtml", Page("<p id='o1'>One</p><p id='o2'>Two</p><p id='o3'>Three</p>")},
+         {"OPS/ch2.xhtml", Page("<p>Four</p>")}});
     test::OpenedBook doc;
     ASSERT_EQ(Open(*doc, epub), 1);
     EXPECT_EQ(test::StreamWords(*doc),
