@@ -21,8 +21,8 @@ void FinishPictures(Document& doc);
 void GatherPictureElement(Document& doc, std::u16string_view tag, int html, int hidden,
                           uint32_t tagStart, uint32_t tagEnd);
 // Every name that matters ("coverpage", "binary", "image", "img", in any case and with any
-// prefix) ends in "e", "y" or "g": a look at the name's last letter passes over the paragraphs
-// and sections, most of a book's tags, without a call.
+// prefix) ends in "ge", "ry" or "mg": a look at the name's last two letters passes over the
+// paragraphs, sections and titles, most of a book's tags, without a call.
 inline void GatherPictureTag(Document& doc, std::u16string_view tag, int html, int hidden,
                              uint32_t tagStart, uint32_t tagEnd) {
     if (!doc.pictures.indexing) return;
@@ -30,8 +30,10 @@ inline void GatherPictureTag(Document& doc, std::u16string_view tag, int html, i
     while (end < tag.size() && tag[end] != u' ' && tag[end] != u'\t' && tag[end] != u'\r' &&
            tag[end] != u'\n' && tag[end] != u'/' && tag[end] != u'>')
         ++end;
-    const char16_t last = end > 0 ? static_cast<char16_t>(tag[end - 1] | 0x20) : 0;
-    if (last == u'e' || last == u'y' || last == u'g')
+    if (end < 2) return;
+    const char16_t last = tag[end - 1] | 0x20, before = tag[end - 2] | 0x20;
+    if ((last == u'e' && before == u'g') || (last == u'y' && before == u'r') ||
+        (last == u'g' && before == u'm'))
         GatherPictureElement(doc, tag, html, hidden, tagStart, tagEnd);
 }
 
