@@ -31,14 +31,15 @@ inline void GatherTag(Document& doc, std::u16string_view tag, int html, int hidd
     NotesTag(doc, tag, hidden);
     // A cheap look at the name's first letter passes over the tags that the contents never
     // read: a FictionBook title moves only at "body", "section" and "title" (and any other tag
-    // that opens while a section's title is awaited); an HTML heading is an "H"; only an EPUB's
-    // navigation reads every tag, for its id.
+    // that opens while a section's title is awaited), and in the notes body at "body" alone; an
+    // HTML heading is an "H"; only an EPUB's navigation reads every tag, for its id.
     const size_t at = !tag.empty() && tag[0] == u'/' ? 1 : 0;
     const char16_t first = at < tag.size() ? tag[at] : 0;
     bool wanted = false;
     if (g.kind == GatherKind::kFb2Titles) {
         wanted =
-            !html && (first == u'b' || first == u's' || first == u't' || (!at && g.awaitTitle));
+            !html && (first == u'b' ||
+                      (!g.notesBody && (first == u's' || first == u't' || (!at && g.awaitTitle))));
     } else if (g.kind == GatherKind::kHtmlHeadings || g.kind == GatherKind::kPartHeadings) {
         wanted = html && first == u'H';
     } else if (g.kind == GatherKind::kTargets) {
