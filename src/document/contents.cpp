@@ -103,6 +103,13 @@ void Fb2Tag(Document& doc, std::u16string_view tag, int hidden) {
     ContentsGather& g = doc.gather;
     const bool closing = !tag.empty() && tag[0] == u'/';
     const std::u16string_view name = closing ? tag.substr(1) : tag;
+    // Only "body", "section" and "title" move the gatherer; any other opening tag but an image
+    // ends the wait for a section's title.
+    const char16_t first = name.empty() ? 0 : name[0];
+    if (first != u'b' && first != u's' && first != u't') {
+        if (!closing && g.awaitTitle && !NameIs(name, u"image")) g.awaitTitle = 0;
+        return;
+    }
     if (NameIs(name, u"body")) {
         EndTitle(doc);
         g.sectionDepth = 0;
@@ -468,9 +475,7 @@ void GatherStep(Document& doc, int32_t position, char16_t unit) {
     UpdateActive(doc);
 }
 
-void GatherTag(Document& doc, std::u16string_view tag, int html, int hidden) {
-    if (!doc.gather.indexing) return;
-    NotesTag(doc, tag, hidden);
+void GatherContentsTag(Document& doc, std::u16string_view tag, int html, int hidden) {
     if (doc.gather.kind == GatherKind::kFb2Titles) {
         if (!html) Fb2Tag(doc, tag, hidden);
     } else if (html) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "document/document.h"
+#include "document/notes.h"
 
 namespace lectra {
 
@@ -19,9 +20,33 @@ void GatherPartStart(Document& doc, uint32_t offset);
 // The unit at `position` came out of the pass, handed over because the filter said the gatherer
 // wants it.
 void GatherStep(Document& doc, int32_t position, char16_t unit);
+// A tag that GatherTag found the contents may want.
+void GatherContentsTag(Document& doc, std::u16string_view tag, int html, int hidden);
 // The markup filters hand over each tag's text as they read it (upper-cased in HTML), with whether
-// the text around it is hidden; called only on the indexing pass.
-void GatherTag(Document& doc, std::u16string_view tag, int html, int hidden);
+// the text around it is hidden; called only on the indexing pass, for every tag of the book, so
+// that what no gatherer wants costs no call.
+inline void GatherTag(Document& doc, std::u16string_view tag, int html, int hidden) {
+    const ContentsGather& g = doc.gather;
+    if (!g.indexing) return;
+    NotesTag(doc, tag, hidden);
+    // A cheap look at the name's first letter passes over the tags that the contents never
+    // read: a FictionBook title moves only at "body", "section" and "title" (and any other tag
+    // that opens while a section's title is awaited), and in the notes body at "body" alone; an
+    // HTML heading is an "H"; only an EPUB's navigation reads every tag, for its id.
+    const size_t at = !tag.empty() && tag[0] == u'/' ? 1 : 0;
+    const char16_t first = at < tag.size() ? tag[at] : 0;
+    bool wanted = false;
+    if (g.kind == GatherKind::kFb2Titles) {
+        wanted =
+            !html && (first == u'b' ||
+                      (!g.notesBody && (first == u's' || first == u't' || (!at && g.awaitTitle))));
+    } else if (g.kind == GatherKind::kHtmlHeadings || g.kind == GatherKind::kPartHeadings) {
+        wanted = html && first == u'H';
+    } else if (g.kind == GatherKind::kTargets) {
+        wanted = html != 0;
+    }
+    if (wanted) GatherContentsTag(doc, tag, html, hidden);
+}
 
 // The open book's contents in book order (an EPUB's in its navigation's order). A plain-text book
 // finds its chapter headings on the first call: one bounded pass over its text.

@@ -25,14 +25,20 @@ struct Dialect {
     int silentCount;
     const EmphasisTag* emphasis;
     int emphasisCount;
+    const uint64_t* emphasisFirsts;
     // XHTML (the parts of an EPUB): the head is hidden, and a tag closed in itself ("<br/>",
     // "<script src=…/>") opens nothing that would wait for a closing tag.
     bool xhtml;
 };
 
-constexpr Dialect kHtml{kHtmlTagTable, 41, true, kHtmlSilentTags, 15, kHtmlEmphasisTags, 17, false};
-constexpr Dialect kFb2{kFb2TagTable, 19, false, kFb2SilentTags, 7, kFb2EmphasisTags, 8, false};
-constexpr Dialect kXhtml{kHtmlTagTable, 41, true, kHtmlSilentTags, 15, kHtmlEmphasisTags, 17, true};
+constexpr Dialect kHtml{
+    kHtmlTagTable,        41,   true, kHtmlSilentTags, 15, kHtmlEmphasisTags, 17,
+    &kHtmlEmphasisFirsts, false};
+constexpr Dialect kFb2{kFb2TagTable,        19,   false, kFb2SilentTags, 7, kFb2EmphasisTags, 8,
+                       &kFb2EmphasisFirsts, false};
+constexpr Dialect kXhtml{
+    kHtmlTagTable,        41,  true, kHtmlSilentTags, 15, kHtmlEmphasisTags, 17,
+    &kHtmlEmphasisFirsts, true};
 
 bool Hidden(const Dialect& d, const TagRow& row) {
     return row.hidden || (d.xhtml && row.openName == u"HEAD");
@@ -108,6 +114,8 @@ char16_t Mark(const MarkupState& m, char16_t unit) {
 void MoveEmphasis(MarkupState& m, const Dialect& d, std::u16string_view tag) {
     const bool closing = !tag.empty() && tag[0] == u'/';
     if (closing) tag.remove_prefix(1);
+    // Most tags (paragraphs, sections) start with no emphasis name's first character.
+    if (tag.empty() || !(*d.emphasisFirsts & FirstCharBit(tag[0]))) return;
     if (tag.size() >= 2 && tag[tag.size() - 2] == u'/') return;
     size_t n = 0;
     while (n < tag.size() && tag[n] != u' ' && tag[n] != u'/' && tag[n] != u'>') ++n;

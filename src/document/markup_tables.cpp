@@ -68,7 +68,7 @@ const std::u16string_view kFb2SilentTags[7] = {
     u"strong", u"strikethrough", u"sub", u"sup", u"code", u"a", u"image",
 };
 
-const EmphasisTag kHtmlEmphasisTags[17] = {
+constexpr EmphasisTag kHtmlEmphasisTags[17] = {
     {u"I", kEmphasisItalic},      {u"EM", kEmphasisItalic},   {u"CITE", kEmphasisItalic},
     {u"DFN", kEmphasisItalic},    {u"VAR", kEmphasisItalic},  {u"B", kEmphasisBold},
     {u"STRONG", kEmphasisBold},   {u"TT", kEmphasisMono},     {u"CODE", kEmphasisMono},
@@ -78,11 +78,23 @@ const EmphasisTag kHtmlEmphasisTags[17] = {
 };
 
 // "b" and "i" are not FictionBook's, but books made from HTML carry them.
-const EmphasisTag kFb2EmphasisTags[8] = {
+constexpr EmphasisTag kFb2EmphasisTags[8] = {
     {u"emphasis", kEmphasisItalic}, {u"strong", kEmphasisBold}, {u"code", kEmphasisMono},
     {u"sup", kEmphasisSuper},       {u"sub", kEmphasisSub},     {u"strikethrough", kEmphasisStrike},
     {u"i", kEmphasisItalic},        {u"b", kEmphasisBold},
 };
+
+namespace {
+template <size_t N>
+constexpr uint64_t FirstChars(const EmphasisTag (&rows)[N]) {
+    uint64_t bits = 0;
+    for (const EmphasisTag& row : rows) bits |= FirstCharBit(row.name[0]);
+    return bits;
+}
+}  // namespace
+
+constexpr uint64_t kHtmlEmphasisFirsts = FirstChars(kHtmlEmphasisTags);
+constexpr uint64_t kFb2EmphasisFirsts = FirstChars(kFb2EmphasisTags);
 
 // FictionBook names compare exactly (case-sensitive); no row is preformatted.
 const TagRow kFb2TagTable[19] = {

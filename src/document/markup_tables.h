@@ -47,6 +47,13 @@ struct EmphasisTag {
 };
 extern const EmphasisTag kHtmlEmphasisTags[17];
 extern const EmphasisTag kFb2EmphasisTags[8];
+// The first characters of each table's names as bits of (character & 63), so that the filter
+// passes over a tag that starts none of them without comparing names.
+extern const uint64_t kHtmlEmphasisFirsts;
+extern const uint64_t kFb2EmphasisFirsts;
+constexpr uint64_t FirstCharBit(char16_t c) {
+    return c < 128 ? uint64_t{1} << (c & 63) : ~uint64_t{0};
+}
 // The named references of HTML 4.01 in the order of its entity sets.
 extern const EntityRow kEntityTable[252];
 

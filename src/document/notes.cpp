@@ -323,7 +323,7 @@ void NotesStep(Document& doc, int32_t position, char16_t unit) {
     UpdateActive(doc);
 }
 
-void NotesTag(Document& doc, std::u16string_view tag, int hidden) {
+void NotesElement(Document& doc, std::u16string_view tag, int hidden) {
     NotesGather& n = doc.noteGather;
     if (n.dialect == NoteDialect::kNone || tag.empty()) return;
     const bool closing = tag[0] == u'/';

@@ -16,7 +16,24 @@ namespace lectra {
 void StartNotes(Document& doc);
 void NotesPartStart(Document& doc, int32_t part);
 void NotesStep(Document& doc, int32_t position, char16_t unit);
-void NotesTag(Document& doc, std::u16string_view tag, int hidden);
+// A tag that NotesTag found the gatherer may want.
+void NotesElement(Document& doc, std::u16string_view tag, int hidden);
+// Only a link, a body, a tag with attributes or one named as the open note's element moves the
+// gatherer: most tags (paragraphs, emphasis, the titles inside notes) are passed over without a
+// call, by their first letter.
+inline void NotesTag(Document& doc, std::u16string_view tag, int hidden) {
+    const NotesGather& n = doc.noteGather;
+    if (n.dialect == NoteDialect::kNone || tag.empty()) return;
+    const bool closing = tag[0] == u'/';
+    const size_t at = closing ? 1 : 0;
+    const char16_t first = at < tag.size() ? tag[at] : 0;
+    const bool mayNest =
+        n.openTarget >= 0 && !n.openName.empty() && (first | 0x20) == (n.openName[0] | 0x20);
+    if (!mayNest && first != u'a' && first != u'A' && first != u'b' &&
+        (closing || hidden || tag.find(u'=') == tag.npos))
+        return;
+    NotesElement(doc, tag, hidden);
+}
 void FinishNotes(Document& doc);
 // Whether the gatherer wants the units that the pass yields now.
 inline int NotesActive(const Document& doc) {

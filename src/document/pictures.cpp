@@ -330,9 +330,8 @@ void StartPictures(Document& doc) {
                             plan.passFilter == XhtmlFilter;
 }
 
-void GatherPictureTag(Document& doc, std::u16string_view tag, int html, int hidden,
-                      uint32_t tagStart, uint32_t tagEnd) {
-    if (!doc.pictures.indexing) return;
+void GatherPictureElement(Document& doc, std::u16string_view tag, int html, int hidden,
+                          uint32_t tagStart, uint32_t tagEnd) {
     if (html) {
         HtmlTag(doc, tag, hidden, tagStart, tagEnd);
     } else {

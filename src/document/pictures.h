@@ -17,8 +17,25 @@ void FinishPictures(Document& doc);
 // The markup filters hand over each tag as they read it on the indexing pass: its text as the
 // filter sees it (upper-cased in HTML), whether the text around it is hidden, and the raw-layer
 // offsets just after its "<" and just after its ">". The pass has set passPosition.
-void GatherPictureTag(Document& doc, std::u16string_view tag, int html, int hidden,
-                      uint32_t tagStart, uint32_t tagEnd);
+// A tag that GatherPictureTag found may be a picture's.
+void GatherPictureElement(Document& doc, std::u16string_view tag, int html, int hidden,
+                          uint32_t tagStart, uint32_t tagEnd);
+// Every name that matters ("coverpage", "binary", "image", "img", in any case and with any
+// prefix) ends in "ge", "ry" or "mg": a look at the name's last two letters passes over the
+// paragraphs, sections and titles, most of a book's tags, without a call.
+inline void GatherPictureTag(Document& doc, std::u16string_view tag, int html, int hidden,
+                             uint32_t tagStart, uint32_t tagEnd) {
+    if (!doc.pictures.indexing) return;
+    size_t end = !tag.empty() && tag[0] == u'/' ? 1 : 0;
+    while (end < tag.size() && tag[end] != u' ' && tag[end] != u'\t' && tag[end] != u'\r' &&
+           tag[end] != u'\n' && tag[end] != u'/' && tag[end] != u'>')
+        ++end;
+    if (end < 2) return;
+    const char16_t last = tag[end - 1] | 0x20, before = tag[end - 2] | 0x20;
+    if ((last == u'e' && before == u'g') || (last == u'y' && before == u'r') ||
+        (last == u'g' && before == u'm'))
+        GatherPictureElement(doc, tag, html, hidden, tagStart, tagEnd);
+}
 
 // The EPUB package's cover image as an archive path (the manifest item that
 // properties="cover-image" marks, else the one a <meta name="cover"> names); empty for none.
