@@ -175,9 +175,10 @@ TEST(Emphasis, EveryBlockDecodesWithTheStylesOfOneRun) {
         EXPECT_EQ(StyleOfWord(*doc, u"heavy", 20000), kEmphasisItalic | kEmphasisBold);
         EXPECT_EQ(StyleOfWord(*doc, u"plain", 20000), 0) << kind[0];
         EXPECT_EQ(StyleOfWord(*doc, u"deep", 20000), kEmphasisItalic) << kind[0];
-        if (kind[0] == std::string("long.html"))
+        if (kind[0] == std::string("long.html")) {
             EXPECT_EQ(StyleOfWord(*doc, u"low", 20000),
                       kEmphasisItalic | kEmphasisBold | kEmphasisSub);
+        }
     }
 }
 

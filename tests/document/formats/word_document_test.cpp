@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <stdexcept>
 
 #include "document/format_table.h"
 #include "word_test_support.h"
@@ -103,8 +102,9 @@ TEST(WordDocument, ADocThatIsRtfOrTextIsReadAsSuch) {
 // Where `what` is in a test book.
 size_t Find(const std::string& book, const std::string& what) {
     const size_t at = book.find(what);
-    if (at == std::string::npos) throw std::runtime_error("not in the test book");
-    return at;
+    if (at != std::string::npos) return at;
+    ADD_FAILURE() << "not in the test book: " << what;
+    return 0;
 }
 
 TEST(WordDocument, DamagedBooksAreRefusedOrReadAsTextWithoutLoopingOrReadingOutside) {
