@@ -1,8 +1,8 @@
 // The dialogs' long work, through the reader's own code on the platform it runs on: a search over
 // a book for a string that is not in it and for one near its end, and the file browser filled
-// from a folder of many files.
+// from a folder of many files; with a fifth book, its contents dialog opened with every entry.
 //
-//   dialogs_bench BOOK MISSING FOUND FOLDER
+//   dialogs_bench BOOK MISSING FOUND FOLDER [CONTENTS_BOOK]
 #include <unistd.h>
 
 #include <chrono>
@@ -11,12 +11,13 @@
 #include <fstream>
 #include <string>
 
+#include "dialogs/contents_dialog.h"
 #include "dialogs/file_browser.h"
 #include "dialogs/search.h"
 #include "document/text_cache.h"
+#include "platform/qt/qt_draw.h"
 #include "platform/sys/program_folder.h"
 #include "platform/sys/utf.h"
-#include "platform/qt/qt_draw.h"
 #include "platform/window.h"
 #include "shell/app.h"
 
@@ -38,13 +39,14 @@ double Search(App& app, const std::u16string& text, int32_t* hit) {
     return Ms(t0);
 }
 
-// The browser is opened on the folder and closed as soon as its list is filled.
+// A dialog is opened and closed as soon as its list is filled.
 double ListMs = 0;
 int CloseAtOnce(const DialogTemplate& t, DialogProcedure procedure, void* context) {
     const auto t0 = std::chrono::steady_clock::now();
     PlatformDialog* d = OpenDialog(t, procedure, context);
     ListMs = Ms(t0);
-    std::printf("  browser lines: %d\n", ListCount(d, 1004));
+    const int list = t.id == kTemplateContents ? kCtlContentsList : kCtlCaptionedList;
+    std::printf("  list lines: %d\n", ListCount(d, list));
     SendDialogCommand(d, kCmdRightSoftKey);
     CloseDialog(d);
     return 0;
@@ -78,6 +80,11 @@ int main(int argc, char** argv) {
                 DocLength(*app->doc));
     ShowOpenFileDialog(app->services, PathFromBytes(argv[4]) + u"/");
     std::printf("  browser filled: %.1f ms\n", ListMs);
+    if (argc > 5) {
+        OpenStartupBook(*app, PathFromBytes(argv[5]));
+        ShowContentsDialog(app->services);
+        std::printf("  contents dialog filled: %.1f ms\n", ListMs);
+    }
     DestroyMainWindow();
     Shutdown(*app);
     std::system((std::string("rm -rf '") + home + "'").c_str());
