@@ -54,15 +54,18 @@ int NotesProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t
             const int height = std::min(count, kListRows) * (SystemFontHeight() + 8) + 4;
             MoveControl(dialog, kCtlNoteList,
                         {client.left + 2, top, client.right - 2, top + height});
+            ShowControl(dialog, kCtlNoteList, 1);
             top += height + 4;
             ListSelect(dialog, kCtlNoteList, n.selected);
             SetControlFocus(dialog, kCtlNoteList);
         } else {
             ShowControl(dialog, kCtlNoteList, 0);
-            SetControlFocus(dialog, kCtlNoteText);
         }
         MoveControl(dialog, kCtlNoteText,
                     {client.left + 2, top, client.right - 2, std::max(top + 1, client.bottom - 2)});
+        // A dialog's controls are hidden until they are placed.
+        ShowControl(dialog, kCtlNoteText, 1);
+        if (count <= 1) SetControlFocus(dialog, kCtlNoteText);
         ShowText(n, dialog, n.selected);
         return 1;
     }

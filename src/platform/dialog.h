@@ -85,6 +85,8 @@ void MoveControl(PlatformDialog* dialog, int id, PixelRect rect);
 void ShowControl(PlatformDialog* dialog, int id, int visible);
 void SetControlFocus(PlatformDialog* dialog, int id);
 int ControlHasFocus(PlatformDialog* dialog, int id);
+// Whether the control is shown (a dialog's controls are hidden until they are placed).
+int ControlShown(PlatformDialog* dialog, int id);
 
 std::u16string ControlText(PlatformDialog* dialog, int id);
 void SetControlText(PlatformDialog* dialog, int id, const std::u16string& text);

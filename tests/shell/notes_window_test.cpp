@@ -107,16 +107,18 @@ TEST_F(NotesWindow, AClickOnANotesMarkShowsItsTextAndGoToNoteIsAJump) {
             int x = 0, y = 0;
             ASSERT_TRUE(PointOver(ref, &x, &y)) << ref.start;
             std::u16string shown;
-            bool listShown = true;
+            bool listShown = true, textShown = false;
             scripts.push_back([&](PlatformDialog* d) {
                 shown = ControlText(d, kCtlNoteText);
-                listShown = ListCount(d, kCtlNoteList) > 0;
+                listShown = ListCount(d, kCtlNoteList) > 0 || ControlShown(d, kCtlNoteList);
+                textShown = ControlShown(d, kCtlNoteText);
                 SendDialogCommand(d, kCmdLeftSoftKey);
             });
             test::dialogs.clear();
             Tap(x, y);
             ASSERT_EQ(test::dialogs, std::vector<int>{kTemplateNote}) << ref.start;
             EXPECT_FALSE(listShown);
+            EXPECT_TRUE(textShown) << ref.start;
             EXPECT_EQ(shown, NoteText(*app->doc, ref, kMaxNoteText, 1));
             EXPECT_FALSE(shown.empty());
             // "Go to note": the page shows the note, and Previous comes back.
@@ -143,6 +145,8 @@ TEST_F(NotesWindow, CtrlNListsThePagesNotesAndEscapeLeavesThePage) {
     std::u16string first, second;
     Run(kCmdNotes, [&](PlatformDialog* d) {
         lines = Lines(d, kCtlNoteList);
+        EXPECT_TRUE(ControlShown(d, kCtlNoteList));
+        EXPECT_TRUE(ControlShown(d, kCtlNoteText));
         first = ControlText(d, kCtlNoteText);
         ListSelect(d, kCtlNoteList, 1);
         SendDialogCommand(d, kCtlNoteList, kListSelectionChange);

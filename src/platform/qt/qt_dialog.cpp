@@ -303,6 +303,11 @@ void SetControlFocus(PlatformDialog* d, int id) {
     if (QWidget* w = d->Control(id)) w->setFocus();
 }
 
+int ControlShown(PlatformDialog* d, int id) {
+    QWidget* w = d->Control(id);
+    return w && !w->isHidden();
+}
+
 int ControlHasFocus(PlatformDialog* d, int id) {
     QWidget* w = d->Control(id);
     return w && w->window()->focusWidget() == w;
