@@ -11,6 +11,7 @@
 #include "layout_test_support.h"
 #include "platform/qt/gui_platform.h"
 #include "platform/qt/qt_draw.h"
+#include "qt_page_support.h"
 
 namespace lectra {
 namespace {
@@ -291,87 +292,20 @@ TEST(PaintPage, TurningAPageThatDoesNotFitStaysInsideTheSurface) {
     }
 }
 
-// On Qt with DejaVu Sans: a page of the story, 240 × 320.
-struct QtPage : ::testing::Test {
-    const DrawServices& draw = QtDrawServices();
-    Settings settings = test::DefaultSettings();
-    Layout layout;
-    std::unique_ptr<Document> doc = test::Sample("en-story.html");
-    static void SetUpTestSuite() {
-        test::QtTestEnvironment();
-        ASSERT_EQ(StartGuiPlatform(), 1);
-    }
-    QtPage() {
-        settings.fontFaceText = settings.fontFaceStatus = u"DejaVu Sans";
-        settings.fontSizeText[0] = 12;
-        layout.draw = &draw;
-        layout.settings = &settings;
-        test::LoadEnPat(layout.patterns);
-        EXPECT_EQ(EnsurePageSurface(layout, 240, 320), 1);
-    }
-    ~QtPage() override {
-        ReleaseLayoutFonts(layout);
-        ReleasePageSurface(layout);
-    }
-    // The screen area after painting at `position` (no book: the logo).
-    std::vector<uint32_t> Paint(int rotation, int32_t position, bool withBook = true) {
-        settings.rotateScreen = rotation;
-        for (int which : {0, 1}) {
-            CreateLayoutFont(layout, which, 240);
-            CreateLayoutBrush(layout, which);
-        }
-        layout.geometry =
-            ComputePageGeometry(settings, 240, 320, 240, layout.fonts.statusFontHeight, 0);
-        doc->pageStart = position;
-        LayoutPage(layout, *doc, position);
-        const Document* shown = withBook ? doc.get() : nullptr;
-        UpdateStatusSnapshot(layout, shown, {12, 34, 87, 1});
-        PaintPage(layout, shown);
-        int w = 0, h = 0, stride = 0;
-        const uint32_t* p = draw.surfacePixels(layout.surface, &w, &h, &stride);
-        std::vector<uint32_t> out;
-        for (int y = 0; y < 320; ++y) out.insert(out.end(), p + y * stride, p + y * stride + 240);
-        return out;
-    }
-};
+using test::DifferUpsideDown;
+using test::QtPage;
 
 // Half a turn is the upright picture upside down, whichever part of the surface holds the page.
 TEST_F(QtPage, TurnedPicturesAreTheSamePageTurned) {
-    auto upsideDown = [](const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
-        int differ = 0;
-        for (int y = 0; y < 320; ++y)
-            for (int x = 0; x < 240; ++x)
-                differ += a[static_cast<size_t>(y * 240 + x)] !=
-                          b[static_cast<size_t>((319 - y) * 240 + 239 - x)];
-        return differ;
-    };
     const std::vector<uint32_t> left = Paint(900, 900);
-    EXPECT_EQ(upsideDown(left, Paint(2700, 900)), 0);
+    EXPECT_EQ(DifferUpsideDown(left, Paint(2700, 900)), 0);
     const std::vector<uint32_t> upright = Paint(0, 900);
-    EXPECT_EQ(upsideDown(upright, Paint(1800, 900)), 0);
+    EXPECT_EQ(DifferUpsideDown(upright, Paint(1800, 900)), 0);
     EXPECT_NE(left, upright);
     EXPECT_EQ(Paint(0, 900), upright);
 }
 
-// Golden pictures: compared pixel by pixel with tests/fixtures/golden/NAME.png; with
-// LECTRA_UPDATE_GOLDEN=1 in the environment the picture made replaces the golden one.
-void CompareWithGolden(const std::string& name, const std::string& made) {
-    const std::string golden = test::Fixture("golden/" + name + ".png");
-    const std::string bytes = test::ReadBytes(made);
-    const char* update = std::getenv("LECTRA_UPDATE_GOLDEN");
-    if (update && std::string(update) == "1") {
-        std::ofstream(golden, std::ios::binary) << bytes;
-        return;
-    }
-    // Compared by their pixels, not by the bytes of one encoder's output.
-    const auto load = [](const std::string& path) {
-        return QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_ARGB32);
-    };
-    const QImage got = load(made), want = load(golden);
-    ASSERT_FALSE(got.isNull()) << name << ": no picture made";
-    ASSERT_FALSE(want.isNull()) << name << ": no golden picture";
-    EXPECT_TRUE(got == want) << name << ": pixels differ from the golden picture (" << made << ")";
-}
+using test::CompareWithGolden;
 
 // Run from the book's folder, so that the path on the status line is the book's name alone.
 TEST(RenderTool, PagesMatchTheirGoldenPictures) {
