@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_settings.h"
 #include "document/document.h"
 #include "document/encoding.h"
 #include "document/open_book.h"
@@ -39,12 +40,7 @@ struct Reader {
 
     Reader() {
         StartGuiPlatform();
-        SettingsStore defaults;
-        defaults.capacity = kConfigCapacity;
-        defaults.entries.resize(kConfigCapacity);
-        LoadSettings(settings, defaults, IsListedCodePage);
-        settings.fontFaceText = u"DejaVu Sans";
-        settings.fontSizeText[0] = 14;
+        bench::LoadBenchSettings(settings);
         layout.draw = &QtDrawServices();
         layout.settings = &settings;
         CreateLayoutFont(layout, 0, 480);

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_settings.h"
 #include "document/document.h"
 #include "document/encoding.h"
 #include "document/open_book.h"
@@ -42,12 +43,7 @@ struct Reader {
 
     explicit Reader(const std::string& book) {
         StartGuiPlatform();
-        SettingsStore defaults;
-        defaults.capacity = kConfigCapacity;
-        defaults.entries.resize(kConfigCapacity);
-        LoadSettings(settings, defaults, IsListedCodePage);
-        settings.fontFaceText = u"DejaVu Sans";
-        settings.fontSizeText[0] = 14;
+        bench::LoadBenchSettings(settings);
         layout.draw = &QtDrawServices();
         layout.settings = &settings;
         pictures.images = &QtImageServices();
