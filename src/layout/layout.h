@@ -169,6 +169,16 @@ struct StatusSnapshot {
 
 struct PictureBlocks;
 
+// The lines of the opening title that a page passes over (heading_space.h), worked out once for
+// each book.
+struct HiddenLeadCache {
+    std::u16string bookPath;
+    int32_t bookLength = -1;
+    int formatKind = -1;
+    int32_t from = 0;
+    int32_t to = 0;
+};
+
 // Threads: the interface thread owns all of this. While smooth autoscrolling runs, the worker
 // thread lays out and paints with the fonts (their width caches), the word and hyphenation
 // buffers, `pageLines` and the surface's painter, and the interface thread leaves them alone until
@@ -222,6 +232,7 @@ struct Layout {
     // The picture blocks and their cache (picture_blocks.h), owned by the caller; null lays the
     // book out without pictures.
     PictureBlocks* pictures = nullptr;
+    HiddenLeadCache hiddenLead;
 };
 
 // The autoscroll modes, by their "ASW_MODE" values.

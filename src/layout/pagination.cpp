@@ -6,6 +6,7 @@
 
 #include "document/jump_history.h"
 #include "document/text_cache.h"
+#include "layout/heading_space.h"
 #include "layout/layout_fonts.h"
 #include "layout/line_breaker.h"
 #include "layout/picture_blocks.h"
@@ -38,6 +39,16 @@ void StorePosition(Document& doc) {
     if (doc.historyIndex >= 0 && doc.historyIndex < kHistorySize) {
         doc.history[doc.historyIndex] = doc.pageStart;
     }
+}
+
+// A record of the page that shows no text: a held line, or the blank line above a heading.
+void BlankRecord(LineRecord& r, int32_t at, uint32_t flags) {
+    r.text.clear();
+    r.styles.clear();
+    r.words = 0;
+    r.markFrom = r.markTo = 0;
+    r.flags = kStyleTitle | kParaStart | kParaEnd | flags;
+    r.start = r.end = at;
 }
 
 int32_t ClampForward(const Document& doc, int32_t pos) {
@@ -82,14 +93,25 @@ int LayOutHolding(Layout& layout, Document& doc, int32_t from, std::vector<LineR
     const DrawContext dc = TextContext(layout);
     int32_t pos = from;
     for (int i = 0; i <= lines; ++i) {
+        pos = PastHiddenLead(layout, doc, pos);
         // The pictures at a line's start come before it, or end the page there.
         const int block = PlacePictureBlock(layout, doc, records, i, lines, pos);
         if (block < 0) break;
         i += block;
+        // A heading below a line of text has a blank line above it, which may end the page.
+        if (i > 0 && i < lines && HeadingGapAt(layout, doc, pos)) {
+            BlankRecord(records[static_cast<size_t>(i)], pos, kHeadingGap);
+            end = pos;
+            ++i;
+        }
         const int32_t next = LayoutPageLine(layout, doc, records[static_cast<size_t>(i)], pos, dc);
-        if (i < lines) end = next;
+        if (i < lines) end = PastHiddenLead(layout, doc, next);
         pos = next;
     }
+    // The first line stands for what the page passed over at its start.
+    if (from >= 0 && PastHiddenLead(layout, doc, from) != from &&
+        !(records[0].flags & kPictureSlot))
+        records[0].start = from;
     // With "KEEP_ONE_ITEM" a title at the foot is the next page's first line, above its
     // paragraph, already.
     if (layout.autoscrolling || layout.settings->keepOneItem || end >= DocLength(doc)) return 0;
@@ -103,23 +125,27 @@ int LayOutHolding(Layout& layout, Document& doc, int32_t from, std::vector<LineR
     // More than half a page of them is a page of titles (a contents list), shown as it comes.
     if (titles == 0 || held > lines / 2) return 0;
     end = records[static_cast<size_t>(lines - held)].start;
-    for (int i = lines - held; i < lines; ++i) {
-        LineRecord& r = records[static_cast<size_t>(i)];
-        r.text.clear();
-        r.words = 0;
-        r.flags = kStyleTitle | kParaStart | kParaEnd;
-        r.start = r.end = end;
-    }
+    for (int i = lines - held; i < lines; ++i) BlankRecord(records[static_cast<size_t>(i)], end, 0);
     return held;
 }
 
-// Where a page forward from the page laid out in `records` starts.
-int32_t ForwardStart(const Layout& layout, const Document& doc,
-                     const std::vector<LineRecord>& records, int held) {
+// Whether the page laid out in `records` ends short of its last slot: before a held title, a
+// picture that did not fit, or a heading whose blank line took the last slot. The move from such a
+// page is remembered, so that the way back returns to it.
+bool EndsShort(const std::vector<LineRecord>& records, int lines, int held) {
+    if (held > 0 || EndsBeforePicture(records, lines)) return true;
+    return lines > 0 && static_cast<size_t>(lines) <= records.size() &&
+           (records[static_cast<size_t>(lines - 1)].flags & kHeadingGap);
+}
+
+// Where a page forward from the page laid out in `records` starts (past the passed-over title).
+int32_t ForwardStart(Layout& layout, Document& doc, const std::vector<LineRecord>& records,
+                     int held) {
     const int k = layout.linesPerPage - held - layout.settings->keepOneItem - 1;
     if (k < 0 || k >= layout.linesPerPage || static_cast<size_t>(k) >= records.size()) return -1;
     // A picture's slots end where they begin: the page goes on from the line after them.
-    return ClampForward(doc, records[FirstTextRecord(records, static_cast<size_t>(k))].end);
+    const int32_t end = records[FirstTextRecord(records, static_cast<size_t>(k))].end;
+    return ClampForward(doc, PastHiddenLead(layout, doc, end));
 }
 
 // The page a forward move to `to` came from, when it held a title and lays out the same way
@@ -130,8 +156,9 @@ int32_t RememberedHeldMove(Layout& layout, Document& doc, int32_t to) {
         int32_t end = 0;
         const int held =
             LayOutHolding(layout, doc, move.from, layout.checkLines, layout.linesPerPage, end);
-        const int short_ = held > 0 || EndsBeforePicture(layout.checkLines, layout.linesPerPage);
-        if (short_ && ForwardStart(layout, doc, layout.checkLines, held) == to) return move.from;
+        if (EndsShort(layout.checkLines, layout.linesPerPage, held) &&
+            ForwardStart(layout, doc, layout.checkLines, held) == to)
+            return move.from;
     }
     return -1;
 }
@@ -155,7 +182,7 @@ int NextPage(Layout& layout, Document& doc) {
     if (next >= 0) doc.pageStart = next;
     // A page that ended short (before a held title or a picture that did not fit) is remembered,
     // so that the way back returns to it.
-    if ((layout.titleHeld > 0 || EndsBeforePicture(layout.pageLines, layout.linesPerPage)) &&
+    if (EndsShort(layout.pageLines, layout.linesPerPage, layout.titleHeld) &&
         doc.pageStart > before) {
         Layout::HeldMove& move = layout.heldMoves[layout.heldMoveNext];
         move = {before, doc.pageStart};
@@ -169,7 +196,8 @@ int NextLine(Layout& layout, Document& doc) {
     layout.searchMark = -1;  // a search hit is marked until the page moves
     if (layout.pageLines.empty() || doc.pageEnd >= DocLength(doc)) return 0;
     const int32_t before = doc.pageStart;
-    doc.pageStart = ClampForward(doc, layout.pageLines[FirstTextRecord(layout.pageLines, 0)].end);
+    const int32_t end = layout.pageLines[FirstTextRecord(layout.pageLines, 0)].end;
+    doc.pageStart = ClampForward(doc, PastHiddenLead(layout, doc, end));
     StorePosition(doc);
     return doc.pageStart != before;
 }
@@ -187,11 +215,17 @@ int32_t BackwardScan(Document& doc, int32_t p) {
 }
 
 int32_t PreviousLineStart(Layout& layout, Document& doc) {
-    const int32_t pageStart = doc.pageStart;
+    // A page that begins just after the passed-over title shows what a page from the title shows.
+    const LineSpan hidden = HiddenLead(layout, doc);
+    const int32_t pageStart =
+        doc.pageStart > hidden.from && doc.pageStart <= hidden.to ? hidden.from : doc.pageStart;
     if (pageStart <= 0) return 0;
     const DrawContext dc = TextContext(layout);
-    int32_t pos = BackwardScan(doc, pageStart);
+    int32_t pos = BackwardScan(doc, pageStart), line = pos;
     for (;;) {
+        pos = PastHiddenLead(layout, doc, pos);
+        if (pos >= pageStart) return line;
+        line = pos;
         const int32_t next = LayoutLine(layout, doc, layout.scratch, pos, dc);
         if (next >= pageStart || next <= pos) return pos;
         pos = next;
@@ -208,13 +242,24 @@ int PreviousLine(Layout& layout, Document& doc) {
 
 namespace {
 
-// The slots the lines starting at `starts` take on a page: one each, and their pictures'.
+// The slots the lines starting at `starts` take on a page that begins with the first: one each,
+// their pictures', and the blank line above each heading but the first line.
 int64_t SlotsOf(Layout& layout, Document& doc, const std::vector<int32_t>& starts) {
     int64_t slots = static_cast<int64_t>(starts.size());
     if (layout.pictures && !doc.pictures.anchors.empty()) {
         for (const int32_t s : starts) slots += PictureSlotsAt(layout, doc, s);
     }
+    for (size_t i = 1; i < starts.size(); ++i) slots += HeadingGapAt(layout, doc, starts[i]);
     return slots;
+}
+
+// Takes the line starts of the passed-over title out of `starts`.
+void DropHiddenLead(Layout& layout, Document& doc, std::vector<int32_t>& starts) {
+    const LineSpan hidden = HiddenLead(layout, doc);
+    if (hidden.to <= hidden.from) return;
+    starts.erase(std::remove_if(starts.begin(), starts.end(),
+                                [&](int32_t s) { return s >= hidden.from && s < hidden.to; }),
+                 starts.end());
 }
 
 }  // namespace
@@ -222,6 +267,9 @@ int64_t SlotsOf(Layout& layout, Document& doc, const std::vector<int32_t>& start
 int32_t StartOfLinesBefore(Layout& layout, Document& doc, int32_t end, int wanted) {
     end = std::clamp(end, 0, std::max(DocLength(doc), 0));
     if (wanted <= 0) return end;
+    // A page that begins just after the passed-over title shows what a page from the title shows.
+    if (const LineSpan hidden = HiddenLead(layout, doc); end > hidden.from && end <= hidden.to)
+        end = hidden.from;
     const DrawContext dc = TextContext(layout);
     // The line starts from the latest scan start up to `end`, in order. Each scan goes one
     // paragraph (or two blocks) further back and lays out only the new stretch: when its lines end
@@ -251,6 +299,7 @@ int32_t StartOfLinesBefore(Layout& layout, Document& doc, int32_t end, int wante
             stretch.insert(stretch.end(), starts.begin() + static_cast<ptrdiff_t>(known),
                            starts.end());
         starts.swap(stretch);
+        DropHiddenLead(layout, doc, starts);
         // A scan that stopped on a block boundary inside a paragraph may begin a line that the
         // forward layout does not have (its lines meet the forward ones further on), so a line
         // more is found before it.
@@ -264,7 +313,9 @@ int32_t StartOfLinesBefore(Layout& layout, Document& doc, int32_t end, int wante
     size_t first = count;
     int64_t taken = 0;
     while (first > 0 && taken < wanted) {
-        const int64_t slots = 1 + PictureSlotsAt(layout, doc, starts[first - 1]);
+        // The blank line above the heading taken last stands below the line taken now.
+        const bool gapBelow = first < count && HeadingGapAt(layout, doc, starts[first]);
+        const int64_t slots = 1 + PictureSlotsAt(layout, doc, starts[first - 1]) + gapBelow;
         if (taken + slots > wanted && first < count) break;
         taken += slots;
         --first;

@@ -443,7 +443,9 @@ TEST(LayoutTool, AWalkThroughTheBookCarriesItsTextOnceAndComesBack) {
         std::erase_if(text, [](char c) { return std::strchr(" \n\t-\r", c) != nullptr; });
         return text;
     };
-    for (const char* book : {"en-story.html", "ru-story.fb2"}) {
+    // The HTML book's <title> is repeated by its first heading, and the page shows it once.
+    for (const auto [book, passedOver] :
+         {std::pair{"en-story.html", "The Clock at Wrenfield Halt"}, {"ru-story.fb2", ""}}) {
         const std::string info = Tool("info", book);
         const int length = std::stoi(info.substr(info.find("length: ") + 8));
         const std::string size = "--width 320 --height 300 --size 17 ";
@@ -456,7 +458,10 @@ TEST(LayoutTool, AWalkThroughTheBookCarriesItsTextOnceAndComesBack) {
             EXPECT_EQ(pages[i].start, i > 0 ? pages[i - 1].end : 0);
             for (const std::string& line : pages[i].lines) text += line.substr(5) + "\n";
         }
-        EXPECT_EQ(letters(text), letters(Tool("dump", book))) << book;
+        std::string expected = letters(Tool("dump", book));
+        const std::string title = letters(passedOver);
+        ASSERT_EQ(expected.rfind(title + title, 0), 0u) << book;
+        EXPECT_EQ(letters(text), expected.substr(title.size())) << book;
 
         // The walk back from the last page goes back page by page to the book's first, leaving
         // out no line: each page leads forward to the one after it, or (a page that begins just
