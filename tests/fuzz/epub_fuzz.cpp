@@ -1,7 +1,7 @@
 // Fuzz target: a whole .epub, or (first byte's top bit set) its container, package and nav texts.
 #include <string_view>
 
-#include "container_fuzz.h"
+#include "fuzz_support.h"
 #include "document/formats/epub_package.h"
 #include "document/formats/zip_reader.h"
 #include "document/pictures.h"
