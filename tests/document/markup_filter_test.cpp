@@ -20,8 +20,7 @@ std::u16string Read(const std::string& name, const std::string& bytes, int codeP
     return test::ReadAll(*doc);
 }
 
-// The stream each source gives: the file's name picks the filter, the mode the paragraphs of
-// plain text (and inside PRE). Marks: \n paragraph, \r centred, \f right or epigraph, \v verse.
+// Marks: \n paragraph, \r centred, \f right or epigraph, \v verse.
 TEST(MarkupFilter, SourcesAndTheirStreams) {
     constexpr int kDetect = kTxtDetectParagraph, kAsIs = kTxtPlainAsIs;
     const struct {
@@ -95,7 +94,6 @@ TEST(Tags, OnceFlagsDoNotLeakIntoTheNextBook) {
     ASSERT_TRUE(test::Open(*doc, dir.Write("a.html", "<p align=right>r"), 1251));
     ASSERT_TRUE(test::Open(*doc, dir.Write("b.html", "plain"), 1251));
     EXPECT_EQ(test::ReadAll(*doc), u"plain");
-    EXPECT_EQ(doc->blocks[0].state[11], 0);
 }
 
 TEST(Tags, CountersSaturateSoTheSnapshotIsExact) {

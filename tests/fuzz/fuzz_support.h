@@ -18,6 +18,10 @@
 
 namespace lectra::fuzz {
 
+inline void Check(bool ok) {
+    if (!ok) __builtin_trap();
+}
+
 // The input (after its first byte) in a scratch file named with `extension`, so that the open
 // sequence picks the kind, opened with the given code page and paragraph mode; `Open(1)` reopens
 // it for a cold cache.

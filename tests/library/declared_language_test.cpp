@@ -9,16 +9,19 @@
 namespace lectra {
 namespace {
 
-TEST(DeclaredLanguage, HtmlRootLanguage) {
+TEST(DeclaredLanguage, HtmlRootLanguageAndTitleInTheDeclaredCharset) {
+    const std::string ru = test::ReadBytes(test::Fixture("ru-cp1251.html"));
     BookMeta m;
+    ASSERT_TRUE(ReadHtmlMeta(HeadAsUtf8(ru, HeadCodePage(ru)), m));
+    EXPECT_EQ(Utf16ToUtf8(m.title), "Станция на Волчьем мысу");
     ASSERT_TRUE(ReadHtmlMeta("<html xml:lang=\"de-DE\"><head><title>T</title></head>", m));
     EXPECT_EQ(Utf16ToUtf8(m.language), "de-DE");
     ASSERT_TRUE(ReadHtmlMeta("<HTML LANG='uk'><title>T</title>", m));
     EXPECT_EQ(Utf16ToUtf8(m.language), "uk");
     ASSERT_TRUE(ReadHtmlMeta("<html><title>T</title>", m));
     EXPECT_TRUE(m.language.empty());
-    // A lang further in is the body's business, not the book's.
-    EXPECT_FALSE(ReadHtmlMeta("<html><body><p lang=\"fr\">x</p></body></html>", m));
+    // A lang or a title further in is the body's business, not the book's.
+    EXPECT_FALSE(ReadHtmlMeta("<html><body><title>x</title><p lang=\"fr\">x</p></body></html>", m));
     EXPECT_TRUE(m.language.empty());
 }
 

@@ -167,14 +167,6 @@ TEST(OpfMeta, CreatorsRolesSeriesAndCover) {
     EXPECT_EQ(U8(m.coverId), "cover.png");
 }
 
-TEST(HtmlMeta, TitleInTheDeclaredCharset) {
-    const std::string ru = test::ReadBytes(test::Fixture("ru-cp1251.html"));
-    BookMeta m;
-    ASSERT_TRUE(ReadHtmlMeta(HeadAsUtf8(ru, HeadCodePage(ru)), m));
-    EXPECT_EQ(U8(m.title), "Станция на Волчьем мысу");
-    EXPECT_FALSE(ReadHtmlMeta("<html><body><title>late</title></body></html>", m));
-}
-
 TEST(NameFold, CaseAndYoFoldOverCyrillicAndLatin) {
     EXPECT_EQ(U8(FoldName(u"ТОЛСТОЙ Ёж ÀÉÎ Straße")), "толстой еж àéî straße");
     const std::vector<std::string> words = FoldedWords(u"«Ёжик» в тумане—Part II, т.3");
