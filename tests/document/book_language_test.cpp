@@ -80,8 +80,7 @@ TEST(BookLanguage, TheGuessFromTheText) {
     EXPECT_EQ(GuessLanguage(finnish), "");
 }
 
-// The fixtures of each kind (library's DeclaredLanguage has the rest), and a book whose text
-// changes language after the sample.
+// One fixture of each kind (the library's DeclaredLanguage has the rest).
 TEST(BookLanguage, TheGuessOverTheFixturesAndASampleOfBoundedLength) {
     const struct {
         const char* file;

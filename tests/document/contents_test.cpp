@@ -28,8 +28,7 @@ struct Expected {
     std::u16string title;
 };
 
-// The contents as (depth, title), and every position at its title's first letter: the stream
-// from there reads the title (white space and paragraph marks folded as the title has them).
+// The contents as (depth, title); the stream at each position reads the title, white space folded.
 std::vector<Expected> Listed(Document& doc) {
     std::vector<Expected> out;
     for (const ContentsEntry& e : BookContents(doc)) {

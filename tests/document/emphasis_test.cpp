@@ -15,8 +15,7 @@ namespace {
 
 using test::ScratchDir;
 
-// The styles of every unit, read through GetStyle with the blocks decoded from the middle of
-// the book outwards, after the cache was dropped.
+// Every unit's style, the blocks decoded from the middle outwards after the cache was dropped.
 std::vector<uint8_t> StylesFromTheMiddle(Document& doc) {
     for (BlockRecord& r : doc.blocks) r.chars = nullptr;
     std::fill(std::begin(doc.charSlotList), std::end(doc.charSlotList), -1);

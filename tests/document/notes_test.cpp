@@ -188,8 +188,7 @@ TEST(Notes, HostileBooksGiveBoundedNotes) {
                        longId + "'>unreadable</p><p id='" + longId.substr(0, 200) + "'>" +
                        std::string(50000, 'z');
     ASSERT_EQ(Open(*doc, dir.Write("long.html", html), 1252), 1);
-    // The gatherer looks forward only: "4" leads back to an id met before anything wanted it,
-    // and "5" to itself.
+    // The gatherer looks forward only: "4" leads back, "5" to itself.
     ASSERT_EQ(doc->notes.size(), 2u);
     EXPECT_EQ(NoteLabel(*doc, doc->notes[0]), u"2");
     const std::u16string cut = NoteText(*doc, doc->notes[0], kMaxNoteText * 2, 0);

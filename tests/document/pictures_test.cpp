@@ -25,8 +25,7 @@ std::string Bytes(Document& doc, int32_t source, uint32_t limit = kMaxPictureByt
     return out;
 }
 
-// The book with every picture tag and binary taken out: the stream it gives is the one the book
-// with its pictures must give.
+// The book with every picture tag and binary taken out.
 std::string WithoutPictures(std::string xml) {
     xml = std::regex_replace(xml, std::regex("<image[^>]*/>"), "");
     xml = std::regex_replace(xml, std::regex("<img[^>]*>", std::regex::icase), "");

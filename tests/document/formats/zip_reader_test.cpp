@@ -24,8 +24,7 @@ std::string MakeZipTool() {
     return "python3 '" + Fixture("../../tools/make_zip.py") + "' ";
 }
 
-// Each part's own words must come through, the EPUB's title before them where the writer put
-// it in. The generated books end one part inside a tag, which the markup filter shows as "<".
+// The generated books end one part inside a tag, which the markup filter shows as "<".
 TEST(ZipReader, BooksFromIndependentWritersReadWordForWord) {
     const char* ruTitle = "Станция на Волчьем мысу";
     const char* enTitle = "The Last Reel at the Orion";
