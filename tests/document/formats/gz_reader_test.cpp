@@ -32,12 +32,8 @@ TEST(GzReader, TheMemberIsTheBookAndItsNameDecidesItsKind) {
     EXPECT_TRUE(doc->sourceFlags & kSourceGzMember);
     EXPECT_EQ(GzOf(*doc)->memberName, u"ru-cp1251.txt");
 
-    // Without a stored name the kind comes from the file's name without ".gz": the open sequence
-    // up to the gzip step, then that step alone.
-    ResetTextCache(*doc);
-    doc->bookPath = Utf8ToUtf16(test::Fixture("ru.fb2.gz"));
-    ASSERT_TRUE(OpenSourceFile(*doc));
-    ASSERT_EQ(OpenGzMember(*doc), 1);
+    // Without a stored name the kind comes from the file's name without ".gz".
+    ASSERT_EQ(Open(*doc, test::Fixture("ru.fb2.gz")), 1);
     EXPECT_EQ(doc->formatKind, kKindFb2);
     EXPECT_EQ(GzOf(*doc)->memberName, Utf8ToUtf16(test::Fixture("ru.fb2")));
     EXPECT_EQ(RawBytes(*doc), ReadBytes(test::Fixture("ru.fb2")));
