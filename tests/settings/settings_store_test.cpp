@@ -72,7 +72,8 @@ TEST(SettingsStore, WhatTheStoreOrTheFileCannotHoldIsRefused) {
 TEST(SettingsStore, SaveReplacesTheFileOnlyWhenChanged) {
     ScratchDir dir;
     const std::u16string folder = Utf8ToUtf16(dir.path());
-    const std::string path = dir.path() + "/_config.ini", first = "PATH=/книги/Война и мир.txt\r\nPOS=1234\r\n#";
+    const std::string path = dir.path() + "/_config.ini",
+                      first = "PATH=/книги/Война и мир.txt\r\nPOS=1234\r\n#";
     SettingsStore s, again;
     CreateSettingsStore(s, folder, u"_config.ini", 200);
     EXPECT_EQ(test::ReadBytes(path), "");  // a first run leaves an empty file
