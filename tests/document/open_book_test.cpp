@@ -38,7 +38,6 @@ TEST(OpenBook, UnknownNamesOpenAsTextAndFailuresSayWhy) {
     EXPECT_EQ(test::ReadAll(*doc), u"fine");
 }
 
-// A book longer than the reader holds is cut, and the open says where, for the window to tell.
 // A sparse file costs no disk; its NULs read as one unit per byte (two in UTF-16).
 TEST(OpenBook, ABookTooLongToHoldIsCutAndTheCutIsRecorded) {
     ScratchDir dir;

@@ -72,8 +72,7 @@ void InstallHooks(Document& doc, HookLog& log) {
     doc.hooks.setWaitCursor = [](void* c, int on) { static_cast<HookLog*>(c)->cursorOn += on; };
 }
 
-// An unplugged card fails in read(), not in the seek: the open descriptor becomes a write-only
-// one of the same file.
+// An unplugged card fails in read(), not in the seek: the descriptor becomes a write-only one.
 void BreakReads(Document& doc, const std::string& path) {
     const int fd = ::open(path.c_str(), O_WRONLY);
     ASSERT_GE(fd, 0);

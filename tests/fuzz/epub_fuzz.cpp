@@ -1,10 +1,10 @@
 // Fuzz target: a whole .epub, or (first byte's top bit set) its container, package and nav texts.
 #include <string_view>
 
-#include "container_fuzz.h"
 #include "document/formats/epub_package.h"
 #include "document/formats/zip_reader.h"
 #include "document/pictures.h"
+#include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;

@@ -1,4 +1,4 @@
-// Helpers for fuzz targets: hands the input to the reader as a book file.
+// Helpers for fuzz targets: the input handed to the reader as a book file and read both ways.
 #pragma once
 #include <unistd.h>
 
@@ -18,66 +18,39 @@
 
 namespace lectra::fuzz {
 
-// A scratch file holding `data`, named with `extension` so that the open sequence picks the kind.
-class ScratchBook {
-public:
-    ScratchBook(const uint8_t* data, size_t size, const char* extension) {
-        char tmpl[] = "/tmp/lectra-fuzz-XXXXXX";
-        if (!mkdtemp(tmpl)) return;
-        dir_ = tmpl;
-        path_ = dir_ + "/book" + extension;
-        std::ofstream(path_, std::ios::binary)
-            .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
-    ~ScratchBook() {
-        if (dir_.empty()) return;
-        unlink(path_.c_str());
-        rmdir(dir_.c_str());
-    }
-    const std::string& path() const { return path_; }
+inline void Check(bool ok) {
+    if (!ok) __builtin_trap();
+}
 
-private:
-    std::string dir_;
-    std::string path_;
-};
-
-// The input (after its first byte) as a book named with `extension`, opened with the given code
-// page and paragraph mode; a target reopens it with `Open(1)` for a cold cache.
+// The input (after its first byte) in a scratch file named with `extension`, so that the open
+// sequence picks the kind, opened with the given code page and paragraph mode; `Open(1)` reopens
+// it for a cold cache.
 struct FuzzBook {
     FuzzBook(const uint8_t* data, size_t size, const char* extension, int codePage, int mode)
-        : file(data + 1, size - 1, extension), doc(NewDocument()), path(Utf8ToUtf16(file.path())) {
+        : doc(NewDocument()) {
+        char tmpl[] = "/tmp/lectra-fuzz-XXXXXX";
+        if (!mkdtemp(tmpl)) return;
+        dir = tmpl;
+        file = dir + "/book" + extension;
+        std::ofstream(file, std::ios::binary)
+            .write(reinterpret_cast<const char*>(data + 1), static_cast<std::streamsize>(size - 1));
+        path = Utf8ToUtf16(file);
         doc->txtParagraphMode = mode;
         request.codePageSetting = codePage;
     }
-    ~FuzzBook() { CloseDocument(*doc); }
-    int Open(int reopen) {
-        return !file.path().empty() && OpenBook(*doc, path.c_str(), reopen, request);
+    ~FuzzBook() {
+        CloseDocument(*doc);
+        if (dir.empty()) return;
+        unlink(file.c_str());
+        rmdir(dir.c_str());
     }
+    int Open(int reopen) { return !dir.empty() && OpenBook(*doc, path.c_str(), reopen, request); }
 
-    ScratchBook file;
     std::unique_ptr<Document> doc;
+    std::string dir, file;
     std::u16string path;
     OpenRequest request;
 };
-
-// Reads every position in order, reopens the book for a cold cache and reads it back to front:
-// each block decoded alone must give the same units, and there are never more units than bytes.
-// Traps on any difference. Returns whether the book opened.
-inline int ReadBothWays(const uint8_t* data, size_t size, const char* extension, int codePage,
-                        int paragraphMode) {
-    FuzzBook book(data, size, extension, codePage, paragraphMode);
-    if (!book.Open(0)) return 0;
-    Document& doc = *book.doc;
-    const int32_t length = DocLength(doc);
-    if (length < 0 || static_cast<uint32_t>(length) > doc.sourceSize) __builtin_trap();
-    std::u16string straight;
-    for (int32_t i = 0; i < length; ++i) straight += GetChar(doc, i);
-    if (!book.Open(1) || DocLength(doc) != length) __builtin_trap();
-    for (int32_t i = length - 1; i >= 0; --i) {
-        if (GetChar(doc, i) != straight[i]) __builtin_trap();
-    }
-    return 1;
-}
 
 // The contents of any book are bounded and each entry stands at a visible character of the book.
 inline void CheckContents(Document& doc) {
@@ -139,6 +112,37 @@ inline void CheckNotes(Document& doc) {
             NoteLabel(doc, notes[i]).empty())
             __builtin_trap();
     }
+}
+
+// Reads every `stride`-th position in order, reopens the book for a cold cache and reads them back
+// to front: each block decoded alone must give the same units, never more units than bytes, and
+// what the open gathered stays bounded. Traps on any difference. Returns whether the book opened.
+inline int ReadBothWays(const uint8_t* data, size_t size, const char* extension, int codePage,
+                        int paragraphMode, int32_t stride = 1) {
+    FuzzBook book(data, size, extension, codePage, paragraphMode);
+    if (!book.Open(0)) return 0;
+    Document& doc = *book.doc;
+    const int32_t length = DocLength(doc);
+    if (length < 0 || static_cast<uint32_t>(length) > doc.sourceSize) __builtin_trap();
+    CheckContents(doc);
+    CheckPictures(doc);
+    CheckNotes(doc);
+    std::u16string seen;
+    for (int32_t i = 0; i < length; i += stride) seen += GetChar(doc, i);
+    if (!book.Open(1) || DocLength(doc) != length) __builtin_trap();
+    for (int32_t i = (length - 1) / stride * stride; i >= 0; i -= stride) {
+        if (GetChar(doc, i) != seen[static_cast<size_t>(i / stride)]) __builtin_trap();
+    }
+    return 1;
+}
+
+// Containers: a small input can stand for a long text (many records of 64 KiB, a compressed
+// member), so positions 4099 apart are read.
+inline int FuzzContainer(const uint8_t* data, size_t size, const char* extension) {
+    if (size < 1) return 0;
+    const int codePages[] = {kCodePageAuto, 1251, 20866, kCodePageUtf8};
+    ReadBothWays(data, size, extension, codePages[data[0] % 4], (data[0] / 4) % 2, 4099);
+    return 0;
 }
 
 }  // namespace lectra::fuzz

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "container_fuzz.h"
+#include "fuzz_support.h"
 
 namespace {
 

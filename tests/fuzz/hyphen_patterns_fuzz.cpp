@@ -2,18 +2,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "fuzz_support.h"
 #include "layout/hyphen_patterns.h"
 #include "layout/hyphenate.h"
 
 using namespace lectra;
-
-namespace {
-
-void Check(bool ok) {
-    if (!ok) __builtin_trap();
-}
-
-}  // namespace
+using fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     HyphenPatterns patterns;

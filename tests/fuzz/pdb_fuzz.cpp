@@ -1,5 +1,5 @@
 // Fuzz target: PalmDOC and zTXT databases, every record decoded.
-#include "container_fuzz.h"
+#include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return lectra::fuzz::FuzzContainer(data, size, ".pdb");

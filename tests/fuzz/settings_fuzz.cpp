@@ -4,12 +4,14 @@
 #include <string>
 
 #include "document/encoding.h"
+#include "fuzz_support.h"
 #include "platform/sys/utf.h"
 #include "settings/recent_files.h"
 #include "settings/settings_model.h"
 #include "settings/settings_store.h"
 
 using namespace lectra;
+using fuzz::Check;
 
 namespace {
 
@@ -24,10 +26,6 @@ SettingsStore Parsed(const uint8_t* data, size_t size, int capacity) {
 SettingsStore Reparsed(const SettingsStore& store) {
     const std::string bytes = Utf16ToUtf8(SettingsText(store));
     return Parsed(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), store.capacity);
-}
-
-void Check(bool ok) {
-    if (!ok) __builtin_trap();
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Fuzz target: ZIP archives: the end records, the directory, the entry and reads through it.
-#include "container_fuzz.h"
+#include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return lectra::fuzz::FuzzContainer(data, size, ".zip");

@@ -9,16 +9,19 @@
 namespace lectra {
 namespace {
 
-TEST(DeclaredLanguage, HtmlRootLanguage) {
+TEST(DeclaredLanguage, HtmlRootLanguageAndTitleInTheDeclaredCharset) {
+    const std::string ru = test::ReadBytes(test::Fixture("ru-cp1251.html"));
     BookMeta m;
+    ASSERT_TRUE(ReadHtmlMeta(HeadAsUtf8(ru, HeadCodePage(ru)), m));
+    EXPECT_EQ(Utf16ToUtf8(m.title), "Станция на Волчьем мысу");
     ASSERT_TRUE(ReadHtmlMeta("<html xml:lang=\"de-DE\"><head><title>T</title></head>", m));
     EXPECT_EQ(Utf16ToUtf8(m.language), "de-DE");
     ASSERT_TRUE(ReadHtmlMeta("<HTML LANG='uk'><title>T</title>", m));
     EXPECT_EQ(Utf16ToUtf8(m.language), "uk");
     ASSERT_TRUE(ReadHtmlMeta("<html><title>T</title>", m));
     EXPECT_TRUE(m.language.empty());
-    // A lang further in is the body's business, not the book's.
-    EXPECT_FALSE(ReadHtmlMeta("<html><body><p lang=\"fr\">x</p></body></html>", m));
+    // A lang or a title further in is the body's business, not the book's.
+    EXPECT_FALSE(ReadHtmlMeta("<html><body><title>x</title><p lang=\"fr\">x</p></body></html>", m));
     EXPECT_TRUE(m.language.empty());
 }
 
@@ -29,12 +32,10 @@ TEST(DeclaredLanguage, TheFixturesAsTheyDeclareThemAndAsTheyAreRead) {
         const char* declared;
         const char* read;
     } books[] = {
-        {"en.fb2", "", "en", "en"},
         {"ru.fb2", "", "ru", "ru"},
         {"ru.fb2.gz", "", "ru", "ru"},
         {"ru.fb2.zip", "ru.fb2", "ru", "ru"},
         {"en-pandoc.epub", "", "en", "en"},
-        {"ru-pandoc.epub", "", "ru", "ru"},
         // Declared English, written in Russian: the letters decide.
         {"ru-calibre.epub", "", "en", "ru"},
         // "und" declares nothing: the letters decide.
@@ -55,8 +56,8 @@ TEST(DeclaredLanguage, TheFixturesAsTheyDeclareThemAndAsTheyAreRead) {
     EXPECT_EQ(DeclaredLanguage(u"/nonexistent/book.fb2", u""), "");
 }
 
-// A FictionBook that declares a language without patterns keeps it (only the book's own <lang>
-// counts, not its original's), and one that declares nothing usable is read by its letters.
+// A language without patterns is kept (the book's own <lang>, not its original's); nothing
+// usable declared, the letters decide.
 TEST(DeclaredLanguage, WrittenBooks) {
     test::ScratchDir dir;
     const std::string head =

@@ -73,8 +73,7 @@ TEST(ProgramFolder, HomeVariableThenTheUsersConfigFolder) {
     if (old) setenv("LECTRA_HOME", saved.c_str(), 1);
 }
 
-// A private folder in a shared parent: made closed to others, and refused when someone got there
-// first with a link or a folder of their own.
+// Refused when someone got there first with a link or a folder of their own.
 TEST(ProgramFolder, APrivateFolderIsOursAloneOrNone) {
     test::ScratchDir shared, elsewhere;
     const std::u16string parent = Utf8ToUtf16(shared.path());
@@ -98,9 +97,8 @@ TEST(ProgramFolder, APrivateFolderIsOursAloneOrNone) {
     }
 }
 
-// Without HOME, XDG_CONFIG_HOME or LECTRA_HOME the home comes from the password database; where
-// that gives no usable folder either, the settings go to a private folder in the temporary
-// folder, and when someone else has put a link there first, nowhere.
+// No HOME, XDG_CONFIG_HOME, LECTRA_HOME nor home in the password database: a private folder in
+// the temporary folder, or none when someone else has put a link there first.
 TEST(ProgramFolder, WithoutAHomeTheFallbackIsPrivateOrNone) {
     if (geteuid() != 0) GTEST_SKIP() << "needs a user without a home to switch to";
     test::ScratchDir tmp, elsewhere;

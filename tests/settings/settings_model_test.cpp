@@ -32,42 +32,21 @@ struct Loaded {
     }
 };
 
+// Every key with its default, the desktop ones included (margins of 5 % of the window, the
+// book's face and sizes), in load order.
 TEST(SettingsModel, AFirstRunWritesEveryKeyInLoadOrder) {
-    // 84 profile keys, 35 bindings, 34 global keys and "#", each with its default.
     EXPECT_EQ(Loaded("").Saved(), test::ReadBytes(test::Fixture("first-run-config.ini")));
 }
 
-// The first run is set for a desktop screen: room at the sides (5 % of the first window's width),
-// a book face and a body size for its resolution, a legible status line. A file written with the
-// handheld's values keeps them: only missing keys take the new defaults.
-TEST(SettingsModel, DesktopDefaultsForAFirstRunAndAnOldFileReadAsItIs) {
-    Loaded first("");
-    const Settings& d = first.settings;
-    EXPECT_EQ(d.marginLeft * 20, d.windowWidth);
-    EXPECT_EQ(d.marginRight, d.marginLeft);
-    EXPECT_GT(d.marginTop, 0);
-    EXPECT_GT(d.marginBottom, 0);
-    EXPECT_EQ(d.fontFaceText, u"DejaVu Serif");
-    EXPECT_EQ(d.fontFaceStatus, u"DejaVu Sans");
-    EXPECT_EQ(std::vector<int32_t>(d.fontSizeText, d.fontSizeText + 4),
-              (std::vector<int32_t>{18, 18, 18, 18}));
-    EXPECT_EQ(d.fontSizeStatus, 13);
-
+// A file written with the handheld's values keeps them: only missing keys take the defaults.
+TEST(SettingsModel, AnOldFileIsReadAsItIs) {
     Loaded old(
-        "FONT_FACE_TEXT=Verdana\r\nFONT_SIZE_TEXT_0=14\r\nMARGIN_LEFT=1\r\nMARGIN_TOP=0\r\n"
-        "MARGIN_RIGHT=1\r\nMARGIN_BOTTOM=0\r\nFONT_FACE_STATUS=Verdana\r\nFONT_SIZE_STATUS=9\r\n#");
+        "FONT_FACE_TEXT=Verdana\r\nFONT_SIZE_TEXT_0=14\r\nMARGIN_LEFT=1\r\nMARGIN_TOP=0\r\n#");
     const Settings& s = old.settings;
     EXPECT_EQ(s.fontFaceText, u"Verdana");
-    EXPECT_EQ(s.fontFaceStatus, u"Verdana");
-    EXPECT_EQ(s.fontSizeText[0], 14);
-    EXPECT_EQ(s.fontSizeText[1], 18);  // a key the file lacks
-    EXPECT_EQ(s.fontSizeStatus, 9);
-    EXPECT_EQ(std::vector<int32_t>({s.marginLeft, s.marginTop, s.marginRight, s.marginBottom}),
-              (std::vector<int32_t>{1, 0, 1, 0}));
-    const std::string saved = "\r\n" + old.Saved();
-    for (const char* line : {"MARGIN_LEFT=1", "MARGIN_TOP=0", "FONT_SIZE_STATUS=9",
-                             "FONT_FACE_TEXT=Verdana", "FONT_SIZE_TEXT_0=14"})
-        EXPECT_NE(saved.find(std::string("\r\n") + line + "\r\n"), std::string::npos) << line;
+    EXPECT_EQ(
+        std::vector<int32_t>({s.fontSizeText[0], s.fontSizeText[1], s.marginLeft, s.marginTop}),
+        (std::vector<int32_t>{14, 18, 1, 0}));  // FONT_SIZE_TEXT_1 is missing
 }
 
 TEST(SettingsModel, ProfileValuesBindingsAndFacesAsLoadedAndSaved) {
@@ -84,9 +63,7 @@ TEST(SettingsModel, ProfileValuesBindingsAndFacesAsLoadedAndSaved) {
     // Only the low 8 bits of a channel count.
     EXPECT_EQ(s.colors[kColourText][0], MakeColour(44, 255, 0));
     EXPECT_EQ(s.colors[kColourBk][2], MakeColour(200, 200, 0));
-    // An action outside the list falls back to the binding's default; the chapter actions beyond
-    // the handheld's are in it. The centre key 000D is never stored: it stays FullScreen whatever
-    // the file says.
+    // An action outside the list takes the binding's default; the centre key stays FullScreen.
     const std::pair<uint16_t, int> actions[] = {{0x0401, 13}, {0x0402, kActionPreviousChapter},
                                                 {0x0028, 11}, {0x0031, 28},
                                                 {0x02C1, 3},  {0x000D, kActionFullScreen}};
@@ -119,15 +96,13 @@ TEST(SettingsModel, SavingWhatWasLoadedChangesNothing) {
     const Settings& b = second.settings;
     EXPECT_EQ(std::tie(b.marginLeft, b.colors[kColourCut][2], b.visibleProgress[1], b.codePage),
               std::make_tuple(7, MakeColour(1, 2, 3), 0, 20866));
-    // Every key was there and every value held: neither the load nor the save changed the store,
-    // so the file is not rewritten.
+    // Neither the load nor the save changed the store, so the file is not rewritten.
     EXPECT_EQ(second.Saved(), saved);
     EXPECT_EQ(second.config.Dirty, 0);
 }
 
-// The library's folders: never chosen reads as −1 (the automatic folders) and adds one key at
-// the end; a chosen list comes back as saved, a shorter one leaves no folder of the longer behind,
-// an empty choice stays empty, and a count the file cannot mean is the automatic choice again.
+// The library's folders: never chosen (−1) adds one key at the end; a chosen list comes back as
+// saved, a shorter one leaves nothing of the longer, a count the file cannot mean is −1 again.
 TEST(SettingsModel, LibraryFoldersAsChosenAndTheOldFileKeptInOrder) {
     Loaded old("FONT_SIZE_TEXT_0=14\r\nWINDOW_HEIGHT=700\r\n#");
     EXPECT_EQ(old.settings.libraryFolderCount, -1);

@@ -120,7 +120,6 @@ TEST(BookReaders, MalformedFilesAreRefusedWithBadFormat) {
         {"bad.pdb", "record size 0", BuildPdb("TEXtREAd", PalmDocHeader(1, 1, 0), {text})},
         {"bad.pdb", "compression 3", BuildPdb("TEXtREAd", PalmDocHeader(3, 1, 4096), {text})},
         {"bad.pdb", "another creator", BuildPdb("TEXtMOBI", PalmDocHeader(1, 1, 4096), {text})},
-        {"bad.pdb", "another type", BuildPdb("BOOKMOBI", PalmDocHeader(1, 1, 4096), {text})},
         {"bad.pdb", "short record 0", BuildPdb("TEXtREAd", "\x00\x01\x00", {})},
         {"bad.pdb", "record list cut", test::StoredPalmDoc(text, 4).substr(0, 78 + 12)},
         {"bad.pdb", "record 0 past the end", farRecord0},

@@ -39,25 +39,22 @@ TEST(ExportTxt, ParagraphMarksBecomeLineBreaksWithAnIndent) {
     EXPECT_EQ(ReadBytes(dir.path() + "/p.txt.txt"), "short");
 }
 
-// Code pages that the save dialog offers and glibc's iconv knows. The EBCDIC ones are left out:
-// the reader takes bytes below 128 as ASCII in every code page, so its EBCDIC text is not what
-// iconv reads; glibc has no Greek, Turkish, Croatian or Romanian Mac code pages.
+// The save dialog's code pages that glibc's iconv knows, EBCDIC left out (the reader takes bytes
+// below 128 as ASCII in every code page); glibc lacks the Greek, Turkish and other Mac pages.
 const struct {
     int id;
     const char* iconv;
 } kIconvPages[] = {
-    {866, "CP866"},         {1251, "CP1251"},        {20866, "KOI8-R"},
-    {28595, "ISO-8859-5"},  {10007, "MAC-CYRILLIC"}, {1250, "CP1250"},
-    {28592, "ISO-8859-2"},  {775, "CP775"},          {850, "CP850"},
-    {852, "CP852"},         {1252, "CP1252"},        {28599, "ISO-8859-9"},
-    {28605, "ISO-8859-15"}, {28591, "ISO-8859-1"},   {10029, "MAC-CENTRALEUROPE"},
-    {869, "CP869"},         {737, "CP737"},          {1253, "CP1253"},
-    {28597, "ISO-8859-7"},  {855, "CP855"},          {860, "CP860"},
-    {861, "CP861"},         {863, "CP863"},          {865, "CP865"},
-    {874, "CP874"},         {857, "CP857"},          {1254, "CP1254"},
-    {1255, "CP1255"},       {1256, "CP1256"},        {10000, "MACINTOSH"},
-    {10079, "MAC-IS"},      {21866, "KOI8-U"},       {10017, "MAC-UK"},
-    {28594, "ISO-8859-4"},  {1257, "CP1257"},        {437, "CP437"},
+    // clang-format off
+    {866, "CP866"}, {1251, "CP1251"}, {20866, "KOI8-R"}, {28595, "ISO-8859-5"},
+    {10007, "MAC-CYRILLIC"}, {1250, "CP1250"}, {28592, "ISO-8859-2"}, {775, "CP775"},
+    {850, "CP850"}, {852, "CP852"}, {1252, "CP1252"}, {28599, "ISO-8859-9"}, {28605, "ISO-8859-15"},
+    {28591, "ISO-8859-1"}, {10029, "MAC-CENTRALEUROPE"}, {869, "CP869"}, {737, "CP737"},
+    {1253, "CP1253"}, {28597, "ISO-8859-7"}, {855, "CP855"}, {860, "CP860"}, {861, "CP861"},
+    {863, "CP863"}, {865, "CP865"}, {874, "CP874"}, {857, "CP857"}, {1254, "CP1254"},
+    {1255, "CP1255"}, {1256, "CP1256"}, {10000, "MACINTOSH"}, {10079, "MAC-IS"}, {21866, "KOI8-U"},
+    {10017, "MAC-UK"}, {28594, "ISO-8859-4"}, {1257, "CP1257"}, {437, "CP437"},
+    // clang-format on
 };
 
 TEST(ExportTxt, EverySaveCodePageReadsBackWithIconv) {
@@ -180,8 +177,7 @@ TEST(ExportCommands, LectraToolSavesBesideTheBookAndReportsFailure) {
     EXPECT_EQ(Tool("export-txt --save-code-page 65001 '" + book + "'"), "Error\n");
     EXPECT_EQ(Tool("export-pdb '" + dir.path() + "/none.txt'"), "Error reading file!\n");
 
-    // A write that fails part of the way (the file-size limit) reports "Error" and leaves no
-    // half-written book behind.
+    // A write cut short by the file-size limit leaves no half-written book.
     const std::string big = dir.Write("big.txt", std::string(20000, 'w'));
     EXPECT_EQ(test::Run("bash -c \"trap '' XFSZ; ulimit -f 8; '" + std::string(LECTRA_TOOL) +
                         "' export-txt '" + big + "'\" 2>&1"),

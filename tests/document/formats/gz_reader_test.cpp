@@ -32,12 +32,8 @@ TEST(GzReader, TheMemberIsTheBookAndItsNameDecidesItsKind) {
     EXPECT_TRUE(doc->sourceFlags & kSourceGzMember);
     EXPECT_EQ(GzOf(*doc)->memberName, u"ru-cp1251.txt");
 
-    // Without a stored name the kind comes from the file's name without ".gz": the open sequence
-    // up to the gzip step, then that step alone.
-    ResetTextCache(*doc);
-    doc->bookPath = Utf8ToUtf16(test::Fixture("ru.fb2.gz"));
-    ASSERT_TRUE(OpenSourceFile(*doc));
-    ASSERT_EQ(OpenGzMember(*doc), 1);
+    // Without a stored name the kind comes from the file's name without ".gz".
+    ASSERT_EQ(Open(*doc, test::Fixture("ru.fb2.gz")), 1);
     EXPECT_EQ(doc->formatKind, kKindFb2);
     EXPECT_EQ(GzOf(*doc)->memberName, Utf8ToUtf16(test::Fixture("ru.fb2")));
     EXPECT_EQ(RawBytes(*doc), ReadBytes(test::Fixture("ru.fb2")));
@@ -107,8 +103,6 @@ TEST(GzReader, DamagedFilesAreRefusedWithBadFormat) {
     EXPECT_EQ(RawBytes(*doc), Varied(20000));
 }
 
-// A member cut short while the book is open is a read error recorded for the window, as a plain
-// text's is, not pages of pre-fill without a word.
 TEST(GzReader, AMemberCutWhileOpenIsARecordedReadError) {
     ScratchDir dir;
     dir.Write("book.txt", Varied(400000));
@@ -141,8 +135,7 @@ TEST(GzReader, RandomAccessThroughAccessPointsMatchesTheText) {
         ASSERT_EQ(n, static_cast<int>(expected.size())) << o;
         ASSERT_EQ(buffer.substr(0, n), expected) << o;
     };
-    // Ranges just before and after each point, across it, at the start and the very end, read
-    // with a fresh inflater each time.
+    // Around each point, at the start and the very end, with a fresh inflater each time.
     std::vector<uint64_t> offsets = {0, 1, 8191, text.size() - 100, text.size() - 1};
     for (const GzAccessPoint& p : points) {
         for (int64_t d : {-8192, -1, 0, 1, 5000}) {
@@ -153,8 +146,7 @@ TEST(GzReader, RandomAccessThroughAccessPointsMatchesTheText) {
     EXPECT_EQ(ReadGzRange(doc->source, GzOf(*doc)->index, text.size(), out, 8192, nullptr), 0);
     EXPECT_EQ(ReadGzRange(doc->source, GzOf(*doc)->index, 0, out, -5, nullptr), 0);
 
-    // A kept inflater: forwards block by block, then backwards, then a jump ahead past a point;
-    // each read must give the text whether the stream was kept or started again.
+    // A kept inflater: forwards block by block, then backwards, then a jump ahead past a point.
     offsets.clear();
     for (uint64_t o = 0; o < 300000; o += 8192) offsets.push_back(o);
     for (int64_t o = 300000; o > 8192; o -= 40000) offsets.push_back(static_cast<uint64_t>(o));
@@ -163,8 +155,7 @@ TEST(GzReader, RandomAccessThroughAccessPointsMatchesTheText) {
     for (uint64_t o : offsets) readsTheText(o, &cursor);
     EndGzCursor(cursor);
 
-    // Through the text cache: positions from the end back to the start, and the raw block that
-    // straddles the end of the member, filled up to it.
+    // Through the text cache, back to front, and the raw block that straddles the member's end.
     for (int32_t pos = DocLength(*doc) - 1; pos >= 0; pos -= 65537)
         ASSERT_EQ(GetChar(*doc, pos), static_cast<char16_t>(static_cast<uint8_t>(text[pos])))
             << pos;

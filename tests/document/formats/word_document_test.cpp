@@ -15,10 +15,8 @@ using test::OpenedBook;
 using test::ScratchDir;
 
 TEST(WordDocument, EveryGenerationOpensWithItsKindCodePageAndText) {
-    // The generator writes the first paragraphs of the Russian story up to `limit` characters:
-    // Word for DOS (in code page 866 with ASCII look-alikes for the dashes, guillemets and ellipsis
-    // it lacks), WinWord 2.0 plain and with its halves stored in reverse, Word 6 with its three
-    // pieces stored last first. Word 97 books: the first word here, the text in word_peers_test.
+    // The generator's books hold the Russian story's first `limit` characters (for DOS in 866,
+    // with ASCII look-alikes); of Word 97 books the first word here, the text in word_peers_test.
     const struct {
         const char* file;
         int kind, codePage;
@@ -60,8 +58,7 @@ TEST(WordDocument, EveryGenerationOpensWithItsKindCodePageAndText) {
 }
 
 TEST(WordDocument, EightBitPiecesAreWidenedAndPiecesEndInsideRawBlocks) {
-    // 8-bit windows-1252 English, a 16-bit Russian piece from character 3001, 8-bit English again;
-    // the second boundary lies inside the second raw block.
+    // 8-bit English, a 16-bit Russian piece from 3001, 8-bit again inside the second raw block.
     const std::u16string en = test::WordText(test::Story("en"), 6500);
     const std::u16string ru = test::WordText(test::Story("ru"), 2499);
     const std::u16string expected = en.substr(0, 3001) + ru + en.substr(3001);
@@ -163,7 +160,6 @@ TEST(WordDocument, DamagedBooksAreRefusedOrReadAsTextWithoutLoopingOrReadingOuts
         // An unbelievable sector size is not a compound file: the book is read as plain text.
         {w97, "sector size", [](std::string& b) { test::PutLe16(b, 30, 40); }, kKindText},
         // Word for DOS: the end of the text must lie in the file, the text starting at 128.
-        {dos, "end of text 0", [](std::string& b) { PutLe32(b, 14, 0); }, -1},
         {dos, "end of text 127", [](std::string& b) { PutLe32(b, 14, 127); }, -1},
         {dos, "end of text past the file", [](std::string& b) { PutLe32(b, 14, b.size() + 1); },
          -1},

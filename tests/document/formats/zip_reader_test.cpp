@@ -20,16 +20,11 @@ using test::Open;
 using test::Page;
 using test::ReadBytes;
 
-std::vector<std::string> WordsOf(const char* text) {
-    return test::Words(text);
-}
-
 std::string MakeZipTool() {
     return "python3 '" + Fixture("../../tools/make_zip.py") + "' ";
 }
 
-// Each part's own words must come through, the EPUB's title before them where the writer put
-// it in. The generated books end one part inside a tag, which the markup filter shows as "<".
+// The generated books end one part inside a tag, which the markup filter shows as "<".
 TEST(ZipReader, BooksFromIndependentWritersReadWordForWord) {
     const char* ruTitle = "Станция на Волчьем мысу";
     const char* enTitle = "The Last Reel at the Orion";
@@ -60,7 +55,7 @@ TEST(ZipReader, BooksFromIndependentWritersReadWordForWord) {
         ASSERT_EQ(Open(*doc, Fixture(b.file), b.codePage), 1) << b.file;
         EXPECT_EQ(doc->formatKind, b.kind) << b.file;
         EXPECT_EQ(doc->bookCodePage, b.detected) << b.file;
-        std::vector<std::string> expected = WordsOf(b.before);
+        std::vector<std::string> expected = test::Words(b.before);
         const std::vector<std::string> story =
             test::Words(ReadBytes(Fixture(b.file[0] == 'r' ? "source/ru.txt" : "source/en.txt")));
         expected.insert(expected.end(), story.begin(), story.end());
@@ -106,10 +101,8 @@ std::string PythonZip(const std::string& zip, const std::string& file, bool stor
     return zip;
 }
 
-// Text that runs into an unclosed tag to its end deflates to long runs of matches: the last
-// compressed bytes hold output that the inflater gives only after all input is in, and the
-// stream's end may wait behind one more block boundary. Python's zipfile and Info-ZIP both wrote
-// such entries of 1 and 2 MiB that an index of what the input alone gave refused as damaged.
+// Mended: an entry ending in a long run of matches, whose last bytes the inflater gives only after
+// all input is in, was refused as damaged; Python's zipfile and Info-ZIP both write such entries.
 TEST(ZipReader, EntriesThatEndInALongRunOpenFromEitherWriter) {
     test::ScratchDir dir;
     test::OpenedBook doc;
@@ -135,8 +128,7 @@ TEST(ZipReader, EntriesThatEndInALongRunOpenFromEitherWriter) {
     }
 }
 
-// An archive cut short or changed while the book is open is a read error, recorded as the plain
-// text's is, for the window to show once: never pages of pre-fill without a word.
+// An archive cut short or changed while the book is open is a read error recorded to show once.
 TEST(ZipReader, AnArchiveCutOrChangedWhileOpenIsARecordedReadError) {
     test::ScratchDir dir;
     // Words that do not repeat, so that the compressed data is far more than one read of it.
@@ -250,8 +242,8 @@ TEST(ZipReader, PackageFilesAreReadByTheirRules) {
               (std::vector<std::string>{"OPS/a.xhtml", "fonts/f.otf"}));
 }
 
-// A document type's internal subset is markup, not text: its declarations may hold ">" and "]"
-// in quotes. One never closed ends at the end of its document, which the next one survives.
+// A document type's internal subset (">" and "]" in quotes) is markup; one never closed ends
+// with its document.
 TEST(ZipReader, ADocumentTypesInternalSubsetIsNotText) {
     test::ScratchDir dir;
     const std::string subset =
@@ -278,8 +270,7 @@ TEST(ZipReader, ADocumentTypesInternalSubsetIsNotText) {
     EXPECT_EQ(words, (std::vector<std::string>{"First", "words", "Last", "words"}));
 }
 
-// A spine that names places inside documents reads each document once, where it comes first;
-// the package's title is not put above a first document whose first heading already says it.
+// Each document once, where the spine first names it; no package title above the same heading.
 TEST(ZipReader, SpinePlacesReadEachDocumentOnceAndTheTitleIsNotRepeated) {
     test::ScratchDir dir;
     const std::string opf =
@@ -308,8 +299,7 @@ TEST(ZipReader, SpinePlacesReadEachDocumentOnceAndTheTitleIsNotRepeated) {
     ASSERT_EQ(ParseEpubPackage(opf, "OPS/book.opf", p), 1);
     EXPECT_EQ(p.spine,
               (std::vector<std::string>{"OPS/title.xhtml", "OPS/ch1.xhtml", "OPS/ch2.xhtml"}));
-    // The heading's text as the title compares: white space folded, case ignored, tags inside
-    // it taken as spaces; another title, or no heading, is no match.
+    // White space folded, case ignored, tags inside taken as spaces.
     const struct {
         const char* xhtml;
         const char16_t* text;
@@ -326,8 +316,7 @@ TEST(ZipReader, SpinePlacesReadEachDocumentOnceAndTheTitleIsNotRepeated) {
     EXPECT_EQ(SameTitle(u"", u""), 0);
 }
 
-// A block decoded alone gives what the straight read of the book gives there, also where blocks
-// cross parts, a part ends inside a tag or starts with a byte-order mark.
+// Also where blocks cross parts, a part ends inside a tag or starts with a byte-order mark.
 TEST(ZipReader, EveryBlockDecodedAloneMatchesTheStraightRead) {
     test::ScratchDir dir;
     const std::string story = ReadBytes(Fixture("source/ru.txt"));
