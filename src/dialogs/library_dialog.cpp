@@ -23,7 +23,7 @@ constexpr ListOrder kOrderOf[] = {ListOrder::kAuthor, ListOrder::kSeries, ListOr
                                   ListOrder::kLanguage, ListOrder::kAdded};
 
 struct Library {
-    ReaderServices* reader = nullptr;
+    const ReaderServices* reader = nullptr;
     LibraryDb* db = nullptr;
     LibraryChoice* choice = nullptr;
     std::vector<BookRow> rows;
@@ -179,7 +179,7 @@ std::vector<std::u16string> CatalogueNames(const std::string& libraryPath,
     return names;
 }
 
-int ShowLibraryDialog(ReaderServices& reader, LibraryDb& library, LibraryChoice& choice) {
+int ShowLibraryDialog(const ReaderServices& reader, LibraryDb& library, LibraryChoice& choice) {
     Library l;
     l.reader = &reader;
     l.db = &library;

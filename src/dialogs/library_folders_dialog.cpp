@@ -12,7 +12,7 @@ namespace lectra {
 namespace {
 
 struct FoldersForm {
-    ReaderServices* reader = nullptr;
+    const ReaderServices* reader = nullptr;
     std::vector<std::u16string> folders;
     int saved = 0;
 };
@@ -107,7 +107,7 @@ const char16_t* FolderRefusal(const std::vector<std::u16string>& folders,
     return nullptr;
 }
 
-int ShowLibraryFoldersDialog(ReaderServices& reader, std::vector<std::u16string>& folders) {
+int ShowLibraryFoldersDialog(const ReaderServices& reader, std::vector<std::u16string>& folders) {
     FoldersForm f;
     f.reader = &reader;
     f.folders = folders;
