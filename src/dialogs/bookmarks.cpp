@@ -297,9 +297,8 @@ void ShowAddBookmarkDialog(const ReaderServices& reader) {
     if (!reader.bookOpen) return;
     RememberBook(reader);
     AddBookmark a{&reader};
-    const DialogTemplate* t = FindDialogTemplate(kTemplateAddBookmark);
     // The page is painted again: its status line and progress bar show the new bookmark.
-    if (t && ShowDialog(reader, *t, AddProc, &a) == 1) Refresh(reader);
+    if (ShowDialog(reader, kTemplateAddBookmark, AddProc, &a) == 1) Refresh(reader);
 }
 
 void ShowBookmarksDialog(const ReaderServices& reader) {
@@ -312,9 +311,8 @@ void ShowBookmarksDialog(const ReaderServices& reader) {
         return;
     }
     const size_t before = o.marks.size();
-    const DialogTemplate* t = FindDialogTemplate(kTemplateList);
     // A bookmark opened moves the page; one deleted leaves the status line and the bar.
-    if (t && (ShowDialog(reader, *t, ListProc, &o) == 1 || o.marks.size() != before))
+    if (ShowDialog(reader, kTemplateList, ListProc, &o) == 1 || o.marks.size() != before)
         Refresh(reader);
 }
 

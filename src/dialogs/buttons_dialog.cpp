@@ -79,8 +79,7 @@ std::u16string BindingLine(const ButtonBinding& binding) {
 void ShowButtonsDialog(const ReaderServices& reader) {
     ButtonsEdit b;
     b.reader = &reader;
-    if (const DialogTemplate* t = FindDialogTemplate(kTemplateBrowser))
-        ShowDialog(reader, *t, ButtonsProc, &b);
+    ShowDialog(reader, kTemplateBrowser, ButtonsProc, &b);
 }
 
 }  // namespace lectra

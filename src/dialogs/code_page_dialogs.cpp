@@ -91,25 +91,19 @@ int InfoProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t 
 void ShowInfo(const ReaderServices& reader, int templateId, int control,
               const std::u16string& title, const std::u16string& text) {
     InfoBox box{title, u"Ok", text, control};
-    if (const DialogTemplate* t = FindDialogTemplate(templateId))
-        ShowDialog(reader, *t, InfoProc, &box);
+    ShowDialog(reader, templateId, InfoProc, &box);
 }
 
 }  // namespace
 
 void ShowCodePageDialog(const ReaderServices& reader) {
-    CodePageChoice c;
-    c.reader = &reader;
-    if (const DialogTemplate* t = FindDialogTemplate(kTemplateList))
-        ShowDialog(reader, *t, CodePageProc, &c);
+    CodePageChoice c{&reader, 0};
+    ShowDialog(reader, kTemplateList, CodePageProc, &c);
 }
 
 void ShowSaveCodePageDialog(const ReaderServices& reader) {
-    CodePageChoice c;
-    c.reader = &reader;
-    c.save = 1;
-    if (const DialogTemplate* t = FindDialogTemplate(kTemplateList))
-        ShowDialog(reader, *t, CodePageProc, &c);
+    CodePageChoice c{&reader, 1};
+    ShowDialog(reader, kTemplateList, CodePageProc, &c);
 }
 
 std::u16string FileInfoText(Document& doc, double percentRead) {
@@ -179,8 +173,7 @@ void ShowFileInfoDialog(const ReaderServices& reader) {
     if (!reader.bookOpen) return;
     FileInfo info;
     info.reader = &reader;
-    if (const DialogTemplate* t = FindDialogTemplate(kTemplateFileInfo))
-        ShowDialog(reader, *t, FileInfoProc, &info);
+    ShowDialog(reader, kTemplateFileInfo, FileInfoProc, &info);
     DeletePreviewSurface(reader, info.cover);
 }
 

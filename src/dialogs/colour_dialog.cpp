@@ -166,14 +166,12 @@ void PaintColourPreview(const Layout& layout, PlatformSurface* surface, int widt
 }
 
 void ShowColourDialog(const ReaderServices& reader) {
-    const DialogTemplate* t = FindDialogTemplate(kTemplateColours);
-    if (!t) return;
     ColourEdit e;
     e.reader = &reader;
     const Settings& s = *reader.settings;
     ColourRef before[kColourCount];
     for (int c = 0; c < kColourCount; ++c) before[c] = s.colors[c][ActiveProfile(s)];
-    ShowDialog(reader, *t, ColourProc, &e);
+    ShowDialog(reader, kTemplateColours, ColourProc, &e);
     DeletePreviewSurface(reader, e.preview);
     // The page shows new colours at once.
     for (int c = 0; c < kColourCount; ++c) {

@@ -65,8 +65,7 @@ void ShowContentsDialog(const ReaderServices& reader) {
         ShowTitledMessage(reader, u"No contents", u"Contents");
         return;
     }
-    const DialogTemplate* t = FindDialogTemplate(kTemplateContents);
-    if (t && ShowDialog(reader, *t, ContentsProc, &c) == 1) Refresh(reader);
+    if (ShowDialog(reader, kTemplateContents, ContentsProc, &c) == 1) Refresh(reader);
 }
 
 }  // namespace lectra

@@ -105,6 +105,10 @@ void PlaceControl(PlatformDialog* dialog, int id, int layout, int margin, int ro
     ShowControl(dialog, id, 1);
 }
 
+void PlaceControls(PlatformDialog* dialog, std::span<const Placement> places) {
+    for (const Placement& p : places) PlaceControl(dialog, p.id, p.layout, p.margin, p.row);
+}
+
 void PlaceRightOf(PlatformDialog* dialog, int id, int reference) {
     const PixelRect r = ControlRect(dialog, reference);
     const PixelRect c = ControlRect(dialog, id);
@@ -147,12 +151,13 @@ void DeletePreviewSurface(const ReaderServices& reader, PlatformSurface* surface
     if (surface) reader.page->draw->deleteSurface(surface);
 }
 
-int ShowDialog(const ReaderServices& reader, const DialogTemplate& t, DialogProcedure procedure,
+int ShowDialog(const ReaderServices& reader, int templateId, DialogProcedure procedure,
                void* context) {
+    const DialogTemplate* t = FindDialogTemplate(templateId);
     const ReaderOperations& ops = reader.ops;
-    if (ops.stopAutoscroll && !ops.stopAutoscroll(ops.context)) return -1;
+    if (!t || (ops.stopAutoscroll && !ops.stopAutoscroll(ops.context))) return -1;
     const int left = LeaveFullScreen(reader);
-    const int result = (ops.runDialog ? ops.runDialog : RunDialog)(t, procedure, context);
+    const int result = (ops.runDialog ? ops.runDialog : RunDialog)(*t, procedure, context);
     BackToFullScreen(reader, left);
     return result;
 }

@@ -2,6 +2,7 @@
 // keys, the row layout of its controls, its list helpers and the message box.
 #pragma once
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "dialogs/control_ids.h"
@@ -102,6 +103,14 @@ DialogMetrics ComputeDialogMetrics(int fontHeight);
 PixelRect PlaceRect(const DialogMetrics& m, PixelRect client, PixelRect control, int layout,
                     int margin, int scrollBar, int row);
 void PlaceControl(PlatformDialog* dialog, int id, int layout, int margin, int row);
+// A dialog's controls placed by its table: each row one PlaceControl.
+struct Placement {
+    int id;
+    int layout;
+    int margin;
+    int row;
+};
+void PlaceControls(PlatformDialog* dialog, std::span<const Placement> places);
 void PlaceRightOf(PlatformDialog* dialog, int id, int reference);
 
 // What a command message asks of a dialog: its action (the left soft key, Enter, or a double
@@ -119,9 +128,9 @@ void BackToFullScreen(const ReaderServices& reader, int left);
 void Refresh(const ReaderServices& reader);
 void RememberBook(const ReaderServices& reader);
 
-// Stops autoscrolling (no dialog when it will not stop), leaves full screen around the dialog and
-// runs it. Returns the dialog's result, −1 when it was not shown.
-int ShowDialog(const ReaderServices& reader, const DialogTemplate& t, DialogProcedure procedure,
+// Stops autoscrolling (no dialog when it will not stop), leaves full screen around the dialog of
+// template `templateId` and runs it. Returns the dialog's result, −1 when it was not shown.
+int ShowDialog(const ReaderServices& reader, int templateId, DialogProcedure procedure,
                void* context);
 // The open book (see ReaderOperations::book).
 inline Document& Book(const ReaderServices& reader) {

@@ -310,9 +310,7 @@ int ShowOpenFileDialog(const ReaderServices& reader, const std::u16string& start
     Browser b;
     b.reader = &reader;
     b.start = start;
-    const DialogTemplate* t = FindDialogTemplate(kTemplateBrowser);
-    if (!t) return 0;
-    ShowDialog(reader, *t, BrowserProc, &b);
+    ShowDialog(reader, kTemplateBrowser, BrowserProc, &b);
     return b.opened;
 }
 
@@ -322,9 +320,7 @@ int ChooseFolder(const ReaderServices& reader, const std::u16string& start,
     b.reader = &reader;
     b.folderMode = 1;
     b.start = start;
-    const DialogTemplate* t = FindDialogTemplate(kTemplateBrowser);
-    if (!t) return 0;
-    ShowDialog(reader, *t, BrowserProc, &b);
+    ShowDialog(reader, kTemplateBrowser, BrowserProc, &b);
     if (!b.opened) return 0;
     chosen = b.chosen;
     return 1;
@@ -337,9 +333,7 @@ int ShowRecentDialog(const ReaderServices& reader) {
     r.reader = &reader;
     r.first = reader.bookOpen ? 1 : 0;
     if (reader.recent->entries[r.first].bookPath.size() < 2) return 0;
-    const DialogTemplate* t = FindDialogTemplate(kTemplateBrowser);
-    if (!t) return 0;
-    ShowDialog(reader, *t, RecentProc, &r);
+    ShowDialog(reader, kTemplateBrowser, RecentProc, &r);
     return r.opened;
 }
 

@@ -12,6 +12,11 @@ namespace lectra {
 
 namespace {
 
+constexpr Placement kGotoPlaces[] = {{kCtlGotoInfo, 1, 7, 0xFFFF},
+                                     {kCtlGotoLabel, 6, 10, 0xFFFF},
+                                     {kCtlGotoNumber, 5, 10, 0xFFFF},
+                                     {kCtlGotoInPages, 1, 10, 0xFFFF}};
+
 struct Goto {
     const ReaderServices* reader = nullptr;
     DialogMemory* memory = nullptr;
@@ -22,10 +27,7 @@ int GotoProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t 
     Document& doc = Book(*g.reader);
     if (message == kDlgInit) {
         InitDialogFrame(dialog, u"Goto", u"Goto");
-        PlaceControl(dialog, kCtlGotoInfo, 1, 7, 0xFFFF);
-        PlaceControl(dialog, kCtlGotoLabel, 6, 10, 0xFFFF);
-        PlaceControl(dialog, kCtlGotoNumber, 5, 10, 0xFFFF);
-        PlaceControl(dialog, kCtlGotoInPages, 1, 10, 0xFFFF);
+        PlaceControls(dialog, kGotoPlaces);
         SetChecked(dialog, kCtlGotoInPages, g.memory->gotoInPages);
         char buf[64];
         std::snprintf(buf, sizeof buf, "Position: %d/%d, %1.2f%%\r\nFile: ", doc.pageStart >> 10,
@@ -86,8 +88,7 @@ void ShowGotoDialog(const ReaderServices& reader, DialogMemory& memory) {
     if (!reader.bookOpen) return;
     RememberBook(reader);
     Goto g{&reader, &memory};
-    const DialogTemplate* t = FindDialogTemplate(kTemplateGoto);
-    if (t && ShowDialog(reader, *t, GotoProc, &g) == 1) Refresh(reader);
+    if (ShowDialog(reader, kTemplateGoto, GotoProc, &g) == 1) Refresh(reader);
 }
 
 }  // namespace lectra

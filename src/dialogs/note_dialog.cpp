@@ -105,8 +105,7 @@ void ShowNotesDialog(const ReaderServices& reader, const std::vector<int>& indic
     n.reader = &reader;
     n.indices = &indices;
     n.selected = std::clamp(selected, 0, static_cast<int>(indices.size()) - 1);
-    const DialogTemplate* t = FindDialogTemplate(kTemplateNote);
-    if (t && ShowDialog(reader, *t, NotesProc, &n) == 1) Refresh(reader);
+    if (ShowDialog(reader, kTemplateNote, NotesProc, &n) == 1) Refresh(reader);
 }
 
 }  // namespace lectra

@@ -139,9 +139,7 @@ int32_t FindFrom(Document& doc, int32_t from, const std::u16string& lower,
 
 void ShowFindDialog(const ReaderServices& reader, DialogMemory& memory) {
     Find f{&reader, &memory};
-    const DialogTemplate* t = FindDialogTemplate(kTemplateFind);
-    if (!t) return;
-    ShowDialog(reader, *t, FindProc, &f);
+    ShowDialog(reader, kTemplateFind, FindProc, &f);
     if (f.search && reader.bookOpen) SearchForward(reader, memory, f.fromCurrent);
 }
 

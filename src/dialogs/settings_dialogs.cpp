@@ -21,13 +21,6 @@ constexpr size_t kFaceChars = 31;
 // handheld's separate up-down control only the gap is kept.
 constexpr int kSpin = 2;
 
-struct Placement {
-    int id;
-    int layout;
-    int margin;
-    int row;
-};
-
 // A spin list's items: the texts given, or `count` numbers from `first`.
 struct SpinItems {
     int id;
@@ -137,8 +130,7 @@ int FormProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t 
             }
         }
         if (form.init) form.init(dialog, run);
-        for (const Placement& p : form.places)
-            PlaceControl(dialog, p.id, p.layout, p.margin, p.row);
+        PlaceControls(dialog, form.places);
         const Values v = form.load(*run.reader);
         for (size_t i = 0; i < form.fields.size() && i < v.size(); ++i)
             ShowValue(dialog, form.fields[i], v[i]);
@@ -174,8 +166,7 @@ void RunForm(const ReaderServices& reader, const Form& form) {
     FormRun run;
     run.form = &form;
     run.reader = &reader;
-    const DialogTemplate* t = FindDialogTemplate(form.templateId);
-    if (t && ShowDialog(reader, *t, FormProc, &run) == 1) form.save(run);
+    if (ShowDialog(reader, form.templateId, FormProc, &run) == 1) form.save(run);
 }
 
 // Any of the values at `indexes` changed.
