@@ -78,11 +78,11 @@ int main(int argc, char** argv) {
     const double found = Search(*app, Utf8ToUtf16(argv[3]), &hit);
     std::printf("  search, near the end: %7.1f ms (hit %d of %d)\n", found, hit,
                 DocLength(*app->doc));
-    ShowOpenFileDialog(app->services, PathFromBytes(argv[4]) + u"/");
+    ShowOpenFileDialog(DialogServices(*app), PathFromBytes(argv[4]) + u"/");
     std::printf("  browser filled: %.1f ms\n", ListMs);
     if (argc > 5) {
         OpenStartupBook(*app, PathFromBytes(argv[5]));
-        ShowContentsDialog(app->services);
+        ShowContentsDialog(DialogServices(*app));
         std::printf("  contents dialog filled: %.1f ms\n", ListMs);
     }
     DestroyMainWindow();

@@ -6,7 +6,6 @@
 #include <cstdio>
 
 #include "document/text_cache.h"
-#include "layout/pagination.h"
 #include "platform/sys/files.h"
 #include "platform/sys/utf.h"
 #include "platform/window.h"
@@ -84,17 +83,17 @@ std::u16string BookmarksFile(const ReaderServices& reader) {
 }
 
 struct AddBookmark {
-    ReaderServices* reader = nullptr;
+    const ReaderServices* reader = nullptr;
 };
 
 int AddProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam, intptr_t) {
-    ReaderServices& reader = *static_cast<AddBookmark*>(context)->reader;
+    const ReaderServices& reader = *static_cast<AddBookmark*>(context)->reader;
     if (message == kDlgInit) {
         InitDialogFrame(dialog, u"Add Bookmark", u"Add");
         PlaceControl(dialog, kCtlBookmarkLabel, 1, 2, 0);
         PlaceControl(dialog, kCtlBookmarkName, 1, 2, 1);
         SetControlText(dialog, kCtlBookmarkName,
-                       SuggestedBookmarkName(*reader.doc, reader.doc->pageStart));
+                       SuggestedBookmarkName(Book(reader), Book(reader).pageStart));
         SetTextLimit(dialog, kCtlBookmarkName, kBookmarkNameChars);
         SetControlFocus(dialog, kCtlBookmarkName);
         return 1;
@@ -102,11 +101,12 @@ int AddProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t w
     if (message != kDlgCommand) return 0;
     const DialogAsk ask = ReadCommand(wParam);
     if (ask == DialogAsk::kAction) {
+        const Document& doc = Book(reader);
         Bookmark b;
-        b.path = reader.doc->bookPath;
+        b.path = doc.bookPath;
         b.name = ControlText(dialog, kCtlBookmarkName).substr(0, kBookmarkNameChars);
-        b.position = reader.doc->pageStart;
-        b.length = DocLength(*reader.doc);
+        b.position = doc.pageStart;
+        b.length = DocLength(doc);
         if (!AppendBookmark(BookmarksFile(reader), b)) {
             ShowTitledMessage(reader, u"Error writing in file", u"Error");
         }
@@ -119,7 +119,7 @@ int AddProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t w
 }
 
 struct OpenBookmarks {
-    ReaderServices* reader = nullptr;
+    const ReaderServices* reader = nullptr;
     std::vector<Bookmark> marks;
 };
 
@@ -135,7 +135,7 @@ void FillBookmarks(PlatformDialog* dialog, const OpenBookmarks& o) {
 
 int ListProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam, intptr_t) {
     OpenBookmarks& o = *static_cast<OpenBookmarks*>(context);
-    ReaderServices& reader = *o.reader;
+    const ReaderServices& reader = *o.reader;
     if (message == kDlgInit) {
         InitDialogFrame(dialog, u"Bookmarks", u"Open");
         PlaceControl(dialog, kCtlList, 2, 2, 0xFFFF);
@@ -149,7 +149,7 @@ int ListProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t 
         // Delete takes the selected bookmark out of the file and the list.
         const int n = ListSelection(dialog, kCtlList);
         if (n < 0) return 1;
-        if (!RemoveBookmark(BookmarksFile(reader), reader.doc->bookPath, n)) {
+        if (!RemoveBookmark(BookmarksFile(reader), Book(reader).bookPath, n)) {
             ShowTitledMessage(reader, u"Error writing in file", u"Error");
             return 1;
         }
@@ -164,13 +164,12 @@ int ListProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t 
         // The file is read again: the line stands for the n-th bookmark of the book there now.
         const int n = ListSelection(dialog, kCtlList);
         const std::vector<Bookmark> now =
-            BookBookmarks(BookmarksFile(reader), reader.doc->bookPath);
-        const int32_t length = DocLength(*reader.doc);
+            BookBookmarks(BookmarksFile(reader), Book(reader).bookPath);
+        const int32_t length = DocLength(Book(reader));
         if (n >= 0 && n < static_cast<int>(now.size()) &&
             now[static_cast<size_t>(n)].position >= 0 &&
             now[static_cast<size_t>(n)].position <= length) {
-            reader.doc->pageStart =
-                ClampToLastPage(*reader.layout, *reader.doc, now[static_cast<size_t>(n)].position);
+            reader.ops.moveTo(reader.ops.context, now[static_cast<size_t>(n)].position);
             EndDialog(dialog, 1);
         } else {
             ShowTitledMessage(reader, u"Error", u"Bookmarks");
@@ -294,46 +293,42 @@ std::u16string SuggestedBookmarkName(Document& doc, int32_t position) {
     return name;
 }
 
-void ShowAddBookmarkDialog(ReaderServices& reader) {
-    if (!*reader.bookOpen) return;
-    if (reader.rememberBook) reader.rememberBook(reader.context);
+void ShowAddBookmarkDialog(const ReaderServices& reader) {
+    if (!reader.bookOpen) return;
+    RememberBook(reader);
     AddBookmark a{&reader};
-    const DialogTemplate* t = FindDialogTemplate(kTemplateAddBookmark);
     // The page is painted again: its status line and progress bar show the new bookmark.
-    if (t && ShowDialog(reader, *t, AddProc, &a) == 1) reader.refresh(reader.context);
+    if (ShowDialog(reader, kTemplateAddBookmark, AddProc, &a) == 1) Refresh(reader);
 }
 
-void ShowBookmarksDialog(ReaderServices& reader) {
-    if (!*reader.bookOpen) return;
+void ShowBookmarksDialog(const ReaderServices& reader) {
+    if (!reader.bookOpen) return;
     OpenBookmarks o;
     o.reader = &reader;
-    o.marks = BookBookmarks(BookmarksFile(reader), reader.doc->bookPath);
+    o.marks = BookBookmarks(BookmarksFile(reader), Book(reader).bookPath);
     if (o.marks.empty()) {
         ShowTitledMessage(reader, u"List Empty!", u"Bookmarks");
         return;
     }
     const size_t before = o.marks.size();
-    const DialogTemplate* t = FindDialogTemplate(kTemplateList);
     // A bookmark opened moves the page; one deleted leaves the status line and the bar.
-    if (t && (ShowDialog(reader, *t, ListProc, &o) == 1 || o.marks.size() != before))
-        reader.refresh(reader.context);
+    if (ShowDialog(reader, kTemplateList, ListProc, &o) == 1 || o.marks.size() != before)
+        Refresh(reader);
 }
 
-void ClearBookBookmarks(ReaderServices& reader) {
-    if (!*reader.bookOpen) return;
+void ClearBookBookmarks(const ReaderServices& reader) {
+    if (!reader.bookOpen) return;
     const std::u16string file = BookmarksFile(reader);
-    if (BookBookmarks(file, reader.doc->bookPath).empty()) {
+    const std::u16string book = Book(reader).bookPath;
+    if (BookBookmarks(file, book).empty()) {
         ShowTitledMessage(reader, u"List Empty!", u"Bookmarks");
         return;
     }
-    if (!(reader.ask ? reader.ask : AskOkCancel)(u"Clear all bookmarks of this book?",
-                                                 u"Bookmarks")) {
-        return;
-    }
-    if (!RemoveBookBookmarks(file, reader.doc->bookPath)) {
+    if (!Ask(reader, u"Clear all bookmarks of this book?", u"Bookmarks")) return;
+    if (!RemoveBookBookmarks(file, book)) {
         ShowTitledMessage(reader, u"Error writing in file", u"Error");
     }
-    reader.refresh(reader.context);
+    Refresh(reader);
 }
 
 }  // namespace lectra

@@ -35,9 +35,9 @@ int RemoveBookmark(const std::u16string& file, const std::u16string& path, int n
 // The name a new bookmark is offered: the text from the start of the word at `position`.
 std::u16string SuggestedBookmarkName(Document& doc, int32_t position);
 
-void ShowAddBookmarkDialog(ReaderServices& reader);
-void ShowBookmarksDialog(ReaderServices& reader);
+void ShowAddBookmarkDialog(const ReaderServices& reader);
+void ShowBookmarksDialog(const ReaderServices& reader);
 // Asks, then removes the open book's bookmarks.
-void ClearBookBookmarks(ReaderServices& reader);
+void ClearBookBookmarks(const ReaderServices& reader);
 
 }  // namespace lectra

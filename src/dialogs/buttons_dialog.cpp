@@ -7,7 +7,7 @@ namespace lectra {
 namespace {
 
 struct ButtonsEdit {
-    ReaderServices* reader = nullptr;
+    const ReaderServices* reader = nullptr;
     int mode = 0;  // 0: the inputs, 1: the actions of selectedButton
     int selectedButton = 0;
     int selectedAction = 0;
@@ -76,11 +76,10 @@ std::u16string BindingLine(const ButtonBinding& binding) {
     return std::u16string(binding.name) + u"-> " + kActionNames[action];
 }
 
-void ShowButtonsDialog(ReaderServices& reader) {
+void ShowButtonsDialog(const ReaderServices& reader) {
     ButtonsEdit b;
     b.reader = &reader;
-    if (const DialogTemplate* t = FindDialogTemplate(kTemplateBrowser))
-        ShowDialog(reader, *t, ButtonsProc, &b);
+    ShowDialog(reader, kTemplateBrowser, ButtonsProc, &b);
 }
 
 }  // namespace lectra

@@ -5,7 +5,7 @@
 
 namespace lectra {
 
-void ShowButtonsDialog(ReaderServices& reader);
+void ShowButtonsDialog(const ReaderServices& reader);
 
 // The input list's line of a binding: its name, "-> " and its action's name.
 std::u16string BindingLine(const ButtonBinding& binding);

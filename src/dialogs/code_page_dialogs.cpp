@@ -9,7 +9,6 @@
 #include "document/format_table.h"
 #include "document/text_cache.h"
 #include "layout/pagination.h"
-#include "layout/picture_blocks.h"
 #include "platform/sys/utf.h"
 
 namespace lectra {
@@ -19,7 +18,7 @@ namespace {
 constexpr int kSaveFirstRow = 3;  // "Russian - 866 OEM": the export offers single-byte pages only
 
 struct CodePageChoice {
-    ReaderServices* reader = nullptr;
+    const ReaderServices* reader = nullptr;
     int save = 0;  // 1: the export code page
 };
 
@@ -53,12 +52,12 @@ int CodePageProc(void* context, PlatformDialog* dialog, uint32_t message, uintpt
         } else if (chosen != s.codePage || chosen == kCodePageAuto) {
             s.codePage = chosen;
             // The book is read again in it, its remembered code page set aside.
-            if (*c.reader->bookOpen) {
-                const std::u16string path = c.reader->doc->bookPath;  // the open rewrites it
+            if (c.reader->bookOpen) {
+                const std::u16string path = Book(*c.reader).bookPath;  // the open rewrites it
                 // A book that can no longer be read says so there; the page read so far stays.
-                c.reader->openBook(c.reader->context, path, 1);
+                c.reader->ops.openBook(c.reader->ops.context, path, 1);
             }
-            c.reader->refresh(c.reader->context);
+            Refresh(*c.reader);
         }
         EndDialog(dialog, 1);
     } else if (ask == DialogAsk::kClose || ask == DialogAsk::kBack) {
@@ -89,28 +88,22 @@ int InfoProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t 
     return 1;
 }
 
-void ShowInfo(ReaderServices& reader, int templateId, int control, const std::u16string& title,
-              const std::u16string& text) {
+void ShowInfo(const ReaderServices& reader, int templateId, int control,
+              const std::u16string& title, const std::u16string& text) {
     InfoBox box{title, u"Ok", text, control};
-    if (const DialogTemplate* t = FindDialogTemplate(templateId))
-        ShowDialog(reader, *t, InfoProc, &box);
+    ShowDialog(reader, templateId, InfoProc, &box);
 }
 
 }  // namespace
 
-void ShowCodePageDialog(ReaderServices& reader) {
-    CodePageChoice c;
-    c.reader = &reader;
-    if (const DialogTemplate* t = FindDialogTemplate(kTemplateList))
-        ShowDialog(reader, *t, CodePageProc, &c);
+void ShowCodePageDialog(const ReaderServices& reader) {
+    CodePageChoice c{&reader, 0};
+    ShowDialog(reader, kTemplateList, CodePageProc, &c);
 }
 
-void ShowSaveCodePageDialog(ReaderServices& reader) {
-    CodePageChoice c;
-    c.reader = &reader;
-    c.save = 1;
-    if (const DialogTemplate* t = FindDialogTemplate(kTemplateList))
-        ShowDialog(reader, *t, CodePageProc, &c);
+void ShowSaveCodePageDialog(const ReaderServices& reader) {
+    CodePageChoice c{&reader, 1};
+    ShowDialog(reader, kTemplateList, CodePageProc, &c);
 }
 
 std::u16string FileInfoText(Document& doc, double percentRead) {
@@ -134,7 +127,7 @@ namespace {
 constexpr int kFileInfoRows = 5;
 
 struct FileInfo {
-    ReaderServices* reader = nullptr;
+    const ReaderServices* reader = nullptr;
     PlatformSurface* cover = nullptr;
 };
 
@@ -142,14 +135,14 @@ struct FileInfo {
 int FileInfoProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam,
                  intptr_t) {
     FileInfo& info = *static_cast<FileInfo*>(context);
-    Layout& layout = *info.reader->layout;
+    const ReaderServices& reader = *info.reader;
     if (message == kDlgInit) {
+        Document& doc = Book(reader);
         InitDialogFrame(dialog, u"File Info", u"Ok");
         PlaceControl(dialog, kCtlFileInfoText, 2, 2, 0xFFFF);
-        SetControlText(dialog, kCtlFileInfoText,
-                       FileInfoText(*info.reader->doc, PercentRead(*info.reader->doc)));
+        SetControlText(dialog, kCtlFileInfoText, FileInfoText(doc, PercentRead(doc)));
         ShowControl(dialog, kCtlFileInfoCover, 0);
-        if (!info.reader->doc->pictures.hasCover || !layout.pictures) return 1;
+        if (!doc.pictures.hasCover || !reader.page->pictures) return 1;
         const DialogMetrics m = ComputeDialogMetrics(SystemFontHeight());
         PixelRect text = ControlRect(dialog, kCtlFileInfoText);
         PixelRect cover = text;
@@ -157,10 +150,8 @@ int FileInfoProc(void* context, PlatformDialog* dialog, uint32_t message, uintpt
         cover.top = text.bottom + m.rowGap;
         const int width = cover.right - cover.left, height = cover.bottom - cover.top;
         if (width <= 0 || height <= 0) return 1;
-        const int maskSet =
-            layout.surface ? layout.draw->surfaceMaskSet(layout.surface) : kMaskSet565;
-        info.cover = layout.draw->createSurface(width, height, maskSet);
-        if (!info.cover || !PaintCover(layout, *info.reader->doc, info.cover, width, height))
+        info.cover = CreatePreviewSurface(reader, width, height);
+        if (!info.cover || !reader.ops.paintCover(reader.ops.context, info.cover, width, height))
             return 1;
         MoveControl(dialog, kCtlFileInfoText, text);
         MoveControl(dialog, kCtlFileInfoCover, cover);
@@ -178,16 +169,15 @@ int FileInfoProc(void* context, PlatformDialog* dialog, uint32_t message, uintpt
 
 }  // namespace
 
-void ShowFileInfoDialog(ReaderServices& reader) {
-    if (!*reader.bookOpen) return;
+void ShowFileInfoDialog(const ReaderServices& reader) {
+    if (!reader.bookOpen) return;
     FileInfo info;
     info.reader = &reader;
-    if (const DialogTemplate* t = FindDialogTemplate(kTemplateFileInfo))
-        ShowDialog(reader, *t, FileInfoProc, &info);
-    if (info.cover) reader.layout->draw->deleteSurface(info.cover);
+    ShowDialog(reader, kTemplateFileInfo, FileInfoProc, &info);
+    DeletePreviewSurface(reader, info.cover);
 }
 
-void ShowAboutDialog(ReaderServices& reader) {
+void ShowAboutDialog(const ReaderServices& reader) {
     ShowInfo(reader, kTemplateAbout, kCtlAboutText, u"Program Info...",
              u"Lectra 1.0\r\n\r\nAn e-book reader for plain text, FictionBook, HTML, RTF, Word, "
              u"PalmDOC, zTXT, TCR and gzip books.");

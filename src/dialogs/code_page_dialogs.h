@@ -4,12 +4,12 @@
 
 namespace lectra {
 
-void ShowCodePageDialog(ReaderServices& reader);
-void ShowSaveCodePageDialog(ReaderServices& reader);
+void ShowCodePageDialog(const ReaderServices& reader);
+void ShowSaveCodePageDialog(const ReaderServices& reader);
 // The text of the file information box.
 std::u16string FileInfoText(Document& doc, double percentRead);
-void ShowFileInfoDialog(ReaderServices& reader);
+void ShowFileInfoDialog(const ReaderServices& reader);
 // The program's name and version.
-void ShowAboutDialog(ReaderServices& reader);
+void ShowAboutDialog(const ReaderServices& reader);
 
 }  // namespace lectra

@@ -4,7 +4,6 @@
 
 #include <cstdio>
 
-#include "layout/layout_fonts.h"
 #include "layout/pagination.h"
 #include "platform/sys/utf.h"
 
@@ -21,7 +20,7 @@ constexpr const char16_t* kColourNames[kColourCount] = {u"Text", u"Background", 
                                                         u"Clock Under Text", u"Titles"};
 
 struct ColourEdit {
-    ReaderServices* reader = nullptr;
+    const ReaderServices* reader = nullptr;
     ColourRef working[kColourCount] = {};
     PlatformSurface* preview = nullptr;
     int width = 0;
@@ -45,7 +44,7 @@ void ShowChannels(PlatformDialog* dialog, ColourRef colour) {
 
 void UpdatePreview(PlatformDialog* dialog, ColourEdit& e) {
     if (!e.preview) return;
-    PaintColourPreview(*e.reader->layout, e.preview, e.width, e.height, e.working);
+    PaintColourPreview(*e.reader->page, e.preview, e.width, e.height, e.working);
     SetPreviewSurface(dialog, kCtlColourPreview, e.preview);
 }
 
@@ -60,10 +59,7 @@ void OpenPreview(PlatformDialog* dialog, ColourEdit& e) {
     e.width = r.right - r.left;
     e.height = r.bottom - r.top;
     if (e.width <= 0 || e.height <= 0) return;
-    const Layout& layout = *e.reader->layout;
-    // The page's own mask set, so that the sample shows the colours as the page will.
-    const int maskSet = layout.surface ? layout.draw->surfaceMaskSet(layout.surface) : kMaskSet565;
-    e.preview = layout.draw->createSurface(e.width, e.height, maskSet);
+    e.preview = CreatePreviewSurface(*e.reader, e.width, e.height);
     UpdatePreview(dialog, e);
 }
 
@@ -115,8 +111,7 @@ int ColourProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_
         for (int c = 0; c < kColourCount; ++c) s.colors[c][ActiveProfile(s)] = e.working[c];
     }
     if (ask != DialogAsk::kNothing) {
-        CreateLayoutBrush(*e.reader->layout, 0);
-        CreateLayoutBrush(*e.reader->layout, 1);
+        e.reader->ops.makeBrushes(e.reader->ops.context);
         SetPreviewSurface(dialog, kCtlColourPreview, nullptr);
         EndDialog(dialog, ask == DialogAsk::kAction ? kCmdLeftSoftKey : 0);
     }
@@ -170,20 +165,18 @@ void PaintColourPreview(const Layout& layout, PlatformSurface* surface, int widt
          kAlignCentre);
 }
 
-void ShowColourDialog(ReaderServices& reader) {
-    const DialogTemplate* t = FindDialogTemplate(kTemplateColours);
-    if (!t) return;
+void ShowColourDialog(const ReaderServices& reader) {
     ColourEdit e;
     e.reader = &reader;
     const Settings& s = *reader.settings;
     ColourRef before[kColourCount];
     for (int c = 0; c < kColourCount; ++c) before[c] = s.colors[c][ActiveProfile(s)];
-    ShowDialog(reader, *t, ColourProc, &e);
-    if (e.preview) reader.layout->draw->deleteSurface(e.preview);
+    ShowDialog(reader, kTemplateColours, ColourProc, &e);
+    DeletePreviewSurface(reader, e.preview);
     // The page shows new colours at once.
     for (int c = 0; c < kColourCount; ++c) {
         if (before[c] != s.colors[c][ActiveProfile(s)]) {
-            reader.refresh(reader.context);
+            Refresh(reader);
             break;
         }
     }

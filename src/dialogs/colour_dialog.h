@@ -5,7 +5,7 @@
 
 namespace lectra {
 
-void ShowColourDialog(ReaderServices& reader);
+void ShowColourDialog(const ReaderServices& reader);
 
 // Paints the sample page into `surface` (width × height from its top left) with `colours` in
 // profile order, the layout's text, status and clock fonts, its line pitch and status snapshot.

@@ -4,9 +4,7 @@
 #include <algorithm>
 
 #include "document/contents.h"
-#include "document/jump_history.h"
 #include "document/text_cache.h"
-#include "layout/pagination.h"
 #include "platform/window.h"
 
 namespace lectra {
@@ -17,14 +15,14 @@ constexpr int32_t kMaxIndent = 8;
 constexpr int32_t kLeadingMarks = 64;
 
 struct ContentsDialog {
-    ReaderServices* reader = nullptr;
+    const ReaderServices* reader = nullptr;
     const std::vector<ContentsEntry>* entries = nullptr;
 };
 
 int ContentsProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam,
                  intptr_t) {
     ContentsDialog& c = *static_cast<ContentsDialog*>(context);
-    Document& doc = *c.reader->doc;
+    Document& doc = Book(*c.reader);
     const std::vector<ContentsEntry>& entries = *c.entries;
     if (message == kDlgInit) {
         InitDialogFrame(dialog, u"Contents", u"Go to");
@@ -43,8 +41,7 @@ int ContentsProc(void* context, PlatformDialog* dialog, uint32_t message, uintpt
         const int n = ListSelection(dialog, kCtlContentsList);
         if (n < 0 || n >= static_cast<int>(entries.size())) return 1;
         const int32_t position = entries[static_cast<size_t>(n)].position;
-        // An entry on the last page shows the last full page, as every move to the end does.
-        JumpTo(doc, ClampToLastPage(*c.reader->layout, doc, std::min(position, DocLength(doc))));
+        c.reader->ops.goTo(c.reader->ops.context, position);
         EndDialog(dialog, 1);
     } else if (ask == DialogAsk::kClose || ask == DialogAsk::kBack) {
         EndDialog(dialog, 0);
@@ -59,17 +56,16 @@ std::u16string ContentsLine(const ContentsEntry& entry) {
     return std::u16string(static_cast<size_t>(2 * indent), u' ') + entry.title;
 }
 
-void ShowContentsDialog(ReaderServices& reader) {
-    if (!*reader.bookOpen) return;
+void ShowContentsDialog(const ReaderServices& reader) {
+    if (!reader.bookOpen) return;
     ContentsDialog c;
     c.reader = &reader;
-    c.entries = &BookContents(*reader.doc);
+    c.entries = &BookContents(Book(reader));
     if (c.entries->empty()) {
         ShowTitledMessage(reader, u"No contents", u"Contents");
         return;
     }
-    const DialogTemplate* t = FindDialogTemplate(kTemplateContents);
-    if (t && ShowDialog(reader, *t, ContentsProc, &c) == 1) reader.refresh(reader.context);
+    if (ShowDialog(reader, kTemplateContents, ContentsProc, &c) == 1) Refresh(reader);
 }
 
 }  // namespace lectra

@@ -12,6 +12,6 @@ std::u16string ContentsLine(const ContentsEntry& entry);
 
 // Shows the open book's contents with the current page's entry selected; the chosen entry is
 // reached through the jump history, so that Back returns. A book without contents says so.
-void ShowContentsDialog(ReaderServices& reader);
+void ShowContentsDialog(const ReaderServices& reader);
 
 }  // namespace lectra

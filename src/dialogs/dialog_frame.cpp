@@ -105,6 +105,10 @@ void PlaceControl(PlatformDialog* dialog, int id, int layout, int margin, int ro
     ShowControl(dialog, id, 1);
 }
 
+void PlaceControls(PlatformDialog* dialog, std::span<const Placement> places) {
+    for (const Placement& p : places) PlaceControl(dialog, p.id, p.layout, p.margin, p.row);
+}
+
 void PlaceRightOf(PlatformDialog* dialog, int id, int reference) {
     const PixelRect r = ControlRect(dialog, reference);
     const PixelRect c = ControlRect(dialog, id);
@@ -128,27 +132,57 @@ void InitDialogFrame(PlatformDialog* dialog, const std::u16string& title,
     SetSoftKeyText(dialog, kCmdRightSoftKey, u"Cancel");
 }
 
-int ShowDialog(ReaderServices& reader, const DialogTemplate& t, DialogProcedure procedure,
+int LeaveFullScreen(const ReaderServices& reader) {
+    return reader.ops.leaveFullScreen && reader.ops.leaveFullScreen(reader.ops.context);
+}
+
+void BackToFullScreen(const ReaderServices& reader, int left) {
+    if (left) reader.ops.setFullScreen(reader.ops.context, 1);
+}
+
+PlatformSurface* CreatePreviewSurface(const ReaderServices& reader, int width, int height) {
+    const Layout& page = *reader.page;
+    // The page's own mask set, so that a preview shows the colours as the page will.
+    const int maskSet = page.surface ? page.draw->surfaceMaskSet(page.surface) : kMaskSet565;
+    return page.draw->createSurface(width, height, maskSet);
+}
+
+void DeletePreviewSurface(const ReaderServices& reader, PlatformSurface* surface) {
+    if (surface) reader.page->draw->deleteSurface(surface);
+}
+
+int ShowDialog(const ReaderServices& reader, int templateId, DialogProcedure procedure,
                void* context) {
-    if (reader.stopAutoscroll && !reader.stopAutoscroll(reader.context)) return -1;
-    const int wasFull = reader.fullScreen && *reader.fullScreen;
-    if (wasFull) reader.setFullScreen(reader.context, 0);
-    auto run = reader.runDialog ? reader.runDialog : RunDialog;
-    const int result = run(t, procedure, context);
-    if (wasFull) reader.setFullScreen(reader.context, 1);
+    const DialogTemplate* t = FindDialogTemplate(templateId);
+    const ReaderOperations& ops = reader.ops;
+    if (!t || (ops.stopAutoscroll && !ops.stopAutoscroll(ops.context))) return -1;
+    const int left = LeaveFullScreen(reader);
+    const int result = (ops.runDialog ? ops.runDialog : RunDialog)(*t, procedure, context);
+    BackToFullScreen(reader, left);
     return result;
 }
 
-void ShowTitledMessage(ReaderServices& reader, const std::u16string& text,
+void ShowTitledMessage(const ReaderServices& reader, const std::u16string& text,
                        const std::u16string& caption) {
     // Every box leaves full screen while it shows, so that it is never hidden behind the page.
-    const int wasFull = reader.fullScreen && *reader.fullScreen;
-    if (wasFull) reader.setFullScreen(reader.context, 0);
-    (reader.showMessage ? reader.showMessage : ShowMessageBox)(text, caption);
-    if (wasFull) reader.setFullScreen(reader.context, 1);
+    const int left = LeaveFullScreen(reader);
+    (reader.ops.showMessage ? reader.ops.showMessage : ShowMessageBox)(text, caption);
+    BackToFullScreen(reader, left);
 }
 
-void ShowMessage(ReaderServices& reader, const std::u16string& text) {
+int Ask(const ReaderServices& reader, const std::u16string& text, const std::u16string& caption) {
+    return (reader.ops.ask ? reader.ops.ask : AskOkCancel)(text, caption);
+}
+
+void Refresh(const ReaderServices& reader) {
+    reader.ops.refresh(reader.ops.context);
+}
+
+void RememberBook(const ReaderServices& reader) {
+    if (reader.ops.rememberBook) reader.ops.rememberBook(reader.ops.context);
+}
+
+void ShowMessage(const ReaderServices& reader, const std::u16string& text) {
     ShowTitledMessage(reader, text, u"Message!");
 }
 

@@ -2,6 +2,7 @@
 // keys, the row layout of its controls, its list helpers and the message box.
 #pragma once
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "dialogs/control_ids.h"
@@ -12,28 +13,24 @@
 
 namespace lectra {
 
-// What the dialogs may read and change of the reader, and the operations of the window they
-// call; filled in by the shell, which owns all of it.
-struct ReaderServices {
+// What a dialog may do to the reader. Each operation is the shell's, written once there
+// (shell/dialog_services.cpp); `context` is handed back to every one of them.
+struct ReaderOperations {
     void* context = nullptr;
-    Document* doc = nullptr;
-    int* bookOpen = nullptr;
-    Settings* settings = nullptr;
-    RecentFiles* recent = nullptr;
-    Layout* layout = nullptr;
-    std::u16string* browseFolder = nullptr;
-    int* fullScreen = nullptr;
-    int* findNextMode = nullptr;
-    int* screenWidth = nullptr;
-    int* screenHeight = nullptr;
-    std::u16string programFolder;
-    // The library's catalogue file (bytes; empty or null: no library), for the books' names.
-    const std::string* libraryPath = nullptr;
+    // The book the window shows, for reading its text, notes, contents and cover (reading fills
+    // its block cache, so it is not const). Opening a book replaces it: ask again after openBook.
+    Document* (*book)(void* context) = nullptr;
     // Lays the page out from PageStart and paints it.
     void (*refresh)(void* context) = nullptr;
+    // Leaves full screen; 1 when it was on, for setFullScreen to put it back.
+    int (*leaveFullScreen)(void* context) = nullptr;
     void (*setFullScreen)(void* context, int on) = nullptr;
     // The page's rectangles again, for new margins, fonts or status line.
     void (*computeGeometry)(void* context) = nullptr;
+    // The page's font `which` (0 the text, 1 the status line) made again for the settings, and
+    // the background and status brushes.
+    void (*makeFont)(void* context, int which) = nullptr;
+    void (*makeBrushes)(void* context) = nullptr;
     // Writes the settings and the recent list into their stores and to disk.
     void (*saveSettings)(void* context) = nullptr;
     // Stops autoscrolling; returns 1 when it is stopped (or was not running).
@@ -46,10 +43,43 @@ struct ReaderServices {
                      const std::u16string& entry) = nullptr;
     // Brings the open book's recent entry up to date.
     void (*rememberBook)(void* context) = nullptr;
+    // Closes the open book and deletes its file; a deleted book leaves the recent list. 1 when
+    // the file was deleted.
+    int (*deleteBook)(void* context) = nullptr;
+    // Moves in the open book. goTo is a jump (the way back returns from it) to `position`, at
+    // most to the last full page; goToPage the Goto dialog's jump, which shows the book's last
+    // page whole; moveTo places the page without a jump (a bookmark opened).
+    void (*goTo)(void* context, int32_t position) = nullptr;
+    void (*goToPage)(void* context, int32_t position) = nullptr;
+    void (*moveTo)(void* context, int32_t position) = nullptr;
+    // A jump to the line of the search's hit at `hit`, its units up to `end` marked on the page.
+    void (*showFound)(void* context, int32_t hit, int32_t end) = nullptr;
+    // The folder the file browser shows, kept for the next browser and the recent list.
+    void (*setBrowseFolder)(void* context, const std::u16string& folder) = nullptr;
+    // The window's size now (it changes when the window does, dialog or no dialog).
+    void (*screenSize)(void* context, int* width, int* height) = nullptr;
+    // Paints the open book's cover into `surface`; 0 when there is none to paint.
+    int (*paintCover)(void* context, PlatformSurface* surface, int width, int height) = nullptr;
     void (*showMessage)(const std::u16string& text, const std::u16string& caption) = nullptr;
     int (*ask)(const std::u16string& text, const std::u16string& caption) = nullptr;
     // Runs a dialog; the tests replace it with one that drives the procedure themselves.
     int (*runDialog)(const DialogTemplate& t, DialogProcedure procedure, void* context) = nullptr;
+};
+
+// What the dialogs are given of the reader, made by the shell for each command that shows one:
+// values copied then, the two objects the dialogs edit whole, read-only access to the page, and
+// the operations. Nothing else of the window is theirs to write.
+struct ReaderServices {
+    int bookOpen = 0;
+    std::u16string programFolder;  // where the bookmarks file lives; empty: none
+    std::string libraryPath;       // the library's catalogue file (bytes); empty: no library
+    // Edited whole: the settings by their dialogs, the code pages, the bindings and the search's
+    // "from current"; the recent list is read (after rememberBook) by the recent books' dialog.
+    Settings* settings = nullptr;
+    const RecentFiles* recent = nullptr;
+    // The page: its fonts, drawing services and surface for the previews, and the search's mark.
+    const Layout* page = nullptr;
+    ReaderOperations ops;
 };
 
 // The search strings and the go-to choice live from one dialog to the next.
@@ -73,6 +103,14 @@ DialogMetrics ComputeDialogMetrics(int fontHeight);
 PixelRect PlaceRect(const DialogMetrics& m, PixelRect client, PixelRect control, int layout,
                     int margin, int scrollBar, int row);
 void PlaceControl(PlatformDialog* dialog, int id, int layout, int margin, int row);
+// A dialog's controls placed by its table: each row one PlaceControl.
+struct Placement {
+    int id;
+    int layout;
+    int margin;
+    int row;
+};
+void PlaceControls(PlatformDialog* dialog, std::span<const Placement> places);
 void PlaceRightOf(PlatformDialog* dialog, int id, int reference);
 
 // What a command message asks of a dialog: its action (the left soft key, Enter, or a double
@@ -83,15 +121,32 @@ DialogAsk ReadCommand(uintptr_t wParam, int list = 0);
 void InitDialogFrame(PlatformDialog* dialog, const std::u16string& title,
                      const std::u16string& leftSoftKey);
 
-// Stops autoscrolling (no dialog when it will not stop), leaves full screen around the dialog and
-// runs it. Returns the dialog's result, −1 when it was not shown.
-int ShowDialog(ReaderServices& reader, const DialogTemplate& t, DialogProcedure procedure,
+// Leaves full screen (1 when it was on) and goes back to it, around a box or a dialog.
+int LeaveFullScreen(const ReaderServices& reader);
+void BackToFullScreen(const ReaderServices& reader, int left);
+// The page laid out again and painted; the open book's recent entry brought up to date.
+void Refresh(const ReaderServices& reader);
+void RememberBook(const ReaderServices& reader);
+
+// Stops autoscrolling (no dialog when it will not stop), leaves full screen around the dialog of
+// template `templateId` and runs it. Returns the dialog's result, −1 when it was not shown.
+int ShowDialog(const ReaderServices& reader, int templateId, DialogProcedure procedure,
                void* context);
+// The open book (see ReaderOperations::book).
+inline Document& Book(const ReaderServices& reader) {
+    return *reader.ops.book(reader.ops.context);
+}
+// OK or Cancel; 1 for OK.
+int Ask(const ReaderServices& reader, const std::u16string& text, const std::u16string& caption);
 // "Message!" and OK, full screen left around it.
-void ShowMessage(ReaderServices& reader, const std::u16string& text);
+void ShowMessage(const ReaderServices& reader, const std::u16string& text);
 // A message box with its own title, over the dialog that is open.
-void ShowTitledMessage(ReaderServices& reader, const std::u16string& text,
+void ShowTitledMessage(const ReaderServices& reader, const std::u16string& text,
                        const std::u16string& caption);
+
+// A surface for a preview control, in the page's colour depth; deleted after the dialog.
+PlatformSurface* CreatePreviewSurface(const ReaderServices& reader, int width, int height);
+void DeletePreviewSurface(const ReaderServices& reader, PlatformSurface* surface);
 
 // The dialog templates, by id; null for an unknown id.
 const DialogTemplate* FindDialogTemplate(int id);

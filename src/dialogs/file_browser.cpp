@@ -27,10 +27,9 @@ constexpr size_t kMaxArchiveBooks = 65536;
 constexpr char16_t kChooseThisFolder[] = u"[Choose this folder]";
 
 struct Browser {
-    ReaderServices* reader = nullptr;
-    // The folder listed: the reader's browse folder, or the chooser's own in folder mode.
-    std::u16string* folder = nullptr;
-    std::u16string ownFolder;
+    const ReaderServices* reader = nullptr;
+    // The folder listed; out of folder mode it is the reader's browse folder too.
+    std::u16string folder;
     // Folder mode: only folders are listed, and the line after ".." chooses the folder shown.
     int folderMode = 0;
     std::u16string chosen;
@@ -96,8 +95,9 @@ void ListPath(PlatformDialog* dialog, Browser& b, std::u16string path) {
         path = HomeFolder();
         slash = path.size() - 1;
     }
-    std::u16string& folder = *b.folder;
+    std::u16string& folder = b.folder;
     folder = path.substr(0, slash + 1);
+    if (!b.folderMode) b.reader->ops.setBrowseFolder(b.reader->ops.context, folder);
     const std::u16string select = path.substr(slash + 1);
     SetControlText(dialog, kCtlCaption, ReadableName(folder));
     b.entries.assign(1, u"1..>");
@@ -150,7 +150,7 @@ int ActivateBrowserLine(PlatformDialog* dialog, Browser& b) {
     const int line = ListSelection(dialog, kCtlCaptionedList);
     if (line < 0 || line >= static_cast<int>(b.entries.size())) return 0;
     const std::u16string& e = b.entries[static_cast<size_t>(line)];
-    std::u16string& folder = *b.folder;
+    const std::u16string& folder = b.folder;
     if (e[0] == u'0') {
         b.chosen = folder.size() > 1 ? folder.substr(0, folder.size() - 1) : folder;
         return 1;
@@ -169,13 +169,13 @@ int ActivateBrowserLine(PlatformDialog* dialog, Browser& b) {
     }
     if (!b.archive.empty()) {
         // A book of the archive listed: opened by its entry.
-        if (b.reader->openEntry && b.reader->openEntry(b.reader->context, b.archive, name))
-            return 1;
+        const ReaderOperations& ops = b.reader->ops;
+        if (ops.openEntry && ops.openEntry(ops.context, b.archive, name)) return 1;
         SetControlFocus(dialog, kCtlCaptionedList);
         return 0;
     }
     const std::u16string path = folder + name;
-    if (b.reader->openBook(b.reader->context, path, 0)) return 1;
+    if (b.reader->ops.openBook(b.reader->ops.context, path, 0)) return 1;
     // The open said why it failed; the box took the keyboard, and the list has it again, so the
     // arrows and Escape still work.
     SetControlFocus(dialog, kCtlCaptionedList);
@@ -211,7 +211,7 @@ int BrowserProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr
 }
 
 struct Recent {
-    ReaderServices* reader = nullptr;
+    const ReaderServices* reader = nullptr;
     int opened = 0;
     // The open book heads the list and is not offered; with none open, every entry is.
     int first = 1;
@@ -242,7 +242,7 @@ int RecentProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_
         InitDialogFrame(dialog, u"Recent files", u"Open");
         PlaceControl(dialog, kCtlCaption, 1, 2, 0);
         PlaceControl(dialog, kCtlCaptionedList, 2, 2, 1);
-        const std::u16string& open = r.reader->doc->bookPath;
+        const std::u16string& open = Book(*r.reader).bookPath;
         const size_t slash = open.rfind(u'/');
         SetControlText(dialog, kCtlCaption,
                        slash == std::u16string::npos ? u"---" : ReadableName(open.substr(slash)));
@@ -254,8 +254,9 @@ int RecentProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_
             const RecentEntry& e = recent.entries[i];
             keys.push_back({PathToBytes(e.bookPath), Utf16ToUtf8(e.zipName)});
         }
-        const std::vector<std::u16string> names = r.reader->libraryPath
-                                                      ? CatalogueNames(*r.reader->libraryPath, keys)
+        const std::string& library = r.reader->libraryPath;
+        const std::vector<std::u16string> names = !library.empty()
+                                                      ? CatalogueNames(library, keys)
                                                       : std::vector<std::u16string>(keys.size());
         for (int i = r.first; i < end; ++i)
             ListAdd(dialog, kCtlCaptionedList, RecentLine(recent.entries[i], names[i - r.first]));
@@ -269,8 +270,9 @@ int RecentProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_
         const int n = ListSelection(dialog, kCtlCaptionedList) + r.first;
         if (n < r.first || n >= kRecentCount) return 1;
         const RecentEntry entry = recent.entries[n];
-        *r.reader->browseFolder = entry.folder;
-        if (r.reader->openBook(r.reader->context, entry.bookPath, 0)) {
+        const ReaderOperations& ops = r.reader->ops;
+        ops.setBrowseFolder(ops.context, entry.folder);
+        if (ops.openBook(ops.context, entry.bookPath, 0)) {
             r.opened = 1;
             EndDialog(dialog, 1);
         } else {
@@ -303,64 +305,50 @@ std::u16string ReadableName(const std::u16string& name) {
     return out;
 }
 
-int ShowOpenFileDialog(ReaderServices& reader, const std::u16string& start) {
-    if (reader.rememberBook) reader.rememberBook(reader.context);
+int ShowOpenFileDialog(const ReaderServices& reader, const std::u16string& start) {
+    RememberBook(reader);
     Browser b;
     b.reader = &reader;
-    b.folder = reader.browseFolder;
     b.start = start;
-    const DialogTemplate* t = FindDialogTemplate(kTemplateBrowser);
-    if (!t) return 0;
-    ShowDialog(reader, *t, BrowserProc, &b);
+    ShowDialog(reader, kTemplateBrowser, BrowserProc, &b);
     return b.opened;
 }
 
-int ChooseFolder(ReaderServices& reader, const std::u16string& start, std::u16string& chosen) {
+int ChooseFolder(const ReaderServices& reader, const std::u16string& start,
+                 std::u16string& chosen) {
     Browser b;
     b.reader = &reader;
-    b.folder = &b.ownFolder;
     b.folderMode = 1;
     b.start = start;
-    const DialogTemplate* t = FindDialogTemplate(kTemplateBrowser);
-    if (!t) return 0;
-    ShowDialog(reader, *t, BrowserProc, &b);
+    ShowDialog(reader, kTemplateBrowser, BrowserProc, &b);
     if (!b.opened) return 0;
     chosen = b.chosen;
     return 1;
 }
 
-int ShowRecentDialog(ReaderServices& reader) {
+int ShowRecentDialog(const ReaderServices& reader) {
     // The open book goes to the head first, so that the list offers every other book.
-    if (reader.rememberBook) reader.rememberBook(reader.context);
+    RememberBook(reader);
     Recent r;
     r.reader = &reader;
-    r.first = *reader.bookOpen ? 1 : 0;
+    r.first = reader.bookOpen ? 1 : 0;
     if (reader.recent->entries[r.first].bookPath.size() < 2) return 0;
-    const DialogTemplate* t = FindDialogTemplate(kTemplateBrowser);
-    if (!t) return 0;
-    ShowDialog(reader, *t, RecentProc, &r);
+    ShowDialog(reader, kTemplateBrowser, RecentProc, &r);
     return r.opened;
 }
 
-void DeleteCurrentBook(ReaderServices& reader) {
-    if (!*reader.bookOpen) return;
-    const std::u16string path = reader.doc->bookPath;
-    const int wasFull = *reader.fullScreen;
-    if (wasFull) reader.setFullScreen(reader.context, 0);
-    const int yes = (reader.ask ? reader.ask : AskOkCancel)(
-        u"Delete file  \n\r\"" + ReadableName(path) + u"\"?", u"Delete!");
-    if (!yes) {
-        if (wasFull) reader.setFullScreen(reader.context, 1);
+void DeleteCurrentBook(const ReaderServices& reader) {
+    if (!reader.bookOpen) return;
+    const std::u16string path = Book(reader).bookPath;
+    const int left = LeaveFullScreen(reader);
+    if (!Ask(reader, u"Delete file  \n\r\"" + ReadableName(path) + u"\"?", u"Delete!")) {
+        BackToFullScreen(reader, left);
         return;
     }
-    CloseDocument(*reader.doc);
-    *reader.bookOpen = 0;
-    const int deleted = FileDelete(path);
-    // A deleted book leaves the recent list, and only it does.
-    if (deleted) ForgetRecentBook(*reader.recent, path);
-    reader.refresh(reader.context);
+    const int deleted = reader.ops.deleteBook(reader.ops.context);
+    Refresh(reader);
     ShowTitledMessage(reader, deleted ? u"File deleted!" : u"Error", u"Delete!");
-    if (wasFull) reader.setFullScreen(reader.context, 1);
+    BackToFullScreen(reader, left);
     if (deleted) ShowOpenFileDialog(reader, path.substr(0, path.rfind(u'/') + 1));
 }
 

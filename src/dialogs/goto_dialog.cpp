@@ -3,7 +3,6 @@
 
 #include <cstdio>
 
-#include "document/jump_history.h"
 #include "document/text_cache.h"
 #include "layout/pagination.h"
 #include "platform/sys/utf.h"
@@ -13,20 +12,22 @@ namespace lectra {
 
 namespace {
 
+constexpr Placement kGotoPlaces[] = {{kCtlGotoInfo, 1, 7, 0xFFFF},
+                                     {kCtlGotoLabel, 6, 10, 0xFFFF},
+                                     {kCtlGotoNumber, 5, 10, 0xFFFF},
+                                     {kCtlGotoInPages, 1, 10, 0xFFFF}};
+
 struct Goto {
-    ReaderServices* reader = nullptr;
+    const ReaderServices* reader = nullptr;
     DialogMemory* memory = nullptr;
 };
 
 int GotoProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam, intptr_t) {
     Goto& g = *static_cast<Goto*>(context);
-    Document& doc = *g.reader->doc;
+    Document& doc = Book(*g.reader);
     if (message == kDlgInit) {
         InitDialogFrame(dialog, u"Goto", u"Goto");
-        PlaceControl(dialog, kCtlGotoInfo, 1, 7, 0xFFFF);
-        PlaceControl(dialog, kCtlGotoLabel, 6, 10, 0xFFFF);
-        PlaceControl(dialog, kCtlGotoNumber, 5, 10, 0xFFFF);
-        PlaceControl(dialog, kCtlGotoInPages, 1, 10, 0xFFFF);
+        PlaceControls(dialog, kGotoPlaces);
         SetChecked(dialog, kCtlGotoInPages, g.memory->gotoInPages);
         char buf[64];
         std::snprintf(buf, sizeof buf, "Position: %d/%d, %1.2f%%\r\nFile: ", doc.pageStart >> 10,
@@ -47,7 +48,7 @@ int GotoProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t 
             return 1;
         }
         // 100 % and the last page number show the last full page, never only the book's tail.
-        JumpToPage(*g.reader->layout, doc, t.position);
+        g.reader->ops.goToPage(g.reader->ops.context, t.position);
         EndDialog(dialog, 1);
     } else if (ask == DialogAsk::kClose) {
         // Only Cancel leaves a form: the Back key (Backspace) must not lose what was typed.
@@ -83,12 +84,11 @@ GotoTarget GotoTargetOf(const std::u16string& typed, int inPages, int32_t docLen
     return t;
 }
 
-void ShowGotoDialog(ReaderServices& reader, DialogMemory& memory) {
-    if (!*reader.bookOpen) return;
-    if (reader.rememberBook) reader.rememberBook(reader.context);
+void ShowGotoDialog(const ReaderServices& reader, DialogMemory& memory) {
+    if (!reader.bookOpen) return;
+    RememberBook(reader);
     Goto g{&reader, &memory};
-    const DialogTemplate* t = FindDialogTemplate(kTemplateGoto);
-    if (t && ShowDialog(reader, *t, GotoProc, &g) == 1) reader.refresh(reader.context);
+    if (ShowDialog(reader, kTemplateGoto, GotoProc, &g) == 1) Refresh(reader);
 }
 
 }  // namespace lectra

@@ -12,6 +12,6 @@ struct GotoTarget {
 };
 GotoTarget GotoTargetOf(const std::u16string& typed, int inPages, int32_t docLength);
 
-void ShowGotoDialog(ReaderServices& reader, DialogMemory& memory);
+void ShowGotoDialog(const ReaderServices& reader, DialogMemory& memory);
 
 }  // namespace lectra

@@ -22,8 +22,14 @@ constexpr const char16_t* kOrders[] = {u"By author", u"By series", u"By title", 
 constexpr ListOrder kOrderOf[] = {ListOrder::kAuthor, ListOrder::kSeries, ListOrder::kTitle,
                                   ListOrder::kLanguage, ListOrder::kAdded};
 
+constexpr Placement kLibraryPlaces[] = {{kCtlLibraryOrder, 6, 2, 0},
+                                        {kCtlLibraryFolders, 5, 2, 0},
+                                        {kCtlLibrarySearch, 1, 2, 1},
+                                        {kCtlLibraryCount, 1, 2, 2},
+                                        {kCtlLibraryBooks, 2, 2, 3}};
+
 struct Library {
-    ReaderServices* reader = nullptr;
+    const ReaderServices* reader = nullptr;
     LibraryDb* db = nullptr;
     LibraryChoice* choice = nullptr;
     std::vector<BookRow> rows;
@@ -98,11 +104,7 @@ int LibraryProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr
         InitDialogFrame(dialog, u"Library", u"Open");
         for (const char16_t* order : kOrders) ListAdd(dialog, kCtlLibraryOrder, order);
         ListSelect(dialog, kCtlLibraryOrder, l.order);
-        PlaceControl(dialog, kCtlLibraryOrder, 6, 2, 0);
-        PlaceControl(dialog, kCtlLibraryFolders, 5, 2, 0);
-        PlaceControl(dialog, kCtlLibrarySearch, 1, 2, 1);
-        PlaceControl(dialog, kCtlLibraryCount, 1, 2, 2);
-        PlaceControl(dialog, kCtlLibraryBooks, 2, 2, 3);
+        PlaceControls(dialog, kLibraryPlaces);
         Relist(dialog, l);
         SetControlFocus(dialog, kCtlLibrarySearch);
         return 1;
@@ -179,14 +181,12 @@ std::vector<std::u16string> CatalogueNames(const std::string& libraryPath,
     return names;
 }
 
-int ShowLibraryDialog(ReaderServices& reader, LibraryDb& library, LibraryChoice& choice) {
+int ShowLibraryDialog(const ReaderServices& reader, LibraryDb& library, LibraryChoice& choice) {
     Library l;
     l.reader = &reader;
     l.db = &library;
     l.choice = &choice;
-    const DialogTemplate* t = FindDialogTemplate(kTemplateLibrary);
-    if (!t) return 0;
-    ShowDialog(reader, *t, LibraryProc, &l);
+    ShowDialog(reader, kTemplateLibrary, LibraryProc, &l);
     return l.chosen;
 }
 

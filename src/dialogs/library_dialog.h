@@ -28,6 +28,6 @@ std::vector<std::u16string> CatalogueNames(const std::string& libraryPath,
 
 // Shows the catalogue of `library`; returns 1 with the book in `choice` when one was chosen, 0
 // otherwise (with choice.foldersAsked set when the "Folders" button closed it).
-int ShowLibraryDialog(ReaderServices& reader, LibraryDb& library, LibraryChoice& choice);
+int ShowLibraryDialog(const ReaderServices& reader, LibraryDb& library, LibraryChoice& choice);
 
 }  // namespace lectra

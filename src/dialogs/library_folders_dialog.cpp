@@ -11,8 +11,13 @@ namespace lectra {
 
 namespace {
 
+constexpr Placement kFoldersPlaces[] = {{kCtlFoldersCaption, 1, 2, 0},
+                                        {kCtlFoldersAdd, 6, 2, 1},
+                                        {kCtlFoldersRemove, 5, 2, 1},
+                                        {kCtlFoldersList, 2, 2, 2}};
+
 struct FoldersForm {
-    ReaderServices* reader = nullptr;
+    const ReaderServices* reader = nullptr;
     std::vector<std::u16string> folders;
     int saved = 0;
 };
@@ -61,10 +66,7 @@ int FoldersProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr
     FoldersForm& f = *static_cast<FoldersForm*>(context);
     if (message == kDlgInit) {
         InitDialogFrame(dialog, u"Library folders", u"Save");
-        PlaceControl(dialog, kCtlFoldersCaption, 1, 2, 0);
-        PlaceControl(dialog, kCtlFoldersAdd, 6, 2, 1);
-        PlaceControl(dialog, kCtlFoldersRemove, 5, 2, 1);
-        PlaceControl(dialog, kCtlFoldersList, 2, 2, 2);
+        PlaceControls(dialog, kFoldersPlaces);
         Fill(dialog, f, 0);
         SetControlFocus(dialog, kCtlFoldersList);
         return 1;
@@ -107,13 +109,11 @@ const char16_t* FolderRefusal(const std::vector<std::u16string>& folders,
     return nullptr;
 }
 
-int ShowLibraryFoldersDialog(ReaderServices& reader, std::vector<std::u16string>& folders) {
+int ShowLibraryFoldersDialog(const ReaderServices& reader, std::vector<std::u16string>& folders) {
     FoldersForm f;
     f.reader = &reader;
     f.folders = folders;
-    const DialogTemplate* t = FindDialogTemplate(kTemplateLibraryFolders);
-    if (!t) return 0;
-    ShowDialog(reader, *t, FoldersProc, &f);
+    ShowDialog(reader, kTemplateLibraryFolders, FoldersProc, &f);
     if (!f.saved) return 0;
     folders = f.folders;
     return 1;

@@ -15,6 +15,6 @@ const char16_t* FolderRefusal(const std::vector<std::u16string>& folders,
 
 // Shows `folders` (paths, no trailing "/") for editing; returns 1 with the list as the user left
 // it when they saved it, 0 (the list as given) when they left.
-int ShowLibraryFoldersDialog(ReaderServices& reader, std::vector<std::u16string>& folders);
+int ShowLibraryFoldersDialog(const ReaderServices& reader, std::vector<std::u16string>& folders);
 
 }  // namespace lectra

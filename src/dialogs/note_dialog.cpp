@@ -4,10 +4,8 @@
 
 #include <algorithm>
 
-#include "document/jump_history.h"
 #include "document/notes.h"
 #include "document/text_cache.h"
-#include "layout/pagination.h"
 
 namespace lectra {
 
@@ -17,13 +15,13 @@ constexpr int kListRows = 4;
 constexpr int32_t kLineNoteUnits = 60;
 
 struct NotesDialog {
-    ReaderServices* reader = nullptr;
+    const ReaderServices* reader = nullptr;
     const std::vector<int>* indices = nullptr;
     int selected = 0;
 };
 
 const NoteRef* Chosen(NotesDialog& n, int row) {
-    const std::vector<NoteRef>& notes = n.reader->doc->notes;
+    const std::vector<NoteRef>& notes = Book(*n.reader).notes;
     if (row < 0 || row >= static_cast<int>(n.indices->size())) return nullptr;
     const int index = (*n.indices)[static_cast<size_t>(row)];
     if (index < 0 || index >= static_cast<int>(notes.size())) return nullptr;
@@ -33,12 +31,12 @@ const NoteRef* Chosen(NotesDialog& n, int row) {
 void ShowText(NotesDialog& n, PlatformDialog* dialog, int row) {
     const NoteRef* ref = Chosen(n, row);
     SetControlText(dialog, kCtlNoteText,
-                   ref ? NoteText(*n.reader->doc, *ref, kMaxNoteText, 1) : u"");
+                   ref ? NoteText(Book(*n.reader), *ref, kMaxNoteText, 1) : u"");
 }
 
 int NotesProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam, intptr_t) {
     NotesDialog& n = *static_cast<NotesDialog*>(context);
-    Document& doc = *n.reader->doc;
+    Document& doc = Book(*n.reader);
     const int count = static_cast<int>(n.indices->size());
     if (message == kDlgInit) {
         InitDialogFrame(dialog, count > 1 ? u"Notes" : u"Note", u"Go to note");
@@ -81,8 +79,7 @@ int NotesProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t
         const NoteRef* ref =
             Chosen(n, count > 1 ? ListSelection(dialog, kCtlNoteList) : n.selected);
         if (!ref) return 1;
-        // A note on the last page shows the last full page, as every move to the end does.
-        JumpTo(doc, ClampToLastPage(*n.reader->layout, doc, std::min(ref->target, DocLength(doc))));
+        n.reader->ops.goTo(n.reader->ops.context, ref->target);
         EndDialog(dialog, 1);
     } else if (ask == DialogAsk::kClose || ask == DialogAsk::kBack) {
         EndDialog(dialog, 0);
@@ -98,8 +95,8 @@ std::u16string NoteLine(Document& doc, const NoteRef& ref) {
     return NoteLabel(doc, ref) + u"  " + text;
 }
 
-void ShowNotesDialog(ReaderServices& reader, const std::vector<int>& indices, int selected) {
-    if (!*reader.bookOpen) return;
+void ShowNotesDialog(const ReaderServices& reader, const std::vector<int>& indices, int selected) {
+    if (!reader.bookOpen) return;
     if (indices.empty()) {
         ShowTitledMessage(reader, u"No notes on this page", u"Notes");
         return;
@@ -108,8 +105,7 @@ void ShowNotesDialog(ReaderServices& reader, const std::vector<int>& indices, in
     n.reader = &reader;
     n.indices = &indices;
     n.selected = std::clamp(selected, 0, static_cast<int>(indices.size()) - 1);
-    const DialogTemplate* t = FindDialogTemplate(kTemplateNote);
-    if (t && ShowDialog(reader, *t, NotesProc, &n) == 1) reader.refresh(reader.context);
+    if (ShowDialog(reader, kTemplateNote, NotesProc, &n) == 1) Refresh(reader);
 }
 
 }  // namespace lectra

@@ -10,7 +10,7 @@ namespace lectra {
 // Shows the open book's notes `indices` (into the book's references), their list above the
 // chosen one's text when there are several, `selected` chosen first. "Go to note" reaches the note
 // through the jump history, so that Back returns; Escape or Cancel closes. No notes say so.
-void ShowNotesDialog(ReaderServices& reader, const std::vector<int>& indices, int selected);
+void ShowNotesDialog(const ReaderServices& reader, const std::vector<int>& indices, int selected);
 
 // The list's line for a reference: its own text, then the start of its note.
 std::u16string NoteLine(Document& doc, const NoteRef& ref);

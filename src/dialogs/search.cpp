@@ -2,9 +2,7 @@
 // rules, case-insensitive for every cased letter of the Basic Multilingual Plane.
 #include "dialogs/search.h"
 
-#include "document/jump_history.h"
 #include "document/text_cache.h"
-#include "layout/pagination.h"
 #include "platform/sys/case_map.h"
 #include "platform/window.h"
 
@@ -21,13 +19,14 @@ int PrepareSearch(DialogMemory& m) {
     return 1;
 }
 
-void SearchForward(ReaderServices& reader, DialogMemory& m) {
-    Document& doc = *reader.doc;
+// From the book's start, or with `fromCurrent` from the page shown.
+void SearchForward(const ReaderServices& reader, DialogMemory& m, int fromCurrent) {
+    Document& doc = Book(reader);
     int32_t start = 0;
-    if (*reader.findNextMode) {
+    if (fromCurrent) {
         // After the hit marked on the page, else after the word at the top of the page, so that
         // the hit shown is not found again.
-        const int32_t mark = reader.layout->searchMark;
+        const int32_t mark = reader.page->searchMark;
         if (mark >= doc.pageStart && mark < doc.pageEnd) {
             start = mark + 1;
         } else {
@@ -44,16 +43,15 @@ void SearchForward(ReaderServices& reader, DialogMemory& m) {
     }
     // The page starts at the line that holds the hit, so that the words before it show, and the
     // matched units are marked until the next page move.
-    JumpTo(doc, StartOfLinesBefore(*reader.layout, doc, hit + 1, 1));
-    reader.layout->searchMark = hit;
-    reader.layout->searchMarkEnd = MatchEnd(doc, hit, m.searchLower, m.searchUpper);
-    reader.refresh(reader.context);
+    reader.ops.showFound(reader.ops.context, hit, MatchEnd(doc, hit, m.searchLower, m.searchUpper));
+    Refresh(reader);
 }
 
 struct Find {
-    ReaderServices* reader = nullptr;
+    const ReaderServices* reader = nullptr;
     DialogMemory* memory = nullptr;
     int search = 0;
+    int fromCurrent = 0;
 };
 
 int FindProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam, intptr_t) {
@@ -74,8 +72,8 @@ int FindProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t 
     const DialogAsk ask = ReadCommand(wParam);
     if (ask == DialogAsk::kAction) {
         f.memory->searchLower = ControlText(dialog, kCtlFindText).substr(0, kSearchChars);
-        *f.reader->findNextMode = IsChecked(dialog, kCtlFindFromCurrent);
-        s.stateSearch = *f.reader->findNextMode;
+        f.fromCurrent = IsChecked(dialog, kCtlFindFromCurrent);
+        s.stateSearch = f.fromCurrent;
         if (!PrepareSearch(*f.memory)) {
             ShowTitledMessage(*f.reader, u"String too short!", u"Message!");
             return 1;
@@ -139,23 +137,19 @@ int32_t FindFrom(Document& doc, int32_t from, const std::u16string& lower,
     return -1;
 }
 
-void ShowFindDialog(ReaderServices& reader, DialogMemory& memory) {
-    *reader.findNextMode = 0;
-    Find f{&reader, &memory, 0};
-    const DialogTemplate* t = FindDialogTemplate(kTemplateFind);
-    if (!t) return;
-    ShowDialog(reader, *t, FindProc, &f);
-    if (f.search && *reader.bookOpen) SearchForward(reader, memory);
+void ShowFindDialog(const ReaderServices& reader, DialogMemory& memory) {
+    Find f{&reader, &memory};
+    ShowDialog(reader, kTemplateFind, FindProc, &f);
+    if (f.search && reader.bookOpen) SearchForward(reader, memory, f.fromCurrent);
 }
 
-void FindNext(ReaderServices& reader, DialogMemory& memory) {
-    if (!*reader.bookOpen) return;
-    *reader.findNextMode = 1;
+void FindNext(const ReaderServices& reader, DialogMemory& memory) {
+    if (!reader.bookOpen) return;
     if (!PrepareSearch(memory)) {
         ShowFindDialog(reader, memory);
         return;
     }
-    SearchForward(reader, memory);
+    SearchForward(reader, memory, 1);
 }
 
 }  // namespace lectra

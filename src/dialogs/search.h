@@ -23,9 +23,9 @@ int32_t FindFrom(Document& doc, int32_t from, const std::u16string& lower,
                  const std::u16string& upper);
 
 // "Find...": the dialog, then the search.
-void ShowFindDialog(ReaderServices& reader, DialogMemory& memory);
+void ShowFindDialog(const ReaderServices& reader, DialogMemory& memory);
 // "Find Next": the next match after the word at the top of the page, or the dialog when there is
 // no search string yet.
-void FindNext(ReaderServices& reader, DialogMemory& memory);
+void FindNext(const ReaderServices& reader, DialogMemory& memory);
 
 }  // namespace lectra

@@ -9,7 +9,6 @@
 #include <initializer_list>
 #include <span>
 
-#include "layout/layout_fonts.h"
 #include "platform/sys/utf.h"
 
 namespace lectra {
@@ -21,13 +20,6 @@ constexpr size_t kFaceChars = 31;
 // A spin list here is one control with its own arrows; of the margin that left room for the
 // handheld's separate up-down control only the gap is kept.
 constexpr int kSpin = 2;
-
-struct Placement {
-    int id;
-    int layout;
-    int margin;
-    int row;
-};
 
 // A spin list's items: the texts given, or `count` numbers from `first`.
 struct SpinItems {
@@ -68,7 +60,7 @@ struct Form {
 
 struct FormRun {
     const Form* form = nullptr;
-    ReaderServices* reader = nullptr;
+    const ReaderServices* reader = nullptr;
     Values shown{};    // what the controls showed when the dialog opened
     Values entered{};  // what they held on "Save"
     std::u16string face;
@@ -138,8 +130,7 @@ int FormProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t 
             }
         }
         if (form.init) form.init(dialog, run);
-        for (const Placement& p : form.places)
-            PlaceControl(dialog, p.id, p.layout, p.margin, p.row);
+        PlaceControls(dialog, form.places);
         const Values v = form.load(*run.reader);
         for (size_t i = 0; i < form.fields.size() && i < v.size(); ++i)
             ShowValue(dialog, form.fields[i], v[i]);
@@ -170,13 +161,12 @@ int FormProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t 
     return 1;
 }
 
-void RunForm(ReaderServices& reader, const Form& form) {
-    if (form.rememberBook && reader.rememberBook) reader.rememberBook(reader.context);
+void RunForm(const ReaderServices& reader, const Form& form) {
+    if (form.rememberBook) RememberBook(reader);
     FormRun run;
     run.form = &form;
     run.reader = &reader;
-    const DialogTemplate* t = FindDialogTemplate(form.templateId);
-    if (t && ShowDialog(reader, *t, FormProc, &run) == 1) form.save(run);
+    if (ShowDialog(reader, form.templateId, FormProc, &run) == 1) form.save(run);
 }
 
 // Any of the values at `indexes` changed.
@@ -187,13 +177,13 @@ bool Changed(const FormRun& run, std::initializer_list<int> indexes) {
     return false;
 }
 
-void Redraw(ReaderServices& r) {
-    r.computeGeometry(r.context);
-    r.refresh(r.context);
+void Redraw(const ReaderServices& r) {
+    r.ops.computeGeometry(r.ops.context);
+    Refresh(r);
 }
 
-int ScreenWidth(const ReaderServices& r) {
-    return r.screenWidth ? *r.screenWidth : 0;
+void MakeFont(const ReaderServices& r, int which) {
+    r.ops.makeFont(r.ops.context, which);
 }
 
 // Options.
@@ -238,17 +228,17 @@ int CheckOptions(const FormRun& run) {
 }
 
 void SaveOptions(FormRun& run) {
-    ReaderServices& r = *run.reader;
+    const ReaderServices& r = *run.reader;
     Settings& s = *r.settings;
     const Values& e = run.entered;
     int redraw = 0;
     if (Changed(run, {kOptParagraph})) {
         // Kept even with no book open, for the next book; an open one is read again with it.
         s.txtParagraphDetect = e[kOptParagraph];
-        if (*r.bookOpen) {
-            const std::u16string path = r.doc->bookPath;
+        if (r.bookOpen) {
+            const std::u16string path = Book(r).bookPath;
             // A book that can no longer be read says so there; the page read so far stays.
-            r.openBook(r.context, path, 0);
+            r.ops.openBook(r.ops.context, path, 0);
         }
         redraw = 1;
     }
@@ -264,15 +254,14 @@ void SaveOptions(FormRun& run) {
         if (s.activeProfile >= s.useProfiles) {
             // Out of the shorter cycle: the first profile, as the next start would load it.
             s.activeProfile = 0;
-            CreateLayoutFont(*r.layout, 0, ScreenWidth(r));
-            CreateLayoutFont(*r.layout, 1, ScreenWidth(r));
-            CreateLayoutBrush(*r.layout, 0);
-            CreateLayoutBrush(*r.layout, 1);
+            MakeFont(r, 0);
+            MakeFont(r, 1);
+            r.ops.makeBrushes(r.ops.context);
         }
         redraw = 1;
     }
     if (!redraw) return;
-    r.saveSettings(r.context);
+    r.ops.saveSettings(r.ops.context);
     Redraw(r);
 }
 
@@ -329,7 +318,7 @@ void InitFont(PlatformDialog* dialog, FormRun& run) {
 }
 
 void SaveFont(FormRun& run) {
-    ReaderServices& r = *run.reader;
+    const ReaderServices& r = *run.reader;
     Settings& s = *r.settings;
     if (!Changed(run, {0, 1, 2, 3, 4}) && run.face == s.fontFaceText) return;
     const int p = ActiveProfile(s);
@@ -339,10 +328,10 @@ void SaveFont(FormRun& run) {
     s.lineIl[p] = run.entered[3];
     s.fontWidthChar[p] = run.entered[4];
     s.fontFaceText = run.face;
-    r.saveSettings(r.context);
-    CreateLayoutFont(*r.layout, 0, ScreenWidth(r));
+    r.ops.saveSettings(r.ops.context);
+    MakeFont(r, 0);
     // ClearType is the status font's quality too, and its height may change with it.
-    CreateLayoutFont(*r.layout, 1, ScreenWidth(r));
+    MakeFont(r, 1);
     Redraw(r);
 }
 
@@ -373,7 +362,8 @@ constexpr const char* kMarginLabels[] = {"Top [0..%d]", "Left [0..%d]", "Right [
                                          "Bottom [0..%d]"};
 
 int MarginLimit(const ReaderServices& r) {
-    const int w = r.screenWidth ? *r.screenWidth : 0, h = r.screenHeight ? *r.screenHeight : 0;
+    int w = 0, h = 0;
+    if (r.ops.screenSize) r.ops.screenSize(r.ops.context, &w, &h);
     return std::max(std::min(w, h), 0) >> 2;
 }
 
@@ -402,7 +392,7 @@ int CheckMargins(const FormRun& run) {
 
 void SaveMargins(FormRun& run) {
     if (!Changed(run, {0, 1, 2, 3})) return;
-    ReaderServices& r = *run.reader;
+    const ReaderServices& r = *run.reader;
     Settings& s = *r.settings;
     s.marginTop = run.entered[0] - 2;
     s.marginLeft = run.entered[1];
@@ -457,7 +447,7 @@ Values LoadStatusLine(const ReaderServices& r) {
 
 void SaveStatusLine(FormRun& run) {
     if (!Changed(run, {0, 1, 2, 3, 4, 5})) return;
-    ReaderServices& r = *run.reader;
+    const ReaderServices& r = *run.reader;
     Settings& s = *r.settings;
     const Values& e = run.entered;
     for (int full : {0, 1}) {
@@ -468,8 +458,8 @@ void SaveStatusLine(FormRun& run) {
     s.visibleBatteryOnProgress = e[3];
     s.fontSizeStatus = e[4];
     s.modeStatus = e[5];
-    CreateLayoutFont(*r.layout, 1, ScreenWidth(r));
-    r.saveSettings(r.context);
+    MakeFont(r, 1);
+    r.ops.saveSettings(r.ops.context);
     Redraw(r);
 }
 
@@ -542,19 +532,19 @@ std::vector<std::u16string> OfferedFaces(const std::vector<std::u16string>& fami
     return faces;
 }
 
-void ShowOptionsDialog(ReaderServices& reader) {
+void ShowOptionsDialog(const ReaderServices& reader) {
     RunForm(reader, kOptions);
 }
-void ShowFontDialog(ReaderServices& reader) {
+void ShowFontDialog(const ReaderServices& reader) {
     RunForm(reader, kFont);
 }
-void ShowMarginsDialog(ReaderServices& reader) {
+void ShowMarginsDialog(const ReaderServices& reader) {
     RunForm(reader, kMargins);
 }
-void ShowStatusLineDialog(ReaderServices& reader) {
+void ShowStatusLineDialog(const ReaderServices& reader) {
     RunForm(reader, kStatusLine);
 }
-void ShowAutoscrollDialog(ReaderServices& reader) {
+void ShowAutoscrollDialog(const ReaderServices& reader) {
     RunForm(reader, kAutoscroll);
 }
 

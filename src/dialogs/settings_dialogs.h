@@ -9,11 +9,11 @@
 
 namespace lectra {
 
-void ShowOptionsDialog(ReaderServices& reader);
-void ShowFontDialog(ReaderServices& reader);
-void ShowMarginsDialog(ReaderServices& reader);
-void ShowStatusLineDialog(ReaderServices& reader);
-void ShowAutoscrollDialog(ReaderServices& reader);
+void ShowOptionsDialog(const ReaderServices& reader);
+void ShowFontDialog(const ReaderServices& reader);
+void ShowMarginsDialog(const ReaderServices& reader);
+void ShowStatusLineDialog(const ReaderServices& reader);
+void ShowAutoscrollDialog(const ReaderServices& reader);
 
 // The number an edit box holds: an optional sign and the digits at the start of the text after
 // spaces; 0 when there are none. Held to ±999999, far beyond any box's range.

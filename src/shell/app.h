@@ -114,7 +114,6 @@ struct App {
     uint32_t stylusDownTick = 0;
     uint16_t stylusDownX = 0;
     uint16_t stylusDownY = 0;
-    int findNextMode = 0;
 
     Backlight backlight;
     Autoscroll autoscroll;
@@ -127,8 +126,9 @@ struct App {
 
     BookmarkMarks bookmarkMarks;
 
-    // What the dialogs are given of all this, and what they keep from one to the next.
-    ReaderServices services;
+    // The operations the dialogs may ask of all this (made once; the tests replace some), and
+    // what the dialogs keep from one to the next.
+    ReaderOperations dialogOperations;
     DialogMemory dialogMemory;
 };
 
@@ -194,6 +194,10 @@ int FindContentsInWorker(void* context, Document& doc);
 // Opens the entry `entry` of the archive `path` (a book of the library): at its remembered
 // place when the recent list remembers that entry, else from its start.
 int OpenBookEntry(App& app, const std::u16string& path, const std::u16string& entry);
+// Brings the open book's recent entry up to date (its place and the folder browsed).
+void RememberBook(App& app);
+// A jump to `position` (the way back returns from it), at most to the last full page.
+void GoTo(App& app, int32_t position);
 
 // The library: the folders it catalogues (as chosen; until then those of the books read, and
 // ~/Books), its scan in a worker (started at most once at a time; stopped and joined at the end),
@@ -212,8 +216,10 @@ void SyncBookmarkMarks(App& app);
 // rescan of it started in the worker. Returns 1 when the list changed.
 int ChooseLibraryFolders(App& app);
 
-// Dialogs and menus.
+// Dialogs and menus. The operations are made once; the services a dialog is given are made
+// for each command that shows one, with the values of that moment.
 void InitDialogServices(App& app);
+ReaderServices DialogServices(App& app);
 void ShowStartupBrowser(App& app);
 
 // The page of keys that F1 shows: the desktop's keys, then the bindings as they are now.

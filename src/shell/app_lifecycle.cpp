@@ -110,16 +110,11 @@ void StartClockTimer(App& app) {
     app.clockTimerRunning = SetWindowTimer(kClockTimer, period);
 }
 
-// The book read so far is remembered before another one replaces it.
-void RememberBook(App& app) {
-    if (app.bookOpen) RememberCurrentBook(app.session.recent, *app.doc, app.browseFolder);
-}
-
 // The one place a failed open is reported: its reason, or "Error reading file!" when it gave
 // none. Full screen is left while the box shows.
 void ShowOpenError(App& app) {
     const std::u16string message = app.doc->openErrorText;
-    ShowMessage(app.services, message.empty() ? std::u16string(kErrorReadingFile) : message);
+    ShowMessage(DialogServices(app), message.empty() ? std::u16string(kErrorReadingFile) : message);
 }
 
 // The window's title names the book: its own title (the description of a FictionBook, an EPUB's
@@ -147,7 +142,7 @@ void ShowBookTitle(App& app) {
 
 // A book too long to be read whole says where it was cut, once, when it opens.
 void TellIfCut(App& app) {
-    if (app.bookOpen && app.doc->bookCut) ShowMessage(app.services, BookCutText(*app.doc));
+    if (app.bookOpen && app.doc->bookCut) ShowMessage(DialogServices(app), BookCutText(*app.doc));
 }
 
 // The browse folder of a book: its folder with the trailing "/", as the file browser keeps it.
@@ -279,7 +274,6 @@ int OpenInWindow(App& app, const std::u16string& path, int reopen, const std::u1
     CloseDocument(*app.doc);
     app.layout.searchMark = -1;
     app.doc = std::move(next);
-    app.services.doc = app.doc.get();
     app.bookOpen = 1;
     if (!FolderOf(path).empty()) app.browseFolder = FolderOf(path);
     ComputeGeometry(app);
@@ -434,6 +428,11 @@ void Shutdown(App& app) {
     SaveAll(app);
     if (app.doc) CloseDocument(*app.doc);
     app.bookOpen = 0;
+}
+
+void RememberBook(App& app) {
+    // The book read so far is remembered before another one replaces it.
+    if (app.bookOpen) RememberCurrentBook(app.session.recent, *app.doc, app.browseFolder);
 }
 
 }  // namespace lectra

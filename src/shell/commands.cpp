@@ -115,7 +115,7 @@ void LeaveFullScreen(App& app, int) {
 }
 
 void Keys(App& app, int) {
-    ShowTitledMessage(app.services, KeysPageText(app.session.settings), u"Keys");
+    ShowTitledMessage(DialogServices(app), KeysPageText(app.session.settings), u"Keys");
 }
 
 void Autoscrolling(App& app, int) {
@@ -183,14 +183,14 @@ void Chapter(App& app, int forward) {
         ShowNote(app, forward ? u"No next chapter" : u"No previous chapter");
         return;
     }
-    JumpTo(doc, ClampToLastPage(app.layout, doc, std::min(target, DocLength(doc))));
+    GoTo(app, target);
     Refresh(app);
 }
 
 // The notes whose references stand on the page, in order.
 void PageNotes(App& app, int) {
     const Document& doc = *app.doc;
-    ShowNotesDialog(app.services, NotesBetween(doc, doc.pageStart, doc.pageEnd), 0);
+    ShowNotesDialog(DialogServices(app), NotesBetween(doc, doc.pageStart, doc.pageEnd), 0);
 }
 
 // "story.fb2.zip" is saved as "story.txt" beside it, and the message names the file written.
@@ -201,7 +201,7 @@ void Export(App& app, int pdb) {
     const int saved = pdb ? ExportPdb(*app.doc, base, app.session.settings.codePageSave)
                           : ExportTxt(*app.doc, base, app.session.settings.codePageSave);
     SetWaitCursor(0);
-    ShowMessage(app.services, saved ? u"File saved: " + base + suffix : u"Error");
+    ShowMessage(DialogServices(app), saved ? u"File saved: " + base + suffix : u"Error");
 }
 
 void Quote(App& app, int) {
@@ -214,7 +214,7 @@ void Quote(App& app, int) {
         app.programFolder.empty()
             ? std::u16string(u"Error writing in file")
             : SaveQuote(app.layout, *app.doc, app.programFolder + u"/" + kMemoFileName, when);
-    if (!message.empty()) ShowMessage(app.services, message);
+    if (!message.empty()) ShowMessage(DialogServices(app), message);
 }
 
 void OpenBrowser(App& app, int) {
@@ -226,13 +226,13 @@ void OpenBrowser(App& app, int) {
 void EditButtons(App& app, int) {
     const int active = app.appActive;
     if (active) UnregisterHotKeys(app);
-    ShowButtonsDialog(app.services);
+    ShowButtonsDialog(DialogServices(app));
     if (active) RegisterHotKeys(app);
 }
 
 void Options(App& app, int) {
     const int backlight = app.session.settings.backlightOn;
-    ShowOptionsDialog(app.services);
+    ShowOptionsDialog(DialogServices(app));
     if (app.session.settings.backlightOn != backlight) ApplyBacklightSetting(app);
 }
 
@@ -252,15 +252,15 @@ void Menu(App& app, int right) {
 }
 
 // A dialog that takes only the services.
-template <void (*show)(ReaderServices&)>
+template <void (*show)(const ReaderServices&)>
 void Dialog(App& app, int) {
-    show(app.services);
+    show(DialogServices(app));
 }
 
 // A dialog that takes the services and what the dialogs remember.
-template <void (*show)(ReaderServices&, DialogMemory&)>
+template <void (*show)(const ReaderServices&, DialogMemory&)>
 void DialogWithMemory(App& app, int) {
-    show(app.services, app.dialogMemory);
+    show(DialogServices(app), app.dialogMemory);
 }
 
 void Library(App& app, int) {
@@ -268,7 +268,7 @@ void Library(App& app, int) {
 }
 
 void Recent(App& app, int) {
-    ShowRecentDialog(app.services);
+    ShowRecentDialog(DialogServices(app));
 }
 
 constexpr uint8_t kBlocked = kBlockedWhileScrolling;

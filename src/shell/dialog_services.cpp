@@ -1,5 +1,11 @@
-// What the dialogs are given of the reader: its state, its services and where the browser starts.
+// What the dialogs are given of the reader: the values of the moment, and the operations on the
+// window's state that they may ask for, each written here once; and where the browser starts.
 #include "dialogs/file_browser.h"
+#include "document/jump_history.h"
+#include "document/text_cache.h"
+#include "layout/layout_fonts.h"
+#include "layout/pagination.h"
+#include "platform/sys/files.h"
 #include "shell/app.h"
 
 namespace lectra {
@@ -16,8 +22,31 @@ int StopForDialog(void* context) {
     return !app.layout.autoscrolling;
 }
 
-int OpenForDialog(void* context, const std::u16string& path, int reopen) {
-    return OpenBookForDialog(AppOf(context), path, reopen);
+int LeaveFullScreen(void* context) {
+    App& app = AppOf(context);
+    if (!app.fullScreen) return 0;
+    SetFullScreen(app, 0);
+    return 1;
+}
+
+int DeleteOpenBook(void* context) {
+    App& app = AppOf(context);
+    const std::u16string path = app.doc->bookPath;
+    CloseDocument(*app.doc);
+    app.bookOpen = 0;
+    const int deleted = FileDelete(path);
+    // A deleted book leaves the recent list, and only it does.
+    if (deleted) ForgetRecentBook(app.session.recent, path);
+    return deleted;
+}
+
+void ShowFound(void* context, int32_t hit, int32_t end) {
+    App& app = AppOf(context);
+    // The page starts at the line that holds the hit, so that the words before it show, and the
+    // matched units are marked until the next page move.
+    JumpTo(*app.doc, StartOfLinesBefore(app.layout, *app.doc, hit + 1, 1));
+    app.layout.searchMark = hit;
+    app.layout.searchMarkEnd = end;
 }
 
 // Where the browser starts: the open book (selected in its folder), else the folder browsed last,
@@ -32,41 +61,77 @@ std::u16string BrowserStart(const App& app) {
 
 }  // namespace
 
+void GoTo(App& app, int32_t position) {
+    Document& doc = *app.doc;
+    // A place on the last page shows the last full page, as every move to the end does.
+    JumpTo(doc, ClampToLastPage(app.layout, doc, std::min(position, DocLength(doc))));
+}
+
 void InitDialogServices(App& app) {
-    ReaderServices& s = app.services;
+    ReaderOperations& s = app.dialogOperations;
     s.context = &app;
-    s.doc = app.doc.get();
-    s.bookOpen = &app.bookOpen;
-    s.settings = &app.session.settings;
-    s.recent = &app.session.recent;
-    s.layout = &app.layout;
-    s.browseFolder = &app.browseFolder;
-    s.fullScreen = &app.fullScreen;
-    s.findNextMode = &app.findNextMode;
-    s.screenWidth = &app.screenWidth;
-    s.screenHeight = &app.screenHeight;
-    s.programFolder = app.programFolder;
-    s.libraryPath = &app.libraryPath;
+    s.book = [](void* c) { return AppOf(c).doc.get(); };
     s.refresh = [](void* c) { Refresh(AppOf(c)); };
+    s.leaveFullScreen = LeaveFullScreen;
     s.setFullScreen = [](void* c, int on) { SetFullScreen(AppOf(c), on); };
     s.computeGeometry = [](void* c) { ComputeGeometry(AppOf(c)); };
+    s.makeFont = [](void* c, int which) {
+        App& app = AppOf(c);
+        CreateLayoutFont(app.layout, which, app.screenWidth);
+    };
+    s.makeBrushes = [](void* c) {
+        CreateLayoutBrush(AppOf(c).layout, 0);
+        CreateLayoutBrush(AppOf(c).layout, 1);
+    };
     s.saveSettings = [](void* c) { SaveAll(AppOf(c)); };
     s.stopAutoscroll = StopForDialog;
-    s.openBook = OpenForDialog;
+    s.openBook = [](void* c, const std::u16string& path, int reopen) {
+        return OpenBookForDialog(AppOf(c), path, reopen);
+    };
     s.openEntry = [](void* c, const std::u16string& path, const std::u16string& entry) {
         return OpenBookEntry(AppOf(c), path, entry);
     };
-    s.rememberBook = [](void* c) {
+    s.rememberBook = [](void* c) { RememberBook(AppOf(c)); };
+    s.deleteBook = DeleteOpenBook;
+    s.goTo = [](void* c, int32_t position) { GoTo(AppOf(c), position); };
+    s.goToPage = [](void* c, int32_t position) {
+        JumpToPage(AppOf(c).layout, *AppOf(c).doc, position);
+    };
+    s.moveTo = [](void* c, int32_t position) {
         App& app = AppOf(c);
-        if (app.bookOpen) RememberCurrentBook(app.session.recent, *app.doc, app.browseFolder);
+        app.doc->pageStart = ClampToLastPage(app.layout, *app.doc, position);
+    };
+    s.showFound = ShowFound;
+    s.setBrowseFolder = [](void* c, const std::u16string& folder) {
+        AppOf(c).browseFolder = folder;
+    };
+    s.screenSize = [](void* c, int* width, int* height) {
+        *width = AppOf(c).screenWidth;
+        *height = AppOf(c).screenHeight;
+    };
+    s.paintCover = [](void* c, PlatformSurface* surface, int width, int height) {
+        App& app = AppOf(c);
+        return PaintCover(app.layout, *app.doc, surface, width, height);
     };
     s.showMessage = app.host.showMessage;
     s.ask = app.host.ask;
     s.runDialog = app.host.runDialog;
 }
 
+ReaderServices DialogServices(App& app) {
+    ReaderServices s;
+    s.bookOpen = app.bookOpen;
+    s.programFolder = app.programFolder;
+    s.libraryPath = app.libraryPath;
+    s.settings = &app.session.settings;
+    s.recent = &app.session.recent;
+    s.page = &app.layout;
+    s.ops = app.dialogOperations;
+    return s;
+}
+
 void ShowStartupBrowser(App& app) {
-    ShowOpenFileDialog(app.services, BrowserStart(app));
+    ShowOpenFileDialog(DialogServices(app), BrowserStart(app));
 }
 
 }  // namespace lectra

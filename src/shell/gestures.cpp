@@ -48,7 +48,7 @@ int ShowTappedNote(App& app, Point at) {
     int note = NoteIndexAt(*app.doc, p, p + 1);
     if (note < 0) note = NoteIndexAt(*app.doc, from, to);
     if (note < 0) return 0;
-    ShowNotesDialog(app.services, {note}, 0);
+    ShowNotesDialog(DialogServices(app), {note}, 0);
     return 1;
 }
 

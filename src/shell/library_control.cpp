@@ -142,7 +142,7 @@ int ChooseLibraryFolders(App& app) {
     for (const std::string& folder : before) folders.push_back(PathFromBytes(folder));
     const std::vector<std::u16string> shown = folders;
     // Saving the list unchanged leaves the automatic choice automatic.
-    if (!ShowLibraryFoldersDialog(app.services, folders) || folders == shown) return 0;
+    if (!ShowLibraryFoldersDialog(DialogServices(app), folders) || folders == shown) return 0;
     Settings& s = app.session.settings;
     s.libraryFolderCount = 0;
     for (const std::u16string& folder : folders) {
@@ -150,7 +150,7 @@ int ChooseLibraryFolders(App& app) {
             s.libraryFolders[s.libraryFolderCount++] = folder;
     }
     for (int n = s.libraryFolderCount; n < kLibraryFolderCount; ++n) s.libraryFolders[n].clear();
-    if (app.services.saveSettings) app.services.saveSettings(app.services.context);
+    SaveAll(app);
     const std::vector<std::string> after = LibraryFolders(app);
     std::vector<std::string> dropped;
     for (const std::string& folder : before) {
@@ -166,7 +166,7 @@ int ChooseLibraryFolders(App& app) {
 int ShowLibrary(App& app, int onlyWithBooks) {
     if (app.libraryPath.empty()) return 0;
     // The book open is one of the books read: its folder is among the library's from now on.
-    if (app.services.rememberBook) app.services.rememberBook(app.services.context);
+    RememberBook(app);
     // Every look at the library finds what is on the disk now: a rescan reads only what changed.
     app.libraryScanned = 1;
     StartLibraryScan(app);
@@ -174,7 +174,8 @@ int ShowLibrary(App& app, int onlyWithBooks) {
         WaitForLibraryScan(app);
         LibraryDb db;
         if (!OpenLibrary(db, app.libraryPath)) {
-            if (!onlyWithBooks) ShowMessage(app.services, u"The library could not be opened.");
+            if (!onlyWithBooks)
+                ShowMessage(DialogServices(app), u"The library could not be opened.");
             return 0;
         }
         if (onlyWithBooks && CountBooks(db) == 0) {
@@ -182,7 +183,7 @@ int ShowLibrary(App& app, int onlyWithBooks) {
             return 0;
         }
         LibraryChoice choice;
-        const int chosen = ShowLibraryDialog(app.services, db, choice);
+        const int chosen = ShowLibraryDialog(DialogServices(app), db, choice);
         CloseLibrary(db);
         if (!choice.foldersAsked) return chosen && OpenLibraryBook(app, choice.path, choice.entry);
         // Back from the folders, the library shows what the rescan of them found.

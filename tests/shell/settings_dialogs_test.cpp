@@ -29,7 +29,7 @@ protected:
         const std::string book = withBook ? Copy("book.txt", test::Sample("en-story.txt")) : "";
         if (!withBook) scripts.push_back([](PlatformDialog*) {});  // the browser at start
         Start(book, test::Scripted);
-        app->services.refresh = [](void* c) {
+        app->dialogOperations.refresh = [](void* c) {
             ++refreshes;
             Refresh(*static_cast<App*>(c));
         };
