@@ -297,11 +297,9 @@ void ResetTextCache(Document& doc) {
     }
 }
 
+// The reset releases the reader and closes the file: a closed book is one reset to empty.
 void CloseDocument(Document& doc) {
-    ReleaseReader(doc);
-    CloseSourceFile(doc);
     ResetTextCache(doc);
-    doc.sourceFlags &= ~0x07;
 }
 
 namespace {
