@@ -269,6 +269,30 @@ Settings FirstRunSettings() {
     return settings;
 }
 
+// A layout that measures and draws with Qt and reads pictures through it, on the given settings.
+void WireLayout(Layout& layout, Settings& settings, PictureBlocks& pictures) {
+    layout.draw = &QtDrawServices();
+    layout.settings = &settings;
+    pictures.images = &QtImageServices();
+    layout.pictures = &pictures;
+}
+
+// The text and status fonts and brushes for a page of the given width, and the hyphenation
+// patterns beside the executable, chosen for the book's language.
+void LoadLayoutFonts(Layout& layout, const Document& doc, int width) {
+    CreateLayoutFont(layout, 0, width);
+    CreateLayoutFont(layout, 1, width);
+    CreateLayoutBrush(layout, 0);
+    CreateLayoutBrush(layout, 1);
+    LoadHyphenPatterns(layout.patterns, DataFolder());
+    SelectHyphenPatterns(layout.patterns, doc.language);
+}
+
+// A position past the end shows the last full page, as End does in the window.
+int32_t FirstPageStart(Layout& layout, Document& doc, int32_t position) {
+    return position < DocLength(doc) ? position : ClampToLastPage(layout, doc, DocLength(doc));
+}
+
 // Pages of the open book on a page of the given size, with the default profile's settings, the
 // margins, status line and progress bar as a first run has them, and the patterns beside the
 // executable.
@@ -279,24 +303,14 @@ int LayoutPages(Document& doc, const Options& o) {
     settings.fontSizeText[ActiveProfile(settings)] = o.size;
 
     Layout layout;
-    layout.draw = &QtDrawServices();
-    layout.settings = &settings;
     PictureBlocks pictures;
-    pictures.images = &QtImageServices();
-    layout.pictures = &pictures;
-    CreateLayoutFont(layout, 0, o.width);
-    CreateLayoutFont(layout, 1, o.width);
-    CreateLayoutBrush(layout, 0);
-    CreateLayoutBrush(layout, 1);
-    LoadHyphenPatterns(layout.patterns, DataFolder());
-    SelectHyphenPatterns(layout.patterns, doc.language);
+    WireLayout(layout, settings, pictures);
+    LoadLayoutFonts(layout, doc, o.width);
     const PageGeometry geometry =
         ComputePageGeometry(settings, o.width, o.height, o.width, layout.fonts.statusFontHeight, 0);
     layout.geometry = geometry;
 
-    // A position past the end shows the last full page, as End does in the window.
-    doc.pageStart =
-        o.position < DocLength(doc) ? o.position : ClampToLastPage(layout, doc, DocLength(doc));
+    doc.pageStart = FirstPageStart(layout, doc, o.position);
     LayoutPage(layout, doc, doc.pageStart);
     PrintPage(layout, doc);
     for (int page = 1; page < o.pages; ++page) {
@@ -328,24 +342,15 @@ int RenderPage(Document& doc, const Options& o) {
     settings.fontSizeText[o.profile] = o.size;
 
     Layout layout;
-    layout.draw = &QtDrawServices();
-    layout.settings = &settings;
     PictureBlocks pictures;
-    pictures.images = &QtImageServices();
-    layout.pictures = &pictures;
+    WireLayout(layout, settings, pictures);
     int ok = EnsurePageSurface(layout, o.width, o.height);
     if (ok) {
-        CreateLayoutFont(layout, 0, o.width);
-        CreateLayoutFont(layout, 1, o.width);
-        CreateLayoutBrush(layout, 0);
-        CreateLayoutBrush(layout, 1);
-        LoadHyphenPatterns(layout.patterns, DataFolder());
-        SelectHyphenPatterns(layout.patterns, doc.language);
+        LoadLayoutFonts(layout, doc, o.width);
         // The window is the whole screen; a quarter turn gives the page the window's height.
         layout.geometry = ComputePageGeometry(settings, o.width, o.height, o.width,
                                               layout.fonts.statusFontHeight, o.fullScreen);
-        doc.pageStart =
-            o.position < DocLength(doc) ? o.position : ClampToLastPage(layout, doc, DocLength(doc));
+        doc.pageStart = FirstPageStart(layout, doc, o.position);
         LayoutPage(layout, doc, doc.pageStart);
         UpdateStatusSnapshot(layout, &doc, StatusSources{12, 34, 87, 1});
         PaintPage(layout, &doc);

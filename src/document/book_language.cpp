@@ -41,151 +41,31 @@ constexpr std::string_view kLatinLanguages[] = {
 enum Latin { kEn, kDe, kFr, kEs, kIt, kPl, kPt, kNl, kLatinCount };
 constexpr std::string_view kLatinCodes[kLatinCount] = {"en", "de", "fr", "es",
                                                        "it", "pl", "pt", "nl"};
-constexpr unsigned Bit(Latin l) {
-    return 1u << l;
-}
-
-// Common words: a hit counts for every language that has the word. Each language has words of its
-// own besides the shared ones, which decide.
-struct CommonWord {
-    std::u16string_view word;
-    unsigned languages;
-};
-constexpr CommonWord kCommonWords[] = {
-    {u"the", Bit(kEn)},
-    {u"and", Bit(kEn)},
-    {u"of", Bit(kEn)},
-    {u"to", Bit(kEn) | Bit(kPl)},
-    {u"is", Bit(kEn) | Bit(kNl)},
-    {u"that", Bit(kEn)},
-    {u"with", Bit(kEn)},
-    {u"was", Bit(kEn)},
-    {u"for", Bit(kEn)},
-    {u"his", Bit(kEn)},
-    {u"you", Bit(kEn)},
-    {u"which", Bit(kEn)},
-    {u"der", Bit(kDe)},
-    {u"die", Bit(kDe) | Bit(kNl)},
-    {u"und", Bit(kDe)},
-    {u"das", Bit(kDe)},
-    {u"ist", Bit(kDe)},
-    {u"nicht", Bit(kDe)},
-    {u"ein", Bit(kDe)},
-    {u"eine", Bit(kDe)},
-    {u"den", Bit(kDe)},
-    {u"mit", Bit(kDe)},
-    {u"sich", Bit(kDe)},
-    {u"auf", Bit(kDe)},
-    {u"ich", Bit(kDe)},
-    {u"le", Bit(kFr)},
-    {u"la", Bit(kFr) | Bit(kEs) | Bit(kIt)},
-    {u"et", Bit(kFr)},
-    {u"les", Bit(kFr)},
-    {u"des", Bit(kFr)},
-    {u"est", Bit(kFr)},
-    {u"une", Bit(kFr)},
-    {u"du", Bit(kFr)},
-    {u"dans", Bit(kFr)},
-    {u"pas", Bit(kFr)},
-    {u"pour", Bit(kFr)},
-    {u"qui", Bit(kFr)},
-    {u"avec", Bit(kFr)},
-    {u"el", Bit(kEs)},
-    {u"y", Bit(kEs)},
-    {u"los", Bit(kEs)},
-    {u"las", Bit(kEs)},
-    {u"por", Bit(kEs)},
-    {u"con", Bit(kEs)},
-    {u"pero", Bit(kEs)},
-    {u"muy", Bit(kEs)},
-    {u"en", Bit(kEs) | Bit(kNl)},
-    {u"del", Bit(kEs) | Bit(kIt)},
-    {u"que", Bit(kFr) | Bit(kEs) | Bit(kPt)},
-    {u"de", Bit(kFr) | Bit(kEs) | Bit(kPt) | Bit(kNl)},
-    {u"una", Bit(kEs) | Bit(kIt)},
-    {u"il", Bit(kIt) | Bit(kFr)},
-    {u"di", Bit(kIt)},
-    {u"che", Bit(kIt)},
-    {u"per", Bit(kIt)},
-    {u"non", Bit(kIt)},
-    {u"della", Bit(kIt)},
-    {u"gli", Bit(kIt)},
-    {u"sono", Bit(kIt)},
-    {u"anche", Bit(kIt)},
-    {u"nel", Bit(kIt)},
-    {u"è", Bit(kIt)},
-    {u"e", Bit(kIt) | Bit(kPt)},
-    {u"i", Bit(kPl)},
-    {u"się", Bit(kPl)},
-    {u"nie", Bit(kPl)},
-    {u"w", Bit(kPl)},
-    {u"z", Bit(kPl)},
-    {u"na", Bit(kPl)},
-    {u"jest", Bit(kPl)},
-    {u"że", Bit(kPl)},
-    {u"jak", Bit(kPl)},
-    {u"ale", Bit(kPl)},
-    {u"przez", Bit(kPl)},
-    {u"o", Bit(kPt) | Bit(kPl)},
-    {u"não", Bit(kPt)},
-    {u"os", Bit(kPt)},
-    {u"em", Bit(kPt)},
-    {u"da", Bit(kPt)},
-    {u"do", Bit(kPt) | Bit(kPl)},
-    {u"um", Bit(kPt)},
-    {u"uma", Bit(kPt)},
-    {u"é", Bit(kPt)},
-    {u"com", Bit(kPt)},
-    {u"para", Bit(kPt)},
-    {u"het", Bit(kNl)},
-    {u"een", Bit(kNl)},
-    {u"van", Bit(kNl)},
-    {u"niet", Bit(kNl)},
-    {u"dat", Bit(kNl)},
-    {u"zijn", Bit(kNl)},
-    {u"op", Bit(kNl)},
+// Common words of each language in the order above, one space between words. A hit counts for
+// every language whose list has the word; each language has words of its own besides the shared
+// ones, which decide.
+constexpr std::u16string_view kCommonWords[kLatinCount] = {
+    u"the and of to is that with was for his you which",              // en
+    u"der die und das ist nicht ein eine den mit sich auf ich",       // de
+    u"le la et les des est une du dans pas pour qui avec que de il",  // fr
+    u"la el y los las por con pero muy en del que de una",            // es
+    u"la del una il di che per non della gli sono anche nel è e",     // it
+    u"to i się nie w z na jest że jak ale przez o do",                // pl
+    u"que de e o não os em da do um uma é com para",                  // pt
+    u"is die en de het een van niet dat zijn op",                     // nl
 };
 
-// Letters that only some of the languages write; an occurrence counts for each, shared out.
-struct HintLetter {
-    char16_t lower;
-    unsigned languages;
-};
-constexpr HintLetter kHintLetters[] = {
-    {u'ä', Bit(kDe)},
-    {u'ö', Bit(kDe)},
-    {u'ß', Bit(kDe)},
-    {u'ü', Bit(kDe) | Bit(kEs)},
-    {u'ñ', Bit(kEs)},
-    {u'á', Bit(kEs) | Bit(kPt)},
-    {u'í', Bit(kEs) | Bit(kPt)},
-    {u'ú', Bit(kEs) | Bit(kPt)},
-    {u'ó', Bit(kEs) | Bit(kPt) | Bit(kPl)},
-    {u'ã', Bit(kPt)},
-    {u'õ', Bit(kPt)},
-    {u'ç', Bit(kFr) | Bit(kPt)},
-    {u'â', Bit(kFr) | Bit(kPt)},
-    {u'ê', Bit(kFr) | Bit(kPt)},
-    {u'ô', Bit(kFr) | Bit(kPt)},
-    {u'à', Bit(kFr) | Bit(kIt) | Bit(kPt)},
-    {u'è', Bit(kFr) | Bit(kIt)},
-    {u'ù', Bit(kFr) | Bit(kIt)},
-    {u'é', Bit(kFr)},
-    {u'ë', Bit(kFr) | Bit(kNl)},
-    {u'î', Bit(kFr)},
-    {u'ï', Bit(kFr) | Bit(kNl)},
-    {u'û', Bit(kFr)},
-    {u'œ', Bit(kFr)},
-    {u'ì', Bit(kIt)},
-    {u'ò', Bit(kIt)},
-    {u'ą', Bit(kPl)},
-    {u'ć', Bit(kPl)},
-    {u'ę', Bit(kPl)},
-    {u'ł', Bit(kPl)},
-    {u'ń', Bit(kPl)},
-    {u'ś', Bit(kPl)},
-    {u'ź', Bit(kPl)},
-    {u'ż', Bit(kPl)},
+// Letters that only some of the languages write, in the same order; an occurrence counts for each
+// language that writes it, shared out.
+constexpr std::u16string_view kHintLetters[kLatinCount] = {
+    u"",               // en
+    u"äößü",           // de
+    u"çâêôàèùéëîïûœ",  // fr
+    u"üñáíúó",         // es
+    u"àèùìò",          // it
+    u"óąćęłńśźż",      // pl
+    u"áíúóãõçâêôà",    // pt
+    u"ëï",             // nl
 };
 
 bool IsCyrillic(char16_t c) {
@@ -237,20 +117,26 @@ void AddShared(Tally& t, unsigned languages) {
     }
 }
 
+// Whether `word` stands in `list` between spaces or the list's ends.
+bool HasWord(std::u16string_view list, std::u16string_view word) {
+    if (word.empty()) return false;
+    for (size_t at = list.find(word); at != list.npos; at = list.find(word, at + 1)) {
+        const size_t end = at + word.size();
+        if ((at == 0 || list[at - 1] == u' ') && (end == list.size() || list[end] == u' '))
+            return true;
+    }
+    return false;
+}
+
 // One Latin word, lower-cased. A word of one letter counts only as written in lower case, so that
 // English's "I" is not Polish's "i".
 void CountWord(Tally& t, std::u16string_view word, bool wasLower) {
     ++t.latinWords;
     if (word.size() == 1 && !wasLower) return;
-    for (const CommonWord& w : kCommonWords) {
-        if (w.word == word) {
-            for (int l = 0; l < kLatinCount; ++l) {
-                if ((w.languages >> l) & 1) {
-                    t.score[l] += 1;
-                    ++t.wordHits[l];
-                }
-            }
-            return;
+    for (int l = 0; l < kLatinCount; ++l) {
+        if (HasWord(kCommonWords[l], word)) {
+            t.score[l] += 1;
+            ++t.wordHits[l];
         }
     }
 }
@@ -302,9 +188,12 @@ std::string GuessLanguage(std::u16string_view text) {
             if (word.size() < 16) word += lower;
             // Every hint letter is beyond ASCII: most letters need no look-up.
             if (lower >= 0xDF) {
-                for (const HintLetter& h : kHintLetters) {
-                    if (h.lower == lower) AddShared(t, h.languages);
+                unsigned languages = 0;
+                for (int l = 0; l < kLatinCount; ++l) {
+                    if (kHintLetters[l].find(lower) != std::u16string_view::npos)
+                        languages |= 1u << l;
                 }
+                if (languages) AddShared(t, languages);
             }
             continue;
         }

@@ -2,6 +2,7 @@
 // and the open book's reader state, which the row that opened it owns.
 #include "document/format_table.h"
 
+#include "document/formats/file_bytes.h"
 #include "document/formats/gz_reader.h"
 #include "document/formats/pdb_reader.h"
 #include "document/formats/rtf_filter.h"
@@ -132,6 +133,11 @@ void SetReaderState(Document& doc, const FormatReader& reader, ReaderState* stat
     ReleaseReader(doc);
     doc.reader = &reader;
     doc.readerState = state;
+}
+
+int ReadOpeningBytes(Document& doc, void* head, uint32_t size) {
+    ReleaseReader(doc);
+    return ReadAt(doc.source, 0, head, size);
 }
 
 int RefuseOpen(Document& doc, const char16_t* message) {

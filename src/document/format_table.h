@@ -107,6 +107,17 @@ void SetReaderState(Document& doc, const FormatReader& reader, ReaderState* stat
 // Releases the open book's reader state through the reader that made it; nothing when there is
 // none.
 void ReleaseReader(Document& doc);
+// Makes a new `State` the open book's reader state, made by `reader`; any earlier state is
+// released.
+template <typename State>
+State& NewReaderState(Document& doc, const FormatReader& reader) {
+    State* state = new State;
+    SetReaderState(doc, reader, state);
+    return *state;
+}
+// The first step of a reader's open: any earlier reader state is released, and the file's first
+// `size` bytes are read into `head`. 0 when the file is shorter or cannot be read.
+int ReadOpeningBytes(Document& doc, void* head, uint32_t size);
 // Frees a reader's state that needs nothing but deleting.
 template <typename State>
 void DeleteReaderState(ReaderState* state) {

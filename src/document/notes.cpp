@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "document/format_table.h"
+#include "document/formats/href_path.h"
 #include "document/markup_filter.h"
 #include "document/text_cache.h"
 #include "platform/sys/utf.h"
@@ -101,13 +102,6 @@ TagAttributes ReadAttributes(std::u16string_view tag) {
     return a;
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 std::string UpperAscii(std::string text) {
     for (char& c : text) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
@@ -119,41 +113,13 @@ std::string UpperAscii(std::string text) {
 // percent escapes undone, "." and ".." resolved. Empty when it climbs above the archive's root
 // or names an absolute place.
 std::string ResolvePartPath(const std::string& from, std::u16string_view href) {
-    const std::string bytes = Utf16ToUtf8(href);
-    std::string raw;
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '%' && i + 2 < bytes.size() && HexValue(bytes[i + 1]) >= 0 &&
-            HexValue(bytes[i + 2]) >= 0) {
-            raw += static_cast<char>(HexValue(bytes[i + 1]) * 16 + HexValue(bytes[i + 2]));
-            i += 2;
-        } else {
-            raw += bytes[i];
-        }
-    }
+    const std::string raw = PercentDecode(Utf16ToUtf8(href));
     if (raw.empty() || raw[0] == '/' || raw.find(':') != raw.npos) return {};
     const size_t slash = from.rfind('/');
     const std::string whole =
         (slash == from.npos ? std::string() : from.substr(0, slash + 1)) + raw;
-    std::vector<std::string_view> parts;
-    const std::string_view view(whole);
-    size_t start = 0;
-    while (start <= view.size()) {
-        size_t end = view.find('/', start);
-        if (end == view.npos) end = view.size();
-        const std::string_view part = view.substr(start, end - start);
-        if (part == "..") {
-            if (parts.empty()) return {};
-            parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
-        }
-        start = end + 1;
-    }
     std::string path;
-    for (std::string_view part : parts) {
-        if (!path.empty()) path += '/';
-        path += part;
-    }
+    if (!ResolveDotSegments(whole, 0, path)) return {};
     return UpperAscii(path);
 }
 

@@ -6,6 +6,7 @@
 
 #include "document/encoding.h"
 #include "document/format_table.h"
+#include "document/formats/href_path.h"
 #include "document/formats/xml_tags.h"
 #include "document/formats/zip_reader.h"
 #include "document/markup_filter.h"
@@ -248,13 +249,6 @@ std::string Utf8Of(std::u16string_view text) {
     return Utf16ToUtf8(text);
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    c = LowerAscii(c);
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 }  // namespace
 
 std::u16string ResolvePicturePath(std::u16string_view base, std::u16string_view link,
@@ -273,16 +267,7 @@ std::u16string ResolvePicturePath(std::u16string_view base, std::u16string_view 
             if (slash == std::string::npos || slash > i) return {};
         }
     }
-    std::string decoded;
-    for (size_t i = 0; i < raw.size(); ++i) {
-        if (raw[i] == '%' && i + 2 < raw.size() + 0 && HexValue(raw[i + 1]) >= 0 &&
-            HexValue(raw[i + 2]) >= 0) {
-            decoded += static_cast<char>(HexValue(raw[i + 1]) * 16 + HexValue(raw[i + 2]));
-            i += 2;
-        } else {
-            decoded += raw[i];
-        }
-    }
+    const std::string decoded = PercentDecode(raw);
     if (decoded.empty()) return {};
     std::string joined;
     const bool absolute = decoded[0] == '/';
@@ -292,29 +277,9 @@ std::u16string ResolvePicturePath(std::u16string_view base, std::u16string_view 
         if (slash != std::string::npos) joined = folder.substr(0, slash + 1);
     }
     joined += decoded;
-    std::vector<std::string> parts;
-    size_t at = 0;
-    while (at <= joined.size()) {
-        size_t next = joined.find('/', at);
-        if (next == std::string::npos) next = joined.size();
-        const std::string part = joined.substr(at, next - at);
-        if (part == "..") {
-            if (parts.empty()) {
-                if (inArchive) return {};
-            } else {
-                parts.pop_back();
-            }
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
-        }
-        at = next + 1;
-    }
-    if (parts.empty()) return {};
-    std::string path = !inArchive && joined[0] == '/' ? "/" : "";
-    for (size_t i = 0; i < parts.size(); ++i) {
-        if (i) path += '/';
-        path += parts[i];
-    }
+    std::string rest;
+    if (!ResolveDotSegments(joined, !inArchive, rest) || rest.empty()) return {};
+    const std::string path = (!inArchive && joined[0] == '/' ? "/" : "") + rest;
     if (path.size() > kMaxPictureName * 3) return {};
     return Utf8ToUtf16(path, BadUtf8::kKeepBytes);
 }

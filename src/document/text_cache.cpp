@@ -127,43 +127,37 @@ void RecordCut(Document& doc, uint64_t sourceOffset, int32_t docLength) {
     doc.cutDocLength = docLength;
 }
 
+// Where a block record's state keeps each field of the markup state, one byte each (the layout
+// reads the three alignment depths at 3, 4 and 5); the emphasis depths take the three bytes from
+// kEmphasisByte, three bits a kind.
+struct StateByte {
+    int32_t MarkupState::*field;
+    int at;
+};
+constexpr StateByte kStateBytes[] = {
+    {&MarkupState::pendingSkip, 0},  {&MarkupState::preDepth, 1},
+    {&MarkupState::hiddenDepth, 2},  {&MarkupState::centreDepth, 3},
+    {&MarkupState::leftDepth, 4},    {&MarkupState::rightDepth, 5},
+    {&MarkupState::centreOnce, 9},   {&MarkupState::leftOnce, 10},
+    {&MarkupState::rightOnce, 11},   {&MarkupState::rtfUnicodeSkip, 12},
+    {&MarkupState::rtfFallback, 13}, {&MarkupState::partStart, 14},
+};
+constexpr int kEmphasisByte = 6;
+
 void SnapshotMarkup(const MarkupState& m, uint8_t s[kMarkupStateBytes]) {
-    s[0] = Cut(m.pendingSkip);
-    s[1] = Cut(m.preDepth);
-    s[2] = Cut(m.hiddenDepth);
-    s[3] = Cut(m.centreDepth);
-    s[4] = Cut(m.leftDepth);
-    s[5] = Cut(m.rightDepth);
+    for (const StateByte& b : kStateBytes) s[b.at] = Cut(m.*b.field);
     uint32_t depths = 0;
     for (int k = 0; k < kEmphasisKinds; ++k)
         depths |= static_cast<uint32_t>(std::clamp(m.emphasisDepth[k], 0, kEmphasisDepthMax))
                   << (3 * k);
-    s[6] = static_cast<uint8_t>(depths);
-    s[7] = static_cast<uint8_t>(depths >> 8);
-    s[8] = static_cast<uint8_t>(depths >> 16);
-    s[9] = Cut(m.centreOnce);
-    s[10] = Cut(m.leftOnce);
-    s[11] = Cut(m.rightOnce);
-    s[12] = Cut(m.rtfUnicodeSkip);
-    s[13] = Cut(m.rtfFallback);
-    s[14] = Cut(m.partStart);
+    for (int i = 0; i < 3; ++i) s[kEmphasisByte + i] = static_cast<uint8_t>(depths >> (8 * i));
 }
 
 void RestoreMarkup(MarkupState& m, const uint8_t s[kMarkupStateBytes]) {
-    m.pendingSkip = s[0];
-    m.preDepth = s[1];
-    m.hiddenDepth = s[2];
-    m.centreDepth = s[3];
-    m.leftDepth = s[4];
-    m.rightDepth = s[5];
-    const uint32_t depths = s[6] | (uint32_t{s[7]} << 8) | (uint32_t{s[8]} << 16);
+    for (const StateByte& b : kStateBytes) m.*b.field = s[b.at];
+    uint32_t depths = 0;
+    for (int i = 0; i < 3; ++i) depths |= uint32_t{s[kEmphasisByte + i]} << (8 * i);
     for (int k = 0; k < kEmphasisKinds; ++k) m.emphasisDepth[k] = (depths >> (3 * k)) & 7;
-    m.centreOnce = s[9];
-    m.leftOnce = s[10];
-    m.rightOnce = s[11];
-    m.rtfUnicodeSkip = s[12];
-    m.rtfFallback = s[13];
-    m.partStart = s[14];
 }
 
 uint8_t ReadSourceByteMiss(Document& doc, uint32_t offset) {
@@ -297,11 +291,9 @@ void ResetTextCache(Document& doc) {
     }
 }
 
+// The reset releases the reader and closes the file: a closed book is one reset to empty.
 void CloseDocument(Document& doc) {
-    ReleaseReader(doc);
-    CloseSourceFile(doc);
     ResetTextCache(doc);
-    doc.sourceFlags &= ~0x07;
 }
 
 namespace {

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "library/name_fold.h"
 
@@ -148,44 +149,35 @@ void MakeFolders(const std::string& path) {
     mkdir(path.c_str(), 0700);
 }
 
-const char* OrderClause(ListOrder order) {
-    switch (order) {
-        case ListOrder::kAuthor:
-            return " ORDER BY b.author_key, b.series_key, b.number, b.title_key, b.id";
-        case ListOrder::kSeries:
-            return " ORDER BY b.series_key, b.number, b.title_key, b.id";
-        case ListOrder::kLanguage:
-            return " ORDER BY b.language, b.title_key, b.id";
-        case ListOrder::kAdded:
-            return " ORDER BY b.added DESC, b.id DESC";
-        case ListOrder::kTitle:
-            break;
+// Each order's ORDER BY clause, and the rows after a given one in that order as one row-value
+// comparison over its columns, which the order's index serves; the parameters are bound by
+// BindAfter in this order. Title order is the last row, and the one an unknown order gets.
+struct OrderSql {
+    ListOrder order;
+    const char* orderBy;
+    const char* after;
+};
+constexpr OrderSql kOrderSql[] = {
+    {ListOrder::kAuthor, " ORDER BY b.author_key, b.series_key, b.number, b.title_key, b.id",
+     " WHERE (b.author_key, b.series_key, b.number, b.title_key, b.id) > (?1, ?2, ?3, ?4, ?5)"},
+    {ListOrder::kSeries, " ORDER BY b.series_key, b.number, b.title_key, b.id",
+     " WHERE (b.series_key, b.number, b.title_key, b.id) > (?2, ?3, ?4, ?5)"},
+    {ListOrder::kLanguage, " ORDER BY b.language, b.title_key, b.id",
+     " WHERE (b.language, b.title_key, b.id) > (?6, ?4, ?5)"},
+    {ListOrder::kAdded, " ORDER BY b.added DESC, b.id DESC", " WHERE (b.added, b.id) < (?7, ?5)"},
+    {ListOrder::kTitle, " ORDER BY b.title_key, b.id", " WHERE (b.title_key, b.id) > (?4, ?5)"},
+};
+
+const OrderSql& SqlFor(ListOrder order) {
+    for (const OrderSql& row : kOrderSql) {
+        if (row.order == order) return row;
     }
-    return " ORDER BY b.title_key, b.id";
+    return std::end(kOrderSql)[-1];
 }
 
 constexpr const char* kRowColumns =
     "SELECT b.id, f.path, b.entry, b.title, b.authors, b.series, b.number, b.language,"
     " b.title_key, b.author_key, b.series_key, b.added FROM books b JOIN files f ON f.id = b.file";
-
-// The rows after a given one in each order, as one row-value comparison over the order's
-// columns, which the order's index serves; the parameters are bound by BindAfter in this order.
-const char* AfterClause(ListOrder order) {
-    switch (order) {
-        case ListOrder::kAuthor:
-            return " WHERE (b.author_key, b.series_key, b.number, b.title_key, b.id) >"
-                   " (?1, ?2, ?3, ?4, ?5)";
-        case ListOrder::kSeries:
-            return " WHERE (b.series_key, b.number, b.title_key, b.id) > (?2, ?3, ?4, ?5)";
-        case ListOrder::kLanguage:
-            return " WHERE (b.language, b.title_key, b.id) > (?6, ?4, ?5)";
-        case ListOrder::kAdded:
-            return " WHERE (b.added, b.id) < (?7, ?5)";
-        case ListOrder::kTitle:
-            break;
-    }
-    return " WHERE (b.title_key, b.id) > (?4, ?5)";
-}
 
 void BindText(sqlite3_stmt* st, int column, const std::string& text) {
     sqlite3_bind_text(st, column, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
@@ -276,7 +268,7 @@ int ListBooks(LibraryDb& library, ListOrder order, int64_t offset, int64_t limit
               std::vector<BookRow>& rows) {
     rows.clear();
     if (!library.db) return 0;
-    const std::string sql = std::string(kRowColumns) + OrderClause(order) + " LIMIT ? OFFSET ?";
+    const std::string sql = std::string(kRowColumns) + SqlFor(order).orderBy + " LIMIT ? OFFSET ?";
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(library.db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
         sqlite3_finalize(st);
@@ -292,7 +284,7 @@ int ListBooksAfter(LibraryDb& library, ListOrder order, const BookRow& last, int
     rows.clear();
     if (!library.db) return 0;
     const std::string sql =
-        std::string(kRowColumns) + AfterClause(order) + OrderClause(order) + " LIMIT ?8";
+        std::string(kRowColumns) + SqlFor(order).after + SqlFor(order).orderBy + " LIMIT ?8";
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(library.db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
         sqlite3_finalize(st);
@@ -312,7 +304,7 @@ int ListBooksAfter(LibraryDb& library, ListOrder order, const BookRow& last, int
 int ForEachBook(LibraryDb& library, ListOrder order, void (*each)(void*, const BookRow&),
                 void* context) {
     if (!library.db) return 0;
-    const std::string sql = std::string(kRowColumns) + OrderClause(order);
+    const std::string sql = std::string(kRowColumns) + SqlFor(order).orderBy;
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(library.db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
         sqlite3_finalize(st);
@@ -330,7 +322,7 @@ int SearchBooks(LibraryDb& library, std::u16string_view query, int64_t limit,
     const std::string sql =
         std::string(kRowColumns) +
         " WHERE b.id IN (SELECT rowid FROM book_words WHERE book_words MATCH ?)" +
-        OrderClause(ListOrder::kTitle) + " LIMIT ?";
+        SqlFor(ListOrder::kTitle).orderBy + " LIMIT ?";
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(library.db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
         sqlite3_finalize(st);

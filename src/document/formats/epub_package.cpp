@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "document/formats/href_path.h"
 #include "document/formats/xml_tags.h"
 #include "platform/sys/utf.h"
 
@@ -111,49 +112,21 @@ std::u16string CollapseSpace(const std::u16string& text) {
     return out;
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 // An href of the package as an archive path: the fragment dropped, percent escapes and the
 // named references undone, "." and ".." resolved against `base` (the package's folder). A path
 // that climbs above the archive's root gives an empty string.
 std::string ResolveHref(std::string_view base, std::string_view href) {
     href = href.substr(0, href.find('#'));
-    std::string raw;
+    // The package is XML read as written, so "&amp;" in an attribute still stands for "&".
+    std::string unescaped;
     for (size_t i = 0; i < href.size(); ++i) {
-        if (href[i] == '%' && i + 2 < href.size() && HexValue(href[i + 1]) >= 0 &&
-            HexValue(href[i + 2]) >= 0) {
-            raw += static_cast<char>(HexValue(href[i + 1]) * 16 + HexValue(href[i + 2]));
-            i += 2;
-        } else if (href.substr(i).starts_with("&amp;")) {
-            raw += '&';
-            i += 4;
-        } else {
-            raw += href[i];
-        }
+        unescaped += href[i];
+        if (href.substr(i).starts_with("&amp;")) i += 4;
     }
-    if (raw.empty() || raw[0] == '/') return {};
-    std::vector<std::string> parts;
-    const std::string whole = std::string(base) + raw;
-    size_t start = 0;
-    while (start <= whole.size()) {
-        size_t slash = whole.find('/', start);
-        if (slash == whole.npos) slash = whole.size();
-        const std::string part = whole.substr(start, slash - start);
-        if (part == "..") {
-            if (parts.empty()) return {};
-            parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
-        }
-        start = slash + 1;
-    }
+    const std::string raw = PercentDecode(unescaped);
     std::string path;
-    for (const std::string& part : parts) path += (path.empty() ? "" : "/") + part;
+    if (raw.empty() || raw[0] == '/' || !ResolveDotSegments(std::string(base) + raw, 0, path))
+        return {};
     return path;
 }
 

@@ -46,14 +46,14 @@ GzState* GzOf(const Document& doc) {
 }
 
 int OpenGzMember(Document& doc) {
-    ReleaseReader(doc);
-    PlatformFile& file = doc.source;
-    const int64_t fileSize = FileSize(file);
     uint8_t head[10];
-    if (fileSize < 0 || !ReadAt(file, 0, head, sizeof head) || head[0] != 0x1F || head[1] != 0x8B ||
+    if (!ReadOpeningBytes(doc, head, sizeof head) || head[0] != 0x1F || head[1] != 0x8B ||
         head[2] != 8) {
         return RefuseOpen(doc, kBadFormat);
     }
+    PlatformFile& file = doc.source;
+    const int64_t fileSize = FileSize(file);
+    if (fileSize < 0) return RefuseOpen(doc, kBadFormat);
     uint64_t at = sizeof head;
     if (head[3] & kFlagExtra) {
         uint8_t x[2];
@@ -84,8 +84,7 @@ int OpenGzMember(Document& doc) {
     if (kind < 0) kind = kKindText;
     if (!KindReadsBytes(kind)) return RefuseOpen(doc, kBadFormat);
 
-    GzState& gz = *new GzState;
-    SetReaderState(doc, kGzReader, &gz);
+    GzState& gz = NewReaderState<GzState>(doc, kGzReader);
     uint64_t size = 0;
     IndexProgress progress;
     progress.report = doc.hooks.progress;

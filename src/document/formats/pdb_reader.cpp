@@ -76,19 +76,18 @@ PdbState* PdbOf(const Document& doc) {
 }
 
 int OpenPdb(Document& doc) {
-    ReleaseReader(doc);
     PlatformFile& file = doc.source;
     const int64_t fileSize = FileSize(file);
     uint8_t head[kHeaderBytes + 4];  // the header and the data offset of record 0
-    if (fileSize < 0 || !ReadAt(file, 0, head, sizeof head)) return RefuseOpen(doc, kBadFormat);
+    if (fileSize < 0 || !ReadOpeningBytes(doc, head, sizeof head))
+        return RefuseOpen(doc, kBadFormat);
     ByteReader h = ByteView(head, sizeof head);
     const uint32_t recordCount = ReadBe16(h, 76);
     const uint32_t record0 = ReadBe32(h, 78);
     // Without a text record there is nothing to read, and the stream length would not be positive.
     if (recordCount < 2) return RefuseOpen(doc, kBadFormat);
 
-    PdbState& s = *new PdbState;
-    SetReaderState(doc, kPdbReader, &s);
+    PdbState& s = NewReaderState<PdbState>(doc, kPdbReader);
     s.recordCount = recordCount;
     int kind = kKindPalmDoc;
     if (std::memcmp(head + 60, "zTXT", 4) == 0 && std::memcmp(head + 64, "GPlm", 4) == 0) {

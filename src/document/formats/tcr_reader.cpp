@@ -58,15 +58,13 @@ TcrState* TcrOf(const Document& doc) {
 }
 
 int OpenTcr(Document& doc) {
-    ReleaseReader(doc);
-    PlatformFile& file = doc.source;
     char signature[kSignatureBytes];
-    if (!ReadAt(file, 0, signature, kSignatureBytes) ||
+    if (!ReadOpeningBytes(doc, signature, kSignatureBytes) ||
         std::memcmp(signature, kSignature, kSignatureBytes) != 0) {
         return RefuseOpen(doc, kBadFormat);
     }
-    TcrState& s = *new TcrState;
-    SetReaderState(doc, kTcrReader, &s);
+    PlatformFile& file = doc.source;
+    TcrState& s = NewReaderState<TcrState>(doc, kTcrReader);
     // The dictionary: for each code a length byte and that many phrase bytes. It is read with the
     // body's first bytes in one go; at most 256 × 256 bytes.
     std::vector<uint8_t> head(256 * 256);

@@ -128,8 +128,7 @@ WordState* WordOf(const Document& doc) {
 }
 
 int OpenWordDocument(Document& doc) {
-    WordState& w = *new WordState;
-    SetReaderState(doc, kWordReader, &w);
+    WordState& w = NewReaderState<WordState>(doc, kWordReader);
     const int64_t fileSize = FileSize(doc.source);
     if (fileSize < 0) return RefuseOpen(doc, nullptr);
     w.cfb.fileSize = static_cast<uint64_t>(fileSize);

@@ -138,12 +138,10 @@ int EntryKind(const ZipEntry& entry) {
 
 // Reads the directory into a new state of `reader` (the ZIP book's or the EPUB's).
 int StartZip(Document& doc, const FormatReader& reader, uint32_t signature) {
-    ReleaseReader(doc);
-    uint8_t magic[4];
+    uint8_t magic[4] = {};
     ByteReader m = ByteView(magic, sizeof magic);
-    if (!ReadAt(doc.source, 0, magic, 4) || ReadLe32(m, 0) != signature) return 0;
-    ZipState& z = *new ZipState;
-    SetReaderState(doc, reader, &z);
+    if (!ReadOpeningBytes(doc, magic, 4) || ReadLe32(m, 0) != signature) return 0;
+    ZipState& z = NewReaderState<ZipState>(doc, reader);
     return ReadZipDirectory(doc.source, z.directory);
 }
 

@@ -35,12 +35,7 @@ bool HasDisplay() {
 
 int MakeApplication() {
     if (QGuiApplication::instance()) return 1;
-    InstallMessageFilter();
-    // Qt keeps references to argc and argv for the application's life.
-    static int argc = 1;
-    static char name[] = "lectra";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication* app = new QGuiApplication(argc, argv);
+    static QGuiApplication* app = NewApplication<QGuiApplication>();
     return app != nullptr;
 }
 

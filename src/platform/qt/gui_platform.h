@@ -12,4 +12,17 @@ int StartGuiPlatform();
 // Drops those notices from Qt's messages; the window platform installs it too.
 void InstallMessageFilter();
 
+// Makes the process's application object as an `Application` (QGuiApplication to draw pages,
+// QApplication for the window and its dialogs), with the message filter installed. Called once,
+// when no application object exists yet.
+template <class Application>
+Application* NewApplication() {
+    InstallMessageFilter();
+    // Qt keeps references to argc and argv for the application's life.
+    static int argc = 1;
+    static char name[] = "lectra";
+    static char* argv[] = {name, nullptr};
+    return new Application(argc, argv);
+}
+
 }  // namespace lectra

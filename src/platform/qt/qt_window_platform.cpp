@@ -65,12 +65,7 @@ bool LocalXServerAnswers(const char* display) {
 int MakeApplication() {
     if (QCoreApplication::instance())
         return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
-    InstallMessageFilter();
-    // Qt keeps references to argc and argv for the application's life.
-    static int argc = 1;
-    static char name[] = "lectra";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
+    static QApplication* app = NewApplication<QApplication>();
     return app != nullptr;
 }
 
