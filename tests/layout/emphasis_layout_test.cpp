@@ -8,14 +8,7 @@ namespace lectra {
 namespace {
 
 using test::FakeLayout;
-
-struct Book {
-    test::ScratchDir dir;
-    test::OpenedBook doc;
-    explicit Book(const std::string& html) {
-        EXPECT_TRUE(test::Open(*doc, dir.Write("b.html", html), 1252));
-    }
-};
+using Book = test::HtmlBook;
 
 std::vector<LineRecord> AllLines(FakeLayout& f, Document& doc) {
     std::vector<LineRecord> lines;

@@ -31,6 +31,15 @@ struct MemoryBook {
     Document& operator*() { return *doc; }
 };
 
+// A book opened from the HTML given, in windows-1252.
+struct HtmlBook {
+    ScratchDir dir;
+    OpenedBook doc;
+    explicit HtmlBook(const std::string& html) {
+        EXPECT_TRUE(Open(*doc, dir.Write("b.html", html), 1252));
+    }
+};
+
 // Fonts of the fixed-advance services: every unit is `advance` pixels wide, a space `space`.
 struct FakeFont {
     FontDesc desc;
