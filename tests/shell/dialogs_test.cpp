@@ -72,18 +72,6 @@ TEST_F(Dialogs, TheBrowserListsFoldersAndBooksGoesUpAndOpensABook) {
     EXPECT_TRUE(test::messages.empty());
 }
 
-TEST_F(Dialogs, DeletingTheBookAsksClosesItAndShowsTheBrowser) {
-    const std::string book = Copy("gone.txt", test::Sample("en-story.txt"));
-    StartScripted(book);
-    Send(kMsgCommand, kCmdDeleteFile);
-    struct stat st;
-    EXPECT_NE(stat(book.c_str(), &st), 0);
-    EXPECT_EQ(app->bookOpen, 0);
-    ASSERT_EQ(test::messages.size(), 2u);
-    EXPECT_EQ(test::messages[1], u"File deleted!");
-    EXPECT_EQ(test::dialogs, std::vector<int>{kTemplateBrowser});
-}
-
 TEST_F(Dialogs, BookmarksAreAddedListedOpenedAndClearedInTheirFileLayout) {
     StartScripted(Copy("book.txt", test::Sample("en-story.txt")));
     Press(kVkDown);

@@ -1,12 +1,13 @@
-// Chapters and notes in the window: stepping through the contents, showing and following notes.
+// Chapters and notes in the window: the contents dialog, stepping through the contents, showing
+// and following notes.
 #include <algorithm>
 
+#include "dialogs/contents_dialog.h"
 #include "document/contents.h"
 #include "document/notes.h"
 #include "document/text_cache.h"
 #include "layout/page_hit.h"
 #include "platform/command_ids.h"
-#include "platform/qt/qt_window_keys.h"
 #include "scripted_dialogs.h"
 
 namespace lectra {
@@ -17,7 +18,13 @@ using test::scripts;
 
 class NotesWindow : public test::Reader {
 protected:
-    App& Begin(const std::string& book) { return Start(book, test::Scripted); }
+    App& Begin(const std::string& book) {
+        Make(test::Scripted);
+        app->host.popUpMenu = test::RecordMenu;
+        EXPECT_EQ(CreateAppWindow(*app), 1);
+        OpenStartupBook(*app, Utf8ToUtf16(book));
+        return *app;
+    }
     // The page starts at the paragraph mark before the title: nothing visible between.
     void ExpectPageAtTitle(const ContentsEntry& e) {
         Document& doc = *app->doc;
@@ -38,17 +45,70 @@ protected:
     }
 };
 
-TEST_F(NotesWindow, ChapterKeysAndButtonsStepThroughTheContentsByTheJumpHistory) {
-    for (const auto& [key, command] :
-         {std::pair{Qt::Key_PageDown, kCmdNextChapter},
-          std::pair{Qt::Key_PageUp, kCmdPreviousChapter}, std::pair{Qt::Key_N, kCmdNotes}}) {
-        const KeyTranslation t = TranslateKey(key, Qt::ControlModifier);
-        EXPECT_EQ(t.kind, KeyKind::kCommand);
-        EXPECT_EQ(t.code, static_cast<int>(command));
-    }
-    // The paging keys without Ctrl stay pages.
-    EXPECT_EQ(TranslateKey(Qt::Key_PageDown, Qt::NoModifier).code, static_cast<int>(kVkPageDown));
+TEST_F(NotesWindow, CtrlTAndTheActionsMenuOpenTheContentsAtThePagesChapter) {
+    Begin(test::Sample("en-story.html"));
+    Send(kMsgCommand, kCmdActionsMenu);
+    const auto item =
+        std::find_if(test::shownMenu.begin(), test::shownMenu.end(),
+                     [](const MenuItem& m) { return m.command == static_cast<int>(kCmdContents); });
+    ASSERT_NE(item, test::shownMenu.end());
+    EXPECT_EQ(std::u16string(item->text), u"Contents");
+    EXPECT_EQ(std::u16string(item->shortcut), u"Ctrl+T");
 
+    const std::vector<ContentsEntry> entries = BookContents(*app->doc);
+    ASSERT_GE(entries.size(), 5u);
+    // Somewhere inside the third chapter's text.
+    app->doc->pageStart = entries[3].position + 200;
+    Refresh(*app);
+    const int32_t reading = PageStart();
+    std::vector<std::u16string> lines;
+    int selected = -1;
+    Run(kCmdContents, [&](PlatformDialog* d) {
+        lines = Lines(d, kCtlContentsList);
+        selected = ListSelection(d, kCtlContentsList);
+        ListSelect(d, kCtlContentsList, 5);
+        SendDialogCommand(d, kCmdLeftSoftKey);
+    });
+    ASSERT_EQ(test::dialogs, std::vector<int>{kTemplateContents});
+    ASSERT_EQ(lines.size(), entries.size());
+    EXPECT_EQ(lines[0], u"The Clock at Wrenfield Halt");
+    EXPECT_EQ(lines[1], u"  Chapter One");  // one level below the book's title
+    EXPECT_EQ(selected, 3);
+    ExpectPageAtTitle(entries[5]);
+    EXPECT_LT(PageStart(), entries[5].position);  // on the mark before the title
+    // Previous returns to the page that was being read, Next goes to the chapter again.
+    const int32_t chapter = PageStart();
+    Send(kMsgCommand, kCmdJumpPrevious);
+    EXPECT_EQ(PageStart(), reading);
+    Send(kMsgCommand, kCmdJumpNext);
+    EXPECT_EQ(PageStart(), chapter);
+
+    // A double click on an entry goes there too; Cancel leaves the page as it was.
+    Run(kCmdContents, [&](PlatformDialog* d) {
+        selected = ListSelection(d, kCtlContentsList);
+        ListSelect(d, kCtlContentsList, 1);
+        SendDialogCommand(d, kCtlContentsList, kListDoubleClick);
+    });
+    EXPECT_EQ(selected, 5);  // the chapter just reached
+    ExpectPageAtTitle(entries[1]);
+    const int32_t before = PageStart();
+    Run(kCmdContents, [](PlatformDialog* d) {
+        ListSelect(d, kCtlContentsList, 4);
+        SendDialogCommand(d, kCmdRightSoftKey);
+    });
+    EXPECT_EQ(PageStart(), before);
+    EXPECT_TRUE(test::messages.empty());
+}
+
+TEST_F(NotesWindow, ABookWithoutContentsSaysSo) {
+    Begin(test::Fixture("en-lo.rtf"));
+    Send(kMsgCommand, kCmdContents);
+    EXPECT_TRUE(test::dialogs.empty());
+    ASSERT_EQ(test::messages.size(), 1u);
+    EXPECT_EQ(test::messages[0], u"No contents");
+}
+
+TEST_F(NotesWindow, ChapterKeysAndButtonsStepThroughTheContentsByTheJumpHistory) {
     for (const char* book : {"en-nested.fb2", "en-notes-pandoc.epub"}) {
         Begin(test::Fixture(book));
         std::vector<ContentsEntry> entries = BookContents(*app->doc);
