@@ -278,19 +278,5 @@ TEST_F(ReaderWindow, AResizeIsTheDeviceTurningAndIsKeptForTheNextRun) {
     EXPECT_EQ(std::tie(app->screenWidth, app->screenHeight), std::make_tuple(640, 480));
 }
 
-TEST_F(ReaderWindow, WithBacklightOnTheDisplayIsHeldWhileActiveAndOnce) {
-    dir.Write("_config.ini",
-              std::string(test::kTestConfig, sizeof test::kTestConfig - 2) + "BACKLIGHT_ON=1\r\n#");
-    static std::vector<int> calls;
-    calls.clear();
-    Make();
-    app->backlight.keepOn = [](int on) { calls.push_back(on); };
-    ASSERT_EQ(CreateAppWindow(*app), 1);
-    SetActive(*app, 1);  // again: the switch is already on
-    Send(kMsgActivate, 0);
-    Send(kMsgActivate, 0);
-    EXPECT_EQ(calls, (std::vector<int>{1, 0}));
-}
-
 }  // namespace
 }  // namespace lectra

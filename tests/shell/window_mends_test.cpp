@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "dialogs/bookmarks.h"
+#include "dialogs/code_page_dialogs.h"
 #include "dialogs/search.h"
 #include "document/text_cache.h"
 #include "layout/pagination.h"
@@ -179,9 +180,21 @@ TEST_F(WindowMends, ReadingTheBookAgainKeepsThePlaceAndAMovedBookSaysSo) {
     Press(kVkPageDown);
     const int32_t here = PageStart();
     ASSERT_GT(here, 0);
-    // Another single-byte code page: the same length, the same place.
-    Run(kCmdCodePage, [](PlatformDialog* d) { Choose(d, kCtlList, u"Russian - 20866 KOI8"); });
+    // Another single-byte code page: the book read again in it, the same length, the same place.
+    auto start = [&] {
+        std::u16string s;
+        for (int32_t p = 0; p < 200; ++p) s += GetChar(*app->doc, p);
+        return s;
+    };
+    const std::u16string before = start();
+    Run(kCmdCodePage, [](PlatformDialog* d) {
+        EXPECT_EQ(ListSelection(d, kCtlList), 0);  // "Auto (Russian)"
+        Choose(d, kCtlList, u"Russian - 20866 KOI8");
+    });
+    EXPECT_EQ(app->session.settings.codePage, 20866);
     EXPECT_EQ(app->doc->bookCodePage, 20866);
+    EXPECT_NE(start(), before);
+    EXPECT_NE(FileInfoText(*app->doc, 0).find(u"CP: 20866, Format: TEXT"), std::u16string::npos);
     EXPECT_EQ(PageStart(), here);
     // Another paragraph mode changes the length: the same fraction of the book.
     const double fraction = double(here) / DocLength(*app->doc);
@@ -244,19 +257,25 @@ TEST_F(WindowMends, AutoscrollingFromTheMenuTogglesAndOpeningAMenuDoesNotStopIt)
 }
 
 TEST_F(WindowMends, TheBacklightSwitchActsAtOnceAndIsAlwaysLetGo) {
+    dir.Write("_config.ini",
+              std::string(test::kTestConfig, sizeof test::kTestConfig - 2) + "BACKLIGHT_ON=1\r\n#");
     Begin(test::Sample("ru-story.fb2"));
-    ASSERT_EQ(app->session.settings.backlightOn, 0);
+    // Switched on at start: held while active, and once.
+    SetActive(*app, 1);
+    Send(kMsgActivate, 0);
+    Send(kMsgActivate, 0);
+    EXPECT_EQ(displayHolds, (std::vector<int>{1, 0}));
+    SetActive(*app, 1);
     auto setBacklight = [&](int on) {
         Run(kCmdOptions, [on](PlatformDialog* d) {
             SetChecked(d, kCtlKeepScreenOn, on);
             SendDialogCommand(d, kCmdLeftSoftKey);
         });
     };
-    setBacklight(1);
-    ASSERT_FALSE(displayHolds.empty());
-    EXPECT_EQ(displayHolds.back(), 1);
     setBacklight(0);
     EXPECT_EQ(displayHolds.back(), 0);
+    setBacklight(1);
+    EXPECT_EQ(displayHolds.back(), 1);
     // Held, then the setting cleared behind the window's back: leaving the reader lets go.
     setBacklight(1);
     app->session.settings.backlightOn = 0;
