@@ -12,10 +12,8 @@ std::vector<MenuItem>& shown = test::shownMenu;
 class DesktopHabits : public test::Reader {
 protected:
     App& Begin(const std::string& book) {
-        Make();
+        Start(book);
         app->host.popUpMenu = test::RecordMenu;
-        EXPECT_EQ(CreateAppWindow(*app), 1);
-        OpenStartupBook(*app, Utf8ToUtf16(book));
         return *app;
     }
     const MenuItem* Item(uint32_t command) const {

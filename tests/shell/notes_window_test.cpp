@@ -19,10 +19,8 @@ using test::scripts;
 class NotesWindow : public test::Reader {
 protected:
     App& Begin(const std::string& book) {
-        Make(test::Scripted);
+        Start(book, test::Scripted);
         app->host.popUpMenu = test::RecordMenu;
-        EXPECT_EQ(CreateAppWindow(*app), 1);
-        OpenStartupBook(*app, Utf8ToUtf16(book));
         return *app;
     }
     // The page starts at the paragraph mark before the title: nothing visible between.
