@@ -204,9 +204,7 @@ TEST_F(ReaderProcessTest, ASecondStartHandsItsBookToTheFirstAndExits) {
     EXPECT_NE(stat(socket.c_str(), &st), 0);  // the socket went with its copy
 }
 
-// Killed copies of this and other settings folders leave their sockets, and one is left by a
-// copy that kept no lock: the next start removes them all, keeps only its own socket and lock,
-// and is found by a later start. Garbage on the socket neither ends it nor stops it answering.
+// Killed copies of this and other folders, and one that kept no lock, leave sockets; garbage sent.
 TEST_F(ReaderProcessTest, SocketsOfKilledCopiesAreRemovedAndAMalformedMessageIsDropped) {
     test::ScratchDir homes[2];
     std::vector<std::unique_ptr<ReaderProcess>> copies;
