@@ -30,9 +30,6 @@ TEST_F(DesktopHabits, TheWindowIsNamedAfterTheBook) {
     EXPECT_EQ(app->bookTitle, u"Последний рейс парома — Варвара Андреевна Ольховская — Lectra");
     OpenBookInWindow(*app, Utf8ToUtf16(test::Sample("en-story.html")));
     EXPECT_EQ(app->bookTitle, u"The Clock at Wrenfield Halt — Lectra");
-    // A book without a description of its own is named by its file.
-    OpenBookInWindow(*app, Utf8ToUtf16(test::Sample("en-story.txt")));
-    EXPECT_EQ(app->bookTitle, u"en-story — Lectra");
 }
 
 // The desktop's keys as the reader gets them: commands for the shortcuts, and the paging keys

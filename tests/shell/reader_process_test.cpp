@@ -181,12 +181,6 @@ TEST_F(ReaderProcessTest, ASecondStartHandsItsBookToTheFirstAndExits) {
 
     ReaderProcess plain(home.path(), runtime.path(), "");
     EXPECT_EQ(plain.Wait(20), 0);
-    {
-        // A copy with a settings folder of its own shares no file with this one: it runs.
-        test::ScratchDir other;
-        ReaderProcess own(other.path(), runtime.path(), "");
-        EXPECT_EQ(own.Wait(2), -1);
-    }
     EXPECT_EQ(test::ReadBytes(home.path() + "/_config.ini"), config);
     EXPECT_EQ(Recent(), recent);
 
