@@ -32,21 +32,6 @@ TEST(HyphenateTool, WordsInTheLanguageNamedOrShownByTheirLetters) {
     EXPECT_EQ(Tool("hyphenate " + longWord), longWord + "\n");
 }
 
-TEST(HyphenateTool, InfoSaysTheLanguage) {
-    const struct {
-        const char* file;
-        const char* language;
-    } books[] = {{"en.fb2", "en"},          {"ru.fb2", "ru"},       {"en-pandoc.epub", "en"},
-                 {"ru-calibre.epub", "ru"}, {"en-utf8.html", "en"}, {"ru-cp1251.txt", "ru"},
-                 {"ru.fb2.zip", "ru"}};
-    for (const auto& b : books) {
-        const std::string info = Tool("info '" + test::Fixture(b.file) + "'");
-        EXPECT_NE(info.find(std::string("\nlanguage: ") + b.language + "\n"), std::string::npos)
-            << b.file << "\n"
-            << info;
-    }
-}
-
 // The same long German words in a narrow column: declared German, lines end in German breaks;
 // declared Dutch, which has no patterns, no line ends in a hyphen.
 TEST(HyphenateTool, TheBooksLanguageChoosesItsLineBreaks) {

@@ -57,24 +57,5 @@ TEST(DisplayCommands, LimitsAreKeptAndACommandPastThemDoesNothing) {
     EXPECT_GT(f.layout.fonts.textFontHeight, smaller);
 }
 
-TEST(DisplayCommands, ProfilesCycleOverThoseInUse) {
-    CommandLayout f;
-    Settings& s = f.settings;
-    for (int inUse : {2, 4}) {
-        s.useProfiles = inUse;
-        s.activeProfile = 0;
-        std::vector<int> seen;
-        for (int i = 0; i < 5; ++i) {
-            RunDisplayCommand(f.layout, kCommandNextProfile, 480);
-            seen.push_back(s.activeProfile);
-        }
-        const std::vector<int> cycle =
-            inUse == 2 ? std::vector<int>{1, 0, 1, 0, 1} : std::vector<int>{1, 2, 3, 0, 1};
-        EXPECT_EQ(seen, cycle);
-        // The background brush follows the profile.
-        EXPECT_EQ(f.layout.fonts.backgroundBrush.colour, s.colors[kColourBk][s.activeProfile]);
-    }
-}
-
 }  // namespace
 }  // namespace lectra

@@ -31,6 +31,15 @@ struct MemoryBook {
     Document& operator*() { return *doc; }
 };
 
+// A book opened from the HTML given, in windows-1252.
+struct HtmlBook {
+    ScratchDir dir;
+    OpenedBook doc;
+    explicit HtmlBook(const std::string& html) {
+        EXPECT_TRUE(Open(*doc, dir.Write("b.html", html), 1252));
+    }
+};
+
 // Fonts of the fixed-advance services: every unit is `advance` pixels wide, a space `space`.
 struct FakeFont {
     FontDesc desc;
@@ -134,6 +143,38 @@ struct FakeLayout {
         ReleaseEmphasisFonts(layout);
     }
 };
+
+// Lays out the page at PageStart, as the window does after every move.
+inline void LayOut(FakeLayout& f, Document& doc) {
+    LayoutPage(f.layout, doc, doc.pageStart);
+}
+
+// Lays out the page at `start` and makes a move; the page start after it, laid out.
+inline int32_t Move(FakeLayout& f, Document& doc, int32_t start, int (*move)(Layout&, Document&)) {
+    doc.pageStart = start;
+    LayOut(f, doc);
+    move(f.layout, doc);
+    LayOut(f, doc);
+    return doc.pageStart;
+}
+
+// The page starts from the book's first page to the one that shows its end, page by page.
+inline std::vector<int32_t> WalkForward(FakeLayout& f, Document& doc) {
+    std::vector<int32_t> starts;
+    doc.pageStart = 0;
+    LayOut(f, doc);
+    for (;;) {
+        starts.push_back(doc.pageStart);
+        EXPECT_EQ(f.layout.pageLines[0].start, doc.pageStart);
+        if (doc.pageEnd >= DocLength(doc)) break;
+        const int32_t end = doc.pageEnd;
+        NextPage(f.layout, doc);
+        LayOut(f, doc);
+        EXPECT_EQ(doc.pageStart, end) << "a page forward starts where the page ended";
+        if (doc.pageStart != end || starts.size() > static_cast<size_t>(DocLength(doc))) break;
+    }
+    return starts;
+}
 
 // Offscreen Qt with a private runtime folder, for this process and the tools it starts.
 inline void QtTestEnvironment() {

@@ -1,4 +1,5 @@
-// The page painter on recording services, and on Qt's fonts against the golden pictures.
+// The page painter on recording services, and on Qt's fonts against the golden pictures (a
+// search hit's mark among them).
 #include "layout/page_paint.h"
 
 #include <gtest/gtest.h>
@@ -6,7 +7,6 @@
 #include <QImage>
 #include <QString>
 #include <array>
-#include <set>
 
 #include "layout_test_support.h"
 #include "platform/qt/gui_platform.h"
@@ -356,44 +356,17 @@ TEST(RenderTool, PagesMatchTheirGoldenPictures) {
 }
 
 // On a screen of two device pixels a logical one (QT_SCALE_FACTOR=2) the page is drawn at that
-// resolution: a picture of twice the size whose letters are drawn finely, not the logical page
-// blown up, and whose colours are still cut to the surface's 16 bits. The title of the book's
-// first page is drawn in its own font.
+// resolution, letters drawn finely and colours cut to 16 bits, as its golden picture holds it.
 TEST(RenderTool, AtTwoDevicePixelsALogicalOneThePageIsDrawnAtTheScreensResolution) {
     test::QtTestEnvironment();
     const test::ScratchDir scratch;
-    auto render = [&](const char* scale, const std::string& name) {
-        const std::string out = scratch.path() + "/" + name + ".png";
-        const std::string command = std::string("cd '") + LECTRA_SAMPLES +
-                                    "' && QT_SCALE_FACTOR=" + scale + " '" + LECTRA_TOOL +
-                                    "' render --width 240 --height 320 --size 12 --out '" + out +
-                                    "' ru-story.fb2; echo $?";
-        EXPECT_EQ(test::Run(command), "0\n") << name;
-        return out;
-    };
-    const std::string fine = render("2", "dpr2-page");
-    const QImage two(QString::fromStdString(fine));
-    const QImage one(QString::fromStdString(render("1", "dpr1-page")));
-    ASSERT_EQ(two.size(), QSize(480, 640));
-    ASSERT_EQ(one.size(), QSize(240, 320));
-    const QImage blownUp = one.scaled(480, 640, Qt::IgnoreAspectRatio, Qt::FastTransformation)
-                               .convertToFormat(two.format());
-    int differ = 0;
-    std::set<QRgb> colours;
-    for (int y = 0; y < 640; ++y) {
-        for (int x = 0; x < 480; ++x) {
-            differ += two.pixel(x, y) != blownUp.pixel(x, y);
-            colours.insert(two.pixel(x, y) & 0xFFFFFF);
-        }
-    }
-    EXPECT_GT(differ, 2000) << "the letters are drawn at the screen's resolution";
-    // The background and the text as the 5-6-5 surface holds them: white and black stay.
-    EXPECT_EQ(two.pixel(2, 2) & 0xFFFFFF, 0xFFFFFFu);
-    for (QRgb c : colours) {
-        EXPECT_EQ((c >> 16 & 0xFF) & 7, (c >> 16 & 0xFF) >> 5) << std::hex << c;
-        EXPECT_EQ((c & 0xFF) & 7, (c & 0xFF) >> 5) << std::hex << c;
-    }
-    CompareWithGolden("dpr2-page", fine);
+    const std::string out = scratch.path() + "/dpr2-page.png";
+    ASSERT_EQ(test::Run(std::string("cd '") + LECTRA_SAMPLES + "' && QT_SCALE_FACTOR=2 '" +
+                        LECTRA_TOOL + "' render --width 240 --height 320 --size 12 --out '" + out +
+                        "' ru-story.fb2; echo $?"),
+              "0\n");
+    EXPECT_EQ(QImage(QString::fromStdString(out)).size(), QSize(480, 640));
+    CompareWithGolden("dpr2-page", out);
 }
 
 TEST(RenderTool, RefusesBadOptions) {
@@ -411,19 +384,58 @@ TEST(RenderTool, RefusesBadOptions) {
 
 TEST_F(QtPage, TheLogoPageMatchesItsGoldenPicture) {
     const test::ScratchDir scratch;
-    const std::vector<uint32_t> pixels = Paint(0, 0, false);
-    // The logo is there: pixels of neither the background nor the status colour at its place.
-    int logo = 0;
-    for (int y = 16; y < 48; ++y)
-        for (int x = 45; x < 195; ++x)
-            logo += (pixels[static_cast<size_t>(y * 240 + x)] & 0xFFFFFF) != 0xFFFFFF;
-    EXPECT_GT(logo, 800);
+    Paint(0, 0, false);
     const std::string out = scratch.path() + "/logo.png";
     ASSERT_EQ(WriteSurfacePng(layout.surface, 240, 320, Utf8ToUtf16(out)), 1);
     CompareWithGolden("logo-page", out);
     // Larger than the surface, or into a folder that is not there: refused.
     EXPECT_EQ(WriteSurfacePng(layout.surface, 4000, 320, Utf8ToUtf16(out)), 0);
     EXPECT_EQ(WriteSurfacePng(layout.surface, 240, 320, Utf8ToUtf16(out + "/no/such")), 0);
+}
+
+// The story's page at 2000, where a line ends in a hyphen, with a search hit's mark.
+struct HitPage : QtPage {
+    static constexpr int32_t kAt = 2000;
+    // The screen area after painting with units from .. to − 1 marked.
+    std::vector<uint32_t> Paint(int rotation, int32_t from, int32_t to) {
+        layout.searchMark = from;
+        layout.searchMarkEnd = to;
+        return QtPage::Paint(rotation, kAt);
+    }
+    // The upright page's first hyphenated line: from the start of its last whole word to the end
+    // of the word's tail on the next line.
+    bool HitAcrossABreak(int32_t* from, int32_t* to) {
+        Lay(0, kAt);
+        for (int i = 0; i + 1 < layout.linesPerPage; ++i) {
+            const LineRecord& line = layout.pageLines[static_cast<size_t>(i)];
+            const std::u16string& next = layout.pageLines[static_cast<size_t>(i) + 1].text;
+            if (line.text.size() < 2 || line.text.back() != u'-' || next.find(u' ') == 0) continue;
+            const size_t space = line.text.rfind(u' ', line.text.rfind(u' ') - 1);
+            if (space == std::u16string::npos || next.find(u' ') == std::u16string::npos) continue;
+            *from = line.end - static_cast<int32_t>(line.text.size() - 2 - space);
+            *to = line.end + static_cast<int32_t>(next.find(u' '));
+            return true;
+        }
+        return false;
+    }
+};
+
+// A match across a hyphenated break against its golden pictures; half a turn is the upright
+// picture upside down, mark and all.
+TEST_F(HitPage, AMatchAcrossAHyphenatedBreakMatchesItsGoldenPictureAndTurnsWithThePage) {
+    int32_t from = -1, to = -1;
+    ASSERT_TRUE(HitAcrossABreak(&from, &to));
+    const test::ScratchDir scratch;
+    for (int rotation : {0, 900}) {
+        const std::vector<uint32_t> marked = Paint(rotation, from, to);
+        EXPECT_NE(marked, Paint(rotation, -1, -1)) << rotation;
+        EXPECT_EQ(DifferUpsideDown(marked, Paint(rotation + 1800, from, to)), 0) << rotation;
+        Paint(rotation, from, to);
+        const std::string name = "search-hit-" + std::to_string(rotation);
+        const std::string out = scratch.path() + "/" + name + ".png";
+        ASSERT_EQ(WriteSurfacePng(layout.surface, 240, 320, Utf8ToUtf16(out)), 1);
+        CompareWithGolden(name, out);
+    }
 }
 
 }  // namespace

@@ -240,35 +240,20 @@ TEST(PictureBlocks, PagesForwardsAndBackAgreeWithPictures) {
             text += std::u16string(1 + (k + w) % 6, u'w') + u" ";
     }
     MemoryBook book(text);
+    int k = 0;
+    for (size_t p = 0; p < text.size(); ++p) {
+        if (text[p] != u'\n' || ++k % 9) continue;
+        AddPicture(*book, static_cast<int32_t>(p), 20 + k * 13 % 300, 10 + k * 29 % 400);
+    }
+    AddPicture(*book, 0, 50, 70);  // a cover
     for (auto [width, height] : {std::pair{200, 140}, {470, 600}, {120, 70}}) {
         PictureLayout f(width, height);
-        int k = 0;
-        for (size_t p = 0; p < text.size(); ++p) {
-            if (text[p] != u'\n' || ++k % 9) continue;
-            AddPicture(*book, static_cast<int32_t>(p), 20 + k * 13 % 300, 10 + k * 29 % 400);
-        }
-        AddPicture(*book, 0, 50, 70);  // a cover
         SCOPED_TRACE(testing::Message() << width << "x" << height);
-        std::vector<int32_t> starts;
-        book.doc->pageStart = 0;
-        LayoutPage(f.layout, *book, 0);
-        while (true) {
-            starts.push_back(book.doc->pageStart);
-            if (book.doc->pageEnd >= DocLength(*book)) break;
-            const int32_t end = book.doc->pageEnd;
-            ASSERT_EQ(NextPage(f.layout, *book), 1);
-            LayoutPage(f.layout, *book, book.doc->pageStart);
-            ASSERT_EQ(book.doc->pageStart, end) << "a page forward starts where the page ended";
-            ASSERT_LT(starts.size(), text.size());
-        }
+        const std::vector<int32_t> starts = test::WalkForward(f, *book);
+        EXPECT_EQ(book.doc->pageEnd, DocLength(*book));
         EXPECT_EQ(Kinds(f.layout).size(), static_cast<size_t>(f.layout.linesPerPage));
-        for (size_t i = starts.size() - 1; i > 0; --i) {
-            book.doc->pageStart = starts[i];
-            LayoutPage(f.layout, *book, starts[i]);
-            ASSERT_EQ(PreviousPage(f.layout, *book), 1);
-            ASSERT_EQ(book.doc->pageStart, starts[i - 1]) << "back from page " << i;
-        }
-        book.doc->pictures = PictureTable{};
+        for (size_t i = starts.size() - 1; i > 0; --i)
+            ASSERT_EQ(test::Move(f, *book, starts[i], PreviousPage), starts[i - 1]) << "back " << i;
     }
 }
 

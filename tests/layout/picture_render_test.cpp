@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <QByteArray>
 #include <QGuiApplication>
 #include <QImage>
 #include <chrono>
@@ -41,18 +42,7 @@ std::string LyingPng(uint32_t width, uint32_t height) {
 }
 
 std::string Base64(const std::string& bytes) {
-    static const char* digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    for (size_t i = 0; i < bytes.size(); i += 3) {
-        uint32_t v = static_cast<uint8_t>(bytes[i]) << 16;
-        if (i + 1 < bytes.size()) v |= static_cast<uint8_t>(bytes[i + 1]) << 8;
-        if (i + 2 < bytes.size()) v |= static_cast<uint8_t>(bytes[i + 2]);
-        out += digits[v >> 18 & 63];
-        out += digits[v >> 12 & 63];
-        out += i + 1 < bytes.size() ? digits[v >> 6 & 63] : '=';
-        out += i + 2 < bytes.size() ? digits[v & 63] : '=';
-    }
-    return out;
+    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())).toBase64().toStdString();
 }
 
 std::string CoverBook(const std::string& base64) {

@@ -15,6 +15,7 @@ namespace lectra {
 namespace {
 
 using test::FakeLayout;
+using Book = test::HtmlBook;
 
 struct TextOp {
     PlatformFont* font;
@@ -51,14 +52,6 @@ const DrawServices& Recording() {
     }();
     return services;
 }
-
-struct Book {
-    test::ScratchDir dir;
-    test::OpenedBook doc;
-    explicit Book(const std::string& html) {
-        EXPECT_TRUE(test::Open(*doc, dir.Write("b.html", html), 1252));
-    }
-};
 
 // Where `text` first stands in the book, −1 when nowhere.
 int32_t Find(Document& doc, const std::u16string& text) {
@@ -169,24 +162,6 @@ TEST(SearchMark, TheMarkCoversTheDrawnUnitsOfTheMatchOnEveryKindOfLine) {
         page.MarkAndCheck(u"no and slan", LineDrawing::kRunsLeft, "mono, plain, italic" + j);
         page.MarkAndCheck(u"2O", LineDrawing::kRunsLeft, "a subscript" + j);
     }
-}
-
-TEST(SearchMark, ASpreadGapInsideTheMatchIsMarkedAndOneAfterItIsNot) {
-    Book book(kBook);
-    MarkedPage page(*book.doc, 300);
-    const int32_t at = Find(*book.doc, u"beta gamma");
-    page.Paint(at, at + 10);
-    const int index = page.LineHolding(u"beta gamma");
-    const LineRecord& line = page.f.layout.pageLines[static_cast<size_t>(index)];
-    ASSERT_EQ(HowLineIsDrawn(page.f.layout, line), LineDrawing::kJustified);
-    // The line is spread: the mark is wider than the ten units, by the widened gap only.
-    ASSERT_EQ(recorded.fills.size(), 1u);
-    const PixelRect mark = recorded.fills[0];
-    EXPECT_GT(mark.right - mark.left, 100);
-    const DrawnLine drawn = Drawn(page.f.layout, index);
-    const size_t gamma = drawn.units.find(u"gamma");
-    EXPECT_EQ(mark.right, drawn.right[gamma + 4]);
-    EXPECT_LT(mark.right, drawn.left[gamma + 6]);
 }
 
 TEST(SearchMark, AMatchAcrossAHyphenatedBreakIsMarkedOnBothLines) {

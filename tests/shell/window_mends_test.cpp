@@ -7,12 +7,13 @@
 #include <cmath>
 
 #include "dialogs/bookmarks.h"
+#include "dialogs/code_page_dialogs.h"
 #include "dialogs/search.h"
 #include "document/text_cache.h"
 #include "layout/pagination.h"
 #include "layout/quotes.h"
+#include "layout/search_mark.h"
 #include "platform/command_ids.h"
-#include "platform/qt/qt_window_keys.h"
 #include "platform/sys/paths.h"
 #include "scripted_dialogs.h"
 
@@ -56,28 +57,6 @@ protected:
     std::string Recent() const { return test::ReadBytes(dir.path() + "/_recent.files.ini"); }
 };
 
-TEST_F(WindowMends, PagingKeysMeanTheNextAndPreviousPageAtEveryRotation) {
-    // The desktop's paging keys reach the reader as Page Down and Page Up, never as arrows.
-    EXPECT_EQ(TranslateKey(Qt::Key_PageDown, {}).code, static_cast<int>(kVkPageDown));
-    EXPECT_EQ(TranslateKey(Qt::Key_Space, {}).code, static_cast<int>(kVkPageDown));
-    EXPECT_EQ(TranslateKey(Qt::Key_Space, Qt::ShiftModifier).code, static_cast<int>(kVkPageUp));
-    EXPECT_EQ(TranslateKey(Qt::Key_Down, {}).code, static_cast<int>(kVkDown));
-
-    Begin(test::Sample("ru-story.fb2"));
-    ASSERT_EQ(app->session.settings.rotateJ, 1);
-    for (int rotation : {0, 900, 1800, 2700}) {
-        app->session.settings.rotateScreen = rotation;
-        ComputeGeometry(*app);
-        app->doc->pageStart = 0;
-        Refresh(*app);
-        const int32_t end = app->doc->pageEnd;
-        Press(kVkPageDown);
-        EXPECT_EQ(PageStart(), end) << rotation;
-        Press(kVkPageUp);
-        EXPECT_EQ(PageStart(), 0) << rotation;
-    }
-}
-
 TEST_F(WindowMends, FindAndFindNextFromAKeyDoWhatTheMenuDoes) {
     const std::string book = Copy("book.txt", test::Sample("en-story.txt"));
     Begin(book);
@@ -103,15 +82,33 @@ TEST_F(WindowMends, FindAndFindNextFromAKeyDoWhatTheMenuDoes) {
     Press(0x0D);
     const int32_t second = FindFrom(*app->doc, first + 5, u"clock", u"CLOCK");
     EXPECT_TRUE(showsHit(second)) << PageStart() << " " << second;
-    // The mark is painted behind the line (neither the background nor the text's colour), and
-    // goes with the next page move.
-    const std::vector<uint32_t> marked = Screen();
-    fakeNow += 1000;
-    Press(kVkPageDown);
-    EXPECT_EQ(app->layout.searchMark, -1);
-    Press(kVkPageUp);
-    EXPECT_NE(Screen(), marked);
+    EXPECT_EQ(app->layout.searchMarkEnd, second + 5);
     EXPECT_TRUE(test::messages.empty());
+    // The mark is as wide as the matched word is drawn (the search ignores case), and the page
+    // without it differs from it inside the mark only.
+    std::vector<PixelRect> marks;
+    for (int i = 0; i < app->layout.linesPerPage; ++i)
+        if (PixelRect r; SearchMarkRect(app->layout, i, &r)) marks.push_back(r);
+    ASSERT_EQ(marks.size(), 1u);
+    const PixelRect m = marks[0];
+    std::u16string matched;
+    for (int32_t p = second; p < second + 5; ++p) matched += GetChar(*app->doc, p);
+    EXPECT_NEAR(m.right - m.left,
+                app->layout.draw->measureText(app->layout.fonts.textFont, matched.data(), 5), 1);
+    const std::vector<uint32_t> marked = Screen();
+    app->layout.searchMark = -1;
+    Repaint(*app);
+    const std::vector<uint32_t> plain = Screen();
+    ASSERT_EQ(marked.size(), plain.size());
+    int inside = 0, outside = 0;
+    for (size_t k = 0; k < plain.size(); ++k) {
+        if (marked[k] == plain[k]) continue;
+        const int x = static_cast<int>(k) % app->windowRect.right;
+        const int y = static_cast<int>(k) / app->windowRect.right;
+        (x >= m.left && x < m.right && y >= m.top && y < m.bottom ? inside : outside) += 1;
+    }
+    EXPECT_GT(inside, (m.right - m.left) * (m.bottom - m.top) / 2);
+    EXPECT_EQ(outside, 0);
 }
 
 TEST_F(WindowMends, AFailedOpenKeepsTheBookAndItsPlaceAndTheRecentDialogStillWorks) {
@@ -157,8 +154,14 @@ TEST_F(WindowMends, DeletingABookTakesOnlyItsEntryOutAndLeavesTheOthersOffered) 
     SaveAll(*app);  // the periodic save puts the open book at the head of the list
     ASSERT_NE(Recent().find("FILE_NAME_0=" + b), std::string::npos);
     scripts.push_back([](PlatformDialog*) {});  // the browser offered after the delete
-    Send(kMsgCommand, kCmdDeleteFile);
+    test::dialogs.clear();
+    Send(kMsgCommand, kCmdDeleteFile);  // asked, deleted, closed, then the browser
+    struct stat st;
+    EXPECT_NE(stat(b.c_str(), &st), 0);
     EXPECT_EQ(app->bookOpen, 0);
+    ASSERT_EQ(test::messages.size(), 2u);
+    EXPECT_EQ(test::messages[1], u"File deleted!");
+    EXPECT_EQ(test::dialogs, std::vector<int>{kTemplateBrowser});
     EXPECT_EQ(FindRecentBook(app->session.recent, Utf8ToUtf16(b)), -1);
     EXPECT_EQ(FindRecentBook(app->session.recent, Utf8ToUtf16(a)), 0);
     // With no book open the recent dialog offers the head entry too.
@@ -177,9 +180,21 @@ TEST_F(WindowMends, ReadingTheBookAgainKeepsThePlaceAndAMovedBookSaysSo) {
     Press(kVkPageDown);
     const int32_t here = PageStart();
     ASSERT_GT(here, 0);
-    // Another single-byte code page: the same length, the same place.
-    Run(kCmdCodePage, [](PlatformDialog* d) { Choose(d, kCtlList, u"Russian - 20866 KOI8"); });
+    // Another single-byte code page: the book read again in it, the same length, the same place.
+    auto start = [&] {
+        std::u16string s;
+        for (int32_t p = 0; p < 200; ++p) s += GetChar(*app->doc, p);
+        return s;
+    };
+    const std::u16string before = start();
+    Run(kCmdCodePage, [](PlatformDialog* d) {
+        EXPECT_EQ(ListSelection(d, kCtlList), 0);  // "Auto (Russian)"
+        Choose(d, kCtlList, u"Russian - 20866 KOI8");
+    });
+    EXPECT_EQ(app->session.settings.codePage, 20866);
     EXPECT_EQ(app->doc->bookCodePage, 20866);
+    EXPECT_NE(start(), before);
+    EXPECT_NE(FileInfoText(*app->doc, 0).find(u"CP: 20866, Format: TEXT"), std::u16string::npos);
     EXPECT_EQ(PageStart(), here);
     // Another paragraph mode changes the length: the same fraction of the book.
     const double fraction = double(here) / DocLength(*app->doc);
@@ -242,19 +257,25 @@ TEST_F(WindowMends, AutoscrollingFromTheMenuTogglesAndOpeningAMenuDoesNotStopIt)
 }
 
 TEST_F(WindowMends, TheBacklightSwitchActsAtOnceAndIsAlwaysLetGo) {
+    dir.Write("_config.ini",
+              std::string(test::kTestConfig, sizeof test::kTestConfig - 2) + "BACKLIGHT_ON=1\r\n#");
     Begin(test::Sample("ru-story.fb2"));
-    ASSERT_EQ(app->session.settings.backlightOn, 0);
+    // Switched on at start: held while active, and once.
+    SetActive(*app, 1);
+    Send(kMsgActivate, 0);
+    Send(kMsgActivate, 0);
+    EXPECT_EQ(displayHolds, (std::vector<int>{1, 0}));
+    SetActive(*app, 1);
     auto setBacklight = [&](int on) {
         Run(kCmdOptions, [on](PlatformDialog* d) {
             SetChecked(d, kCtlKeepScreenOn, on);
             SendDialogCommand(d, kCmdLeftSoftKey);
         });
     };
-    setBacklight(1);
-    ASSERT_FALSE(displayHolds.empty());
-    EXPECT_EQ(displayHolds.back(), 1);
     setBacklight(0);
     EXPECT_EQ(displayHolds.back(), 0);
+    setBacklight(1);
+    EXPECT_EQ(displayHolds.back(), 1);
     // Held, then the setting cleared behind the window's back: leaving the reader lets go.
     setBacklight(1);
     app->session.settings.backlightOn = 0;
