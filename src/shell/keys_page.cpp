@@ -10,7 +10,7 @@ namespace {
 constexpr const char16_t* kDesktopKeys[] = {
     u"Page Down, Space, the wheel: next page",
     u"Page Up, Shift+Space: previous page",
-    u"Home / End: start / end of the book",
+    u"Home / End, Ctrl+Home / Ctrl+End: start / end of the book",
     u"Ctrl+O open, Ctrl+F find, Ctrl+G find next, Ctrl+L go to",
     u"Ctrl+D add a bookmark, Ctrl+B bookmarks, Ctrl+T contents",
     u"Ctrl+Page Down / Ctrl+Page Up: next / previous chapter",

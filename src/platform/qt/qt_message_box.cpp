@@ -1,4 +1,6 @@
 // Message boxes inside the main window: a caption, the text, OK (and Cancel when asked).
+#include "platform/qt/qt_message_box.h"
+
 #include <QApplication>
 #include <QEventLoop>
 #include <QFrame>
@@ -7,6 +9,8 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <functional>
@@ -21,6 +25,8 @@ namespace {
 
 // Inside the window, as the handheld covers its screen: the keyboard stays with the window
 // whatever the window manager does. Enter or Space is OK, Escape is Cancel (or OK when alone).
+// A text taller than the window (the page of keys) scrolls inside the box: the arrows, Page Up
+// and Page Down and the wheel move it, and the box stays within the window.
 class MessagePanel : public QFrame {
 public:
     MessagePanel(const QString& caption, const QString& text, int withCancel, QWidget* owner,
@@ -34,8 +40,15 @@ public:
         QFont bold = title->font();
         bold.setBold(true);
         title->setFont(bold);
-        auto* message = new QLabel(text, this);
+        auto* message = new QLabel(text);
         message->setWordWrap(true);
+        message->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        scroll_ = new QScrollArea(this);
+        scroll_->setFrameShape(QFrame::NoFrame);
+        scroll_->setWidgetResizable(true);
+        scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        scroll_->setFocusPolicy(Qt::NoFocus);
+        scroll_->setWidget(message);
         auto* buttons = new QHBoxLayout;
         buttons->addStretch(1);
         auto* ok = new QPushButton(QStringLiteral("OK"), this);
@@ -49,15 +62,25 @@ public:
             buttons->addWidget(cancel);
         }
         column->addWidget(title);
-        column->addWidget(message);
+        column->addWidget(scroll_);
         column->addLayout(buttons);
         if (owner) {
             const int width = std::min(owner->width() - 20, std::max(200, owner->width() * 3 / 4));
             setFixedWidth(std::max(width, 100));
+            // The text as tall as it wraps at the box's width, or as the window leaves room for.
+            const QMargins m = column->contentsMargins();
+            const int textWidth = this->width() - m.left() - m.right() -
+                                  scroll_->verticalScrollBar()->sizeHint().width();
+            const int rest = m.top() + m.bottom() + 2 * column->spacing() +
+                             title->sizeHint().height() + buttons->sizeHint().height();
+            const int room = std::max(owner->height() - 20 - rest, message->fontMetrics().height());
+            scroll_->setFixedHeight(std::min(message->heightForWidth(textWidth) + 2, room));
             adjustSize();
-            move((owner->width() - this->width()) / 2, (owner->height() - height()) / 3);
+            move((owner->width() - this->width()) / 2,
+                 std::max(0, (owner->height() - height()) / 3));
         }
     }
+    QScrollBar* TextScrollBar() const { return scroll_->verticalScrollBar(); }
 
 protected:
     void keyPressEvent(QKeyEvent* e) override {
@@ -71,6 +94,18 @@ protected:
             case Qt::Key_Escape:
                 done_(withCancel_ ? 0 : 1);
                 return;
+            case Qt::Key_Down:
+                TextScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+                return;
+            case Qt::Key_Up:
+                TextScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+                return;
+            case Qt::Key_PageDown:
+                TextScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+                return;
+            case Qt::Key_PageUp:
+                TextScrollBar()->triggerAction(QAbstractSlider::SliderPageStepSub);
+                return;
             default:
                 return;  // nothing reaches the page while the box waits
         }
@@ -82,6 +117,7 @@ protected:
     }
 
 private:
+    QScrollArea* scroll_ = nullptr;
     int withCancel_;
     std::function<void(int)> done_;
 };
@@ -108,6 +144,15 @@ int RunBox(const std::u16string& text, const std::u16string& caption, int withCa
 }
 
 }  // namespace
+
+QFrame* MakeMessagePanel(const std::u16string& text, const std::u16string& caption, QWidget* owner,
+                         QScrollBar** textScrollBar) {
+    auto* panel = new MessagePanel(
+        QString::fromUtf16(caption.data(), static_cast<qsizetype>(caption.size())),
+        QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())), 0, owner, [](int) {});
+    if (textScrollBar) *textScrollBar = panel->TextScrollBar();
+    return panel;
+}
 
 void ShowMessageBox(const std::u16string& text, const std::u16string& caption) {
     RunBox(text, caption, 0);

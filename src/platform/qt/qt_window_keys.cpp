@@ -60,6 +60,8 @@ constexpr KeyRow kControlKeys[] = {
     {Qt::Key_T, KeyKind::kCommand, static_cast<int>(kCmdContents)},
     {Qt::Key_PageDown, KeyKind::kCommand, static_cast<int>(kCmdNextChapter)},
     {Qt::Key_PageUp, KeyKind::kCommand, static_cast<int>(kCmdPreviousChapter)},
+    {Qt::Key_Home, KeyKind::kCommand, static_cast<int>(kCmdFileStart)},
+    {Qt::Key_End, KeyKind::kCommand, static_cast<int>(kCmdFileEnd)},
     {Qt::Key_N, KeyKind::kCommand, static_cast<int>(kCmdNotes)},
     {Qt::Key_Plus, KeyKind::kCommand, static_cast<int>(kCmdIncSize)},
     {Qt::Key_Equal, KeyKind::kCommand, static_cast<int>(kCmdIncSize)},

@@ -1,0 +1,60 @@
+// The message box over the window: a text taller than the window (the page of keys) scrolls
+// inside a box that stays within the window, from its first line, and the keys move it.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QWidget>
+
+#include "platform/qt/gui_platform.h"
+#include "platform/qt/qt_message_box.h"
+
+namespace lectra {
+namespace {
+
+// The widgets application, made once and kept for the process's life as the reader's is.
+void Application() {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (!QApplication::instance()) NewApplication<QApplication>();
+}
+
+void Press(QWidget* w, int key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(w, &press);
+}
+
+TEST(MessageBox, ALongTextScrollsInsideTheWindowFromItsFirstLine) {
+    Application();
+    QWidget window;
+    window.resize(480, 640);
+    std::u16string longText, shortText = u"The book is open.";
+    for (int i = 0; i < 80; ++i) longText += u"Line " + std::u16string(1, u'A' + i % 26) + u"\n";
+
+    QScrollBar* bar = nullptr;
+    QFrame* box = MakeMessagePanel(longText, u"Keys", &window, &bar);
+    ASSERT_NE(bar, nullptr);
+    EXPECT_GE(box->y(), 0);
+    EXPECT_LE(box->y() + box->height(), window.height());
+    EXPECT_EQ(bar->value(), 0) << "the text begins at its first line";
+    ASSERT_GT(bar->maximum(), 0) << "the rest is reached by scrolling";
+    Press(box, Qt::Key_PageDown);
+    const int page = bar->value();
+    EXPECT_GT(page, 0);
+    Press(box, Qt::Key_Down);
+    EXPECT_GT(bar->value(), page);
+    Press(box, Qt::Key_PageUp);
+    Press(box, Qt::Key_PageUp);
+    EXPECT_EQ(bar->value(), 0);
+    delete box;
+
+    // A short text takes no more room than it needs and does not scroll.
+    box = MakeMessagePanel(shortText, u"Message", &window, &bar);
+    EXPECT_EQ(bar->maximum(), 0);
+    EXPECT_LT(box->height(), window.height() / 2);
+    delete box;
+}
+
+}  // namespace
+}  // namespace lectra
