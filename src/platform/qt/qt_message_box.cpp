@@ -23,6 +23,17 @@ namespace lectra {
 
 namespace {
 
+struct ScrollKey {
+    int key;
+    QAbstractSlider::SliderAction action;
+};
+constexpr ScrollKey kScrollKeys[] = {
+    {Qt::Key_Down, QAbstractSlider::SliderSingleStepAdd},
+    {Qt::Key_Up, QAbstractSlider::SliderSingleStepSub},
+    {Qt::Key_PageDown, QAbstractSlider::SliderPageStepAdd},
+    {Qt::Key_PageUp, QAbstractSlider::SliderPageStepSub},
+};
+
 // Inside the window, as the handheld covers its screen: the keyboard stays with the window
 // whatever the window manager does. Enter or Space is OK, Escape is Cancel (or OK when alone).
 // A text taller than the window (the page of keys) scrolls inside the box: the arrows, Page Up
@@ -84,6 +95,13 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* e) override {
+        // The text's keys repeat while held; the box's answers do not.
+        for (const ScrollKey& k : kScrollKeys) {
+            if (e->key() == k.key) {
+                TextScrollBar()->triggerAction(k.action);
+                return;
+            }
+        }
         if (e->isAutoRepeat()) return;
         switch (e->key()) {
             case Qt::Key_Return:
@@ -93,18 +111,6 @@ protected:
                 return;
             case Qt::Key_Escape:
                 done_(withCancel_ ? 0 : 1);
-                return;
-            case Qt::Key_Down:
-                TextScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-                return;
-            case Qt::Key_Up:
-                TextScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
-                return;
-            case Qt::Key_PageDown:
-                TextScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
-                return;
-            case Qt::Key_PageUp:
-                TextScrollBar()->triggerAction(QAbstractSlider::SliderPageStepSub);
                 return;
             default:
                 return;  // nothing reaches the page while the box waits
