@@ -180,8 +180,7 @@ int NextPage(Layout& layout, Document& doc) {
     const int32_t before = doc.pageStart;
     const int32_t next = ForwardStart(layout, doc, layout.pageLines, layout.titleHeld);
     if (next >= 0) doc.pageStart = next;
-    // A page that ended short (before a held title or a picture that did not fit) is remembered,
-    // so that the way back returns to it.
+    // A page that ended short (EndsShort) is remembered, so that the way back returns to it.
     if (EndsShort(layout.pageLines, layout.linesPerPage, layout.titleHeld) &&
         doc.pageStart > before) {
         Layout::HeldMove& move = layout.heldMoves[layout.heldMoveNext];
