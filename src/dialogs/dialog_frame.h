@@ -54,6 +54,9 @@ struct ReaderOperations {
     void (*moveTo)(void* context, int32_t position) = nullptr;
     // A jump to the line of the search's hit at `hit`, its units up to `end` marked on the page.
     void (*showFound)(void* context, int32_t hit, int32_t end) = nullptr;
+    // `position`, or where the page goes on when the page passes over it (the book's opening
+    // title that its first heading repeats): a search hit there would show nowhere.
+    int32_t (*shownFrom)(void* context, int32_t position) = nullptr;
     // The folder the file browser shows, kept for the next browser and the recent list.
     void (*setBrowseFolder)(void* context, const std::u16string& folder) = nullptr;
     // The window's size now (it changes when the window does, dialog or no dialog).

@@ -35,7 +35,12 @@ void SearchForward(const ReaderServices& reader, DialogMemory& m, int fromCurren
         }
     }
     SetWaitCursor(1);
-    const int32_t hit = FindFrom(doc, start, m.searchLower, m.searchUpper);
+    int32_t hit = FindFrom(doc, start, m.searchLower, m.searchUpper);
+    // A hit in the lines the page passes over (the opening title that the first heading repeats)
+    // is looked for again after them: the heading shows the same words.
+    if (const int32_t shown = hit >= 0 ? reader.ops.shownFrom(reader.ops.context, hit) : hit;
+        shown != hit)
+        hit = FindFrom(doc, shown, m.searchLower, m.searchUpper);
     SetWaitCursor(0);
     if (hit < 0) {
         ShowMessage(reader, u"String not found!");

@@ -3,6 +3,7 @@
 #include "dialogs/file_browser.h"
 #include "document/jump_history.h"
 #include "document/text_cache.h"
+#include "layout/heading_space.h"
 #include "layout/layout_fonts.h"
 #include "layout/pagination.h"
 #include "platform/sys/files.h"
@@ -102,6 +103,10 @@ void InitDialogServices(App& app) {
         app.doc->pageStart = ClampToLastPage(app.layout, *app.doc, position);
     };
     s.showFound = ShowFound;
+    s.shownFrom = [](void* c, int32_t position) {
+        App& app = AppOf(c);
+        return PastHiddenLead(app.layout, *app.doc, position);
+    };
     s.setBrowseFolder = [](void* c, const std::u16string& folder) {
         AppOf(c).browseFolder = folder;
     };

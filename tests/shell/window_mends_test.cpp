@@ -111,6 +111,27 @@ TEST_F(WindowMends, FindAndFindNextFromAKeyDoWhatTheMenuDoes) {
     EXPECT_EQ(outside, 0);
 }
 
+// The HTML book's <title> is passed over by the page, as its <h1> repeats it: a search for a word
+// of the title from the book's start shows and marks the word in the heading.
+TEST_F(WindowMends, AWordOfTheTitlePassedOverIsFoundInTheHeadingThatShowsIt) {
+    Begin(Copy("story.html", test::Sample("en-story.html")));
+    scripts.push_back([](PlatformDialog* d) {
+        SetControlText(d, kCtlFindText, u"wrenfield");
+        SetChecked(d, kCtlFindFromCurrent, 0);
+        SendDialogCommand(d, kCmdLeftSoftKey);
+    });
+    Send(kMsgCommand, kCmdFind);
+    const int32_t inTitle = FindFrom(*app->doc, 0, u"wrenfield", u"WRENFIELD");
+    const int32_t hit = app->layout.searchMark;
+    ASSERT_GT(hit, inTitle) << "the title's own copy lies where the page shows nothing";
+    EXPECT_EQ(hit, FindFrom(*app->doc, inTitle + 9, u"wrenfield", u"WRENFIELD"));
+    int marked = 0;
+    for (int i = 0; i < app->layout.linesPerPage; ++i)
+        if (PixelRect r; SearchMarkRect(app->layout, i, &r)) ++marked;
+    EXPECT_EQ(marked, 1);
+    EXPECT_TRUE(test::messages.empty());
+}
+
 TEST_F(WindowMends, AFailedOpenKeepsTheBookAndItsPlaceAndTheRecentDialogStillWorks) {
     const std::string a = Copy("a.txt", test::Sample("en-story.txt"));
     const std::string b = Copy("b.txt", test::Sample("ru-story.txt"));
