@@ -103,11 +103,9 @@ LineSpan HiddenLead(Layout& layout, Document& doc) {
         lead.bookPath = doc.bookPath;
         lead.bookLength = DocLength(doc);
         lead.formatKind = doc.formatKind;
-        const LineSpan span = MarkupBook(doc) ? FindHiddenLead(doc) : LineSpan{};
-        lead.from = span.from;
-        lead.to = span.to;
+        lead.span = MarkupBook(doc) ? FindHiddenLead(doc) : LineSpan{};
     }
-    return {lead.from, lead.to};
+    return lead.span;
 }
 
 int32_t PastHiddenLead(Layout& layout, Document& doc, int32_t pos) {

@@ -18,13 +18,9 @@ constexpr uint32_t kHeadingGap = 0x10;
 // paragraph, the paragraph before it has text and is not a title, and no picture stands there.
 bool HeadingGapAt(Layout& layout, Document& doc, int32_t start);
 
-// The lines of the book's opening title, from..to − 1 (line starts both), when the first heading
-// after it repeats it: the page passes over them, so the title shows once. Empty (0, 0) when
-// nothing is passed over. Worked out once a book and kept in the layout.
-struct LineSpan {
-    int32_t from = 0;
-    int32_t to = 0;
-};
+// The lines of the book's opening title when the first heading after it repeats it: the page
+// passes over them, so the title shows once. Empty (0, 0) when nothing is passed over. Worked out
+// once a book and kept in the layout.
 LineSpan HiddenLead(Layout& layout, Document& doc);
 // `pos`, or the end of the hidden lead when `pos` lies inside it.
 int32_t PastHiddenLead(Layout& layout, Document& doc, int32_t pos);

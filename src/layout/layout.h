@@ -169,14 +169,19 @@ struct StatusSnapshot {
 
 struct PictureBlocks;
 
+// Lines from..to − 1, by the positions they start at.
+struct LineSpan {
+    int32_t from = 0;
+    int32_t to = 0;
+};
+
 // The lines of the opening title that a page passes over (heading_space.h), worked out once for
 // each book.
 struct HiddenLeadCache {
     std::u16string bookPath;
     int32_t bookLength = -1;
     int formatKind = -1;
-    int32_t from = 0;
-    int32_t to = 0;
+    LineSpan span;
 };
 
 // Threads: the interface thread owns all of this. While smooth autoscrolling runs, the worker
