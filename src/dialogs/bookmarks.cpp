@@ -145,7 +145,7 @@ int ListProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t 
         return 1;
     }
     if (message != kDlgCommand) return 0;
-    if (static_cast<int>(wParam & 0xFFFF) == kCtlList && (wParam >> 16) == kListDelete) {
+    if (IsNotice(wParam, kCtlList, kListDelete)) {
         // Delete takes the selected bookmark out of the file and the list.
         const int n = ListSelection(dialog, kCtlList);
         if (n < 0) return 1;
@@ -159,23 +159,17 @@ int ListProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t 
         if (o.marks.empty()) EndDialog(dialog, 0);
         return 1;
     }
-    const DialogAsk ask = ReadCommand(wParam, kCtlList);
-    if (ask == DialogAsk::kAction) {
-        // The file is read again: the line stands for the n-th bookmark of the book there now.
-        const int n = ListSelection(dialog, kCtlList);
-        const std::vector<Bookmark> now =
-            BookBookmarks(BookmarksFile(reader), Book(reader).bookPath);
-        const int32_t length = DocLength(Book(reader));
-        if (n >= 0 && n < static_cast<int>(now.size()) &&
-            now[static_cast<size_t>(n)].position >= 0 &&
-            now[static_cast<size_t>(n)].position <= length) {
-            reader.ops.moveTo(reader.ops.context, now[static_cast<size_t>(n)].position);
-            EndDialog(dialog, 1);
-        } else {
-            ShowTitledMessage(reader, u"Error", u"Bookmarks");
-            EndDialog(dialog, 0);
-        }
-    } else if (ask == DialogAsk::kClose || ask == DialogAsk::kBack) {
+    if (!ListActionAsked(dialog, wParam, kCtlList)) return 1;
+    // The file is read again: the line stands for the n-th bookmark of the book there now.
+    const int n = ListSelection(dialog, kCtlList);
+    const std::vector<Bookmark> now = BookBookmarks(BookmarksFile(reader), Book(reader).bookPath);
+    const int32_t length = DocLength(Book(reader));
+    if (n >= 0 && n < static_cast<int>(now.size()) && now[static_cast<size_t>(n)].position >= 0 &&
+        now[static_cast<size_t>(n)].position <= length) {
+        reader.ops.moveTo(reader.ops.context, now[static_cast<size_t>(n)].position);
+        EndDialog(dialog, 1);
+    } else {
+        ShowTitledMessage(reader, u"Error", u"Bookmarks");
         EndDialog(dialog, 0);
     }
     return 1;

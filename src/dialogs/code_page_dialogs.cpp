@@ -42,27 +42,23 @@ int CodePageProc(void* context, PlatformDialog* dialog, uint32_t message, uintpt
         return 1;
     }
     if (message != kDlgCommand) return 0;
-    const DialogAsk ask = ReadCommand(wParam, kCtlList);
-    if (ask == DialogAsk::kAction) {
-        const int row = ListSelection(dialog, kCtlList);
-        if (row < 0 || first + row >= CodePageListSize()) return 1;  // nothing chosen: stay
-        const int chosen = kCodePageList[first + row].id;
-        if (c.save) {
-            s.codePageSave = chosen;
-        } else if (chosen != s.codePage || chosen == kCodePageAuto) {
-            s.codePage = chosen;
-            // The book is read again in it, its remembered code page set aside.
-            if (c.reader->bookOpen) {
-                const std::u16string path = Book(*c.reader).bookPath;  // the open rewrites it
-                // A book that can no longer be read says so there; the page read so far stays.
-                c.reader->ops.openBook(c.reader->ops.context, path, 1);
-            }
-            Refresh(*c.reader);
+    if (!ListActionAsked(dialog, wParam, kCtlList)) return 1;
+    const int row = ListSelection(dialog, kCtlList);
+    if (row < 0 || first + row >= CodePageListSize()) return 1;  // nothing chosen: stay
+    const int chosen = kCodePageList[first + row].id;
+    if (c.save) {
+        s.codePageSave = chosen;
+    } else if (chosen != s.codePage || chosen == kCodePageAuto) {
+        s.codePage = chosen;
+        // The book is read again in it, its remembered code page set aside.
+        if (c.reader->bookOpen) {
+            const std::u16string path = Book(*c.reader).bookPath;  // the open rewrites it
+            // A book that can no longer be read says so there; the page read so far stays.
+            c.reader->ops.openBook(c.reader->ops.context, path, 1);
         }
-        EndDialog(dialog, 1);
-    } else if (ask == DialogAsk::kClose || ask == DialogAsk::kBack) {
-        EndDialog(dialog, 0);
+        Refresh(*c.reader);
     }
+    EndDialog(dialog, 1);
     return 1;
 }
 

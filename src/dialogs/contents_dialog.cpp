@@ -36,16 +36,12 @@ int ContentsProc(void* context, PlatformDialog* dialog, uint32_t message, uintpt
         return 1;
     }
     if (message != kDlgCommand) return 0;
-    const DialogAsk ask = ReadCommand(wParam, kCtlContentsList);
-    if (ask == DialogAsk::kAction) {
-        const int n = ListSelection(dialog, kCtlContentsList);
-        if (n < 0 || n >= static_cast<int>(entries.size())) return 1;
-        const int32_t position = entries[static_cast<size_t>(n)].position;
-        c.reader->ops.goTo(c.reader->ops.context, position);
-        EndDialog(dialog, 1);
-    } else if (ask == DialogAsk::kClose || ask == DialogAsk::kBack) {
-        EndDialog(dialog, 0);
-    }
+    if (!ListActionAsked(dialog, wParam, kCtlContentsList)) return 1;
+    const int n = ListSelection(dialog, kCtlContentsList);
+    if (n < 0 || n >= static_cast<int>(entries.size())) return 1;
+    const int32_t position = entries[static_cast<size_t>(n)].position;
+    c.reader->ops.goTo(c.reader->ops.context, position);
+    EndDialog(dialog, 1);
     return 1;
 }
 

@@ -125,6 +125,12 @@ DialogAsk ReadCommand(uintptr_t wParam, int list) {
     return DialogAsk::kNothing;
 }
 
+int ListActionAsked(PlatformDialog* dialog, uintptr_t wParam, int list) {
+    const DialogAsk ask = ReadCommand(wParam, list);
+    if (ask == DialogAsk::kClose || ask == DialogAsk::kBack) EndDialog(dialog, 0);
+    return ask == DialogAsk::kAction;
+}
+
 void InitDialogFrame(PlatformDialog* dialog, const std::u16string& title,
                      const std::u16string& leftSoftKey) {
     SetDialogTitle(dialog, title);

@@ -120,6 +120,14 @@ void PlaceRightOf(PlatformDialog* dialog, int id, int reference);
 // click in the list `list`), leaving it (the right soft key), or the Back key.
 enum class DialogAsk { kNothing, kAction, kClose, kBack };
 DialogAsk ReadCommand(uintptr_t wParam, int list = 0);
+// A command message that is control `id`'s notification `note`.
+inline bool IsNotice(uintptr_t wParam, int id, int note) {
+    return (wParam & 0xFFFF) == static_cast<uintptr_t>(id) &&
+           wParam >> 16 == static_cast<uintptr_t>(note);
+}
+// A list dialog's command: 1 when it asks for the action; leaving and the Back key end the
+// dialog with 0, anything else is passed over.
+int ListActionAsked(PlatformDialog* dialog, uintptr_t wParam, int list);
 
 void InitDialogFrame(PlatformDialog* dialog, const std::u16string& title,
                      const std::u16string& leftSoftKey);

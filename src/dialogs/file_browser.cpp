@@ -265,22 +265,18 @@ int RecentProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_
         return 1;
     }
     if (message != kDlgCommand) return 0;
-    const DialogAsk ask = ReadCommand(wParam, kCtlCaptionedList);
-    if (ask == DialogAsk::kAction) {
-        const int n = ListSelection(dialog, kCtlCaptionedList) + r.first;
-        if (n < r.first || n >= kRecentCount) return 1;
-        const RecentEntry entry = recent.entries[n];
-        const ReaderOperations& ops = r.reader->ops;
-        ops.setBrowseFolder(ops.context, entry.folder);
-        if (ops.openBook(ops.context, entry.bookPath, 0)) {
-            r.opened = 1;
-            EndDialog(dialog, 1);
-        } else {
-            SetControlFocus(dialog,
-                            kCtlCaptionedList);  // the open said why; the list keeps the keyboard
-        }
-    } else if (ask == DialogAsk::kClose || ask == DialogAsk::kBack) {
-        EndDialog(dialog, 0);
+    if (!ListActionAsked(dialog, wParam, kCtlCaptionedList)) return 1;
+    const int n = ListSelection(dialog, kCtlCaptionedList) + r.first;
+    if (n < r.first || n >= kRecentCount) return 1;
+    const RecentEntry entry = recent.entries[n];
+    const ReaderOperations& ops = r.reader->ops;
+    ops.setBrowseFolder(ops.context, entry.folder);
+    if (ops.openBook(ops.context, entry.bookPath, 0)) {
+        r.opened = 1;
+        EndDialog(dialog, 1);
+    } else {
+        SetControlFocus(dialog,
+                        kCtlCaptionedList);  // the open said why; the list keeps the keyboard
     }
     return 1;
 }

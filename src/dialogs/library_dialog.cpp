@@ -110,13 +110,11 @@ int LibraryProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr
         return 1;
     }
     if (message != kDlgCommand) return 0;
-    const int id = static_cast<int>(wParam & 0xFFFF);
-    const int note = static_cast<int>(wParam >> 16);
-    if (id == kCtlLibrarySearch && note == kEditChange) {
+    if (IsNotice(wParam, kCtlLibrarySearch, kEditChange)) {
         Relist(dialog, l);
         return 1;
     }
-    if (id == kCtlLibraryOrder && note == kListSelectionChange) {
+    if (IsNotice(wParam, kCtlLibraryOrder, kListSelectionChange)) {
         const int order = ListSelection(dialog, kCtlLibraryOrder);
         if (order >= 0 && order < static_cast<int>(std::size(kOrders)) && order != l.order) {
             l.order = order;
@@ -124,28 +122,24 @@ int LibraryProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr
         }
         return 1;
     }
-    if (id == kCtlLibraryFolders && note == kButtonPress) {
+    if (IsNotice(wParam, kCtlLibraryFolders, kButtonPress)) {
         // The caller shows the folders and, after the rescan they start, the library again.
         l.choice->foldersAsked = 1;
         EndDialog(dialog, 0);
         return 1;
     }
-    if (id == kCtlLibraryBooks && note == kListSelectionChange) {
+    if (IsNotice(wParam, kCtlLibraryBooks, kListSelectionChange)) {
         MoreIfNearTheEnd(dialog, l);
         return 1;
     }
-    const DialogAsk ask = ReadCommand(wParam, kCtlLibraryBooks);
-    if (ask == DialogAsk::kAction) {
-        const int at = ListSelection(dialog, kCtlLibraryBooks);
-        if (at < 0 || at >= static_cast<int>(l.rows.size())) return 1;
-        const BookRow& row = l.rows[static_cast<size_t>(at)];
-        l.choice->path = PathFromBytes(row.path);
-        l.choice->entry = Utf8ToUtf16(row.entry);
-        l.chosen = 1;
-        EndDialog(dialog, 1);
-    } else if (ask == DialogAsk::kClose || ask == DialogAsk::kBack) {
-        EndDialog(dialog, 0);
-    }
+    if (!ListActionAsked(dialog, wParam, kCtlLibraryBooks)) return 1;
+    const int at = ListSelection(dialog, kCtlLibraryBooks);
+    if (at < 0 || at >= static_cast<int>(l.rows.size())) return 1;
+    const BookRow& row = l.rows[static_cast<size_t>(at)];
+    l.choice->path = PathFromBytes(row.path);
+    l.choice->entry = Utf8ToUtf16(row.entry);
+    l.chosen = 1;
+    EndDialog(dialog, 1);
     return 1;
 }
 

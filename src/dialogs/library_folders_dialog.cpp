@@ -72,25 +72,19 @@ int FoldersProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr
         return 1;
     }
     if (message != kDlgCommand) return 0;
-    const int id = static_cast<int>(wParam & 0xFFFF);
-    const int note = static_cast<int>(wParam >> 16);
-    if (id == kCtlFoldersAdd && note == kButtonPress) {
+    if (IsNotice(wParam, kCtlFoldersAdd, kButtonPress)) {
         Add(dialog, f);
         return 1;
     }
-    if ((id == kCtlFoldersRemove && note == kButtonPress) ||
-        (id == kCtlFoldersList && note == kListDelete)) {
+    if (IsNotice(wParam, kCtlFoldersRemove, kButtonPress) ||
+        IsNotice(wParam, kCtlFoldersList, kListDelete)) {
         Remove(dialog, f);
         return 1;
     }
     // Enter and a double click save, as the left soft key does: a line here has nothing to open.
-    const DialogAsk ask = ReadCommand(wParam, kCtlFoldersList);
-    if (ask == DialogAsk::kAction) {
-        f.saved = 1;
-        EndDialog(dialog, 1);
-    } else if (ask == DialogAsk::kClose || ask == DialogAsk::kBack) {
-        EndDialog(dialog, 0);
-    }
+    if (!ListActionAsked(dialog, wParam, kCtlFoldersList)) return 1;
+    f.saved = 1;
+    EndDialog(dialog, 1);
     return 1;
 }
 

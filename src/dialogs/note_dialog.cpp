@@ -68,22 +68,16 @@ int NotesProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t
         return 1;
     }
     if (message != kDlgCommand) return 0;
-    if (static_cast<int>(wParam & 0xFFFF) == kCtlNoteList &&
-        static_cast<int>(wParam >> 16) == kListSelectionChange) {
+    if (IsNotice(wParam, kCtlNoteList, kListSelectionChange)) {
         n.selected = ListSelection(dialog, kCtlNoteList);
         ShowText(n, dialog, n.selected);
         return 1;
     }
-    const DialogAsk ask = ReadCommand(wParam, kCtlNoteList);
-    if (ask == DialogAsk::kAction) {
-        const NoteRef* ref =
-            Chosen(n, count > 1 ? ListSelection(dialog, kCtlNoteList) : n.selected);
-        if (!ref) return 1;
-        n.reader->ops.goTo(n.reader->ops.context, ref->target);
-        EndDialog(dialog, 1);
-    } else if (ask == DialogAsk::kClose || ask == DialogAsk::kBack) {
-        EndDialog(dialog, 0);
-    }
+    if (!ListActionAsked(dialog, wParam, kCtlNoteList)) return 1;
+    const NoteRef* ref = Chosen(n, count > 1 ? ListSelection(dialog, kCtlNoteList) : n.selected);
+    if (!ref) return 1;
+    n.reader->ops.goTo(n.reader->ops.context, ref->target);
+    EndDialog(dialog, 1);
     return 1;
 }
 
