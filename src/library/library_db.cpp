@@ -190,18 +190,20 @@ std::string Text(sqlite3_stmt* st, int column) {
                       : std::string();
 }
 
+// The text columns of a listing's row (kRowColumns) and where each goes.
+struct TextColumn {
+    int column;
+    std::string BookRow::*field;
+};
+constexpr TextColumn kTextColumns[] = {
+    {1, &BookRow::path},     {2, &BookRow::entry},     {3, &BookRow::title},
+    {4, &BookRow::authors},  {5, &BookRow::series},    {7, &BookRow::language},
+    {8, &BookRow::titleKey}, {9, &BookRow::authorKey}, {10, &BookRow::seriesKey}};
+
 void ReadRow(sqlite3_stmt* st, BookRow& row) {
     row.id = sqlite3_column_int64(st, 0);
-    row.path = Text(st, 1);
-    row.entry = Text(st, 2);
-    row.title = Text(st, 3);
-    row.authors = Text(st, 4);
-    row.series = Text(st, 5);
+    for (const TextColumn& t : kTextColumns) row.*t.field = Text(st, t.column);
     row.number = sqlite3_column_double(st, 6);
-    row.language = Text(st, 7);
-    row.titleKey = Text(st, 8);
-    row.authorKey = Text(st, 9);
-    row.seriesKey = Text(st, 10);
     row.added = sqlite3_column_int64(st, 11);
 }
 
