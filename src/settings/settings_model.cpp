@@ -50,30 +50,18 @@ struct ProfileRow {
     const char* key;
     int32_t defaults[kProfileCount];
     LoadRule rule;
-    int32_t* (*field)(Settings&, int profile);
+    int32_t (Settings::*field)[kProfileCount];
 };
 
 constexpr ProfileRow kProfileRows[] = {
-    {"CLOCK_WITH_TEXT_%d",
-     {0, 0, 0, 0},
-     kFlag,
-     [](Settings& s, int p) { return &s.clockWithText[p]; }},
+    {"CLOCK_WITH_TEXT_%d", {0, 0, 0, 0}, kFlag, &Settings::clockWithText},
     // 18 pixels is about 13.5 points on a desktop screen of 96 dots an inch (a device pixel ratio
     // above 1 draws the same page finer, not smaller).
-    {"FONT_SIZE_TEXT_%d",
-     {18, 18, 18, 18},
-     Range(5, 50, 18),
-     [](Settings& s, int p) { return &s.fontSizeText[p]; }},
-    {"FONT_BOLD_TEXT_%d",
-     {0, 1, 0, 1},
-     kFlag,
-     [](Settings& s, int p) { return &s.fontBoldText[p]; }},
-    {"FONT_WIDTH_CHAR_%d",
-     {0, 0, 0, 0},
-     Range(-3, 3, 0),
-     [](Settings& s, int p) { return &s.fontWidthChar[p]; }},
-    {"LINE_IL_%d", {0, 0, 0, 0}, Clamp(-10, 10), [](Settings& s, int p) { return &s.lineIl[p]; }},
-    {"FONT_CT_TEXT_%d", {0, 0, 0, 0}, kFlag, [](Settings& s, int p) { return &s.fontCtText[p]; }},
+    {"FONT_SIZE_TEXT_%d", {18, 18, 18, 18}, Range(5, 50, 18), &Settings::fontSizeText},
+    {"FONT_BOLD_TEXT_%d", {0, 1, 0, 1}, kFlag, &Settings::fontBoldText},
+    {"FONT_WIDTH_CHAR_%d", {0, 0, 0, 0}, Range(-3, 3, 0), &Settings::fontWidthChar},
+    {"LINE_IL_%d", {0, 0, 0, 0}, Clamp(-10, 10), &Settings::lineIl},
+    {"FONT_CT_TEXT_%d", {0, 0, 0, 0}, kFlag, &Settings::fontCtText},
 };
 
 constexpr const char* kColourNames[kColourCount] = {"COLOR_TEXT", "COLOR_BK", "COLOR_STATUS",
@@ -263,7 +251,7 @@ void LoadSettings(Settings& settings, SettingsStore& config, CodePageCheck isLis
         }
         for (const ProfileRow& row : kProfileRows) {
             const int32_t v = GetInt(config, ProfileKey(row.key, p), row.defaults[p]);
-            *row.field(s, p) = Apply(row.rule, v, s, isListedCodePage);
+            (s.*row.field)[p] = Apply(row.rule, v, s, isListedCodePage);
         }
     }
     ResetBindings(s.bindings);
@@ -299,7 +287,7 @@ void SaveSettings(const Settings& settings, SettingsStore& config, RecentFiles& 
                 SetInt(config, ColourKey(c, ch, p), Channel(s.colors[c][p], ch));
         }
         for (const ProfileRow& row : kProfileRows)
-            SetInt(config, ProfileKey(row.key, p), *row.field(s, p));
+            SetInt(config, ProfileKey(row.key, p), (s.*row.field)[p]);
     }
     for (int b = 0; b < kStoredBindings; ++b) {
         SetInt(config, ActionKey(s.bindings[b].inputId), s.bindings[b].action);
