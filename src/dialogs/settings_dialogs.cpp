@@ -30,12 +30,32 @@ struct SpinItems {
 };
 
 enum FieldKind : uint8_t { kFieldCheck, kFieldSpin, kFieldEdit };
+
+// Where a control's value is kept: a number of the settings, or of the active profile's. A flag
+// is shown as 0 or 1; `added` is added for showing.
+struct Store {
+    int32_t Settings::*plain = nullptr;
+    int32_t (Settings::*profiled)[kProfileCount] = nullptr;
+    int flag = 0;
+    int added = 0;
+};
+constexpr Store Plain(int32_t Settings::*field, int added = 0) {
+    return {field, nullptr, 0, added};
+}
+constexpr Store PlainFlag(int32_t Settings::*field) {
+    return {field, nullptr, 1, 0};
+}
+constexpr Store Profiled(int32_t (Settings::*field)[kProfileCount], int flag = 0) {
+    return {nullptr, field, flag, 0};
+}
+
 // A control showing one value: a check box 0 or 1, a spin list its selection + offset, an edit box
-// the number typed.
+// the number typed. A control without a store is loaded and saved by its form.
 struct Field {
     int id;
     FieldKind kind;
     int offset;
+    Store store = {};
 };
 
 using Values = std::array<int, kMaxValues>;
@@ -51,11 +71,13 @@ struct Form {
     std::span<const Field> fields = {};
     int faceList = 0;  // the font dialog's list of faces, 0 for none
     void (*init)(PlatformDialog* dialog, FormRun& run) = nullptr;
-    Values (*load)(const ReaderServices& reader) = nullptr;
+    // The values of the controls without a store.
+    void (*load)(const Settings& s, Values& values) = nullptr;
     // The id of the first box whose value is out of range, 0 when all are in range.
     int (*check)(const FormRun& run) = nullptr;
-    // After the dialog closed with "Save".
-    void (*save)(FormRun& run) = nullptr;
+    // After the dialog closed with "Save" and the changed values were stored: `changed` says
+    // whether any value changed.
+    void (*save)(FormRun& run, int changed) = nullptr;
 };
 
 struct FormRun {
@@ -79,6 +101,35 @@ std::u16string Decimal(int value) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "%d", value);
     return Utf8ToUtf16(buffer);
+}
+
+int32_t* StoredAt(Settings& s, const Store& store) {
+    if (store.plain) return &(s.*store.plain);
+    if (store.profiled) return &(s.*store.profiled)[ActiveProfile(s)];
+    return nullptr;
+}
+
+Values LoadValues(const Form& form, Settings& s) {
+    Values v{};
+    for (size_t i = 0; i < form.fields.size() && i < v.size(); ++i) {
+        const Store& store = form.fields[i].store;
+        if (const int32_t* at = StoredAt(s, store))
+            v[i] = store.flag ? Flag(*at) : Shifted(*at, store.added);
+    }
+    if (form.load) form.load(s, v);
+    return v;
+}
+
+// Stores the values that changed; 1 when any value, stored here or not, changed.
+int StoreChanged(const FormRun& run, Settings& s) {
+    int changed = 0;
+    for (size_t i = 0; i < run.form->fields.size() && i < run.entered.size(); ++i) {
+        if (run.entered[i] == run.shown[i]) continue;
+        changed = 1;
+        const Store& store = run.form->fields[i].store;
+        if (int32_t* at = StoredAt(s, store)) *at = run.entered[i] - store.added;
+    }
+    return changed;
 }
 
 void ShowValue(PlatformDialog* dialog, const Field& f, int value) {
@@ -131,7 +182,7 @@ int FormProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t 
         }
         if (form.init) form.init(dialog, run);
         PlaceControls(dialog, form.places);
-        const Values v = form.load(*run.reader);
+        const Values v = LoadValues(form, *run.reader->settings);
         for (size_t i = 0; i < form.fields.size() && i < v.size(); ++i)
             ShowValue(dialog, form.fields[i], v[i]);
         // What the boxes hold may differ from the settings (an edit box keeps its first
@@ -166,7 +217,9 @@ void RunForm(const ReaderServices& reader, const Form& form) {
     FormRun run;
     run.form = &form;
     run.reader = &reader;
-    if (ShowDialog(reader, form.templateId, FormProc, &run) == 1) form.save(run);
+    if (ShowDialog(reader, form.templateId, FormProc, &run) != 1) return;
+    const int changed = StoreChanged(run, *reader.settings);
+    if (form.save) form.save(run, changed);
 }
 
 // Any of the values at `indexes` changed.
@@ -210,57 +263,38 @@ enum {
     kOptKeepOne
 };
 constexpr Field kOptionsFields[] = {
-    {kCtlHyphen, kFieldSpin, 0},           {kCtlJustify, kFieldCheck, 0},
-    {kCtlStartFullScreen, kFieldCheck, 0}, {kCtlNoSmoothing, kFieldCheck, 0},
-    {kCtlProfiles, kFieldEdit, 0},         {kCtlParagraphs, kFieldSpin, 0},
-    {kCtlKeepScreenOn, kFieldCheck, 0},    {kCtlKeepOneLine, kFieldCheck, 0},
+    {kCtlHyphen, kFieldSpin, 0, PlainFlag(&Settings::hyphen)},
+    {kCtlJustify, kFieldCheck, 0, PlainFlag(&Settings::justify)},
+    {kCtlStartFullScreen, kFieldCheck, 0, PlainFlag(&Settings::startInFullscreen)},
+    {kCtlNoSmoothing, kFieldCheck, 0, PlainFlag(&Settings::deleteCt)},
+    {kCtlProfiles, kFieldEdit, 0, Plain(&Settings::useProfiles)},
+    {kCtlParagraphs, kFieldSpin, 0, Plain(&Settings::txtParagraphDetect)},
+    {kCtlKeepScreenOn, kFieldCheck, 0, PlainFlag(&Settings::backlightOn)},
+    {kCtlKeepOneLine, kFieldCheck, 0, PlainFlag(&Settings::keepOneItem)},
 };
-
-Values LoadOptions(const ReaderServices& r) {
-    const Settings& s = *r.settings;
-    return {Flag(s.hyphen), Flag(s.justify),      Flag(s.startInFullscreen), Flag(s.deleteCt),
-            s.useProfiles,  s.txtParagraphDetect, Flag(s.backlightOn),       Flag(s.keepOneItem)};
-}
 
 int CheckOptions(const FormRun& run) {
     const int profiles = run.entered[kOptProfiles];
     return profiles >= 2 && profiles <= kProfileCount ? 0 : kCtlProfiles;
 }
 
-void SaveOptions(FormRun& run) {
+void SaveOptions(FormRun& run, int changed) {
+    if (!changed) return;
     const ReaderServices& r = *run.reader;
     Settings& s = *r.settings;
-    const Values& e = run.entered;
-    int redraw = 0;
-    if (Changed(run, {kOptParagraph})) {
+    if (Changed(run, {kOptParagraph}) && r.bookOpen) {
         // Kept even with no book open, for the next book; an open one is read again with it.
-        s.txtParagraphDetect = e[kOptParagraph];
-        if (r.bookOpen) {
-            const std::u16string path = Book(r).bookPath;
-            // A book that can no longer be read says so there; the page read so far stays.
-            r.ops.openBook(r.ops.context, path, 0);
-        }
-        redraw = 1;
+        const std::u16string path = Book(r).bookPath;
+        // A book that can no longer be read says so there; the page read so far stays.
+        r.ops.openBook(r.ops.context, path, 0);
     }
-    if (Changed(run, {kOptHyphen, kOptJustify, kOptFull, kOptDeleteCt, kOptProfiles, kOptBacklight,
-                      kOptKeepOne})) {
-        s.hyphen = e[kOptHyphen];
-        s.justify = e[kOptJustify];
-        s.startInFullscreen = e[kOptFull];
-        s.deleteCt = e[kOptDeleteCt];
-        s.useProfiles = e[kOptProfiles];
-        s.backlightOn = e[kOptBacklight];
-        s.keepOneItem = e[kOptKeepOne];
-        if (s.activeProfile >= s.useProfiles) {
-            // Out of the shorter cycle: the first profile, as the next start would load it.
-            s.activeProfile = 0;
-            MakeFont(r, 0);
-            MakeFont(r, 1);
-            r.ops.makeBrushes(r.ops.context);
-        }
-        redraw = 1;
+    if (s.activeProfile >= s.useProfiles) {
+        // Out of the shorter cycle: the first profile, as the next start would load it.
+        s.activeProfile = 0;
+        MakeFont(r, 0);
+        MakeFont(r, 1);
+        r.ops.makeBrushes(r.ops.context);
     }
-    if (!redraw) return;
     r.ops.saveSettings(r.ops.context);
     Redraw(r);
 }
@@ -275,7 +309,6 @@ constexpr Form kOptions = {.title = u"Options",
                            .lists = kOptionsLists,
                            .fields = kOptionsFields,
                            .init = InitOptions,
-                           .load = LoadOptions,
                            .check = CheckOptions,
                            .save = SaveOptions};
 
@@ -291,16 +324,12 @@ constexpr Placement kFontPlaces[] = {
 constexpr SpinItems kFontLists[] = {
     {kCtlSize, {}, 5, 46}, {kCtlInterval, {}, -11, 23}, {kCtlWidth, {}, -3, 7}};
 constexpr Field kFontFields[] = {
-    {kCtlBold, kFieldCheck, 0},      {kCtlSmooth, kFieldCheck, 0}, {kCtlSize, kFieldSpin, 5},
-    {kCtlInterval, kFieldSpin, -11}, {kCtlWidth, kFieldSpin, -3},
+    {kCtlBold, kFieldCheck, 0, Profiled(&Settings::fontBoldText, 1)},
+    {kCtlSmooth, kFieldCheck, 0, Profiled(&Settings::fontCtText, 1)},
+    {kCtlSize, kFieldSpin, 5, Profiled(&Settings::fontSizeText)},
+    {kCtlInterval, kFieldSpin, -11, Profiled(&Settings::lineIl)},
+    {kCtlWidth, kFieldSpin, -3, Profiled(&Settings::fontWidthChar)},
 };
-
-Values LoadFont(const ReaderServices& r) {
-    const Settings& s = *r.settings;
-    const int p = ActiveProfile(s);
-    return {Flag(s.fontBoldText[p]), Flag(s.fontCtText[p]), s.fontSizeText[p], s.lineIl[p],
-            s.fontWidthChar[p]};
-}
 
 void InitFont(PlatformDialog* dialog, FormRun& run) {
     const std::vector<std::u16string> faces = OfferedFaces(LatinFontFamilies());
@@ -317,16 +346,10 @@ void InitFont(PlatformDialog* dialog, FormRun& run) {
     ListSelect(dialog, kCtlFace, faces.empty() ? -1 : selected >= 0 ? selected : fallback);
 }
 
-void SaveFont(FormRun& run) {
+void SaveFont(FormRun& run, int changed) {
     const ReaderServices& r = *run.reader;
     Settings& s = *r.settings;
-    if (!Changed(run, {0, 1, 2, 3, 4}) && run.face == s.fontFaceText) return;
-    const int p = ActiveProfile(s);
-    s.fontBoldText[p] = run.entered[0];
-    s.fontCtText[p] = run.entered[1];
-    s.fontSizeText[p] = run.entered[2];
-    s.lineIl[p] = run.entered[3];
-    s.fontWidthChar[p] = run.entered[4];
+    if (!changed && run.face == s.fontFaceText) return;
     s.fontFaceText = run.face;
     r.ops.saveSettings(r.ops.context);
     MakeFont(r, 0);
@@ -343,7 +366,6 @@ constexpr Form kFont = {.title = u"Font",
                         .fields = kFontFields,
                         .faceList = kCtlFace,
                         .init = InitFont,
-                        .load = LoadFont,
                         .save = SaveFont};
 
 // Margins: top and bottom are shown 2 greater than stored.
@@ -353,10 +375,10 @@ constexpr Placement kMarginPlaces[] = {
     {kCtlLeft, 3, 5, 1},         {kCtlRightLabel, 4, 10, 2}, {kCtlRight, 3, 5, 2},
     {kCtlBottomLabel, 4, 10, 3}, {kCtlBottom, 3, 5, 3},
 };
-constexpr Field kMarginFields[] = {{kCtlTop, kFieldEdit, 0},
-                                   {kCtlLeft, kFieldEdit, 0},
-                                   {kCtlRight, kFieldEdit, 0},
-                                   {kCtlBottom, kFieldEdit, 0}};
+constexpr Field kMarginFields[] = {{kCtlTop, kFieldEdit, 0, Plain(&Settings::marginTop, 2)},
+                                   {kCtlLeft, kFieldEdit, 0, Plain(&Settings::marginLeft)},
+                                   {kCtlRight, kFieldEdit, 0, Plain(&Settings::marginRight)},
+                                   {kCtlBottom, kFieldEdit, 0, Plain(&Settings::marginBottom, 2)}};
 constexpr int kMarginLabelIds[] = {kCtlTopLabel, kCtlLeftLabel, kCtlRightLabel, kCtlBottomLabel};
 constexpr const char* kMarginLabels[] = {"Top [0..%d]", "Left [0..%d]", "Right [0..%d]",
                                          "Bottom [0..%d]"};
@@ -376,11 +398,6 @@ void InitMargins(PlatformDialog* dialog, FormRun& run) {
     }
 }
 
-Values LoadMargins(const ReaderServices& r) {
-    const Settings& s = *r.settings;
-    return {Shifted(s.marginTop, 2), s.marginLeft, s.marginRight, Shifted(s.marginBottom, 2)};
-}
-
 int CheckMargins(const FormRun& run) {
     const int limit = MarginLimit(*run.reader);
     for (int i : {3, 2, 1, 0}) {
@@ -390,16 +407,9 @@ int CheckMargins(const FormRun& run) {
     return 0;
 }
 
-void SaveMargins(FormRun& run) {
-    if (!Changed(run, {0, 1, 2, 3})) return;
-    const ReaderServices& r = *run.reader;
-    Settings& s = *r.settings;
-    s.marginTop = run.entered[0] - 2;
-    s.marginLeft = run.entered[1];
-    s.marginRight = run.entered[2];
-    s.marginBottom = run.entered[3] - 2;
+void SaveMargins(FormRun& run, int changed) {
     // Written to the file with the next periodic save.
-    Redraw(r);
+    if (changed) Redraw(*run.reader);
 }
 
 constexpr Form kMargins = {.title = u"Margins",
@@ -408,7 +418,6 @@ constexpr Form kMargins = {.title = u"Margins",
                            .places = kMarginPlaces,
                            .fields = kMarginFields,
                            .init = InitMargins,
-                           .load = LoadMargins,
                            .check = CheckMargins,
                            .save = SaveMargins};
 
@@ -430,34 +439,31 @@ constexpr SpinItems kStatusLists[] = {{kCtlInWindow, kVisibleItems, 0, 4},
                                       {kCtlStatusSize, {}, 5, 21},
                                       {kCtlStatusMode, kStatusModeItems, 0, 4}};
 constexpr Field kStatusFields[] = {
-    {kCtlInWindow, kFieldSpin, 0},       {kCtlInFullScreen, kFieldSpin, 0},
-    {kCtlProgressRight, kFieldCheck, 0}, {kCtlBattery, kFieldCheck, 0},
-    {kCtlStatusSize, kFieldSpin, 5},     {kCtlStatusMode, kFieldSpin, 0},
+    {kCtlInWindow, kFieldSpin, 0},
+    {kCtlInFullScreen, kFieldSpin, 0},
+    {kCtlProgressRight, kFieldCheck, 0, PlainFlag(&Settings::modeProgress)},
+    {kCtlBattery, kFieldCheck, 0, PlainFlag(&Settings::visibleBatteryOnProgress)},
+    {kCtlStatusSize, kFieldSpin, 5, Plain(&Settings::fontSizeStatus)},
+    {kCtlStatusMode, kFieldSpin, 0, Plain(&Settings::modeStatus)},
 };
 
-Values LoadStatusLine(const ReaderServices& r) {
-    const Settings& s = *r.settings;
-    return {Flag(s.visibleStatus[0]) | Flag(s.visibleProgress[0]) << 1,
-            Flag(s.visibleStatus[1]) | Flag(s.visibleProgress[1]) << 1,
-            Flag(s.modeProgress),
-            Flag(s.visibleBatteryOnProgress),
-            s.fontSizeStatus,
-            s.modeStatus};
+// The two visibility lists: bit 0 the status line, bit 1 the progress bar.
+void LoadStatusLine(const Settings& s, Values& v) {
+    for (int full : {0, 1}) {
+        const int shown = Flag(s.visibleStatus[full]) | Flag(s.visibleProgress[full]) << 1;
+        v[static_cast<size_t>(full)] = shown;
+    }
 }
 
-void SaveStatusLine(FormRun& run) {
-    if (!Changed(run, {0, 1, 2, 3, 4, 5})) return;
+void SaveStatusLine(FormRun& run, int changed) {
+    if (!changed) return;
     const ReaderServices& r = *run.reader;
     Settings& s = *r.settings;
-    const Values& e = run.entered;
     for (int full : {0, 1}) {
-        s.visibleStatus[full] = e[static_cast<size_t>(full)] & 1;
-        s.visibleProgress[full] = e[static_cast<size_t>(full)] >> 1 & 1;
+        const int shown = run.entered[static_cast<size_t>(full)];
+        s.visibleStatus[full] = shown & 1;
+        s.visibleProgress[full] = shown >> 1 & 1;
     }
-    s.modeProgress = e[2];
-    s.visibleBatteryOnProgress = e[3];
-    s.fontSizeStatus = e[4];
-    s.modeStatus = e[5];
     MakeFont(r, 1);
     r.ops.saveSettings(r.ops.context);
     Redraw(r);
@@ -482,28 +488,16 @@ constexpr Placement kAutoscrollPlaces[] = {{kCtlScrollTypeLabel, 1, 2, 0},
                                            {kCtlBacklight, 7, kSpin, 3}};
 constexpr SpinItems kAutoscrollLists[] = {{kCtlScrollType, kAutoscrollItems, 0, 5},
                                           {kCtlBacklight, kBacklightItems, 0, 2}};
-constexpr Field kAutoscrollFields[] = {{kCtlScrollType, kFieldSpin, 0},
-                                       {kCtlBacklight, kFieldSpin, 0}};
-
-Values LoadAutoscroll(const ReaderServices& r) {
-    const Settings& s = *r.settings;
-    return {s.aswMode, s.backlightAsOn};
-}
-
-void SaveAutoscroll(FormRun& run) {
-    Settings& s = *run.reader->settings;
-    s.aswMode = run.entered[0];
-    s.backlightAsOn = run.entered[1];
-}
+constexpr Field kAutoscrollFields[] = {
+    {kCtlScrollType, kFieldSpin, 0, Plain(&Settings::aswMode)},
+    {kCtlBacklight, kFieldSpin, 0, Plain(&Settings::backlightAsOn)}};
 
 constexpr Form kAutoscroll = {.title = u"Autoscrolling",
                               .templateId = kTemplateAutoscroll,
                               .rememberBook = 1,
                               .places = kAutoscrollPlaces,
                               .lists = kAutoscrollLists,
-                              .fields = kAutoscrollFields,
-                              .load = LoadAutoscroll,
-                              .save = SaveAutoscroll};
+                              .fields = kAutoscrollFields};
 
 }  // namespace
 
