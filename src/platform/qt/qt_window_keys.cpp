@@ -14,64 +14,76 @@ struct KeyRow {
     KeyKind kind;
     int code;
 };
+constexpr KeyRow Key(int key, int code) {
+    return {key, KeyKind::kKey, code};
+}
+constexpr KeyRow Button(int key, int code) {
+    return {key, KeyKind::kButton, code};
+}
+constexpr KeyRow Command(int key, uint32_t id) {
+    return {key, KeyKind::kCommand, static_cast<int>(id)};
+}
+constexpr KeyRow AppButton(int key, int code) {
+    return {key, KeyKind::kAppButton, code};
+}
 
 // Keys without Ctrl. The desktop's paging keys are sent as Page Down and Page Up (0x22, 0x21),
 // which the reader takes as next and previous page whatever the page's rotation; F6 and F7 are
 // its volume buttons and F10 its Record button; "*" and "#" are the phone keys that the
 // handheld reports as F8 and F9.
 constexpr KeyRow kPlainKeys[] = {
-    {Qt::Key_Left, KeyKind::kKey, 0x25},
-    {Qt::Key_Up, KeyKind::kKey, 0x26},
-    {Qt::Key_Right, KeyKind::kKey, 0x27},
-    {Qt::Key_Down, KeyKind::kKey, 0x28},
-    {Qt::Key_PageDown, KeyKind::kKey, kVkPageDown},
-    {Qt::Key_PageUp, KeyKind::kKey, kVkPageUp},
-    {Qt::Key_Return, KeyKind::kKey, 0x0D},
-    {Qt::Key_Enter, KeyKind::kKey, 0x0D},
-    {Qt::Key_Backspace, KeyKind::kKey, 0x08},
-    {Qt::Key_Tab, KeyKind::kKey, 0x09},
-    {Qt::Key_Asterisk, KeyKind::kKey, 0x77},
-    {Qt::Key_NumberSign, KeyKind::kKey, 0x78},
-    {Qt::Key_F6, KeyKind::kButton, 0x75},
-    {Qt::Key_VolumeUp, KeyKind::kButton, 0x75},
-    {Qt::Key_F7, KeyKind::kButton, 0x76},
-    {Qt::Key_VolumeDown, KeyKind::kButton, 0x76},
-    {Qt::Key_F10, KeyKind::kButton, 0x79},
+    Key(Qt::Key_Left, 0x25),
+    Key(Qt::Key_Up, 0x26),
+    Key(Qt::Key_Right, 0x27),
+    Key(Qt::Key_Down, 0x28),
+    Key(Qt::Key_PageDown, kVkPageDown),
+    Key(Qt::Key_PageUp, kVkPageUp),
+    Key(Qt::Key_Return, 0x0D),
+    Key(Qt::Key_Enter, 0x0D),
+    Key(Qt::Key_Backspace, 0x08),
+    Key(Qt::Key_Tab, 0x09),
+    Key(Qt::Key_Asterisk, 0x77),
+    Key(Qt::Key_NumberSign, 0x78),
+    Button(Qt::Key_F6, 0x75),
+    Button(Qt::Key_VolumeUp, 0x75),
+    Button(Qt::Key_F7, 0x76),
+    Button(Qt::Key_VolumeDown, 0x76),
+    Button(Qt::Key_F10, 0x79),
     // Desktop habits: the start and the end of the book, full screen.
-    {Qt::Key_Home, KeyKind::kCommand, static_cast<int>(kCmdFileStart)},
-    {Qt::Key_End, KeyKind::kCommand, static_cast<int>(kCmdFileEnd)},
-    {Qt::Key_F11, KeyKind::kCommand, static_cast<int>(kCmdFullScreen)},
-    {Qt::Key_Menu, KeyKind::kCommand, static_cast<int>(kCmdMainMenu)},
-    {Qt::Key_F1, KeyKind::kCommand, static_cast<int>(kCmdKeys)},
-    {Qt::Key_Escape, KeyKind::kCommand, static_cast<int>(kCmdLeaveFullScreen)},
+    Command(Qt::Key_Home, kCmdFileStart),
+    Command(Qt::Key_End, kCmdFileEnd),
+    Command(Qt::Key_F11, kCmdFullScreen),
+    Command(Qt::Key_Menu, kCmdMainMenu),
+    Command(Qt::Key_F1, kCmdKeys),
+    Command(Qt::Key_Escape, kCmdLeaveFullScreen),
 };
 
 // Keys with Ctrl: the accelerators, and Ctrl+1 … Ctrl+6 as the application buttons.
 constexpr KeyRow kControlKeys[] = {
-    {Qt::Key_A, KeyKind::kCommand, static_cast<int>(kCmdAbout)},
-    {Qt::Key_Q, KeyKind::kCommand, static_cast<int>(kCmdQuit)},
-    {Qt::Key_O, KeyKind::kCommand, static_cast<int>(kCmdOpen)},
+    Command(Qt::Key_A, kCmdAbout),
+    Command(Qt::Key_Q, kCmdQuit),
+    Command(Qt::Key_O, kCmdOpen),
     // The shortcuts a desktop reader's users try first.
-    {Qt::Key_F, KeyKind::kCommand, static_cast<int>(kCmdFind)},
-    {Qt::Key_G, KeyKind::kCommand, static_cast<int>(kCmdFindNext)},
-    {Qt::Key_L, KeyKind::kCommand, static_cast<int>(kCmdGoTo)},
-    {Qt::Key_D, KeyKind::kCommand, static_cast<int>(kCmdAddBookmark)},
-    {Qt::Key_B, KeyKind::kCommand, static_cast<int>(kCmdOpenBookmark)},
-    {Qt::Key_T, KeyKind::kCommand, static_cast<int>(kCmdContents)},
-    {Qt::Key_PageDown, KeyKind::kCommand, static_cast<int>(kCmdNextChapter)},
-    {Qt::Key_PageUp, KeyKind::kCommand, static_cast<int>(kCmdPreviousChapter)},
-    {Qt::Key_Home, KeyKind::kCommand, static_cast<int>(kCmdFileStart)},
-    {Qt::Key_End, KeyKind::kCommand, static_cast<int>(kCmdFileEnd)},
-    {Qt::Key_N, KeyKind::kCommand, static_cast<int>(kCmdNotes)},
-    {Qt::Key_Plus, KeyKind::kCommand, static_cast<int>(kCmdIncSize)},
-    {Qt::Key_Equal, KeyKind::kCommand, static_cast<int>(kCmdIncSize)},
-    {Qt::Key_Minus, KeyKind::kCommand, static_cast<int>(kCmdDecSize)},
-    {Qt::Key_1, KeyKind::kAppButton, 0xC1},
-    {Qt::Key_2, KeyKind::kAppButton, 0xC2},
-    {Qt::Key_3, KeyKind::kAppButton, 0xC3},
-    {Qt::Key_4, KeyKind::kAppButton, 0xC4},
-    {Qt::Key_5, KeyKind::kAppButton, 0xC5},
-    {Qt::Key_6, KeyKind::kAppButton, 0xC6},
+    Command(Qt::Key_F, kCmdFind),
+    Command(Qt::Key_G, kCmdFindNext),
+    Command(Qt::Key_L, kCmdGoTo),
+    Command(Qt::Key_D, kCmdAddBookmark),
+    Command(Qt::Key_B, kCmdOpenBookmark),
+    Command(Qt::Key_T, kCmdContents),
+    Command(Qt::Key_PageDown, kCmdNextChapter),
+    Command(Qt::Key_PageUp, kCmdPreviousChapter),
+    Command(Qt::Key_Home, kCmdFileStart),
+    Command(Qt::Key_End, kCmdFileEnd),
+    Command(Qt::Key_N, kCmdNotes),
+    Command(Qt::Key_Plus, kCmdIncSize),
+    Command(Qt::Key_Equal, kCmdIncSize),
+    Command(Qt::Key_Minus, kCmdDecSize),
+    AppButton(Qt::Key_1, 0xC1),
+    AppButton(Qt::Key_2, 0xC2),
+    AppButton(Qt::Key_3, 0xC3),
+    AppButton(Qt::Key_4, 0xC4),
+    AppButton(Qt::Key_5, 0xC5),
+    AppButton(Qt::Key_6, 0xC6),
 };
 
 }  // namespace
