@@ -9,8 +9,6 @@
 namespace lectra {
 namespace {
 
-std::vector<int> displayCalls;
-
 class Autoscrolling : public test::Reader {
 protected:
     std::vector<int32_t> starts;  // the first page's line starts, and the line below it
@@ -20,8 +18,7 @@ protected:
     App& Open(int mode) {
         Start(test::Sample("en-story.txt"));
         app->session.settings.aswMode = mode;
-        app->backlight.keepOn = [](int on) { displayCalls.push_back(on); };
-        displayCalls.clear();
+        test::displayHolds.clear();
         const Layout& l = app->layout;
         lines = l.linesPerPage;
         pitch = LinePitch(l);
@@ -190,7 +187,7 @@ TEST_F(Autoscrolling, TheEndOfTheBookStopsEveryModeAndTheClockRunsAgain) {
         }
         EXPECT_EQ(Scrolling(), 0) << mode;
         EXPECT_EQ(app->clockTimerRunning, 1) << mode;
-        EXPECT_EQ(displayCalls, (std::vector<int>{1, 0})) << mode;
+        EXPECT_EQ(test::displayHolds, (std::vector<int>{1, 0})) << mode;
         EXPECT_LT(PageStart(), DocLength(*app->doc)) << mode;
         Stop();
     }
@@ -224,7 +221,7 @@ TEST_F(Autoscrolling, DisplayCommandsAreIgnoredAndMenuCommandsDialogsAndDeactiva
     EXPECT_GT(PageStart(), starts[2]);
     Send(kMsgCommand, kCmdAutoscroll);
     EXPECT_EQ(Scrolling(), 0);
-    EXPECT_EQ(displayCalls, (std::vector<int>{1, 0, 1, 0}));
+    EXPECT_EQ(test::displayHolds, (std::vector<int>{1, 0, 1, 0}));
 
     // What the dialogs call before they open, deactivation and a turned device stop it too.
     const std::function<void()> stoppers[] = {
@@ -248,11 +245,11 @@ TEST_F(Autoscrolling, DisplayCommandsAreIgnoredAndMenuCommandsDialogsAndDeactiva
     // With "BACKLIGHT_ON" the display is held by activation, and autoscrolling leaves it alone.
     s.backlightOn = 1;
     SetActive(*app, 1);
-    displayCalls.clear();
+    test::displayHolds.clear();
     Press(0x39);
     Tick(5);
     Press(0x39);
-    EXPECT_TRUE(displayCalls.empty());
+    EXPECT_TRUE(test::displayHolds.empty());
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include "dialogs/bookmarks.h"
 #include "dialogs/code_page_dialogs.h"
 #include "dialogs/goto_dialog.h"
-#include "dialogs/search.h"
 #include "document/text_cache.h"
 #include "platform/command_ids.h"
 #include "platform/qt/qt_image.h"
@@ -60,7 +59,7 @@ TEST_F(Dialogs, TheBrowserListsFoldersAndBooksGoesUpAndOpensABook) {
         SendDialogCommand(d, kCtlCaptionedList, kListDoubleClick);
     });
     EXPECT_EQ(app->doc->bookPath, Utf8ToUtf16(dir.path() + "/shelf/a.fb2.gz"));
-    EXPECT_EQ(app->bookOpen, 1);
+    EXPECT_NE(FileInfoText(*app->doc, 0).find(u"Format: GZ + FB2"), std::u16string::npos);
     // The recent list offers the book read before with its place.
     Run(kCmdRecentFiles, [&](PlatformDialog* d) {
         const std::vector<std::u16string> lines = Lines(d, kCtlCaptionedList);
@@ -72,8 +71,13 @@ TEST_F(Dialogs, TheBrowserListsFoldersAndBooksGoesUpAndOpensABook) {
     EXPECT_TRUE(test::messages.empty());
 }
 
-TEST_F(Dialogs, BookmarksAreAddedListedOpenedAndClearedInTheirFileLayout) {
+// Bookmarks added, opened, deleted and cleared through the dialogs, or written to the file, reach
+// the page at once or on the next paint; another book's never do.
+TEST_F(Dialogs, BookmarksAreAddedListedOpenedAndClearedInTheirFileLayoutAndMarkThePage) {
     StartScripted(Copy("book.txt", test::Sample("en-story.txt")));
+    const std::string file = dir.path() + "/lectra.bkl";
+    const std::u16string path = app->doc->bookPath;
+    EXPECT_EQ(app->layout.status.bookmarkHere, 0);
     Press(kVkDown);
     const int32_t marked = PageStart();
     std::u16string suggested;
@@ -82,10 +86,10 @@ TEST_F(Dialogs, BookmarksAreAddedListedOpenedAndClearedInTheirFileLayout) {
         SendDialogCommand(d, kCmdLeftSoftKey);
     });
     EXPECT_FALSE(suggested.empty());
-    const std::string file = dir.path() + "/lectra.bkl";
+    EXPECT_EQ(app->layout.status.bookmarkHere, 1);
+    EXPECT_EQ(app->layout.bookmarks, std::vector<int32_t>{marked});
     std::string bytes = test::ReadBytes(file);
     ASSERT_EQ(bytes.size(), kBookmarkRecordBytes);
-    const std::u16string path = app->doc->bookPath;
     EXPECT_EQ(bytes.substr(0, 2 * path.size()),
               std::string(reinterpret_cast<const char*>(path.data()), 2 * path.size()));
     int32_t position = 0, length = 0;
@@ -93,7 +97,6 @@ TEST_F(Dialogs, BookmarksAreAddedListedOpenedAndClearedInTheirFileLayout) {
     std::memcpy(&length, bytes.data() + 652, 4);
     EXPECT_EQ(std::tie(position, length), std::tie(marked, app->doc->docLength));
     // A torn record at the end is cut before the next one is added, and never listed.
-    test::dialogs.clear();
     dir.Write("lectra.bkl", bytes + std::string(100, 'x'));
     Run(kCmdAddBookmark, [](PlatformDialog* d) { SendDialogCommand(d, kCmdOk); });
     EXPECT_EQ(test::ReadBytes(file).size(), 2 * kBookmarkRecordBytes);
@@ -108,36 +111,69 @@ TEST_F(Dialogs, BookmarksAreAddedListedOpenedAndClearedInTheirFileLayout) {
         SendDialogCommand(d, kCmdLeftSoftKey);
     });
     EXPECT_EQ(PageStart(), marked);
-
     // A path the record cannot hold whole is refused, never cut.
-    Bookmark deep;
-    deep.path = std::u16string(300, u'a');
-    EXPECT_EQ(AppendBookmark(Utf8ToUtf16(file), deep), 0);
+    EXPECT_EQ(AppendBookmark(Utf8ToUtf16(file), {std::u16string(300, u'a'), u""}), 0);
     EXPECT_EQ(test::ReadBytes(file).size(), 2 * kBookmarkRecordBytes);
 
+    const std::u16string other = Utf8ToUtf16(dir.path() + "/other.txt");
+    ASSERT_TRUE(AppendBookmark(Utf8ToUtf16(file), {path, u"near the end", length - 10, length}));
+    ASSERT_TRUE(AppendBookmark(Utf8ToUtf16(file), {other, u"x", 0, length}));
+    Repaint(*app);
+    EXPECT_EQ(app->layout.bookmarks, (std::vector<int32_t>{marked, marked, length - 10}));
+    Press(kVkPageDown);
+    EXPECT_EQ(app->layout.status.bookmarkHere, 0);
+    EXPECT_EQ(app->layout.status.bookmarkPercents.size(), 3u);
+    ASSERT_TRUE(RemoveBookmark(Utf8ToUtf16(file), path, 2));
+    Repaint(*app);
+    EXPECT_EQ(app->layout.bookmarks, (std::vector<int32_t>{marked, marked}));
     Send(kMsgCommand, kCmdClearBookmarks);  // cleared after the question
-    EXPECT_EQ(test::ReadBytes(file).size(), 0u);
+    EXPECT_TRUE(app->layout.bookmarks.empty());
+    EXPECT_TRUE(BookBookmarks(Utf8ToUtf16(file), path).empty());
+    EXPECT_EQ(BookBookmarks(Utf8ToUtf16(file), other).size(), 1u);
     test::messages.clear();
     Send(kMsgCommand, kCmdOpenBookmark);
     EXPECT_EQ(test::messages, std::vector<std::u16string>{u"List Empty!"});
 }
 
+TEST_F(Dialogs, BookmarksAreDeletedOneAtATimeAndNamedByWholeWords) {
+    const std::string book = Copy("b.txt", test::Sample("en-story.txt"));
+    StartScripted(book);
+    const std::u16string file = Utf8ToUtf16(dir.path()) + u"/" + kBookmarksFileName;
+    for (const char16_t* name : {u"one", u"two", u"three"})
+        ASSERT_TRUE(AppendBookmark(file, {Utf8ToUtf16(book), name}));
+    ASSERT_TRUE(AppendBookmark(file, {u"/elsewhere/other.txt", u"other's"}));
+    Run(kCmdOpenBookmark, [&](PlatformDialog* d) {
+        ListSelect(d, kCtlList, 1);
+        SendDialogCommand(d, kCtlList, kListDelete);
+        EXPECT_EQ(Lines(d, kCtlList), (std::vector<std::u16string>{u"0% one", u"0% three"}));
+        EXPECT_EQ(ListSelection(d, kCtlList), 1);
+        std::vector<std::u16string> names;
+        for (const Bookmark& b : BookBookmarks(file, Utf8ToUtf16(book))) names.push_back(b.name);
+        EXPECT_EQ(names, (std::vector<std::u16string>{u"one", u"three"}));
+        SendDialogCommand(d, kCtlList, kListDelete);
+        EXPECT_FALSE(test::Ended(d));
+        SendDialogCommand(d, kCtlList, kListDelete);  // the last one: the list closes
+        EXPECT_TRUE(test::Ended(d));
+    });
+    EXPECT_TRUE(app->layout.bookmarks.empty());
+    EXPECT_EQ(BookBookmarks(file, u"/elsewhere/other.txt").size(), 1u);
+    // The suggested name: no leading spaces, white space folded, cut at a word's end.
+    const std::u16string name = SuggestedBookmarkName(*app->doc, 0);
+    EXPECT_EQ(name.substr(0, 14), u"The Clock at W");
+    EXPECT_NE(name.front(), u' ');
+    EXPECT_NE(name.back(), u' ');
+    EXPECT_EQ(name.find(u"  "), std::u16string::npos);
+}
+
 TEST_F(Dialogs, SearchFindsCyrillicInAnyCaseFromTheStartAndSaysWhatFailed) {
     StartScripted(Copy("book.fb2", test::Sample("ru-story.fb2")));
     auto find = [&](const std::u16string& text, int fromHere) {
-        Run(kCmdFind, [=](PlatformDialog* d) {
-            SetControlText(d, kCtlFindText, text);
-            SetChecked(d, kCtlFindFromCurrent, fromHere);
-            SendDialogCommand(d, kCmdLeftSoftKey);
-        });
+        Run(kCmdFind, test::Search(text, fromHere));
     };
     find(u"ЕРОФЕЙ", 0);
     const int32_t first = PageStart();
     ASSERT_GT(first, 0);
-    const int32_t hit = app->layout.searchMark;
-    std::u16string word;
-    for (int32_t p = hit; p < hit + 6; ++p) word += GetChar(*app->doc, p);
-    EXPECT_EQ(word, u"Ерофей");
+    EXPECT_EQ(Text(app->layout.searchMark, 6), u"Ерофей");
     Send(kMsgCommand, kCmdFindNext);
     find(u"ерофей", 0);  // from the start again
     EXPECT_EQ(PageStart(), first);
@@ -151,12 +187,9 @@ TEST_F(Dialogs, SearchFindsCyrillicInAnyCaseFromTheStartAndSaysWhatFailed) {
 
 TEST_F(Dialogs, TheMatchRulesWildcardsWhiteSpaceRunsAndCase) {
     StartScripted(dir.Write("m.txt", "Alpha beta\r\n\r\nGamma  delta Ёлка ёЛКА"));
-    Document& doc = *app->doc;
     auto find = [&](std::u16string s) {
-        std::u16string upper = s;
         for (char16_t& c : s) c = LowerUnit(c);
-        for (char16_t& c : upper) c = UpperUnit(c);
-        return FindFrom(doc, 0, s, upper);
+        return Find(s);
     };
     EXPECT_GE(find(u"beta gamma"), 0);  // across the paragraph marks
     EXPECT_GE(find(u"b?ta"), 0);
@@ -165,10 +198,10 @@ TEST_F(Dialogs, TheMatchRulesWildcardsWhiteSpaceRunsAndCase) {
     EXPECT_EQ(find(u"delta "), find(u"delta"));  // white space follows it
     const int32_t first = find(u"ёлка");
     EXPECT_GE(first, 0);
-    EXPECT_EQ(FindFrom(doc, first + 1, u"ёлка", u"ЁЛКА"), first + 5);
+    EXPECT_EQ(Find(u"ёлка", first + 1), first + 5);
 }
 
-TEST_F(Dialogs, GotoTakesPercentsAndPagesWithinTheBook) {
+TEST(GotoDialog, TakesPercentsAndPagesWithinTheBook) {
     const struct {
         const char16_t* typed;
         int pages;
@@ -184,27 +217,6 @@ TEST_F(Dialogs, GotoTakesPercentsAndPagesWithinTheBook) {
         EXPECT_EQ(t.position, c.position) << Utf16ToUtf8(c.typed);
         EXPECT_EQ(std::u16string(t.error), c.error) << Utf16ToUtf8(c.typed);
     }
-    StartScripted(Copy("book.fb2", test::Sample("ru-story.fb2")));
-    Run(kCmdGoTo, [](PlatformDialog* d) {
-        EXPECT_EQ(ControlText(d, kCtlGotoInfo).rfind(u"Position: 0/", 0), 0u);
-        SetControlText(d, kCtlGotoNumber, u"50");
-        SendDialogCommand(d, kCmdOk);
-    });
-    const int32_t half = DocLength(*app->doc) / 2;
-    EXPECT_LE(PageStart(), half);
-    EXPECT_GT(PageStart(), half - 40);
-    Send(kMsgCommand, kCmdJumpPrevious);  // the jump is in the history
-    EXPECT_EQ(PageStart(), 0);
-}
-
-TEST_F(Dialogs, FileInfoSaysGzipAndTheExportCodePageOffersSingleBytePages) {
-    StartScripted(Copy("b.fb2.gz", test::Fixture("en.fb2.gz")));
-    EXPECT_NE(FileInfoText(*app->doc, 0).find(u"Format: GZ + FB2"), std::u16string::npos);
-    Run(kCmdSaveCodePage, [](PlatformDialog* d) {
-        EXPECT_EQ(ListLine(d, kCtlList, 0), u"Russian - 866 OEM");
-        Choose(d, kCtlList, u"Russian - 866 OEM");
-    });
-    EXPECT_EQ(app->session.settings.codePageSave, 866);
 }
 
 TEST_F(Dialogs, FileInfoShowsTheCoverBelowTheText) {
@@ -223,9 +235,15 @@ TEST_F(Dialogs, FileInfoShowsTheCoverBelowTheText) {
     EXPECT_GT(without.bottom - without.top, withCover.bottom - withCover.top);
 }
 
+// The export's code page offers single-byte pages only.
 TEST_F(Dialogs, ExportsAndQuotationsWriteTheirFiles) {
     const std::string book = Copy("book.fb2", test::Sample("ru-story.fb2"));
     StartScripted(book);
+    Run(kCmdSaveCodePage, [](PlatformDialog* d) {
+        EXPECT_EQ(ListLine(d, kCtlList, 0), u"Russian - 866 OEM");
+        Choose(d, kCtlList, u"Russian - 866 OEM");
+    });
+    EXPECT_EQ(app->session.settings.codePageSave, 866);
     Send(kMsgCommand, kCmdSaveAsTxt);
     Send(kMsgCommand, kCmdSaveAsPdb);
     // Named after the book without its extension, and the message says which file it is.

@@ -45,11 +45,9 @@ struct ReaderProcess {
                 std::string(asan ? asan : "") + ":max_free_fill_size=65536:free_fill_byte=165";
             setenv("ASAN_OPTIONS", fill.c_str(), 1);
             setenv("MALLOC_PERTURB_", "165", 1);
-            if (book.empty()) {
-                execl(LECTRA_READER, LECTRA_READER, static_cast<char*>(nullptr));
-            } else {
-                execl(LECTRA_READER, LECTRA_READER, book.c_str(), static_cast<char*>(nullptr));
-            }
+            // Without a book the list of arguments ends after the program's name.
+            execl(LECTRA_READER, LECTRA_READER, book.empty() ? nullptr : book.c_str(),
+                  static_cast<char*>(nullptr));
             _exit(127);
         }
     }
@@ -129,18 +127,11 @@ protected:
     test::ScratchDir home, runtime;
     // The running copy's socket in the runtime folder; empty while there is none.
     std::string Socket() {
-        std::vector<FolderEntry> entries;
-        ListFolder(Utf8ToUtf16(runtime.path()), entries);
-        for (const FolderEntry& e : entries) {
-            const std::string name = Utf16ToUtf8(e.name);
-            if (name.rfind("lectra-", 0) == 0 && name.size() > 7 &&
-                name.compare(name.size() - 7, 7, ".socket") == 0) {
+        for (const std::string& name : Entries())
+            if (name.size() > 7 && name.compare(name.size() - 7, 7, ".socket") == 0)
                 return runtime.path() + "/" + name;
-            }
-        }
         return std::string();
     }
-
     // The names in the runtime folder that belong to the reader.
     std::vector<std::string> Entries() {
         std::vector<FolderEntry> entries;
@@ -166,37 +157,18 @@ protected:
         return false;
     }
     std::string Recent() { return test::ReadBytes(home.path() + "/_recent.files.ini"); }
+    // The book of the recent list's entry `i` as the file holds it.
+    std::string RecentBook(int i) {
+        const std::string recent = Recent(), key = "FILE_NAME_" + std::to_string(i) + "=";
+        const size_t at = recent.find(key);
+        return at == std::string::npos
+                   ? ""
+                   : recent.substr(at + key.size(), recent.find('\r', at) - at - key.size());
+    }
+    std::string Book(const std::string& name, const std::string& sample) {
+        return home.Write(name, test::ReadBytes(test::Sample(sample)));
+    }
 };
-
-TEST_F(ReaderProcessTest, ASecondStartHandsItsBookToTheFirstAndExits) {
-    const std::string first =
-        home.Write("first.txt", test::ReadBytes(test::Sample("en-story.txt")));
-    const std::string second =
-        home.Write("second.txt", test::ReadBytes(test::Sample("ru-story.txt")));
-    ReaderProcess reader(home.path(), runtime.path(), first);
-    ASSERT_TRUE(Listening());
-    const std::string socket = Socket();
-    const std::string config = test::ReadBytes(home.path() + "/_config.ini");
-    const std::string recent = Recent();
-
-    ReaderProcess plain(home.path(), runtime.path(), "");
-    EXPECT_EQ(plain.Wait(20), 0);
-    EXPECT_EQ(test::ReadBytes(home.path() + "/_config.ini"), config);
-    EXPECT_EQ(Recent(), recent);
-
-    ReaderProcess naming(home.path(), runtime.path(), second);
-    EXPECT_EQ(naming.Wait(20), 0);
-    // SIGTERM ends the first copy through its shutdown: the book it was handed is the latest.
-    EXPECT_EQ(reader.Signal(SIGTERM), 0);
-    const std::string saved = Recent();
-    const size_t secondAt = saved.find("FILE_NAME_0=" + second + "\r\n");
-    EXPECT_NE(secondAt, std::string::npos) << saved;
-    EXPECT_NE(saved.find("FILE_NAME_1=" + first + "\r\n"), std::string::npos) << saved;
-    EXPECT_NE(test::ReadBytes(home.path() + "/_config.ini").find("WINDOW_WIDTH=480"),
-              std::string::npos);
-    struct stat st;
-    EXPECT_NE(stat(socket.c_str(), &st), 0);  // the socket went with its copy
-}
 
 // Killed copies of this and other folders, and one that kept no lock, leave sockets; garbage sent.
 TEST_F(ReaderProcessTest, SocketsOfKilledCopiesAreRemovedAndAMalformedMessageIsDropped) {
@@ -238,9 +210,8 @@ TEST_F(ReaderProcessTest, SocketsOfKilledCopiesAreRemovedAndAMalformedMessageIsD
 TEST_F(ReaderProcessTest, AHandedOverBookThatCannotBeOpenedLeavesTheCopyAnswering) {
     const VirtualScreen screen;
     if (screen.display.empty()) GTEST_SKIP() << "Xvfb or xdotool is missing";
-    const std::string good = home.Write("good.txt", test::ReadBytes(test::Sample("en-story.txt")));
-    const std::string first =
-        home.Write("first.txt", test::ReadBytes(test::Sample("ru-story.txt")));
+    const std::string good = Book("good.txt", "en-story.txt"),
+                      first = Book("first.txt", "ru-story.txt");
     ReaderProcess reader(home.path(), runtime.path(), first, "", screen.display);
     ASSERT_TRUE(Listening());
     ASSERT_TRUE(screen.Press(reader.pid));
@@ -253,19 +224,25 @@ TEST_F(ReaderProcessTest, AHandedOverBookThatCannotBeOpenedLeavesTheCopyAnswerin
     ReaderProcess naming(home.path(), runtime.path(), good, "", screen.display);
     EXPECT_EQ(naming.Wait(20), 0);
     EXPECT_EQ(reader.Signal(SIGTERM), 0);
-    EXPECT_NE(Recent().find("FILE_NAME_0=" + good + "\r\n"), std::string::npos) << Recent();
+    EXPECT_EQ(RecentBook(0), good) << Recent();
 }
 
-// A copy that does not answer for a while is alive as long as it holds its lock: a second start
-// waits for it and hands over, and never takes its socket to run as a second copy.
-TEST_F(ReaderProcessTest, ABusyCopyIsWaitedForAndNotReplaced) {
-    const std::string first =
-        home.Write("first.txt", test::ReadBytes(test::Sample("en-story.txt")));
-    const std::string second =
-        home.Write("second.txt", test::ReadBytes(test::Sample("ru-story.txt")));
+// A second start without a book leaves the files alone; a copy that does not answer for a while
+// is alive as long as it holds its lock: a second start waits for it and hands its book over, and
+// never takes its socket to run as a second copy. SIGTERM ends the copy through its shutdown.
+TEST_F(ReaderProcessTest, ASecondStartHandsItsBookOverEvenToABusyCopyAndExits) {
+    const std::string first = Book("first.txt", "en-story.txt");
+    const std::string second = Book("second.txt", "ru-story.txt");
     ReaderProcess reader(home.path(), runtime.path(), first);
     ASSERT_TRUE(Listening());
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const std::string config = test::ReadBytes(home.path() + "/_config.ini");
+    const std::string recent = Recent();
+    ReaderProcess plain(home.path(), runtime.path(), "");
+    EXPECT_EQ(plain.Wait(20), 0);
+    EXPECT_EQ(test::ReadBytes(home.path() + "/_config.ini"), config);
+    EXPECT_EQ(Recent(), recent);
+
     const std::vector<std::string> entries = Entries();
     ASSERT_EQ(kill(reader.pid, SIGSTOP), 0);
     ReaderProcess naming(home.path(), runtime.path(), second);
@@ -274,14 +251,15 @@ TEST_F(ReaderProcessTest, ABusyCopyIsWaitedForAndNotReplaced) {
     ASSERT_EQ(kill(reader.pid, SIGCONT), 0);
     EXPECT_EQ(naming.Wait(20), 0);
     EXPECT_EQ(reader.Signal(SIGTERM), 0);
-    const std::string saved = Recent();
-    EXPECT_NE(saved.find("FILE_NAME_0=" + second + "\r\n"), std::string::npos) << saved;
-    EXPECT_NE(saved.find("FILE_NAME_1=" + first + "\r\n"), std::string::npos) << saved;
+    EXPECT_EQ(RecentBook(0), second) << Recent();  // the book handed over is the latest
+    EXPECT_EQ(RecentBook(1), first) << Recent();
+    EXPECT_NE(test::ReadBytes(home.path() + "/_config.ini").find("WINDOW_WIDTH=480"),
+              std::string::npos);
     EXPECT_EQ(Entries(), std::vector<std::string>());  // socket and lock went with the copy
 }
 
 TEST_F(ReaderProcessTest, SigtermKeepsThePlaceAndARelativePathIsMadeAbsolute) {
-    const std::string book = home.Write("story.txt", test::ReadBytes(test::Sample("ru-story.txt")));
+    const std::string book = Book("story.txt", "ru-story.txt");
     // A place remembered by an earlier run, for a book opened by a relative path.
     {
         ReaderProcess reader(home.path(), runtime.path(), book);
@@ -300,8 +278,8 @@ TEST_F(ReaderProcessTest, SigtermKeepsThePlaceAndARelativePathIsMadeAbsolute) {
     EXPECT_EQ(relative.Signal(SIGTERM), 0);
     recent = Recent();
     // One entry for the book, at the place it reopened at (a page start at or before 5000).
-    EXPECT_NE(recent.find("FILE_NAME_0=" + book + "\r\n"), std::string::npos) << recent;
-    EXPECT_EQ(recent.find("FILE_NAME_1=" + book), std::string::npos) << recent;
+    EXPECT_EQ(RecentBook(0), book) << recent;
+    EXPECT_NE(RecentBook(1), book) << recent;
     const size_t pos = recent.find("FILE_POS_0=");
     const int position = std::atoi(recent.c_str() + pos + 11);
     EXPECT_GT(position, 4000);

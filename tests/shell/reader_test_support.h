@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/search.h"
 #include "document/text_cache.h"
 #include "platform/qt/gui_platform.h"
 #include "platform/qt/qt_draw.h"
@@ -41,12 +42,17 @@ inline StatusSources FakeStatus() {
 inline void RecordMessage(const std::u16string& text, const std::u16string&) {
     messages.push_back(text);
 }
-// The items of the last pop-up menu shown by RecordMenu, which then leaves the menu.
+// The items of the last pop-up menu shown by RecordMenu, which then picks `menuChoice` (0: the
+// menu is left).
 inline std::vector<MenuItem> shownMenu;
+inline int menuChoice = 0;
 inline int RecordMenu(int, const MenuItem* items, int count) {
     shownMenu.assign(items, items + count);
-    return 0;
+    return menuChoice;
 }
+// Whether a dialog or a box is open, as the test says; each change of the display's hold.
+inline int modal = 0;
+inline std::vector<int> displayHolds;
 
 inline std::string Sample(const std::string& name) {
     return std::string(LECTRA_SAMPLES) + "/" + name;
@@ -72,13 +78,15 @@ protected:
         dialogs.clear();
         scripts.clear();
         shownMenu.clear();
+        menuChoice = modal = 0;
+        displayHolds.clear();
         dir.Write("_config.ini", kTestConfig);
     }
 
     void TearDown() override { Stop(); }
 
-    // The state block with the test's clock, status and boxes, initialised as start-up does
-    // before the window; dialogs are recorded and not run unless `run` runs them.
+    // The state block with the test's clock, status, boxes and menus, initialised as start-up
+    // does before the window; dialogs are recorded and not run unless `run` runs them.
     App& Make(DialogRunner run = RecordDialog) {
         app = std::make_unique<App>();
         app->host.tickCount = FakeTick;
@@ -89,8 +97,10 @@ protected:
             return 1;
         };
         app->host.runDialog = run;
+        app->host.popUpMenu = RecordMenu;
+        app->host.modalActive = [] { return modal; };
         app->host.draw = &QtDrawServices();
-        app->backlight.keepOn = [](int) {};
+        app->backlight.keepOn = [](int on) { displayHolds.push_back(on); };
         InitApp(*app, Utf8ToUtf16(dir.path()), PatternFolder());
         return *app;
     }
@@ -123,7 +133,7 @@ protected:
     std::string Copy(const std::string& name, const std::string& from) const {
         return dir.Write(name, ReadBytes(from));
     }
-    // A press and release of a key, `holdMs` apart on the fake clock.
+    // A press and release of a key.
     void Press(uint32_t vk) {
         Send(kMsgKeyDown, vk);
         Send(kMsgKeyUp, vk);
@@ -135,6 +145,31 @@ protected:
         Send(kMsgStylusUp, 0, x1 | y1 << 16);
     }
     int32_t PageStart() const { return app->doc->pageStart; }
+    // The book's text from `from`, `count` units.
+    std::u16string Text(int32_t from, int32_t count) const {
+        std::u16string s;
+        for (int32_t p = from; p < from + count; ++p) s += GetChar(*app->doc, p);
+        return s;
+    }
+    // Where the search dialog finds `word` (lower case) from `from`.
+    int32_t Find(const std::u16string& word, int32_t from = 0) const {
+        std::u16string upper = word;
+        for (char16_t& c : upper) c = UpperUnit(c);
+        return FindFrom(*app->doc, from, word, upper);
+    }
+    void Bind(uint16_t inputId, int action) {
+        for (ButtonBinding& b : app->session.settings.bindings)
+            if (b.inputId == inputId) b.action = static_cast<uint8_t>(action);
+    }
+    std::string Recent() const { return ReadBytes(dir.path() + "/_recent.files.ini"); }
+    // The value of `key` in the settings file as written last.
+    std::string Config(const std::string& key) const {
+        const std::string file = ReadBytes(dir.path() + "/_config.ini");
+        const size_t at = file.find("\n" + key + "=");
+        if (at == std::string::npos) return "(none)";
+        const size_t from = at + key.size() + 2;
+        return file.substr(from, file.find('\r', from) - from);
+    }
 
     // The window's page as the surface holds it: width × height pixels, 0xRRGGBB.
     std::vector<uint32_t> Screen() const {

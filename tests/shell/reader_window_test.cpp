@@ -1,16 +1,23 @@
-// The reader window through its window procedure: keys, gestures, jumps, full screen, saving.
-#include <sys/stat.h>
-
+// The reader window through its window procedure: keys, gestures, full screen, saving, the
+// window's title and patterns, the desktop's shortcuts and the menus that show them.
+#include "layout/hyphen_patterns.h"
 #include "platform/command_ids.h"
+#include "platform/qt/qt_window_keys.h"
 #include "reader_test_support.h"
-#include "shell/app.h"
 
 namespace lectra {
 namespace {
 
 using test::fakeNow;
 
-class ReaderWindow : public test::Reader {};
+class ReaderWindow : public test::Reader {
+protected:
+    const MenuItem* Item(uint32_t command) const {
+        for (const MenuItem& item : test::shownMenu)
+            if (item.command == static_cast<int>(command)) return &item;
+        return nullptr;
+    }
+};
 
 // How a key moved the page.
 enum Move { kStays, kPageOn, kPageBack, kLineOn, kLineBack };
@@ -130,23 +137,6 @@ TEST_F(ReaderWindow, GesturesAreFoundInThePagesFrameAtEveryRotation) {
                 << rotation << " from " << c.x0 << "," << c.y0 << " to " << c.x1 << "," << c.y1;
         }
     }
-}
-
-TEST_F(ReaderWindow, AProgressBarTapJumpsToItsShareOfTheBook) {
-    Start(test::Sample("ru-story.fb2"));
-    const PixelRect bar = app->layout.geometry.progressRect;
-    const int32_t length = DocLength(*app->doc);
-    Tap((bar.left + bar.right) / 2, bar.top + 1);
-    // Half the book, moved back to the space before the word.
-    EXPECT_LE(PageStart(), length / 2);
-    EXPECT_GT(PageStart(), length / 2 - 40);
-    EXPECT_LE(app->doc->pageEnd, length);
-    Send(kMsgCommand, kCmdFileStart);
-    EXPECT_EQ(PageStart(), 0);
-    // With no book a tap on the bar does nothing.
-    app->bookOpen = 0;
-    Tap((bar.left + bar.right) / 2, bar.top + 1);
-    EXPECT_EQ(PageStart(), 0);
 }
 
 TEST_F(ReaderWindow, FullScreenTakesTheBarsRoomAndEachModeHasItsStatusLine) {
@@ -269,6 +259,104 @@ TEST_F(ReaderWindow, AResizeIsTheDeviceTurningAndIsKeptForTheNextRun) {
     Stop();
     Start();
     EXPECT_EQ(std::tie(app->screenWidth, app->screenHeight), std::make_tuple(640, 480));
+}
+
+// The book's title and author, from its own head when the catalogue does not know it; each book
+// in its language's patterns.
+TEST_F(ReaderWindow, TheWindowIsNamedAfterTheBookAndReadsItInItsLanguagesPatterns) {
+    auto fb2 = [&](const std::string& lang, const std::string& text) {
+        return dir.Write(lang + ".fb2",
+                         "<?xml version=\"1.0\" encoding=\"utf-8\"?><FictionBook><description>"
+                         "<title-info><book-title>T</book-title><lang>" +
+                             lang + "</lang></title-info></description><body><p>" + text +
+                             "</p></body></FictionBook>");
+    };
+    const std::string german = fb2("de", "Der alte Mann ging zum Fluss und setzte sich.");
+    const std::string dutch = fb2("nl", "De oude man liep naar de rivier.");
+    Start(test::Sample("ru-story.fb2"));
+    EXPECT_EQ(app->bookTitle, u"Последний рейс парома — Варвара Андреевна Ольховская — Lectra");
+    EXPECT_EQ(app->doc->language, "ru");
+    EXPECT_EQ(app->layout.patterns.file, u"En.pat");
+    EXPECT_FALSE(app->layout.patterns.patterns.empty());
+    OpenBookInWindow(*app, Utf8ToUtf16(test::Sample("en-story.html")));
+    EXPECT_EQ(app->bookTitle, u"The Clock at Wrenfield Halt — Lectra");
+
+    ASSERT_TRUE(OpenBookInWindow(*app, Utf8ToUtf16(german)));
+    EXPECT_EQ(app->doc->language, "de");
+    EXPECT_EQ(app->layout.patterns.file, u"de.pat");
+    EXPECT_FALSE(app->layout.patterns.patterns.empty());
+    // A book that cannot be read leaves the one being read, and its patterns.
+    EXPECT_EQ(OpenBookInWindow(*app, Utf8ToUtf16(dir.path() + "/gone.fb2")), 0);
+    EXPECT_EQ(app->layout.patterns.file, u"de.pat");
+    ASSERT_TRUE(OpenBookInWindow(*app, Utf8ToUtf16(dutch)));
+    EXPECT_EQ(app->doc->language, "nl");
+    EXPECT_TRUE(app->layout.patterns.patterns.empty());
+}
+
+// The desktop's keys as the reader gets them: commands for the shortcuts, and the paging keys
+// as Page Down and Page Up (never as arrows), with Ctrl the chapters.
+TEST_F(ReaderWindow, TheShortcutsPeopleTryFirstAndTheMenusThatShowThem) {
+    const Qt::KeyboardModifiers ctrl = Qt::ControlModifier, none = Qt::NoModifier;
+    const struct {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        KeyKind kind;
+        int code;
+    } keys[] = {
+        {Qt::Key_F, ctrl, KeyKind::kCommand, kCmdFind},
+        {Qt::Key_Plus, ctrl, KeyKind::kCommand, kCmdIncSize},
+        {Qt::Key_T, ctrl, KeyKind::kCommand, kCmdContents},
+        {Qt::Key_PageDown, ctrl, KeyKind::kCommand, kCmdNextChapter},
+        {Qt::Key_Home, ctrl, KeyKind::kCommand, kCmdFileStart},
+        {Qt::Key_End, ctrl, KeyKind::kCommand, kCmdFileEnd},
+        {Qt::Key_End, none, KeyKind::kCommand, kCmdFileEnd},
+        {Qt::Key_F1, none, KeyKind::kCommand, kCmdKeys},
+        {Qt::Key_Escape, none, KeyKind::kCommand, kCmdLeaveFullScreen},
+        {Qt::Key_PageDown, none, KeyKind::kKey, kVkPageDown},
+        {Qt::Key_Space, none, KeyKind::kKey, kVkPageDown},
+        {Qt::Key_Space, Qt::ShiftModifier, KeyKind::kKey, kVkPageUp},
+        {Qt::Key_Down, none, KeyKind::kKey, kVkDown},
+    };
+    for (const auto& k : keys) {
+        const KeyTranslation t = TranslateKey(k.key, k.modifiers);
+        EXPECT_EQ(t.kind, k.kind) << std::hex << k.key;
+        EXPECT_EQ(t.code, k.code) << std::hex << k.key;
+    }
+
+    Start("");
+    ASSERT_EQ(app->bookOpen, 0);
+    Send(kMsgCommand, kCmdActionsMenu);
+    ASSERT_NE(Item(kCmdFind), nullptr);
+    EXPECT_EQ(std::u16string(Item(kCmdFind)->shortcut), u"Ctrl+F");
+    EXPECT_TRUE(Item(kCmdFind)->disabled);
+    EXPECT_FALSE(Item(kCmdRotate)->disabled);
+    OpenBookInWindow(*app, Utf8ToUtf16(test::Sample("en-story.txt")));
+    Send(kMsgCommand, kCmdActionsMenu);
+    EXPECT_FALSE(Item(kCmdFind)->disabled);
+    // Escape leaves full screen; F1 lists the keys and what each binding does now.
+    SetFullScreen(*app, 1);
+    Send(kMsgCommand, kCmdLeaveFullScreen);
+    EXPECT_EQ(app->fullScreen, 0);
+    test::messages.clear();
+    Send(kMsgCommand, kCmdKeys);
+    ASSERT_EQ(test::messages.size(), 1u);
+    EXPECT_NE(test::messages[0].find(u"Ctrl+F find"), std::u16string::npos);
+    EXPECT_NE(test::messages[0].find(u"Down: Next page (autoscroll faster)"), std::u16string::npos);
+}
+
+TEST_F(ReaderWindow, AToggleSaysWhatItDidOverThePageForAMoment) {
+    Start(test::Sample("en-story.txt"));
+    const int hyphen = app->session.settings.hyphen;
+    const std::vector<uint32_t> before = Screen();
+    Press(0x38);  // "8": hyphenation
+    EXPECT_EQ(app->layout.note, hyphen ? u"Hyphenation off" : u"Hyphenation on");
+    EXPECT_NE(Screen(), before);
+    Send(kMsgTimer, kNoteTimer);
+    EXPECT_TRUE(app->layout.note.empty());
+    test::fakeNow += 1000;
+    Press(0x38);  // back as it was: the page is as before, with no note left on it
+    Send(kMsgTimer, kNoteTimer);
+    EXPECT_EQ(Screen(), before);
 }
 
 }  // namespace

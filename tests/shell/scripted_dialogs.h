@@ -2,6 +2,7 @@
 #pragma once
 #include <algorithm>
 
+#include "dialogs/control_ids.h"
 #include "reader_test_support.h"
 
 namespace lectra::test {
@@ -32,6 +33,18 @@ inline std::vector<std::u16string> Lines(PlatformDialog* d, int id) {
     std::vector<std::u16string> lines;
     for (int i = 0; i < ListCount(d, id); ++i) lines.push_back(ListLine(d, id, i));
     return lines;
+}
+
+// Searches for `text` from the book's start or, with `fromHere`, from the page.
+inline Script Search(const std::u16string& text, int fromHere = 0) {
+    return [=](PlatformDialog* d) {
+        SetControlText(d, kCtlFindText, text);
+        SetChecked(d, kCtlFindFromCurrent, fromHere);
+        SendDialogCommand(d, kCmdLeftSoftKey);
+    };
+}
+inline void Accept(PlatformDialog* d) {
+    SendDialogCommand(d, kCmdLeftSoftKey);
 }
 
 inline void Choose(PlatformDialog* d, int list, const std::u16string& line) {

@@ -4,14 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cmath>
-
 #include "dialogs/bookmarks.h"
 #include "dialogs/code_page_dialogs.h"
-#include "dialogs/search.h"
 #include "document/text_cache.h"
 #include "layout/pagination.h"
-#include "layout/quotes.h"
 #include "layout/search_mark.h"
 #include "platform/command_ids.h"
 #include "platform/sys/paths.h"
@@ -21,114 +17,61 @@ namespace lectra {
 namespace {
 
 using test::Choose;
+using test::displayHolds;
 using test::Ended;
 using test::fakeNow;
 using test::Lines;
+using test::menuChoice;
+using test::modal;
 using test::scripts;
-
-int menuChoice = 0;
-int modal = 0;
-std::vector<int> displayHolds;
+using test::Search;
 
 class WindowMends : public test::Reader {
 protected:
-    void SetUp() override {
-        test::Reader::SetUp();
-        menuChoice = 0;
-        modal = 0;
-        displayHolds.clear();
+    // The reader on `book` with real dialogs worked by scripts.
+    App& Begin(const std::string& book) { return Start(book, test::Scripted); }
+    // The search mark's rectangles on the page's lines.
+    std::vector<PixelRect> Marks() const {
+        std::vector<PixelRect> marks;
+        for (int i = 0; i < app->layout.linesPerPage; ++i)
+            if (PixelRect r; SearchMarkRect(app->layout, i, &r)) marks.push_back(r);
+        return marks;
     }
-    // The reader on `book` with real dialogs worked by scripts, a menu that picks `menuChoice`,
-    // a modal state of the test's own and a display hold that records each change.
-    App& Begin(const std::string& book) {
-        Make(test::Scripted);
-        app->host.popUpMenu = [](int, const MenuItem*, int) { return menuChoice; };
-        app->host.modalActive = [] { return modal; };
-        app->backlight.keepOn = [](int on) { displayHolds.push_back(on); };
-        EXPECT_EQ(CreateAppWindow(*app), 1);
-        OpenStartupBook(*app, Utf8ToUtf16(book));
-        return *app;
-    }
-    void Bind(uint16_t inputId, int action) {
-        for (ButtonBinding& b : app->session.settings.bindings) {
-            if (b.inputId == inputId) b.action = static_cast<uint8_t>(action);
-        }
-    }
-    std::string Recent() const { return test::ReadBytes(dir.path() + "/_recent.files.ini"); }
 };
 
 TEST_F(WindowMends, FindAndFindNextFromAKeyDoWhatTheMenuDoes) {
-    const std::string book = Copy("book.txt", test::Sample("en-story.txt"));
-    Begin(book);
+    Begin(Copy("book.txt", test::Sample("en-story.txt")));
     Bind(0x0D, kActionFindNext);
     Bind(0x31, kActionFind);
-    // Find from its key opens the dialog and searches from the start.
-    scripts.push_back([](PlatformDialog* d) {
-        SetControlText(d, kCtlFindText, u"clock");
-        SetChecked(d, kCtlFindFromCurrent, 0);
-        SendDialogCommand(d, kCmdLeftSoftKey);
-    });
-    Press(0x31);
+    scripts.push_back(Search(u"clock"));
+    Press(0x31);  // Find from its key opens the dialog and searches from the start
     ASSERT_EQ(test::dialogs, std::vector<int>{kTemplateFind});
     // The page shown starts at the line that holds the hit, and that line is marked.
     auto showsHit = [&](int32_t hit) {
         return hit >= PageStart() && hit < app->layout.pageLines[0].end &&
                app->layout.searchMark == hit;
     };
-    const int32_t first = FindFrom(*app->doc, 0, u"clock", u"CLOCK");
+    const int32_t first = Find(u"clock");
     EXPECT_TRUE(showsHit(first)) << PageStart() << " " << first;
-    // Find Next from its key moves on to the next hit.
     fakeNow += 1000;
-    Press(0x0D);
-    const int32_t second = FindFrom(*app->doc, first + 5, u"clock", u"CLOCK");
+    Press(0x0D);  // Find Next from its key moves on to the next hit
+    const int32_t second = Find(u"clock", first + 5);
     EXPECT_TRUE(showsHit(second)) << PageStart() << " " << second;
     EXPECT_EQ(app->layout.searchMarkEnd, second + 5);
     EXPECT_TRUE(test::messages.empty());
-    // The mark is as wide as the matched word is drawn (the search ignores case), and the page
-    // without it differs from it inside the mark only.
-    std::vector<PixelRect> marks;
-    for (int i = 0; i < app->layout.linesPerPage; ++i)
-        if (PixelRect r; SearchMarkRect(app->layout, i, &r)) marks.push_back(r);
-    ASSERT_EQ(marks.size(), 1u);
-    const PixelRect m = marks[0];
-    std::u16string matched;
-    for (int32_t p = second; p < second + 5; ++p) matched += GetChar(*app->doc, p);
-    EXPECT_NEAR(m.right - m.left,
-                app->layout.draw->measureText(app->layout.fonts.textFont, matched.data(), 5), 1);
-    const std::vector<uint32_t> marked = Screen();
-    app->layout.searchMark = -1;
-    Repaint(*app);
-    const std::vector<uint32_t> plain = Screen();
-    ASSERT_EQ(marked.size(), plain.size());
-    int inside = 0, outside = 0;
-    for (size_t k = 0; k < plain.size(); ++k) {
-        if (marked[k] == plain[k]) continue;
-        const int x = static_cast<int>(k) % app->windowRect.right;
-        const int y = static_cast<int>(k) / app->windowRect.right;
-        (x >= m.left && x < m.right && y >= m.top && y < m.bottom ? inside : outside) += 1;
-    }
-    EXPECT_GT(inside, (m.right - m.left) * (m.bottom - m.top) / 2);
-    EXPECT_EQ(outside, 0);
+    EXPECT_EQ(Marks().size(), 1u);
 }
 
 // The HTML book's <title> is passed over by the page, as its <h1> repeats it: a search for a word
 // of the title from the book's start shows and marks the word in the heading.
 TEST_F(WindowMends, AWordOfTheTitlePassedOverIsFoundInTheHeadingThatShowsIt) {
     Begin(Copy("story.html", test::Sample("en-story.html")));
-    scripts.push_back([](PlatformDialog* d) {
-        SetControlText(d, kCtlFindText, u"wrenfield");
-        SetChecked(d, kCtlFindFromCurrent, 0);
-        SendDialogCommand(d, kCmdLeftSoftKey);
-    });
-    Send(kMsgCommand, kCmdFind);
-    const int32_t inTitle = FindFrom(*app->doc, 0, u"wrenfield", u"WRENFIELD");
+    Run(kCmdFind, Search(u"wrenfield"));
+    const int32_t inTitle = Find(u"wrenfield");
     const int32_t hit = app->layout.searchMark;
     ASSERT_GT(hit, inTitle) << "the title's own copy lies where the page shows nothing";
-    EXPECT_EQ(hit, FindFrom(*app->doc, inTitle + 9, u"wrenfield", u"WRENFIELD"));
-    int marked = 0;
-    for (int i = 0; i < app->layout.linesPerPage; ++i)
-        if (PixelRect r; SearchMarkRect(app->layout, i, &r)) ++marked;
-    EXPECT_EQ(marked, 1);
+    EXPECT_EQ(hit, Find(u"wrenfield", inTitle + 9));
+    EXPECT_EQ(Marks().size(), 1u);
     EXPECT_TRUE(test::messages.empty());
 }
 
@@ -202,19 +145,14 @@ TEST_F(WindowMends, ReadingTheBookAgainKeepsThePlaceAndAMovedBookSaysSo) {
     const int32_t here = PageStart();
     ASSERT_GT(here, 0);
     // Another single-byte code page: the book read again in it, the same length, the same place.
-    auto start = [&] {
-        std::u16string s;
-        for (int32_t p = 0; p < 200; ++p) s += GetChar(*app->doc, p);
-        return s;
-    };
-    const std::u16string before = start();
+    const std::u16string before = Text(0, 200);
     Run(kCmdCodePage, [](PlatformDialog* d) {
         EXPECT_EQ(ListSelection(d, kCtlList), 0);  // "Auto (Russian)"
         Choose(d, kCtlList, u"Russian - 20866 KOI8");
     });
     EXPECT_EQ(app->session.settings.codePage, 20866);
     EXPECT_EQ(app->doc->bookCodePage, 20866);
-    EXPECT_NE(start(), before);
+    EXPECT_NE(Text(0, 200), before);
     EXPECT_NE(FileInfoText(*app->doc, 0).find(u"CP: 20866, Format: TEXT"), std::u16string::npos);
     EXPECT_EQ(PageStart(), here);
     // Another paragraph mode changes the length: the same fraction of the book.
@@ -329,19 +267,6 @@ TEST_F(WindowMends, WritesThatFailSaySoAndLeaveTheFilesAsTheyWere) {
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
-TEST_F(WindowMends, TheFontFormKeepsAnIntervalSetByTheKeys) {
-    Begin(test::Sample("ru-story.fb2"));
-    for (int i = 0; i < 11; ++i) Send(kMsgCommand, kCmdIncInterval);
-    ASSERT_EQ(app->session.settings.lineIl[0], 11);
-    Run(kCmdFont, [](PlatformDialog* d) {
-        EXPECT_EQ(ListLine(d, kCtlInterval, ListSelection(d, kCtlInterval)), u"11");
-        ListSelect(d, kCtlSize, 20 - 5);
-        SendDialogCommand(d, kCmdLeftSoftKey);
-    });
-    EXPECT_EQ(app->session.settings.fontSizeText[0], 20);
-    EXPECT_EQ(app->session.settings.lineIl[0], 11);
-}
-
 TEST_F(WindowMends, ARememberedWindowBeyondTheSurfaceIsClampedToIt) {
     dir.Write("_config.ini",
               std::string(test::kTestConfig) + "\r\nWINDOW_WIDTH=16384\r\nWINDOW_HEIGHT=9000\r\n");
@@ -365,11 +290,10 @@ TEST_F(WindowMends, OneBookUnderTwoSpellingsIsOneRecentEntry) {
     ASSERT_NE(getcwd(here, sizeof here), nullptr);
     ASSERT_EQ(chdir((dir.path() + "/x/sub").c_str()), 0);
     unsetenv("PWD");
-    const std::u16string relative = CanonicalBookPath(u"../b.txt");
-    const std::u16string dotted = CanonicalBookPath(u"./../sub/.././b.txt");
+    const std::u16string relative[] = {CanonicalBookPath(u"../b.txt"),
+                                       CanonicalBookPath(u"./../sub/.././b.txt")};
     ASSERT_EQ(chdir(here), 0);
-    EXPECT_EQ(relative, Utf8ToUtf16(b));
-    EXPECT_EQ(dotted, Utf8ToUtf16(b));
+    for (const std::u16string& path : relative) EXPECT_EQ(path, Utf8ToUtf16(b));
     // A ".." after a symbolic link is the link's target's parent, as the system reads it.
     ASSERT_EQ(symlink((dir.path() + "/x/sub").c_str(), (dir.path() + "/link").c_str()), 0);
     EXPECT_EQ(CanonicalBookPath(Utf8ToUtf16(dir.path() + "/link/../b.txt")), Utf8ToUtf16(b));
@@ -397,14 +321,18 @@ TEST_F(WindowMends, ABookTooLongToHoldSaysWhereItWasCut) {
               u"byte 134217728 of 5368709120.");
 }
 
-TEST_F(WindowMends, EveryMoveToTheEndShowsTheLastFullPage) {
+TEST_F(WindowMends, ABarTapGoesToItsShareAndEveryMoveToTheEndShowsTheLastFullPage) {
     Begin(test::Sample("ru-story.fb2"));
     const int32_t length = DocLength(*app->doc);
+    // Half the book, moved back to the space before the word, as every jump does.
+    const PixelRect bar = app->layout.geometry.progressRect;
+    Tap((bar.left + bar.right) / 2, bar.top + 1);
+    EXPECT_LE(PageStart(), length / 2);
+    EXPECT_GT(PageStart(), length / 2 - 40);
     const int32_t last = ClampToLastPage(app->layout, *app->doc, length);
     ASSERT_GT(last, 0);
     ASSERT_LT(last, length);
     auto showsLastPage = [&](const char* how) {
-        // The jump steps back to the space before the word, as every jump does.
         const int32_t here = PageStart();
         EXPECT_LE(here, last) << how;
         EXPECT_GE(here, last - 1) << how;
@@ -418,19 +346,26 @@ TEST_F(WindowMends, EveryMoveToTheEndShowsTheLastFullPage) {
     };
     Send(kMsgCommand, kCmdFileEnd);
     showsLastPage("File end");
-    const PixelRect bar = app->layout.geometry.progressRect;
     Tap(bar.right - 1, bar.top + 1);
     showsLastPage("the progress bar's last pixel");
     // 100 %, and the last page number (pages are 1,024 characters).
     const std::u16string lastPage = Utf8ToUtf16(std::to_string(length >> 10));
-    for (const std::u16string typed : {std::u16string(u"100"), lastPage}) {
+    for (const std::u16string& typed : {std::u16string(u"100"), lastPage}) {
         Run(kCmdGoTo, [typed](PlatformDialog* d) {
+            EXPECT_EQ(ControlText(d, kCtlGotoInfo).rfind(u"Position: 0/", 0), 0u);
             SetChecked(d, kCtlGotoInPages, typed != u"100");
             SetControlText(d, kCtlGotoNumber, typed);
             SendDialogCommand(d, kCmdLeftSoftKey);
         });
+        Send(kMsgCommand, kCmdJumpPrevious);  // the jump is in the history
+        EXPECT_EQ(PageStart(), 0);
+        Send(kMsgCommand, kCmdJumpNext);
         showsLastPage("Go to");
     }
+    // With no book a tap on the bar does nothing.
+    app->bookOpen = 0;
+    Tap((bar.left + bar.right) / 2, bar.top + 1);
+    EXPECT_EQ(PageStart(), 0);
 }
 
 TEST_F(WindowMends, AFifoAFolderOrADeviceOnTheCommandLineSaysItCannotBeRead) {
