@@ -164,7 +164,7 @@ protected:
     std::string Recent() const { return ReadBytes(dir.path() + "/_recent.files.ini"); }
     // The value of `key` in the settings file as written last.
     std::string Config(const std::string& key) const {
-        const std::string file = ReadBytes(dir.path() + "/_config.ini");
+        const std::string file = "\n" + ReadBytes(dir.path() + "/_config.ini");
         const size_t at = file.find("\n" + key + "=");
         if (at == std::string::npos) return "(none)";
         const size_t from = at + key.size() + 2;
