@@ -139,7 +139,8 @@ TEST_F(ReaderWindow, GesturesAreFoundInThePagesFrameAtEveryRotation) {
     }
 }
 
-TEST_F(ReaderWindow, FullScreenTakesTheBarsRoomAndEachModeHasItsStatusLine) {
+// Leaving the reader leaves full screen, and coming back restores the mode it left.
+TEST_F(ReaderWindow, FullScreenTakesTheBarsRoomHasItsStatusLineAndOutlastsADeactivation) {
     Start(test::Sample("ru-story.fb2"));
     const int barHeight = MenuBarRect().bottom - MenuBarRect().top;
     ASSERT_GT(barHeight, 0);
@@ -158,24 +159,16 @@ TEST_F(ReaderWindow, FullScreenTakesTheBarsRoomAndEachModeHasItsStatusLine) {
     Tap(w / 2, h / 2);
     EXPECT_EQ(app->fullScreen, 0);
     EXPECT_LT(app->layout.geometry.statusRect.top, app->layout.geometry.pageHeight);
-}
-
-TEST_F(ReaderWindow, DeactivationLeavesFullScreenAndActivationRestoresIt) {
-    Start(test::Sample("ru-story.fb2"));
+    Send(kMsgActivate, 0);
+    SetActive(*app, 1);
+    EXPECT_EQ(app->fullScreen, 0);
     SetFullScreen(*app, 1);
     Send(kMsgActivate, 0);
     EXPECT_EQ(app->appActive, 0);
     EXPECT_EQ(app->fullScreen, 0);
-    // Deactivation saved the settings.
-    EXPECT_NE(test::ReadBytes(dir.path() + "/_recent.files.ini").find("ru-story.fb2"),
-              std::string::npos);
+    EXPECT_NE(Recent().find("ru-story.fb2"), std::string::npos);  // and saved the settings
     SetActive(*app, 1);
     EXPECT_EQ(app->fullScreen, 1);
-    // Deactivated in the window, it comes back in the window.
-    SetFullScreen(*app, 0);
-    Send(kMsgActivate, 0);
-    SetActive(*app, 1);
-    EXPECT_EQ(app->fullScreen, 0);
 }
 
 // The clock's timer repaints the page without moving it, and saves at most every two minutes.
@@ -187,10 +180,7 @@ TEST_F(ReaderWindow, TimerMessagesRepaintInPlaceAndSaveAtMostEveryTwoMinutes) {
     Send(kMsgTimer, kClockTimer);
     EXPECT_EQ(PageStart(), place);
     EXPECT_EQ(Screen(), before);
-    auto sizeSaved = [&] {
-        return test::ReadBytes(dir.path() + "/_config.ini").find("FONT_SIZE_TEXT_0=17") !=
-               std::string::npos;
-    };
+    auto sizeSaved = [&] { return Config("FONT_SIZE_TEXT_0") == "17"; };
     fakeNow = 200000;
     Send(kMsgTimer, kClockTimer);  // the first timer message saves
     Press('4');                    // 16 → 17, in memory only
@@ -218,8 +208,7 @@ TEST_F(ReaderWindow, AFailedSaveIsToldOnceWithItsReason) {
                                                           gone + u")"});
     app->session.config.path = config;
     SaveAll(*app);
-    EXPECT_NE(test::ReadBytes(dir.path() + "/_config.ini").find("FONT_SIZE_TEXT_0=17"),
-              std::string::npos);
+    EXPECT_EQ(Config("FONT_SIZE_TEXT_0"), "17");
     EXPECT_EQ(test::messages.size(), 1u);
 }
 
