@@ -138,11 +138,11 @@ protected:
         Send(kMsgKeyDown, vk);
         Send(kMsgKeyUp, vk);
     }
-    void Tap(int x, int y, uint32_t ms = 100) { Stroke(x, y, x, y, ms); }
-    void Stroke(int x0, int y0, int x1, int y1, uint32_t ms = 100) {
-        Send(kMsgStylusDown, 0, x0 | y0 << 16);
-        fakeNow += ms;
-        Send(kMsgStylusUp, 0, x1 | y1 << 16);
+    // A tap of the stylus, held 100 ms on the fake clock.
+    void Tap(int x, int y) {
+        Send(kMsgStylusDown, 0, x | y << 16);
+        fakeNow += 100;
+        Send(kMsgStylusUp, 0, x | y << 16);
     }
     int32_t PageStart() const { return app->doc->pageStart; }
     // The book's text from `from`, `count` units.
