@@ -27,19 +27,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return !path.empty() && wrapped.find("//") == wrapped.npos &&
                wrapped.find("/./") == wrapped.npos && wrapped.find("/../") == wrapped.npos;
     };
-    for (const std::string& path : package.spine)
-        if (!inside(path)) __builtin_trap();
+    for (const std::string& path : package.spine) lectra::fuzz::Check(inside(path));
     const std::string cover = lectra::EpubCoverPath(parts[1], root);
-    if (!cover.empty() && !inside(cover)) __builtin_trap();
+    lectra::fuzz::Check(cover.empty() || inside(cover));
     lectra::EpubEncryptedPaths(parts[2]);
     for (int ncx = 0; ncx < 2; ++ncx) {
         const auto points =
             ncx ? lectra::ParseEpubNcx(parts[2], root) : lectra::ParseEpubNav(parts[2], root);
-        if (points.size() > lectra::kMaxNavPoints) __builtin_trap();
+        lectra::fuzz::Check(points.size() <= lectra::kMaxNavPoints);
         for (const lectra::EpubNavPoint& p : points) {
-            if (p.path.empty() || p.title.empty() || p.fragment.size() > lectra::kMaxNavFragment ||
-                p.depth < 0)
-                __builtin_trap();
+            lectra::fuzz::Check(!p.path.empty() && !p.title.empty() &&
+                                p.fragment.size() <= lectra::kMaxNavFragment && p.depth >= 0);
         }
     }
     lectra::StartsWithHeading(std::string(parts[2]));

@@ -55,13 +55,11 @@ struct FuzzBook {
 // The contents of any book are bounded and each entry stands at a visible character of the book.
 inline void CheckContents(Document& doc) {
     const std::vector<ContentsEntry>& entries = BookContents(doc);
-    if (entries.size() > static_cast<size_t>(kMaxContentsEntries)) __builtin_trap();
+    Check(entries.size() <= static_cast<size_t>(kMaxContentsEntries));
     for (const ContentsEntry& e : entries) {
-        if (e.title.empty() || e.title.size() > static_cast<size_t>(kMaxContentsTitle) ||
-            e.depth < 0 || e.depth > kMaxContentsDepth || e.position < 0 ||
-            e.position >= DocLength(doc) || GetChar(doc, e.position) <= 32) {
-            __builtin_trap();
-        }
+        Check(!e.title.empty() && e.title.size() <= static_cast<size_t>(kMaxContentsTitle) &&
+              e.depth >= 0 && e.depth <= kMaxContentsDepth && e.position >= 0 &&
+              e.position < DocLength(doc) && GetChar(doc, e.position) > 32);
     }
 }
 
@@ -70,22 +68,17 @@ inline void CheckContents(Document& doc) {
 // never beyond the limit asked for.
 inline void CheckPictures(Document& doc) {
     const PictureTable& t = doc.pictures;
-    if (t.anchors.size() > static_cast<size_t>(kMaxPictureAnchors) ||
-        t.sources.size() > static_cast<size_t>(kMaxPictureSources) + 1) {
-        __builtin_trap();
-    }
+    Check(t.anchors.size() <= static_cast<size_t>(kMaxPictureAnchors) &&
+          t.sources.size() <= static_cast<size_t>(kMaxPictureSources) + 1);
     for (size_t i = 0; i < t.anchors.size(); ++i) {
         const PictureAnchor& a = t.anchors[i];
-        if (a.position < 0 || a.position > DocLength(doc) || a.source < 0 ||
-            static_cast<size_t>(a.source) >= t.sources.size() ||
-            (i > 0 && t.anchors[i - 1].position > a.position)) {
-            __builtin_trap();
-        }
+        Check(a.position >= 0 && a.position <= DocLength(doc) && a.source >= 0 &&
+              static_cast<size_t>(a.source) < t.sources.size() &&
+              (i == 0 || t.anchors[i - 1].position <= a.position));
     }
     std::string bytes;
     for (size_t s = 0; s < t.sources.size() && s < 8; ++s) {
-        if (ReadPictureBytes(doc, static_cast<int32_t>(s), bytes, 4096) && bytes.size() > 4096)
-            __builtin_trap();
+        Check(!ReadPictureBytes(doc, static_cast<int32_t>(s), bytes, 4096) || bytes.size() <= 4096);
     }
 }
 
@@ -93,24 +86,22 @@ inline void CheckPictures(Document& doc) {
 // standing at visible characters inside the book, each note's text within its bound.
 inline void CheckNotes(Document& doc) {
     const std::vector<NoteRef>& notes = doc.notes;
-    if (notes.size() > static_cast<size_t>(kMaxNotes)) __builtin_trap();
+    Check(notes.size() <= static_cast<size_t>(kMaxNotes));
     const int32_t length = DocLength(doc);
     int32_t previousEnd = 0;
     for (const NoteRef& n : notes) {
-        if (n.start < previousEnd || n.end <= n.start || n.end > length || n.target < 0 ||
-            n.targetEnd <= n.target || n.targetEnd > length ||
-            n.targetEnd - n.target > kMaxNoteText || GetChar(doc, n.start) <= 32 ||
-            GetChar(doc, n.target) <= 32) {
-            __builtin_trap();
-        }
+        Check(n.start >= previousEnd && n.end > n.start && n.end <= length && n.target >= 0 &&
+              n.targetEnd > n.target && n.targetEnd <= length &&
+              n.targetEnd - n.target <= kMaxNoteText && GetChar(doc, n.start) > 32 &&
+              GetChar(doc, n.target) > 32);
         previousEnd = n.end;
     }
     // The dialog's and the tool's reading of the first and the last.
     for (size_t i : {size_t{0}, notes.size() - 1}) {
         if (i >= notes.size()) continue;
-        if (NoteText(doc, notes[i], kMaxNoteText, 1).size() > static_cast<size_t>(kMaxNoteText) ||
-            NoteLabel(doc, notes[i]).empty())
-            __builtin_trap();
+        Check(NoteText(doc, notes[i], kMaxNoteText, 1).size() <=
+                  static_cast<size_t>(kMaxNoteText) &&
+              !NoteLabel(doc, notes[i]).empty());
     }
 }
 
@@ -123,16 +114,15 @@ inline int ReadBothWays(const uint8_t* data, size_t size, const char* extension,
     if (!book.Open(0)) return 0;
     Document& doc = *book.doc;
     const int32_t length = DocLength(doc);
-    if (length < 0 || static_cast<uint32_t>(length) > doc.sourceSize) __builtin_trap();
+    Check(length >= 0 && static_cast<uint32_t>(length) <= doc.sourceSize);
     CheckContents(doc);
     CheckPictures(doc);
     CheckNotes(doc);
     std::u16string seen;
     for (int32_t i = 0; i < length; i += stride) seen += GetChar(doc, i);
-    if (!book.Open(1) || DocLength(doc) != length) __builtin_trap();
-    for (int32_t i = (length - 1) / stride * stride; i >= 0; i -= stride) {
-        if (GetChar(doc, i) != seen[static_cast<size_t>(i / stride)]) __builtin_trap();
-    }
+    Check(book.Open(1) && DocLength(doc) == length);
+    for (int32_t i = (length - 1) / stride * stride; i >= 0; i -= stride)
+        Check(GetChar(doc, i) == seen[static_cast<size_t>(i / stride)]);
     return 1;
 }
 

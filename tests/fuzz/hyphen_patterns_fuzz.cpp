@@ -1,7 +1,4 @@
 // Fuzz target: bytes as a pattern file; loaded or refused, no read outside its tables.
-#include <cstddef>
-#include <cstdint>
-
 #include "fuzz_support.h"
 #include "layout/hyphen_patterns.h"
 #include "layout/hyphenate.h"

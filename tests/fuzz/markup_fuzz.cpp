@@ -1,12 +1,5 @@
 // Fuzz target: bytes as HTML or FictionBook; blocks alone, contents, notes and pictures bounded.
-#include <cstddef>
-#include <cstdint>
-
-#include "document/document.h"
-#include "document/open_book.h"
-#include "document/text_cache.h"
 #include "fuzz_support.h"
-#include "platform/sys/utf.h"
 #include "straight_decode.h"
 
 using namespace lectra;
@@ -22,10 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!book.Open(0)) return 0;
     Document* doc = book.doc.get();
     const std::u16string straight = test::StraightDecode(*doc);
-    if (straight.size() != static_cast<size_t>(DocLength(*doc))) __builtin_trap();
-    for (int32_t i = DocLength(*doc) - 1; i >= 0; --i) {
-        if (GetChar(*doc, i) != straight[i]) __builtin_trap();
-    }
+    fuzz::Check(straight.size() == static_cast<size_t>(DocLength(*doc)));
+    for (int32_t i = DocLength(*doc) - 1; i >= 0; --i) fuzz::Check(GetChar(*doc, i) == straight[i]);
     fuzz::CheckContents(*doc);
     fuzz::CheckPictures(*doc);
     fuzz::CheckNotes(*doc);

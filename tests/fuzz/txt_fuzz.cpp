@@ -1,7 +1,4 @@
 // Fuzz target: bytes as plain text in several encodings, read in order and back to front cold.
-#include <cstddef>
-#include <cstdint>
-
 #include "fuzz_support.h"
 
 using namespace lectra;

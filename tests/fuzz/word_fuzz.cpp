@@ -1,7 +1,4 @@
 // Fuzz target: bytes as a ".doc" of any generation, read in order and back to front cold.
-#include <cstddef>
-#include <cstdint>
-
 #include "fuzz_support.h"
 
 using namespace lectra;

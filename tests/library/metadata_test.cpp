@@ -1,9 +1,11 @@
-// The description readers, the folded form of names, and the caps on hostile descriptions.
+// The description readers, the caps on hostile descriptions, the declared language, and the folded
+// form of names.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "library/book_metadata.h"
+#include "library/declared_language.h"
 #include "library/name_fold.h"
 #include "platform/sys/code_pages.h"
 #include "platform/sys/utf.h"
@@ -16,14 +18,15 @@ std::string U8(const std::u16string& s) {
     return Utf16ToUtf8(s);
 }
 
-std::string Fb2(const std::string& titleInfo, const std::string& encoding = "utf-8") {
+std::string Fb2(const std::string& titleInfo, const std::string& encoding = "utf-8",
+                const std::string& text = "text") {
     return "<?xml version=\"1.0\" encoding=\"" + encoding +
            "\"?>\n<FictionBook xmlns:l=\"http://www.w3.org/1999/xlink\"><description>"
            "<title-info>" +
            titleInfo +
            "</title-info><document-info><author><nickname>maker</nickname></author>"
-           "<book-title>Not this</book-title></document-info></description><body><p>text</p>"
-           "</body></FictionBook>";
+           "<book-title>Not this</book-title></document-info></description><body><p>" +
+           text + "</p></body></FictionBook>";
 }
 
 // The head as the scanner hands it over: decoded from its declared code page first.
@@ -46,22 +49,18 @@ TEST(Fb2Meta, TitleAuthorsSeriesGenresLanguageAnnotationCover) {
             "number=\"9\"/></sequence>"));
     EXPECT_EQ(U8(m.title), "Война и мир & ёж");
     ASSERT_EQ(m.authors.size(), 2u);
-    EXPECT_EQ(U8(m.authors[0].first), "Лев");
-    EXPECT_EQ(U8(m.authors[0].middle), "Николаевич");
-    EXPECT_EQ(U8(m.authors[0].last), "Толстой");
     EXPECT_EQ(U8(AuthorName(m.authors[0])), "Лев Николаевич Толстой");
     EXPECT_EQ(U8(AuthorSortKey(m.authors[0])), "толстой лев николаевич");
     EXPECT_EQ(U8(AuthorName(m.authors[1])), "Козьма");
     EXPECT_EQ(U8(m.series), "Эпопеи");
     EXPECT_EQ(m.seriesNumber, 3);
-    ASSERT_EQ(m.genres.size(), 2u);
-    EXPECT_EQ(U8(m.genres[1]), "love_history");
+    EXPECT_EQ(m.genres, (std::vector<std::u16string>{u"prose_classic", u"love_history"}));
     EXPECT_EQ(U8(m.language), "ru");
     EXPECT_EQ(U8(m.annotation), "Роман- эпопея . Второй.");
     EXPECT_EQ(U8(m.coverId), "cover.jpg");
 }
 
-TEST(Fb2Meta, DeclaredCodePagesAndTheFixtures) {
+TEST(Fb2Meta, DeclaredAndUndeclaredCodePages) {
     std::string cp1251;
     CodePageEncode(1251, Utf8ToUtf16(Fb2("<book-title>Тихий Дон</book-title>", "windows-1251")),
                    cp1251);
@@ -70,13 +69,6 @@ TEST(Fb2Meta, DeclaredCodePagesAndTheFixtures) {
     const std::string bare =
         "<FictionBook><description><title-info><book-title>\xA8\xEB\xEA\xE0</book-title>";
     EXPECT_EQ(U8(ReadFb2(bare).title), "Ёлка");
-
-    const BookMeta ru = ReadFb2(test::ReadBytes(test::Fixture("ru.fb2")));
-    EXPECT_EQ(U8(ru.title), "Станция на Волчьем мысу");
-    ASSERT_EQ(ru.authors.size(), 1u);
-    EXPECT_EQ(U8(ru.authors[0].nickname), "anonymous");
-    EXPECT_EQ(U8(ru.language), "ru");
-    EXPECT_EQ(U8(ru.coverId), "picture.png");
 }
 
 TEST(Fb2Meta, OnlyTheTitleInfoCounts) {
@@ -167,18 +159,69 @@ TEST(OpfMeta, CreatorsRolesSeriesAndCover) {
     EXPECT_EQ(U8(m.coverId), "cover.png");
 }
 
-TEST(NameFold, CaseAndYoFoldOverCyrillicAndLatin) {
+// HTML's language is its root element's; a lang or a title further in is the body's business.
+TEST(HtmlMeta, TheRootsLanguage) {
+    BookMeta m;
+    ASSERT_TRUE(ReadHtmlMeta("<html xml:lang=\"de-DE\"><head><title>T</title></head>", m));
+    EXPECT_EQ(U8(m.language), "de-DE");
+    ASSERT_TRUE(ReadHtmlMeta("<HTML LANG='uk'><title>T</title>", m));
+    EXPECT_EQ(U8(m.language), "uk");
+    ASSERT_TRUE(ReadHtmlMeta("<html><title>T</title>", m));
+    EXPECT_TRUE(m.language.empty());
+    EXPECT_FALSE(ReadHtmlMeta("<html><body><title>x</title><p lang=\"fr\">x</p></body></html>", m));
+    EXPECT_TRUE(m.language.empty());
+}
+
+// The language a book declares, and the one it is read in after the open: the declared one unless
+// its letters are of another script. A language without patterns is kept (the book's own <lang>,
+// not its original's); nothing usable declared, the letters decide.
+TEST(DeclaredLanguage, AsTheBooksDeclareThemAndAsTheyAreRead) {
+    test::ScratchDir dir;
+    auto german = [](const std::string& titleInfo) {
+        return Fb2("<book-title>T</book-title>" + titleInfo, "utf-8",
+                   "Der alte Mann ging zum Fluss und setzte sich an das Ufer. Er dachte an die "
+                   "Jahre, die vergangen waren.");
+    };
+    const struct {
+        const char* file;
+        std::string written;  // empty: the fixture
+        const char* entry;
+        const char* declared;
+        const char* read;
+    } books[] = {
+        {"ru.fb2.gz", "", "", "ru", "ru"},
+        {"ru.fb2.zip", "", "ru.fb2", "ru", "ru"},
+        {"ru-calibre.epub", "", "", "en", "ru"},  // declared English, written in Russian
+        {"ru-gen.epub", "", "", "", "ru"},        // "und" declares nothing
+        {"en-utf8.html", "", "", "en", "en"},
+        {"ru-cp1251.txt", "", "", "", "ru"},
+        {"en-cp1252-stored.zip", "", "en-cp1252.txt", "", "en"},
+        {"nl.fb2", german("<lang>nl</lang>"), "", "nl", "nl"},
+        {"src.fb2", german("<src-lang>de</src-lang><lang>NL</lang>"), "", "nl", "nl"},
+        {"none.fb2", german(""), "", "", "de"},
+        {"bad.fb2", german("<lang>12</lang>"), "", "", "de"},
+    };
+    for (const auto& b : books) {
+        const std::string path =
+            b.written.empty() ? test::Fixture(b.file) : dir.Write(b.file, b.written);
+        EXPECT_EQ(DeclaredLanguage(PathFromBytes(path), Utf8ToUtf16(b.entry)), b.declared)
+            << b.file;
+        test::OpenedBook doc;
+        ASSERT_EQ(test::Open(*doc, path), 1) << b.file;
+        SetBookLanguage(*doc);
+        EXPECT_EQ(doc->language, b.read) << b.file;
+    }
+    EXPECT_EQ(DeclaredLanguage(u"/nonexistent/book.fb2", u""), "");
+}
+
+TEST(Names, CaseAndYoFoldOverCyrillicAndLatinAndTitlesFromFileNames) {
     EXPECT_EQ(U8(FoldName(u"ТОЛСТОЙ Ёж ÀÉÎ Straße")), "толстой еж àéî straße");
     const std::vector<std::string> words = FoldedWords(u"«Ёжик» в тумане—Part II, т.3");
     const std::vector<std::string> expected = {"ежик", "в", "тумане", "part", "ii", "т", "3"};
     EXPECT_EQ(words, expected);
     EXPECT_EQ(SearchExpression(u"Толстой  \"ЛЕВ"), "\"толстой\"* \"лев\"*");
     EXPECT_EQ(SearchExpression(u" — "), "");
-}
-
-TEST(TitleFromName, ExtensionsAndUnderscoresGo) {
     EXPECT_EQ(U8(TitleFromName(u"dir/Tolstoy_War_and_Peace.fb2.zip")), "Tolstoy War and Peace");
-    EXPECT_EQ(U8(TitleFromName(u"book.txt")), "book");
     EXPECT_EQ(U8(TitleFromName(u".hidden")), ".hidden");
 }
 

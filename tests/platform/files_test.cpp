@@ -1,13 +1,17 @@
-// The file service and the program's folder.
+// The POSIX services: UTF-8 and UTF-16 at the edges, paths of any bytes, files, the program's
+// folder, and the battery as the power-supply folder reports it.
 #include "platform/sys/files.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdlib>
+#include <set>
+#include <vector>
 
+#include "platform/sys/power.h"
 #include "platform/sys/program_folder.h"
 #include "platform/sys/utf.h"
 #include "test_support.h"
@@ -15,9 +19,46 @@
 namespace lectra {
 namespace {
 
+TEST(Utf, EveryPlaneRoundTripsAndIllFormedInputBecomesReplacementCharacters) {
+    const std::u16string text = u"a\u00E9\u0416\u2014\U0001F600z";
+    EXPECT_EQ(Utf16ToUtf8(text), "a\xC3\xA9\xD0\x96\xE2\x80\x94\xF0\x9F\x98\x80z");
+    EXPECT_EQ(Utf8ToUtf16(Utf16ToUtf8(text)), text);
+    const std::pair<std::string, std::u16string> illFormed[] = {
+        {"a\xFF", u"a\uFFFD"},
+        {"\xE2\x80", u"\uFFFD"},        // cut sequence
+        {"\xC0\xAF", u"\uFFFD\uFFFD"},  // overlong
+        {"\xED\xA0\x80x", u"\uFFFDx"},  // an encoded surrogate
+    };
+    for (const auto& [bytes, text] : illFormed) EXPECT_EQ(Utf8ToUtf16(bytes), text) << bytes;
+    EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800)) + u"x"), "\xEF\xBF\xBDx");
+}
+
+TEST(Utf, FileNamesRoundTripEveryByte) {
+    const struct {
+        std::string bytes;
+        std::u16string path;
+    } rows[] = {
+        {"/\xD0\x9A\xD0\xBD.txt", u"/Кн.txt"},                                // UTF-8 as itself
+        {"\xCA\xED\xE8\xE3\xE0.txt", u"\xDCCA\xDCED\xDCE8\xDCE3\xDCE0.txt"},  // cp1251
+        {"a\xD0"
+         "b\xED\xA0\x80\xF0\x9F\x98\x80",
+         u"a\xDCD0"
+         "b\xDCED\xDCA0\xDC80\U0001F600"},
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(PathFromBytes(r.bytes), r.path) << r.bytes;
+        EXPECT_EQ(PathToBytes(r.path), r.bytes) << r.bytes;
+    }
+    EXPECT_TRUE(IsUtf8("/\xD0\x9A.txt"));
+    EXPECT_FALSE(IsUtf8("\xCA\xED.txt"));
+}
+
+// A name in an old code page ("Книга.txt" in cp1251) lists and opens as itself.
 TEST(Files, TruncateAppendSeekReadListRenameDelete) {
     test::ScratchDir dir;
     const std::u16string path = Utf8ToUtf16(dir.Write("книга.txt", "hello, there"));
+    const std::string oldName = "\xCA\xED\xE8\xE3\xE0.txt";
+    dir.Write(oldName, "x");
     PlatformFile f;
     ASSERT_TRUE(FileOpenAppend(f, path));
     ASSERT_TRUE(FileSeek(f, 5));
@@ -33,28 +74,18 @@ TEST(Files, TruncateAppendSeekReadListRenameDelete) {
     FileClose(f);
     EXPECT_FALSE(FileRead(f, buf, 1, &got));
     std::vector<FolderEntry> entries;
-    ASSERT_TRUE(ListFolder(Utf8ToUtf16(dir.path()), entries));
-    ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].name, u"книга.txt");
+    ASSERT_TRUE(ListFolder(PathFromBytes(dir.path()), entries));
+    std::set<std::string> names;
+    for (const FolderEntry& e : entries) names.insert(PathToBytes(e.name));
+    EXPECT_EQ(names, (std::set<std::string>{"книга.txt", oldName}));
+    ASSERT_TRUE(FileOpenRead(f, PathFromBytes(dir.path() + "/" + oldName)));
+    EXPECT_EQ(FileSize(f), 1);
     const std::u16string moved = Utf8ToUtf16(dir.path() + "/moved.txt");
     ASSERT_TRUE(FileRename(path, moved));
     EXPECT_FALSE(FileExists(path));
     ASSERT_TRUE(FileDelete(moved));
     EXPECT_FALSE(FileOpenRead(f, moved));
     EXPECT_FALSE(ListFolder(moved, entries));
-}
-
-TEST(Files, ANameInAnOldCodePageOpensAndListsAsItself) {
-    test::ScratchDir dir;
-    const std::string name = "\xCA\xED\xE8\xE3\xE0.txt";  // "Книга.txt" in cp1251
-    dir.Write(name, "x");
-    std::vector<FolderEntry> entries;
-    ASSERT_TRUE(ListFolder(PathFromBytes(dir.path()), entries));
-    ASSERT_EQ(entries.size(), 1u);
-    PlatformFile f;
-    ASSERT_TRUE(FileOpenRead(f, PathFromBytes(dir.path() + "/") + entries[0].name));
-    EXPECT_EQ(FileSize(f), 1);
-    EXPECT_EQ(PathToBytes(entries[0].name), name);
 }
 
 TEST(ProgramFolder, HomeVariableThenTheUsersConfigFolder) {
@@ -120,6 +151,36 @@ TEST(ProgramFolder, WithoutAHomeTheFallbackIsPrivateOrNone) {
             return ProgramFolder().empty() ? 0 : 6;
         }),
         0);
+}
+
+// Each supply a folder of "type", "capacity", "status" and "online" files (an empty value: no
+// file).
+TEST(Power, BatteryAndMainsFromThePowerSupplyFolder) {
+    using Supply = std::array<const char*, 5>;  // name, type, capacity, status, online
+    const struct {
+        std::vector<Supply> supplies;
+        int percent, onMains;
+    } cases[] = {
+        {{}, 100, 1},  // a desktop: no battery
+        {{{"AC", "Mains", "", "", "0"}, {"BAT0", "Battery", "42", "Discharging", ""}}, 42, 0},
+        {{{"AC", "Mains", "", "", "1"}, {"BAT0", "Battery", "42", "Discharging", ""}}, 42, 1},
+        {{{"BAT0", "Battery", "77", "Charging", ""}}, 77, 1},
+        {{{"BAT0", "Battery", "250", "Discharging", ""}}, 100, 0},  // out of range, held
+        {{{"BAT0", "Battery", "", "Discharging", ""}}, 100, 1},     // unreadable: as none
+    };
+    const char* const files[] = {"", "type", "capacity", "status", "online"};
+    for (const auto& c : cases) {
+        test::ScratchDir dir;
+        for (const Supply& s : c.supplies) {
+            mkdir((dir.path() + "/" + s[0]).c_str(), 0755);
+            for (int i = 1; i < 5; ++i) {
+                if (*s[i]) dir.Write(std::string(s[0]) + "/" + files[i], std::string(s[i]) + "\n");
+            }
+        }
+        const PowerStatus p = ReadPowerStatus(dir.path());
+        EXPECT_EQ(std::pair(p.batteryPercent, p.onMains), std::pair(c.percent, c.onMains))
+            << c.supplies.size();
+    }
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// The settings model: the first-run file, the load rules, the bindings, saving as held.
+// The settings model: the first-run file, the load rules, the bindings, saving as held; the
+// recent books: the move-to-front rules, case-sensitive paths, long paths.
 #include "settings/settings_model.h"
 
 #include <gtest/gtest.h>
@@ -21,9 +22,15 @@ struct Loaded {
     explicit Loaded(const std::string& text) {
         if (!text.empty()) dir.Write("_config.ini", text);
         CreateSettingsStore(config, Utf8ToUtf16(dir.path()), kConfigFileName, kConfigCapacity);
+        LoadSettings(settings, config, IsListedCodePage);
+        LoadRecent();
+    }
+    // The recent list's store made and read, as at a start.
+    void LoadRecent() {
         CreateSettingsStore(recentStore, Utf8ToUtf16(dir.path()), kRecentFileName, kRecentCapacity,
                             kRecentValueChars);
-        LoadSettings(settings, config, IsListedCodePage);
+        recent = RecentFiles();
+        LoadRecentFiles(recent, recentStore, IsListedCodePage);
     }
     std::string Saved() {
         SaveSettings(settings, config, recent, recentStore, CurrentBook{});
@@ -36,17 +43,6 @@ struct Loaded {
 // book's face and sizes), in load order.
 TEST(SettingsModel, AFirstRunWritesEveryKeyInLoadOrder) {
     EXPECT_EQ(Loaded("").Saved(), test::ReadBytes(test::Fixture("first-run-config.ini")));
-}
-
-// A file written with the handheld's values keeps them: only missing keys take the defaults.
-TEST(SettingsModel, AnOldFileIsReadAsItIs) {
-    Loaded old(
-        "FONT_FACE_TEXT=Verdana\r\nFONT_SIZE_TEXT_0=14\r\nMARGIN_LEFT=1\r\nMARGIN_TOP=0\r\n#");
-    const Settings& s = old.settings;
-    EXPECT_EQ(s.fontFaceText, u"Verdana");
-    EXPECT_EQ(
-        std::vector<int32_t>({s.fontSizeText[0], s.fontSizeText[1], s.marginLeft, s.marginTop}),
-        (std::vector<int32_t>{14, 18, 1, 0}));  // FONT_SIZE_TEXT_1 is missing
 }
 
 TEST(SettingsModel, ProfileValuesBindingsAndFacesAsLoadedAndSaved) {
@@ -101,13 +97,22 @@ TEST(SettingsModel, SavingWhatWasLoadedChangesNothing) {
     EXPECT_EQ(second.config.Dirty, 0);
 }
 
-// The library's folders: never chosen (−1) adds one key at the end; a chosen list comes back as
-// saved, a shorter one leaves nothing of the longer, a count the file cannot mean is −1 again.
-TEST(SettingsModel, LibraryFoldersAsChosenAndTheOldFileKeptInOrder) {
-    Loaded old("FONT_SIZE_TEXT_0=14\r\nWINDOW_HEIGHT=700\r\n#");
+// A file written with the handheld's values keeps them, in its order: only missing keys take the
+// defaults. The library's folders: never chosen (−1) adds one key at the end; a chosen list comes
+// back as saved, a shorter one leaves nothing of the longer, a count the file cannot mean is −1.
+TEST(SettingsModel, AnOldFileAsItIsAndLibraryFoldersAsChosen) {
+    const std::string oldText =
+        "FONT_FACE_TEXT=Verdana\r\nFONT_SIZE_TEXT_0=14\r\nMARGIN_LEFT=1\r\n"
+        "MARGIN_TOP=0\r\n";
+    Loaded old(oldText + "#");
+    const Settings& s = old.settings;
+    EXPECT_EQ(s.fontFaceText, u"Verdana");
+    EXPECT_EQ(
+        std::vector<int32_t>({s.fontSizeText[0], s.fontSizeText[1], s.marginLeft, s.marginTop}),
+        (std::vector<int32_t>{14, 18, 1, 0}));  // FONT_SIZE_TEXT_1 is missing
     EXPECT_EQ(old.settings.libraryFolderCount, -1);
     std::string saved = old.Saved();
-    EXPECT_EQ(saved.find("FONT_SIZE_TEXT_0=14\r\nWINDOW_HEIGHT=700\r\n"), 0u);
+    EXPECT_EQ(saved.find(oldText), 0u);
     EXPECT_NE(saved.find("\r\nLIBRARY_FOLDERS=-1\r\n#"), std::string::npos);
     EXPECT_EQ(saved.find("LIBRARY_FOLDER_"), std::string::npos);
 
@@ -115,9 +120,7 @@ TEST(SettingsModel, LibraryFoldersAsChosenAndTheOldFileKeptInOrder) {
     old.settings.libraryFolders[0] = u"/книги/fb2";
     old.settings.libraryFolders[1] = u"/a\nb";  // a line break the file cannot carry: left out
     old.settings.libraryFolders[2] = u"/home/me/Books";
-    saved = old.Saved();
-    EXPECT_EQ(saved.find("FONT_SIZE_TEXT_0=14\r\nWINDOW_HEIGHT=700\r\n"), 0u);
-    Loaded chosen(saved);
+    Loaded chosen(old.Saved());
     const Settings& c = chosen.settings;
     ASSERT_EQ(c.libraryFolderCount, 2);
     EXPECT_EQ(c.libraryFolders[0], u"/книги/fb2");
@@ -138,6 +141,97 @@ TEST(SettingsModel, LibraryFoldersAsChosenAndTheOldFileKeptInOrder) {
     Loaded gaps("LIBRARY_FOLDERS=3\r\nLIBRARY_FOLDER_1=\r\nLIBRARY_FOLDER_3=/z\r\n#");
     EXPECT_EQ(gaps.settings.libraryFolderCount, 1);
     EXPECT_EQ(gaps.settings.libraryFolders[0], u"/z");
+}
+
+CurrentBook Book(const std::u16string& path, int32_t position, int32_t length = 1000,
+                 int32_t codePage = 1251) {
+    return {1, path, u"/books", length, codePage, position, u""};
+}
+
+std::u16string Name(int i) {
+    return u"/books/" + Utf8ToUtf16(std::to_string(i)) + u".txt";
+}
+
+TEST(RecentFiles, AReopenedBookMovesToTheFrontWithItsEntryName) {
+    RecentFiles recent;
+    for (int i = 5; i >= 0; --i) RememberCurrentBook(recent, Book(Name(i), i));
+    for (int i = 0; i < 6; ++i) recent.entries[i].zipName = Name(100 + i);
+    // Book 2 moves to the head at its new place, 0 and 1 shift down.
+    CurrentBook two = Book(Name(2), 777, 2000, 866);
+    two.zipName = Name(102);
+    RememberCurrentBook(recent, two);
+    const int order[] = {2, 0, 1, 3, 4, 5};
+    for (int i = 0; i < 6; ++i) {
+        const RecentEntry& e = recent.entries[i];
+        // Each archive entry's name goes with its book.
+        EXPECT_EQ(std::tie(e.bookPath, e.position, e.zipName),
+                  std::make_tuple(Name(order[i]), i ? order[i] : 777, Name(100 + order[i])));
+    }
+    EXPECT_EQ(std::tie(recent.entries[0].size, recent.entries[0].codePage), std::tuple(2000, 866));
+    EXPECT_EQ(recent.entries[6].bookPath, u"");
+    // Remembering the head again changes it in place.
+    two.pageStart = 778;
+    RememberCurrentBook(recent, two);
+    EXPECT_EQ(recent.entries[0].position, 778);
+    EXPECT_EQ(recent.entries[1].bookPath, Name(0));
+    // Another book of the same archive is an entry of its own; by path alone, the last read.
+    CurrentBook other = two;
+    other.zipName = u"other.fb2";
+    other.pageStart = 5;
+    RememberCurrentBook(recent, other);
+    EXPECT_EQ(FindRecentEntry(recent, Name(2), u"other.fb2"), 0);
+    EXPECT_EQ(FindRecentEntry(recent, Name(2), Name(102)), 1);
+    EXPECT_EQ(FindRecentBook(recent, Name(2)), 0);
+    ForgetRecentBook(recent, Name(2));
+    EXPECT_EQ(FindRecentBook(recent, Name(2)), -1);
+    EXPECT_EQ(recent.entries[0].bookPath, Name(0));
+    // Paths differing only in case are two books.
+    RememberCurrentBook(recent, Book(u"/BOOKS/1.TXT", 5));
+    EXPECT_EQ(FindRecentBook(recent, u"/BOOKS/1.TXT"), 0);
+    EXPECT_EQ(FindRecentBook(recent, Name(1)), 2);
+}
+
+TEST(RecentFiles, PathsTheFileCannotHoldAreNotRecorded) {
+    RecentFiles recent;
+    RememberCurrentBook(recent, Book(u"/books/a.txt", 5));
+    // The platform's limit counts bytes: 4095 of them and the terminating zero.
+    const std::u16string longest = u"/" + std::u16string(kMaxPathBytes - 2, u'x');
+    RememberCurrentBook(recent, Book(longest + u"y", 6));
+    RememberCurrentBook(recent, Book(u"/" + std::u16string(kMaxPathBytes / 2, u'я'), 6));
+    RememberCurrentBook(recent, Book(u"/books/two\nlines.txt", 7));
+    CurrentBook folder = Book(u"/books/b.txt", 8);
+    folder.browseFolder = u"/books/\r";
+    RememberCurrentBook(recent, folder);
+    EXPECT_EQ(recent.entries[0].bookPath, u"/books/a.txt");
+    EXPECT_EQ(recent.entries[1].bookPath, u"");
+    RememberCurrentBook(recent, Book(longest, 9));
+    EXPECT_EQ(recent.entries[0].bookPath, longest);
+}
+
+// Sixteen paths and folders of 4095 bytes each, in folders named in an old code page (cp1251
+// bytes, which are no UTF-8) and long Cyrillic names: 131,000 bytes.
+TEST(RecentFiles, AFullListOfDeepPathsInOldCodePagesSurvivesASave) {
+    auto longPath = [](int i, char16_t letter) {
+        const std::u16string p =
+            u"/" + Utf8ToUtf16(std::to_string(i)) + PathFromBytes("\xCA\xED\xE8\xE3\xE0/");
+        return p + std::u16string((kMaxPathBytes - 1 - p.size()) / 2, letter);
+    };
+    Loaded l("");
+    for (int i = 0; i < kRecentCount; ++i) {
+        CurrentBook b = Book(longPath(i, u'к'), 100 + i, 5000 + i, 20866);
+        b.browseFolder = longPath(i, u'п');
+        RememberCurrentBook(l.recent, b);
+    }
+    SaveRecentFiles(l.recent, l.recentStore);
+    ASSERT_EQ(Save(l.recentStore), 1);
+    EXPECT_GT(test::ReadBytes(l.dir.path() + "/_recent.files.ini").size(), 130000u);
+    l.LoadRecent();
+    EXPECT_EQ(l.recentStore.Dirty, 0);
+    for (int i = 0, j = 15; i < kRecentCount; ++i, --j) {
+        const RecentEntry& e = l.recent.entries[i];
+        EXPECT_EQ(std::tie(e.bookPath, e.folder, e.position, e.size, e.codePage),
+                  std::make_tuple(longPath(j, u'к'), longPath(j, u'п'), 100 + j, 5000 + j, 20866));
+    }
 }
 
 }  // namespace

@@ -106,45 +106,40 @@ TEST(SettingsStore, AFileThatExistsButCannotBeReadIsNeverSavedOver) {
     EXPECT_EQ(test::ReadBytes(path), "FILE_NAME_0=/books/a.txt\r\n#");
 }
 
-// The next save that can be made succeeds and clears the reason.
+// Each failure says why and leaves the old file; the next save that can be made succeeds and
+// clears the reason.
 TEST(SettingsStore, AFailedSaveSaysWhyAndLeavesTheOldFile) {
-    const std::string old = "POS=1\r\n#";
-    {
-        // The folder is missing (a LECTRA_HOME that does not exist).
-        ScratchDir dir;
-        SettingsStore s;
-        CreateSettingsStore(s, Utf8ToUtf16(dir.path() + "/missing"), u"_config.ini", 200);
-        SetInt(s, u"POS", 2);
-        EXPECT_EQ(Save(s), 0);
-        EXPECT_EQ(Utf16ToUtf8(s.saveError),
-                  "No such file or directory (" + dir.path() + "/missing/_config.ini)");
-        EXPECT_EQ(GetInt(s, u"A", 7), 7);
-        EXPECT_FALSE(FileExists(Utf8ToUtf16(dir.path() + "/missing")));
-        // No folder at all: nothing is read or written, not even in the working folder.
-        SettingsStore none;
-        CreateSettingsStore(none, u"", u"_config.ini", 200);
-        SetInt(none, u"POS", 2);
-        EXPECT_EQ(none.path, u"");
-        EXPECT_EQ(Save(none), 0);
-        EXPECT_FALSE(none.saveError.empty());
-    }
     ScratchDir dir;
-    const std::string path = dir.Write("_config.ini", old);
-    const std::u16string folder = Utf8ToUtf16(dir.path());
-    ASSERT_EQ(chmod(dir.path().c_str(), 0555), 0);
-    ASSERT_EQ(chmod(path.c_str(), 0644), 0);
+    const std::string path = dir.Write("_config.ini", "POS=1\r\n#");
+    // The store of `folder` with one path changed, saved: 0 when it fails with "`why` (file)".
+    auto failedSave = [](SettingsStore& s, const std::string& folder, const std::string& why) {
+        CreateSettingsStore(s, Utf8ToUtf16(folder), u"_config.ini", 200);
+        SetString(s, u"PATH", u"/books/a long name.txt");
+        return Save(s) == 0 && Utf16ToUtf8(s.saveError) == why + " (" + folder + "/_config.ini)"
+                   ? 0
+                   : 1;
+    };
+    // The folder is missing (a LECTRA_HOME that does not exist): the store still answers, and no
+    // folder is made.
+    SettingsStore missing;
+    EXPECT_EQ(failedSave(missing, dir.path() + "/missing", "No such file or directory"), 0);
+    EXPECT_EQ(GetInt(missing, u"A", 7), 7);
+    EXPECT_FALSE(FileExists(Utf8ToUtf16(dir.path() + "/missing")));
+    // No folder at all: nothing is read or written, not even in the working folder.
+    SettingsStore none;
+    CreateSettingsStore(none, u"", u"_config.ini", 200);
+    SetInt(none, u"POS", 2);
+    EXPECT_EQ(none.path, u"");
+    EXPECT_EQ(Save(none), 0);
+    EXPECT_FALSE(none.saveError.empty());
     // A read-only folder.
+    ASSERT_EQ(chmod(dir.path().c_str(), 0555), 0);
     EXPECT_EQ(test::AsOtherUser([&] {
                   SettingsStore s;
-                  CreateSettingsStore(s, folder, u"_config.ini", 200);
-                  SetInt(s, u"POS", 2);
-                  return Save(s) == 0 &&
-                                 Utf16ToUtf8(s.saveError) == "Permission denied (" + path + ")"
-                             ? 0
-                             : 1;
+                  return failedSave(s, dir.path(), "Permission denied");
               }),
               0);
-    EXPECT_EQ(test::ReadBytes(path), old);
+    EXPECT_EQ(test::ReadBytes(path), "POS=1\r\n#");
     ASSERT_EQ(chmod(dir.path().c_str(), 0777), 0);
     // A write that fails half-way, as on a full disk: the size limit stops it past 4 bytes.
     EXPECT_EQ(test::AsOtherUser([&] {
@@ -155,10 +150,7 @@ TEST(SettingsStore, AFailedSaveSaysWhyAndLeavesTheOldFile) {
                   limit.rlim_cur = 4;
                   if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 3;
                   SettingsStore s;
-                  CreateSettingsStore(s, folder, u"_config.ini", 200);
-                  SetString(s, u"PATH", u"/books/a long name.txt");
-                  if (Save(s) != 0 || Utf16ToUtf8(s.saveError) != "File too large (" + path + ")")
-                      return 1;
+                  if (failedSave(s, dir.path(), "File too large")) return 1;
                   limit.rlim_cur = before;
                   setrlimit(RLIMIT_FSIZE, &limit);
                   return Save(s) == 1 && s.saveError.empty() ? 0 : 4;
