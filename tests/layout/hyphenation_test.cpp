@@ -247,59 +247,48 @@ TEST(HyphenLanguages, EachLanguageAgreesWithPyphen) {
     EXPECT_EQ(i, expected.size());
 }
 
-// The file by language: English, Russian and a language not known read En.pat, the others their
-// own; a book in the language of the last reads nothing; a language without patterns, or a file
-// that is missing, leaves the words whole (the list of always-breaks still applies).
+// The file by language, chosen in turn: English, Russian and a language not known read En.pat,
+// the others their own (codes are lower case); a language without patterns, or a folder without
+// the files, leaves the words whole. Letters beyond the pyphen words: German's ẞ, and a letter
+// of the script that no German pattern has, which is a letter still, not a word's edge.
 TEST(HyphenLanguages, TheLanguageChoosesThePatterns) {
-    EXPECT_EQ(std::u16string(PatternFileFor("en")), u"En.pat");
-    EXPECT_EQ(std::u16string(PatternFileFor("ru")), u"En.pat");
-    EXPECT_EQ(std::u16string(PatternFileFor("")), u"En.pat");
-    EXPECT_EQ(std::u16string(PatternFileFor("de")), u"de.pat");
-    EXPECT_EQ(PatternFileFor("nl"), nullptr);
-    EXPECT_EQ(PatternFileFor("EN"), nullptr);  // codes are lower case
-
     HyphenPatterns h;
     ASSERT_EQ(LoadHyphenPatterns(h, test::PatternFolder()), 1);
-    EXPECT_EQ(Hyphenated(h, u"hyphenation"), "hy-phen-ation");
-    ASSERT_EQ(SelectHyphenPatterns(h, "uk"), 1);
-    EXPECT_EQ(Hyphenated(h, u"hyphenation"), "hyphenation");  // no Latin letters in Ukrainian's
-    const size_t ukPatterns = h.patterns.size();
-    ASSERT_EQ(SelectHyphenPatterns(h, "uk"), 1);
-    EXPECT_EQ(h.patterns.size(), ukPatterns);
-
-    EXPECT_EQ(SelectHyphenPatterns(h, "nl"), 0);
-    EXPECT_TRUE(h.patterns.empty() && h.codeOfUnit.empty());
-    EXPECT_EQ(Hyphenated(h, u"ontwikkeling"), "ontwikkeling");
-    EXPECT_EQ(Hyphenated(h, u"zee-egel"), "zee-egel");  // the "-" breaks as it stands, unmarked
-    // Back to a language with patterns after one without.
-    ASSERT_EQ(SelectHyphenPatterns(h, "en"), 1);
-    EXPECT_EQ(Hyphenated(h, u"hyphenation"), "hy-phen-ation");
-
-    test::ScratchDir empty;
-    HyphenPatterns missing;
-    EXPECT_EQ(LoadHyphenPatterns(missing, Utf8ToUtf16(empty.path())), 0);
-    EXPECT_TRUE(missing.patterns.empty() && missing.codeOfUnit.empty());
-    EXPECT_EQ(SelectHyphenPatterns(missing, "de"), 0);
-    EXPECT_EQ(Hyphenated(missing, u"Freundschaft"), "Freundschaft");
-    HyphenPatterns never;
-    EXPECT_EQ(SelectHyphenPatterns(never, "en"), 0);
-}
-
-// Letters beyond the pyphen words: ẞ, a letter no German pattern has, and ё as a letter of its own
-// in Belarusian (whose patterns have it) while Ukrainian, without it, reads it as е.
-TEST(HyphenLanguages, LettersOfTheLanguageFiles) {
-    HyphenPatterns h;
-    ASSERT_EQ(LoadHyphenPatterns(h, test::PatternFolder()), 1);
+    const struct {
+        const char* code;
+        int selected;
+        const char16_t* word;
+        const char* expected;
+    } cases[] = {
+        {"uk", 1, u"hyphenation", "hyphenation"},  // no Latin letters in Ukrainian's
+        {"ru", 1, u"тёмными", "тём-ны-ми"},
+        {"nl", 0, u"zee-egel", "zee-egel"},  // the "-" breaks as it stands, unmarked
+        {"en", 1, u"hyphenation", "hy-phen-ation"},
+        {"EN", 0, u"hyphenation", "hyphenation"},
+        {"", 1, u"hyphenation", "hy-phen-ation"},
+        {"de", 1, u"STRAẞENBAHN", "STRA-ẞEN-BAHN"},
+        {"de", 1, u"Kindergartęn", "Kin-der-gar-tęn"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(SelectHyphenPatterns(h, c.code), c.selected) << c.code;
+        EXPECT_EQ(h.patterns.empty() && h.codeOfUnit.empty(), !c.selected) << c.code;
+        EXPECT_EQ(Hyphenated(h, c.word), c.expected) << c.code;
+    }
+    const size_t dePatterns = h.patterns.size();
     ASSERT_EQ(SelectHyphenPatterns(h, "de"), 1);
-    EXPECT_EQ(Hyphenated(h, u"STRAẞENBAHN"), "STRA-ẞEN-BAHN");
-    // A letter of the script that no German pattern has is a letter still, not a word's edge.
-    EXPECT_EQ(Hyphenated(h, u"Kindergarten"), "Kin-der-gar-ten");
-    EXPECT_EQ(Hyphenated(h, u"Kindergartęn"), "Kin-der-gar-tęn");
+    EXPECT_EQ(h.patterns.size(), dePatterns);
+    // Belarusian's patterns have ё as a letter of its own; Ukrainian's, without it, read it as е.
     ASSERT_EQ(SelectHyphenPatterns(h, "be"), 1);
     EXPECT_NE(h.codeOfUnit[u'ё'], h.codeOfUnit[u'е']);
     EXPECT_EQ(h.codeOfUnit[u'ў'], h.codeOfUnit[u'Ў']);
     ASSERT_EQ(SelectHyphenPatterns(h, "uk"), 1);
     EXPECT_EQ(h.codeOfUnit[u'ё'], h.codeOfUnit[u'е']);
+
+    test::ScratchDir empty;
+    HyphenPatterns missing;
+    EXPECT_EQ(LoadHyphenPatterns(missing, Utf8ToUtf16(empty.path())), 0);
+    EXPECT_EQ(SelectHyphenPatterns(missing, "de"), 0);
+    EXPECT_EQ(Hyphenated(missing, u"Freundschaft"), "Freundschaft");
 }
 
 // The patterns ordered by letters, as the pattern pass searches them: whole for German's large

@@ -12,6 +12,7 @@
 #include "layout/page_geometry.h"
 #include "layout/pagination.h"
 #include "layout/paragraph_style.h"
+#include "layout/picture_blocks.h"
 #include "test_support.h"
 
 namespace lectra::test {
@@ -174,6 +175,37 @@ inline std::vector<int32_t> WalkForward(FakeLayout& f, Document& doc) {
         if (doc.pageStart != end || starts.size() > static_cast<size_t>(DocLength(doc))) break;
     }
     return starts;
+}
+
+// Pages tile the book: a page forward starts where the page ended, a page back from it returns,
+// a line forward and back returns, and the page that shows the end goes no further. `samples`
+// pages spread over the book are checked, which keeps the sanitizer build quick.
+inline void CheckPagesTileAndMovesReturn(FakeLayout& f, Document& doc, size_t samples = 40) {
+    const std::vector<int32_t> starts = WalkForward(f, doc);
+    EXPECT_EQ(doc.pageEnd, DocLength(doc));
+    const size_t stride = std::max<size_t>(1, starts.size() / samples);
+    for (size_t i = 1; i < starts.size(); i += stride) {
+        ASSERT_EQ(Move(f, doc, starts[i - 1], NextPage), starts[i]);
+        if (doc.pageEnd < DocLength(doc)) {
+            // A line down from a page that opens with a picture block passes the block and the
+            // line after it.
+            const LineRecord& first = f.layout.pageLines[0];
+            const int32_t second = (first.flags & kPictureFirst)
+                                       ? f.layout.pageLines[static_cast<size_t>(first.words)].end
+                                       : f.layout.pageLines[1].start;
+            ASSERT_EQ(Move(f, doc, starts[i], NextLine), second);
+            ASSERT_EQ(Move(f, doc, second, PreviousLine), starts[i]) << "line " << second;
+        } else {
+            ASSERT_EQ(Move(f, doc, starts[i], NextLine), starts[i]);
+            ASSERT_EQ(Move(f, doc, starts[i], NextPage), starts[i]);
+        }
+        PreviousPage(f.layout, doc);
+        LayOut(f, doc);
+        ASSERT_EQ(doc.pageStart, starts[i - 1]) << "back from page " << i;
+    }
+    // Backwards, from pages spread over the book down to the start.
+    for (size_t i = starts.size() - 1; i > 0; i -= std::min(i, stride))
+        ASSERT_EQ(Move(f, doc, starts[i], PreviousPage), starts[i - 1]) << "back from page " << i;
 }
 
 // Offscreen Qt with a private runtime folder, for this process and the tools it starts.

@@ -204,7 +204,7 @@ TEST(JustifyAndDrawLine, PiecesFillTheWidthOrTheLineIsDrawnWhole) {
     for (const auto& c : cases) {
         FakeLayout f(200);
         f.settings.justify = c.justify;
-        LineRecord record{c.text, kStyleBody, c.words};
+        LineRecord record{.text = c.text, .flags = kStyleBody, .words = c.words};
         JustifyAndDrawLine(f.layout, TextContext(f.layout), record, PixelRect{0, 20, c.width, 34});
         EXPECT_EQ(*test::Fake(f.layout.surface), c.pieces)
             << Utf16ToUtf8(c.text) << " in " << c.width;

@@ -7,11 +7,11 @@
 #include <QImage>
 #include <QString>
 #include <array>
+#include <fstream>
 
 #include "layout_test_support.h"
 #include "platform/qt/gui_platform.h"
 #include "platform/qt/qt_draw.h"
-#include "qt_page_support.h"
 
 namespace lectra {
 namespace {
@@ -117,8 +117,20 @@ struct RecPage {
             if (op.font == layout.fonts.statusFont) out.push_back(Describe(op));
         return out;
     }
-    uint32_t Pixel(int x, int y) {
-        return Surface().pixels[static_cast<size_t>(y * Surface().width + x)];
+    // The pixels that `pick` takes (given x, y and the pixel's index), counted on the progress
+    // bar, on the status line and elsewhere.
+    template <class Pick>
+    std::array<int, 3> Count(Pick pick) {
+        const PixelRect bar = layout.geometry.progressRect, status = layout.geometry.statusRect;
+        auto in = [](PixelRect r, int x, int y) {
+            return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+        };
+        std::array<int, 3> n{};
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                if (pick(x, y, static_cast<size_t>(y * Surface().width + x)))
+                    ++n[in(bar, x, y) ? 0 : in(status, x, y) ? 1 : 2];
+        return n;
     }
 };
 
@@ -178,15 +190,10 @@ TEST(PaintPage, TheBatteryMarkStaysOnTheProgressBar) {
         page.Place();
         auto book = Book(1000);
         page.Status(book.doc.get(), {12, 34, battery, 1});
-        const PixelRect bar = page.layout.geometry.progressRect;
-        int onBar = 0, offBar = 0;
-        for (int y = 0; y < page.height; ++y)
-            for (int x = 0; x < page.width; ++x)
-                if (page.Pixel(x, y) == 0x0000FFu)
-                    ++(x >= bar.left && x < bar.right && y >= bar.top && y < bar.bottom ? onBar
-                                                                                        : offBar);
-        EXPECT_GT(onBar, 0) << mode << " " << battery;
-        EXPECT_EQ(offBar, 0) << mode << " " << battery;
+        const auto n =
+            page.Count([&](int, int, size_t i) { return page.Surface().pixels[i] == 0x0000FFu; });
+        EXPECT_GT(n[0], 0) << mode << " " << battery;
+        EXPECT_EQ(n[1] + n[2], 0) << mode << " " << battery;
     }
 }
 
@@ -201,46 +208,30 @@ TEST(PaintPage, BookmarksOnTheStatusLineAndTheProgressBar) {
         (*book).pageEnd = 1000;
         const std::vector<std::string> texts = page.Status(book.doc.get());
         const std::vector<uint32_t> plain = page.Surface().pixels;
-        const PixelRect bar = page.layout.geometry.progressRect;
-        const PixelRect status = page.layout.geometry.statusRect;
-        // Which pixels differ from the plain page: inside the bar, inside the status line, else.
-        auto changed = [&] {
-            std::array<int, 3> n{};
-            for (int y = 0; y < page.height; ++y)
-                for (int x = 0; x < page.width; ++x) {
-                    const size_t i = static_cast<size_t>(y * page.Surface().width + x);
-                    if (page.Surface().pixels[i] == plain[i]) continue;
-                    auto in = [&](PixelRect r) {
-                        return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
-                    };
-                    ++n[in(bar) ? 0 : in(status) ? 1 : 2];
-                }
-            return n;
+        int leftmost = page.width;  // of the pixels changed on the status line by the last paint
+        // Paints with the bookmarks given: the texts stay, and which pixels changed.
+        auto changed = [&](std::vector<int32_t> bookmarks) {
+            page.layout.bookmarks = std::move(bookmarks);
+            leftmost = page.width;
+            EXPECT_EQ(page.Status(book.doc.get()), texts);
+            return page.Count([&](int x, int y, size_t i) {
+                const bool differs = page.Surface().pixels[i] != plain[i];
+                const PixelRect& r = page.layout.geometry.statusRect;
+                if (differs && x >= r.left && x < r.right && y >= r.top && y < r.bottom)
+                    leftmost = std::min(leftmost, x);
+                return differs;
+            });
         };
-        page.layout.bookmarks = {-5, 5001};
-        EXPECT_EQ(page.Status(book.doc.get()), texts);
-        EXPECT_EQ(changed(), (std::array<int, 3>{0, 0, 0})) << mode;
-
-        page.layout.bookmarks = {3000};  // on a later page: a tick only
-        EXPECT_EQ(page.Status(book.doc.get()), texts);
+        EXPECT_EQ(changed({-5, 5001}), (std::array<int, 3>{0, 0, 0})) << mode;
+        std::array<int, 3> n = changed({3000});  // on a later page: a tick only
         EXPECT_EQ(page.layout.status.bookmarkHere, 0);
-        std::array<int, 3> n = changed();
         EXPECT_GT(n[0], 0) << mode;
         EXPECT_EQ(n[1] + n[2], 0) << mode;
-
-        page.layout.bookmarks = {3000, 400};  // and one on this page: the mark too
-        EXPECT_EQ(page.Status(book.doc.get()), texts);
+        n = changed({3000, 400});  // and one on this page: the mark too
         EXPECT_EQ(page.layout.status.bookmarkHere, 1);
-        n = changed();
         EXPECT_GT(n[1], 0) << mode;
         EXPECT_EQ(n[2], 0) << mode;
         // The mark stands left of the clock, clear of the battery at the left.
-        int leftmost = page.width;
-        for (int y = status.top; y < status.bottom; ++y)
-            for (int x = status.left; x < status.right; ++x) {
-                const size_t i = static_cast<size_t>(y * page.Surface().width + x);
-                if (page.Surface().pixels[i] != plain[i]) leftmost = std::min(leftmost, x);
-            }
         EXPECT_GT(leftmost, page.width / 2) << mode;
     }
 }
@@ -292,20 +283,84 @@ TEST(PaintPage, TurningAPageThatDoesNotFitStaysInsideTheSurface) {
     }
 }
 
-using test::DifferUpsideDown;
-using test::QtPage;
+// A page of the story painted by Qt with DejaVu Sans 12 on a screen of 240 × 320, as the golden
+// pages are.
+struct QtPage : ::testing::Test {
+    const DrawServices& draw = QtDrawServices();
+    Settings settings = test::DefaultSettings();
+    Layout layout;
+    std::unique_ptr<Document> doc = test::Sample("en-story.html");
+    static void SetUpTestSuite() {
+        test::QtTestEnvironment();
+        ASSERT_EQ(StartGuiPlatform(), 1);
+    }
+    QtPage() {
+        settings.fontFaceText = settings.fontFaceStatus = u"DejaVu Sans";
+        settings.fontSizeText[0] = 12;
+        layout.draw = &draw;
+        layout.settings = &settings;
+        test::LoadEnPat(layout.patterns);
+        EXPECT_EQ(EnsurePageSurface(layout, 240, 320), 1);
+    }
+    ~QtPage() override {
+        ReleaseLayoutFonts(layout);
+        ReleasePageSurface(layout);
+    }
+    // Lays the page out at `position` for the rotation.
+    void Lay(int rotation, int32_t position) {
+        settings.rotateScreen = rotation;
+        for (int which : {0, 1}) {
+            CreateLayoutFont(layout, which, 240);
+            CreateLayoutBrush(layout, which);
+        }
+        layout.geometry =
+            ComputePageGeometry(settings, 240, 320, 240, layout.fonts.statusFontHeight, 0);
+        doc->pageStart = position;
+        LayoutPage(layout, *doc, position);
+    }
+    // The screen area after painting at `position` (no book: the logo).
+    std::vector<uint32_t> Paint(int rotation, int32_t position, bool withBook = true) {
+        Lay(rotation, position);
+        const Document* shown = withBook ? doc.get() : nullptr;
+        UpdateStatusSnapshot(layout, shown, {12, 34, 87, 1});
+        PaintPage(layout, shown);
+        int w = 0, h = 0, stride = 0;
+        const uint32_t* p = draw.surfacePixels(layout.surface, &w, &h, &stride);
+        std::vector<uint32_t> out;
+        for (int y = 0; y < 320; ++y) out.insert(out.end(), p + y * stride, p + y * stride + 240);
+        return out;
+    }
+};
 
-// Half a turn is the upright picture upside down, whichever part of the surface holds the page.
-TEST_F(QtPage, TurnedPicturesAreTheSamePageTurned) {
-    const std::vector<uint32_t> left = Paint(900, 900);
-    EXPECT_EQ(DifferUpsideDown(left, Paint(2700, 900)), 0);
-    const std::vector<uint32_t> upright = Paint(0, 900);
-    EXPECT_EQ(DifferUpsideDown(upright, Paint(1800, 900)), 0);
-    EXPECT_NE(left, upright);
-    EXPECT_EQ(Paint(0, 900), upright);
+// How many pixels of `a` differ from `b` turned by half.
+inline int DifferUpsideDown(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+    int differ = 0;
+    for (int y = 0; y < 320; ++y)
+        for (int x = 0; x < 240; ++x)
+            differ += a[static_cast<size_t>(y * 240 + x)] !=
+                      b[static_cast<size_t>((319 - y) * 240 + 239 - x)];
+    return differ;
 }
 
-using test::CompareWithGolden;
+// Golden pictures: compared pixel by pixel with tests/fixtures/golden/NAME.png; with
+// LECTRA_UPDATE_GOLDEN=1 in the environment the picture made replaces the golden one.
+inline void CompareWithGolden(const std::string& name, const std::string& made) {
+    const std::string golden = test::Fixture("golden/" + name + ".png");
+    const std::string bytes = test::ReadBytes(made);
+    const char* update = std::getenv("LECTRA_UPDATE_GOLDEN");
+    if (update && std::string(update) == "1") {
+        std::ofstream(golden, std::ios::binary) << bytes;
+        return;
+    }
+    // Compared by their pixels, not by the bytes of one encoder's output.
+    const auto load = [](const std::string& path) {
+        return QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_ARGB32);
+    };
+    const QImage got = load(made), want = load(golden);
+    ASSERT_FALSE(got.isNull()) << name << ": no picture made";
+    ASSERT_FALSE(want.isNull()) << name << ": no golden picture";
+    EXPECT_TRUE(got == want) << name << ": pixels differ from the golden picture (" << made << ")";
+}
 
 // Run from the book's folder, so that the path on the status line is the book's name alone.
 TEST(RenderTool, PagesMatchTheirGoldenPictures) {

@@ -22,35 +22,13 @@ using test::WalkForward;
 constexpr auto Next = NextPage;
 constexpr auto NextLineKey = NextLine;
 
-// Pages tile the book, and a page or a line forward and back returns, at several page sizes.
+// Every book at several page sizes.
 void CheckPagesTileAndMovesReturn(Document* doc, const std::string& name) {
     for (auto [width, height] : {std::pair{200, 140}, {470, 600}, {90, 30}, {1000, 14}}) {
         FakeLayout f(width, height);
         ASSERT_EQ(test::LoadEnPat(f.layout.patterns), 1);
         SCOPED_TRACE(testing::Message() << name << " " << width << "x" << height);
-        const std::vector<int32_t> starts = WalkForward(f, *doc);
-        EXPECT_EQ(doc->pageEnd, DocLength(*doc));
-        // Forty pages spread over the book keep the sanitizer build quick.
-        const size_t stride = std::max<size_t>(1, starts.size() / 40);
-        for (size_t i = 1; i < starts.size(); i += stride) {
-            ASSERT_EQ(Move(f, *doc, starts[i - 1], Next), starts[i]);
-            if (doc->pageEnd < DocLength(*doc)) {
-                // A line forward and back returns too.
-                const int32_t second = f.layout.pageLines[1].start;
-                ASSERT_EQ(Move(f, *doc, starts[i], NextLineKey), second);
-                ASSERT_EQ(Move(f, *doc, second, PreviousLine), starts[i]) << "line " << second;
-            } else {
-                // The page that shows the end goes no further.
-                ASSERT_EQ(Move(f, *doc, starts[i], NextLineKey), starts[i]);
-                ASSERT_EQ(Move(f, *doc, starts[i], Next), starts[i]);
-            }
-            PreviousPage(f.layout, *doc);
-            LayOut(f, *doc);
-            ASSERT_EQ(doc->pageStart, starts[i - 1]) << "back from page " << i;
-        }
-        // Backwards, from pages spread over the book down to the start.
-        for (size_t i = starts.size() - 1; i > 0; i -= std::min(i, stride))
-            ASSERT_EQ(Move(f, *doc, starts[i], PreviousPage), starts[i - 1]);
+        test::CheckPagesTileAndMovesReturn(f, *doc);
     }
 }
 
@@ -399,7 +377,7 @@ TEST(LayoutTool, AWalkThroughTheBookCarriesItsTextOnceAndComesBack) {
         return text;
     };
     // The HTML book's <title> is repeated by its first heading, and the page shows it once.
-    for (const auto [book, passedOver] :
+    for (auto [book, passedOver] :
          {std::pair{"en-story.html", "The Clock at Wrenfield Halt"}, {"ru-story.fb2", ""}}) {
         const std::string info = Tool("info", book);
         const int length = std::stoi(info.substr(info.find("length: ") + 8));

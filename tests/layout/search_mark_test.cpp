@@ -1,6 +1,6 @@
 // The search hit's mark on the fixed-advance services: the highlight covers exactly the drawn
 // units of the match on plain, justified, title, right-aligned, emphasised and hyphenated lines,
-// and goes with the next page move; a tap on an emphasised line finds the unit drawn there.
+// and goes with the next page move; a tap on any of those lines finds the unit drawn there.
 #include "layout/search_mark.h"
 
 #include <gtest/gtest.h>
@@ -232,27 +232,54 @@ TEST(SearchMark, NothingIsMarkedAfterAPageMove) {
     EXPECT_TRUE(recorded.fills.empty());
 }
 
-// A tap measured the emphasised runs in the text font, so it landed units away from the one drawn
-// under it as soon as an italic or monospaced run stood before it.
-TEST(SearchMark, ATapOnAnEmphasisedLineFindsTheUnitDrawnThere) {
+// A tap finds the unit drawn under it on every kind of line, justified or not: a title centred in
+// its own font, spread gaps, emphasised runs (measured in the text font, a tap landed units away
+// from the one drawn under it), a right-aligned line. A tap on a gap finds the word before, with
+// that word's extent, and on the indent nothing; beside the title and below the lines is nothing.
+TEST(PageHit, ATapFindsTheUnitDrawnThereOnEveryKindOfLine) {
     Book book(kBook);
-    MarkedPage page(*book.doc, 300);
-    page.Paint(-1, -1);
-    const int index = page.LineHolding(u"slanted");
-    ASSERT_GE(index, 0);
-    const DrawnLine drawn = Drawn(page.f.layout, index);
-    const int y = index * LinePitch(page.f.layout) + 3;
-    int checked = 0;
-    for (size_t k = 0; k < drawn.units.size(); ++k) {
-        if (drawn.units[k] == u' ') continue;
-        const int x = (drawn.left[k] + drawn.right[k]) / 2;
+    for (int justify : {1, 0}) {
+        MarkedPage page(*book.doc, 300);
+        page.f.settings.justify = justify;
+        page.Paint(-1, -1);
+        const Layout& l = page.f.layout;
+        int checked = 0, last = 0;
+        for (int i = 0; i < l.linesPerPage; ++i) {
+            const LineRecord& line = l.pageLines[static_cast<size_t>(i)];
+            const DrawnLine drawn = Drawn(l, i);
+            if (!drawn.units.empty()) last = i;
+            int32_t before = -1, wordFrom = -1, wordTo = -1;
+            for (size_t k = 0; k < drawn.units.size(); ++k) {
+                const int x = (drawn.left[k] + drawn.right[k]) / 2;
+                int32_t from = -1, to = -1;
+                const int32_t p =
+                    PositionAtPoint(l, *book.doc, x, i * LinePitch(l) + 3, &from, &to);
+                SCOPED_TRACE(testing::Message()
+                             << "justify " << justify << " line " << i << " x " << x);
+                if (drawn.units[k] == u' ') {
+                    EXPECT_EQ(std::tie(p, from, to), std::tie(before, wordFrom, wordTo));
+                    continue;
+                }
+                ASSERT_GE(p, line.start);
+                ASSERT_LT(p, line.end);
+                EXPECT_EQ(GetChar(*book.doc, p), drawn.units[k]);
+                EXPECT_GT(p, before);
+                const size_t wordStart = drawn.units.rfind(u' ', k) + 1;
+                const size_t wordEnd = std::min(drawn.units.find(u' ', k), drawn.units.size());
+                EXPECT_TRUE(from <= p && p < to);
+                EXPECT_EQ(static_cast<size_t>(to - from), wordEnd - wordStart);
+                before = p, wordFrom = from, wordTo = to;
+                ++checked;
+            }
+        }
+        EXPECT_GT(checked, 150);
+        const int32_t title = page.LineHolding(u"The Title");
+        ASSERT_GE(title, 0);
         int32_t from = -1, to = -1;
-        const int32_t p = PositionAtPoint(page.f.layout, *book.doc, x, y, &from, &to);
-        ASSERT_GE(p, 0) << x;
-        EXPECT_EQ(GetChar(*book.doc, p), drawn.units[k]) << x;
-        ++checked;
+        const int y = title * LinePitch(l) + 3;
+        EXPECT_EQ(PositionAtPoint(l, *book.doc, Drawn(l, title).left[0] - 2, y, &from, &to), -1);
+        EXPECT_EQ(PositionAtPoint(l, *book.doc, 5, (last + 1) * LinePitch(l) + 3, &from, &to), -1);
     }
-    EXPECT_EQ(checked, 17);
 }
 
 }  // namespace
