@@ -96,14 +96,13 @@ TEST(EmphasisLines, RunsAreDrawnWhereTheyWereMeasured) {
     record.words = 3;
     // 30 + 26 + 10 + 20 = 86 pixels: 114 spare, 57 a gap.
     JustifyAndDrawLine(f.layout, TextContext(f.layout), record, PixelRect{0, 20, 200, 34});
-    EXPECT_EQ(*test::Fake(f.layout.surface),
-              (test::FakeSurface{"0:ab ", "87:cd", "113: ", "180:ef"}));
+    EXPECT_EQ(*test::Fake(f.layout.surface), (test::Pieces{"0:ab ", "87:cd", "113: ", "180:ef"}));
     test::Fake(f.layout.surface)->clear();
     // Right-aligned and left, whole: superscripts take the small font.
     record.styles = {0, 0, 0, kEmphasisSuper, kEmphasisSuper, 0, 0, 0};
     record.flags = kStyleRight;
     DrawLineRuns(f.layout, TextContext(f.layout), record, PixelRect{0, 20, 200, 34}, kAlignRight);
-    EXPECT_EQ(*test::Fake(f.layout.surface), (test::FakeSurface{"128:ab ", "158:cd", "170: ef"}));
+    EXPECT_EQ(*test::Fake(f.layout.surface), (test::Pieces{"128:ab ", "158:cd", "170: ef"}));
     // A line whose styles do not match its text, or a title, is drawn whole in its font.
     record.styles.pop_back();
     EXPECT_FALSE(LineHasEmphasis(record));

@@ -47,8 +47,28 @@ struct FakeFont {
     int advance = 10;
     int space = 10;
 };
-// What the fixed-advance services have drawn: "x:text" for each piece.
-using FakeSurface = std::vector<std::string>;
+// What the fixed-advance services have drawn: "x:text" for each piece, and each text and fill
+// with where it went. A surface made with a size has pixel memory, and a fill outside it is a
+// failure: the painter must clip.
+struct FakeText {
+    std::u16string text;
+    PixelRect rect;
+    unsigned align;
+    uint32_t colour;
+    const PlatformFont* font;
+};
+struct FakeSurface : std::vector<std::string> {
+    int width = 0, height = 0, maskSet = kMaskSet565;
+    std::vector<uint32_t> pixels;
+    std::vector<FakeText> texts;
+    std::vector<PixelRect> fills;
+    void Clear() {
+        clear();
+        texts.clear();
+        fills.clear();
+    }
+};
+using Pieces = std::vector<std::string>;
 
 inline FakeFont* Fake(PlatformFont* font) {
     return reinterpret_cast<FakeFont*>(font);
@@ -82,15 +102,35 @@ inline const DrawServices& FakeDraw() {
                 width += text[i] == u' ' ? Fake(font)->space : Fake(font)->advance;
             return width;
         },
-        [](int, int, int) { return reinterpret_cast<PlatformSurface*>(new FakeSurface); },
+        [](int w, int h, int maskSet) {
+            auto* s = new FakeSurface;
+            s->width = w, s->height = h, s->maskSet = maskSet;
+            s->pixels.assign(static_cast<size_t>(w) * h, 0);
+            return reinterpret_cast<PlatformSurface*>(s);
+        },
         [](PlatformSurface* surface) { delete Fake(surface); },
-        [](const PlatformSurface*) { return kMaskSet565; },
-        [](PlatformSurface*, int*, int*, int*) -> uint32_t* { return nullptr; },
-        [](PlatformSurface*, PixelRect, uint32_t) {},
-        [](PlatformSurface* surface, PlatformFont*, uint32_t, PixelRect rect, const char16_t* text,
-           int length, unsigned) {
-            Fake(surface)->push_back(std::to_string(rect.left) + ":" +
-                                     Utf16ToUtf8(std::u16string(text, text + length)));
+        [](const PlatformSurface* s) { return reinterpret_cast<const FakeSurface*>(s)->maskSet; },
+        [](PlatformSurface* s, int* w, int* h, int* stride) {
+            *w = *stride = Fake(s)->width;
+            *h = Fake(s)->height;
+            return Fake(s)->pixels.data();
+        },
+        [](PlatformSurface* surface, PixelRect r, uint32_t colour) {
+            FakeSurface& s = *Fake(surface);
+            s.fills.push_back(r);
+            if (r.left < 0 || r.top < 0 || r.right > s.width || r.bottom > s.height) {
+                ADD_FAILURE() << "fill outside the surface";
+                return;
+            }
+            for (int y = r.top; y < r.bottom; ++y)
+                for (int x = r.left; x < r.right; ++x)
+                    s.pixels[static_cast<size_t>(y * s.width + x)] = colour;
+        },
+        [](PlatformSurface* surface, PlatformFont* font, uint32_t colour, PixelRect rect,
+           const char16_t* text, int length, unsigned align) {
+            const std::u16string units(text, text + length);
+            Fake(surface)->push_back(std::to_string(rect.left) + ":" + Utf16ToUtf8(units));
+            Fake(surface)->texts.push_back({units, rect, align, colour, font});
         },
         [](PlatformSurface*, int, int) {},
     };
@@ -120,7 +160,7 @@ inline int LoadEnPat(HyphenPatterns& patterns) {
 }
 
 // A layout on the fixed-advance services: units of 10 pixels, a text font 10 pixels high (cell
-// 14), titles in units of 12 pixels, a text area `width` × `height`.
+// 14), titles in units of 12 pixels, a text area `width` × `height` and a surface as large.
 struct FakeLayout {
     Settings settings = DefaultSettings();
     Layout layout;
@@ -134,7 +174,7 @@ struct FakeLayout {
         layout.fonts.textFontAscent = 11;
         layout.fonts.titleFontAscent = 13;
         layout.fonts.emphasisDesc = FontDesc{u"Fake", -10, 0, 400, 0};
-        layout.surface = FakeDraw().createSurface(1, 1, 0);
+        layout.surface = FakeDraw().createSurface(width, height, kMaskSet565);
         layout.geometry.textRect = {0, 0, width, height};
     }
     ~FakeLayout() {

@@ -186,7 +186,7 @@ TEST(JustifyAndDrawLine, PiecesFillTheWidthOrTheLineIsDrawnWhole) {
     const struct {
         const char16_t* text;
         int words, width;
-        test::FakeSurface pieces;
+        test::Pieces pieces;
         int justify = 1;
     } cases[] = {
         // 110 pixels of text, 90 to spare over two gaps; the indent stays with the first word.
@@ -204,7 +204,7 @@ TEST(JustifyAndDrawLine, PiecesFillTheWidthOrTheLineIsDrawnWhole) {
     for (const auto& c : cases) {
         FakeLayout f(200);
         f.settings.justify = c.justify;
-        LineRecord record{.text = c.text, .flags = kStyleBody, .words = c.words};
+        LineRecord record{c.text, kStyleBody, c.words, 0, 0, {}, 0, 0};
         JustifyAndDrawLine(f.layout, TextContext(f.layout), record, PixelRect{0, 20, c.width, 34});
         EXPECT_EQ(*test::Fake(f.layout.surface), c.pieces)
             << Utf16ToUtf8(c.text) << " in " << c.width;
@@ -226,7 +226,7 @@ TEST(JustifyAndDrawLine, APagePaintedTwiceWithoutALayoutIsTheSame) {
         }
         return *test::Fake(f.layout.surface);
     };
-    const test::FakeSurface first = paint();
+    const test::Pieces first = paint();
     EXPECT_EQ(paint(), first);
     EXPECT_EQ(paint(), first);
 }

@@ -16,78 +16,21 @@
 namespace lectra {
 namespace {
 
-// What the recording services draw into: real pixel memory for fills (text is only recorded).
-struct TextOp {
-    std::string text;
-    PixelRect rect;
-    unsigned align;
-    uint32_t colour;
-    const PlatformFont* font;
-};
-struct RecSurface {
-    int width, height, maskSet;
-    std::vector<uint32_t> pixels;
-    std::vector<TextOp> texts;
-};
-RecSurface* Rec(PlatformSurface* s) {
-    return reinterpret_cast<RecSurface*>(s);
-}
-
-// The fixed-advance fonts of the layout tests, with surfaces that keep their fills and texts.
-// A fill outside the surface is a failure: the painter must clip.
-const DrawServices& RecDraw() {
-    static const DrawServices services = [] {
-        DrawServices d = test::FakeDraw();
-        d.createSurface = [](int w, int h, int maskSet) {
-            auto* s = new RecSurface{w, h, maskSet, {}, {}};
-            s->pixels.assign(static_cast<size_t>(w) * h, 0);
-            return reinterpret_cast<PlatformSurface*>(s);
-        };
-        d.deleteSurface = [](PlatformSurface* s) { delete Rec(s); };
-        d.surfaceMaskSet = [](const PlatformSurface* s) {
-            return reinterpret_cast<const RecSurface*>(s)->maskSet;
-        };
-        d.surfacePixels = [](PlatformSurface* s, int* w, int* h, int* stride) {
-            *w = Rec(s)->width;
-            *h = Rec(s)->height;
-            *stride = Rec(s)->width;
-            return Rec(s)->pixels.data();
-        };
-        d.fillRect = [](PlatformSurface* s, PixelRect r, uint32_t colour) {
-            RecSurface& rs = *Rec(s);
-            if (r.left < 0 || r.top < 0 || r.right > rs.width || r.bottom > rs.height) {
-                ADD_FAILURE() << "fill outside the surface";
-                return;
-            }
-            for (int y = r.top; y < r.bottom; ++y)
-                for (int x = r.left; x < r.right; ++x)
-                    rs.pixels[static_cast<size_t>(y * rs.width + x)] = colour;
-        };
-        d.drawText = [](PlatformSurface* s, PlatformFont* font, uint32_t colour, PixelRect rect,
-                        const char16_t* text, int length, unsigned align) {
-            Rec(s)->texts.push_back(
-                {Utf16ToUtf8(std::u16string(text, text + length)), rect, align, colour, font});
-        };
-        return d;
-    }();
-    return services;
-}
-
 // "C 0-480 text": the placement, the rectangle's sides and the text of a drawn text.
-std::string Describe(const TextOp& op) {
+std::string Describe(const test::FakeText& op) {
     const char* align = (op.align & kAlignRight) ? "R" : (op.align & kAlignCentre) ? "C" : "L";
     return std::string(align) + " " + std::to_string(op.rect.left) + "-" +
-           std::to_string(op.rect.right) + " " + op.text;
+           std::to_string(op.rect.right) + " " + Utf16ToUtf8(op.text);
 }
 
-// A layout on the recording services: status font 9 (cell 13, 10 pixels a unit), the window the
+// A layout on the fixed-advance services: status font 9 (cell 13, 10 pixels a unit), the window the
 // whole screen, the clock at 12:34, the battery at 87 percent on mains.
 struct RecPage {
     Settings settings = test::DefaultSettings();
     Layout layout;
     int width, height;
     RecPage(int w = 480, int h = 640) : width(w), height(h) {
-        layout.draw = &RecDraw();
+        layout.draw = &test::FakeDraw();
         layout.settings = &settings;
         settings.clockWithText[0] = 0;
         settings.fontSizeStatus = 9;
@@ -106,14 +49,14 @@ struct RecPage {
         layout.geometry = ComputePageGeometry(settings, width, height, width,
                                               layout.fonts.statusFontHeight, fullScreen);
     }
-    RecSurface& Surface() { return *Rec(layout.surface); }
+    test::FakeSurface& Surface() { return *test::Fake(layout.surface); }
     // Paints afresh and returns what the status font drew.
     std::vector<std::string> Status(const Document* doc, StatusSources sources = {12, 34, 87, 1}) {
         UpdateStatusSnapshot(layout, doc, sources);
         Surface().texts.clear();
         PaintPage(layout, doc);
         std::vector<std::string> out;
-        for (const TextOp& op : Surface().texts)
+        for (const test::FakeText& op : Surface().texts)
             if (op.font == layout.fonts.statusFont) out.push_back(Describe(op));
         return out;
     }
@@ -243,7 +186,7 @@ TEST(PaintPage, TheClockUnderTheText) {
     LayoutPage(page.layout, *book, 0);
     page.Status(book.doc.get(), {7, 5, 87, 1});
     int clocks = 0;
-    for (const TextOp& op : page.Surface().texts) {
+    for (const test::FakeText& op : page.Surface().texts) {
         if (op.font != page.layout.fonts.clockFont) continue;
         ++clocks;
         EXPECT_EQ(Describe(op), "C 0-480 07:05");
@@ -268,8 +211,8 @@ TEST(PaintPage, TheSurfaceMaskSetAndRefusedSizes) {
     PaintPage(page.layout, nullptr);
 }
 
-// Every turn on a geometry that does not fit the surface stays inside it (the recording services'
-// pixel memory is checked by the sanitizers).
+// Every turn on a geometry that does not fit the surface stays inside it (the fixed-advance
+// services' pixel memory is checked by the sanitizers).
 TEST(PaintPage, TurningAPageThatDoesNotFitStaysInsideTheSurface) {
     for (int rotation : {900, 1800, 2700}) {
         RecPage page(120, 90);

@@ -17,42 +17,6 @@ namespace {
 using test::FakeLayout;
 using Book = test::HtmlBook;
 
-struct TextOp {
-    PlatformFont* font;
-    int left;
-    int top;
-    std::u16string text;
-};
-struct Recorded {
-    std::vector<TextOp> texts;
-    std::vector<PixelRect> fills;
-};
-Recorded recorded;
-
-// The fixed-advance services, with the text and the fills recorded and a surface of some size
-// (no pixels: the turn leaves it alone).
-const DrawServices& Recording() {
-    static const DrawServices services = [] {
-        DrawServices s = test::FakeDraw();
-        s.surfacePixels = [](PlatformSurface*, int* w, int* h, int* stride) -> uint32_t* {
-            *w = *h = *stride = 4096;
-            return nullptr;
-        };
-        s.fillRect = [](PlatformSurface*, PixelRect r, uint32_t) { recorded.fills.push_back(r); };
-        // Placed as the platform places aligned text.
-        s.drawText = [](PlatformSurface*, PlatformFont* font, uint32_t, PixelRect r,
-                        const char16_t* text, int length, unsigned align) {
-            const int width = test::FakeDraw().measureText(font, text, length);
-            int x = r.left;
-            if (align & kAlignRight) x = r.right - width;
-            if (align & kAlignCentre) x = r.left + (r.right - r.left - width) / 2;
-            recorded.texts.push_back({font, x, r.top, std::u16string(text, text + length)});
-        };
-        return s;
-    }();
-    return services;
-}
-
 // Where `text` first stands in the book, −1 when nowhere.
 int32_t Find(Document& doc, const std::u16string& text) {
     const int32_t n = static_cast<int32_t>(text.size());
@@ -72,18 +36,27 @@ struct DrawnLine {
 };
 DrawnLine Drawn(const Layout& layout, int index) {
     const int y = layout.geometry.textRect.top + index * LinePitch(layout);
-    std::vector<TextOp> ops;
-    for (const TextOp& op : recorded.texts)
-        if (op.top >= y - 4 && op.top <= y + 6) ops.push_back(op);
+    std::vector<test::FakeText> ops;
+    for (const test::FakeText& op : test::Fake(layout.surface)->texts)
+        if (op.rect.top >= y - 4 && op.rect.top <= y + 6) ops.push_back(op);
+    // Placed as the platform places aligned text.
+    const auto left = [](const test::FakeText& op) {
+        const int width = test::FakeDraw().measureText(
+            const_cast<PlatformFont*>(op.font), op.text.data(), static_cast<int>(op.text.size()));
+        if (op.align & kAlignRight) return op.rect.right - width;
+        if (op.align & kAlignCentre)
+            return op.rect.left + (op.rect.right - op.rect.left - width) / 2;
+        return op.rect.left;
+    };
     std::sort(ops.begin(), ops.end(),
-              [](const TextOp& a, const TextOp& b) { return a.left < b.left; });
+              [&](const test::FakeText& a, const test::FakeText& b) { return left(a) < left(b); });
     DrawnLine line;
-    for (const TextOp& op : ops) {
-        const int advance = test::Fake(op.font)->advance;
+    for (const test::FakeText& op : ops) {
+        const int advance = test::Fake(const_cast<PlatformFont*>(op.font))->advance;
         for (size_t k = 0; k < op.text.size(); ++k) {
             line.units += op.text[k];
-            line.left.push_back(op.left + advance * static_cast<int>(k));
-            line.right.push_back(op.left + advance * static_cast<int>(k + 1));
+            line.left.push_back(left(op) + advance * static_cast<int>(k));
+            line.right.push_back(left(op) + advance * static_cast<int>(k + 1));
         }
     }
     return line;
@@ -92,16 +65,20 @@ DrawnLine Drawn(const Layout& layout, int index) {
 struct MarkedPage {
     FakeLayout f;
     Document& doc;
-    MarkedPage(Document& d, int width, int height = 300) : f(width, height), doc(d) {
-        f.layout.draw = &Recording();
+    MarkedPage(Document& d, int width, int height = 300) : f(width, height), doc(d) {}
+    test::FakeSurface& Recorded() { return *test::Fake(f.layout.surface); }
+    std::vector<PixelRect>& Fills() { return Recorded().fills; }
+    // Paints the page as it is laid out.
+    void Repaint() {
+        Recorded().Clear();
+        PaintPage(f.layout, &doc);
     }
     // Lays the page out from the start with units from..to − 1 marked and paints it.
     void Paint(int32_t from, int32_t to) {
         f.layout.searchMark = from;
         f.layout.searchMarkEnd = to;
         LayoutPage(f.layout, doc, doc.pageStart);
-        recorded = {};
-        PaintPage(f.layout, &doc);
+        Repaint();
     }
     int LineHolding(const std::u16string& text) const {
         const std::vector<LineRecord>& lines = f.layout.pageLines;
@@ -115,7 +92,7 @@ struct MarkedPage {
         ASSERT_LE(first + count, drawn.units.size()) << what;
         const int y = index * LinePitch(f.layout);
         int fills = 0;
-        for (const PixelRect& r : recorded.fills) {
+        for (const PixelRect& r : test::Fake(f.layout.surface)->fills) {
             if (r.top > y + 4 || r.bottom < y + 8) continue;
             ++fills;
             EXPECT_EQ(r.left, drawn.left[first]) << what;
@@ -136,7 +113,7 @@ struct MarkedPage {
         const size_t first = drawn.units.find(needle);
         ASSERT_NE(first, std::u16string::npos) << what;
         ExpectMark(index, first, needle.size(), what);
-        EXPECT_EQ(recorded.fills.size(), 1u) << what;
+        EXPECT_EQ(Fills().size(), 1u) << what;
     }
 };
 
@@ -186,17 +163,17 @@ TEST(SearchMark, AMatchAcrossAHyphenatedBreakIsMarkedOnBothLines) {
             const int32_t start = line.end - static_cast<int32_t>(head);
             // The whole word: both parts and the hyphen between them.
             page.Paint(start, line.end + static_cast<int32_t>(tail));
-            ASSERT_EQ(recorded.fills.size(), 2u) << width;
+            ASSERT_EQ(page.Fills().size(), 2u) << width;
             const DrawnLine drawn = Drawn(page.f.layout, i);
             page.ExpectMark(i, drawn.units.size() - head - 1, head + 1, "head");
             page.ExpectMark(i + 1, 0, tail, "tail");
             // The head alone: the hyphen stays unmarked.
             page.Paint(start, line.end);
-            ASSERT_EQ(recorded.fills.size(), 1u) << width;
+            ASSERT_EQ(page.Fills().size(), 1u) << width;
             page.ExpectMark(i, drawn.units.size() - head - 1, head, "head alone");
             // The tail alone: nothing on the first line.
             page.Paint(line.end, line.end + 2);
-            ASSERT_EQ(recorded.fills.size(), 1u) << width;
+            ASSERT_EQ(page.Fills().size(), 1u) << width;
             page.ExpectMark(i + 1, 0, 2, "tail alone");
             ++found;
             break;
@@ -211,15 +188,14 @@ TEST(SearchMark, NothingIsMarkedAfterAPageMove) {
     MarkedPage page(*book.doc, 300, 8 * 14);
     const int32_t at = Find(*book.doc, u"omega");
     page.Paint(at, at + 5);
-    ASSERT_EQ(recorded.fills.size(), 1u);
+    ASSERT_EQ(page.Fills().size(), 1u);
     // A line forward: the hit's line is still on the page, and not marked.
     ASSERT_EQ(NextLine(page.f.layout, *book.doc), 1);
     EXPECT_EQ(page.f.layout.searchMark, -1);
     LayoutPage(page.f.layout, *book.doc, book.doc->pageStart);
     ASSERT_GE(page.LineHolding(u"omega"), 0);
-    recorded = {};
-    PaintPage(page.f.layout, &*book.doc);
-    EXPECT_TRUE(recorded.fills.empty());
+    page.Repaint();
+    EXPECT_TRUE(page.Fills().empty());
     for (int i = 0; i < page.f.layout.linesPerPage; ++i) {
         PixelRect r;
         EXPECT_EQ(SearchMarkRect(page.f.layout, i, &r), 0) << i;
@@ -227,9 +203,8 @@ TEST(SearchMark, NothingIsMarkedAfterAPageMove) {
     // A mark cleared without laying the page out again is not painted either.
     page.Paint(at, at + 5);
     ASSERT_EQ(PreviousLine(page.f.layout, *book.doc), 1);
-    recorded = {};
-    PaintPage(page.f.layout, &*book.doc);
-    EXPECT_TRUE(recorded.fills.empty());
+    page.Repaint();
+    EXPECT_TRUE(page.Fills().empty());
 }
 
 // A tap finds the unit drawn under it on every kind of line, justified or not: a title centred in
