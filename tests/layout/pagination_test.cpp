@@ -22,30 +22,22 @@ using test::WalkForward;
 constexpr auto Next = NextPage;
 constexpr auto NextLineKey = NextLine;
 
-// Every book at several page sizes.
-void CheckPagesTileAndMovesReturn(Document* doc, const std::string& name) {
-    for (auto [width, height] : {std::pair{200, 140}, {470, 600}, {90, 30}, {1000, 14}}) {
-        FakeLayout f(width, height);
-        ASSERT_EQ(test::LoadEnPat(f.layout.patterns), 1);
-        SCOPED_TRACE(testing::Message() << name << " " << width << "x" << height);
-        test::CheckPagesTileAndMovesReturn(f, *doc);
-    }
-}
-
+// Pages tile every book at several page sizes and the moves return; among the books, emphasis
+// fonts wider or narrower than the text font (italic, bold, sub- and superscripts, monospace),
+// where the way back must lay out the lines as forward does.
 TEST(Pagination, PagesTileEveryBookAndAPageForwardAndBackReturns) {
-    for (const char* name : {"ru-story.fb2", "en-story.html", "ru-story.txt"}) {
-        auto doc = Sample(name);
-        CheckPagesTileAndMovesReturn(doc.get(), name);
-    }
-}
-
-// Emphasis fonts wider or narrower than the text font (italic, bold, sub- and superscripts,
-// monospace): the way back lays out the lines as forward.
-TEST(Pagination, WithEmphasisPagesTileAndTheMovesAgree) {
-    for (const char* name : {"en-emphasis.fb2", "en-emphasis-pandoc.epub"}) {
+    const std::string samples = LECTRA_SAMPLES;
+    for (const std::string& path :
+         {samples + "/ru-story.fb2", samples + "/en-story.html", samples + "/ru-story.txt",
+          test::Fixture("en-emphasis.fb2"), test::Fixture("en-emphasis-pandoc.epub")}) {
         test::OpenedBook doc;
-        ASSERT_TRUE(test::Open(*doc, test::Fixture(name))) << name;
-        CheckPagesTileAndMovesReturn(doc.doc.get(), name);
+        ASSERT_TRUE(test::Open(*doc, path)) << path;
+        for (auto [width, height] : {std::pair{200, 140}, {470, 600}, {90, 30}, {1000, 14}}) {
+            FakeLayout f(width, height);
+            ASSERT_EQ(test::LoadEnPat(f.layout.patterns), 1);
+            SCOPED_TRACE(testing::Message() << path << " " << width << "x" << height);
+            test::CheckPagesTileAndMovesReturn(f, *doc);
+        }
     }
 }
 
@@ -114,14 +106,12 @@ TEST(Pagination, ATitleAtThePageFootGoesOverWithTheParagraphAfterIt) {
     FakeLayout f(200, 140);
     LayOut(f, *book);
     ASSERT_EQ(f.layout.linesPerPage, 10);
-    EXPECT_EQ(f.layout.titleHeld, 0);
     const int32_t second = Move(f, *book, 0, Next);
     EXPECT_EQ(f.layout.pageLines[0].text, u"   b9");
     EXPECT_EQ(f.layout.titleHeld, 1);
     EXPECT_EQ(book.doc->pageEnd, title);
     EXPECT_EQ(f.layout.pageLines[9].text, u"");
     EXPECT_EQ(f.layout.pageLines[9].start, title);
-    EXPECT_EQ(f.layout.pageLines[8].text, u"   b17");
     // Nothing of the held line is drawn on this page.
     test::Fake(f.layout.surface)->clear();
     PaintPage(f.layout, book.doc.get());
@@ -291,7 +281,6 @@ TEST(Pagination, TheLastFullPageIsTheFurthestAMoveGoes) {
                 LayOut(f, *doc);
                 EXPECT_EQ(f.layout.linesPerPage, perPage);
                 EXPECT_EQ(doc->pageEnd, length);
-                EXPECT_EQ(f.layout.pageLines[perPage - 1].end, length);
                 EXPECT_NE(f.layout.pageLines[perPage - 1].text.find_first_not_of(u' '),
                           std::u16string::npos);
                 // Down does nothing there, nor anywhere the page shows the end.
