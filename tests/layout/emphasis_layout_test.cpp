@@ -87,20 +87,12 @@ TEST(EmphasisLines, AnEmphasisedWordIsHyphenatedInItsFont) {
     EXPECT_EQ(lines[2].styles[0], kEmphasisItalic);
 }
 
+// Right-aligned runs, drawn whole: superscripts take the small font. (Spread runs are checked by
+// the search mark's test against where the mark's edges put them.)
 TEST(EmphasisLines, RunsAreDrawnWhereTheyWereMeasured) {
     FakeLayout f(200);
-    LineRecord record;
-    record.text = u"ab cd ef";
-    record.styles = {0, 0, 0, kEmphasisItalic, kEmphasisItalic, 0, 0, 0};
-    record.flags = kStyleBody;
-    record.words = 3;
-    // 30 + 26 + 10 + 20 = 86 pixels: 114 spare, 57 a gap.
-    JustifyAndDrawLine(f.layout, TextContext(f.layout), record, PixelRect{0, 20, 200, 34});
-    EXPECT_EQ(*test::Fake(f.layout.surface), (test::Pieces{"0:ab ", "87:cd", "113: ", "180:ef"}));
-    test::Fake(f.layout.surface)->clear();
-    // Right-aligned and left, whole: superscripts take the small font.
-    record.styles = {0, 0, 0, kEmphasisSuper, kEmphasisSuper, 0, 0, 0};
-    record.flags = kStyleRight;
+    const std::vector<uint8_t> styles = {0, 0, 0, kEmphasisSuper, kEmphasisSuper, 0, 0, 0};
+    LineRecord record{u"ab cd ef", kStyleRight, 3, 0, 0, styles, 0, 0};
     DrawLineRuns(f.layout, TextContext(f.layout), record, PixelRect{0, 20, 200, 34}, kAlignRight);
     EXPECT_EQ(*test::Fake(f.layout.surface), (test::Pieces{"128:ab ", "158:cd", "170: ef"}));
     // A line whose styles do not match its text, or a title, is drawn whole in its font.

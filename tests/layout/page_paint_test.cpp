@@ -313,39 +313,33 @@ TEST(RenderTool, PagesMatchTheirGoldenPictures) {
     const std::string large = "--width 480 --height 640 ";
     const struct {
         const char* name;
-        const char* folder;
-        const char* book;
+        const char* book;  // from the samples' folder
         std::string options;
     } cases[] = {
-        {"rotate-0", LECTRA_SAMPLES, "en-story.html", small + "--position 2000"},
-        {"rotate-900", LECTRA_SAMPLES, "en-story.html", small + "--position 2000 --rotate 900"},
-        {"rotate-1800", LECTRA_SAMPLES, "en-story.html", small + "--position 2000 --rotate 1800"},
-        {"rotate-2700", LECTRA_SAMPLES, "en-story.html",
-         small + "--position 2000 --rotate 2700 --fullscreen"},
-        {"status-0-path", LECTRA_SAMPLES, "ru-story.fb2", small + "--status-mode 0"},
-        {"status-1-percent", LECTRA_SAMPLES, "ru-story.fb2",
-         small + "--status-mode 1 --position 5000"},
-        {"status-2-pages", LECTRA_SAMPLES, "ru-story.fb2",
-         small + "--status-mode 2 --position 5000 --profile 2"},
-        {"status-3-titles", LECTRA_SAMPLES, "ru-story.fb2", small + "--status-mode 3 --profile 1"},
+        {"rotate-0", "en-story.html", small + "--position 2000"},
+        {"rotate-900", "en-story.html", small + "--position 2000 --rotate 900"},
+        {"rotate-1800", "en-story.html", small + "--position 2000 --rotate 1800"},
+        {"rotate-2700", "en-story.html", small + "--position 2000 --rotate 2700 --fullscreen"},
+        {"status-0-path", "ru-story.fb2", small + "--status-mode 0"},
+        {"status-1-percent", "ru-story.fb2", small + "--status-mode 1 --position 5000"},
+        {"status-2-pages", "ru-story.fb2", small + "--status-mode 2 --position 5000 --profile 2"},
+        {"status-3-titles", "ru-story.fb2", small + "--status-mode 3 --profile 1"},
         // A FictionBook's cover and an illustration opening a page (it did not fit below the page
         // before); an EPUB's SVG cover page and a PNG between two paragraphs.
-        {"pictures-fb2-cover", LECTRA_SAMPLES, "../tests/fixtures/en-pictures.fb2",
-         small + "--status-mode 1"},
-        {"pictures-fb2-illustration", LECTRA_SAMPLES, "../tests/fixtures/en-pictures.fb2",
+        {"pictures-fb2-cover", "../tests/fixtures/en-pictures.fb2", small + "--status-mode 1"},
+        {"pictures-fb2-illustration", "../tests/fixtures/en-pictures.fb2",
          small + "--status-mode 1 --position 205"},
-        {"pictures-epub-cover", LECTRA_SAMPLES, "../tests/fixtures/en-pictures.epub",
-         small + "--status-mode 1"},
-        {"pictures-epub-png", LECTRA_SAMPLES, "../tests/fixtures/en-pictures.epub",
+        {"pictures-epub-cover", "../tests/fixtures/en-pictures.epub", small + "--status-mode 1"},
+        {"pictures-epub-png", "../tests/fixtures/en-pictures.epub",
          small + "--status-mode 1 --position 757"},
         // Emphasis: FictionBook's italic epigraph, bold, sub- and superscript, monospace and
         // strike-through; pandoc's italic and bold in justified, hyphenated lines.
-        {"emphasis-fb2", LECTRA_FIXTURES, "en-emphasis.fb2", large},
-        {"emphasis-epub", LECTRA_FIXTURES, "en-emphasis-pandoc.epub", large + "--position 30"},
+        {"emphasis-fb2", "../tests/fixtures/en-emphasis.fb2", large},
+        {"emphasis-epub", "../tests/fixtures/en-emphasis-pandoc.epub", large + "--position 30"},
     };
     for (const auto& c : cases) {
         const std::string out = scratch.path() + "/" + c.name + ".png";
-        const std::string command = std::string("cd '") + c.folder + "' && '" + LECTRA_TOOL +
+        const std::string command = std::string("cd '") + LECTRA_SAMPLES + "' && '" + LECTRA_TOOL +
                                     "' render --out '" + out + "' " + c.options + " " + c.book +
                                     "; echo $?";
         ASSERT_EQ(test::Run(command), "0\n") << c.name;

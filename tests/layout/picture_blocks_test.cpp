@@ -120,16 +120,6 @@ TEST(PictureBlocks, ABlockGoesBelowTheLinesWhenItFitsWithALineAfterItElseItOpens
     // The way back returns to the short page, not to a full one ending at the same place.
     ASSERT_EQ(PreviousPage(f.layout, *book), 1);
     EXPECT_EQ(book.doc->pageStart, shortPageStart);
-    // A line down from a page that opens with a block goes past the block and its line.
-    LayoutPage(f.layout, *book, book.doc->pageStart);
-    NextPage(f.layout, *book);
-    LayoutPage(f.layout, *book, book.doc->pageStart);
-    const int32_t blockPage = book.doc->pageStart;
-    ASSERT_EQ(NextLine(f.layout, *book), 1);
-    EXPECT_EQ(book.doc->pageStart, f.layout.pageLines[4].end);
-    LayoutPage(f.layout, *book, book.doc->pageStart);
-    ASSERT_EQ(PreviousLine(f.layout, *book), 1);
-    EXPECT_EQ(book.doc->pageStart, blockPage);
 }
 
 // A book's first page opens with its cover, whatever white space and marks come first; a picture
