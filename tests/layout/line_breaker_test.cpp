@@ -228,7 +228,6 @@ TEST(JustifyAndDrawLine, APagePaintedTwiceWithoutALayoutIsTheSame) {
     };
     const test::Pieces first = paint();
     EXPECT_EQ(paint(), first);
-    EXPECT_EQ(paint(), first);
 }
 
 }  // namespace
