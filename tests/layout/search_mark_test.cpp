@@ -19,13 +19,8 @@ using Book = test::HtmlBook;
 
 // Where `text` first stands in the book, −1 when nowhere.
 int32_t Find(Document& doc, const std::u16string& text) {
-    const int32_t n = static_cast<int32_t>(text.size());
-    for (int32_t p = 0; p + n <= DocLength(doc); ++p) {
-        int32_t k = 0;
-        while (k < n && GetChar(doc, p + k) == text[static_cast<size_t>(k)]) ++k;
-        if (k == n) return p;
-    }
-    return -1;
+    const size_t at = test::ReadAll(doc).find(text);
+    return at == std::u16string::npos ? -1 : static_cast<int32_t>(at);
 }
 
 // The units drawn on one line, left to right, each with its left and right edge as the recorded
