@@ -1,4 +1,5 @@
-// The HTML and FictionBook filters on the cases that break real books.
+// The HTML and FictionBook filters on the cases that break real books, and plain text as UTF-8
+// and by paragraph mode.
 #include "document/markup_filter.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +21,10 @@ std::u16string Read(const std::string& name, const std::string& bytes, int codeP
     return test::ReadAll(*doc);
 }
 
+const std::string kLines =
+    "  First paragraph wraps\r\nonto a second line.\r\n  Second one\r\n\r\nafter a blank line\n- "
+    "a list item\n*star\n\ttabbed";
+
 // Marks: \n paragraph, \r centred, \f right or epigraph, \v verse.
 TEST(MarkupFilter, SourcesAndTheirStreams) {
     constexpr int kDetect = kTxtDetectParagraph, kAsIs = kTxtPlainAsIs;
@@ -28,6 +33,7 @@ TEST(MarkupFilter, SourcesAndTheirStreams) {
         std::string input;
         int mode;
         std::u16string expected;
+        int codePage = 1251;
     } cases[] = {
         // References: named, numeric and rejected.
         {"t.html", "a&lt;b", kDetect, u"a<b"},
@@ -83,9 +89,41 @@ TEST(MarkupFilter, SourcesAndTheirStreams) {
         // Plain text read as HTML, or as it is.
         {"t.txt", "a &amp; <b>b</b>\n  c", kTxtPlainAsHtml, u"a & b   c"},
         {"t.txt", "a &amp; <b>b</b>\n  c", kAsIs, u"a &amp; <b>b</b>\n  c"},
+        // The emphasis tags yield exactly what they did before they carried emphasis.
+        {"t.html",
+         "<p>H<SUB>2</SUB>O<EM>a</EM><STRONG>b</STRONG><DFN>c</DFN><STRIKE>d</STRIKE><U>e</U>"
+         "<TT>f</TT><CODE>g\nh</CODE></p>",
+         kDetect, u"\nH2Oabcdefg h"},
+        {"t.fb2",
+         "<body><p>H<sub>2</sub>O<emphasis>a</emphasis><strong>b</strong><code>c</code>"
+         "<strikethrough>d</strikethrough><sup>e</sup><emphasis/>f</p></body>",
+         kDetect, u"\nH2Oabcdef"},
+        // UTF-8 and UTF-16 markup.
+        {"u.html", "<p>\xD0\x96&mdash;\xF0\x9F\x98\x80<b>x</b>", kDetect, u"\n\u0416\u2014\uFFFDx",
+         kCodePageUtf8},
+        {"w.fb2", std::string("\xFF\xFE<\0p\0>\0a\0&\0l\0t\0;\0b\0<\0/\0p\0>\0", 28), kDetect,
+         u"\na<b", kCodePageAuto},
+        // UTF-8 as the reader takes it: cut by the end (zero bits), continuation bytes as they
+        // come,
+        // beyond U+FFFF one unit that eats nothing, cut there and the pass still ends at the end.
+        {"u.txt", "\xE2\x80\x94", kAsIs, u"\u2014", kCodePageUtf8},
+        {"u.txt", "ab\xC3", kAsIs, u"ab\u00C0", kCodePageUtf8},
+        {"u.txt", "\xC3\x41z", kAsIs, u"\u00C1z", kCodePageUtf8},
+        {"u.txt", "\xF0\x9F\x98\x80!", kAsIs, u"\uFFFD!", kCodePageUtf8},
+        {"u.txt", "x\xF0\x9F", kAsIs, u"x\uFFFD", kCodePageUtf8},
+        // Plain text's lines, paragraphs and indents: as it is one unit per byte, or paragraphs
+        // found.
+        {"m.txt", kLines, kAsIs,
+         u"  First paragraph wraps \nonto a second line. \n  Second one \n \nafter a blank line\n- "
+         u"a list item\n*star\n tabbed"},
+        {"m.txt", kLines, kDetect,
+         u"  First paragraph wraps  onto a second line. \n  Second one \n  after a blank line\n- a "
+         u"list item\n*star\n tabbed"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(Read(c.file, c.input, 1251, c.mode), c.expected) << c.file << ": " << c.input;
+    for (const auto& c : cases) {
+        EXPECT_EQ(Read(c.file, c.input, c.codePage, c.mode), c.expected)
+            << c.file << ": " << c.input;
+    }
 }
 
 TEST(Tags, OnceFlagsDoNotLeakIntoTheNextBook) {
@@ -94,26 +132,6 @@ TEST(Tags, OnceFlagsDoNotLeakIntoTheNextBook) {
     ASSERT_TRUE(test::Open(*doc, dir.Write("a.html", "<p align=right>r"), 1251));
     ASSERT_TRUE(test::Open(*doc, dir.Write("b.html", "plain"), 1251));
     EXPECT_EQ(test::ReadAll(*doc), u"plain");
-}
-
-TEST(Tags, CountersSaturateSoTheSnapshotIsExact) {
-    std::string s;
-    for (int i = 0; i < 300; ++i) s += "<title>";
-    s += std::string(5000, 'x');
-    ScratchDir dir;
-    auto doc = NewDocument();
-    ASSERT_TRUE(test::Open(*doc, dir.Write("s.fb2", s), 1251));
-    ASSERT_EQ(doc->blocks.size(), 2u);
-    EXPECT_EQ(doc->blocks[1].state[3], 255);  // centre depth; the bold depth in Emphasis
-}
-
-TEST(Encodings, Utf8AndUtf16Markup) {
-    EXPECT_EQ(Read("u.html", "<p>\xD0\x96&mdash;\xF0\x9F\x98\x80<b>x</b>", kCodePageUtf8),
-              u"\n\u0416\u2014\uFFFDx");
-    std::string wide;
-    for (char c : std::string("\xFF\xFE<p>a&lt;b</p>"))
-        wide += c == '\xFF' || c == '\xFE' ? std::string(1, c) : std::string(1, c) + '\0';
-    EXPECT_EQ(Read("w.fb2", wide, kCodePageAuto), u"\na<b");
 }
 
 }  // namespace

@@ -32,23 +32,30 @@ std::string WithoutPictures(std::string xml) {
     return std::regex_replace(xml, std::regex("<binary[^>]*>[^<]*</binary>"), "");
 }
 
-TEST(Pictures, AFictionBookHasItsCoverAtTheStartAndItsIllustrationBeforeTheNextParagraph) {
+// The cover opens the book (the EPUB's cover page shows it in an SVG image); a FictionBook's base64
+// is decoded only when asked for, to the bytes that were put in, as far as asked.
+TEST(Pictures, ABookHasItsCoverAtTheStartAndItsPicturesFromTheBooksBytes) {
+    for (const auto& [file, second] : {std::pair{"en-pictures.fb2", "illustration.jpg"},
+                                       std::pair{"en-pictures.epub", "plain.png"}}) {
+        OpenedBook book;
+        ASSERT_EQ(test::Open(*book, Fixture(file)), 1);
+        const PictureTable& t = book->pictures;
+        EXPECT_EQ(t.hasCover, 1) << file;
+        ASSERT_EQ(t.anchors.size(), 2u) << file;
+        EXPECT_EQ(t.anchors[0].position, 0) << file;
+        EXPECT_EQ(Bytes(*book, t.anchors[0].source),
+                  ReadBytes(Fixture("source/pictures/cover.png")));
+        const std::string picture = ReadBytes(Fixture(std::string("source/pictures/") + second));
+        EXPECT_EQ(Bytes(*book, t.anchors[1].source), picture) << file;
+        EXPECT_GT(t.anchors[1].position, 0) << file;
+    }
+    // At the unit after its tag, before the mark that opens the chapter's title.
     OpenedBook book;
     ASSERT_EQ(test::Open(*book, Fixture("en-pictures.fb2")), 1);
-    const PictureTable& t = book->pictures;
-    EXPECT_EQ(t.hasCover, 1);
-    ASSERT_EQ(t.anchors.size(), 2u);
-    EXPECT_EQ(t.anchors[0].position, 0);
-    // At the unit after its tag, before the mark that opens the chapter's title.
-    const std::u16string text = test::ReadAll(*book);
-    const auto at = static_cast<size_t>(t.anchors[1].position);
-    EXPECT_EQ(text.substr(at - 10, 19), u"Usherette  \nChapter");
-    // The base64 is decoded only when asked for, to the bytes that were put in.
-    const std::string cover = ReadBytes(Fixture("source/pictures/cover.png"));
+    const auto at = static_cast<size_t>(book->pictures.anchors[1].position);
+    EXPECT_EQ(test::ReadAll(*book).substr(at - 10, 19), u"Usherette  \nChapter");
     const std::string illustration = ReadBytes(Fixture("source/pictures/illustration.jpg"));
-    EXPECT_EQ(Bytes(*book, t.anchors[0].source), cover);
-    EXPECT_EQ(Bytes(*book, t.anchors[1].source), illustration);
-    EXPECT_EQ(Bytes(*book, t.anchors[1].source, 10), illustration.substr(0, 10));
+    EXPECT_EQ(Bytes(*book, book->pictures.anchors[1].source, 10), illustration.substr(0, 10));
 }
 
 // No unit is added and no position moves; decoding the blocks again gathers nothing more.
@@ -98,19 +105,6 @@ TEST(Pictures, AnHtmlBookFindsItsPicturesBesideItAndAnInlineOneEndsNoWord) {
     EXPECT_EQ(ReadPictureBytes(*doc, t.anchors[2].source, out, kMaxPictureBytes), 0);
 }
 
-TEST(Pictures, AnEpubHasItsCoverFirstAndItsPicturesReadFromTheArchive) {
-    OpenedBook book;
-    ASSERT_EQ(test::Open(*book, Fixture("en-pictures.epub")), 1);
-    const PictureTable& t = book->pictures;
-    EXPECT_EQ(t.hasCover, 1);
-    ASSERT_EQ(t.anchors.size(), 2u);
-    // The cover page shows the cover in an SVG image: it opens the book.
-    EXPECT_EQ(t.anchors[0].position, 0);
-    EXPECT_EQ(Bytes(*book, t.anchors[0].source), ReadBytes(Fixture("source/pictures/cover.png")));
-    EXPECT_EQ(Bytes(*book, t.anchors[1].source), ReadBytes(Fixture("source/pictures/plain.png")));
-    EXPECT_GT(t.anchors[1].position, 0);
-}
-
 TEST(Pictures, ThePackageNamesItsCoverByPropertyOrByMeta) {
     const std::string byProperty =
         "<package><manifest><item id=\"c\" href=\"img/c.jpg\" properties=\"cover-image\"/>"
@@ -126,16 +120,35 @@ TEST(Pictures, ThePackageNamesItsCoverByPropertyOrByMeta) {
     EXPECT_EQ(EpubCoverPath(byMeta, "content.opf"), "");
 }
 
+// Percent escapes need two hex digits and are decoded once; "." and ".." resolve within the root,
+// which a path in an archive may not climb above and a path on disk stays at.
 TEST(Pictures, LinksResolveAgainstTheirDocumentsFolder) {
-    EXPECT_EQ(ResolvePicturePath(u"OPS/text/ch1.xhtml", u"../images/a.png", 1),
-              u"OPS/images/a.png");
-    EXPECT_EQ(ResolvePicturePath(u"OPS/text/ch1.xhtml", u"/root.png", 1), u"root.png");
-    EXPECT_EQ(ResolvePicturePath(u"ch1.xhtml", u"../../a.png", 1), u"");
-    EXPECT_EQ(ResolvePicturePath(u"/home/b/book.html", u"../a%2Fb.png?x=1", 0), u"/home/a/b.png");
-    EXPECT_EQ(ResolvePicturePath(u"/home/b/book.html", u"/abs/p.png", 0), u"/abs/p.png");
-    EXPECT_EQ(ResolvePicturePath(u"/home/b/book.html", u"https://x/p.png", 0), u"");
-    EXPECT_EQ(ResolvePicturePath(u"/home/b/book.html", u"#only-a-fragment", 0), u"");
-    EXPECT_EQ(ResolvePicturePath(u"/home/b/book.html", u"  ", 0), u"");
+    const struct {
+        const char16_t *base, *link;
+        int inArchive;
+        const char16_t* path;
+    } cases[] = {
+        {u"OPS/text/ch1.xhtml", u"../images/./a.png", 1, u"OPS/images/a.png"},
+        {u"OPS/text/ch1.xhtml", u"/root.png", 1, u"root.png"},
+        {u"ch1.xhtml", u"//a//b/", 1, u"a/b"},
+        {u"ch1.xhtml", u"a/..", 1, u""},
+        {u"ch1.xhtml", u"../../a.png", 1, u""},
+        {u"OPS/c.xhtml", u"a%20b%2Fc%2fd", 1, u"OPS/a b/c/d"},
+        {u"OPS/c.xhtml", u"100%", 1, u"OPS/100%"},
+        {u"OPS/c.xhtml", u"%4", 1, u"OPS/%4"},
+        {u"OPS/c.xhtml", u"%zz%41", 1, u"OPS/%zzA"},
+        {u"OPS/c.xhtml", u"%2541", 1, u"OPS/%41"},
+        {u"/home/b/book.html", u"../a%2Fb.png?x=1", 0, u"/home/a/b.png"},
+        {u"/home/b/book.html", u"/abs/p.png", 0, u"/abs/p.png"},
+        {u"/home/b/book.html", u"/../../etc/../b", 0, u"/b"},
+        {u"/home/b/book.html", u"https://x/p.png", 0, u""},
+        {u"/home/b/book.html", u"#only-a-fragment", 0, u""},
+        {u"/home/b/book.html", u"  ", 0, u""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ResolvePicturePath(c.base, c.link, c.inArchive), c.path)
+            << Utf16ToUtf8(c.base) << " " << Utf16ToUtf8(c.link);
+    }
 }
 
 TEST(Pictures, HostileBooksGiveBoundedAnchorsAndDamagedBytesReadAsNone) {

@@ -6,6 +6,7 @@
 #include "book_builders.h"
 #include "document/format_table.h"
 #include "document/formats/pdb_reader.h"
+#include "document/formats/tcr_reader.h"
 
 namespace lectra {
 namespace {
@@ -54,25 +55,6 @@ TEST(BookReaders, BooksFromIndependentWritersReadWordForWord) {
             ReadBytes(Fixture(b.file[0] == 'r' ? "source/ru.txt" : "source/en.txt"));
         EXPECT_EQ(test::StreamWords(*doc), test::Words(test::Repeat(source, b.copies))) << b.file;
     }
-}
-
-TEST(BookReaders, RecordsAfterTheTextRecordsAreNotText) {
-    // A bookmark record appended to txt2pdbdoc's book: one list entry more, every offset 8 on.
-    std::string pdb = ReadBytes(Fixture("ru-txt2pdbdoc.pdb"));
-    const uint32_t count = (uint8_t(pdb[76]) << 8) | uint8_t(pdb[77]);
-    for (uint32_t k = 0; k < count; ++k) {
-        const size_t at = 78 + 8 * k;
-        const uint32_t offset = (uint8_t(pdb[at]) << 24) | (uint8_t(pdb[at + 1]) << 16) |
-                                (uint8_t(pdb[at + 2]) << 8) | uint8_t(pdb[at + 3]);
-        pdb.replace(at, 4, test::Be(offset + 8, 4));
-    }
-    pdb.replace(76, 2, test::Be(count + 1, 2));
-    pdb.insert(78 + 8 * count, test::Be(uint32_t(pdb.size()) + 8, 4) + std::string(4, '\0'));
-    pdb += "BOOKMARK\x01\x02\x03\x04 marks";
-    test::ScratchDir dir;
-    test::OpenedBook doc;
-    ASSERT_EQ(Open(*doc, dir.Write("marked.pdb", pdb)), 1);
-    EXPECT_EQ(test::StreamWords(*doc), test::Words(ReadBytes(Fixture("source/ru.txt"))));
 }
 
 TEST(BookReaders, DetectionSamplesTheDecodedText) {
@@ -138,6 +120,49 @@ TEST(BookReaders, MalformedFilesAreRefusedWithBadFormat) {
     }
     ASSERT_EQ(Open(*doc, dir.Write("good.tcr", tcr), 1251), 1);
     EXPECT_EQ(test::RawBytes(*doc), "ab");
+}
+
+// TCR books: the block index around phrases that cross a block start or expand to nothing.
+TEST(TcrReader, APhraseAcrossABlockStartBeginsTheNextBlockWithItsRest) {
+    test::ScratchDir dir;
+    // Code 0 is "x", code 1 "ABCDEFGHIJ": 8190 × "x", then the phrase crosses 8192 two bytes in.
+    const std::string body = std::string(8190, '\0') + '\x01' + std::string(10, '\0');
+    test::OpenedBook doc;
+    ASSERT_EQ(test::Open(*doc, dir.Write("s.tcr", test::BuildTcr({"x", "ABCDEFGHIJ"}, body)), 1251),
+              1);
+    ASSERT_EQ(TcrOf(*doc)->blocks.size(), 2u);
+    // Block 1 first, cold, then block 0.
+    EXPECT_EQ(ReadSourceByte(*doc, 8192), 'C');
+    EXPECT_EQ(test::RawBytes(*doc), std::string(8190, 'x') + "ABCDEFGHIJ" + std::string(10, 'x'));
+    EXPECT_EQ(ReadSourceByte(*doc, 8210), 0);  // beyond the book
+}
+
+TEST(TcrReader, EmptyPhrasesExpandToNothingAndNeverStartABlock) {
+    test::ScratchDir dir;
+    // Code 2 is empty: a run of them before the first letter, a run inside block 0 longer than
+    // the 8192 codes that one read brings in, and single ones between the letters of block 1.
+    std::string body = std::string(100, '\x02') + '\x00' + std::string(9000, '\x02');
+    std::string expected = "a";
+    for (int i = 1; i < 8192; ++i) {
+        body += static_cast<char>(i % 2);
+        expected += i % 2 ? 'b' : 'a';
+    }
+    body += test::Repeat("\x01\x02", 300);
+    expected += std::string(300, 'b');
+    test::OpenedBook doc;
+    ASSERT_EQ(test::Open(*doc, dir.Write("e.tcr", test::BuildTcr({"a", "b", ""}, body)), 1251), 1);
+    ASSERT_EQ(TcrOf(*doc)->blocks.size(), 2u);
+    const uint32_t bodyStart = 9 + 2 + 2 + 1 + 253 * 2;
+    EXPECT_EQ(TcrOf(*doc)->blocks[0].codeOffset, bodyStart + 100);
+    EXPECT_EQ(TcrOf(*doc)->blocks[1].codeOffset, bodyStart + 100 + 1 + 9000 + 8191);
+    EXPECT_EQ(test::RawBytes(*doc), expected);
+
+    // A body of nothing but empty phrases, and no body at all, are empty books.
+    for (const std::string& b : {std::string(5000, '\x02'), std::string()}) {
+        ASSERT_EQ(test::Open(*doc, dir.Write("n.tcr", test::BuildTcr({"a", "b", ""}, b)), 1251), 1);
+        EXPECT_EQ(DocLength(*doc), 0);
+        EXPECT_EQ(GetChar(*doc, 0), 0);
+    }
 }
 
 }  // namespace

@@ -103,18 +103,6 @@ TEST(GzReader, DamagedFilesAreRefusedWithBadFormat) {
     EXPECT_EQ(RawBytes(*doc), Varied(20000));
 }
 
-TEST(GzReader, AMemberCutWhileOpenIsARecordedReadError) {
-    ScratchDir dir;
-    dir.Write("book.txt", Varied(400000));
-    const std::string gz = Gzip(dir, "book.txt", "book.txt.gz");
-    test::OpenedBook doc;
-    ASSERT_EQ(Open(*doc, gz, 1252), 1);
-    ASSERT_EQ(::truncate(gz.c_str(), ReadBytes(gz).size() / 2), 0);
-    EXPECT_NE(test::ReadAll(*doc).find(u"????"), std::u16string::npos);
-    EXPECT_NE(TakeReadError(*doc), nullptr);
-    EXPECT_EQ(TakeReadError(*doc), nullptr);
-}
-
 TEST(GzReader, RandomAccessThroughAccessPointsMatchesTheText) {
     ScratchDir dir;
     const std::string text = Varied(3 * 1048576 + 300000);
