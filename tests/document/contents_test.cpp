@@ -153,8 +153,8 @@ TEST(Contents, AnEpubsNavigationResolvesFragmentsAndFallsBackToHeadings) {
     const std::string c2 = Page("<h2 class='x'>Two</h2><p>b</p>");
     const std::string nav =
         "<html><body><nav epub:type=\"landmarks\"><ol><li><a href=\"c2.xhtml\">Wrong</a></li>"
-        "</ol></nav><nav epub:type=\"toc\"><ol><li><a href=\"c1.xhtml\">First <b>file</b></a>"
-        "<ol><li><a href=\"c1.xhtml#deep\">Inner</a></li>"
+        "</ol></nav><nav epub:type=\"toc\"><ol><li><a href=\"c1.xhtml\">First &amp; <b>file</b></a>"
+        "<ol><li><a href=\"c1.xhtml#deep\">Inner</a></li><li><a href='#self'>Self</a></li>"
         "<li><a href=\"c1.xhtml#nowhere\">Missing id</a></li></ol></li>"
         "<li><a href=\"../../outside.xhtml\">Outside</a></li><li><a href=\"none.xhtml\">None</a>"
         "</li><li><a href=\"c2.xhtml\">Second</a></li></ol></nav></body></html>";
@@ -169,14 +169,15 @@ TEST(Contents, AnEpubsNavigationResolvesFragmentsAndFallsBackToHeadings) {
     OpenedBook doc;
     ASSERT_EQ(Open(*doc, epub3), 1);
     // A fragment to no id gives the id's part.
-    EXPECT_EQ(Entries(*doc), (std::vector<Entry>{{0, u"First file", u'O'},
+    EXPECT_EQ(Entries(*doc), (std::vector<Entry>{{0, u"First & file", u'O'},
                                                  {1, u"Inner", u'D'},
                                                  {1, u"Missing id", u'O'},
                                                  {0, u"Second", u'T'}}));
 
-    // EPUB 2: the NCX that the spine names.
+    // EPUB 2: the NCX that the spine names, its navigation map alone.
     const std::string ncx =
-        "<ncx><docTitle><text>Book</text></docTitle><navMap>"
+        "<ncx><docTitle><text>Book</text></docTitle><pageList><navPoint><navLabel><text>Page</text>"
+        "</navLabel><content src='c2.xhtml'/></navPoint></pageList><navMap>"
         "<navPoint><navLabel><text>Chapter A</text></navLabel><content src='c1.xhtml'/>"
         "<navPoint><navLabel><text>Inside A</text></navLabel><content src='c1.xhtml#deep'/>"
         "</navPoint></navPoint><navPoint><navLabel><text>Chapter B</text></navLabel>"
@@ -323,22 +324,6 @@ TEST(Contents, TheCurrentEntryIsTheLastThatStartsAtOrBeforeThePage) {
     EXPECT_EQ(FirstVisibleAt(*doc, title - 1, 64), title);
     EXPECT_EQ(GetChar(*doc, FirstVisibleAt(*doc, 0, 64)), u'x');
     EXPECT_EQ(FirstVisibleAt(*doc, title + 1, 64), title + 1);  // nothing visible: the start itself
-}
-
-TEST(Contents, NavigationDocumentsAndNcxParseAlone) {
-    const std::vector<EpubNavPoint> nav = ParseEpubNav(
-        "<nav><ol><li><a href='a.xhtml#x%20y'>A &amp; B</a><ol><li><a href='#self'>S</a></li>"
-        "<li><a href='sub/b.xhtml'><span>B</span></a></li></ol></li></ol></nav>",
-        "OPS/nav.xhtml");
-    ASSERT_EQ(nav.size(), 2u);
-    EXPECT_EQ(nav[0].title, u"A & B");
-    EXPECT_EQ(nav[0].path, "OPS/a.xhtml");
-    EXPECT_EQ(nav[0].fragment, "x%20y");
-    EXPECT_EQ(nav[1].path, "OPS/sub/b.xhtml");
-    EXPECT_EQ(nav[1].depth, 1);
-    EXPECT_TRUE(ParseEpubNcx("<ncx><navPoint><text>T</text><content src='a.xhtml'/></navPoint>",
-                             "toc.ncx")
-                    .empty());  // outside the navMap
 }
 
 }  // namespace
