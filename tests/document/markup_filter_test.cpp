@@ -111,6 +111,10 @@ TEST(MarkupFilter, SourcesAndTheirStreams) {
         {"u.txt", "\xC3\x41z", kAsIs, u"\u00C1z", kCodePageUtf8},
         {"u.txt", "\xF0\x9F\x98\x80!", kAsIs, u"\uFFFD!", kCodePageUtf8},
         {"u.txt", "x\xF0\x9F", kAsIs, u"x\uFFFD", kCodePageUtf8},
+        // A ".doc" that is no Word book is read as RTF or as text.
+        {"r.doc", "{\\rtf1\\ansi Hello \\par World}", kAsIs, u"Hello \nWorld"},
+        {"t.doc", "plain words\n", kAsIs, u"plain words\n"},
+        {"e.doc", "", kAsIs, u""},
         // Plain text's lines, paragraphs and indents: as it is one unit per byte, or paragraphs
         // found.
         {"m.txt", kLines, kAsIs,

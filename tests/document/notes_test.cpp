@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "document/text_cache.h"
 #include "epub_test_books.h"
 #include "platform/sys/utf.h"
@@ -20,17 +22,8 @@ using test::Page;
 using test::ScratchDir;
 using test::WriteEpub;
 
-struct Seen {
-    std::string label;  // the reference's own text
-    std::string note;   // the note's text, its paragraphs on lines
-};
-
-bool operator==(const Seen& a, const Seen& b) {
-    return a.label == b.label && a.note == b.note;
-}
-void PrintTo(const Seen& s, std::ostream* os) {
-    *os << "[" << s.label << "] " << s.note;
-}
+// A reference's own text, and its note's text with the note's paragraphs on lines.
+using Seen = std::pair<std::string, std::string>;
 
 std::vector<Seen> Notes(Document& doc) {
     std::vector<Seen> out;
@@ -40,22 +33,26 @@ std::vector<Seen> Notes(Document& doc) {
     return out;
 }
 
-const std::string kStair = "The stair had nineteen steps when the cinema opened, and it kept them.";
-const std::string kFilm =
-    "Nitrate film, the stock of those years, burns fiercely and cannot be put out once it has "
-    "caught.\nA projectionist kept a bucket of sand in the booth all the same, for the look of the "
-    "thing.";
-const std::string kLamp = "The lamp house held the carbon arc.";
-const std::string kLog = "The log is the book in which every performance is written down.";
-const std::string kArc =
-    "The arc: the carbon arc lamp that lit the film in a projector of those years; the "
-    "projectionist “struck” it by touching the two carbon rods together.";
-const std::string kCensor =
-    "The censor’s certificate was a card shown on the screen before every feature, giving the "
-    "title of the film and its category.";
+// A note as the story's source writes it after `key`, its indented paragraphs on lines of their
+// own.
+std::string SourceNote(const std::string& source, const std::string& key) {
+    std::istringstream in(test::ReadBytes(Fixture("source/" + source)));
+    std::string line;
+    while (std::getline(in, line) && line.rfind(key, 0) != 0) continue;
+    std::string note = line.substr(std::min(key.size(), line.size()));
+    while (std::getline(in, line) && (line.empty() || line[0] == ' ')) {
+        if (!line.empty()) note += "\n" + line.substr(line.find_first_not_of(' '));
+    }
+    return note;
+}
 
 TEST(Notes, EveryReferenceOfTheFixturesLeadsToItsNotesText) {
     const std::string back = "↩︎";
+    const std::string stair = SourceNote("notes-en.md", "[^steps]: "),
+                      film = SourceNote("notes-en.md", "[^film]: "),
+                      lamp = SourceNote("notes-en.md", "[^lamp]: "),
+                      log = SourceNote("notes-en.md", "[^log]: "),
+                      arc = SourceNote("en.txt", "[1] "), censor = SourceNote("en.txt", "[2] ");
     const struct {
         const char* file;
         std::vector<Seen> notes;
@@ -63,18 +60,15 @@ TEST(Notes, EveryReferenceOfTheFixturesLeadsToItsNotesText) {
         // FictionBook: type="note" links and a plain one into the notes body; a link to a section
         // of the text ("back to the booth") is none. Each note ends where its section does.
         {"en-nested.fb2",
-         {{"[1]", "1\n" + kStair},
-          {"[2]", "2\n" + kFilm},
-          {"3", "3\n" + kLamp},
-          {"4", "4\n" + kLog}}},
-        {"en.fb2", {{"[1]", "[1]\n" + kArc}, {"[2]", "[2]\n" + kCensor}}},
+         {{"[1]", "1\n" + stair}, {"[2]", "2\n" + film}, {"3", "3\n" + lamp}, {"4", "4\n" + log}}},
+        {"en.fb2", {{"[1]", "[1]\n" + arc}, {"[2]", "[2]\n" + censor}}},
         // pandoc's EPUB 3: noteref links to footnotes at the end of each chapter's file (both
         // files have an "fn1"); the back link of each note is no reference.
         {"en-notes-pandoc.epub",
-         {{"1", kStair + back}, {"2", kFilm + back}, {"3", kLamp + back}, {"1", kLog + back}}},
+         {{"1", stair + back}, {"2", film + back}, {"3", lamp + back}, {"1", log + back}}},
         // HTML: numbered links to ids of the same file; calibre's EPUB keeps them.
-        {"en-utf8.html", {{"[1]", "[1] " + kArc}, {"[2]", "[2] " + kCensor}}},
-        {"en-calibre.epub", {{"[1]", "[1] " + kArc}, {"[2]", "[2] " + kCensor}}},
+        {"en-utf8.html", {{"[1]", "[1] " + arc}, {"[2]", "[2] " + censor}}},
+        {"en-calibre.epub", {{"[1]", "[1] " + arc}, {"[2]", "[2] " + censor}}},
         // pandoc lost the ids these links lead to: links to nowhere.
         {"en-pandoc.epub", {}},
         {"en-utf8.txt", {}},

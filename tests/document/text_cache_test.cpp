@@ -63,15 +63,6 @@ TEST(TextCache, RandomAccessMatchesTheFileAcrossBlocksAndRawBlocks) {
     EXPECT_EQ(GetChar(*doc, 3), 0);
 }
 
-struct HookLog {
-    int cursorOn = 0;
-};
-
-void InstallHooks(Document& doc, HookLog& log) {
-    doc.hooks.context = &log;
-    doc.hooks.setWaitCursor = [](void* c, int on) { static_cast<HookLog*>(c)->cursorOn += on; };
-}
-
 // An unplugged card fails in read(), not in the seek: the descriptor becomes a write-only one.
 void BreakReads(Document& doc, const std::string& path) {
     const int fd = ::open(path.c_str(), O_WRONLY);
@@ -94,14 +85,15 @@ TEST(TextCache, AFailedReadIsRetriedByPathAndOneThatCannotBeIsRecordedNotShown) 
     for (const auto& b : books) {
         const std::string path = dir.Write(b.name, b.bytes);
         test::OpenedBook doc;
-        HookLog log;
+        int cursorOn = 0;
         ASSERT_EQ(Open(*doc, path, 1251), 1);
-        InstallHooks(*doc, log);
+        doc->hooks.context = &cursorOn;
+        doc->hooks.setWaitCursor = [](void* c, int on) { *static_cast<int*>(c) += on; };
         BreakReads(*doc, path);
         EXPECT_EQ(GetChar(*doc, 4 * 8192 + 1), static_cast<char16_t>(text[4 * 8192 + 1])) << b.name;
         EXPECT_EQ(doc->readErrors, 1) << b.name;
         EXPECT_EQ(TakeReadError(*doc), nullptr) << b.name;
-        EXPECT_GT(log.cursorOn, 0);
+        EXPECT_GT(cursorOn, 0);
         BreakReads(*doc, path);
         ::unlink(path.c_str());
         const int32_t base = 5 * 8192;  // the pre-fill: question marks broken into words

@@ -70,27 +70,6 @@ TEST(WordDocument, EightBitPiecesAreWidenedAndPiecesEndInsideRawBlocks) {
     EXPECT_NE(expected.find(u'\u2014'), std::u16string::npos);
 }
 
-TEST(WordDocument, ADocThatIsRtfOrTextIsReadAsSuch) {
-    ScratchDir dir;
-    const struct {
-        const char* name;
-        std::string bytes;
-        int kind;
-        std::u16string text;
-    } cases[] = {
-        {"r.doc", "{\\rtf1\\ansi Hello \\par World}", kKindRtf, u"Hello \nWorld"},
-        {"t.doc", "plain words\n", kKindText, u"plain words\n"},
-        {"e.doc", "", kKindText, u""},
-    };
-    for (const auto& c : cases) {
-        OpenedBook book;
-        book->txtParagraphMode = kTxtPlainAsIs;
-        ASSERT_EQ(test::Open(*book, dir.Write(c.name, c.bytes)), 1) << c.name;
-        EXPECT_EQ(book->formatKind, c.kind) << c.name;
-        EXPECT_EQ(test::ReadAll(*book), c.text) << c.name;
-    }
-}
-
 // Where `what` is in a test book.
 size_t Find(const std::string& book, const std::string& what) {
     const size_t at = book.find(what);
