@@ -101,7 +101,7 @@ TEST_P(BlockProperty, EveryBlockDecodedAloneMatchesTheStraightPass) {
     test::ScratchDir dir;
     auto doc = NewDocument();
     const int codePages[] = {1251, kCodePageUtf8, kCodePageUtf16};
-    int documents = 0, multiBlock = 0;
+    int multiBlock = 0;
     const uint32_t first = GetParam() * 2500 + 1;
     for (uint32_t seed = first; seed < first + 2500; ++seed) {
         Generator gen(seed);
@@ -120,10 +120,8 @@ TEST_P(BlockProperty, EveryBlockDecodedAloneMatchesTheStraightPass) {
                 FAIL() << "seed " << seed << " position " << pos << " code page " << codePage;
             }
         }
-        ++documents;
         multiBlock += doc->blocks.size() > 1;
     }
-    EXPECT_EQ(documents, 2500);
     EXPECT_GT(multiBlock, 1250);  // the generator does cross block boundaries
 }
 
