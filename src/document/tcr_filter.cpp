@@ -2,6 +2,7 @@
 #include "document/tcr_filter.h"
 
 #include "document/encoding.h"
+#include "document/formats/tcr_reader.h"
 #include "document/txt_filter.h"
 
 namespace lectra {
@@ -22,6 +23,12 @@ bool StarStartsLine(Document& doc, uint32_t offset) {
     return false;
 }
 
+// A book read through a container (gzip, ZIP) keeps the tab rule.
+bool TabIndented(const Document& doc) {
+    const TcrState* s = TcrOf(doc);
+    return !s || s->tabIndents;
+}
+
 }  // namespace
 
 int TcrFilter(Document& doc, char16_t& unit, uint32_t offset) {
@@ -33,6 +40,10 @@ int TcrFilter(Document& doc, char16_t& unit, uint32_t offset) {
             u = u' ';
     } else if (u == 0) {
         u = u' ';
+    } else if (u == 10 && !TabIndented(doc)) {
+        // A book whose paragraphs are not marked by tabs (the usual converters write a blank line
+        // between them) has no title lines: its lines are taken as plain text's are.
+        u = doc.txtParagraphMode != kTxtPlainAsIs ? DetectParagraph(doc, offset) : kMarkBody;
     } else if (u == 10) {
         u = kMarkBody;
         uint32_t at = offset;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "document/format_table.h"
+#include "document/formats/book_builders.h"
 #include "document/text_cache.h"
 #include "straight_decode.h"
 #include "test_support.h"
@@ -17,7 +18,7 @@ using test::ScratchDir;
 std::u16string Read(const std::string& name, const std::string& bytes, int codePage = 1251,
                     int mode = kTxtDetectParagraph) {
     ScratchDir dir;
-    auto doc = NewDocument();
+    test::OpenedBook doc;
     doc->txtParagraphMode = mode;
     if (!test::Open(*doc, dir.Write(name, bytes), codePage)) return u"<open failed>";
     return test::ReadAll(*doc);
@@ -125,6 +126,14 @@ TEST(MarkupFilter, SourcesAndTheirStreams) {
         {"m.txt", kLines, kDetect,
          u"  First paragraph wraps  onto a second line. \n  Second one \n  after a blank line\n- a "
          u"list item\n*star\n tabbed"},
+        // TCR: a book that marks its paragraphs with tabs has title lines (a line that begins with
+        // text); one without (a blank line between paragraphs, as converters write them) reads
+        // as plain text does, its "*" items kept.
+        {"t.tcr", test::BuildTcr({}, "Title\n\tone\nHead\n  \ttwo"), kDetect,
+         u"Title\n one\rHead\n   two"},
+        {"t.tcr", test::BuildTcr({}, "Title\n\nPara one\nwraps\n\n* item"), kDetect,
+         u"Title\n Para one wraps\n\n  item"},
+        {"t.tcr", test::BuildTcr({}, "Title\n\nPara\nwraps"), kAsIs, u"Title\n\nPara\nwraps"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Read(c.file, c.input, c.codePage, c.mode), c.expected)

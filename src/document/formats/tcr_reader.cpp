@@ -51,6 +51,31 @@ uint32_t ExpandBlock(Document& doc, uint32_t b, uint8_t* out, uint32_t want) {
     return written;
 }
 
+// What a phrase does to the search for a tab that begins a line, from each state (0: inside a
+// line, 1: at a line's start, before any character above 32): the state after it, and whether it
+// holds such a tab.
+struct TabScan {
+    uint8_t after[2];
+    uint8_t found[2];
+};
+
+TabScan ScanPhrase(const uint8_t* p, uint32_t len) {
+    TabScan t{};
+    for (int from = 0; from < 2; ++from) {
+        int at = from;
+        for (uint32_t i = 0; i < len && !t.found[from]; ++i) {
+            if (p[i] == 10)
+                at = 1;
+            else if (p[i] == 9 && at)
+                t.found[from] = 1;
+            else if (p[i] > 32)
+                at = 0;
+        }
+        t.after[from] = static_cast<uint8_t>(at);
+    }
+    return t;
+}
+
 }  // namespace
 
 TcrState* TcrOf(const Document& doc) {
@@ -87,6 +112,9 @@ int OpenTcr(Document& doc) {
     // One pass over the body: a block starts at every multiple of 8192 expanded bytes, inside the
     // phrase that covers it. A phrase is shorter than a block, so it crosses at most one start.
     if (!FileSeek(file, s.bodyOffset)) return RefuseOpen(doc, kBadFormat);
+    TabScan scans[256];
+    for (int code = 0; code < 256; ++code) scans[code] = ScanPhrase(s.phrase[code], s.length[code]);
+    uint8_t lineStart = 1;
     uint64_t offset = s.bodyOffset;
     uint32_t expanded = 0;
     uint8_t codes[kChunk];
@@ -95,6 +123,9 @@ int OpenTcr(Document& doc) {
         for (uint32_t i = 0; i < got; ++i, ++offset) {
             const uint32_t len = s.length[codes[i]];
             if (len == 0) continue;
+            const TabScan& scan = scans[codes[i]];
+            s.tabIndents |= scan.found[lineStart];
+            lineStart = scan.after[lineStart];
             // The next block start at or after `expanded`.
             const uint32_t next = (expanded + kRawBlockBytes - 1) & ~(kRawBlockBytes - 1);
             if (next - expanded < len && offset <= 0xFFFFFFFFu) {

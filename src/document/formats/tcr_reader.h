@@ -22,6 +22,9 @@ struct TcrState : ReaderState {
     uint32_t bodyOffset = 0;  // file offset of the first code byte
     uint32_t bodyEnd = 0;     // and past the last one the open pass read
     std::vector<TcrBlockStart> blocks;
+    // Some line of the text begins with a tab (after spaces or controls, if any): the book marks
+    // its paragraphs so, and a line that begins with text is a title. Found by the open pass.
+    int tabIndents = 0;
 };
 
 // The expanded text is cut here, as the text cache can show no more units than this.
