@@ -197,6 +197,9 @@ struct Document {
     std::u16string openErrorText;
     // The TXT paragraph mode the book is read in; set by the caller before OpenBook.
     int txtParagraphMode = kTxtDetectParagraph;
+    // The text is written a paragraph to a line (found by the open from the text's first lines):
+    // paragraph detection then never joins a line to the one before.
+    int paragraphLines = 0;
     // Bytes of a byte-order mark that the indexing pass steps over (0, 2 or 3).
     uint32_t textStart = 0;
     // Where the parts of a book of several parts begin in the raw layer, ascending: the markup

@@ -8,7 +8,9 @@
 #include "document/code_page_detect.h"
 #include "document/encoding.h"
 #include "document/format_table.h"
+#include "document/tcr_filter.h"
 #include "document/text_cache.h"
+#include "document/txt_filter.h"
 #include "platform/sys/code_pages.h"
 #include "platform/sys/utf.h"
 
@@ -148,6 +150,10 @@ int OpenBook(Document& doc, const char16_t* path, int reopen, const OpenRequest&
     PlanFor(doc, &readable);
     if (!readable) return Fail(doc, kBadFormat);
     doc.textStart = ByteOrderMarkLength(doc);
+    // Only plain text is judged by its lines: a markup source's lines say nothing of its
+    // paragraphs.
+    doc.paragraphLines =
+        row && (row->filter == TxtFilter || row->filter == TcrFilter) ? ParagraphLines(doc) : 0;
 
     SetWaitCursor(doc, 1);
     BuildBlockIndex(doc);

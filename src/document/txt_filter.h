@@ -21,8 +21,15 @@ inline char16_t Normalise(char16_t u) {
 }
 
 // Reads on from just after a line feed: a blank line, an indented line or a line starting with
-// "*" or "-" opens a paragraph (10); anything else, or the end, joins the lines (32).
+// "*" or "-" opens a paragraph (10); anything else, or the end, joins the lines (32). In a book
+// written a paragraph to a line (ParagraphLines), a line of text opens a paragraph too, unless the
+// line feed ends a blank line (the blank line already opened it).
 char16_t DetectParagraph(Document& doc, uint32_t offset);
+
+// Whether the text, judged by its first 8 KiB, is written a paragraph to a line rather than
+// wrapped at a fixed width: more than a tenth of its lines that hold text are longer than any
+// wrapped line is (120 characters).
+int ParagraphLines(Document& doc);
 
 int TxtFilter(Document& doc, char16_t& unit, uint32_t offset);
 

@@ -28,6 +28,8 @@ const std::string kLines =
     "  First paragraph wraps\r\nonto a second line.\r\n  Second one\r\n\r\nafter a blank line\n- "
     "a list item\n*star\n\ttabbed";
 
+const std::string kLong(130, 'w');
+
 // Marks: \n paragraph, \r centred, \f right or epigraph, \v verse.
 TEST(MarkupFilter, SourcesAndTheirStreams) {
     constexpr int kDetect = kTxtDetectParagraph, kAsIs = kTxtPlainAsIs;
@@ -123,6 +125,10 @@ TEST(MarkupFilter, SourcesAndTheirStreams) {
         {"m.txt", kLines, kAsIs,
          u"  First paragraph wraps \nonto a second line. \n  Second one \n \nafter a blank line\n- "
          u"a list item\n*star\n tabbed"},
+        // A text written a paragraph to a line keeps its lines apart; a blank line still opens
+        // one paragraph, not two.
+        {"p.txt", kLong + "\nSecond\n\nThird\r\nFourth", kDetect,
+         std::u16string(kLong.begin(), kLong.end()) + u"\nSecond\n Third \nFourth"},
         {"m.txt", kLines, kDetect,
          u"  First paragraph wraps  onto a second line. \n  Second one \n  after a blank line\n- a "
          u"list item\n*star\n tabbed"},
