@@ -293,6 +293,7 @@ TEST_F(ReaderWindow, TheShortcutsPeopleTryFirstAndTheMenusThatShowThem) {
         int code;
     } keys[] = {
         {Qt::Key_F, ctrl, KeyKind::kCommand, kCmdFind},
+        {Qt::Key_L, ctrl | Qt::ShiftModifier, KeyKind::kCommand, kCmdLibrary},
         {Qt::Key_Plus, ctrl, KeyKind::kCommand, kCmdIncSize},
         {Qt::Key_T, ctrl, KeyKind::kCommand, kCmdContents},
         {Qt::Key_PageDown, ctrl, KeyKind::kCommand, kCmdNextChapter},
