@@ -6,7 +6,6 @@
 #include <array>
 #include <climits>
 #include <cstdio>
-#include <initializer_list>
 #include <span>
 
 #include "platform/sys/utf.h"
@@ -222,14 +221,6 @@ void RunForm(const ReaderServices& reader, const Form& form) {
     if (form.save) form.save(run, changed);
 }
 
-// Any of the values at `indexes` changed.
-bool Changed(const FormRun& run, std::initializer_list<int> indexes) {
-    for (int i : indexes) {
-        if (run.entered[static_cast<size_t>(i)] != run.shown[static_cast<size_t>(i)]) return true;
-    }
-    return false;
-}
-
 void Redraw(const ReaderServices& r) {
     r.ops.computeGeometry(r.ops.context);
     Refresh(r);
@@ -252,16 +243,9 @@ constexpr Placement kOptionsPlaces[] = {
 };
 constexpr SpinItems kOptionsLists[] = {{kCtlHyphen, kHyphenItems, 0, 2},
                                        {kCtlParagraphs, kParagraphItems, 0, 3}};
-enum {
-    kOptHyphen,
-    kOptJustify,
-    kOptFull,
-    kOptDeleteCt,
-    kOptProfiles,
-    kOptParagraph,
-    kOptBacklight,
-    kOptKeepOne
-};
+// The rows of kOptionsFields that the form's own steps read.
+constexpr size_t kOptProfiles = 4;
+constexpr size_t kOptParagraph = 5;
 constexpr Field kOptionsFields[] = {
     {kCtlHyphen, kFieldSpin, 0, PlainFlag(&Settings::hyphen)},
     {kCtlJustify, kFieldCheck, 0, PlainFlag(&Settings::justify)},
@@ -282,8 +266,8 @@ void SaveOptions(FormRun& run, int changed) {
     if (!changed) return;
     const ReaderServices& r = *run.reader;
     Settings& s = *r.settings;
-    if (Changed(run, {kOptParagraph}) && r.bookOpen) {
-        // Kept even with no book open, for the next book; an open one is read again with it.
+    // The paragraph mode is kept for the next book; an open one is read again with it.
+    if (run.entered[kOptParagraph] != run.shown[kOptParagraph] && r.bookOpen) {
         const std::u16string path = Book(r).bookPath;
         // A book that can no longer be read says so there; the page read so far stays.
         r.ops.openBook(r.ops.context, path, 0);

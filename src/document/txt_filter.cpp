@@ -9,7 +9,7 @@ namespace lectra {
 
 namespace {
 
-// The first raw block, which the open has read already to choose the code page.
+// One raw block, the book's first: enough lines to judge, and the one its first page reads.
 constexpr uint32_t kLineSample = kRawBlockBytes;
 constexpr int kWrappedLineChars = 120;
 

@@ -53,7 +53,7 @@ uint32_t ExpandBlock(Document& doc, uint32_t b, uint8_t* out, uint32_t want) {
 
 // What a phrase does to the search for a tab that begins a line, from each state (0: inside a
 // line, 1: at a line's start, before any character above 32): the state after it, and whether it
-// holds such a tab.
+// holds such a tab (once one is found the state no longer matters, and the scan stops).
 struct TabScan {
     uint8_t after[2];
     uint8_t found[2];
