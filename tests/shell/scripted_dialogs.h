@@ -43,9 +43,6 @@ inline Script Search(const std::u16string& text, int fromHere = 0) {
         SendDialogCommand(d, kCmdLeftSoftKey);
     };
 }
-inline void Accept(PlatformDialog* d) {
-    SendDialogCommand(d, kCmdLeftSoftKey);
-}
 
 inline void Choose(PlatformDialog* d, int list, const std::u16string& line) {
     const std::vector<std::u16string> lines = Lines(d, list);
