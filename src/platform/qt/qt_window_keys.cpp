@@ -9,33 +9,35 @@ namespace lectra {
 
 namespace {
 
+// A row of the key table: the key, whether Ctrl is held, and what it stands for.
 struct KeyRow {
     int key;
+    bool control;
     KeyKind kind;
     int code;
 };
-constexpr KeyRow Key(int key, int code) {
-    return {key, KeyKind::kKey, code};
+constexpr KeyRow Key(int key, uint32_t code) {
+    return {key, false, KeyKind::kKey, static_cast<int>(code)};
 }
 constexpr KeyRow Button(int key, int code) {
-    return {key, KeyKind::kButton, code};
+    return {key, false, KeyKind::kButton, code};
 }
 constexpr KeyRow Command(int key, uint32_t id) {
-    return {key, KeyKind::kCommand, static_cast<int>(id)};
+    return {key, false, KeyKind::kCommand, static_cast<int>(id)};
 }
-constexpr KeyRow AppButton(int key, int code) {
-    return {key, KeyKind::kAppButton, code};
+constexpr KeyRow CtrlCommand(int key, uint32_t id) {
+    return {key, true, KeyKind::kCommand, static_cast<int>(id)};
 }
 
-// Keys without Ctrl. The desktop's paging keys are sent as Page Down and Page Up (0x22, 0x21),
-// which the reader takes as next and previous page whatever the page's rotation; F6 and F7 are
-// its volume buttons and F10 its Record button; "*" and "#" are the phone keys that the
-// handheld reports as F8 and F9.
-constexpr KeyRow kPlainKeys[] = {
-    Key(Qt::Key_Left, 0x25),
-    Key(Qt::Key_Up, 0x26),
-    Key(Qt::Key_Right, 0x27),
-    Key(Qt::Key_Down, 0x28),
+// Keys without Ctrl first. The desktop's paging keys are sent as Page Down and Page Up (0x22,
+// 0x21), which the reader takes as next and previous page whatever the page's rotation; F6 and F7
+// are its volume buttons and F10 its Record button; "*" and "#" are the phone keys that the
+// handheld reports as F8 and F9. Then the accelerators with Ctrl.
+constexpr KeyRow kKeys[] = {
+    Key(Qt::Key_Left, kVkLeft),
+    Key(Qt::Key_Up, kVkUp),
+    Key(Qt::Key_Right, kVkRight),
+    Key(Qt::Key_Down, kVkDown),
     Key(Qt::Key_PageDown, kVkPageDown),
     Key(Qt::Key_PageUp, kVkPageUp),
     Key(Qt::Key_Return, 0x0D),
@@ -56,34 +58,24 @@ constexpr KeyRow kPlainKeys[] = {
     Command(Qt::Key_Menu, kCmdMainMenu),
     Command(Qt::Key_F1, kCmdKeys),
     Command(Qt::Key_Escape, kCmdLeaveFullScreen),
-};
-
-// Keys with Ctrl: the accelerators, and Ctrl+1 … Ctrl+6 as the application buttons.
-constexpr KeyRow kControlKeys[] = {
-    Command(Qt::Key_A, kCmdAbout),
-    Command(Qt::Key_Q, kCmdQuit),
-    Command(Qt::Key_O, kCmdOpen),
+    CtrlCommand(Qt::Key_A, kCmdAbout),
+    CtrlCommand(Qt::Key_Q, kCmdQuit),
+    CtrlCommand(Qt::Key_O, kCmdOpen),
     // The shortcuts a desktop reader's users try first.
-    Command(Qt::Key_F, kCmdFind),
-    Command(Qt::Key_G, kCmdFindNext),
-    Command(Qt::Key_L, kCmdGoTo),
-    Command(Qt::Key_D, kCmdAddBookmark),
-    Command(Qt::Key_B, kCmdOpenBookmark),
-    Command(Qt::Key_T, kCmdContents),
-    Command(Qt::Key_PageDown, kCmdNextChapter),
-    Command(Qt::Key_PageUp, kCmdPreviousChapter),
-    Command(Qt::Key_Home, kCmdFileStart),
-    Command(Qt::Key_End, kCmdFileEnd),
-    Command(Qt::Key_N, kCmdNotes),
-    Command(Qt::Key_Plus, kCmdIncSize),
-    Command(Qt::Key_Equal, kCmdIncSize),
-    Command(Qt::Key_Minus, kCmdDecSize),
-    AppButton(Qt::Key_1, 0xC1),
-    AppButton(Qt::Key_2, 0xC2),
-    AppButton(Qt::Key_3, 0xC3),
-    AppButton(Qt::Key_4, 0xC4),
-    AppButton(Qt::Key_5, 0xC5),
-    AppButton(Qt::Key_6, 0xC6),
+    CtrlCommand(Qt::Key_F, kCmdFind),
+    CtrlCommand(Qt::Key_G, kCmdFindNext),
+    CtrlCommand(Qt::Key_L, kCmdGoTo),
+    CtrlCommand(Qt::Key_D, kCmdAddBookmark),
+    CtrlCommand(Qt::Key_B, kCmdOpenBookmark),
+    CtrlCommand(Qt::Key_T, kCmdContents),
+    CtrlCommand(Qt::Key_PageDown, kCmdNextChapter),
+    CtrlCommand(Qt::Key_PageUp, kCmdPreviousChapter),
+    CtrlCommand(Qt::Key_Home, kCmdFileStart),
+    CtrlCommand(Qt::Key_End, kCmdFileEnd),
+    CtrlCommand(Qt::Key_N, kCmdNotes),
+    CtrlCommand(Qt::Key_Plus, kCmdIncSize),
+    CtrlCommand(Qt::Key_Equal, kCmdIncSize),
+    CtrlCommand(Qt::Key_Minus, kCmdDecSize),
 };
 
 }  // namespace
@@ -91,19 +83,19 @@ constexpr KeyRow kControlKeys[] = {
 KeyTranslation TranslateKey(int key, Qt::KeyboardModifiers modifiers) {
     if ((modifiers & Qt::ControlModifier) && (modifiers & Qt::ShiftModifier) && key == Qt::Key_L)
         return {KeyKind::kCommand, static_cast<int>(kCmdLibrary)};
-    if (modifiers & Qt::ControlModifier) {
-        for (const KeyRow& row : kControlKeys) {
-            if (row.key == key) return {row.kind, row.code};
-        }
-        return {};
+    const bool control = (modifiers & Qt::ControlModifier) != 0;
+    if (!control && (modifiers & Qt::AltModifier)) return {};
+    for (const KeyRow& row : kKeys) {
+        if (row.key == key && row.control == control) return {row.kind, row.code};
     }
-    if (modifiers & Qt::AltModifier) return {};
+    // Ctrl+1 … Ctrl+6 are the application buttons.
+    if (control && key >= Qt::Key_1 && key <= Qt::Key_6) {
+        return {KeyKind::kAppButton, 0xC1 + (key - Qt::Key_1)};
+    }
+    if (control) return {};
     if (key == Qt::Key_Space) {
         return {KeyKind::kKey,
                 static_cast<int>((modifiers & Qt::ShiftModifier) ? kVkPageUp : kVkPageDown)};
-    }
-    for (const KeyRow& row : kPlainKeys) {
-        if (row.key == key) return {row.kind, row.code};
     }
     if (key >= Qt::Key_0 && key <= Qt::Key_9) return {KeyKind::kKey, 0x30 + (key - Qt::Key_0)};
     if (key >= Qt::Key_A && key <= Qt::Key_Z) return {KeyKind::kKey, 0x41 + (key - Qt::Key_A)};
