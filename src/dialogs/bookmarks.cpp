@@ -86,19 +86,19 @@ struct AddBookmark {
     const ReaderServices* reader = nullptr;
 };
 
-int AddProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam, intptr_t) {
-    const ReaderServices& reader = *static_cast<AddBookmark*>(context)->reader;
-    if (message == kDlgInit) {
-        InitDialogFrame(dialog, u"Add Bookmark", u"Add");
-        PlaceControl(dialog, kCtlBookmarkLabel, 1, 2, 0);
-        PlaceControl(dialog, kCtlBookmarkName, 1, 2, 1);
-        SetControlText(dialog, kCtlBookmarkName,
-                       SuggestedBookmarkName(Book(reader), Book(reader).pageStart));
-        SetTextLimit(dialog, kCtlBookmarkName, kBookmarkNameChars);
-        SetControlFocus(dialog, kCtlBookmarkName);
-        return 1;
-    }
-    if (message != kDlgCommand) return 0;
+void OpenAdd(AddBookmark& form, PlatformDialog* dialog) {
+    const ReaderServices& reader = *form.reader;
+    InitDialogFrame(dialog, u"Add Bookmark", u"Add");
+    PlaceControl(dialog, kCtlBookmarkLabel, 1, 2, 0);
+    PlaceControl(dialog, kCtlBookmarkName, 1, 2, 1);
+    SetControlText(dialog, kCtlBookmarkName,
+                   SuggestedBookmarkName(Book(reader), Book(reader).pageStart));
+    SetTextLimit(dialog, kCtlBookmarkName, kBookmarkNameChars);
+    SetControlFocus(dialog, kCtlBookmarkName);
+}
+
+int AddCommand(AddBookmark& form, PlatformDialog* dialog, uintptr_t wParam) {
+    const ReaderServices& reader = *form.reader;
     const DialogAsk ask = ReadCommand(wParam);
     if (ask == DialogAsk::kAction) {
         const Document& doc = Book(reader);
@@ -133,18 +133,16 @@ void FillBookmarks(PlatformDialog* dialog, const OpenBookmarks& o) {
     }
 }
 
-int ListProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam, intptr_t) {
-    OpenBookmarks& o = *static_cast<OpenBookmarks*>(context);
+void OpenList(OpenBookmarks& o, PlatformDialog* dialog) {
+    InitDialogFrame(dialog, u"Bookmarks", u"Open");
+    PlaceControl(dialog, kCtlList, 2, 2, 0xFFFF);
+    FillBookmarks(dialog, o);
+    ListSelect(dialog, kCtlList, 0);
+    SetControlFocus(dialog, kCtlList);
+}
+
+int ListCommand(OpenBookmarks& o, PlatformDialog* dialog, uintptr_t wParam) {
     const ReaderServices& reader = *o.reader;
-    if (message == kDlgInit) {
-        InitDialogFrame(dialog, u"Bookmarks", u"Open");
-        PlaceControl(dialog, kCtlList, 2, 2, 0xFFFF);
-        FillBookmarks(dialog, o);
-        ListSelect(dialog, kCtlList, 0);
-        SetControlFocus(dialog, kCtlList);
-        return 1;
-    }
-    if (message != kDlgCommand) return 0;
     if (IsNotice(wParam, kCtlList, kListDelete)) {
         // Delete takes the selected bookmark out of the file and the list.
         const int n = ListSelection(dialog, kCtlList);
@@ -292,7 +290,7 @@ void ShowAddBookmarkDialog(const ReaderServices& reader) {
     RememberBook(reader);
     AddBookmark a{&reader};
     // The page is painted again: its status line and progress bar show the new bookmark.
-    if (ShowDialog(reader, kTemplateAddBookmark, AddProc, &a) == 1) Refresh(reader);
+    if (ShowDialog(reader, kTemplateAddBookmark, a, OpenAdd, AddCommand) == 1) Refresh(reader);
 }
 
 void ShowBookmarksDialog(const ReaderServices& reader) {
@@ -306,7 +304,8 @@ void ShowBookmarksDialog(const ReaderServices& reader) {
     }
     const size_t before = o.marks.size();
     // A bookmark opened moves the page; one deleted leaves the status line and the bar.
-    if (ShowDialog(reader, kTemplateList, ListProc, &o) == 1 || o.marks.size() != before)
+    if (ShowDialog(reader, kTemplateList, o, OpenList, ListCommand) == 1 ||
+        o.marks.size() != before)
         Refresh(reader);
 }
 

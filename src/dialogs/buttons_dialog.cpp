@@ -33,20 +33,17 @@ void FillActionList(PlatformDialog* dialog, ButtonsEdit& b) {
     b.mode = 1;
 }
 
-int ButtonsProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam,
-                intptr_t) {
-    ButtonsEdit& b = *static_cast<ButtonsEdit*>(context);
-    if (message == kDlgInit) {
-        InitDialogFrame(dialog, u"Buttons", u"Select");
-        SetSoftKeyText(dialog, kCmdRightSoftKey, u"Close");
-        PlaceControl(dialog, kCtlCaption, 1, 2, 0xFFFF);
-        PlaceControl(dialog, kCtlCaptionedList, 2, 2, 0xFFFF);
-        b.selectedButton = 0;
-        FillInputList(dialog, b);
-        SetControlFocus(dialog, kCtlCaptionedList);
-        return 1;
-    }
-    if (message != kDlgCommand) return 0;
+void OpenButtons(ButtonsEdit& b, PlatformDialog* dialog) {
+    InitDialogFrame(dialog, u"Buttons", u"Select");
+    SetSoftKeyText(dialog, kCmdRightSoftKey, u"Close");
+    PlaceControl(dialog, kCtlCaption, 1, 2, 0xFFFF);
+    PlaceControl(dialog, kCtlCaptionedList, 2, 2, 0xFFFF);
+    b.selectedButton = 0;
+    FillInputList(dialog, b);
+    SetControlFocus(dialog, kCtlCaptionedList);
+}
+
+int ButtonsCommand(ButtonsEdit& b, PlatformDialog* dialog, uintptr_t wParam) {
     const DialogAsk ask = ReadCommand(wParam, kCtlCaptionedList);
     const int row = ListSelection(dialog, kCtlCaptionedList);
     if (ask == DialogAsk::kAction) {
@@ -79,7 +76,7 @@ std::u16string BindingLine(const ButtonBinding& binding) {
 void ShowButtonsDialog(const ReaderServices& reader) {
     ButtonsEdit b;
     b.reader = &reader;
-    ShowDialog(reader, kTemplateBrowser, ButtonsProc, &b);
+    ShowDialog(reader, kTemplateBrowser, b, OpenButtons, ButtonsCommand);
 }
 
 }  // namespace lectra

@@ -22,26 +22,25 @@ struct CodePageChoice {
     int save = 0;  // 1: the export code page
 };
 
-int CodePageProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam,
-                 intptr_t) {
-    CodePageChoice& c = *static_cast<CodePageChoice*>(context);
+void OpenCodePage(CodePageChoice& c, PlatformDialog* dialog) {
     Settings& s = *c.reader->settings;
     const int first = c.save ? kSaveFirstRow : 0;
     const int current = c.save ? s.codePageSave : s.codePage;
-    if (message == kDlgInit) {
-        InitDialogFrame(dialog, u"Code Page", u"Select");
-        PlaceControl(dialog, kCtlList, 2, 2, 0xFFFF);
-        ListReset(dialog, kCtlList);
-        int selected = -1;
-        for (int i = first; i < CodePageListSize(); ++i) {
-            ListAdd(dialog, kCtlList, kCodePageList[i].name);
-            if (selected < 0 && kCodePageList[i].id == current) selected = i - first;
-        }
-        ListSelect(dialog, kCtlList, selected);
-        SetControlFocus(dialog, kCtlList);
-        return 1;
+    InitDialogFrame(dialog, u"Code Page", u"Select");
+    PlaceControl(dialog, kCtlList, 2, 2, 0xFFFF);
+    ListReset(dialog, kCtlList);
+    int selected = -1;
+    for (int i = first; i < CodePageListSize(); ++i) {
+        ListAdd(dialog, kCtlList, kCodePageList[i].name);
+        if (selected < 0 && kCodePageList[i].id == current) selected = i - first;
     }
-    if (message != kDlgCommand) return 0;
+    ListSelect(dialog, kCtlList, selected);
+    SetControlFocus(dialog, kCtlList);
+}
+
+int CodePageCommand(CodePageChoice& c, PlatformDialog* dialog, uintptr_t wParam) {
+    Settings& s = *c.reader->settings;
+    const int first = c.save ? kSaveFirstRow : 0;
     if (!ListActionAsked(dialog, wParam, kCtlList)) return 1;
     const int row = ListSelection(dialog, kCtlList);
     if (row < 0 || first + row >= CodePageListSize()) return 1;  // nothing chosen: stay
@@ -69,15 +68,13 @@ struct InfoBox {
     int control = 0;
 };
 
-int InfoProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam, intptr_t) {
-    InfoBox& box = *static_cast<InfoBox*>(context);
-    if (message == kDlgInit) {
-        InitDialogFrame(dialog, box.title, box.leftKey);
-        PlaceControl(dialog, box.control, 2, 2, 0xFFFF);
-        SetControlText(dialog, box.control, box.text);
-        return 1;
-    }
-    if (message != kDlgCommand) return 0;
+void OpenInfo(InfoBox& box, PlatformDialog* dialog) {
+    InitDialogFrame(dialog, box.title, box.leftKey);
+    PlaceControl(dialog, box.control, 2, 2, 0xFFFF);
+    SetControlText(dialog, box.control, box.text);
+}
+
+int InfoCommand(InfoBox&, PlatformDialog* dialog, uintptr_t wParam) {
     if (ReadCommand(wParam) != DialogAsk::kNothing) {
         EndDialog(dialog, 1);
     }
@@ -87,19 +84,19 @@ int InfoProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t 
 void ShowInfo(const ReaderServices& reader, int templateId, int control,
               const std::u16string& title, const std::u16string& text) {
     InfoBox box{title, u"Ok", text, control};
-    ShowDialog(reader, templateId, InfoProc, &box);
+    ShowDialog(reader, templateId, box, OpenInfo, InfoCommand);
 }
 
 }  // namespace
 
 void ShowCodePageDialog(const ReaderServices& reader) {
     CodePageChoice c{&reader, 0};
-    ShowDialog(reader, kTemplateList, CodePageProc, &c);
+    ShowDialog(reader, kTemplateList, c, OpenCodePage, CodePageCommand);
 }
 
 void ShowSaveCodePageDialog(const ReaderServices& reader) {
     CodePageChoice c{&reader, 1};
-    ShowDialog(reader, kTemplateList, CodePageProc, &c);
+    ShowDialog(reader, kTemplateList, c, OpenCodePage, CodePageCommand);
 }
 
 std::u16string FileInfoText(Document& doc, double percentRead) {
@@ -128,34 +125,31 @@ struct FileInfo {
 };
 
 // The text, and below it the book's cover painted into a surface of its own.
-int FileInfoProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam,
-                 intptr_t) {
-    FileInfo& info = *static_cast<FileInfo*>(context);
+void OpenFileInfo(FileInfo& info, PlatformDialog* dialog) {
     const ReaderServices& reader = *info.reader;
-    if (message == kDlgInit) {
-        Document& doc = Book(reader);
-        InitDialogFrame(dialog, u"File Info", u"Ok");
-        PlaceControl(dialog, kCtlFileInfoText, 2, 2, 0xFFFF);
-        SetControlText(dialog, kCtlFileInfoText, FileInfoText(doc, PercentRead(doc)));
-        ShowControl(dialog, kCtlFileInfoCover, 0);
-        if (!doc.pictures.hasCover || !reader.page->pictures) return 1;
-        const DialogMetrics m = ComputeDialogMetrics(SystemFontHeight());
-        PixelRect text = ControlRect(dialog, kCtlFileInfoText);
-        PixelRect cover = text;
-        text.bottom = std::min(text.bottom, text.top + kFileInfoRows * (m.rowHeight + m.rowGap));
-        cover.top = text.bottom + m.rowGap;
-        const int width = cover.right - cover.left, height = cover.bottom - cover.top;
-        if (width <= 0 || height <= 0) return 1;
-        info.cover = CreatePreviewSurface(reader, width, height);
-        if (!info.cover || !reader.ops.paintCover(reader.ops.context, info.cover, width, height))
-            return 1;
-        MoveControl(dialog, kCtlFileInfoText, text);
-        MoveControl(dialog, kCtlFileInfoCover, cover);
-        ShowControl(dialog, kCtlFileInfoCover, 1);
-        SetPreviewSurface(dialog, kCtlFileInfoCover, info.cover);
-        return 1;
-    }
-    if (message != kDlgCommand) return 0;
+    Document& doc = Book(reader);
+    InitDialogFrame(dialog, u"File Info", u"Ok");
+    PlaceControl(dialog, kCtlFileInfoText, 2, 2, 0xFFFF);
+    SetControlText(dialog, kCtlFileInfoText, FileInfoText(doc, PercentRead(doc)));
+    ShowControl(dialog, kCtlFileInfoCover, 0);
+    if (!doc.pictures.hasCover || !reader.page->pictures) return;
+    const DialogMetrics m = ComputeDialogMetrics(SystemFontHeight());
+    PixelRect text = ControlRect(dialog, kCtlFileInfoText);
+    PixelRect cover = text;
+    text.bottom = std::min(text.bottom, text.top + kFileInfoRows * (m.rowHeight + m.rowGap));
+    cover.top = text.bottom + m.rowGap;
+    const int width = cover.right - cover.left, height = cover.bottom - cover.top;
+    if (width <= 0 || height <= 0) return;
+    info.cover = CreatePreviewSurface(reader, width, height);
+    if (!info.cover || !reader.ops.paintCover(reader.ops.context, info.cover, width, height))
+        return;
+    MoveControl(dialog, kCtlFileInfoText, text);
+    MoveControl(dialog, kCtlFileInfoCover, cover);
+    ShowControl(dialog, kCtlFileInfoCover, 1);
+    SetPreviewSurface(dialog, kCtlFileInfoCover, info.cover);
+}
+
+int FileInfoCommand(FileInfo&, PlatformDialog* dialog, uintptr_t wParam) {
     if (ReadCommand(wParam) != DialogAsk::kNothing) {
         SetPreviewSurface(dialog, kCtlFileInfoCover, nullptr);
         EndDialog(dialog, 1);
@@ -169,7 +163,7 @@ void ShowFileInfoDialog(const ReaderServices& reader) {
     if (!reader.bookOpen) return;
     FileInfo info;
     info.reader = &reader;
-    ShowDialog(reader, kTemplateFileInfo, FileInfoProc, &info);
+    ShowDialog(reader, kTemplateFileInfo, info, OpenFileInfo, FileInfoCommand);
     DeletePreviewSurface(reader, info.cover);
 }
 

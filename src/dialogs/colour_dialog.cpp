@@ -63,32 +63,30 @@ void OpenPreview(PlatformDialog* dialog, ColourEdit& e) {
     UpdatePreview(dialog, e);
 }
 
-int ColourProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam,
-               intptr_t) {
-    ColourEdit& e = *static_cast<ColourEdit*>(context);
+void OpenColour(ColourEdit& e, PlatformDialog* dialog) {
     Settings& s = *e.reader->settings;
-    if (message == kDlgInit) {
-        InitDialogFrame(dialog, u"Color", u"Save");
-        for (const char16_t* name : kColourNames) ListAdd(dialog, kCtlList, name);
-        for (int list : kChannelLists) {
-            for (int v = 0; v < 256; v += 8) {
-                char buffer[8];
-                std::snprintf(buffer, sizeof buffer, "%d", v);
-                ListAdd(dialog, list, Widen(buffer));
-            }
+    InitDialogFrame(dialog, u"Color", u"Save");
+    for (const char16_t* name : kColourNames) ListAdd(dialog, kCtlList, name);
+    for (int list : kChannelLists) {
+        for (int v = 0; v < 256; v += 8) {
+            char buffer[8];
+            std::snprintf(buffer, sizeof buffer, "%d", v);
+            ListAdd(dialog, list, Widen(buffer));
         }
-        PlaceControl(dialog, kCtlList, 7, kSpin, 0);
-        for (int row = 1; row <= 3; ++row) {
-            PlaceControl(dialog, kChannelLabels[row - 1], 6, 2, row);
-            PlaceControl(dialog, kChannelLists[row - 1], 5, kSpin, row);
-        }
-        for (int c = 0; c < kColourCount; ++c) e.working[c] = s.colors[c][ActiveProfile(s)];
-        ListSelect(dialog, kCtlList, 0);
-        ShowChannels(dialog, e.working[0]);
-        OpenPreview(dialog, e);
-        return 1;
     }
-    if (message != kDlgCommand) return 0;
+    PlaceControl(dialog, kCtlList, 7, kSpin, 0);
+    for (int row = 1; row <= 3; ++row) {
+        PlaceControl(dialog, kChannelLabels[row - 1], 6, 2, row);
+        PlaceControl(dialog, kChannelLists[row - 1], 5, kSpin, row);
+    }
+    for (int c = 0; c < kColourCount; ++c) e.working[c] = s.colors[c][ActiveProfile(s)];
+    ListSelect(dialog, kCtlList, 0);
+    ShowChannels(dialog, e.working[0]);
+    OpenPreview(dialog, e);
+}
+
+int ColourCommand(ColourEdit& e, PlatformDialog* dialog, uintptr_t wParam) {
+    Settings& s = *e.reader->settings;
     const int id = static_cast<int>(wParam & 0xFFFF);
     const int note = static_cast<int>(wParam >> 16);
     const int chosen = ListSelection(dialog, kCtlList);
@@ -171,7 +169,7 @@ void ShowColourDialog(const ReaderServices& reader) {
     const Settings& s = *reader.settings;
     ColourRef before[kColourCount];
     for (int c = 0; c < kColourCount; ++c) before[c] = s.colors[c][ActiveProfile(s)];
-    ShowDialog(reader, kTemplateColours, ColourProc, &e);
+    ShowDialog(reader, kTemplateColours, e, OpenColour, ColourCommand);
     DeletePreviewSurface(reader, e.preview);
     // The page shows new colours at once.
     for (int c = 0; c < kColourCount; ++c) {

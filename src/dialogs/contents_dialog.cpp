@@ -11,31 +11,27 @@ namespace lectra {
 
 namespace {
 
-constexpr int32_t kMaxIndent = 8;
-constexpr int32_t kLeadingMarks = 64;
-
 struct ContentsDialog {
     const ReaderServices* reader = nullptr;
     const std::vector<ContentsEntry>* entries = nullptr;
 };
 
-int ContentsProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam,
-                 intptr_t) {
-    ContentsDialog& c = *static_cast<ContentsDialog*>(context);
+void OpenContents(ContentsDialog& c, PlatformDialog* dialog) {
     Document& doc = Book(*c.reader);
     const std::vector<ContentsEntry>& entries = *c.entries;
-    if (message == kDlgInit) {
-        InitDialogFrame(dialog, u"Contents", u"Go to");
-        PlaceControl(dialog, kCtlContentsList, 2, 2, 0xFFFF);
-        ListReset(dialog, kCtlContentsList);
-        for (const ContentsEntry& e : entries) ListAdd(dialog, kCtlContentsList, ContentsLine(e));
-        // A page begun by paragraph marks is at the title they open.
-        const int32_t at = FirstVisibleAt(doc, doc.pageStart, kLeadingMarks);
-        ListSelect(dialog, kCtlContentsList, std::max(ContentsIndexAt(entries, at), 0));
-        SetControlFocus(dialog, kCtlContentsList);
-        return 1;
-    }
-    if (message != kDlgCommand) return 0;
+    InitDialogFrame(dialog, u"Contents", u"Go to");
+    PlaceControl(dialog, kCtlContentsList, 2, 2, 0xFFFF);
+    ListReset(dialog, kCtlContentsList);
+    for (const ContentsEntry& e : entries) ListAdd(dialog, kCtlContentsList, ContentsLine(e));
+    // A page begun by paragraph marks is at the title they open.
+    constexpr int32_t kLeadingMarks = 64;
+    const int32_t at = FirstVisibleAt(doc, doc.pageStart, kLeadingMarks);
+    ListSelect(dialog, kCtlContentsList, std::max(ContentsIndexAt(entries, at), 0));
+    SetControlFocus(dialog, kCtlContentsList);
+}
+
+int ContentsCommand(ContentsDialog& c, PlatformDialog* dialog, uintptr_t wParam) {
+    const std::vector<ContentsEntry>& entries = *c.entries;
     if (!ListActionAsked(dialog, wParam, kCtlContentsList)) return 1;
     const int n = ListSelection(dialog, kCtlContentsList);
     if (n < 0 || n >= static_cast<int>(entries.size())) return 1;
@@ -48,6 +44,7 @@ int ContentsProc(void* context, PlatformDialog* dialog, uint32_t message, uintpt
 }  // namespace
 
 std::u16string ContentsLine(const ContentsEntry& entry) {
+    constexpr int32_t kMaxIndent = 8;
     const int32_t indent = std::clamp<int32_t>(entry.depth, 0, kMaxIndent);
     return std::u16string(static_cast<size_t>(2 * indent), u' ') + entry.title;
 }
@@ -61,7 +58,8 @@ void ShowContentsDialog(const ReaderServices& reader) {
         ShowTitledMessage(reader, u"No contents", u"Contents");
         return;
     }
-    if (ShowDialog(reader, kTemplateContents, ContentsProc, &c) == 1) Refresh(reader);
+    if (ShowDialog(reader, kTemplateContents, c, OpenContents, ContentsCommand) == 1)
+        Refresh(reader);
 }
 
 }  // namespace lectra

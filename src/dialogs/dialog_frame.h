@@ -2,6 +2,7 @@
 // keys, the row layout of its controls, its list helpers and the message box.
 #pragma once
 #include <cstdint>
+#include <initializer_list>
 #include <span>
 #include <string>
 
@@ -114,6 +115,9 @@ struct Placement {
     int row;
 };
 void PlaceControls(PlatformDialog* dialog, std::span<const Placement> places);
+inline void PlaceControls(PlatformDialog* dialog, std::initializer_list<Placement> places) {
+    PlaceControls(dialog, std::span<const Placement>(places.begin(), places.size()));
+}
 void PlaceRightOf(PlatformDialog* dialog, int id, int reference);
 
 // What a command message asks of a dialog: its action (the left soft key, Enter, or a double
@@ -143,6 +147,29 @@ void RememberBook(const ReaderServices& reader);
 // template `templateId` and runs it. Returns the dialog's result, −1 when it was not shown.
 int ShowDialog(const ReaderServices& reader, int templateId, DialogProcedure procedure,
                void* context);
+// The same for a dialog written as two steps over its state `form`: `open` fills the dialog when
+// it is shown, `command` answers each command message (its result ends the dialog when not 0);
+// every other message is passed over.
+template <class Form>
+int ShowDialog(const ReaderServices& reader, int templateId, Form& form,
+               void (*open)(Form&, PlatformDialog*),
+               int (*command)(Form&, PlatformDialog*, uintptr_t)) {
+    struct Steps {
+        Form* form;
+        void (*open)(Form&, PlatformDialog*);
+        int (*command)(Form&, PlatformDialog*, uintptr_t);
+    } steps{&form, open, command};
+    const DialogProcedure procedure = [](void* context, PlatformDialog* dialog, uint32_t message,
+                                         uintptr_t wParam, intptr_t) {
+        const Steps& s = *static_cast<const Steps*>(context);
+        if (message == kDlgInit) {
+            s.open(*s.form, dialog);
+            return 1;
+        }
+        return message == kDlgCommand ? s.command(*s.form, dialog, wParam) : 0;
+    };
+    return ShowDialog(reader, templateId, procedure, &steps);
+}
 // The open book (see ReaderOperations::book).
 inline Document& Book(const ReaderServices& reader) {
     return *reader.ops.book(reader.ops.context);

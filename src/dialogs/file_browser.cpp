@@ -182,18 +182,15 @@ int ActivateBrowserLine(PlatformDialog* dialog, Browser& b) {
     return 0;
 }
 
-int BrowserProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam,
-                intptr_t) {
-    Browser& b = *static_cast<Browser*>(context);
-    if (message == kDlgInit) {
-        InitDialogFrame(dialog, b.folderMode ? u"Choose a folder" : u"Open file", u"Open");
-        PlaceControl(dialog, kCtlCaption, 1, 2, 0);
-        PlaceControl(dialog, kCtlCaptionedList, 2, 2, 1);
-        ListPath(dialog, b, b.start);
-        SetControlFocus(dialog, kCtlCaptionedList);
-        return 1;
-    }
-    if (message != kDlgCommand) return 0;
+void OpenBrowser(Browser& b, PlatformDialog* dialog) {
+    InitDialogFrame(dialog, b.folderMode ? u"Choose a folder" : u"Open file", u"Open");
+    PlaceControl(dialog, kCtlCaption, 1, 2, 0);
+    PlaceControl(dialog, kCtlCaptionedList, 2, 2, 1);
+    ListPath(dialog, b, b.start);
+    SetControlFocus(dialog, kCtlCaptionedList);
+}
+
+int BrowserCommand(Browser& b, PlatformDialog* dialog, uintptr_t wParam) {
     const DialogAsk ask = ReadCommand(wParam, kCtlCaptionedList);
     if (ask == DialogAsk::kAction) {
         if (ActivateBrowserLine(dialog, b)) {
@@ -234,37 +231,34 @@ std::u16string RecentLine(const RecentEntry& e, const std::u16string& catalogueN
     return Utf8ToUtf16(buf) + ReadableName(text);
 }
 
-int RecentProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam,
-               intptr_t) {
-    Recent& r = *static_cast<Recent*>(context);
+void OpenRecent(Recent& r, PlatformDialog* dialog) {
     const RecentFiles& recent = *r.reader->recent;
-    if (message == kDlgInit) {
-        InitDialogFrame(dialog, u"Recent files", u"Open");
-        PlaceControl(dialog, kCtlCaption, 1, 2, 0);
-        PlaceControl(dialog, kCtlCaptionedList, 2, 2, 1);
-        const std::u16string& open = Book(*r.reader).bookPath;
-        const size_t slash = open.rfind(u'/');
-        SetControlText(dialog, kCtlCaption,
-                       slash == std::u16string::npos ? u"---" : ReadableName(open.substr(slash)));
-        ListReset(dialog, kCtlCaptionedList);
-        int end = r.first;
-        while (end < kRecentCount && recent.entries[end].bookPath.size() >= 2) ++end;
-        std::vector<BookKey> keys;
-        for (int i = r.first; i < end; ++i) {
-            const RecentEntry& e = recent.entries[i];
-            keys.push_back({PathToBytes(e.bookPath), Utf16ToUtf8(e.zipName)});
-        }
-        const std::string& library = r.reader->libraryPath;
-        const std::vector<std::u16string> names = !library.empty()
-                                                      ? CatalogueNames(library, keys)
-                                                      : std::vector<std::u16string>(keys.size());
-        for (int i = r.first; i < end; ++i)
-            ListAdd(dialog, kCtlCaptionedList, RecentLine(recent.entries[i], names[i - r.first]));
-        ListSelect(dialog, kCtlCaptionedList, 0);
-        SetControlFocus(dialog, kCtlCaptionedList);
-        return 1;
+    InitDialogFrame(dialog, u"Recent files", u"Open");
+    PlaceControl(dialog, kCtlCaption, 1, 2, 0);
+    PlaceControl(dialog, kCtlCaptionedList, 2, 2, 1);
+    const std::u16string& open = Book(*r.reader).bookPath;
+    const size_t slash = open.rfind(u'/');
+    SetControlText(dialog, kCtlCaption,
+                   slash == std::u16string::npos ? u"---" : ReadableName(open.substr(slash)));
+    ListReset(dialog, kCtlCaptionedList);
+    int end = r.first;
+    while (end < kRecentCount && recent.entries[end].bookPath.size() >= 2) ++end;
+    std::vector<BookKey> keys;
+    for (int i = r.first; i < end; ++i) {
+        const RecentEntry& e = recent.entries[i];
+        keys.push_back({PathToBytes(e.bookPath), Utf16ToUtf8(e.zipName)});
     }
-    if (message != kDlgCommand) return 0;
+    const std::string& library = r.reader->libraryPath;
+    const std::vector<std::u16string> names =
+        !library.empty() ? CatalogueNames(library, keys) : std::vector<std::u16string>(keys.size());
+    for (int i = r.first; i < end; ++i)
+        ListAdd(dialog, kCtlCaptionedList, RecentLine(recent.entries[i], names[i - r.first]));
+    ListSelect(dialog, kCtlCaptionedList, 0);
+    SetControlFocus(dialog, kCtlCaptionedList);
+}
+
+int RecentCommand(Recent& r, PlatformDialog* dialog, uintptr_t wParam) {
+    const RecentFiles& recent = *r.reader->recent;
     if (!ListActionAsked(dialog, wParam, kCtlCaptionedList)) return 1;
     const int n = ListSelection(dialog, kCtlCaptionedList) + r.first;
     if (n < r.first || n >= kRecentCount) return 1;
@@ -306,7 +300,7 @@ int ShowOpenFileDialog(const ReaderServices& reader, const std::u16string& start
     Browser b;
     b.reader = &reader;
     b.start = start;
-    ShowDialog(reader, kTemplateBrowser, BrowserProc, &b);
+    ShowDialog(reader, kTemplateBrowser, b, OpenBrowser, BrowserCommand);
     return b.opened;
 }
 
@@ -316,7 +310,7 @@ int ChooseFolder(const ReaderServices& reader, const std::u16string& start,
     b.reader = &reader;
     b.folderMode = 1;
     b.start = start;
-    ShowDialog(reader, kTemplateBrowser, BrowserProc, &b);
+    ShowDialog(reader, kTemplateBrowser, b, OpenBrowser, BrowserCommand);
     if (!b.opened) return 0;
     chosen = b.chosen;
     return 1;
@@ -329,7 +323,7 @@ int ShowRecentDialog(const ReaderServices& reader) {
     r.reader = &reader;
     r.first = reader.bookOpen ? 1 : 0;
     if (reader.recent->entries[r.first].bookPath.size() < 2) return 0;
-    ShowDialog(reader, kTemplateBrowser, RecentProc, &r);
+    ShowDialog(reader, kTemplateBrowser, r, OpenRecent, RecentCommand);
     return r.opened;
 }
 

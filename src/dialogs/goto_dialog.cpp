@@ -12,32 +12,29 @@ namespace lectra {
 
 namespace {
 
-constexpr Placement kGotoPlaces[] = {{kCtlGotoInfo, 1, 7, 0xFFFF},
-                                     {kCtlGotoLabel, 6, 10, 0xFFFF},
-                                     {kCtlGotoNumber, 5, 10, 0xFFFF},
-                                     {kCtlGotoInPages, 1, 10, 0xFFFF}};
-
 struct Goto {
     const ReaderServices* reader = nullptr;
     DialogMemory* memory = nullptr;
 };
 
-int GotoProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam, intptr_t) {
-    Goto& g = *static_cast<Goto*>(context);
+void OpenGoto(Goto& g, PlatformDialog* dialog) {
     Document& doc = Book(*g.reader);
-    if (message == kDlgInit) {
-        InitDialogFrame(dialog, u"Goto", u"Goto");
-        PlaceControls(dialog, kGotoPlaces);
-        SetChecked(dialog, kCtlGotoInPages, g.memory->gotoInPages);
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "Position: %d/%d, %1.2f%%\r\nFile: ", doc.pageStart >> 10,
-                      DocLength(doc) >> 10, PercentRead(doc));
-        SetControlText(dialog, kCtlGotoInfo, Utf8ToUtf16(buf) + doc.bookPath);
-        SetTextLimit(dialog, kCtlGotoNumber, 5);
-        SetControlFocus(dialog, kCtlGotoNumber);
-        return 1;
-    }
-    if (message != kDlgCommand) return 0;
+    InitDialogFrame(dialog, u"Goto", u"Goto");
+    PlaceControls(dialog, {{kCtlGotoInfo, 1, 7, 0xFFFF},
+                           {kCtlGotoLabel, 6, 10, 0xFFFF},
+                           {kCtlGotoNumber, 5, 10, 0xFFFF},
+                           {kCtlGotoInPages, 1, 10, 0xFFFF}});
+    SetChecked(dialog, kCtlGotoInPages, g.memory->gotoInPages);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "Position: %d/%d, %1.2f%%\r\nFile: ", doc.pageStart >> 10,
+                  DocLength(doc) >> 10, PercentRead(doc));
+    SetControlText(dialog, kCtlGotoInfo, Utf8ToUtf16(buf) + doc.bookPath);
+    SetTextLimit(dialog, kCtlGotoNumber, 5);
+    SetControlFocus(dialog, kCtlGotoNumber);
+}
+
+int GotoCommand(Goto& g, PlatformDialog* dialog, uintptr_t wParam) {
+    Document& doc = Book(*g.reader);
     const DialogAsk ask = ReadCommand(wParam);
     if (ask == DialogAsk::kAction) {
         g.memory->gotoInPages = IsChecked(dialog, kCtlGotoInPages);
@@ -88,7 +85,7 @@ void ShowGotoDialog(const ReaderServices& reader, DialogMemory& memory) {
     if (!reader.bookOpen) return;
     RememberBook(reader);
     Goto g{&reader, &memory};
-    if (ShowDialog(reader, kTemplateGoto, GotoProc, &g) == 1) Refresh(reader);
+    if (ShowDialog(reader, kTemplateGoto, g, OpenGoto, GotoCommand) == 1) Refresh(reader);
 }
 
 }  // namespace lectra

@@ -22,12 +22,6 @@ constexpr const char16_t* kOrders[] = {u"By author", u"By series", u"By title", 
 constexpr ListOrder kOrderOf[] = {ListOrder::kAuthor, ListOrder::kSeries, ListOrder::kTitle,
                                   ListOrder::kLanguage, ListOrder::kAdded};
 
-constexpr Placement kLibraryPlaces[] = {{kCtlLibraryOrder, 6, 2, 0},
-                                        {kCtlLibraryFolders, 5, 2, 0},
-                                        {kCtlLibrarySearch, 1, 2, 1},
-                                        {kCtlLibraryCount, 1, 2, 2},
-                                        {kCtlLibraryBooks, 2, 2, 3}};
-
 struct Library {
     const ReaderServices* reader = nullptr;
     LibraryDb* db = nullptr;
@@ -97,19 +91,20 @@ void MoreIfNearTheEnd(PlatformDialog* dialog, Library& l) {
     AddRows(dialog, l, more);
 }
 
-int LibraryProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam,
-                intptr_t) {
-    Library& l = *static_cast<Library*>(context);
-    if (message == kDlgInit) {
-        InitDialogFrame(dialog, u"Library", u"Open");
-        for (const char16_t* order : kOrders) ListAdd(dialog, kCtlLibraryOrder, order);
-        ListSelect(dialog, kCtlLibraryOrder, l.order);
-        PlaceControls(dialog, kLibraryPlaces);
-        Relist(dialog, l);
-        SetControlFocus(dialog, kCtlLibrarySearch);
-        return 1;
-    }
-    if (message != kDlgCommand) return 0;
+void OpenLibrary(Library& l, PlatformDialog* dialog) {
+    InitDialogFrame(dialog, u"Library", u"Open");
+    for (const char16_t* order : kOrders) ListAdd(dialog, kCtlLibraryOrder, order);
+    ListSelect(dialog, kCtlLibraryOrder, l.order);
+    PlaceControls(dialog, {{kCtlLibraryOrder, 6, 2, 0},
+                           {kCtlLibraryFolders, 5, 2, 0},
+                           {kCtlLibrarySearch, 1, 2, 1},
+                           {kCtlLibraryCount, 1, 2, 2},
+                           {kCtlLibraryBooks, 2, 2, 3}});
+    Relist(dialog, l);
+    SetControlFocus(dialog, kCtlLibrarySearch);
+}
+
+int LibraryCommand(Library& l, PlatformDialog* dialog, uintptr_t wParam) {
     if (IsNotice(wParam, kCtlLibrarySearch, kEditChange)) {
         Relist(dialog, l);
         return 1;
@@ -180,7 +175,7 @@ int ShowLibraryDialog(const ReaderServices& reader, LibraryDb& library, LibraryC
     l.reader = &reader;
     l.db = &library;
     l.choice = &choice;
-    ShowDialog(reader, kTemplateLibrary, LibraryProc, &l);
+    ShowDialog(reader, kTemplateLibrary, l, OpenLibrary, LibraryCommand);
     return l.chosen;
 }
 

@@ -11,11 +11,6 @@ namespace lectra {
 
 namespace {
 
-constexpr Placement kFoldersPlaces[] = {{kCtlFoldersCaption, 1, 2, 0},
-                                        {kCtlFoldersAdd, 6, 2, 1},
-                                        {kCtlFoldersRemove, 5, 2, 1},
-                                        {kCtlFoldersList, 2, 2, 2}};
-
 struct FoldersForm {
     const ReaderServices* reader = nullptr;
     std::vector<std::u16string> folders;
@@ -61,17 +56,17 @@ void Remove(PlatformDialog* dialog, FoldersForm& f) {
     SetControlFocus(dialog, kCtlFoldersList);
 }
 
-int FoldersProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam,
-                intptr_t) {
-    FoldersForm& f = *static_cast<FoldersForm*>(context);
-    if (message == kDlgInit) {
-        InitDialogFrame(dialog, u"Library folders", u"Save");
-        PlaceControls(dialog, kFoldersPlaces);
-        Fill(dialog, f, 0);
-        SetControlFocus(dialog, kCtlFoldersList);
-        return 1;
-    }
-    if (message != kDlgCommand) return 0;
+void OpenFolders(FoldersForm& f, PlatformDialog* dialog) {
+    InitDialogFrame(dialog, u"Library folders", u"Save");
+    PlaceControls(dialog, {{kCtlFoldersCaption, 1, 2, 0},
+                           {kCtlFoldersAdd, 6, 2, 1},
+                           {kCtlFoldersRemove, 5, 2, 1},
+                           {kCtlFoldersList, 2, 2, 2}});
+    Fill(dialog, f, 0);
+    SetControlFocus(dialog, kCtlFoldersList);
+}
+
+int FoldersCommand(FoldersForm& f, PlatformDialog* dialog, uintptr_t wParam) {
     if (IsNotice(wParam, kCtlFoldersAdd, kButtonPress)) {
         Add(dialog, f);
         return 1;
@@ -107,7 +102,7 @@ int ShowLibraryFoldersDialog(const ReaderServices& reader, std::vector<std::u16s
     FoldersForm f;
     f.reader = &reader;
     f.folders = folders;
-    ShowDialog(reader, kTemplateLibraryFolders, FoldersProc, &f);
+    ShowDialog(reader, kTemplateLibraryFolders, f, OpenFolders, FoldersCommand);
     if (!f.saved) return 0;
     folders = f.folders;
     return 1;

@@ -34,40 +34,38 @@ void ShowText(NotesDialog& n, PlatformDialog* dialog, int row) {
                    ref ? NoteText(Book(*n.reader), *ref, kMaxNoteText, 1) : u"");
 }
 
-int NotesProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam, intptr_t) {
-    NotesDialog& n = *static_cast<NotesDialog*>(context);
+void OpenNotes(NotesDialog& n, PlatformDialog* dialog) {
     Document& doc = Book(*n.reader);
     const int count = static_cast<int>(n.indices->size());
-    if (message == kDlgInit) {
-        InitDialogFrame(dialog, count > 1 ? u"Notes" : u"Note", u"Go to note");
-        SetSoftKeyText(dialog, kCmdRightSoftKey, u"Close");
-        const PixelRect client = DialogClientRect(dialog);
-        int top = client.top + 2;
-        if (count > 1) {
-            ListReset(dialog, kCtlNoteList);
-            for (int row = 0; row < count; ++row) {
-                if (const NoteRef* ref = Chosen(n, row))
-                    ListAdd(dialog, kCtlNoteList, NoteLine(doc, *ref));
-            }
-            const int height = std::min(count, kListRows) * (SystemFontHeight() + 8) + 4;
-            MoveControl(dialog, kCtlNoteList,
-                        {client.left + 2, top, client.right - 2, top + height});
-            ShowControl(dialog, kCtlNoteList, 1);
-            top += height + 4;
-            ListSelect(dialog, kCtlNoteList, n.selected);
-            SetControlFocus(dialog, kCtlNoteList);
-        } else {
-            ShowControl(dialog, kCtlNoteList, 0);
+    InitDialogFrame(dialog, count > 1 ? u"Notes" : u"Note", u"Go to note");
+    SetSoftKeyText(dialog, kCmdRightSoftKey, u"Close");
+    const PixelRect client = DialogClientRect(dialog);
+    int top = client.top + 2;
+    if (count > 1) {
+        ListReset(dialog, kCtlNoteList);
+        for (int row = 0; row < count; ++row) {
+            if (const NoteRef* ref = Chosen(n, row))
+                ListAdd(dialog, kCtlNoteList, NoteLine(doc, *ref));
         }
-        MoveControl(dialog, kCtlNoteText,
-                    {client.left + 2, top, client.right - 2, std::max(top + 1, client.bottom - 2)});
-        // A dialog's controls are hidden until they are placed.
-        ShowControl(dialog, kCtlNoteText, 1);
-        if (count <= 1) SetControlFocus(dialog, kCtlNoteText);
-        ShowText(n, dialog, n.selected);
-        return 1;
+        const int height = std::min(count, kListRows) * (SystemFontHeight() + 8) + 4;
+        MoveControl(dialog, kCtlNoteList, {client.left + 2, top, client.right - 2, top + height});
+        ShowControl(dialog, kCtlNoteList, 1);
+        top += height + 4;
+        ListSelect(dialog, kCtlNoteList, n.selected);
+        SetControlFocus(dialog, kCtlNoteList);
+    } else {
+        ShowControl(dialog, kCtlNoteList, 0);
     }
-    if (message != kDlgCommand) return 0;
+    MoveControl(dialog, kCtlNoteText,
+                {client.left + 2, top, client.right - 2, std::max(top + 1, client.bottom - 2)});
+    // A dialog's controls are hidden until they are placed.
+    ShowControl(dialog, kCtlNoteText, 1);
+    if (count <= 1) SetControlFocus(dialog, kCtlNoteText);
+    ShowText(n, dialog, n.selected);
+}
+
+int NotesCommand(NotesDialog& n, PlatformDialog* dialog, uintptr_t wParam) {
+    const int count = static_cast<int>(n.indices->size());
     if (IsNotice(wParam, kCtlNoteList, kListSelectionChange)) {
         n.selected = ListSelection(dialog, kCtlNoteList);
         ShowText(n, dialog, n.selected);
@@ -99,7 +97,7 @@ void ShowNotesDialog(const ReaderServices& reader, const std::vector<int>& indic
     n.reader = &reader;
     n.indices = &indices;
     n.selected = std::clamp(selected, 0, static_cast<int>(indices.size()) - 1);
-    if (ShowDialog(reader, kTemplateNote, NotesProc, &n) == 1) Refresh(reader);
+    if (ShowDialog(reader, kTemplateNote, n, OpenNotes, NotesCommand) == 1) Refresh(reader);
 }
 
 }  // namespace lectra

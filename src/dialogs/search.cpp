@@ -59,21 +59,20 @@ struct Find {
     int fromCurrent = 0;
 };
 
-int FindProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam, intptr_t) {
-    Find& f = *static_cast<Find*>(context);
+void OpenFind(Find& f, PlatformDialog* dialog) {
     Settings& s = *f.reader->settings;
-    if (message == kDlgInit) {
-        InitDialogFrame(dialog, u"Find...", u"Find");
-        PlaceControl(dialog, kCtlFindText, 1, 10, 0);
-        PlaceControl(dialog, kCtlFindFromCurrent, 1, 10, 1);
-        SetChecked(dialog, kCtlFindFromCurrent, s.stateSearch != 0);
-        SetControlText(dialog, kCtlFindText, f.memory->searchUpper);
-        SetTextLimit(dialog, kCtlFindText, kSearchChars);
-        SelectAllText(dialog, kCtlFindText);
-        SetControlFocus(dialog, kCtlFindText);
-        return 1;
-    }
-    if (message != kDlgCommand) return 0;
+    InitDialogFrame(dialog, u"Find...", u"Find");
+    PlaceControl(dialog, kCtlFindText, 1, 10, 0);
+    PlaceControl(dialog, kCtlFindFromCurrent, 1, 10, 1);
+    SetChecked(dialog, kCtlFindFromCurrent, s.stateSearch != 0);
+    SetControlText(dialog, kCtlFindText, f.memory->searchUpper);
+    SetTextLimit(dialog, kCtlFindText, kSearchChars);
+    SelectAllText(dialog, kCtlFindText);
+    SetControlFocus(dialog, kCtlFindText);
+}
+
+int FindCommand(Find& f, PlatformDialog* dialog, uintptr_t wParam) {
+    Settings& s = *f.reader->settings;
     const DialogAsk ask = ReadCommand(wParam);
     if (ask == DialogAsk::kAction) {
         f.memory->searchLower = ControlText(dialog, kCtlFindText).substr(0, kSearchChars);
@@ -144,7 +143,7 @@ int32_t FindFrom(Document& doc, int32_t from, const std::u16string& lower,
 
 void ShowFindDialog(const ReaderServices& reader, DialogMemory& memory) {
     Find f{&reader, &memory};
-    ShowDialog(reader, kTemplateFind, FindProc, &f);
+    ShowDialog(reader, kTemplateFind, f, OpenFind, FindCommand);
     if (f.search && reader.bookOpen) SearchForward(reader, memory, f.fromCurrent);
 }
 

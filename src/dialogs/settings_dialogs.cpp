@@ -168,28 +168,26 @@ Values ReadValues(PlatformDialog* dialog, const Form& form) {
     return v;
 }
 
-int FormProc(void* context, PlatformDialog* dialog, uint32_t message, uintptr_t wParam, intptr_t) {
-    FormRun& run = *static_cast<FormRun*>(context);
+void OpenForm(FormRun& run, PlatformDialog* dialog) {
     const Form& form = *run.form;
-    if (message == kDlgInit) {
-        InitDialogFrame(dialog, form.title, u"Save");
-        for (const SpinItems& list : form.lists) {
-            for (int i = 0; i < list.count; ++i) {
-                ListAdd(dialog, list.id,
-                        list.texts.empty() ? Decimal(list.first + i) : list.texts[i]);
-            }
+    InitDialogFrame(dialog, form.title, u"Save");
+    for (const SpinItems& list : form.lists) {
+        for (int i = 0; i < list.count; ++i) {
+            ListAdd(dialog, list.id, list.texts.empty() ? Decimal(list.first + i) : list.texts[i]);
         }
-        if (form.init) form.init(dialog, run);
-        PlaceControls(dialog, form.places);
-        const Values v = LoadValues(form, *run.reader->settings);
-        for (size_t i = 0; i < form.fields.size() && i < v.size(); ++i)
-            ShowValue(dialog, form.fields[i], v[i]);
-        // What the boxes hold may differ from the settings (an edit box keeps its first
-        // characters): "unchanged" means as shown.
-        run.shown = ReadValues(dialog, form);
-        return 1;
     }
-    if (message != kDlgCommand) return 0;
+    if (form.init) form.init(dialog, run);
+    PlaceControls(dialog, form.places);
+    const Values v = LoadValues(form, *run.reader->settings);
+    for (size_t i = 0; i < form.fields.size() && i < v.size(); ++i)
+        ShowValue(dialog, form.fields[i], v[i]);
+    // What the boxes hold may differ from the settings (an edit box keeps its first
+    // characters): "unchanged" means as shown.
+    run.shown = ReadValues(dialog, form);
+}
+
+int FormCommand(FormRun& run, PlatformDialog* dialog, uintptr_t wParam) {
+    const Form& form = *run.form;
     const DialogAsk ask = ReadCommand(wParam);
     if (ask == DialogAsk::kAction) {
         run.entered = ReadValues(dialog, form);
@@ -216,7 +214,7 @@ void RunForm(const ReaderServices& reader, const Form& form) {
     FormRun run;
     run.form = &form;
     run.reader = &reader;
-    if (ShowDialog(reader, form.templateId, FormProc, &run) != 1) return;
+    if (ShowDialog(reader, form.templateId, run, OpenForm, FormCommand) != 1) return;
     const int changed = StoreChanged(run, *reader.settings);
     if (form.save) form.save(run, changed);
 }
