@@ -542,7 +542,7 @@ int main(int argc, char** argv) {
         std::printf("kind: %d\ncode page: %d\nsource size: %u\nlength: %d\nblocks: %zu\n",
                     doc->formatKind, doc->bookCodePage, doc->sourceSize, DocLength(*doc),
                     doc->blocks.size());
-        if (doc->bookCut) std::printf("cut: %s\n", Utf16ToUtf8(BookCutText(*doc)).c_str());
+        if (doc->bookCut.isCut) std::printf("cut: %s\n", Utf16ToUtf8(BookCutText(*doc)).c_str());
         std::printf("language: %s\n", doc->language.empty() ? "unknown" : doc->language.c_str());
         // Only a book of a kind that has pictures says whether it has a cover.
         if (doc->pictures.pictureKind) {

@@ -180,6 +180,19 @@ struct ContentsGather {
     std::vector<int32_t> levels;
 };
 
+// A book longer than the reader holds (a source beyond 4,294,901,760 bytes, a text beyond
+// kMaxDocLength units, a gzip member beyond kGzMaxOutput bytes) is cut, not refused. The open
+// records the cut for the window to say: `isCut` is 1, the text ends at `sourceOffset` bytes of
+// the source (of the decompressed member for a gzip book) after `docLength` units (DocLength), and
+// the whole source is `sourceSize` bytes, 0 where that is unknown (a member whose inflation
+// stopped at the cap). All 0 for a book read whole.
+struct BookCut {
+    int isCut = 0;
+    uint64_t sourceOffset = 0;
+    int32_t docLength = 0;
+    uint64_t sourceSize = 0;
+};
+
 struct FormatReader;
 struct ReaderState;
 
@@ -254,16 +267,8 @@ struct Document {
     int readErrors = 0;
     int readErrorPending = 0;
 
-    // A book longer than the reader holds (a source beyond 4,294,901,760 bytes, a text beyond
-    // kMaxDocLength units, a gzip member beyond kGzMaxOutput bytes) is cut, not refused. The open
-    // records the cut here for the window to say: `bookCut` is 1, the text ends at
-    // `cutSourceOffset` bytes of the source (of the decompressed member for a gzip book) after
-    // `cutDocLength` units (DocLength), and the whole source is `cutSourceSize` bytes, 0 where that
-    // is unknown (a member whose inflation stopped at the cap). All 0 for a book read whole.
-    int bookCut = 0;
-    uint64_t cutSourceOffset = 0;
-    int32_t cutDocLength = 0;
-    uint64_t cutSourceSize = 0;
+    // A book longer than the reader holds is cut, not refused (see BookCut).
+    BookCut bookCut;
 
     // The reader that opened the book and its state, alive to the next open or close; both null
     // for a book read straight from the file. After a gzip or ZIP open they are the container's,

@@ -62,11 +62,11 @@ int RecognizeKind(const std::u16string& path, PlatformFile& file) {
 }  // namespace
 
 std::u16string BookCutText(const Document& doc) {
-    if (!doc.bookCut) return std::u16string();
+    if (!doc.bookCut.isCut) return std::u16string();
     std::string text = "The book is too long to be read whole: it ends after " +
-                       std::to_string(doc.cutDocLength) + " characters, at byte " +
-                       std::to_string(doc.cutSourceOffset);
-    if (doc.cutSourceSize > 0) text += " of " + std::to_string(doc.cutSourceSize);
+                       std::to_string(doc.bookCut.docLength) + " characters, at byte " +
+                       std::to_string(doc.bookCut.sourceOffset);
+    if (doc.bookCut.sourceSize > 0) text += " of " + std::to_string(doc.bookCut.sourceSize);
     text += ".";
     return Utf8ToUtf16(text);
 }
@@ -115,7 +115,7 @@ int OpenBook(Document& doc, const char16_t* path, int reopen, const OpenRequest&
     doc.sourceIsOpen = 1;
     if (fileSize > static_cast<int64_t>(kMaxSourceSize)) {
         RecordCut(doc, kMaxSourceSize, 0);
-        doc.cutSourceSize = static_cast<uint64_t>(fileSize);
+        doc.bookCut.sourceSize = static_cast<uint64_t>(fileSize);
     }
 
     // The open step of the kind found, if it has one; it may change the kind (a container's to
@@ -157,10 +157,10 @@ int OpenBook(Document& doc, const char16_t* path, int reopen, const OpenRequest&
 
     SetWaitCursor(doc, 1);
     BuildBlockIndex(doc);
-    if (doc.bookCut) {
-        if (!doc.cutDocLength) doc.cutDocLength = doc.docLength;
-        if (!doc.cutSourceSize && !(doc.sourceFlags & kSourceGzMember))
-            doc.cutSourceSize = static_cast<uint64_t>(std::max<int64_t>(fileSize, 0));
+    if (doc.bookCut.isCut) {
+        if (!doc.bookCut.docLength) doc.bookCut.docLength = doc.docLength;
+        if (!doc.bookCut.sourceSize && !(doc.sourceFlags & kSourceGzMember))
+            doc.bookCut.sourceSize = static_cast<uint64_t>(std::max<int64_t>(fileSize, 0));
     }
     CloseSourceFile(doc);
     OpenSourceFile(doc);

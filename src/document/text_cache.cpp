@@ -118,13 +118,13 @@ void FillRawBlock(Document& doc, uint32_t offset, uint8_t* data) {
 void RecordCut(Document& doc, uint64_t sourceOffset, int32_t docLength) {
     // The first cut met is where the text ends: a cut of the units comes before the cut of the
     // source that the open made.
-    if (doc.bookCut && doc.cutSourceOffset <= sourceOffset) {
-        doc.cutDocLength = docLength;
+    if (doc.bookCut.isCut && doc.bookCut.sourceOffset <= sourceOffset) {
+        doc.bookCut.docLength = docLength;
         return;
     }
-    doc.bookCut = 1;
-    doc.cutSourceOffset = sourceOffset;
-    doc.cutDocLength = docLength;
+    doc.bookCut.isCut = 1;
+    doc.bookCut.sourceOffset = sourceOffset;
+    doc.bookCut.docLength = docLength;
 }
 
 // Where a block record's state keeps each field of the markup state, one byte each (the layout
@@ -274,10 +274,7 @@ void ResetTextCache(Document& doc) {
     doc.lastRawData = nullptr;
     doc.readErrors = 0;
     doc.readErrorPending = 0;
-    doc.bookCut = 0;
-    doc.cutSourceOffset = 0;
-    doc.cutDocLength = 0;
-    doc.cutSourceSize = 0;
+    doc.bookCut = BookCut{};
     doc.contents.clear();
     doc.contentsOnDemand = 0;
     doc.contentsFound = 0;

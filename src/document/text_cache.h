@@ -57,7 +57,7 @@ int SeekSource(Document& doc, uint32_t offset);
 // by BookPath and read twice more, as for a seek. Returns the bytes read.
 uint32_t ReadSource(Document& doc, uint32_t offset, void* buffer, uint32_t size, uint32_t need);
 // Records that the book is cut: its text ends at `sourceOffset` bytes of the source after
-// `docLength` units. The open sets `cutSourceSize` itself.
+// `docLength` units. The open sets `bookCut.sourceSize` itself.
 void RecordCut(Document& doc, uint64_t sourceOffset, int32_t docLength);
 // Records a read error that no retry can mend (a damaged stream, a checksum that differs), for
 // the window to show after its paint.

@@ -142,7 +142,8 @@ void ShowBookTitle(App& app) {
 
 // A book too long to be read whole says where it was cut, once, when it opens.
 void TellIfCut(App& app) {
-    if (app.bookOpen && app.doc->bookCut) ShowMessage(DialogServices(app), BookCutText(*app.doc));
+    if (app.bookOpen && app.doc->bookCut.isCut)
+        ShowMessage(DialogServices(app), BookCutText(*app.doc));
 }
 
 // The browse folder of a book: its folder with the trailing "/", as the file browser keeps it.

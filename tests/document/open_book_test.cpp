@@ -60,16 +60,16 @@ TEST(OpenBook, ABookTooLongToHoldIsCutAndTheCutIsRecorded) {
         EXPECT_EQ(doc->blocks.size(), static_cast<size_t>(kMaxBlocks));
         EXPECT_EQ(GetChar(*doc, kMaxDocLength - 1), u' ');  // a zero byte reads as a space
         EXPECT_EQ(GetChar(*doc, kMaxDocLength), 0);
-        EXPECT_EQ(doc->bookCut, 1);
-        EXPECT_EQ(doc->cutDocLength, kMaxDocLength);
-        EXPECT_EQ(doc->cutSourceOffset, uint64_t{kMaxDocLength} * width);
-        EXPECT_EQ(doc->cutSourceSize, size);
+        EXPECT_EQ(doc->bookCut.isCut, 1);
+        EXPECT_EQ(doc->bookCut.docLength, kMaxDocLength);
+        EXPECT_EQ(doc->bookCut.sourceOffset, uint64_t{kMaxDocLength} * width);
+        EXPECT_EQ(doc->bookCut.sourceSize, size);
     }
     // The next book is read whole and says so.
     ASSERT_EQ(Open(*doc, dir.Write("small.txt", "words"), 1251), 1);
-    EXPECT_EQ(doc->bookCut, 0);
-    EXPECT_EQ(doc->cutSourceOffset, 0u);
-    EXPECT_EQ(doc->cutDocLength, 0);
+    EXPECT_EQ(doc->bookCut.isCut, 0);
+    EXPECT_EQ(doc->bookCut.sourceOffset, 0u);
+    EXPECT_EQ(doc->bookCut.docLength, 0);
     CloseDocument(*doc);
 }
 
