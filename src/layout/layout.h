@@ -240,13 +240,13 @@ struct Layout {
     HiddenLeadCache hiddenLead;
 };
 
-// The autoscroll modes, by their "ASW_MODE" values.
+// The autoscroll modes, in the order of their "ASW_MODE" values (0 to 4).
 enum AutoscrollMode : int {
-    kAutoscrollWave = 0,
-    kAutoscrollLine = 1,
-    kAutoscrollSmooth = 2,
-    kAutoscrollTurnPages = 3,
-    kAutoscrollWave2 = 4,
+    kAutoscrollWave,
+    kAutoscrollLine,
+    kAutoscrollSmooth,
+    kAutoscrollTurnPages,
+    kAutoscrollWave2,
 };
 
 // The active profile, kept inside the tables whatever the field holds.
