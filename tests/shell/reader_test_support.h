@@ -28,34 +28,40 @@ inline std::vector<int> dialogs;
 using Script = std::function<void(PlatformDialog*)>;
 inline std::deque<Script> scripts;
 
-inline uint32_t FakeTick() {
-    return fakeNow;
-}
 using DialogRunner = int (*)(const DialogTemplate& t, DialogProcedure procedure, void* context);
 inline int RecordDialog(const DialogTemplate& t, DialogProcedure, void*) {
     dialogs.push_back(t.id);
     return 0;
 }
-inline StatusSources FakeStatus() {
-    return {12, 34, 87, 1};
-}
-inline void RecordMessage(const std::u16string& text, const std::u16string&) {
-    messages.push_back(text);
-}
-// The items of the last pop-up menu shown by RecordMenu, which then picks `menuChoice` (0: the
-// menu is left).
+// The items of the last pop-up menu shown, which then picks `menuChoice` (0: the menu is left).
 inline std::vector<MenuItem> shownMenu;
 inline int menuChoice = 0;
-inline int RecordMenu(int, const MenuItem* items, int count) {
-    shownMenu.assign(items, items + count);
-    return menuChoice;
-}
 // Whether a dialog or a box is open, as the test says; each change of the display's hold.
 inline int modal = 0;
 inline std::vector<int> displayHolds;
 
+// Keys by what their default bindings do; a digit's virtual key is its character.
+enum : uint32_t {
+    kKeyAction = 0x0D,  // Enter: full screen, or a pause while autoscrolling
+    kKeyStatusLine = '1',
+    kKeyRotate = '2',
+    kKeyNextProfile = '3',
+    kKeyLarger = '4',
+    kKeyHyphenation = '8',
+    kKeyAutoscroll = '9',
+};
+
 inline std::string Sample(const std::string& name) {
     return std::string(LECTRA_SAMPLES) + "/" + name;
+}
+
+// The value of `key` in the settings file `path` (one of the program folder's .ini files).
+inline std::string IniValue(const std::string& path, const std::string& key) {
+    const std::string file = "\n" + ReadBytes(path);
+    const size_t at = file.find("\n" + key + "=");
+    if (at == std::string::npos) return "(none)";
+    const size_t from = at + key.size() + 2;
+    return file.substr(from, file.find('\r', from) - from);
 }
 
 // Settings every reader test starts from: a pinned face, so that pages are the same everywhere.
@@ -89,15 +95,20 @@ protected:
     // does before the window; dialogs are recorded and not run unless `run` runs them.
     App& Make(DialogRunner run = RecordDialog) {
         app = std::make_unique<App>();
-        app->host.tickCount = FakeTick;
-        app->host.sampleStatus = FakeStatus;
-        app->host.showMessage = RecordMessage;
+        app->host.tickCount = [] { return fakeNow; };
+        app->host.sampleStatus = [] { return StatusSources{12, 34, 87, 1}; };
+        app->host.showMessage = [](const std::u16string& text, const std::u16string&) {
+            messages.push_back(text);
+        };
         app->host.ask = [](const std::u16string& text, const std::u16string&) {
             messages.push_back(text);
             return 1;
         };
         app->host.runDialog = run;
-        app->host.popUpMenu = RecordMenu;
+        app->host.popUpMenu = [](int, const MenuItem* items, int count) {
+            shownMenu.assign(items, items + count);
+            return menuChoice;
+        };
         app->host.modalActive = [] { return modal; };
         app->host.draw = &QtDrawServices();
         app->backlight.keepOn = [](int on) { displayHolds.push_back(on); };
@@ -164,11 +175,7 @@ protected:
     std::string Recent() const { return ReadBytes(dir.path() + "/_recent.files.ini"); }
     // The value of `key` in the settings file as written last.
     std::string Config(const std::string& key) const {
-        const std::string file = "\n" + ReadBytes(dir.path() + "/_config.ini");
-        const size_t at = file.find("\n" + key + "=");
-        if (at == std::string::npos) return "(none)";
-        const size_t from = at + key.size() + 2;
-        return file.substr(from, file.find('\r', from) - from);
+        return IniValue(dir.path() + "/_config.ini", key);
     }
 
     // The window's page as the surface holds it: width × height pixels, 0xRRGGBB.
