@@ -41,25 +41,23 @@ protected:
 
 TEST_F(WindowMends, FindAndFindNextFromAKeyDoWhatTheMenuDoes) {
     Begin(Copy("book.txt", test::Sample("en-story.txt")));
-    Bind(0x0D, kActionFindNext);
-    Bind(0x31, kActionFind);
+    Bind('1', kActionFind);
+    Bind(test::kKeyAction, kActionFindNext);
     scripts.push_back(Search(u"clock"));
-    Press(0x31);  // Find from its key opens the dialog and searches from the start
-    ASSERT_EQ(test::dialogs, std::vector<int>{kTemplateFind});
-    // The page shown starts at the line that holds the hit, and that line is marked.
+    // Find from its key opens the dialog and searches from the start: the page shown starts at
+    // the line that holds the hit, and that line alone is marked.
+    Press('1');
     auto showsHit = [&](int32_t hit) {
         return hit >= PageStart() && hit < app->layout.pageLines[0].end &&
                app->layout.searchMark == hit;
     };
     const int32_t first = Find(u"clock");
     EXPECT_TRUE(showsHit(first)) << PageStart() << " " << first;
+    EXPECT_EQ(Marks().size(), 1u);
     fakeNow += 1000;
-    Press(0x0D);  // Find Next from its key moves on to the next hit
+    Press(test::kKeyAction);  // Find Next from its key moves on to the next hit
     const int32_t second = Find(u"clock", first + 5);
     EXPECT_TRUE(showsHit(second)) << PageStart() << " " << second;
-    EXPECT_EQ(app->layout.searchMarkEnd, second + 5);
-    EXPECT_TRUE(test::messages.empty());
-    EXPECT_EQ(Marks().size(), 1u);
 }
 
 // The HTML book's <title> is passed over by the page, as its <h1> repeats it: a search for a word
@@ -72,7 +70,6 @@ TEST_F(WindowMends, AWordOfTheTitlePassedOverIsFoundInTheHeadingThatShowsIt) {
     ASSERT_GT(hit, inTitle) << "the title's own copy lies where the page shows nothing";
     EXPECT_EQ(hit, Find(u"wrenfield", inTitle + 9));
     EXPECT_EQ(Marks().size(), 1u);
-    EXPECT_TRUE(test::messages.empty());
 }
 
 TEST_F(WindowMends, AFailedOpenKeepsTheBookAndItsPlaceAndTheRecentDialogStillWorks) {
@@ -87,10 +84,8 @@ TEST_F(WindowMends, AFailedOpenKeepsTheBookAndItsPlaceAndTheRecentDialogStillWor
     ASSERT_GT(here, 0);
     for (const std::string& bad : {dir.path() + "/gone.txt", badPdb}) {
         EXPECT_EQ(OpenBookInWindow(*app, Utf8ToUtf16(bad)), 0);
-        EXPECT_EQ(app->bookOpen, 1);
         EXPECT_EQ(app->doc->bookPath, Utf8ToUtf16(a));
         EXPECT_EQ(PageStart(), here);
-        EXPECT_GT(DocLength(*app->doc), 0);
     }
     EXPECT_EQ(test::messages,
               (std::vector<std::u16string>{u"Error reading file!", u"Bad Format!"}));
@@ -120,11 +115,9 @@ TEST_F(WindowMends, DeletingABookTakesOnlyItsEntryOutAndLeavesTheOthersOffered) 
     scripts.push_back([](PlatformDialog*) {});  // the browser offered after the delete
     test::dialogs.clear();
     Send(kMsgCommand, kCmdDeleteFile);  // asked, deleted, closed, then the browser
-    struct stat st;
-    EXPECT_NE(stat(b.c_str(), &st), 0);
+    EXPECT_NE(access(b.c_str(), F_OK), 0);
     EXPECT_EQ(app->bookOpen, 0);
-    ASSERT_EQ(test::messages.size(), 2u);
-    EXPECT_EQ(test::messages[1], u"File deleted!");
+    EXPECT_EQ(test::messages.back(), u"File deleted!");
     EXPECT_EQ(test::dialogs, std::vector<int>{kTemplateBrowser});
     EXPECT_EQ(FindRecentBook(app->session.recent, Utf8ToUtf16(b)), -1);
     EXPECT_EQ(FindRecentBook(app->session.recent, Utf8ToUtf16(a)), 0);
@@ -146,14 +139,9 @@ TEST_F(WindowMends, ReadingTheBookAgainKeepsThePlaceAndAMovedBookSaysSo) {
     ASSERT_GT(here, 0);
     // Another single-byte code page: the book read again in it, the same length, the same place.
     const std::u16string before = Text(0, 200);
-    Run(kCmdCodePage, [](PlatformDialog* d) {
-        EXPECT_EQ(ListSelection(d, kCtlList), 0);  // "Auto (Russian)"
-        Choose(d, kCtlList, u"Russian - 20866 KOI8");
-    });
-    EXPECT_EQ(app->session.settings.codePage, 20866);
+    Run(kCmdCodePage, [](PlatformDialog* d) { Choose(d, kCtlList, u"Russian - 20866 KOI8"); });
     EXPECT_EQ(app->doc->bookCodePage, 20866);
     EXPECT_NE(Text(0, 200), before);
-    EXPECT_NE(FileInfoText(*app->doc, 0).find(u"CP: 20866, Format: TEXT"), std::u16string::npos);
     EXPECT_EQ(PageStart(), here);
     // Another paragraph mode changes the length: the same fraction of the book.
     const double fraction = double(here) / DocLength(*app->doc);
@@ -163,13 +151,11 @@ TEST_F(WindowMends, ReadingTheBookAgainKeepsThePlaceAndAMovedBookSaysSo) {
     });
     ASSERT_EQ(app->session.settings.txtParagraphDetect, 2);
     EXPECT_NEAR(double(PageStart()) / DocLength(*app->doc), fraction, 0.01);
-    EXPECT_GT(PageStart(), 0);
     // The book was moved away: the reopen says so and the page read so far stays.
     const int32_t kept = PageStart();
     ASSERT_EQ(rename(book.c_str(), (book + ".moved").c_str()), 0);
     Run(kCmdCodePage, [](PlatformDialog* d) { Choose(d, kCtlList, u"Russian - 866 OEM"); });
     EXPECT_EQ(test::messages, std::vector<std::u16string>{u"Error reading file!"});
-    EXPECT_EQ(app->bookOpen, 1);
     EXPECT_EQ(PageStart(), kept);
 }
 
@@ -195,7 +181,6 @@ TEST_F(WindowMends, BooksHandedOverDuringAnOpenOrADialogOpenWhenTheWindowIsFree)
     modal = 0;
     Send(kMsgTimer, kPendingTimer);
     EXPECT_EQ(app->doc->bookPath, Utf8ToUtf16(c));
-    EXPECT_TRUE(app->pendingBooks.empty());
 }
 
 TEST_F(WindowMends, AutoscrollingFromTheMenuTogglesAndOpeningAMenuDoesNotStopIt) {
@@ -343,14 +328,10 @@ TEST_F(WindowMends, ABarTapGoesToItsShareAndEveryMoveToTheEndShowsTheLastFullPag
     const std::u16string lastPage = Utf8ToUtf16(std::to_string(length >> 10));
     for (const std::u16string& typed : {std::u16string(u"100"), lastPage}) {
         Run(kCmdGoTo, [typed](PlatformDialog* d) {
-            EXPECT_EQ(ControlText(d, kCtlGotoInfo).rfind(u"Position: 0/", 0), 0u);
             SetChecked(d, kCtlGotoInPages, typed != u"100");
             SetControlText(d, kCtlGotoNumber, typed);
             SendDialogCommand(d, kCmdLeftSoftKey);
         });
-        Send(kMsgCommand, kCmdJumpPrevious);  // the jump is in the history
-        EXPECT_EQ(PageStart(), 0);
-        Send(kMsgCommand, kCmdJumpNext);
         showsLastPage("Go to");
     }
     // With no book a tap on the bar does nothing.
