@@ -49,14 +49,10 @@ TEST_F(LibraryWindow, ABookIsFoundByItsAuthorAndOpenedFromItsArchive) {
         std::system(("cd '" + dir.path() + "/Books' && zip -q -m pair.zip a.fb2 b.fb2").c_str()),
         0);
     Window();
-    // Nothing was ever read: the start shows the library, which has books under ~/Books.
+    // Nothing was ever read: the start shows the library, which has books under ~/Books; the
+    // search's rules are the catalogue's (LibrarySearch).
     scripts.push_back([](PlatformDialog* d) {
         EXPECT_EQ(Lines(d, kCtlLibraryBooks).size(), 3u);
-        SetControlText(d, kCtlLibrarySearch, u"ТОЛСТОЙ");
-        SendDialogCommand(d, kCtlLibrarySearch, kEditChange);
-        EXPECT_EQ(Lines(d, kCtlLibraryBooks),
-                  (std::vector<std::u16string>{u"Анна Каренина — Лев Толстой",
-                                               u"Война и мир — Лев Толстой"}));
         SetControlText(d, kCtlLibrarySearch, u"еж");
         SendDialogCommand(d, kCtlLibrarySearch, kEditChange);
         ASSERT_EQ(Lines(d, kCtlLibraryBooks),
@@ -166,8 +162,6 @@ TEST_F(LibraryWindow, FoldersChosenFromTheLibraryAreKeptAndScanned) {
                   std::vector<std::u16string>{u"Ёжик в тумане — Сергей Козлов"});
     });
     EXPECT_TRUE(scripts.empty());
-    ASSERT_EQ(app->session.settings.libraryFolderCount, 1);
-    EXPECT_EQ(app->session.settings.libraryFolders[0], shelf);
     EXPECT_EQ(LibraryFolders(*app), std::vector<std::string>{dir.path() + "/shelf"});
     // A settings file edited by hand: the whole disk, a relative path and a repeat are not walked.
     Settings& s = app->session.settings;
@@ -176,9 +170,7 @@ TEST_F(LibraryWindow, FoldersChosenFromTheLibraryAreKeptAndScanned) {
     s.libraryFolders[2] = u"Books";
     s.libraryFolders[3] = shelf;
     EXPECT_EQ(LibraryFolders(*app), std::vector<std::string>{dir.path() + "/shelf"});
-    const std::string config = test::ReadBytes(dir.path() + "/_config.ini");
-    EXPECT_NE(config.find("\r\nLIBRARY_FOLDERS=1\r\nLIBRARY_FOLDER_1=" + dir.path() + "/shelf\r\n"),
-              std::string::npos);
+    EXPECT_EQ(Config("LIBRARY_FOLDER_1"), dir.path() + "/shelf");
 }
 
 // The book being read on a first run is one of the books read: the library opened over it
