@@ -1,5 +1,4 @@
 // The reader as a process: one copy per user, hand-over, a crashed copy, SIGTERM saving.
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -16,6 +15,10 @@
 
 namespace lectra {
 namespace {
+
+void Sleep(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 // A reader process with its own program and runtime folders, on the offscreen platform or on
 // the X display given.
@@ -53,15 +56,13 @@ struct ReaderProcess {
     }
     // The exit status, or −1 when it has not ended within `seconds`.
     int Wait(double seconds) {
-        if (pid <= 0) return -1;
-        const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-        while (std::chrono::steady_clock::now() < end) {
+        for (int waited = 0; pid > 0 && waited <= seconds * 1000; waited += 20) {
             int status = 0;
             if (waitpid(pid, &status, WNOHANG) == pid) {
                 pid = -1;
                 return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            Sleep(20);
         }
         return -1;
     }
@@ -82,23 +83,15 @@ struct ReaderProcess {
 // A virtual X screen, so that a test can press keys in a real window; none when Xvfb or xdotool
 // is missing.
 struct VirtualScreen {
-    pid_t pid = -1;
-    std::string display;
+    std::string pid, display;
 
     VirtualScreen() {
         if (std::system("command -v Xvfb >/dev/null && command -v xdotool >/dev/null") != 0) return;
         const std::string name = ":" + std::to_string(500 + getpid() % 400);
-        pid = fork();
-        if (pid == 0) {
-            const int null = open("/dev/null", O_WRONLY);
-            dup2(null, 1);
-            dup2(null, 2);
-            execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "800x700x24", "-nolisten", "tcp",
-                   static_cast<char*>(nullptr));
-            _exit(127);
-        }
+        pid = test::Run("Xvfb " + name +
+                        " -screen 0 800x700x24 -nolisten tcp >/dev/null 2>&1 & echo $!");
         for (int i = 0; i < 100 && display.empty(); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            Sleep(100);
             if (Xdotool("getdisplaygeometry", name)) display = name;
         }
     }
@@ -115,10 +108,7 @@ struct VirtualScreen {
         return Xdotool(key.empty() ? search : search + " windowfocus --sync key " + key, display);
     }
     ~VirtualScreen() {
-        if (pid > 0) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-        }
+        if (!pid.empty()) std::system(("kill " + pid).c_str());
     }
 };
 
@@ -128,8 +118,7 @@ protected:
     // The running copy's socket in the runtime folder; empty while there is none.
     std::string Socket() {
         for (const std::string& name : Entries())
-            if (name.size() > 7 && name.compare(name.size() - 7, 7, ".socket") == 0)
-                return runtime.path() + "/" + name;
+            if (name.ends_with(".socket")) return runtime.path() + "/" + name;
         return std::string();
     }
     // The names in the runtime folder that belong to the reader.
@@ -137,9 +126,8 @@ protected:
         std::vector<FolderEntry> entries;
         ListFolder(Utf8ToUtf16(runtime.path()), entries);
         std::vector<std::string> names;
-        for (const FolderEntry& e : entries) {
-            if (e.name.rfind(u"lectra-", 0) == 0) names.push_back(Utf16ToUtf8(e.name));
-        }
+        for (const FolderEntry& e : entries)
+            if (e.name.starts_with(u"lectra-")) names.push_back(Utf16ToUtf8(e.name));
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -152,18 +140,14 @@ protected:
     bool Listening() {
         for (int i = 0; i < 1000; ++i) {
             if (!Socket().empty()) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            Sleep(20);
         }
         return false;
     }
     std::string Recent() { return test::ReadBytes(home.path() + "/_recent.files.ini"); }
     // The book of the recent list's entry `i` as the file holds it.
     std::string RecentBook(int i) {
-        const std::string recent = Recent(), key = "FILE_NAME_" + std::to_string(i) + "=";
-        const size_t at = recent.find(key);
-        return at == std::string::npos
-                   ? ""
-                   : recent.substr(at + key.size(), recent.find('\r', at) - at - key.size());
+        return test::IniValue(home.path() + "/_recent.files.ini", "FILE_NAME_" + std::to_string(i));
     }
     std::string Book(const std::string& name, const std::string& sample) {
         return home.Write(name, test::ReadBytes(test::Sample(sample)));
@@ -177,21 +161,16 @@ TEST_F(ReaderProcessTest, SocketsOfKilledCopiesAreRemovedAndAMalformedMessageIsD
     copies.push_back(std::make_unique<ReaderProcess>(home.path(), runtime.path(), ""));
     for (const test::ScratchDir& h : homes)
         copies.push_back(std::make_unique<ReaderProcess>(h.path(), runtime.path(), ""));
-    for (int t = 0; t < 1000 && Entries().size() < 3u * 2; ++t)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    for (int t = 0; t < 1000 && Entries().size() < 3u * 2; ++t) Sleep(20);
     for (auto& copy : copies) EXPECT_EQ(copy->Signal(SIGKILL), 128 + SIGKILL);
     runtime.Write("lectra-0123456789abcdef.socket", "");
     EXPECT_EQ(Entries().size(), 3u * 2 + 1);
     ReaderProcess reader(home.path(), runtime.path(), "");
     ASSERT_TRUE(Listening());
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    for (int t = 0; t < 500 && Entries().size() > 2; ++t) Sleep(20);  // the stale ones go
     const std::vector<std::string> left = Entries();
     ASSERT_EQ(left.size(), 2u);
     EXPECT_EQ(left[0].substr(0, 23) + ".socket", left[1]);
-    {
-        ReaderProcess later(home.path(), runtime.path(), "");
-        EXPECT_EQ(later.Wait(20), 0);
-    }
     const std::string garbage =
         "printf 'XXXX\\377\\377\\377\\377junk' | timeout 5 "
         "python3 -c \"import socket,sys;s=socket.socket(socket.AF_UNIX);"
@@ -218,7 +197,7 @@ TEST_F(ReaderProcessTest, AHandedOverBookThatCannotBeOpenedLeavesTheCopyAnswerin
     ReaderProcess bad(home.path(), runtime.path(), home.path() + "/missing.txt", "",
                       screen.display);
     EXPECT_EQ(bad.Wait(20), 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(3000));
+    Sleep(3000);
     EXPECT_TRUE(screen.Press(reader.pid, "Return"));  // OK on "Error reading file!"
     EXPECT_EQ(reader.Wait(1), -1);
     ReaderProcess naming(home.path(), runtime.path(), good, "", screen.display);
@@ -235,7 +214,7 @@ TEST_F(ReaderProcessTest, ASecondStartHandsItsBookOverEvenToABusyCopyAndExits) {
     const std::string second = Book("second.txt", "ru-story.txt");
     ReaderProcess reader(home.path(), runtime.path(), first);
     ASSERT_TRUE(Listening());
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    Sleep(300);
     const std::string config = test::ReadBytes(home.path() + "/_config.ini");
     const std::string recent = Recent();
     ReaderProcess plain(home.path(), runtime.path(), "");
@@ -274,14 +253,13 @@ TEST_F(ReaderProcessTest, SigtermKeepsThePlaceAndARelativePathIsMadeAbsolute) {
 
     ReaderProcess relative(home.path(), runtime.path(), "story.txt", home.path());
     ASSERT_TRUE(Listening());
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    Sleep(300);
     EXPECT_EQ(relative.Signal(SIGTERM), 0);
-    recent = Recent();
     // One entry for the book, at the place it reopened at (a page start at or before 5000).
-    EXPECT_EQ(RecentBook(0), book) << recent;
-    EXPECT_NE(RecentBook(1), book) << recent;
-    const size_t pos = recent.find("FILE_POS_0=");
-    const int position = std::atoi(recent.c_str() + pos + 11);
+    EXPECT_EQ(RecentBook(0), book) << Recent();
+    EXPECT_NE(RecentBook(1), book) << Recent();
+    const int position =
+        std::atoi(test::IniValue(home.path() + "/_recent.files.ini", "FILE_POS_0").c_str());
     EXPECT_GT(position, 4000);
     EXPECT_LE(position, 5000);
 }
