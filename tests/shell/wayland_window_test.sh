@@ -4,9 +4,8 @@
 #   wayland_window_test.sh READER BOOK [SCREENSHOT.png]
 set -u
 reader=$1 book=$2 keep=${3:-}
-for tool in weston weston-screenshooter; do
-    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 0; }
-done
+command -v weston >/dev/null && command -v weston-screenshooter >/dev/null ||
+    { echo "skipped: weston or weston-screenshooter is not installed"; exit 0; }
 work=$(mktemp -d)
 trap 'kill $wpid $rpid 2>/dev/null; rm -rf "$work"' EXIT
 mkdir -m 0700 "$work/runtime" "$work/home"

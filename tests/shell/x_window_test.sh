@@ -4,9 +4,8 @@
 #   x_window_test.sh READER BOOK
 set -u
 reader=$1 book=$2
-for tool in Xvfb xdotool; do
-    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 0; }
-done
+command -v Xvfb >/dev/null && command -v xdotool >/dev/null ||
+    { echo "skipped: Xvfb or xdotool is not installed"; exit 0; }
 work=$(mktemp -d)
 trap 'kill $xpid 2>/dev/null; kill -9 $rpid 2>/dev/null; rm -rf "$work"' EXIT
 mkdir -m 0700 "$work/runtime" "$work/home"
