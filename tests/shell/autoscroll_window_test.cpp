@@ -47,7 +47,6 @@ protected:
         const int y = t.top + i * pitch;
         return {t.left, y, t.right, y + app->layout.fonts.textFontHeight};
     }
-    uint32_t Background() const { return Screen()[0]; }
 };
 
 // The darkest channel sum in a rectangle: lower means darker text.
@@ -113,7 +112,7 @@ TEST_F(Autoscrolling, TheMarkerUnderTheNewestLineAndTheHiddenLineBelowIt) {
     Open(kAutoscrollWave);
     Press(test::kKeyAutoscroll);
     Tick(2);  // lines 0 and 1 are new
-    const uint32_t bg = Background();
+    const uint32_t bg = Screen()[0];
     PixelRect row = LineRect(1);
     row.top = row.bottom - 1;
     const std::vector<uint32_t> marker = Pixels(row), hidden = Pixels(LineRect(2));
