@@ -31,8 +31,7 @@ std::string WrapDeflate(const uint8_t* data, size_t size) {
     gz.append(reinterpret_cast<const char*>(data), used);
     const uLong crc =
         crc32(0, reinterpret_cast<const Bytef*>(out.data()), static_cast<uInt>(out.size()));
-    const uint32_t trailer[2] = {static_cast<uint32_t>(crc), static_cast<uint32_t>(out.size())};
-    for (uint32_t v : trailer) {
+    for (uint32_t v : {static_cast<uint32_t>(crc), static_cast<uint32_t>(out.size())}) {
         for (int i = 0; i < 4; ++i) gz += static_cast<char>((v >> (8 * i)) & 0xFF);
     }
     return gz;

@@ -1,41 +1,31 @@
 // Fuzz target: the library's description readers, chosen by the first byte.
-#include <cstdint>
-#include <string>
 #include <string_view>
 
+#include "fuzz_support.h"
 #include "library/book_metadata.h"
 #include "library/name_fold.h"
-#include "platform/sys/utf.h"
+
+using namespace lectra;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
     const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
-    const std::string text = lectra::HeadAsUtf8(bytes, lectra::HeadCodePage(bytes));
-    lectra::BookMeta meta;
-    switch (data[0] % 4) {
-        case 0:
-            lectra::ReadFb2Meta(text, meta);
-            break;
-        case 1:
-            lectra::ReadOpfMeta(text, meta);
-            break;
-        case 2:
-            lectra::ReadHtmlMeta(text, meta);
-            break;
-        default:
-            meta.title = lectra::TitleFromName(lectra::PathFromBytes(bytes));
-            lectra::SearchExpression(lectra::Utf8ToUtf16(text));
-            break;
+    const std::string text = HeadAsUtf8(bytes, HeadCodePage(bytes));
+    int (*const readers[])(std::string_view, BookMeta&) = {ReadFb2Meta, ReadOpfMeta, ReadHtmlMeta};
+    BookMeta meta;
+    if (data[0] % 4 < 3) {
+        readers[data[0] % 4](text, meta);
+    } else {
+        meta.title = TitleFromName(PathFromBytes(bytes));
+        SearchExpression(Utf8ToUtf16(text));
     }
     // Every record stays within its caps.
-    if (meta.authors.size() > lectra::kMaxAuthors || meta.genres.size() > lectra::kMaxGenres ||
-        meta.title.size() > lectra::kMaxNameUnits || meta.series.size() > lectra::kMaxNameUnits ||
-        meta.annotation.size() > lectra::kMaxAnnotationUnits) {
-        __builtin_trap();
-    }
-    for (const lectra::BookAuthor& a : meta.authors) {
-        lectra::AuthorName(a);
-        lectra::AuthorSortKey(a);
+    fuzz::Check(meta.authors.size() <= kMaxAuthors && meta.genres.size() <= kMaxGenres &&
+                meta.title.size() <= kMaxNameUnits && meta.series.size() <= kMaxNameUnits &&
+                meta.annotation.size() <= kMaxAnnotationUnits);
+    for (const BookAuthor& a : meta.authors) {
+        AuthorName(a);
+        AuthorSortKey(a);
     }
     return 0;
 }
