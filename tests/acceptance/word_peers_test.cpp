@@ -48,8 +48,7 @@ TEST(Peers, WordBooksReadAsCatdocAndAntiwordReadThem) {
         EXPECT_EQ(Squash(ours), Squash(test::Run("catdoc -d utf-8 '" + test::Fixture(file) + "'")))
             << file;
         std::string antiword = Antiword(file);
-        antiword.erase(std::remove(antiword.begin(), antiword.end(), '|'),
-                       antiword.end());  // its cell rules
+        std::erase(antiword, '|');  // its cell rules
         EXPECT_EQ(Squash(WithoutHyperlinkInstructions(ours)), Squash(antiword)) << file;
     }
     // 8-bit and 16-bit pieces: antiword follows the piece table (catdoc reads the stream in

@@ -15,13 +15,8 @@ def local(tag):
 
 
 def text(element):
-    inline = local(element.tag) in INLINE
-    parts = [element.text or ""]
-    for child in element:
-        parts.append(text(child))
-        parts.append(child.tail or "")
-    body = "".join(parts)
-    return body if inline else "\n" + body + "\n"
+    body = (element.text or "") + "".join(text(c) + (c.tail or "") for c in element)
+    return body if local(element.tag) in INLINE else "\n" + body + "\n"
 
 
 root = ET.parse(sys.argv[1]).getroot()
