@@ -14,22 +14,18 @@
 namespace lectra {
 namespace {
 
-// The widgets application, made once and kept for the process's life as the reader's is.
-void Application() {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    if (!QApplication::instance()) NewApplication<QApplication>();
-}
-
 void Press(QWidget* w, int key) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
     QApplication::sendEvent(w, &press);
 }
 
 TEST(MessageBox, ALongTextScrollsInsideTheWindowFromItsFirstLine) {
-    Application();
+    // The widgets application, kept for the process's life as the reader's is.
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    NewApplication<QApplication>();
     QWidget window;
     window.resize(480, 640);
-    std::u16string longText, shortText = u"The book is open.";
+    std::u16string longText;
     for (int i = 0; i < 80; ++i) longText += u"Line " + std::u16string(1, u'A' + i % 26) + u"\n";
 
     QScrollBar* bar = nullptr;
@@ -50,7 +46,7 @@ TEST(MessageBox, ALongTextScrollsInsideTheWindowFromItsFirstLine) {
     delete box;
 
     // A short text takes no more room than it needs and does not scroll.
-    box = MakeMessagePanel(shortText, u"Message", &window, &bar);
+    box = MakeMessagePanel(u"The book is open.", u"Message", &window, &bar);
     EXPECT_EQ(bar->maximum(), 0);
     EXPECT_LT(box->height(), window.height() / 2);
     delete box;
