@@ -185,6 +185,19 @@ struct FakeLayout {
     }
 };
 
+// The lines of the layout from the book's start, one after another.
+inline std::vector<LineRecord> LinesFromStart(FakeLayout& f, Document& doc) {
+    std::vector<LineRecord> lines;
+    for (int32_t pos = 0; pos < DocLength(doc);) {
+        lines.emplace_back();
+        const int32_t next =
+            LayoutPageLine(f.layout, doc, lines.back(), pos, TextContext(f.layout));
+        if (next <= pos) break;
+        pos = next;
+    }
+    return lines;
+}
+
 // Lays out the page at PageStart, as the window does after every move.
 inline void LayOut(FakeLayout& f, Document& doc) {
     LayoutPage(f.layout, doc, doc.pageStart);

