@@ -69,44 +69,25 @@ std::string Render(const std::string& book, const std::string& out, const std::s
                      "' '" + book + "' 2>&1; echo $?");
 }
 
-TEST(PictureImages, TheHeaderIsReadAloneAndADamagedPictureDoesNotDecode) {
+// A drawing of more than 2 MB (here a comment's padding) is refused unread; the same drawing
+// without it is read. Pictures that decode are the golden pages' (the FictionBook's PNG and
+// JPEG, the EPUB's SVG cover).
+TEST(PictureImages, ADrawingOfMoreThanTwoMegabytesIsRefused) {
     test::QtTestEnvironment();
     ASSERT_TRUE(StartGuiPlatform());
     const ImageServices& images = QtImageServices();
-    auto bytes = [](const std::string& s) { return reinterpret_cast<const uint8_t*>(s.data()); };
-    const std::string png = ReadBytes(Fixture("source/pictures/cover.png"));
-    const std::string jpeg = ReadBytes(Fixture("source/pictures/illustration.jpg"));
-    int w = 0, h = 0;
-    ASSERT_EQ(images.readSize(bytes(png), png.size(), &w, &h), 1);
-    EXPECT_EQ(w, 90);
-    EXPECT_EQ(h, 130);
-    // Decoded at the size it is drawn.
-    PlatformImage* small = images.decode(bytes(jpeg), jpeg.size(), 40, 25);
-    EXPECT_NE(small, nullptr);
-    images.release(small);
-    // Cut short: the header is there, the picture is not.
-    const std::string cut = jpeg.substr(0, jpeg.size() / 2);
-    EXPECT_EQ(images.readSize(bytes(cut), cut.size(), &w, &h), 1);
-    EXPECT_EQ(images.decode(bytes(cut), cut.size(), w, h), nullptr);
-    // A header that claims more than 100 megapixels is refused before anything is decoded.
-    const std::string lying = LyingPng(100000, 100000);
-    EXPECT_EQ(images.readSize(bytes(lying), lying.size(), &w, &h), 0);
-    EXPECT_EQ(images.decode(bytes(lying), lying.size(), 100, 100), nullptr);
-    // A drawing is drawn at the size asked; one of more than 2 MB (here a comment's padding) is
-    // not.
     const std::string svg =
         "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"200\" height=\"120\">"
-        "<rect width=\"200\" height=\"120\" fill=\"#4a7\"/></svg>";
-    ASSERT_EQ(images.readSize(bytes(svg), svg.size(), &w, &h), 1);
-    EXPECT_EQ(w, 200);
-    EXPECT_EQ(h, 120);
-    PlatformImage* drawing = images.decode(bytes(svg), svg.size(), 100, 60);
-    EXPECT_NE(drawing, nullptr);
-    images.release(drawing);
-    const std::string big =
-        svg.substr(0, svg.size() - 6) + "<!--" + std::string(3 << 20, ' ') + "--></svg>";
-    EXPECT_EQ(images.readSize(bytes(big), big.size(), &w, &h), 0);
-    EXPECT_EQ(images.decode(bytes(big), big.size(), 100, 60), nullptr);
+        "<rect width=\"200\" height=\"120\" fill=\"#4a7\"/><!--";
+    for (const std::string& padding : {std::string(), std::string(3 << 20, ' ')}) {
+        const std::string drawing = svg + padding + "--></svg>";
+        const auto* bytes = reinterpret_cast<const uint8_t*>(drawing.data());
+        int w = 0, h = 0;
+        EXPECT_EQ(images.readSize(bytes, drawing.size(), &w, &h), padding.empty() ? 1 : 0);
+        PlatformImage* image = images.decode(bytes, drawing.size(), 100, 60);
+        EXPECT_EQ(image != nullptr, padding.empty());
+        images.release(image);
+    }
 }
 
 TEST(PictureImages, DamagedPicturesAreDrawnAsAFrameWithoutAStall) {
