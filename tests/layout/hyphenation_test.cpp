@@ -170,44 +170,19 @@ struct LanguageWords {
     const char* words;
 };
 constexpr LanguageWords kWords[] = {
-    {"uk", "uk_UA",
-     "незалежність українська Батьківщина їжачок європейський ґудзик запорізький знаходиться "
-     "співробітництво відповідальність письменник університет бібліотека міністерство навчання "
-     "щоденник електростанція громадянин перекладач суспільство дослідження ЄВРОПЕЙСЬКИЙ"},
-    {"be", "be_BY",
-     "беларуская незалежнасць дзяржава універсітэт бібліятэка сонейка прыгожы рэспубліка "
-     "заўсёды паведамленне літаратура гісторыя адукацыя супрацоўніцтва вучэбны кніжка жыццё "
-     "даведнік хлопчык праўда дзяўчынка Беларусь"},
+    {"uk", "uk_UA", "незалежність Батьківщина їжачок європейський ґудзик запорізький ЄВРОПЕЙСЬКИЙ"},
+    {"be", "be_BY", "беларуская універсітэт заўсёды паведамленне жыццё дзяўчынка Беларусь"},
     {"de", "de_DE",
-     "Donaudampfschifffahrt Sprachwissenschaft Bundesverfassungsgericht Freundschaft "
-     "Übersetzung Gemütlichkeit Straßenbahn Entschuldigung Verantwortung Lebensmittelgeschäft "
-     "Schmetterling Krankenhaus Wahrscheinlichkeit Eichhörnchen Fußballmannschaft "
-     "Geschwindigkeitsbegrenzung Handschuh Kindergarten Zusammenarbeit Universität Frühstück "
-     "Weltanschauung ÜBERRASCHUNG"},
+     "Donaudampfschifffahrt Übersetzung Straßenbahn Eichhörnchen Fußballmannschaft ÜBERRASCHUNG"},
     {"fr", "fr",
-     "anticonstitutionnellement développement extraordinaire responsabilité bibliothèque "
-     "gouvernement particulièrement connaissance électricité malheureusement château "
-     "précédemment nécessairement probablement télévision hôpital français tranquillité "
-     "renseignement hésitation littérature événement manœuvre Éléphant"},
+     "anticonstitutionnellement responsabilité bibliothèque château hôpital manœuvre Éléphant"},
     {"es", "es_ES",
-     "desafortunadamente electricidad constitución murciélago pequeño ciudadano extraordinario "
-     "responsabilidad universidad biblioteca computadora montaña corazón mañana información "
-     "ferrocarril camarero aprovechamiento espectáculo habitación lingüística desarrollo "
-     "paralelepípedo ÁRBOLES"},
+     "desafortunadamente murciélago pequeño corazón lingüística paralelepípedo ÁRBOLES"},
     {"it", "it_IT",
-     "precipitevolissimevolmente ambasciatore cittadinanza bicicletta università "
-     "responsabilità architettura gelateria macchina sfortunatamente particolarmente "
-     "chiacchierare formaggio settimana ospedale prosciutto meraviglioso incredibile zucchero "
-     "ghiacciaio sviluppo Perché"},
+     "precipitevolissimevolmente responsabilità chiacchierare ghiacciaio sviluppo Perché"},
     {"pl", "pl_PL",
-     "Konstantynopolitańczykowianeczka przedsiębiorstwo niebezpieczeństwo źdźbło gżegżółka "
-     "rzeczywistość bezwzględnie odpowiedzialność dziewczynka chrząszcz szczęśliwy książka "
-     "źrebię językoznawstwo wyobraźnia społeczeństwo zażółcić Wrocław uniwersytet przyjaciółka "
-     "państwowy najważniejszy ŻÓŁTKO"},
-    {"pt", "pt_PT",
-     "desenvolvimento constitucionalidade informação coração português obrigação excepcional "
-     "extraordinário universidade responsabilidade biblioteca computador civilização esperança "
-     "pássaro conhecimento cachorro paralelepípedo lições amanhã estação ÓCULOS"},
+     "Konstantynopolitańczykowianeczka niebezpieczeństwo gżegżółka książka wyobraźnia ŻÓŁTKO"},
+    {"pt", "pt_PT", "constitucionalidade informação coração português pássaro amanhã ÓCULOS"},
 };
 
 // Every word of each language against pyphen on the Debian file the pattern file was made from,
@@ -241,8 +216,8 @@ TEST(HyphenLanguages, EachLanguageAgreesWithPyphen) {
             broken += ours != w;
             ++i;
         }
-        // Most of the words have breaks: the patterns are really in use.
-        EXPECT_GT(broken, 18) << l.code;
+        // The words have breaks: the patterns are really in use.
+        EXPECT_GE(broken, 6) << l.code;
     }
     EXPECT_EQ(i, expected.size());
 }
