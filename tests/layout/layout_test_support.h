@@ -261,12 +261,14 @@ inline void CheckPagesTileAndMovesReturn(FakeLayout& f, Document& doc, size_t sa
         ASSERT_EQ(Move(f, doc, starts[i], PreviousPage), starts[i - 1]) << "back from page " << i;
 }
 
-// Offscreen Qt with a private runtime folder, for this process and the tools it starts.
+// Offscreen Qt with a private runtime folder and the fonts of the golden pictures alone, for this
+// process and the tools it starts.
 inline void QtTestEnvironment() {
     static bool done = false;
     if (done) return;
     done = true;
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    setenv("FONTCONFIG_FILE", Fixture("fonts.conf").c_str(), 1);
     static char runtime[] = "/tmp/lectra-runtime-XXXXXX";
     if (mkdtemp(runtime)) {
         chmod(runtime, 0700);
