@@ -215,8 +215,8 @@ TEST_F(ReaderWindow, TheWindowIsNamedAfterTheBookAndReadsItInItsLanguagesPattern
 }
 
 // The desktop's keys as the reader gets them: Ctrl+Shift+L before the Ctrl table (where Ctrl+L is
-// Go to), Ctrl+Page Down the chapters, and the paging keys as Page Down and Page Up (never as
-// arrows).
+// Go to), Ctrl+Page Down the chapters, the paging keys as Page Down and Page Up (never as
+// arrows), Ctrl and a digit an application button, and nothing for a key with Alt.
 TEST(ReaderKeys, TheShortcutsPeopleTryFirst) {
     const Qt::KeyboardModifiers ctrl = Qt::ControlModifier, none = Qt::NoModifier;
     const struct {
@@ -230,6 +230,8 @@ TEST(ReaderKeys, TheShortcutsPeopleTryFirst) {
         {Qt::Key_PageDown, none, KeyKind::kKey, kVkPageDown},
         {Qt::Key_Space, none, KeyKind::kKey, kVkPageDown},
         {Qt::Key_Space, Qt::ShiftModifier, KeyKind::kKey, kVkPageUp},
+        {Qt::Key_3, ctrl, KeyKind::kAppButton, 0xC3},
+        {Qt::Key_Left, Qt::AltModifier, KeyKind::kNone, 0},
     };
     for (const auto& k : keys) {
         const KeyTranslation t = TranslateKey(k.key, k.modifiers);
