@@ -33,8 +33,7 @@ inline int RecordDialog(const DialogTemplate& t, DialogProcedure, void*) {
     dialogs.push_back(t.id);
     return 0;
 }
-// The items of the last pop-up menu shown, which then picks `menuChoice` (0: the menu is left).
-inline std::vector<MenuItem> shownMenu;
+// What a pop-up menu picks (0: the menu is left).
 inline int menuChoice = 0;
 // Whether a dialog or a box is open, as the test says; each change of the display's hold.
 inline int modal = 0;
@@ -47,7 +46,6 @@ enum : uint32_t {
     kKeyRotate = '2',
     kKeyNextProfile = '3',
     kKeyLarger = '4',
-    kKeyHyphenation = '8',
     kKeyAutoscroll = '9',
 };
 
@@ -83,7 +81,6 @@ protected:
         messages.clear();
         dialogs.clear();
         scripts.clear();
-        shownMenu.clear();
         menuChoice = modal = 0;
         displayHolds.clear();
         dir.Write("_config.ini", kTestConfig);
@@ -105,10 +102,7 @@ protected:
             return 1;
         };
         app->host.runDialog = run;
-        app->host.popUpMenu = [](int, const MenuItem* items, int count) {
-            shownMenu.assign(items, items + count);
-            return menuChoice;
-        };
+        app->host.popUpMenu = [](int, const MenuItem*, int) { return menuChoice; };
         app->host.modalActive = [] { return modal; };
         app->host.draw = &QtDrawServices();
         app->backlight.keepOn = [](int on) { displayHolds.push_back(on); };
@@ -176,17 +170,6 @@ protected:
     // The value of `key` in the settings file as written last.
     std::string Config(const std::string& key) const {
         return IniValue(dir.path() + "/_config.ini", key);
-    }
-
-    // The window's page as the surface holds it: width × height pixels, 0xRRGGBB.
-    std::vector<uint32_t> Screen() const {
-        int w = 0, h = 0, stride = 0;
-        uint32_t* p = app->layout.draw->surfacePixels(app->layout.surface, &w, &h, &stride);
-        const int sw = app->windowRect.right, sh = app->windowRect.bottom;
-        std::vector<uint32_t> out;
-        for (int y = 0; y < sh && y < h; ++y)
-            for (int x = 0; x < sw && x < w; ++x) out.push_back(p[y * stride + x] & 0xFFFFFF);
-        return out;
     }
 };
 
