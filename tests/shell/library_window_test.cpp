@@ -74,45 +74,6 @@ TEST_F(LibraryWindow, ABookIsFoundByItsAuthorAndOpenedFromItsArchive) {
     ASSERT_TRUE(OpenBookEntry(*app, Utf8ToUtf16(dir.path() + "/Books/pair.zip"), u"b.fb2"));
     EXPECT_EQ(app->doc->zipEntryName, u"b.fb2");
     EXPECT_EQ(PageStart(), place);
-
-    // The recent books by the catalogue's names, each entry of the archive its own; a book the
-    // catalogue does not know by its file name.
-    dir.Write("loose.txt", "Just some text.\n");
-    ASSERT_TRUE(OpenBookForDialog(*app, Utf8ToUtf16(dir.path() + "/loose.txt"), 0));
-    EXPECT_EQ(app->bookTitle, u"loose — Lectra");
-    Run(kCmdRecentFiles, [&](PlatformDialog* d) {
-        EXPECT_EQ(Lines(d, kCtlCaptionedList), (std::vector<std::u16string>{
-                                                   u"7% Ёжик в тумане — Сергей Козлов",
-                                                   u"0% Анна Каренина — Лев Толстой",
-                                               }));
-    });
-    EXPECT_TRUE(scripts.empty());
-}
-
-TEST_F(LibraryWindow, TheBrowserShowsAnArchiveOfSeveralBooksAsAFolderOfThem) {
-    mkdir((dir.path() + "/shelf").c_str(), 0755);
-    dir.Write("shelf/a.fb2", Fb2("Анна Каренина", "Лев", "Толстой"));
-    dir.Write("shelf/b.fb2", Fb2("Ёжик в тумане", "Сергей", "Козлов"));
-    dir.Write("shelf/one.fb2", Fb2("Один", "Некто", "Никто"));
-    ASSERT_EQ(std::system(("cd '" + dir.path() + "/shelf' && zip -q -m pair.zip a.fb2 b.fb2 && " +
-                           "zip -q -m single.zip one.fb2")
-                              .c_str()),
-              0);
-    scripts.push_back([](PlatformDialog*) {});  // the browser at start, left
-    Start("", test::Scripted);
-    app->browseFolder = Utf8ToUtf16(dir.path() + "/shelf/");
-    Run(kCmdOpen, [&](PlatformDialog* d) {
-        // An archive of one book is a book; one of several is a folder of them.
-        EXPECT_EQ(Lines(d, kCtlCaptionedList),
-                  (std::vector<std::u16string>{u"<..>", u"<pair.zip>", u" single.zip "}));
-        test::Choose(d, kCtlCaptionedList, u"<pair.zip>");
-        EXPECT_EQ(Lines(d, kCtlCaptionedList),
-                  (std::vector<std::u16string>{u"<..>", u" a.fb2 ", u" b.fb2 "}));
-        test::Choose(d, kCtlCaptionedList, u" b.fb2 ");
-    });
-    ASSERT_EQ(app->bookOpen, 1);
-    EXPECT_EQ(app->doc->bookPath, Utf8ToUtf16(dir.path() + "/shelf/pair.zip"));
-    EXPECT_EQ(app->doc->zipEntryName, u"b.fb2");
 }
 
 // The library's folders through its dialog: ~/Books at first; another folder added with the
@@ -134,9 +95,6 @@ TEST_F(LibraryWindow, FoldersChosenFromTheLibraryAreKeptAndScanned) {
         EXPECT_EQ(Lines(d, kCtlFoldersList), std::vector<std::u16string>{books});
         SendDialogCommand(d, kCtlFoldersAdd, kButtonPress);  // the chooser, scripted next
         EXPECT_EQ(Lines(d, kCtlFoldersList), (std::vector<std::u16string>{books, shelf}));
-        // The same folder again is not listed twice.
-        SendDialogCommand(d, kCtlFoldersAdd, kButtonPress);
-        EXPECT_EQ(Lines(d, kCtlFoldersList).size(), 2u);
         ListSelect(d, kCtlFoldersList, 0);
         SendDialogCommand(d, kCtlFoldersRemove, kButtonPress);
         EXPECT_EQ(Lines(d, kCtlFoldersList), std::vector<std::u16string>{shelf});
@@ -148,13 +106,7 @@ TEST_F(LibraryWindow, FoldersChosenFromTheLibraryAreKeptAndScanned) {
         EXPECT_EQ(Lines(d, kCtlCaptionedList),
                   (std::vector<std::u16string>{u"<..>", u"[Choose this folder]"}));
         test::Choose(d, kCtlCaptionedList, u"<..>");
-        const std::vector<std::u16string> home = Lines(d, kCtlCaptionedList);
-        EXPECT_EQ(std::count(home.begin(), home.end(), u"<shelf>"), 1);
         test::Choose(d, kCtlCaptionedList, u"<shelf>");
-        test::Choose(d, kCtlCaptionedList, u"[Choose this folder]");
-    });
-    scripts.push_back([&](PlatformDialog* d) {
-        EXPECT_EQ(ListSelection(d, kCtlCaptionedList), 1);  // from the folder selected: shelf
         test::Choose(d, kCtlCaptionedList, u"[Choose this folder]");
     });
     Run(kCmdLibrary, [](PlatformDialog* d) {
