@@ -30,17 +30,27 @@ inline std::string WriteEpub(const ScratchDir& dir, const std::string& name,
     return dir.path() + "/" + name;
 }
 
-inline std::string Opf(const std::string& extraManifest, int parts,
-                       const std::string& spineAttrs = "") {
-    std::string opf =
-        "<package><metadata><dc:title>T</dc:title></metadata><manifest>" + extraManifest;
-    std::string spine = "<spine" + spineAttrs + ">";
-    for (int i = 1; i <= parts; ++i) {
-        const std::string n = std::to_string(i);
-        opf += "<item id='c" + n + "' href='c" + n + ".xhtml' media-type='application/xhtml+xml'/>";
-        spine += "<itemref idref='c" + n + "'/>";
+// The manifest's item of the navigation document OPS/nav.xhtml.
+inline const std::string kNavItem =
+    "<item id='n' href='nav.xhtml' properties='nav' media-type='application/xhtml+xml'/>";
+
+// An EPUB whose spine is `parts` (OPS/c1.xhtml, c2.xhtml, …), its manifest holding `manifest`
+// besides them, with `files` too.
+inline std::string WriteParts(const ScratchDir& dir, const std::string& name,
+                              const std::vector<std::string>& parts,
+                              std::vector<std::pair<std::string, std::string>> files = {},
+                              const std::string& manifest = "", const std::string& spine = "") {
+    std::string opf = "<package><metadata><dc:title>T</dc:title></metadata><manifest>" + manifest;
+    std::string refs;
+    for (size_t i = 1; i <= parts.size(); ++i) {
+        const std::string c = "c" + std::to_string(i);
+        opf += "<item id='" + c + "' href='" + c + ".xhtml' media-type='application/xhtml+xml'/>";
+        refs += "<itemref idref='" + c + "'/>";
+        files.push_back({"OPS/" + c + ".xhtml", parts[i - 1]});
     }
-    return opf + "</manifest>" + spine + "</spine></package>";
+    opf += "</manifest><spine" + spine + ">" + refs + "</spine></package>";
+    files.push_back({"OPS/book.opf", opf});
+    return WriteEpub(dir, name, files);
 }
 
 inline std::string Page(const std::string& body) {

@@ -102,7 +102,7 @@ TEST(ZipReader, TheEntryReadIsRememberedAndReopened) {
     test::Run(MakeZipTool() + "zip '" + zip + "' 'cover.jpg=" + Fixture("en-utf8.txt") +
               "' 'a/en.txt=" + Fixture("en-utf8.txt") + "' 'b/ru.txt=" + Fixture("ru-utf8.txt") +
               "'");
-    auto doc = NewDocument();
+    test::OpenedBook doc;
     ASSERT_EQ(Open(*doc, zip), 1);
     EXPECT_EQ(doc->zipEntryName, u"a/en.txt");
     RememberedBook recent;
@@ -125,11 +125,10 @@ TEST(ZipReader, TheEntryReadIsRememberedAndReopened) {
     // The cp866 name of an old archiver comes through as its letters.
     ASSERT_EQ(Open(*doc, Fixture("ru-cp866-name.zip")), 1);
     EXPECT_EQ(doc->zipEntryName, u"Книга.txt");
-    CloseDocument(*doc);
 }
 
 TEST(ZipReader, ATitlePageOrATitleParagraphOpensTheBook) {
-    auto doc = NewDocument();
+    test::OpenedBook doc;
     // No heading in the first part: the package's title is made its title paragraph.
     ASSERT_EQ(Open(*doc, Fixture("ru-gen.epub")), 1);
     EXPECT_EQ(GetChar(*doc, 0), kMarkTitle);
@@ -148,7 +147,6 @@ TEST(ZipReader, ATitlePageOrATitleParagraphOpensTheBook) {
         {"<!DOCTYPE html [<!ENTITY a 'b'>", 0},
     };
     for (const auto& p : pages) EXPECT_EQ(StartsWithHeading(p.xhtml), p.heading) << p.xhtml;
-    CloseDocument(*doc);
 }
 
 TEST(ZipReader, PackageFilesAreReadByTheirRules) {
@@ -185,14 +183,10 @@ TEST(ZipReader, ADocumentTypesInternalSubsetIsNotText) {
     // Many declarations and no "]": one pass over them, not one per declaration.
     std::string open = "<!DOCTYPE html [";
     while (open.size() < 300000) open += "<!ENTITY e \"<p>x</p>\">\n";
-    const std::string epub =
-        test::WriteEpub(dir, "subset.epub",
-                        {{"OPS/book.opf", test::Opf("", 3)},
-                         {"OPS/c1.xhtml", subset + "<html><body><p>First words</p></body></html>"},
-                         {"OPS/c2.xhtml", open},
-                         {"OPS/c3.xhtml", Page("<p>Last words</p>")}});
+    const std::string first = subset + "<html><body><p>First words</p></body></html>";
     test::OpenedBook doc;
-    ASSERT_EQ(Open(*doc, epub), 1);
+    ASSERT_EQ(Open(*doc, test::WriteParts(dir, "s.epub", {first, open, Page("<p>Last words</p>")})),
+              1);
     std::vector<std::string> words = test::StreamWords(*doc);
     std::erase(words, "<");  // the mark of the document left open; "T" the package's title
     EXPECT_EQ(words, (std::vector<std::string>{"T", "First", "words", "Last", "words"}));
@@ -253,7 +247,7 @@ TEST(ZipReader, EveryBlockDecodedAloneMatchesTheStraightRead) {
                                  Fixture("en-calibre.epub"),
                                  Fixture("ru.fb2.zip"),
                                  Fixture("ru-cp1251.txt.zip")};
-    auto doc = NewDocument();
+    test::OpenedBook doc;
     for (const std::string& book : books) {
         for (int codePage : {kCodePageAuto, 1251}) {
             ASSERT_EQ(Open(*doc, book, codePage), 1) << book;
@@ -268,7 +262,6 @@ TEST(ZipReader, EveryBlockDecodedAloneMatchesTheStraightRead) {
     ASSERT_EQ(Open(*doc, big), 1);
     EXPECT_GT(doc->blocks.size(), 10u);
     EXPECT_EQ(doc->partStarts.size(), 41u);  // the title paragraph and 40 parts
-    CloseDocument(*doc);
 }
 
 }  // namespace
