@@ -88,13 +88,6 @@ TEST(PdbReader, ACompressedRecordLongerThanTheRecordSizeIsReadWhole) {
     EXPECT_EQ(RawBytes(*doc), text);
 }
 
-TEST(PdbReader, AZtxtWithoutRandomAccessIsRefusedWithTheOpenersMessage) {
-    test::OpenedBook doc;
-    EXPECT_EQ(Open(*doc, test::Fixture("en-gen-ztxt-norandom.pdb")), 0);
-    EXPECT_EQ(doc->openErrorText, u"Error reading file!");
-    EXPECT_EQ(doc->readerState, nullptr);
-}
-
 TEST(PdbReader, ZtxtRecordsDecodeAloneAndTheLastKeepsItsOutput) {
     test::ScratchDir dir;
     std::string text;
