@@ -23,7 +23,8 @@ TEST(BookLanguage, TagsAsBooksWriteThem) {
     for (const auto& c : cases) EXPECT_EQ(LanguageCode(c.tag), c.code) << Utf16ToUtf8(c.tag);
 }
 
-// A few sentences of each language, written for the test.
+// Sentences written for the test in the languages that share the most words and letters (German
+// and Dutch, Spanish and Portuguese), and English, which has no letters of its own.
 TEST(BookLanguage, TheGuessFromTheText) {
     const struct {
         const char16_t* text;
@@ -35,29 +36,15 @@ TEST(BookLanguage, TheGuessFromTheText) {
         {u"Der alte Mann ging zum Fluss und setzte sich an das Ufer. Er dachte an die Jahre, die "
          u"vergangen waren, und er war müde.",
          "de"},
-        {u"Le vieil homme marcha jusqu'à la rivière et s'assit sur la berge. Il pensait aux "
-         u"années qui étaient passées, et il était fatigué.",
-         "fr"},
         {u"El viejo caminó hasta el río y se sentó en la orilla. Pensaba en los años que habían "
          u"pasado y estaba muy cansado.",
          "es"},
-        {u"Il vecchio camminò fino al fiume e si sedette sulla riva. Pensava agli anni che "
-         u"erano passati, ed era stanco della vita.",
-         "it"},
-        {u"Stary człowiek poszedł nad rzekę i usiadł na brzegu. Myślał o latach, które minęły, "
-         u"i był zmęczony, że nie wiedział, jak wrócić.",
-         "pl"},
         {u"O velho caminhou até o rio e sentou-se na margem. Pensava nos anos que tinham "
          u"passado, e não sabia o que fazer da vida.",
          "pt"},
         {u"De oude man liep naar de rivier en ging op de oever zitten. Hij dacht aan de jaren "
          u"die voorbij waren, en het was niet goed.",
          "nl"},
-        {u"Старик дошёл до реки и сел на берегу. Он думал о годах, которые прошли.", "ru"},
-        {u"Старий дійшов до річки і сів на березі. Він думав про роки, що минули, і його "
-         u"єдиною радістю була ґанок.",
-         "uk"},
-        {u"Стары дайшоў да ракі і сеў на беразе. Ён думаў пра гады, што прайшлі.", "be"},
         // Single words, by their letters alone; a Latin word without any says nothing.
         // clang-format off
         {u"Straße", "de"}, {u"przedsiębiorstwo", "pl"}, {u"informação", "pt"}, {u"niño", "es"},
