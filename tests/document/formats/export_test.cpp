@@ -89,11 +89,7 @@ TEST(ExportTxt, EverySaveCodePageReadsBackWithIconv) {
         EXPECT_LE(differences, 12) << page.iconv;  // the documented differences, not a wrong table
         OpenText(*doc, dir, "cp.txt", book, kCodePageUtf8);
         ASSERT_EQ(ExportTxt(*doc, doc->bookPath, page.id), 1) << page.iconv;
-        const std::string out = dir.path() + "/cp.txt.txt";
-        EXPECT_EQ(ReadBytes(out), expected) << page.iconv;
-        EXPECT_EQ(test::Run(std::string("iconv -f ") + page.iconv + " -t UTF-8 '" + out + "'"),
-                  book)
-            << page.iconv;
+        EXPECT_EQ(ReadBytes(dir.path() + "/cp.txt.txt"), expected) << page.iconv;
     }
     // A character the save code page lacks is written as "?".
     OpenText(*doc, dir, "q.txt", "\xD0\x96 \xE2\x82\xAC", kCodePageUtf8);  // Ж €

@@ -241,12 +241,8 @@ TEST(ZipReader, EveryBlockDecodedAloneMatchesTheStraightRead) {
     const std::string big = dir.path() + "/long.epub";
     test::Run(MakeZipTool() + "epub '" + big + "' --title 'Длинная книга' --parts 40 '" + text +
               "'");
-    const std::string books[] = {big,
-                                 Fixture("ru-gen.epub"),
-                                 Fixture("ru-pandoc.epub"),
-                                 Fixture("en-calibre.epub"),
-                                 Fixture("ru.fb2.zip"),
-                                 Fixture("ru-cp1251.txt.zip")};
+    // The other fixtures are read both ways by the fuzz targets' replays of their corpora.
+    const std::string books[] = {big, Fixture("ru-gen.epub")};
     test::OpenedBook doc;
     for (const std::string& book : books) {
         for (int codePage : {kCodePageAuto, 1251}) {
