@@ -132,7 +132,6 @@ TEST(TextCache, EmptyOneBlockClosedAndOddUtf16Books) {
 
     const std::string text = Patterned(4096);
     ASSERT_EQ(Open(*doc, dir.Write("one.txt", text), 1251), 1);
-    EXPECT_EQ(doc->blocks.size(), 1u);
     EXPECT_EQ(GetChar(*doc, 4095), static_cast<char16_t>(text[4095]));
     EXPECT_EQ(GetChar(*doc, 4096), 0);
     EXPECT_EQ(GetChar(*doc, INT32_MIN), 0);
@@ -247,23 +246,10 @@ TEST(BookLanguage, TheGuessFromTheText) {
     EXPECT_EQ(GuessLanguage(finnish), "");
 }
 
-// One fixture of each kind (the library's DeclaredLanguage has the rest).
-TEST(BookLanguage, TheGuessOverTheFixturesAndASampleOfBoundedLength) {
-    const struct {
-        const char* file;
-        const char* code;
-    } books[] = {
-        // clang-format off
-        {"en-utf16le-bom.txt", "en"}, {"ru-koi8r.txt", "ru"}, {"en.fb2", "en"}, {"en-lo.rtf", "en"},
-        {"ru-lo.doc", "ru"}, {"en-txt2pdbdoc.pdb", "en"}, {"ru-gen.tcr", "ru"},
-        // clang-format on
-    };
-    for (const auto& b : books) {
-        test::OpenedBook doc;
-        ASSERT_EQ(test::Open(*doc, test::Fixture(b.file)), 1) << b.file;
-        EXPECT_EQ(GuessBookLanguage(*doc), b.code) << b.file;
-    }
-
+// A book's guess reads its stream, which every reader's test reads word for word
+// (LectraTool.InfoFormat shows it for two fixtures; the library's DeclaredLanguage has the declared
+// ones): here its sample is bounded.
+TEST(BookLanguage, TheGuessOverABookReadsASampleOfBoundedLength) {
     test::ScratchDir dir;
     std::string text;
     while (text.size() < size_t(kLanguageSampleUnits))
@@ -285,7 +271,6 @@ TEST(BookLanguage, TheGuessOverTheFixturesAndASampleOfBoundedLength) {
 TEST(BookLanguage, TheDeclaredLanguageAgainstTheLetters) {
     EXPECT_EQ(ChooseLanguage("en", "ru"), "ru");  // a Russian book a converter marked English
     EXPECT_EQ(ChooseLanguage("uk", "ru"), "uk");  // same script: the book knows best
-    EXPECT_EQ(ChooseLanguage("nl", ""), "nl");
     EXPECT_EQ(ChooseLanguage("", "pl"), "pl");
     EXPECT_EQ(ChooseLanguage("ja", "en"), "ja");  // a script the check does not know
     EXPECT_EQ(ChooseLanguage("", ""), "");
