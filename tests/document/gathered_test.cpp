@@ -265,6 +265,8 @@ TEST(Contents, PlainTextFindsItsChaptersWhenFirstAsked) {
     EXPECT_EQ(Listed(*doc), List({{0, u"Head"}}));
 }
 
+// A page that starts on the marks before a title is at the title: NotesWindow's
+// TheContentsOpenAtThePagesChapterAndGoToAnEntryAsAJump.
 TEST(Contents, TheCurrentEntryIsTheLastThatStartsAtOrBeforeThePage) {
     const std::vector<ContentsEntry> entries = {
         {u"a", 10, 0}, {u"c", 900, 1}, {u"b", 500, 0}, {u"b again", 500, 1}};
@@ -272,15 +274,6 @@ TEST(Contents, TheCurrentEntryIsTheLastThatStartsAtOrBeforeThePage) {
     EXPECT_EQ(ContentsIndexAt(entries, 5), 0);    // before every entry: the first
     EXPECT_EQ(ContentsIndexAt(entries, 500), 3);  // the latest start, the last listed of a place
     EXPECT_EQ(ContentsIndexAt(entries, 5000), 1);
-    // A page that starts with the marks before a title is at the title.
-    ScratchDir dir;
-    OpenedBook doc;
-    ASSERT_EQ(Open(*doc, dir.Write("b.html", "<p>x</p><h1>T</h1>"), 1252), 1);
-    ASSERT_EQ(BookContents(*doc).size(), 1u);
-    const int32_t title = BookContents(*doc)[0].position;
-    EXPECT_EQ(FirstVisibleAt(*doc, title - 1, 64), title);
-    EXPECT_EQ(GetChar(*doc, FirstVisibleAt(*doc, 0, 64)), u'x');
-    EXPECT_EQ(FirstVisibleAt(*doc, title + 1, 64), title + 1);  // nothing visible: the start itself
 }
 
 // The notes: a reference's own text, and its note's text with the note's paragraphs on lines.
@@ -392,14 +385,14 @@ TEST(Notes, NoteLabelsAreNumbersBracketedNumbersOrAStar) {
         EXPECT_EQ(IsNoteLabel(c.label, c.star) != 0, c.is != 0) << Utf16ToUtf8(c.label);
 }
 
-// The notes of a page are NotesWindow's (CtrlNListsThePagesNotesAndEscapeLeavesThePage).
+// A place inside each reference, and the notes of a page, are NotesWindow's
+// (AClickOnANotesMarkShowsItsTextAndGoToNoteIsAJump,
+// CtrlNListsThePagesNotesAndEscapeLeavesThePage).
 TEST(Notes, TheReferenceAtAPlaceOrInAWord) {
     OpenedBook doc;
     ASSERT_EQ(Open(*doc, Fixture("en-nested.fb2")), 1);
     const std::vector<NoteRef> notes = doc->notes;
     ASSERT_EQ(notes.size(), 4u);
-    EXPECT_EQ(NoteIndexAt(*doc, notes[1].start, notes[1].start + 1), 1);
-    EXPECT_EQ(NoteIndexAt(*doc, notes[1].end - 1, notes[1].end - 1), 1);
     EXPECT_EQ(NoteIndexAt(*doc, notes[1].end, notes[1].end + 1), -1);
     EXPECT_EQ(NoteIndexAt(*doc, 0, notes[0].start), -1);
     // A word that holds the reference ("nineteen.[1]") finds it.
