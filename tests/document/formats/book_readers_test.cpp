@@ -1,7 +1,8 @@
 // The readers on books from independent writers and on malformed files; PalmDOC and zTXT (the
 // record arithmetic, records too long or out of place, zTXT blocks alone, the decoder's control
-// bytes and the limits that end a malformed record), TCR's block index, gzip's access points, and
-// the checked byte view every reader reads its headers and tables through.
+// bytes and the limits that end a malformed record), TCR's block index, gzip's access points, ZIP
+// and EPUB (damaged archives, entries, package files, parts), and the checked byte view every
+// reader reads its headers and tables through.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -9,11 +10,14 @@
 
 #include "book_builders.h"
 #include "document/format_table.h"
+#include "document/formats/epub_package.h"
 #include "document/formats/file_bytes.h"
 #include "document/formats/gz_reader.h"
 #include "document/formats/palmdoc_decompress.h"
 #include "document/formats/pdb_reader.h"
 #include "document/formats/tcr_reader.h"
+#include "document/formats/zip_reader.h"
+#include "straight_decode.h"
 
 namespace lectra {
 namespace {
@@ -21,6 +25,7 @@ namespace {
 using test::BuildPdb;
 using test::Fixture;
 using test::Open;
+using test::Page;
 using test::PalmDocHeader;
 using test::RawBytes;
 using test::ReadBytes;
@@ -95,7 +100,7 @@ std::string Gzip(const ScratchDir& dir, const std::string& name, const std::stri
 }
 
 TEST(BookReaders, DetectionSamplesTheDecodedText) {
-    test::ScratchDir dir;
+    ScratchDir dir;
     const std::string koi8 = ReadBytes(Fixture("ru-koi8r.txt"));
     const std::string cp866 = ReadBytes(Fixture("ru-cp866.txt"));
     const struct {
@@ -157,7 +162,7 @@ TEST(BookReaders, MalformedFilesAreRefusedWithTheirMessages) {
         {"bad.pdb", "zTXT without random access", ReadBytes(Fixture("en-gen-ztxt-norandom.pdb")),
          kErrorReadingFile},
     };
-    test::ScratchDir dir;
+    ScratchDir dir;
     test::OpenedBook doc;
     for (const auto& c : cases) {
         EXPECT_EQ(Open(*doc, dir.Write(c.name, c.bytes), 1251), 0) << c.what;
@@ -168,11 +173,11 @@ TEST(BookReaders, MalformedFilesAreRefusedWithTheirMessages) {
         EXPECT_FALSE(FileIsOpen(doc->source)) << c.what;
     }
     ASSERT_EQ(Open(*doc, dir.Write("good.tcr", tcr), 1251), 1);
-    EXPECT_EQ(test::RawBytes(*doc), "ab");
+    EXPECT_EQ(RawBytes(*doc), "ab");
 }
 
 TEST(PdbReader, RawBlocksFollowTheRecordArithmeticAcrossRecords) {
-    test::ScratchDir dir;
+    ScratchDir dir;
     test::OpenedBook doc;
     doc->txtParagraphMode = kTxtPlainAsIs;
     // Records of 3000 bytes: "A…", a short "B…", "C…", "D…"; all four are text.
@@ -201,7 +206,7 @@ TEST(PdbReader, RawBlocksFollowTheRecordArithmeticAcrossRecords) {
 }
 
 TEST(PdbReader, Compression257IsStoredLongRecordsAreCutAndBrokenOffsetsReadAsEmpty) {
-    test::ScratchDir dir;
+    ScratchDir dir;
     test::OpenedBook doc;
     const std::string text = "Stored text in two records of eight.";
     ASSERT_EQ(Open(*doc, dir.Write("s.pdb", test::StoredPalmDoc(text, 8, 257)), 1251), 1);
@@ -228,7 +233,7 @@ TEST(PdbReader, ACompressedRecordLongerThanTheRecordSizeIsReadWhole) {
     // txt2pdbdoc spends two bytes on most bytes above 127 that it cannot pair with a space, so a
     // record of such text is stored in more than the record size; cutting it there would lose
     // the record's end.
-    test::ScratchDir dir;
+    ScratchDir dir;
     std::string text;
     for (uint32_t i = 0, x = 1; i < 8192; ++i) {
         x = x * 1103515245 + 12345;
@@ -244,7 +249,7 @@ TEST(PdbReader, ACompressedRecordLongerThanTheRecordSizeIsReadWhole) {
 }
 
 TEST(PdbReader, ZtxtRecordsDecodeAloneAndTheLastKeepsItsOutput) {
-    test::ScratchDir dir;
+    ScratchDir dir;
     std::string text;
     for (int i = 0; text.size() < 5000; ++i) text += "word" + std::to_string(i) + " ";
     std::string file = test::Ztxt(text, 1024);
@@ -352,21 +357,20 @@ TEST(ByteReader, NothingIsReadPastAnEndAndAFailureStays) {
 
 // TCR books: the block index around phrases that cross a block start or expand to nothing.
 TEST(TcrReader, APhraseAcrossABlockStartBeginsTheNextBlockWithItsRest) {
-    test::ScratchDir dir;
+    ScratchDir dir;
     // Code 0 is "x", code 1 "ABCDEFGHIJ": 8190 × "x", then the phrase crosses 8192 two bytes in.
     const std::string body = std::string(8190, '\0') + '\x01' + std::string(10, '\0');
     test::OpenedBook doc;
-    ASSERT_EQ(test::Open(*doc, dir.Write("s.tcr", test::BuildTcr({"x", "ABCDEFGHIJ"}, body)), 1251),
-              1);
+    ASSERT_EQ(Open(*doc, dir.Write("s.tcr", test::BuildTcr({"x", "ABCDEFGHIJ"}, body)), 1251), 1);
     ASSERT_EQ(TcrOf(*doc)->blocks.size(), 2u);
     // Block 1 first, cold, then block 0.
     EXPECT_EQ(ReadSourceByte(*doc, 8192), 'C');
-    EXPECT_EQ(test::RawBytes(*doc), std::string(8190, 'x') + "ABCDEFGHIJ" + std::string(10, 'x'));
+    EXPECT_EQ(RawBytes(*doc), std::string(8190, 'x') + "ABCDEFGHIJ" + std::string(10, 'x'));
     EXPECT_EQ(ReadSourceByte(*doc, 8210), 0);  // beyond the book
 }
 
 TEST(TcrReader, EmptyPhrasesExpandToNothingWhereverTheyStand) {
-    test::ScratchDir dir;
+    ScratchDir dir;
     // Code 2 is empty: a run of them before the first letter, a run inside block 0 longer than
     // the 8192 codes that one read brings in, and single ones between the letters of block 1.
     std::string body = std::string(100, '\x02') + '\x00' + std::string(9000, '\x02');
@@ -378,13 +382,13 @@ TEST(TcrReader, EmptyPhrasesExpandToNothingWhereverTheyStand) {
     body += test::Repeat("\x01\x02", 300);
     expected += std::string(300, 'b');
     test::OpenedBook doc;
-    ASSERT_EQ(test::Open(*doc, dir.Write("e.tcr", test::BuildTcr({"a", "b", ""}, body)), 1251), 1);
+    ASSERT_EQ(Open(*doc, dir.Write("e.tcr", test::BuildTcr({"a", "b", ""}, body)), 1251), 1);
     ASSERT_EQ(TcrOf(*doc)->blocks.size(), 2u);
-    EXPECT_EQ(test::RawBytes(*doc), expected);
+    EXPECT_EQ(RawBytes(*doc), expected);
 
     // A body of nothing but empty phrases, and no body at all, are empty books.
     for (const std::string& b : {std::string(5000, '\x02'), std::string()}) {
-        ASSERT_EQ(test::Open(*doc, dir.Write("n.tcr", test::BuildTcr({"a", "b", ""}, b)), 1251), 1);
+        ASSERT_EQ(Open(*doc, dir.Write("n.tcr", test::BuildTcr({"a", "b", ""}, b)), 1251), 1);
         EXPECT_EQ(DocLength(*doc), 0);
         EXPECT_EQ(GetChar(*doc, 0), 0);
     }
@@ -394,15 +398,15 @@ TEST(TcrReader, EmptyPhrasesExpandToNothingWhereverTheyStand) {
 TEST(GzReader, TheMemberIsTheBookAndItsNameDecidesItsKind) {
     ScratchDir dir;
     test::OpenedBook doc;
-    ASSERT_EQ(Open(*doc, test::Fixture("ru-cp1251.txt.gz")), 1);
+    ASSERT_EQ(Open(*doc, Fixture("ru-cp1251.txt.gz")), 1);
     EXPECT_TRUE(doc->sourceFlags & kSourceGzMember);
     EXPECT_EQ(GzOf(*doc)->memberName, u"ru-cp1251.txt");
 
     // Without a stored name the kind comes from the file's name without ".gz".
-    ASSERT_EQ(Open(*doc, test::Fixture("ru.fb2.gz")), 1);
+    ASSERT_EQ(Open(*doc, Fixture("ru.fb2.gz")), 1);
     EXPECT_EQ(doc->formatKind, kKindFb2);
-    EXPECT_EQ(GzOf(*doc)->memberName, Utf8ToUtf16(test::Fixture("ru.fb2")));
-    EXPECT_EQ(RawBytes(*doc), ReadBytes(test::Fixture("ru.fb2")));
+    EXPECT_EQ(GzOf(*doc)->memberName, Utf8ToUtf16(Fixture("ru.fb2")));
+    EXPECT_EQ(RawBytes(*doc), ReadBytes(Fixture("ru.fb2")));
 
     // A stored name that is not UTF-8 is in the OEM code page (cp866), never replacement marks.
     dir.Write("\xAA\xAD\xA8\xA3\xA0.txt", "x\n");
@@ -418,7 +422,7 @@ TEST(GzReader, TheMemberIsTheBookAndItsNameDecidesItsKind) {
     // A ".gz" name without the signature, and gzip bytes under another name, are plain text.
     ASSERT_EQ(Open(*doc, dir.Write("fake.gz", "just text"), 1251), 1);
     EXPECT_EQ(test::ReadAll(*doc), u"just text");
-    const std::string gz = ReadBytes(test::Fixture("ru-cp1251.txt.gz"));
+    const std::string gz = ReadBytes(Fixture("ru-cp1251.txt.gz"));
     ASSERT_EQ(Open(*doc, dir.Write("gz.txt", gz), 1251), 1);
     EXPECT_FALSE(doc->sourceFlags & kSourceGzMember);
     EXPECT_EQ(doc->sourceSize, gz.size());
@@ -508,6 +512,244 @@ TEST(GzReader, RandomAccessThroughAccessPointsMatchesTheText) {
     for (uint32_t o = lastBlock; o < text.size(); o += 997)
         ASSERT_EQ(ReadSourceByte(*doc, o), static_cast<uint8_t>(text[o]));
     EXPECT_EQ(ReadSourceByte(*doc, static_cast<uint32_t>(text.size())), 0);
+}
+
+// ZIP and EPUB books.
+std::string MakeZipTool() {
+    return "python3 '" + Fixture("../../tools/make_zip.py") + "' ";
+}
+
+// A ZIP of one entry written by Python's zipfile, deflated or stored.
+std::string PythonZip(const std::string& zip, const std::string& file, bool stored) {
+    test::Run(std::string("python3 -c 'import sys, zipfile\n") +
+              "with zipfile.ZipFile(sys.argv[1], \"w\", zipfile." +
+              (stored ? "ZIP_STORED" : "ZIP_DEFLATED") +
+              ") as z: z.write(sys.argv[2], \"book.txt\")' '" + zip + "' '" + file + "'");
+    return zip;
+}
+
+// Mended: an entry ending in a long run of matches, whose last bytes the inflater gives only after
+// all input is in, was refused as damaged; Python's zipfile and Info-ZIP both write such entries.
+TEST(ZipReader, EntriesThatEndInALongRunOpenFromEitherWriter) {
+    ScratchDir dir;
+    test::OpenedBook doc;
+    for (int mib : {1, 2}) {
+        const std::string text =
+            "<html><body><p>before</p><p class=\"" + std::string(size_t(mib) << 20, 'a');
+        const std::string book = dir.Write("book.txt", text);
+        const std::string python = PythonZip(dir.path() + "/python.zip", book, false);
+        const std::string infoZip = dir.path() + "/info.zip";
+        test::Run("cd '" + dir.path() + "' && rm -f info.zip && zip -q info.zip book.txt");
+        for (const std::string& zip : {python, infoZip}) {
+            ASSERT_EQ(test::Run("unzip -tq '" + zip + "' >/dev/null && echo ok"), "ok\n") << zip;
+            ASSERT_EQ(Open(*doc, zip, 1252), 1) << zip << " " << mib << " MiB";
+            ASSERT_EQ(doc->sourceSize, text.size());
+            EXPECT_TRUE(RawBytes(*doc) == text) << zip << " " << mib << " MiB";
+            // Reading up to the entry's end and past it is the end of the text, not an error.
+            const int32_t length = DocLength(*doc);
+            EXPECT_EQ(GetChar(*doc, length - 1), u'a');
+            EXPECT_EQ(GetChar(*doc, length), 0);
+            EXPECT_EQ(ReadSourceByte(*doc, doc->sourceSize), 0);
+            EXPECT_EQ(TakeReadError(*doc), nullptr);
+        }
+    }
+}
+
+// An archive or a gzip file cut short or changed while the book is open is a read error recorded to
+// show once.
+TEST(ZipReader, AnArchiveCutOrChangedWhileOpenIsARecordedReadError) {
+    ScratchDir dir;
+    // Words that do not repeat, so that the compressed data is far more than one read of it.
+    const std::string book = dir.Write("book.txt", Varied(400000) + " Orion");
+    test::OpenedBook doc;
+    // Deflated in a ZIP or in a gzip file, then cut in half: the stream breaks off where the file
+    // ends.
+    const std::string gz = dir.path() + "/book.txt.gz";
+    test::Run("gzip -c '" + book + "' > '" + gz + "'");
+    for (const std::string& deflated : {PythonZip(dir.path() + "/deflated.zip", book, false), gz}) {
+        ASSERT_EQ(Open(*doc, deflated, 1252), 1);
+        ASSERT_EQ(::truncate(deflated.c_str(), ReadBytes(deflated).size() / 2), 0);
+        EXPECT_NE(test::ReadAll(*doc).find(u"????"), std::u16string::npos) << deflated;
+        EXPECT_GE(doc->readErrors, 1);
+        EXPECT_NE(TakeReadError(*doc), nullptr) << deflated;
+        EXPECT_EQ(TakeReadError(*doc), nullptr);  // shown once
+    }
+    // Stored, then one letter changed: only the checksum at the entry's end can tell.
+    const std::string stored = PythonZip(dir.path() + "/stored.zip", book, true);
+    ASSERT_EQ(Open(*doc, stored, 1252), 1);
+    test::ReadAll(*doc);
+    EXPECT_EQ(TakeReadError(*doc), nullptr);  // the intact book reads through without one
+    std::string bytes = ReadBytes(stored);
+    const size_t at = bytes.rfind("Orion");
+    ASSERT_NE(at, std::string::npos);
+    bytes[at] = 'X';
+    dir.Write("stored.zip", bytes);
+    const std::u16string changed = test::ReadAll(*doc);
+    EXPECT_NE(changed.find(u"Xrion"), std::u16string::npos);
+    EXPECT_NE(TakeReadError(*doc), nullptr);
+    EXPECT_EQ(TakeReadError(*doc), nullptr);
+}
+
+TEST(ZipReader, TheEntryReadIsRememberedAndReopened) {
+    ScratchDir dir;
+    // An image first (not a book), then two books.
+    const std::string zip = dir.path() + "/two.zip";
+    test::Run(MakeZipTool() + "zip '" + zip + "' 'cover.jpg=" + Fixture("en-utf8.txt") +
+              "' 'a/en.txt=" + Fixture("en-utf8.txt") + "' 'b/ru.txt=" + Fixture("ru-utf8.txt") +
+              "'");
+    test::OpenedBook doc;
+    ASSERT_EQ(Open(*doc, zip), 1);
+    EXPECT_EQ(doc->zipEntryName, u"a/en.txt");
+    RememberedBook recent;
+    recent.path = doc->bookPath;
+    recent.zipName = u"b/ru.txt";
+    ASSERT_EQ(Open(*doc, zip, kCodePageAuto, 0, &recent), 1);
+    EXPECT_EQ(doc->zipEntryName, u"b/ru.txt");
+    EXPECT_EQ(test::StreamWords(*doc), test::Words(ReadBytes(Fixture("source/ru.txt"))));
+    // A reopen (another code page) keeps the entry; a name no longer there falls to the first.
+    ASSERT_EQ(Open(*doc, zip, 1251, 1), 1);
+    EXPECT_EQ(doc->zipEntryName, u"b/ru.txt");
+    recent.zipName = u"gone.txt";
+    ASSERT_EQ(Open(*doc, zip, kCodePageAuto, 0, &recent), 1);
+    EXPECT_EQ(doc->zipEntryName, u"a/en.txt");
+    // What is remembered of another book is not this one's.
+    recent.zipName = u"b/ru.txt";
+    recent.path = u"/elsewhere/two.zip";
+    ASSERT_EQ(Open(*doc, zip, kCodePageAuto, 0, &recent), 1);
+    EXPECT_EQ(doc->zipEntryName, u"a/en.txt");
+    // The cp866 name of an old archiver comes through as its letters.
+    ASSERT_EQ(Open(*doc, Fixture("ru-cp866-name.zip")), 1);
+    EXPECT_EQ(doc->zipEntryName, u"Книга.txt");
+}
+
+TEST(ZipReader, ATitlePageOrATitleParagraphOpensTheBook) {
+    test::OpenedBook doc;
+    // No heading in the first part: the package's title is made its title paragraph.
+    ASSERT_EQ(Open(*doc, Fixture("ru-gen.epub")), 1);
+    EXPECT_EQ(GetChar(*doc, 0), kMarkTitle);
+    EXPECT_EQ(GetChar(*doc, 1), u'С');
+    const struct {
+        const char* xhtml;
+        int heading;
+    } pages[] = {
+        {"<?xml?><html><head><title>T</title></head><body><div><h1>T</h1>", 1},
+        {"<html><head><title>T</title></head><body><p>Text</p>", 0},
+        {"<body>\n<!-- <p>x</p> -->\n<section><h3 class='c'>T</h3>", 1},
+        {"<body><img src='cover.jpg'/></body>", 0},
+        {"<body>Text<h1>T</h1>", 0},
+        {"<head><title>T", 0},
+        {"<!DOCTYPE html [<!ENTITY a 'b'>]><html><body><h1>T</h1>", 1},
+        {"<!DOCTYPE html [<!ENTITY a 'b'>", 0},
+    };
+    for (const auto& p : pages) EXPECT_EQ(StartsWithHeading(p.xhtml), p.heading) << p.xhtml;
+}
+
+TEST(ZipReader, PackageFilesAreReadByTheirRules) {
+    EXPECT_EQ(EpubRootFile("<container><rootfiles><rootfile full-path=\"OPS/pkg.opf\" "
+                           "media-type=\"application/oebps-package+xml\"/></rootfiles>"),
+              "OPS/pkg.opf");
+    EpubPackage p;
+    ASSERT_EQ(ParseEpubPackage(
+                  "<package><metadata><dc:title>A &amp; B &#x416;&#1046;\n  C</dc:title>"
+                  "<dc:title>Second</dc:title></metadata><manifest>"
+                  "<item id='a' href='../top.xhtml' media-type='application/xhtml+xml'/>"
+                  "<item id='b' href='text/b%20c.html#x' media-type='text/html'/>"
+                  "<item id='img' href='i.svg' media-type='image/svg+xml'/>"
+                  "<item id='up' href='../../../out.xhtml' media-type='application/xhtml+xml'/>"
+                  "</manifest><spine><itemref idref='b'/><itemref idref='img'/>"
+                  "<itemref idref='up'/><itemref idref='nothing'/><itemref idref='a'/></spine>",
+                  "OPS/sub/pkg.opf", p),
+              1);
+    EXPECT_EQ(p.title, u"A & B ЖЖ C");
+    EXPECT_EQ(p.spine, (std::vector<std::string>{"OPS/sub/text/b c.html", "OPS/top.xhtml"}));
+    EXPECT_EQ(ParseEpubPackage("<package><manifest></manifest></package>", "p.opf", p), 0);
+    EXPECT_EQ(EpubEncryptedPaths("<encryption><CipherReference URI='OPS/a.xhtml'/>"
+                                 "<enc:CipherReference URI=\"fonts/f.otf\"/></encryption>"),
+              (std::vector<std::string>{"OPS/a.xhtml", "fonts/f.otf"}));
+}
+
+// A document type's internal subset (">" and "]" in quotes) is markup; one never closed ends
+// with its document.
+TEST(ZipReader, ADocumentTypesInternalSubsetIsNotText) {
+    ScratchDir dir;
+    const std::string subset =
+        "<?xml version=\"1.0\"?>\n<!DOCTYPE html [\n  <!ENTITY nbsp \"&#160;\">\n"
+        "  <!ENTITY odd 'a]>b'>\n  <!-- a comment -->\n]>\n";
+    // Many declarations and no "]": one pass over them, not one per declaration.
+    std::string open = "<!DOCTYPE html [";
+    while (open.size() < 300000) open += "<!ENTITY e \"<p>x</p>\">\n";
+    const std::string first = subset + "<html><body><p>First words</p></body></html>";
+    test::OpenedBook doc;
+    ASSERT_EQ(Open(*doc, test::WriteParts(dir, "s.epub", {first, open, Page("<p>Last words</p>")})),
+              1);
+    std::vector<std::string> words = test::StreamWords(*doc);
+    std::erase(words, "<");  // the mark of the document left open; "T" the package's title
+    EXPECT_EQ(words, (std::vector<std::string>{"T", "First", "words", "Last", "words"}));
+}
+
+// Each document once, where the spine first names it; no package title above the same heading.
+TEST(ZipReader, SpinePlacesReadEachDocumentOnceAndTheTitleIsNotRepeated) {
+    ScratchDir dir;
+    const std::string opf =
+        "<package><metadata><dc:title>The  Long\nRoad</dc:title></metadata><manifest>"
+        "<item id='t' href='title.xhtml' media-type='application/xhtml+xml'/>"
+        "<item id='o1' href='ch1.xhtml#o1' media-type='application/xhtml+xml'/>"
+        "<item id='o2' href='ch1.xhtml#o2' media-type='application/xhtml+xml'/>"
+        "<item id='c2' href='ch2.xhtml' media-type='application/xhtml+xml'/>"
+        "<item id='o3' href='ch1.xhtml#o3' media-type='application/xhtml+xml'/></manifest>"
+        "<spine><itemref idref='t'/><itemref idref='o1'/><itemref idref='o2'/>"
+        "<itemref idref='c2'/><itemref idref='o3'/></spine></package>";
+    const std::string epub = test::WriteEpub(
+        dir, "places.epub",
+        {{"OPS/book.opf", opf},
+         {"OPS/title.xhtml",
+          Page("<div>&#160;</div><h1 class='t'>the long <span>road</span></h1>")},
+         {"OPS/ch1.xhtml", Page("<p id='o1'>One</p><p id='o2'>Two</p><p id='o3'>Three</p>")},
+         {"OPS/ch2.xhtml", Page("<p>Four</p>")}});
+    test::OpenedBook doc;
+    ASSERT_EQ(Open(*doc, epub), 1);
+    EXPECT_EQ(test::StreamWords(*doc),
+              (std::vector<std::string>{"the", "long", "road", "One", "Two", "Three", "Four"}));
+    EXPECT_EQ(doc->partStarts.size(), 3u);
+    // White space folded, case ignored, tags inside taken as spaces.
+    const struct {
+        const char* xhtml;
+        const char16_t* text;
+    } headings[] = {
+        {"<head><title>Not this</title></head><body><hr/><h2 id='x'>Станция\n на <br/>мысу</h2>",
+         u"Станция на мысу"},
+        {"<body><h1>Cut off", u""},
+    };
+    for (const auto& h : headings) EXPECT_EQ(FirstHeadingText(h.xhtml), h.text) << h.xhtml;
+    EXPECT_EQ(SameTitle(u"станция НА мысу", u"Станция на мысу"), 1);
+    EXPECT_EQ(SameTitle(u"", u""), 0);
+}
+
+// Also where blocks cross parts, a part ends inside a tag or starts with a byte-order mark.
+TEST(ZipReader, EveryBlockDecodedAloneMatchesTheStraightRead) {
+    ScratchDir dir;
+    const std::string story = ReadBytes(Fixture("source/ru.txt"));
+    const std::string text = dir.Write("long.txt", test::Repeat(story, 8));
+    const std::string big = dir.path() + "/long.epub";
+    test::Run(MakeZipTool() + "epub '" + big + "' --title 'Длинная книга' --parts 40 '" + text +
+              "'");
+    // The other fixtures are read both ways by the fuzz targets' replays of their corpora.
+    const std::string books[] = {big, Fixture("ru-gen.epub")};
+    test::OpenedBook doc;
+    for (const std::string& book : books) {
+        for (int codePage : {kCodePageAuto, 1251}) {
+            ASSERT_EQ(Open(*doc, book, codePage), 1) << book;
+            const std::u16string straight = test::StraightDecode(*doc);
+            ASSERT_EQ(straight.size(), static_cast<size_t>(DocLength(*doc))) << book;
+            for (int32_t pos = DocLength(*doc) - 1; pos >= 0; --pos) {
+                if (GetChar(*doc, pos) != straight[pos])
+                    FAIL() << book << " position " << pos << " code page " << codePage;
+            }
+        }
+    }
+    ASSERT_EQ(Open(*doc, big), 1);
+    EXPECT_GT(doc->blocks.size(), 10u);
+    EXPECT_EQ(doc->partStarts.size(), 41u);  // the title paragraph and 40 parts
 }
 
 }  // namespace
