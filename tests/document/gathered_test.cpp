@@ -66,10 +66,7 @@ TEST(Contents, FixturesFromIndependentWritersListTheirHeadingsInOrder) {
     const std::u16string en1 = u"Chapter One. The Booth", en2 = u"Chapter Two. The House Lights";
     const std::u16string ru1 = u"Глава первая. Журнал наблюдений",
                          ru2 = u"Глава вторая. Восьмичасовой срок";
-    const struct {
-        const char* file;
-        std::vector<Expected> contents;
-    } books[] = {
+    const std::pair<const char*, List> books[] = {
         // The body's title, then the sections; the notes body is no part of it.
         {"ru.fb2", {{0, ruTitle}, {0, ru1}, {0, ru2}}},
         {"ru.fb2.zip", {{0, ruTitle}, {0, ru1}, {0, ru2}}},
@@ -88,9 +85,9 @@ TEST(Contents, FixturesFromIndependentWritersListTheirHeadingsInOrder) {
         {"word97-pieces.doc", {}},
     };
     OpenedBook doc;
-    for (const auto& b : books) {
-        ASSERT_EQ(Open(*doc, Fixture(b.file)), 1) << b.file;
-        EXPECT_EQ(Listed(*doc), b.contents) << b.file;
+    for (const auto& [file, contents] : books) {
+        ASSERT_EQ(Open(*doc, Fixture(file)), 1) << file;
+        EXPECT_EQ(Listed(*doc), contents) << file;
     }
 }
 
@@ -220,10 +217,8 @@ TEST(Contents, HostileBooksGiveBoundedContents) {
 }
 
 TEST(Contents, ChapterHeadingsOfPlainTextAreShortLinesOfTheirOwnKind) {
-    const struct {
-        std::u16string line;
-        int32_t depth;  // −1: not a heading
-    } lines[] = {
+    // Each line and its depth as a heading, −1 when it is none.
+    const std::pair<std::u16string, int32_t> lines[] = {
         // clang-format off
         {u"Глава 5", 1}, {u"ГЛАВА ПЯТАЯ", 1}, {u"Глава первая. Журнал наблюдений", 1},
         {u"Часть вторая", 0}, {u"Chapter 12", 1}, {u"Chapter twelve: The End", 1}, {u"Part II", 0},
@@ -233,10 +228,10 @@ TEST(Contents, ChapterHeadingsOfPlainTextAreShortLinesOfTheirOwnKind) {
         {u"Глава 1 " + std::u16string(90, u'x'), -1}, {u"", -1},
         // clang-format on
     };
-    for (const auto& l : lines) {
+    for (const auto& [line, expected] : lines) {
         int32_t depth = -1;
-        const int heading = IsChapterHeading(l.line, &depth);
-        EXPECT_EQ(heading ? depth : -1, l.depth) << Utf16ToUtf8(l.line);
+        const int heading = IsChapterHeading(line, &depth);
+        EXPECT_EQ(heading ? depth : -1, expected) << Utf16ToUtf8(line);
     }
 }
 
@@ -308,10 +303,7 @@ TEST(Notes, EveryReferenceOfTheFixturesLeadsToItsNotesText) {
                       lamp = SourceNote("notes-en.md", "[^lamp]: "),
                       log = SourceNote("notes-en.md", "[^log]: "),
                       arc = SourceNote("en.txt", "[1] "), censor = SourceNote("en.txt", "[2] ");
-    const struct {
-        const char* file;
-        std::vector<Seen> notes;
-    } books[] = {
+    const std::pair<const char*, std::vector<Seen>> books[] = {
         // FictionBook: type="note" links and a plain one into the notes body; a link to a section
         // of the text ("back to the booth") is none. Each note ends where its section does.
         {"en-nested.fb2",
@@ -329,9 +321,9 @@ TEST(Notes, EveryReferenceOfTheFixturesLeadsToItsNotesText) {
         {"en-utf8.txt", {}},
     };
     OpenedBook doc;
-    for (const auto& b : books) {
-        ASSERT_EQ(Open(*doc, Fixture(b.file)), 1) << b.file;
-        EXPECT_EQ(Notes(*doc), b.notes) << b.file;
+    for (const auto& [file, notes] : books) {
+        ASSERT_EQ(Open(*doc, Fixture(file)), 1) << file;
+        EXPECT_EQ(Notes(*doc), notes) << file;
     }
 }
 
@@ -538,11 +530,7 @@ TEST(Pictures, ThePackageNamesItsCoverByPropertyOrByMeta) {
 // Percent escapes need two hex digits and are decoded once; "." and ".." resolve within the root,
 // which a path in an archive may not climb above and a path on disk stays at.
 TEST(Pictures, LinksResolveAgainstTheirDocumentsFolder) {
-    const struct {
-        const char16_t *base, *link;
-        int inArchive;
-        const char16_t* path;
-    } cases[] = {
+    const std::tuple<const char16_t*, const char16_t*, int, const char16_t*> cases[] = {
         {u"OPS/text/ch1.xhtml", u"../images/./a.png", 1, u"OPS/images/a.png"},
         {u"OPS/text/ch1.xhtml", u"/root.png", 1, u"root.png"},
         {u"ch1.xhtml", u"//a//b/", 1, u"a/b"},
@@ -559,9 +547,9 @@ TEST(Pictures, LinksResolveAgainstTheirDocumentsFolder) {
         {u"/home/b/book.html", u"#only-a-fragment", 0, u""},
         {u"/home/b/book.html", u"  ", 0, u""},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(ResolvePicturePath(c.base, c.link, c.inArchive), c.path)
-            << Utf16ToUtf8(c.base) << " " << Utf16ToUtf8(c.link);
+    for (const auto& [base, link, inArchive, path] : cases) {
+        EXPECT_EQ(ResolvePicturePath(base, link, inArchive), path)
+            << Utf16ToUtf8(base) << " " << Utf16ToUtf8(link);
     }
 }
 

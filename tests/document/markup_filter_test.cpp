@@ -182,18 +182,15 @@ TEST(Emphasis, HtmlElementsByWholeName) {
     ASSERT_TRUE(test::Open(*doc, dir.Write("e.html", html), 1252));
     // Rows that "im", "in", "bi" and "bq" fall to by prefix ("I", "B") emphasise nothing, nor does
     // an element closed as it opens. The golden picture of pandoc's EPUB shows its italic and bold.
-    const struct {
-        const char16_t* word;
-        uint8_t style;
-    } cases[] = {
+    const std::pair<const char16_t*, uint8_t> cases[] = {
         // clang-format off
         {u"st", kEmphasisBold}, {u"up", kEmphasisSuper}, {u"dn", kEmphasisSub},
         {u"s1", kEmphasisStrike}, {u"s2", kEmphasisStrike}, {u"im", 0}, {u"in", 0}, {u"bi", 0},
         {u"bq", 0}, {u"self", 0},
         // clang-format on
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(StyleOfWord(*doc, c.word), c.style) << Utf16ToUtf8(c.word);
+    for (const auto& [word, style] : cases)
+        EXPECT_EQ(StyleOfWord(*doc, word), style) << Utf16ToUtf8(word);
 }
 
 // The emphasis depths ride in each block's snapshot.

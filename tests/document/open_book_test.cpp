@@ -86,10 +86,7 @@ TEST(DetectCodePage, LatinTextShortSamplesMarksUtf8AndMarkupDeclarations) {
     std::string wide;
     for (char ch : std::string("<?xml version=\"1.0\" encoding=\"Unicode\"?>"))
         wide += std::string(1, ch) + '\0';
-    const struct {
-        std::string path;
-        int codePage;
-    } cases[] = {
+    const std::pair<std::string, int> cases[] = {
         {test::Fixture("en-cp1252.txt"), 1251},  // Latin only: nothing scores
         {test::Fixture("ru-utf8-bom-crlf.txt"), kCodePageUtf8},
         {dir.Write("two.txt", "\xE0\xE1"), 1251},  // too short to score
@@ -108,7 +105,7 @@ TEST(DetectCodePage, LatinTextShortSamplesMarksUtf8AndMarkupDeclarations) {
         {dir.Write("l.fb2", "\xFF\xFE<"), kCodePageUtf16},
         {dir.Write("m.htm", "\xEF\xBB\xBF<p>\xD0\x96"), kCodePageUtf8},
     };
-    for (const auto& c : cases) EXPECT_EQ(DetectOnly(c.path), c.codePage) << c.path;
+    for (const auto& [path, codePage] : cases) EXPECT_EQ(DetectOnly(path), codePage) << path;
     EXPECT_EQ(LooksLikeUtf8(reinterpret_cast<const uint8_t*>("\xED\xA0\x80"), 3), 0);  // surrogate
     EXPECT_EQ(LooksLikeUtf8(reinterpret_cast<const uint8_t*>("\xC0\xAF"), 2), 0);      // overlong
 }
@@ -156,58 +153,49 @@ void BreakReads(Document& doc, const std::string& path) {
 TEST(TextCache, AFailedReadIsRetriedByPathAndOneThatCannotBeIsRecordedNotShown) {
     ScratchDir dir;
     const std::string text = Patterned(6 * 8192);
-    const struct {
-        const char* name;
-        std::string bytes;
-    } books[] = {
+    const std::pair<const char*, std::string> books[] = {
         {"r.txt", text},
         {"r.pdb", test::StoredPalmDoc(text, 4096)},
         {"r.tcr", test::BuildTcr({}, text)},
     };
-    for (const auto& b : books) {
-        const std::string path = dir.Write(b.name, b.bytes);
+    for (const auto& [name, bytes] : books) {
+        const std::string path = dir.Write(name, bytes);
         test::OpenedBook doc;
         int cursorOn = 0;
         ASSERT_EQ(Open(*doc, path, 1251), 1);
         doc->hooks.context = &cursorOn;
         doc->hooks.setWaitCursor = [](void* c, int on) { *static_cast<int*>(c) += on; };
         BreakReads(*doc, path);
-        EXPECT_EQ(GetChar(*doc, 4 * 8192 + 1), static_cast<char16_t>(text[4 * 8192 + 1])) << b.name;
-        EXPECT_EQ(doc->readErrors, 1) << b.name;
-        EXPECT_EQ(TakeReadError(*doc), nullptr) << b.name;
+        EXPECT_EQ(GetChar(*doc, 4 * 8192 + 1), static_cast<char16_t>(text[4 * 8192 + 1])) << name;
+        EXPECT_EQ(doc->readErrors, 1) << name;
+        EXPECT_EQ(TakeReadError(*doc), nullptr) << name;
         EXPECT_GT(cursorOn, 0);
         BreakReads(*doc, path);
         ::unlink(path.c_str());
         const int32_t base = 5 * 8192;  // the pre-fill: question marks broken into words
         EXPECT_EQ(std::u16string({GetChar(*doc, base + 4), GetChar(*doc, base + 5)}), u"? ")
-            << b.name;
-        EXPECT_GE(doc->readErrors, 2) << b.name;
-        EXPECT_NE(TakeReadError(*doc), nullptr) << b.name;
-        EXPECT_EQ(TakeReadError(*doc), nullptr) << b.name;  // reported once
+            << name;
+        EXPECT_GE(doc->readErrors, 2) << name;
+        EXPECT_NE(TakeReadError(*doc), nullptr) << name;
+        EXPECT_EQ(TakeReadError(*doc), nullptr) << name;  // reported once
     }
 }
 
 TEST(BookLanguage, TagsAsBooksWriteThem) {
-    const struct {
-        const char16_t* tag;
-        const char* code;
-    } cases[] = {
+    const std::pair<const char16_t*, const char*> cases[] = {
         // clang-format off
         {u"en-US", "en"}, {u"ru_RU", "ru"}, {u"UKR", "uk"}, {u" fr", "fr"}, {u"kor", "kor"},
         {u"nl", "nl"}, {u"und", ""}, {u"", ""}, {u"x-klingon", ""}, {u"e1", ""}, {u"русский", ""},
         {u"englishlanguage-of-the-book", ""},
         // clang-format on
     };
-    for (const auto& c : cases) EXPECT_EQ(LanguageCode(c.tag), c.code) << Utf16ToUtf8(c.tag);
+    for (const auto& [tag, code] : cases) EXPECT_EQ(LanguageCode(tag), code) << Utf16ToUtf8(tag);
 }
 
 // Sentences written for the test in the languages that share the most words and letters (German
 // and Dutch, Spanish and Portuguese), and English, which has no letters of its own.
 TEST(BookLanguage, TheGuessFromTheText) {
-    const struct {
-        const char16_t* text;
-        const char* code;
-    } cases[] = {
+    const std::pair<const char16_t*, const char*> cases[] = {
         {u"The old man walked to the river and sat on the bank. He thought of the years that "
          u"had gone by, and I knew that he was tired.",
          "en"},
@@ -230,7 +218,8 @@ TEST(BookLanguage, TheGuessFromTheText) {
         {u"12345 — 678", ""}, {u"", ""}, {u"日本語の本", ""},
         // clang-format on
     };
-    for (const auto& c : cases) EXPECT_EQ(GuessLanguage(c.text), c.code) << Utf16ToUtf8(c.text);
+    for (const auto& [text, code] : cases)
+        EXPECT_EQ(GuessLanguage(text), code) << Utf16ToUtf8(text);
 
     // A few words of another language in a long text are quotations.
     std::u16string russian;

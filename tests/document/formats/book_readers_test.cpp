@@ -103,20 +103,16 @@ TEST(BookReaders, DetectionSamplesTheDecodedText) {
     ScratchDir dir;
     const std::string koi8 = ReadBytes(Fixture("ru-koi8r.txt"));
     const std::string cp866 = ReadBytes(Fixture("ru-cp866.txt"));
-    const struct {
-        const char* name;
-        std::string file;
-        int codePage;
-    } cases[] = {
+    const std::tuple<const char*, std::string, int> cases[] = {
         {"k.pdb", test::StoredPalmDoc(koi8, 4096), 20866},
         {"z.pdb", test::Ztxt(cp866, 4096), 866},
         {"k.tcr", test::BuildTcr({}, koi8), 20866},
         {"k.txt.gz", ReadBytes(Gzip(dir, Fixture("ru-koi8r.txt"), "k.gz")), 20866},
     };
     test::OpenedBook doc;
-    for (const auto& c : cases) {
-        ASSERT_EQ(Open(*doc, dir.Write(c.name, c.file)), 1) << c.name;
-        EXPECT_EQ(doc->bookCodePage, c.codePage) << c.name;
+    for (const auto& [name, file, codePage] : cases) {
+        ASSERT_EQ(Open(*doc, dir.Write(name, file)), 1) << name;
+        EXPECT_EQ(doc->bookCodePage, codePage) << name;
     }
 }
 
@@ -287,11 +283,8 @@ std::string Ref(uint32_t distance, uint32_t length) {
 TEST(PalmDocDecompress, EveryControlByteAndTheLimitsOfAMalformedRecord) {
     std::string far;  // 2047 bytes, then the farthest reference
     for (int i = 0; i < 2047; ++i) far += static_cast<char>('0' + i % 64);
-    const struct {
-        std::string in;
-        uint32_t capacity;
-        std::string out;
-    } cases[] = {
+    const std::tuple<std::string, uint32_t, std::string> cases[] = {
+        // in, capacity, out
         {std::string("\x00\x09\x41\x7F", 4), 4096, std::string("\x00\x09\x41\x7F", 4)},
         // 1–8: that many bytes taken as they are, high and control bytes included.
         {"\x03x\x80\xFF\x62", 4096, "x\x80\xFF\x62"},
@@ -312,13 +305,13 @@ TEST(PalmDocDecompress, EveryControlByteAndTheLimitsOfAMalformedRecord) {
         {"abc", 0, ""},
         {"", 4096, ""},
     };
-    for (const auto& c : cases) {
-        std::string out(c.capacity, '\x55');
-        const uint32_t n = PalmDocDecompress(reinterpret_cast<const uint8_t*>(c.in.data()),
-                                             static_cast<uint32_t>(c.in.size()),
-                                             reinterpret_cast<uint8_t*>(out.data()), c.capacity);
-        ASSERT_LE(n, c.capacity) << c.out;
-        EXPECT_EQ(out.substr(0, n), c.out);
+    for (const auto& [in, capacity, expected] : cases) {
+        std::string out(capacity, '\x55');
+        const uint32_t n = PalmDocDecompress(reinterpret_cast<const uint8_t*>(in.data()),
+                                             static_cast<uint32_t>(in.size()),
+                                             reinterpret_cast<uint8_t*>(out.data()), capacity);
+        ASSERT_LE(n, capacity) << expected;
+        EXPECT_EQ(out.substr(0, n), expected);
     }
 }
 
@@ -438,10 +431,7 @@ TEST(GzReader, DamagedFilesAreRefusedWithBadFormat) {
     badMethod[2] = 7;
     hugeExtra[3] |= 4;
     hugeExtra.insert(10, "\xF0\xFF", 2);  // XLEN 65520: past the end of the file
-    const struct {
-        const char* what;
-        std::string bytes;
-    } cases[] = {
+    const std::pair<const char*, std::string> cases[] = {
         {"header only", good.substr(0, 10)},
         {"cut in the middle", good.substr(0, good.size() / 2)},
         {"cut before the trailer", good.substr(0, good.size() - 8)},
@@ -452,10 +442,10 @@ TEST(GzReader, DamagedFilesAreRefusedWithBadFormat) {
         {"signature alone", "\x1F\x8B"},
     };
     test::OpenedBook doc;
-    for (const auto& c : cases) {
-        EXPECT_EQ(Open(*doc, dir.Write("bad.txt.gz", c.bytes), 1251), 0) << c.what;
-        EXPECT_EQ(doc->openErrorText, u"Bad Format!") << c.what;
-        EXPECT_EQ(doc->readerState, nullptr) << c.what;
+    for (const auto& [what, bytes] : cases) {
+        EXPECT_EQ(Open(*doc, dir.Write("bad.txt.gz", bytes), 1251), 0) << what;
+        EXPECT_EQ(doc->openErrorText, u"Bad Format!") << what;
+        EXPECT_EQ(doc->readerState, nullptr) << what;
     }
     // An extra field that fits is stepped over.
     extra[3] |= 4;
@@ -628,10 +618,7 @@ TEST(ZipReader, ATitlePageOrATitleParagraphOpensTheBook) {
     ASSERT_EQ(Open(*doc, Fixture("ru-gen.epub")), 1);
     EXPECT_EQ(GetChar(*doc, 0), kMarkTitle);
     EXPECT_EQ(GetChar(*doc, 1), u'С');
-    const struct {
-        const char* xhtml;
-        int heading;
-    } pages[] = {
+    const std::pair<const char*, int> pages[] = {
         {"<?xml?><html><head><title>T</title></head><body><div><h1>T</h1>", 1},
         {"<html><head><title>T</title></head><body><p>Text</p>", 0},
         {"<body>\n<!-- <p>x</p> -->\n<section><h3 class='c'>T</h3>", 1},
@@ -641,7 +628,8 @@ TEST(ZipReader, ATitlePageOrATitleParagraphOpensTheBook) {
         {"<!DOCTYPE html [<!ENTITY a 'b'>]><html><body><h1>T</h1>", 1},
         {"<!DOCTYPE html [<!ENTITY a 'b'>", 0},
     };
-    for (const auto& p : pages) EXPECT_EQ(StartsWithHeading(p.xhtml), p.heading) << p.xhtml;
+    for (const auto& [xhtml, heading] : pages)
+        EXPECT_EQ(StartsWithHeading(xhtml), heading) << xhtml;
 }
 
 TEST(ZipReader, PackageFilesAreReadByTheirRules) {
@@ -712,15 +700,12 @@ TEST(ZipReader, SpinePlacesReadEachDocumentOnceAndTheTitleIsNotRepeated) {
               (std::vector<std::string>{"the", "long", "road", "One", "Two", "Three", "Four"}));
     EXPECT_EQ(doc->partStarts.size(), 3u);
     // White space folded, case ignored, tags inside taken as spaces.
-    const struct {
-        const char* xhtml;
-        const char16_t* text;
-    } headings[] = {
+    const std::pair<const char*, const char16_t*> headings[] = {
         {"<head><title>Not this</title></head><body><hr/><h2 id='x'>Станция\n на <br/>мысу</h2>",
          u"Станция на мысу"},
         {"<body><h1>Cut off", u""},
     };
-    for (const auto& h : headings) EXPECT_EQ(FirstHeadingText(h.xhtml), h.text) << h.xhtml;
+    for (const auto& [xhtml, text] : headings) EXPECT_EQ(FirstHeadingText(xhtml), text) << xhtml;
     EXPECT_EQ(SameTitle(u"станция НА мысу", u"Станция на мысу"), 1);
     EXPECT_EQ(SameTitle(u"", u""), 0);
 }

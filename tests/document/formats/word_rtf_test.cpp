@@ -71,27 +71,24 @@ size_t FatEntryAt(const std::string& b, uint32_t sector) {
 }
 
 TEST(WordDocument, EveryGenerationOpensWithItsKindCodePageAndText) {
-    // The generator's books hold the Russian story's first `limit` characters; Word 97 books are
-    // read through below. The Peers acceptance test reads them all against antiword and catdoc,
-    // Word for DOS (its line ends a space and a mark, its 866 with ASCII look-alikes) alone.
-    const struct {
-        const char* file;
-        int kind, codePage;
-        size_t limit;  // 0: the text is left to Peers
-    } cases[] = {
+    // The generator's books hold the Russian story's first `limit` characters (the last column);
+    // Word 97 books are read through below. The Peers acceptance test reads them all against
+    // antiword and catdoc, Word for DOS (its line ends a space and a mark, its 866 with ASCII
+    // look-alikes, limit 0) alone.
+    const std::tuple<const char*, int, int, size_t> cases[] = {
         {"dos-word-866.doc", kKindWordDos, 866, 0},
         {"dos-word-1251.doc", kKindWordDos, 1251, 0},
         {"winword2.doc", kKindWinWord2, 1251, 2000},
         {"winword2-complex.doc", kKindWinWord2, 1251, 2000},
         {"word6.doc", kKindWord6, 1251, 3000},
     };
-    for (const auto& c : cases) {
+    for (const auto& [file, kind, codePage, limit] : cases) {
         OpenedBook book;
-        ASSERT_EQ(test::Open(*book, test::Fixture(c.file)), 1) << c.file;
-        EXPECT_EQ(book->formatKind, c.kind) << c.file;
-        EXPECT_EQ(book->bookCodePage, c.codePage) << c.file;
-        if (c.limit) {
-            EXPECT_EQ(test::ReadAll(*book), WordText(Story("ru"), c.limit)) << c.file;
+        ASSERT_EQ(test::Open(*book, test::Fixture(file)), 1) << file;
+        EXPECT_EQ(book->formatKind, kind) << file;
+        EXPECT_EQ(book->bookCodePage, codePage) << file;
+        if (limit) {
+            EXPECT_EQ(test::ReadAll(*book), WordText(Story("ru"), limit)) << file;
         }
     }
 }
