@@ -17,6 +17,7 @@
 #include "document/formats/pdb_reader.h"
 #include "document/formats/tcr_reader.h"
 #include "document/formats/zip_reader.h"
+#include "document/pictures.h"
 #include "straight_decode.h"
 
 namespace lectra {
@@ -632,7 +633,7 @@ TEST(ZipReader, ATitlePageOrATitleParagraphOpensTheBook) {
         EXPECT_EQ(StartsWithHeading(xhtml), heading) << xhtml;
 }
 
-TEST(ZipReader, PackageFilesAreReadByTheirRules) {
+TEST(ZipReader, PackageFilesAreReadByTheirRulesAndNameTheirCover) {
     EXPECT_EQ(EpubRootFile("<container><rootfiles><rootfile full-path=\"OPS/pkg.opf\" "
                            "media-type=\"application/oebps-package+xml\"/></rootfiles>"),
               "OPS/pkg.opf");
@@ -654,6 +655,18 @@ TEST(ZipReader, PackageFilesAreReadByTheirRules) {
     EXPECT_EQ(EpubEncryptedPaths("<encryption><CipherReference URI='OPS/a.xhtml'/>"
                                  "<enc:CipherReference URI=\"fonts/f.otf\"/></encryption>"),
               (std::vector<std::string>{"OPS/a.xhtml", "fonts/f.otf"}));
+    // The cover, named by a property or by a meta; one that climbs out of the archive is none.
+    const std::string byMeta =
+        "<package><metadata><meta name=\"cover\" content=\"pic\"/></metadata><manifest>"
+        "<item id=\"x\" href=\"a.xhtml\"/><item id=\"pic\" "
+        "href=\"../c.png\"/></manifest></package>";
+    EXPECT_EQ(EpubCoverPath("<package><manifest><item id='c' href='img/c.jpg' "
+                            "properties='cover-image'/></manifest></package>",
+                            "OPS/content.opf"),
+              "OPS/img/c.jpg");
+    EXPECT_EQ(EpubCoverPath(byMeta, "OPS/content.opf"), "c.png");
+    EXPECT_EQ(EpubCoverPath(byMeta, "content.opf"), "");
+    EXPECT_EQ(EpubCoverPath("<package><manifest/></package>", "content.opf"), "");
 }
 
 // A document type's internal subset (">" and "]" in quotes) is markup; one never closed ends
