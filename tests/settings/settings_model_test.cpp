@@ -76,6 +76,11 @@ TEST(SettingsModel, ProfileValuesBindingsAndFacesAsLoadedAndSaved) {
     }
 }
 
+// The library's folders as loaded.
+std::vector<std::u16string> Folders(const Settings& s) {
+    return {s.libraryFolders, s.libraryFolders + std::max(s.libraryFolderCount, 0)};
+}
+
 // A file written with the handheld's values keeps them, in its order: only missing keys take the
 // defaults, and saving it unchanged changes nothing. The library's folders: never chosen (−1) adds
 // one key at the end; a chosen list, or an empty one, comes back as saved; a count the file cannot
@@ -102,10 +107,8 @@ TEST(SettingsModel, AnOldFileAsItIsAndLibraryFoldersAsChosen) {
     old.settings.libraryFolders[1] = u"/a\nb";  // a line break the file cannot carry: left out
     old.settings.libraryFolders[2] = u"/home/me/Books";
     Loaded chosen(old.Saved());
-    const Settings& c = chosen.settings;
-    ASSERT_EQ(c.libraryFolderCount, 2);
-    EXPECT_EQ(c.libraryFolders[0], u"/книги/fb2");
-    EXPECT_EQ(c.libraryFolders[1], u"/home/me/Books");
+    EXPECT_EQ(Folders(chosen.settings),
+              (std::vector<std::u16string>{u"/книги/fb2", u"/home/me/Books"}));
 
     chosen.settings.libraryFolderCount = 0;
     EXPECT_EQ(Loaded(chosen.Saved()).settings.libraryFolderCount, 0);
@@ -113,13 +116,12 @@ TEST(SettingsModel, AnOldFileAsItIsAndLibraryFoldersAsChosen) {
               -1);
     // A count with keys missing or empty closes up over them.
     Loaded gaps("LIBRARY_FOLDERS=3\r\nLIBRARY_FOLDER_1=\r\nLIBRARY_FOLDER_3=/z\r\n#");
-    EXPECT_EQ(gaps.settings.libraryFolderCount, 1);
-    EXPECT_EQ(gaps.settings.libraryFolders[0], u"/z");
+    EXPECT_EQ(Folders(gaps.settings), std::vector<std::u16string>{u"/z"});
 }
 
-CurrentBook Book(const std::u16string& path, int32_t position, int32_t length = 1000,
-                 int32_t codePage = 1251) {
-    return {1, path, u"/books", length, codePage, position, u""};
+CurrentBook Book(const std::u16string& path, int32_t position, const std::u16string& entry = u"",
+                 int32_t length = 1000, int32_t codePage = 1251) {
+    return {1, path, u"/books", length, codePage, position, entry};
 }
 
 // A book read again moves to the front with its new place, the books before it shifting down with
@@ -138,13 +140,9 @@ TEST(RecentFiles, AReopenedBookMovesToTheFrontWithItsEntryName) {
         }
         return out;
     };
-    for (const std::u16string name : {u"d", u"c", u"b", u"a"}) {
-        CurrentBook b = Book(u"/" + name, 1);
-        b.zipName = name + u".fb2";
-        RememberCurrentBook(recent, b);
-    }
-    CurrentBook c = Book(u"/c", 777, 2000, 866);
-    c.zipName = u"c.fb2";
+    for (const std::u16string name : {u"d", u"c", u"b", u"a"})
+        RememberCurrentBook(recent, Book(u"/" + name, 1, name + u".fb2"));
+    CurrentBook c = Book(u"/c", 777, u"c.fb2", 2000, 866);
     RememberCurrentBook(recent, c);
     EXPECT_EQ(list(), "/c:c.fb2@777 /a:a.fb2@1 /b:b.fb2@1 /d:d.fb2@1 ");
     EXPECT_EQ(std::tie(recent.entries[0].size, recent.entries[0].codePage), std::tuple(2000, 866));
@@ -181,7 +179,7 @@ TEST(RecentFiles, AFullListOfDeepPathsInOldCodePagesSurvivesASave) {
     };
     Loaded l("");
     for (int i = 0; i < kRecentCount; ++i) {
-        CurrentBook b = Book(longPath(i, u'к'), 100 + i, 5000 + i, 20866);
+        CurrentBook b = Book(longPath(i, u'к'), 100 + i, u"", 5000 + i, 20866);
         b.browseFolder = longPath(i, u'п');
         RememberCurrentBook(l.recent, b);
     }
