@@ -150,32 +150,26 @@ TEST(ProgramFolder, WithoutAHomeTheFallbackIsPrivateOrNone) {
         0);
 }
 
-// Each supply a folder of "type", "capacity", "status" and "online" files (an empty value: no
-// file).
+// Each supply a folder of its attribute files; a full battery discharging is no sign of mains.
 TEST(Power, BatteryAndMainsFromThePowerSupplyFolder) {
-    using Supply = std::array<const char*, 5>;  // name, type, capacity, status, online
     const struct {
-        std::vector<Supply> supplies;
+        std::vector<std::string> files;  // "supply/attribute=value"
         int percent, onMains;
     } cases[] = {
         {{}, 100, 1},  // a desktop: no battery
-        {{{"AC", "Mains", "", "", "0"}, {"BAT0", "Battery", "42", "Discharging", ""}}, 42, 0},
-        {{{"AC", "Mains", "", "", "1"}, {"BAT0", "Battery", "42", "Discharging", ""}}, 42, 1},
-        {{{"BAT0", "Battery", "250", "Discharging", ""}}, 100, 0},  // out of range, held
-        {{{"BAT0", "Battery", "", "Discharging", ""}}, 100, 1},     // unreadable: as none
+        {{"AC/type=Mains", "AC/online=1", "BAT0/type=Battery", "BAT0/capacity=42"}, 42, 1},
+        {{"BAT0/type=Battery", "BAT0/capacity=250", "BAT0/status=Discharging"}, 100, 0},
     };
-    const char* const files[] = {"", "type", "capacity", "status", "online"};
     for (const auto& c : cases) {
         test::ScratchDir dir;
-        for (const Supply& s : c.supplies) {
-            mkdir((dir.path() + "/" + s[0]).c_str(), 0755);
-            for (int i = 1; i < 5; ++i) {
-                if (*s[i]) dir.Write(std::string(s[0]) + "/" + files[i], std::string(s[i]) + "\n");
-            }
+        for (const std::string& file : c.files) {
+            const size_t equals = file.find('=');
+            mkdir((dir.path() + "/" + file.substr(0, file.find('/'))).c_str(), 0755);
+            dir.Write(file.substr(0, equals), file.substr(equals + 1) + "\n");
         }
         const PowerStatus p = ReadPowerStatus(dir.path());
         EXPECT_EQ(std::pair(p.batteryPercent, p.onMains), std::pair(c.percent, c.onMains))
-            << c.supplies.size();
+            << c.files.size();
     }
 }
 
