@@ -1,7 +1,6 @@
 // The POSIX services: UTF-8 and UTF-16 at the edges, paths of any bytes, the single-byte code-page
-// tables against glibc's iconv (encoding is checked through the export), the program's folder, and
-// the battery as the power-supply folder reports it. (The file calls: through the bookmarks, the
-// file browser and the settings saves.)
+// tables against glibc's iconv (encoding is checked through the export) and the program's folder.
+// (The file calls: through the bookmarks, the file browser and the settings saves.)
 #include <gtest/gtest.h>
 #include <iconv.h>
 #include <sys/stat.h>
@@ -10,10 +9,8 @@
 #include <array>
 #include <cstdlib>
 #include <optional>
-#include <vector>
 
 #include "platform/sys/code_pages.h"
-#include "platform/sys/power.h"
 #include "platform/sys/program_folder.h"
 #include "platform/sys/utf.h"
 #include "test_support.h"
@@ -148,29 +145,6 @@ TEST(ProgramFolder, WithoutAHomeTheFallbackIsPrivateOrNone) {
             return ProgramFolder().empty() ? 0 : 6;
         }),
         0);
-}
-
-// Each supply a folder of its attribute files; a full battery discharging is no sign of mains.
-TEST(Power, BatteryAndMainsFromThePowerSupplyFolder) {
-    const struct {
-        std::vector<std::string> files;  // "supply/attribute=value"
-        int percent, onMains;
-    } cases[] = {
-        {{}, 100, 1},  // a desktop: no battery
-        {{"AC/type=Mains", "AC/online=1", "BAT0/type=Battery", "BAT0/capacity=42"}, 42, 1},
-        {{"BAT0/type=Battery", "BAT0/capacity=250", "BAT0/status=Discharging"}, 100, 0},
-    };
-    for (const auto& c : cases) {
-        test::ScratchDir dir;
-        for (const std::string& file : c.files) {
-            const size_t equals = file.find('=');
-            mkdir((dir.path() + "/" + file.substr(0, file.find('/'))).c_str(), 0755);
-            dir.Write(file.substr(0, equals), file.substr(equals + 1) + "\n");
-        }
-        const PowerStatus p = ReadPowerStatus(dir.path());
-        EXPECT_EQ(std::pair(p.batteryPercent, p.onMains), std::pair(c.percent, c.onMains))
-            << c.files.size();
-    }
 }
 
 }  // namespace
