@@ -1,5 +1,5 @@
 // lectra-tool as the outside world uses it: info and dump of real books, compared with iconv, w3m
-// and Python's XML parser; the notes and hyphenate verbs.
+// and Python's XML parser; the hyphenate verb.
 #include <gtest/gtest.h>
 
 #include "test_support.h"
@@ -80,17 +80,6 @@ TEST(LectraTool, DumpWritesMarksAsLineFeedsAndFailsCleanly) {
                         "/f.txt' 2>&1; echo $?"),
               "Error reading file!\n1\n");
     EXPECT_EQ(Tool("dump '" + dir.Write("\xCA\xED\xE8\xE3\xE0.txt", "x") + "'"), "x");
-}
-
-// Each reference: its position, its note's position and the note's first 80 characters, the
-// paragraphs run together (the other references and the whole texts: the notes test).
-TEST(LectraTool, NotesListEachReferenceWithItsNotesPlaceAndText) {
-    const std::string notes = Tool("notes '" + test::Fixture("en-nested.fb2") + "'");
-    EXPECT_NE(notes.find("\n772\t6221\t2 Nitrate film, the stock of those years, burns fiercely "
-                         "and cannot be put out o\n"),
-              notes.npos)
-        << notes;
-    EXPECT_EQ(Tool("notes '" + test::Fixture("en-utf8.txt") + "'"), "");
 }
 
 // Without --language each word is read in the language its letters show; a region subtag names
