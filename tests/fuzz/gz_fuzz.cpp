@@ -44,8 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!(data[0] & 0x80)) return lectra::fuzz::FuzzContainer(data, size, ".txt.gz");
     const std::string gz = WrapDeflate(data + 1, size - 1);
     if (gz.empty()) return 0;
-    std::string input(1, static_cast<char>(data[0] & 0x7F));
-    input += gz;
+    const std::string input = static_cast<char>(data[0] & 0x7F) + gz;
     return lectra::fuzz::FuzzContainer(reinterpret_cast<const uint8_t*>(input.data()), input.size(),
                                        ".txt.gz");
 }
