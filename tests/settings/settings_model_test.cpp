@@ -46,34 +46,29 @@ TEST(SettingsModel, AFirstRunWritesEveryKeyInLoadOrder) {
 }
 
 // Out of range, a line interval is held at its bound, a character width takes its default and an
-// action its binding's default (the centre key stays FullScreen); only the low 8 bits of a colour
-// channel count; a face longer than 31 characters loads empty and the file keeps it.
+// action its binding's default; only the low 8 bits of a colour channel count. The file's keys are
+// written back in its order, as held, but for the centre key, which stays FullScreen, and a face
+// longer than 31 characters, which loads empty: the file keeps those.
 TEST(SettingsModel, ProfileValuesBindingsAndFacesAsLoadedAndSaved) {
-    const std::string face32(32, 'F'), face31(31, 'G');
+    const std::string faces = "FONT_FACE_TEXT=" + std::string(32, 'F') +
+                              "\r\nFONT_FACE_STATUS=" + std::string(31, 'G') + "\r\n";
     Loaded run(
         "FONT_WIDTH_CHAR_0=5\r\nLINE_IL_0=15\r\nLINE_IL_1=-15\r\nLINE_IL_2=7\r\n"
         "COLOR_TEXT_R_0=300\r\nCOLOR_TEXT_G_0=-1\r\nACTION_0401=31\r\nACTION_0402=30\r\n"
-        "ACTION_0028=-1\r\nACTION_000D=5\r\nFONT_FACE_TEXT=" +
-        face32 + "\r\nFONT_FACE_STATUS=" + face31 + "\r\n#");
-    Settings& s = run.settings;
-    EXPECT_EQ(std::vector<int32_t>(s.lineIl, s.lineIl + 4), (std::vector<int32_t>{10, -10, 7, 0}));
-    EXPECT_EQ(s.fontWidthChar[0], 0);
-    EXPECT_EQ(s.colors[kColourText][0], MakeColour(44, 255, 0));
-    const std::pair<uint16_t, int> actions[] = {
-        {0x0401, 13}, {0x0402, kActionPreviousChapter}, {0x0028, 11}, {0x000D, kActionFullScreen}};
-    for (auto [id, action] : actions) {
-        EXPECT_EQ(s.bindings[FindBinding(s.bindings, id)].action, action) << id;
-    }
-    EXPECT_EQ(s.fontFaceText, u"");
-    EXPECT_EQ(Utf16ToUtf8(s.fontFaceStatus), face31);
-    // Values are written back as held: a channel as 0..255.
-    s.bindings[0].action = kActionQuit;
+        "ACTION_0028=-1\r\nACTION_000D=5\r\n" +
+        faces + "#");
+    EXPECT_EQ(run.settings.fontFaceText, u"");
+    EXPECT_EQ(run.settings.bindings[FindBinding(run.settings.bindings, 0x000D)].action,
+              kActionFullScreen);
+    run.settings.bindings[0].action = kActionQuit;
     const std::string saved = run.Saved();
-    for (const std::string& line :
-         std::vector<std::string>{"COLOR_TEXT_R_0=44\r\nCOLOR_TEXT_G_0=255", "LINE_IL_0=10",
-                                  "ACTION_0031=26", "ACTION_0401=13", "FONT_FACE_TEXT=" + face32}) {
-        EXPECT_NE(saved.find("\r\n" + line + "\r\n"), std::string::npos) << line;
-    }
+    const std::string held =
+        "FONT_WIDTH_CHAR_0=0\r\nLINE_IL_0=10\r\nLINE_IL_1=-10\r\nLINE_IL_2=7\r\n"
+        "COLOR_TEXT_R_0=44\r\nCOLOR_TEXT_G_0=255\r\nACTION_0401=13\r\nACTION_0402=30\r\n"
+        "ACTION_0028=11\r\nACTION_000D=5\r\n" +
+        faces;
+    EXPECT_EQ(saved.substr(0, held.size()), held);
+    EXPECT_NE(saved.find("\r\nACTION_0031=26\r\n"), std::string::npos);
 }
 
 // The library's folders as loaded.
