@@ -1,5 +1,5 @@
 // lectra-tool as the outside world uses it: info and dump of real books, compared with iconv, w3m
-// and Python's XML parser; the hyphenate verb.
+// and Python's XML parser.
 #include <gtest/gtest.h>
 
 #include "test_support.h"
@@ -80,18 +80,6 @@ TEST(LectraTool, DumpWritesMarksAsLineFeedsAndFailsCleanly) {
                         "/f.txt' 2>&1; echo $?"),
               "Error reading file!\n1\n");
     EXPECT_EQ(Tool("dump '" + dir.Write("\xCA\xED\xE8\xE3\xE0.txt", "x") + "'"), "x");
-}
-
-// Without --language each word is read in the language its letters show; a region subtag names
-// its language.
-TEST(HyphenateTool, WordsInTheLanguageNamedOrShownByTheirLetters) {
-    EXPECT_EQ(Tool("hyphenate hyphenation электричество Straße przedsiębiorstwo заўсёды"),
-              "hy-phen-ation\nэлек-три-че-ство\nStra-ße\nprzed-się-bior-stwo\nзаў-сё-ды\n");
-    EXPECT_EQ(Tool("hyphenate --language de-AT Freundschaft Kindergarten"),
-              "Freund-schaft\nKin-der-gar-ten\n");
-    // A word past the work area comes out whole after it.
-    const std::string longWord(300, 'a');
-    EXPECT_EQ(Tool("hyphenate " + longWord), longWord + "\n");
 }
 
 }  // namespace
