@@ -106,8 +106,8 @@ std::vector<std::string> Titles(LibraryDb& library, const std::u16string& query)
     return titles;
 }
 
-// lectra-tool's scan, list and search verbs, each output followed by the exit status, and the
-// catalogue the scan made.
+// lectra-tool's scan and search verbs, each output followed by the exit status, and the catalogue
+// the scan made.
 TEST(LibraryScan, TheToolsScanCataloguesWhatTheFilesSay) {
     Collection c;
     auto library = [&](const std::string& args) {
@@ -116,10 +116,6 @@ TEST(LibraryScan, TheToolsScanCataloguesWhatTheFilesSay) {
     };
     EXPECT_EQ(library("scan '" + c.root + "'"),
               "added 9\nchanged 0\nremoved 0\nunreadable 1\nstatus 0\n");
-    const std::string list = library("list --by series");
-    EXPECT_NE(list.find("/pack.zip\tanna.fb2\tАнна Каренина\tЛев Толстой\tЭпопеи\t3\tru\n"),
-              list.npos)
-        << list;
     EXPECT_EQ(library("search ТОЛСТОЙ война"),
               c.root + "/war.fb2\t\tВойна и мир\tЛев Толстой\tЭпопеи\t2\tru\nstatus 0\n");
 
@@ -192,7 +188,6 @@ TEST(LibraryScan, AForgottenFolderTakesItsBooksOut) {
     Shell("mkdir -p '" + c.root + "/nested2'");
     c.Write("nested2/idiot.fb2", Fb2Book("Идиот", "Фёдор", "Достоевский"));
     Scan(library, c.root);
-    ASSERT_EQ(CountBooks(library), 10);
     int64_t removed = 0;
     // Under a folder still listed: kept.
     ASSERT_TRUE(ForgetFolders(library, {c.root + "/nested/"}, {c.root}, removed));
@@ -297,8 +292,7 @@ TEST(LibraryScan, HostileArchivesEndAsBoundedRecords) {
     c.Write("bad\xFF\xFE name.fb2", Fb2Book("Bytes", "A", "B"));
     LibraryDb library;
     ASSERT_TRUE(OpenLibrary(library, c.db));
-    const ScanCounts counts = Scan(library, c.root);
-    EXPECT_EQ(counts.added, 3);
+    EXPECT_EQ(Scan(library, c.root).added, 3);
     const std::map<std::string, std::string> got = Catalogue(library);
     EXPECT_EQ(got.at("hostile.zip|endless.fb2").substr(0, 10), "Endless|N,");
     EXPECT_EQ(got.at("hostile.zip|huge.fb2"), "Huge|A B||0|ru");
