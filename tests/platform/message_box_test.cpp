@@ -14,11 +14,6 @@
 namespace lectra {
 namespace {
 
-void Press(QWidget* w, int key) {
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QApplication::sendEvent(w, &press);
-}
-
 TEST(MessageBox, ALongTextScrollsInsideTheWindowFromItsFirstLine) {
     // The widgets application, kept for the process's life as the reader's is.
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -35,9 +30,13 @@ TEST(MessageBox, ALongTextScrollsInsideTheWindowFromItsFirstLine) {
     EXPECT_LE(box->y() + box->height(), window.height());
     EXPECT_EQ(bar->value(), 0) << "the text begins at its first line";
     ASSERT_GT(bar->maximum(), 0) << "the rest is reached by scrolling";
-    Press(box, Qt::Key_PageDown);
+    auto press = [box](int key) {
+        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(box, &event);
+    };
+    press(Qt::Key_PageDown);
     EXPECT_GT(bar->value(), 0);
-    Press(box, Qt::Key_PageUp);
+    press(Qt::Key_PageUp);
     EXPECT_EQ(bar->value(), 0);
     delete box;
 }
