@@ -9,10 +9,6 @@ namespace {
 
 using test::Tool;
 
-std::string Iconv(const std::string& from, const std::string& file) {
-    return test::Run("iconv -f " + from + " -t UTF-8 '" + test::Fixture(file) + "'");
-}
-
 // Each Russian book is read with the code page it is detected in (forced where detection does not
 // consider it), word for word as iconv reads it.
 TEST(LectraTool, DumpGivesIconvsWordsForEveryRussianEncoding) {
@@ -29,7 +25,8 @@ TEST(LectraTool, DumpGivesIconvsWordsForEveryRussianEncoding) {
     for (const auto& b : books) {
         const std::string options = b.forced ? "--code-page " + std::to_string(b.forced) + " " : "";
         const std::string dump = Tool("dump " + options + "'" + test::Fixture(b.file) + "'");
-        std::vector<std::string> expected = test::Words(Iconv(b.iconvName, b.file));
+        std::vector<std::string> expected = test::Words(test::Run(
+            std::string("iconv -f ") + b.iconvName + " -t UTF-8 '" + test::Fixture(b.file) + "'"));
         if (!expected.empty() && expected[0].rfind("\xEF\xBB\xBF", 0) == 0) expected[0].erase(0, 3);
         EXPECT_EQ(test::Words(dump), expected) << b.file;
     }
