@@ -22,8 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         word[n++] = l.forms[0];
         word[n++] = l.forms[1];
     }
-    const char16_t extra[] = {u'ё', u'-', u'1', u'Z', u'я'};
-    for (char16_t c : extra) {
+    for (char16_t c : {u'ё', u'-', u'1', u'Z', u'я'}) {
         if (n < kMaxWord) word[n++] = c;
     }
     HyphenWork work;
