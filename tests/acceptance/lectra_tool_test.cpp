@@ -79,5 +79,16 @@ TEST(LectraTool, DumpWritesMarksAsLineFeedsAndFailsCleanly) {
     EXPECT_EQ(Tool("dump '" + dir.Write("\xCA\xED\xE8\xE3\xE0.txt", "x") + "'"), "x");
 }
 
+// The verbs scripts read a book's outline through, a tab-separated line an entry, and hyphenate
+// in the language named or the one the letters show (its patterns found beside the tool).
+TEST(LectraTool, ContentsNotesAndHyphenateAsScriptsReadThem) {
+    const std::string book = " '" + test::Fixture("en.fb2") + "'";
+    EXPECT_EQ(Tool("contents" + book).substr(0, 60),
+              "0\t9\tThe Last Reel at the Orion\n0\t208\tChapter One. The Booth\n");
+    EXPECT_EQ(Tool("notes" + book).substr(0, 42), "3534\t6402\t[1] The arc: the carbon arc lamp");
+    EXPECT_EQ(Tool("hyphenate --language en hyphenation reading"), "hy-phen-ation\nread-ing\n");
+    EXPECT_EQ(Tool("hyphenate переправа"), "пе-ре-пра-ва\n");
+}
+
 }  // namespace
 }  // namespace lectra
