@@ -54,7 +54,6 @@ struct FakeText {
     std::u16string text;
     PixelRect rect;
     unsigned align;
-    uint32_t colour;
     const PlatformFont* font;
 };
 struct FakeSurface : std::vector<std::string> {
@@ -126,11 +125,11 @@ inline const DrawServices& FakeDraw() {
                 for (int x = r.left; x < r.right; ++x)
                     s.pixels[static_cast<size_t>(y * s.width + x)] = colour;
         },
-        [](PlatformSurface* surface, PlatformFont* font, uint32_t colour, PixelRect rect,
+        [](PlatformSurface* surface, PlatformFont* font, uint32_t, PixelRect rect,
            const char16_t* text, int length, unsigned align) {
             const std::u16string units(text, text + length);
             Fake(surface)->push_back(std::to_string(rect.left) + ":" + Utf16ToUtf8(units));
-            Fake(surface)->texts.push_back({units, rect, align, colour, font});
+            Fake(surface)->texts.push_back({units, rect, align, font});
         },
         [](PlatformSurface*, int, int) {},
     };

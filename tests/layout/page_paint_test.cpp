@@ -6,7 +6,6 @@
 
 #include <QImage>
 #include <QString>
-#include <array>
 #include <fstream>
 
 #include "layout_test_support.h"
@@ -44,36 +43,20 @@ struct RecPage {
         ReleaseLayoutFonts(layout);
         ReleasePageSurface(layout);
     }
-    void Place(int fullScreen = 0) {
-        layout.geometry = ComputePageGeometry(settings, width, height, width,
-                                              layout.fonts.statusFontHeight, fullScreen);
+    void Place() {
+        layout.geometry =
+            ComputePageGeometry(settings, width, height, width, layout.fonts.statusFontHeight, 0);
     }
     test::FakeSurface& Surface() { return *test::Fake(layout.surface); }
-    // Paints afresh and returns what the status font (or the font given) drew.
-    std::vector<std::string> Status(const Document* doc, StatusSources sources = {12, 34, 87, 1},
-                                    const PlatformFont* font = nullptr) {
-        UpdateStatusSnapshot(layout, doc, sources);
+    // Paints afresh and returns what the status font drew.
+    std::vector<std::string> Status(const Document* doc) {
+        UpdateStatusSnapshot(layout, doc, {12, 34, 87, 1});
         Surface().texts.clear();
         PaintPage(layout, doc);
         std::vector<std::string> out;
         for (const test::FakeText& op : Surface().texts)
-            if (op.font == (font ? font : layout.fonts.statusFont)) out.push_back(Describe(op));
+            if (op.font == layout.fonts.statusFont) out.push_back(Describe(op));
         return out;
-    }
-    // The pixels that `pick` takes (given x, y and the pixel's index), counted on the progress
-    // bar, on the status line and elsewhere.
-    template <class Pick>
-    std::array<int, 3> Count(Pick pick) {
-        const PixelRect bar = layout.geometry.progressRect, status = layout.geometry.statusRect;
-        auto in = [](PixelRect r, int x, int y) {
-            return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
-        };
-        std::array<int, 3> n{};
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                if (pick(x, y, static_cast<size_t>(y * Surface().width + x)))
-                    ++n[in(bar, x, y) ? 0 : in(status, x, y) ? 1 : 2];
-        return n;
     }
 };
 
@@ -85,124 +68,33 @@ test::MemoryBook Book(int length) {
 }
 
 // The status line at 480 pixels keeps 360 for the path between the clock and the battery; a
-// book of 5000 units whose first page ends at 1000. Autoscrolling shows its speed on even ticks.
-TEST(PaintPage, TheStatusLineItems) {
-    struct Case {
-        const char* name;
-        int width, modeStatus;
+// path too long for its room loses its start, down to the ellipsis alone, never half a pair.
+TEST(PaintPage, ThePathOnTheStatusLineIsCutAtItsStart) {
+    const struct {
+        int width;
         std::u16string path;
-        int ticks, paused, onMains;  // ticks −1: not autoscrolling
-        const char *left, *middle;
-    };
-    const Case cases[] = {
-        {"pages, on battery", 480, 2, u"", -1, 0, 0, "L 0-480  87%", "C 0-480 0/4"},
-        {"a path too long", 480, 0, u"/mnt/card/library/fiction/the-long-story.txt", -1, 0, 1,
-         "L 0-480 ~87%", "R 50-410 …/library/fiction/the-long-story.txt"},
-        {"no room at all", 130, 0, u"/abc", -1, 0, 1, "L 0-130 ~87%", "R 50-60 …"},
-        {"half a pair is not left", 160, 0, u"ab\U0001F4D6cd", -1, 0, 1, "L 0-160 ~87%",
-         "R 50-90 …cd"},
-        {"autoscroll speed", 480, 3, u"", 6, 0, 1, "L 0-480 1.50s", "C 0-480 20.00% 0/4"},
-        {"paused", 480, 0, u"/books/a.txt", 0, 1, 1, "L 0-480 ~87%", "C 0-480 pause"},
+        const char* shown;
+    } cases[] = {
+        {480, u"/mnt/card/library/fiction/the-long-story.txt",
+         "R 50-410 …/library/fiction/the-long-story.txt"},
+        {130, u"/abc", "R 50-60 …"},
+        {160, u"ab\U0001F4D6cd", "R 50-90 …cd"},
     };
     auto book = Book(5000);
-    (*book).pageStart = 0;
-    (*book).pageEnd = 1000;
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         RecPage page(c.width);
-        page.settings.modeStatus = c.modeStatus;
-        page.settings.aswTime = 1500;
-        page.layout.autoscrolling = c.ticks >= 0;
-        page.layout.autoscrollTicks = static_cast<uint32_t>(std::max(c.ticks, 0));
-        page.layout.autoscrollPaused = c.paused;
+        page.settings.modeStatus = 0;
         (*book).bookPath = c.path;
-        const std::string clock = "R 0-" + std::to_string(c.width) + " 12:34 ";
-        EXPECT_EQ(page.Status(book.doc.get(), {12, 34, 87, c.onMains}),
-                  (std::vector<std::string>{clock, c.left, c.middle}))
-            << c.name;
+        const std::string width = std::to_string(c.width);
+        EXPECT_EQ(page.Status(book.doc.get()),
+                  (std::vector<std::string>{"R 0-" + width + " 12:34 ", "L 0-" + width + " ~87%",
+                                            c.shown}));
     }
 }
 
-// The battery mark is drawn on the progress bar, never off it, in both directions (any mode but
-// 0 is the right edge), for a battery reported empty, full or past 100 (unknown).
-TEST(PaintPage, TheBatteryMarkStaysOnTheProgressBar) {
-    for (auto [mode, battery] : {std::pair{0, 87}, {0, 255}, {0, 0}, {1, 40}, {5, 100}}) {
-        RecPage page;
-        page.settings.modeProgress = mode;
-        page.settings.visibleBatteryOnProgress = 1;
-        page.Place();
-        auto book = Book(1000);
-        page.Status(book.doc.get(), {12, 34, battery, 1});
-        const auto n =
-            page.Count([&](int, int, size_t i) { return page.Surface().pixels[i] == 0x0000FFu; });
-        EXPECT_GT(n[0], 0) << mode << " " << battery;
-        EXPECT_EQ(n[1] + n[2], 0) << mode << " " << battery;
-    }
-}
-
-// A mark beside the clock for a bookmark on the page, a tick on the bar for each; none outside.
-TEST(PaintPage, BookmarksOnTheStatusLineAndTheProgressBar) {
-    for (int mode : {0, 1}) {
-        RecPage page;
-        page.settings.modeProgress = mode;
-        page.Place();
-        auto book = Book(5000);
-        (*book).pageStart = 0;
-        (*book).pageEnd = 1000;
-        const std::vector<std::string> texts = page.Status(book.doc.get());
-        const std::vector<uint32_t> plain = page.Surface().pixels;
-        int leftmost = page.width;  // of the pixels changed on the status line by the last paint
-        // Paints with the bookmarks given: the texts stay, and which pixels changed.
-        auto changed = [&](std::vector<int32_t> bookmarks) {
-            page.layout.bookmarks = std::move(bookmarks);
-            leftmost = page.width;
-            EXPECT_EQ(page.Status(book.doc.get()), texts);
-            return page.Count([&](int x, int y, size_t i) {
-                const bool differs = page.Surface().pixels[i] != plain[i];
-                const PixelRect& r = page.layout.geometry.statusRect;
-                if (differs && x >= r.left && x < r.right && y >= r.top && y < r.bottom)
-                    leftmost = std::min(leftmost, x);
-                return differs;
-            });
-        };
-        EXPECT_EQ(changed({-5, 5001}), (std::array<int, 3>{0, 0, 0})) << mode;
-        std::array<int, 3> n = changed({3000});  // on a later page: a tick only
-        EXPECT_EQ(page.layout.status.bookmarkHere, 0);
-        EXPECT_GT(n[0], 0) << mode;
-        EXPECT_EQ(n[1] + n[2], 0) << mode;
-        n = changed({3000, 400});  // and one on this page: the mark too
-        EXPECT_EQ(page.layout.status.bookmarkHere, 1);
-        EXPECT_GT(n[1], 0) << mode;
-        EXPECT_EQ(n[2], 0) << mode;
-        // The mark stands left of the clock, clear of the battery at the left.
-        EXPECT_GT(leftmost, page.width / 2) << mode;
-    }
-}
-
-TEST(PaintPage, TheClockUnderTheText) {
+// Sizes the surface cannot hold are refused, and with no surface the painter paints nothing.
+TEST(PaintPage, RefusedSurfaceSizes) {
     RecPage page;
-    page.settings.clockWithText[0] = 1;
-    auto book = Book(3000);
-    LayoutPage(page.layout, *book, 0);
-    const PlatformFont* clock = page.layout.fonts.clockFont;
-    EXPECT_EQ(page.Status(book.doc.get(), {7, 5, 87, 1}, clock),
-              std::vector<std::string>{"C 0-480 07:05"});
-    const auto inTheCutColour = [&](const test::FakeText& op) {
-        return op.font == clock && op.colour == page.settings.colors[kColourCut][0];
-    };
-    const std::vector<test::FakeText>& texts = page.Surface().texts;
-    EXPECT_EQ(std::count_if(texts.begin(), texts.end(), inTheCutColour), 1);
-}
-
-// The surface is made again for another mask set, also by the painter; sizes it cannot hold are
-// refused, and with no surface the painter paints nothing.
-TEST(PaintPage, TheSurfaceMaskSetAndRefusedSizes) {
-    RecPage page;
-    page.settings.deleteCt = 1;
-    PaintPage(page.layout, nullptr);
-    EXPECT_EQ(page.Surface().maskSet, kMaskSetAlternate);
-    page.settings.fontCtText[0] = 1;
-    EXPECT_EQ(EnsurePageSurface(page.layout, 640, 480), 1);
-    EXPECT_EQ(page.Surface().maskSet, kMaskSet565);
     for (auto [w, h] : {std::pair{0, 640}, {480, -1}, {20000, 480}, {480, 2147483647}})
         EXPECT_EQ(EnsurePageSurface(page.layout, w, h), 0) << w << "x" << h;
     ReleasePageSurface(page.layout);
@@ -346,19 +238,6 @@ TEST(RenderTool, PagesMatchTheirGoldenPictures) {
                                     c.options + " " + c.book + "; echo $?";
         ASSERT_EQ(test::Run(command), "0\n") << c.name;
         CompareWithGolden(c.name, out);
-    }
-}
-
-TEST(RenderTool, RefusesBadOptions) {
-    const std::string book = std::string(" '") + LECTRA_SAMPLES + "/en-story.txt'";
-    for (std::string args :
-         {"", "--out", "--out x.png --rotate 45", "--out x.png --rotate 3600",
-          "--out x.png --status-mode 4", "--out x.png --profile 4", "--out x.png --width 5000",
-          "--out x.png --pages 2", "--out x.png --back"}) {
-        EXPECT_EQ(test::Run(std::string(LECTRA_TOOL) + " render " + args + book +
-                            " >/dev/null 2>&1; echo $?"),
-                  "2\n")
-            << args;
     }
 }
 
