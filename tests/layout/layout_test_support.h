@@ -61,11 +61,6 @@ struct FakeSurface : std::vector<std::string> {
     std::vector<uint32_t> pixels;
     std::vector<FakeText> texts;
     std::vector<PixelRect> fills;
-    void Clear() {
-        clear();
-        texts.clear();
-        fills.clear();
-    }
 };
 using Pieces = std::vector<std::string>;
 
