@@ -1,6 +1,5 @@
 // The smooth autoscroll's hand-over to its worker; also built alone by scripts/tsan.sh.
 #include <string>
-#include <vector>
 
 #include "layout/autoscroll.h"
 #include "layout_test_support.h"
@@ -29,14 +28,11 @@ struct Scroller {
     FakeLayout f{200, 140};
     Autoscroll as;
     int shows = 0, scrolls = 0, stops = 0;
-    std::vector<uint32_t> intervals;
 
     Scroller(int paragraphs, int mode) : book(Paragraphs(paragraphs)) {
         f.settings.aswMode = mode;
         as.hooks.context = this;
-        as.hooks.startTimer = [](void* c, uint32_t ms) {
-            static_cast<Scroller*>(c)->intervals.push_back(ms);
-        };
+        as.hooks.startTimer = [](void*, uint32_t) {};
         as.hooks.show = [](void* c) { ++static_cast<Scroller*>(c)->shows; };
         as.hooks.scroll = [](void* c, PixelRect, int, int) {
             ++static_cast<Scroller*>(c)->scrolls;
@@ -113,26 +109,6 @@ TEST(AutoscrollHandOver, StopsAndRestartsAnywhereInALineLeaveNothingRunning) {
         EXPECT_EQ(s.f.layout.pageLines[0].start, s.Start());
     }
     EXPECT_EQ(s.stops, 25);
-}
-
-TEST(AutoscrollHandOver, OneLineTakesTheTimePerLine) {
-    struct Case {
-        int mode, time, interval, expected;
-    } cases[] = {
-        {kAutoscrollSmooth, 1000, 6, 50},  // a pitch of 20 pixels: a tick every 50 ms
-        {kAutoscrollSmooth, 101, 46, 1},   // a pitch above the time: still a timer, of 1 ms
-        {kAutoscrollLine, 1000, 6, 1000},
-        {kAutoscrollWave, 300, 0, 300},
-    };
-    for (const Case& c : cases) {
-        Scroller s(4, c.mode);
-        s.f.settings.aswTime = c.time;
-        s.f.settings.lineIl[0] = c.interval;
-        LayoutPage(s.f.layout, *s.book, 0);
-        StartAutoscroll(s.as, s.f.layout, *s.book);
-        ASSERT_EQ(s.intervals.size(), 1u);
-        EXPECT_EQ(s.intervals[0], static_cast<uint32_t>(c.expected)) << c.mode << " " << c.time;
-    }
 }
 
 }  // namespace

@@ -39,22 +39,6 @@ TEST(EmphasisLines, NoLineIsWiderThanTheTextArea) {
     }
 }
 
-TEST(EmphasisLines, AnEmphasisedWordIsHyphenatedInItsFont) {
-    Book book("<p>aa <i>extraordinarily</i> bb</p>");
-    FakeLayout f(130);
-    ASSERT_EQ(test::LoadEnPat(f.layout.patterns), 1);
-    const std::vector<LineRecord> lines = test::LinesFromStart(f, *book.doc);
-    // The paragraph's mark, then its lines.
-    ASSERT_GE(lines.size(), 3u);
-    const LineRecord& first = lines[1];
-    ASSERT_GT(first.text.size(), 7u) << "a piece of the italic word stays on the first line";
-    EXPECT_EQ(first.text.back(), u'-') << Utf16ToUtf8(first.text);
-    // The piece and its hyphen are italic, and so is the rest of the word on the next line.
-    EXPECT_EQ(first.styles.back(), kEmphasisItalic);
-    EXPECT_EQ(first.styles[6], kEmphasisItalic);
-    EXPECT_EQ(lines[2].styles[0], kEmphasisItalic);
-}
-
 // Right-aligned runs, drawn whole: superscripts take the small font. (Spread runs are checked by
 // the search mark's test against where the mark's edges put them.)
 TEST(EmphasisLines, RunsAreDrawnWhereTheyWereMeasured) {
