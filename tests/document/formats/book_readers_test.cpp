@@ -49,29 +49,20 @@ TEST(BookReaders, BooksFromIndependentWritersReadWordForWord) {
         {"ru-calibre-doc.pdb", kKindPalmDocCompressed, 1251},
         {"ru-calibre-ztxt.pdb", kKindZtxt1, 1251},
         {"ru-gen-ztxt.pdb", kKindZtxt1, 1251},
-        {"en-txt2pdbdoc.pdb", kKindPalmDocCompressed, 1252},
-        {"en-txt2pdbdoc-nocomp.pdb", kKindPalmDoc, 1252},
-        {"en-calibre-doc.pdb", kKindPalmDocCompressed, 1252},
-        {"en-calibre-ztxt.pdb", kKindZtxt1, 1252},
+        {"en-txt2pdbdoc.pdb", kKindPalmDocCompressed, 1252},  // space pairs, which Cyrillic lacks
         {"en-gen-ztxt.pdb", kKindZtxt1, 1252, 3},
         {"ru-calibre.tcr", kKindTcr, 1251},
         {"ru-gen.tcr", kKindTcr, 1251, 3},
-        {"en-calibre.tcr", kKindTcr, 1252},
-        {"en-gen.tcr", kKindTcr, 1252},
         {"ru-cp1251.txt.gz", kKindText, 1251},
-        {"en-cp1252.txt.gz", kKindText, 1252},
         {"ru-cp1251.txt.zip", kKindText, 1251},
         {"ru-cp866-name.zip", kKindText, 1251},
         {"ru.fb2.zip", kKindFb2, 1251},
-        {"en.fb2.zip", kKindFb2, kCodePageUtf8},
         {"en-cp1252-stored.zip", kKindText, 1252},
         {"en-utf8-zip64.zip", kKindText, kCodePageUtf8},
         {"ru-calibre.epub", kKindEpub, kCodePageUtf8},
-        {"en-calibre.epub", kKindEpub, kCodePageUtf8},
         // Pandoc adds a title page; the generator's first part has no heading, so the title
         // from the package comes first.
         {"ru-pandoc.epub", kKindEpub, kCodePageUtf8, 1, ruTitle},
-        {"en-pandoc.epub", kKindEpub, kCodePageUtf8, 1, enTitle},
         {"ru-gen.epub", kKindEpub, kCodePageUtf8, 1, ruTitle},
         {"en-gen-missing.epub", kKindEpub, kCodePageUtf8, 1, enTitle},
     };
@@ -118,6 +109,7 @@ TEST(BookReaders, DetectionSamplesTheDecodedText) {
 }
 
 TEST(BookReaders, MalformedFilesAreRefusedWithTheirMessages) {
+    ScratchDir dir;
     const std::string text = "some text";
     std::string noRecords = BuildPdb("TEXtREAd", PalmDocHeader(1, 0, 4096), {});
     noRecords[77] = 0;  // the record count
@@ -127,6 +119,19 @@ TEST(BookReaders, MalformedFilesAreRefusedWithTheirMessages) {
     // Entry 2 is 200 bytes long; the file ends in the middle of it.
     const std::string cutInsidePhrase =
         test::BuildTcr({"a", "b", std::string(200, 'c')}, "").substr(0, 9 + 2 + 2 + 100);
+    dir.Write("t.txt", Varied(20000));
+    const std::string gz = ReadBytes(Gzip(dir, "t.txt", "good.gz", "-n"));
+    const std::string named = ReadBytes(Gzip(dir, "t.txt", "named.gz"));
+    std::string badCrc = gz, badMethod = gz, hugeExtra = gz;
+    badCrc[badCrc.size() - 6] ^= 0x55;
+    badMethod[2] = 7;
+    hugeExtra[3] |= 4;
+    hugeExtra.insert(10, "\xF0\xFF", 2);  // XLEN 65520: past the end of the file
+    // Word, PalmDOC and TCR books inside gzip: their readers read the file itself.
+    const auto gzipped = [&](const char* name) {
+        dir.Write(name, "not a book of that kind");
+        return ReadBytes(Gzip(dir, name, "member.gz"));
+    };
     const struct {
         const char* name;
         const char* what;
@@ -158,8 +163,18 @@ TEST(BookReaders, MalformedFilesAreRefusedWithTheirMessages) {
         {"bad.epub", "no archive", "plain words"},
         {"bad.pdb", "zTXT without random access", ReadBytes(Fixture("en-gen-ztxt-norandom.pdb")),
          kErrorReadingFile},
+        {"bad.txt.gz", "gzip header only", gz.substr(0, 10)},
+        {"bad.txt.gz", "gzip cut in the middle", gz.substr(0, gz.size() / 2)},
+        {"bad.txt.gz", "gzip cut before the trailer", gz.substr(0, gz.size() - 8)},
+        {"bad.txt.gz", "gzip CRC", badCrc},
+        {"bad.txt.gz", "gzip method 7", badMethod},
+        {"bad.txt.gz", "gzip extra field past the end", hugeExtra},
+        {"bad.txt.gz", "gzip name without its end", named.substr(0, 14)},
+        {"bad.txt.gz", "gzip signature alone", "\x1F\x8B"},
+        {"bad.txt.gz", "Word in gzip", gzipped("x.DOC")},
+        {"bad.txt.gz", "PalmDOC in gzip", gzipped("x.pdb")},
+        {"bad.txt.gz", "TCR in gzip", gzipped("x.tcr")},
     };
-    ScratchDir dir;
     test::OpenedBook doc;
     for (const auto& c : cases) {
         EXPECT_EQ(Open(*doc, dir.Write(c.name, c.bytes), 1251), 0) << c.what;
@@ -291,7 +306,6 @@ TEST(PalmDocDecompress, EveryControlByteAndTheLimitsOfAMalformedRecord) {
         {"\x03x\x80\xFF\x62", 4096, "x\x80\xFF\x62"},
         {std::string(1, 8) + "123456789", 4096, "123456789"},
         {"a\xC1\xE2", 4096, "a A b"},  // 0xC0–0xFF: a space and the byte without its top bit
-        {"abc" + Ref(3, 3), 4096, "abcabc"},
         {"abc" + Ref(3, 10), 4096, "abcabcabcabca"},  // overlapping the bytes being written
         {"a" + Ref(1, 10), 4096, std::string(11, 'a')},
         {far + Ref(2047, 5), 4096, far + far.substr(0, 5)},
@@ -389,70 +403,25 @@ TEST(TcrReader, EmptyPhrasesExpandToNothingWhereverTheyStand) {
 }
 
 // Books inside gzip files: routing, the member's kind, the access-point index, damaged files.
+// The stored name decides the kind (Word, PalmDOC and TCR names are refused: BookReaders'
+// malformed files); without one, the file's name without ".gz" does.
 TEST(GzReader, TheMemberIsTheBookAndItsNameDecidesItsKind) {
     ScratchDir dir;
     test::OpenedBook doc;
-    ASSERT_EQ(Open(*doc, Fixture("ru-cp1251.txt.gz")), 1);
-    EXPECT_TRUE(doc->sourceFlags & kSourceGzMember);
-    EXPECT_EQ(GzOf(*doc)->memberName, u"ru-cp1251.txt");
-
-    // Without a stored name the kind comes from the file's name without ".gz".
     ASSERT_EQ(Open(*doc, Fixture("ru.fb2.gz")), 1);
+    EXPECT_TRUE(doc->sourceFlags & kSourceGzMember);
     EXPECT_EQ(doc->formatKind, kKindFb2);
-    EXPECT_EQ(GzOf(*doc)->memberName, Utf8ToUtf16(Fixture("ru.fb2")));
     EXPECT_EQ(RawBytes(*doc), ReadBytes(Fixture("ru.fb2")));
-
-    // A stored name that is not UTF-8 is in the OEM code page (cp866), never replacement marks.
-    dir.Write("\xAA\xAD\xA8\xA3\xA0.txt", "x\n");
-    ASSERT_EQ(Open(*doc, Gzip(dir, "\xAA\xAD\xA8\xA3\xA0.txt", "oem.gz"), 1251), 1);
-    EXPECT_EQ(GzOf(*doc)->memberName, u"книга.txt");
-    // Word, PalmDOC and TCR books inside gzip are refused: their readers read the file itself.
-    for (const char* name : {"x.DOC", "x.pdb", "x.tcr"}) {
-        dir.Write(name, "not a book of that kind");
-        EXPECT_EQ(Open(*doc, Gzip(dir, name, "member.txt.gz")), 0) << name;
-        EXPECT_EQ(doc->openErrorText, u"Bad Format!") << name;
-        EXPECT_EQ(doc->readerState, nullptr);
-    }
-    // A ".gz" name without the signature, and gzip bytes under another name, are plain text.
-    ASSERT_EQ(Open(*doc, dir.Write("fake.gz", "just text"), 1251), 1);
-    EXPECT_EQ(test::ReadAll(*doc), u"just text");
-    const std::string gz = ReadBytes(Fixture("ru-cp1251.txt.gz"));
-    ASSERT_EQ(Open(*doc, dir.Write("gz.txt", gz), 1251), 1);
-    EXPECT_FALSE(doc->sourceFlags & kSourceGzMember);
-    EXPECT_EQ(doc->sourceSize, gz.size());
-}
-
-TEST(GzReader, DamagedFilesAreRefusedWithBadFormat) {
-    ScratchDir dir;
-    dir.Write("t.txt", Varied(20000));
-    const std::string good = ReadBytes(Gzip(dir, "t.txt", "good.gz", "-n"));
-    const std::string named = ReadBytes(Gzip(dir, "t.txt", "named.gz"));
-    std::string badCrc = good, badMethod = good, hugeExtra = good, extra = good;
-    badCrc[badCrc.size() - 6] ^= 0x55;
-    badMethod[2] = 7;
-    hugeExtra[3] |= 4;
-    hugeExtra.insert(10, "\xF0\xFF", 2);  // XLEN 65520: past the end of the file
-    const std::pair<const char*, std::string> cases[] = {
-        {"header only", good.substr(0, 10)},
-        {"cut in the middle", good.substr(0, good.size() / 2)},
-        {"cut before the trailer", good.substr(0, good.size() - 8)},
-        {"CRC does not match", badCrc},
-        {"method 7", badMethod},
-        {"extra field past the end", hugeExtra},
-        {"name without its end", named.substr(0, 14)},
-        {"signature alone", "\x1F\x8B"},
-    };
-    test::OpenedBook doc;
-    for (const auto& [what, bytes] : cases) {
-        EXPECT_EQ(Open(*doc, dir.Write("bad.txt.gz", bytes), 1251), 0) << what;
-        EXPECT_EQ(doc->openErrorText, u"Bad Format!") << what;
-        EXPECT_EQ(doc->readerState, nullptr) << what;
-    }
     // An extra field that fits is stepped over.
+    dir.Write("t.txt", Varied(20000));
+    std::string extra = ReadBytes(Gzip(dir, "t.txt", "t.gz", "-n"));
     extra[3] |= 4;
     extra.insert(10, std::string("\x04\0abcd", 6));
     ASSERT_EQ(Open(*doc, dir.Write("extra.txt.gz", extra), 1251), 1);
     EXPECT_EQ(RawBytes(*doc), Varied(20000));
+    // A ".gz" name without the signature is plain text.
+    ASSERT_EQ(Open(*doc, dir.Write("fake.gz", "just text"), 1251), 1);
+    EXPECT_EQ(test::ReadAll(*doc), u"just text");
 }
 
 TEST(GzReader, RandomAccessThroughAccessPointsMatchesTheText) {
@@ -469,8 +438,8 @@ TEST(GzReader, RandomAccessThroughAccessPointsMatchesTheText) {
 
     std::string buffer(8192, '\0');
     auto* out = reinterpret_cast<uint8_t*>(buffer.data());
-    const auto readsTheText = [&](uint64_t o, GzCursor* cursor) {
-        const int n = ReadGzRange(doc->source, GzOf(*doc)->index, o, out, 8192, cursor);
+    const auto readsTheText = [&](uint64_t o) {
+        const int n = ReadGzRange(doc->source, GzOf(*doc)->index, o, out, 8192, nullptr);
         const std::string expected = text.substr(o, 8192);
         ASSERT_EQ(n, static_cast<int>(expected.size())) << o;
         ASSERT_EQ(buffer.substr(0, n), expected) << o;
@@ -482,20 +451,13 @@ TEST(GzReader, RandomAccessThroughAccessPointsMatchesTheText) {
             if (static_cast<int64_t>(p.out) + d >= 0) offsets.push_back(p.out + d);
         }
     }
-    for (uint64_t o : offsets) readsTheText(o, nullptr);
+    for (uint64_t o : offsets) readsTheText(o);
     EXPECT_EQ(ReadGzRange(doc->source, GzOf(*doc)->index, text.size(), out, 8192, nullptr), 0);
     EXPECT_EQ(ReadGzRange(doc->source, GzOf(*doc)->index, 0, out, -5, nullptr), 0);
 
-    // A kept inflater: forwards block by block, then backwards, then a jump ahead past a point.
-    offsets.clear();
-    for (uint64_t o = 0; o < 300000; o += 8192) offsets.push_back(o);
-    for (int64_t o = 300000; o > 8192; o -= 40000) offsets.push_back(static_cast<uint64_t>(o));
-    offsets.insert(offsets.end(), {text.size() - 3000, 100});
-    GzCursor cursor;
-    for (uint64_t o : offsets) readsTheText(o, &cursor);
-    EndGzCursor(cursor);
-
-    // Through the text cache, back to front, and the raw block that straddles the member's end.
+    // Through the text cache and its kept inflater, back to front (each read goes back, so the
+    // inflater must start again), and the raw block that straddles the member's end. Reads that
+    // go on from the kept inflater are the ZIP and gzip tests' reads from the start.
     for (int32_t pos = DocLength(*doc) - 1; pos >= 0; pos -= 65537)
         ASSERT_EQ(GetChar(*doc, pos), static_cast<char16_t>(static_cast<uint8_t>(text[pos])))
             << pos;
@@ -613,17 +575,12 @@ TEST(ZipReader, TheEntryReadIsRememberedAndReopened) {
     EXPECT_EQ(doc->zipEntryName, u"Книга.txt");
 }
 
+// Whether the first part is a title page, or the package's title goes above it (as above the
+// generator's EPUBs among the independent writers' books).
 TEST(ZipReader, ATitlePageOrATitleParagraphOpensTheBook) {
-    test::OpenedBook doc;
-    // No heading in the first part: the package's title is made its title paragraph.
-    ASSERT_EQ(Open(*doc, Fixture("ru-gen.epub")), 1);
-    EXPECT_EQ(GetChar(*doc, 0), kMarkTitle);
-    EXPECT_EQ(GetChar(*doc, 1), u'С');
     const std::pair<const char*, int> pages[] = {
         {"<?xml?><html><head><title>T</title></head><body><div><h1>T</h1>", 1},
-        {"<html><head><title>T</title></head><body><p>Text</p>", 0},
         {"<body>\n<!-- <p>x</p> -->\n<section><h3 class='c'>T</h3>", 1},
-        {"<body><img src='cover.jpg'/></body>", 0},
         {"<body>Text<h1>T</h1>", 0},
         {"<head><title>T", 0},
         {"<!DOCTYPE html [<!ENTITY a 'b'>]><html><body><h1>T</h1>", 1},
@@ -633,10 +590,9 @@ TEST(ZipReader, ATitlePageOrATitleParagraphOpensTheBook) {
         EXPECT_EQ(StartsWithHeading(xhtml), heading) << xhtml;
 }
 
+// The container is read in every EPUB's open; pandoc's cover, named by property and by meta, is
+// the golden picture pictures-epub-cover.
 TEST(ZipReader, PackageFilesAreReadByTheirRulesAndNameTheirCover) {
-    EXPECT_EQ(EpubRootFile("<container><rootfiles><rootfile full-path=\"OPS/pkg.opf\" "
-                           "media-type=\"application/oebps-package+xml\"/></rootfiles>"),
-              "OPS/pkg.opf");
     EpubPackage p;
     ASSERT_EQ(ParseEpubPackage(
                   "<package><metadata><dc:title>A &amp; B &#x416;&#1046;\n  C</dc:title>"
@@ -655,18 +611,13 @@ TEST(ZipReader, PackageFilesAreReadByTheirRulesAndNameTheirCover) {
     EXPECT_EQ(EpubEncryptedPaths("<encryption><CipherReference URI='OPS/a.xhtml'/>"
                                  "<enc:CipherReference URI=\"fonts/f.otf\"/></encryption>"),
               (std::vector<std::string>{"OPS/a.xhtml", "fonts/f.otf"}));
-    // The cover, named by a property or by a meta; one that climbs out of the archive is none.
+    // The cover named by a meta; one that climbs out of the archive is none.
     const std::string byMeta =
         "<package><metadata><meta name=\"cover\" content=\"pic\"/></metadata><manifest>"
         "<item id=\"x\" href=\"a.xhtml\"/><item id=\"pic\" "
         "href=\"../c.png\"/></manifest></package>";
-    EXPECT_EQ(EpubCoverPath("<package><manifest><item id='c' href='img/c.jpg' "
-                            "properties='cover-image'/></manifest></package>",
-                            "OPS/content.opf"),
-              "OPS/img/c.jpg");
     EXPECT_EQ(EpubCoverPath(byMeta, "OPS/content.opf"), "c.png");
     EXPECT_EQ(EpubCoverPath(byMeta, "content.opf"), "");
-    EXPECT_EQ(EpubCoverPath("<package><manifest/></package>", "content.opf"), "");
 }
 
 // A document type's internal subset (">" and "]" in quotes) is markup; one never closed ends
@@ -688,39 +639,30 @@ TEST(ZipReader, ADocumentTypesInternalSubsetIsNotText) {
     EXPECT_EQ(words, (std::vector<std::string>{"T", "First", "words", "Last", "words"}));
 }
 
-// Each document once, where the spine first names it; no package title above the same heading.
+// Each document once, where the spine first names it; no package title above the same heading
+// (white space folded, case ignored in either alphabet, tags inside taken as spaces).
 TEST(ZipReader, SpinePlacesReadEachDocumentOnceAndTheTitleIsNotRepeated) {
     ScratchDir dir;
     const std::string opf =
-        "<package><metadata><dc:title>The  Long\nRoad</dc:title></metadata><manifest>"
+        "<package><metadata><dc:title>The  Long\nДорога Road</dc:title></metadata><manifest>"
         "<item id='t' href='title.xhtml' media-type='application/xhtml+xml'/>"
         "<item id='o1' href='ch1.xhtml#o1' media-type='application/xhtml+xml'/>"
-        "<item id='o2' href='ch1.xhtml#o2' media-type='application/xhtml+xml'/>"
         "<item id='c2' href='ch2.xhtml' media-type='application/xhtml+xml'/>"
         "<item id='o3' href='ch1.xhtml#o3' media-type='application/xhtml+xml'/></manifest>"
-        "<spine><itemref idref='t'/><itemref idref='o1'/><itemref idref='o2'/>"
-        "<itemref idref='c2'/><itemref idref='o3'/></spine></package>";
+        "<spine><itemref idref='t'/><itemref idref='o1'/><itemref idref='c2'/>"
+        "<itemref idref='o3'/></spine></package>";
     const std::string epub = test::WriteEpub(
         dir, "places.epub",
         {{"OPS/book.opf", opf},
          {"OPS/title.xhtml",
-          Page("<div>&#160;</div><h1 class='t'>the long <span>road</span></h1>")},
+          Page("<div>&#160;</div><h1 class='t'>the long дорога <span>road</span></h1>")},
          {"OPS/ch1.xhtml", Page("<p id='o1'>One</p><p id='o2'>Two</p><p id='o3'>Three</p>")},
          {"OPS/ch2.xhtml", Page("<p>Four</p>")}});
     test::OpenedBook doc;
     ASSERT_EQ(Open(*doc, epub), 1);
-    EXPECT_EQ(test::StreamWords(*doc),
-              (std::vector<std::string>{"the", "long", "road", "One", "Two", "Three", "Four"}));
+    EXPECT_EQ(test::StreamWords(*doc), (std::vector<std::string>{"the", "long", "дорога", "road",
+                                                                 "One", "Two", "Three", "Four"}));
     EXPECT_EQ(doc->partStarts.size(), 3u);
-    // White space folded, case ignored, tags inside taken as spaces.
-    const std::pair<const char*, const char16_t*> headings[] = {
-        {"<head><title>Not this</title></head><body><hr/><h2 id='x'>Станция\n на <br/>мысу</h2>",
-         u"Станция на мысу"},
-        {"<body><h1>Cut off", u""},
-    };
-    for (const auto& [xhtml, text] : headings) EXPECT_EQ(FirstHeadingText(xhtml), text) << xhtml;
-    EXPECT_EQ(SameTitle(u"станция НА мысу", u"Станция на мысу"), 1);
-    EXPECT_EQ(SameTitle(u"", u""), 0);
 }
 
 // Also where blocks cross parts, a part ends inside a tag or starts with a byte-order mark.
