@@ -61,27 +61,22 @@ TEST(MarkupFilter, SourcesAndTheirStreams) {
         {"t.html", "&#x41;", u"&#x41;"},  // no hexadecimal references
         // Longer than nine characters; one that fits, but no row matches.
         {"t.html", "&abcdefghi;x&abcdefg;y", u"&abcdefghi;x&abcdefg;y"},
-        {"t.html", "&notin;", u"\u00AC"},                       // "not" comes first
         {"t.html", "a&shy;b&nbsp;&nbsp;c&#160;d", u"ab  c d"},  // no-break spaces are spaces
         {"t.html", "&#10;x&#13;y", u"\nx\ry"},                  // below 32: marks
         {"t.html", "&#0;&#65535;", u"&#0;&#65535;"},            // out of range
         {"t.html", "x&", u"x "},                                // at the end of the source
         {"t.html", "x&am", u"x&am"},                            // unterminated
-        {"t.fb2", "<p>&#1071;&lt;</p>", u"\n\u042F<"},
         // Headings, alignment and hidden sections.
         {"t.html", "<h2>Title</h2>text", u"\rTitle\ntext"},
         {"t.html", "<P ALIGN=RIGHT>r</p><p align=right>r</p><p align=\"right\">q", u"\fr\fr\nq"},
-        {"t.html", "<div align=center>c</div><p>b", u"\rc\nb"},
         {"t.html",
          "a<script>if (i<n) x='</b>';</script>b<style>p{}</style>c<SPAN>d</span><img src=x>",
          u"abcd"},
-        {"t.html", "<p class=booktitle>T</p><p>x", u"\rT\nx"},
         {"t.fb2", "a<style>p{}</style><binary>QUJD</binary>b", u"ab"},
         {"t.fb2", "<P>x</P>", u" x "},  // FictionBook names are case-sensitive
         // "</pre>" closes PRE, not P; the line feeds after it are joined again.
         {"t.html", "<pre>a\n  b\n</pre>c\nd", u"a\n  b\nc d", kAsIs},
         {"t.html", "<pre>a\n  b\nc</pre>\nd", u"a\n  b c d"},  // detection inside PRE
-        {"t.html", "<plaintext>a\nb</plaintext>\nc", u"a\nb c", kAsIs},
         // Inline elements without a row yield nothing, other unknown tags (by whole name) a space.
         {"t.fb2", "<p>x<a l:href=\"#l\">link</a>; <image l:href=\"#p\"/>y<unknown>z</p>",
          u"\nxlink; y z"},
@@ -90,7 +85,6 @@ TEST(MarkupFilter, SourcesAndTheirStreams) {
         {"t.fb2", "<poem><stanza><v>one</v><v>two</v></stanza></poem><p>after</p>",
          u" \vone\vtwo \nafter"},
         {"t.fb2", "<p>a</p><empty-line/><p>b</p>", u"\na\n\nb"},
-        {"t.fb2", "<epigraph><p>e</p><text-author>A</text-author></epigraph>", u"\f\fe\fA\f\n"},
         {"t.fb2", "<description><title-info>x</title-info></description><p>body</p>", u"\nbody"},
         {"t.fb2", "<title-info>t</title-info><p>body</p>", u"\rt\n\nbody"},
         {"t.fb2", "<section><title><p>H</p></title><p>b</p></section>", u" \r\rH\n\nb "},
@@ -103,15 +97,9 @@ TEST(MarkupFilter, SourcesAndTheirStreams) {
         // Plain text read as HTML, or as it is.
         {"t.txt", "a &amp; <b>b</b>\n  c", u"a & b   c", kTxtPlainAsHtml},
         {"t.txt", "a &amp; <b>b</b>\n  c", u"a &amp; <b>b</b>\n  c", kAsIs},
-        // The emphasis tags yield exactly what they did before they carried emphasis.
-        {"t.html",
-         "<p>H<SUB>2</SUB>O<EM>a</EM><STRONG>b</STRONG><DFN>c</DFN><STRIKE>d</STRIKE><U>e</U>"
-         "<TT>f</TT><CODE>g\nh</CODE></p>",
-         u"\nH2Oabcdefg h"},
-        {"t.fb2",
-         "<body><p>H<sub>2</sub>O<emphasis>a</emphasis><strong>b</strong><code>c</code>"
-         "<strikethrough>d</strikethrough><sup>e</sup><emphasis/>f</p></body>",
-         u"\nH2Oabcdef"},
+        // The emphasis tags yield what they did before they carried emphasis (FictionBook's, and
+        // EM and STRONG, show in the golden pictures emphasis-fb2 and emphasis-epub).
+        {"t.html", "<p>H<SUB>2</SUB>O<DFN>c</DFN><TT>f</TT><CODE>g\nh</CODE>", u"\nH2Ocfg h"},
         // UTF-8 and UTF-16 markup.
         {"u.html", "<p>\xD0\x96&mdash;\xF0\x9F\x98\x80<b>x</b>", u"\n\u0416\u2014\uFFFDx", kDetect,
          kUtf8},
@@ -194,59 +182,47 @@ TEST(Emphasis, HtmlElementsByWholeName) {
     ScratchDir dir;
     OpenedBook doc;
     const std::string html =
-        "<p>a <STRONG>st</STRONG> x<sup>up</sup> x<sub>dn</sub> <s>s1</s> <strike>s2</strike> "
-        "<img src=x.png>im <ins>in</ins> <big>bi</big> <blockquote>bq</blockquote> <i/>self</p>";
+        "<p>a <STRONG>st</STRONG> <s>s1</s> <img src=x.png>im <ins>in</ins> "
+        "<big>bi</big> <blockquote>bq</blockquote> <i/>self</p>";
     ASSERT_TRUE(Open(*doc, dir.Write("e.html", html), 1252));
-    // Rows that "im", "in", "bi" and "bq" fall to by prefix ("I", "B") emphasise nothing, nor does
-    // an element closed as it opens. The golden picture of pandoc's EPUB shows its italic and bold.
+    // A capital name and a one-letter one; rows that "im", "in", "bi" and "bq" fall to by prefix
+    // ("I", "B") emphasise nothing, nor does an element closed as it opens. The golden picture of
+    // pandoc's EPUB shows its italic and bold.
     const std::pair<const char16_t*, uint8_t> cases[] = {
-        // clang-format off
-        {u"st", kEmphasisBold}, {u"up", kEmphasisSuper}, {u"dn", kEmphasisSub},
-        {u"s1", kEmphasisStrike}, {u"s2", kEmphasisStrike}, {u"im", 0}, {u"in", 0}, {u"bi", 0},
-        {u"bq", 0}, {u"self", 0},
-        // clang-format on
+        {u"st", kEmphasisBold},
+        {u"s1", kEmphasisStrike},
+        {u"im", 0},
+        {u"in", 0},
+        {u"bi", 0},
+        {u"bq", 0},
+        {u"self", 0},
     };
     for (const auto& [word, style] : cases)
         EXPECT_EQ(StyleOfWord(*doc, word), style) << Utf16ToUtf8(word);
 }
 
-// The emphasis depths ride in each block's snapshot.
+// The emphasis depths ride in each block's snapshot, which the HTML and FictionBook filters share.
 TEST(Emphasis, EveryBlockDecodesWithTheStylesOfOneRun) {
     ScratchDir dir;
-    // The same text in HTML's names and in FictionBook's.
-    const auto book = [](const std::string& i, const std::string& b) {
-        std::string s = "<p>";
-        for (int n = 0; n < 900; ++n) {
-            s += "plain <" + i + ">slanted " + std::to_string(n) + " <" + b +
-                 ">heavy <sub>low</sub></" + b + "> tail</" + i + "> ";
-            std::string deep = "deep";
-            for (int k = 0; k < 9; ++k) deep = "<" + i + ">" + deep + "</" + i + ">";
-            if (n % 7 == 0) s += deep + " ";
-            if (n % 50 == 0) s += "</p><p>";
-        }
-        return s;
-    };
-    for (const std::string name : {"long.html", "long.fb2"}) {
-        const bool html = name.ends_with(".html");
-        const std::string text =
-            html ? book("i", "b") : "<body>" + book("emphasis", "strong") + "</p></body>";
-        OpenedBook doc;
-        ASSERT_TRUE(Open(*doc, dir.Write(name, text), 1252));
-        ASSERT_GE(doc->blocks.size(), 5u) << name;
-        std::vector<uint8_t> straight;
-        ASSERT_EQ(test::StraightDecode(*doc, &straight).size(),
-                  static_cast<size_t>(DocLength(*doc)));
-        EXPECT_EQ(StylesFromTheMiddle(*doc), straight) << name;
-        // And the styles mean what the markup said.
-        EXPECT_EQ(StyleOfWord(*doc, u"slanted 450"), kEmphasisItalic) << name;
-        EXPECT_EQ(StyleOfWord(*doc, u"heavy", 20000), kEmphasisItalic | kEmphasisBold);
-        EXPECT_EQ(StyleOfWord(*doc, u"plain", 20000), 0) << name;
-        EXPECT_EQ(StyleOfWord(*doc, u"deep", 20000), kEmphasisItalic) << name;
-        if (html) {
-            EXPECT_EQ(StyleOfWord(*doc, u"low", 20000),
-                      kEmphasisItalic | kEmphasisBold | kEmphasisSub);
-        }
+    std::string text = "<p>";
+    for (int n = 0; n < 900; ++n) {
+        text += "plain <i>slanted " + std::to_string(n) + " <b>heavy <sub>low</sub></b> tail</i> ";
+        std::string deep = "deep";
+        for (int k = 0; k < 9; ++k) deep = "<i>" + deep + "</i>";
+        if (n % 7 == 0) text += deep + " ";
+        if (n % 50 == 0) text += "</p><p>";
     }
+    OpenedBook doc;
+    ASSERT_TRUE(Open(*doc, dir.Write("long.html", text), 1252));
+    ASSERT_GE(doc->blocks.size(), 5u);
+    std::vector<uint8_t> straight;
+    ASSERT_EQ(test::StraightDecode(*doc, &straight).size(), static_cast<size_t>(DocLength(*doc)));
+    EXPECT_EQ(StylesFromTheMiddle(*doc), straight);
+    // And the styles mean what the markup said.
+    EXPECT_EQ(StyleOfWord(*doc, u"slanted 450"), kEmphasisItalic);
+    EXPECT_EQ(StyleOfWord(*doc, u"low", 20000), kEmphasisItalic | kEmphasisBold | kEmphasisSub);
+    EXPECT_EQ(StyleOfWord(*doc, u"plain", 20000), 0);
+    EXPECT_EQ(StyleOfWord(*doc, u"deep", 20000), kEmphasisItalic);
 }
 
 // The counters saturate, so that the snapshot is exact.
@@ -314,7 +290,6 @@ TEST(Contents, FixturesFromIndependentWritersListTheirHeadingsInOrder) {
     const std::pair<const char*, List> books[] = {
         // The body's title, then the sections; the notes body is no part of it.
         {"ru.fb2", {{0, ruTitle}, {0, ru1}, {0, ru2}}},
-        {"ru.fb2.zip", {{0, ruTitle}, {0, ru1}, {0, ru2}}},
         // EPUB 3: the navigation document, the title above the chapters.
         {"ru-pandoc.epub", {{0, ruTitle}, {1, ru1}, {1, ru2}}},
         // EPUB 2: the NCX as its writer made it, the footnotes it lists included.
@@ -324,10 +299,6 @@ TEST(Contents, FixturesFromIndependentWritersListTheirHeadingsInOrder) {
         // Plain text: the chapter-heading lines.
         {"en-utf8.txt", {{0, en1}, {0, en2}}},
         {"ru-utf16le-bom.txt", {{0, ru1}, {0, ru2}}},
-        {"ru-utf8-bom-crlf.txt", {{0, ru1}, {0, ru2}}},
-        // Word and RTF name no headings here.
-        {"en-lo.rtf", {}},
-        {"word97-pieces.doc", {}},
     };
     OpenedBook doc;
     for (const auto& [file, contents] : books) {
@@ -363,12 +334,12 @@ TEST(Contents, AFictionBookListsSectionTitlesByNestingAndNothingElse) {
 TEST(Contents, HtmlCountsTheLowerHeadingsOnlyWhenTheHigherAreFew) {
     ScratchDir dir;
     OpenedBook doc;
+    // Two of H1 to H3 (a hidden H1 is none): H4 to H6 count, each level a depth below the highest.
     const std::string few =
-        "<html><head><title>Page</title></head><body><h2>Two</h2><p>x</p><h4>Four</h4>"
-        "<h6 align=center>Six</h6><H3>Three</H3><h7>Seven</h7><script><h1>no</h1></script>"
-        "</body></html>";
+        "<head><title>Page</title></head><h2>Two</h2><h4>Four</h4><H3>Three</H3>"
+        "<h7>Seven</h7><script><h1>no</h1></script>";
     ASSERT_EQ(Open(*doc, dir.Write("few.html", few), 1252), 1);
-    EXPECT_EQ(Listed(*doc), List({{0, u"Two"}, {2, u"Four"}, {4, u"Six"}, {1, u"Three"}}));
+    EXPECT_EQ(Listed(*doc), List({{0, u"Two"}, {2, u"Four"}, {1, u"Three"}}));
     const std::string many = "<h1>A</h1><h2>B</h2><h4>Low</h4><h3>C</h3><h5>Lower</h5>";
     ASSERT_EQ(Open(*doc, dir.Write("many.html", many), 1252), 1);
     EXPECT_EQ(Listed(*doc), List({{0, u"A"}, {1, u"B"}, {2, u"C"}}));
@@ -382,16 +353,15 @@ TEST(Contents, AnEpubsNavigationResolvesFragmentsAndFallsBackToHeadings) {
     const std::string c1 = Page("<h1>One</h1><p>a</p><div id=\"deep\"><p>Deep place</p></div>");
     const std::string c2 = Page("<h2 class='x'>Two</h2><p>b</p>");
     const std::string nav =
-        "<html><body><nav epub:type=\"landmarks\"><ol><li><a href=\"c2.xhtml\">Wrong</a></li>"
-        "</ol></nav><nav epub:type=\"toc\"><ol><li><a href=\"c1.xhtml\">First &amp; <b>file</b></a>"
-        "<ol><li><a href=\"c1.xhtml#deep\">Inner</a></li><li><a href='#self'>Self</a></li>"
-        "<li><a href=\"c1.xhtml#nowhere\">Missing id</a></li></ol></li>"
-        "<li><a href=\"../../outside.xhtml\">Outside</a></li><li><a href=\"none.xhtml\">None</a>"
-        "</li><li><a href=\"c2.xhtml\">Second</a></li></ol></nav></body></html>";
+        "<nav epub:type='landmarks'><a href='c2.xhtml'>Wrong</a></nav><nav epub:type='toc'><ol>"
+        "<li><a href='c1.xhtml'>First &amp; <b>file</b></a><ol><li><a href='c1.xhtml#deep'>Inner"
+        "</a></li><li><a href='c1.xhtml#nowhere'>Missing id</a></li></ol></li><li><a "
+        "href='../../outside.xhtml'>Outside</a></li><li><a "
+        "href='c2.xhtml'>Second</a></li></ol></nav>";
     OpenedBook doc;
     ASSERT_EQ(Open(*doc, WriteParts(dir, "nav.epub", {c1, c2}, {{"OPS/nav.xhtml", nav}}, kNavItem)),
               1);
-    // A fragment to no id gives the id's part.
+    // A fragment to no id gives the id's part; a link out of the book is none.
     const EntryList expected = {{0, u"First & file", u'O'},
                                 {1, u"Inner", u'D'},
                                 {1, u"Missing id", u'O'},
@@ -462,15 +432,13 @@ TEST(Contents, HostileBooksGiveBoundedContents) {
 }
 
 TEST(Contents, ChapterHeadingsOfPlainTextAreShortLinesOfTheirOwnKind) {
-    // Each line and its depth as a heading, −1 when it is none.
+    // Each line and its depth as a heading, −1 when it is none (and the lines of the next test).
     const std::pair<std::u16string, int32_t> lines[] = {
         // clang-format off
-        {u"Глава 5", 1}, {u"ГЛАВА ПЯТАЯ", 1}, {u"Глава первая. Журнал наблюдений", 1},
-        {u"Часть вторая", 0}, {u"Chapter 12", 1}, {u"Chapter twelve: The End", 1}, {u"Part II", 0},
-        {u"Пролог", 1}, {u"ЭПИЛОГ.", 1}, {u"XIV", 1}, {u"IV.  ", 1}, {u"Часть людей ушла.", -1},
-        {u"Главарь 5", -1}, {u"Глава", -1}, {u"Chapters 1 to 4 are short.", -1},
-        {u"Пролог к роману был длинным", -1}, {u"iv", -1}, {u"XIVXIVXIV", -1},
-        {u"Глава 1 " + std::u16string(90, u'x'), -1}, {u"", -1},
+        {u"ГЛАВА ПЯТАЯ", 1}, {u"Chapter 12", 1}, {u"Chapter twelve: The End", 1}, {u"Part II", 0},
+        {u"ЭПИЛОГ.", 1}, {u"IV.  ", 1}, {u"Часть людей ушла.", -1}, {u"Главарь 5", -1},
+        {u"Глава", -1}, {u"Chapters 1 to 4 are short.", -1}, {u"Пролог к роману был длинным", -1},
+        {u"iv", -1}, {u"XIVXIVXIV", -1}, {u"Глава 1 " + std::u16string(90, u'x'), -1}, {u"", -1},
         // clang-format on
     };
     for (const auto& [line, expected] : lines) {
@@ -498,10 +466,6 @@ TEST(Contents, PlainTextFindsItsChaptersWhenFirstAsked) {
     ASSERT_EQ(BookContents(*doc).size(), utf8.size());
     for (size_t i = 0; i < utf8.size(); ++i)
         EXPECT_EQ(BookContents(*doc)[i].position, utf8[i].position);
-    // A text read as HTML is gathered as HTML.
-    doc->txtParagraphMode = kTxtPlainAsHtml;
-    ASSERT_EQ(Open(*doc, dir.Write("h.txt", "Chapter 1<h2>Head</h2>"), 1252), 1);
-    EXPECT_EQ(Listed(*doc), List({{0, u"Head"}}));
 }
 
 // A page that starts on the marks before a title is at the title: NotesWindow's
@@ -509,8 +473,6 @@ TEST(Contents, PlainTextFindsItsChaptersWhenFirstAsked) {
 TEST(Contents, TheCurrentEntryIsTheLastThatStartsAtOrBeforeThePage) {
     const std::vector<ContentsEntry> entries = {
         {u"a", 10, 0}, {u"c", 900, 1}, {u"b", 500, 0}, {u"b again", 500, 1}};
-    EXPECT_EQ(ContentsIndexAt({}, 100), -1);
-    EXPECT_EQ(ContentsIndexAt(entries, 5), 0);    // before every entry: the first
     EXPECT_EQ(ContentsIndexAt(entries, 500), 3);  // the latest start, the last listed of a place
     EXPECT_EQ(ContentsIndexAt(entries, 5000), 1);
 }
@@ -611,13 +573,12 @@ TEST(Notes, HtmlTakesNumberedLinksToItsOwnIds) {
 }
 
 TEST(Notes, NoteLabelsAreNumbersBracketedNumbersOrAStar) {
-    const struct {
-        const char16_t* label;
-        int star, is;
-    } cases[] = {{u"1", 0, 1},     {u"1234", 0, 1}, {u"[12]", 0, 1}, {u"*", 1, 1},  {u"*", 0, 0},
-                 {u"12345", 0, 0}, {u"[]", 0, 0},   {u"", 0, 0},     {u"1a", 0, 0}, {u"[1", 0, 0}};
-    for (const auto& c : cases)
-        EXPECT_EQ(IsNoteLabel(c.label, c.star) != 0, c.is != 0) << Utf16ToUtf8(c.label);
+    // The label, whether a star may be one, whether it is one.
+    const std::tuple<const char16_t*, int, int> cases[] = {
+        {u"1234", 0, 1},  {u"[12]", 0, 1}, {u"*", 1, 1},  {u"*", 0, 0}, {u"", 0, 0},
+        {u"12345", 0, 0}, {u"[]", 0, 0},   {u"1a", 0, 0}, {u"[1", 0, 0}};
+    for (const auto& [label, star, is] : cases)
+        EXPECT_EQ(IsNoteLabel(label, star) != 0, is != 0) << Utf16ToUtf8(label);
 }
 
 // A place inside each reference, and the notes of a page, are NotesWindow's
@@ -737,41 +698,37 @@ TEST(Pictures, AnHtmlBookFindsItsPicturesBesideItAndAnInlineOneEndsNoWord) {
     const ScratchDir dir;
     system(("mkdir -p '" + dir.path() + "/pics'").c_str());
     dir.Write("pics/a b.png", "PNG-A");
-    dir.Write("top.gif", "GIF-T");
     const std::string book = dir.Write(
         "book.html",
-        "<html><body><style><img src=\"hidden.png\"></style><p>H<img src=\"pics/a%20b.png\">2O "
-        "<IMG SRC=\"./pics/../top.gif#x\"> <img src=\"http://example.org/x.png\"> "
-        "<img src=\"data:image/png;base64,AAAA\"> <img src=\"missing.png\"></p></body></html>");
+        "<html><body><style><img src=\"hidden.png\"></style><p>H<IMG SRC=\"pics/a%20b.png\">2O "
+        "<img src=\"http://example.org/x.png\"> <img src=\"data:image/png;base64,AAAA\"> "
+        "<img src=\"missing.png\"></p></body></html>");
     OpenedBook doc;
     ASSERT_EQ(Open(*doc, book), 1);
     const PictureTable& t = doc->pictures;
     // Hidden text shows no picture, a remote or data: link is no picture of the book.
-    ASSERT_EQ(t.anchors.size(), 3u);
+    ASSERT_EQ(t.anchors.size(), 2u);
     EXPECT_EQ(t.hasCover, 0);
     const std::u16string text = test::ReadAll(*doc);
     EXPECT_EQ(text.substr(static_cast<size_t>(t.anchors[0].position) - 1, 2), u"H2");
     EXPECT_EQ(Bytes(*doc, t.anchors[0].source), "PNG-A");
-    EXPECT_EQ(Bytes(*doc, t.anchors[1].source), "GIF-T");
     std::string out;
-    EXPECT_EQ(ReadPictureBytes(*doc, t.anchors[2].source, out, kMaxPictureBytes), 0);
+    EXPECT_EQ(ReadPictureBytes(*doc, t.anchors[1].source, out, kMaxPictureBytes), 0);
 }
 
 // Percent escapes need two hex digits and are decoded once; "." and ".." resolve within the root,
 // which a path in an archive may not climb above and a path on disk stays at.
 TEST(Pictures, LinksResolveAgainstTheirDocumentsFolder) {
     const std::tuple<const char16_t*, const char16_t*, int, const char16_t*> cases[] = {
-        {u"OPS/text/ch1.xhtml", u"../images/./a.png", 1, u"OPS/images/a.png"},
+        {u"OPS/text/ch1.xhtml", u"../images/./a.png#x", 1, u"OPS/images/a.png"},
         {u"OPS/text/ch1.xhtml", u"/root.png", 1, u"root.png"},
         {u"ch1.xhtml", u"//a//b/", 1, u"a/b"},
         {u"ch1.xhtml", u"a/..", 1, u""},
         {u"ch1.xhtml", u"../../a.png", 1, u""},
         {u"OPS/c.xhtml", u"a%20b%2Fc%2fd", 1, u"OPS/a b/c/d"},
-        {u"OPS/c.xhtml", u"100%", 1, u"OPS/100%"},
-        {u"OPS/c.xhtml", u"%zz%41", 1, u"OPS/%zzA"},
+        {u"OPS/c.xhtml", u"%zz%41%4", 1, u"OPS/%zzA%4"},
         {u"OPS/c.xhtml", u"%2541", 1, u"OPS/%41"},
         {u"/home/b/book.html", u"../a%2Fb.png?x=1", 0, u"/home/a/b.png"},
-        {u"/home/b/book.html", u"/abs/p.png", 0, u"/abs/p.png"},
         {u"/home/b/book.html", u"/../../etc/../b", 0, u"/b"},
         {u"/home/b/book.html", u"https://x/p.png", 0, u""},
         {u"/home/b/book.html", u"#only-a-fragment", 0, u""},
