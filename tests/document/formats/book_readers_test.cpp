@@ -80,8 +80,6 @@ TEST(BookReaders, BooksFromIndependentWritersReadWordForWord) {
         if (b.kind == kKindEpub) std::erase(words, "<");
         EXPECT_EQ(words, expected) << b.file;
     }
-    CloseDocument(*doc);
-    EXPECT_EQ(doc->readerState, nullptr);
 }
 
 // gzip of the file `name` in `dir` into `out` (a name in the same folder), with gzip's options.
@@ -188,10 +186,11 @@ TEST(BookReaders, MalformedFilesAreRefusedWithTheirMessages) {
     EXPECT_EQ(RawBytes(*doc), "ab");
 }
 
-TEST(PdbReader, RawBlocksFollowTheRecordArithmeticAcrossRecords) {
+// Stored records: the raw blocks across them, compression 257, records longer than the record
+// size, and offsets that point outside.
+TEST(PdbReader, RawBlocksFollowTheRecordArithmeticAndBrokenOffsetsReadAsEmpty) {
     ScratchDir dir;
     test::OpenedBook doc;
-    doc->txtParagraphMode = kTxtPlainAsIs;
     // Records of 3000 bytes: "A…", a short "B…", "C…", "D…"; all four are text.
     const std::string a(3000, 'A'), b(1000, 'B'), c(3000, 'C'), d(3000, 'D'), gap(2000, '\0');
     const auto open = [&](uint32_t textRecords) {
@@ -206,20 +205,10 @@ TEST(PdbReader, RawBlocksFollowTheRecordArithmeticAcrossRecords) {
     std::string raw(12000, '\0');
     for (int i = 11999; i >= 0; --i) raw[i] = static_cast<char>(ReadSourceByte(*doc, i));
     EXPECT_EQ(raw, a + b + gap + c + d);
-    // In the stream the short record's missing bytes are spaces.
-    const std::u16string text = test::ReadAll(*doc);
-    ASSERT_EQ(text.size(), 12000u);
-    EXPECT_EQ(text.substr(3998, 4), u"BB  ");
-    EXPECT_EQ(text.substr(5998, 4), u"  CC");
-
     // Record 0 counts two text records: the records after them are not text.
     open(2);
     EXPECT_EQ(RawBytes(*doc), a + b + gap);
-}
 
-TEST(PdbReader, Compression257IsStoredLongRecordsAreCutAndBrokenOffsetsReadAsEmpty) {
-    ScratchDir dir;
-    test::OpenedBook doc;
     const std::string text = "Stored text in two records of eight.";
     ASSERT_EQ(Open(*doc, dir.Write("s.pdb", test::StoredPalmDoc(text, 8, 257)), 1251), 1);
     EXPECT_EQ(doc->formatKind, kKindPalmDoc);
@@ -277,7 +266,6 @@ TEST(PdbReader, ZtxtRecordsDecodeAloneAndTheLastKeepsItsOutput) {
         EXPECT_EQ(std::string(out, n), text.substr(r * 1024, 1024)) << r;
     }
     EXPECT_EQ(InflateZtxtRecord(*doc, records), 0u);
-    EXPECT_EQ(RawBytes(*doc).substr(0, text.size()), text);
 
     // A corrupt middle record reads as zeros; its neighbours are untouched. Text record 2 is
     // database record 3; its list entry's offset fits in the low two bytes.
@@ -364,21 +352,18 @@ TEST(ByteReader, NothingIsReadPastAnEndAndAFailureStays) {
 }
 
 // TCR books: the block index around phrases that cross a block start or expand to nothing.
-TEST(TcrReader, APhraseAcrossABlockStartBeginsTheNextBlockWithItsRest) {
+TEST(TcrReader, APhraseAcrossABlockStartBeginsTheNextBlockAndEmptyOnesExpandToNothing) {
     ScratchDir dir;
     // Code 0 is "x", code 1 "ABCDEFGHIJ": 8190 × "x", then the phrase crosses 8192 two bytes in.
-    const std::string body = std::string(8190, '\0') + '\x01' + std::string(10, '\0');
+    const std::string across = std::string(8190, '\0') + '\x01' + std::string(10, '\0');
     test::OpenedBook doc;
-    ASSERT_EQ(Open(*doc, dir.Write("s.tcr", test::BuildTcr({"x", "ABCDEFGHIJ"}, body)), 1251), 1);
+    ASSERT_EQ(Open(*doc, dir.Write("s.tcr", test::BuildTcr({"x", "ABCDEFGHIJ"}, across)), 1251), 1);
     ASSERT_EQ(TcrOf(*doc)->blocks.size(), 2u);
     // Block 1 first, cold, then block 0.
     EXPECT_EQ(ReadSourceByte(*doc, 8192), 'C');
     EXPECT_EQ(RawBytes(*doc), std::string(8190, 'x') + "ABCDEFGHIJ" + std::string(10, 'x'));
     EXPECT_EQ(ReadSourceByte(*doc, 8210), 0);  // beyond the book
-}
 
-TEST(TcrReader, EmptyPhrasesExpandToNothingWhereverTheyStand) {
-    ScratchDir dir;
     // Code 2 is empty: a run of them before the first letter, a run inside block 0 longer than
     // the 8192 codes that one read brings in, and single ones between the letters of block 1.
     std::string body = std::string(100, '\x02') + '\x00' + std::string(9000, '\x02');
@@ -389,7 +374,6 @@ TEST(TcrReader, EmptyPhrasesExpandToNothingWhereverTheyStand) {
     }
     body += test::Repeat("\x01\x02", 300);
     expected += std::string(300, 'b');
-    test::OpenedBook doc;
     ASSERT_EQ(Open(*doc, dir.Write("e.tcr", test::BuildTcr({"a", "b", ""}, body)), 1251), 1);
     ASSERT_EQ(TcrOf(*doc)->blocks.size(), 2u);
     EXPECT_EQ(RawBytes(*doc), expected);
@@ -402,9 +386,9 @@ TEST(TcrReader, EmptyPhrasesExpandToNothingWhereverTheyStand) {
     }
 }
 
-// Books inside gzip files: routing, the member's kind, the access-point index, damaged files.
-// The stored name decides the kind (Word, PalmDOC and TCR names are refused: BookReaders'
-// malformed files); without one, the file's name without ".gz" does.
+// Books inside gzip files: the member's kind and the access-point index (the damaged files, and
+// Word, PalmDOC and TCR names, which are refused, are BookReaders' malformed files). The stored
+// name decides the kind; without one, the file's name without ".gz" does.
 TEST(GzReader, TheMemberIsTheBookAndItsNameDecidesItsKind) {
     ScratchDir dir;
     test::OpenedBook doc;
@@ -455,9 +439,8 @@ TEST(GzReader, RandomAccessThroughAccessPointsMatchesTheText) {
     EXPECT_EQ(ReadGzRange(doc->source, GzOf(*doc)->index, text.size(), out, 8192, nullptr), 0);
     EXPECT_EQ(ReadGzRange(doc->source, GzOf(*doc)->index, 0, out, -5, nullptr), 0);
 
-    // Through the text cache and its kept inflater, back to front (each read goes back, so the
-    // inflater must start again), and the raw block that straddles the member's end. Reads that
-    // go on from the kept inflater are the ZIP and gzip tests' reads from the start.
+    // Through the text cache's kept inflater back to front (each read starts it again; the ZIP and
+    // gzip tests read on from it), and the raw block that straddles the member's end.
     for (int32_t pos = DocLength(*doc) - 1; pos >= 0; pos -= 65537)
         ASSERT_EQ(GetChar(*doc, pos), static_cast<char16_t>(static_cast<uint8_t>(text[pos])))
             << pos;
@@ -496,7 +479,6 @@ TEST(ZipReader, EntriesThatEndInALongRunOpenFromEitherWriter) {
         for (const std::string& zip : {python, infoZip}) {
             ASSERT_EQ(test::Run("unzip -tq '" + zip + "' >/dev/null && echo ok"), "ok\n") << zip;
             ASSERT_EQ(Open(*doc, zip, 1252), 1) << zip << " " << mib << " MiB";
-            ASSERT_EQ(doc->sourceSize, text.size());
             EXPECT_TRUE(RawBytes(*doc) == text) << zip << " " << mib << " MiB";
             // Reading up to the entry's end and past it is the end of the text, not an error.
             const int32_t length = DocLength(*doc);
@@ -523,7 +505,6 @@ TEST(ZipReader, AnArchiveCutOrChangedWhileOpenIsARecordedReadError) {
         ASSERT_EQ(Open(*doc, deflated, 1252), 1);
         ASSERT_EQ(::truncate(deflated.c_str(), ReadBytes(deflated).size() / 2), 0);
         EXPECT_NE(test::ReadAll(*doc).find(u"????"), std::u16string::npos) << deflated;
-        EXPECT_GE(doc->readErrors, 1);
         EXPECT_NE(TakeReadError(*doc), nullptr) << deflated;
         EXPECT_EQ(TakeReadError(*doc), nullptr);  // shown once
     }
@@ -685,11 +666,11 @@ TEST(ZipReader, EveryBlockDecodedAloneMatchesTheStraightRead) {
                 if (GetChar(*doc, pos) != straight[pos])
                     FAIL() << book << " position " << pos << " code page " << codePage;
             }
+            if (book == big) {
+                EXPECT_GT(doc->blocks.size(), 10u);  // the blocks cross parts
+            }
         }
     }
-    ASSERT_EQ(Open(*doc, big), 1);
-    EXPECT_GT(doc->blocks.size(), 10u);
-    EXPECT_EQ(doc->partStarts.size(), 41u);  // the title paragraph and 40 parts
 }
 
 }  // namespace
