@@ -6,6 +6,7 @@
 #include <functional>
 #include <regex>
 
+#include "book_builders.h"
 #include "document/format_table.h"
 #include "document/formats/rtf_filter.h"
 #include "document/formats/word_document.h"
@@ -37,12 +38,6 @@ std::u16string WordText(const std::u16string& story, size_t limit) {
     return text;
 }
 
-// The words of a text, its control units (marks) taken as spaces.
-std::vector<std::string> WordsOf(std::u16string s) {
-    for (char16_t& c : s) c = c < 32 ? u' ' : c;
-    return test::Words(Utf16ToUtf8(s));
-}
-
 std::u16string Story(const std::string& language) {
     return Utf8ToUtf16(test::ReadBytes(test::Fixture("source/" + language + ".txt")));
 }
@@ -70,11 +65,14 @@ size_t FatEntryAt(const std::string& b, uint32_t sector) {
     return 512 + static_cast<size_t>(Le32(b, 76)) * 512 + 4 * sector;
 }
 
-// The Peers acceptance test reads every generation against antiword and catdoc; WinWord 2's
-// complex (fast-saved) book is read only here, with the marks its words leave out. The generator's
-// books hold the Russian story's first characters.
-TEST(WordDocument, AComplexWinWord2BookOpensWithItsKindCodePageAndText) {
+// Peers reads Word for DOS in 866, WinWord 2, Word 6 and Word 97 against antiword and catdoc; here
+// Word for DOS in 1251, and the text of WinWord 2's complex (fast-saved) book with the marks its
+// words leave out (the generator's books hold the Russian story's first characters).
+TEST(WordDocument, DosWordIn1251AndAComplexWinWord2BookOpenWithTheirKindCodePageAndText) {
     OpenedBook book;
+    ASSERT_EQ(test::Open(*book, test::Fixture("dos-word-1251.doc")), 1);
+    EXPECT_EQ(book->formatKind, kKindWordDos);
+    EXPECT_EQ(book->bookCodePage, 1251);
     ASSERT_EQ(test::Open(*book, test::Fixture("winword2-complex.doc")), 1);
     EXPECT_EQ(book->formatKind, kKindWinWord2);
     EXPECT_EQ(book->bookCodePage, 1251);
@@ -265,7 +263,7 @@ TEST(RtfFilter, WriterBooksGiveTheStory) {
             test::ReadBytes(test::Fixture(file[0] == 'e' ? "source/en.txt" : "source/ru.txt"));
         if (std::string(file).find("abiword") != std::string::npos)
             story = std::regex_replace(story, std::regex(R"((\S)\[[12]\])"), "$1");
-        EXPECT_EQ(WordsOf(test::ReadAll(*book)), test::Words(story)) << file;
+        EXPECT_EQ(test::StreamWords(*book), test::Words(story)) << file;
     }
 }
 
