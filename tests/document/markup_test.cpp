@@ -331,9 +331,9 @@ TEST(Contents, AnEpubsNavigationResolvesFragmentsAndFallsBackToHeadings) {
     const std::string nav =
         "<nav epub:type='landmarks'><a href='c2.xhtml'>Wrong</a></nav><nav epub:type='toc'><ol>"
         "<li><a href='c1.xhtml'>First &amp; <b>file</b></a><ol><li><a href='c1.xhtml#deep'>Inner"
-        "</a></li><li><a href='c1.xhtml#nowhere'>Missing id</a></li></ol></li><li><a "
-        "href='../../outside.xhtml'>Outside</a></li><li><a "
-        "href='c2.xhtml'>Second</a></li></ol></nav>";
+        "</a></li><li><a href='c1.xhtml#nowhere'>Missing id</a></li></ol></li>"
+        "<li><a href='../../outside.xhtml'>Outside</a></li><li><a href='c2.xhtml'>Second</a></li>"
+        "</ol></nav>";
     OpenedBook doc;
     ASSERT_EQ(Open(*doc, WriteParts(dir, "nav.epub", {c1, c2}, {{"OPS/nav.xhtml", nav}}, kNavItem)),
               1);
@@ -406,7 +406,7 @@ TEST(Contents, HostileBooksGiveBoundedContents) {
 }
 
 TEST(Contents, ChapterHeadingsOfPlainTextAreShortLinesOfTheirOwnKind) {
-    // Each line and its depth as a heading, −1 when it is none (and the lines of the next test).
+    // Each line and its depth as a heading, −1 when it is none (the next test's book has more).
     const std::pair<std::u16string, int32_t> lines[] = {
         // clang-format off
         {u"ГЛАВА ПЯТАЯ", 1}, {u"Chapter 12", 1}, {u"Chapter twelve: The End", 1}, {u"Part II", 0},
