@@ -3,8 +3,8 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev zlib1g-dev
           libsqlite3-dev python3 time w3m libxml2-utils antiword catdoc unrtf gzip zip unzip txt2pdbdoc
-          qt6-base-dev libqt6svg6 fonts-dejavu-core hyphen-en-us hyphen-ru hyphen-uk hyphen-be hyphen-de hyphen-fr
-          hyphen-es hyphen-it hyphen-pl hyphen-pt-pt python3-pyphen xvfb xdotool
+          qt6-base-dev libqt6svg6 fonts-dejavu-core fonts-dejavu-extra hyphen-en-us hyphen-ru hyphen-uk
+          hyphen-be hyphen-de hyphen-fr hyphen-es hyphen-it hyphen-pl hyphen-pt-pt python3-pyphen xvfb xdotool
           weston qt6-wayland)
 missing=()
 for p in "${packages[@]}"; do
